@@ -1,0 +1,46 @@
+# One static library per subsystem folder; each links only the libraries below it.
+# Sources are globbed per folder (not recursively), so a new file needs no edit here.
+
+function(tarnwick_library target folder)
+  file(GLOB sources CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} PUBLIC ${ARGN})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${target} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# Adds include folders whether the library has sources yet or not.
+function(tarnwick_include target)
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${ARGN})
+  else()
+    target_include_directories(${target} PUBLIC ${ARGN})
+  endif()
+endfunction()
+
+tarnwick_library(tw_registry    layout/registry)
+tarnwick_library(tw_model       model          tw_registry)
+tarnwick_library(tw_stream      native/stream  tw_model)
+tarnwick_library(tw_hinting     hinting        tw_model tw_stream)
+tarnwick_library(tw_xml         xml            tw_model EXPAT::EXPAT)
+tarnwick_library(tw_featables   feacompiler/tables tw_model)
+tarnwick_library(tw_feacompiler feacompiler    tw_model tw_featables)
+tarnwick_library(tw_layouttext  layout/text    tw_model tw_xml)
+tarnwick_library(tw_layout      layout         tw_model tw_xml tw_feacompiler tw_layouttext)
+tarnwick_library(tw_native      native         tw_model tw_stream tw_hinting tw_layout)
+tarnwick_library(tw_ufo         ufo            tw_model tw_xml tw_hinting tw_layout)
+tarnwick_include(tw_ufo ${RAPIDXML_INCLUDE_DIR})
+tarnwick_library(tw_app         app            tw_native tw_ufo tw_layout tw_hinting tw_xml tw_model tw_libzip)
+tarnwick_include(tw_app ${CMAKE_CURRENT_BINARY_DIR}/generated)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/build_info.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/build_info.h)
+
+add_executable(tarnwick ${PROJECT_SOURCE_DIR}/src/app/main.cpp)
+target_link_libraries(tarnwick PRIVATE tw_app)
