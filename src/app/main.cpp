@@ -1,2 +1,23 @@
-// Placeholder entry point; the driver fills this in.
-int main() { return 0; }
+// tarnwick: converts a font between the native ".qtf" file and UFO 2.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/driver.h"
+#include "app/messages.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  Console console(std::cout, std::cerr);
+  try {
+    return runConverter(arguments, console);
+  } catch (const std::exception& error) {
+    console.error(msg::unexpectedFailure(error.what()));
+  } catch (...) {
+    console.error(msg::unexpectedFailure("unknown error"));
+  }
+  return msg::kConversionFailure;
+}

@@ -1,0 +1,56 @@
+// Fuzz entry over the property-list parser and tree, shared by the libFuzzer
+// target and the regression replay test. Returns false when an invariant
+// breaks: whatever parses must print as well-formed XML that parses back and
+// prints the same again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "ufo/plist_node.h"
+#include "ufo/plist_parser.h"
+#include "xml/xml_parser.h"
+
+namespace fuzz {
+
+// Prints the first node's children as the body of a dict inside <plist>.
+inline std::string printPlistTree(const ufo::PListDocument& document) {
+  ufo::PListNode root(ufo::plist::kDict);
+  if (const auto* first = document.firstNode()) root.fromXml(first->first_node());
+  std::ostringstream out;
+  out << "<plist>\n";
+  root.writeXml(out, 0, false, false);
+  out << "</plist>\n";
+  return out.str();
+}
+
+// Prints a document made by printPlistTree again: the body of its dict.
+inline std::string reprintPlistTree(const ufo::PListDocument& document) {
+  ufo::PListNode root(ufo::plist::kDict);
+  const auto* plist = document.firstNode();
+  if (const auto* dict = plist ? plist->first_node() : nullptr) root.fromXml(dict->first_node());
+  std::ostringstream out;
+  out << "<plist>\n";
+  root.writeXml(out, 0, false, false);
+  out << "</plist>\n";
+  return out.str();
+}
+
+inline bool plistEntry(const std::uint8_t* data, std::size_t size) {
+  ufo::PListParser parser;
+  ufo::PListDocument document;
+  if (!parser.parseText(std::string(reinterpret_cast<const char*>(data), size), document)) return true;
+  const std::string printed = printPlistTree(document);
+
+  std::istringstream strict(printed);
+  xml::XmlParser checker;
+  if (!checker.parse(strict)) return false;
+
+  ufo::PListDocument again;
+  if (!parser.parseText(printed, again)) return false;
+  return reprintPlistTree(again) == printed;
+}
+
+}  // namespace fuzz

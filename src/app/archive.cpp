@@ -1,0 +1,214 @@
+#include "app/archive.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cerrno>
+#include <string_view>
+
+#include "app/file_system.h"
+#include "app/path_parts.h"
+#include "model/numbers.h"
+
+namespace {
+
+constexpr std::size_t kChunkSize = 512;
+
+std::string compressingFailed(int code) {
+  return "While compressing we got following error: " + vn::formatInteger(code);
+}
+std::string finalizingFailed(int code) {
+  return "While finalizing the compression we got following error: " + vn::formatInteger(code);
+}
+std::string cannotOpenArchive(const std::string& displayName) {
+  return "Source font file \"" + displayName + "\" cannot be decompressed.";
+}
+std::string cannotOpenEntry(const std::string& entry) {
+  return "Cannot decompress file \"" + entry + "\".";
+}
+std::string cannotCreateFile(const std::string& entry) {
+  return "Cannot create decompressed file file \"" + entry + "\".";
+}
+std::string cannotReadEntry(const std::string& entry) {
+  return "Cannot read from compressed file \"" + entry + "\".";
+}
+constexpr const char* kCannotReadInfo = "Cannot read compressed file info.";
+constexpr const char* kCannotFinalize = "Cannot finalize file decompression.";
+
+enum UnpackExit {
+  kArchiveUnreadable = 3,
+  kEntryUnreadable = 101,
+  kFileNotCreated = 102,
+  kEntryReadFailed = 103,
+  kEntryInfoUnreadable = 104,
+  kArchiveNotClosed = 105,
+};
+
+vn::ArchiveStatus failure(int code, std::string message) { return {code, std::move(message)}; }
+
+// An entry name stays inside the unpack folder: relative, "/"-separated, no ".." segment.
+bool isSafeEntryName(std::string_view name) {
+  if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos)
+    return false;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = name.find('/', start);
+    if (end == std::string_view::npos) end = name.size();
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+// Creates destination + every folder of the relative path `folders` ("a/b/").
+void makeFolders(const std::string& destination, std::string_view folders) {
+  std::size_t cut = 0;
+  while ((cut = folders.find('/', cut)) != std::string_view::npos) {
+    if (cut > 0 && folders[cut - 1] != '/')
+      vn::makeFolder(destination + std::string(folders.substr(0, cut)));
+    ++cut;
+  }
+}
+
+bool writeAll(int file, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(file, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Copies one file entry to `path`; 0 or the exit code of the failure.
+int unpackFile(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const std::string& path) {
+  zip_file_t* entry = zip_fopen_index(archive, index, 0);
+  if (entry == nullptr) return kEntryUnreadable;
+  const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (file < 0) {
+    zip_fclose(entry);
+    return kFileNotCreated;
+  }
+  int result = 0;
+  char chunk[kChunkSize];
+  zip_uint64_t done = 0;
+  while (result == 0 && done < size) {
+    const zip_int64_t read = zip_fread(entry, chunk, sizeof chunk);
+    if (read <= 0) {
+      result = kEntryReadFailed;  // an error, or the data ends before the stated size
+    } else if (static_cast<zip_uint64_t>(read) > size - done) {
+      result = kEntryReadFailed;  // more data than the stated size
+    } else if (!writeAll(file, chunk, static_cast<std::size_t>(read))) {
+      result = kFileNotCreated;
+    } else {
+      done += static_cast<zip_uint64_t>(read);
+    }
+  }
+  // Reading on to the end lets the library compare the checksum.
+  if (result == 0 && zip_fread(entry, chunk, sizeof chunk) != 0) result = kEntryReadFailed;
+  if (::close(file) != 0 && result == 0) result = kFileNotCreated;
+  zip_fclose(entry);
+  return result;
+}
+
+}  // namespace
+
+bool addFolderToZip(zip_t* archive, const std::string& path, const std::string& entryName) {
+  if (!vn::isDirectory(path)) {
+    zip_source_t* source = zip_source_file(archive, path.c_str(), 0, -1);
+    if (source == nullptr) return false;
+    if (zip_file_add(archive, entryName.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+      zip_source_free(source);
+      return false;
+    }
+    return true;
+  }
+  const auto entries = vn::listFolder(path);
+  if (!entries) return false;
+  if (zip_dir_add(archive, (entryName + "/").c_str(), ZIP_FL_ENC_UTF_8) < 0) return false;
+  for (const vn::FolderEntry& entry : *entries) {
+    const std::string child = path + "/" + entry.name;
+    if (!entry.isFolder && vn::isDirectory(child)) continue;  // a symbolic link to a folder
+    if (!entry.isFolder && !vn::fileExists(child)) continue;  // dangling link or unreadable
+    if (!addFolderToZip(archive, child, entryName + "/" + entry.name)) return false;
+  }
+  return true;
+}
+
+namespace vn {
+
+ArchiveStatus packFolder(const std::string& archivePath, const std::string& folder,
+                         const std::string& rootName) {
+  int error = 0;
+  zip_t* archive = zip_open(archivePath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (archive == nullptr) return failure(error != 0 ? error : -1, compressingFailed(error));
+  if (!addFolderToZip(archive, folder, rootName)) {
+    const int code = zip_error_code_zip(zip_get_error(archive));
+    zip_discard(archive);
+    return failure(code != 0 ? code : -1, compressingFailed(code));
+  }
+  const int closed = zip_close(archive);
+  if (closed != 0) {
+    zip_discard(archive);
+    return failure(closed, finalizingFailed(closed));
+  }
+  return {};
+}
+
+ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
+                            const std::string& displayName) {
+  int error = 0;
+  zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
+
+  std::string folder = destination;
+  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+
+  ArchiveStatus status;
+  std::uint64_t total = 0;
+  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  for (zip_int64_t i = 0; status.ok() && i < count; ++i) {
+    const auto index = static_cast<zip_uint64_t>(i);
+    zip_stat_t info;
+    zip_stat_init(&info);
+    if (zip_stat_index(archive, index, 0, &info) != 0 || (info.valid & ZIP_STAT_NAME) == 0 ||
+        (info.valid & ZIP_STAT_SIZE) == 0) {
+      status = failure(kEntryInfoUnreadable, kCannotReadInfo);
+      break;
+    }
+    const std::string name = info.name;
+    if (!isSafeEntryName(name)) {
+      status = failure(kEntryUnreadable, cannotOpenEntry(name));
+      break;
+    }
+    try {
+      makeFolders(folder, name);
+    } catch (...) {
+      zip_discard(archive);
+      throw;
+    }
+    if (name.back() == '/') continue;
+    total += info.size;
+    if (total > kMaxUnpackedBytes) {
+      status = failure(kEntryReadFailed, cannotReadEntry(name));
+      break;
+    }
+    const int code = unpackFile(archive, index, info.size, folder + name);
+    if (code == kEntryUnreadable) status = failure(code, cannotOpenEntry(name));
+    if (code == kFileNotCreated) status = failure(code, cannotCreateFile(name));
+    if (code == kEntryReadFailed) status = failure(code, cannotReadEntry(name));
+  }
+  if (!status.ok()) {
+    zip_discard(archive);
+    return status;
+  }
+  if (zip_close(archive) != 0) {
+    zip_discard(archive);
+    return failure(kArchiveNotClosed, kCannotFinalize);
+  }
+  return status;
+}
+
+}  // namespace vn

@@ -1,0 +1,40 @@
+// Packing a UFO folder into a ".ufoz" zip archive and unpacking one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct zip;
+
+// Adds the file or folder tree at `path` to the archive under the entry name `entryName`
+// (a folder entry gets a trailing "/"; children are named entryName + "/" + child name).
+// False as soon as an entry cannot be added; symbolic links are left out.
+bool addFolderToZip(struct zip* archive, const std::string& path, const std::string& entryName);
+
+namespace vn {
+
+// Outcome of an archive step: exit code 0 on success, otherwise the run's exit code (or, for
+// packing, the failure) with the message to print.
+struct ArchiveStatus {
+  int exitCode = 0;
+  std::string message;
+  bool ok() const { return exitCode == 0; }
+};
+
+// Writes the folder at `folder` as the archive `archivePath`, the folder's entry named
+// rootName + "/". The archive appears only when complete; on failure nothing is left at
+// `archivePath` besides what was there before.
+ArchiveStatus packFolder(const std::string& archivePath, const std::string& folder,
+                         const std::string& rootName);
+
+// Largest total of unpacked bytes accepted from one archive.
+inline constexpr std::uint64_t kMaxUnpackedBytes = std::uint64_t{4} << 30;
+
+// Unpacks every entry of the archive below `destination` (an existing folder), creating
+// missing folders on the way. Entry names that would leave the folder are refused.
+// `displayName` is the archive's own name for the messages. Throws FolderCreationError
+// when a folder cannot be created.
+ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
+                            const std::string& displayName);
+
+}  // namespace vn

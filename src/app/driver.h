@@ -1,0 +1,30 @@
+// One run of the converter: reads the command line, converts one input and returns the
+// exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/console.h"
+#include "app/options.h"
+#include "app/path_parts.h"
+
+// What both conversion roads share.
+struct RunContext {
+  CommandLine line;
+  Console& console;
+  PathParts inputParts;     // the input as typed
+  PathParts outParts;       // folder and name from which output paths are built
+  std::string displayName;  // the input's file name, for the messages
+  std::vector<std::string> writtenPaths;
+
+  // Prints the written paths with "-pp".
+  void listWrittenPaths();
+};
+
+// `arguments` are those after the program name.
+int runConverter(const std::vector<std::string>& arguments, Console& console);
+
+// The two roads, chosen by the input's extension.
+int convertNative(RunContext& run);
+int convertUfo(RunContext& run);

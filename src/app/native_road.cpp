@@ -1,0 +1,192 @@
+// Native file to UFO: one UFO folder (or ".ufoz" archive) per font of the native file.
+#include <fstream>
+#include <list>
+#include <memory>
+
+#include "app/archive.h"
+#include "app/driver.h"
+#include "app/file_system.h"
+#include "app/messages.h"
+#include "model/font_style_pair.h"
+#include "model/numbers.h"
+#include "native/parser.h"
+#include "ufo/plist_node.h"
+#include "ufo/writer.h"
+
+namespace {
+
+// The import options the native reader gets: no autohint, no compile path.
+vn::ImportOptions nativeImportOptions() {
+  vn::ImportOptions options;
+  options.setDefaults();
+  options.bytes[1] = 0;
+  return options;
+}
+
+void rewind(std::ifstream& input) {
+  input.clear();
+  input.seekg(0);
+}
+
+// Reads every master into its own pair. Returns false after printing when the file is not
+// a native file.
+bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>& pairs) {
+  int32_t count = 0;
+  {
+    qtf::Parser counter(nullptr, &input);
+    count = counter.masterCount();
+  }
+  if (count < 0) {
+    run.console.line(msg::notNativeFile(run.line.inputPath));
+    return false;
+  }
+  const vn::ImportOptions options = nativeImportOptions();
+  for (int32_t master = 0; master < count; ++master) {
+    vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
+    vn::Ref<vn::Style> style = vn::Ref<vn::Style>::adopt(new vn::Style());
+    FontStylePair pair(style.get(), font.get());
+    rewind(input);
+    qtf::Parser parser(&pair, &input);
+    if (!parser.parse(master, &options)) continue;
+    font->fileInfo.sourceKind = vn::FileInfo::kNativeSource;
+    font->fileInfo.path = run.line.inputPath;
+    style->fileInfo = font->fileInfo;
+    if (count > 1) parser.applyMaster(style.get(), master);
+    // The name-table map of the native record block stays with the native file.
+    style->tables.nameMap2.clear();
+    style->tables.nameValue = 0;
+    pairs.push_back(pair);
+  }
+  return true;
+}
+
+void printFontList(RunContext& run, const std::list<FontStylePair>& pairs, bool extended) {
+  for (const FontStylePair& pair : pairs) {
+    std::string text = pair.style->names.fullName + ";";
+    if (extended) {
+      text += vn::formatInteger(pair.style->fileInfo.sourceKind) + ";";
+      text += PathParts(pair.font->fileInfo.path).prefixed("") + ";";
+    }
+    text += vn::formatUnsigned(pair.font->glyphCount());
+    run.console.line(text);
+  }
+}
+
+// kFailed goes on with the next font; the last two end the run.
+enum class FontOutcome { kWritten, kFailed, kOutputExists, kNoFolder };
+
+// Writes one font.
+FontOutcome writeFont(RunContext& run, FontStylePair& pair) {
+  const bool zipped = run.line.zipped;
+  const std::string target =
+      run.outParts.withKindExtension(zipped ? PathParts::kUfoz : PathParts::kUfo);
+  const bool targetExists = vn::pathExists(target);
+  if (targetExists && !run.line.forceOverwrite) {
+    run.console.line(msg::outputExists(target));
+    return FontOutcome::kOutputExists;
+  }
+  if (!zipped && targetExists && !vn::isDirectory(target)) {
+    run.console.line(msg::cannotCreateUfoFolder(target));
+    return FontOutcome::kNoFolder;
+  }
+
+  // The folder is written under a temporary name beside the target and moved into place
+  // (or packed) only when complete.
+  const std::string ufoName = run.outParts.name + ".ufo";
+  const std::string folder = vn::uniqueTemporaryPath(run.outParts.folder, ufoName);
+  if (vn::makeDirectory(folder) != 0) {
+    run.console.line(msg::cannotCreateUfoFolder(target));
+    return FontOutcome::kNoFolder;
+  }
+  bool written = false;
+  try {
+    ufo::Writer writer;
+    ufo::PListNode libRoot(ufo::plist::kDict, std::string(), std::string());
+    ufo::WriterOptions options;
+    options.formatVersion = 2;
+    options.ttx = run.line.ttx ? 1 : 0;
+    options.base64 = run.line.base64 ? 1 : 0;
+    writer.prepareLib(pair, &options, &libRoot);
+    writer.addGlyphOrder(pair, &libRoot);
+    written = writer.write(pair, folder + "/", &options, &libRoot);
+  } catch (...) {
+    written = false;
+  }
+  if (!written) {
+    vn::removeQuietly(folder);
+    run.console.line(msg::cannotExportFont(target));
+    return FontOutcome::kFailed;
+  }
+
+  if (zipped) {
+    const vn::ArchiveStatus packed = vn::packFolder(target, folder, ufoName);
+    if (!packed.ok()) {
+      run.console.line(packed.message);
+      run.writtenPaths.push_back(folder);  // the folder stays, under its temporary name
+      return FontOutcome::kFailed;
+    }
+    vn::removeFolder(folder, run.console.out());
+    run.writtenPaths.push_back(target);
+    return FontOutcome::kWritten;
+  }
+  if (targetExists) vn::removeFolder(target, run.console.out());
+  if (!vn::movePath(folder, target)) {
+    vn::removeQuietly(folder);
+    run.console.line(msg::cannotExportFont(target));
+    return FontOutcome::kFailed;
+  }
+  run.writtenPaths.push_back(target);
+  return FontOutcome::kWritten;
+}
+
+}  // namespace
+
+int convertNative(RunContext& run) {
+  const bool listing = run.line.listFonts || run.line.listFontsLong;
+  if (!listing && !run.line.forceOverwrite) {
+    const std::string target =
+        run.outParts.withKindExtension(run.line.zipped ? PathParts::kUfoz : PathParts::kUfo);
+    if (vn::pathExists(target)) {
+      run.console.line(msg::outputExists(target));
+      return msg::kFailure;
+    }
+  }
+
+  std::ifstream input;
+  vn::openInputFile(input, run.line.inputPath, std::ios::binary);
+
+  std::list<FontStylePair> pairs;
+  try {
+    if (!readMasters(run, input, pairs)) return msg::kFailure;
+  } catch (...) {
+    run.console.line(msg::kImportException);
+    return msg::kConversionFailure;
+  }
+  if (pairs.empty()) {
+    run.console.line(msg::noFonts(run.displayName));
+    return msg::kFailure;
+  }
+  run.console.progress(msg::kImported);
+
+  if (listing) {
+    printFontList(run, pairs, !run.line.listFonts);
+    return msg::kSuccess;
+  }
+
+  bool allWritten = true;
+  int index = 0;
+  for (FontStylePair& pair : pairs) {
+    run.console.progress(msg::processingFont(pair.style->names.fullName));
+    if (pairs.size() > 1) {
+      run.outParts.name = PathParts(pair.font->fileInfo.path).name;
+      if (index > 0) run.outParts.name += "-" + vn::formatInteger(index);
+    }
+    const FontOutcome outcome = writeFont(run, pair);
+    if (outcome == FontOutcome::kOutputExists) return msg::kFailure;
+    if (outcome == FontOutcome::kNoFolder) return msg::kConversionFailure;
+    if (outcome == FontOutcome::kFailed) allWritten = false;
+    ++index;
+  }
+  run.listWrittenPaths();
+  return allWritten ? msg::kSuccess : msg::kConversionFailure;
+}

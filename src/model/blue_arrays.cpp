@@ -1,0 +1,87 @@
+#include "model/blue_arrays.h"
+
+#include <algorithm>
+#include <compare>
+
+namespace vn {
+
+namespace {
+
+// Alignment zones as bottom pairs at the baseline followed by top pairs; both
+// limited so the array stays within what a Type 1 private dictionary allows.
+int32_t buildBlues(const std::vector<Zone>& zones, bool defaultBottom, std::vector<double>& out) {
+  out.clear();
+  out.reserve(kMaxBlueValues);
+  for (const Zone& zone : zones) {
+    if (out.size() + 2 > kMaxBlueValues) break;
+    if (!zone.isTop() && zone.position == 0) {
+      out.push_back(zone.position - zone.width);
+      out.push_back(zone.position);
+    }
+  }
+  if (defaultBottom && out.empty()) {
+    out.push_back(-20);
+    out.push_back(0);
+  }
+  for (const Zone& zone : zones) {
+    if (out.size() + 2 > kMaxBlueValues) break;
+    if (zone.isTop()) {
+      out.push_back(zone.position);
+      out.push_back(zone.position + zone.width);
+    }
+  }
+  return static_cast<int32_t>(out.size());
+}
+
+// Bottom zones away from the baseline, `lowFirst` giving the lower edge first.
+void collectOtherBlues(const std::vector<Zone>& zones, bool lowFirst, std::vector<double>& out) {
+  out.clear();
+  out.reserve(kMaxOtherBlues);
+  for (const Zone& zone : zones) {
+    if (out.size() + 2 > kMaxOtherBlues) break;
+    if (zone.isTop() || zone.position == 0) continue;
+    const double low = zone.position - zone.width;
+    out.push_back(lowFirst ? low : zone.position);
+    out.push_back(lowFirst ? zone.position : low);
+  }
+}
+
+}  // namespace
+
+int32_t blueValues(const FontHinting& hinting, std::vector<double>& out) {
+  return buildBlues(hinting.zones2, true, out);
+}
+
+int32_t familyBlues(const FontHinting& hinting, std::vector<double>& out) {
+  return buildBlues(hinting.zones3, false, out);
+}
+
+int32_t otherBlues(const FontHinting& hinting, std::vector<double>& out) {
+  collectOtherBlues(hinting.zones2, true, out);
+  return static_cast<int32_t>(out.size());
+}
+
+int32_t familyOtherBlues(const FontHinting& hinting, std::vector<double>& out) {
+  collectOtherBlues(hinting.zones3, false, out);
+  // A total order, so a NaN from a damaged file cannot upset the sort.
+  std::sort(out.begin(), out.end(),
+            [](double a, double b) { return std::strong_order(a, b) < 0; });
+  return static_cast<int32_t>(out.size());
+}
+
+uint32_t countZonesOfKind(const FontHinting& hinting, uint8_t kind) {
+  uint32_t count = 0;
+  for (const Zone& zone : hinting.zones) count += zone.kind == kind ? 1 : 0;
+  return count;
+}
+
+const Zone* nthZoneOfKind(const FontHinting& hinting, uint32_t n, uint8_t kind) {
+  for (const Zone& zone : hinting.zones) {
+    if (zone.kind != kind) continue;
+    if (n == 0) return &zone;
+    --n;
+  }
+  return nullptr;
+}
+
+}  // namespace vn

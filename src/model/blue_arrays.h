@@ -1,0 +1,33 @@
+// The flat PostScript blue arrays (BlueValues, OtherBlues, FamilyBlues,
+// FamilyOtherBlues) built from the alignment zones of a hinting block, and the
+// TrueType zones by kind.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "model/font_info.h"
+
+namespace vn {
+
+// Most values of BlueValues / FamilyBlues and of OtherBlues / FamilyOtherBlues.
+inline constexpr size_t kMaxBlueValues = 14;
+inline constexpr size_t kMaxOtherBlues = 10;
+
+// Each fills `out` (emptied first) and returns the number of values.
+// BlueValues from zones2: the bottom zones whose top edge is 0 (-width, 0; the
+// pair -20, 0 when there is none), then the top zones (position, position + width).
+int32_t blueValues(const FontHinting& hinting, std::vector<double>& out);
+// OtherBlues from zones2: the bottom zones not at 0 (position - width, position).
+int32_t otherBlues(const FontHinting& hinting, std::vector<double>& out);
+// FamilyBlues from zones3: as blueValues, without the default pair.
+int32_t familyBlues(const FontHinting& hinting, std::vector<double>& out);
+// FamilyOtherBlues from zones3: the bottom zones not at 0, sorted ascending.
+int32_t familyOtherBlues(const FontHinting& hinting, std::vector<double>& out);
+
+// TrueType zones (the `zones` list) of the given kind byte.
+uint32_t countZonesOfKind(const FontHinting& hinting, uint8_t kind);
+// The n-th (from 0) TrueType zone of the kind, or null.
+const Zone* nthZoneOfKind(const FontHinting& hinting, uint32_t n, uint8_t kind);
+
+}  // namespace vn

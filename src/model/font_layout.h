@@ -1,0 +1,70 @@
+// The layout and kerning member of a font: the kerning store, the lazily made layout
+// object and the feature-file text as it was read.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <list>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "model/kerning.h"
+#include "model/layout_object.h"
+
+namespace vn {
+
+class Font;
+
+struct GlyphSetRecord {
+  std::set<GlyphId> glyphs;
+  std::string text;
+};
+
+class FontLayout {
+ public:
+  FontLayout() = default;
+  FontLayout(const FontLayout&) = delete;
+  FontLayout& operator=(const FontLayout&) = delete;
+  ~FontLayout();
+
+  uint32_t glyphCount = 0;
+  std::list<GlyphSetRecord> records;
+
+  FontKerning& kerning() { return kerning_; }
+  const FontKerning& kerning() const { return kerning_; }
+
+  // The layout object, made on first use; null when no layout library is installed.
+  LayoutObject* layout();
+  LayoutObject* layoutIfAny() const { return layout_.get(); }
+  // Destroys the layout object (the font does so before its glyphs go).
+  void releaseLayout();
+  bool hasFeatureData() const;
+  bool hasFeatures() const;
+
+  // Keeps the text, then compiles it into the layout object; false when it failed or
+  // there is no layout. LayoutAssertException passes through.
+  bool compileFeatures(std::istream& in, const std::string& fontName, bool flag1, bool flag2);
+  // Keeps the text and hands it to the layout object (result not reported).
+  void importFeatureText(std::istream& in);
+  // Reads a layout XML document into the layout object.
+  bool importFeatures(std::istream& in);
+  // Writes the layout as feature-file text; without a layout library the kept text.
+  bool exportFeatures(std::ostream& out, const FeatureWriteOptions& options);
+  bool forwardToLayout(std::ostream& out, bool withHeader, bool flag2);
+
+  // The feature-file text as last read, verbatim.
+  const std::string& featureText() const { return featureText_; }
+  void setFeatureText(std::string text) { featureText_ = std::move(text); }
+
+  void setOwner(Font* owner) { owner_ = owner; }
+  Font* owner() const { return owner_; }
+
+ private:
+  FontKerning kerning_;
+  std::unique_ptr<LayoutObject> layout_;
+  Font* owner_ = nullptr;
+  std::string featureText_;
+};
+
+}  // namespace vn

@@ -1,0 +1,67 @@
+// Header and record framing of a native file: the primitive reads the reader makes on
+// the file stream, and the two framing writes the writer needs.
+//
+// Every length taken from the file is checked against the bytes left in the file
+// before anything is allocated or skipped: a record that claims more than is left
+// fails (the stream's failbit is set), and skips only go forward.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "native/stream/stream.h"
+
+namespace qtf {
+
+class RecordInput {
+ public:
+  explicit RecordInput(std::istream* in) : in_(in) {}
+
+  std::istream* stream() const { return in_; }
+  // No stream, or one of fail, bad or end-of-file set.
+  bool good() const { return in_ && in_->good(); }
+  // Marks the stream failed (a framing rule was broken).
+  void setFailed();
+
+  // Seeks to 0, checks magic, marks and version, then seeks to the first record.
+  bool checkHeader();
+  // Tag 2 / length 0 when the stream is already not good (returns true); false when
+  // the header cannot be read completely. Applies the long-length rule.
+  bool readRecordHeader(uint16_t& tag, uint32_t& length);
+  // Forward seek; fails when the length passes the end of the file.
+  bool skipPayload(uint64_t length);
+  // Reads and skips records until one with the tag has been skipped.
+  bool skipPast(uint16_t tag, uint32_t* length = nullptr);
+  // Rewinds the payload stream and loads length bytes into it; its read limit is the
+  // payload's end.
+  bool loadPayload(Stream& payload, uint32_t length);
+  bool readRecordString(uint32_t length, std::string& out);
+  bool readRawBytes(void* out, uint64_t length);
+  bool readBytes(uint32_t length, std::vector<uint8_t>& out);
+  uint16_t readU16();
+  int16_t readI16() { return static_cast<int16_t>(readU16()); }
+  uint32_t readU32();
+  double readDouble();
+
+  // Bytes between the current position and the end of the file (0 when unknown or
+  // the stream is not good).
+  uint64_t bytesLeft();
+
+ private:
+  bool ensureEnd();
+
+  std::istream* in_;
+  uint64_t end_ = 0;
+  bool endKnown_ = false;
+};
+
+// The 44 header bytes as the writer puts them.
+std::vector<uint8_t> encodeFileHeader();
+// tag, length (u16 each) or, from 65536 bytes on, tag | 0x8000 and a u32 length.
+std::vector<uint8_t> encodeRecordHeader(uint16_t tag, uint64_t length);
+bool writeRecordHeader(std::ostream& out, uint16_t tag, uint64_t length);
+
+}  // namespace qtf

@@ -1,0 +1,16 @@
+// The style option list of record 1743: key bytes each followed by one number, ended
+// by the key 100 ('d').
+#pragma once
+
+namespace vn {
+struct StyleOptions;
+}
+
+namespace qtf {
+
+class Stream;
+
+// Fills the options from the list; true when the list did not run past its payload.
+bool decodeStyleOptions(Stream& in, vn::StyleOptions& options);
+
+}  // namespace qtf

@@ -1,0 +1,153 @@
+#include "native/writer.h"
+
+#include <sstream>
+
+#include "model/font.h"
+#include "model/style.h"
+#include "native/info_records.h"
+#include "native/kerning_classes.h"
+#include "native/record_framing.h"
+#include "native/stream/stream.h"
+#include "native/tags.h"
+#include "native/writer_glyph.h"
+#include "native/writer_kerning.h"
+#include "native/writer_records.h"
+
+namespace qtf {
+
+namespace {
+
+constexpr const char* kDefaultCharacterKey = "postscriptDefaultCharacter";
+
+// Record 10: key 1 = 0, key 2 = 83886081, key 3 = 0, end.
+bool writeFileInfoRecord(RecordWriter& out) {
+  Stream& payload = out.payload();
+  payload.writeByte(1);
+  payload.writeInt(0);
+  payload.writeByte(2);
+  payload.writeInt(kFileInfoKey2Value);
+  payload.writeByte(3);
+  payload.writeInt(0);
+  payload.writeByte(0);
+  return out.payloadRecord(tag::kFileInfo);
+}
+
+bool writeNameTableBlock(RecordWriter& out, const vn::StyleTables& tables) {
+  if (!out.empty(tag::kNameTableBegin)) return false;
+  const std::pair<uint16_t, const std::map<uint16_t, std::string>*> maps[] = {
+      {tag::kNameTableSecondMap, &tables.nameMap2}, {tag::kNameTableFirstMap, &tables.nameMap1}};
+  for (const auto& [tag, map] : maps) {
+    for (const auto& [key, text] : *map) {
+      if (text.empty()) continue;
+      std::vector<uint8_t> payload{static_cast<uint8_t>(key), static_cast<uint8_t>(key >> 8)};
+      payload.insert(payload.end(), text.begin(), text.end());
+      if (!out.bytes(tag, payload)) return false;
+    }
+  }
+  return out.u16(tag::kNameTableValue, static_cast<uint16_t>(tables.nameValue)) && out.empty(tag::kNameTableEnd);
+}
+
+bool writeGlobalLayer(RecordWriter& out, const vn::Layer& layer) {
+  if (!layer.guides.empty()) {
+    Stream* payload = &out.payload();
+    if (encodeGuidePositions(*payload, layer.guides) && !out.payloadRecord(tag::kFontGuides)) return false;
+    payload = &out.payload();
+    if (encodeGuideProperties(*payload, layer.guides) && !out.payloadRecord(tag::kFontGuideProperties)) return false;
+  }
+  for (const vn::Element& element : layer.elements) {
+    if (element.contours.empty()) continue;
+    vn::Element placed;
+    placed.contours = element.contours;
+    vn::Glyph::transformContours(placed.contours, element.matrix.multiply(layer.matrix));
+    Stream& payload = out.payload();
+    return encodeElementOutline(payload, placed) && out.payloadRecord(tag::kFontElement);
+  }
+  return true;
+}
+
+}  // namespace
+
+class Writer::Impl {
+ public:
+  bool write(FontStylePair& pair, uint8_t options, std::ostream& stream);
+
+ private:
+  bool writeGlyphs(RecordWriter& out, vn::Font& font, const KerningPreparation& kerning);
+};
+
+bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& stream) {
+  vn::Font& font = *pair.font;
+  vn::Style& style = *pair.style;
+  RecordWriter out(stream);
+
+  const std::vector<uint8_t> header = encodeFileHeader();
+  stream.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  if (!out.good() || !out.empty(tag::kMarker) || !out.empty(tag::kStart)) return false;
+  if (!writeFileInfoRecord(out)) return false;
+  if (options != 0 && !writeNameTableBlock(out, style.tables)) return false;
+
+  KerningPreparation kerning;
+  prepareKerning(font, kerning, kerningLayoutRoutes());
+
+  FontInfoExtras extras;
+  extras.kerningClassBlock = kerning.kerningClassBlock;
+  for (const auto* texts : {&kerning.kerningClassTexts, &kerning.featureClassTexts}) {
+    for (const auto& [name, text] : *texts) extras.classDefinitions.emplace_back(name, text);
+  }
+  if (font.layout.hasFeatures() || font.layout.hasFeatureData() || !font.layout.featureText().empty()) {
+    std::ostringstream text;
+    if (font.layout.exportFeatures(text, vn::FeatureWriteOptions{})) {
+      extras.hasFeatureText = true;
+      extras.featureText = text.str();
+    }
+  }
+  if (!writeFontInfoBlock(out, font, style, extras)) return false;
+  if (!writeMetricsBlock(out, font, style)) return false;
+  if (!writeGlobalLayer(out, font.globalLayer)) return false;
+  const std::string defaultCharacter = style.names.stringValue(kDefaultCharacterKey);
+  if (!defaultCharacter.empty() && !out.text(tag::kDefaultCharacter, defaultCharacter)) return false;
+  if (!writeGlyphs(out, font, kerning)) return false;
+
+  Stream& payload = out.payload();
+  if (encodeStyleOptions(payload, style.options)) {
+    if (!out.payloadRecord(tag::kStyleOptions) || !out.u16(tag::kStyleOptionsTrailer, 0)) return false;
+  }
+  return out.empty(tag::kFontEnd) && out.empty(tag::kEnd) && out.good();
+}
+
+bool Writer::Impl::writeGlyphs(RecordWriter& out, vn::Font& font, const KerningPreparation& kerning) {
+  // Component flattening looks glyphs up by name.
+  font.rebuildGlyphIndex();
+  GlyphWriteContext context;
+  // Empty slots are not written, so they take no position either.
+  int32_t position = 0;
+  for (const vn::Glyph* glyph : font.glyphs) {
+    if (glyph) context.glyphIndexByName[glyph->name] = position++;
+  }
+  for (const vn::NamedGlyphPair& pair : kerning.glyphKerning) {
+    context.kerningByFirst[pair.first].emplace_back(pair.second, pair.value);
+  }
+  for (const vn::Glyph* glyph : font.glyphs) {
+    if (!glyph) continue;
+    if (glyph->components.empty()) {
+      if (!writeGlyphRecords(out, *glyph, context)) return false;
+      continue;
+    }
+    // Components are written flattened (transformed ones decomposed) from a copy.
+    auto copy = vn::Ref<vn::Glyph>::adopt(new vn::Glyph());
+    copy->assign(*glyph, true);
+    copy->convertOutline(font, true);
+    if (!writeGlyphRecords(out, *copy, context)) return false;
+  }
+  return true;
+}
+
+Writer::Writer() : impl_(std::make_unique<Impl>()) {}
+Writer::~Writer() = default;
+
+bool Writer::write(FontStylePair& pair, const uint8_t* options, std::ostream* out) {
+  if (!pair.font || !pair.style || !out || !out->good()) return false;
+  return impl_->write(pair, options ? *options : 1, *out);
+}
+
+}  // namespace qtf

@@ -1,0 +1,51 @@
+// Opening the members of a UFO folder on disk. Paths are joined literally (see
+// xml::UriBase); member names read from a file are checked before use.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace ufo {
+
+// True for a relative name that stays inside the folder: not empty, no NUL,
+// not absolute (no leading separator or drive letter), no ".." component.
+bool isSafeMemberName(std::string_view member);
+
+// True when the folder part of the path (up to its last separator) exists;
+// otherwise creates that one folder (not recursively) and says whether that
+// worked. A path without a folder part gives true.
+bool ensureFolderOf(const std::string& path);
+
+// Open a file for binary input / output; true when the stream is good.
+bool openInputFile(const std::string& path, std::ifstream& in);
+bool openOutputFile(const std::string& path, std::ofstream& out);
+
+// An output file written under a temporary name beside its target and moved
+// into place by commit(); dropped without commit(), the temporary file is removed.
+class PendingOutputFile {
+ public:
+  PendingOutputFile() = default;
+  ~PendingOutputFile();
+  PendingOutputFile(const PendingOutputFile&) = delete;
+  PendingOutputFile& operator=(const PendingOutputFile&) = delete;
+
+  // Opens the temporary file for binary output; false when it cannot be opened.
+  bool open(const std::string& path);
+  std::ofstream& stream() { return stream_; }
+  // Flushes, closes and renames onto the target; false (temporary removed)
+  // when any write failed or the rename did not work.
+  bool commit();
+  void discard();
+
+ private:
+  std::string target_;
+  std::string temporary_;
+  std::ofstream stream_;
+  bool open_ = false;
+};
+
+// Writes the bytes to path through a PendingOutputFile.
+bool writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace ufo

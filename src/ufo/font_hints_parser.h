@@ -1,0 +1,35 @@
+// Reader of the older TrueType hinting XML of the font lib ("com.quorvel.tthinting"):
+// the three font values, zones with their deltas and stems with their roundings.
+#pragma once
+
+#include <istream>
+#include <vector>
+
+#include "model/font.h"
+#include "xml/xml_parser.h"
+
+namespace ufo {
+
+class FontHintsXMLParser : public xml::XmlParser {
+ public:
+  // Most zones or stems taken from one document, and most steps of one of them.
+  static constexpr std::size_t kMaxRecords = 4096;
+  static constexpr std::size_t kMaxSteps = 1024;
+
+  // False for a null font; a structure fault counts as success.
+  bool parse(std::istream& in, vn::Font* font);
+  void startElement(const char* name, const char** attributes) override;
+  void endElement(const char* name) override;
+
+ private:
+  vn::Font* font_ = nullptr;
+  bool inZones_ = false;
+  bool inStems_ = false;
+  vn::Zone zone_;
+  vn::Stem stem_;
+  bool stemHorizontal_ = true;
+  std::vector<vn::Zone> topZones_, bottomZones_;
+  std::vector<vn::Stem> horizontalStems_, verticalStems_;
+};
+
+}  // namespace ufo

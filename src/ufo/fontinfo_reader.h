@@ -1,0 +1,53 @@
+// Reading side of "fontinfo.plist": each key (and its older spellings) into the font
+// and style; units per em and the numbered metrics wait for finish().
+#pragma once
+
+#include <rapidxml/rapidxml.hpp>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vn {
+class Font;
+class Style;
+}  // namespace vn
+
+namespace ufo {
+
+class ReadWarnings;
+
+class FontInfoReader {
+ public:
+  // Metric numbers collected until finish().
+  enum Metric : std::int32_t {
+    kAscender = 0, kDescender, kTypoLineGap, kWinAscent, kWinDescent, kCapHeight, kXHeight,
+    kWidthValue, kWeightValue, kItalicAngle, kUnderlinePosition, kUnderlineThickness,
+  };
+
+  FontInfoReader(vn::Font* font, vn::Style* style, ReadWarnings* warnings);
+
+  // An entry whose value element holds text (or nothing).
+  void readKey(const std::string& key, std::string_view elementName, const std::string& text);
+  // An entry whose value element holds elements (an array).
+  void readArrayKey(const std::string& key, const rapidxml::xml_node<char>* value);
+  // Applies units per em, the metrics, the width name, the version and the composed
+  // style names. Called once, also for a file without entries.
+  void finish();
+
+ private:
+  void readCreated(const std::string& text);
+  void readStyleMapStyleName(const std::string& text);
+  void readBlueZones(const std::vector<std::int32_t>& values, bool family, bool other);
+  void ignored(const std::string& key, const std::string& text);
+
+  vn::Font* font_;
+  vn::Style* style_;
+  ReadWarnings* warnings_;
+  double unitsPerEm_ = 1000.0;
+  std::map<std::int32_t, double> metrics_;
+};
+
+}  // namespace ufo

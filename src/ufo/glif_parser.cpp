@@ -1,0 +1,275 @@
+#include "ufo/glif_parser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string_view>
+
+#include "model/glyph_data.h"
+#include "model/numbers.h"
+#include "ufo/glyph_lib_parsers.h"
+#include "ufo/plist_node.h"
+#include "ufo/plist_parser.h"
+#include "ufo/reader_errors.h"
+#include "ufo/reader_text.h"
+#include "ufo/reader_warnings.h"
+#include "ufo/text_encoding.h"
+#include "xml/text_escape.h"
+
+namespace ufo {
+namespace {
+
+constexpr std::uint32_t kMaxUnicodeValue = 0x10FFFF;
+constexpr int kLibIndentation = 4;
+
+// "type" attribute of a point -> node type; anything else is an off-curve point.
+const std::map<std::string, std::int32_t, std::less<>>& pointTypes() {
+  static const std::map<std::string, std::int32_t, std::less<>> types = {
+      {"move", vn::Node::kMove},   {"line", vn::Node::kOnCurve},     {"qcurve", vn::Node::kOnCurve},
+      {"curve", vn::Node::kCubic}, {"offcurve", vn::Node::kQuadratic},
+  };
+  return types;
+}
+
+bool is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
+
+// The value of the named attribute, or null.
+const char* attribute(const char** attributes, const char* wanted) {
+  if (!attributes) return nullptr;
+  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
+    if (is(attributes[i], wanted)) return attributes[i + 1];
+  }
+  return nullptr;
+}
+
+void readNumber(const char* text, double& target) {
+  if (!text) return;
+  if (auto value = readReal(text)) target = *value;
+}
+
+}  // namespace
+
+UfoGlyphParser::UfoGlyphParser() { pointTypes(); }
+
+bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
+  if (!glyph) return false;
+  glyph_ = glyph;
+  inGlyph_ = inOutline_ = inLib_ = inContour_ = false;
+  contourOpen_ = false;
+  nodes_.clear();
+  libText_.clear();
+  bool parsed = false;
+  try {
+    parsed = xml::XmlParser::parse(in);
+  } catch (const UfoParserException&) {
+    glyph_ = nullptr;
+    return true;  // the glyph keeps what was read before the fault
+  } catch (...) {
+    glyph_ = nullptr;
+    return false;
+  }
+  glyph_ = nullptr;
+  if (!parsed) return false;
+  if (!glyph->lib.empty()) dispatchGlyphLib(*glyph, font_, style_);
+  return true;
+}
+
+void UfoGlyphParser::noteUfo3(const char* name, const char** attributes) {
+  if (!warnings_) return;
+  if (is(name, "anchor")) warnings_->report(warning::kAnchors, warning::notCarried("UFO 3 glyph anchors"));
+  if (is(name, "guideline")) warnings_->report(warning::kGuidelines, warning::notCarried("UFO 3 guidelines"));
+  if (is(name, "image")) warnings_->report(warning::kImages, warning::notCarried("glyph images"));
+  if (is(name, "note")) warnings_->report(warning::kNotes, warning::notCarried("glyph notes"));
+  if (attribute(attributes, "identifier")) {
+    warnings_->report(warning::kIdentifiers, warning::notCarried("UFO 3 identifiers"));
+  }
+}
+
+void UfoGlyphParser::startElement(const char* name, const char** attributes) {
+  if (is(name, "glyph") && !inLib_) {
+    inGlyph_ = true;
+    return;
+  }
+  if (!inGlyph_) throw UfoParserException{UfoParserException::kGlyphFile};
+  if (inLib_) {
+    std::ostringstream tag;
+    openingTagText(name, attributes, tag);
+    libText_ += tag.str();
+    return;
+  }
+  noteUfo3(name, attributes);
+  if (is(name, "advance")) {
+    readAdvance(attributes);
+  } else if (is(name, "unicode")) {
+    readUnicode(attributes);
+  } else if (is(name, "outline")) {
+    inOutline_ = true;
+  } else if (is(name, "lib")) {
+    inLib_ = true;
+    libText_.clear();
+  } else if (is(name, "component") && inOutline_) {
+    readComponent(attributes);
+  } else if (is(name, "contour") && inOutline_) {
+    inContour_ = true;
+    contourOpen_ = false;
+    nodes_.clear();
+  } else if (is(name, "point") && inContour_) {
+    readPoint(attributes);
+  }
+}
+
+void UfoGlyphParser::endElement(const char* name) {
+  if (is(name, "glyph") && !inLib_) {
+    inGlyph_ = false;
+  } else if (is(name, "lib") && inLib_) {
+    inLib_ = false;
+    readLibText();
+  } else if (inLib_) {
+    std::ostringstream tag;
+    closingTagText(name, tag);
+    libText_ += tag.str();
+  } else if (is(name, "contour") && inContour_) {
+    inContour_ = false;
+    finishContour();
+  } else if (is(name, "outline")) {
+    inOutline_ = false;
+  }
+}
+
+void UfoGlyphParser::characterData(const char* text, int length) {
+  // expat resolves references: escape again, so that "&" and "<" in a lib string
+  // stay well-formed when the text is parsed as a property list.
+  if (inGlyph_ && inLib_ && length > 0) {
+    xml::appendEscapedMarkup(libText_, std::string_view(text, static_cast<std::size_t>(length)));
+  }
+}
+
+void UfoGlyphParser::readAdvance(const char** attributes) {
+  readNumber(attribute(attributes, "width"), glyph_->advanceWidth);
+  readNumber(attribute(attributes, "height"), glyph_->advanceHeight);
+}
+
+void UfoGlyphParser::readUnicode(const char** attributes) {
+  if (!attributes || !attributes[0] || !is(attributes[0], "hex")) {
+    throw UfoParserException{UfoParserException::kGlyphFile};
+  }
+  const auto value = readHex(attributes[1] ? attributes[1] : "", kMaxUnicodeValue);
+  if (!value) return;
+  auto& unicodes = glyph_->unicodes;
+  if (unicodes.size() >= kMaxUnicodes) return;
+  if (std::find(unicodes.begin(), unicodes.end(), *value) == unicodes.end()) unicodes.push_back(*value);
+}
+
+void UfoGlyphParser::readComponent(const char** attributes) {
+  if (!attributes || !attributes[0]) return;
+  vn::Component component;
+  if (const char* base = attribute(attributes, "base")) component.baseName = modelText(base, warnings_);
+  vn::Matrix& m = component.matrix;
+  readNumber(attribute(attributes, "xScale"), m.a);
+  readNumber(attribute(attributes, "xyScale"), m.b);
+  readNumber(attribute(attributes, "yxScale"), m.c);
+  readNumber(attribute(attributes, "yScale"), m.d);
+  readNumber(attribute(attributes, "xOffset"), m.e);
+  readNumber(attribute(attributes, "yOffset"), m.f);
+  glyph_->components.push_back(std::move(component));
+}
+
+void UfoGlyphParser::readPoint(const char** attributes) {
+  vn::Node node;
+  node.type = vn::Node::kQuadratic;
+  readNumber(attribute(attributes, "x"), node.x);
+  readNumber(attribute(attributes, "y"), node.y);
+  if (const char* type = attribute(attributes, "type")) {
+    const auto found = pointTypes().find(std::string_view(type));
+    if (found != pointTypes().end()) node.type = found->second;
+  }
+  if (const char* smooth = attribute(attributes, "smooth"); smooth && is(smooth, "yes")) {
+    node.flags |= vn::Node::kFlagSmooth;
+  }
+  if (const char* name = attribute(attributes, "name")) node.name = modelText(name, warnings_);
+  if (node.type == vn::Node::kMove) contourOpen_ = true;
+  nodes_.push_back(std::move(node));
+}
+
+void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
+  if (nodes.empty()) return;
+  using vn::Node;
+  if (nodes.front().type == Node::kQuadratic) {
+    if (nodes.back().type != Node::kQuadratic) {
+      Node start = nodes.back();
+      start.type = Node::kMove;
+      nodes.insert(nodes.begin(), std::move(start));
+    } else {
+      Node middle;
+      middle.x = (nodes.back().x + nodes.front().x) * 0.5;
+      middle.y = (nodes.back().y + nodes.front().y) * 0.5;
+      middle.flags = Node::kFlagSmooth;
+      middle.type = Node::kOnCurve;
+      nodes.push_back(middle);
+      middle.type = Node::kMove;
+      nodes.insert(nodes.begin(), std::move(middle));
+    }
+  }
+  if (nodes.back().type == Node::kQuadratic) nodes.push_back(nodes.front());
+  nodes.front().type = Node::kMove;
+
+  // Runs of two or more off-curve points before a "curve" point are cubic.
+  std::size_t i = nodes.size();
+  while (i > 0) {
+    --i;
+    if (nodes[i].type != Node::kCubic) continue;
+    std::size_t run = 0;
+    while (run < i && nodes[i - 1 - run].type == Node::kQuadratic) ++run;
+    const std::uint8_t smooth = nodes[i].flags & Node::kFlagSmooth;
+    if (run >= 2) {
+      for (std::size_t k = 1; k <= run; ++k) {
+        Node& offCurve = nodes[i - k];
+        offCurve.type = Node::kCubic;
+        offCurve.flags = static_cast<std::uint8_t>((offCurve.flags & ~Node::kFlagSmooth) | smooth);
+      }
+    }
+    nodes[i].type = Node::kOnCurve;
+    if (run >= 2) i -= run;
+  }
+}
+
+void UfoGlyphParser::finishContour() {
+  if (nodes_.empty()) return;
+  finishNodes(nodes_);
+  vn::Contour contour;
+  contour.flag = contourOpen_ ? 1 : 0;
+  contour.nodes.assign(std::make_move_iterator(nodes_.begin()), std::make_move_iterator(nodes_.end()));
+  nodes_.clear();
+  contourOpen_ = false;
+  if (contour.nodes.size() > 1) contour.markHVSmooth();
+  const vn::Node& first = contour.nodes.front();
+  if (contour.nodes.size() == 1 && !first.name.empty()) {
+    vn::PointLink link;
+    link.first.index = vn::saturateInt16(first.x);
+    link.first.secondIndex = -1;
+    link.second.index = vn::saturateInt16(first.y);
+    link.second.secondIndex = -1;
+    link.name = first.name;
+    glyph_->varnelData().bodyLayer().links.push_back(std::move(link));
+    return;
+  }
+  glyph_->varnelData().bodyLayer().addContour(contour);
+}
+
+void UfoGlyphParser::readLibText() {
+  PListParser plistParser;
+  PListDocument document;
+  std::istringstream in(libText_);
+  libText_.clear();
+  if (!plistParser.parse(in, document)) return;
+  const auto* dict = document.firstNode();
+  if (!dict || std::string_view(dict->name(), dict->name_size()) != "dict") return;
+  PListNode tree(plist::kDict, dict->first_node());
+  for (const PListNode* entry = tree.firstChild(); entry; entry = entry->next()) {
+    std::ostringstream text;
+    entry->writeXml(text, kLibIndentation, false, false);
+    glyph_->lib[modelText(entry->key(), warnings_)] = text.str();
+  }
+}
+
+}  // namespace ufo

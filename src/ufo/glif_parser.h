@@ -1,0 +1,67 @@
+// Reader of one ".glif" glyph file: advance, Unicode values, components, the contours
+// of the "Body" layer and the glyph lib, whose known entries go to the sub-parsers of
+// glyph_lib_parsers.h afterwards.
+#pragma once
+
+#include <istream>
+#include <sstream>
+#include <vector>
+
+#include "model/font.h"
+#include "model/layer.h"
+#include "model/style.h"
+#include "xml/xml_parser.h"
+
+namespace ufo {
+
+class ReadWarnings;
+
+class UfoGlyphParser : public xml::XmlParser {
+ public:
+  // Most Unicode values of one glyph: each new one is checked against the others, so
+  // a hostile file must not make the list long.
+  static constexpr std::size_t kMaxUnicodes = 256;
+
+  UfoGlyphParser();
+
+  // Fills the glyph. False when the glyph is null or the XML is malformed; a file of
+  // the wrong structure keeps what was read before the fault and gives true.
+  bool parse(std::istream& in, vn::Glyph* glyph);
+
+  void setTarget(vn::Font* font, vn::Style* style) {
+    font_ = font;
+    style_ = style;
+  }
+  void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
+
+  void startElement(const char* name, const char** attributes) override;
+  void endElement(const char* name) override;
+  void characterData(const char* text, int length) override;
+
+  // The contour finishing rules on a node list in file order (exposed for tests):
+  // implicit start point, midpoints of all-off-curve contours, cubic runs.
+  static void finishNodes(std::vector<vn::Node>& nodes);
+
+ private:
+  void readPoint(const char** attributes);
+  void readComponent(const char** attributes);
+  void readUnicode(const char** attributes);
+  void readAdvance(const char** attributes);
+  void finishContour();
+  void readLibText();
+  void noteUfo3(const char* name, const char** attributes);
+
+  vn::Glyph* glyph_ = nullptr;
+  bool inGlyph_ = false;
+  bool inOutline_ = false;
+  bool inLib_ = false;
+  bool inContour_ = false;
+  bool contourOpen_ = false;
+  std::vector<vn::Node> nodes_;
+  std::string libText_;
+  vn::Font* font_ = nullptr;
+  vn::Style* style_ = nullptr;
+  ReadWarnings* warnings_ = nullptr;
+};
+
+}  // namespace ufo

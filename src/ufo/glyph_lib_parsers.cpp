@@ -1,0 +1,299 @@
+#include "ufo/glyph_lib_parsers.h"
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <string_view>
+
+#include "hinting/tt_interpreter.h"
+#include "hinting/ufo_hinting.h"
+#include "model/glyph_data.h"
+#include "model/numbers.h"
+#include "ufo/base64.h"
+#include "ufo/lib_writer.h"
+#include "ufo/plist_parser.h"
+#include "ufo/reader_errors.h"
+#include "ufo/reader_text.h"
+
+namespace ufo {
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+constexpr double kGuideLength = 100.0;
+constexpr double kMarkScale = 254.0;
+constexpr int kStem3Count = 6;
+
+bool is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
+
+const char* attribute(const char** attributes, const char* wanted) {
+  if (!attributes) return nullptr;
+  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
+    if (is(attributes[i], wanted)) return attributes[i + 1];
+  }
+  return nullptr;
+}
+
+// Runs an event parser over the text; the structure exception counts as success.
+template <class Parser>
+bool runParser(Parser& parser, std::istream& in) {
+  try {
+    return parser.xml::XmlParser::parse(in);
+  } catch (const UfoParserException&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+template <class Parser>
+void parseText(Parser& parser, const std::string& text, vn::Glyph& glyph) {
+  std::istringstream in(text);
+  parser.parse(in, &glyph);
+}
+
+}  // namespace
+
+std::string libDataText(const std::string& stored) {
+  const auto open = stored.find("<data>");
+  const auto close = stored.rfind("</data>");
+  if (open == std::string::npos || close == std::string::npos || close < open + 6) return {};
+  std::string text = stored.substr(open + 6, close - open - 6);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[start]);
+    if (byte > 32 && byte < 128) break;
+    ++start;
+  }
+  text.erase(0, start);
+  if (!text.empty() && text.front() != '<') return decodeBase64(text);
+  return text;
+}
+
+void dispatchGlyphLib(vn::Glyph& glyph, vn::Font* font, vn::Style* style) {
+  (void)font;
+  (void)style;
+  auto& lib = glyph.lib;
+  if (auto found = lib.find(libkey::kHintSets); found != lib.end()) {
+    GlyphHintsXMLParser parser;
+    parseText(parser, libDataText(found->second), glyph);
+    lib.erase(libkey::kHintSets);
+  }
+  if (auto found = lib.find(libkey::kTrueTypeProgram); found != lib.end()) {
+    GlyphHintsInstrXMLParser parser;
+    parseText(parser, libDataText(found->second), glyph);
+    lib.erase(libkey::kTrueTypeProgram);
+  }
+  if (auto found = lib.find(libkey::kGuides); found != lib.end()) {
+    readGlyphGuidelines(found->second, glyph);
+    lib.erase(libkey::kGuides);
+  }
+  if (auto found = lib.find(libkey::kMark); found != lib.end()) {
+    GlyphMarkColorXMLParser parser;
+    parseText(parser, found->second, glyph);
+    lib.erase(libkey::kMark);
+  }
+}
+
+// ---- guides
+
+void readGuidelineList(const PListNode& array, vn::Layer& target) {
+  for (const PListNode* entry = array.firstChild(); entry; entry = entry->next()) {
+    if (entry->type() != plist::kDict) continue;
+    double angle = 0.0, x = 0.0, y = 0.0;
+    std::string name;
+    for (const PListNode* field = entry->firstChild(); field; field = field->next()) {
+      const std::string& key = field->key();
+      double* number = key == "angle" ? &angle : key == "x" ? &x : key == "y" ? &y : nullptr;
+      if (number) {
+        if (auto value = readReal(field->value())) *number = *value;
+      } else if (key == "name") {
+        name = modelText(field->value(), nullptr);
+      }
+    }
+    const double radians = angle * kRadiansPerDegree;
+    vn::Guide guide;
+    guide.x1 = x;
+    guide.y1 = y;
+    guide.x2 = x + kGuideLength * std::cos(radians);
+    guide.y2 = y + kGuideLength * std::sin(radians);
+    guide.name = std::move(name);
+    target.guides.push_back(std::move(guide));
+  }
+}
+
+void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph) {
+  vn::Layer* body = glyph.bodyLayer();
+  if (!body) return;
+  PListParser parser;
+  PListDocument document;
+  std::istringstream in(text);
+  if (!parser.parse(in, document)) return;
+  const auto* array = document.firstNode();
+  if (!array || std::string_view(array->name(), array->name_size()) != "array") return;
+  PListNode tree(plist::kArray, array->first_node());
+  readGuidelineList(tree, *body);
+}
+
+// ---- hint sets
+
+bool GlyphHintsXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
+  if (!glyph || !glyph->bodyLayer()) return false;
+  glyph_ = glyph;
+  layer_ = glyph->bodyLayer();
+  inList_ = inSet_ = false;
+  pointName_.clear();
+  return runParser(*this, in);
+}
+
+void GlyphHintsXMLParser::addStem(double position, double width, bool horizontal) {
+  vn::Hint hint;
+  hint.position = position;
+  hint.width = width;
+  hint.horizontal = horizontal ? 1 : 0;
+  auto& hints = layer_->hints;
+  std::size_t index = 0;
+  while (index < hints.size() && !(hints[index] == hint)) ++index;
+  if (index == hints.size()) {
+    if (hints.size() >= kMaxHints) return;
+    hints.push_back(hint);
+  }
+  layer_->replacements.push_back(
+      vn::ReplacementRecord{horizontal ? 1 : 2, static_cast<std::int32_t>(index), -1, std::string()});
+}
+
+void GlyphHintsXMLParser::startElement(const char* name, const char** attributes) {
+  if (is(name, "hintSetList")) {
+    inList_ = true;
+    return;
+  }
+  if (is(name, "hintset") && inList_) {
+    inSet_ = true;
+    if (attributes && attributes[0] && attributes[1] && is(attributes[0], "pointTag")) {
+      pointName_ = modelText(attributes[1], nullptr);
+      const std::int32_t index = layer_->pointIndex(pointName_);
+      if (!(index == 0 && layer_->replacements.empty())) {
+        layer_->replacements.push_back(vn::ReplacementRecord{3, index, -1, std::string()});
+      }
+    }
+    return;
+  }
+  if (!inSet_) return;
+  const bool horizontal = is(name, "hstem") || is(name, "hstem3");
+  if (is(name, "hstem") || is(name, "vstem")) {
+    double position = 0.0, width = 0.0;
+    if (const char* text = attribute(attributes, "pos")) {
+      if (auto value = readReal(text)) position = *value;
+    }
+    if (const char* text = attribute(attributes, "width")) {
+      if (auto value = readReal(text)) width = *value;
+    }
+    addStem(position, width, horizontal);
+  } else if (is(name, "hstem3") || is(name, "vstem3")) {
+    if (!attributes || !attributes[0] || !attributes[1] || !is(attributes[0], "stem3List")) return;
+    std::vector<double> numbers;
+    std::string_view list = attributes[1];
+    while (numbers.size() <= kStem3Count) {
+      const auto comma = list.find(',');
+      const auto value = readReal(list.substr(0, comma));
+      if (!value) return;
+      numbers.push_back(*value);
+      if (comma == std::string_view::npos) break;
+      list.remove_prefix(comma + 1);
+    }
+    if (numbers.size() != kStem3Count) return;
+    for (int i = 0; i < kStem3Count; i += 2) addStem(numbers[i], numbers[i + 1], horizontal);
+  }
+}
+
+void GlyphHintsXMLParser::endElement(const char* name) {
+  if (is(name, "hintSetList")) {
+    inList_ = false;
+    bool hasSet = false;
+    for (const auto& record : layer_->replacements) hasSet = hasSet || record.kind == 3;
+    if (!hasSet) layer_->replacements.clear();
+  } else if (is(name, "hintset")) {
+    inSet_ = false;
+    pointName_.clear();
+  }
+}
+
+// ---- TrueType program
+
+bool GlyphHintsInstrXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
+  if (!glyph || !glyph->bodyLayer()) return false;
+  glyph_ = glyph;
+  layer_ = glyph->bodyLayer();
+  inProgram_ = false;
+  vn::sharedTtInterpreter().clearProgram();
+  return runParser(*this, in);
+}
+
+void GlyphHintsInstrXMLParser::startElement(const char* name, const char** attributes) {
+  if (is(name, "ttProgram")) {
+    inProgram_ = true;
+  } else if (is(name, "ttc") && inProgram_) {
+    vn::sharedTtInterpreter().addCommandFromXml(attributes, *layer_);
+  }
+}
+
+void GlyphHintsInstrXMLParser::endElement(const char* name) {
+  if (!is(name, "ttProgram") || !inProgram_) return;
+  inProgram_ = false;
+  vn::sharedTtInterpreter().encodeCommands(glyph_->commandBytes);
+}
+
+// ---- mark colour
+
+bool GlyphMarkColorXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
+  if (!glyph) return false;
+  glyph_ = glyph;
+  index_ = 0;
+  inReal_ = false;
+  return runParser(*this, in);
+}
+
+void GlyphMarkColorXMLParser::startElement(const char* name, const char**) {
+  if (is(name, "array")) {
+    index_ = 0;
+    for (double& value : values_) value = 0.0;
+    inReal_ = false;
+  } else if (is(name, "real") || is(name, "integer")) {
+    inReal_ = true;
+    text_.clear();
+  }
+}
+
+void GlyphMarkColorXMLParser::characterData(const char* text, int length) {
+  // Bounded: a number needs no more than this.
+  if (inReal_ && text_.size() < 64 && length > 0) text_.append(text, static_cast<std::size_t>(length));
+}
+
+void GlyphMarkColorXMLParser::endElement(const char* name) {
+  if ((is(name, "real") || is(name, "integer")) && inReal_) {
+    if (index_ < 4) {
+      // Single precision, as the colour was stored.
+      if (auto value = readReal(text_)) values_[index_] = static_cast<float>(*value);
+    }
+    ++index_;
+    inReal_ = false;
+  } else if (is(name, "array") && index_ >= 4) {
+    const std::int32_t mark = markForColor(values_[0], values_[1], values_[2]);
+    if (mark >= 0) glyph_->markColor = mark;
+  }
+}
+
+std::int32_t GlyphMarkColorXMLParser::markForColor(double red, double green, double blue) {
+  if (!std::isfinite(red) || !std::isfinite(green) || !std::isfinite(blue)) return -1;
+  // A grey has no hue; black is "no mark".
+  if (red == green && green == blue && red != 0.0) return -1;
+  const double hue = vn::Color{red, green, blue}.hue();
+  if (!std::isfinite(hue)) return -1;
+  return vn::saturateInt32(hue * kMarkScale + 1.0);
+}
+
+void storeTtHinting(vn::Style* style, vn::Font* font) {
+  vn::storeFontHinting(vn::sharedTtInterpreter(), style ? &style->metrics : nullptr,
+                       font ? &font->hinting : nullptr);
+}
+
+}  // namespace ufo

@@ -1,0 +1,37 @@
+// Reader of a UFO 2 folder into a font/style pair.
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "model/font_info.h"
+#include "model/font_style_pair.h"
+#include "ufo/plist_node.h"
+#include "ufo/reader_errors.h"
+#include "xml/uri.h"
+
+namespace ufo {
+
+class UfoFontParser;
+
+class Parser : public xml::UriReader, public xml::UriBase {
+ public:
+  Parser();
+  ~Parser() override;
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  // Opens a member of the folder (a relative name) for binary input; true when open.
+  virtual bool openInput(const std::string& member, std::ifstream& in);
+
+  // Reads the folder (its path ends with "/") into the pair; the lib tree of "lib.plist"
+  // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.
+  bool read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
+            const vn::ImportOptions* options);
+
+ private:
+  std::unique_ptr<UfoFontParser> fontParser_;
+};
+
+}  // namespace ufo

@@ -1,0 +1,182 @@
+#include "ufo/plist_parser.h"
+
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <utility>
+
+#include "ufo/plist_node.h"
+#include "ufo/text_encoding.h"
+
+namespace ufo {
+namespace {
+
+constexpr const char* kParseErrorPrefix = "plist parsing error: ";
+constexpr const char* kTooDeep = "elements are nested deeper than 256 levels";
+constexpr int kParseFlags = rapidxml::parse_validate_closing_tags;
+
+bool isXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Advances text past the first occurrence of terminator; false when it is missing.
+bool skipPast(const char*& text, const char* end, std::string_view terminator) {
+  const std::string_view rest(text, static_cast<std::size_t>(end - text));
+  const auto found = rest.find(terminator);
+  if (found == std::string_view::npos) return false;
+  text += found + terminator.size();
+  return true;
+}
+
+// Nesting depth of the elements in the text, scanned without recursion and
+// with the same skipping rules as the XML parser (comments, CDATA, processing
+// instructions, DOCTYPE with its internal subset, quoted attribute values).
+// False when the depth passes maxDepth. A text the scan cannot follow is left
+// to the parser, which reports it.
+//
+// Also notes where a key or scalar element holds nothing but blanks: the
+// parser drops such text, so it is handed over as character references.
+bool scanText(const char* begin, const char* end, int maxDepth,
+              std::vector<std::pair<std::size_t, std::size_t>>& blankValues) {
+  const char* text = begin;
+  int depth = 0;
+  while (text < end) {
+    if (*text != '<') {
+      ++text;
+      continue;
+    }
+    const std::string_view rest(text, static_cast<std::size_t>(end - text));
+    if (rest.starts_with("<!--")) {
+      if (!skipPast(text, end, "-->")) return true;
+    } else if (rest.starts_with("<![CDATA[")) {
+      if (!skipPast(text, end, "]]>")) return true;
+    } else if (rest.starts_with("<?")) {
+      if (!skipPast(text, end, "?>")) return true;
+    } else if (rest.starts_with("<!DOCTYPE") && rest.size() > 9 &&
+               isXmlBlank(rest[9])) {
+      // To the first ">" outside a bracketed internal subset.
+      for (text += 9; text < end && *text != '>'; ++text) {
+        if (*text != '[') continue;
+        int brackets = 1;
+        for (++text; text < end && brackets > 0; ++text) {
+          if (*text == '[') ++brackets;
+          if (*text == ']') --brackets;
+        }
+        --text;
+      }
+      ++text;
+    } else if (rest.starts_with("<!")) {
+      if (!skipPast(text, end, ">")) return true;
+    } else if (rest.starts_with("</")) {
+      if (depth > 0) --depth;
+      if (!skipPast(text, end, ">")) return true;
+    } else {
+      char quote = 0;
+      char previous = 0;
+      for (++text; text < end; ++text) {
+        if (quote != 0) {
+          if (*text == quote) quote = 0;
+        } else if (*text == '"' || *text == '\'') {
+          quote = *text;
+        } else if (*text == '>') {
+          break;
+        }
+        previous = *text;
+      }
+      if (text >= end) return true;
+      const std::string_view tag(rest.data() + 1, static_cast<std::size_t>(text - rest.data() - 1));
+      ++text;
+      if (previous == '/') continue;
+      if (++depth > maxDepth) return false;
+      if (tag == "string" || tag == "key" || tag == "integer" || tag == "real" || tag == "date") {
+        const char* blank = text;
+        while (blank < end && isXmlBlank(*blank)) ++blank;
+        if (blank > text && end - blank >= 2 && blank[0] == '<' && blank[1] == '/') {
+          blankValues.emplace_back(static_cast<std::size_t>(text - begin),
+                                   static_cast<std::size_t>(blank - text));
+        }
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+const rapidxml::xml_node<char>* PListDocument::rootDict() const {
+  const auto* plist = document_.first_node();
+  if (plist == nullptr || plist->type() != rapidxml::node_element ||
+      std::string_view(plist->name(), plist->name_size()) != "plist") {
+    return nullptr;
+  }
+  const auto* dict = plist->first_node();
+  if (dict == nullptr || dict->type() != rapidxml::node_element ||
+      std::string_view(dict->name(), dict->name_size()) != "dict") {
+    return nullptr;
+  }
+  return dict;
+}
+
+void PListDocument::clear() {
+  document_.clear();
+  text_.clear();
+}
+
+bool PListParser::parse(std::istream& in, PListDocument& document) {
+  std::string text;
+  if (in.good()) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (parseText(std::move(text), document)) return true;
+  std::cout << kParseErrorPrefix << errorMessage_ << std::endl;
+  return false;
+}
+
+bool PListParser::parseText(std::string text, PListDocument& document) {
+  errorMessage_.clear();
+  document.clear();
+  trimWhitespace(text);
+  std::vector<std::pair<std::size_t, std::size_t>> blankValues;
+  if (!scanText(text.data(), text.data() + text.size(), plist::kMaxDepth, blankValues)) {
+    errorMessage_ = kTooDeep;
+    return false;
+  }
+  document.text_.reserve(text.size() + 1);
+  std::size_t copied = 0;
+  for (const auto& [start, length] : blankValues) {
+    document.text_.insert(document.text_.end(), text.begin() + static_cast<std::ptrdiff_t>(copied),
+                          text.begin() + static_cast<std::ptrdiff_t>(start));
+    for (std::size_t i = start; i < start + length; ++i) {
+      const char* reference = text[i] == ' '    ? "&#x20;"
+                              : text[i] == '\t' ? "&#x9;"
+                              : text[i] == '\n' ? "&#xA;"
+                                                : "&#xD;";
+      document.text_.insert(document.text_.end(), reference, reference + std::strlen(reference));
+    }
+    copied = start + length;
+  }
+  document.text_.insert(document.text_.end(), text.begin() + static_cast<std::ptrdiff_t>(copied),
+                        text.end());
+  document.text_.push_back('\0');
+  try {
+    document.document_.parse<kParseFlags>(document.text_.data());
+  } catch (const rapidxml::parse_error& error) {
+    errorMessage_ = error.what();
+    const auto offset = error.where<char>() - document.text_.data();
+    if (offset >= 0 && static_cast<std::size_t>(offset) < document.text_.size()) {
+      errorMessage_ += " at offset " + std::to_string(offset);
+    }
+    document.clear();
+    return false;
+  }
+  return true;
+}
+
+std::string elementText(const rapidxml::xml_node<char>* element) {
+  std::string text;
+  if (element == nullptr) return text;
+  for (const auto* child = element->first_node(); child != nullptr; child = child->next_sibling()) {
+    if (child->type() == rapidxml::node_data || child->type() == rapidxml::node_cdata) {
+      text.append(child->value(), child->value_size());
+    }
+  }
+  return text;
+}
+
+}  // namespace ufo

@@ -1,0 +1,166 @@
+#include "ufo/reader_font.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "layout/registry/glyph_name_registry.h"
+#include "model/layout_object.h"
+#include "ufo/fontinfo_reader.h"
+#include "ufo/parser.h"
+#include "ufo/reader_errors.h"
+#include "ufo/reader_text.h"
+
+namespace ufo {
+namespace {
+
+constexpr const char* kMetaInfo = "metainfo.plist";
+constexpr const char* kFontInfo = "fontinfo.plist";
+constexpr const char* kGroups = "groups.plist";
+constexpr const char* kKerning = "kerning.plist";
+constexpr const char* kLib = "lib.plist";
+constexpr const char* kContents = "glyphs/contents.plist";
+constexpr const char* kLayerContents = "layercontents.plist";
+constexpr const char* kFeatures = "features.fea";
+constexpr const char* kLayoutXml = "data/com.quorvel.v2.otl.ttx.xml";
+constexpr const char* kOpenError = "Error while opening UFO: ";
+
+constexpr std::size_t kTtxByte = 1;
+
+}  // namespace
+
+std::string_view elementName(const rapidxml::xml_node<char>* element) {
+  return element ? std::string_view(element->name(), element->name_size()) : std::string_view();
+}
+
+std::vector<PListEntry> dictEntries(const rapidxml::xml_node<char>* dict) {
+  std::vector<PListEntry> entries;
+  if (!dict) return entries;
+  const rapidxml::xml_node<char>* element = dict->first_node();
+  auto nextElement = [](const rapidxml::xml_node<char>* node) {
+    while (node && node->type() != rapidxml::node_element) node = node->next_sibling();
+    return node;
+  };
+  for (element = nextElement(element); element; element = nextElement(element->next_sibling())) {
+    if (elementName(element) != "key") throw UfoParserException{UfoParserException::kPropertyList};
+    const auto* value = nextElement(element->next_sibling());
+    if (!value) break;
+    entries.push_back(PListEntry{elementText(element), value});
+    element = value;
+  }
+  return entries;
+}
+
+UfoFontParser::UfoFontParser(Parser* owner) : parser_(owner), warnings_(&std::cout) {}
+
+bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options) {
+  if (!pair.font || !pair.style || !parser_) return false;
+  options_ = options;
+  font_ = pair.font;
+  style_ = pair.style;
+  libRoot_ = libRoot;
+  glyphOrder_.clear();
+  warnings_ = ReadWarnings(&std::cout);
+  glyphParser_.setTarget(font_, style_);
+  glyphParser_.setWarnings(&warnings_);
+
+  bool result = false;
+  try {
+    if (loadDocuments()) {
+      applyMetaInfo();
+      applyFontInfo();
+      applyLib();
+      applyGlyphs();
+      otl::glyphNameRegistry().registerNames(font_->glyphs);
+      applyGroups();
+      applyKerning();
+      readLayoutFiles();
+      noteOtherLayers();
+      result = true;
+    }
+  } catch (const UfoParserException& error) {
+    std::cerr << kOpenError << error.code << '\n' << std::flush;
+    result = false;
+  } catch (const LayoutAssertException&) {
+    throw;
+  } catch (...) {
+    result = false;
+  }
+  for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_}) {
+    document->clear();
+  }
+  return result;
+}
+
+bool UfoFontParser::loadDocuments() {
+  struct Member {
+    const char* name;
+    PListDocument* document;
+  };
+  const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
+                            {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
+  for (const Member& member : members) {
+    member.document->clear();
+    std::ifstream in;
+    if (!parser_->openInput(member.name, in)) {
+      if (member.document == &meta_) return false;
+      continue;
+    }
+    if (!plistParser_.parse(in, *member.document)) return false;
+  }
+  return true;
+}
+
+void UfoFontParser::applyMetaInfo() {
+  for (const PListEntry& entry : dictEntries(meta_.rootDict())) {
+    if (entry.key == "creator") {
+      style_->names.namedStrings["ufo_creator"] = modelText(elementText(entry.value), &warnings_);
+    } else if (entry.key == "formatVersion") {
+      style_->names.namedStrings["ufo_formatVersion"] = elementText(entry.value);
+    }
+  }
+}
+
+void UfoFontParser::applyFontInfo() {
+  FontInfoReader reader(font_, style_, &warnings_);
+  for (const PListEntry& entry : dictEntries(fontInfo_.rootDict())) {
+    const auto* first = entry.value->first_node();
+    if (first && first->type() == rapidxml::node_element) {
+      reader.readArrayKey(entry.key, entry.value);
+    } else {
+      reader.readKey(entry.key, elementName(entry.value), elementText(entry.value));
+    }
+  }
+  reader.finish();
+}
+
+void UfoFontParser::readLayoutFiles() {
+  vn::FontLayout& layout = font_->layout;
+  if (options_ && options_->bytes[kTtxByte] && !layout.hasFeatures()) {
+    std::ifstream in;
+    if (parser_->openInput(kLayoutXml, in)) layout.importFeatures(in);
+  }
+  std::ifstream in;
+  // The feature text is kept verbatim by the layout member; a layout read from the
+  // layout XML document wins over it.
+  if (parser_->openInput(kFeatures, in) && !layout.hasFeatures()) layout.importFeatureText(in);
+}
+
+void UfoFontParser::noteOtherLayers() {
+  std::ifstream in;
+  if (!parser_->openInput(kLayerContents, in)) return;
+  PListParser quiet;
+  PListDocument document;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!quiet.parseText(std::move(text), document)) return;
+  const auto* plist = document.firstNode();
+  const auto* array = plist ? plist->first_node() : nullptr;
+  while (array && array->type() != rapidxml::node_element) array = array->next_sibling();
+  if (!array || elementName(array) != "array") return;
+  int layers = 0;
+  for (const auto* layer = array->first_node(); layer; layer = layer->next_sibling()) {
+    if (layer->type() == rapidxml::node_element) ++layers;
+  }
+  if (layers > 1) warnings_.report(warning::kLayers, warning::notCarried("glyph layers other than the default one"));
+}
+
+}  // namespace ufo

@@ -1,0 +1,90 @@
+// "glyphs/contents.plist" and the glyph files it names, in glyph order.
+#include <map>
+
+#include "model/object.h"
+#include "ufo/folder_access.h"
+#include "ufo/glyph_lib_parsers.h"
+#include "ufo/parser.h"
+#include "ufo/reader_errors.h"
+#include "ufo/reader_font.h"
+#include "ufo/reader_text.h"
+#include "xml/uri.h"
+
+namespace ufo {
+namespace {
+
+constexpr const char* kGlyphFolder = "glyphs/";
+
+// Releases a glyph that did not go into the font.
+struct GlyphRef {
+  vn::Glyph* glyph = nullptr;
+  explicit GlyphRef(vn::Glyph* g) : glyph(g) {}
+  GlyphRef(GlyphRef&& other) noexcept : glyph(other.glyph) { other.glyph = nullptr; }
+  GlyphRef& operator=(GlyphRef&& other) noexcept {
+    std::swap(glyph, other.glyph);
+    return *this;
+  }
+  ~GlyphRef() {
+    if (glyph) glyph->release();
+  }
+  vn::Glyph* take() { return std::exchange(glyph, nullptr); }
+};
+
+}  // namespace
+
+bool isSafeGlyphFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+}
+
+bool UfoFontParser::openGlyphFile(const std::string& glyphName, const std::string& fileName,
+                                  std::ifstream& in) {
+  // The literal name first; older files %-encode some characters.
+  if (isSafeGlyphFileName(fileName) && parser_->openInput(kGlyphFolder + fileName, in)) return true;
+  const std::string decoded = xml::Uri::decodePercent(fileName);
+  if (!isSafeGlyphFileName(fileName) || !isSafeGlyphFileName(decoded)) {
+    warnings_.report(warning::kUnsafeGlyphFile + (":" + glyphName),
+                     "glyph \"" + glyphName + "\" skipped: its file name \"" + fileName +
+                         "\" in glyphs/contents.plist leaves the glyphs folder");
+    return false;
+  }
+  in.clear();
+  return decoded != fileName && parser_->openInput(kGlyphFolder + decoded, in);
+}
+
+void UfoFontParser::applyGlyphs() {
+  storeTtHinting(style_, font_);
+  std::int32_t next = static_cast<std::int32_t>(font_->glyphCount());
+  std::map<std::string, GlyphRef> byName;
+  const bool ordered = !glyphOrder_.empty();
+
+  for (const PListEntry& entry : dictEntries(contents_.rootDict())) {
+    if (elementName(entry.value) != "string") throw UfoParserException{UfoParserException::kPropertyList};
+    const std::string name = modelText(entry.key, &warnings_);
+    std::ifstream in;
+    if (!openGlyphFile(name, elementText(entry.value), in)) continue;
+    GlyphRef glyph(new vn::Glyph());
+    glyph.glyph->setName(name);
+    if (!glyphParser_.parse(in, glyph.glyph)) continue;
+    if (ordered) {
+      byName.insert_or_assign(name, std::move(glyph));
+    } else {
+      glyph.glyph->index = next++;
+      font_->appendGlyph(glyph.take());
+    }
+  }
+  if (!ordered) return;
+  for (const std::string& name : glyphOrder_) {
+    auto found = byName.find(name);
+    if (found == byName.end()) continue;
+    found->second.glyph->index = next++;
+    font_->appendGlyph(found->second.take());
+    byName.erase(found);
+  }
+  for (auto& [name, glyph] : byName) {
+    glyph.glyph->index = next++;
+    font_->appendGlyph(glyph.take());
+  }
+}
+
+}  // namespace ufo

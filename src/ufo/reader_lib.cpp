@@ -1,0 +1,76 @@
+// "lib.plist": the font lib tree for the driver, the entries this program interprets
+// (TrueType hinting, font guides, the glyph order) and the kept rest.
+#include <set>
+#include <sstream>
+
+#include "hinting/ufo_hinting.h"
+#include "ufo/font_hints_parser.h"
+#include "ufo/glyph_lib_parsers.h"
+#include "ufo/lib_writer.h"
+#include "ufo/reader_font.h"
+#include "ufo/reader_text.h"
+
+namespace ufo {
+namespace {
+
+constexpr const char* kFontLibDict = "FontLibDict";
+constexpr const char* kOldTrueTypeHinting = "com.quorvel.tthinting";
+constexpr int kLibIndentation = 4;
+
+// The hinting library's view of a parsed dict (depth already bounded by the tree).
+vn::HintLibNode hintNode(const PListNode& node) {
+  vn::HintLibNode copy;
+  copy.type = node.type();
+  copy.key = node.key();
+  copy.value = node.value();
+  for (const PListNode* child = node.firstChild(); child; child = child->next()) {
+    copy.children.push_back(hintNode(*child));
+  }
+  return copy;
+}
+
+}  // namespace
+
+void UfoFontParser::applyLib() {
+  if (!libRoot_) return;
+  PListNode* fontLib = nullptr;
+  if (const auto* dict = lib_.rootDict()) {
+    dictEntries(dict);  // a wrong structure fails the read as for the other lists
+    auto tree = std::make_unique<PListNode>(plist::kDict, dict->first_node());
+    fontLib = tree.get();
+    libRoot_->appendDictEntry(tree, kFontLibDict);
+  }
+
+  std::set<std::string> consumed;
+  if (const PListNode* old = libRoot_->findChild(plist::kData, kOldTrueTypeHinting)) {
+    std::string text = old->value();
+    if (!text.empty() && text.front() != '<') text = libDataText("<data>" + text + "</data>");
+    std::istringstream in(text);
+    FontHintsXMLParser hints;
+    hints.parse(in, font_);
+    consumed.insert(kOldTrueTypeHinting);
+  } else if (const PListNode* dict = libRoot_->findChild(plist::kDict, libkey::kTrueTypeHinting)) {
+    vn::readFontHintingDict(hintNode(*dict), font_->hinting);
+    consumed.insert(libkey::kTrueTypeHinting);
+  }
+  if (const PListNode* guides = libRoot_->findChild(plist::kArray, libkey::kGuides)) {
+    readGuidelineList(*guides, *font_->guideLayer());
+    consumed.insert(libkey::kGuides);
+  }
+  if (const PListNode* order = libRoot_->findChild(plist::kArray, libkey::kGlyphOrder)) {
+    for (const PListNode* name = order->firstChild(); name; name = name->next()) {
+      glyphOrder_.push_back(modelText(name->value(), &warnings_));
+    }
+    consumed.insert(libkey::kGlyphOrder);
+  }
+
+  if (!fontLib) return;
+  for (const PListNode* entry = fontLib->firstChild(); entry; entry = entry->next()) {
+    if (consumed.count(entry->key())) continue;
+    std::ostringstream text;
+    entry->writeXml(text, kLibIndentation, false, false);
+    style_->lib[modelText(entry->key(), &warnings_)] = text.str();
+  }
+}
+
+}  // namespace ufo

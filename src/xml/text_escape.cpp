@@ -1,0 +1,90 @@
+#include "xml/text_escape.h"
+
+#include <charconv>
+
+#include "xml/unicode.h"
+
+namespace xml {
+namespace {
+
+bool isAllowedControl(unsigned char c) { return c == '\t' || c == '\n' || c == '\r'; }
+
+void appendCharacterReference(std::string& out, std::uint32_t codePoint) {
+  char digits[16];
+  auto result = std::to_chars(digits, digits + sizeof digits, codePoint, 16);
+  out += "&#x";
+  out.append(digits, result.ptr);
+  out += ';';
+}
+
+// Length of the valid UTF-8 sequence at text[i], 0 when there is none.
+int validSequenceLength(std::string_view text, std::size_t i) {
+  const auto* bytes = reinterpret_cast<const unicode::u8*>(text.data()) + i;
+  const std::size_t left = text.size() - i;
+  for (int length = 2; length <= 4; ++length) {
+    if (static_cast<std::size_t>(length) <= left && unicode::isLegalUtf8(bytes, length)) return length;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void appendEscapedMarkup(std::string& out, std::string_view text) {
+  out.reserve(out.size() + text.size());
+  const unicode::u32* windows1252 = unicode::codePageTable(0);
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      switch (c) {
+        case '"': out += "&quot;"; break;
+        case '&': out += "&amp;"; break;
+        case '\'': out += "&#39;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += (c < 0x20 && !isAllowedControl(c)) ? ' ' : static_cast<char>(c); break;
+      }
+      ++i;
+      continue;
+    }
+    if (const int length = validSequenceLength(text, i)) {
+      const auto* bytes = reinterpret_cast<const unicode::u8*>(text.data()) + i;
+      unicode::u32 codePoint = 0;
+      unicode::u32* target = &codePoint;
+      unicode::utf8ToUtf32(&bytes, bytes + length, &target, target + 1, unicode::kStrict);
+      // U+FFFE and U+FFFF are not XML characters.
+      if (codePoint == 0xFFFE || codePoint == 0xFFFF) {
+        out += ' ';
+      } else {
+        appendCharacterReference(out, codePoint);
+      }
+      i += static_cast<std::size_t>(length);
+      continue;
+    }
+    const std::int32_t codePoint = unicode::codePageToUnicode(windows1252, c);
+    if (codePoint < 0) {
+      out += ' ';
+    } else {
+      appendCharacterReference(out, static_cast<std::uint32_t>(codePoint));
+    }
+    ++i;
+  }
+}
+
+std::string escapeMarkup(std::string_view text) {
+  std::string out;
+  appendEscapedMarkup(out, text);
+  return out;
+}
+
+void trimWhitespace(std::string& text) {
+  static constexpr const char* kBlanks = " \t\n";
+  const auto last = text.find_last_not_of(kBlanks);
+  if (last == std::string::npos) {
+    text.clear();
+    return;
+  }
+  text.erase(last + 1);
+  text.erase(0, text.find_first_not_of(kBlanks));
+}
+
+}  // namespace xml

@@ -1,0 +1,194 @@
+#include "xml/xml_parser.h"
+
+#include <new>
+#include <utility>
+
+namespace xml {
+
+namespace {
+constexpr const char* kEntitiesRefused = "the document declares entities, which are not accepted";
+constexpr const char* kTooDeep = "elements are nested too deeply";
+constexpr const char* kHandlerFailed = "a handler failed";
+constexpr const char* kStreamNotReadable = "the input cannot be read";
+}  // namespace
+
+// The C callbacks registered with expat. No C++ exception may unwind through
+// expat's frames: each trampoline catches, stops the parser and keeps the
+// exception for parseStream(), which rethrows it once XML_Parse has returned.
+struct XmlParser::Callbacks {
+  template <class Call>
+  static void guarded(void* userData, Call&& call) {
+    auto* self = static_cast<XmlParser*>(userData);
+    if (self->halted_) return;
+    try {
+      call(*self);
+    } catch (...) {
+      self->pendingException_ = std::current_exception();
+      self->fail(kHandlerFailed);
+    }
+  }
+
+  static void start(void* userData, const XML_Char* name, const XML_Char** attributes) {
+    guarded(userData, [&](XmlParser& self) {
+      if (++self.depth_ > kMaxDepth) {
+        self.fail(kTooDeep);
+        return;
+      }
+      if (self.startHandler_ != nullptr) {
+        self.startHandler_(self, name, attributes);
+      } else {
+        self.startElement(name, attributes);
+      }
+    });
+  }
+  static void end(void* userData, const XML_Char* name) {
+    guarded(userData, [&](XmlParser& self) {
+      --self.depth_;
+      if (self.endHandler_ != nullptr) {
+        self.endHandler_(self, name);
+      } else {
+        self.endElement(name);
+      }
+    });
+  }
+  static void characters(void* userData, const XML_Char* text, int length) {
+    guarded(userData, [&](XmlParser& self) { self.characterData(text, length); });
+  }
+  static void instruction(void* userData, const XML_Char* target, const XML_Char* data) {
+    guarded(userData, [&](XmlParser& self) { self.processingInstruction(target, data); });
+  }
+  static void other(void* userData, const XML_Char* text, int length) {
+    guarded(userData, [&](XmlParser& self) { self.defaultHandler(text, length); });
+  }
+  static void unparsedEntity(void* userData, const XML_Char* entityName, const XML_Char* base,
+                             const XML_Char* systemId, const XML_Char* publicId,
+                             const XML_Char* notationName) {
+    guarded(userData, [&](XmlParser& self) {
+      self.unparsedEntityDecl(entityName, base, systemId, publicId, notationName);
+    });
+  }
+  static void notation(void* userData, const XML_Char* notationName, const XML_Char* base,
+                       const XML_Char* systemId, const XML_Char* publicId) {
+    guarded(userData,
+            [&](XmlParser& self) { self.notationDecl(notationName, base, systemId, publicId); });
+  }
+  static int standalone(void* userData) {
+    int accepted = 0;
+    guarded(userData, [&](XmlParser& self) { accepted = self.notStandalone(); });
+    return accepted;
+  }
+  static void startNamespace(void* userData, const XML_Char* prefix, const XML_Char* uri) {
+    guarded(userData, [&](XmlParser& self) { self.startNamespaceDecl(prefix, uri); });
+  }
+  static void endNamespace(void* userData, const XML_Char* prefix) {
+    guarded(userData, [&](XmlParser& self) { self.endNamespaceDecl(prefix); });
+  }
+  // Entity declarations are refused outright: internal entities would be
+  // expanded in attribute values (exponential growth from a few lines).
+  static void entity(void* userData, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                     const XML_Char*, const XML_Char*, const XML_Char*) {
+    auto* self = static_cast<XmlParser*>(userData);
+    if (!self->halted_) self->fail(kEntitiesRefused);
+  }
+};
+
+XmlParser::XmlParser() = default;
+
+XmlParser::~XmlParser() { freeParser(); }
+
+void XmlParser::startElement(const char*, const char**) {}
+void XmlParser::endElement(const char*) {}
+void XmlParser::characterData(const char*, int) {}
+void XmlParser::processingInstruction(const char*, const char*) {}
+void XmlParser::defaultHandler(const char*, int) {}
+int XmlParser::notStandalone() { return 1; }
+void XmlParser::unparsedEntityDecl(const char*, const char*, const char*, const char*,
+                                   const char*) {}
+void XmlParser::notationDecl(const char*, const char*, const char*, const char*) {}
+void XmlParser::startNamespaceDecl(const char*, const char*) {}
+void XmlParser::endNamespaceDecl(const char*) {}
+
+void XmlParser::freeParser() {
+  if (parser != nullptr) {
+    XML_ParserFree(parser);
+    parser = nullptr;
+  }
+}
+
+void XmlParser::createParser() {
+  freeParser();
+  startHandler_ = nullptr;
+  endHandler_ = nullptr;
+  pendingException_ = nullptr;
+  errorMessage_.clear();
+  failed_ = false;
+  halted_ = false;
+  depth_ = 0;
+
+  parser = XML_ParserCreate(nullptr);
+  if (parser == nullptr) throw std::bad_alloc();
+  XML_SetUserData(parser, this);
+  XML_SetElementHandler(parser, &Callbacks::start, &Callbacks::end);
+  XML_SetCharacterDataHandler(parser, &Callbacks::characters);
+  XML_SetProcessingInstructionHandler(parser, &Callbacks::instruction);
+  XML_SetDefaultHandler(parser, &Callbacks::other);
+  XML_SetUnparsedEntityDeclHandler(parser, &Callbacks::unparsedEntity);
+  XML_SetNotationDeclHandler(parser, &Callbacks::notation);
+  XML_SetNotStandaloneHandler(parser, &Callbacks::standalone);
+  XML_SetNamespaceDeclHandler(parser, &Callbacks::startNamespace, &Callbacks::endNamespace);
+  XML_SetEntityDeclHandler(parser, &Callbacks::entity);
+}
+
+void XmlParser::fail(std::string message) {
+  if (failed_) return;
+  failed_ = true;
+  halted_ = true;
+  errorMessage_ = std::move(message);
+  XML_StopParser(parser, XML_FALSE);
+}
+
+void XmlParser::stopParsing() {
+  if (parser == nullptr || halted_) return;
+  halted_ = true;
+  XML_StopParser(parser, XML_FALSE);
+}
+
+void XmlParser::setElementHandlers(StartHandler start, EndHandler end) {
+  startHandler_ = start;
+  endHandler_ = end;
+}
+
+bool XmlParser::parseStream(std::istream& in) {
+  if (parser == nullptr) createParser();
+  if (!in.good()) {
+    errorMessage_ = kStreamNotReadable;
+    return false;
+  }
+  char buffer[kChunkSize];
+  for (;;) {
+    in.read(buffer, sizeof buffer);
+    const auto length = static_cast<int>(in.gcount());
+    const bool final = !in.good();
+    const XML_Status status = XML_Parse(parser, buffer, length, final ? XML_TRUE : XML_FALSE);
+    if (pendingException_) {
+      std::exception_ptr exception = std::exchange(pendingException_, nullptr);
+      std::rethrow_exception(exception);
+    }
+    if (failed_) return false;
+    if (status == XML_STATUS_ERROR) {
+      if (XML_GetErrorCode(parser) == XML_ERROR_ABORTED) return true;
+      errorMessage_ = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                      std::to_string(XML_GetCurrentLineNumber(parser));
+      return false;
+    }
+    if (halted_) return true;
+    if (final) return true;
+  }
+}
+
+bool XmlParser::parse(std::istream& in) {
+  createParser();
+  return parseStream(in);
+}
+
+}  // namespace xml

@@ -1,0 +1,88 @@
+// Event-driven XML reader over expat. A reader derives from XmlParser and
+// overrides the event operations it needs; the static trampolines turn every
+// expat callback into a virtual call on the owning object.
+#pragma once
+
+#include <expat.h>
+
+#include <cstddef>
+#include <exception>
+#include <istream>
+#include <string>
+
+namespace xml {
+
+class XmlParser {
+ public:
+  // Input is fed to expat in chunks of this many bytes.
+  static constexpr std::size_t kChunkSize = 49152;
+  // Elements nested deeper than this end the parse with a failure.
+  static constexpr int kMaxDepth = 1024;
+
+  // Element handlers that replace startElement/endElement while parsing (see
+  // setElementHandlers). They receive the parser object itself.
+  using StartHandler = void (*)(XmlParser& parser, const char* name, const char** attributes);
+  using EndHandler = void (*)(XmlParser& parser, const char* name);
+
+  XmlParser();
+  virtual ~XmlParser();
+  XmlParser(const XmlParser&) = delete;
+  XmlParser& operator=(const XmlParser&) = delete;
+
+  // Event operations. Texts are UTF-8; a text given with a length is not
+  // NUL-terminated. An exception thrown here stops the parse and leaves
+  // parse()/parseStream() to the caller.
+  virtual void startElement(const char* name, const char** attributes);
+  virtual void endElement(const char* name);
+  virtual void characterData(const char* text, int length);
+  virtual void processingInstruction(const char* target, const char* data);
+  virtual void defaultHandler(const char* text, int length);
+  virtual int notStandalone();  // 1 accepts the document
+  virtual void unparsedEntityDecl(const char* entityName, const char* base, const char* systemId,
+                                  const char* publicId, const char* notationName);
+  virtual void notationDecl(const char* notationName, const char* base, const char* systemId,
+                            const char* publicId);
+  virtual void startNamespaceDecl(const char* prefix, const char* uri);
+  virtual void endNamespaceDecl(const char* prefix);
+
+  // Creates a fresh expat parser (freeing an earlier one) with every handler
+  // registered. A document that declares entities is refused.
+  void createParser();
+  // Feeds the stream to the parser made by createParser(). True when the
+  // document was read completely or a handler stopped it with stopParsing().
+  bool parseStream(std::istream& in);
+  // createParser() then parseStream().
+  bool parse(std::istream& in);
+
+  // Stops the parse from inside a handler; the parse still counts as success.
+  void stopParsing();
+
+  // Replaces the element handlers for the rest of the parse (also from inside
+  // a handler); null handlers restore startElement/endElement.
+  void setElementHandlers(StartHandler start, EndHandler end);
+
+  // Why the last parse failed ("" after success).
+  const std::string& errorMessage() const { return errorMessage_; }
+
+  // The expat handle, null until createParser(). Handlers registered on it
+  // directly bypass the exception guard and the depth bound of this class:
+  // prefer setElementHandlers().
+  XML_Parser parser = nullptr;
+
+ private:
+  struct Callbacks;
+  friend struct Callbacks;
+
+  void freeParser();
+  void fail(std::string message);
+
+  StartHandler startHandler_ = nullptr;
+  EndHandler endHandler_ = nullptr;
+  std::exception_ptr pendingException_;
+  std::string errorMessage_;
+  bool failed_ = false;   // stopped by us for a reason that is not success
+  bool halted_ = false;   // no further events are delivered
+  int depth_ = 0;
+};
+
+}  // namespace xml

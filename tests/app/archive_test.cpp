@@ -1,0 +1,194 @@
+// ".ufoz" archives: packing, unpacking, and hostile archives through the program.
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <filesystem>
+
+#include "app/archive.h"
+#include "app/file_system.h"
+#include "test_helpers.h"
+
+namespace {
+
+using testing_app::readFile;
+using testing_app::RunResult;
+using testing_app::TempFolder;
+using testing_app::writeFile;
+namespace fs = std::filesystem;
+
+struct Entry {
+  std::string name;  // a name ending with "/" is a folder entry
+  std::string content;
+};
+
+// Builds an archive with libzip; stored entries keep their bytes readable in the file.
+void makeArchive(const std::string& path, const std::vector<Entry>& entries, bool stored = false) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  ASSERT_NE(archive, nullptr);
+  for (const Entry& entry : entries) {
+    if (!entry.name.empty() && entry.name.back() == '/') {
+      ASSERT_GE(zip_dir_add(archive, entry.name.c_str(), ZIP_FL_ENC_UTF_8), 0);
+      continue;
+    }
+    zip_source_t* source =
+        zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
+    const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(index, 0) << entry.name;
+    if (stored)
+      zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+  }
+  ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::vector<std::string> entryNames(const std::string& path) {
+  int error = 0;
+  zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  std::vector<std::string> names;
+  if (archive == nullptr) return names;
+  for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i)
+    names.push_back(zip_get_name(archive, static_cast<zip_uint64_t>(i), 0));
+  zip_discard(archive);
+  return names;
+}
+
+// Everything below a folder as "name" or "name/" lines with file contents, sorted.
+std::vector<std::string> treeOf(const std::string& root) {
+  std::vector<std::string> lines;
+  for (const auto& item : fs::recursive_directory_iterator(root)) {
+    const std::string relative = fs::relative(item.path(), root).string();
+    lines.push_back(item.is_directory() ? relative + "/" : relative + "=" + readFile(item.path()));
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST(Archive, PacksTheFolderUnderItsUfoName) {
+  TempFolder folder;
+  const std::string source = folder / "Xy12abFont.ufo";
+  fs::create_directories(source + "/glyphs");
+  fs::create_directories(source + "/data/empty");
+  writeFile(source + "/metainfo.plist", "meta");
+  writeFile(source + "/glyphs/contents.plist", "contents");
+  writeFile(source + "/glyphs/a.glif", std::string(5000, 'a'));
+  writeFile(source + "/empty.txt", "");
+
+  const std::string archive = folder / "Font.ufoz";
+  ASSERT_TRUE(vn::packFolder(archive, source, "Font.ufo").ok());
+  EXPECT_EQ(entryNames(archive),
+            (std::vector<std::string>{"Font.ufo/", "Font.ufo/data/", "Font.ufo/data/empty/",
+                                      "Font.ufo/empty.txt", "Font.ufo/glyphs/",
+                                      "Font.ufo/glyphs/a.glif", "Font.ufo/glyphs/contents.plist",
+                                      "Font.ufo/metainfo.plist"}));
+  EXPECT_EQ(testing_app::runShell(folder.path(), "unzip -tq Font.ufoz >/dev/null 2>&1"), 0);
+
+  // Unpacking gives back the same tree.
+  fs::create_directory(folder / "back");
+  ASSERT_TRUE(vn::unpackArchive(archive, folder / "back", "Font.ufoz").ok());
+  EXPECT_EQ(treeOf(folder / "back/Font.ufo"), treeOf(source));
+}
+
+TEST(Archive, PackingFailureLeavesNoArchive) {
+  TempFolder folder;
+  fs::create_directory(folder / "Font.ufo");
+  writeFile(folder / "Font.ufo/a", "a");
+  const vn::ArchiveStatus status =
+      vn::packFolder(folder / "missing/Font.ufoz", folder / "Font.ufo", "Font.ufo");
+  EXPECT_FALSE(status.ok());
+  // The archive is only written when closed, so the missing folder shows then.
+  EXPECT_EQ(status.message, "While finalizing the compression we got following error: -1");
+  EXPECT_FALSE(fs::exists(folder / "missing"));
+
+  // An existing archive is replaced only by a complete one.
+  writeFile(folder / "old.ufoz", "old");
+  EXPECT_FALSE(vn::packFolder(folder / "old.ufoz", folder / "gone.ufo", "Font.ufo").ok());
+  EXPECT_EQ(readFile(folder / "old.ufoz"), "old");
+}
+
+TEST(Archive, UnpacksArchivesOfOtherTools) {
+  TempFolder folder;
+  // No folder entries at all, a file before its folder entry, an empty file.
+  makeArchive(folder / "x.ufoz", {{"x.ufo/glyphs/a.glif", "glyph"},
+                                  {"x.ufo/metainfo.plist", "meta"},
+                                  {"x.ufo/glyphs/", ""},
+                                  {"x.ufo/data/empty.bin", ""}});
+  fs::create_directory(folder / "out");
+  const vn::ArchiveStatus status = vn::unpackArchive(folder / "x.ufoz", folder / "out", "x.ufoz");
+  ASSERT_TRUE(status.ok()) << status.message;
+  EXPECT_EQ(treeOf(folder / "out"),
+            (std::vector<std::string>{"x.ufo/", "x.ufo/data/", "x.ufo/data/empty.bin=",
+                                      "x.ufo/glyphs/", "x.ufo/glyphs/a.glif=glyph",
+                                      "x.ufo/metainfo.plist=meta"}));
+}
+
+// The program on hostile archives: the exit code and message, and nothing left behind.
+struct HostileCase {
+  std::vector<Entry> entries;
+  bool damage;
+  int exitCode;
+  std::string message;
+};
+
+TEST(Archive, HostileArchivesEndTheRunWithoutLeftovers) {
+  const std::string body(400, 'b');
+  const HostileCase cases[] = {
+      // Names that would leave the unpack folder.
+      {{{"x.ufo/", ""}, {"../x.qtf", "evil"}}, false, 101,
+       "Cannot decompress file \"../x.qtf\"."},
+      {{{"x.ufo/a/../../../x.qtf", "evil"}}, false, 101,
+       "Cannot decompress file \"x.ufo/a/../../../x.qtf\"."},
+      {{{"/tmp/x.qtf", "evil"}}, false, 101, "Cannot decompress file \"/tmp/x.qtf\"."},
+      {{{"x.ufo\\..\\..\\x.qtf", "evil"}}, false, 101,
+       "Cannot decompress file \"x.ufo\\..\\..\\x.qtf\"."},
+      {{{"x.ufo/metainfo.plist", body}}, true, 103,
+       "Cannot read from compressed file \"x.ufo/metainfo.plist\"."},
+      // A file where a later entry needs a folder.
+      {{{"x.ufo", "file"}, {"x.ufo/metainfo.plist", "meta"}}, false, 102,
+       "Cannot create decompressed file file \"x.ufo/metainfo.plist\"."},
+  };
+  for (const HostileCase& c : cases) {
+    TempFolder top;
+    fs::create_directory(top / "work");
+    const std::string work = top / "work";
+    makeArchive(work + "/x.ufoz", c.entries, true);
+    if (c.damage) {
+      std::string bytes = readFile(work + "/x.ufoz");
+      const auto at = bytes.find(body);
+      ASSERT_NE(at, std::string::npos);
+      bytes[at + 10] = 'X';
+      writeFile(work + "/x.ufoz", bytes);
+    }
+    const RunResult run = testing_app::runProgram(work, {"-s", "x.ufoz"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.message;
+    EXPECT_EQ(run.out, c.message + "\n");
+    EXPECT_EQ(top.names(), std::vector<std::string>{"work"});
+    std::vector<std::string> left;
+    for (const auto& item : fs::directory_iterator(work)) left.push_back(item.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"x.ufoz"}) << c.message;
+  }
+}
+
+TEST(Archive, UnreadableArchiveNamesItself) {
+  TempFolder folder;
+  writeFile(folder / "bad.ufoz", "this is not a zip archive");
+  const RunResult run = testing_app::runProgram(folder.path(), {"-s", "bad.ufoz"});
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.out, "Source font file \"bad.ufoz\" cannot be decompressed.\n");
+  EXPECT_EQ(folder.names(), std::vector<std::string>{"bad.ufoz"});
+}
+
+TEST(Archive, ReadFailureNamesTheArchiveAndRemovesTheUnpackedFolder) {
+  TempFolder folder;
+  // A well-formed archive whose UFO cannot be read (no metainfo.plist).
+  makeArchive(folder / "Font.ufoz", {{"Font.ufo/", ""}, {"Font.ufo/glyphs/", ""}});
+  fs::create_directory(folder / "out");
+  const RunResult run = testing_app::runProgram(folder.path(), {"-s", "Font.ufoz", "out/Font.qtf"});
+  EXPECT_EQ(run.exitCode, 252);
+  const std::string message = "While opening UFO font folder \"Font\" we've got a problem.";
+  ASSERT_GE(run.out.size(), message.size());
+  EXPECT_EQ(run.out.substr(run.out.size() - message.size()), message);
+  EXPECT_TRUE(fs::is_empty(folder / "out"));
+  EXPECT_EQ(folder.names(), (std::vector<std::string>{"Font.ufoz", "out"}));
+}
+
+}  // namespace

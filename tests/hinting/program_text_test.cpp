@@ -1,0 +1,194 @@
+// The "ttProgram" text: exact form, point naming, commands that cannot be written, and
+// reading back with hostile names.
+#include <gtest/gtest.h>
+
+#include "hint_test_support.h"
+#include "hinting/tt_interpreter.h"
+#include "hinting/ufo_hinting.h"
+
+namespace {
+
+using hinttest::command;
+using hinttest::describe;
+using hinttest::makeLayer;
+namespace code = vn::ttCode;
+
+void addZonesAndStems(vn::ttInterpreter& interpreter) {
+  interpreter.topZones().push_back({"cap & top", 700, 16, 1, {}});
+  interpreter.bottomZones().push_back({"base<line>", 0, 16, 0, {}});
+  interpreter.horizontalStems().push_back({"bar \"h\"", 60, {}});
+  interpreter.verticalStems().push_back({"it's v", 80, {}});
+}
+
+TEST(ProgramText, ExactAttributesPerKind) {
+  vn::ttInterpreter interpreter;
+  addZonesAndStems(interpreter);
+  interpreter.addCommand(command(code::kAlignTop, {0, 0}));
+  interpreter.addCommand(command(code::kAlignBottom, {1, 5}));     // zone out of range
+  interpreter.addCommand(command(code::kSingleLinkH, {0, 1, -2, 0}));
+  interpreter.addCommand(command(code::kSingleLinkV, {1, 2, 0, -1}));
+  interpreter.addCommand(command(code::kDoubleLinkH, {2, 3, -1}));
+  interpreter.addCommand(command(code::kAlignH, {3, 9}));          // any other align: round
+  interpreter.addCommand(command(code::kInterpolateV, {4, 5, 6, 3}));
+  interpreter.addCommand(command(code::kFinalDeltaV, {6, -16, 9, 12}));
+  vn::Layer layer = makeLayer({"", "", "", "", "", ""});
+  interpreter.namePoints(layer);
+  std::string text;
+  interpreter.writeProgramXml(text, 2);
+  EXPECT_EQ(text,
+            "  <ttProgram>\n"
+            "    <ttc code=\"alignt\" point=\"at01\" zone=\"cap &amp; top\"/>\n"
+            "    <ttc code=\"alignb\" point=\"ab01\"/>\n"
+            "    <ttc code=\"singleh\" point1=\"at01\" point2=\"ab01\" round=\"true\" align=\"round\"/>\n"
+            "    <ttc code=\"singlev\" point1=\"ab01\" point2=\"sv01\" stem=\"bar &quot;h&quot;\"/>\n"
+            "    <ttc code=\"doubleh\" point1=\"sv01\" point2=\"dh01\"/>\n"
+            "    <ttc code=\"alignh\" point=\"dh01\" align=\"round\"/>\n"
+            "    <ttc code=\"interpolatev\" point=\"iv01\" point1=\"iv02\" point2=\"lsb\" align=\"center\"/>\n"
+            "    <ttc code=\"fdeltav\" point=\"lsb\" delta=\"-16\" ppm1=\"9\" ppm2=\"12\"/>\n"
+            "  </ttProgram>\n");
+  // Names given to the outline stay with it.
+  EXPECT_EQ(layer.pointName(0), "at01");
+  EXPECT_EQ(layer.pointName(5), "iv02");
+}
+
+TEST(ProgramText, NamingKeepsNamesAndSkipsTakenNumbers) {
+  vn::ttInterpreter interpreter;
+  interpreter.addCommand(command(code::kSingleLinkH, {0, 1, -1, -1}));
+  interpreter.addCommand(command(code::kSingleLinkH, {2, 3, -1, -1}));
+  interpreter.addCommand(command(code::kAlignH, {4, -1}));
+  interpreter.addCommand(command(code::kAlignH, {5, -1}));
+  // "sh01" is taken; "sh02,x" makes "sh02" resolve to point 3 already.
+  vn::Layer layer = makeLayer({"", "sh01", "", "sh02,x", "keep"});
+  interpreter.namePoints(layer);
+  std::string text;
+  interpreter.writeProgramXml(text, 0);
+  EXPECT_EQ(text,
+            "<ttProgram>\n"
+            "  <ttc code=\"singleh\" point1=\"sh03\" point2=\"sh01\"/>\n"
+            "  <ttc code=\"singleh\" point1=\"sh04\" point2=\"sh02,x\"/>\n"
+            "  <ttc code=\"alignh\" point=\"keep\"/>\n"
+            "  <ttc code=\"alignh\" point=\"lsb\"/>\n"
+            "</ttProgram>\n");
+}
+
+TEST(ProgramText, CommandsWhosePointsCannotBeNamedAreLeftOut) {
+  vn::ttInterpreter interpreter;
+  interpreter.addCommand(command(code::kAlignH, {0, -1}));
+  interpreter.addCommand(command(code::kAlignH, {9, -1}));         // no such node (rsb is 5)
+  interpreter.addCommand(command(code::kAlignV, {-3, -1}));
+  interpreter.addCommand(command(code::kAlignV, {2, -1}));         // second node named "twin"
+  interpreter.addCommand(command(code::kAlignV, {3, -1}));         // outline node named "lsb"
+  interpreter.addCommand(command(code::kSingleLinkV, {0, 5, -1, -1}));
+  vn::Layer layer = makeLayer({"", "twin", "twin", "lsb"});
+  interpreter.namePoints(layer);
+  std::string text;
+  interpreter.writeProgramXml(text, 0);
+  EXPECT_EQ(text,
+            "<ttProgram>\n"
+            "  <ttc code=\"alignh\" point=\"ah01\"/>\n"
+            "  <ttc code=\"singlev\" point1=\"ah01\" point2=\"rsb\"/>\n"
+            "</ttProgram>\n");
+  EXPECT_EQ(text.find("\"\""), std::string::npos);
+
+  // Nothing writable: no text at all.
+  vn::ttInterpreter empty;
+  empty.addCommand(command(code::kAlignH, {40, -1}));
+  empty.namePoints(layer);
+  std::string none;
+  empty.writeProgramXml(none, 2);
+  EXPECT_EQ(none, "");
+}
+
+TEST(ProgramText, HostileNamesRoundTrip) {
+  const std::vector<std::string> names{"a&b", "<x>", "q\"uote\"", "it's", "tab\tand\nline", "]]>", "&amp;"};
+  vn::Layer layer = makeLayer(names);
+  vn::ttInterpreter writer;
+  addZonesAndStems(writer);
+  writer.addCommand(command(code::kAlignTop, {0, 0}));
+  writer.addCommand(command(code::kAlignBottom, {1, 0}));
+  writer.addCommand(command(code::kSingleLinkV, {2, 3, 0, 2}));
+  writer.addCommand(command(code::kDoubleLinkH, {4, 5, 0}));
+  writer.addCommand(command(code::kInterpolateH, {6, 7, 8, 4}));
+  writer.addCommand(command(code::kMiddleDeltaH, {6, 24, 10, 30}));
+  writer.namePoints(layer);
+  std::string text;
+  writer.writeProgramXml(text, 2);
+
+  vn::ttInterpreter reader;
+  addZonesAndStems(reader);
+  EXPECT_EQ(hinttest::readProgramText(reader, text, layer), 6);
+  EXPECT_EQ(describe(reader.program()), describe(writer.program()));
+}
+
+TEST(ProgramText, ReadingRejectsWhatItCannotPlace) {
+  vn::Layer layer = makeLayer({"", "p1", "p2"});
+  vn::ttInterpreter reader;
+  addZonesAndStems(reader);
+  using Attributes = std::map<std::string, std::string>;
+  // An empty name is a missing point, not the first unnamed node.
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"code", "alignh"}, {"point", ""}}, layer));
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"code", "alignh"}}, layer));
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"code", "alignh"}, {"point", "nope"}}, layer));
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"code", "bogus"}, {"point", "p1"}}, layer));
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"point", "p1"}}, layer));
+  EXPECT_FALSE(reader.addCommandFromXml(Attributes{{"code", "singleh"}, {"point1", "p1"}}, layer));
+  EXPECT_TRUE(reader.program().empty());
+
+  // Stem by name, else round; unknown zones and stems read as -1; lsb and rsb.
+  EXPECT_TRUE(reader.addCommandFromXml(
+      Attributes{{"code", "singleh"}, {"point1", "p1"}, {"point2", "p2"}, {"stem", ""}, {"round", "true"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(Attributes{{"code", "doublev"}, {"point1", "p1"}, {"point2", "rsb"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(
+      Attributes{{"code", "singlev"}, {"point1", "lsb"}, {"point2", "p2"}, {"stem", "bar \"h\""}, {"align", "left"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(
+      Attributes{{"code", "singleh"}, {"point1", "p1"}, {"point2", "p2"}, {"stem", "bar \"h\""}, {"round", "true"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(Attributes{{"code", "alignt"}, {"point", "p2"}, {"zone", "base<line>"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(Attributes{{"code", "alignb"}, {"point", "p2"}, {"zone", "base<line>"}}, layer));
+  EXPECT_TRUE(reader.addCommandFromXml(
+      Attributes{{"code", "fdeltah"}, {"point", "p1"}, {"delta", " -16x"}, {"ppm1", "9"}, {"ppm2", "99999999999"}}, layer));
+  const char* expat[] = {"code", "interpolatev", "point", "p1", "point1", "lsb", "point2", "rsb", nullptr};
+  EXPECT_TRUE(reader.addCommandFromXml(expat, layer));
+  EXPECT_EQ(describe(reader.program()),
+            "singleh(1,2,-2,-1) doublev(1,4,-1) singlev(3,2,0,1) singleh(1,2,-1,-1) alignt(2,-1) "
+            "alignb(2,0) fdeltah(1,-16,9,2147483647) interpolatev(1,3,4,-1)");
+}
+
+TEST(ProgramText, StoredProgramReadsBackInNormalisedOrder) {
+  vn::Layer layer = makeLayer({"a", "b", "c", "d"});
+  vn::ttInterpreter reader;
+  const std::string text =
+      "<ttProgram>\n"
+      "  <ttc code=\"fdeltav\" point=\"a\" delta=\"8\" ppm1=\"12\" ppm2=\"14\"/>\n"
+      "  <ttc code=\"singleh\" point1=\"c\" point2=\"d\"/>\n"
+      "  <ttc code=\"interpolateh\" point=\"c\" point1=\"a\" point2=\"b\"/>\n"
+      "  <ttc code=\"alignh\" point=\"a\" align=\"double\"/>\n"
+      "</ttProgram>\n";
+  ASSERT_EQ(hinttest::readProgramText(reader, text, layer), 4);
+  std::vector<uint8_t> bytes;
+  reader.encodeCommands(bytes);
+
+  std::string again = vn::glyphProgramLibText(reader, bytes, layer);
+  EXPECT_EQ(again,
+            "  <ttProgram>\n"
+            "    <ttc code=\"alignh\" point=\"a\" align=\"double\"/>\n"
+            "    <ttc code=\"interpolateh\" point=\"c\" point1=\"a\" point2=\"b\"/>\n"
+            "    <ttc code=\"singleh\" point1=\"c\" point2=\"d\"/>\n"
+            "    <ttc code=\"fdeltav\" point=\"a\" delta=\"8\" ppm1=\"12\" ppm2=\"14\"/>\n"
+            "  </ttProgram>\n");
+  EXPECT_EQ(vn::glyphProgramLibText(reader, {}, layer), "");
+}
+
+TEST(ProgramText, NamesGoThroughTheCallersEscaper) {
+  EXPECT_EQ(vn::escapeHintXml("a&b<c>\"d'e"), "a&amp;b&lt;c&gt;&quot;d&#39;e");
+  EXPECT_EQ(vn::escapeHintXml("\x80\xe9\x01\t"), "&#x20ac;&#xe9; &#x9;");
+
+  vn::ttInterpreter interpreter;
+  addZonesAndStems(interpreter);
+  interpreter.addCommand(command(code::kAlignTop, {0, 0}));
+  vn::Layer layer = makeLayer({"p"});
+  auto marked = [](std::string_view text) { return "[" + std::string(text) + "]"; };
+  EXPECT_EQ(vn::glyphProgramLibText(interpreter, std::vector<uint8_t>{140, 1, 139, 139}, layer, marked),
+            "  <ttProgram>\n    <ttc code=\"alignt\" point=\"[p]\" zone=\"[cap & top]\"/>\n  </ttProgram>\n");
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// Geometry: curve boxes against an independent reference, box transforms, colours, lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/bbox_engine.h"
+#include "model/geometry.h"
+#include "model/glyph.h"
+#include "model/layer.h"
+
+namespace {
+
+vn::Node node(int32_t type, double x, double y) {
+  vn::Node n;
+  n.type = type;
+  n.x = x;
+  n.y = y;
+  return n;
+}
+
+void expectBox(const vn::Rect& box, double xMin, double yMin, double xMax, double yMax) {
+  ASSERT_FALSE(box.empty);
+  EXPECT_NEAR(box.xMin, xMin, 1e-6);
+  EXPECT_NEAR(box.yMin, yMin, 1e-6);
+  EXPECT_NEAR(box.xMax, xMax, 1e-6);
+  EXPECT_NEAR(box.yMax, yMax, 1e-6);
+}
+
+vn::Contour cubicContour() {
+  vn::Contour c;
+  c.nodes = {node(0, 0, 0),       node(3, 100, 200), node(3, 300, -100),
+             node(1, 400, 50),    node(3, 500, 300), node(3, -50, 250)};
+  return c;
+}
+
+// Expected values were computed once with fontTools' BoundsPen over the same segments.
+TEST(CurveBoxTest, ExactBoxesMatchReference) {
+  expectBox(cubicContour().boundingBox(true), -3.2218786626643805, 0, 412.181878662664, 214.36268383531012);
+
+  vn::Contour quadratic;  // move, two off-curve points, on-curve, then a trailing off-curve point
+  quadratic.nodes = {node(0, 10, 10), node(2, 200, 300), node(2, 400, -50), node(1, 500, 100), node(2, 300, 400)};
+  expectBox(quadratic.boundingBox(true), 10, 10, 500, 230.43478260869566);
+
+  vn::Contour offOnly;  // the start is the midpoint of the last and first off-curve points
+  offOnly.nodes = {node(0, -50, 50), node(2, 0, 100), node(2, 100, 0), node(2, 0, -100), node(2, -100, 0)};
+  expectBox(offOnly.boundingBox(true), -75, -75, 75, 75);
+
+  std::list<vn::Contour> sheared{cubicContour()};
+  vn::Glyph::transformContours(sheared, vn::Matrix{0.5, 0.25, -0.3, 1.2, 40, -7});
+  expectBox(sheared.front().boundingBox(true), 17.21087709956663, -7.0, 225.0, 321.0789822606758);
+
+  // The inexact box takes every node, control points included.
+  expectBox(cubicContour().boundingBox(false), -50, -100, 500, 300);
+  // A contour with its flag set is not part of the exact box.
+  vn::Contour flagged = cubicContour();
+  flagged.flag = 1;
+  EXPECT_TRUE(flagged.boundingBox(true).empty);
+}
+
+TEST(RectTest, TransformAndUnite) {
+  vn::Rect box;
+  box.add(0, 0);
+  box.add(100, 50);
+  // 90-degree rotation: every mapped corner is held.
+  vn::Rect rotated = box.transformed(vn::Matrix{0, 1, -1, 0, 0, 0});
+  expectBox(rotated, -50, 0, 0, 100);
+  // A mirroring scale swaps the reversed axis.
+  expectBox(box.transformed(vn::Matrix{-2, 0, 0, 1, 10, 0}), -190, 0, 10, 50);
+
+  vn::Rect inverted{10, 10, 0, 0, false};
+  vn::Rect target;
+  target.unite(inverted);
+  EXPECT_TRUE(target.empty);
+  target.unite(box);
+  expectBox(target, 0, 0, 100, 50);
+
+  vn::Element element;
+  element.strokeStyle.kind = 1;
+  element.strokeStyle.penX = 4;
+  element.strokeStyle.penY = 3;
+  element.addContour(cubicContour());
+  expectBox(element.boundingBox(false), -52.5, -102.5, 502.5, 302.5);
+}
+
+TEST(ColorTest, HueSaturationAndGreys) {
+  double h = 0, s = 0, v = 0;
+  vn::Color::toHsv(0.5, 0.5, 0.5, h, s, v);  // grey: no 0/0
+  EXPECT_EQ(h, 0.0);
+  EXPECT_EQ(s, 0.0);
+  EXPECT_EQ(v, 0.5);
+  vn::Color::toHsv(0, 0, 0, h, s, v);
+  EXPECT_EQ(h, -1.0);
+  vn::Color::toHsv(0, 0, 1, h, s, v);
+  EXPECT_DOUBLE_EQ(h, 240.0);
+  vn::Color::toHsv(1, 0, 0.5, h, s, v);
+  EXPECT_DOUBLE_EQ(h, 330.0);
+  EXPECT_DOUBLE_EQ((vn::Color{0, 1, 0}.hue()), 1.0 / 3.0);
+  EXPECT_FALSE(std::isnan((vn::Color{0.2, 0.2, 0.2}.hue())));
+
+  const vn::Color red = vn::Color::fromHsl(0, 1, 0.5);
+  EXPECT_DOUBLE_EQ(red.red, 1.0);
+  EXPECT_DOUBLE_EQ(red.green, 0.0);
+  EXPECT_DOUBLE_EQ(red.blue, 0.0);
+  const vn::Color green = vn::Color::fromHsl(1.0 / 3.0, 1, 0.5);
+  EXPECT_NEAR(green.green, 1.0, 1e-12);
+  EXPECT_NEAR(green.red, 0.0, 1e-12);
+  const vn::Color grey = vn::Color::fromHsl(0.7, 0, 0.25);
+  EXPECT_EQ(grey.red, 0.25);
+  EXPECT_EQ(grey.blue, 0.25);
+}
+
+TEST(AngleTest, AnglesAndIntersections) {
+  EXPECT_DOUBLE_EQ((vn::Matrix{1, 0, 1, 1, 0, 0}.angle()), 45.0);
+  EXPECT_EQ((vn::Matrix{0, 1, 1, 0, 0, 0}.angle()), 0.0);
+  EXPECT_DOUBLE_EQ(vn::vectorAngle(0, 0, 0, -1), 3 * M_PI / 2);
+  EXPECT_EQ(vn::vectorAngle(5, 5, 5, 5), 0.0);
+
+  vn::Point p;
+  ASSERT_TRUE(vn::lineIntersection(0, 0, 1, 0, 1, -1, 1, 1, p));
+  EXPECT_EQ(p.x, 1.0);
+  EXPECT_EQ(p.y, 0.0);
+  EXPECT_FALSE(vn::lineIntersection(0, 0, 1, 0, 0, 1, 1, 1, p));
+  // a determinant of 1e-10 counts as parallel
+  EXPECT_FALSE(vn::lineIntersection(0, 0, 1e-5, 0, 0, 0, 0, 1e-5, p));
+
+  const vn::Matrix a{2, 0, 0, 3, 10, 20};
+  const vn::Matrix b{0, 1, -1, 0, 5, 0};
+  const vn::Point q = b.map(a.map(vn::Point{1, 1}));
+  const vn::Point r = a.multiply(b).map(vn::Point{1, 1});
+  EXPECT_DOUBLE_EQ(q.x, r.x);
+  EXPECT_DOUBLE_EQ(q.y, r.y);
+
+  EXPECT_TRUE(vn::Vector::nearlyParallel({1, 0}, {2, 0.01}));
+  EXPECT_FALSE(vn::Vector::nearlyParallel({100, 0}, {0, 100}));
+  EXPECT_EQ((vn::Vector{0, 0}.normalized().x), 0.0);
+}
+
+TEST(SmoothMarksTest, MarksOnCurveNodesBetweenControls) {
+  vn::Contour c;
+  // (100,0) sits between controls on one vertical line; (0,100) between controls on one
+  // horizontal line; the closing node coincides with the start.
+  c.nodes = {node(0, 0, -100), node(3, 50, -100), node(3, 100, -50), node(1, 100, 0), node(3, 100, 50),
+             node(3, 50, 100), node(1, 0, 100), node(3, -50, 100), node(3, -100, 50), node(1, -100, 0),
+             node(3, -100, -50), node(3, -50, -100), node(1, 0, -100)};
+  c.markSmooth();
+  c.markHVSmooth();
+  std::vector<uint8_t> flags;
+  for (const auto& n : c.nodes) flags.push_back(n.flags);
+  EXPECT_EQ(flags[3], vn::Node::kFlagVertical | vn::Node::kFlagSmooth);
+  EXPECT_EQ(flags[6], vn::Node::kFlagHorizontal | vn::Node::kFlagSmooth);
+  // start and its coincident closing node get the same marks
+  EXPECT_EQ(flags[0], vn::Node::kFlagHorizontal | vn::Node::kFlagSmooth);
+  EXPECT_EQ(flags[12], flags[0]);
+  EXPECT_EQ(flags[1], 0);
+}
+
+}  // namespace

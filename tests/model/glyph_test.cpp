@@ -1,0 +1,275 @@
+// Glyphs: TrueType outlines to native ones, component boxes, flattening and decomposition.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "model/font.h"
+#include "model/glyph.h"
+
+namespace {
+
+using vn::Font;
+using vn::Glyph;
+using vn::Ref;
+
+vn::TrueTypePoint on(int16_t x, int16_t y) { return {x, y, 1}; }
+vn::TrueTypePoint off(int16_t x, int16_t y) { return {x, y, 0}; }
+
+std::vector<std::string> describe(const vn::Layer& layer) {
+  std::vector<std::string> out;
+  for (const auto& element : layer.elements) {
+    for (const auto& contour : element.contours) {
+      std::string text;
+      for (const auto& n : contour.nodes) {
+        text += std::to_string(n.type) + "(" + std::to_string(static_cast<int>(n.x)) + "," +
+                std::to_string(static_cast<int>(n.y)) + ")" + n.name + " ";
+      }
+      out.push_back(text);
+    }
+  }
+  return out;
+}
+
+TEST(TrueTypeOutlineTest, ConvertsContoursWithStartFixes) {
+  vn::TrueTypeData tt;
+  tt.outlineKind = 1;
+  tt.points = {on(0, 0), off(5, 5),                                    // 2 points: dropped
+               on(0, 0), on(100, 0), on(100, 100),                     // all on-curve
+               off(0, 100), on(50, 150), off(100, 100), on(60, 40),    // starts off, ends on
+               off(0, 100), off(100, 0), off(0, -100), off(-100, 0)};  // off-curve only
+  tt.endPoints = {1, 4, 8, 12};
+  Ref<vn::VarnelData> data = Ref<vn::VarnelData>::adopt(tt.toVarnelData());
+  ASSERT_TRUE(data);
+  const vn::Layer* body = data->findLayer("Body");
+  ASSERT_NE(body, nullptr);
+  const std::vector<std::string> expected = {
+      "0(0,0)2 1(100,0)3 1(100,100)4 ",
+      "0(60,40)8 2(0,100)5 1(50,150)6 2(100,100)7 ",
+      "0(-50,50) 2(0,100)9 2(100,0)10 2(0,-100)11 2(-100,0)12 ",
+  };
+  EXPECT_EQ(describe(*body), expected);
+  EXPECT_EQ(body->elements.front().contours.back().nodes.front().flags & 1, 1);
+}
+
+TEST(TrueTypeOutlineTest, RejectsBrokenEndPoints) {
+  vn::TrueTypeData tt;
+  tt.outlineKind = 1;
+  tt.points = {on(0, 0), on(1, 0), on(1, 1), on(0, 1)};
+  tt.endPoints = {2, 9};  // past the last point
+  EXPECT_EQ(tt.toVarnelData(), nullptr);
+  tt.endPoints = {2, 1};  // descending
+  EXPECT_EQ(tt.toVarnelData(), nullptr);
+  tt.endPoints = {3};
+  Ref<vn::VarnelData> ok = Ref<vn::VarnelData>::adopt(tt.toVarnelData());
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(ok->findLayer("Body")->pointCount(), 4);
+}
+
+// A font of glyphs made from (name, components, square size) entries.
+struct TestFont {
+  Ref<Font> font = Ref<Font>::adopt(new Font());
+
+  Glyph& add(const std::string& name, double size = 0) {
+    Glyph* g = new Glyph();
+    g->setName(name);
+    if (size > 0) {
+      vn::Contour c;
+      for (auto [x, y] : {std::pair{0.0, 0.0}, {size, 0.0}, {size, size}, {0.0, size}}) {
+        vn::Node n;
+        n.type = c.nodes.empty() ? 0 : 1;
+        n.x = x;
+        n.y = y;
+        c.nodes.push_back(n);
+      }
+      g->varnelData().addToBody(c);
+    }
+    font->appendGlyph(g);
+    return *g;
+  }
+  static void use(Glyph& g, const std::string& base, vn::Matrix m = {}) { g.components.push_back({base, m}); }
+  vn::Rect box(const Glyph& g) {
+    vn::Rect r;
+    g.boundingBox(r, *font, vn::Matrix{}, true, false);
+    return r;
+  }
+};
+
+TEST(ComponentTest, BoxesFollowComponentsAndStopAtCyclesAndDepth) {
+  TestFont t;
+  Glyph& a = t.add("A", 10);
+  Glyph& b = t.add("B");
+  TestFont::use(b, "A", vn::Matrix::translation(100, 0));
+  TestFont::use(b, "A", vn::Matrix::translation(0, 200));
+  vn::Rect box = t.box(b);
+  EXPECT_EQ(box.xMin, 0);
+  EXPECT_EQ(box.xMax, 110);
+  EXPECT_EQ(box.yMax, 210);
+
+  // Self reference ends the component loop but keeps the own outline.
+  Glyph& self = t.add("S", 5);
+  TestFont::use(self, "S");
+  TestFont::use(self, "A", vn::Matrix::translation(1000, 0));
+  box = t.box(self);
+  EXPECT_EQ(box.xMax, 5);
+
+  // A cycle C -> D -> C ends (depth limit) and still holds what it reaches.
+  Glyph& c = t.add("C", 20);
+  Glyph& d = t.add("D");
+  TestFont::use(c, "D", vn::Matrix::translation(1, 0));
+  TestFont::use(d, "C", vn::Matrix::translation(1, 0));
+  box = t.box(d);
+  EXPECT_EQ(box.xMin, 1);
+  EXPECT_EQ(box.xMax, 29);  // C at depth 1, 3, 5, 7, 9: shifted by 1 per level
+
+  // A rotated cycle walks the exact path, bounded by the depth as well.
+  Glyph& e = t.add("E", 20);
+  TestFont::use(e, "E2", vn::Matrix{0, 1, -1, 0, 0, 0});
+  Glyph& e2 = t.add("E2");
+  TestFont::use(e2, "E", vn::Matrix{0, 1, -1, 0, 0, 0});
+  box = t.box(e);
+  EXPECT_EQ(box.xMin, -20);
+  EXPECT_EQ(box.yMax, 20);
+
+  // Levels beyond 10 add nothing: chain L0 -> L1 -> ... -> L11 (square at the end).
+  t.add("L11", 7);
+  for (int i = 10; i >= 0; --i) TestFont::use(t.add("L" + std::to_string(i)), "L" + std::to_string(i + 1));
+  EXPECT_TRUE(t.box(*t.font->glyphByName("L0")).empty);
+  EXPECT_EQ(t.box(*t.font->glyphByName("L1")).xMax, 7);
+  (void)a;
+}
+
+TEST(ComponentTest, WideComponentGraphStaysFast) {
+  // Each level uses the level below 20 times: 20^10 paths if walked naively.
+  TestFont t;
+  t.add("W0", 1);
+  for (int level = 1; level <= 10; ++level) {
+    Glyph& g = t.add("W" + std::to_string(level));
+    for (int i = 0; i < 20; ++i) TestFont::use(g, "W" + std::to_string(level - 1), vn::Matrix::translation(i, 0));
+  }
+  const vn::Rect box = t.box(*t.font->glyphByName("W10"));
+  EXPECT_EQ(box.xMax, 10 * 19 + 1);
+  const vn::Rect all = t.font->boundingBox(nullptr);
+  EXPECT_EQ(all.xMax, 10 * 19 + 1);
+
+  // The same with rotated components, which cannot reuse boxes exactly.
+  TestFont r;
+  r.add("R0", 1);
+  for (int level = 1; level <= 10; ++level) {
+    Glyph& g = r.add("R" + std::to_string(level));
+    for (int i = 0; i < 20; ++i) TestFont::use(g, "R" + std::to_string(level - 1), vn::Matrix{0, 1, -1, 0, double(i), 0});
+  }
+  EXPECT_FALSE(r.box(*r.font->glyphByName("R10")).empty);
+  const vn::Matrix skew{1, 0, 0.2, 1, 0, 0};
+  EXPECT_FALSE(r.font->boundingBox(&skew).empty);
+
+  // Flattening a graph this wide would list 20^10 components: it decomposes instead,
+  // within its work bound.
+  Glyph& top = t.add("Wtop");
+  TestFont::use(top, "W10");
+  ASSERT_TRUE(top.convertOutline(*t.font, false));
+  EXPECT_TRUE(top.components.empty());
+  EXPECT_LE(top.bodyLayer()->elements.size(), Glyph::kMaxDecomposedItems);
+  EXPECT_FALSE(top.bodyLayer()->elements.empty());
+
+  // The same graph without any outline: nothing to copy, and the walk still ends.
+  TestFont e;
+  e.add("E0");
+  for (int level = 1; level <= 12; ++level) {
+    Glyph& g = e.add("E" + std::to_string(level));
+    for (int i = 0; i < 20; ++i) TestFont::use(g, "E" + std::to_string(level - 1), vn::Matrix{1, 0, 0.5, 1, 0, 0});
+  }
+  Glyph& empty = *e.font->glyphByName("E12");
+  ASSERT_TRUE(empty.convertOutline(*e.font, true));
+  EXPECT_TRUE(empty.components.empty());
+}
+
+TEST(ComponentTest, FlattenOrDecompose) {
+  TestFont t;
+  t.add("base", 10);
+  Glyph& mid = t.add("mid");
+  TestFont::use(mid, "base", vn::Matrix::translation(5, 0));
+  Glyph& top = t.add("top");
+  TestFont::use(top, "mid", vn::Matrix::translation(0, 7));
+  TestFont::use(top, "base");
+  EXPECT_FALSE(t.font->glyphByName("base")->convertOutline(*t.font, true));
+
+  ASSERT_TRUE(top.convertOutline(*t.font, true));
+  ASSERT_EQ(top.components.size(), 2u);
+  EXPECT_EQ(top.components.front().baseName, "base");
+  EXPECT_EQ(top.components.front().matrix, vn::Matrix::translation(5, 7));
+
+  // A transformed entry with decomposeTransformed: outlines are copied in, components go.
+  Glyph& slanted = t.add("slanted");
+  TestFont::use(slanted, "mid", vn::Matrix{1, 0, 0.2, 1, 0, 0});
+  ASSERT_TRUE(slanted.convertOutline(*t.font, true));
+  EXPECT_TRUE(slanted.components.empty());
+  const vn::Layer* body = slanted.bodyLayer();
+  ASSERT_NE(body, nullptr);
+  ASSERT_EQ(body->elements.size(), 1u);
+  EXPECT_EQ(body->elements.front().matrix, (vn::Matrix{1, 0, 0.2, 1, 5, 0}));
+
+  // A component cycle decomposes without running away.
+  Glyph& p = t.add("P", 3);
+  Glyph& q = t.add("Q", 4);
+  TestFont::use(p, "Q");
+  TestFont::use(q, "P");
+  ASSERT_TRUE(p.convertOutline(*t.font, false));
+  EXPECT_TRUE(p.components.empty());
+  EXPECT_EQ(p.bodyLayer()->elements.size(), 2u);  // own square and Q's
+}
+
+TEST(GlyphDataTest, LayersCacheAndCopies) {
+  Ref<Glyph> g = Ref<Glyph>::adopt(new Glyph());
+  EXPECT_EQ(g->varnelDataIfAny(), nullptr);
+  vn::VarnelData& data = g->varnelData();
+  EXPECT_EQ(data.maskLayer(false), nullptr);
+  EXPECT_TRUE(data.layers.empty());
+  data.bodyLayer();
+  vn::Layer* mask = data.maskLayer(true);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(data.layers.front().name, "Mask");
+  EXPECT_EQ(mask->display2, 1);
+  EXPECT_EQ(mask->display3, 1);
+
+  vn::Contour body;
+  body.nodes.resize(2);
+  body.nodes.back().x = 10;
+  data.addToBody(body);
+  vn::Contour masked;
+  masked.nodes.resize(1);
+  masked.nodes.front().x = 500;
+  mask->addContour(masked);
+  vn::Rect box;
+  data.boundingBox(box, nullptr, false);  // the mask never counts
+  EXPECT_EQ(box.xMax, 10);
+  data.layers.emplace_back("Extra");
+  data.layers.back().addContour(masked);
+  data.invalidateBox();
+  data.boundingBox(box, nullptr, true);
+  EXPECT_EQ(box.xMax, 10);
+  data.boundingBox(box, nullptr, false);  // recomputed for the other flag
+  EXPECT_EQ(box.xMax, 500);
+  data.boundingBox(box, nullptr, true);
+  EXPECT_EQ(box.xMax, 10);
+  data.layers.back().visible = 0;
+  data.invalidateBox();
+  data.boundingBox(box, nullptr, false);  // hidden layers do not count
+  EXPECT_EQ(box.xMax, 10);
+
+  // assign with data clones the outline; the copy is independent and has no index.
+  g->setName("orig");
+  g->unicodes = {65};
+  g->index = 3;
+  Ref<Glyph> copy = Ref<Glyph>::adopt(new Glyph());
+  copy->assign(*g, true);
+  EXPECT_EQ(copy->name, "orig");
+  EXPECT_EQ(copy->index, -1);
+  EXPECT_EQ(copy->unicodes, std::vector<uint32_t>{65});
+  ASSERT_NE(copy->varnelDataIfAny(), nullptr);
+  EXPECT_NE(copy->varnelDataIfAny(), g->varnelDataIfAny());
+  copy->varnelDataIfAny()->layers.clear();
+  EXPECT_EQ(g->varnelDataIfAny()->layers.size(), 3u);
+}
+
+}  // namespace

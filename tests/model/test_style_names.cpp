@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/object.h"
+#include "model/style.h"
+#include "model/style_names.h"
+
+namespace vn {
+namespace {
+
+struct ClassHit {
+  int position;
+  int length;
+  int value;
+};
+
+ClassHit weightIn(const std::string& text) {
+  ClassHit hit{};
+  hit.position = weightClassForName(text, hit.length, hit.value);
+  return hit;
+}
+
+ClassHit widthIn(const std::string& text) {
+  ClassHit hit{};
+  hit.position = widthClassForName(text, hit.length, hit.value);
+  return hit;
+}
+
+TEST(StyleWordRecognition, LongerWordsWinOverTheWordsTheyContain) {
+  const ClassHit extraLight = weightIn("Extra Light Italic");
+  EXPECT_EQ(extraLight.position, 0);
+  EXPECT_EQ(extraLight.length, 11);
+  EXPECT_EQ(extraLight.value, 200);
+
+  const ClassHit semiBold = weightIn("Alder SemiBold");
+  EXPECT_EQ(semiBold.position, 6);
+  EXPECT_EQ(semiBold.value, 600);
+
+  const ClassHit condensed = widthIn("Alder Semi Condensed Bold");
+  EXPECT_EQ(condensed.position, 6);
+  EXPECT_EQ(condensed.length, 14);
+  EXPECT_EQ(condensed.value, 4);
+
+  // Case matters in recognition, and nothing gives -1 with zeros.
+  const ClassHit none = weightIn("alder semibold");
+  EXPECT_EQ(none.position, -1);
+  EXPECT_EQ(none.length, 0);
+  EXPECT_EQ(none.value, 0);
+  EXPECT_EQ(weightIn("").position, -1);
+}
+
+TEST(StyleWordRecognition, TableLookupIgnoresCaseAndReportsTheForm) {
+  int form = -1;
+  const int row = findWeightWord("semibold", &form);
+  ASSERT_GE(row, 0);
+  EXPECT_STREQ(weightWords()[row].name, "SemiBold");
+  EXPECT_EQ(form, kFormName);
+
+  EXPECT_STREQ(widthWords()[findWidthWord("cond", &form)].name, "Condensed");
+  EXPECT_EQ(form, kFormMedium);
+  EXPECT_STREQ(slopeWords()[findSlopeWord("OBL", &form)].name, "Oblique");
+  EXPECT_EQ(form, kFormShort);
+
+  EXPECT_EQ(findWeightWord("Boldest", &form), -1);
+  // The empty short form of "Normal" must not make the empty word known.
+  EXPECT_EQ(findWidthWord("", &form), -1);
+}
+
+TEST(StyleWordRecognition, SlopeAbbreviatesOneFormAtATime) {
+  std::string word = "Italic";
+  abbreviateSlope(word);
+  EXPECT_EQ(word, "Ita");
+  abbreviateSlope(word);
+  EXPECT_EQ(word, "It");
+  abbreviateSlope(word);
+  EXPECT_EQ(word, "It");
+  word = "Swashy";
+  abbreviateSlope(word);
+  EXPECT_EQ(word, "");
+}
+
+TEST(StyleNumbers, WeightNamesChangeAtTheIntegerMidpoints) {
+  EXPECT_EQ(weightNameFor(150), "Thin");
+  EXPECT_EQ(weightNameFor(151), "ExtraLight");
+  EXPECT_EQ(weightNameFor(400), "Regular");
+  EXPECT_EQ(weightNameFor(650), "SemiBold");
+  EXPECT_EQ(weightNameFor(651), "Bold");
+  EXPECT_EQ(weightNameFor(825), "ExtraBold");
+  EXPECT_EQ(weightNameFor(826), "Heavy");
+  EXPECT_EQ(weightNameFor(925), "Black");
+  EXPECT_EQ(weightNameFor(926), "ExtraBlack");
+  EXPECT_EQ(weightNameFor(-5), "Thin");
+}
+
+TEST(StyleNumbers, WidthNamesAndNameKeys) {
+  EXPECT_EQ(widthNameFor(5, true), "Monospaced");
+  EXPECT_EQ(widthNameFor(5, false), "Normal");
+  EXPECT_EQ(widthNameFor(1, false), "UltraCondensed");
+  EXPECT_EQ(widthNameFor(9, true), "Mono UltExp");
+  EXPECT_EQ(widthNameFor(10, false), "");
+  EXPECT_EQ(widthNameFor(0, false), "");
+
+  EXPECT_EQ(nameKeyForId(0), "copyright");
+  EXPECT_EQ(nameKeyForId(16), "pref_family");
+  EXPECT_EQ(nameKeyForId(19), "sample_text");
+  EXPECT_EQ(nameKeyForId(22), "wws_subfamily");
+  EXPECT_EQ(nameKeyForId(23), "");
+  EXPECT_EQ(nameKeyForId(-1), "");
+}
+
+class StyleNameComposition : public ::testing::Test {
+ protected:
+  StyleNames words(const std::string& weight, const std::string& width, const std::string& slope) {
+    names.weightName = weight;
+    names.widthName = width;
+    names.slopeName = slope;
+    return StyleNames(names, metrics, flags);
+  }
+
+  FontNames names;
+  FontMetrics metrics;
+  StyleFlags flags;
+};
+
+TEST_F(StyleNameComposition, UnknownWordsAreCompletedFromTheNumbers) {
+  metrics.weightValue = 690;
+  metrics.widthValue = 3;
+  flags.isItalic = 1;
+  const StyleNames record = words("", "Squeezed", "");
+  EXPECT_EQ(record.weightWord, "Bold");
+  EXPECT_EQ(record.widthWord, "Condensed");
+  EXPECT_EQ(record.slopeWord, "Italic");
+  EXPECT_EQ(record.compose(), "Bold Condensed Italic");
+
+  metrics.weightValue = 0;
+  metrics.widthValue = 0;
+  flags.isItalic = 0;
+  flags.isFixedPitch = 1;
+  const StyleNames defaults = words("", "", "");
+  EXPECT_EQ(defaults.weightWord, "Regular");
+  EXPECT_EQ(defaults.widthWord, "Monospaced");
+  EXPECT_EQ(defaults.slopeWord, "Plain");
+}
+
+TEST_F(StyleNameComposition, StyleNameLeavesOutTheDefaultWords) {
+  EXPECT_EQ(words("Bold", "Normal", "Plain").compose(), "Bold");
+  EXPECT_EQ(words("Regular", "Normal", "Plain").compose(), "Regular");
+  EXPECT_EQ(words("regular", "NORMAL", "Italic").compose(), "Italic");
+  names.spareName = "Display";
+  EXPECT_EQ(words("SemiBold", "Narrow", "Oblique").compose(), "SemiBold Narrow Oblique Display");
+}
+
+TEST_F(StyleNameComposition, LongStyleNamesAreAbbreviatedThenCut) {
+  // 36 characters: one abbreviation round drops the extra word and takes medium forms.
+  names.spareName = "Text";
+  EXPECT_EQ(words("ExtraBold", "UltraExpanded", "Oblique").compose(), "ExtBd UltExp Obliq");
+  // A tiny limit forces both rounds and the final cut.
+  EXPECT_EQ(words("ExtraBold", "UltraExpanded", "Oblique").compose(8), "XBd UEx ");
+}
+
+TEST_F(StyleNameComposition, LinkingFamilyKeepsOnlyNonLinkingWords) {
+  names.familyName = "Alder";
+  EXPECT_EQ(words("SemiBold", "Normal", "Plain").linkingFamily(), "Alder SemBd");
+  EXPECT_EQ(words("Bold", "Normal", "Italic").linkingFamily(), "Alder");
+  EXPECT_EQ(words("Light", "Condensed", "Plain").linkingFamily(), "Alder Light Cond");
+  names.familyName = "An Exceedingly Long Family Name";
+  EXPECT_EQ(words("SemiBold", "Condensed", "Plain").linkingFamily(),
+            "An Exceedingly Long Family Name SmBd Cn");
+}
+
+TEST_F(StyleNameComposition, FullAndPostScriptNamesShortenTheStylePart) {
+  names.familyName = "Alder";
+  names.styleName = "Semi Bold Italic";
+  StyleNames record(names, metrics, flags);
+  EXPECT_EQ(record.shortenStyleName(), "Alder Semi Bold Italic");
+  EXPECT_EQ(record.postScriptName(), "Alder-SemiBoldItalic");
+
+  names.familyName = "Wonderfully Verbose Family";
+  names.styleName = "Extra Bold Extra Condensed Italic";
+  StyleNames longRecord(names, metrics, flags);
+  const std::string full = longRecord.shortenStyleName();
+  EXPECT_LE(full.size(), kStyleNameLimit);
+  EXPECT_EQ(full.rfind("Wonderfully Verbose Family ", 0), 0u);
+  const std::string postScript = longRecord.postScriptName();
+  EXPECT_LE(postScript.size(), kPostScriptNameLimit);
+  EXPECT_EQ(postScript.find_first_not_of(
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-"),
+            std::string::npos);
+
+  // Nothing to shorten: the result is cut at the limit.
+  names.familyName = std::string(40, 'F');
+  names.styleName = "Bold";
+  EXPECT_EQ(StyleNames(names, metrics, flags).shortenStyleName(), std::string(31, 'F'));
+  EXPECT_EQ(StyleNames(names, metrics, flags).postScriptName(), std::string(29, 'F'));
+}
+
+TEST(StyleNameSteps, ShortenStepReplacesOneWordPerTable) {
+  std::string text = "Extra Bold Condensed Italic";
+  EXPECT_EQ(shortenStep(text, 0), 1);
+  EXPECT_EQ(text, "ExtBd Cond Ita");
+  EXPECT_EQ(shortenStep(text, 1), 2);
+  EXPECT_EQ(text, "XBd Cn It");
+  EXPECT_EQ(shortenStep(text, 2), 3);
+  EXPECT_EQ(text, "XB Cn It");
+  EXPECT_EQ(shortenStep(text, 3), -1);
+  EXPECT_EQ(filterChars("Semi-Bold 2!", "SBemio2"), "SemiBo2");
+}
+
+TEST(StyleNameSteps, ComposedStyleFillsOnlyEmptyNames) {
+  Ref<Style> style = Ref<Style>::adopt(new Style());
+  style->names.familyName = "Alder";
+  style->metrics.weightValue = 600;
+  style->metrics.italicAngle = -12;
+  style->names.version.clear();
+  style->composeStyleNames();
+  const FontNames& names = style->names;
+  EXPECT_EQ(names.styleMapFamilyName, "Alder SemBd");
+  EXPECT_EQ(names.slopeName, "Italic");
+  EXPECT_EQ(names.weightName, "SemiBold");
+  EXPECT_EQ(names.widthName, "Normal");
+  EXPECT_EQ(names.styleName, "SemiBold Italic");
+  EXPECT_EQ(names.fullName, "Alder SemiBold Italic");
+  EXPECT_EQ(names.fontName, "Alder-SemiBoldItalic");
+  EXPECT_EQ(names.version, "1.0");
+
+  Ref<Style> kept = Ref<Style>::adopt(new Style());
+  kept->names.familyName = "Alder";
+  kept->names.styleName = "Poster";
+  kept->names.fontName = "Alder-Poster-Custom";
+  kept->composeStyleNames();
+  EXPECT_EQ(kept->names.styleName, "Poster");
+  EXPECT_EQ(kept->names.fullName, "Alder Poster");
+  EXPECT_EQ(kept->names.fontName, "Alder-Poster-Custom");
+  EXPECT_EQ(kept->names.styleMapFamilyName, "Alder");
+}
+
+}  // namespace
+}  // namespace vn

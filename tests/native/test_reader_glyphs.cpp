@@ -1,0 +1,367 @@
+// Glyph records and every glyph-level payload, read through the whole reader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "layout/registry/glyph_name_registry.h"
+#include "model/glyph_data.h"
+#include "model/layer.h"
+#include "native/reader_fixture.h"
+
+namespace qtftest {
+namespace {
+
+// A square with one cubic side: move (0,0), line (100,0), curve to (100,100) over
+// (120,30) (120,70), line (0,100). Move/on-curve points: nodes 0, 1, 4, 5.
+Bytes squareElement() {
+  return ElementBuilder().moveTo(0, 0).lineTo(100, 0).curveTo(100, 100, 120, 30, 120, 70).lineTo(0, 100).bytes();
+}
+
+const vn::Layer& body(vn::Glyph& g) { return *g.varnelData().findLayer("Body"); }
+
+std::vector<vn::Node> nodesOf(const vn::Element& e) {
+  std::vector<vn::Node> out;
+  for (const auto& c : e.contours)
+    for (const auto& n : c.nodes) out.push_back(n);
+  return out;
+}
+
+TEST(NativeGlyphs, OutlineElementRunningSumsAndCurveOrder) {
+  ElementBuilder e;
+  e.node(0, {{10, 0}}).node(3, {{0, 10}, {5, 5}, {5, 5}}).node(1, {{0, -20}});
+  FileBuilder f;
+  f.begin().glyph(GlyphRecord().name("c").element(e.bytes())).end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const auto nodes = nodesOf(body(r.glyph(0)).elements.front());
+  ASSERT_EQ(nodes.size(), 5u);
+  const int types[] = {0, 3, 3, 1, 1};
+  const double xs[] = {10, 15, 20, 10, 20};
+  const double ys[] = {0, 15, 20, 10, 0};
+  for (size_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(nodes[i].type, types[i]) << i;
+    EXPECT_EQ(nodes[i].x, xs[i]) << i;
+    EXPECT_EQ(nodes[i].y, ys[i]) << i;
+  }
+}
+
+TEST(NativeGlyphs, ContourAndNodeFlags) {
+  FileBuilder f;
+  f.begin()
+      .glyph(GlyphRecord().element(
+          ElementBuilder().moveTo(0, 0, true, true).lineTo(5, 5, true).quadTo(9, 9).moveTo(1, 1).bytes()))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const auto& contours = body(r.glyph(0)).elements.front().contours;
+  ASSERT_EQ(contours.size(), 2u);
+  EXPECT_EQ(contours.front().flag, 1);
+  EXPECT_EQ(contours.back().flag, 0);
+  const auto nodes = nodesOf(body(r.glyph(0)).elements.front());
+  EXPECT_EQ(nodes[0].flags, vn::Node::kFlagSmooth);
+  EXPECT_EQ(nodes[1].flags, vn::Node::kFlagSmooth);
+  EXPECT_EQ(nodes[2].flags, 0);
+  EXPECT_EQ(nodes[2].type, vn::Node::kQuadratic);
+}
+
+TEST(NativeGlyphs, TwoMasterRecordsKeepTheSelectedMaster) {
+  ElementBuilder e(2);
+  e.node(0, {{10, 20}, {30, 40}}).node(1, {{1, 1}, {5, 5}});
+  FileBuilder f;
+  f.begin()
+      .fontInfo(2)
+      .glyph(GlyphRecord()
+                 .name("m")
+                 .element(e.bytes())
+                 .advance({{500, 0}, {600, 10}})
+                 .hints(hintsPayload({{{{10, 20}, {11, 21}}}}, {}, {}))
+                 .kerning({{0, {0, -30}}})
+                 .components({{0, {{1, 2, 1.0, 1.0}, {3, 4, 0.5, 2.0}}}}))
+      .add(2023, Payload().n(700).n(800))
+      .end();
+  for (int m = 0; m < 2; ++m) {
+    ReadMaster r(f.bytes(), m);
+    ASSERT_TRUE(r.ok) << m;
+    vn::Glyph& g = r.glyph(0);
+    const auto nodes = nodesOf(body(g).elements.front());
+    EXPECT_EQ(nodes[0].x, m == 0 ? 10 : 30);
+    EXPECT_EQ(nodes[1].y, m == 0 ? 21 : 45);
+    EXPECT_EQ(g.advanceWidth, m == 0 ? 500 : 600);
+    EXPECT_EQ(g.advanceHeight, m == 0 ? 700 : 800);
+    EXPECT_EQ(body(g).hints.at(0).position, m == 0 ? 10 : 11);
+    const vn::Matrix expected = m == 0 ? vn::Matrix{1, 0, 0, 1, 1, 2} : vn::Matrix{0.5, 0, 0, 2.0, 3, 4};
+    EXPECT_EQ(g.components.front().matrix, expected);
+    EXPECT_EQ(r.font().kerning().pairs.size(), m == 0 ? 0u : 1u);
+  }
+}
+
+TEST(NativeGlyphs, MasterCountMismatchFails) {
+  FileBuilder f;
+  f.begin().glyph(GlyphRecord().name("x").element(ElementBuilder(2).moveTo(0, 0).bytes())).end();
+  EXPECT_FALSE(ReadMaster(f.bytes()).ok);
+  FileBuilder g;
+  g.begin().glyph(GlyphRecord().element(ElementBuilder().statedMasters(17).moveTo(0, 0).bytes())).end();
+  EXPECT_FALSE(ReadMaster(g.bytes()).ok);
+}
+
+TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
+  const Bytes hints = hintsPayload({{{{0, 20}}}, {{{80, -21}}}}, {{{{40, 10}}}},
+                                   {{1, 1}, {2, 0}, {255, -3}, {1, 7}, {9, 0}});
+  const Bytes guides = guidesPayload({{{{100, 5000}}}}, {{{{30, 0}}}});
+  FileBuilder f;
+  f.begin()
+      .glyph(GlyphRecord().name("A").advance(600, 0).element(squareElement()))
+      .glyph(GlyphRecord()
+                 .name("B")
+                 .advance(640, 0)
+                 .element(squareElement())
+                 .hints(hints)
+                 .guides(guides)
+                 .components({{0, {{10, 20, 1.0, 1.0}}}, {7, {{0, 0, 1.0, 1.0}}}})
+                 .kerning({{0, {-50}}, {0, {0}}, {9, {10}}})
+                 .commands({1, 2, 3}))
+      .add(1250, Payload().u16(0x41).u16(0x42))
+      .add(1253, Payload().u32(0x1F600))
+      .add(2008, Payload().n(3).n(0).n(3).n(1).n(-1).n(9).n(0).n(2).n(0).n(1).n(1).n(-1))
+      .add(2009, Payload().n(1).n(100000000).raw(ElementBuilder().moveTo(5, 5).lineTo(6, 6).bytes()))
+      .add(2012, Payload().u16(3))
+      .add(2015, Payload().text("blob"))
+      .add(2017, Payload().text("a note"))
+      .add(2034, Payload().text("a dict"))
+      .add(2018, Payload().n(7).n(1).s("pl").n(1).n(-1).n(4).n(-1).n(1).n(3).n(4).n(2).n(10).n(20))
+      .add(2020, Payload().n(1).n(33).n(44))
+      .add(2029, Payload().n(1).n(1).n(2).n(5))
+      .add(2031, guidePropertiesPayload({{1, 0xFF8000, "top"}}, {{1, 0x0000FF, "stem"}}))
+      .add(2023, Payload().n(700))
+      .add(2027, Payload().i16(-5).i16(12))
+      .add(2007, Payload().n(1))
+      .add(2013)
+      .add(2010, Payload().u32(0x20000000))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.font().glyphCount(), 2u);
+  vn::Glyph& g = r.glyph(1);
+  const vn::Layer& layer = body(g);
+
+  EXPECT_EQ(g.advanceWidth, 640);
+  EXPECT_EQ(g.advanceHeight, 700);
+  EXPECT_EQ(g.unicodes, (std::vector<uint32_t>{0x41, 0x42, 0x1F600}));
+  EXPECT_EQ(g.commandBytes, (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(g.markColor, 3);
+  EXPECT_EQ(std::string(g.byteBlock.begin(), g.byteBlock.end()), "blob");
+  EXPECT_EQ(g.namedStrings.at("note"), "a note");
+  EXPECT_EQ(g.namedStrings.at("dict"), "a dict");
+  EXPECT_EQ(layer.value1, -5);
+  EXPECT_EQ(layer.value2, 12);
+
+  // Hints: two horizontal, one vertical, then the three hint links taken.
+  ASSERT_EQ(layer.hints.size(), 6u);
+  EXPECT_EQ(layer.hints[1].width, -21);
+  EXPECT_EQ(layer.hints[2].horizontal, 0);
+  EXPECT_EQ(layer.hints[3].firstPoint, "0");
+  EXPECT_EQ(layer.hints[3].secondPoint, "3");
+  EXPECT_EQ(layer.hints[3].position, 0);
+  EXPECT_EQ(layer.hints[3].width, 100);
+  EXPECT_EQ(layer.hints[4].secondPoint, "");
+  EXPECT_EQ(layer.hints[4].width, vn::Hint::kGhostTop);
+  EXPECT_EQ(layer.hints[5].horizontal, 0);
+  EXPECT_EQ(layer.hints[5].position, 0);
+  EXPECT_EQ(layer.hints[5].width, 100);
+
+  // Replacements resolved to absolute indices; the bad entries dropped. Horizontal
+  // hints 0..1 keep their places, the vertical one is at 2; point -3 -> 2 -> node 4.
+  std::vector<std::pair<int32_t, int32_t>> replacements;
+  for (const auto& rr : layer.replacements) replacements.push_back({rr.kind, rr.index});
+  EXPECT_EQ(replacements, (std::vector<std::pair<int32_t, int32_t>>{{1, 1}, {2, 2}, {3, 4}}));
+
+  // Guides: horizontal at 100 with slope 0.5, vertical at 30; named and coloured.
+  ASSERT_EQ(layer.guides.size(), 2u);
+  EXPECT_EQ(layer.guides[0].x2, 100.0);
+  EXPECT_EQ(layer.guides[0].y2, 150.0);
+  EXPECT_EQ(layer.guides[0].name, "top");
+  EXPECT_DOUBLE_EQ(layer.guides[0].color[0], 0.0);
+  EXPECT_NEAR(layer.guides[0].color[1], 128 / 255.0, 1e-12);
+  EXPECT_DOUBLE_EQ(layer.guides[0].color[2], 1.0);
+  EXPECT_DOUBLE_EQ(layer.guides[0].color[3], 1.0);
+  EXPECT_EQ(layer.guides[1].x1, 30.0);
+  EXPECT_EQ(layer.guides[1].y2, 100.0);
+  EXPECT_EQ(layer.guides[1].name, "stem");
+
+  // Components by index; an index past the glyphs keeps its number.
+  ASSERT_EQ(g.components.size(), 2u);
+  EXPECT_EQ(g.components.front().baseName, "A");
+  EXPECT_EQ(g.components.front().matrix, (vn::Matrix{1, 0, 0, 1, 10, 20}));
+  EXPECT_EQ(g.components.back().baseName, "7");
+
+  // Kerning B -> A of -50; the zero and the out-of-range pairs dropped.
+  const auto& pairs = r.font().kerning().pairs;
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs.begin()->first.first.name(), "B");
+  EXPECT_EQ(pairs.begin()->first.second.name(), "A");
+  EXPECT_EQ(pairs.begin()->second, -50);
+
+  // Point links, their references and values, and the point data.
+  ASSERT_EQ(layer.links.size(), 1u);
+  EXPECT_EQ(layer.links[0].name, "pl");
+  EXPECT_EQ(layer.links[0].first.index, 2);
+  EXPECT_EQ(layer.links[0].second.index, 5);
+  EXPECT_EQ(layer.links[0].second.secondIndex, -1);
+  EXPECT_EQ(layer.links[0].hue, 33);
+  EXPECT_EQ(layer.links[0].value, 44);
+  EXPECT_EQ(g.pointDataValue, 7);
+  ASSERT_EQ(g.pairRecords.size(), 1u);
+  EXPECT_EQ(g.pairRecords[0].second, 4);
+  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{10, 20}));
+
+  // The mask outline.
+  const vn::Layer* mask = g.varnelData().findLayer("Mask");
+  ASSERT_NE(mask, nullptr);
+  ASSERT_EQ(mask->elements.size(), 1u);
+  EXPECT_EQ(mask->elements.front().strokeStyle.kind, 1);
+  EXPECT_EQ(mask->elements.front().fillStyle.kind, 0);
+}
+
+TEST(NativeGlyphs, RejectedAndToleratedPayloads) {
+  auto readGlyph = [](const GlyphRecord& g) {
+    FileBuilder f;
+    f.begin().glyph(g).end();
+    return ReadMaster(f.bytes()).ok;
+  };
+  EXPECT_FALSE(readGlyph(GlyphRecord().signature({1, 9, 7, 2}).name("a")));
+  EXPECT_TRUE(readGlyph(GlyphRecord().name("a").key(7).key(99)));  // 7 ends the record
+  EXPECT_FALSE(readGlyph(GlyphRecord().element(ElementBuilder().lineTo(1, 1).bytes())));  // no move first
+  EXPECT_FALSE(readGlyph(GlyphRecord().element(ElementBuilder().node(2, {{0, 0}}).bytes())));
+  EXPECT_FALSE(readGlyph(GlyphRecord().key(10, numberBytes(-1))));
+  EXPECT_FALSE(readGlyph(GlyphRecord().key(10, numberBytes(50)).key(7)));  // longer than the record
+  // Counts of millions with a few bytes behind them fail before allocating.
+  EXPECT_FALSE(readGlyph(GlyphRecord().key(5, numberBytes(50000000))));
+  EXPECT_FALSE(readGlyph(GlyphRecord().key(6, numberBytes(50000000))));
+  EXPECT_FALSE(readGlyph(GlyphRecord().element(ElementBuilder().moveTo(0, 0).recordCount(40000000).bytes())));
+  // An element without node records is empty, not wrong.
+  EXPECT_TRUE(readGlyph(GlyphRecord().element(ElementBuilder().recordCount(0).bytes())));
+
+  // A hint list over 5000 ends the hints with success and adds nothing.
+  FileBuilder f;
+  f.begin().glyph(GlyphRecord().hints(Payload().n(5001).n(1).n(2)).key(7)).end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  EXPECT_TRUE(body(r.glyph(0)).hints.empty());
+
+  // The glyph name is cut to 255 bytes.
+  FileBuilder n;
+  n.begin().glyph(GlyphRecord().name(std::string(300, 'x'))).end();
+  ReadMaster rn(n.bytes());
+  ASSERT_TRUE(rn.ok);
+  EXPECT_EQ(rn.glyph(0).name.size(), 255u);
+}
+
+TEST(NativeGlyphs, GuidePropertiesStayInsideTheGuides) {
+  FileBuilder f;
+  f.begin()
+      .glyph(GlyphRecord().guides(guidesPayload({{{{10, 0}}}}, {{{{20, 0}}}})))
+      .add(2031, guidePropertiesPayload({{1, 1, "h"}, {50, 1, "far"}}, {{1, 2, "v"}, {1000000, 3, "far"}}))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const auto& guides = body(r.glyph(0)).guides;
+  ASSERT_EQ(guides.size(), 2u);
+  EXPECT_EQ(guides[0].name, "h");
+  // Two horizontal entries were read, so vertical k = 1 addresses index 2: none.
+  EXPECT_EQ(guides[1].name, "");
+}
+
+TEST(NativeGlyphs, OlderGlyphBlock) {
+  FileBuilder f;
+  f.begin()
+      .add(1236)
+      .add(1235, Payload().u16(1))
+      .add(1232, Payload().text("old"))
+      .add(1248, Payload().i16(300).i16(-40))
+      .add(2002, squareElement())
+      .add(2003, hintsPayload({{{{5, 6}}}}, {}, {}))
+      .add(2004, guidesPayload({{{{1, 0}}}}, {}))
+      .add(2007, Payload().n(1).n(2))
+      .add(3333, Bytes(3, 0))
+      .add(1231)
+      .add(1250, Payload().u16(0x20))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.font().glyphCount(), 1u);
+  vn::Glyph& g = r.glyph(0);
+  EXPECT_EQ(g.name, "old");
+  EXPECT_EQ(g.advanceWidth, 300);
+  EXPECT_EQ(g.advanceHeight, -40);
+  EXPECT_EQ(body(g).elements.size(), 1u);
+  EXPECT_EQ(body(g).hints.size(), 1u);
+  EXPECT_EQ(body(g).guides.size(), 1u);
+  EXPECT_EQ(g.unicodes, (std::vector<uint32_t>{0x20}));
+
+  auto blockFails = [](std::vector<std::pair<uint16_t, Bytes>> inner) {
+    FileBuilder b;
+    b.begin().add(1236);
+    for (auto& [tag, payload] : inner) b.add(tag, payload);
+    b.add(1231).end();
+    return !ReadMaster(b.bytes()).ok;
+  };
+  EXPECT_TRUE(blockFails({{1232, Payload().text("x")}}));                   // must start with 1235/2002
+  EXPECT_TRUE(blockFails({{1235, Payload().u16(2)}}));                      // count differs
+  EXPECT_TRUE(blockFails({{1235, Payload().u16(1)}, {1232, Bytes(41, 'n')}}));  // name too long
+  EXPECT_FALSE(blockFails({{1235, Payload().u16(1)}, {1232, Bytes(40, 'n')}}));
+
+  // A block that never closes fails.
+  FileBuilder open;
+  open.begin().add(1236).add(1235, Payload().u16(1)).add(5).add(2);
+  EXPECT_FALSE(ReadMaster(open.bytes()).ok);
+
+  // 1239 is skipped with its content.
+  FileBuilder skipped;
+  skipped.begin().add(1239).add(2001, Bytes{9, 9}).add(1231).glyph(GlyphRecord().name("z")).end();
+  ReadMaster rs(skipped.bytes());
+  ASSERT_TRUE(rs.ok);
+  ASSERT_EQ(rs.font().glyphCount(), 1u);
+  EXPECT_EQ(rs.glyph(0).name, "z");
+}
+
+TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
+  FileBuilder f;
+  f.begin()
+      .add(262)
+      .add(1501, Payload().u16(7).text("second"))
+      .add(1500, Payload().u16(3).text("first"))
+      .add(1500, Payload().u16(3).text("again"))
+      .add(1502, Payload().u16(9))
+      .add(518)
+      .add(268)
+      .add(1500, Payload().u16(1).text("dropped"))
+      .add(518)
+      .add(1066, Payload().text("space"))
+      .add(1743, Payload().b(1).n(31).b(12).n(25000).b(14).n(-2).b(20).n(256 + 8192).b(48).n(4096 + 1).b(100))
+      .add(1744, Payload().u16(0))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const auto& tables = r.style().tables;
+  EXPECT_EQ(tables.nameMap1.size(), 1u);
+  EXPECT_EQ(tables.nameMap1.at(3), "again");
+  EXPECT_EQ(tables.nameMap2.at(7), "second");
+  EXPECT_EQ(tables.nameValue, 9);
+  EXPECT_EQ(r.style().names.namedStrings.at("postscriptDefaultCharacter"), "space");
+  const auto& o = r.style().options;
+  EXPECT_EQ(o.integers[0], 31);
+  EXPECT_EQ(o.ratios[0], 2.5);
+  EXPECT_EQ(o.offsets[0], -2);
+  EXPECT_TRUE(o.packedFlags20[0]);
+  EXPECT_TRUE(o.packedFlags20[5]);
+  EXPECT_FALSE(o.packedFlags20[1]);
+  EXPECT_TRUE(o.packedFlags48[0]);
+  EXPECT_TRUE(o.packedFlags48[6]);
+
+  FileBuilder bad;
+  bad.begin().add(262).add(1502, Payload().u32(1)).add(518).end();
+  EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
+}
+
+}  // namespace
+}  // namespace qtftest

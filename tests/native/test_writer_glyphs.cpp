@@ -1,0 +1,404 @@
+// Glyphs written by the production encoders and read back: outlines, hints, links,
+// guides, point data, mask layers, components and the per-glyph record order.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "layout/registry/glyph_name_registry.h"
+#include "model/glyph_data.h"
+#include "native/stream/stream.h"
+#include "native/writer_glyph.h"
+#include "test_writer_support.h"
+
+namespace {
+
+using namespace writertest;
+
+vn::Node node(int32_t type, double x, double y, uint8_t flags = 0) {
+  vn::Node n;
+  n.type = type;
+  n.x = x;
+  n.y = y;
+  n.flags = flags;
+  return n;
+}
+
+vn::Contour contourOf(std::initializer_list<vn::Node> nodes, uint8_t flag = 0) {
+  vn::Contour c;
+  c.nodes.assign(nodes.begin(), nodes.end());
+  c.flag = flag;
+  return c;
+}
+
+std::vector<vn::Node> nodesOf(const vn::Layer& layer) {
+  std::vector<vn::Node> nodes;
+  for (const vn::Element& element : layer.elements) {
+    for (const vn::Contour& contour : element.contours) nodes.insert(nodes.end(), contour.nodes.begin(), contour.nodes.end());
+  }
+  return nodes;
+}
+
+std::string shape(const vn::Layer& layer) {
+  std::string text;
+  for (const vn::Element& element : layer.elements) {
+    for (const vn::Contour& contour : element.contours) {
+      text += "|";
+      for (const vn::Node& n : contour.nodes) {
+        text += std::to_string(n.type) + "(" + std::to_string(static_cast<long>(n.x)) + "," +
+                std::to_string(static_cast<long>(n.y)) + ")";
+      }
+    }
+  }
+  return text;
+}
+
+vn::Guide guide(double x1, double y1, double x2, double y2, std::string name = {},
+                std::array<double, 4> colour = {}) {
+  vn::Guide g;
+  g.x1 = x1;
+  g.y1 = y1;
+  g.x2 = x2;
+  g.y2 = y2;
+  g.name = std::move(name);
+  g.color = colour;
+  return g;
+}
+
+vn::Hint hint(double position, double width, uint8_t horizontal, std::string first = {}, std::string second = {}) {
+  vn::Hint h;
+  h.position = position;
+  h.width = width;
+  h.horizontal = horizontal;
+  h.firstPoint = std::move(first);
+  h.secondPoint = std::move(second);
+  return h;
+}
+
+// A glyph that uses every glyph-level record.
+void fillGlyph(vn::Glyph& glyph) {
+  vn::Layer& body = glyph.varnelData().bodyLayer();
+  vn::Element element;
+  element.contours.push_back(contourOf({node(0, 10, 0, 1), node(1, 200.4, 0), node(3, 250, 50), node(3, 250, 150),
+                                        node(1, 200, 200, 1), node(2, 100, 250), node(1, 10, 200)},
+                                       1));
+  body.elements.push_back(element);
+  vn::Element second;
+  second.matrix = vn::Matrix::translation(300, 0);
+  second.contours.push_back(contourOf({node(0, 0, 0), node(1, 50, 0), node(1, 50, 50)}));
+  body.elements.push_back(second);
+  body.hints = {hint(0, 20, 1), hint(10, 40, 0), hint(200, -21, 1), hint(0, 0, 1, "1", "4"), hint(0, 0, 0, "0", "1"),
+                hint(0, 0, 1, "6", "")};
+  body.replacements = {vn::ReplacementRecord{3, 0, -1, {}}, vn::ReplacementRecord{1, 0, -1, {}},
+                       vn::ReplacementRecord{2, 1, -1, {}}, vn::ReplacementRecord{1, 2, -1, {}}};
+  body.guides = {guide(0, 100, 100, 100, "baseline", {1.0, 0.5, 0.0, 1.0}), guide(40, 0, 40, 100),
+                 guide(0, 300, 1000, 400, "slant", {0, 0, 1, 1}), guide(60, 0, 60, 10, "stem", {0.2, 0.4, 0.6, 1})};
+  vn::PointLink link;
+  link.name = "bar";
+  link.first.index = 1;
+  link.first.secondIndex = -1;
+  link.second.index = 4;
+  link.second.secondIndex = 2;
+  link.value = 77;
+  link.hue = 120;
+  body.links = {link};
+  body.value1 = 12;
+  body.value2 = -7;
+  vn::Layer* mask = glyph.varnelData().maskLayer(true);
+  vn::Element maskElement;
+  maskElement.contours.push_back(contourOf({node(0, 5, 5), node(1, 95, 5), node(1, 95, 95)}));
+  mask->elements.push_back(maskElement);
+  glyph.advanceHeight = 1000;
+  glyph.unicodes = {0x41, 0x1F600};
+  glyph.markColor = 90;
+  glyph.byteBlock = {9, 8, 7};
+  glyph.namedStrings = {{"note", ""}, {"dict", "d"}};
+  glyph.pointDataValue = 5;
+  glyph.pairRecords = {vn::GlyphPairRecord{1, 65535, {}, {}}};
+  glyph.pointDataValues = {3, 4};
+  glyph.commandBytes = {1, 2, 3};
+  vn::TrueTypeData& tt = glyph.trueTypeData();
+  tt.outlineKind = 1;
+  tt.xMin = -5;
+  tt.yMax = 700;
+  tt.endPoints = {2};
+  tt.points = {vn::TrueTypePoint{0, 0, 1}, vn::TrueTypePoint{-32768, 700, 0}, vn::TrueTypePoint{32767, -1, 1}};
+  tt.spareBytes = {0xB0, 0x01};
+}
+
+TEST(WriterGlyphs, FullGlyphComesBack) {
+  TestFont f;
+  f.settleNames();
+  // Reading gives every glyph a "Body" layer; this one has it already.
+  f.addGlyph("space", 250).varnelData().bodyLayer();
+  fillGlyph(f.addGlyph("a", 520.9));
+  const Bytes file = writeNative(*f.pair);
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  ASSERT_EQ(read.font().glyphs.size(), 2u);
+  vn::Glyph& g = read.glyph(1);
+  EXPECT_EQ(g.name, "a");
+  EXPECT_EQ(g.advanceWidth, 520);  // truncated
+  EXPECT_EQ(g.advanceHeight, 1000);
+  EXPECT_EQ(g.unicodes, (std::vector<uint32_t>{0x41, 0x1F600}));
+  EXPECT_EQ(g.markColor, 90);
+  EXPECT_EQ(g.byteBlock, (std::vector<uint8_t>{9, 8, 7}));
+  EXPECT_EQ(g.namedStrings, (std::map<std::string, std::string>{{"note", ""}, {"dict", "d"}}));
+  EXPECT_EQ(g.pointDataValue, 5);
+  ASSERT_EQ(g.pairRecords.size(), 1u);
+  EXPECT_EQ(g.pairRecords[0].second, 65535);
+  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{3, 4}));
+  EXPECT_EQ(g.commandBytes, (std::vector<uint8_t>{1, 2, 3}));
+  const vn::TrueTypeData* tt = g.trueTypeDataIfAny();
+  ASSERT_NE(tt, nullptr);
+  EXPECT_EQ(tt->outlineKind, 1);
+  EXPECT_EQ(tt->xMin, -5);
+  EXPECT_EQ(tt->yMax, 700);
+  EXPECT_EQ(tt->endPoints, (std::vector<uint16_t>{2}));
+  ASSERT_EQ(tt->points.size(), 3u);
+  EXPECT_EQ(tt->points[1].x, -32768);
+  EXPECT_EQ(tt->points[2].x, 32767);
+  EXPECT_EQ(tt->points[2].y, -1);
+  EXPECT_EQ(tt->spareBytes, (std::vector<uint8_t>{0xB0, 0x01}));
+
+  const vn::Layer* body = g.bodyLayer();
+  ASSERT_NE(body, nullptr);
+  // Elements are merged into one, each placed by its matrix; coordinates rounded;
+  // the curve's controls come before its end point again.
+  EXPECT_EQ(shape(*body), "|0(10,0)1(200,0)3(250,50)3(250,150)1(200,200)2(100,250)1(10,200)|0(300,0)1(350,0)1(350,50)");
+  ASSERT_EQ(body->elements.size(), 1u);
+  EXPECT_EQ(body->elements.front().contours.front().flag, 1);
+  const auto nodes = nodesOf(*body);
+  EXPECT_EQ(nodes[0].flags, vn::Node::kFlagSmooth);
+  EXPECT_EQ(nodes[1].flags, 0);
+  EXPECT_EQ(body->value1, 12);
+  EXPECT_EQ(body->value2, -7);
+
+  // Stem hints, then the links rebuilt from their points (positions from the outline).
+  ASSERT_EQ(body->hints.size(), 6u);
+  EXPECT_EQ(body->hints[0].position, 0);
+  EXPECT_EQ(body->hints[0].width, 20);
+  EXPECT_EQ(body->hints[1].position, 200);
+  EXPECT_EQ(body->hints[1].width, -21);
+  EXPECT_EQ(body->hints[2].horizontal, 0);
+  EXPECT_EQ(body->hints[3].firstPoint, "1");
+  EXPECT_EQ(body->hints[3].secondPoint, "4");
+  EXPECT_EQ(body->hints[4].firstPoint, "6");
+  EXPECT_EQ(body->hints[4].secondPoint, "");  // a ghost link stays a ghost
+  EXPECT_EQ(body->hints[4].width, -21);
+  EXPECT_EQ(body->hints[5].horizontal, 0);
+  // Replacement records name the same hints and points.
+  std::vector<std::pair<int32_t, int32_t>> replacements;
+  for (const auto& r : body->replacements) replacements.emplace_back(r.kind, r.index);
+  EXPECT_EQ(replacements, (std::vector<std::pair<int32_t, int32_t>>{{3, 0}, {1, 0}, {2, 2}, {1, 1}}));
+
+  // Guides: horizontal ones first. Named guides keep name and colour (alpha becomes
+  // 1); a guide with neither stays bare, and the others are not shifted by it.
+  ASSERT_EQ(body->guides.size(), 4u);
+  EXPECT_EQ(body->guides[0].name, "baseline");
+  EXPECT_EQ(body->guides[0].y1, 100);
+  EXPECT_NEAR(body->guides[0].color[1], 128 / 255.0, 1e-12);
+  EXPECT_EQ(body->guides[1].name, "slant");
+  EXPECT_EQ(body->guides[1].y1, 300);
+  EXPECT_EQ(body->guides[1].y2, 310);  // 100 units along, rising 0.1 per unit
+  EXPECT_EQ(body->guides[2].name, "");
+  EXPECT_EQ(body->guides[2].x1, 40);
+  EXPECT_EQ(body->guides[2].color, (std::array<double, 4>{}));
+  EXPECT_EQ(body->guides[3].name, "stem");
+  EXPECT_EQ(body->guides[3].x1, 60);
+  EXPECT_NEAR(body->guides[3].color[2], 153 / 255.0, 1e-12);
+
+  ASSERT_EQ(body->links.size(), 1u);
+  EXPECT_EQ(body->links[0].name, "bar");
+  EXPECT_EQ(body->links[0].second.index, 4);
+  EXPECT_EQ(body->links[0].second.secondIndex, 2);
+  EXPECT_EQ(body->links[0].value, 77);
+  EXPECT_EQ(body->links[0].hue, 120);
+
+  const vn::Layer* mask = g.varnelDataIfAny()->findLayer(vn::Layer::kMask);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(shape(*mask), "|0(5,5)1(95,5)1(95,95)");
+
+  const auto again = listRecords(writeNative(*read.pair));
+  const auto first = listRecords(file);
+  if (tagsOf(again) != tagsOf(first)) {
+    const auto a = tagsOf(again), b = tagsOf(first);
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    std::string near;
+    for (size_t k = i > 3 ? i - 3 : 0; k < i + 4 && k < a.size(); ++k) near += std::to_string(a[k]) + " ";
+    near += "/ ";
+    for (size_t k = i > 3 ? i - 3 : 0; k < i + 4 && k < b.size(); ++k) near += std::to_string(b[k]) + " ";
+    FAIL() << near;
+  }
+  for (size_t i = 0; i < first.size(); ++i) EXPECT_EQ(again[i].payload, first[i].payload) << "record " << first[i].tag;
+}
+
+TEST(WriterGlyphs, PerGlyphRecordOrder) {
+  TestFont f;
+  fillGlyph(f.addGlyph("a"));
+  f.addGlyph("bare");
+  const auto tags = tagsOf(listRecords(writeNative(*f.pair)));
+  auto first = std::find(tags.begin(), tags.end(), 2001);
+  ASSERT_NE(first, tags.end());
+  EXPECT_EQ(std::vector<uint16_t>(first, first + 18),
+            (std::vector<uint16_t>{2001, 2008, 2023, 2009, 2010, 2027, 1250, 1253, 2012, 2015, 2017, 2034, 2018,
+                                   2020, 2031,
+                                   // a glyph without outline data
+                                   2001, 2023, 2018}));
+}
+
+TEST(WriterGlyphs, FileRecordOrder) {
+  TestFont f;
+  f.style().tables.nameMap1 = {{2, "b"}, {1, "a"}, {3, ""}};
+  f.style().tables.nameMap2 = {{9, "z"}};
+  f.style().names.namedStrings["postscriptDefaultCharacter"] = "space";
+  f.font().globalLayer.guides = {guide(0, 500, 10, 500, "x-height", {1, 0, 0, 1})};
+  vn::Element empty;
+  f.font().globalLayer.elements.push_back(empty);
+  vn::Element outline;
+  outline.contours.push_back(contourOf({node(0, 0, 0), node(1, 10, 0)}));
+  f.font().globalLayer.elements.push_back(outline);
+  f.font().globalLayer.elements.push_back(outline);
+  f.addGlyph("a");
+  const Bytes file = writeNative(*f.pair);
+  const auto records = listRecords(file);
+  const auto tags = tagsOf(records);
+  const std::vector<uint16_t> head(tags.begin(), tags.begin() + 10);
+  EXPECT_EQ(head, (std::vector<uint16_t>{1, 4, 10, 262, 1501, 1500, 1500, 1502, 518, 257}));
+  EXPECT_EQ(records[5].payload, (Bytes{1, 0, 'a'}));
+  const auto end = std::find(tags.begin(), tags.end(), 513);
+  ASSERT_NE(end, tags.end());
+  EXPECT_EQ(std::vector<uint16_t>(end, end + 10),
+            (std::vector<uint16_t>{513, 271, 1536, 527, 1294, 1296, 1295, 1066, 2001, 2023}));
+  EXPECT_EQ(std::vector<uint16_t>(tags.end() - 4, tags.end()), (std::vector<uint16_t>{1743, 1744, 5, 2}));
+
+  const auto withoutNames = tagsOf(listRecords(writeNative(*f.pair, 0)));
+  EXPECT_EQ(std::count(withoutNames.begin(), withoutNames.end(), 262), 0);
+  EXPECT_EQ(std::count(withoutNames.begin(), withoutNames.end(), 518), 0);
+
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  EXPECT_EQ(read.style().tables.nameMap1, (std::map<uint16_t, std::string>{{1, "a"}, {2, "b"}}));
+  EXPECT_EQ(read.style().names.namedStrings.at("postscriptDefaultCharacter"), "space");
+}
+
+TEST(WriterGlyphs, EmptySlotsTakeNoPosition) {
+  TestFont f;
+  f.addGlyph("A");
+  f.font().glyphs.push_back(nullptr);
+  vn::Glyph& b = f.addGlyph("B");
+  b.components.push_back(vn::Component{"A", vn::Matrix::translation(10, 0)});
+  f.font().kerning().setGlyphPair(otl::glyphIdByName("B"), otl::glyphIdByName("A"), -30, true);
+  const Bytes file = writeNative(*f.pair);
+  const auto tags = tagsOf(listRecords(file));
+  EXPECT_EQ(std::count(tags.begin(), tags.end(), 2006), 0);
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  ASSERT_EQ(read.font().glyphs.size(), 2u);
+  ASSERT_EQ(read.glyph(1).components.size(), 1u);
+  EXPECT_EQ(read.glyph(1).components.front().baseName, "A");
+  EXPECT_EQ(read.glyph(1).components.front().matrix.e, 10);
+  std::list<vn::NamedGlyphPair> pairs;
+  read.font().kerning().flatGlyphPairs(pairs);
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs.front().first, "B");
+  EXPECT_EQ(pairs.front().second, "A");
+}
+
+TEST(WriterGlyphs, ComponentsAreFlattenedOrDecomposed) {
+  TestFont f;
+  vn::Glyph& base = f.addGlyph("o");
+  base.varnelData().addToBody(contourOf({node(0, 0, 0), node(1, 100, 0), node(1, 100, 100)}));
+  f.addGlyph("dot");
+  vn::Glyph& plain = f.addGlyph("o.alt");
+  plain.components = {vn::Component{"o", vn::Matrix{2, 0, 0, 3, 5, 6}}, vn::Component{"missing", {}},
+                      vn::Component{"dot", {}}};
+  vn::Glyph& slanted = f.addGlyph("o.slant");
+  slanted.components = {vn::Component{"o", vn::Matrix{1, 0, 0.5, 1, 0, 0}}};
+  const Bytes file = writeNative(*f.pair);
+  // The font's own glyphs are not changed by writing.
+  EXPECT_EQ(plain.components.size(), 3u);
+  EXPECT_EQ(slanted.components.size(), 1u);
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  const vn::Glyph& alt = read.glyph(2);
+  ASSERT_EQ(alt.components.size(), 2u);  // the missing base is left out
+  EXPECT_EQ(alt.components.front().matrix, (vn::Matrix{2, 0, 0, 3, 5, 6}));
+  EXPECT_EQ(alt.components.back().baseName, "dot");
+  const vn::Glyph& slant = read.glyph(3);
+  EXPECT_TRUE(slant.components.empty());
+  ASSERT_NE(slant.bodyLayer(), nullptr);
+  EXPECT_EQ(shape(*slant.bodyLayer()), "|0(0,0)1(100,0)1(150,100)");
+}
+
+TEST(WriterGlyphs, OffCurveRunsEncodeAsTheyReadBack) {
+  TestFont f;
+  vn::Glyph& g = f.addGlyph("odd");
+  vn::Layer& body = g.varnelData().bodyLayer();
+  // Three cubic controls in a row, a lone control, a contour ending on two controls
+  // (closing to its start), and one ending on a single control.
+  body.addContour(contourOf({node(0, 0, 0), node(3, 10, 10), node(3, 20, 20), node(3, 30, 30), node(1, 40, 0),
+                             node(3, 50, 10), node(1, 60, 0)}));
+  body.addContour(contourOf({node(0, 100, 0), node(1, 200, 0), node(3, 200, 100), node(3, 100, 100)}));
+  body.addContour(contourOf({node(1, 300, 0), node(1, 400, 0), node(3, 400, 100)}));
+  const Bytes file = writeNative(*f.pair);
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  // Controls that cannot form a segment become on-curve points; a closing curve gains
+  // its end point; a contour always opens with a move.
+  EXPECT_EQ(shape(*read.glyph(0).bodyLayer()),
+            "|0(0,0)1(10,10)3(20,20)3(30,30)1(40,0)1(50,10)1(60,0)"
+            "|0(100,0)1(200,0)3(200,100)3(100,100)1(100,0)"
+            "|0(300,0)1(400,0)1(400,100)");
+  // From then on the outline is written and read unchanged.
+  const Bytes second = writeNative(*read.pair);
+  qtftest::ReadMaster again(second);
+  ASSERT_TRUE(again.ok);
+  EXPECT_EQ(writeNative(*again.pair), second);
+}
+
+TEST(WriterGlyphs, DegenerateGeometryIsWrittenSafely) {
+  TestFont f;
+  vn::Glyph& g = f.addGlyph("nan");
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  g.advanceWidth = inf;
+  vn::Layer& body = g.varnelData().bodyLayer();
+  body.addContour(contourOf({node(0, nan, 1e300), node(1, -inf, 5)}));
+  body.guides = {guide(7, 8, 7, 8, "point"), guide(nan, 0, inf, 1), guide(0, 0, 1e-300, 1e300)};
+  body.hints = {hint(nan, inf, 1)};
+  const Bytes file = writeNative(*f.pair);
+  ASSERT_FALSE(file.empty());
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  const vn::Layer* layer = read.glyph(0).bodyLayer();
+  ASSERT_NE(layer, nullptr);
+  ASSERT_EQ(layer->guides.size(), 3u);
+  EXPECT_EQ(layer->guides[0].x1, 7);  // a guide of no length keeps its point
+  EXPECT_EQ(layer->guides[0].name, "point");
+  for (const vn::Node& n : nodesOf(*layer)) {
+    EXPECT_TRUE(std::isfinite(n.x) && std::isfinite(n.y));
+    EXPECT_LE(std::fabs(n.y), qtf::kMaxCoordinate);
+  }
+}
+
+TEST(WriterGlyphs, GuideColourPacking) {
+  qtf::Stream out(64);
+  out.setGrowable(true);
+  qtf::encodeGuideProperties(out, {guide(0, 10, 100, 10, "", {1.0, 0.5, 0.0, 0.5}), guide(5, 0, 5, 50, "v", {2, -1, 0.1, 1})});
+  const auto bytes = out.written();
+  qtf::Stream in;
+  in.attach(bytes.data(), bytes.size());
+  EXPECT_EQ(in.readInt(), 1);
+  EXPECT_EQ(in.readInt(), 255 + 256 * 128);
+  EXPECT_EQ(in.readString(), "");
+  EXPECT_EQ(in.readInt(), 0);
+  EXPECT_EQ(in.readInt(), 1);
+  EXPECT_EQ(in.readInt(), 255 + 65536 * 26);  // above 1 is 255, below 0 is 0
+  EXPECT_EQ(in.readString(), "v");
+  EXPECT_EQ(in.readInt(), 0);
+  EXPECT_TRUE(in.atEnd());
+}
+
+}  // namespace

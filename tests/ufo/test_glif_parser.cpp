@@ -1,0 +1,264 @@
+// The glyph-file reader: contour finishing, point links, Unicode values, the glyph lib
+// and its sub-parsers, hostile files.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/font.h"
+#include "model/glyph_data.h"
+#include "ufo/base64.h"
+#include "ufo/glif_parser.h"
+#include "ufo/reader_warnings.h"
+
+namespace {
+
+using vn::Node;
+
+class GlifTest : public ::testing::Test {
+ protected:
+  void SetUp() override { glyph_ = new vn::Glyph; }
+  void TearDown() override { glyph_->release(); }
+  // A fresh glyph for the next case of a table.
+  void reset() {
+    glyph_->release();
+    glyph_ = new vn::Glyph;
+  }
+
+  bool parse(const std::string& body, bool wrap = true) {
+    std::istringstream in(wrap ? "<glyph name=\"x\" format=\"1\">" + body + "</glyph>" : body);
+    ufo::UfoGlyphParser parser;
+    parser.setWarnings(&warnings_);
+    return parser.parse(in, glyph_);
+  }
+
+  // Types of the nodes of contour i of the body layer.
+  std::vector<int32_t> types(std::size_t i = 0) const {
+    std::vector<int32_t> out;
+    for (const Node& n : contour(i).nodes) out.push_back(n.type);
+    return out;
+  }
+  const vn::Contour& contour(std::size_t i) const {
+    const auto& contours = glyph_->bodyLayer()->elements.front().contours;
+    auto it = contours.begin();
+    std::advance(it, static_cast<long>(i));
+    return *it;
+  }
+  std::size_t contourCount() const {
+    const vn::Layer* body = glyph_->bodyLayer();
+    return body && !body->elements.empty() ? body->elements.front().contours.size() : 0;
+  }
+
+  vn::Glyph* glyph_ = nullptr;
+  std::ostringstream console_;
+  ufo::ReadWarnings warnings_{&console_};
+};
+
+int countOf(const std::string& text, const std::string& needle) {
+  int count = 0;
+  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+  return count;
+}
+
+std::string pointsContour(const std::vector<std::string>& types) {
+  std::string out = "<outline><contour>";
+  int x = 0;
+  for (const auto& type : types) {
+    out += "<point x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(x * 2) + "\"";
+    if (!type.empty()) out += " type=\"" + type + "\"";
+    out += "/>";
+    x += 10;
+  }
+  return out + "</contour></outline>";
+}
+
+TEST_F(GlifTest, ContourFinishingRules) {
+  struct Case {
+    std::vector<std::string> points;
+    std::vector<int32_t> expected;
+    uint8_t flag;
+  };
+  const std::vector<Case> cases = {
+      // Closed polygon: the first point becomes the start.
+      {{"line", "line", "line", "line"}, {0, 1, 1, 1}, 0},
+      // Starting with off-curve points: the final curve point is copied to the front.
+      {{"", "", "curve"}, {0, 3, 3, 1}, 0},
+      // A curve point first and its off-curve points at the end (the common case).
+      {{"curve", "line", "", "", "curve", "", ""}, {0, 1, 3, 3, 1, 3, 3, 1}, 0},
+      // Quadratic runs stay quadratic.
+      {{"qcurve", "", "", "qcurve", "", "qcurve"}, {0, 2, 2, 1, 2, 1}, 0},
+      // One off-curve point before a curve point stays quadratic.
+      {{"line", "", "curve"}, {0, 2, 1}, 0},
+      // Open contour.
+      {{"move", "line", "", "", "curve"}, {0, 1, 3, 3, 1}, 1},
+      // Only off-curve points: a midpoint at both ends.
+      {{"", "", ""}, {0, 2, 2, 2, 1}, 0},
+  };
+  for (const Case& c : cases) {
+    reset();
+    ASSERT_TRUE(parse(pointsContour(c.points)));
+    ASSERT_EQ(contourCount(), 1u);
+    EXPECT_EQ(types(), c.expected) << ::testing::PrintToString(c.points);
+    EXPECT_EQ(contour(0).flag, c.flag);
+  }
+}
+
+TEST_F(GlifTest, AllOffCurveMidpointAndCubicSmoothFlag) {
+  ASSERT_TRUE(parse("<outline><contour><point x=\"0\" y=\"0\"/><point x=\"100\" y=\"0\"/>"
+                    "<point x=\"100\" y=\"100\"/></contour>"
+                    "<contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"5\" y=\"5\"/>"
+                    "<point x=\"6\" y=\"6\"/><point x=\"10\" y=\"0\" type=\"curve\" smooth=\"yes\"/>"
+                    "</contour></outline>"));
+  const auto& first = contour(0).nodes;
+  EXPECT_DOUBLE_EQ(first.front().x, 50.0);
+  EXPECT_DOUBLE_EQ(first.front().y, 50.0);
+  EXPECT_DOUBLE_EQ(first.back().x, 50.0);
+  EXPECT_TRUE(first.front().flags & Node::kFlagSmooth);
+  // The off-curve points of a cubic take the smooth flag of their curve point.
+  auto it = contour(1).nodes.begin();
+  ++it;
+  EXPECT_EQ(it->type, Node::kCubic);
+  EXPECT_TRUE(it->flags & Node::kFlagSmooth);
+}
+
+TEST_F(GlifTest, NamedSinglePointsBecomePointLinks) {
+  ASSERT_TRUE(parse("<outline>"
+                    "<contour><point x=\"597.9\" y=\"-1290.7\" type=\"move\" name=\"top\"/></contour>"
+                    "<contour><point x=\"1\" y=\"2\" type=\"line\"/></contour>"
+                    "<contour><point x=\"1\" y=\"2\" name=\"lone\"/></contour>"
+                    "<contour><point x=\"1e9\" y=\"2\" type=\"line\" name=\"far\"/></contour>"
+                    "</outline>"));
+  const auto& links = glyph_->bodyLayer()->links;
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(links[0].name, "top");
+  EXPECT_EQ(links[0].first.index, 597);  // truncated toward zero
+  EXPECT_EQ(links[0].second.index, -1290);
+  EXPECT_EQ(links[0].first.secondIndex, -1);
+  EXPECT_EQ(links[1].first.index, 32767);  // saturated, not wrapped
+  // The unnamed point is a one-node contour; the named off-curve point grows to three nodes.
+  ASSERT_EQ(contourCount(), 2u);
+  EXPECT_EQ(contour(0).nodes.size(), 1u);
+  EXPECT_EQ(contour(1).nodes.size(), 3u);
+}
+
+TEST_F(GlifTest, AdvanceUnicodesAndComponents) {
+  ASSERT_TRUE(parse("<advance width=\"512.5\" height=\"1e999\"/>"
+                    "<unicode hex=\"0041\"/><unicode hex=\"XYZ\"/><unicode hex=\"41\"/>"
+                    "<unicode hex=\" 1F600\"/><unicode hex=\"110000\"/><unicode hex=\"-41\"/>"
+                    "<outline><component base=\"A\" xOffset=\"10\" yScale=\"0.5\"/>"
+                    "<component/><component xScale=\"nan\"/></outline>"));
+  EXPECT_DOUBLE_EQ(glyph_->advanceWidth, 512.5);
+  EXPECT_DOUBLE_EQ(glyph_->advanceHeight, 0.0);  // overflow: the default stays
+  EXPECT_EQ(glyph_->unicodes, (std::vector<uint32_t>{0x41, 0x1F600}));
+  ASSERT_EQ(glyph_->components.size(), 2u);
+  const vn::Component& a = glyph_->components.front();
+  EXPECT_EQ(a.baseName, "A");
+  EXPECT_EQ(a.matrix, (vn::Matrix{1, 0, 0, 0.5, 10, 0}));
+  EXPECT_EQ(glyph_->components.back().matrix, vn::Matrix{});  // "nan" is no number
+}
+
+TEST_F(GlifTest, StructureFaultsKeepWhatWasRead) {
+  // A unicode element without "hex" first: the glyph keeps the advance read before it.
+  EXPECT_TRUE(parse("<advance width=\"10\"/><unicode value=\"41\"/><advance width=\"20\"/>"));
+  EXPECT_DOUBLE_EQ(glyph_->advanceWidth, 10.0);
+  // A root that is not "glyph": an empty glyph, still a success.
+  EXPECT_TRUE(parse("<font><advance width=\"30\"/></font>", false));
+  EXPECT_DOUBLE_EQ(glyph_->advanceWidth, 10.0);
+  // Malformed XML and entity declarations fail the glyph.
+  EXPECT_FALSE(parse("<glyph><advance width=\"1\"></glyph>", false));
+  EXPECT_FALSE(parse("<!DOCTYPE glyph [<!ENTITY e \"aaaaaaaaaa\">]><glyph><advance width=\"&e;\"/></glyph>",
+                     false));
+  ufo::UfoGlyphParser parser;
+  std::istringstream in("<glyph/>");
+  EXPECT_FALSE(parser.parse(in, nullptr));
+}
+
+TEST_F(GlifTest, LibTextIsEscapedAgainAndUnknownKeysKept) {
+  ASSERT_TRUE(parse("<lib><dict>"
+                    "<key>com.example.text</key><string>a &amp; b &lt;c&gt; \"q\"</string>"
+                    "<key>com.example.empty</key><string/>"
+                    "<key>com.example.list</key><array><integer>1</integer><real>2.5</real></array>"
+                    "</dict></lib>"));
+  ASSERT_EQ(glyph_->lib.size(), 3u);
+  const std::string& text = glyph_->lib.at("com.example.text");
+  EXPECT_NE(text.find("a &amp; b &lt;c&gt;"), std::string::npos) << text;
+  EXPECT_EQ(glyph_->lib.at("com.example.empty"), "    <string></string>\n");
+  EXPECT_NE(glyph_->lib.at("com.example.list").find("<real>2.5</real>"), std::string::npos);
+  // The stored text is itself well-formed: a second glyph reads it back unchanged.
+  const std::string again = "<lib><dict><key>k</key>\n" + text + "</dict></lib>";
+  vn::Glyph* second = new vn::Glyph;
+  std::istringstream in("<glyph>" + again + "</glyph>");
+  ufo::UfoGlyphParser parser;
+  ASSERT_TRUE(parser.parse(in, second));
+  EXPECT_EQ(second->lib.at("k"), text);
+  second->release();
+}
+
+constexpr const char* kHintSets =
+    "<hintSetList><hintset pointTag=\"hr00\"><hstem pos=\"0\" width=\"20\"/><vstem pos=\"10\" width=\"30\"/>"
+    "</hintset><hintset pointTag=\"hr01\"><hstem pos=\"0\" width=\"20\"/>"
+    "<hstem3 stem3List=\"1, 2,3,4 ,5,6\"/><vstem3 stem3List=\"1,2,3\"/></hintset></hintSetList>";
+
+std::string hintLib(const std::string& data) {
+  return "<outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"hr00\"/>"
+         "<point x=\"0\" y=\"10\" type=\"line\" name=\"hr01\"/><point x=\"10\" y=\"0\" type=\"line\"/>"
+         "</contour></outline><lib><dict><key>com.adobe.type.autohint</key><data>" + data +
+         "</data></dict></lib>";
+}
+
+TEST_F(GlifTest, HintSetsFromMarkupAndFromBase64) {
+  for (const bool base64 : {false, true}) {
+    reset();
+    ASSERT_TRUE(parse(hintLib(base64 ? ufo::encodeBase64(kHintSets, 40) : std::string(kHintSets))));
+    const vn::Layer& body = *glyph_->bodyLayer();
+    // Equal stems are shared: hstem 0/20 once, vstem, three stems of hstem3.
+    EXPECT_EQ(body.hints.size(), 5u) << base64;
+    std::vector<int32_t> kinds;
+    for (const auto& record : body.replacements) kinds.push_back(record.kind);
+    // No record for the set at point 0 when it comes first.
+    EXPECT_EQ(kinds, (std::vector<int32_t>{1, 2, 3, 1, 1, 1, 1})) << base64;
+    EXPECT_TRUE(glyph_->lib.empty());
+  }
+}
+
+TEST_F(GlifTest, MarkColourAndGuides) {
+  auto markOf = [&](const std::string& reals) {
+    reset();
+    glyph_->markColor = 77;
+    EXPECT_TRUE(parse("<lib><dict><key>com.typemytype.robofont.mark</key><array>" + reals +
+                      "</array></dict></lib>"));
+    return glyph_->markColor;
+  };
+  EXPECT_EQ(markOf("<real>1</real><real>0.6</real><real>0.6</real><real>1</real>"), 1);
+  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>0</real><real>1</real>"), 0);
+  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>1</real>"), 77);  // three values
+  EXPECT_EQ(markOf("<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>"), 77);  // grey
+  EXPECT_EQ(markOf("<real>nan</real><real>1e999</real><real>0</real><real>1</real>"), 0);
+  EXPECT_GT(markOf("<integer>0</integer><integer>1</integer><real>0</real><real>1</real>"), 1);
+  reset();
+
+  ASSERT_TRUE(parse("<outline><contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"1\" y=\"0\" "
+                    "type=\"line\"/></contour></outline><lib><dict><key>com.typemytype.robofont.guides</key>"
+                    "<array><dict><key>angle</key><real>90</real><key>x</key><real>10</real><key>y</key>"
+                    "<integer>0</integer><key>name</key><string>stem</string></dict><string>x</string>"
+                    "</array></dict></lib>"));
+  const auto& guides = glyph_->bodyLayer()->guides;
+  ASSERT_EQ(guides.size(), 1u);
+  EXPECT_EQ(guides[0].name, "stem");
+  EXPECT_NEAR(guides[0].x2, 10.0, 1e-9);
+  EXPECT_NEAR(guides[0].y2, 100.0, 1e-9);
+}
+
+TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
+  ASSERT_TRUE(parse("<anchor x=\"1\" y=\"2\" name=\"top\"/><anchor x=\"3\" y=\"4\" name=\"bottom\"/>"
+                    "<guideline x=\"1\" angle=\"0\"/><image fileName=\"a.png\"/><note>hello</note>"
+                    "<outline><contour identifier=\"c1\"><point x=\"0\" y=\"0\" type=\"line\" "
+                    "identifier=\"p1\"/></contour></outline>"));
+  const std::string text = console_.str();
+  for (const char* what : {"anchors", "guidelines", "images", "notes", "identifiers"}) {
+    EXPECT_EQ(countOf(text, what), 1) << what << "\n" << text;
+  }
+}
+
+}  // namespace

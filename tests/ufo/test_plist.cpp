@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "ufo/plist_node.h"
+#include "ufo/plist_parser.h"
+
+namespace {
+
+using ufo::PListNode;
+namespace plist = ufo::plist;
+
+std::string dataFile(const char* name) { return std::string(TARNWICK_TEST_DATA_DIR) + "/" + name; }
+
+// Parses text and builds the tree of its root dict (empty when there is none).
+std::unique_ptr<PListNode> treeOf(const std::string& text) {
+  ufo::PListParser parser;
+  ufo::PListDocument document;
+  EXPECT_TRUE(parser.parseText(text, document)) << parser.errorMessage();
+  const auto* dict = document.rootDict();
+  return std::make_unique<PListNode>(plist::kDict, dict ? dict->first_node() : nullptr);
+}
+
+std::string printed(const PListNode& node, int indentation = 0, bool key = false) {
+  std::ostringstream out;
+  node.writeXml(out, indentation, key, false);
+  return out.str();
+}
+
+std::string asDocument(const PListNode& root) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + printed(root) +
+         "</plist>\n";
+}
+
+// Same type, key, value and children, recursively.
+void expectSameTree(const PListNode& a, const PListNode& b, const std::string& path = "") {
+  EXPECT_EQ(a.type(), b.type()) << path;
+  EXPECT_EQ(a.key(), b.key()) << path;
+  EXPECT_EQ(a.value(), b.value()) << path;
+  const PListNode* x = a.firstChild();
+  const PListNode* y = b.firstChild();
+  for (; x && y; x = x->next(), y = y->next()) expectSameTree(*x, *y, path + "/" + x->key());
+  EXPECT_EQ(x == nullptr, y == nullptr) << "child counts differ under " << path;
+}
+
+TEST(PListTree, FontToolsListParsesPrintsAndReadsBackEqual) {
+  std::ifstream in(dataFile("plist_fonttools.plist"), std::ios::binary);
+  ufo::PListParser parser;
+  ufo::PListDocument document;
+  ASSERT_TRUE(parser.parse(in, document));
+  ASSERT_NE(document.rootDict(), nullptr);
+  PListNode root(plist::kDict, document.rootDict()->first_node());
+
+  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.text")->value(), "a<b & \"c\" it's > d");
+  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.unicode")->value(),
+            "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80");
+  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.empty")->value(), "");
+  EXPECT_EQ(root.findDirectChild(plist::kInteger, "com.example.big")->value(), "12345678901234567");
+  EXPECT_EQ(root.findDirectChild(plist::kData, "com.example.data")->value(), "AAECYmluYXJ5/w==");
+  const PListNode* flags = root.findDirectChild(plist::kArray, "com.example.flags");
+  ASSERT_NE(flags, nullptr);
+  EXPECT_EQ(flags->firstChild()->type(), plist::kTrue);
+  EXPECT_EQ(flags->firstChild()->value(), "");
+  EXPECT_EQ(flags->lastChild()->type(), plist::kFalse);
+  const PListNode* nested = root.findDirectChild(plist::kDict, "com.example.nested");
+  ASSERT_NE(nested, nullptr);
+  const PListNode* deeper = nested->findDirectChild(plist::kDict, "inner")->firstChild();
+  EXPECT_EQ(deeper->lastChild()->firstChild()->key(), "k&y");
+  EXPECT_EQ(deeper->lastChild()->firstChild()->value(), "v<al");
+
+  // Printed, the list reads back into the same tree, and prints the same again.
+  const std::string once = asDocument(root);
+  auto again = treeOf(once);
+  expectSameTree(root, *again);
+  EXPECT_EQ(asDocument(*again), once);
+
+  // The independent reader sees the same data in our output as in its own.
+  const auto ours = std::filesystem::temp_directory_path() / "tw_plist_printed.plist";
+  std::ofstream(ours, std::ios::binary) << once;
+  const std::string command = std::string(TARNWICK_PYTHON) +
+                              " -c \"import sys; from fontTools.misc import plistlib as p;"
+                              " a = p.load(open(sys.argv[1], 'rb')); b = p.load(open(sys.argv[2], 'rb'));"
+                              " sys.exit(0 if a == b else 1)\" " +
+                              dataFile("plist_fonttools.plist") + " " + ours.string();
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::filesystem::remove(ours);
+}
+
+TEST(PListTree, BuildingFollowsKeysAndSkipsUnknownElements) {
+  auto root = treeOf(
+      "<plist><dict><key>first</key><key>second</key><integer>1</integer>"
+      "<key>a</key><foo/><integer>2</integer><string/><true/></dict></plist>");
+  const PListNode* child = root->firstChild();
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child->key(), "second");  // the later of two keys in a row
+  child = child->next();
+  EXPECT_EQ(child->key(), "");  // "foo" took the pending key and was skipped
+  EXPECT_EQ(child->value(), "2");
+  child = child->next();
+  EXPECT_EQ(child->type(), plist::kString);
+  EXPECT_EQ(child->value(), "");  // an empty element has an empty value
+  EXPECT_EQ(child->next()->type(), plist::kTrue);
+  EXPECT_EQ(child->next()->value(), "");
+
+  // Values made only of blanks are kept (the XML parser alone would drop them).
+  auto blanks = treeOf("<plist><dict><key> \t</key><string> </string>"
+                       "<key>x</key><string>\n</string><key>c</key><string><![CDATA[ ]]></string>"
+                       "</dict></plist>");
+  ASSERT_NE(blanks->firstChild(), nullptr);
+  EXPECT_EQ(blanks->firstChild()->key(), " \t");
+  EXPECT_EQ(blanks->firstChild()->value(), " ");
+  EXPECT_EQ(blanks->firstChild()->next()->value(), "\n");
+  EXPECT_EQ(blanks->lastChild()->value(), " ");
+}
+
+TEST(PListTree, PrintsExactLinesAndEscapesEveryKeyAndString) {
+  PListNode dict(plist::kDict, "", "k");
+  EXPECT_EQ(printed(dict, 2, true), "  <key>k</key>\n  <dict>\n  </dict>\n");
+
+  PListNode root(plist::kDict);
+  root.addChild(plist::kString, "a<b & \"c\"\x01", "k&<>");
+  PListNode* array = root.addChild(plist::kArray, "", "list");
+  array->addChild(plist::kInteger, "7", "");  // key taken from the value, never printed
+  array->addChild(plist::kFalse, "", "");
+  root.addChild(plist::kData, "  <hintSetList>\n  </hintSetList>\n", "xmlData");
+  root.addChild(plist::kDictText, "    <key>z</key>\n    <integer>1</integer>\n", "ready");
+  EXPECT_EQ(array->firstChild()->key(), "7");
+  EXPECT_EQ(printed(root),
+            "<dict>\n"
+            "  <key>k&amp;&lt;&gt;</key>\n"
+            "  <string>a&lt;b &amp; &quot;c&quot; </string>\n"
+            "  <key>list</key>\n"
+            "  <array>\n"
+            "    <integer>7</integer>\n"
+            "    <false/>\n"
+            "  </array>\n"
+            "  <key>xmlData</key>\n"
+            "  <data>\n"
+            "  <hintSetList>\n"
+            "  </hintSetList>\n"
+            "  </data>\n"
+            "  <key>ready</key>\n"
+            "  <dict>\n"
+            "    <key>z</key>\n"
+            "    <integer>1</integer>\n"
+            "  </dict>\n"
+            "</dict>\n");
+}
+
+TEST(PListTree, XmlHeldInDataSurvivesRoundTripsUnchanged) {
+  const std::string source =
+      "<plist><dict><key>com.adobe.type.autohint</key><data>\n"
+      "  <hintSetList>\n    <hintset pointTag=\"a&amp;b\">\n      <hstem pos=\"1\" width=\"2\"/>\n"
+      "    </hintset>\n  </hintSetList>\n</data>"
+      "<key>base64</key><data>\n\tAAEC\r\n\tAwQF\n\t</data>"
+      "<key>text</key><data>x &amp; y</data></dict></plist>";
+  auto first = treeOf(source);
+  const PListNode* hints = first->firstChild();
+  EXPECT_EQ(hints->value(),
+            "<hintSetList>\n  <hintset pointTag=\"a&amp;b\">\n    <hstem pos=\"1\" width=\"2\"/>\n"
+            "  </hintset>\n</hintSetList>\n");
+  EXPECT_EQ(hints->next()->value(), "AAEC\r\n\tAwQF");
+  EXPECT_EQ(hints->next()->next()->value(), "x &amp; y");  // data values are markup
+
+  std::string text = asDocument(*first);
+  for (int round = 0; round < 3; ++round) {
+    auto next = treeOf(text);
+    expectSameTree(*first, *next);
+    EXPECT_EQ(asDocument(*next), text) << "round " << round;
+    text = asDocument(*next);
+  }
+}
+
+TEST(PListTree, DeepSearchOrderAndDirectSearch) {
+  PListNode root(plist::kDict);
+  auto* lib = root.addChild(plist::kDict, "", "FontLibDict");
+  lib->addChild(plist::kDict, "", "target")->addChild(plist::kString, "inside lib", "x");
+  root.addChild(plist::kDict, "", "target");
+  root.addChild(plist::kArray, "", "glyphs_quorvel_lib");
+
+  EXPECT_EQ(root.findChild(plist::kNone, "target"), lib);
+  EXPECT_EQ(root.findChild(plist::kDict, ""), lib);
+  // The chain of first children is searched before the direct children.
+  EXPECT_EQ(root.findChild(plist::kDict, "target"), lib->firstChild());
+  EXPECT_EQ(root.findChild(plist::kArray, "glyphs_quorvel_lib"), lib->next()->next());
+  EXPECT_EQ(root.findChild(plist::kString, "missing"), nullptr);
+  EXPECT_EQ(root.findDirectChild(plist::kDict, "target"), lib->next());
+  EXPECT_EQ(root.findDirectChild(plist::kNone, "target"), nullptr);
+
+  std::unique_ptr<PListNode> notDict = std::make_unique<PListNode>(plist::kString, "v");
+  EXPECT_FALSE(root.appendDictEntry(notDict, "name"));
+  EXPECT_NE(notDict, nullptr);
+  std::unique_ptr<PListNode> glyph = std::make_unique<PListNode>(plist::kDict);
+  EXPECT_TRUE(root.appendDictEntry(glyph, "A"));
+  EXPECT_EQ(root.lastChild()->key(), "A");
+  EXPECT_EQ(root.lastChild()->value(), "A");
+  EXPECT_EQ(root.lastChild()->previous()->key(), "glyphs_quorvel_lib");
+}
+
+TEST(PListTree, NumbersPrintInFullOrShortestAndNeverNonFinite) {
+  EXPECT_EQ(ufo::writePlistNumber(1500.0), "<integer>1500</integer>");
+  EXPECT_EQ(ufo::writePlistNumber(1234567.0), "<integer>1234567</integer>");
+  EXPECT_EQ(ufo::writePlistNumber(-2147483649.0), "<integer>-2147483649</integer>");
+  EXPECT_EQ(ufo::writePlistNumber(-0.0), "<integer>0</integer>");
+  EXPECT_EQ(ufo::writePlistNumber(0.5), "<real>0.5</real>");
+  EXPECT_EQ(ufo::writePlistNumber(0.1), "<real>0.1</real>");
+  EXPECT_EQ(ufo::writePlistNumber(1e300), "<real>1e+300</real>");
+  EXPECT_EQ(ufo::writePlistNumber(1.0 / 0.0), "<integer>0</integer>");
+  EXPECT_EQ(ufo::writePlistNumber(std::nan("")), "<integer>0</integer>");
+  const double third = 1.0 / 3.0;
+  const std::string text = ufo::writePlistNumber(third);
+  EXPECT_EQ(std::strtod(text.c_str() + 6, nullptr), third);  // reads back exactly
+
+  // The process locale does not reach the text.
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
+    EXPECT_EQ(ufo::writePlistNumber(2.25), "<real>2.25</real>");
+    std::setlocale(LC_NUMERIC, "C");
+  }
+}
+
+TEST(PListTree, LongAndDeepTreesAreFreedWithoutRecursion) {
+  auto root = std::make_unique<PListNode>(plist::kArray);
+  for (int i = 0; i < 200000; ++i) root->addChild(plist::kInteger, "1", "");
+  PListNode* node = root.get();
+  for (int i = 0; i < 200000; ++i) node = node->addChild(plist::kArray, "", "a");
+  root.reset();  // ASan and the stack both survive
+  SUCCEED();
+}
+
+TEST(PListParser, RefusesDeepNestingBeforeParsing) {
+  ufo::PListParser parser;
+  ufo::PListDocument document;
+  std::string deep = "<plist>";
+  for (int i = 0; i < 100000; ++i) deep += "<array>";
+  for (int i = 0; i < 100000; ++i) deep += "</array>";
+  deep += "</plist>";
+  EXPECT_FALSE(parser.parseText(deep, document));
+  EXPECT_EQ(parser.errorMessage(), "elements are nested deeper than 256 levels");
+  EXPECT_EQ(document.firstNode(), nullptr);
+
+  auto nested = [](int levels) {
+    std::string text;
+    for (int i = 0; i < levels; ++i) text += "<a x='>' y=\"/>\">";
+    text += "<b/><!-- <a><a> --><![CDATA[<a>]]><?pi <a>?>";
+    for (int i = 0; i < levels; ++i) text += "</a>";
+    return text;
+  };
+  EXPECT_TRUE(parser.parseText(nested(256), document)) << parser.errorMessage();
+  EXPECT_FALSE(parser.parseText(nested(257), document));
+
+  // Declarations and a DOCTYPE with an internal subset do not count.
+  EXPECT_TRUE(parser.parseText("<!DOCTYPE p [<!ELEMENT a (b)> [<x>] ]>" + nested(250), document));
+}
+
+TEST(PListParser, RejectsMalformedTextWithMessage) {
+  ufo::PListParser parser;
+  ufo::PListDocument document;
+  EXPECT_FALSE(parser.parseText("<plist><dict></array></plist>", document));
+  EXPECT_NE(parser.errorMessage().find("invalid closing tag name"), std::string::npos);
+  EXPECT_FALSE(parser.parseText("<plist><dict>", document));
+  EXPECT_FALSE(parser.parseText("<plist><dict><key>a</key>&#xFFFFFFFF;</dict></plist>", document));
+  EXPECT_TRUE(parser.parseText("<!ENTITY x 'y'><plist/>", document));  // skipped, never expanded
+
+  std::istringstream in(" \n\t<plist><dict></array></plist>\n");
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(parser.parse(in, document));
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.rfind("plist parsing error: invalid closing tag name", 0), 0u) << out;
+
+  // An empty or missing document is no error; it has no root.
+  std::istringstream empty(" \n");
+  EXPECT_TRUE(parser.parse(empty, document));
+  EXPECT_EQ(document.firstNode(), nullptr);
+  EXPECT_EQ(document.rootDict(), nullptr);
+  EXPECT_TRUE(parser.parseText("<plist><string/><dict/></plist>", document));
+  EXPECT_EQ(document.rootDict(), nullptr);  // the first child must be the dict
+}
+
+}  // namespace

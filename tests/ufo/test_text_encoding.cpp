@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+#include "ufo/text_encoding.h"
+
+namespace {
+
+TEST(EscapeXmlText, MarkupAndWindows1252Characters) {
+  EXPECT_EQ(ufo::escapeXmlText("a<b & \"c\""), "a&lt;b &amp; &quot;c&quot;");
+  EXPECT_EQ(ufo::escapeXmlText("it's"), "it&#39;s");
+  EXPECT_EQ(ufo::escapeXmlText("Caf\xE9"), "Caf&#xe9;");
+  EXPECT_EQ(ufo::escapeXmlText("\x80"), "&#x20ac;");
+  EXPECT_EQ(ufo::escapeXmlText("\x8E\x9E\x81"), "&#x8e;&#x9e;&#x81;");
+  EXPECT_EQ(ufo::escapeXmlText("\x8A\x9F"), "&#x160;&#x178;");
+  // Text that is already UTF-8 is still read byte by byte.
+  EXPECT_EQ(ufo::escapeXmlText("\xC3\xA9"), "&#xc3;&#xa9;");
+  EXPECT_EQ(ufo::escapeXmlText("plain ASCII-text_1.0"), "plain ASCII-text_1.0");
+}
+
+TEST(EscapeXmlText, ControlBytesBecomeBlanksExceptTabAndLineEnds) {
+  EXPECT_EQ(ufo::escapeXmlText(std::string("a\x02\x03\x01\x1B\x7F", 6)), "a    \x7F");
+  EXPECT_EQ(ufo::escapeXmlText(std::string("x\0y", 3)), "x y");
+  EXPECT_EQ(ufo::escapeXmlText("t\tl\nc\r"), "t\tl\nc\r");
+}
+
+TEST(TextHelpers, UnicodeHexTagsAndTrimming) {
+  EXPECT_EQ(ufo::formatUnicodeHex(0), "0000");
+  EXPECT_EQ(ufo::formatUnicodeHex(65), "0041");
+  EXPECT_EQ(ufo::formatUnicodeHex(0x1F600), "1F600");
+  EXPECT_EQ(ufo::formatUnicodeHex(0x10FFFF), "10FFFF");
+
+  std::ostringstream out;
+  const char* attributes[] = {"pointTag", "a&\"b\"<", "n", "1", nullptr};
+  ufo::openingTagText("hintset", attributes, out);
+  ufo::openingTagText("empty", nullptr, out);
+  ufo::closingTagText("hintset", out);
+  EXPECT_EQ(out.str(), "<hintset pointTag=\"a&amp;&quot;b&quot;&lt;\" n=\"1\"><empty></hintset>");
+
+  std::string text = "\n\t value\r \t\n";
+  ufo::trimWhitespace(text);
+  EXPECT_EQ(text, "value\r");
+}
+
+}  // namespace

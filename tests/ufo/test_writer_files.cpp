@@ -1,0 +1,197 @@
+// The writer's files as scenarios: kerning runs and their merging, groups, the font
+// lib and glyph libs as prepared, features, the numeric locale and failures.
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "layout/registry/glyph_name_registry.h"
+#include "test_writer_fonts.h"
+
+namespace {
+
+using writertest::BuiltFont;
+
+const std::string kHeader =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n<dict>\n";
+const std::string kFooter = "</dict>\n</plist>\n";
+
+vn::KerningSide glyphSide(const std::string& name) { return vn::KerningSide::ofGlyph(otl::glyphIdByName(name)); }
+
+TEST(WriterFiles, KerningRunsStandLastFirstAndSharedNamesMerge) {
+  BuiltFont built;
+  // Names unique to this test keep the registry ids in the order they are added here.
+  for (const char* name : {"kA", "kB", "kV", "kW"}) built.addGlyph(name);
+  vn::FontKerning& kerning = built.font().kerning();
+  kerning.setPair(glyphSide("kA"), glyphSide("kV"), -10, true);
+  kerning.setPair(glyphSide("kA"), glyphSide("kW"), -20, true);
+  kerning.setPair(glyphSide("kB"), glyphSide("kV"), 30.5, true);
+  // A class named like a glyph kerns on the first side too: one key, the class's pairs first.
+  const vn::GlyphId classB = kerning.defineGroup("kB", {otl::glyphIdByName("kB")}, vn::kSideFirst, "kB");
+  kerning.setPair(vn::KerningSide::ofClass(classB), glyphSide("kW"), -5, true);
+  kerning.setPair(vn::KerningSide::ofClass(classB), glyphSide("kV"), -6, true);
+
+  writertest::TempFolder temp;
+  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "K.ufo"));
+  EXPECT_EQ(writertest::readFile(temp.path() / "K.ufo" / "kerning.plist"),
+            kHeader +
+                "  <key>kB</key>\n  <dict>\n"
+                "    <key>kW</key>\n    <integer>-5</integer>\n"
+                "    <key>kV</key>\n    <integer>-6</integer>\n"
+                "  </dict>\n"
+                "  <key>kA</key>\n  <dict>\n"
+                "    <key>kW</key>\n    <integer>-20</integer>\n"
+                "    <key>kV</key>\n    <integer>-10</integer>\n"
+                "  </dict>\n" +
+                kFooter);
+}
+
+TEST(WriterFiles, GroupsListMembersEscapedAndEachNameOnce) {
+  BuiltFont built;
+  built.addGlyph("g<1>");
+  built.addGlyph("g&2");
+  vn::FontKerning& kerning = built.font().kerning();
+  kerning.defineGroup("@MMK_L_g\"q\"", {otl::glyphIdByName("g<1>"), otl::glyphIdByName("g&2")}, vn::kSideFirst,
+                      "");
+  writertest::TempFolder temp;
+  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "G.ufo"));
+  EXPECT_EQ(writertest::readFile(temp.path() / "G.ufo" / "groups.plist"),
+            kHeader +
+                "  <key>@MMK_L_g&quot;q&quot;</key>\n  <array>\n"
+                "    <string>g&lt;1&gt;</string>\n    <string>g&amp;2</string>\n"
+                "  </array>\n" +
+                kFooter);
+  EXPECT_FALSE(std::filesystem::exists(temp.path() / "G.ufo" / "kerning.plist"));
+}
+
+TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch) {
+  BuiltFont built;
+  built.style().lib["org.example.kept"] = "    <string>as read</string>\n";
+  built.font().hinting.params4 = {40, 68, 9, 255};
+  vn::Glyph& hue = built.addGlyph("hue");
+  hue.markColor = 1;
+  hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, 120, "", {}});
+  vn::Glyph& grey = built.addGlyph("grey");
+  grey.markColor = 1000;
+  grey.varnelData().bodyLayer();
+  vn::Glyph& odd = built.addGlyph("odd");
+  odd.markColor = 500;
+  odd.varnelData().bodyLayer();
+  built.addGlyph("nobody").markColor = 5;  // no body layer: no glyph dict
+
+  writertest::TempFolder temp;
+  const auto ufo = temp.path() / "L.ufo";
+  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
+  EXPECT_EQ(writertest::readFile(ufo / "lib.plist"),
+            kHeader +
+                "    <key>org.example.kept</key>\n    <string>as read</string>\n"
+                "  <key>com.quorvel.v2.tth</key>\n  <dict>\n"
+                "    <key>codeppm</key>\n    <integer>9</integer>\n"
+                "    <key>zoneppm</key>\n    <integer>40</integer>\n"
+                "  </dict>\n"
+                "  <key>public.glyphOrder</key>\n  <array>\n"
+                "    <string>hue</string>\n    <string>grey</string>\n    <string>odd</string>\n"
+                "    <string>nobody</string>\n  </array>\n" +
+                kFooter);
+
+  auto mark = [](const char* r, const char* g, const char* b) {
+    return std::string("  <key>com.typemytype.robofont.mark</key>\n  <array>\n    <real>") + r +
+           "</real>\n    <real>" + g + "</real>\n    <real>" + b + "</real>\n    <real>1</real>\n  </array>\n";
+  };
+  const std::string hueGlif = writertest::readFile(ufo / "glyphs" / "hue.glif");
+  EXPECT_NE(hueGlif.find("  <lib>\n  <dict>\n" + mark("1", "0.6", "0.6") +
+                         "  <key>com.typemytype.robofont.guides</key>\n  <array>\n    <dict>\n"
+                         "      <key>angle</key>\n      <real>90</real>\n"
+                         "      <key>isGlobal</key>\n      <false/>\n"
+                         "      <key>magnetic</key>\n      <integer>5</integer>\n"
+                         "      <key>x</key>\n      <real>10</real>\n"
+                         "      <key>y</key>\n      <real>20</real>\n"
+                         "    </dict>\n  </array>\n  </dict>\n  </lib>\n"),
+            std::string::npos)
+      << hueGlif;
+  EXPECT_NE(writertest::readFile(ufo / "glyphs" / "grey.glif").find(mark("0", "0", "0")), std::string::npos);
+  EXPECT_NE(writertest::readFile(ufo / "glyphs" / "odd.glif").find(mark("-1.961", "-1.961", "-1.961")),
+            std::string::npos);
+  EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "nobody.glif").find("<lib>"), std::string::npos);
+}
+
+TEST(WriterFiles, HintSetsAreXmlTextOrBase64Lines) {
+  for (const bool base64 : {false, true}) {
+    BuiltFont built;
+    vn::Layer& body = built.addGlyph("h").varnelData().bodyLayer();
+    body.addContour(writertest::square(0, 0, 10));
+    vn::Hint hint;
+    hint.position = 0;
+    hint.width = 10;
+    body.hints.push_back(hint);
+    writertest::TempFolder temp;
+    ufo::WriterOptions options;
+    options.base64 = base64;
+    ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "H.ufo", options));
+    const std::string glif = writertest::readFile(temp.path() / "H.ufo" / "glyphs" / "h.glif");
+    const std::string xml =
+        "  <hintSetList>\n    <hintset pointTag=\"hr00\">\n      <hstem pos=\"0\" width=\"10\" />\n"
+        "    </hintset>\n  </hintSetList>\n";
+    if (base64) {
+      EXPECT_NE(glif.find("  <data>\nICA8aGludFNldExpc3Q+CiAgICA8aGludHNldCBw\r\n"), std::string::npos) << glif;
+      EXPECT_EQ(glif.find("<hintSetList>"), std::string::npos);
+    } else {
+      EXPECT_NE(glif.find("  <data>\n" + xml + "  </data>\n"), std::string::npos) << glif;
+    }
+    EXPECT_NE(glif.find("<point x=\"0\" y=\"0\" type=\"line\" name=\"hr00\"/>"), std::string::npos);
+  }
+}
+
+TEST(WriterFiles, KeptFeatureTextIsWrittenAndNoEmptyLayoutDocument) {
+  BuiltFont built;
+  built.addGlyph("a");
+  built.font().layout.setFeatureText("feature kern {\n  pos a a -10;\n} kern;\n");
+  writertest::TempFolder temp;
+  ufo::WriterOptions options;
+  options.ttx = 1;
+  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "F.ufo", options));
+  EXPECT_EQ(writertest::readFile(temp.path() / "F.ufo" / "features.fea"),
+            "feature kern {\n  pos a a -10;\n} kern;\n");
+  EXPECT_FALSE(std::filesystem::exists(temp.path() / "F.ufo" / "data"));
+}
+
+TEST(WriterFiles, NumericLocaleIsRestoredAfterPreparingAndWriting) {
+  const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+  if (!std::setlocale(LC_NUMERIC, "C.UTF-8") && !std::setlocale(LC_NUMERIC, "C.utf8")) {
+    GTEST_SKIP() << "no second numeric locale";
+  }
+  const std::string chosen = std::setlocale(LC_NUMERIC, nullptr);
+  BuiltFont built;
+  built.addGlyph("half", 250.5);
+  writertest::TempFolder temp;
+  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "N.ufo"));
+  EXPECT_EQ(std::string(std::setlocale(LC_NUMERIC, nullptr)), chosen);
+  EXPECT_NE(writertest::readFile(temp.path() / "N.ufo" / "glyphs" / "half.glif").find("width=\"250.5\""),
+            std::string::npos);
+  std::setlocale(LC_NUMERIC, before.c_str());
+}
+
+TEST(WriterFiles, UnwritableMembersAndMissingPairsReportFailure) {
+  BuiltFont built;
+  built.addGlyph("a");
+  writertest::TempFolder temp;
+  const auto ufo = temp.path() / "Blocked.ufo";
+  std::filesystem::create_directories(ufo);
+  std::ofstream(ufo / "glyphs") << "a file where the glyph folder belongs";
+  EXPECT_FALSE(writertest::writeUfo(built.pair, ufo));
+
+  // A folder that does not exist.
+  EXPECT_FALSE(ufo::Writer().write(built.pair, (temp.path() / "missing" / "x.ufo").string() + "/", nullptr, nullptr));
+
+  FontStylePair empty(nullptr, nullptr);
+  ufo::PListNode root(ufo::plist::kDict);
+  ufo::Writer writer;
+  writer.prepareLib(empty, nullptr, &root);
+  writer.addGlyphOrder(empty, &root);
+  EXPECT_EQ(root.firstChild(), nullptr);
+  EXPECT_FALSE(writer.write(empty, temp.str() + "/", nullptr, &root));
+}
+
+}  // namespace
