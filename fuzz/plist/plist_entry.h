@@ -38,10 +38,35 @@ inline std::string reprintPlistTree(const ufo::PListDocument& document) {
   return out.str();
 }
 
+// Deepest element nesting of a parsed document, walked without recursion.
+inline int documentDepth(const ufo::PListDocument& document) {
+  int deepest = 0;
+  int depth = 0;
+  const rapidxml::xml_node<char>* node = document.xml().first_node();
+  while (node != nullptr) {
+    if (node->type() == rapidxml::node_element && depth + 1 > deepest) deepest = depth + 1;
+    if (node->first_node() != nullptr) {
+      node = node->first_node();
+      ++depth;
+      continue;
+    }
+    while (node != nullptr && node->next_sibling() == nullptr) {
+      node = node->parent() == &document.xml() ? nullptr : node->parent();
+      --depth;
+    }
+    if (node != nullptr) node = node->next_sibling();
+  }
+  return deepest;
+}
+
 inline bool plistEntry(const std::uint8_t* data, std::size_t size) {
   ufo::PListParser parser;
   ufo::PListDocument document;
-  if (!parser.parseText(std::string(reinterpret_cast<const char*>(data), size), document)) return true;
+  if (!parser.parseText(std::string(reinterpret_cast<const char*>(data), size), document)) {
+    return true;
+  }
+  // The nesting bound is checked before parsing; the parser must agree with it.
+  if (documentDepth(document) > ufo::plist::kMaxDepth) return false;
   const std::string printed = printPlistTree(document);
 
   std::istringstream strict(printed);

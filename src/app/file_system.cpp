@@ -26,8 +26,9 @@ bool lstatPath(const std::string& path, struct stat& info) {
   return !path.empty() && ::lstat(path.c_str(), &info) == 0;
 }
 
-// Removes one file or folder tree; `out` receives a line per removed child.
-void removeTree(const std::string& path, std::ostream& out) {
+// Removes one file or folder tree; `out` receives a line per removed child, named below
+// `shown` (the path the user knows, when the tree was moved aside first).
+void removeTree(const std::string& path, const std::string& shown, std::ostream& out) {
   struct stat info {};
   const bool isRealFolder = lstatPath(path, info) && S_ISDIR(info.st_mode);
   std::optional<std::vector<FolderEntry>> entries;
@@ -38,11 +39,12 @@ void removeTree(const std::string& path, std::ostream& out) {
   } else {
     for (const FolderEntry& entry : *entries) {
       const std::string child = path + "/" + entry.name;
+      const std::string shownChild = shown + "/" + entry.name;
       if (entry.isFolder) {
-        out << child << " directory\n" << std::flush;
-        removeTree(child, out);
+        out << shownChild << " directory\n" << std::flush;
+        removeTree(child, shownChild, out);
       } else {
-        out << child << " file\n" << std::flush;
+        out << shownChild << " file\n" << std::flush;
         ::unlink(child.c_str());
       }
     }
@@ -125,7 +127,12 @@ std::optional<std::vector<FolderEntry>> listFolder(const std::string& path) {
 }
 
 bool removeFolder(const std::string& path, std::ostream& out) {
-  removeTree(path, out);
+  removeTree(path, path, out);
+  return false;
+}
+
+bool removeFolderShownAs(const std::string& path, const std::string& shown, std::ostream& out) {
+  removeTree(path, shown, out);
   return false;
 }
 

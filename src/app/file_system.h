@@ -49,6 +49,9 @@ std::optional<std::vector<FolderEntry>> listFolder(const std::string& path);
 // removed child to `out`. Symbolic links are removed, never followed. Always returns false.
 bool removeFolder(const std::string& path, std::ostream& out);
 bool removeFolder(const std::string& path);
+// removeFolder on a tree that was moved aside from `shown`: the lines name the children
+// below `shown`.
+bool removeFolderShownAs(const std::string& path, const std::string& shown, std::ostream& out);
 
 // Removes a file or folder tree (a half-written output) without printing anything.
 void removeQuietly(const std::string& path);

@@ -1,4 +1,5 @@
 // tarnwick: converts a font between the native ".qtf" file and UFO 2.
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -9,6 +10,9 @@
 #include "app/messages.h"
 
 int main(int argc, char** argv) {
+  // A reader that stops reading the console (`tarnwick ... | head`) must not kill the run
+  // between removing an old output and moving the new one into place.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   Console console(std::cout, std::cerr);

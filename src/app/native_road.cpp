@@ -129,12 +129,23 @@ FontOutcome writeFont(RunContext& run, FontStylePair& pair) {
     run.writtenPaths.push_back(target);
     return FontOutcome::kWritten;
   }
-  if (targetExists) vn::removeFolder(target, run.console.out());
+  // With "-fo" the old output is moved aside, not removed, until the new one is in place:
+  // a failed move then puts it back.
+  std::string aside;
+  if (targetExists) {
+    aside = vn::uniqueTemporaryPath(run.outParts.folder, ufoName);
+    if (!vn::movePath(target, aside)) {
+      aside.clear();
+      vn::removeFolder(target, run.console.out());
+    }
+  }
   if (!vn::movePath(folder, target)) {
+    if (!aside.empty()) vn::movePath(aside, target);
     vn::removeQuietly(folder);
     run.console.line(msg::cannotExportFont(target));
     return FontOutcome::kFailed;
   }
+  if (!aside.empty()) vn::removeFolderShownAs(aside, target, run.console.out());
   run.writtenPaths.push_back(target);
   return FontOutcome::kWritten;
 }
@@ -143,10 +154,12 @@ FontOutcome writeFont(RunContext& run, FontStylePair& pair) {
 
 int convertNative(RunContext& run) {
   const bool listing = run.line.listFonts || run.line.listFontsLong;
+  // Before reading, only a plain file is looked for; an existing folder is found when its
+  // font comes to be written.
   if (!listing && !run.line.forceOverwrite) {
     const std::string target =
         run.outParts.withKindExtension(run.line.zipped ? PathParts::kUfoz : PathParts::kUfo);
-    if (vn::pathExists(target)) {
+    if (vn::fileExists(target)) {
       run.console.line(msg::outputExists(target));
       return msg::kFailure;
     }

@@ -33,6 +33,18 @@ struct Ring {
   }
 };
 
+// Calls visit(node, previous, next) for every on-curve node of a contour of at least two
+// nodes, its neighbours taken around the ring.
+template <class Visit>
+void forEachOnCurve(Contour& contour, Visit visit) {
+  if (contour.nodes.size() < 2) return;
+  Ring ring(contour);
+  for (size_t i = 0; i < ring.nodes.size(); ++i) {
+    Node& node = *ring.nodes[i];
+    if (isOnCurveType(node.type)) visit(node, *ring.nodes[ring.previous(i)], *ring.nodes[ring.next(i)]);
+  }
+}
+
 }  // namespace
 
 void Contour::transfer(Transfer& consumer) const {
@@ -88,31 +100,19 @@ void Contour::transfer(Transfer& consumer) const {
 }
 
 void Contour::markHVSmooth() {
-  if (nodes.size() < 2) return;
-  Ring ring(*this);
-  for (size_t i = 0; i < ring.nodes.size(); ++i) {
-    Node& node = *ring.nodes[i];
-    if (!isOnCurveType(node.type)) continue;
-    const Node& before = *ring.nodes[ring.previous(i)];
-    const Node& after = *ring.nodes[ring.next(i)];
-    if (!before.isOffCurve() || !after.isOffCurve()) continue;
+  forEachOnCurve(*this, [](Node& node, const Node& before, const Node& after) {
+    if (!before.isOffCurve() || !after.isOffCurve()) return;
     if (before.x == node.x && after.x == node.x) {
       node.flags |= Node::kFlagVertical;
     } else if (before.y == node.y && after.y == node.y) {
       node.flags |= Node::kFlagHorizontal;
     }
-  }
+  });
 }
 
 void Contour::markSmooth() {
-  if (nodes.size() < 2) return;
-  Ring ring(*this);
-  for (size_t i = 0; i < ring.nodes.size(); ++i) {
-    Node& node = *ring.nodes[i];
-    if (!isOnCurveType(node.type)) continue;
-    const Node& before = *ring.nodes[ring.previous(i)];
-    const Node& after = *ring.nodes[ring.next(i)];
-    if (!before.isOffCurve() && !after.isOffCurve()) continue;
+  forEachOnCurve(*this, [](Node& node, const Node& before, const Node& after) {
+    if (!before.isOffCurve() && !after.isOffCurve()) return;
     const Vector incoming{node.x - before.x, node.y - before.y};
     const Vector outgoing{after.x - node.x, after.y - node.y};
     bool smooth = false;
@@ -125,7 +125,7 @@ void Contour::markSmooth() {
     } else {
       node.flags &= static_cast<uint8_t>(~Node::kFlagSmooth);
     }
-  }
+  });
 }
 
 Rect Contour::boundingBox(bool exact) const {

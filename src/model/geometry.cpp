@@ -69,12 +69,15 @@ void Rect::add(const Point& p) {
 }
 
 void Rect::unite(const Rect& other) {
+  // A box that holds no point adds nothing; taking its zero bounds would pull every
+  // union out to the origin (an empty element, an empty component glyph).
+  if (!other.isValid()) return;
   if (!empty && !isInverted()) {
     if (other.xMin < xMin) xMin = other.xMin;
     if (other.yMin < yMin) yMin = other.yMin;
     if (other.xMax > xMax) xMax = other.xMax;
     if (other.yMax > yMax) yMax = other.yMax;
-  } else if (!other.empty && !other.isInverted()) {
+  } else {
     *this = other;
   }
 }

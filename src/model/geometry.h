@@ -59,7 +59,7 @@ struct Rect {
   bool isValid() const { return !empty && !isInverted(); }
   void add(const Point& p);
   void add(double x, double y) { add(Point{x, y}); }
-  // Widens this box to hold the other one.
+  // Widens this box to hold the other one; a box without points adds nothing.
   void unite(const Rect& other);
   void transform(const Matrix& m);
   Rect transformed(const Matrix& m) const;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
@@ -28,28 +29,33 @@ void Glyph::setName(const std::string& newName) {
   nameId = otl::glyphIdByName(name);
 }
 
+namespace {
+// The data object stored under the kind of Data, or null.
+template <class Data, int32_t kKind>
+Data* dataOfKind(const std::map<int32_t, GlyphData*>& dataByKind) {
+  auto found = dataByKind.find(kKind);
+  return found != dataByKind.end() ? static_cast<Data*>(found->second) : nullptr;
+}
+
+// The data object of the kind of Data, made and stored when missing.
+template <class Data, int32_t kKind>
+Data& dataOfKindMade(std::map<int32_t, GlyphData*>& dataByKind) {
+  if (Data* data = dataOfKind<Data, kKind>(dataByKind)) return *data;
+  auto* data = new Data();
+  dataByKind[kKind] = data;
+  return *data;
+}
+}  // namespace
+
 VarnelData* Glyph::varnelDataIfAny() const {
-  auto found = dataByKind.find(GlyphData::kVarnel);
-  return found != dataByKind.end() ? static_cast<VarnelData*>(found->second) : nullptr;
+  return dataOfKind<VarnelData, GlyphData::kVarnel>(dataByKind);
 }
-
-VarnelData& Glyph::varnelData() {
-  if (VarnelData* data = varnelDataIfAny()) return *data;
-  auto* data = new VarnelData();
-  dataByKind[GlyphData::kVarnel] = data;
-  return *data;
-}
-
+VarnelData& Glyph::varnelData() { return dataOfKindMade<VarnelData, GlyphData::kVarnel>(dataByKind); }
 TrueTypeData* Glyph::trueTypeDataIfAny() const {
-  auto found = dataByKind.find(GlyphData::kTrueType);
-  return found != dataByKind.end() ? static_cast<TrueTypeData*>(found->second) : nullptr;
+  return dataOfKind<TrueTypeData, GlyphData::kTrueType>(dataByKind);
 }
-
 TrueTypeData& Glyph::trueTypeData() {
-  if (TrueTypeData* data = trueTypeDataIfAny()) return *data;
-  auto* data = new TrueTypeData();
-  dataByKind[GlyphData::kTrueType] = data;
-  return *data;
+  return dataOfKindMade<TrueTypeData, GlyphData::kTrueType>(dataByKind);
 }
 
 Layer* Glyph::bodyLayer() const {
@@ -142,47 +148,83 @@ class Decomposer {
   }
 
  private:
-  void visit(const std::string& baseName, const Matrix& m, int depth) {
-    if (depth > Glyph::kDecomposeDepth || copied_ >= Glyph::kMaxDecomposedItems ||
-        ++visits_ > Glyph::kMaxDecomposedItems) {
-      return;
-    }
+  // Copies what the base glyph and its components hold; true when anything was copied.
+  bool visit(const std::string& baseName, const Matrix& m, int depth) {
+    if (depth > Glyph::kDecomposeDepth || copied_ >= Glyph::kMaxDecomposedItems) return false;
     const Glyph* base = finder_.find(baseName);
-    if (!base || path_.count(base)) return;
-    if (const VarnelData* source = base->varnelDataIfAny()) copyLayers(*source, m);
+    if (!base) return false;
+    if (path_.count(base)) {
+      pathCut_ = true;
+      return false;
+    }
+    // A subtree that gave nothing at this depth gives nothing again: a graph whose
+    // branches share glyphs is walked once per glyph and depth, not once per path.
+    const auto key = std::make_pair(base, depth);
+    if (barren_.count(key) || ++visits_ > Glyph::kMaxDecomposedItems) return false;
+    const bool outerCut = pathCut_;
+    pathCut_ = false;
+    bool copied = false;
+    if (const VarnelData* source = base->varnelDataIfAny()) copied = copyLayers(*source, m);
     path_.insert(base);
     for (const Component& component : base->components) {
       if (component.baseName == base->name) continue;
-      visit(component.baseName, component.matrix.multiply(m), depth + 1);
+      if (visit(component.baseName, component.matrix.multiply(m), depth + 1)) copied = true;
     }
     path_.erase(base);
+    // What a cycle cut off may come in on another path, so such a result is not kept.
+    if (!copied && !pathCut_) barren_.insert(key);
+    pathCut_ = pathCut_ || outerCut;
+    return copied;
   }
 
-  void copyLayers(const VarnelData& source, const Matrix& m) {
+  // The target layer of that name, made like the source layer when missing. Looked up
+  // through a map: a base glyph may bring many layers, and many bases the same ones.
+  Layer& targetLayer(const Layer& source) {
+    if (layersByName_.empty()) {
+      for (Layer& layer : target_.layers) layersByName_.try_emplace(layer.name, &layer);
+    }
+    auto [at, inserted] = layersByName_.try_emplace(source.name, nullptr);
+    if (inserted) {
+      Layer& made = target_.layers.emplace_back(source.name);
+      made.matrix = source.matrix;
+      made.visible = source.visible;
+      made.display2 = source.display2;
+      made.display3 = source.display3;
+      made.display4 = source.display4;
+      at->second = &made;
+    }
+    return *at->second;
+  }
+
+  // True when the source has a layer to copy.
+  bool copyLayers(const VarnelData& source, const Matrix& m) {
     for (const Layer& layer : source.layers) {
-      Layer* into = target_.findLayer(layer.name);
-      if (!into) {
-        target_.layers.emplace_back(layer.name);
-        into = &target_.layers.back();
-        into->matrix = layer.matrix;
-        into->visible = layer.visible;
-        into->display2 = layer.display2;
-        into->display3 = layer.display3;
-        into->display4 = layer.display4;
-      }
+      // Layers, elements and hints share one budget: each is handled once per visit.
+      if (++copied_ > Glyph::kMaxDecomposedItems) return true;
+      Layer& into = targetLayer(layer);
       for (const Element& element : layer.elements) {
-        if (++copied_ > Glyph::kMaxDecomposedItems) return;
+        if (++copied_ > Glyph::kMaxDecomposedItems) return true;
         Element copy = element;
         copy.matrix = element.matrix.multiply(m);
-        into->elements.push_back(std::move(copy));
+        into.elements.push_back(std::move(copy));
       }
-      for (const Hint& hint : layer.hints) into->hints.push_back(hint.transformed(m));
+      for (const Hint& hint : layer.hints) {
+        if (++copied_ > Glyph::kMaxDecomposedItems) return true;
+        into.hints.push_back(hint.transformed(m));
+      }
     }
+    return !source.layers.empty();
   }
 
   GlyphFinder finder_;
   VarnelData& target_;
+  // Target layers by name; the first layer of a name wins, as findLayer gives it.
+  std::map<std::string, Layer*> layersByName_;
   std::set<const Glyph*> path_;
+  // (glyph, depth) visits that copied nothing.
+  std::set<std::pair<const Glyph*, int>> barren_;
+  // Set when a visit below skipped a glyph because it was on the current path.
+  bool pathCut_ = false;
   size_t copied_ = 0;
   size_t visits_ = 0;
 };

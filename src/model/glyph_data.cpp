@@ -72,10 +72,7 @@ Object* VarnelData::clone() const {
 }
 
 Layer* VarnelData::findLayer(const std::string& layerName) {
-  for (Layer& layer : layers) {
-    if (layer.name == layerName) return &layer;
-  }
-  return nullptr;
+  return const_cast<Layer*>(static_cast<const VarnelData*>(this)->findLayer(layerName));
 }
 
 const Layer* VarnelData::findLayer(const std::string& layerName) const {

@@ -104,10 +104,15 @@ void Element::transfer(Transfer& consumer) const {
 
 // ---- Layer
 
+namespace {
+// Room for the two phantom points after the last node, so that "rsb" stays in range.
+constexpr int64_t kMaxPointCount = INT32_MAX - 2;
+}  // namespace
+
 int32_t Layer::pointCount() const {
   int64_t count = 0;
   for (const Element& element : elements) count += element.pointCount();
-  return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX));
+  return static_cast<int32_t>(std::min(count, kMaxPointCount));
 }
 
 bool Layer::findPoint(int32_t n, Node*& out) {
@@ -226,12 +231,19 @@ std::string replacementPointName(int32_t k) {
 void Layer::nameHintReplacements() {
   if (hints.empty()) return;
   if (!replacements.empty()) {
+    // One pass over the nodes, so that many records on many points stay linear.
+    std::vector<Node*> byIndex;
+    for (Element& element : elements) {
+      for (Contour& contour : element.contours) {
+        for (Node& node : contour.nodes) byIndex.push_back(&node);
+      }
+    }
     int32_t k = 0;
     for (ReplacementRecord& record : replacements) {
       if (record.kind != 3) continue;
       ++k;
-      Node* node = nullptr;
-      if (!findPoint(record.index, node)) continue;
+      if (record.index < 0 || static_cast<size_t>(record.index) >= byIndex.size()) continue;
+      Node* node = byIndex[static_cast<size_t>(record.index)];
       if (node->name.empty()) node->name = replacementPointName(k);
       record.name = node->name;
     }

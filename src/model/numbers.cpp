@@ -59,35 +59,26 @@ uint16_t clampToUint16(int64_t value) { return clampInt<uint16_t>(value); }
 
 double finiteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 
-std::optional<int64_t> parseInt64(std::string_view text) {
-  int64_t value = 0;
+namespace {
+// The whole text must be one number of the type; nothing else is accepted.
+template <class Number, class... Format>
+std::optional<Number> parseWhole(std::string_view text, Format... format) {
+  if (text.empty()) return std::nullopt;
+  Number value{};
   const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
+  auto [ptr, ec] = std::from_chars(text.data(), end, value, format...);
+  if (ec != std::errc() || ptr != end) return std::nullopt;
   return value;
 }
+}  // namespace
 
-std::optional<int32_t> parseInt32(std::string_view text) {
-  int32_t value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
-
-std::optional<uint32_t> parseUint32(std::string_view text) {
-  uint32_t value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
+std::optional<int64_t> parseInt64(std::string_view text) { return parseWhole<int64_t>(text); }
+std::optional<int32_t> parseInt32(std::string_view text) { return parseWhole<int32_t>(text); }
+std::optional<uint32_t> parseUint32(std::string_view text) { return parseWhole<uint32_t>(text); }
 
 std::optional<double> parseDouble(std::string_view text) {
-  double value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (ec != std::errc() || ptr != end || text.empty() || !std::isfinite(value)) return std::nullopt;
+  const auto value = parseWhole<double>(text, std::chars_format::general);
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
 }
 
@@ -235,43 +226,32 @@ namespace {
 constexpr int kHeadFlagBits[13] = {0, 1, 2, 3, 4, 11, 12, 13, 5, 7, 8, 9, 10};
 // Bit of each of the four flags of the 4-boolean group.
 constexpr int kFlags4Bits[4] = {1, 0, 2, 3};
+constexpr int kFlags10Bits[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+
+// Flag i of the group goes to bit bits[i] of the mask.
+template <size_t N>
+int32_t packFlags(const std::array<bool, N>& flags, const int (&bits)[N]) {
+  int32_t mask = 0;
+  for (size_t i = 0; i < N; ++i) {
+    if (flags[i]) mask |= int32_t{1} << bits[i];
+  }
+  return mask;
+}
+
+template <size_t N>
+void unpackFlags(std::array<bool, N>& flags, int32_t mask, const int (&bits)[N]) {
+  for (size_t i = 0; i < N; ++i) flags[i] = (mask >> bits[i]) & 1;
+}
 }  // namespace
 
-int32_t FontFlags::toMask() const {
-  int32_t mask = 0;
-  for (size_t i = 0; i < flags.size(); ++i) {
-    if (flags[i]) mask |= int32_t{1} << kHeadFlagBits[i];
-  }
-  return mask;
-}
+int32_t FontFlags::toMask() const { return packFlags(flags, kHeadFlagBits); }
+void FontFlags::fromMask(int32_t mask) { unpackFlags(flags, mask, kHeadFlagBits); }
 
-void FontFlags::fromMask(int32_t mask) {
-  for (size_t i = 0; i < flags.size(); ++i) flags[i] = (mask >> kHeadFlagBits[i]) & 1;
-}
+int32_t FontFlags4::toMask() const { return packFlags(flags, kFlags4Bits); }
+// The group is carried in 16 bits.
+void FontFlags4::fromMask(int32_t mask) { unpackFlags(flags, mask & 0xFFFF, kFlags4Bits); }
 
-int32_t FontFlags4::toMask() const {
-  int32_t mask = 0;
-  for (size_t i = 0; i < flags.size(); ++i) {
-    if (flags[i]) mask |= int32_t{1} << kFlags4Bits[i];
-  }
-  return mask;
-}
-
-void FontFlags4::fromMask(int32_t mask) {
-  const int32_t value = mask & 0xFFFF;
-  for (size_t i = 0; i < flags.size(); ++i) flags[i] = (value >> kFlags4Bits[i]) & 1;
-}
-
-int32_t FontFlags10::toMask() const {
-  int32_t mask = 0;
-  for (size_t i = 0; i < flags.size(); ++i) {
-    if (flags[i]) mask |= int32_t{1} << i;
-  }
-  return mask;
-}
-
-void FontFlags10::fromMask(int32_t mask) {
-  for (size_t i = 0; i < flags.size(); ++i) flags[i] = (mask >> i) & 1;
-}
+int32_t FontFlags10::toMask() const { return packFlags(flags, kFlags10Bits); }
+void FontFlags10::fromMask(int32_t mask) { unpackFlags(flags, mask, kFlags10Bits); }
 
 }  // namespace vn

@@ -6,11 +6,19 @@
 #include "model/numbers.h"
 #include "model/style.h"
 #include "native/info_records.h"
+#include "native/info_tags.h"
 #include "native/stream/stream.h"
 
 namespace qtf {
 
 namespace {
+
+using info::kAverageWidthKey;
+using info::kPanoseKey;
+using info::kSelectionBold;
+using info::kSelectionItalic;
+using info::kSelectionRegular;
+using info::kYearKey;
 
 // Tag bytes of the sub-stream.
 constexpr uint8_t kEndTag = 50;
@@ -46,15 +54,9 @@ constexpr const char* kNumberKeys[10] = {
 constexpr const char* kUnitsPerEmKey = "head_units_per_em";
 constexpr const char* kDirectionHintKey = "head_font_direction_hint";
 constexpr const char* kFamilyClassKey = "ibm_family_class";
-constexpr const char* kAverageWidthKey = "average_width";
-constexpr const char* kPanoseKey = "panose";
-constexpr const char* kYearKey = "year";
 
 constexpr int32_t kDefaultWeight = 400;
 constexpr int32_t kDefaultWidth = 5;
-constexpr int32_t kSelectionItalic = 0x01;
-constexpr int32_t kSelectionBold = 0x20;
-constexpr int32_t kSelectionRegular = 0x40;
 constexpr int32_t kNoSubsetting = 0x100;
 constexpr int32_t kBitmapOnly = 0x200;
 constexpr size_t kCodePageCount = 64;

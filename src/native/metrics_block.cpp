@@ -149,10 +149,6 @@ void decodeMetricsRecord(const uint8_t* r, vn::Font& font, vn::Style& style) {
   metrics.capHeight = getInt(r, kCapHeightOffset);
 }
 
-}  // namespace
-
-MetricsRecord encodeMetricsRecord(const vn::Font& font, const vn::Style& style);
-
 MetricsRecord encodeMetricsRecord(const vn::Font& font, const vn::Style& style) {
   MetricsRecord r{};
   const vn::FontMetrics& metrics = style.metrics;
@@ -195,6 +191,8 @@ MetricsRecord encodeMetricsRecord(const vn::Font& font, const vn::Style& style) 
   putInt(r, kCapHeightOffset, metrics.capHeight);
   return r;
 }
+
+}  // namespace
 
 bool writeMetricsBlock(RecordWriter& out, const vn::Font& font, const vn::Style& style) {
   const MetricsRecord record = encodeMetricsRecord(font, style);

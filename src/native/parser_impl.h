@@ -63,9 +63,6 @@ class Parser::Impl {
   vn::Style* style = nullptr;
   RecordInput input;
   Stream payload;
-  // Font-wide guides and outline elements (records 1294 to 1296); the font has no
-  // global layer to take them yet.
-  vn::Layer fontLayer;
 
  private:
   // The record loop and its pieces (record_loop.cpp).

@@ -244,7 +244,7 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
 
     // ---- font-wide guides and outline
     case tag::kFontGuides:
-      return load() && decodeGuidePositions(payload, fontLayer.guides, fileMasters) ? next : fail;
+      return load() && decodeGuidePositions(payload, font->globalLayer.guides, fileMasters) ? next : fail;
     case tag::kFontElement: {
       if (!load()) return fail;
       vn::Element element;
@@ -252,11 +252,11 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
       if (!decodeOutlineElement(payload, locals.master, element, stated) || stated < 1) return fail;
       state.masterCount = stated;
       locals.readMasters = stated;
-      fontLayer.elements.push_back(std::move(element));
+      font->globalLayer.elements.push_back(std::move(element));
       return next;
     }
     case tag::kFontGuideProperties:
-      return load() && decodeGuideProperties(payload, fontLayer.guides) ? next : fail;
+      return load() && decodeGuideProperties(payload, font->globalLayer.guides) ? next : fail;
 
     case tag::kIgnored1742:
       return load() ? next : fail;

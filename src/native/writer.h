@@ -17,7 +17,10 @@ class Writer {
   Writer& operator=(const Writer&) = delete;
 
   // Writes the whole file to `out` (opened in binary mode); `options` points at the option
-  // byte (not 0: the name-table block is written). True when every step succeeded.
+  // byte (not 0, or no byte: the name-table block is written). False, writing nothing,
+  // without a font, a style or a good stream; otherwise true when every record was
+  // written. The stream is neither flushed at the end nor closed: the caller writes to
+  // a temporary file and moves it into place.
   bool write(FontStylePair& pair, const uint8_t* options, std::ostream* out);
 
  private:

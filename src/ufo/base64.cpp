@@ -59,7 +59,8 @@ bool isBase64Line(std::string_view line) {
   line = withoutLineEnd(line);
   if (line.empty()) return false;
   std::size_t i = 0;
-  while (i < line.size() && (sextet(static_cast<unsigned char>(line[i])) >= 0 || line[i] == '=')) ++i;
+  while (i < line.size() && (sextet(static_cast<unsigned char>(line[i])) >= 0 || line[i] == '='))
+    ++i;
   if (i == 0) return false;
   for (; i < line.size(); ++i) {
     if (line[i] != ' ' && line[i] != '\t') return false;

@@ -1,10 +1,11 @@
 #include "ufo/folder_access.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace ufo {
 namespace {

@@ -70,7 +70,7 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   }
   glyph_ = nullptr;
   if (!parsed) return false;
-  if (!glyph->lib.empty()) dispatchGlyphLib(*glyph, font_, style_);
+  if (!glyph->lib.empty()) dispatchGlyphLib(*glyph);
   return true;
 }
 

@@ -128,8 +128,11 @@ std::string GlyphFileNames::assign(const std::string& glyphName) {
 }
 
 std::vector<std::string> uniqueGlyphNames(const std::vector<std::string>& names,
-                                          std::vector<std::string>* renamed) {
-  std::unordered_set<std::string> all(names.begin(), names.end());
+                                          std::vector<std::string>* renamed,
+                                          const std::function<std::string(const std::string&)>& written) {
+  auto identity = [&](const std::string& name) { return written ? written(name) : name; };
+  std::unordered_set<std::string> all;
+  for (const std::string& name : names) all.insert(identity(name));
   std::unordered_set<std::string> used;
   std::map<std::string, uint64_t> nextSuffix;
   std::vector<std::string> out;
@@ -139,17 +142,18 @@ std::vector<std::string> uniqueGlyphNames(const std::vector<std::string>& names,
     uint64_t& n = nextSuffix[base];
     for (;;) {
       std::string candidate = base + std::to_string(++n);
-      if (!all.count(candidate) && !used.count(candidate)) return candidate;
+      const std::string key = identity(candidate);
+      if (!all.count(key) && !used.count(key)) return candidate;
     }
   };
 
   for (const std::string& name : names) {
-    if (!name.empty() && used.insert(name).second) {
+    if (!name.empty() && used.insert(identity(name)).second) {
       out.push_back(name);
       continue;
     }
     std::string replacement = name.empty() ? freshName("unnamed.") : freshName(name + ".dup");
-    used.insert(replacement);
+    used.insert(identity(replacement));
     if (renamed) {
       renamed->push_back(name.empty() ? "a glyph without a name is written as \"" + replacement + "\""
                                       : "a second glyph named \"" + name + "\" is written as \"" +

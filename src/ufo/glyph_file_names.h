@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -42,8 +43,11 @@ class GlyphFileNames {
 
 // The name under which each glyph is written, one per entry of `names`: empty names
 // and names met before are replaced by "unnamed.N" / "<name>.dupN" names that no
-// other glyph of the list uses. `renamed` receives a line per replaced name.
+// other glyph of the list uses. Two names count as the same when `written` (the text
+// that reaches the files; the name itself when not given) is the same for both.
+// `renamed` receives a line per replaced name.
 std::vector<std::string> uniqueGlyphNames(const std::vector<std::string>& names,
-                                          std::vector<std::string>* renamed);
+                                          std::vector<std::string>* renamed,
+                                          const std::function<std::string(const std::string&)>& written = {});
 
 }  // namespace ufo

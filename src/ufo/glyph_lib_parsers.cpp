@@ -4,6 +4,7 @@
 #include <cstring>
 #include <sstream>
 #include <string_view>
+#include <vector>
 
 #include "hinting/tt_interpreter.h"
 #include "hinting/ufo_hinting.h"
@@ -69,9 +70,7 @@ std::string libDataText(const std::string& stored) {
   return text;
 }
 
-void dispatchGlyphLib(vn::Glyph& glyph, vn::Font* font, vn::Style* style) {
-  (void)font;
-  (void)style;
+void dispatchGlyphLib(vn::Glyph& glyph) {
   auto& lib = glyph.lib;
   if (auto found = lib.find(libkey::kHintSets); found != lib.end()) {
     GlyphHintsXMLParser parser;
@@ -232,7 +231,13 @@ void GlyphHintsInstrXMLParser::startElement(const char* name, const char** attri
   if (is(name, "ttProgram")) {
     inProgram_ = true;
   } else if (is(name, "ttc") && inProgram_) {
-    vn::sharedTtInterpreter().addCommandFromXml(attributes, *layer_);
+    // Point names in the model's text form, as the outline's node names are.
+    std::vector<std::string> texts;
+    for (int i = 0; attributes && attributes[i]; ++i) texts.push_back(modelText(attributes[i], nullptr));
+    std::vector<const char*> converted;
+    for (const std::string& text : texts) converted.push_back(text.c_str());
+    converted.push_back(nullptr);
+    vn::sharedTtInterpreter().addCommandFromXml(converted.data(), *layer_);
   }
 }
 

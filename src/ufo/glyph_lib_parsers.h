@@ -16,7 +16,7 @@ namespace ufo {
 // Runs the sub-parsers over the glyph's kept lib entries and removes the entries they
 // handle ("com.adobe.type.autohint", "com.quorvel.ttprogram",
 // "com.typemytype.robofont.guides", "com.typemytype.robofont.mark"), parsed or not.
-void dispatchGlyphLib(vn::Glyph& glyph, vn::Font* font, vn::Style* style);
+void dispatchGlyphLib(vn::Glyph& glyph);
 
 // The text between the first "<data>" and the last "</data>" of a stored entry, without
 // leading blanks and bytes of 128 and above; decoded from base64 unless it is markup.

@@ -22,10 +22,6 @@ std::string fixedText(double value, int precision) {
   return vn::formatNumber(vn::finiteOrZero(value), precision);
 }
 
-// The font-wide guides. The font model keeps no global guide layer yet; once it
-// does, this returns it.
-const vn::Layer* fontGuideLayer(const vn::Font&) { return nullptr; }
-
 }  // namespace
 
 std::string encodeLibData(const std::string& text, bool base64) {
@@ -71,7 +67,7 @@ void buildLib(const vn::Font& font, const vn::Style& style, bool base64, PListNo
   const std::string hinting = trueType.fontHinting();
   if (!hinting.empty()) root.addChild(plist::kDictText, hinting, libkey::kTrueTypeHinting);
 
-  if (const vn::Layer* guides = fontGuideLayer(font); guides && !guides->guides.empty()) {
+  if (const vn::Layer* guides = font.guideLayer(); guides && !guides->guides.empty()) {
     root.append(guideArray(*guides, true));
   }
 

@@ -27,6 +27,16 @@ bool isBlankText(const XmlNode* node) {
   return xml::escapeMarkup(valueOf(node)).find_first_not_of(" \t\r\n") == std::string::npos;
 }
 
+// Children that print: elements and text that is not blank.
+bool hasContent(const XmlNode* element) {
+  for (const XmlNode* child = element->first_node(); child; child = child->next_sibling()) {
+    if (child->type() == rapidxml::node_element || (isText(child) && !isBlankText(child))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool hasElementChildren(const XmlNode* element) {
   for (const XmlNode* child = element->first_node(); child; child = child->next_sibling()) {
     if (child->type() == rapidxml::node_element) return true;
@@ -79,7 +89,7 @@ void appendInline(std::string& out, const XmlNode* node, int depth) {
   }
   if (node->type() != rapidxml::node_element || depth > plist::kMaxDepth) return;
   appendOpeningTag(out, node);
-  if (node->first_node() == nullptr) {
+  if (!hasContent(node)) {
     out += "/>";
     return;
   }
@@ -100,7 +110,7 @@ void appendBlock(std::string& out, const XmlNode* node, int level) {
   for (const XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
     if (isText(child) && !isBlankText(child)) inlineBody = true;
   }
-  if (node->first_node() == nullptr || inlineBody) {
+  if (!hasContent(node) || inlineBody) {
     appendInline(out, node, level);
     out += '\n';
     return;
@@ -141,7 +151,6 @@ std::string childMarkup(const XmlNode* element) {
   // Blanks around mixed content would grow by a line break on every round trip.
   return mixed ? trimmedData(std::move(out)) : out;
 }
-
 
 void writeLine(std::ostream& out, const std::string& indent, std::string_view open,
                const std::string& text, std::string_view close) {
@@ -188,7 +197,8 @@ void PListNode::clear() {
   while (!pending.empty()) {
     PListNode* node = pending.back();
     pending.pop_back();
-    for (PListNode* child = node->firstChild_; child; child = child->next_) pending.push_back(child);
+    for (PListNode* child = node->firstChild_; child; child = child->next_)
+      pending.push_back(child);
     node->firstChild_ = node->lastChild_ = nullptr;
     delete node;
   }
@@ -234,7 +244,7 @@ void PListNode::get(std::int32_t& type, std::string& value, std::string& key) co
 }
 
 std::int32_t PListNode::typeFromName(std::string_view name) {
-  static constexpr std::string_view kNames[] = {"string", "integer", "real", "true", "false",
+  static constexpr std::string_view kNames[] = {"string", "integer", "real",  "true", "false",
                                                 "date",   "data",    "array", "dict"};
   for (std::int32_t i = 0; i < 9; ++i) {
     if (kNames[i] == name) return i + 1;
@@ -301,6 +311,12 @@ PListNode* PListNode::findDirectChild(std::int32_t type, const std::string& key)
 
 void PListNode::writeXml(std::ostream& out, int indentation, bool printKey,
                          bool followSiblings) const {
+  writeNodes(out, indentation, printKey, followSiblings);
+  out.flush();
+}
+
+void PListNode::writeNodes(std::ostream& out, int indentation, bool printKey,
+                           bool followSiblings) const {
   const std::string indent(static_cast<std::size_t>(indentation < 0 ? 0 : indentation), ' ');
   for (const PListNode* node = this; node; node = followSiblings ? node->next_ : nullptr) {
     if (printKey) writeLine(out, indent, "<key>", node->key_, "</key>");
@@ -318,16 +334,14 @@ void PListNode::writeXml(std::ostream& out, int indentation, bool printKey,
         const bool dict = node->type_ == plist::kDict;
         out << indent << (dict ? "<dict>\n" : "<array>\n");
         if (node->firstChild_ != nullptr) {
-          node->firstChild_->writeXml(out, indentation + 2, dict, true);
+          node->firstChild_->writeNodes(out, indentation + 2, dict, true);
         }
         out << indent << (dict ? "</dict>\n" : "</array>\n");
         break;
       }
-      default:
-        break;  // a node without a type prints nothing
+      default: break;  // a node without a type prints nothing
     }
   }
-  out.flush();
 }
 
 std::string writePlistNumber(double value) {

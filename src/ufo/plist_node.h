@@ -5,11 +5,10 @@
 // ready-text dicts (type 10) are XML fragments printed as they stand.
 #pragma once
 
-#include <rapidxml/rapidxml.hpp>
-
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <rapidxml/rapidxml.hpp>
 #include <string>
 #include <string_view>
 
@@ -78,7 +77,7 @@ class PListNode {
 
   // Prints the node at the given indentation (blanks); with printKey its key
   // line first; with followSiblings also every following sibling. Lines end
-  // with "\n"; the stream is flushed after each.
+  // with "\n"; the stream is flushed at the end.
   void writeXml(std::ostream& out, int indentation, bool printKey, bool followSiblings) const;
 
   // Destroys every child.
@@ -86,6 +85,7 @@ class PListNode {
 
  private:
   void appendNode(PListNode* node);
+  void writeNodes(std::ostream& out, int indentation, bool printKey, bool followSiblings) const;
   void buildFromXml(const rapidxml::xml_node<char>* firstChild, int depth);
 
   PListNode* firstChild_ = nullptr;

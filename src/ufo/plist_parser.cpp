@@ -17,6 +17,11 @@ constexpr int kParseFlags = rapidxml::parse_validate_closing_tags;
 
 bool isXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Elements whose text is their value.
+bool holdsText(std::string_view tag) {
+  return tag == "string" || tag == "key" || tag == "integer" || tag == "real" || tag == "date";
+}
+
 // Advances text past the first occurrence of terminator; false when it is missing.
 bool skipPast(const char*& text, const char* end, std::string_view terminator) {
   const std::string_view rest(text, static_cast<std::size_t>(end - text));
@@ -50,8 +55,7 @@ bool scanText(const char* begin, const char* end, int maxDepth,
       if (!skipPast(text, end, "]]>")) return true;
     } else if (rest.starts_with("<?")) {
       if (!skipPast(text, end, "?>")) return true;
-    } else if (rest.starts_with("<!DOCTYPE") && rest.size() > 9 &&
-               isXmlBlank(rest[9])) {
+    } else if (rest.starts_with("<!DOCTYPE") && rest.size() > 9 && isXmlBlank(rest[9])) {
       // To the first ">" outside a bracketed internal subset.
       for (text += 9; text < end && *text != '>'; ++text) {
         if (*text != '[') continue;
@@ -84,9 +88,10 @@ bool scanText(const char* begin, const char* end, int maxDepth,
       if (text >= end) return true;
       const std::string_view tag(rest.data() + 1, static_cast<std::size_t>(text - rest.data() - 1));
       ++text;
-      if (previous == '/') continue;
-      if (++depth > maxDepth) return false;
-      if (tag == "string" || tag == "key" || tag == "integer" || tag == "real" || tag == "date") {
+      if (depth + 1 > maxDepth) return false;
+      if (previous == '/') continue;  // an empty element opens no level
+      ++depth;
+      if (holdsText(tag)) {
         const char* blank = text;
         while (blank < end && isXmlBlank(*blank)) ++blank;
         if (blank > text && end - blank >= 2 && blank[0] == '<' && blank[1] == '/') {

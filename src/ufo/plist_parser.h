@@ -2,9 +2,8 @@
 // closing-tag validation.
 #pragma once
 
-#include <rapidxml/rapidxml.hpp>
-
 #include <istream>
+#include <rapidxml/rapidxml.hpp>
 #include <string>
 #include <vector>
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/font_style_pair.h"
+#include "model/kerning.h"
 #include "ufo/glif_parser.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
@@ -46,6 +47,7 @@ class UfoFontParser {
   void applyGlyphs();
   void applyGroups();
   void applyKerning();
+  void applyKerningZeroExceptions(const std::vector<std::pair<vn::KerningPairKey, double>>& pairs);
   void readLayoutFiles();
   void noteOtherLayers();
   bool openGlyphFile(const std::string& glyphName, const std::string& fileName, std::ifstream& in);

@@ -65,7 +65,12 @@ void UfoFontParser::applyGlyphs() {
     if (!openGlyphFile(name, elementText(entry.value), in)) continue;
     GlyphRef glyph(new vn::Glyph());
     glyph.glyph->setName(name);
-    if (!glyphParser_.parse(in, glyph.glyph)) continue;
+    if (!glyphParser_.parse(in, glyph.glyph)) {
+      warnings_.report(std::string(warning::kBadGlyphFile) + ":" + name,
+                       "glyph \"" + name + "\" skipped: its file is not well-formed XML (" +
+                           glyphParser_.errorMessage() + ")");
+      continue;
+    }
     if (ordered) {
       byName.insert_or_assign(name, std::move(glyph));
     } else {

@@ -81,6 +81,11 @@ void UfoFontParser::applyKerning() {
     if (kerning.groups.find(id)) return vn::KerningSide::ofClass(id);
     return vn::KerningSide::ofGlyph(id);
   };
+
+  // All pairs first (the first of a repeated pair wins), so that the zero exceptions can
+  // be set after the pairs they cancel, whatever the order of the file.
+  std::vector<std::pair<vn::KerningPairKey, double>> pairs;
+  std::set<vn::KerningPairKey> seen;
   for (const PListEntry& first : dictEntries(kerning_.rootDict())) {
     if (elementName(first.value) != "dict") wrongStructure();
     const vn::KerningSide left = sideOf(modelText(first.key, &warnings_));
@@ -88,13 +93,70 @@ void UfoFontParser::applyKerning() {
       if (!isNumberElement(second.value)) wrongStructure();
       const auto value = readReal(elementText(second.value));
       if (!value) {
-        warnings_.report(warning::kBadNumber, "kerning.plist: value \"" + elementText(second.value) +
+        warnings_.report(std::string(warning::kBadNumber) + " kerning", "kerning.plist: value \"" + elementText(second.value) +
                                                   "\" is not a number; the pair is left out");
         continue;
       }
       const vn::KerningSide right = sideOf(modelText(second.key, &warnings_));
       if (left.id() == 0 || right.id() == 0) continue;
-      kerning.setPair(left, right, *value, false);
+      const vn::KerningPairKey key{left, right};
+      if (seen.insert(key).second) pairs.emplace_back(key, *value);
+    }
+  }
+
+  for (const auto& [key, value] : pairs) {
+    if (value != 0.0) kerning.setPair(key.first, key.second, value, false);
+  }
+  for (const auto& [key, value] : pairs) {
+    if (value == 0.0 && !key.first.isClass() && !key.second.isClass()) {
+      kerning.setPair(key.first, key.second, 0.0, false);
+    }
+  }
+  applyKerningZeroExceptions(pairs);
+}
+
+void UfoFontParser::applyKerningZeroExceptions(
+    const std::vector<std::pair<vn::KerningPairKey, double>>& pairs) {
+  // A zero between a class and a glyph cancels the class pairs for the glyphs of that
+  // class; the kerning store keeps such exceptions only between glyphs, so the zero is
+  // spread over the members. A more specific pair of the file keeps its own value:
+  // glyph-glyph over glyph-class over class-glyph.
+  vn::FontKerning& kerning = font_->kerning();
+  std::set<std::pair<vn::GlyphId, vn::GlyphId>> glyphPairs;
+  std::map<vn::GlyphId, std::vector<vn::GlyphId>> glyphClassPairs;  // glyph -> second classes
+  for (const auto& [key, value] : pairs) {
+    if (!key.first.isClass() && !key.second.isClass()) glyphPairs.emplace(key.first.id(), key.second.id());
+    if (!key.first.isClass() && key.second.isClass()) glyphClassPairs[key.first.id()].push_back(key.second.id());
+  }
+  std::uint64_t budget = vn::FontKerning::kMaxExpandedPairs;
+  auto cancel = [&](vn::GlyphId a, vn::GlyphId b) {
+    if (glyphPairs.count({a, b})) return;
+    kerning.setGlyphPair(a, b, 0.0, false);
+  };
+  for (const auto& [key, value] : pairs) {
+    if (value != 0.0 || key.first.isClass() == key.second.isClass()) continue;
+    const bool classFirst = key.first.isClass();
+    const vn::KerningGlyphGroup* group = kerning.groups.find(classFirst ? key.first.id() : key.second.id());
+    if (!group) continue;
+    for (const vn::GlyphId member : group->glyphs) {
+      if (budget == 0) {
+        warnings_.report("kerning exceptions", "kerning.plist: too many zero exceptions; the rest are left out");
+        return;
+      }
+      --budget;
+      if (!classFirst) {
+        cancel(key.first.id(), member);
+        continue;
+      }
+      const vn::GlyphId second = key.second.id();
+      bool overridden = false;
+      if (auto found = glyphClassPairs.find(member); found != glyphClassPairs.end()) {
+        for (const vn::GlyphId klass : found->second) {
+          const vn::KerningGlyphGroup* other = kerning.groups.find(klass);
+          overridden = overridden || (other && other->contains(second));
+        }
+      }
+      if (!overridden) cancel(member, second);
     }
   }
 }

@@ -34,6 +34,7 @@ inline constexpr const char* kNotes = "notes";
 inline constexpr const char* kIdentifiers = "identifiers";
 inline constexpr const char* kTextEncoding = "text encoding";
 inline constexpr const char* kUnsafeGlyphFile = "unsafe glyph file";
+inline constexpr const char* kBadGlyphFile = "bad glyph file";
 inline constexpr const char* kBadNumber = "bad number";
 
 std::string notCarried(const std::string& what);

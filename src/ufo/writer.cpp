@@ -104,7 +104,12 @@ class Writer::Impl {
   bool writeMember(const std::string& member, std::string_view text) {
     if (!isSafeMemberName(member)) return false;
     const std::string path = folder_ + member;
-    if (!ensureFolderOf(path)) return false;
+    // Each member folder is made (or found) once.
+    const std::string memberFolder = member.substr(0, member.find_last_of('/') + 1);
+    if (!memberFolder.empty() && !readyFolders_.count(memberFolder)) {
+      if (!ensureFolderOf(path)) return false;
+      readyFolders_.insert(memberFolder);
+    }
     std::ofstream out;
     if (!openOutputFile(path, out)) return false;
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -141,8 +146,10 @@ class Writer::Impl {
       appendKeyLine(text, "  ", group.name);
       text += "  <array>\n";
       for (vn::GlyphId id : group.group->members()) {
+        const std::string& member = otl::glyphNameById(id);
+        if (member.empty()) continue;  // an id without a glyph name
         text += "    <string>";
-        text += escapeXmlText(otl::glyphNameById(id));
+        text += escapeXmlText(member);
         text += "</string>\n";
       }
       text += "  </array>\n";
@@ -266,6 +273,7 @@ class Writer::Impl {
   PListNode* libRoot_ = nullptr;
   const PListNode* glyphBranch_ = nullptr;
   std::vector<WrittenGlyph> glyphs_;
+  std::unordered_set<std::string> readyFolders_;
 };
 
 Writer::Writer() : impl_(std::make_unique<Impl>()) {}

@@ -2,6 +2,7 @@
 
 #include "model/font.h"
 #include "ufo/glyph_file_names.h"
+#include "ufo/text_encoding.h"
 
 namespace ufo {
 
@@ -15,7 +16,9 @@ std::vector<WrittenGlyph> writtenGlyphs(const vn::Font& font, std::vector<std::s
     glyphs.push_back(glyph);
     names.push_back(glyph->name);
   }
-  std::vector<std::string> unique = uniqueGlyphNames(names, warnings);
+  // Names that differ only in bytes the escaping turns into the same text (control
+  // bytes become blanks) would still clash in the files.
+  std::vector<std::string> unique = uniqueGlyphNames(names, warnings, escapeXmlText);
   std::vector<WrittenGlyph> out;
   out.reserve(glyphs.size());
   for (size_t i = 0; i < glyphs.size(); ++i) out.push_back(WrittenGlyph{glyphs[i], std::move(unique[i])});

@@ -22,7 +22,8 @@ int validSequenceLength(std::string_view text, std::size_t i) {
   const auto* bytes = reinterpret_cast<const unicode::u8*>(text.data()) + i;
   const std::size_t left = text.size() - i;
   for (int length = 2; length <= 4; ++length) {
-    if (static_cast<std::size_t>(length) <= left && unicode::isLegalUtf8(bytes, length)) return length;
+    if (static_cast<std::size_t>(length) <= left && unicode::isLegalUtf8(bytes, length))
+      return length;
   }
   return 0;
 }

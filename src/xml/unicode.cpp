@@ -43,8 +43,7 @@ bool isLegalUtf8(const u8* bytes, int length) {
       case 0xF4:
         if (second > 0x8F) return false;
         break;
-      default:
-        break;
+      default: break;
     }
   }
   if (first >= 0x80 && first < 0xC2) return false;

@@ -80,8 +80,8 @@ class XmlParser {
   EndHandler endHandler_ = nullptr;
   std::exception_ptr pendingException_;
   std::string errorMessage_;
-  bool failed_ = false;   // stopped by us for a reason that is not success
-  bool halted_ = false;   // no further events are delivered
+  bool failed_ = false;  // stopped by us for a reason that is not success
+  bool halted_ = false;  // no further events are delivered
   int depth_ = 0;
 };
 

@@ -175,12 +175,17 @@ TEST(CommandLine, OutputFolderIsCreated) {
 TEST(CommandLine, ExistingOutputIsKeptWithoutForce) {
   TempFolder folder;
   const std::string base = realFolder(folder);
-  // Native road: an existing folder, and with "-z" an existing archive.
+  // Native road: a plain file where the output goes is found before reading; an existing
+  // folder only when its font comes to be written (see the sample conversions).
   writeFile(folder / "in.qtf", "not a font");
-  std::filesystem::create_directory(folder / "in.ufo");
+  writeFile(folder / "in.ufo", "old file");
   RunResult run = runProgram(folder.path(), {"in.qtf"});
   EXPECT_EQ(run.out, banner() + "Output file \"" + base + "/in.ufo\" exists, cannot overwrite.\n");
   EXPECT_EQ(run.exitCode, kMinusOne);
+  std::filesystem::remove(folder / "in.ufo");
+  std::filesystem::create_directory(folder / "in.ufo");
+  run = runProgram(folder.path(), {"in.qtf"});
+  EXPECT_EQ(run.out, banner() + "Input file \"in.qtf\" cannot be opened as QTF file.\n");
 
   writeFile(folder / "in.ufoz", "old archive");
   run = runProgram(folder.path(), {"-z", "in.qtf"});

@@ -129,6 +129,65 @@ TEST_F(SampleConversion, SilentHidesTheBannerAndProgressOnly) {
   EXPECT_NE(again.out.find(base + "/b.ufo/metainfo.plist file\n"), std::string::npos) << again.out;
 }
 
+// The TrueType hinting of the sample (zones, stems and the program of "A") as fontTools
+// reads it from a UFO, the UFO checked against the format's rules.
+std::string hintingOf(const std::string& ufo) {
+  std::string out;
+  const std::string command =
+      std::string(TARNWICK_PYTHON) +
+      " -c 'import json, sys\n"
+      "from fontTools.ufoLib import UFOReader\n"
+      "r = UFOReader(sys.argv[1], validate=True)\n"
+      "class G: pass\n"
+      "g = G(); r.getGlyphSet().readGlyph(\"A\", g)\n"
+      "print(json.dumps({\"font\": r.readLib()[\"com.quorvel.v2.tth\"],\n"
+      "  \"A\": g.lib[\"com.quorvel.ttprogram\"].decode()}, sort_keys=True))' " +
+      quoteForShell(ufo) + " 2>&1";
+  if (runShell(".", command, &out) != 0) return "hinting unreadable in " + ufo + ": " + out;
+  return out;
+}
+
+TEST_F(SampleConversion, TrueTypeHintingSurvivesBothDirections) {
+  ASSERT_EQ(runProgram(folder_.path(), {"-s", "-64", "Sample.qtf", "a.ufo"}).exitCode, 0);
+  ASSERT_EQ(runProgram(folder_.path(), {"-s", "a.ufo", "b.qtf"}).exitCode, 0);
+  ASSERT_EQ(runProgram(folder_.path(), {"-s", "-64", "b.qtf", "c.ufo"}).exitCode, 0);
+  const std::string first = hintingOf(folder_ / "a.ufo");
+  // The native file names no points: the program names them after the command that first
+  // uses them, and stores in its normalised order. Native stems carry the sizes 1 to 6.
+  const std::string steps = R"("round": {"1": 0, "2": 0, "3": 0, "4": 0, "5": 0, "6": 0})";
+  EXPECT_EQ(first,
+            R"({"A": "  <ttProgram>\n)"
+            R"(    <ttc code=\"singleh\" point1=\"sh01\" point2=\"sh02\" stem=\"stem80\" align=\"round\"/>\n)"
+            R"(    <ttc code=\"alignt\" point=\"at01\" zone=\"cap\"/>\n)"
+            R"(    <ttc code=\"alignb\" point=\"sh01\" zone=\"baseline\"/>\n)"
+            R"(    <ttc code=\"doublev\" point1=\"dv01\" point2=\"dv02\" stem=\"bar70\"/>\n)"
+            R"(    <ttc code=\"interpolatev\" point=\"iv01\" point1=\"sh01\" point2=\"at01\" align=\"left\"/>\n)"
+            R"(    <ttc code=\"mdeltav\" point=\"iv01\" delta=\"8\" ppm1=\"12\" ppm2=\"14\"/>\n)"
+            R"(    <ttc code=\"fdeltah\" point=\"rsb\" delta=\"-8\" ppm1=\"20\" ppm2=\"20\"/>\n)"
+            R"(  </ttProgram>\n", "font": {"stems": {"bar70": {"horizontal": true, )" + steps +
+                R"(, "width": 70}, "stem80": {"horizontal": false, )" + steps +
+                R"(, "width": 80}}, "stemsnaplimit": 30, "zones": {"baseline": {"position": 0, )"
+                R"("top": false, "width": -16}, "cap": {"delta": {"14": 1}, "position": 700, )"
+                R"("top": true, "width": 16}}}})"
+                "\n");
+  // UFO -> native -> UFO gives the same entries again.
+  EXPECT_EQ(hintingOf(folder_ / "c.ufo"), first);
+}
+
+TEST_F(SampleConversion, ExistingFolderIsFoundWhenItsFontIsWritten) {
+  fs::create_directory(folder_ / "out.ufo");
+  testing_app::writeFile(folder_ / "out.ufo/keep.txt", "mine");
+  const RunResult run = runProgram(folder_.path(), {"Sample.qtf", "out.ufo"});
+  const std::string base = fs::canonical(folder_.path()).string();
+  EXPECT_EQ(run.out, "TARNWICK Converter\n" + msg::bannerDescription() + "\n" +
+                         msg::bannerBuildLine() + "\nSource file was successfully imported.\n" +
+                         "Processing font: Tarnwick Sample Regular\n" + "Output file \"" + base +
+                         "/out.ufo\" exists, cannot overwrite.\n");
+  EXPECT_EQ(run.exitCode, 255);
+  EXPECT_EQ(testing_app::readFile(folder_ / "out.ufo/keep.txt"), "mine");
+  EXPECT_EQ(folder_.names(), (std::vector<std::string>{"Sample.qtf", "Sample.ufo", "out.ufo"}));
+}
+
 TEST_F(SampleConversion, FontListsConvertNothing) {
   RunResult run = runProgram(folder_.path(), {"-s", "-l", "Sample.qtf"});
   EXPECT_EQ(run.out, "Tarnwick Sample Regular;6\n");

@@ -74,6 +74,20 @@ TEST(RectTest, TransformAndUnite) {
   target.unite(box);
   expectBox(target, 0, 0, 100, 50);
 
+  // Boxes without points add nothing: an empty element or contour beside an outline
+  // away from the origin leaves the outline's box alone.
+  vn::Layer layer;
+  vn::Contour away;
+  away.nodes = {node(0, 100, 120), node(1, 200, 120), node(1, 200, 220)};
+  layer.addContour(away);
+  layer.elements.front().addContour(vn::Contour{});
+  layer.elements.emplace_back();
+  expectBox(layer.boundingBox(true), 100, 120, 200, 220);
+  vn::Rect shifted = layer.boundingBox(true);
+  shifted.unite(vn::Rect{});
+  shifted.unite(inverted);
+  expectBox(shifted, 100, 120, 200, 220);
+
   vn::Element element;
   element.strokeStyle.kind = 1;
   element.strokeStyle.penX = 4;

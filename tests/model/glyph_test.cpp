@@ -106,6 +106,15 @@ TEST(ComponentTest, BoxesFollowComponentsAndStopAtCyclesAndDepth) {
   EXPECT_EQ(box.xMax, 110);
   EXPECT_EQ(box.yMax, 210);
 
+  // A component on a glyph without outline adds nothing, wherever it comes in the list.
+  t.add("space");
+  Glyph& spaced = t.add("spaced");
+  TestFont::use(spaced, "A", vn::Matrix::translation(300, 400));
+  TestFont::use(spaced, "space");
+  box = t.box(spaced);
+  EXPECT_EQ(box.xMin, 300);
+  EXPECT_EQ(box.yMin, 400);
+
   // Self reference ends the component loop but keeps the own outline.
   Glyph& self = t.add("S", 5);
   TestFont::use(self, "S");
@@ -182,6 +191,72 @@ TEST(ComponentTest, WideComponentGraphStaysFast) {
   Glyph& empty = *e.font->glyphByName("E12");
   ASSERT_TRUE(empty.convertOutline(*e.font, true));
   EXPECT_TRUE(empty.components.empty());
+}
+
+TEST(ComponentTest, DecompositionWorkIsBoundedForLayersAndHints) {
+  // A base of many layers, each with an element and a hint, reached 16^5 times through
+  // sheared components: everything copied counts against one budget.
+  TestFont t;
+  Glyph& base = t.add("H0", 2);
+  vn::VarnelData& data = base.varnelData();
+  data.bodyLayer().hints.push_back(vn::Hint{});
+  for (int i = 0; i < 40; ++i) {
+    vn::Layer& layer = data.layers.emplace_back("L" + std::to_string(i));
+    layer.elements.push_back(data.bodyLayer().elements.front());
+    layer.hints.push_back(vn::Hint{});
+  }
+  for (int level = 1; level <= 5; ++level) {
+    Glyph& g = t.add("H" + std::to_string(level));
+    for (int i = 0; i < 16; ++i) TestFont::use(g, "H" + std::to_string(level - 1), vn::Matrix{1, 0, 0.1, 1, 0, 0});
+  }
+  Glyph& top = t.add("Htop");
+  TestFont::use(top, "H5");
+  ASSERT_TRUE(top.convertOutline(*t.font, true));
+  EXPECT_TRUE(top.components.empty());
+  size_t copied = 0;
+  for (const vn::Layer& layer : top.varnelData().layers) copied += 1 + layer.elements.size() + layer.hints.size();
+  EXPECT_LE(copied, Glyph::kMaxDecomposedItems);
+  // Every layer of the base arrives once, in the base's order.
+  ASSERT_EQ(top.varnelData().layers.size(), 41u);
+  EXPECT_EQ(top.varnelData().layers.back().name, "L39");
+  EXPECT_FALSE(top.bodyLayer()->hints.empty());
+}
+
+TEST(ComponentTest, SharedBranchesDecomposeOncePerGlyphAndDepth) {
+  // A long chain in which every glyph uses the one below twice: only the first levels
+  // reach the outline at the bottom, and the others must not walk 2^16 paths each.
+  TestFont t;
+  t.add("c0", 1);
+  for (int i = 1; i <= 3000; ++i) {
+    Glyph& g = t.add("c" + std::to_string(i));
+    TestFont::use(g, "c" + std::to_string(i - 1), vn::Matrix::translation(5, 0));
+    TestFont::use(g, "c" + std::to_string(i - 1), vn::Matrix{1, 0, 0.5, 1, 0, 0});
+  }
+  t.font->rebuildGlyphIndex();
+  for (Glyph* g : t.font->glyphs) {
+    auto copy = Ref<Glyph>::adopt(new Glyph());
+    copy->assign(*g, true);
+    copy->convertOutline(*t.font, true);
+    EXPECT_TRUE(copy->components.empty());
+  }
+  auto near = Ref<Glyph>::adopt(new Glyph());
+  near->assign(*t.font->glyphByName("c3"), true);
+  ASSERT_TRUE(near->convertOutline(*t.font, true));
+  EXPECT_EQ(near->bodyLayer()->elements.size(), 8u);  // 2^3 paths to c0
+
+  // What a cycle cuts off on one path still arrives on another: P -> Z -> (P on the
+  // path), then Q -> Z -> P at the same depth.
+  Glyph& p = t.add("P", 3);
+  Glyph& z = t.add("Z");
+  Glyph& q = t.add("Q");
+  TestFont::use(p, "Z");
+  TestFont::use(z, "P");
+  TestFont::use(q, "Z");
+  Glyph& top = t.add("T");
+  TestFont::use(top, "P");
+  TestFont::use(top, "Q");
+  ASSERT_TRUE(top.convertOutline(*t.font, false));
+  EXPECT_EQ(top.bodyLayer()->elements.size(), 2u);  // P directly and P through Q and Z
 }
 
 TEST(ComponentTest, FlattenOrDecompose) {

@@ -147,6 +147,19 @@ TEST(LayerPointsTest, HintReplacementPointsAreNamed) {
   EXPECT_EQ(plain.pointName(0), "hr00");
 }
 
+TEST(LayerPointsTest, ManyReplacementRecordsStayLinear) {
+  // One record per point on a large outline: naming must not walk the outline per record.
+  vn::Layer layer = layerWithPoints(200000);
+  layer.hints.push_back(hint(0, 10));
+  for (int32_t i = 0; i < 200000; ++i) layer.replacements.push_back({3, i, -1, ""});
+  layer.replacements.push_back({3, 200000, -1, ""});  // the phantom "lsb": no node to name
+  layer.replacements.push_back({3, -5, -1, ""});
+  layer.nameHintReplacements();
+  EXPECT_EQ(layer.pointName(0), "hr01");
+  EXPECT_EQ(layer.pointName(199999), "hr200000");
+  EXPECT_EQ(layer.replacements.back().name, "");
+}
+
 TEST(BitmapTest, SizesAreCheckedAndCopied) {
   vn::Bitmap oneBit;
   ASSERT_TRUE(oneBit.setSize(9, 2, 1));

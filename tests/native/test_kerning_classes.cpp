@@ -157,7 +157,8 @@ TEST(KerningClasses, ExceptionsSurviveWriteAndRead) {
 TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   TestFont f;
   f.settleNames();
-  for (const char* name : {"A", "Aacute", "Agrave", "V", "W"}) f.addGlyph(name);
+  // Reading gives every glyph a "Body" layer; these have one already.
+  for (const char* name : {"A", "Aacute", "Agrave", "V", "W"}) f.addGlyph(name).varnelData().bodyLayer();
   vn::FontKerning& kerning = f.font().kerning();
   defineAV(kerning);
   kerning.setGlyphPair(id("Aacute"), id("W"), -20, true);
@@ -171,7 +172,7 @@ TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   qtftest::ReadMaster read(file);
   ASSERT_TRUE(read.ok);
   EXPECT_EQ(flat(read.font().kerning()), flat(kerning));
-  EXPECT_EQ(writeNative(*read.pair), file);
+  EXPECT_EQ(recordDifferences(writeNative(*read.pair), file), "");
   const auto& pairs = read.font().kerning().pairs;
   EXPECT_TRUE(std::any_of(pairs.begin(), pairs.end(), [](const auto& p) {
     return p.first.first.isClass() && p.first.second.isClass() && p.second == -50;

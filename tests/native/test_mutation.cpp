@@ -146,7 +146,7 @@ std::vector<Bytes> sampleFiles() {
   {  // long framing and unknown records
     FileBuilder f;
     f.begin()
-        .add(3001, Bytes(9, 7), Framing{.longForm = true})
+        .add(3001, Bytes(9, 7), Framing::longLength())
         .add(1742, Bytes(40, 0))
         .glyph(GlyphRecord().name("L").element(square()))
         .add(2006)

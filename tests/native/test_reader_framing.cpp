@@ -67,7 +67,7 @@ TEST(NativeFraming, UnknownAndLongRecordsAreSkipped) {
   FileBuilder f;
   f.begin()
       .add(3000, Bytes(7, 0xAB))
-      .add(3001, Bytes(5, 1), Framing{.longForm = true})
+      .add(3001, Bytes(5, 1), Framing::longLength())
       .add(1742, Bytes(70000, 0x55))  // long form, loaded and ignored
       .glyph(GlyphRecord().name("x"))
       .end();

@@ -363,5 +363,24 @@ TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
   EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
 }
 
+TEST(NativeGlyphs, FontWideGuidesAndOutline) {
+  FileBuilder f;
+  f.begin()
+      .add(1294, guidesPayload({{{{10, 0}}}}, {{{{20, 100}}}}))
+      .add(1296, guidePropertiesPayload({{1, 5, "g"}}, {{1, 6, "h"}}))
+      .add(1295, ElementBuilder(2).moveTo(1, 2).bytes())
+      .glyph(GlyphRecord().name("x").element(ElementBuilder(2).moveTo(0, 0).bytes()))
+      .end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const vn::Layer& global = r.font().globalLayer;
+  ASSERT_EQ(global.guides.size(), 2u);
+  EXPECT_EQ(global.guides[0].y1, 10);
+  EXPECT_EQ(global.guides[1].name, "h");
+  EXPECT_EQ(global.guides[1].x2, 21);
+  // The font-level outline states two masters, so the glyph's two-master outline fits.
+  ASSERT_EQ(global.elements.size(), 1u);
+}
+
 }  // namespace
 }  // namespace qtftest

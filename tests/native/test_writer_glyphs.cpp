@@ -281,6 +281,11 @@ TEST(WriterGlyphs, FileRecordOrder) {
   ASSERT_TRUE(read.ok);
   EXPECT_EQ(read.style().tables.nameMap1, (std::map<uint16_t, std::string>{{1, "a"}, {2, "b"}}));
   EXPECT_EQ(read.style().names.namedStrings.at("postscriptDefaultCharacter"), "space");
+  ASSERT_EQ(read.font().globalLayer.guides.size(), 1u);
+  EXPECT_EQ(read.font().globalLayer.guides[0].name, "x-height");
+  EXPECT_EQ(read.font().globalLayer.guides[0].color[0], 1.0);
+  ASSERT_EQ(read.font().globalLayer.elements.size(), 1u);  // only the first element with a contour
+  EXPECT_EQ(shape(read.font().globalLayer), "|0(0,0)1(10,0)");
 }
 
 TEST(WriterGlyphs, EmptySlotsTakeNoPosition) {

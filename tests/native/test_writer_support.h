@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -103,6 +104,21 @@ inline std::vector<uint16_t> tagsOf(const std::vector<Record>& records) {
   std::vector<uint16_t> tags;
   for (const Record& record : records) tags.push_back(record.tag);
   return tags;
+}
+
+// The tags of the records in which two files differ ("" when they are equal).
+inline std::string recordDifferences(const Bytes& a, const Bytes& b) {
+  const auto left = listRecords(a);
+  const auto right = listRecords(b);
+  std::string text;
+  for (size_t i = 0; i < std::max(left.size(), right.size()); ++i) {
+    if (i >= left.size() || i >= right.size()) return text + "count ";
+    if (left[i].tag != right[i].tag || left[i].payload != right[i].payload) {
+      text += std::to_string(left[i].tag) + "/" + std::to_string(right[i].tag) + " ";
+    }
+  }
+  if (text.empty() && a != b) text = "header";
+  return text;
 }
 
 inline const Record* findRecord(const std::vector<Record>& records, uint16_t tag, size_t nth = 0) {

@@ -282,6 +282,8 @@ Bytes classFlags(const std::vector<std::pair<std::string, int32_t>>& entries) {
 
 // ---- files
 
+FileBuilder::FileBuilder() : header_(header()) {}
+
 FileBuilder& FileBuilder::begin(bool withFileInfo) {
   add(1);
   add(4);

@@ -62,6 +62,8 @@ Bytes header(const HeaderFields& fields = {});
 struct Framing {
   std::optional<uint32_t> forcedLength;  // written instead of the real length
   bool longForm = false;                 // bit 15 and a u32 length even when short
+
+  static Framing longLength() { return Framing{std::nullopt, true}; }
 };
 Bytes record(uint16_t tag, const Bytes& payload = {}, const Framing& framing = {});
 
@@ -167,6 +169,7 @@ inline constexpr int32_t kSecondSideFlag = 0x800;
 // ---- whole files
 class FileBuilder {
  public:
+  FileBuilder();
   // Records 1 and 4 (and record 10 with key 1 = 0 unless `withFileInfo` is false).
   FileBuilder& begin(bool withFileInfo = true);
   FileBuilder& add(uint16_t tag, const Bytes& payload = {}, const Framing& framing = {});
@@ -184,7 +187,7 @@ class FileBuilder {
   std::string str() const;
 
  private:
-  Bytes header_ = header();
+  Bytes header_;
   Bytes body_;
   std::vector<size_t> offsets_;
 };

@@ -17,9 +17,13 @@ std::string decodeMode(const std::string& text, int mode) {
 }
 
 TEST(Base64, Rfc4648TestVectorsBothWays) {
-  const std::pair<const char*, const char*> vectors[] = {
-      {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},        {"foo", "Zm9v"},
-      {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}};
+  const std::pair<const char*, const char*> vectors[] = {{"", ""},
+                                                         {"f", "Zg=="},
+                                                         {"fo", "Zm8="},
+                                                         {"foo", "Zm9v"},
+                                                         {"foob", "Zm9vYg=="},
+                                                         {"fooba", "Zm9vYmE="},
+                                                         {"foobar", "Zm9vYmFy"}};
   for (const auto& [plain, encoded] : vectors) {
     const std::string expected = *encoded ? std::string(encoded) + "\r\n" : "";
     EXPECT_EQ(ufo::encodeBase64(plain, 40), expected) << plain;

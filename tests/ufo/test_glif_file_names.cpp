@@ -63,14 +63,4 @@ TEST(GlifFileNames, ClashesAreNumberedWithoutRegardToCase) {
   }
 }
 
-TEST(GlifFileNames, EmptyAndRepeatedGlyphNamesGetFreshNames) {
-  std::vector<std::string> renamed;
-  const std::vector<std::string> names = {"a", "", "a", "unnamed.1", "", "a.dup1", "a"};
-  const std::vector<std::string> unique = ufo::uniqueGlyphNames(names, &renamed);
-  const std::vector<std::string> expected = {"a", "unnamed.2", "a.dup2", "unnamed.1", "unnamed.3", "a.dup1",
-                                             "a.dup3"};
-  EXPECT_EQ(unique, expected);
-  EXPECT_EQ(renamed.size(), 4u);
-}
-
 }  // namespace

@@ -262,3 +262,22 @@ TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GlifProgram, TrueTypeProgramBecomesCommandBytes) {
+  vn::Glyph* glyph = new vn::Glyph;
+  std::istringstream in(
+      "<glyph><outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"p1\"/>"
+      "<point x=\"0\" y=\"100\" type=\"line\" name=\"p2\"/><point x=\"50\" y=\"0\" type=\"line\"/></contour>"
+      "</outline><lib><dict><key>com.quorvel.ttprogram</key><data><ttProgram>"
+      "<ttc code=\"singleh\" point1=\"p1\" point2=\"p2\"/><ttc code=\"nonsense\"/></ttProgram></data>"
+      "</dict></lib></glyph>");
+  ufo::UfoGlyphParser parser;
+  ASSERT_TRUE(parser.parse(in, glyph));
+  EXPECT_FALSE(glyph->commandBytes.empty());
+  EXPECT_TRUE(glyph->lib.empty());
+  glyph->release();
+}
+
+}  // namespace

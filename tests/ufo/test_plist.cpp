@@ -58,7 +58,8 @@ TEST(PListTree, FontToolsListParsesPrintsAndReadsBackEqual) {
   ASSERT_NE(document.rootDict(), nullptr);
   PListNode root(plist::kDict, document.rootDict()->first_node());
 
-  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.text")->value(), "a<b & \"c\" it's > d");
+  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.text")->value(),
+            "a<b & \"c\" it's > d");
   EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.unicode")->value(),
             "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80");
   EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.empty")->value(), "");
@@ -84,11 +85,12 @@ TEST(PListTree, FontToolsListParsesPrintsAndReadsBackEqual) {
   // The independent reader sees the same data in our output as in its own.
   const auto ours = std::filesystem::temp_directory_path() / "tw_plist_printed.plist";
   std::ofstream(ours, std::ios::binary) << once;
-  const std::string command = std::string(TARNWICK_PYTHON) +
-                              " -c \"import sys; from fontTools.misc import plistlib as p;"
-                              " a = p.load(open(sys.argv[1], 'rb')); b = p.load(open(sys.argv[2], 'rb'));"
-                              " sys.exit(0 if a == b else 1)\" " +
-                              dataFile("plist_fonttools.plist") + " " + ours.string();
+  const std::string command =
+      std::string(TARNWICK_PYTHON) +
+      " -c \"import sys; from fontTools.misc import plistlib as p;"
+      " a = p.load(open(sys.argv[1], 'rb')); b = p.load(open(sys.argv[2], 'rb'));"
+      " sys.exit(0 if a == b else 1)\" " +
+      dataFile("plist_fonttools.plist") + " " + ours.string();
   EXPECT_EQ(std::system(command.c_str()), 0);
   std::filesystem::remove(ours);
 }
@@ -110,9 +112,10 @@ TEST(PListTree, BuildingFollowsKeysAndSkipsUnknownElements) {
   EXPECT_EQ(child->next()->value(), "");
 
   // Values made only of blanks are kept (the XML parser alone would drop them).
-  auto blanks = treeOf("<plist><dict><key> \t</key><string> </string>"
-                       "<key>x</key><string>\n</string><key>c</key><string><![CDATA[ ]]></string>"
-                       "</dict></plist>");
+  auto blanks = treeOf(
+      "<plist><dict><key> \t</key><string> </string>"
+      "<key>x</key><string>\n</string><key>c</key><string><![CDATA[ ]]></string>"
+      "</dict></plist>");
   ASSERT_NE(blanks->firstChild(), nullptr);
   EXPECT_EQ(blanks->firstChild()->key(), " \t");
   EXPECT_EQ(blanks->firstChild()->value(), " ");
@@ -252,8 +255,9 @@ TEST(PListParser, RefusesDeepNestingBeforeParsing) {
     for (int i = 0; i < levels; ++i) text += "</a>";
     return text;
   };
-  EXPECT_TRUE(parser.parseText(nested(256), document)) << parser.errorMessage();
-  EXPECT_FALSE(parser.parseText(nested(257), document));
+  // 255 levels of "a" and the empty "b" inside them: 256 levels in all.
+  EXPECT_TRUE(parser.parseText(nested(255), document)) << parser.errorMessage();
+  EXPECT_FALSE(parser.parseText(nested(256), document));
 
   // Declarations and a DOCTYPE with an internal subset do not count.
   EXPECT_TRUE(parser.parseText("<!DOCTYPE p [<!ELEMENT a (b)> [<x>] ]>" + nested(250), document));

@@ -38,7 +38,7 @@ TEST(ReaderFontInfo, NamesMetricsAndDeferredUnitsPerEm) {
            "<key>versionMajor</key><integer>2</integer>"
            "<key>openTypeNamePreferredFamilyName</key><string>Fam</string>"
            "<key>openTypeHheaAscender</key><integer>99999999999999999999</integer>"
-           "<key>postscriptForceBold</key><true/>",
+           "<key>postscriptForceBold</key><true/><key>trademark</key><string/>",
            r);
   const auto& m = r.style().metrics;
   EXPECT_DOUBLE_EQ(m.unitsPerEm, 2048);
@@ -57,6 +57,7 @@ TEST(ReaderFontInfo, NamesMetricsAndDeferredUnitsPerEm) {
   EXPECT_EQ(n.version, "2.0");
   EXPECT_EQ(r.style().metrics.namedNumbers.count("hhea_ascender"), 1u);  // a huge integer is a real
   EXPECT_EQ(r.font().hinting.forceBold, 1);
+  EXPECT_EQ(n.namedStrings.at("trademark"), "");  // an empty text is still present
   EXPECT_NE(r.out.find("not a number in range"), std::string::npos);
 }
 

@@ -21,8 +21,9 @@ std::string readAll(const fs::path& path) {
 class TempFolder : public testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("tw_uri_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    root_ =
+        fs::temp_directory_path() /
+        ("tw_uri_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(root_);
     fs::create_directories(root_);
   }

@@ -70,6 +70,7 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   BuiltFont built;
   built.style().lib["org.example.kept"] = "    <string>as read</string>\n";
   built.font().hinting.params4 = {40, 68, 9, 255};
+  built.font().guideLayer()->guides.push_back(vn::Guide{0, 0, 100, 100, "diag", {}});
   vn::Glyph& hue = built.addGlyph("hue");
   hue.markColor = 1;
   hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, 120, "", {}});
@@ -91,6 +92,14 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
                 "    <key>codeppm</key>\n    <integer>9</integer>\n"
                 "    <key>zoneppm</key>\n    <integer>40</integer>\n"
                 "  </dict>\n"
+                "  <key>com.typemytype.robofont.guides</key>\n  <array>\n    <dict>\n"
+                "      <key>angle</key>\n      <real>45</real>\n"
+                "      <key>isGlobal</key>\n      <true/>\n"
+                "      <key>magnetic</key>\n      <integer>5</integer>\n"
+                "      <key>x</key>\n      <real>0</real>\n"
+                "      <key>y</key>\n      <real>0</real>\n"
+                "      <key>name</key>\n      <string>diag</string>\n"
+                "    </dict>\n  </array>\n"
                 "  <key>public.glyphOrder</key>\n  <array>\n"
                 "    <string>hue</string>\n    <string>grey</string>\n    <string>odd</string>\n"
                 "    <string>nobody</string>\n  </array>\n" +

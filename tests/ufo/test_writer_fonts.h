@@ -153,4 +153,28 @@ inline std::string shellQuote(const std::string& text) {
   return out + "'";
 }
 
+inline bool haveFontTools() {
+  return runCommand(std::string(TARNWICK_PYTHON) + " -c 'import fontTools.ufoLib' 2>/dev/null", nullptr) == 0;
+}
+
+// Checks a written UFO with independent tools: xmllint over every XML file, then
+// fontTools' validating reader over everything. Gives the reader's JSON summary
+// (writer_read_ufo.py); failures are recorded in the running test.
+inline std::string readBackIndependently(const std::filesystem::path& ufo) {
+  std::string lint;
+  EXPECT_EQ(runCommand("find " + shellQuote(ufo.string()) +
+                           " -type f ! -name '*.fea' -print0 | xargs -0 xmllint --noout 2>&1",
+                       &lint),
+            0)
+      << lint.substr(0, 2000);
+  std::string json;
+  const std::string script = std::string(kDataDir) + "/writer_read_ufo.py";
+  EXPECT_EQ(runCommand(std::string(TARNWICK_PYTHON) + " " + shellQuote(script) + " " + shellQuote(ufo.string()) +
+                           " 2>&1",
+                       &json),
+            0)
+      << json.substr(0, 2000);
+  return json;
+}
+
 }  // namespace writertest

@@ -22,7 +22,8 @@ Utf8Result decode(const std::string& bytes, std::size_t room = 64, int mode = un
   const auto* source = reinterpret_cast<const u8*>(bytes.data());
   const u8* begin = source;
   u32* out = target.data();
-  const int code = unicode::utf8ToUtf32(&begin, source + bytes.size(), &out, target.data() + room, mode);
+  const int code =
+      unicode::utf8ToUtf32(&begin, source + bytes.size(), &out, target.data() + room, mode);
   target.resize(static_cast<std::size_t>(out - target.data()));
   return {code, target, static_cast<std::size_t>(begin - source)};
 }
@@ -35,8 +36,8 @@ TEST(Utf8, StrictResultCodesAndStopPositions) {
 
   const auto surrogate = decode("a\xED\xA0\x80");
   EXPECT_EQ(surrogate.code, unicode::kSourceIllegal);
-  EXPECT_EQ(surrogate.consumed, 1u);  // left at the start of the bad unit
-  EXPECT_EQ(decode("\xC0\x80").code, unicode::kSourceIllegal);          // overlong
+  EXPECT_EQ(surrogate.consumed, 1u);                            // left at the start of the bad unit
+  EXPECT_EQ(decode("\xC0\x80").code, unicode::kSourceIllegal);  // overlong
   EXPECT_EQ(decode("\xE0\x80\x80").code, unicode::kSourceIllegal);      // overlong
   EXPECT_EQ(decode("\xF4\x90\x80\x80").code, unicode::kSourceIllegal);  // above U+10FFFF
   EXPECT_EQ(decode("\xF8\x88\x80\x80\x80").code, unicode::kSourceIllegal);
@@ -120,8 +121,8 @@ TEST(CodePages, TableZeroDiffersFromWindows1252OnlyWhereIntended) {
 }
 
 TEST(CodePages, IndexBitsAndSpecialForms) {
-  const int bits[28] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 29, 65535, 65535, 63, 65535,
-                        60, 59, 62, 58, 57, 56, 55, 54, 52, 50, 49, 48, 65535, 65535};
+  const int bits[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  29, 65535, 65535, 63,    65535,
+                        60, 59, 62, 58, 57, 56, 55, 54, 52, 50, 49,    48,    65535, 65535};
   for (int i = 0; i < 28; ++i) {
     ASSERT_NE(unicode::codePageTable(i), nullptr) << i;
     EXPECT_EQ(unicode::codePageTable(i)[0], static_cast<u32>(bits[i])) << i;
@@ -129,9 +130,9 @@ TEST(CodePages, IndexBitsAndSpecialForms) {
   EXPECT_EQ(unicode::codePageTable(28), nullptr);
   EXPECT_EQ(unicode::codePageTable(-1), nullptr);
   EXPECT_EQ(unicode::codePageToUnicode(nullptr, 0x41), -1);
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(9), 0xBD), 0x2126);   // Mac Ohm
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(6), 0xAA), 0xF897);   // old Arabic
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(5), 0x80), 0x80);     // no euro
+  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(9), 0xBD), 0x2126);  // Mac Ohm
+  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(6), 0xAA), 0xF897);  // old Arabic
+  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(5), 0x80), 0x80);    // no euro
   EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(19), 0xE7), 0xF8BC);
   EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(27), 0x41), 0xF041);  // symbol
   EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(13), 0xC1), 'A');     // EBCDIC

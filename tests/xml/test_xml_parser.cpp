@@ -38,7 +38,8 @@ bool parseText(xml::XmlParser& parser, const std::string& document) {
 TEST(XmlParser, DeliversElementsAttributesAndResolvedText) {
   Recorder parser;
   ASSERT_TRUE(parseText(parser, "<?xml version=\"1.0\"?><a x=\"1&amp;2\"><b/>t&lt;&#xe9;</a>"));
-  EXPECT_EQ(parser.events, (std::vector<std::string>{"start a x=1&2", "start b", "end b", "end a"}));
+  EXPECT_EQ(parser.events,
+            (std::vector<std::string>{"start a x=1&2", "start b", "end b", "end a"}));
   EXPECT_EQ(parser.text, "t<\xC3\xA9");
 }
 
@@ -60,9 +61,8 @@ TEST(XmlParser, DocumentsAcrossChunkBoundaries) {
   document += std::string(70000, 'y') + "</root>";
   Recorder parser;
   ASSERT_TRUE(parseText(parser, document));
-  EXPECT_EQ(parser.events,
-            (std::vector<std::string>{"start root", "start split attribute=value", "end split",
-                                      "end root"}));
+  EXPECT_EQ(parser.events, (std::vector<std::string>{"start root", "start split attribute=value",
+                                                     "end split", "end root"}));
   EXPECT_EQ(parser.text.size(), xml::XmlParser::kChunkSize - 11 + 5 + 70000);
 
   // Exactly one chunk: the full chunk, then an empty final one.
@@ -98,7 +98,8 @@ TEST(XmlParser, RefusesEntityDeclarationsAndDeepNesting) {
       "<?xml version=\"1.0\"?><!DOCTYPE z [<!ENTITY a \"aaaaaaaaaa\">"
       "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
       "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
-      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
+      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+      "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
       "<z attr=\"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">&g;</z>";
   Recorder parser;
   EXPECT_FALSE(parseText(parser, bomb));

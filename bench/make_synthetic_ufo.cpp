@@ -1,0 +1,194 @@
+// Writes a large synthetic UFO 2 font for the scaling benchmark: many glyphs with
+// contours of lines, curves and quadratic points, components, Unicode values,
+// kerning classes and kerning pairs of every kind (class/class, class/glyph,
+// glyph/glyph). The output is deterministic for a given glyph count.
+//
+//   make_synthetic_ufo <output.ufo> [glyph count]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kClassSize = 10;  // glyphs per kerning class
+
+const char* kPlistHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n";
+
+std::string glyphName(int index) {
+  char text[32];
+  std::snprintf(text, sizeof text, "g%05d%s", index, index % 7 == 0 ? ".alt" : "");
+  return text;
+}
+
+// File names: lower case stays, so "g00001.alt" -> "g00001.alt.glif".
+std::string fileName(int index) { return glyphName(index) + ".glif"; }
+
+std::string leftClass(int index) { return "@MMK_L_class" + std::to_string(index); }
+std::string rightClass(int index) { return "@MMK_R_class" + std::to_string(index); }
+
+void point(std::string& out, int x, int y, const char* type, bool smooth = false) {
+  out += "\t\t\t<point x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\"";
+  if (type != nullptr) out += std::string(" type=\"") + type + "\"";
+  if (smooth) out += " smooth=\"yes\"";
+  out += "/>\n";
+}
+
+std::string glyphText(int index) {
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph name=\"" + glyphName(index) +
+                    "\" format=\"1\">\n";
+  if (index % 3 != 2) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%04X", 0xE000 + index % 6400);
+    out += std::string("\t<unicode hex=\"") + hex + "\"/>\n";
+  }
+  out += "\t<advance width=\"" + std::to_string(400 + index % 300) + "\"/>\n\t<outline>\n";
+  const int shift = index % 37;
+  // Outer contour: lines and cubic curves.
+  out += "\t\t<contour>\n";
+  point(out, 50 + shift, 0, "line");
+  point(out, 450, 0, "line");
+  point(out, 520, 80, nullptr);
+  point(out, 520, 220, nullptr);
+  point(out, 450, 300 + shift, "curve", true);
+  point(out, 300, 700, "line");
+  point(out, 200, 700, "line");
+  point(out, 120, 650, nullptr);
+  point(out, 60, 500, nullptr);
+  point(out, 40, 300, "curve", true);
+  out += "\t\t</contour>\n";
+  // Inner contour: quadratic points.
+  out += "\t\t<contour>\n";
+  point(out, 200, 200 + shift, "qcurve", true);
+  point(out, 300, 180, nullptr);
+  point(out, 340, 260, "qcurve");
+  point(out, 320, 360, nullptr);
+  point(out, 220, 340, "qcurve");
+  out += "\t\t</contour>\n";
+  // An anchor-like single point.
+  out += "\t\t<contour>\n\t\t\t<point name=\"top\" x=\"" + std::to_string(250 + shift) +
+         "\" y=\"720\" type=\"move\"/>\n\t\t</contour>\n";
+  if (index % 4 == 3) {
+    out += "\t\t<component base=\"" + glyphName(index - 1) + "\" xOffset=\"" +
+           std::to_string(10 + shift) + "\" yOffset=\"-5\"/>\n";
+  }
+  out += "\t</outline>\n</glyph>\n";
+  return out;
+}
+
+bool writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+std::string key(const std::string& name) { return "\t\t<key>" + name + "</key>\n"; }
+std::string integer(int value) { return "\t\t<integer>" + std::to_string(value) + "</integer>\n"; }
+std::string string(const std::string& value) { return "\t\t<string>" + value + "</string>\n"; }
+
+std::string fontInfo() {
+  std::string out = std::string(kPlistHead) + "\t<dict>\n";
+  out += key("familyName") + string("Synthetic Sans");
+  out += key("styleName") + string("Regular");
+  out += key("unitsPerEm") + integer(1000);
+  out += key("ascender") + integer(750);
+  out += key("descender") + integer(-250);
+  out += key("xHeight") + integer(500);
+  out += key("capHeight") + integer(700);
+  out += key("italicAngle") + integer(0);
+  out += key("postscriptFontName") + string("SyntheticSans-Regular");
+  out += key("versionMajor") + integer(1);
+  out += key("versionMinor") + integer(0);
+  out += "\t</dict>\n</plist>\n";
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <output.ufo> [glyph count]\n", argv[0]);
+    return 2;
+  }
+  const fs::path folder = argv[1];
+  const int glyphs = argc > 2 ? std::atoi(argv[2]) : 60000;
+  if (glyphs < 1000) {
+    std::fprintf(stderr, "glyph count too small\n");
+    return 2;
+  }
+  std::error_code error;
+  fs::remove_all(folder, error);
+  fs::create_directories(folder / "glyphs");
+
+  bool ok = writeFile(folder / "metainfo.plist",
+                      std::string(kPlistHead) +
+                          "\t<dict>\n\t\t<key>creator</key>\n\t\t<string>org.tarnwick.bench</string>\n"
+                          "\t\t<key>formatVersion</key>\n\t\t<integer>2</integer>\n\t</dict>\n</plist>\n");
+  ok = ok && writeFile(folder / "fontinfo.plist", fontInfo());
+
+  std::string contents = std::string(kPlistHead) + "\t<dict>\n";
+  std::string order = std::string(kPlistHead) + "\t<dict>\n\t\t<key>public.glyphOrder</key>\n\t\t<array>\n";
+  for (int i = 0; i < glyphs && ok; ++i) {
+    contents += key(glyphName(i)) + string(fileName(i));
+    order += "\t\t\t<string>" + glyphName(i) + "</string>\n";
+    ok = writeFile(folder / "glyphs" / fileName(i), glyphText(i));
+  }
+  contents += "\t</dict>\n</plist>\n";
+  order += "\t\t</array>\n\t</dict>\n</plist>\n";
+  ok = ok && writeFile(folder / "glyphs" / "contents.plist", contents);
+  ok = ok && writeFile(folder / "lib.plist", order);
+
+  // Kerning classes: consecutive runs of glyphs; left classes cover the first 40% of
+  // the font, right classes 50% to 90%, so no glyph is in two classes of one side and
+  // some glyphs stay outside every class.
+  const int classes = glyphs * 4 / 10 / kClassSize;
+  const int rightStart = glyphs / 2;
+  const int plainFirst = classes * kClassSize;       // glyphs kerned one by one ...
+  const int plainSecond = rightStart + plainFirst;   // ... against these
+  std::string groups = std::string(kPlistHead) + "\t<dict>\n";
+  for (int c = 0; c < classes; ++c) {
+    groups += key(leftClass(c)) + "\t\t<array>\n";
+    for (int m = 0; m < kClassSize; ++m) groups += "\t\t\t<string>" + glyphName(c * kClassSize + m) + "</string>\n";
+    groups += "\t\t</array>\n";
+    groups += key(rightClass(c)) + "\t\t<array>\n";
+    for (int m = 0; m < kClassSize; ++m)
+      groups += "\t\t\t<string>" + glyphName(rightStart + c * kClassSize + m) + "</string>\n";
+    groups += "\t\t</array>\n";
+  }
+  groups += "\t</dict>\n</plist>\n";
+  ok = ok && writeFile(folder / "groups.plist", groups);
+
+  // Kerning: each left class against sixteen right classes and two single glyphs; each
+  // glyph between the classes against four single glyphs.
+  auto pair = [](const std::string& second, int value) {
+    return "\t\t\t<key>" + second + "</key>\n\t\t\t<integer>" + std::to_string(value) + "</integer>\n";
+  };
+  std::string kerning = std::string(kPlistHead) + "\t<dict>\n";
+  for (int c = 0; c < classes; ++c) {
+    kerning += key(leftClass(c)) + "\t\t<dict>\n";
+    for (int k = 0; k < 16; ++k) kerning += pair(rightClass((c * 7 + k * 13) % classes), -10 - (c + k) % 60);
+    for (int k = 0; k < 2; ++k) kerning += pair(glyphName(plainSecond + (c * 3 + k) % (glyphs - plainSecond)), 5 + k);
+    kerning += "\t\t</dict>\n";
+  }
+  for (int i = plainFirst; i < rightStart; ++i) {
+    kerning += key(glyphName(i)) + "\t\t<dict>\n";
+    for (int k = 1; k <= 4; ++k) kerning += pair(glyphName(plainSecond + (i + k * 101) % (glyphs - plainSecond)), -k * 7);
+    kerning += "\t\t</dict>\n";
+  }
+  kerning += "\t</dict>\n</plist>\n";
+  ok = ok && writeFile(folder / "kerning.plist", kerning);
+
+  if (!ok) {
+    std::fprintf(stderr, "cannot write %s\n", folder.c_str());
+    return 1;
+  }
+  return 0;
+}

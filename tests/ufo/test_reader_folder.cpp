@@ -1,0 +1,250 @@
+// The folder reader: which files are read, in which order, what fails the read, and
+// hostile folders (traversal, entities, huge numbers, texts in other encodings).
+#include <gtest/gtest.h>
+
+#include "layout/registry/glyph_name_registry.h"
+#include "test_reader_support.h"
+#include "ufo/writer.h"
+
+namespace {
+
+using readertest::countLines;
+using readertest::glif;
+using readertest::plist;
+using readertest::ReadResult;
+using readertest::TempUfo;
+
+const std::string kSquare = glif(
+    "<advance width=\"500\"/><outline><contour><point x=\"0\" y=\"0\" type=\"line\"/>"
+    "<point x=\"0\" y=\"10\" type=\"line\"/><point x=\"10\" y=\"10\" type=\"line\"/></contour></outline>");
+
+TEST(ReaderFolder, MinimalFolderAndMissingOrBrokenLists) {
+  TempUfo ufo;
+  ReadResult empty;
+  readertest::readUfo(ufo, empty);
+  EXPECT_TRUE(empty.ok);
+  EXPECT_EQ(empty.font().glyphCount(), 0u);
+  EXPECT_EQ(empty.style().names.version, "1.0");
+  EXPECT_EQ(empty.style().names.namedStrings.at("ufo_formatVersion"), "2");
+
+  // A broken list fails the read before anything is applied.
+  ufo.write("fontinfo.plist", plist("<key>familyName</key><string>F</string>"));
+  ufo.write("kerning.plist", plist("<key>a</key><dict>"));
+  ufo.contents({{"a", "a.glif"}});
+  ufo.write("glyphs/a.glif", kSquare);
+  ReadResult broken;
+  readertest::readUfo(ufo, broken);
+  EXPECT_FALSE(broken.ok);
+  EXPECT_NE(broken.out.find("plist parsing error: "), std::string::npos);
+  EXPECT_TRUE(broken.style().names.familyName.empty());
+  EXPECT_EQ(broken.font().glyphCount(), 0u);
+
+  // A wrong structure: reported with its code on the standard error stream.
+  ufo.write("kerning.plist", plist("<key>a</key><string>b</string>"));
+  ReadResult wrong;
+  readertest::readUfo(ufo, wrong);
+  EXPECT_FALSE(wrong.ok);
+  EXPECT_EQ(wrong.err, "Error while opening UFO: 1\n");
+
+  ufo.remove("metainfo.plist");
+  ReadResult noMeta;
+  readertest::readUfo(ufo, noMeta);
+  EXPECT_FALSE(noMeta.ok);
+}
+
+TEST(ReaderFolder, GlyphOrderThenNameOrder) {
+  TempUfo ufo;
+  ufo.contents({{"c", "c.glif"}, {"b", "b.glif"}, {"a", "a.glif"}, {"A_", "a.glif"}, {"gone", "gone.glif"}});
+  for (const char* file : {"a", "b", "c"}) ufo.write(std::string("glyphs/") + file + ".glif", kSquare);
+  ufo.write("lib.plist", plist("<key>public.glyphOrder</key><array><string>b</string><string>zz</string>"
+                               "</array><key>com.example.kept</key><string>x &amp; y</string>"));
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok) << r.out;
+  // Two keys naming one file give two glyphs; the missing file is skipped.
+  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"b", "A_", "a", "c"}));
+  EXPECT_EQ(r.glyph("c")->index, 3);
+  EXPECT_EQ(r.style().lib.count("public.glyphOrder"), 0u);
+  EXPECT_EQ(r.style().lib.at("com.example.kept"), "    <string>x &amp; y</string>\n");
+  EXPECT_NE(r.lib.findChild(ufo::plist::kDict, "FontLibDict"), nullptr);
+}
+
+TEST(ReaderFolder, TraversalInContentsIsRefusedAndTheReadGoesOn) {
+  TempUfo ufo;
+  // A file outside the UFO that the hostile names point at.
+  std::ofstream(ufo.root() / "secret.glif") << kSquare;
+  std::filesystem::create_directories(ufo.folder() / "glyphs" / "sub");
+  ufo.write("glyphs/sub/inner.glif", kSquare);
+  ufo.write("glyphs/a%2Eb.glif", kSquare);
+  ufo.write("glyphs/ok.glif", kSquare);
+  ufo.contents({{"up", "../../secret.glif"},
+                {"encoded", "..%2F..%2Fsecret.glif"},
+                {"nested", "sub/inner.glif"},
+                {"backslash", "..\\secret.glif"},
+                {"dots", ".."},
+                {"literal", "a%2Eb.glif"},
+                {"ok", "ok.glif"}});
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"literal", "ok"}));
+  for (const char* name : {"\"up\"", "\"encoded\"", "\"nested\"", "\"backslash\"", "\"dots\""}) {
+    EXPECT_EQ(countLines(r.out, std::string("glyph ") + name + " skipped"), 1) << name << r.out;
+  }
+}
+
+TEST(ReaderFolder, PercentEncodedNamesOfOlderFilesAreDecodedAfterTheLiteralName) {
+  TempUfo ufo;
+  ufo.write("glyphs/A_.glif", kSquare);
+  ufo.contents({{"A", "A%5F.glif"}});
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"A"}));
+}
+
+TEST(ReaderFolder, GroupsSidesAndKerning) {
+  TempUfo ufo;
+  ufo.write("groups.plist",
+            plist("<key>@MMK_L_o</key><array><string>o</string><string>e'</string></array>"
+                  "<key>second</key><array><string>v</string><string>w</string></array>"
+                  "<key>both</key><array><string>x</string></array>"
+                  "<key>plain</key><array><string>p</string></array>"
+                  "<key>empty</key><array><string></string></array>"));
+  ufo.write("kerning.plist",
+            plist("<key>@MMK_L_o</key><dict><key>second</key><integer>-20</integer></dict>"
+                  "<key>both</key><dict><key>both</key><real>5.5</real></dict>"
+                  "<key>A</key><dict><key>Y</key><integer>-30</integer></dict>"
+                  "<key>A</key><dict><key>W</key><integer>-10</integer><key>V</key><real>1e999</real>"
+                  "<key>Y</key><integer>99</integer></dict>"));
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok) << r.out << r.err;
+  auto& groups = r.font().kerningGroups()->groups;
+  auto sideOf = [&](const char* name) {
+    const auto* group = r.font().kerningGroups()->find(otl::glyphIdByName(name));
+    return group ? static_cast<int>(group->side) : -1;
+  };
+  EXPECT_EQ(sideOf("@MMK_L_o"), 1);
+  EXPECT_EQ(sideOf("second"), 2);
+  EXPECT_EQ(sideOf("both"), 3);
+  EXPECT_EQ(sideOf("plain"), -1);  // a plain glyph class, not a kerning class
+  EXPECT_EQ(groups.size(), 3u);
+  EXPECT_TRUE(r.font().kerningGroups()->find(otl::glyphIdByName("@MMK_L_o"))->contains(otl::glyphIdByName("e")));
+
+  std::list<vn::NamedGlyphPair> pairs;
+  r.font().kerning().flatGlyphPairs(pairs);
+  std::map<std::pair<std::string, std::string>, double> flat;
+  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
+  EXPECT_EQ(flat.at({"A", "Y"}), -30);  // the first value read wins
+  EXPECT_EQ(flat.at({"A", "W"}), -10);
+  EXPECT_EQ(flat.count({"A", "V"}), 0u);  // overflowing value left out
+  EXPECT_EQ(flat.at({"o", "v"}), -20);
+  EXPECT_EQ(flat.at({"e", "w"}), -20);
+  EXPECT_EQ(flat.at({"x", "x"}), 5.5);
+}
+
+TEST(ReaderFolder, TextsBecomeWindows1252WhenTheyCan) {
+  TempUfo ufo;
+  ufo.write("fontinfo.plist", plist("<key>familyName</key><string>Caf\xC3\xA9 &#x20AC;</string>"
+                                    "<key>copyright</key><string>\xE2\x84\x96 kept</string>"));
+  ufo.write("glyphs/e.glif", kSquare);
+  ufo.contents({{"\xC3\xA9", "e.glif"}});
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.style().names.familyName, "Caf\xE9 \x80");
+  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"\xE9"}));
+  // No Windows-1252 form: kept as UTF-8 and reported once.
+  EXPECT_EQ(r.style().names.namedStrings.at("copyright"), "\xE2\x84\x96 kept");
+  EXPECT_EQ(countLines(r.out, "outside Windows-1252"), 1) << r.out;
+}
+
+TEST(ReaderFolder, HostileContentReadsCleanly) {
+  TempUfo ufo;
+  ufo.write("fontinfo.plist", plist("<key>familyName</key><string/>"
+                                    "<key>unitsPerEm</key><integer>1e999999</integer>"
+                                    "<key>ascender</key><integer>-99999999999999999999999999</integer>"));
+  ufo.write("glyphs/a.glif",
+            glif("<advance width=\"1e400\"/><unicode hex=\"FFFFFFFFFF\"/><outline><contour>"
+                 "<point x=\"-1e308\" y=\"1e308\" type=\"line\"/><point x=\"inf\" y=\"nan\" type=\"line\"/>"
+                 "</contour></outline><lib><dict><key>com.example.s</key>"
+                 "<string>&amp;&lt;tag&gt; &amp;amp;</string></dict></lib>"));
+  ufo.write("glyphs/b.glif", "<!DOCTYPE glyph [<!ENTITY boom \"x\">]><glyph><advance width=\"&boom;\"/></glyph>");
+  ufo.contents({{"a", "a.glif"}, {"b", "b.glif"}});
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));  // the entity file is refused
+  EXPECT_DOUBLE_EQ(r.style().metrics.unitsPerEm, 1000);
+  vn::Glyph* a = r.glyph("a");
+  EXPECT_DOUBLE_EQ(a->advanceWidth, 0);
+  EXPECT_TRUE(a->unicodes.empty());
+  EXPECT_EQ(a->lib.at("com.example.s"), "    <string>&amp;&lt;tag&gt; &amp;amp;</string>\n");
+
+  // Written again and read back, the lib string is unchanged.
+  TempUfo again;
+  ufo::Writer writer;
+  ufo::WriterOptions options;
+  ufo::PListNode lib(ufo::plist::kDict);
+  writer.prepareLib(r.pair, &options, &lib);
+  writer.addGlyphOrder(r.pair, &lib);
+  ASSERT_TRUE(writer.write(r.pair, again.folderPath(), &options, &lib));
+  ReadResult back;
+  readertest::readUfo(again, back);
+  ASSERT_TRUE(back.ok) << back.out;
+  ASSERT_NE(back.glyph("a"), nullptr);
+  EXPECT_EQ(back.glyph("a")->lib.at("com.example.s"), a->lib.at("com.example.s"));
+}
+
+TEST(ReaderFolder, OtherLayersAndUfo3DataAreReportedOnce) {
+  TempUfo ufo;
+  ufo.write("layercontents.plist",
+            std::string(readertest::kPlistHead) +
+                "<array><array><string>public.default</string><string>glyphs</string></array>"
+                "<array><string>back</string><string>glyphs.back</string></array></array></plist>");
+  ufo.write("glyphs/a.glif", glif("<anchor x=\"1\" y=\"2\" name=\"top\"/>"));
+  ufo.write("glyphs/b.glif", glif("<anchor x=\"1\" y=\"2\" name=\"top\"/>"));
+  ufo.contents({{"a", "a.glif"}, {"b", "b.glif"}});
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(countLines(r.out, "Warning: "), 2) << r.out;
+  EXPECT_EQ(countLines(r.out, "layers"), 1);
+  EXPECT_EQ(countLines(r.out, "anchors"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReaderFolder, ZeroKerningExceptionsSurviveWhateverTheOrder) {
+  TempUfo ufo;
+  ufo.write("groups.plist",
+            plist("<key>@MMK_L_E</key><array><string>E</string><string>F</string></array>"
+                  "<key>@MMK_R_I</key><array><string>i</string><string>j</string></array>"));
+  // The zero exceptions come before the class pair they cancel.
+  ufo.write("kerning.plist",
+            plist("<key>@MMK_L_E</key><dict><key>i</key><integer>0</integer></dict>"
+                  "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key>"
+                  "<integer>-7</integer></dict>"
+                  "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
+                  "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok) << r.out << r.err;
+  std::list<vn::NamedGlyphPair> pairs;
+  r.font().kerning().flatGlyphPairs(pairs);
+  std::map<std::pair<std::string, std::string>, double> flat;
+  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
+  auto value = [&](const char* a, const char* b) {
+    auto it = flat.find({a, b});
+    return it == flat.end() ? 0.0 : it->second;
+  };
+  EXPECT_EQ(value("E", "i"), 0);   // class-glyph zero
+  EXPECT_EQ(value("E", "j"), 3);   // glyph-glyph beats the class pair
+  EXPECT_EQ(value("F", "i"), -7);  // glyph-class beats the class-glyph zero
+  EXPECT_EQ(value("F", "j"), 0);   // glyph-glyph zero
+}
+
+}  // namespace
