@@ -18,10 +18,7 @@ constexpr const char* kLayoutTableTags[] = {"GSUB", "GPOS", "GDEF", "JSTF"};
 void Font::addGroup(const std::string& groupName, const GlyphIdList& members, const int32_t& kind,
                     const std::string& keyGlyph) {
   if (kind == kFeatureClassKind || kind == kFeatureClassKindAlt) {
-    // Without a layout library there is nowhere to keep a feature-file class.
-    if (LayoutObject* layoutObject = layout.layout()) {
-      layoutObject->defineGlyphClass(groupName, members, keyGlyph);
-    }
+    layout.defineGlyphClass(groupName, members, keyGlyph);
     return;
   }
   // Kinds 1 to 3 are the class sides; any other kind makes a class of no side.
@@ -35,11 +32,9 @@ void Font::gatherLayoutList(LayoutGroupList& out) const {
   for (const auto& [id, group] : kerningGroups()->groups) {
     out.push_back(LayoutClassEntry{id, otl::glyphNameOf(id), &group});
   }
-  if (const LayoutObject* layoutObject = layout.layoutIfAny()) {
-    std::vector<LayoutClassEntry> classes;
-    layoutObject->listGlyphClasses(classes);
-    out.insert(out.end(), classes.begin(), classes.end());
-  }
+  std::vector<LayoutClassEntry> classes;
+  layout.listGlyphClasses(classes);
+  out.insert(out.end(), classes.begin(), classes.end());
 }
 
 void Font::clearGlyphs() {

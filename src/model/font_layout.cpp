@@ -32,8 +32,30 @@ FontLayout::~FontLayout() {
 void FontLayout::releaseLayout() { layout_.reset(); }
 
 LayoutObject* FontLayout::layout() {
-  if (!layout_ && layoutFactory()) layout_ = layoutFactory()(owner_);
+  if (!layout_ && layoutFactory()) {
+    layout_ = layoutFactory()(owner_);
+    if (layout_) {
+      for (const auto& [id, glyphClass] : keptClasses_.classes)
+        layout_->defineGlyphClass(glyphClass.name, glyphClass.glyphs, glyphClass.keyGlyph);
+      keptClasses_.clear();
+    }
+  }
   return layout_.get();
+}
+
+GlyphId FontLayout::defineGlyphClass(const std::string& name, const GlyphIdList& members,
+                                     const std::string& keyGlyph) {
+  if (LayoutObject* object = layout()) return object->defineGlyphClass(name, members, keyGlyph);
+  return keptClasses_.define(name, members, keyGlyph);
+}
+
+void FontLayout::listGlyphClasses(std::vector<LayoutClassEntry>& out) const {
+  if (layout_) {
+    layout_->listGlyphClasses(out);
+    return;
+  }
+  for (const auto& [id, glyphClass] : keptClasses_.classes)
+    out.push_back(LayoutClassEntry{id, glyphClass.name, &glyphClass});
 }
 
 bool FontLayout::hasFeatureData() const { return layout_ && layout_->hasFeatureText(); }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "model/kerning.h"
 #include "model/layout_object.h"
@@ -53,6 +54,15 @@ class FontLayout {
   bool exportFeatures(std::ostream& out, const FeatureWriteOptions& options);
   bool forwardToLayout(std::ostream& out, bool withHeader, bool flag2);
 
+  // Feature-file glyph classes (the plain groups of a font). The layout object holds
+  // them when there is one; without a layout library the model keeps them itself,
+  // and a layout object made later takes them over.
+  GlyphId defineGlyphClass(const std::string& name, const GlyphIdList& members,
+                           const std::string& keyGlyph);
+  // Appends the classes in ascending id order.
+  void listGlyphClasses(std::vector<LayoutClassEntry>& out) const;
+  const GlyphClassStore& keptGlyphClasses() const { return keptClasses_; }
+
   // The feature-file text as last read, verbatim.
   const std::string& featureText() const { return featureText_; }
   void setFeatureText(std::string text) { featureText_ = std::move(text); }
@@ -65,6 +75,7 @@ class FontLayout {
   std::unique_ptr<LayoutObject> layout_;
   Font* owner_ = nullptr;
   std::string featureText_;
+  GlyphClassStore keptClasses_;
 };
 
 }  // namespace vn

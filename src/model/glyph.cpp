@@ -90,6 +90,9 @@ class Flattener {
 
   void run(const Glyph& glyph) {
     path_.insert(&glyph);
+    // The glyph may be a copy of the font's glyph of that name: a cycle comes back to
+    // the font's one.
+    if (const Glyph* original = finder_.find(glyph.name)) path_.insert(original);
     if (hasNativeOutline(glyph)) mixed = true;
     for (const Component& component : glyph.components) {
       if (mixed) return;
@@ -141,6 +144,8 @@ class Decomposer {
 
   void run(const Glyph& glyph) {
     path_.insert(&glyph);
+    // A copy (as writers decompose) must not take in the font's glyph it was made from.
+    if (const Glyph* original = finder_.find(glyph.name)) path_.insert(original);
     for (const Component& component : glyph.components) {
       if (component.baseName == glyph.name) continue;
       visit(component.baseName, component.matrix, 1);

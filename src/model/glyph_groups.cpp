@@ -34,6 +34,36 @@ void KerningGlyphGroup::clear() {
   side = kSideBoth;
 }
 
+void OrderedGlyphClass::addGlyph(GlyphId id) {
+  if (id != 0 && !contains(id)) glyphs.push_back(id);
+}
+
+void OrderedGlyphClass::setMembers(const GlyphIdList& ids) {
+  glyphs.clear();
+  GlyphIdSet seen;
+  for (GlyphId id : ids) {
+    if (id != 0 && seen.insert(id).second) glyphs.push_back(id);
+  }
+}
+
+bool OrderedGlyphClass::contains(GlyphId id) const {
+  for (GlyphId member : glyphs) {
+    if (member == id) return true;
+  }
+  return false;
+}
+
+GlyphId GlyphClassStore::define(const std::string& name, const GlyphIdList& members,
+                                const std::string& keyGlyph) {
+  const GlyphId id = otl::glyphIdByName(name);
+  if (id == 0) return 0;
+  OrderedGlyphClass& glyphClass = classes[id];
+  glyphClass.name = name;
+  glyphClass.setMembers(members);
+  glyphClass.setKeyGlyph(keyGlyph);
+  return id;
+}
+
 void KerningGroups::membersOf(GlyphId id, GlyphIdList& out) const {
   out.clear();
   if (const KerningGlyphGroup* group = find(id)) out = group->members();

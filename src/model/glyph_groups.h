@@ -36,7 +36,8 @@ class GlyphGroup {
   // Empties the group (here: only the key glyph name).
   virtual void clear() { keyGlyph.clear(); }
   virtual uint32_t size() const = 0;
-  // Members in ascending id order.
+  // Members in the group's order: ascending ids for a kerning class, the order
+  // given for a feature-file glyph class.
   virtual GlyphIdList members() const = 0;
   virtual void setMembers(const GlyphIdList& ids) = 0;
   virtual bool contains(GlyphId id) const = 0;
@@ -64,6 +65,35 @@ class KerningGlyphGroup : public GlyphGroup {
 
   uint32_t side = kSideBoth;
   GlyphIdSet glyphs;
+};
+
+// A feature-file glyph class: a named group whose members keep the order they
+// were given in (without id 0 and without repeats).
+class OrderedGlyphClass : public GlyphGroup {
+ public:
+  void addGlyph(GlyphId id) override;
+  uint32_t size() const override { return static_cast<uint32_t>(glyphs.size()); }
+  GlyphIdList members() const override { return glyphs; }
+  void setMembers(const GlyphIdList& ids) override;
+  bool contains(GlyphId id) const override;
+  bool isKerningClass() const override { return false; }
+
+  std::string name;
+  GlyphIdList glyphs;
+};
+
+// Feature-file glyph classes by class id, ascending; the model keeps them here while
+// no layout object holds them.
+class GlyphClassStore {
+ public:
+  // Finds or makes the class of the name's registry id (registered when new): its
+  // members become `members`, `keyGlyph` becomes its key glyph when it is a member
+  // (an earlier key glyph stays otherwise), and the name is kept. 0 for an empty name.
+  GlyphId define(const std::string& name, const GlyphIdList& members, const std::string& keyGlyph);
+  bool empty() const { return classes.empty(); }
+  void clear() { classes.clear(); }
+
+  std::map<GlyphId, OrderedGlyphClass> classes;
 };
 
 // The record in which classes are handed to readers and writers.

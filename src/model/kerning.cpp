@@ -32,6 +32,59 @@ GlyphIdSet sideGlyphs(const KerningSide& side, const KerningGroups& groups) {
   return group ? group->glyphs : GlyphIdSet{};
 }
 
+// Rank of a pair in the UFO kerning look-up, which tries glyph-glyph, then
+// glyph-class, then class-glyph, then class-class.
+int lookupRank(const KerningPairKey& key) {
+  return (key.first.isClass() ? 0 : 2) + (key.second.isClass() ? 0 : 1);
+}
+
+// Work allowed for deciding whether one 0 with a class side is an exception. Past
+// it the 0 is kept: a stored 0 never changes the kerning, it only may be redundant.
+constexpr uint64_t kZeroCheckSteps = 1024;
+
+// True when the two sides stand for at least one common glyph; each glyph looked
+// up costs one step of `steps`.
+bool sidesOverlap(const KerningSide& a, const KerningSide& b, const KerningGroups& groups, uint64_t& steps) {
+  ++steps;
+  if (!a.isClass()) return b.covers(a.glyph, groups);
+  if (!b.isClass()) return a.covers(b.glyph, groups);
+  const KerningGlyphGroup* groupA = groups.find(a.klass);
+  const KerningGlyphGroup* groupB = groups.find(b.klass);
+  if (!groupA || !groupB) return false;
+  if (groupA->glyphs.size() > groupB->glyphs.size()) std::swap(groupA, groupB);
+  for (GlyphId member : groupA->glyphs) {
+    if (groupB->contains(member)) return true;
+    if (++steps > kZeroCheckSteps) return true;
+  }
+  return false;
+}
+
+// True when a 0 at `key` is real kerning: a stored pair that the look-up consults
+// after `key` gives a value to one of key's glyph combinations, which the 0 then
+// cancels (or the check ran out of steps). Such pairs always have a class first
+// side (key itself has a class side), so each first class is visited once and its
+// pairs are looked at only when it overlaps key's first side.
+bool consultedAfterOverlaps(const KerningPairMap& pairs, const KerningGroups& groups,
+                            const KerningPairKey& key) {
+  const int rank = lookupRank(key);
+  if (rank == 0) return false;
+  uint64_t steps = 0;
+  auto it = pairs.lower_bound({KerningSide::ofClass(0), KerningSide::ofGlyph(0)});
+  while (it != pairs.end()) {
+    const KerningSide firstClass = it->first.first;
+    if (sidesOverlap(firstClass, key.first, groups, steps)) {
+      for (auto run = it; run != pairs.end() && run->first.first == firstClass; ++run) {
+        if (lookupRank(run->first) < rank && sidesOverlap(run->first.second, key.second, groups, steps)) return true;
+        if (steps > kZeroCheckSteps) return true;
+      }
+    }
+    if (steps > kZeroCheckSteps) return true;
+    if (firstClass.klass == std::numeric_limits<GlyphId>::max()) break;
+    it = pairs.lower_bound({KerningSide::ofClass(firstClass.klass + 1), KerningSide::ofGlyph(0)});
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string KerningSide::name() const { return otl::glyphNameOf(id()); }
@@ -64,16 +117,23 @@ GlyphId FontKerning::defineGroupFromSet(const std::string& name, const GlyphIdSe
 
 void FontKerning::setPair(const KerningSide& first, const KerningSide& second, double value,
                           bool overwrite) {
+  if (first.isClass() || second.isClass()) {
+    setPairCovered(first, second, value, overwrite,
+                   value == 0 && consultedAfterOverlaps(pairs, groups, KerningPairKey{first, second}));
+  } else {
+    setPairCovered(first, second, value, overwrite,
+                   value == 0 && classPairCovers(first.glyph, second.glyph));
+  }
+}
+
+void FontKerning::setPairCovered(const KerningSide& first, const KerningSide& second, double value,
+                                 bool overwrite, bool covered) {
   if (!std::isfinite(value)) return;
   const KerningPairKey key{first, second};
   if (value == 0) {
-    if (first.isClass() || second.isClass()) {
-      pairs.erase(key);
-      return;
-    }
-    // A 0 glyph pair under a class pair is an exception that cancels the class
-    // value for these two glyphs; without a covering class pair it is just gone.
-    if (classPairCovers(first.glyph, second.glyph)) {
+    // A 0 under a less specific pair is an exception that cancels that pair's
+    // value for the glyphs they share; any other 0 pair is just gone.
+    if (covered) {
       pairs[key] = 0;
     } else {
       pairs.erase(key);
@@ -85,24 +145,25 @@ void FontKerning::setPair(const KerningSide& first, const KerningSide& second, d
   if (!inserted && overwrite) at->second = snapped;
 }
 
-bool FontKerning::classPairCovers(GlyphId first, GlyphId second) const {
-  // Only pairs with a class side can cover; glyph pairs are skipped by range,
-  // and so are the pairs of a first class that does not hold `first`.
-  const KerningSide firstGlyph = KerningSide::ofGlyph(first);
-  for (auto it = pairs.lower_bound({firstGlyph, KerningSide::ofClass(0)});
-       it != pairs.end() && it->first.first == firstGlyph; ++it) {
+bool FontKerning::coveredFrom(const KerningSide& firstSide, GlyphId second) const {
+  // Only pairs with a class side can cover: after a glyph first side, the class
+  // second sides, which sort after the glyph ones.
+  const KerningSide from = firstSide.isClass() ? KerningSide::ofGlyph(0) : KerningSide::ofClass(0);
+  for (auto it = pairs.lower_bound({firstSide, from}); it != pairs.end() && it->first.first == firstSide; ++it) {
     if (it->first.second.covers(second, groups)) return true;
   }
+  return false;
+}
+
+bool FontKerning::classPairCovers(GlyphId first, GlyphId second) const {
+  if (coveredFrom(KerningSide::ofGlyph(first), second)) return true;
+  // Each first class once, skipping the pairs of classes that do not hold `first`.
   auto it = pairs.lower_bound({KerningSide::ofClass(0), KerningSide::ofGlyph(0)});
   while (it != pairs.end()) {
     const KerningSide firstClass = it->first.first;
-    if (!firstClass.covers(first, groups)) {
-      if (firstClass.klass == std::numeric_limits<GlyphId>::max()) break;
-      it = pairs.lower_bound({KerningSide::ofClass(firstClass.klass + 1), KerningSide::ofGlyph(0)});
-      continue;
-    }
-    if (it->first.second.covers(second, groups)) return true;
-    ++it;
+    if (firstClass.covers(first, groups) && coveredFrom(firstClass, second)) return true;
+    if (firstClass.klass == std::numeric_limits<GlyphId>::max()) break;
+    it = pairs.lower_bound({KerningSide::ofClass(firstClass.klass + 1), KerningSide::ofGlyph(0)});
   }
   return false;
 }
@@ -110,6 +171,35 @@ bool FontKerning::classPairCovers(GlyphId first, GlyphId second) const {
 void FontKerning::setGlyphPair(GlyphId first, GlyphId second, double value, bool overwrite) {
   if (first == 0 || second == 0) return;
   setPair(KerningSide::ofGlyph(first), KerningSide::ofGlyph(second), value, overwrite);
+}
+
+void FontKerning::setGlyphPairs(const std::vector<GlyphPairValue>& glyphPairs, bool overwrite) {
+  // Glyph pairs never change which class pairs there are, so the first classes that
+  // hold each glyph are found once for the whole batch.
+  std::map<GlyphId, std::vector<GlyphId>> firstClassesOf;
+  auto it = pairs.lower_bound({KerningSide::ofClass(0), KerningSide::ofGlyph(0)});
+  while (it != pairs.end()) {
+    const GlyphId klass = it->first.first.klass;
+    if (const KerningGlyphGroup* group = groups.find(klass)) {
+      for (GlyphId member : group->glyphs) firstClassesOf[member].push_back(klass);
+    }
+    if (klass == std::numeric_limits<GlyphId>::max()) break;
+    it = pairs.lower_bound({KerningSide::ofClass(klass + 1), KerningSide::ofGlyph(0)});
+  }
+  auto covered = [&](GlyphId first, GlyphId second) {
+    if (coveredFrom(KerningSide::ofGlyph(first), second)) return true;
+    auto classes = firstClassesOf.find(first);
+    if (classes == firstClassesOf.end()) return false;
+    for (GlyphId klass : classes->second) {
+      if (coveredFrom(KerningSide::ofClass(klass), second)) return true;
+    }
+    return false;
+  };
+  for (const GlyphPairValue& pair : glyphPairs) {
+    if (pair.first == 0 || pair.second == 0) continue;
+    setPairCovered(KerningSide::ofGlyph(pair.first), KerningSide::ofGlyph(pair.second), pair.value,
+                   overwrite, pair.value == 0 && covered(pair.first, pair.second));
+  }
 }
 
 bool FontKerning::expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit) const {

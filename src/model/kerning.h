@@ -91,12 +91,16 @@ class FontKerning {
                              const std::string& keyGlyph);
 
   // Stores, replaces or removes one pair. A value of exactly 0 removes the pair,
-  // except that a glyph pair under a covering class pair is kept as a 0
-  // exception. Values within 1e-5 of an integer are stored as that integer. An
+  // except that it is kept as a 0 exception when a stored pair that the UFO look-up
+  // ranks lower (glyph-glyph > glyph-class > class-glyph > class-class) shares a
+  // glyph combination with it. Values within 1e-5 of an integer are stored as that integer. An
   // existing pair is replaced only with `overwrite`.
   void setPair(const KerningSide& first, const KerningSide& second, double value, bool overwrite);
   // setPair with two glyph sides; nothing when either id is 0.
   void setGlyphPair(GlyphId first, GlyphId second, double value, bool overwrite);
+  // setGlyphPair for each pair in order, with the class pairs that cover a 0 looked up
+  // once for the batch: readers that spread many 0 exceptions stay linear.
+  void setGlyphPairs(const std::vector<GlyphPairValue>& glyphPairs, bool overwrite);
 
   // Every pair as glyph pairs, in ascending (first, second) order; a glyph pair
   // wins over a class pair that covers it, a glyph-class pair over a
@@ -125,6 +129,13 @@ class FontKerning {
   KerningGroups groups;
   // Named glyph-id sets; kept only to be emptied with the store.
   std::map<std::string, GlyphIdSet> namedSets;
+
+ private:
+  // setPair with the coverage of a 0 glyph pair already known.
+  void setPairCovered(const KerningSide& first, const KerningSide& second, double value,
+                      bool overwrite, bool covered);
+  // True when a pair with a class side and the given first side covers `second`.
+  bool coveredFrom(const KerningSide& firstSide, GlyphId second) const;
 };
 
 }  // namespace vn

@@ -82,14 +82,24 @@ std::optional<double> parseDouble(std::string_view text) {
   return value;
 }
 
-int32_t leadingInt32(std::string_view text) {
+namespace {
+// Skips the leading white space and one sign, as atoi and atof do; returns the
+// position of what follows.
+size_t skipBlanksAndSign(std::string_view text, bool& negative) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
+  negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
     ++i;
   }
+  return i;
+}
+}  // namespace
+
+int32_t leadingInt32(std::string_view text) {
+  bool negative = false;
+  size_t i = skipBlanksAndSign(text, negative);
   int64_t magnitude = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
     if (magnitude <= (int64_t{1} << 40)) magnitude = magnitude * 10 + (text[i] - '0');
@@ -98,13 +108,8 @@ int32_t leadingInt32(std::string_view text) {
 }
 
 double leadingDouble(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
   bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
+  const size_t i = skipBlanksAndSign(text, negative);
   // Only decimal digits, a point and an exponent take part: "inf", "nan" and hex forms
   // give 0 here.
   const std::string_view rest = text.substr(i);

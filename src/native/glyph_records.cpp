@@ -57,8 +57,9 @@ vn::Node makeNode(int32_t type, int64_t x, int64_t y, bool flagged) {
   return node;
 }
 
-// Move and on-curve nodes of the layer, each through its element's matrix.
-std::vector<vn::Point> outlinePoints(const vn::Layer& layer) {
+}  // namespace
+
+std::vector<vn::Point> hintLinkPoints(const vn::Layer& layer) {
   std::vector<vn::Point> points;
   for (const auto& element : layer.elements) {
     for (const auto& contour : element.contours) {
@@ -70,6 +71,8 @@ std::vector<vn::Point> outlinePoints(const vn::Layer& layer) {
   }
   return points;
 }
+
+namespace {
 
 std::string decimal(int64_t value) { return vn::formatInteger(value); }
 
@@ -111,8 +114,10 @@ bool decodeKerning(Stream& in, const vn::Glyph& glyph, const MasterSelection& ma
   return true;
 }
 
-bool readHintList(Stream& in, vn::Layer& layer, const MasterSelection& masters, uint8_t horizontal,
-                  bool& stop) {
+// A list of (N, N) x M items (hints, guides). A count outside 0..5000 ends the
+// decode with success (`stop`); `take` receives the selected master's pair of each item.
+template <class Take>
+bool readPairList(Stream& in, const MasterSelection& masters, bool& stop, Take take) {
   const int32_t count = in.readInt();
   if (count < 0 || count > kMaxListCount) {
     stop = true;
@@ -120,42 +125,29 @@ bool readHintList(Stream& in, vn::Layer& layer, const MasterSelection& masters, 
   }
   if (!fits(in, count, 2 * static_cast<uint64_t>(masters.masters))) return false;
   for (int32_t i = 0; i < count; ++i) {
-    vn::Hint hint;
-    hint.horizontal = horizontal;
-    for (int32_t j = 0; j < masters.masters; ++j) {
-      const int32_t position = in.readInt();
-      const int32_t width = in.readInt();
-      if (masters.keeps(j)) {
-        hint.position = position;
-        hint.width = width;
-      }
-    }
+    const Delta kept = readPoint(in, masters);
     if (in.overrun()) return false;
-    layer.hints.push_back(std::move(hint));
+    take(kept.dx, kept.dy);
   }
   return true;
 }
 
+bool readHintList(Stream& in, vn::Layer& layer, const MasterSelection& masters, uint8_t horizontal,
+                  bool& stop) {
+  return readPairList(in, masters, stop, [&](int32_t position, int32_t width) {
+    vn::Hint hint;
+    hint.horizontal = horizontal;
+    hint.position = position;
+    hint.width = width;
+    layer.hints.push_back(std::move(hint));
+  });
+}
+
 bool readGuideList(Stream& in, std::vector<vn::Guide>& guides, const MasterSelection& masters,
                    bool horizontal, bool& stop) {
-  const int32_t count = in.readInt();
-  if (count < 0 || count > kMaxListCount) {
-    stop = true;
-    return !in.overrun();
-  }
-  if (!fits(in, count, 2 * static_cast<uint64_t>(masters.masters))) return false;
-  for (int32_t i = 0; i < count; ++i) {
-    double p = 0.0;
-    double s = 0.0;
-    for (int32_t j = 0; j < masters.masters; ++j) {
-      const int32_t position = in.readInt();
-      const int32_t slope = in.readInt();
-      if (masters.keeps(j)) {
-        p = position;
-        s = slope;
-      }
-    }
-    if (in.overrun()) return false;
+  return readPairList(in, masters, stop, [&](int32_t position, int32_t slope) {
+    const double p = position;
+    const double s = slope;
     vn::Guide guide;
     if (horizontal) {
       guide.x1 = 0.0;
@@ -169,8 +161,7 @@ bool readGuideList(Stream& in, std::vector<vn::Guide>& guides, const MasterSelec
       guide.y2 = 100.0;
     }
     guides.push_back(std::move(guide));
-  }
-  return true;
+  });
 }
 
 void applyGuideColour(vn::Guide& guide, int32_t colour, std::string name) {
@@ -266,8 +257,7 @@ bool decodeHints(Stream& in, vn::Layer& layer, const MasterSelection& masters) {
   return true;
 }
 
-bool decodeHintLinks(Stream& in, vn::Layer& layer) {
-  const std::vector<vn::Point> points = outlinePoints(layer);
+bool decodeHintLinks(Stream& in, vn::Layer& layer, const std::vector<vn::Point>& points) {
   for (int pass = 0; pass < 2; ++pass) {
     const bool horizontal = pass == 0;
     const int32_t count = in.readInt();

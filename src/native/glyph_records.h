@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/geometry.h"
 #include "native/info_records.h"
 
 namespace vn {
@@ -42,8 +43,11 @@ bool decodeGlyphRecord(Stream& in, vn::Glyph& glyph, int32_t& readMasters, uint3
 
 // Hints (glyph key 3, record 2003) into the layer's hints and replacement list.
 bool decodeHints(Stream& in, vn::Layer& layer, const MasterSelection& masters);
-// Hints between two points of the layer (2008).
-bool decodeHintLinks(Stream& in, vn::Layer& layer);
+// The points hint links name: the move and on-curve nodes of the layer, each through
+// its element's matrix.
+std::vector<vn::Point> hintLinkPoints(const vn::Layer& layer);
+// Hints between two of `points` (2008), appended to the layer's hints.
+bool decodeHintLinks(Stream& in, vn::Layer& layer, const std::vector<vn::Point>& points);
 // Guide positions (1294, 2004, glyph key 4), appended to the list.
 bool decodeGuidePositions(Stream& in, std::vector<vn::Guide>& guides, const MasterSelection& masters);
 // Names and colours of guides already present (1296, 2031).

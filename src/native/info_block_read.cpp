@@ -2,6 +2,7 @@
 // end-of-block steps that settle the names, the underline and the line gap.
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "model/font.h"
 #include "model/numbers.h"
@@ -9,7 +10,6 @@
 #include "model/style_names.h"
 #include "native/info_records.h"
 #include "native/info_substreams.h"
-#include "native/info_tags.h"
 #include "native/info_truetype.h"
 #include "native/record_framing.h"
 #include "native/stream/stream.h"
@@ -20,6 +20,7 @@ namespace qtf {
 namespace {
 
 using namespace info;
+using namespace tag;
 
 constexpr int kHeldFamily = 0;     // 1024, A
 constexpr int kHeldFontName = 1;   // 1026, B
@@ -79,6 +80,7 @@ class InfoReader {
   InfoReadState& state_;
   vn::Font& font_;
   vn::Style& style_;
+  ZoneStepOrder zoneOrder_;
 };
 
 bool InfoReader::record(uint16_t tag, uint32_t length) {
@@ -272,7 +274,7 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
     case kStemNames: return stream(length, [&](Stream& s) { return decodeStemNames(s, hinting); });
     case kStemFirstStep: return stream(length, [&](Stream& s) { return decodeStemFirstStep(s, hinting); });
     case kZones: return stream(length, [&](Stream& s) { return decodeTrueTypeZones(s, hinting); });
-    case kZoneSteps: return stream(length, [&](Stream& s) { return decodeZoneSteps(s, hinting); });
+    case kZoneSteps: return stream(length, [&](Stream& s) { return decodeZoneSteps(s, hinting, zoneOrder_); });
     case kUnicodeRanges: {
       if (length != kUnicodeRangesSize) return false;
       uint8_t bytes[kUnicodeRangesSize];
@@ -329,10 +331,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
   }
 }
 
-void addUnique(std::vector<std::string>& list, const std::string& name) {
-  if (std::find(list.begin(), list.end(), name) == list.end()) list.push_back(name);
-}
-
 void finishBlock(InfoReadState& state, vn::Font& font, vn::Style& style) {
   vn::FontNames& names = style.names;
   vn::FontMetrics& metrics = style.metrics;
@@ -367,14 +365,20 @@ void finishBlock(InfoReadState& state, vn::Font& font, vn::Style& style) {
   if (!state.classFlagBytes.empty()) {
     Stream flags;
     flags.attach(state.classFlagBytes.data(), state.classFlagBytes.size());
+    // Names already listed are looked up in sets: many repeated names stay linear.
+    std::set<std::string> firstSide(state.firstSideClasses.begin(), state.firstSideClasses.end());
+    std::set<std::string> secondSide(state.secondSideClasses.begin(), state.secondSideClasses.end());
+    auto addUnique = [](std::vector<std::string>& list, std::set<std::string>& listed, const std::string& name) {
+      if (listed.insert(name).second) list.push_back(name);
+    };
     const int32_t count = flags.readInt();
     for (int32_t i = 0; i < count && !flags.atEnd(); ++i) {
       const std::string name = flags.readString();
       const int32_t bits = flags.readInt();
       flags.readInt();
       if (name.size() < 2 || name[0] != '_' || !state.classDefinitions.count(name)) continue;
-      if (bits & kFirstSideFlag) addUnique(state.firstSideClasses, name);
-      if (bits & kSecondSideFlag) addUnique(state.secondSideClasses, name);
+      if (bits & kFirstSideFlag) addUnique(state.firstSideClasses, firstSide, name);
+      if (bits & kSecondSideFlag) addUnique(state.secondSideClasses, secondSide, name);
     }
   }
 }

@@ -9,7 +9,6 @@
 #include "model/style.h"
 #include "native/info_records.h"
 #include "native/info_substreams.h"
-#include "native/info_tags.h"
 #include "native/info_text_numbers.h"
 #include "native/info_truetype.h"
 #include "native/tags.h"
@@ -20,6 +19,7 @@ namespace qtf {
 namespace {
 
 using namespace info;
+using namespace tag;
 
 uint16_t low16(double value) { return static_cast<uint16_t>(vn::saturateInt32(value)); }
 uint16_t low16Rounded(double value) { return static_cast<uint16_t>(vn::roundToInt32(value)); }
@@ -32,8 +32,7 @@ void putLE(std::vector<uint8_t>& out, uint64_t value) {
 // Writes the records in order; the first one that fails stops the rest.
 class InfoWriter {
  public:
-  InfoWriter(RecordWriter& out, const vn::Font& font, const vn::Style& style)
-      : out_(out), font_(font), style_(style) {}
+  InfoWriter(RecordWriter& out, const vn::Style& style) : out_(out), style_(style) {}
 
   bool ok() const { return ok_; }
 
@@ -68,7 +67,6 @@ class InfoWriter {
 
  private:
   RecordWriter& out_;
-  const vn::Font& font_;
   const vn::Style& style_;
   bool ok_ = true;
 };
@@ -92,7 +90,7 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   const vn::FontMetrics& metrics = style.metrics;
   const vn::FontHinting& hinting = font.hinting;
   const vn::StyleFlags& flags = style.flags;
-  InfoWriter w(out, font, style);
+  InfoWriter w(out, style);
 
   w.empty(tag::kFontInfoBegin);
   std::string fontName = names.fontName;

@@ -49,6 +49,9 @@ bool readStemSteps(Stream& in, vn::FontHinting& hinting, std::initializer_list<u
     }
     for (vn::Stem& stem : *list) {
       for (uint16_t key : keys) stem.steps[key] = static_cast<uint16_t>(in.readInt());
+      // 1524 has no count of its own: a short record must not cost a pass over
+      // every stem.
+      if (in.overrun()) return false;
     }
   }
   return finished(in);
@@ -150,20 +153,31 @@ bool decodeTrueTypeZones(Stream& in, vn::FontHinting& hinting) {
 namespace {
 
 // The zones in the numbering of record 1273: every bottom zone, then every top zone.
-std::vector<const vn::Zone*> zonesInStepOrder(const vn::FontHinting& hinting) {
-  std::vector<const vn::Zone*> ordered;
+template <class Zones, class ZonePointer>
+void zonesInStepOrder(Zones& zones, std::vector<ZonePointer>& ordered) {
+  ordered.clear();
   for (bool top : {false, true}) {
-    for (const vn::Zone& zone : hinting.zones) {
+    for (auto& zone : zones) {
       if (isTopZone(zone) == top) ordered.push_back(&zone);
     }
   }
-  return ordered;
 }
 
 }  // namespace
 
+const std::vector<vn::Zone*>& ZoneStepOrder::of(vn::FontHinting& hinting) {
+  if (!built_ || data_ != hinting.zones.data() || size_ != hinting.zones.size()) {
+    zonesInStepOrder(hinting.zones, zones_);
+    data_ = hinting.zones.data();
+    size_ = hinting.zones.size();
+    built_ = true;
+  }
+  return zones_;
+}
+
 bool encodeZoneSteps(Stream& out, const vn::FontHinting& hinting) {
-  const auto ordered = zonesInStepOrder(hinting);
+  std::vector<const vn::Zone*> ordered;
+  zonesInStepOrder(hinting.zones, ordered);
   int32_t count = 0;
   for (const vn::Zone* zone : ordered) count += static_cast<int32_t>(zone->steps.size());
   out.writeInt(count);
@@ -177,16 +191,12 @@ bool encodeZoneSteps(Stream& out, const vn::FontHinting& hinting) {
   return true;
 }
 
-bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting) {
+bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting, ZoneStepOrder& order) {
   int32_t count = 0;
   if (!readCount(in, 3, count)) return false;
+  if (count == 0) return finished(in);
   // Indexes name the zones as the writer numbers them.
-  std::vector<vn::Zone*> ordered;
-  for (bool top : {false, true}) {
-    for (vn::Zone& zone : hinting.zones) {
-      if (isTopZone(zone) == top) ordered.push_back(&zone);
-    }
-  }
+  const std::vector<vn::Zone*>& ordered = order.of(hinting);
   for (int32_t i = 0; i < count; ++i) {
     const int32_t index = in.readInt();
     const int32_t key = in.readInt();

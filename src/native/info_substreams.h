@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <list>
+#include <vector>
 
 #include "model/font_info.h"
 
@@ -35,9 +36,23 @@ bool decodeStemFirstStep(Stream& in, vn::FontHinting& hinting);
 // 1255: the top zones, then the bottom zones, each group counted.
 bool encodeZones(Stream& out, const vn::FontHinting& hinting);
 bool decodeTrueTypeZones(Stream& in, vn::FontHinting& hinting);
+// The zones in the numbering of record 1273 (bottom zones, then top zones), kept
+// from one record to the next: many small 1273 records cost no rescans of the zones.
+class ZoneStepOrder {
+ public:
+  // Rebuilt when the zone list has grown or moved since the last call.
+  const std::vector<vn::Zone*>& of(vn::FontHinting& hinting);
+
+ private:
+  std::vector<vn::Zone*> zones_;
+  const vn::Zone* data_ = nullptr;
+  size_t size_ = 0;
+  bool built_ = false;
+};
+
 // 1273: (zone index, step key, value) triplets; bottom zones are numbered first.
 bool encodeZoneSteps(Stream& out, const vn::FontHinting& hinting);
-bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting);
+bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting, ZoneStepOrder& order);
 
 // 1271
 bool encodeTripletList(Stream& out, const vn::FontHinting& hinting);

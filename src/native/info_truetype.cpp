@@ -6,7 +6,7 @@
 #include "model/numbers.h"
 #include "model/style.h"
 #include "native/info_records.h"
-#include "native/info_tags.h"
+#include "native/tags.h"
 #include "native/stream/stream.h"
 
 namespace qtf {
@@ -104,7 +104,7 @@ int64_t secondsSince1904(const std::tm& time) {
   const int64_t monthTotal = static_cast<int64_t>(time.tm_year) * 12 + time.tm_mon;
   const int64_t year = 1900 + floorDiv(monthTotal, 12);
   const int64_t month = monthTotal - floorDiv(monthTotal, 12) * 12 + 1;
-  const int64_t days = daysFromCivil(year, month, 1) + (time.tm_mday - 1) - kEpoch1904Days;
+  const int64_t days = daysFromCivil(year, month, 1) + (static_cast<int64_t>(time.tm_mday) - 1) - kEpoch1904Days;
   return days * kSecondsPerDay + static_cast<int64_t>(time.tm_hour) * 3600 +
          static_cast<int64_t>(time.tm_min) * 60 + time.tm_sec;
 }

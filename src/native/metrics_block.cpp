@@ -10,7 +10,6 @@
 #include "model/numbers.h"
 #include "model/style.h"
 #include "native/info_records.h"
-#include "native/info_tags.h"
 #include "native/record_framing.h"
 #include "native/stream/stream.h"
 #include "native/tags.h"
@@ -21,6 +20,7 @@ namespace qtf {
 namespace {
 
 using namespace info;
+using namespace tag;
 
 // Offsets of the metrics record.
 constexpr size_t kMatrixOffset = 0;
@@ -240,6 +240,8 @@ bool readDesignRecord(RecordInput& in, Stream& payload, InfoReadState& state, ui
     case kMappingStream: {
       if (!in.loadPayload(payload, length)) return false;
       for (vn::Axis& axis : axes) {
+        // A short record ends here: it must not cost a pass over every axis.
+        if (payload.atEnd()) break;
         axis.map.clear();
         const int32_t count = payload.readInt();
         if (count < 0 || static_cast<uint64_t>(count) * 2 > payload.remaining()) return false;

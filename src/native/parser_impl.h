@@ -40,6 +40,10 @@ class Parser::Impl {
     vn::Glyph* glyph = nullptr;  // owned by the font once appended
     vn::Layer* layer = nullptr;
     std::vector<PendingKerning> pending;
+    // Points of the layer that hint links name, taken once per layer: a glyph's
+    // outline is complete before its 2008 records.
+    const vn::Layer* linkPointsOf = nullptr;
+    std::vector<vn::Point> linkPoints;
   };
 
   Impl(FontStylePair* pair, std::istream* input);

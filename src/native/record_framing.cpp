@@ -75,6 +75,11 @@ bool RecordInput::readRecordHeader(uint16_t& tag, uint32_t& length) {
   tag = rawTag & kTagMask;
   length = rawLength;
   // A length past the end of the file is a damaged or cut-off record.
+  return fitsInFile(length);
+}
+
+bool RecordInput::fitsInFile(uint64_t length) {
+  if (!good()) return false;
   if (length > bytesLeft()) {
     setFailed();
     return false;
@@ -85,10 +90,7 @@ bool RecordInput::readRecordHeader(uint16_t& tag, uint32_t& length) {
 bool RecordInput::skipPayload(uint64_t length) {
   if (!good()) return false;
   if (length == 0) return true;
-  if (length > bytesLeft()) {
-    setFailed();
-    return false;
-  }
+  if (!fitsInFile(length)) return false;
   in_->seekg(static_cast<std::streamoff>(length), std::ios::cur);
   return good();
 }
@@ -110,9 +112,7 @@ bool RecordInput::skipPast(uint16_t wanted, uint32_t* foundLength) {
 }
 
 bool RecordInput::loadPayload(Stream& payload, uint32_t length) {
-  if (!good()) return false;
-  if (length > bytesLeft()) {
-    setFailed();
+  if (!fitsInFile(length)) {
     payload.prepareLoad(0);
     return false;
   }
@@ -123,11 +123,7 @@ bool RecordInput::loadPayload(Stream& payload, uint32_t length) {
 
 bool RecordInput::readRecordString(uint32_t length, std::string& out) {
   out.clear();
-  if (!good()) return false;
-  if (length > bytesLeft()) {
-    setFailed();
-    return false;
-  }
+  if (!fitsInFile(length)) return false;
   out.resize(length);
   if (length > 0) in_->read(out.data(), static_cast<std::streamsize>(length));
   return good();
@@ -135,11 +131,7 @@ bool RecordInput::readRecordString(uint32_t length, std::string& out) {
 
 bool RecordInput::readBytes(uint32_t length, std::vector<uint8_t>& out) {
   out.clear();
-  if (!good()) return false;
-  if (length > bytesLeft()) {
-    setFailed();
-    return false;
-  }
+  if (!fitsInFile(length)) return false;
   out.resize(length);
   return readRawBytes(out.data(), length);
 }

@@ -52,6 +52,8 @@ class RecordInput {
 
  private:
   bool ensureEnd();
+  // Good, and `length` bytes are left in the file; a longer length marks it failed.
+  bool fitsInFile(uint64_t length);
 
   std::istream* in_;
   uint64_t end_ = 0;

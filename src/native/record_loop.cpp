@@ -18,10 +18,6 @@ namespace qtf {
 
 namespace {
 
-constexpr const char* kDefaultCharacterKey = "postscriptDefaultCharacter";
-constexpr const char* kNoteKey = "note";
-constexpr const char* kDictKey = "dict";
-
 // Element styles of a mask outline (record 2009).
 void styleMaskElement(vn::Element& element) {
   element.strokeStyle = vn::ElementStyle{1, 0.5, 0.5, {0.0, 0.0, 0.6, 0.6}};
@@ -238,7 +234,7 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
     case tag::kDefaultCharacter: {
       std::string text;
       if (!input.readRecordString(length, text)) return fail;
-      style->names.namedStrings[kDefaultCharacterKey] = std::move(text);
+      style->names.namedStrings[info::kDefaultCharacterKey] = std::move(text);
       return next;
     }
 
@@ -295,7 +291,12 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
     case tag::kLayerIgnored:
       return hasLayer && load() ? next : fail;
     case tag::kHintLinks:
-      return hasLayer && load() && decodeHintLinks(payload, *locals.layer) ? next : fail;
+      if (!hasLayer || !load()) return fail;
+      if (locals.linkPointsOf != locals.layer) {
+        locals.linkPoints = hintLinkPoints(*locals.layer);
+        locals.linkPointsOf = locals.layer;
+      }
+      return decodeHintLinks(payload, *locals.layer, locals.linkPoints) ? next : fail;
     case tag::kMaskElement: {
       if (!hasGlyph || !load()) return fail;
       std::vector<double> weights;
@@ -323,7 +324,7 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
       if (!hasGlyph) return fail;
       std::string text;
       if (!input.readRecordString(length, text)) return fail;
-      locals.glyph->namedStrings[tag == tag::kGlyphNote ? kNoteKey : kDictKey] = std::move(text);
+      locals.glyph->namedStrings[tag == tag::kGlyphNote ? info::kNoteKey : info::kDictKey] = std::move(text);
       return next;
     }
     case tag::kPointLinks:

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "model/font_info.h"
+#include "model/numbers.h"
 #include "native/stream/stream.h"
 
 namespace qtf {
@@ -102,6 +103,48 @@ bool decodeStyleOptions(Stream& in, vn::StyleOptions& options) {
     if (!applyOption(options, key, value)) break;
   }
   return !in.overrun();
+}
+
+bool encodeStyleOptions(Stream& out, const vn::StyleOptions& o) {
+  auto option = [&out](uint8_t key, int32_t value) {
+    out.writeByte(key);
+    out.writeInt(value);
+  };
+  for (uint8_t key = 1; key <= 11; ++key) option(key, o.integers[key - 1]);
+  option(12, vn::roundToInt32(o.ratios[0] * 10000.0));
+  option(13, vn::roundToInt32(o.ratios[1] * 10000.0));
+  option(14, vn::saturateInt32(o.offsets[0]));
+  option(114, vn::saturateInt32(o.offsets[1]));
+  option(15, vn::saturateInt32(o.offsets[2]));
+  option(115, vn::saturateInt32(o.offsets[3]));
+  option(16, o.moreIntegers[0]);
+  option(17, o.moreIntegers[1]);
+  option(19, o.moreIntegers[2]);
+  int32_t packed = 0;
+  for (size_t i = 0; i < o.packedFlags20.size(); ++i) {
+    if (o.packedFlags20[i]) packed |= 256 << i;
+  }
+  option(20, packed);
+  auto byteOption = [&](uint8_t key) {
+    option(key, o.byteOptions[static_cast<size_t>(byteOptionSlot(key))] ? 1 : 0);
+  };
+  for (uint8_t key = 21; key <= 30; ++key) byteOption(key);
+  for (uint8_t key : {44, 51, 32, 33, 46, 42, 35, 36, 47, 37, 38}) byteOption(key);
+  option(39, o.keyedIntegers[0]);
+  option(40, o.keyedIntegers[1]);
+  option(41, o.moreIntegers[3]);
+  byteOption(43);
+  byteOption(45);
+  packed = 0;
+  for (size_t i = 0; i < 6; ++i) {
+    if (o.packedFlags48[i]) packed |= 1 << i;
+  }
+  if (o.packedFlags48[6]) packed |= 4096;
+  option(48, packed);
+  option(50, o.keyedIntegers[3]);
+  option(49, o.keyedIntegers[2]);
+  out.writeByte(kListEnd);
+  return true;
 }
 
 }  // namespace qtf

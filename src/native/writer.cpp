@@ -8,6 +8,7 @@
 #include "native/kerning_classes.h"
 #include "native/record_framing.h"
 #include "native/stream/stream.h"
+#include "native/style_option_record.h"
 #include "native/tags.h"
 #include "native/writer_glyph.h"
 #include "native/writer_kerning.h"
@@ -16,8 +17,6 @@
 namespace qtf {
 
 namespace {
-
-constexpr const char* kDefaultCharacterKey = "postscriptDefaultCharacter";
 
 // Record 10: key 1 = 0, key 2 = 83886081, key 3 = 0, end.
 bool writeFileInfoRecord(RecordWriter& out) {
@@ -104,7 +103,7 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
   if (!writeFontInfoBlock(out, font, style, extras)) return false;
   if (!writeMetricsBlock(out, font, style)) return false;
   if (!writeGlobalLayer(out, font.globalLayer)) return false;
-  const std::string defaultCharacter = style.names.stringValue(kDefaultCharacterKey);
+  const std::string defaultCharacter = style.names.stringValue(info::kDefaultCharacterKey);
   if (!defaultCharacter.empty() && !out.text(tag::kDefaultCharacter, defaultCharacter)) return false;
   if (!writeGlyphs(out, font, kerning)) return false;
 

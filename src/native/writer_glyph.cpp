@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 #include "model/font_info.h"
 #include "model/glyph.h"
@@ -22,7 +21,6 @@ constexpr uint32_t kFlagHasReplacements = 0x20000000;
 constexpr uint32_t kFlagHasMask = 0x08000000;
 constexpr int32_t kNodeRecordSize = 6;
 constexpr int32_t kCurveRecordSize = 14;
-constexpr uint8_t kStyleOptionsEnd = 100;  // 'd'
 
 // Written coordinates: rounded half away from zero, clamped.
 int32_t coordinate(double value) {
@@ -52,17 +50,7 @@ class NodeWriter {
   }
   // A cubic segment: end point, then the two control points; the second control
   // point becomes the previous point.
-  void curve(uint8_t type, IntPoint c1, IntPoint c2, IntPoint end) {
-    data_.writeByte(type);
-    const IntPoint deltas[3] = {end, c1, c2};
-    for (const IntPoint& p : deltas) {
-      data_.writeInt(p.x - previous_.x);
-      data_.writeInt(p.y - previous_.y);
-      previous_ = p;
-    }
-    sizeFigure_ += kCurveRecordSize;
-    ++count_;
-  }
+  void curve(uint8_t type, IntPoint c1, IntPoint c2, IntPoint end) { record(type, {end, c1, c2}, kCurveRecordSize); }
   int32_t sizeFigure() const { return sizeFigure_; }
   int32_t count() const { return count_; }
 
@@ -343,53 +331,6 @@ bool encodeLinkValues(Stream& out, const vn::Layer& layer) {
   return true;
 }
 
-bool encodeStyleOptions(Stream& out, const vn::StyleOptions& o) {
-  auto option = [&out](uint8_t key, int32_t value) {
-    out.writeByte(key);
-    out.writeInt(value);
-  };
-  for (uint8_t key = 1; key <= 11; ++key) option(key, o.integers[key - 1]);
-  option(12, vn::roundToInt32(o.ratios[0] * 10000.0));
-  option(13, vn::roundToInt32(o.ratios[1] * 10000.0));
-  option(14, vn::saturateInt32(o.offsets[0]));
-  option(114, vn::saturateInt32(o.offsets[1]));
-  option(15, vn::saturateInt32(o.offsets[2]));
-  option(115, vn::saturateInt32(o.offsets[3]));
-  option(16, o.moreIntegers[0]);
-  option(17, o.moreIntegers[1]);
-  option(19, o.moreIntegers[2]);
-  int32_t packed = 0;
-  for (size_t i = 0; i < o.packedFlags20.size(); ++i) {
-    if (o.packedFlags20[i]) packed |= 256 << i;
-  }
-  option(20, packed);
-  // Byte options by key, in the order of StyleOptions::byteOptions.
-  static constexpr uint8_t kByteKeys[] = {21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 32, 33,
-                                          35, 36, 37, 38, 42, 43, 44, 45, 46, 47, 51};
-  static_assert(std::size(kByteKeys) == std::tuple_size_v<decltype(o.byteOptions)>);
-  auto byteOption = [&](uint8_t key) {
-    const auto* slot = std::find(std::begin(kByteKeys), std::end(kByteKeys), key);
-    option(key, o.byteOptions[static_cast<size_t>(slot - std::begin(kByteKeys))] ? 1 : 0);
-  };
-  for (uint8_t key = 21; key <= 30; ++key) byteOption(key);
-  for (uint8_t key : {44, 51, 32, 33, 46, 42, 35, 36, 47, 37, 38}) byteOption(key);
-  option(39, o.keyedIntegers[0]);
-  option(40, o.keyedIntegers[1]);
-  option(41, o.moreIntegers[3]);
-  byteOption(43);
-  byteOption(45);
-  packed = 0;
-  for (size_t i = 0; i < 6; ++i) {
-    if (o.packedFlags48[i]) packed |= 1 << i;
-  }
-  if (o.packedFlags48[6]) packed |= 4096;
-  option(48, packed);
-  option(50, o.keyedIntegers[3]);
-  option(49, o.keyedIntegers[2]);
-  out.writeByte(kStyleOptionsEnd);
-  return true;
-}
-
 bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer, const GlyphWriteContext& context) {
   for (uint8_t byte : kGlyphSignature) out.writeByte(byte);
   out.writeByte(glyphkey::kName);
@@ -506,7 +447,7 @@ bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, const GlyphWri
   if (!large.empty() && ok) ok = out.bytes(tag::kUnicodes32, large);
   if (glyph.markColor != 0 && ok) ok = out.u16(tag::kMarkColor, static_cast<uint16_t>(glyph.markColor));
   if (!glyph.byteBlock.empty() && ok) ok = out.bytes(tag::kByteBlock, glyph.byteBlock);
-  for (const auto& [key, tag] : {std::pair<const char*, uint16_t>{"note", tag::kGlyphNote}, {"dict", tag::kGlyphDict}}) {
+  for (const auto& [key, tag] : {std::pair<const char*, uint16_t>{info::kNoteKey, tag::kGlyphNote}, {info::kDictKey, tag::kGlyphDict}}) {
     auto it = glyph.namedStrings.find(key);
     if (it != glyph.namedStrings.end() && ok) ok = out.text(tag, it->second);
   }

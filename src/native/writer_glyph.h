@@ -16,7 +16,6 @@ class Glyph;
 class Layer;
 struct Element;
 struct Guide;
-struct StyleOptions;
 }  // namespace vn
 
 namespace qtf {
@@ -47,7 +46,6 @@ bool encodeGuidePositions(Stream& out, const std::vector<vn::Guide>& guides);
 bool encodeGuideProperties(Stream& out, const std::vector<vn::Guide>& guides);
 bool encodePointLinks(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer);
 bool encodeLinkValues(Stream& out, const vn::Layer& layer);
-bool encodeStyleOptions(Stream& out, const vn::StyleOptions& options);
 bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer, const GlyphWriteContext& context);
 
 // Record 2001 and the glyph's further records, in their order.

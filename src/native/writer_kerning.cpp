@@ -6,9 +6,9 @@
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
 #include "model/numbers.h"
-#include "native/info_tags.h"
 #include "native/kerning_classes.h"
 #include "native/stream/stream.h"
+#include "native/tags.h"
 
 namespace qtf {
 
@@ -103,6 +103,8 @@ bool rebuiltPairs(const std::vector<WrittenClass>& classes, const std::list<vn::
       if (!splitsCleanly(member)) return false;
     }
     if (written.keyName.empty() || written.name.size() < 2 || written.name[0] != '_') continue;
+    // The reader cuts a class definition at its first ':'.
+    if (written.name.find(':') != std::string::npos) return false;
     for (int side = 0; side < 2; ++side) {
       const int32_t flag = side == 0 ? info::kFirstSideFlag : info::kSecondSideFlag;
       if (!(written.flags & flag)) continue;
@@ -114,6 +116,9 @@ bool rebuiltPairs(const std::vector<WrittenClass>& classes, const std::list<vn::
     }
   }
   std::map<NamePair, std::pair<int, int32_t>> ranked;
+  // Classes of hostile size would expand without end: past the model's own limit the
+  // kerning is written flat instead.
+  uint64_t budget = vn::FontKerning::kMaxExpandedPairs;
   for (const vn::NamedGlyphPair& pair : pairs) {
     const int32_t value = fileValue(pair.value);
     if (value == 0 || !glyphIndex.count(pair.first) || !glyphIndex.count(pair.second)) continue;
@@ -126,6 +131,9 @@ bool rebuiltPairs(const std::vector<WrittenClass>& classes, const std::list<vn::
     const auto& seconds = secondIsClass ? secondClass->second->members : single2;
     // Class-class, class-glyph, glyph-class, glyph-glyph: later ranks win.
     const int rank = (firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1);
+    const uint64_t combinations = static_cast<uint64_t>(firsts.size()) * seconds.size();
+    if (combinations > budget) return false;
+    budget -= combinations;
     for (const std::string& a : firsts) {
       for (const std::string& b : seconds) {
         auto [it, inserted] = ranked.try_emplace(NamePair{a, b}, rank, value);
@@ -171,16 +179,14 @@ void prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
 
   out.featureClassTexts.clear();
   std::set<std::string> featureNames;
-  if (vn::LayoutObject* layout = font.layout.layoutIfAny()) {
-    std::vector<vn::LayoutClassEntry> entries;
-    layout->listGlyphClasses(entries);
-    for (const vn::LayoutClassEntry& entry : entries) {
-      if (!entry.group) continue;
-      std::vector<std::string> members;
-      for (vn::GlyphId member : entry.group->members()) members.push_back(otl::glyphNameById(member));
-      out.featureClassTexts[entry.name] = memberText(members, entry.group->keyGlyph);
-      featureNames.insert(entry.name);
-    }
+  std::vector<vn::LayoutClassEntry> entries;
+  font.layout.listGlyphClasses(entries);
+  for (const vn::LayoutClassEntry& entry : entries) {
+    if (!entry.group) continue;
+    std::vector<std::string> members;
+    for (vn::GlyphId member : entry.group->members()) members.push_back(otl::glyphNameById(member));
+    out.featureClassTexts[entry.name] = memberText(members, entry.group->keyGlyph);
+    featureNames.insert(entry.name);
   }
 
   std::vector<WrittenClass> classes = classesToWrite(source, true);

@@ -9,6 +9,8 @@
 #include "model/style.h"
 #include "model/style_names.h"
 #include "ufo/fontinfo_keys.h"
+#include "ufo/glyph_lib_parsers.h"
+#include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_text.h"
 #include "ufo/reader_warnings.h"
@@ -57,14 +59,20 @@ void FontInfoReader::ignored(const std::string& key, const std::string& text) {
   }
 }
 
+void FontInfoReader::notRead(const std::string& key) {
+  if (warnings_) {
+    warnings_->report(warning::kFontInfoKeys, "fontinfo.plist keys that the native format does not carry are "
+                                              "left out (first: \"" + key + "\")");
+  }
+}
+
 void FontInfoReader::readKey(const std::string& key, std::string_view elementName, const std::string& rawText) {
   if (!font_ || !style_) return;
-  if (key == "guidelines") {
-    if (warnings_) warnings_->report(warning::kGuidelines, warning::notCarried("UFO 3 guidelines"));
+  const FontInfoKey* entry = findFontInfoKey(key);
+  if (!entry) {
+    notRead(key);
     return;
   }
-  const FontInfoKey* entry = findFontInfoKey(key);
-  if (!entry) return;
   vn::FontNames& names = style_->names;
   vn::FontMetrics& metrics = style_->metrics;
   vn::FontHinting& hinting = font_->hinting;
@@ -179,11 +187,17 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
 void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
   if (!font_ || !style_) return;
   if (key == "guidelines") {
-    if (warnings_) warnings_->report(warning::kGuidelines, warning::notCarried("UFO 3 guidelines"));
+    // UFO 3 font guidelines: the font's guides, as the older lib entry gives them.
+    if (value && nameOf(value) == "array") {
+      readUfo3GuidelineList(PListNode(plist::kArray, value->first_node()), *font_->guideLayer());
+    }
     return;
   }
   const FontInfoKey* entry = findFontInfoKey(key);
-  if (!entry) return;
+  if (!entry) {
+    notRead(key);
+    return;
+  }
   vn::StyleFlags& flags = style_->flags;
   vn::FontHinting& hinting = font_->hinting;
 

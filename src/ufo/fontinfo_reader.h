@@ -42,6 +42,7 @@ class FontInfoReader {
   void readStyleMapStyleName(const std::string& text);
   void readBlueZones(const std::vector<std::int32_t>& values, bool family, bool other);
   void ignored(const std::string& key, const std::string& text);
+  void notRead(const std::string& key);
 
   vn::Font* font_;
   vn::Style* style_;

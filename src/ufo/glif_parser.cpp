@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <string_view>
 
 #include "model/glyph_data.h"
@@ -55,6 +56,7 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   if (!glyph) return false;
   glyph_ = glyph;
   inGlyph_ = inOutline_ = inLib_ = inContour_ = false;
+  nestedLibs_ = 0;
   contourOpen_ = false;
   nodes_.clear();
   libText_.clear();
@@ -76,8 +78,6 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
 
 void UfoGlyphParser::noteUfo3(const char* name, const char** attributes) {
   if (!warnings_) return;
-  if (is(name, "anchor")) warnings_->report(warning::kAnchors, warning::notCarried("UFO 3 glyph anchors"));
-  if (is(name, "guideline")) warnings_->report(warning::kGuidelines, warning::notCarried("UFO 3 guidelines"));
   if (is(name, "image")) warnings_->report(warning::kImages, warning::notCarried("glyph images"));
   if (is(name, "note")) warnings_->report(warning::kNotes, warning::notCarried("glyph notes"));
   if (attribute(attributes, "identifier")) {
@@ -92,6 +92,8 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
   }
   if (!inGlyph_) throw UfoParserException{UfoParserException::kGlyphFile};
   if (inLib_) {
+    // Raw XML inside a lib value may hold elements named "lib" too.
+    if (is(name, "lib")) ++nestedLibs_;
     std::ostringstream tag;
     openingTagText(name, attributes, tag);
     libText_ += tag.str();
@@ -107,6 +109,10 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
   } else if (is(name, "lib")) {
     inLib_ = true;
     libText_.clear();
+  } else if (is(name, "anchor") && !inOutline_) {
+    readAnchor(attributes);
+  } else if (is(name, "guideline") && !inOutline_) {
+    readGuideline(attributes);
   } else if (is(name, "component") && inOutline_) {
     readComponent(attributes);
   } else if (is(name, "contour") && inOutline_) {
@@ -121,10 +127,11 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
 void UfoGlyphParser::endElement(const char* name) {
   if (is(name, "glyph") && !inLib_) {
     inGlyph_ = false;
-  } else if (is(name, "lib") && inLib_) {
+  } else if (is(name, "lib") && inLib_ && nestedLibs_ == 0) {
     inLib_ = false;
     readLibText();
   } else if (inLib_) {
+    if (is(name, "lib")) --nestedLibs_;
     std::ostringstream tag;
     closingTagText(name, tag);
     libText_ += tag.str();
@@ -244,16 +251,51 @@ void UfoGlyphParser::finishContour() {
   if (contour.nodes.size() > 1) contour.markHVSmooth();
   const vn::Node& first = contour.nodes.front();
   if (contour.nodes.size() == 1 && !first.name.empty()) {
-    vn::PointLink link;
-    link.first.index = vn::saturateInt16(first.x);
-    link.first.secondIndex = -1;
-    link.second.index = vn::saturateInt16(first.y);
-    link.second.secondIndex = -1;
-    link.name = first.name;
-    glyph_->varnelData().bodyLayer().links.push_back(std::move(link));
+    addPointLink(first.x, first.y, first.name);
     return;
   }
   glyph_->varnelData().bodyLayer().addContour(contour);
+}
+
+void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {
+  vn::PointLink link;
+  link.first.index = vn::saturateInt16(x);
+  link.first.secondIndex = -1;
+  link.second.index = vn::saturateInt16(y);
+  link.second.secondIndex = -1;
+  link.name = name;
+  glyph_->varnelData().bodyLayer().links.push_back(std::move(link));
+}
+
+void UfoGlyphParser::readGuideline(const char** attributes) {
+  // A UFO 3 guideline: a guide of the "Body" layer, as the older lib entry gives them.
+  std::optional<double> values[3];
+  const char* names[3] = {"x", "y", "angle"};
+  for (int i = 0; i < 3; ++i) {
+    if (const char* text = attribute(attributes, names[i])) values[i] = readReal(text);
+  }
+  const char* name = attribute(attributes, "name");
+  vn::Guide guide;
+  auto pointer = [](std::optional<double>& value) { return value ? &*value : nullptr; };
+  if (!ufo3Guide(pointer(values[0]), pointer(values[1]), pointer(values[2]),
+                 name ? modelText(name, warnings_) : std::string(), guide)) {
+    return;
+  }
+  glyph_->varnelData().bodyLayer().guides.push_back(std::move(guide));
+}
+
+void UfoGlyphParser::readAnchor(const char** attributes) {
+  // A UFO 3 anchor is what a named one-point contour is in UFO 2: a point link, written
+  // back as that contour. Without a name it has no such form.
+  const char* name = attribute(attributes, "name");
+  if (!name || !*name) {
+    if (warnings_) warnings_->report(warning::kAnchors, warning::notCarried("UFO 3 anchors without a name"));
+    return;
+  }
+  double x = 0.0, y = 0.0;
+  readNumber(attribute(attributes, "x"), x);
+  readNumber(attribute(attributes, "y"), y);
+  addPointLink(x, y, modelText(name, warnings_));
 }
 
 void UfoGlyphParser::readLibText() {

@@ -47,7 +47,10 @@ class UfoGlyphParser : public xml::XmlParser {
   void readComponent(const char** attributes);
   void readUnicode(const char** attributes);
   void readAdvance(const char** attributes);
+  void readAnchor(const char** attributes);
+  void readGuideline(const char** attributes);
   void finishContour();
+  void addPointLink(double x, double y, const std::string& name);
   void readLibText();
   void noteUfo3(const char* name, const char** attributes);
 
@@ -57,6 +60,7 @@ class UfoGlyphParser : public xml::XmlParser {
   bool inLib_ = false;
   bool inContour_ = false;
   bool contourOpen_ = false;
+  int nestedLibs_ = 0;  // "lib" elements open inside the glyph's lib
   std::vector<vn::Node> nodes_;
   std::string libText_;
   vn::Font* font_ = nullptr;

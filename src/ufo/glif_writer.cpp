@@ -70,9 +70,13 @@ void writeContour(std::string& out, const vn::Contour& contour, const vn::Matrix
     // An open contour starts with its move point, whatever the first node's type.
     first.type = vn::Node::kMove;
   } else {
-    if (count > 1 && nodes.back().x == first.x && nodes.back().y == first.y) {
+    const vn::Node& last = nodes.back();
+    if (count > 1 && last.x == first.x && last.y == first.y) {
       first.flags = static_cast<uint8_t>((first.flags & ~vn::Node::kFlagSmooth) |
-                                         (nodes.back().flags & vn::Node::kFlagSmooth));
+                                         (last.flags & vn::Node::kFlagSmooth));
+      // The name of the dropped node (a hint-replacement or program point) lives on
+      // in the first, where the same point now stands.
+      if (first.name.empty()) first.name = last.name;
       --count;
     }
     state = nodes[count - 1].type;

@@ -54,6 +54,15 @@ std::string counterText(uint64_t counter) {
   return digits;
 }
 
+// A name as a console line may show it: control bytes as "?".
+std::string printable(const std::string& name) {
+  std::string out = name;
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return out;
+}
+
 }  // namespace
 
 void userNamePartToFileName(std::string& part) {
@@ -156,8 +165,8 @@ std::vector<std::string> uniqueGlyphNames(const std::vector<std::string>& names,
     used.insert(identity(replacement));
     if (renamed) {
       renamed->push_back(name.empty() ? "a glyph without a name is written as \"" + replacement + "\""
-                                      : "a second glyph named \"" + name + "\" is written as \"" +
-                                            replacement + "\"");
+                                      : "a second glyph named \"" + printable(name) + "\" is written as \"" +
+                                            printable(replacement) + "\"");
     }
     out.push_back(std::move(replacement));
   }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -109,14 +110,52 @@ void readGuidelineList(const PListNode& array, vn::Layer& target) {
         name = modelText(field->value(), nullptr);
       }
     }
-    const double radians = angle * kRadiansPerDegree;
     vn::Guide guide;
-    guide.x1 = x;
-    guide.y1 = y;
-    guide.x2 = x + kGuideLength * std::cos(radians);
-    guide.y2 = y + kGuideLength * std::sin(radians);
-    guide.name = std::move(name);
+    ufo3Guide(&x, &y, &angle, std::move(name), guide);
     target.guides.push_back(std::move(guide));
+  }
+}
+
+bool ufo3Guide(const double* x, const double* y, const double* angle, std::string name, vn::Guide& out) {
+  double degrees = 0.0;
+  if (angle) {
+    if (!x || !y) return false;
+    degrees = *angle;
+  } else if (x && y) {
+    return false;
+  } else if (x) {
+    degrees = 90.0;
+  } else if (!y) {
+    return false;
+  }
+  const double px = x ? *x : 0.0;
+  const double py = y ? *y : 0.0;
+  const double radians = degrees * kRadiansPerDegree;
+  out = vn::Guide{};
+  out.x1 = px;
+  out.y1 = py;
+  out.x2 = px + kGuideLength * std::cos(radians);
+  out.y2 = py + kGuideLength * std::sin(radians);
+  out.name = std::move(name);
+  return true;
+}
+
+void readUfo3GuidelineList(const PListNode& array, vn::Layer& target) {
+  for (const PListNode* entry = array.firstChild(); entry; entry = entry->next()) {
+    if (entry->type() != plist::kDict) continue;
+    std::optional<double> x, y, angle;
+    std::string name;
+    for (const PListNode* field = entry->firstChild(); field; field = field->next()) {
+      const std::string& key = field->key();
+      if (key == "x") x = readReal(field->value());
+      if (key == "y") y = readReal(field->value());
+      if (key == "angle") angle = readReal(field->value());
+      if (key == "name") name = modelText(field->value(), nullptr);
+    }
+    vn::Guide guide;
+    if (ufo3Guide(x ? &*x : nullptr, y ? &*y : nullptr, angle ? &*angle : nullptr, std::move(name), guide)) {
+      target.guides.push_back(std::move(guide));
+    }
   }
 }
 

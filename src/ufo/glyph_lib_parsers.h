@@ -27,6 +27,12 @@ std::string libDataText(const std::string& stored);
 void readGuidelineList(const PListNode& array, vn::Layer& target);
 // The same from the stored text of a glyph entry, into the glyph's "Body" layer.
 void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph);
+// A UFO 3 guideline (x, y, angle in degrees, any of them absent): a line through the
+// point, 100 units long; only x gives a vertical line, only y a horizontal one. False
+// when the values do not make a line (nothing given, or a point without an angle).
+bool ufo3Guide(const double* x, const double* y, const double* angle, std::string name, vn::Guide& out);
+// The UFO 3 "guidelines" array of fontinfo.plist (a dict per guideline) into the layer.
+void readUfo3GuidelineList(const PListNode& array, vn::Layer& target);
 
 // "hintSetList" text: stems into the layer's hints, hint sets into its replacement
 // records.

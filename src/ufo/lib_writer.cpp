@@ -7,6 +7,7 @@
 #include "model/style.h"
 #include "ufo/base64.h"
 #include "ufo/hint_sets.h"
+#include "ufo/text_encoding.h"
 #include "ufo/truetype_hinting_text.h"
 #include "ufo/written_glyphs.h"
 
@@ -40,7 +41,7 @@ std::unique_ptr<PListNode> guideArray(const vn::Layer& layer, bool isGlobal) {
     dict->addChild(plist::kInteger, "5", "magnetic");
     dict->addChild(plist::kReal, fixedText(guide.x1, 2), "x");
     dict->addChild(plist::kReal, fixedText(guide.y1, 2), "y");
-    if (!guide.name.empty()) dict->addChild(plist::kString, guide.name, "name");
+    if (!guide.name.empty()) dict->addChild(plist::kString, modelTextToUtf8(guide.name), "name");
   }
   return array;
 }
@@ -102,7 +103,8 @@ void buildLib(const vn::Font& font, const vn::Style& style, bool base64, PListNo
 void appendGlyphOrder(const vn::Font& font, PListNode& root) {
   auto order = std::make_unique<PListNode>(plist::kArray, libkey::kGlyphOrder, libkey::kGlyphOrder);
   for (const WrittenGlyph& written : writtenGlyphs(font, nullptr)) {
-    order->addChild(plist::kString, written.name, written.name);
+    std::string name = modelTextToUtf8(written.name);
+    order->addChild(plist::kString, name, name);
   }
   root.append(std::move(order));
 }

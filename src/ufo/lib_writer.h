@@ -2,6 +2,8 @@
 // tree: TrueType hinting settings, global guides, and one dict per glyph (mark
 // colour, guides, TrueType program, PostScript hint sets) under "glyphs_quorvel_lib",
 // then the glyph order.
+// Model texts (glyph and guide names) enter the tree as UTF-8 (modelTextToUtf8), the
+// form the tree prints, so they read the same as in the files that escape them directly.
 #pragma once
 
 #include <cstdint>

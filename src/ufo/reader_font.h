@@ -47,7 +47,6 @@ class UfoFontParser {
   void applyGlyphs();
   void applyGroups();
   void applyKerning();
-  void applyKerningZeroExceptions(const std::vector<std::pair<vn::KerningPairKey, double>>& pairs);
   void readLayoutFiles();
   void noteOtherLayers();
   bool openGlyphFile(const std::string& glyphName, const std::string& fileName, std::ifstream& in);

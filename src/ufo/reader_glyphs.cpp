@@ -1,5 +1,8 @@
 // "glyphs/contents.plist" and the glyph files it names, in glyph order.
+#include <cstdint>
 #include <map>
+#include <string>
+#include <utility>
 
 #include "model/object.h"
 #include "ufo/folder_access.h"
@@ -14,6 +17,18 @@ namespace ufo {
 namespace {
 
 constexpr const char* kGlyphFolder = "glyphs/";
+// Most bytes of glyph files read for one font. Keys of "glyphs/contents.plist" may all
+// name one large file; this bounds the work such a list can ask for, far above what
+// real fonts need.
+constexpr std::uint64_t kMaxGlyphFileBytes = std::uint64_t{4} << 30;
+
+// Size of an open input file; the stream is left at its start.
+std::uint64_t fileSize(std::ifstream& in) {
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
 
 // Releases a glyph that did not go into the font.
 struct GlyphRef {
@@ -57,12 +72,20 @@ void UfoFontParser::applyGlyphs() {
   std::int32_t next = static_cast<std::int32_t>(font_->glyphCount());
   std::map<std::string, GlyphRef> byName;
   const bool ordered = !glyphOrder_.empty();
+  std::uint64_t bytesRead = 0;
 
   for (const PListEntry& entry : dictEntries(contents_.rootDict())) {
     if (elementName(entry.value) != "string") throw UfoParserException{UfoParserException::kPropertyList};
     const std::string name = modelText(entry.key, &warnings_);
     std::ifstream in;
     if (!openGlyphFile(name, elementText(entry.value), in)) continue;
+    const std::uint64_t size = fileSize(in);
+    if (size > kMaxGlyphFileBytes - bytesRead) {
+      warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +
+                                                 " GiB in total are not read (first left out: \"" + name + "\")");
+      continue;
+    }
+    bytesRead += size;
     GlyphRef glyph(new vn::Glyph());
     glyph.glyph->setName(name);
     if (!glyphParser_.parse(in, glyph.glyph)) {

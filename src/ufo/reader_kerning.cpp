@@ -82,8 +82,7 @@ void UfoFontParser::applyKerning() {
     return vn::KerningSide::ofGlyph(id);
   };
 
-  // All pairs first (the first of a repeated pair wins), so that the zero exceptions can
-  // be set after the pairs they cancel, whatever the order of the file.
+  // All pairs first (the first of a repeated pair wins).
   std::vector<std::pair<vn::KerningPairKey, double>> pairs;
   std::set<vn::KerningPairKey> seen;
   for (const PListEntry& first : dictEntries(kerning_.rootDict())) {
@@ -104,60 +103,13 @@ void UfoFontParser::applyKerning() {
     }
   }
 
+  // Non-zero pairs first: a 0 is kept only as an exception to a less specific pair
+  // that is already stored, whatever the order of the file.
   for (const auto& [key, value] : pairs) {
     if (value != 0.0) kerning.setPair(key.first, key.second, value, false);
   }
   for (const auto& [key, value] : pairs) {
-    if (value == 0.0 && !key.first.isClass() && !key.second.isClass()) {
-      kerning.setPair(key.first, key.second, 0.0, false);
-    }
-  }
-  applyKerningZeroExceptions(pairs);
-}
-
-void UfoFontParser::applyKerningZeroExceptions(
-    const std::vector<std::pair<vn::KerningPairKey, double>>& pairs) {
-  // A zero between a class and a glyph cancels the class pairs for the glyphs of that
-  // class; the kerning store keeps such exceptions only between glyphs, so the zero is
-  // spread over the members. A more specific pair of the file keeps its own value:
-  // glyph-glyph over glyph-class over class-glyph.
-  vn::FontKerning& kerning = font_->kerning();
-  std::set<std::pair<vn::GlyphId, vn::GlyphId>> glyphPairs;
-  std::map<vn::GlyphId, std::vector<vn::GlyphId>> glyphClassPairs;  // glyph -> second classes
-  for (const auto& [key, value] : pairs) {
-    if (!key.first.isClass() && !key.second.isClass()) glyphPairs.emplace(key.first.id(), key.second.id());
-    if (!key.first.isClass() && key.second.isClass()) glyphClassPairs[key.first.id()].push_back(key.second.id());
-  }
-  std::uint64_t budget = vn::FontKerning::kMaxExpandedPairs;
-  auto cancel = [&](vn::GlyphId a, vn::GlyphId b) {
-    if (glyphPairs.count({a, b})) return;
-    kerning.setGlyphPair(a, b, 0.0, false);
-  };
-  for (const auto& [key, value] : pairs) {
-    if (value != 0.0 || key.first.isClass() == key.second.isClass()) continue;
-    const bool classFirst = key.first.isClass();
-    const vn::KerningGlyphGroup* group = kerning.groups.find(classFirst ? key.first.id() : key.second.id());
-    if (!group) continue;
-    for (const vn::GlyphId member : group->glyphs) {
-      if (budget == 0) {
-        warnings_.report("kerning exceptions", "kerning.plist: too many zero exceptions; the rest are left out");
-        return;
-      }
-      --budget;
-      if (!classFirst) {
-        cancel(key.first.id(), member);
-        continue;
-      }
-      const vn::GlyphId second = key.second.id();
-      bool overridden = false;
-      if (auto found = glyphClassPairs.find(member); found != glyphClassPairs.end()) {
-        for (const vn::GlyphId klass : found->second) {
-          const vn::KerningGlyphGroup* other = kerning.groups.find(klass);
-          overridden = overridden || (other && other->contains(second));
-        }
-      }
-      if (!overridden) cancel(member, second);
-    }
+    if (value == 0.0) kerning.setPair(key.first, key.second, 0.0, false);
   }
 }
 

@@ -18,13 +18,15 @@ constexpr const char* kOldTrueTypeHinting = "com.quorvel.tthinting";
 constexpr int kLibIndentation = 4;
 
 // The hinting library's view of a parsed dict (depth already bounded by the tree).
-vn::HintLibNode hintNode(const PListNode& node) {
+// Keys name zones and stems: in the model's text form, as the point and zone names
+// of the glyph programs are, so that the programs find them.
+vn::HintLibNode hintNode(const PListNode& node, ReadWarnings* warnings) {
   vn::HintLibNode copy;
   copy.type = node.type();
-  copy.key = node.key();
+  copy.key = modelText(node.key(), warnings);
   copy.value = node.value();
   for (const PListNode* child = node.firstChild(); child; child = child->next()) {
-    copy.children.push_back(hintNode(*child));
+    copy.children.push_back(hintNode(*child, warnings));
   }
   return copy;
 }
@@ -50,7 +52,7 @@ void UfoFontParser::applyLib() {
     hints.parse(in, font_);
     consumed.insert(kOldTrueTypeHinting);
   } else if (const PListNode* dict = libRoot_->findChild(plist::kDict, libkey::kTrueTypeHinting)) {
-    vn::readFontHintingDict(hintNode(*dict), font_->hinting);
+    vn::readFontHintingDict(hintNode(*dict, &warnings_), font_->hinting);
     consumed.insert(libkey::kTrueTypeHinting);
   }
   if (const PListNode* guides = libRoot_->findChild(plist::kArray, libkey::kGuides)) {

@@ -28,7 +28,6 @@ class ReadWarnings {
 namespace warning {
 inline constexpr const char* kLayers = "layers";
 inline constexpr const char* kAnchors = "anchors";
-inline constexpr const char* kGuidelines = "guidelines";
 inline constexpr const char* kImages = "images";
 inline constexpr const char* kNotes = "notes";
 inline constexpr const char* kIdentifiers = "identifiers";
@@ -36,6 +35,8 @@ inline constexpr const char* kTextEncoding = "text encoding";
 inline constexpr const char* kUnsafeGlyphFile = "unsafe glyph file";
 inline constexpr const char* kBadGlyphFile = "bad glyph file";
 inline constexpr const char* kBadNumber = "bad number";
+inline constexpr const char* kFontInfoKeys = "fontinfo keys";
+inline constexpr const char* kGlyphBytes = "glyph bytes";
 
 std::string notCarried(const std::string& what);
 }  // namespace warning

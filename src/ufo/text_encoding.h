@@ -12,10 +12,18 @@
 
 namespace ufo {
 
-// Reads each byte as Windows-1252 (table 0) and gives pure ASCII: markup
-// characters as "&quot;", "&amp;", "&#39;", "&lt;", "&gt;", every character
-// above 127 as "&#x<hex>;", control characters other than TAB, LF and CR (and
-// bytes without a character) as blanks.
+// A model text as UTF-8. Model texts are Windows-1252 bytes (table 0), except
+// those the UFO reader found no Windows-1252 form for: it keeps them as UTF-8.
+// So a text is taken as UTF-8 only when it is valid UTF-8 and holds a character
+// that Windows-1252 lacks; otherwise every byte is a Windows-1252 character (a
+// byte without one becomes a blank). Reading the result back as the UFO reader
+// does gives the model text again.
+std::string modelTextToUtf8(const std::string& text);
+
+// Pure ASCII for XML content or attribute values: the model text as UTF-8
+// (modelTextToUtf8) with markup characters as "&quot;", "&amp;", "&#39;",
+// "&lt;", "&gt;", every character above 127 as "&#x<hex>;" and control
+// characters other than TAB, LF and CR as blanks.
 std::string escapeXmlText(const std::string& text);
 
 // Upper-case hexadecimal, at least four digits ("0041", "1F600").

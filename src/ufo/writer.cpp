@@ -1,6 +1,5 @@
 #include "ufo/writer.h"
 
-#include <clocale>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include "ufo/glif_writer.h"
 #include "ufo/glyph_file_names.h"
 #include "ufo/lib_writer.h"
+#include "ufo/numeric_locale.h"
 #include "ufo/text_encoding.h"
 #include "ufo/written_glyphs.h"
 
@@ -38,25 +38,6 @@ constexpr const char* kLayoutXmlMember = "data/com.quorvel.v2.otl.ttx.xml";
 constexpr std::string_view kWarningPrefix = "Warning: ";
 constexpr std::string_view kLayoutExceptionPrefix = "Layout exception: ";
 constexpr std::string_view kLayoutExceptionSeparator = " --- ";
-
-// LC_NUMERIC is "C" while the object lives and restored afterwards.
-class NumericLocaleScope {
- public:
-  NumericLocaleScope() {
-    const char* current = std::setlocale(LC_NUMERIC, nullptr);
-    // setlocale's result may be overwritten by the next call: keep a copy.
-    saved_ = current ? current : "C";
-    if (saved_ != "C") std::setlocale(LC_NUMERIC, "C");
-  }
-  ~NumericLocaleScope() {
-    if (saved_ != "C") std::setlocale(LC_NUMERIC, saved_.c_str());
-  }
-  NumericLocaleScope(const NumericLocaleScope&) = delete;
-  NumericLocaleScope& operator=(const NumericLocaleScope&) = delete;
-
- private:
-  std::string saved_;
-};
 
 void appendKeyLine(std::string& out, std::string_view indent, const std::string& key) {
   out += indent;

@@ -42,6 +42,8 @@ void appendEscapedMarkup(std::string& out, std::string_view text) {
         case '\'': out += "&#39;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
+        // A raw CR would reach an XML reader as LF (line-end normalisation).
+        case '\r': out += "&#xd;"; break;
         default: out += (c < 0x20 && !isAllowedControl(c)) ? ' ' : static_cast<char>(c); break;
       }
       ++i;

@@ -7,8 +7,9 @@
 namespace xml {
 
 // Pure-ASCII text for XML content or a quoted attribute value: the five markup
-// characters become "&quot;", "&amp;", "&#39;", "&lt;", "&gt;"; control
-// characters other than TAB, LF and CR (and U+FFFE/U+FFFF) become blanks; a
+// characters become "&quot;", "&amp;", "&#39;", "&lt;", "&gt;", CR becomes
+// "&#xd;" (so that it reads back as CR); control characters other than TAB,
+// LF and CR (and U+FFFE/U+FFFF) become blanks; a
 // valid UTF-8 sequence becomes "&#x<hex>;"; any other byte is read as
 // Windows-1252 and written as a reference too. Text read back from the output
 // and escaped again gives the same output.

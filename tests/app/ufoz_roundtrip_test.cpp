@@ -102,12 +102,27 @@ TEST_F(SampleConversion, ArchivesOfOtherToolsConvertLikeTheFolder) {
       "dst.writeContents(); w.close()' >/dev/null 2>&1";
   ASSERT_EQ(runShell(folder_.path(), copy), 0);
 
+  // Each archive converts exactly as its own unpacked folder does.  fontTools' copy is
+  // not the same font as ours (it adds its own kerning-group names), so it is compared
+  // with its unpacked self rather than with the original folder.
   for (const char* archive : {"zip/Sample.ufoz", "ft/Sample.ufoz"}) {
     const RunResult run = runProgram(folder_.path(), {"-s", "-pp", archive});
     ASSERT_EQ(run.exitCode, 0) << archive << ": " << run.out;
     const std::string folder = fs::path(archive).parent_path().string();
-    ASSERT_EQ(runProgram(folder_ / folder, {"-s", "Sample.qtf", "back.ufo"}).exitCode, 0);
-    EXPECT_EQ(summaryOf(folder_ / folder + "/back.ufo"), expected) << archive;
+    const fs::path where = folder_ / folder;
+    ASSERT_EQ(runProgram(where, {"-s", "Sample.qtf", "back.ufo"}).exitCode, 0);
+    const std::string fromArchive = summaryOf(where / "back.ufo");
+
+    fs::create_directory(where / "unpacked");
+    ASSERT_EQ(runShell(where, "unzip -q Sample.ufoz -d unpacked"), 0) << archive;
+    std::string unpackedUfo;
+    for (const auto& item : fs::directory_iterator(where / "unpacked"))
+      if (item.path().extension() == ".ufo") unpackedUfo = item.path().string();
+    ASSERT_FALSE(unpackedUfo.empty()) << archive;
+    ASSERT_EQ(runProgram(where, {"-s", unpackedUfo, "plain.qtf"}).exitCode, 0);
+    ASSERT_EQ(runProgram(where, {"-s", "plain.qtf", "plainBack.ufo"}).exitCode, 0);
+    EXPECT_EQ(fromArchive, summaryOf(where / "plainBack.ufo")) << archive;
+    if (std::string(archive) == "zip/Sample.ufoz") EXPECT_EQ(fromArchive, expected);
   }
 }
 

@@ -136,7 +136,7 @@ def flat_kerning(kerning, groups):
 KNOWN_INFO_LOSSES = {
     "ascender": "shares one model value with openTypeOS2TypoAscender (the later key wins)",
     "descender": "shares one model value with openTypeOS2TypoDescender (the later key wins)",
-    "guidelines": "UFO 3 guidelines are not in the model",
+    "guidelines": "UFO 3 font guidelines come back as the UFO 2 font lib guides",
     "openTypeGaspRangeRecords": "not a key of this program",
     "openTypeNameRecords": "not a key of this program",
     "postscriptWindowsCharacterSet": "read but never written",

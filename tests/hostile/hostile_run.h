@@ -55,8 +55,9 @@ class Scratch {
 // address space (unless sanitized) and CPU time.
 RunResult run(const std::vector<std::string>& arguments, const fs::path& folder);
 
-// Largest peak memory a run on a small hostile input may reach.
-inline constexpr long kPeakLimitKilobytes = 512 * 1024;
+// Largest peak memory a run on a small hostile input may reach (sanitizers take their
+// share on top).
+long peakLimitKilobytes();
 
 // Text for failure messages: the exit, the signal and the first lines of the output.
 std::string describe(const RunResult& result);

@@ -35,7 +35,7 @@ FileBuilder soundFile() {
   return file;
 }
 
-// Runs one input; true when the run could be judged (false after a skip-worthy answer).
+// Converts the bytes as "in.qtf" and checks that the run ended in order.
 void expectOrderly(const Bytes& bytes, const std::string& what) {
   Scratch scratch;
   scratch.write("in.qtf", bytes);
@@ -164,3 +164,31 @@ TEST_F(NativeHostile, MasterCounts) {
 }
 
 }  // namespace
+
+// Glyph names that read as paths must not place glyph files outside the glyphs folder.
+TEST_F(NativeHostile, GlyphNamesThatLookLikePaths) {
+  FileBuilder file;
+  file.begin().fontInfo(1);
+  for (const std::string& name : {std::string("../../../../../evil"), std::string("/tmp/evil"), std::string(".."),
+                                  std::string("a/b"), std::string("..\\..\\evil"), std::string("con"),
+                                  std::string(255, '.'), std::string("\x01\x7F"), std::string("evil\nname")}) {
+    file.glyph(outlinedGlyph(name));
+  }
+  Scratch scratch;
+  scratch.write("in.qtf", file.end().bytes());
+  const auto before = hostile::snapshot(scratch.root());
+  const auto result = scratch.convert("in.qtf");
+  ASSERT_TRUE(hostile::endedInOrder(scratch, before, result, kOutputs));
+  ASSERT_EQ(result.exitCode, 0) << hostile::describe(result);
+  size_t glyphFiles = 0;
+  for (const auto& [path, size] : hostile::snapshot(scratch.out() / "in.ufo")) {
+    if (path.rfind("glyphs/", 0) == 0) {
+      EXPECT_EQ(path.find('/', 7), std::string::npos) << "a glyph file below the glyphs folder: " << path;
+      EXPECT_GE(size, 0) << "a folder in the glyphs folder: " << path;
+      ++glyphFiles;
+    } else {
+      EXPECT_TRUE(path == "glyphs" || path.find('/') == std::string::npos) << "an unexpected file: " << path;
+    }
+  }
+  EXPECT_EQ(glyphFiles, 10u) << "nine glyph files and contents.plist";
+}

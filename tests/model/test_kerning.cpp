@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <utility>
@@ -159,6 +160,52 @@ TEST(KerningPairs, ZeroValuesSnappingAndOverwrite) {
   EXPECT_EQ(kerning.pairs.count(exception), 1u);
 }
 
+TEST(KerningPairs, BatchOfGlyphPairsMatchesOneByOne) {
+  auto classed = [] {
+    FontKerning kerning;
+    kerning.defineGroup("@MMK_L_A", ids({"A", "Agrave"}), kSideFirst, "A");
+    kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), kSideSecond, "V");
+    kerning.defineGroup("kt.later", ids({"Agrave", "Aacute"}), kSideFirst, "");
+    kerning.setPair(klass("@MMK_L_A"), klass("@MMK_R_V"), -40, false);
+    kerning.setPair(glyph("T"), klass("@MMK_R_V"), -30, false);
+    kerning.setPair(klass("kt.later"), glyph("o"), -15, false);
+    kerning.setGlyphPair(id("L"), id("T"), 12, false);
+    return kerning;
+  };
+  const std::vector<GlyphPairValue> batch = {
+      {id("A"), id("V"), 0},      {id("T"), id("W"), 0},     {id("Aacute"), id("o"), 0},
+      {id("A"), id("o"), 0},      {id("L"), id("T"), 0},     {id("L"), id("V"), 7.000001},
+      {id("L"), id("V"), 9},      {0, id("V"), -5},          {id("T"), id("o"), std::nan("")},
+      {id("Agrave"), id("W"), 0}, {id("Agrave"), id("o"), 0}};
+  for (const bool overwrite : {false, true}) {
+    FontKerning oneByOne = classed();
+    for (const GlyphPairValue& pair : batch) oneByOne.setGlyphPair(pair.first, pair.second, pair.value, overwrite);
+    FontKerning together = classed();
+    together.setGlyphPairs(batch, overwrite);
+    EXPECT_EQ(together.pairs, oneByOne.pairs) << overwrite;
+  }
+  FontKerning check = classed();
+  check.setGlyphPairs(batch, false);
+  EXPECT_EQ(check.pairs.count({glyph("A"), glyph("V")}), 1u);
+  EXPECT_EQ(check.pairs.count({glyph("L"), glyph("T")}), 0u);  // a 0 without cover removes
+
+  // Many classes, each the first side of one pair, and as many 0 exceptions: the batch
+  // finds each glyph's classes once instead of scanning every class per pair.
+  FontKerning wide;
+  std::vector<GlyphPairValue> zeros;
+  constexpr int kClasses = 30000;
+  std::vector<GlyphId> members;
+  for (int i = 0; i < kClasses; ++i) members.push_back(id("wide" + std::to_string(i)));
+  for (int i = 0; i < kClasses; ++i) {
+    const GlyphId c = wide.defineGroup("kt.wide" + std::to_string(i), {members[i]}, kSideFirst, "");
+    wide.setPair(KerningSide::ofClass(c), KerningSide::ofGlyph(members[(i + 1) % kClasses]), -10, false);
+    zeros.push_back({members[i], members[(i + 1) % kClasses], 0});
+    zeros.push_back({members[i], members[(i + 2) % kClasses], 0});
+  }
+  wide.setGlyphPairs(zeros, false);
+  EXPECT_EQ(wide.pairs.size(), 2u * kClasses);  // the covered zeros stay, the others go
+}
+
 // The expected values were taken once from fontTools.ufoLib.kerning.lookupKerningValue
 // on the same groups and pairs.
 TEST(KerningPairs, ExpansionFollowsTheUfoLookupPrecedence) {
@@ -187,6 +234,99 @@ TEST(KerningPairs, ExpansionFollowsTheUfoLookupPrecedence) {
   }
   // 3x2 + 3 + 1 + 2 + 2 + 3 + 1 combinations before overlaps are merged.
   EXPECT_EQ(kerning.expandedPairCount(), 18u);
+}
+
+// A 0 with a class side is real kerning when a pair that the UFO look-up consults
+// later (glyph-class before class-glyph before class-class) shares glyphs with it.
+// The zeros are set after the other pairs, as the readers do; the non-zero values were
+// taken once from fontTools.ufoLib.kerning.lookupKerningValue on the same data.
+TEST(KerningPairs, ZeroExceptionsWithClassSidesFollowTheUfoLookup) {
+  FontKerning kerning;
+  kerning.defineGroup("@MMK_L_O", ids({"O", "D", "Q"}), kSideFirst, "O");
+  kerning.defineGroup("@MMK_L_T", ids({"T", "Tcaron"}), kSideFirst, "T");
+  kerning.defineGroup("@MMK_R_E", ids({"E", "F"}), kSideSecond, "E");
+  kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), kSideSecond, "V");
+  kerning.setPair(klass("@MMK_L_O"), klass("@MMK_R_E"), -100, false);
+  kerning.setPair(glyph("Q"), klass("@MMK_R_E"), -20, false);
+  kerning.setPair(klass("@MMK_L_O"), glyph("E"), -60, false);
+  kerning.setPair(klass("@MMK_L_O"), glyph("V"), -30, false);
+  kerning.setPair(glyph("Q"), klass("@MMK_R_V"), -40, false);
+  kerning.setPair(klass("@MMK_L_T"), klass("@MMK_R_V"), -70, false);
+  kerning.setGlyphPair(id("Tcaron"), id("W"), -5, false);
+
+  struct Zero {
+    KerningSide first, second;
+    bool kept;
+  };
+  const Zero zeros[] = {
+      {glyph("D"), klass("@MMK_R_E"), true},        // under class-class
+      {klass("@MMK_L_O"), glyph("F"), true},        // under class-class
+      {glyph("D"), klass("@MMK_R_V"), true},        // under class-glyph (O class, V)
+      {klass("@MMK_L_O"), glyph("W"), false},       // only a glyph-class pair shares (Q, W)
+      {klass("@MMK_L_T"), glyph("W"), true},        // under class-class
+      {glyph("Tcaron"), klass("@MMK_R_V"), true},   // under class-class
+      {glyph("A"), klass("@MMK_R_V"), false},       // nothing to cancel
+      {klass("@MMK_L_T"), klass("@MMK_R_E"), false}, // class-class: never an exception
+  };
+  for (const Zero& zero : zeros) kerning.setPair(zero.first, zero.second, 0, false);
+  for (const Zero& zero : zeros) {
+    EXPECT_EQ(kerning.pairs.count({zero.first, zero.second}), zero.kept ? 1u : 0u)
+        << zero.first.name() << " " << zero.second.name();
+  }
+
+  NamedPairs nonZero;
+  for (const auto& [names, value] : expand(kerning)) {
+    if (value != 0) nonZero[names] = value;
+  }
+  const NamedPairs fromFontTools = {
+      {{"O", "E"}, -60},  {{"O", "V"}, -30},  {{"Q", "E"}, -20}, {{"Q", "F"}, -20},
+      {{"Q", "V"}, -40},  {{"Q", "W"}, -40},  {{"T", "V"}, -70}, {{"Tcaron", "W"}, -5},
+  };
+  EXPECT_EQ(nonZero, fromFontTools);
+
+  // A covering pair that arrives only after the 0 finds nothing to keep: order matters,
+  // which is why readers set their zeros last.
+  FontKerning late;
+  late.defineGroup("@MMK_L_O", ids({"O", "D"}), kSideFirst, "O");
+  late.defineGroup("@MMK_R_E", ids({"E", "F"}), kSideSecond, "E");
+  late.setPair(glyph("D"), klass("@MMK_R_E"), 0, false);
+  late.setPair(klass("@MMK_L_O"), klass("@MMK_R_E"), -100, false);
+  EXPECT_EQ(expand(late).at({"D", "E"}), -100);
+  late.setPair(glyph("D"), klass("@MMK_R_E"), 0, false);
+  EXPECT_EQ(expand(late).at({"D", "E"}), 0);
+  // Removing the class pair leaves the exception, which then cancels nothing.
+  late.setPair(klass("@MMK_L_O"), klass("@MMK_R_E"), 0, false);
+  EXPECT_EQ(expand(late), (NamedPairs{{{"D", "E"}, 0}, {{"D", "F"}, 0}}));
+}
+
+// Many first classes make the exception check give up early and keep the 0, which
+// must leave every kerning value as it was: a 0 changes nothing that is not there.
+TEST(KerningPairs, ZeroCheckOnManyClassesIsBoundedAndKeepsValues) {
+  FontKerning kerning;
+  constexpr int kClasses = 3000;
+  std::vector<GlyphId> classes;
+  for (int i = 0; i < kClasses; ++i) {
+    const std::string glyphName = "kz.g" + std::to_string(i);
+    classes.push_back(kerning.defineGroup("kz.c" + std::to_string(i), ids({glyphName.c_str()}), kSideBoth, ""));
+  }
+  const GlyphId last = classes.back();
+  kerning.setPair(KerningSide::ofClass(last), klass("kz.c0"), -25, false);
+  for (int i = 0; i + 1 < kClasses; ++i)
+    kerning.setPair(KerningSide::ofClass(classes[i]), klass("kz.c1"), -5, false);
+  const NamedPairs before = expand(kerning);
+
+  // Covered only by the last first class: whether found or given up on, kept.
+  kerning.setPair(glyph("kz.g" + std::to_string(kClasses - 1)), klass("kz.c0"), 0, false);
+  // Covered by nothing: kept or dropped, the values must not change.
+  kerning.setPair(glyph("kz.unrelated"), klass("kz.c0"), 0, false);
+  kerning.setPair(KerningSide::ofClass(classes[5]), glyph("kz.unrelated"), 0, false);
+
+  NamedPairs after = expand(kerning);
+  EXPECT_EQ(after.at({"kz.g" + std::to_string(kClasses - 1), "kz.g0"}), 0);
+  for (auto it = after.begin(); it != after.end();) it = it->second == 0 ? after.erase(it) : std::next(it);
+  NamedPairs expected = before;
+  expected.erase({"kz.g" + std::to_string(kClasses - 1), "kz.g0"});
+  EXPECT_EQ(after, expected);
 }
 
 TEST(KerningPairs, UnknownClassesExpandToNothing) {

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdlib>
+#include <limits>
 
 #include "native/info_text_numbers.h"
 #include "native/info_truetype.h"
@@ -270,6 +271,14 @@ TEST(InfoBytes, CreationTimeCountsFrom1904WithoutTimeZone) {
   EXPECT_EQ(leap.tm_mon, 1);
   EXPECT_EQ(leap.tm_mday, 29);
   EXPECT_EQ(leap.tm_yday, 59);
+  // Fields at the ends of their range carry over without overflowing.
+  std::tm extreme{};
+  extreme.tm_year = std::numeric_limits<int>::max();
+  extreme.tm_mon = std::numeric_limits<int>::min();
+  extreme.tm_mday = std::numeric_limits<int>::min();
+  extreme.tm_sec = std::numeric_limits<int>::max();
+  const int64_t seconds = qtf::secondsSince1904(extreme);
+  EXPECT_EQ(qtf::secondsSince1904(qtf::timeSince1904(seconds)), seconds);
 
   // A count of 0 reads as 1904-01-01, or the "year" when that is larger.
   const Bytes tt = Payload().b(86).n(0).b(87).n(0).b(50);

@@ -7,6 +7,7 @@
 namespace {
 
 using namespace writertest;
+using qtftest::Payload;
 
 Bytes fullFile() {
   TestFont f;
@@ -78,6 +79,49 @@ TEST(InfoHostile, HugeLengthsAndCounts) {
     qtftest::ReadMaster read(qtftest::withRecordLength(file, offset, 0x7FFFFFF0));
     EXPECT_FALSE(read.ok);
   }
+}
+
+// Many small records that each refer to a long list built by an earlier record: each
+// costs its own bytes, not a pass over the list (this read would otherwise take hours).
+TEST(InfoHostile, RepeatedSmallRecordsCostNoRescansOfLongLists) {
+  constexpr int32_t kMany = 40000;
+  qtftest::FileBuilder file;
+  file.begin();
+  std::vector<Bytes> info;
+  // Zones, then one zone step per record.
+  Payload zones;
+  zones.n(0).n(kMany);  // no top zones, kMany bottom zones
+  for (int32_t i = 0; i < kMany; ++i) zones.n(i).n(10).s("");
+  info.push_back(qtftest::record(1255, zones));
+  for (int32_t i = 0; i < kMany; ++i) {
+    Payload step;
+    step.n(1).n(i).n(12).n(3);
+    info.push_back(qtftest::record(1273, step.bytes()));
+  }
+  // Kerning classes, then the flags naming each of them many times over.
+  Payload flags;
+  flags.n(2 * kMany);
+  for (int32_t i = 0; i < 2 * kMany; ++i) flags.s("_c" + std::to_string(i % kMany)).n(0x400).n(0);
+  for (int32_t i = 0; i < kMany; ++i) info.push_back(qtftest::classDefinition("_c" + std::to_string(i), "g' h"));
+  info.push_back(qtftest::record(2026, flags));
+  file.fontInfo(std::nullopt, info);
+  // Axes, then many mapping records that hold less than every axis needs.
+  file.add(271);
+  constexpr int32_t kAxes = 20000;
+  file.add(1513, Payload().u16(kAxes));
+  for (int32_t i = 0; i < kAxes; ++i) file.add(1514, Payload().text("a"));
+  for (int32_t i = 0; i < kMany; ++i) file.add(1523, Payload().n(1).n(i).n(i));
+  file.add(527).end();
+
+  qtftest::ReadMaster read(file.bytes());
+  ASSERT_TRUE(read.ok);
+  const auto& zonesRead = read.font().hinting.zones;
+  ASSERT_EQ(zonesRead.size(), static_cast<size_t>(kMany));
+  EXPECT_EQ(zonesRead.back().steps.at(12), 3);
+  // Every class keys the same glyph, so one left group stands for them all.
+  const auto& groups = read.font().kerning().groups.groups;
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups.begin()->second.side, vn::kSideFirst);
 }
 
 }  // namespace

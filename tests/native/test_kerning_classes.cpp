@@ -222,4 +222,37 @@ TEST(KerningClasses, KeylessClassPairsAreWrittenFlat) {
   EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"O", "V"}, -10}, {{"Q", "V"}, -10}}));
 }
 
+// Classes the reader could not take back as written are not written with key marks:
+// a name the reader would cut at its ':', and classes whose pair would expand beyond
+// what any kerning store holds (checking them must not expand them either).
+TEST(KerningClasses, UnreadableOrOversizedClassesAreWrittenFlat) {
+  TestFont f;
+  for (const char* name : {"a:b", "c", "V"}) f.addGlyph(name);
+  vn::FontKerning& kerning = f.font().kerning();
+  kerning.defineGroup("@MMK_L_colon", ids({"a:b", "c"}), vn::kSideFirst, "a:b");
+  kerning.setPair(cls("@MMK_L_colon"), gly("V"), -30, true);
+  qtf::KerningPreparation prepared;
+  qtf::prepareKerning(f.font(), prepared, nullptr);
+  EXPECT_TRUE(prepared.flattened);
+  qtftest::ReadMaster read(writeNative(*f.pair));
+  ASSERT_TRUE(read.ok);
+  EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"a:b", "V"}, -30}, {{"c", "V"}, -30}}));
+
+  TestFont big;
+  big.addGlyph("L0");
+  big.addGlyph("R0");
+  vn::GlyphIdList left, right;
+  for (int i = 0; i < 5000; ++i) {
+    left.push_back(id("L" + std::to_string(i)));
+    right.push_back(id("R" + std::to_string(i)));
+  }
+  vn::FontKerning& huge = big.font().kerning();
+  huge.defineGroup("@MMK_L_L0", left, vn::kSideFirst, "L0");
+  huge.defineGroup("@MMK_R_R0", right, vn::kSideSecond, "R0");
+  huge.setPair(cls("@MMK_L_L0"), cls("@MMK_R_R0"), -1, true);
+  qtf::prepareKerning(big.font(), prepared, nullptr);
+  EXPECT_TRUE(prepared.flattened);
+  EXPECT_FALSE(writeNative(*big.pair).empty());
+}
+
 }  // namespace

@@ -382,5 +382,32 @@ TEST(NativeGlyphs, FontWideGuidesAndOutline) {
   ASSERT_EQ(global.elements.size(), 1u);
 }
 
+// Each hint-link record of a large outline costs its own bytes: the point table is
+// taken once per glyph, not once per record (this read would otherwise take hours).
+TEST(NativeGlyphs, ManyHintLinkRecordsShareOnePointTable) {
+  constexpr int32_t kPoints = 60000;
+  ElementBuilder outline;
+  outline.moveTo(0, 0);
+  for (int32_t i = 1; i < kPoints; ++i) outline.lineTo(i, i % 7);
+  FileBuilder f;
+  f.begin().glyph(GlyphRecord().name("big").element(outline.bytes()));
+  for (int32_t i = 0; i < kPoints; ++i) {
+    Payload link;
+    link.n(1).n(i).n(-1).n(0);
+    f.add(2008, link.bytes());
+  }
+  f.add(2006).glyph(GlyphRecord().name("small").element(squareElement()));
+  f.add(2008, Payload().n(0).n(1).n(0).n(1));
+  f.end();
+  ReadMaster r(f.bytes());
+  ASSERT_TRUE(r.ok);
+  const auto& hints = body(r.glyph(0)).hints;
+  ASSERT_EQ(hints.size(), static_cast<size_t>(kPoints));
+  EXPECT_EQ(hints.back().position, (kPoints - 1) % 7);
+  // The next glyph's links name its own points.
+  ASSERT_EQ(body(r.glyph(1)).hints.size(), 1u);
+  EXPECT_EQ(body(r.glyph(1)).hints[0].width, 100);
+}
+
 }  // namespace
 }  // namespace qtftest

@@ -238,7 +238,8 @@ TEST(WriterGlyphs, PerGlyphRecordOrder) {
   TestFont f;
   fillGlyph(f.addGlyph("a"));
   f.addGlyph("bare");
-  const auto tags = tagsOf(listRecords(writeNative(*f.pair)));
+  const Bytes file = writeNative(*f.pair);
+  const auto tags = tagsOf(listRecords(file));
   auto first = std::find(tags.begin(), tags.end(), 2001);
   ASSERT_NE(first, tags.end());
   EXPECT_EQ(std::vector<uint16_t>(first, first + 18),
@@ -246,6 +247,10 @@ TEST(WriterGlyphs, PerGlyphRecordOrder) {
                                    2020, 2031,
                                    // a glyph without outline data
                                    2001, 2023, 2018}));
+  // The point-link record of a glyph without a "Body" layer still holds its link count.
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  EXPECT_EQ(read.font().glyphs.size(), 2u);
 }
 
 TEST(WriterGlyphs, FileRecordOrder) {

@@ -49,6 +49,16 @@ void putString(Bytes& out, const std::string& text) {
   out.insert(out.end(), text.begin(), text.end());
 }
 
+Payload& Payload::raw(const Bytes& v) {
+  bytes_.insert(bytes_.end(), v.begin(), v.end());
+  return *this;
+}
+
+Payload& Payload::text(const std::string& v) {
+  bytes_.insert(bytes_.end(), v.begin(), v.end());
+  return *this;
+}
+
 Bytes numberBytes(int32_t v) {
   Bytes out;
   putNumber(out, v);

@@ -179,8 +179,12 @@ TEST_F(GlifTest, LibTextIsEscapedAgainAndUnknownKeysKept) {
                     "<key>com.example.text</key><string>a &amp; b &lt;c&gt; \"q\"</string>"
                     "<key>com.example.empty</key><string/>"
                     "<key>com.example.list</key><array><integer>1</integer><real>2.5</real></array>"
+                    "<key>com.example.raw</key><data><lib><glyph/></lib></data>"
+                    "<key>com.example.after</key><true/>"
                     "</dict></lib>"));
-  ASSERT_EQ(glyph_->lib.size(), 3u);
+  // Elements named "lib" or "glyph" inside a value do not end the glyph's lib.
+  ASSERT_EQ(glyph_->lib.size(), 5u);
+  EXPECT_NE(glyph_->lib.at("com.example.raw").find("<lib>"), std::string::npos);
   const std::string& text = glyph_->lib.at("com.example.text");
   EXPECT_NE(text.find("a &amp; b &lt;c&gt;"), std::string::npos) << text;
   EXPECT_EQ(glyph_->lib.at("com.example.empty"), "    <string></string>\n");
@@ -251,14 +255,36 @@ TEST_F(GlifTest, MarkColourAndGuides) {
 }
 
 TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
-  ASSERT_TRUE(parse("<anchor x=\"1\" y=\"2\" name=\"top\"/><anchor x=\"3\" y=\"4\" name=\"bottom\"/>"
-                    "<guideline x=\"1\" angle=\"0\"/><image fileName=\"a.png\"/><note>hello</note>"
+  ASSERT_TRUE(parse("<anchor x=\"1.9\" y=\"-2.9\" name=\"top\"/><anchor x=\"3\" y=\"4\" name=\"bottom\"/>"
+                    "<anchor x=\"5\" y=\"6\"/><anchor x=\"7\" y=\"8\" name=\"\"/>"
+                    "<guideline x=\"1\" y=\"2\" angle=\"0\" name=\"g\"/><guideline x=\"5\"/>"
+                    "<guideline y=\"-3\"/><guideline x=\"1\" angle=\"45\"/><guideline/>"
+                    "<image fileName=\"a.png\"/><note>hello</note>"
                     "<outline><contour identifier=\"c1\"><point x=\"0\" y=\"0\" type=\"line\" "
                     "identifier=\"p1\"/></contour></outline>"));
   const std::string text = console_.str();
-  for (const char* what : {"anchors", "guidelines", "images", "notes", "identifiers"}) {
+  for (const char* what : {"anchors without a name", "images", "notes", "identifiers"}) {
     EXPECT_EQ(countOf(text, what), 1) << what << "\n" << text;
   }
+  // Named anchors are kept as UFO 2 keeps them: point links, coordinates truncated.
+  const auto& links = glyph_->bodyLayer()->links;
+  ASSERT_EQ(links.size(), 2u);
+  EXPECT_EQ(links[0].name, "top");
+  EXPECT_EQ(links[0].first.index, 1);
+  EXPECT_EQ(links[0].second.index, -2);
+  EXPECT_EQ(links[1].name, "bottom");
+  // Guidelines become guides of the layer; those that make no line are left out.
+  const auto& guides = glyph_->bodyLayer()->guides;
+  ASSERT_EQ(guides.size(), 3u);
+  EXPECT_EQ(guides[0].name, "g");
+  EXPECT_NEAR(guides[0].x2, 101.0, 1e-9);
+  EXPECT_NEAR(guides[0].y2, 2.0, 1e-9);
+  EXPECT_NEAR(guides[1].x1, 5.0, 1e-9);  // only x: vertical
+  EXPECT_NEAR(guides[1].x2, 5.0, 1e-9);
+  EXPECT_NEAR(guides[1].y2, 100.0, 1e-9);
+  EXPECT_NEAR(guides[2].y1, -3.0, 1e-9);  // only y: horizontal
+  EXPECT_NEAR(guides[2].y2, -3.0, 1e-9);
+  EXPECT_NEAR(guides[2].x2, 100.0, 1e-9);
 }
 
 }  // namespace

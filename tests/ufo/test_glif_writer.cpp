@@ -73,16 +73,17 @@ TEST(GlifWriter, ClosedContoursTakeTheirFirstTypeFromTheLastNode) {
   BuiltFont built;
   vn::Glyph& glyph = built.addGlyph("closed");
   vn::Layer& body = glyph.varnelData().bodyLayer();
-  // Quadratic: the repeated last node is dropped, its smooth flag moves to the first.
+  // Quadratic: the repeated last node is dropped, its smooth flag and its name (a
+  // hint-replacement point) move to the first.
   body.addContour(writertest::contour({node(Node::kMove, 0, 0), node(Node::kQuadratic, 50, 100),
                                        node(Node::kOnCurve, 100, 0), node(Node::kQuadratic, 50, -100),
-                                       node(Node::kOnCurve, 0, 0, {}, Node::kFlagSmooth)}));
+                                       node(Node::kOnCurve, 0, 0, "hr01", Node::kFlagSmooth)}));
   // Nodes of unknown types are left out; an empty contour gives nothing.
   body.addContour(writertest::contour({node(7, 5, 5), node(Node::kOnCurve, 1, 1)}));
   body.addContour(writertest::contour({}));
   EXPECT_EQ(outlineOf(glifOf(glyph)),
             "    <contour>\n"
-            "      <point x=\"0\" y=\"0\" type=\"qcurve\" smooth=\"yes\"/>\n"
+            "      <point x=\"0\" y=\"0\" type=\"qcurve\" smooth=\"yes\" name=\"hr01\"/>\n"
             "      <point x=\"50\" y=\"100\"/>\n"
             "      <point x=\"100\" y=\"0\" type=\"qcurve\"/>\n"
             "      <point x=\"50\" y=\"-100\"/>\n"

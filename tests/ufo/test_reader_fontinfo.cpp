@@ -133,4 +133,28 @@ TEST(ReaderFontInfo, ArrayKeys) {
   EXPECT_EQ(rejected.style().namedIntegers.count("ibm_family_class"), 0u);
 }
 
+TEST(ReaderFontInfo, Ufo3GuidelinesBecomeFontGuidesAndOtherKeysAreReported) {
+  ReadResult r;
+  readInfo("<key>woffMajorVersion</key><integer>1</integer>"
+           "<key>openTypeNameRecords</key><array><dict><key>nameID</key><integer>9</integer></dict></array>"
+           "<key>guidelines</key><array>"
+           "<dict><key>x</key><integer>10</integer><key>y</key><integer>0</integer>"
+           "<key>angle</key><integer>90</integer><key>name</key><string>stem</string></dict>"
+           "<dict><key>y</key><real>-20.5</real></dict>"
+           "<dict><key>x</key><integer>3</integer><key>y</key><integer>4</integer></dict>"
+           "<string>not a guideline</string></array>",
+           r);
+  const auto& guides = r.font().guideLayer()->guides;
+  ASSERT_EQ(guides.size(), 2u);  // a point without an angle makes no line
+  EXPECT_EQ(guides[0].name, "stem");
+  EXPECT_NEAR(guides[0].x2, 10.0, 1e-9);
+  EXPECT_NEAR(guides[0].y2, 100.0, 1e-9);
+  EXPECT_NEAR(guides[1].y1, -20.5, 1e-9);
+  EXPECT_NEAR(guides[1].y2, -20.5, 1e-9);
+  EXPECT_EQ(r.out.find("guidelines"), std::string::npos) << r.out;
+  // Keys this program does not read: one line for all of them.
+  EXPECT_EQ(readertest::countLines(r.out, "Warning: "), 1) << r.out;
+  EXPECT_EQ(readertest::countLines(r.out, "woffMajorVersion"), 1) << r.out;
+}
+
 }  // namespace

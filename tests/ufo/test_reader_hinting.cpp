@@ -1,6 +1,7 @@
 // TrueType hinting in the font lib: the older XML entry and the dict entry.
 #include <gtest/gtest.h>
 
+#include "hinting/tt_interpreter.h"
 #include "test_reader_support.h"
 #include "ufo/font_hints_parser.h"
 
@@ -42,6 +43,42 @@ TEST(ReaderHinting, OlderXmlEntryWinsOverTheDict) {
   // The dict that was not read is kept for writing back.
   EXPECT_EQ(r.style().lib.count("com.quorvel.v2.tth"), 1u);
   EXPECT_EQ(r.style().lib.count("com.quorvel.tthinting"), 0u);
+}
+
+TEST(ReaderHinting, ZoneAndStemNamesMatchTheProgramsOutsideAscii) {
+  // The names come back in the model's single-byte form on both sides, so a program
+  // still finds the zone and the stem it names.
+  TempUfo ufo;
+  ufo.write("lib.plist", plist(
+      "<key>com.quorvel.v2.tth</key><dict><key>zones</key><dict><key>z&#xe9;</key><dict>"
+      "<key>position</key><integer>700</integer><key>width</key><integer>10</integer></dict></dict>"
+      "<key>stems</key><dict><key>s&#xe9;</key><dict><key>width</key><integer>80</integer>"
+      "<key>horizontal</key><false/></dict></dict></dict>"));
+  ufo.contents({{"a", "a.glif"}});
+  ufo.write("glyphs/a.glif", readertest::glif(
+      "<outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"p&#xe9;\"/>"
+      "<point x=\"0\" y=\"700\" type=\"line\" name=\"q\"/><point x=\"90\" y=\"0\" type=\"line\"/>"
+      "</contour></outline><lib><dict><key>com.quorvel.ttprogram</key><data><ttProgram>"
+      "<ttc code=\"alignt\" point=\"q\" zone=\"z&#xe9;\"/>"
+      "<ttc code=\"singleh\" point1=\"p&#xe9;\" point2=\"q\" stem=\"s&#xe9;\"/>"
+      "</ttProgram></data></dict></lib>"));
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok) << r.out;
+  ASSERT_EQ(r.font().hinting.zones.size(), 1u);
+  EXPECT_EQ(r.font().hinting.zones[0].name, "z\xE9");
+  ASSERT_EQ(r.font().hinting.stemsV.size(), 1u);
+  EXPECT_EQ(r.font().hinting.stemsV[0].name, "s\xE9");
+
+  vn::ttInterpreter& interpreter = vn::sharedTtInterpreter();
+  interpreter.decodeCommands(r.glyph("a")->commandBytes, 0);
+  ASSERT_EQ(interpreter.program().size(), 2u);
+  for (const auto& command : interpreter.program()) {
+    const std::int32_t at = command->zoneIndex() >= 0 ? command->zoneIndex() : command->stemIndex();
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(command->param(static_cast<std::size_t>(at)), 0) << "command " << command->code;
+  }
+  interpreter.clearProgram();
 }
 
 TEST(ReaderHinting, FontHintsParserOnHostileInput) {

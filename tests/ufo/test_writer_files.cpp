@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <iostream>
+#include <sstream>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "test_writer_fonts.h"
+#include "ufo/parser.h"
 
 namespace {
 
@@ -124,6 +127,48 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   EXPECT_NE(writertest::readFile(ufo / "glyphs" / "odd.glif").find(mark("-1.961", "-1.961", "-1.961")),
             std::string::npos);
   EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "nobody.glif").find("<lib>"), std::string::npos);
+}
+
+// Model texts are Windows-1252 bytes, or UTF-8 where the reader found no Windows-1252
+// form. Every file gives a name the same characters, and reading back restores it
+// (line ends too).
+TEST(WriterFiles, TextsOutsideWindows1252AreWrittenAsTheirCharactersEverywhere) {
+  const std::string cyrillic = "\xD1\x8F";        // kept UTF-8: no Windows-1252 byte
+  const std::string latin = "caf\xE9";             // Windows-1252
+  const std::string looksUtf8 = "\xC3\xA9";        // Windows-1252 bytes that also read as UTF-8
+  const std::string numero = "\xE2\x84\x96 1";     // kept UTF-8
+  BuiltFont built;
+  built.style().names.familyName = numero;
+  built.style().names.styleName = "line\r\nend";  // a raw CR would read back as LF
+  for (const std::string& name : {cyrillic, latin, looksUtf8}) built.addGlyph(name).varnelData().bodyLayer();
+  built.font().glyphByName(cyrillic)->bodyLayer()->guides.push_back(vn::Guide{0, 0, 10, 0, numero, {}});
+
+  writertest::TempFolder temp;
+  const auto ufo = temp.path() / "T.ufo";
+  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
+  const std::string contents = writertest::readFile(ufo / "glyphs" / "contents.plist");
+  const std::string lib = writertest::readFile(ufo / "lib.plist");
+  for (const char* escaped : {"&#x44f;", "caf&#xe9;", "&#xc3;&#xa9;"}) {
+    EXPECT_NE(contents.find(std::string("<key>") + escaped + "</key>"), std::string::npos) << escaped;
+    EXPECT_NE(lib.find(std::string("<string>") + escaped + "</string>"), std::string::npos) << escaped;
+  }
+  const std::string glif = writertest::readFile(ufo / "glyphs" / "___.glif");
+  EXPECT_NE(glif.find("<glyph name=\"&#x44f;\""), std::string::npos) << glif;
+  EXPECT_NE(glif.find("<string>&#x2116; 1</string>"), std::string::npos) << glif;
+  EXPECT_NE(writertest::readFile(ufo / "fontinfo.plist").find("<string>&#x2116; 1</string>"), std::string::npos);
+
+  BuiltFont back;
+  ufo::PListNode root(ufo::plist::kDict);
+  std::ostringstream quiet;
+  auto* savedOut = std::cout.rdbuf(quiet.rdbuf());
+  const bool read = ufo::Parser().read(back.pair, &root, ufo.string() + "/", nullptr);
+  std::cout.rdbuf(savedOut);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(back.style().names.familyName, numero);
+  EXPECT_EQ(back.style().names.styleName, "line\r\nend");
+  std::vector<std::string> names;
+  for (const vn::Glyph* glyph : back.font().glyphs) names.push_back(glyph->name);
+  EXPECT_EQ(names, (std::vector<std::string>{cyrillic, latin, looksUtf8}));
 }
 
 TEST(WriterFiles, HintSetsAreXmlTextOrBase64Lines) {

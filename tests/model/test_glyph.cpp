@@ -292,6 +292,19 @@ TEST(ComponentTest, FlattenOrDecompose) {
   ASSERT_TRUE(p.convertOutline(*t.font, false));
   EXPECT_TRUE(p.components.empty());
   EXPECT_EQ(p.bodyLayer()->elements.size(), 2u);  // own square and Q's
+
+  // A copy of a glyph in a cycle (as the writers decompose) does not take in the
+  // font's glyph it was copied from a second time.
+  Glyph& ring = t.add("ring", 6);
+  Glyph& back = t.add("back");
+  TestFont::use(ring, "back", vn::Matrix{1, 0, 0.3, 1, 0, 0});
+  TestFont::use(back, "ring");
+  TestFont::use(back, "base");
+  t.font->rebuildGlyphIndex();
+  auto copy = Ref<Glyph>::adopt(new Glyph());
+  copy->assign(ring, true);
+  ASSERT_TRUE(copy->convertOutline(*t.font, true));
+  EXPECT_EQ(copy->bodyLayer()->elements.size(), 2u);  // its own square and base's
 }
 
 TEST(GlyphDataTest, LayersCacheAndCopies) {
