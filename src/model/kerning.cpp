@@ -1,5 +1,6 @@
 #include "model/kerning.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -145,23 +146,28 @@ void FontKerning::setPairCovered(const KerningSide& first, const KerningSide& se
   if (!inserted && overwrite) at->second = snapped;
 }
 
-bool FontKerning::coveredFrom(const KerningSide& firstSide, GlyphId second) const {
+bool FontKerning::coveredFrom(const KerningSide& firstSide, GlyphId second, uint64_t* steps) const {
   // Only pairs with a class side can cover: after a glyph first side, the class
   // second sides, which sort after the glyph ones.
   const KerningSide from = firstSide.isClass() ? KerningSide::ofGlyph(0) : KerningSide::ofClass(0);
   for (auto it = pairs.lower_bound({firstSide, from}); it != pairs.end() && it->first.first == firstSide; ++it) {
     if (it->first.second.covers(second, groups)) return true;
+    if (steps && ++*steps > kZeroCheckSteps) return true;
   }
   return false;
 }
 
 bool FontKerning::classPairCovers(GlyphId first, GlyphId second) const {
-  if (coveredFrom(KerningSide::ofGlyph(first), second)) return true;
+  // Bounded like the class-zero check: out of steps the answer is yes, which keeps a
+  // 0 that may be redundant but never changes a kerning value.
+  uint64_t steps = 0;
+  if (coveredFrom(KerningSide::ofGlyph(first), second, &steps)) return true;
   // Each first class once, skipping the pairs of classes that do not hold `first`.
   auto it = pairs.lower_bound({KerningSide::ofClass(0), KerningSide::ofGlyph(0)});
   while (it != pairs.end()) {
     const KerningSide firstClass = it->first.first;
-    if (firstClass.covers(first, groups) && coveredFrom(firstClass, second)) return true;
+    if (firstClass.covers(first, groups) && coveredFrom(firstClass, second, &steps)) return true;
+    if (++steps > kZeroCheckSteps) return true;
     if (firstClass.klass == std::numeric_limits<GlyphId>::max()) break;
     it = pairs.lower_bound({KerningSide::ofClass(firstClass.klass + 1), KerningSide::ofGlyph(0)});
   }
@@ -204,34 +210,53 @@ void FontKerning::setGlyphPairs(const std::vector<GlyphPairValue>& glyphPairs, b
 
 bool FontKerning::expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit) const {
   out.clear();
-  std::map<std::pair<GlyphId, GlyphId>, double> expanded;
   // Glyph pairs always fit (they are stored already); the class pairs share
-  // what is left of the limit.
+  // what is left of the limit, handed out from the last pair back.
   uint64_t glyphPairs = 0;
   for (const auto& [key, value] : pairs) {
     if (!key.first.isClass() && !key.second.isClass()) ++glyphPairs;
   }
   uint64_t budget = glyphPairs < limit ? limit - glyphPairs : 0;
   bool complete = true;
-  // Class pairs first, glyph pairs last: a later, more specific pair overwrites.
+  std::vector<const KerningPairMap::value_type*> kept;
+  uint64_t combinationCount = 0;
   for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-    const auto& [key, value] = *it;
+    const KerningPairKey& key = it->first;
+    const uint64_t combinations = sideSize(key.first, groups) * sideSize(key.second, groups);
     if (key.first.isClass() || key.second.isClass()) {
-      const uint64_t combinations = sideSize(key.first, groups) * sideSize(key.second, groups);
       if (combinations > budget) {
         complete = false;
         continue;
       }
       budget -= combinations;
     }
+    combinationCount += combinations;
+    kept.push_back(&*it);
+  }
+  // Of the pairs that cover a glyph combination, the first in key order gives its
+  // value: a glyph pair before the class pairs, a glyph-class pair before a class-glyph one.
+  struct Combination {
+    uint64_t glyphs;   // first << 32 | second
+    uint32_t keptAt;   // index into `kept`: larger is earlier in key order
+  };
+  std::vector<Combination> combinations;
+  combinations.reserve(combinationCount);
+  for (uint32_t at = 0; at < kept.size(); ++at) {
+    const KerningPairKey& key = kept[at]->first;
     const GlyphIdSet firstGlyphs = sideGlyphs(key.first, groups);
     const GlyphIdSet secondGlyphs = sideGlyphs(key.second, groups);
     for (GlyphId a : firstGlyphs) {
-      for (GlyphId b : secondGlyphs) expanded[{a, b}] = value;
+      for (GlyphId b : secondGlyphs) combinations.push_back({uint64_t{a} << 32 | b, at});
     }
   }
-  out.reserve(expanded.size());
-  for (const auto& [glyphs, value] : expanded) out.push_back({glyphs.first, glyphs.second, value});
+  std::sort(combinations.begin(), combinations.end(), [](const Combination& x, const Combination& y) {
+    return x.glyphs != y.glyphs ? x.glyphs < y.glyphs : x.keptAt > y.keptAt;
+  });
+  for (size_t i = 0; i < combinations.size(); ++i) {
+    if (i > 0 && combinations[i].glyphs == combinations[i - 1].glyphs) continue;
+    out.push_back({static_cast<GlyphId>(combinations[i].glyphs >> 32), static_cast<GlyphId>(combinations[i].glyphs),
+                   kept[combinations[i].keptAt]->second});
+  }
   return complete;
 }
 

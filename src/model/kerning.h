@@ -122,7 +122,8 @@ class FontKerning {
   void replaceGroups(const KerningGroupMap& source);
 
   bool empty() const { return pairs.empty(); }
-  // True when a stored pair with a class side covers the glyph pair.
+  // True when a stored pair with a class side covers the glyph pair; also true when
+  // the look-up runs past its step limit (a kept 0 never changes a kerning value).
   bool classPairCovers(GlyphId first, GlyphId second) const;
 
   KerningPairMap pairs;
@@ -134,8 +135,9 @@ class FontKerning {
   // setPair with the coverage of a 0 glyph pair already known.
   void setPairCovered(const KerningSide& first, const KerningSide& second, double value,
                       bool overwrite, bool covered);
-  // True when a pair with a class side and the given first side covers `second`.
-  bool coveredFrom(const KerningSide& firstSide, GlyphId second) const;
+  // True when a pair with a class side and the given first side covers `second`; with
+  // `steps`, each pair looked at costs one and running out of steps answers true.
+  bool coveredFrom(const KerningSide& firstSide, GlyphId second, uint64_t* steps = nullptr) const;
 };
 
 }  // namespace vn

@@ -262,6 +262,8 @@ void Parser::Impl::finish(std::vector<PendingKerning>& pending) {
   auto& registry = otl::glyphNameRegistry();
   vn::FontKerning& kerning = font->kerning();
   for (const auto& pair : pairs) {
+    // A side that names no glyph would be stored under id 0, which means "no glyph".
+    if (pair.first.empty() || pair.second.empty()) continue;
     const bool leftClass = leftKeys.count(pair.first) != 0;
     const bool rightClass = rightKeys.count(pair.second) != 0;
     const vn::KerningSide first = leftClass ? vn::KerningSide::ofClass(registry.idForName(kLeftClassPrefix + pair.first))

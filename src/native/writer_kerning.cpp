@@ -1,7 +1,10 @@
 #include "native/writer_kerning.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
@@ -19,11 +22,15 @@ constexpr const char* kKeyedPrefix = "_";
 // Characters at which the reader splits a member text.
 constexpr const char* kMemberSeparators = ", ;\t\n\r";
 
+using IdList = std::vector<vn::GlyphId>;
+
 struct WrittenClass {
   std::string name;
   int32_t flags = 0;
   std::vector<std::string> members;
+  IdList memberIds;     // the members' registry ids, in the same order
   std::string keyName;  // empty: no key mark
+  vn::GlyphId keyId = 0;
 };
 
 int32_t sideFlags(uint32_t side) {
@@ -56,7 +63,10 @@ std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool wit
   for (const auto& [id, group] : source.groups.groups) {
     WrittenClass written;
     written.flags = sideFlags(group.side);
-    for (vn::GlyphId member : group.glyphs) written.members.push_back(otl::glyphNameById(member));
+    for (vn::GlyphId member : group.glyphs) {
+      written.members.push_back(otl::glyphNameById(member));
+      written.memberIds.push_back(member);
+    }
     if (withKeys && group.side != vn::kSideNone && hasValidKeyGlyph(group)) {
       written.keyName = group.keyGlyph;
       written.name = uniqueName(kKeyedPrefix + group.keyGlyph, used);
@@ -64,40 +74,174 @@ std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool wit
       if (withKeys && hasValidKeyGlyph(group)) written.keyName = group.keyGlyph;
       written.name = uniqueName(otl::glyphNameById(id), used);
     }
+    if (!written.keyName.empty()) written.keyId = otl::glyphIdByName(written.keyName);
     classes.push_back(std::move(written));
   }
   return classes;
 }
 
-using NamePair = std::pair<std::string, std::string>;
-
 // What a pair carries in the file: its value truncated; 0 is not kept.
 int32_t fileValue(double value) { return vn::saturateInt32(value); }
 
-// The font's kerning as the reader should see it again: every glyph pair with a
-// value that survives truncation.
-std::map<NamePair, int32_t> expectedPairs(const vn::FontKerning& kerning) {
-  std::list<vn::NamedGlyphPair> flat;
-  kerning.flatGlyphPairs(flat);
-  std::map<NamePair, int32_t> expected;
-  for (const vn::NamedGlyphPair& pair : flat) {
-    const int32_t value = fileValue(pair.value);
-    if (value != 0) expected[{pair.first, pair.second}] = value;
-  }
-  return expected;
-}
+// Most glyph pairs the kerning is written as, and most glyph combinations the read-back
+// check compares; past them the kerning is hostile and is not written.
+constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 22;
+constexpr uint64_t kMaxCheckedCombinations = uint64_t{1} << 21;
 
 bool splitsCleanly(const std::string& name) {
   return !name.empty() && name.find_first_of(kMemberSeparators) == std::string::npos && name.back() != kKeyMark;
 }
 
-// Expands what the reader rebuilds from the written classes and glyph pairs: key
-// glyph pairs turn back into class pairs, and a more specific pair wins over a class
-// pair that covers it. False when the classes cannot be read back unambiguously.
-bool rebuiltPairs(const std::vector<WrittenClass>& classes, const std::list<vn::NamedGlyphPair>& pairs,
-                  const std::map<std::string, int32_t>& glyphIndex, std::map<NamePair, int32_t>& out) {
-  std::map<std::string, const WrittenClass*> keyed[2];
-  std::set<std::string> covered[2];
+// The glyph sets that stand on one side of the pairs, cut into atoms: glyphs that belong
+// to exactly the same sets. A kerning built from these sets has one value on each pair
+// of atoms, so two such kernings agree on every glyph pair when they agree on every
+// pair of atoms, which are few where the glyph pairs are many.
+class SideAtoms {
+ public:
+  // The set of one glyph.
+  uint32_t single(vn::GlyphId glyph) {
+    auto [at, added] = singles_.try_emplace(glyph, static_cast<uint32_t>(sets_.size()));
+    if (added) sets_.push_back({glyph, nullptr});
+    return at->second;
+  }
+  // The set of a class's members; equal `identity`, same set.
+  uint32_t members(uint64_t identity, const IdList& glyphs) {
+    auto [at, added] = classes_.try_emplace(identity, static_cast<uint32_t>(sets_.size()));
+    if (added) sets_.push_back({0, &glyphs});
+    return at->second;
+  }
+
+  // Cuts the glyphs into atoms; each set then knows its atoms.
+  void split() {
+    uint32_t atomCount = 0;
+    std::unordered_map<vn::GlyphId, uint32_t> singleAtom;
+    // A glyph that is a side on its own is an atom of its own.
+    for (const auto& [glyph, set] : singles_) singleAtom.emplace(glyph, atomCount++);
+    std::unordered_map<vn::GlyphId, IdList> setsOf;
+    for (uint32_t set = 0; set < sets_.size(); ++set) {
+      if (!sets_[set].glyphs) continue;
+      for (vn::GlyphId glyph : *sets_[set].glyphs) {
+        if (!singleAtom.count(glyph)) setsOf[glyph].push_back(set);
+      }
+    }
+    std::map<IdList, uint32_t> atomOfSets;
+    std::unordered_map<vn::GlyphId, uint32_t> atomOf = std::move(singleAtom);
+    for (auto& [glyph, sets] : setsOf) {
+      auto [at, added] = atomOfSets.try_emplace(std::move(sets), atomCount);
+      if (added) ++atomCount;
+      atomOf.emplace(glyph, at->second);
+    }
+    atoms_.assign(sets_.size(), {});
+    for (uint32_t set = 0; set < sets_.size(); ++set) {
+      IdList& atoms = atoms_[set];
+      if (!sets_[set].glyphs) {
+        atoms.push_back(atomOf.at(sets_[set].glyph));
+        continue;
+      }
+      for (vn::GlyphId glyph : *sets_[set].glyphs) atoms.push_back(atomOf.at(glyph));
+      std::sort(atoms.begin(), atoms.end());
+      atoms.erase(std::unique(atoms.begin(), atoms.end()), atoms.end());
+    }
+  }
+
+  const IdList& atoms(uint32_t set) const { return atoms_[set]; }
+
+ private:
+  struct GlyphSet {
+    vn::GlyphId glyph;      // a single glyph, when `glyphs` is null
+    const IdList* glyphs;   // the members of a class
+  };
+  std::vector<GlyphSet> sets_;
+  std::unordered_map<vn::GlyphId, uint32_t> singles_;
+  std::map<uint64_t, uint32_t> classes_;
+  std::vector<IdList> atoms_;
+};
+
+// A pair over two side sets; of the pairs that cover a glyph combination, the one with
+// the lowest `order` gives its value.
+struct SetPair {
+  uint32_t firstSet = 0;
+  uint32_t secondSet = 0;
+  int32_t value = 0;
+  uint64_t order = 0;
+};
+
+// The value of each covered pair of atoms: an open-addressing table in which the first
+// value painted on a pair stays.
+class AtomPairTable {
+ public:
+  explicit AtomPairTable(uint64_t expectedPairs) {
+    size_t capacity = 16;
+    while (capacity < expectedPairs * 2) capacity *= 2;
+    slots_.assign(capacity, Slot{});
+    mask_ = capacity - 1;
+  }
+
+  void paintFirst(uint64_t atoms, int32_t value) {
+    Slot& slot = find(atoms);
+    if (slot.atoms != kEmpty) return;
+    slot = {atoms, value};
+    if (value != 0) ++nonZero_;
+  }
+
+  // True when both tables hold the same pairs with values other than 0.
+  bool sameNonZero(const AtomPairTable& other) const {
+    if (nonZero_ != other.nonZero_) return false;
+    for (const Slot& slot : slots_) {
+      if (slot.atoms == kEmpty || slot.value == 0) continue;
+      const Slot& match = other.find(slot.atoms);
+      if (match.atoms != slot.atoms || match.value != slot.value) return false;
+    }
+    return true;
+  }
+
+ private:
+  // Atom indices stay below the glyph count, so no pair of them is all ones.
+  static constexpr uint64_t kEmpty = ~uint64_t{0};
+  struct Slot {
+    uint64_t atoms = kEmpty;
+    int32_t value = 0;
+  };
+
+  size_t home(uint64_t atoms) const { return static_cast<size_t>((atoms * 0x9E3779B97F4A7C15ull) >> 20) & mask_; }
+  const Slot& find(uint64_t atoms) const {
+    size_t at = home(atoms);
+    while (slots_[at].atoms != kEmpty && slots_[at].atoms != atoms) at = (at + 1) & mask_;
+    return slots_[at];
+  }
+  Slot& find(uint64_t atoms) { return const_cast<Slot&>(static_cast<const AtomPairTable*>(this)->find(atoms)); }
+
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+  uint64_t nonZero_ = 0;
+};
+
+// Paints the pairs, lowest order first, onto the pairs of atoms they cover.
+void paint(std::vector<SetPair>& setPairs, const SideAtoms& firsts, const SideAtoms& seconds, AtomPairTable& table) {
+  std::sort(setPairs.begin(), setPairs.end(), [](const SetPair& x, const SetPair& y) { return x.order < y.order; });
+  for (const SetPair& pair : setPairs) {
+    for (uint32_t a : firsts.atoms(pair.firstSet)) {
+      for (uint32_t b : seconds.atoms(pair.secondSet)) table.paintFirst(uint64_t{a} << 32 | b, pair.value);
+    }
+  }
+}
+
+uint64_t combinationCount(const std::vector<SetPair>& setPairs, const SideAtoms& firsts, const SideAtoms& seconds) {
+  uint64_t total = 0;
+  for (const SetPair& pair : setPairs) {
+    total += static_cast<uint64_t>(firsts.atoms(pair.firstSet).size()) * seconds.atoms(pair.secondSet).size();
+  }
+  return total;
+}
+
+// The class with the given key glyph on one side of the reader's key maps.
+using KeyedClasses = std::unordered_map<vn::GlyphId, const WrittenClass*>;
+
+// Checks the written classes as the reader will split them and fills the key maps:
+// key glyph -> class, for each side. False when the classes cannot be read back
+// unambiguously.
+bool keyedClasses(const std::vector<WrittenClass>& classes, KeyedClasses (&keyed)[2]) {
+  std::unordered_set<vn::GlyphId> covered[2];
   for (const WrittenClass& written : classes) {
     for (const std::string& member : written.members) {
       if (!splitsCleanly(member)) return false;
@@ -109,41 +253,111 @@ bool rebuiltPairs(const std::vector<WrittenClass>& classes, const std::list<vn::
       const int32_t flag = side == 0 ? info::kFirstSideFlag : info::kSecondSideFlag;
       if (!(written.flags & flag)) continue;
       // One class per key glyph and side, and no glyph in two classes of a side.
-      if (!keyed[side].emplace(written.keyName, &written).second) return false;
-      for (const std::string& member : written.members) {
+      if (!keyed[side].emplace(written.keyId, &written).second) return false;
+      for (vn::GlyphId member : written.memberIds) {
         if (!covered[side].insert(member).second) return false;
       }
     }
   }
-  std::map<NamePair, std::pair<int, int32_t>> ranked;
-  // Classes of hostile size would expand without end: past the model's own limit the
-  // kerning is written flat instead.
-  uint64_t budget = vn::FontKerning::kMaxExpandedPairs;
-  for (const vn::NamedGlyphPair& pair : pairs) {
-    const int32_t value = fileValue(pair.value);
-    if (value == 0 || !glyphIndex.count(pair.first) || !glyphIndex.count(pair.second)) continue;
-    auto firstClass = keyed[0].find(pair.first);
-    auto secondClass = keyed[1].find(pair.second);
-    const bool firstIsClass = firstClass != keyed[0].end();
-    const bool secondIsClass = secondClass != keyed[1].end();
-    const std::vector<std::string> single1{pair.first}, single2{pair.second};
-    const auto& firsts = firstIsClass ? firstClass->second->members : single1;
-    const auto& seconds = secondIsClass ? secondClass->second->members : single2;
-    // Class-class, class-glyph, glyph-class, glyph-glyph: later ranks win.
-    const int rank = (firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1);
-    const uint64_t combinations = static_cast<uint64_t>(firsts.size()) * seconds.size();
-    if (combinations > budget) return false;
-    budget -= combinations;
-    for (const std::string& a : firsts) {
-      for (const std::string& b : seconds) {
-        auto [it, inserted] = ranked.try_emplace(NamePair{a, b}, rank, value);
-        if (!inserted && rank >= it->second.first) it->second = {rank, value};
-      }
-    }
-  }
-  out.clear();
-  for (const auto& [names, entry] : ranked) out[names] = entry.second;
   return true;
+}
+
+// True when the kerning that the reader rebuilds from the written classes and glyph
+// pairs is, glyph pair by glyph pair and after truncation, the font's own kerning.
+// The reader turns key glyph pairs back into class pairs, and a more specific pair
+// wins over a class pair that covers it; the font's kerning gives each glyph pair the
+// value of the first pair in key order that covers it. Both are compared on pairs of
+// atoms (SideAtoms), never glyph pair by glyph pair.
+bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::vector<vn::GlyphPairValue>& written,
+                         const std::unordered_set<vn::GlyphId>& fontGlyphs, const vn::FontKerning& font) {
+  KeyedClasses keyed[2];
+  if (!keyedClasses(classes, keyed)) return false;
+
+  SideAtoms firsts;
+  SideAtoms seconds;
+  constexpr uint64_t kWrittenClass = uint64_t{1} << 32;
+  auto writtenSet = [&](SideAtoms& atoms, const KeyedClasses& keys, vn::GlyphId glyph, bool& isClass) {
+    auto found = keys.find(glyph);
+    isClass = found != keys.end();
+    if (!isClass) return atoms.single(glyph);
+    return atoms.members(kWrittenClass | static_cast<uint64_t>(found->second - classes.data()), found->second->memberIds);
+  };
+  std::vector<SetPair> rebuilt;
+  for (size_t at = 0; at < written.size(); ++at) {
+    const vn::GlyphPairValue& pair = written[at];
+    const int32_t value = fileValue(pair.value);
+    if (value == 0 || !fontGlyphs.count(pair.first) || !fontGlyphs.count(pair.second)) continue;
+    bool firstIsClass = false;
+    bool secondIsClass = false;
+    SetPair set;
+    set.firstSet = writtenSet(firsts, keyed[0], pair.first, firstIsClass);
+    set.secondSet = writtenSet(seconds, keyed[1], pair.second, secondIsClass);
+    set.value = value;
+    // Glyph-glyph, glyph-class, class-glyph, class-class; within a rank the later pair.
+    const uint64_t rank = (firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1);
+    set.order = (3 - rank) << 32 | (std::numeric_limits<uint32_t>::max() - at);
+    rebuilt.push_back(set);
+  }
+
+  std::map<vn::GlyphId, IdList> fontClasses;
+  auto fontSet = [&](SideAtoms& atoms, const vn::KerningSide& side, bool& known) -> uint32_t {
+    known = true;
+    if (!side.isClass()) return atoms.single(side.glyph);
+    auto [at, added] = fontClasses.try_emplace(side.klass);
+    if (added) {
+      const vn::KerningGlyphGroup* group = font.groups.find(side.klass);
+      if (group) at->second.assign(group->glyphs.begin(), group->glyphs.end());
+    }
+    // A class without members covers nothing.
+    known = !at->second.empty();
+    return atoms.members(side.klass, at->second);
+  };
+  std::vector<SetPair> expected;
+  uint64_t order = 0;
+  for (const auto& [key, value] : font.pairs) {
+    SetPair set;
+    bool firstKnown = false;
+    bool secondKnown = false;
+    set.firstSet = fontSet(firsts, key.first, firstKnown);
+    set.secondSet = fontSet(seconds, key.second, secondKnown);
+    set.value = fileValue(value);
+    set.order = order++;
+    if (firstKnown && secondKnown) expected.push_back(set);
+  }
+
+  firsts.split();
+  seconds.split();
+  const uint64_t rebuiltCount = combinationCount(rebuilt, firsts, seconds);
+  const uint64_t expectedCount = combinationCount(expected, firsts, seconds);
+  if (rebuiltCount + expectedCount > kMaxCheckedCombinations) return false;
+  AtomPairTable rebuiltValues(rebuiltCount);
+  AtomPairTable expectedValues(expectedCount);
+  paint(rebuilt, firsts, seconds, rebuiltValues);
+  paint(expected, firsts, seconds, expectedValues);
+  return rebuiltValues.sameNonZero(expectedValues);
+}
+
+// Sum over pairs of the glyph combinations they stand for, saturating.
+uint64_t expandedSize(const vn::FontKerning& kerning) {
+  uint64_t total = 0;
+  for (const auto& [key, value] : kerning.pairs) {
+    uint64_t combinations = 1;
+    for (const vn::KerningSide* side : {&key.first, &key.second}) {
+      if (!side->isClass()) continue;
+      const vn::KerningGlyphGroup* group = kerning.groups.find(side->klass);
+      combinations *= group ? group->glyphs.size() : 0;
+    }
+    total += combinations;
+    if (total > kMaxWrittenGlyphPairs) return total;
+  }
+  return total;
+}
+
+void nameGlyphPairs(const std::vector<vn::GlyphPairValue>& pairs, std::list<vn::NamedGlyphPair>& out) {
+  out.clear();
+  for (const vn::GlyphPairValue& pair : pairs) {
+    out.push_back({otl::glyphNameOf(pair.first), otl::glyphNameOf(pair.second), pair.value});
+  }
 }
 
 void buildClassBlock(const std::vector<WrittenClass>& classes, KerningPreparation& out) {
@@ -165,16 +379,16 @@ void buildClassBlock(const std::vector<WrittenClass>& classes, KerningPreparatio
 
 }  // namespace
 
-void prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes* routes) {
+bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes* routes) {
   const vn::FontKerning& fontKerning = font.kerning();
   vn::FontKerning converted;
   const bool useConverted = convertKerningClasses(fontKerning, converted, routes) && !converted.pairs.empty();
   const vn::FontKerning& source = useConverted ? converted : fontKerning;
 
-  std::map<std::string, int32_t> glyphIndex;
-  int32_t position = 0;
+  std::unordered_set<vn::GlyphId> fontGlyphs;
+  otl::GlyphNameRegistry& registry = otl::glyphNameRegistry();
   for (const vn::Glyph* glyph : font.glyphs) {
-    if (glyph) glyphIndex[glyph->name] = position++;
+    if (glyph && registry.contains(glyph->name)) fontGlyphs.insert(registry.idForName(glyph->name));
   }
 
   out.featureClassTexts.clear();
@@ -190,10 +404,12 @@ void prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   }
 
   std::vector<WrittenClass> classes = classesToWrite(source, true);
-  source.flatGlyphPairs(out.glyphKerning);
-  std::map<NamePair, int32_t> rebuilt;
-  bool faithful = rebuiltPairs(classes, out.glyphKerning, glyphIndex, rebuilt) &&
-                  rebuilt == expectedPairs(fontKerning);
+  std::vector<vn::GlyphPairValue> glyphPairs;
+  bool faithful = expandedSize(source) <= kMaxWrittenGlyphPairs;
+  if (faithful) {
+    source.expandPairs(glyphPairs);
+    faithful = readsBackFaithfully(classes, glyphPairs, fontGlyphs, fontKerning);
+  }
   // A layout class of the same name would replace a kerning class's definition.
   for (const WrittenClass& written : classes) {
     if (featureNames.count(written.name)) faithful = false;
@@ -201,9 +417,18 @@ void prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   out.flattened = !faithful;
   if (!faithful) {
     classes = classesToWrite(fontKerning, false);
-    fontKerning.flatGlyphPairs(out.glyphKerning);
+    // Flat glyph pairs of hostile number would take gigabytes to write and to read.
+    if (expandedSize(fontKerning) > kMaxWrittenGlyphPairs) {
+      out.glyphKerning.clear();
+      buildClassBlock(classes, out);
+      return false;
+    }
+    // Written flat, the source was the font's kerning already expanded.
+    if (&source != &fontKerning || glyphPairs.empty()) fontKerning.expandPairs(glyphPairs);
   }
+  nameGlyphPairs(glyphPairs, out.glyphKerning);
   buildClassBlock(classes, out);
+  return true;
 }
 
 }  // namespace qtf

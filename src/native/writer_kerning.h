@@ -34,6 +34,8 @@ struct KerningPreparation {
   bool flattened = false;
 };
 
-void prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes* routes);
+// False when the kerning cannot be written: classes that do not read back and a flat
+// form of more glyph pairs than a file should hold (`out` then has no glyph pairs).
+bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes* routes);
 
 }  // namespace qtf

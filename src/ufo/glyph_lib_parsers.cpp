@@ -160,8 +160,6 @@ void readUfo3GuidelineList(const PListNode& array, vn::Layer& target) {
 }
 
 void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph) {
-  vn::Layer* body = glyph.bodyLayer();
-  if (!body) return;
   PListParser parser;
   PListDocument document;
   std::istringstream in(text);
@@ -169,7 +167,13 @@ void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph) {
   const auto* array = document.firstNode();
   if (!array || std::string_view(array->name(), array->name_size()) != "array") return;
   PListNode tree(plist::kArray, array->first_node());
-  readGuidelineList(tree, *body);
+  // A glyph without an outline (a space, a component-only glyph) still keeps its guides:
+  // its body layer is made only when there is a guide to put in it.
+  vn::Layer guides(vn::Layer::kBody);
+  readGuidelineList(tree, guides);
+  if (guides.guides.empty()) return;
+  vn::Layer& body = glyph.varnelData().bodyLayer();
+  for (auto& guide : guides.guides) body.guides.push_back(std::move(guide));
 }
 
 // ---- hint sets

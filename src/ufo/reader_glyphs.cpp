@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "layout/registry/glyph_name_registry.h"
 #include "model/object.h"
 #include "ufo/folder_access.h"
 #include "ufo/glyph_lib_parsers.h"
@@ -73,6 +74,10 @@ void UfoFontParser::applyGlyphs() {
   std::map<std::string, GlyphRef> byName;
   const bool ordered = !glyphOrder_.empty();
   std::uint64_t bytesRead = 0;
+  // Glyph-name ids in glyph order (naming a glyph registers its name): classes keep
+  // their members in id order, and the native reader numbers names in glyph order too,
+  // so members keep one order through a round trip.
+  if (ordered) otl::glyphNameRegistry().registerNames(glyphOrder_);
 
   for (const PListEntry& entry : dictEntries(contents_.rootDict())) {
     if (elementName(entry.value) != "string") throw UfoParserException{UfoParserException::kPropertyList};

@@ -39,11 +39,16 @@ constexpr std::string_view kWarningPrefix = "Warning: ";
 constexpr std::string_view kLayoutExceptionPrefix = "Layout exception: ";
 constexpr std::string_view kLayoutExceptionSeparator = " --- ";
 
-void appendKeyLine(std::string& out, std::string_view indent, const std::string& key) {
+// A key line of text already escaped.
+void appendEscapedKeyLine(std::string& out, std::string_view indent, std::string_view escapedKey) {
   out += indent;
   out += "<key>";
-  out += escapeXmlText(key);
+  out += escapedKey;
   out += "</key>\n";
+}
+
+void appendKeyLine(std::string& out, std::string_view indent, const std::string& key) {
+  appendEscapedKeyLine(out, indent, escapeXmlText(key));
 }
 
 // A name -> node index over the glyph dicts of the lib branch.
@@ -122,9 +127,12 @@ class Writer::Impl {
     std::string text;
     std::unordered_set<std::string> written;
     for (const vn::LayoutClassEntry& group : groups) {
-      // A group needs a name, and a name can stand only once in the dict.
-      if (group.name.empty() || !group.group || !written.insert(group.name).second) continue;
-      appendKeyLine(text, "  ", group.name);
+      // A group needs a name, and a name can stand only once in the dict (names
+      // that differ only in bytes the escaping turns into blanks count as one).
+      if (group.name.empty() || !group.group) continue;
+      std::string key = escapeXmlText(group.name);
+      if (!written.insert(key).second) continue;
+      appendEscapedKeyLine(text, "  ", key);
       text += "  <array>\n";
       for (vn::GlyphId id : group.group->members()) {
         const std::string& member = otl::glyphNameById(id);
@@ -141,20 +149,23 @@ class Writer::Impl {
 
   // One dict per first-side name: pairs are walked from the last to the first, a
   // name met again (a glyph and a kerning class of the same name) adds to its dict,
-  // and a second name keeps the first value it is given.
+  // and a second name keeps the first value it is given. Names are compared as
+  // written (escaped), so that no key stands twice in the file.
   bool writeKerning() {
     const vn::KerningPairMap& pairs = font_->kerning().pairs;
     struct FirstSide {
-      std::string name;
+      std::string name;  // escaped
       std::vector<std::pair<std::string, double>> seconds;
       std::unordered_set<std::string> secondNames;
     };
     std::vector<FirstSide> sides;
     std::unordered_map<std::string, size_t> sideIndex;
     for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
-      std::string first = it->first.first.name();
-      std::string second = it->first.second.name();
-      if (first.empty() || second.empty()) continue;
+      const std::string firstName = it->first.first.name();
+      const std::string secondName = it->first.second.name();
+      if (firstName.empty() || secondName.empty()) continue;
+      std::string first = escapeXmlText(firstName);
+      std::string second = escapeXmlText(secondName);
       auto [position, added] = sideIndex.emplace(first, sides.size());
       if (added) sides.push_back(FirstSide{std::move(first), {}, {}});
       FirstSide& side = sides[position->second];
@@ -164,10 +175,10 @@ class Writer::Impl {
 
     std::string text(kPlistHeader);
     for (const FirstSide& side : sides) {
-      appendKeyLine(text, "  ", side.name);
+      appendEscapedKeyLine(text, "  ", side.name);
       text += "  <dict>\n";
       for (const auto& [second, value] : side.seconds) {
-        appendKeyLine(text, "    ", second);
+        appendEscapedKeyLine(text, "    ", second);
         text += "    ";
         text += writePlistNumber(value);
         text += '\n';

@@ -256,7 +256,7 @@ def main(original_path, round_trip_path):
         elif sorted(members) != sorted(groups_b[group]):
             differ("groups", "%s: members differ" % group)
         elif list(members) != list(groups_b[group]):
-            known["group member order"].append(group)
+            known["group member order (a class keeps its members in name-id order)"].append(group)
     for group in set(groups_b) - set(groups_a):
         differ("groups", "extra group %s" % group)
 

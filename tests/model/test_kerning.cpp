@@ -320,6 +320,9 @@ TEST(KerningPairs, ZeroCheckOnManyClassesIsBoundedAndKeepsValues) {
   // Covered by nothing: kept or dropped, the values must not change.
   kerning.setPair(glyph("kz.unrelated"), klass("kz.c0"), 0, false);
   kerning.setPair(KerningSide::ofClass(classes[5]), glyph("kz.unrelated"), 0, false);
+  // The same for glyph-glyph zeros: one covered only by the last first class, one by nothing.
+  kerning.setGlyphPair(id("kz.g" + std::to_string(kClasses - 1)), id("kz.g0"), 0, false);
+  kerning.setGlyphPair(id("kz.unrelated"), id("kz.g0"), 0, false);
 
   NamedPairs after = expand(kerning);
   EXPECT_EQ(after.at({"kz.g" + std::to_string(kClasses - 1), "kz.g0"}), 0);

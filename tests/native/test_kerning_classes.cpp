@@ -223,21 +223,25 @@ TEST(KerningClasses, KeylessClassPairsAreWrittenFlat) {
 }
 
 // Classes the reader could not take back as written are not written with key marks:
-// a name the reader would cut at its ':', and classes whose pair would expand beyond
-// what any kerning store holds (checking them must not expand them either).
-TEST(KerningClasses, UnreadableOrOversizedClassesAreWrittenFlat) {
+// a name the reader would cut at its ':'.
+TEST(KerningClasses, UnreadableClassesAreWrittenFlat) {
   TestFont f;
   for (const char* name : {"a:b", "c", "V"}) f.addGlyph(name);
   vn::FontKerning& kerning = f.font().kerning();
   kerning.defineGroup("@MMK_L_colon", ids({"a:b", "c"}), vn::kSideFirst, "a:b");
   kerning.setPair(cls("@MMK_L_colon"), gly("V"), -30, true);
   qtf::KerningPreparation prepared;
-  qtf::prepareKerning(f.font(), prepared, nullptr);
+  EXPECT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
   EXPECT_TRUE(prepared.flattened);
   qtftest::ReadMaster read(writeNative(*f.pair));
   ASSERT_TRUE(read.ok);
   EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"a:b", "V"}, -30}, {{"c", "V"}, -30}}));
+}
 
+// A class pair of 5000 x 5000 glyphs is checked class by class and written as one key
+// glyph pair, which reads back as the same class pair. Without key glyphs its 25
+// million glyph pairs would be the only form: the kerning is refused, not expanded.
+TEST(KerningClasses, OversizedClassPairsAreCheckedWithoutExpanding) {
   TestFont big;
   big.addGlyph("L0");
   big.addGlyph("R0");
@@ -250,9 +254,83 @@ TEST(KerningClasses, UnreadableOrOversizedClassesAreWrittenFlat) {
   huge.defineGroup("@MMK_L_L0", left, vn::kSideFirst, "L0");
   huge.defineGroup("@MMK_R_R0", right, vn::kSideSecond, "R0");
   huge.setPair(cls("@MMK_L_L0"), cls("@MMK_R_R0"), -1, true);
-  qtf::prepareKerning(big.font(), prepared, nullptr);
-  EXPECT_TRUE(prepared.flattened);
-  EXPECT_FALSE(writeNative(*big.pair).empty());
+  qtf::KerningPreparation prepared;
+  EXPECT_TRUE(qtf::prepareKerning(big.font(), prepared, nullptr));
+  EXPECT_FALSE(prepared.flattened);
+  EXPECT_EQ(prepared.glyphKerning.size(), 1u);
+  qtftest::ReadMaster read(writeNative(*big.pair));
+  ASSERT_TRUE(read.ok);
+  const vn::FontKerning& back = read.font().kerning();
+  ASSERT_EQ(back.pairs.size(), 1u);
+  const auto& [key, value] = *back.pairs.begin();
+  EXPECT_TRUE(key.first.isClass() && key.second.isClass());
+  EXPECT_EQ(value, -1);
+  EXPECT_EQ(back.groups.find(key.first.klass)->glyphs.size(), 5000u);
+  EXPECT_EQ(back.groups.find(key.second.klass)->glyphs.size(), 5000u);
+
+  TestFont keyless;
+  keyless.addGlyph("L0");
+  vn::FontKerning& plain = keyless.font().kerning();
+  plain.defineGroup("lefts", left, vn::kSideFirst, "");
+  plain.defineGroup("rights", right, vn::kSideSecond, "");
+  plain.setPair(cls("lefts"), cls("rights"), -1, true);
+  EXPECT_FALSE(qtf::prepareKerning(keyless.font(), prepared, nullptr));
+  EXPECT_TRUE(prepared.glyphKerning.empty());
+}
+
+// Overlapping classes, exceptions of every rank, zeros, fractions and key glyphs kerned
+// on their own: whatever the preparation decides, the file must read back as the
+// font's kerning (truncated), and clean class kerning must keep its classes.
+TEST(KerningClasses, ReadBackMatchesTheFontForMixedKerning) {
+  const std::vector<std::string> glyphs{"A", "B", "C", "D", "E", "F", "G", "H"};
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  };
+  int keptClasses = 0;
+  for (int round = 0; round < 60; ++round) {
+    TestFont f;
+    f.settleNames();
+    for (const std::string& name : glyphs) f.addGlyph(name).varnelData().bodyLayer();
+    vn::FontKerning& kerning = f.font().kerning();
+    // Two left and two right classes of random members, keyed by their first member.
+    std::vector<vn::KerningSide> lefts, rights;
+    for (int side = 0; side < 2; ++side) {
+      for (int c = 0; c < 2; ++c) {
+        vn::GlyphIdList members;
+        std::string key;
+        for (const std::string& name : glyphs) {
+          if (next(3) != 0) continue;
+          members.push_back(id(name));
+          if (key.empty()) key = name;
+        }
+        if (key.empty()) continue;
+        const std::string name = std::string(side == 0 ? "@MMK_L_" : "@MMK_R_") + key + std::to_string(c);
+        kerning.defineGroup(name, members, side == 0 ? vn::kSideFirst : vn::kSideSecond, key);
+        (side == 0 ? lefts : rights).push_back(cls(name));
+      }
+    }
+    auto anySide = [&](const std::vector<vn::KerningSide>& classes) {
+      if (!classes.empty() && next(2) == 0) return classes[next(static_cast<uint32_t>(classes.size()))];
+      return gly(glyphs[next(static_cast<uint32_t>(glyphs.size()))]);
+    };
+    const double values[] = {-40, -40, 25, 0, -12.6, 7};
+    const int pairCount = 1 + static_cast<int>(next(6));
+    for (int p = 0; p < pairCount; ++p) kerning.setPair(anySide(lefts), anySide(rights), values[next(6)], true);
+
+    qtf::KerningPreparation prepared;
+    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
+    if (!prepared.flattened) ++keptClasses;
+    qtftest::ReadMaster read(writeNative(*f.pair));
+    ASSERT_TRUE(read.ok);
+    FlatPairs expected;
+    for (const auto& [names, value] : flat(kerning)) {
+      if (static_cast<int32_t>(value) != 0) expected[names] = static_cast<int32_t>(value);
+    }
+    EXPECT_EQ(flat(read.font().kerning()), expected) << "round " << round;
+  }
+  EXPECT_GE(keptClasses, 5);
 }
 
 }  // namespace

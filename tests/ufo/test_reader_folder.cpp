@@ -69,6 +69,26 @@ TEST(ReaderFolder, GlyphOrderThenNameOrder) {
   EXPECT_NE(r.lib.findChild(ufo::plist::kDict, "FontLibDict"), nullptr);
 }
 
+TEST(ReaderFolder, ClassMembersFollowTheGlyphOrder) {
+  // Classes keep their members in name-id order; ids follow the glyph order, not the
+  // order of glyphs/contents.plist, as they do when the native file is read back.
+  TempUfo ufo;
+  ufo.write("lib.plist", plist("<key>public.glyphOrder</key><array><string>ord_z</string>"
+                               "<string>ord_y</string><string>ord_x</string></array>"));
+  for (const char* name : {"ord_x", "ord_y", "ord_z"}) ufo.write(std::string("glyphs/") + name + ".glif", kSquare);
+  ufo.contents({{"ord_x", "ord_x.glif"}, {"ord_y", "ord_y.glif"}, {"ord_z", "ord_z.glif"}});
+  ufo.write("groups.plist", plist("<key>@MMK_L_ord</key><array><string>ord_x</string><string>ord_z</string>"
+                                  "<string>ord_y</string></array>"));
+  ReadResult r;
+  readertest::readUfo(ufo, r);
+  ASSERT_TRUE(r.ok) << r.out;
+  const vn::KerningGlyphGroup* group = r.font().kerningGroups()->find(otl::glyphIdByName("@MMK_L_ord"));
+  ASSERT_NE(group, nullptr);
+  std::vector<std::string> members;
+  for (const vn::GlyphId id : group->members()) members.push_back(otl::glyphNameOf(id));
+  EXPECT_EQ(members, (std::vector<std::string>{"ord_z", "ord_y", "ord_x"}));
+}
+
 TEST(ReaderFolder, TraversalInContentsIsRefusedAndTheReadGoesOn) {
   TempUfo ufo;
   // A file outside the UFO that the hostile names point at.

@@ -69,6 +69,25 @@ TEST(WriterFiles, GroupsListMembersEscapedAndEachNameOnce) {
   EXPECT_FALSE(std::filesystem::exists(temp.path() / "G.ufo" / "kerning.plist"));
 }
 
+// Control bytes escape to blanks: names that differ only there would stand twice as
+// one key, and readers keep only one of them.
+TEST(WriterFiles, NamesThatEscapeAlikeStandOnceInGroupsAndKerning) {
+  BuiltFont built;
+  for (const char* name : {"e\x01x", "e\x02x", "eV"}) built.addGlyph(name);
+  vn::FontKerning& kerning = built.font().kerning();
+  kerning.defineGroup("@MMK_L_e\x01", {otl::glyphIdByName("e\x01x")}, vn::kSideFirst, "");
+  kerning.defineGroup("@MMK_L_e\x02", {otl::glyphIdByName("e\x02x")}, vn::kSideFirst, "");
+  kerning.setPair(glyphSide("e\x01x"), glyphSide("eV"), -10, true);
+  kerning.setPair(glyphSide("e\x02x"), glyphSide("eV"), -20, true);
+  writertest::TempFolder temp;
+  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "E.ufo"));
+  const std::string groups = writertest::readFile(temp.path() / "E.ufo" / "groups.plist");
+  EXPECT_EQ(writertest::countOf(groups, "<key>@MMK_L_e </key>"), 1) << groups;
+  EXPECT_EQ(writertest::readFile(temp.path() / "E.ufo" / "kerning.plist"),
+            kHeader + "  <key>e x</key>\n  <dict>\n    <key>eV</key>\n    <integer>-20</integer>\n  </dict>\n" +
+                kFooter);
+}
+
 TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch) {
   BuiltFont built;
   built.style().lib["org.example.kept"] = "    <string>as read</string>\n";

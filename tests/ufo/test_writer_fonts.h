@@ -113,6 +113,12 @@ inline std::string readFile(const std::filesystem::path& path) {
   return text.str();
 }
 
+inline int countOf(const std::string& text, const std::string& needle) {
+  int count = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+  return count;
+}
+
 inline std::string dataFile(const std::string& name) {
   return readFile(std::filesystem::path(kDataDir) / name);
 }
