@@ -86,7 +86,8 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
   if (options != 0 && !writeNameTableBlock(out, style.tables)) return false;
 
   KerningPreparation kerning;
-  prepareKerning(font, kerning, kerningLayoutRoutes());
+  // Kerning too large for the file fails the write rather than leaving it out silently.
+  if (!prepareKerning(font, kerning, kerningLayoutRoutes())) return false;
 
   FontInfoExtras extras;
   extras.kerningClassBlock = kerning.kerningClassBlock;

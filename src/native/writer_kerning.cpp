@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <limits>
 #include <set>
+#include <span>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
@@ -85,7 +85,7 @@ int32_t fileValue(double value) { return vn::saturateInt32(value); }
 
 // Most glyph pairs the kerning is written as, and most glyph combinations the read-back
 // check compares; past them the kerning is hostile and is not written.
-constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 22;
+constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 21;
 constexpr uint64_t kMaxCheckedCombinations = uint64_t{1} << 21;
 
 bool splitsCleanly(const std::string& name) {
@@ -98,11 +98,18 @@ bool splitsCleanly(const std::string& name) {
 // pair of atoms, which are few where the glyph pairs are many.
 class SideAtoms {
  public:
+  // `idLimit`: one past the largest glyph id that will be seen (more is allowed, slower).
+  explicit SideAtoms(size_t idLimit) : singleSet_(idLimit, kNone) {}
+
   // The set of one glyph.
   uint32_t single(vn::GlyphId glyph) {
-    auto [at, added] = singles_.try_emplace(glyph, static_cast<uint32_t>(sets_.size()));
-    if (added) sets_.push_back({glyph, nullptr});
-    return at->second;
+    if (glyph >= singleSet_.size()) singleSet_.resize(size_t{glyph} + 1, kNone);
+    uint32_t& set = singleSet_[glyph];
+    if (set == kNone) {
+      set = static_cast<uint32_t>(sets_.size());
+      sets_.push_back({glyph, nullptr});
+    }
+    return set;
   }
   // The set of a class's members; equal `identity`, same set.
   uint32_t members(uint64_t identity, const IdList& glyphs) {
@@ -113,61 +120,71 @@ class SideAtoms {
 
   // Cuts the glyphs into atoms; each set then knows its atoms.
   void split() {
+    std::vector<uint32_t> atomOf(singleSet_.size(), kNone);
+    auto slot = [&atomOf](vn::GlyphId glyph) -> uint32_t& {
+      if (glyph >= atomOf.size()) atomOf.resize(size_t{glyph} + 1, kNone);
+      return atomOf[glyph];
+    };
     uint32_t atomCount = 0;
-    std::unordered_map<vn::GlyphId, uint32_t> singleAtom;
     // A glyph that is a side on its own is an atom of its own.
-    for (const auto& [glyph, set] : singles_) singleAtom.emplace(glyph, atomCount++);
+    for (const GlyphSet& set : sets_) {
+      if (!set.glyphs) slot(set.glyph) = atomCount++;
+    }
     std::unordered_map<vn::GlyphId, IdList> setsOf;
     for (uint32_t set = 0; set < sets_.size(); ++set) {
       if (!sets_[set].glyphs) continue;
       for (vn::GlyphId glyph : *sets_[set].glyphs) {
-        if (!singleAtom.count(glyph)) setsOf[glyph].push_back(set);
+        if (slot(glyph) == kNone) setsOf[glyph].push_back(set);
       }
     }
     std::map<IdList, uint32_t> atomOfSets;
-    std::unordered_map<vn::GlyphId, uint32_t> atomOf = std::move(singleAtom);
     for (auto& [glyph, sets] : setsOf) {
       auto [at, added] = atomOfSets.try_emplace(std::move(sets), atomCount);
       if (added) ++atomCount;
-      atomOf.emplace(glyph, at->second);
+      slot(glyph) = at->second;
     }
-    atoms_.assign(sets_.size(), {});
-    for (uint32_t set = 0; set < sets_.size(); ++set) {
-      IdList& atoms = atoms_[set];
-      if (!sets_[set].glyphs) {
-        atoms.push_back(atomOf.at(sets_[set].glyph));
-        continue;
+    atomStart_.assign(1, 0);
+    atoms_.clear();
+    for (const GlyphSet& set : sets_) {
+      const size_t start = atoms_.size();
+      if (!set.glyphs) {
+        atoms_.push_back(atomOf[set.glyph]);
+      } else {
+        for (vn::GlyphId glyph : *set.glyphs) atoms_.push_back(atomOf[glyph]);
+        std::sort(atoms_.begin() + start, atoms_.end());
+        atoms_.erase(std::unique(atoms_.begin() + start, atoms_.end()), atoms_.end());
       }
-      for (vn::GlyphId glyph : *sets_[set].glyphs) atoms.push_back(atomOf.at(glyph));
-      std::sort(atoms.begin(), atoms.end());
-      atoms.erase(std::unique(atoms.begin(), atoms.end()), atoms.end());
+      atomStart_.push_back(atoms_.size());
     }
   }
 
-  const IdList& atoms(uint32_t set) const { return atoms_[set]; }
+  std::span<const uint32_t> atoms(uint32_t set) const {
+    return {atoms_.data() + atomStart_[set], atoms_.data() + atomStart_[set + 1]};
+  }
 
  private:
+  static constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
   struct GlyphSet {
     vn::GlyphId glyph;      // a single glyph, when `glyphs` is null
     const IdList* glyphs;   // the members of a class
   };
   std::vector<GlyphSet> sets_;
-  std::unordered_map<vn::GlyphId, uint32_t> singles_;
+  std::vector<uint32_t> singleSet_;  // glyph id -> its single set, kNone when none
   std::map<uint64_t, uint32_t> classes_;
-  std::vector<IdList> atoms_;
+  std::vector<size_t> atomStart_;    // set -> its first atom in atoms_; one more at the end
+  std::vector<uint32_t> atoms_;
 };
 
-// A pair over two side sets; of the pairs that cover a glyph combination, the one with
-// the lowest `order` gives its value.
+// A pair over two side sets. Lists of them are kept in winning order: of the pairs that
+// cover a glyph combination, the first listed gives its value.
 struct SetPair {
   uint32_t firstSet = 0;
   uint32_t secondSet = 0;
   int32_t value = 0;
-  uint64_t order = 0;
 };
 
-// The value of each covered pair of atoms: an open-addressing table in which the first
-// value painted on a pair stays.
+// The font's value of each covered pair of atoms: an open-addressing table in which the
+// first value painted on a pair stays. The rebuilt kerning is then checked against it.
 class AtomPairTable {
  public:
   explicit AtomPairTable(uint64_t expectedPairs) {
@@ -180,20 +197,24 @@ class AtomPairTable {
   void paintFirst(uint64_t atoms, int32_t value) {
     Slot& slot = find(atoms);
     if (slot.atoms != kEmpty) return;
-    slot = {atoms, value};
-    if (value != 0) ++nonZero_;
+    slot = {atoms, value, false};
+    if (value != 0) ++unmatched_;
   }
 
-  // True when both tables hold the same pairs with values other than 0.
-  bool sameNonZero(const AtomPairTable& other) const {
-    if (nonZero_ != other.nonZero_) return false;
-    for (const Slot& slot : slots_) {
-      if (slot.atoms == kEmpty || slot.value == 0) continue;
-      const Slot& match = other.find(slot.atoms);
-      if (match.atoms != slot.atoms || match.value != slot.value) return false;
+  // Takes the rebuilt value of a pair of atoms, the first one given for it winning;
+  // false at once when it differs from the font's (rebuilt values are never 0).
+  bool match(uint64_t atoms, int32_t value) {
+    Slot& slot = find(atoms);
+    if (slot.atoms == kEmpty || slot.value != value) return slot.matched;
+    if (!slot.matched) {
+      slot.matched = true;
+      --unmatched_;
     }
     return true;
   }
+
+  // True when every pair with a font value other than 0 was matched.
+  bool allMatched() const { return unmatched_ == 0; }
 
  private:
   // Atom indices stay below the glyph count, so no pair of them is all ones.
@@ -201,30 +222,19 @@ class AtomPairTable {
   struct Slot {
     uint64_t atoms = kEmpty;
     int32_t value = 0;
+    bool matched = false;
   };
 
-  size_t home(uint64_t atoms) const { return static_cast<size_t>((atoms * 0x9E3779B97F4A7C15ull) >> 20) & mask_; }
-  const Slot& find(uint64_t atoms) const {
-    size_t at = home(atoms);
+  Slot& find(uint64_t atoms) {
+    size_t at = static_cast<size_t>((atoms * 0x9E3779B97F4A7C15ull) >> 20) & mask_;
     while (slots_[at].atoms != kEmpty && slots_[at].atoms != atoms) at = (at + 1) & mask_;
     return slots_[at];
   }
-  Slot& find(uint64_t atoms) { return const_cast<Slot&>(static_cast<const AtomPairTable*>(this)->find(atoms)); }
 
   std::vector<Slot> slots_;
   size_t mask_ = 0;
-  uint64_t nonZero_ = 0;
+  uint64_t unmatched_ = 0;
 };
-
-// Paints the pairs, lowest order first, onto the pairs of atoms they cover.
-void paint(std::vector<SetPair>& setPairs, const SideAtoms& firsts, const SideAtoms& seconds, AtomPairTable& table) {
-  std::sort(setPairs.begin(), setPairs.end(), [](const SetPair& x, const SetPair& y) { return x.order < y.order; });
-  for (const SetPair& pair : setPairs) {
-    for (uint32_t a : firsts.atoms(pair.firstSet)) {
-      for (uint32_t b : seconds.atoms(pair.secondSet)) table.paintFirst(uint64_t{a} << 32 | b, pair.value);
-    }
-  }
-}
 
 uint64_t combinationCount(const std::vector<SetPair>& setPairs, const SideAtoms& firsts, const SideAtoms& seconds) {
   uint64_t total = 0;
@@ -234,14 +244,18 @@ uint64_t combinationCount(const std::vector<SetPair>& setPairs, const SideAtoms&
   return total;
 }
 
-// The class with the given key glyph on one side of the reader's key maps.
-using KeyedClasses = std::unordered_map<vn::GlyphId, const WrittenClass*>;
+// The reader's key map of one side: key glyph id -> its class (null: none).
+using KeyedClasses = std::vector<const WrittenClass*>;
 
 // Checks the written classes as the reader will split them and fills the key maps:
 // key glyph -> class, for each side. False when the classes cannot be read back
 // unambiguously.
-bool keyedClasses(const std::vector<WrittenClass>& classes, KeyedClasses (&keyed)[2]) {
-  std::unordered_set<vn::GlyphId> covered[2];
+bool keyedClasses(const std::vector<WrittenClass>& classes, size_t idLimit, KeyedClasses (&keyed)[2]) {
+  std::vector<uint8_t> covered[2];
+  for (int side = 0; side < 2; ++side) {
+    keyed[side].assign(idLimit, nullptr);
+    covered[side].assign(idLimit, 0);
+  }
   for (const WrittenClass& written : classes) {
     for (const std::string& member : written.members) {
       if (!splitsCleanly(member)) return false;
@@ -253,9 +267,11 @@ bool keyedClasses(const std::vector<WrittenClass>& classes, KeyedClasses (&keyed
       const int32_t flag = side == 0 ? info::kFirstSideFlag : info::kSecondSideFlag;
       if (!(written.flags & flag)) continue;
       // One class per key glyph and side, and no glyph in two classes of a side.
-      if (!keyed[side].emplace(written.keyId, &written).second) return false;
+      if (written.keyId >= idLimit || keyed[side][written.keyId]) return false;
+      keyed[side][written.keyId] = &written;
       for (vn::GlyphId member : written.memberIds) {
-        if (!covered[side].insert(member).second) return false;
+        if (member >= idLimit || covered[side][member]) return false;
+        covered[side][member] = 1;
       }
     }
   }
@@ -269,35 +285,38 @@ bool keyedClasses(const std::vector<WrittenClass>& classes, KeyedClasses (&keyed
 // value of the first pair in key order that covers it. Both are compared on pairs of
 // atoms (SideAtoms), never glyph pair by glyph pair.
 bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::vector<vn::GlyphPairValue>& written,
-                         const std::unordered_set<vn::GlyphId>& fontGlyphs, const vn::FontKerning& font) {
+                         const std::vector<uint8_t>& inFont, const vn::FontKerning& font) {
+  const size_t idLimit = inFont.size();
   KeyedClasses keyed[2];
-  if (!keyedClasses(classes, keyed)) return false;
+  if (!keyedClasses(classes, idLimit, keyed)) return false;
 
-  SideAtoms firsts;
-  SideAtoms seconds;
+  SideAtoms firsts(idLimit);
+  SideAtoms seconds(idLimit);
   constexpr uint64_t kWrittenClass = uint64_t{1} << 32;
   auto writtenSet = [&](SideAtoms& atoms, const KeyedClasses& keys, vn::GlyphId glyph, bool& isClass) {
-    auto found = keys.find(glyph);
-    isClass = found != keys.end();
+    const WrittenClass* found = glyph < keys.size() ? keys[glyph] : nullptr;
+    isClass = found != nullptr;
     if (!isClass) return atoms.single(glyph);
-    return atoms.members(kWrittenClass | static_cast<uint64_t>(found->second - classes.data()), found->second->memberIds);
+    return atoms.members(kWrittenClass | static_cast<uint64_t>(found - classes.data()), found->memberIds);
   };
-  std::vector<SetPair> rebuilt;
+  auto isInFont = [&inFont](vn::GlyphId glyph) { return glyph < inFont.size() && inFont[glyph]; };
+  // Glyph-glyph, glyph-class, class-glyph, class-class: higher ranks win, and within a
+  // rank the later pair.
+  std::vector<SetPair> byRank[4];
   for (size_t at = 0; at < written.size(); ++at) {
     const vn::GlyphPairValue& pair = written[at];
     const int32_t value = fileValue(pair.value);
-    if (value == 0 || !fontGlyphs.count(pair.first) || !fontGlyphs.count(pair.second)) continue;
+    if (value == 0 || !isInFont(pair.first) || !isInFont(pair.second)) continue;
     bool firstIsClass = false;
     bool secondIsClass = false;
     SetPair set;
     set.firstSet = writtenSet(firsts, keyed[0], pair.first, firstIsClass);
     set.secondSet = writtenSet(seconds, keyed[1], pair.second, secondIsClass);
     set.value = value;
-    // Glyph-glyph, glyph-class, class-glyph, class-class; within a rank the later pair.
-    const uint64_t rank = (firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1);
-    set.order = (3 - rank) << 32 | (std::numeric_limits<uint32_t>::max() - at);
-    rebuilt.push_back(set);
+    byRank[(firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1)].push_back(set);
   }
+  std::vector<SetPair> rebuilt;
+  for (int rank = 3; rank >= 0; --rank) rebuilt.insert(rebuilt.end(), byRank[rank].rbegin(), byRank[rank].rend());
 
   std::map<vn::GlyphId, IdList> fontClasses;
   auto fontSet = [&](SideAtoms& atoms, const vn::KerningSide& side, bool& known) -> uint32_t {
@@ -312,8 +331,8 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
     known = !at->second.empty();
     return atoms.members(side.klass, at->second);
   };
+  // In key order, which is the font's winning order.
   std::vector<SetPair> expected;
-  uint64_t order = 0;
   for (const auto& [key, value] : font.pairs) {
     SetPair set;
     bool firstKnown = false;
@@ -321,7 +340,6 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
     set.firstSet = fontSet(firsts, key.first, firstKnown);
     set.secondSet = fontSet(seconds, key.second, secondKnown);
     set.value = fileValue(value);
-    set.order = order++;
     if (firstKnown && secondKnown) expected.push_back(set);
   }
 
@@ -330,11 +348,20 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
   const uint64_t rebuiltCount = combinationCount(rebuilt, firsts, seconds);
   const uint64_t expectedCount = combinationCount(expected, firsts, seconds);
   if (rebuiltCount + expectedCount > kMaxCheckedCombinations) return false;
-  AtomPairTable rebuiltValues(rebuiltCount);
-  AtomPairTable expectedValues(expectedCount);
-  paint(rebuilt, firsts, seconds, rebuiltValues);
-  paint(expected, firsts, seconds, expectedValues);
-  return rebuiltValues.sameNonZero(expectedValues);
+  AtomPairTable fontValues(expectedCount);
+  for (const SetPair& pair : expected) {
+    for (uint32_t a : firsts.atoms(pair.firstSet)) {
+      for (uint32_t b : seconds.atoms(pair.secondSet)) fontValues.paintFirst(uint64_t{a} << 32 | b, pair.value);
+    }
+  }
+  for (const SetPair& pair : rebuilt) {
+    for (uint32_t a : firsts.atoms(pair.firstSet)) {
+      for (uint32_t b : seconds.atoms(pair.secondSet)) {
+        if (!fontValues.match(uint64_t{a} << 32 | b, pair.value)) return false;
+      }
+    }
+  }
+  return fontValues.allMatched();
 }
 
 // Sum over pairs of the glyph combinations they stand for, saturating.
@@ -353,11 +380,16 @@ uint64_t expandedSize(const vn::FontKerning& kerning) {
   return total;
 }
 
-void nameGlyphPairs(const std::vector<vn::GlyphPairValue>& pairs, std::list<vn::NamedGlyphPair>& out) {
+void nameGlyphPairs(const std::vector<vn::GlyphPairValue>& pairs, size_t idLimit, std::list<vn::NamedGlyphPair>& out) {
   out.clear();
-  for (const vn::GlyphPairValue& pair : pairs) {
-    out.push_back({otl::glyphNameOf(pair.first), otl::glyphNameOf(pair.second), pair.value});
-  }
+  // Each name looked up once.
+  std::vector<const std::string*> names(idLimit, nullptr);
+  auto nameOf = [&names](vn::GlyphId glyph) -> const std::string& {
+    if (glyph >= names.size()) return otl::glyphNameById(glyph);
+    if (!names[glyph]) names[glyph] = &otl::glyphNameById(glyph);
+    return *names[glyph];
+  };
+  for (const vn::GlyphPairValue& pair : pairs) out.push_back({nameOf(pair.first), nameOf(pair.second), pair.value});
 }
 
 void buildClassBlock(const std::vector<WrittenClass>& classes, KerningPreparation& out) {
@@ -385,10 +417,13 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   const bool useConverted = convertKerningClasses(fontKerning, converted, routes) && !converted.pairs.empty();
   const vn::FontKerning& source = useConverted ? converted : fontKerning;
 
-  std::unordered_set<vn::GlyphId> fontGlyphs;
   otl::GlyphNameRegistry& registry = otl::glyphNameRegistry();
+  // Glyph ids are dense: tables indexed by them cover every id given so far.
+  std::vector<uint8_t> inFont(size_t{registry.lastId()} + 1, 0);
   for (const vn::Glyph* glyph : font.glyphs) {
-    if (glyph && registry.contains(glyph->name)) fontGlyphs.insert(registry.idForName(glyph->name));
+    if (!glyph || !registry.contains(glyph->name)) continue;
+    const vn::GlyphId id = registry.idForName(glyph->name);
+    if (id < inFont.size()) inFont[id] = 1;
   }
 
   out.featureClassTexts.clear();
@@ -408,7 +443,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   bool faithful = expandedSize(source) <= kMaxWrittenGlyphPairs;
   if (faithful) {
     source.expandPairs(glyphPairs);
-    faithful = readsBackFaithfully(classes, glyphPairs, fontGlyphs, fontKerning);
+    faithful = readsBackFaithfully(classes, glyphPairs, inFont, fontKerning);
   }
   // A layout class of the same name would replace a kerning class's definition.
   for (const WrittenClass& written : classes) {
@@ -426,7 +461,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
     // Written flat, the source was the font's kerning already expanded.
     if (&source != &fontKerning || glyphPairs.empty()) fontKerning.expandPairs(glyphPairs);
   }
-  nameGlyphPairs(glyphPairs, out.glyphKerning);
+  nameGlyphPairs(glyphPairs, inFont.size(), out.glyphKerning);
   buildClassBlock(classes, out);
   return true;
 }

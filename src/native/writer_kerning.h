@@ -1,8 +1,9 @@
 // The writer's preparation of kerning classes and kerning pairs: the class texts of
 // records 1277, the class block of record 2026 and the glyph pairs of the glyph
-// records. Before it is used, what the reader will rebuild from it is expanded and
-// compared with the font's own kerning; on any difference the classes are written
-// without key glyphs and the kerning as plain glyph pairs.
+// records. Before it is used, what the reader will rebuild from it is compared with the
+// font's own kerning on groups of glyphs that the classes treat alike (never glyph pair
+// by glyph pair); on any difference the classes are written without key glyphs and the
+// kerning as plain glyph pairs.
 #pragma once
 
 #include <cstdint>
