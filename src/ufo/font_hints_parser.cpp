@@ -9,19 +9,11 @@
 namespace ufo {
 namespace {
 
-bool is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
-const char* attribute(const char** attributes, const char* wanted) {
-  if (!attributes) return nullptr;
-  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
-    if (is(attributes[i], wanted)) return attributes[i + 1];
-  }
-  return nullptr;
-}
 
 template <class Number>
 void readAttribute(const char** attributes, const char* name, Number& target) {
-  const char* text = attribute(attributes, name);
+  const char* text = xml::findAttribute(attributes, name);
   if (!text) return;
   if constexpr (std::is_same_v<Number, double>) {
     if (auto value = readReal(text)) target = *value;
@@ -65,52 +57,52 @@ bool FontHintsXMLParser::parse(std::istream& in, vn::Font* font) {
 
 void FontHintsXMLParser::startElement(const char* name, const char** attributes) {
   auto& params = font_->hinting.params4;
-  if (is(name, "tthinting")) {
+  if (xml::isElement(name, "tthinting")) {
     readAttribute(attributes, "stemsnaplimit", params[1]);
     readAttribute(attributes, "codeppm", params[2]);
     readAttribute(attributes, "zoneppm", params[0]);
-  } else if (is(name, "zones")) {
+  } else if (xml::isElement(name, "zones")) {
     inZones_ = true;
-  } else if (is(name, "stems")) {
+  } else if (xml::isElement(name, "stems")) {
     inStems_ = true;
-  } else if (is(name, "zone") && inZones_) {
-    const char* location = attribute(attributes, "location");
-    zone_.kind = (location && is(location, "bottom")) ? 0 : 1;
+  } else if (xml::isElement(name, "zone") && inZones_) {
+    const char* location = xml::findAttribute(attributes, "location");
+    zone_.kind = (location && xml::isElement(location, "bottom")) ? 0 : 1;
     readAttribute(attributes, "position", zone_.position);
     readAttribute(attributes, "width", zone_.width);
-    if (const char* text = attribute(attributes, "name")) zone_.name = modelText(text, nullptr);
-  } else if (is(name, "stem") && inStems_) {
-    const char* orientation = attribute(attributes, "orientation");
-    stemHorizontal_ = !(orientation && is(orientation, "vertical"));
+    if (const char* text = xml::findAttribute(attributes, "name")) zone_.name = modelText(text, nullptr);
+  } else if (xml::isElement(name, "stem") && inStems_) {
+    const char* orientation = xml::findAttribute(attributes, "orientation");
+    stemHorizontal_ = !(orientation && xml::isElement(orientation, "vertical"));
     readAttribute(attributes, "width", stem_.width);
-    if (const char* text = attribute(attributes, "name")) stem_.name = modelText(text, nullptr);
-  } else if (is(name, "delta") && inZones_) {
+    if (const char* text = xml::findAttribute(attributes, "name")) stem_.name = modelText(text, nullptr);
+  } else if (xml::isElement(name, "delta") && inZones_) {
     addStep(zone_.steps, attributes, "value");
-  } else if (is(name, "round") && inStems_) {
+  } else if (xml::isElement(name, "round") && inStems_) {
     addStep(stem_.steps, attributes, "width");
   }
 }
 
 void FontHintsXMLParser::endElement(const char* name) {
   auto& hinting = font_->hinting;
-  if (is(name, "zones") && inZones_) {
+  if (xml::isElement(name, "zones") && inZones_) {
     inZones_ = false;
     hinting.zones.insert(hinting.zones.end(), topZones_.begin(), topZones_.end());
     hinting.zones.insert(hinting.zones.end(), bottomZones_.begin(), bottomZones_.end());
     topZones_.clear();
     bottomZones_.clear();
-  } else if (is(name, "stems") && inStems_) {
+  } else if (xml::isElement(name, "stems") && inStems_) {
     inStems_ = false;
     hinting.stemsH.insert(hinting.stemsH.end(), horizontalStems_.begin(), horizontalStems_.end());
     hinting.stemsV.insert(hinting.stemsV.end(), verticalStems_.begin(), verticalStems_.end());
     horizontalStems_.clear();
     verticalStems_.clear();
-  } else if (is(name, "zone") && inZones_) {
+  } else if (xml::isElement(name, "zone") && inZones_) {
     auto& list = zone_.kind ? topZones_ : bottomZones_;
     if (list.size() < kMaxRecords) list.push_back(zone_);
     zone_ = vn::Zone{};
     zone_.kind = 1;
-  } else if (is(name, "stem") && inStems_) {
+  } else if (xml::isElement(name, "stem") && inStems_) {
     auto& list = stemHorizontal_ ? horizontalStems_ : verticalStems_;
     if (list.size() < kMaxRecords) list.push_back(stem_);
     stem_ = vn::Stem{};

@@ -32,16 +32,7 @@ const std::map<std::string, std::int32_t, std::less<>>& pointTypes() {
   return types;
 }
 
-bool is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
-// The value of the named attribute, or null.
-const char* attribute(const char** attributes, const char* wanted) {
-  if (!attributes) return nullptr;
-  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
-    if (is(attributes[i], wanted)) return attributes[i + 1];
-  }
-  return nullptr;
-}
 
 void readNumber(const char* text, double& target) {
   if (!text) return;
@@ -78,67 +69,67 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
 
 void UfoGlyphParser::noteUfo3(const char* name, const char** attributes) {
   if (!warnings_) return;
-  if (is(name, "image")) warnings_->report(warning::kImages, warning::notCarried("glyph images"));
-  if (is(name, "note")) warnings_->report(warning::kNotes, warning::notCarried("glyph notes"));
-  if (attribute(attributes, "identifier")) {
+  if (xml::isElement(name, "image")) warnings_->report(warning::kImages, warning::notCarried("glyph images"));
+  if (xml::isElement(name, "note")) warnings_->report(warning::kNotes, warning::notCarried("glyph notes"));
+  if (xml::findAttribute(attributes, "identifier")) {
     warnings_->report(warning::kIdentifiers, warning::notCarried("UFO 3 identifiers"));
   }
 }
 
 void UfoGlyphParser::startElement(const char* name, const char** attributes) {
-  if (is(name, "glyph") && !inLib_) {
+  if (xml::isElement(name, "glyph") && !inLib_) {
     inGlyph_ = true;
     return;
   }
   if (!inGlyph_) throw UfoParserException{UfoParserException::kGlyphFile};
   if (inLib_) {
     // Raw XML inside a lib value may hold elements named "lib" too.
-    if (is(name, "lib")) ++nestedLibs_;
+    if (xml::isElement(name, "lib")) ++nestedLibs_;
     std::ostringstream tag;
     openingTagText(name, attributes, tag);
     libText_ += tag.str();
     return;
   }
   noteUfo3(name, attributes);
-  if (is(name, "advance")) {
+  if (xml::isElement(name, "advance")) {
     readAdvance(attributes);
-  } else if (is(name, "unicode")) {
+  } else if (xml::isElement(name, "unicode")) {
     readUnicode(attributes);
-  } else if (is(name, "outline")) {
+  } else if (xml::isElement(name, "outline")) {
     inOutline_ = true;
-  } else if (is(name, "lib")) {
+  } else if (xml::isElement(name, "lib")) {
     inLib_ = true;
     libText_.clear();
-  } else if (is(name, "anchor") && !inOutline_) {
+  } else if (xml::isElement(name, "anchor") && !inOutline_) {
     readAnchor(attributes);
-  } else if (is(name, "guideline") && !inOutline_) {
+  } else if (xml::isElement(name, "guideline") && !inOutline_) {
     readGuideline(attributes);
-  } else if (is(name, "component") && inOutline_) {
+  } else if (xml::isElement(name, "component") && inOutline_) {
     readComponent(attributes);
-  } else if (is(name, "contour") && inOutline_) {
+  } else if (xml::isElement(name, "contour") && inOutline_) {
     inContour_ = true;
     contourOpen_ = false;
     nodes_.clear();
-  } else if (is(name, "point") && inContour_) {
+  } else if (xml::isElement(name, "point") && inContour_) {
     readPoint(attributes);
   }
 }
 
 void UfoGlyphParser::endElement(const char* name) {
-  if (is(name, "glyph") && !inLib_) {
+  if (xml::isElement(name, "glyph") && !inLib_) {
     inGlyph_ = false;
-  } else if (is(name, "lib") && inLib_ && nestedLibs_ == 0) {
+  } else if (xml::isElement(name, "lib") && inLib_ && nestedLibs_ == 0) {
     inLib_ = false;
     readLibText();
   } else if (inLib_) {
-    if (is(name, "lib")) --nestedLibs_;
+    if (xml::isElement(name, "lib")) --nestedLibs_;
     std::ostringstream tag;
     closingTagText(name, tag);
     libText_ += tag.str();
-  } else if (is(name, "contour") && inContour_) {
+  } else if (xml::isElement(name, "contour") && inContour_) {
     inContour_ = false;
     finishContour();
-  } else if (is(name, "outline")) {
+  } else if (xml::isElement(name, "outline")) {
     inOutline_ = false;
   }
 }
@@ -152,12 +143,12 @@ void UfoGlyphParser::characterData(const char* text, int length) {
 }
 
 void UfoGlyphParser::readAdvance(const char** attributes) {
-  readNumber(attribute(attributes, "width"), glyph_->advanceWidth);
-  readNumber(attribute(attributes, "height"), glyph_->advanceHeight);
+  readNumber(xml::findAttribute(attributes, "width"), glyph_->advanceWidth);
+  readNumber(xml::findAttribute(attributes, "height"), glyph_->advanceHeight);
 }
 
 void UfoGlyphParser::readUnicode(const char** attributes) {
-  if (!attributes || !attributes[0] || !is(attributes[0], "hex")) {
+  if (!attributes || !attributes[0] || !xml::isElement(attributes[0], "hex")) {
     throw UfoParserException{UfoParserException::kGlyphFile};
   }
   const auto value = readHex(attributes[1] ? attributes[1] : "", kMaxUnicodeValue);
@@ -170,30 +161,30 @@ void UfoGlyphParser::readUnicode(const char** attributes) {
 void UfoGlyphParser::readComponent(const char** attributes) {
   if (!attributes || !attributes[0]) return;
   vn::Component component;
-  if (const char* base = attribute(attributes, "base")) component.baseName = modelText(base, warnings_);
+  if (const char* base = xml::findAttribute(attributes, "base")) component.baseName = modelText(base, warnings_);
   vn::Matrix& m = component.matrix;
-  readNumber(attribute(attributes, "xScale"), m.a);
-  readNumber(attribute(attributes, "xyScale"), m.b);
-  readNumber(attribute(attributes, "yxScale"), m.c);
-  readNumber(attribute(attributes, "yScale"), m.d);
-  readNumber(attribute(attributes, "xOffset"), m.e);
-  readNumber(attribute(attributes, "yOffset"), m.f);
+  readNumber(xml::findAttribute(attributes, "xScale"), m.a);
+  readNumber(xml::findAttribute(attributes, "xyScale"), m.b);
+  readNumber(xml::findAttribute(attributes, "yxScale"), m.c);
+  readNumber(xml::findAttribute(attributes, "yScale"), m.d);
+  readNumber(xml::findAttribute(attributes, "xOffset"), m.e);
+  readNumber(xml::findAttribute(attributes, "yOffset"), m.f);
   glyph_->components.push_back(std::move(component));
 }
 
 void UfoGlyphParser::readPoint(const char** attributes) {
   vn::Node node;
   node.type = vn::Node::kQuadratic;
-  readNumber(attribute(attributes, "x"), node.x);
-  readNumber(attribute(attributes, "y"), node.y);
-  if (const char* type = attribute(attributes, "type")) {
+  readNumber(xml::findAttribute(attributes, "x"), node.x);
+  readNumber(xml::findAttribute(attributes, "y"), node.y);
+  if (const char* type = xml::findAttribute(attributes, "type")) {
     const auto found = pointTypes().find(std::string_view(type));
     if (found != pointTypes().end()) node.type = found->second;
   }
-  if (const char* smooth = attribute(attributes, "smooth"); smooth && is(smooth, "yes")) {
+  if (const char* smooth = xml::findAttribute(attributes, "smooth"); smooth && xml::isElement(smooth, "yes")) {
     node.flags |= vn::Node::kFlagSmooth;
   }
-  if (const char* name = attribute(attributes, "name")) node.name = modelText(name, warnings_);
+  if (const char* name = xml::findAttribute(attributes, "name")) node.name = modelText(name, warnings_);
   if (node.type == vn::Node::kMove) contourOpen_ = true;
   nodes_.push_back(std::move(node));
 }
@@ -272,9 +263,9 @@ void UfoGlyphParser::readGuideline(const char** attributes) {
   std::optional<double> values[3];
   const char* names[3] = {"x", "y", "angle"};
   for (int i = 0; i < 3; ++i) {
-    if (const char* text = attribute(attributes, names[i])) values[i] = readReal(text);
+    if (const char* text = xml::findAttribute(attributes, names[i])) values[i] = readReal(text);
   }
-  const char* name = attribute(attributes, "name");
+  const char* name = xml::findAttribute(attributes, "name");
   vn::Guide guide;
   auto pointer = [](std::optional<double>& value) { return value ? &*value : nullptr; };
   if (!ufo3Guide(pointer(values[0]), pointer(values[1]), pointer(values[2]),
@@ -287,14 +278,14 @@ void UfoGlyphParser::readGuideline(const char** attributes) {
 void UfoGlyphParser::readAnchor(const char** attributes) {
   // A UFO 3 anchor is what a named one-point contour is in UFO 2: a point link, written
   // back as that contour. Without a name it has no such form.
-  const char* name = attribute(attributes, "name");
+  const char* name = xml::findAttribute(attributes, "name");
   if (!name || !*name) {
     if (warnings_) warnings_->report(warning::kAnchors, warning::notCarried("UFO 3 anchors without a name"));
     return;
   }
   double x = 0.0, y = 0.0;
-  readNumber(attribute(attributes, "x"), x);
-  readNumber(attribute(attributes, "y"), y);
+  readNumber(xml::findAttribute(attributes, "x"), x);
+  readNumber(xml::findAttribute(attributes, "y"), y);
   addPointLink(x, y, modelText(name, warnings_));
 }
 

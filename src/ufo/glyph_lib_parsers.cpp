@@ -25,15 +25,7 @@ constexpr double kGuideLength = 100.0;
 constexpr double kMarkScale = 254.0;
 constexpr int kStem3Count = 6;
 
-bool is(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
-const char* attribute(const char** attributes, const char* wanted) {
-  if (!attributes) return nullptr;
-  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
-    if (is(attributes[i], wanted)) return attributes[i + 1];
-  }
-  return nullptr;
-}
 
 // Runs an event parser over the text; the structure exception counts as success.
 template <class Parser>
@@ -204,13 +196,13 @@ void GlyphHintsXMLParser::addStem(double position, double width, bool horizontal
 }
 
 void GlyphHintsXMLParser::startElement(const char* name, const char** attributes) {
-  if (is(name, "hintSetList")) {
+  if (xml::isElement(name, "hintSetList")) {
     inList_ = true;
     return;
   }
-  if (is(name, "hintset") && inList_) {
+  if (xml::isElement(name, "hintset") && inList_) {
     inSet_ = true;
-    if (attributes && attributes[0] && attributes[1] && is(attributes[0], "pointTag")) {
+    if (attributes && attributes[0] && attributes[1] && xml::isElement(attributes[0], "pointTag")) {
       pointName_ = modelText(attributes[1], nullptr);
       const std::int32_t index = layer_->pointIndex(pointName_);
       if (!(index == 0 && layer_->replacements.empty())) {
@@ -220,18 +212,18 @@ void GlyphHintsXMLParser::startElement(const char* name, const char** attributes
     return;
   }
   if (!inSet_) return;
-  const bool horizontal = is(name, "hstem") || is(name, "hstem3");
-  if (is(name, "hstem") || is(name, "vstem")) {
+  const bool horizontal = xml::isElement(name, "hstem") || xml::isElement(name, "hstem3");
+  if (xml::isElement(name, "hstem") || xml::isElement(name, "vstem")) {
     double position = 0.0, width = 0.0;
-    if (const char* text = attribute(attributes, "pos")) {
+    if (const char* text = xml::findAttribute(attributes, "pos")) {
       if (auto value = readReal(text)) position = *value;
     }
-    if (const char* text = attribute(attributes, "width")) {
+    if (const char* text = xml::findAttribute(attributes, "width")) {
       if (auto value = readReal(text)) width = *value;
     }
     addStem(position, width, horizontal);
-  } else if (is(name, "hstem3") || is(name, "vstem3")) {
-    if (!attributes || !attributes[0] || !attributes[1] || !is(attributes[0], "stem3List")) return;
+  } else if (xml::isElement(name, "hstem3") || xml::isElement(name, "vstem3")) {
+    if (!attributes || !attributes[0] || !attributes[1] || !xml::isElement(attributes[0], "stem3List")) return;
     std::vector<double> numbers;
     std::string_view list = attributes[1];
     while (numbers.size() <= kStem3Count) {
@@ -248,12 +240,12 @@ void GlyphHintsXMLParser::startElement(const char* name, const char** attributes
 }
 
 void GlyphHintsXMLParser::endElement(const char* name) {
-  if (is(name, "hintSetList")) {
+  if (xml::isElement(name, "hintSetList")) {
     inList_ = false;
     bool hasSet = false;
     for (const auto& record : layer_->replacements) hasSet = hasSet || record.kind == 3;
     if (!hasSet) layer_->replacements.clear();
-  } else if (is(name, "hintset")) {
+  } else if (xml::isElement(name, "hintset")) {
     inSet_ = false;
     pointName_.clear();
   }
@@ -271,9 +263,9 @@ bool GlyphHintsInstrXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
 }
 
 void GlyphHintsInstrXMLParser::startElement(const char* name, const char** attributes) {
-  if (is(name, "ttProgram")) {
+  if (xml::isElement(name, "ttProgram")) {
     inProgram_ = true;
-  } else if (is(name, "ttc") && inProgram_) {
+  } else if (xml::isElement(name, "ttc") && inProgram_) {
     // Point names in the model's text form, as the outline's node names are.
     std::vector<std::string> texts;
     for (int i = 0; attributes && attributes[i]; ++i) texts.push_back(modelText(attributes[i], nullptr));
@@ -285,7 +277,7 @@ void GlyphHintsInstrXMLParser::startElement(const char* name, const char** attri
 }
 
 void GlyphHintsInstrXMLParser::endElement(const char* name) {
-  if (!is(name, "ttProgram") || !inProgram_) return;
+  if (!xml::isElement(name, "ttProgram") || !inProgram_) return;
   inProgram_ = false;
   vn::sharedTtInterpreter().encodeCommands(glyph_->commandBytes);
 }
@@ -301,11 +293,11 @@ bool GlyphMarkColorXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
 }
 
 void GlyphMarkColorXMLParser::startElement(const char* name, const char**) {
-  if (is(name, "array")) {
+  if (xml::isElement(name, "array")) {
     index_ = 0;
     for (double& value : values_) value = 0.0;
     inReal_ = false;
-  } else if (is(name, "real") || is(name, "integer")) {
+  } else if (xml::isElement(name, "real") || xml::isElement(name, "integer")) {
     inReal_ = true;
     text_.clear();
   }
@@ -317,14 +309,14 @@ void GlyphMarkColorXMLParser::characterData(const char* text, int length) {
 }
 
 void GlyphMarkColorXMLParser::endElement(const char* name) {
-  if ((is(name, "real") || is(name, "integer")) && inReal_) {
+  if ((xml::isElement(name, "real") || xml::isElement(name, "integer")) && inReal_) {
     if (index_ < 4) {
       // Single precision, as the colour was stored.
       if (auto value = readReal(text_)) values_[index_] = static_cast<float>(*value);
     }
     ++index_;
     inReal_ = false;
-  } else if (is(name, "array") && index_ >= 4) {
+  } else if (xml::isElement(name, "array") && index_ >= 4) {
     const std::int32_t mark = markForColor(values_[0], values_[1], values_[2]);
     if (mark >= 0) glyph_->markColor = mark;
   }

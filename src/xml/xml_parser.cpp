@@ -1,5 +1,6 @@
 #include "xml/xml_parser.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -189,6 +190,16 @@ bool XmlParser::parseStream(std::istream& in) {
 bool XmlParser::parse(std::istream& in) {
   createParser();
   return parseStream(in);
+}
+
+bool isElement(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
+
+const char* findAttribute(const char** attributes, const char* wanted) {
+  if (!attributes) return nullptr;
+  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
+    if (std::strcmp(attributes[i], wanted) == 0) return attributes[i + 1];
+  }
+  return nullptr;
 }
 
 }  // namespace xml

@@ -85,4 +85,9 @@ class XmlParser {
   int depth_ = 0;
 };
 
+// True when an element's name is the wanted one.
+bool isElement(const char* name, const char* wanted);
+// The value of the named attribute in expat's name/value list, or null.
+const char* findAttribute(const char** attributes, const char* wanted);
+
 }  // namespace xml

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/program_output.h"
 #include "support/qtf_builder.h"
 
 namespace qtftest {
@@ -32,14 +33,7 @@ Bytes threeMasterFile() {
 }
 
 std::string run(const std::string& arguments) {
-  std::string output;
-  FILE* pipe = popen((std::string(TARNWICK_EXE) + " " + arguments + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return output;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-  pclose(pipe);
-  return output;
+  return testsupport::programOutput(std::string(TARNWICK_EXE) + " " + arguments);
 }
 
 TEST(NativeListing, ShortAndLongListsOfThreeMasters) {

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <unistd.h>
 
+#include "support/program_output.h"
 #include "test_writer_support.h"
 
 namespace {
@@ -38,14 +39,7 @@ std::string glif(const std::string& name, int width, int x) {
 }
 
 std::string run(const std::string& arguments) {
-  std::string output;
-  FILE* pipe = popen((std::string(TARNWICK_EXE) + " " + arguments + " 2>/dev/null").c_str(), "r");
-  if (!pipe) return output;
-  std::array<char, 4096> buffer{};
-  size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) output.append(buffer.data(), n);
-  pclose(pipe);
-  return output;
+  return testsupport::programOutput(std::string(TARNWICK_EXE) + " " + arguments);
 }
 
 TEST(WriterScenario, UfoToNativeThenList) {
