@@ -121,11 +121,12 @@ bool Writer::Impl::writeGlyphs(RecordWriter& out, vn::Font& font, const KerningP
   GlyphWriteContext context;
   // Empty slots are not written, so they take no position either.
   int32_t position = 0;
+  context.glyphIndexByName.reserve(font.glyphs.size());
   for (const vn::Glyph* glyph : font.glyphs) {
     if (glyph) context.glyphIndexByName[glyph->name] = position++;
   }
   for (const vn::NamedGlyphPair& pair : kerning.glyphKerning) {
-    context.kerningByFirst[pair.first].emplace_back(pair.second, pair.value);
+    context.kerningByFirst[pair.first].emplace_back(context.glyphIndexOf(pair.second), pair.value);
   }
   for (const vn::Glyph* glyph : font.glyphs) {
     if (!glyph) continue;

@@ -371,8 +371,7 @@ bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* lay
     // Pairs whose second glyph is missing, or whose value is 0 (the reader drops
     // them), are left out and not counted.
     std::vector<std::pair<int32_t, int32_t>> written;
-    for (const auto& [second, value] : kerning->second) {
-      const int32_t index = context.glyphIndexOf(second);
+    for (const auto& [index, value] : kerning->second) {
       const int32_t truncated = vn::saturateInt32(value);
       if (index >= 0 && truncated != 0) written.emplace_back(index, truncated);
     }

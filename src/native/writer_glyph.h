@@ -7,6 +7,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/kerning.h"
@@ -27,9 +28,9 @@ class Stream;
 // glyph-name pairs grouped by first glyph.
 struct GlyphWriteContext {
   // Glyph name -> position among the written glyphs.
-  std::map<std::string, int32_t> glyphIndexByName;
-  // First glyph name -> (second glyph name, value), in pair order.
-  std::map<std::string, std::vector<std::pair<std::string, double>>> kerningByFirst;
+  std::unordered_map<std::string, int32_t> glyphIndexByName;
+  // First glyph name -> (position of the second glyph or -1, value), in pair order.
+  std::unordered_map<std::string, std::vector<std::pair<int32_t, double>>> kerningByFirst;
 
   // Position of the glyph, -1 when absent.
   int32_t glyphIndexOf(const std::string& name) const;

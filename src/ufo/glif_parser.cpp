@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "model/glyph_data.h"
 #include "model/numbers.h"
@@ -245,7 +246,8 @@ void UfoGlyphParser::finishContour() {
     addPointLink(first.x, first.y, first.name);
     return;
   }
-  glyph_->varnelData().bodyLayer().addContour(contour);
+  // Moved into place: copying would allocate every node a second time.
+  glyph_->varnelData().bodyLayer().addContour(vn::Contour{}) = std::move(contour);
 }
 
 void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {

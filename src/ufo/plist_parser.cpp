@@ -122,12 +122,23 @@ const rapidxml::xml_node<char>* PListDocument::rootDict() const {
 
 void PListDocument::clear() {
   document_.clear();
-  text_.clear();
+  std::vector<char>().swap(text_);  // gives the memory back, not only the length
 }
 
 bool PListParser::parse(std::istream& in, PListDocument& document) {
   std::string text;
-  if (in.good()) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.good()) {
+    // Block reads: a character iterator costs a call per byte.
+    constexpr std::size_t kBlock = 64 * 1024;
+    for (;;) {
+      const std::size_t used = text.size();
+      text.resize(used + kBlock);
+      in.read(text.data() + used, static_cast<std::streamsize>(kBlock));
+      const auto got = in.gcount();
+      text.resize(used + static_cast<std::size_t>(got > 0 ? got : 0));
+      if (!in) break;
+    }
+  }
   if (parseText(std::move(text), document)) return true;
   std::cout << kParseErrorPrefix << errorMessage_ << std::endl;
   return false;

@@ -66,13 +66,21 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   bool result = false;
   try {
     if (loadDocuments()) {
+      // Each list is let go once applied: with the glyphs loaded they would add to
+      // the peak memory of large fonts.
       applyMetaInfo();
+      meta_.clear();
       applyFontInfo();
+      fontInfo_.clear();
       applyLib();
+      lib_.clear();
       applyGlyphs();
+      contents_.clear();
       otl::glyphNameRegistry().registerNames(font_->glyphs);
       applyGroups();
+      groups_.clear();
       applyKerning();
+      kerning_.clear();
       readLayoutFiles();
       noteOtherLayers();
       result = true;

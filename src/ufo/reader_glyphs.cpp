@@ -1,8 +1,10 @@
 // "glyphs/contents.plist" and the glyph files it names, in glyph order.
+#include <algorithm>
 #include <cstdint>
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/object.h"
@@ -71,7 +73,8 @@ bool UfoFontParser::openGlyphFile(const std::string& glyphName, const std::strin
 void UfoFontParser::applyGlyphs() {
   storeTtHinting(style_, font_);
   std::int32_t next = static_cast<std::int32_t>(font_->glyphCount());
-  std::map<std::string, GlyphRef> byName;
+  std::unordered_map<std::string, GlyphRef> byName;
+  if (!glyphOrder_.empty()) byName.reserve(glyphOrder_.size());
   const bool ordered = !glyphOrder_.empty();
   std::uint64_t bytesRead = 0;
   // Glyph-name ids in glyph order (naming a glyph registers its name): classes keep
@@ -79,11 +82,28 @@ void UfoFontParser::applyGlyphs() {
   // so members keep one order through a round trip.
   if (ordered) otl::glyphNameRegistry().registerNames(glyphOrder_);
 
-  for (const PListEntry& entry : dictEntries(contents_.rootDict())) {
-    if (elementName(entry.value) != "string") throw UfoParserException{UfoParserException::kPropertyList};
-    const std::string name = modelText(entry.key, &warnings_);
+  // The list's text is taken out and its document let go before the glyphs load, so
+  // the two are never in memory together. An entry that is not a string still fails
+  // the read when the loop reaches it.
+  std::vector<std::pair<std::string, std::string>> files;
+  bool badEntry = false;
+  {
+    std::vector<PListEntry> entries = dictEntries(contents_.rootDict());
+    files.reserve(entries.size());
+    for (PListEntry& entry : entries) {
+      if (elementName(entry.value) != "string") {
+        badEntry = true;
+        break;
+      }
+      files.emplace_back(std::move(entry.key), elementText(entry.value));
+    }
+  }
+  contents_.clear();
+
+  for (const auto& [key, fileName] : files) {
+    const std::string name = modelText(key, &warnings_);
     std::ifstream in;
-    if (!openGlyphFile(name, elementText(entry.value), in)) continue;
+    if (!openGlyphFile(name, fileName, in)) continue;
     const std::uint64_t size = fileSize(in);
     if (size > kMaxGlyphFileBytes - bytesRead) {
       warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +
@@ -106,6 +126,7 @@ void UfoFontParser::applyGlyphs() {
       font_->appendGlyph(glyph.take());
     }
   }
+  if (badEntry) throw UfoParserException{UfoParserException::kPropertyList};
   if (!ordered) return;
   for (const std::string& name : glyphOrder_) {
     auto found = byName.find(name);
@@ -114,9 +135,14 @@ void UfoFontParser::applyGlyphs() {
     font_->appendGlyph(found->second.take());
     byName.erase(found);
   }
-  for (auto& [name, glyph] : byName) {
-    glyph.glyph->index = next++;
-    font_->appendGlyph(glyph.take());
+  // Glyphs the order leaves out follow in name order.
+  std::vector<std::pair<const std::string*, GlyphRef*>> rest;
+  rest.reserve(byName.size());
+  for (auto& [name, glyph] : byName) rest.emplace_back(&name, &glyph);
+  std::sort(rest.begin(), rest.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+  for (auto& [name, glyph] : rest) {
+    glyph->glyph->index = next++;
+    font_->appendGlyph(glyph->take());
   }
 }
 

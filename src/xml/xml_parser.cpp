@@ -117,7 +117,6 @@ void XmlParser::freeParser() {
 }
 
 void XmlParser::createParser() {
-  freeParser();
   startHandler_ = nullptr;
   endHandler_ = nullptr;
   pendingException_ = nullptr;
@@ -126,7 +125,9 @@ void XmlParser::createParser() {
   halted_ = false;
   depth_ = 0;
 
-  parser = XML_ParserCreate(nullptr);
+  // Reusing the handle keeps its buffers: one reader parses many small files.
+  if (parser != nullptr && XML_ParserReset(parser, nullptr) != XML_TRUE) freeParser();
+  if (parser == nullptr) parser = XML_ParserCreate(nullptr);
   if (parser == nullptr) throw std::bad_alloc();
   XML_SetUserData(parser, this);
   XML_SetElementHandler(parser, &Callbacks::start, &Callbacks::end);

@@ -45,7 +45,7 @@ class XmlParser {
   virtual void startNamespaceDecl(const char* prefix, const char* uri);
   virtual void endNamespaceDecl(const char* prefix);
 
-  // Creates a fresh expat parser (freeing an earlier one) with every handler
+  // Readies a fresh expat parser (resetting an earlier one) with every handler
   // registered. A document that declares entities is refused.
   void createParser();
   // Feeds the stream to the parser made by createParser(). True when the
