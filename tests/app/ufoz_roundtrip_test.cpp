@@ -122,7 +122,9 @@ TEST_F(SampleConversion, ArchivesOfOtherToolsConvertLikeTheFolder) {
     ASSERT_EQ(runProgram(where, {"-s", unpackedUfo, "plain.qtf"}).exitCode, 0);
     ASSERT_EQ(runProgram(where, {"-s", "plain.qtf", "plainBack.ufo"}).exitCode, 0);
     EXPECT_EQ(fromArchive, summaryOf(where / "plainBack.ufo")) << archive;
-    if (std::string(archive) == "zip/Sample.ufoz") EXPECT_EQ(fromArchive, expected);
+    if (std::string(archive) == "zip/Sample.ufoz") {
+      EXPECT_EQ(fromArchive, expected);
+    }
   }
 }
 
