@@ -12,17 +12,13 @@
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
 #include "model/object.h"
+#include "glyph_ids.h"
 
 namespace vn {
 namespace {
 
-GlyphId id(const std::string& name) { return otl::glyphIdByName(name); }
-
-GlyphIdList ids(std::initializer_list<const char*> names) {
-  GlyphIdList out;
-  for (const char* name : names) out.push_back(id(name));
-  return out;
-}
+using testids::id;
+using testids::ids;
 
 std::vector<std::string> names(const GlyphIdList& members) {
   std::vector<std::string> out;

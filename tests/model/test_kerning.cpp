@@ -10,17 +10,13 @@
 #include "model/font.h"
 #include "model/kerning.h"
 #include "model/object.h"
+#include "glyph_ids.h"
 
 namespace vn {
 namespace {
 
-GlyphId id(const std::string& name) { return otl::glyphIdByName(name); }
-
-GlyphIdList ids(std::initializer_list<const char*> names) {
-  GlyphIdList out;
-  for (const char* name : names) out.push_back(id(name));
-  return out;
-}
+using testids::id;
+using testids::ids;
 
 KerningSide glyph(const std::string& name) { return KerningSide::ofGlyph(id(name)); }
 KerningSide klass(const std::string& name) { return KerningSide::ofClass(id(name)); }

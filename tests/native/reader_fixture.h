@@ -42,6 +42,26 @@ struct ReadMaster {
   bool ok = false;
 };
 
+// Three masters on a weight/width design space, with two glyphs.
+inline Bytes threeMasterFile() {
+  FileBuilder f;
+  f.begin()
+      .fontInfo(3, {record(1024, Payload().text("Fam"))})
+      .add(271)
+      .add(1513, Payload().u16(2))
+      .add(1514, Payload().text("weight"))
+      .add(1514, Payload().text("width"));
+  for (int m = 0; m < 3; ++m) {
+    f.add(1504, Payload().text("M" + std::to_string(m)));
+    f.add(1505, Payload().u32(1).d(300.0 * (m + 1)).d(5000).d(0).d(0));
+  }
+  f.add(527)
+      .glyph(GlyphRecord().name("a").advance({{1, 0}, {2, 0}, {3, 0}}))
+      .glyph(GlyphRecord().name("b").advance({{1, 0}, {2, 0}, {3, 0}}))
+      .end();
+  return f.bytes();
+}
+
 inline int32_t masterCountOf(const Bytes& file) {
   std::istringstream in(asString(file));
   qtf::Parser parser(nullptr, &in);

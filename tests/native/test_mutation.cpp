@@ -128,21 +128,7 @@ std::vector<Bytes> sampleFiles() {
         .end();
     files.push_back(f.bytes());
   }
-  {  // three masters with a design space
-    FileBuilder f;
-    f.begin()
-        .fontInfo(3, {record(1024, Payload().text("Fam"))})
-        .add(271)
-        .add(1513, Payload().u16(2))
-        .add(1514, Payload().text("weight"))
-        .add(1514, Payload().text("width"));
-    for (int m = 0; m < 3; ++m) {
-      f.add(1504, Payload().text("M" + std::to_string(m)));
-      f.add(1505, Payload().u32(1).d(200.0 + 300 * m).d(5000).d(0).d(0));
-    }
-    f.add(527).glyph(GlyphRecord().name("g").advance({{1, 0}, {2, 0}, {3, 0}})).end();
-    files.push_back(f.bytes());
-  }
+  files.push_back(threeMasterFile());  // three masters with a design space
   {  // long framing and unknown records
     FileBuilder f;
     f.begin()

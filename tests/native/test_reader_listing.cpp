@@ -7,30 +7,12 @@
 #include <fstream>
 #include <string>
 
+#include "native/reader_fixture.h"
 #include "support/program_output.h"
 #include "support/qtf_builder.h"
 
 namespace qtftest {
 namespace {
-
-Bytes threeMasterFile() {
-  FileBuilder f;
-  f.begin()
-      .fontInfo(3, {record(1024, Payload().text("Fam"))})
-      .add(271)
-      .add(1513, Payload().u16(2))
-      .add(1514, Payload().text("weight"))
-      .add(1514, Payload().text("width"));
-  for (int m = 0; m < 3; ++m) {
-    f.add(1504, Payload().text("M" + std::to_string(m)));
-    f.add(1505, Payload().u32(1).d(300.0 * (m + 1)).d(5000).d(0).d(0));
-  }
-  f.add(527)
-      .glyph(GlyphRecord().name("a").advance({{1, 0}, {2, 0}, {3, 0}}))
-      .glyph(GlyphRecord().name("b").advance({{1, 0}, {2, 0}, {3, 0}}))
-      .end();
-  return f.bytes();
-}
 
 std::string run(const std::string& arguments) {
   return testsupport::programOutput(std::string(TARNWICK_EXE) + " " + arguments);
