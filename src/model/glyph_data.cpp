@@ -180,14 +180,14 @@ VarnelData* TrueTypeData::toVarnelData() {
       move.x = (first.x + last.x) / 2.0;
       move.y = (first.y + last.y) / 2.0;
       move.flags = 1;
-      contour.nodes.push_front(std::move(move));
+      contour.nodes.insert(contour.nodes.begin(), std::move(move));
     } else if (first.isOffCurve()) {
       // The last on-curve point becomes the start; it keeps its name so that hint
       // programs still find it.
       Node move = last;
       move.type = Node::kMove;
       contour.nodes.pop_back();
-      contour.nodes.push_front(std::move(move));
+      contour.nodes.insert(contour.nodes.begin(), std::move(move));
     } else {
       contour.nodes.front().type = Node::kMove;
     }

@@ -22,11 +22,12 @@ struct Node {
   static constexpr uint8_t kFlagVertical = 0x04;
   static constexpr uint8_t kFlagSmooth = 0x01;
 
-  int32_t type = kOnCurve;
+  // Laid out largest first: fonts hold millions of nodes.
   double x = 0.0;
   double y = 0.0;
-  uint8_t flags = 0;
   std::string name;
+  int32_t type = kOnCurve;
+  uint8_t flags = 0;
 
   bool isOffCurve() const { return type == kQuadratic || type == kCubic; }
   Point point() const { return Point{x, y}; }
@@ -35,7 +36,7 @@ struct Node {
 struct Contour {
   std::string name;
   uint8_t flag = 0;
-  std::list<Node> nodes;
+  std::vector<Node> nodes;
 
   void transfer(Transfer& consumer) const;
   // Marks on-curve nodes between off-curve neighbours that line up vertically (bit 2) or

@@ -222,6 +222,8 @@ bool decodeOutlineElement(Stream& in, uint32_t selected, vn::Element& out, int32
     }
     if (in.overrun()) return false;
   }
+  // Nodes were appended one by one; a font holds millions of them, so no spare room is kept.
+  for (vn::Contour& finished : out.contours) finished.nodes.shrink_to_fit();
   return true;
 }
 
