@@ -20,17 +20,69 @@ double snapValue(double value) {
   return std::fabs(value - rounded) < kSnapTolerance ? rounded : value;
 }
 
-uint64_t sideSize(const KerningSide& side, const KerningGroups& groups) {
-  if (!side.isClass()) return 1;
-  const KerningGlyphGroup* group = groups.find(side.klass);
-  return group ? group->glyphs.size() : 0;
+// The glyphs a side stands for, looked up once: itself, or the members of its class
+// (none for an unknown class).
+class SideGlyphs {
+ public:
+  SideGlyphs(const KerningSide& side, const KerningGroups& groups) {
+    if (!side.isClass()) {
+      glyph_ = side.glyph;
+      size_ = 1;
+    } else if (const KerningGlyphGroup* group = groups.find(side.klass)) {
+      members_ = &group->glyphs;
+      size_ = members_->size();
+    }
+  }
+
+  uint64_t size() const { return size_; }
+  // Appends the glyphs to `out`, ascending.
+  void appendTo(std::vector<GlyphId>& out) const {
+    if (members_) {
+      out.insert(out.end(), members_->begin(), members_->end());
+    } else if (size_ == 1) {
+      out.push_back(glyph_);
+    }
+  }
+
+ private:
+  GlyphId glyph_ = 0;
+  const GlyphIdSet* members_ = nullptr;
+  uint64_t size_ = 0;
+};
+
+// One glyph combination of a pair; `pair` indexes the pairs that expandPairs keeps.
+struct Combination {
+  GlyphId first = 0;
+  GlyphId second = 0;
+  uint32_t pair = 0;
+};
+
+// Moves `from` into `to` ordered by one glyph of each combination, keeping the order
+// of equal ones. `starts` has one slot more than the largest glyph id + 1.
+void countingPass(const std::vector<Combination>& from, std::vector<Combination>& to, std::vector<size_t>& starts,
+                  GlyphId Combination::*glyph) {
+  std::fill(starts.begin(), starts.end(), 0);
+  for (const Combination& combination : from) ++starts[combination.*glyph + 1];
+  for (size_t at = 1; at < starts.size(); ++at) starts[at] += starts[at - 1];
+  for (const Combination& combination : from) to[starts[combination.*glyph]++] = combination;
 }
 
-// The glyphs a side stands for: itself, or the members of its class.
-GlyphIdSet sideGlyphs(const KerningSide& side, const KerningGroups& groups) {
-  if (!side.isClass()) return GlyphIdSet{side.glyph};
-  const KerningGlyphGroup* group = groups.find(side.klass);
-  return group ? group->glyphs : GlyphIdSet{};
+// Sorts by (first, second), keeping the order of equal combinations. Glyph ids are
+// dense (the registry gives them out from 1), so two counting passes - by second, then
+// by first - do it in linear time; ids far beyond the data's size fall back to a
+// comparison sort. `largest` is the largest glyph id in them.
+void sortByGlyphs(std::vector<Combination>& combinations, GlyphId largest) {
+  constexpr uint64_t kSmallIdRange = 65536;
+  if (uint64_t{largest} >= 2 * uint64_t{combinations.size()} + kSmallIdRange) {
+    std::stable_sort(combinations.begin(), combinations.end(), [](const Combination& x, const Combination& y) {
+      return x.first != y.first ? x.first < y.first : x.second < y.second;
+    });
+    return;
+  }
+  std::vector<Combination> scratch(combinations.size());
+  std::vector<size_t> starts(size_t{largest} + 2);
+  countingPass(combinations, scratch, starts, &Combination::second);
+  countingPass(scratch, combinations, starts, &Combination::first);
 }
 
 // Rank of a pair in the UFO kerning look-up, which tries glyph-glyph, then
@@ -218,11 +270,17 @@ bool FontKerning::expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit) 
   }
   uint64_t budget = glyphPairs < limit ? limit - glyphPairs : 0;
   bool complete = true;
-  std::vector<const KerningPairMap::value_type*> kept;
+  struct KeptPair {
+    const KerningPairMap::value_type* entry;
+    SideGlyphs first;
+    SideGlyphs second;
+  };
+  std::vector<KeptPair> kept;
   uint64_t combinationCount = 0;
   for (auto it = pairs.rbegin(); it != pairs.rend(); ++it) {
     const KerningPairKey& key = it->first;
-    const uint64_t combinations = sideSize(key.first, groups) * sideSize(key.second, groups);
+    KeptPair pair{&*it, SideGlyphs(key.first, groups), SideGlyphs(key.second, groups)};
+    const uint64_t combinations = pair.first.size() * pair.second.size();
     if (key.first.isClass() || key.second.isClass()) {
       if (combinations > budget) {
         complete = false;
@@ -231,31 +289,37 @@ bool FontKerning::expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit) 
       budget -= combinations;
     }
     combinationCount += combinations;
-    kept.push_back(&*it);
+    kept.push_back(pair);
   }
   // Of the pairs that cover a glyph combination, the first in key order gives its
-  // value: a glyph pair before the class pairs, a glyph-class pair before a class-glyph one.
-  struct Combination {
-    uint64_t glyphs;   // first << 32 | second
-    uint32_t keptAt;   // index into `kept`: larger is earlier in key order
-  };
+  // value: a glyph pair before the class pairs, a glyph-class pair before a class-glyph
+  // one. The combinations are listed in key order (`kept` runs backwards) and sorted
+  // stably, so the winner of each glyph pair comes first among its equals.
   std::vector<Combination> combinations;
   combinations.reserve(combinationCount);
-  for (uint32_t at = 0; at < kept.size(); ++at) {
-    const KerningPairKey& key = kept[at]->first;
-    const GlyphIdSet firstGlyphs = sideGlyphs(key.first, groups);
-    const GlyphIdSet secondGlyphs = sideGlyphs(key.second, groups);
-    for (GlyphId a : firstGlyphs) {
-      for (GlyphId b : secondGlyphs) combinations.push_back({uint64_t{a} << 32 | b, at});
+  std::vector<GlyphId> firstGlyphs;
+  std::vector<GlyphId> secondGlyphs;
+  GlyphId largest = 0;
+  for (size_t at = kept.size(); at-- > 0;) {
+    firstGlyphs.clear();
+    secondGlyphs.clear();
+    kept[at].first.appendTo(firstGlyphs);
+    kept[at].second.appendTo(secondGlyphs);
+    if (firstGlyphs.empty() || secondGlyphs.empty()) continue;
+    // Both lists ascend.
+    largest = std::max({largest, firstGlyphs.back(), secondGlyphs.back()});
+    const auto pair = static_cast<uint32_t>(at);
+    for (GlyphId first : firstGlyphs) {
+      for (GlyphId second : secondGlyphs) combinations.push_back({first, second, pair});
     }
   }
-  std::sort(combinations.begin(), combinations.end(), [](const Combination& x, const Combination& y) {
-    return x.glyphs != y.glyphs ? x.glyphs < y.glyphs : x.keptAt > y.keptAt;
-  });
+  sortByGlyphs(combinations, largest);
+  out.reserve(combinations.size());
   for (size_t i = 0; i < combinations.size(); ++i) {
-    if (i > 0 && combinations[i].glyphs == combinations[i - 1].glyphs) continue;
-    out.push_back({static_cast<GlyphId>(combinations[i].glyphs >> 32), static_cast<GlyphId>(combinations[i].glyphs),
-                   kept[combinations[i].keptAt]->second});
+    const Combination& combination = combinations[i];
+    if (i > 0 && combination.first == combinations[i - 1].first && combination.second == combinations[i - 1].second)
+      continue;
+    out.push_back({combination.first, combination.second, kept[combination.pair].entry->second});
   }
   return complete;
 }
@@ -274,7 +338,7 @@ uint32_t FontKerning::expandedPairCount() const {
   constexpr uint64_t kLimit = std::numeric_limits<uint32_t>::max();
   uint64_t total = 0;
   for (const auto& [key, value] : pairs) {
-    total += sideSize(key.first, groups) * sideSize(key.second, groups);
+    total += SideGlyphs(key.first, groups).size() * SideGlyphs(key.second, groups).size();
     if (total >= kLimit) return static_cast<uint32_t>(kLimit);
   }
   return static_cast<uint32_t>(total);

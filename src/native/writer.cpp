@@ -1,5 +1,6 @@
 #include "native/writer.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "model/font.h"
@@ -118,27 +119,37 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
 bool Writer::Impl::writeGlyphs(RecordWriter& out, vn::Font& font, const KerningPreparation& kerning) {
   // Component flattening looks glyphs up by name.
   font.rebuildGlyphIndex();
+  // The glyphs with their registry ids, in font order, empty slots left out.
+  std::vector<std::pair<const vn::Glyph*, vn::GlyphId>> glyphs;
+  glyphs.reserve(font.glyphs.size());
+  size_t slot = 0;
+  for (const vn::Glyph* glyph : font.glyphs) {
+    const vn::GlyphId id = slot < kerning.glyphIds.size() ? kerning.glyphIds[slot] : 0;
+    ++slot;
+    if (glyph) glyphs.emplace_back(glyph, id);
+  }
   GlyphWriteContext context;
+  context.kerning = kerning.glyphKerning;
+  vn::GlyphId largestId = 0;
+  for (const auto& [glyph, id] : glyphs) largestId = std::max(largestId, id);
+  context.glyphIndexById.assign(size_t{largestId} + 1, -1);
+  context.glyphIndexByName.reserve(glyphs.size());
   // Empty slots are not written, so they take no position either.
   int32_t position = 0;
-  context.glyphIndexByName.reserve(font.glyphs.size());
-  for (const vn::Glyph* glyph : font.glyphs) {
-    if (glyph) context.glyphIndexByName[glyph->name] = position++;
+  for (const auto& [glyph, id] : glyphs) {
+    if (id != 0) context.glyphIndexById[id] = position;
+    context.glyphIndexByName[glyph->name] = position++;
   }
-  for (const vn::NamedGlyphPair& pair : kerning.glyphKerning) {
-    context.kerningByFirst[pair.first].emplace_back(context.glyphIndexOf(pair.second), pair.value);
-  }
-  for (const vn::Glyph* glyph : font.glyphs) {
-    if (!glyph) continue;
+  for (const auto& [glyph, id] : glyphs) {
     if (glyph->components.empty()) {
-      if (!writeGlyphRecords(out, *glyph, context)) return false;
+      if (!writeGlyphRecords(out, *glyph, id, context)) return false;
       continue;
     }
     // Components are written flattened (transformed ones decomposed) from a copy.
     auto copy = vn::Ref<vn::Glyph>::adopt(new vn::Glyph());
     copy->assign(*glyph, true);
     copy->convertOutline(font, true);
-    if (!writeGlyphRecords(out, *copy, context)) return false;
+    if (!writeGlyphRecords(out, *copy, id, context)) return false;
   }
   return true;
 }

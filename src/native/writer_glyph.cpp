@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <list>
+#include <map>
+#include <span>
+#include <vector>
 
 #include "model/font_info.h"
 #include "model/glyph.h"
@@ -126,6 +130,17 @@ void writeBytesRecord(RecordWriter& out, uint16_t tag, const Stream& payload, bo
 int32_t GlyphWriteContext::glyphIndexOf(const std::string& name) const {
   auto it = glyphIndexByName.find(name);
   return it == glyphIndexByName.end() ? -1 : it->second;
+}
+
+int32_t GlyphWriteContext::glyphIndexOf(vn::GlyphId id) const {
+  return id < glyphIndexById.size() ? glyphIndexById[id] : -1;
+}
+
+std::span<const FileGlyphPair> GlyphWriteContext::kerningOf(vn::GlyphId first) const {
+  if (first == 0) return {};
+  const auto [begin, end] = std::equal_range(kerning.begin(), kerning.end(), FileGlyphPair{first, 0, 0},
+                                             [](const FileGlyphPair& a, const FileGlyphPair& b) { return a.first < b.first; });
+  return {begin, end};
 }
 
 bool isHorizontalGuide(const vn::Guide& guide) {
@@ -331,7 +346,8 @@ bool encodeLinkValues(Stream& out, const vn::Layer& layer) {
   return true;
 }
 
-bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer, const GlyphWriteContext& context) {
+bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, vn::GlyphId glyphId, const vn::Layer* layer,
+                       const GlyphWriteContext& context) {
   for (uint8_t byte : kGlyphSignature) out.writeByte(byte);
   out.writeByte(glyphkey::kName);
   out.writeString(std::string_view(glyph.name).substr(0, kMaxGlyphName));
@@ -366,22 +382,18 @@ bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* lay
       out.writeDouble(component->matrix.d);
     }
   }
-  auto kerning = context.kerningByFirst.find(glyph.name);
-  if (kerning != context.kerningByFirst.end()) {
-    // Pairs whose second glyph is missing, or whose value is 0 (the reader drops
-    // them), are left out and not counted.
-    std::vector<std::pair<int32_t, int32_t>> written;
-    for (const auto& [index, value] : kerning->second) {
-      const int32_t truncated = vn::saturateInt32(value);
-      if (index >= 0 && truncated != 0) written.emplace_back(index, truncated);
-    }
-    if (!written.empty()) {
-      out.writeByte(glyphkey::kKerning);
-      out.writeInt(static_cast<int32_t>(written.size()));
-      for (const auto& [index, value] : written) {
-        out.writeInt(index);
-        out.writeInt(value);
-      }
+  // Pairs whose second glyph is not written are left out and not counted.
+  const std::span<const FileGlyphPair> kerning = context.kerningOf(glyphId);
+  const auto written = std::count_if(kerning.begin(), kerning.end(),
+                                     [&context](const FileGlyphPair& pair) { return context.glyphIndexOf(pair.second) >= 0; });
+  if (written > 0) {
+    out.writeByte(glyphkey::kKerning);
+    out.writeInt(static_cast<int32_t>(written));
+    for (const FileGlyphPair& pair : kerning) {
+      const int32_t index = context.glyphIndexOf(pair.second);
+      if (index < 0) continue;
+      out.writeInt(index);
+      out.writeInt(pair.value);
     }
   }
   if (const vn::TrueTypeData* data = glyph.trueTypeDataIfAny()) {
@@ -397,14 +409,14 @@ bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* lay
   return true;
 }
 
-bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, const GlyphWriteContext& context) {
+bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, vn::GlyphId glyphId, const GlyphWriteContext& context) {
   vn::VarnelData* data = glyph.varnelDataIfAny();
   const vn::Layer* layer = data ? data->findLayer(vn::Layer::kBody) : nullptr;
   const vn::Layer* mask = data ? data->findLayer(vn::Layer::kMask) : nullptr;
   bool ok = true;
 
   Stream* payload = &out.payload();
-  if (!encodeGlyphRecord(*payload, glyph, layer, context)) return false;
+  if (!encodeGlyphRecord(*payload, glyph, glyphId, layer, context)) return false;
   writeBytesRecord(out, tag::kGlyph, *payload, ok);
   if (ok) out.stream().flush();
 

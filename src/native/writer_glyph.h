@@ -4,13 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
-#include <map>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-#include "model/kerning.h"
+#include "native/writer_kerning.h"
 
 namespace vn {
 class Glyph;
@@ -24,16 +23,20 @@ namespace qtf {
 class RecordWriter;
 class Stream;
 
-// What the glyph records need from the writer: glyph positions and the kerning as
-// glyph-name pairs grouped by first glyph.
+// What the glyph records need from the writer: glyph positions and the kerning.
 struct GlyphWriteContext {
-  // Glyph name -> position among the written glyphs.
+  // Glyph name -> position among the written glyphs (components name their base).
   std::unordered_map<std::string, int32_t> glyphIndexByName;
-  // First glyph name -> (position of the second glyph or -1, value), in pair order.
-  std::unordered_map<std::string, std::vector<std::pair<int32_t, double>>> kerningByFirst;
+  // Glyph id -> position among the written glyphs, -1 when absent.
+  std::vector<int32_t> glyphIndexById;
+  // The kerning's glyph pairs, ascending by first and then by second glyph id.
+  std::span<const FileGlyphPair> kerning;
 
   // Position of the glyph, -1 when absent.
   int32_t glyphIndexOf(const std::string& name) const;
+  int32_t glyphIndexOf(vn::GlyphId id) const;
+  // The pairs whose first glyph is `first`, in their order; none for id 0.
+  std::span<const FileGlyphPair> kerningOf(vn::GlyphId first) const;
 };
 
 // The outline of all elements of a layer with contours, merged into one element
@@ -47,10 +50,12 @@ bool encodeGuidePositions(Stream& out, const std::vector<vn::Guide>& guides);
 bool encodeGuideProperties(Stream& out, const std::vector<vn::Guide>& guides);
 bool encodePointLinks(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer);
 bool encodeLinkValues(Stream& out, const vn::Layer& layer);
-bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, const vn::Layer* layer, const GlyphWriteContext& context);
+// `glyphId`: the glyph's registry id, which finds its kerning (0: none).
+bool encodeGlyphRecord(Stream& out, const vn::Glyph& glyph, vn::GlyphId glyphId, const vn::Layer* layer,
+                       const GlyphWriteContext& context);
 
 // Record 2001 and the glyph's further records, in their order.
-bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, const GlyphWriteContext& context);
+bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, vn::GlyphId glyphId, const GlyphWriteContext& context);
 
 // A guide goes to the first (horizontal) list when it runs more along x than along y.
 bool isHorizontalGuide(const vn::Guide& guide);

@@ -143,6 +143,7 @@ class SideAtoms {
       if (added) ++atomCount;
       slot(glyph) = at->second;
     }
+    atomCount_ = atomCount;
     atomStart_.assign(1, 0);
     atoms_.clear();
     for (const GlyphSet& set : sets_) {
@@ -161,6 +162,8 @@ class SideAtoms {
   std::span<const uint32_t> atoms(uint32_t set) const {
     return {atoms_.data() + atomStart_[set], atoms_.data() + atomStart_[set + 1]};
   }
+  // How many atoms split() made; atom numbers run below it.
+  uint32_t atomCount() const { return atomCount_; }
 
  private:
   static constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
@@ -173,6 +176,7 @@ class SideAtoms {
   std::map<uint64_t, uint32_t> classes_;
   std::vector<size_t> atomStart_;    // set -> its first atom in atoms_; one more at the end
   std::vector<uint32_t> atoms_;
+  uint32_t atomCount_ = 0;
 };
 
 // A pair over two side sets. Lists of them are kept in winning order: of the pairs that
@@ -183,29 +187,37 @@ struct SetPair {
   int32_t value = 0;
 };
 
-// The font's value of each covered pair of atoms: an open-addressing table in which the
-// first value painted on a pair stays. The rebuilt kerning is then checked against it.
+// The font's value of each covered pair of atoms, in which the first value painted on a
+// pair stays. The rebuilt kerning is then checked against it. Each first atom has a row
+// of its own, an open-addressing table of the second atoms: pairs are painted and
+// matched mostly row by row, and a row is a small piece of memory.
 class AtomPairTable {
  public:
-  explicit AtomPairTable(uint64_t expectedPairs) {
-    size_t capacity = 16;
-    while (capacity < expectedPairs * 2) capacity *= 2;
-    slots_.assign(capacity, Slot{});
-    mask_ = capacity - 1;
+  // `rowPairs[a]`: how many pairs with first atom a will be painted at most.
+  explicit AtomPairTable(const std::vector<uint32_t>& rowPairs) : rows_(rowPairs.size()) {
+    size_t total = 0;
+    for (size_t a = 0; a < rowPairs.size(); ++a) {
+      // Room for half as many again, so that probes stay short; at least one free slot.
+      size_t capacity = 1;
+      while (capacity < size_t{rowPairs[a]} + rowPairs[a] / 2 + 1) capacity *= 2;
+      rows_[a] = {total, capacity - 1};
+      total += capacity;
+    }
+    slots_.assign(total, Slot{});
   }
 
-  void paintFirst(uint64_t atoms, int32_t value) {
-    Slot& slot = find(atoms);
-    if (slot.atoms != kEmpty) return;
-    slot = {atoms, value, false};
+  void paintFirst(uint32_t first, uint32_t second, int32_t value) {
+    Slot& slot = find(first, second);
+    if (slot.second != kEmpty) return;
+    slot = {second, value, false};
     if (value != 0) ++unmatched_;
   }
 
   // Takes the rebuilt value of a pair of atoms, the first one given for it winning;
   // false at once when it differs from the font's (rebuilt values are never 0).
-  bool match(uint64_t atoms, int32_t value) {
-    Slot& slot = find(atoms);
-    if (slot.atoms == kEmpty || slot.value != value) return slot.matched;
+  bool match(uint32_t first, uint32_t second, int32_t value) {
+    Slot& slot = find(first, second);
+    if (slot.second == kEmpty || slot.value != value) return slot.matched;
     if (!slot.matched) {
       slot.matched = true;
       --unmatched_;
@@ -217,22 +229,30 @@ class AtomPairTable {
   bool allMatched() const { return unmatched_ == 0; }
 
  private:
-  // Atom indices stay below the glyph count, so no pair of them is all ones.
-  static constexpr uint64_t kEmpty = ~uint64_t{0};
+  // Atom numbers stay below the glyph count, so none is all ones.
+  static constexpr uint32_t kEmpty = std::numeric_limits<uint32_t>::max();
   struct Slot {
-    uint64_t atoms = kEmpty;
+    uint32_t second = kEmpty;
     int32_t value = 0;
     bool matched = false;
   };
+  struct Row {
+    size_t start = 0;
+    size_t mask = 0;
+  };
 
-  Slot& find(uint64_t atoms) {
-    size_t at = static_cast<size_t>((atoms * 0x9E3779B97F4A7C15ull) >> 20) & mask_;
-    while (slots_[at].atoms != kEmpty && slots_[at].atoms != atoms) at = (at + 1) & mask_;
-    return slots_[at];
+  // `first` is below the row count: atoms of the side the rows were made for.
+  Slot& find(uint32_t first, uint32_t second) {
+    const Row& row = rows_[first];
+    size_t at = static_cast<size_t>((uint64_t{second} * 0x9E3779B97F4A7C15ull) >> 32) & row.mask;
+    while (slots_[row.start + at].second != kEmpty && slots_[row.start + at].second != second) {
+      at = (at + 1) & row.mask;
+    }
+    return slots_[row.start + at];
   }
 
+  std::vector<Row> rows_;
   std::vector<Slot> slots_;
-  size_t mask_ = 0;
   uint64_t unmatched_ = 0;
 };
 
@@ -284,7 +304,7 @@ bool keyedClasses(const std::vector<WrittenClass>& classes, size_t idLimit, Keye
 // wins over a class pair that covers it; the font's kerning gives each glyph pair the
 // value of the first pair in key order that covers it. Both are compared on pairs of
 // atoms (SideAtoms), never glyph pair by glyph pair.
-bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::vector<vn::GlyphPairValue>& written,
+bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::vector<FileGlyphPair>& written,
                          const std::vector<uint8_t>& inFont, const vn::FontKerning& font) {
   const size_t idLimit = inFont.size();
   KeyedClasses keyed[2];
@@ -293,30 +313,37 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
   SideAtoms firsts(idLimit);
   SideAtoms seconds(idLimit);
   constexpr uint64_t kWrittenClass = uint64_t{1} << 32;
-  auto writtenSet = [&](SideAtoms& atoms, const KeyedClasses& keys, vn::GlyphId glyph, bool& isClass) {
-    const WrittenClass* found = glyph < keys.size() ? keys[glyph] : nullptr;
-    isClass = found != nullptr;
-    if (!isClass) return atoms.single(glyph);
-    return atoms.members(kWrittenClass | static_cast<uint64_t>(found - classes.data()), found->memberIds);
+  constexpr uint32_t kNoSet = std::numeric_limits<uint32_t>::max();
+  SideAtoms* atomsOf[2] = {&firsts, &seconds};
+  // Each glyph's set on each side, found once: a glyph stands in many pairs.
+  std::vector<uint32_t> writtenSetOf[2] = {std::vector<uint32_t>(idLimit, kNoSet),
+                                           std::vector<uint32_t>(idLimit, kNoSet)};
+  // A key glyph stands for its class; any other glyph for itself. `glyph` < idLimit.
+  auto writtenSet = [&](int side, vn::GlyphId glyph) {
+    uint32_t& set = writtenSetOf[side][glyph];
+    if (set == kNoSet) {
+      const WrittenClass* found = keyed[side][glyph];
+      set = found ? atomsOf[side]->members(kWrittenClass | static_cast<uint64_t>(found - classes.data()), found->memberIds)
+                  : atomsOf[side]->single(glyph);
+    }
+    return set;
   };
   auto isInFont = [&inFont](vn::GlyphId glyph) { return glyph < inFont.size() && inFont[glyph]; };
   // Glyph-glyph, glyph-class, class-glyph, class-class: higher ranks win, and within a
-  // rank the later pair.
-  std::vector<SetPair> byRank[4];
-  for (size_t at = 0; at < written.size(); ++at) {
-    const vn::GlyphPairValue& pair = written[at];
-    const int32_t value = fileValue(pair.value);
-    if (value == 0 || !isInFont(pair.first) || !isInFont(pair.second)) continue;
-    bool firstIsClass = false;
-    bool secondIsClass = false;
-    SetPair set;
-    set.firstSet = writtenSet(firsts, keyed[0], pair.first, firstIsClass);
-    set.secondSet = writtenSet(seconds, keyed[1], pair.second, secondIsClass);
-    set.value = value;
-    byRank[(firstIsClass ? 0 : 2) + (secondIsClass ? 0 : 1)].push_back(set);
+  // rank the later pair. The pairs are laid out in that order, each rank from its end.
+  auto rankOf = [&keyed](const FileGlyphPair& pair) {
+    return (keyed[0][pair.first] ? 0 : 2) + (keyed[1][pair.second] ? 0 : 1);
+  };
+  size_t rankEnd[4] = {};
+  for (const FileGlyphPair& pair : written) {
+    if (isInFont(pair.first) && isInFont(pair.second)) ++rankEnd[rankOf(pair)];
   }
-  std::vector<SetPair> rebuilt;
-  for (int rank = 3; rank >= 0; --rank) rebuilt.insert(rebuilt.end(), byRank[rank].rbegin(), byRank[rank].rend());
+  for (int rank = 2; rank >= 0; --rank) rankEnd[rank] += rankEnd[rank + 1];
+  std::vector<SetPair> rebuilt(rankEnd[0]);
+  for (const FileGlyphPair& pair : written) {
+    if (!isInFont(pair.first) || !isInFont(pair.second)) continue;
+    rebuilt[--rankEnd[rankOf(pair)]] = {writtenSet(0, pair.first), writtenSet(1, pair.second), pair.value};
+  }
 
   std::map<vn::GlyphId, IdList> fontClasses;
   auto fontSet = [&](SideAtoms& atoms, const vn::KerningSide& side, bool& known) -> uint32_t {
@@ -345,19 +372,31 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
 
   firsts.split();
   seconds.split();
-  const uint64_t rebuiltCount = combinationCount(rebuilt, firsts, seconds);
   const uint64_t expectedCount = combinationCount(expected, firsts, seconds);
-  if (rebuiltCount + expectedCount > kMaxCheckedCombinations) return false;
-  AtomPairTable fontValues(expectedCount);
+  if (expectedCount > kMaxCheckedCombinations) return false;
+  std::vector<uint32_t> rowPairs(firsts.atomCount(), 0);
+  for (const SetPair& pair : expected) {
+    const auto secondCount = static_cast<uint32_t>(seconds.atoms(pair.secondSet).size());
+    for (uint32_t a : firsts.atoms(pair.firstSet)) rowPairs[a] += secondCount;
+  }
+  AtomPairTable fontValues(rowPairs);
   for (const SetPair& pair : expected) {
     for (uint32_t a : firsts.atoms(pair.firstSet)) {
-      for (uint32_t b : seconds.atoms(pair.secondSet)) fontValues.paintFirst(uint64_t{a} << 32 | b, pair.value);
+      for (uint32_t b : seconds.atoms(pair.secondSet)) fontValues.paintFirst(a, b, pair.value);
     }
   }
+  // The rebuilt combinations share what the font's leave of the limit; they are counted
+  // as they are compared, and going past it is a "no" like a difference.
+  uint64_t budget = kMaxCheckedCombinations - expectedCount;
   for (const SetPair& pair : rebuilt) {
-    for (uint32_t a : firsts.atoms(pair.firstSet)) {
-      for (uint32_t b : seconds.atoms(pair.secondSet)) {
-        if (!fontValues.match(uint64_t{a} << 32 | b, pair.value)) return false;
+    const std::span<const uint32_t> firstAtoms = firsts.atoms(pair.firstSet);
+    const std::span<const uint32_t> secondAtoms = seconds.atoms(pair.secondSet);
+    const uint64_t combinations = uint64_t{firstAtoms.size()} * secondAtoms.size();
+    if (combinations > budget) return false;
+    budget -= combinations;
+    for (uint32_t a : firstAtoms) {
+      for (uint32_t b : secondAtoms) {
+        if (!fontValues.match(a, b, pair.value)) return false;
       }
     }
   }
@@ -380,16 +419,16 @@ uint64_t expandedSize(const vn::FontKerning& kerning) {
   return total;
 }
 
-void nameGlyphPairs(const std::vector<vn::GlyphPairValue>& pairs, size_t idLimit, std::list<vn::NamedGlyphPair>& out) {
+// The kerning expanded into glyph pairs as the file carries them.
+void expandToFilePairs(const vn::FontKerning& kerning, std::vector<FileGlyphPair>& out) {
+  std::vector<vn::GlyphPairValue> expanded;
+  kerning.expandPairs(expanded);
   out.clear();
-  // Each name looked up once.
-  std::vector<const std::string*> names(idLimit, nullptr);
-  auto nameOf = [&names](vn::GlyphId glyph) -> const std::string& {
-    if (glyph >= names.size()) return otl::glyphNameById(glyph);
-    if (!names[glyph]) names[glyph] = &otl::glyphNameById(glyph);
-    return *names[glyph];
-  };
-  for (const vn::GlyphPairValue& pair : pairs) out.push_back({nameOf(pair.first), nameOf(pair.second), pair.value});
+  out.reserve(expanded.size());
+  for (const vn::GlyphPairValue& pair : expanded) {
+    const int32_t value = fileValue(pair.value);
+    if (value != 0) out.push_back({pair.first, pair.second, value});
+  }
 }
 
 void buildClassBlock(const std::vector<WrittenClass>& classes, KerningPreparation& out) {
@@ -420,10 +459,12 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   otl::GlyphNameRegistry& registry = otl::glyphNameRegistry();
   // Glyph ids are dense: tables indexed by them cover every id given so far.
   std::vector<uint8_t> inFont(size_t{registry.lastId()} + 1, 0);
+  out.glyphIds.clear();
+  out.glyphIds.reserve(font.glyphs.size());
   for (const vn::Glyph* glyph : font.glyphs) {
-    if (!glyph || !registry.contains(glyph->name)) continue;
-    const vn::GlyphId id = registry.idForName(glyph->name);
-    if (id < inFont.size()) inFont[id] = 1;
+    const vn::GlyphId id = glyph && registry.contains(glyph->name) ? registry.idForName(glyph->name) : 0;
+    out.glyphIds.push_back(id);
+    if (id != 0 && id < inFont.size()) inFont[id] = 1;
   }
 
   out.featureClassTexts.clear();
@@ -439,29 +480,30 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   }
 
   std::vector<WrittenClass> classes = classesToWrite(source, true);
-  std::vector<vn::GlyphPairValue> glyphPairs;
-  bool faithful = expandedSize(source) <= kMaxWrittenGlyphPairs;
-  if (faithful) {
-    source.expandPairs(glyphPairs);
-    faithful = readsBackFaithfully(classes, glyphPairs, inFont, fontKerning);
-  }
+  out.glyphKerning.clear();
+  const uint64_t fontExpandedSize = expandedSize(fontKerning);
+  bool faithful = (&source == &fontKerning ? fontExpandedSize : expandedSize(source)) <= kMaxWrittenGlyphPairs;
   // A layout class of the same name would replace a kerning class's definition.
   for (const WrittenClass& written : classes) {
     if (featureNames.count(written.name)) faithful = false;
+  }
+  bool fontExpanded = false;
+  if (faithful) {
+    expandToFilePairs(source, out.glyphKerning);
+    fontExpanded = &source == &fontKerning;
+    faithful = readsBackFaithfully(classes, out.glyphKerning, inFont, fontKerning);
   }
   out.flattened = !faithful;
   if (!faithful) {
     classes = classesToWrite(fontKerning, false);
     // Flat glyph pairs of hostile number would take gigabytes to write and to read.
-    if (expandedSize(fontKerning) > kMaxWrittenGlyphPairs) {
+    if (fontExpandedSize > kMaxWrittenGlyphPairs) {
       out.glyphKerning.clear();
       buildClassBlock(classes, out);
       return false;
     }
-    // Written flat, the source was the font's kerning already expanded.
-    if (&source != &fontKerning || glyphPairs.empty()) fontKerning.expandPairs(glyphPairs);
+    if (!fontExpanded) expandToFilePairs(fontKerning, out.glyphKerning);
   }
-  nameGlyphPairs(glyphPairs, inFont.size(), out.glyphKerning);
   buildClassBlock(classes, out);
   return true;
 }

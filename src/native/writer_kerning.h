@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +21,14 @@ namespace qtf {
 
 class KerningLayoutRoutes;
 
+// A glyph pair as the glyph records carry it: registry ids and the value truncated
+// (never 0: the reader drops such pairs, so they are not written).
+struct FileGlyphPair {
+  vn::GlyphId first = 0;
+  vn::GlyphId second = 0;
+  int32_t value = 0;
+};
+
 struct KerningPreparation {
   // Written class name -> member text, for the kerning classes.
   std::map<std::string, std::string> kerningClassTexts;
@@ -29,8 +36,11 @@ struct KerningPreparation {
   std::vector<uint8_t> kerningClassBlock;
   // The layout's glyph classes: class name -> member text.
   std::map<std::string, std::string> featureClassTexts;
-  // The kerning as glyph-name pairs.
-  std::list<vn::NamedGlyphPair> glyphKerning;
+  // The kerning as glyph pairs, ascending by first and then by second glyph id.
+  std::vector<FileGlyphPair> glyphKerning;
+  // The registry id of each slot of the font's glyph list; 0 for an empty slot or a
+  // name the registry does not know (such a glyph has no kerning).
+  std::vector<vn::GlyphId> glyphIds;
   // True when the classes could not carry the kerning and it is written flat.
   bool flattened = false;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -334,6 +335,58 @@ TEST(KerningPairs, UnknownClassesExpandToNothing) {
   kerning.setGlyphPair(id("A"), id("B"), -5, false);
   EXPECT_EQ(kerning.expandedPairCount(), 1u);
   EXPECT_EQ(expand(kerning), (NamedPairs{{{"A", "B"}, -5}}));
+}
+
+// Every glyph combination takes the value of the first pair in key order that covers
+// it, whether the expansion sorts by counting (registry ids) or by comparison (ids far
+// beyond the number of combinations); overlapping classes make many ties.
+TEST(KerningPairs, ExpansionKeepsTheFirstCoveringPairInKeyOrder) {
+  for (const GlyphId base : {GlyphId{0}, GlyphId{3000000000u}}) {
+    std::vector<GlyphId> glyphs;
+    for (int i = 0; i < 12; ++i) {
+      glyphs.push_back(base == 0 ? id("kx.g" + std::to_string(i)) : base + static_cast<GlyphId>(i) * 7);
+    }
+    uint32_t seed = 2024;
+    auto next = [&seed](uint32_t range) {
+      seed = seed * 1103515245u + 12345u;
+      return (seed >> 16) % range;
+    };
+    FontKerning kerning;
+    std::vector<GlyphId> classIds;
+    for (int c = 0; c < 4; ++c) {
+      GlyphIdList members;
+      for (GlyphId glyph : glyphs) {
+        if (next(3) == 0) members.push_back(glyph);
+      }
+      classIds.push_back(kerning.defineGroup("kx.class" + std::to_string(c), members, kSideBoth, ""));
+    }
+    auto side = [&]() {
+      return next(2) == 0 ? KerningSide::ofGlyph(glyphs[next(12)]) : KerningSide::ofClass(classIds[next(4)]);
+    };
+    for (int i = 0; i < 80; ++i) kerning.setPair(side(), side(), -1.0 - next(200), true);
+
+    std::vector<GlyphPairValue> expected;
+    std::vector<GlyphId> sorted = glyphs;
+    std::sort(sorted.begin(), sorted.end());
+    for (GlyphId a : sorted) {
+      for (GlyphId b : sorted) {
+        for (const auto& [key, value] : kerning.pairs) {
+          if (key.first.covers(a, kerning.groups) && key.second.covers(b, kerning.groups)) {
+            expected.push_back({a, b, value});
+            break;
+          }
+        }
+      }
+    }
+    std::vector<GlyphPairValue> expanded;
+    ASSERT_TRUE(kerning.expandPairs(expanded));
+    ASSERT_EQ(expanded.size(), expected.size()) << base;
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_EQ(expanded[i].first, expected[i].first) << base << " at " << i;
+      EXPECT_EQ(expanded[i].second, expected[i].second) << base << " at " << i;
+      EXPECT_EQ(expanded[i].value, expected[i].value) << base << " at " << i;
+    }
+  }
 }
 
 TEST(KerningPairs, OversizedExpansionIsBounded) {

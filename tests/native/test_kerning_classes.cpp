@@ -179,6 +179,30 @@ TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   }));
 }
 
+// A key glyph kerned on its own keeps the classes from being converted, so the font's
+// kerning is expanded and checked as the reader would regroup it. A 0 exception that
+// the expansion leaves out would read back as its class's value: that difference alone
+// writes the kerning flat; without the exception the keyed classes are kept.
+TEST(KerningClasses, ValueDifferencesInTheRegroupedKerningWriteItFlat) {
+  for (const bool withException : {false, true}) {
+    TestFont f;
+    for (const char* name : {"A", "Aacute", "V", "W"}) f.addGlyph(name);
+    vn::FontKerning& kerning = f.font().kerning();
+    kerning.defineGroup("@MMK_L_A", ids({"A", "Aacute"}), vn::kSideFirst, "A");
+    kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), vn::kSideSecond, "V");
+    kerning.setPair(cls("@MMK_L_A"), cls("@MMK_R_V"), -50, true);
+    kerning.setGlyphPair(id("A"), id("W"), -30, true);
+    if (withException) kerning.setGlyphPair(id("Aacute"), id("W"), 0, true);
+    qtf::KerningPreparation prepared;
+    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
+    EXPECT_EQ(prepared.flattened, withException);
+    EXPECT_EQ(prepared.glyphKerning.size(), withException ? 3u : 4u);
+    qtftest::ReadMaster read(writeNative(*f.pair));
+    ASSERT_TRUE(read.ok);
+    EXPECT_EQ(flat(read.font().kerning()), flat(kerning)) << withException;
+  }
+}
+
 TEST(KerningClasses, WrittenClassNamesAreUnique) {
   TestFont f;
   for (const char* name : {"A", "Aacute", "B"}) f.addGlyph(name);

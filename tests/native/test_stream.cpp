@@ -154,6 +154,17 @@ TEST(Stream, GrowthAndReserveSizes) {
   EXPECT_EQ(w.position(), 40000u);
   EXPECT_GT(w.capacity(), 40000u);  // always one free byte
   EXPECT_EQ(w.written()[39999], 0xAB);
+
+  // Numbers grow a stream by the same rule as any write: room for used + n, plus 512.
+  qtf::Stream n;
+  n.setGrowable(true);
+  for (int i = 0; i < 512; ++i) n.writeInt(0);
+  EXPECT_EQ(n.capacity(), 513u);  // the first write grew it; 512 bytes never needed more
+  n.writeInt(5000);
+  EXPECT_EQ(n.capacity(), 512u + 5 + 512);
+  EXPECT_EQ(n.position(), 517u);
+  EXPECT_EQ(n.written()[512], 255);
+  EXPECT_FALSE(n.overrun());
 }
 
 TEST(Stream, FixedStreamDropsWritesThatDoNotFit) {

@@ -2,12 +2,14 @@
 // guides, point data, mask layers, components and the per-glyph record order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/glyph_data.h"
 #include "native/stream/stream.h"
+#include "native/tags.h"
 #include "native/writer_glyph.h"
 #include "test_writer_support.h"
 
@@ -314,6 +316,43 @@ TEST(WriterGlyphs, EmptySlotsTakeNoPosition) {
   ASSERT_EQ(pairs.size(), 1u);
   EXPECT_EQ(pairs.front().first, "B");
   EXPECT_EQ(pairs.front().second, "A");
+}
+
+// A glyph's kerning ends its record: the pairs in ascending id of the second glyph
+// (not in font order), each as the second glyph's position and the truncated value;
+// pairs whose second glyph is not in the font, or whose value truncates to 0, are left
+// out and not counted. Glyphs of the same name share one kerning.
+TEST(WriterGlyphs, KerningPairsByRegistryOrder) {
+  const vn::GlyphId c = otl::glyphIdByName("wk.c");  // registered first: smallest id
+  const vn::GlyphId b = otl::glyphIdByName("wk.b");
+  const vn::GlyphId missing = otl::glyphIdByName("wk.missing");
+  const vn::GlyphId a = otl::glyphIdByName("wk.a");
+  TestFont f;
+  f.addGlyph("wk.a");
+  f.addGlyph("wk.b");
+  f.addGlyph("wk.c");
+  f.addGlyph("wk.a");
+  vn::FontKerning& kerning = f.font().kerning();
+  kerning.setGlyphPair(a, a, -10, true);
+  kerning.setGlyphPair(a, b, -20.7, true);
+  kerning.setGlyphPair(a, c, 5, true);
+  kerning.setGlyphPair(a, missing, -40, true);
+  kerning.setGlyphPair(b, a, 0.4, true);
+  const auto records = listRecords(writeNative(*f.pair));
+  // Positions: wk.a 3 (the later one), wk.b 1, wk.c 2; numbers are v + 139.
+  const Bytes kerned{qtf::glyphkey::kKerning, 3 + 139, 2 + 139, 5 + 139, 1 + 139, 139 - 20, 3 + 139, 139 - 10,
+                     qtf::glyphkey::kClose};
+  for (size_t nth : {0, 3}) {
+    const Record* glyph = findRecord(records, 2001, nth);
+    ASSERT_NE(glyph, nullptr);
+    ASSERT_GE(glyph->payload.size(), kerned.size());
+    EXPECT_EQ(Bytes(glyph->payload.end() - kerned.size(), glyph->payload.end()), kerned) << nth;
+  }
+  for (size_t nth : {1, 2}) {
+    const Record* glyph = findRecord(records, 2001, nth);
+    ASSERT_NE(glyph, nullptr);
+    EXPECT_EQ(std::count(glyph->payload.begin(), glyph->payload.end(), qtf::glyphkey::kKerning), 0) << nth;
+  }
 }
 
 TEST(WriterGlyphs, ComponentsAreFlattenedOrDecomposed) {

@@ -81,7 +81,7 @@ uint8_t* Stream::prepareLoad(uint64_t length) {
 
 // ---- writes
 
-bool Stream::writable(uint64_t n) {
+bool Stream::makeWritable(uint64_t n) {
   if (growable_) ensure(n);
   if (!owns_ || pos_ > size_ || n > size_ - pos_) {
     fail();
@@ -96,7 +96,8 @@ void Stream::putRaw(const uint8_t* bytes, uint64_t n) {
 }
 
 void Stream::writeByte(uint8_t value) {
-  if (writable(1)) putRaw(&value, 1);
+  if (!writable(1)) return;
+  owned_[pos_++] = value;
 }
 
 void Stream::writeBlock(const void* data, int64_t n) {
@@ -114,25 +115,6 @@ void Stream::writeDouble(double value) {
   uint8_t bytes[8];
   for (int i = 0; i < 8; ++i) bytes[i] = static_cast<uint8_t>(bits >> (8 * i));
   if (writable(8)) putRaw(bytes, 8);
-}
-
-void Stream::writeInt(int32_t value) {
-  uint8_t bytes[5];
-  uint64_t n = 0;
-  // |v| as a 32-bit negation: the most negative value stays "large".
-  const uint32_t bitsOfV = static_cast<uint32_t>(value);
-  const uint32_t magnitude = value < 0 ? (0u - bitsOfV) : bitsOfV;
-  if (magnitude <= 107) {
-    bytes[n++] = static_cast<uint8_t>(value + 139);
-  } else if (magnitude <= 1131) {
-    const uint32_t rest = magnitude - 108;
-    bytes[n++] = static_cast<uint8_t>((rest >> 8) + (value > 0 ? 247 : 251));
-    bytes[n++] = static_cast<uint8_t>(rest & 255);
-  } else {
-    bytes[n++] = 255;
-    for (int shift = 24; shift >= 0; shift -= 8) bytes[n++] = static_cast<uint8_t>(bitsOfV >> shift);
-  }
-  if (writable(n)) putRaw(bytes, n);
 }
 
 void Stream::writeString(std::string_view text) {

@@ -57,7 +57,26 @@ class Stream {
   void writeByte(uint8_t value);
   void writeBlock(const void* data, int64_t n);
   void writeDouble(double value);
-  void writeInt(int32_t value);
+  // Inline: the glyph records write integers by the hundred thousand.
+  void writeInt(int32_t value) {
+    // |v| as a 32-bit negation: the most negative value stays "large".
+    const uint32_t bits = static_cast<uint32_t>(value);
+    const uint32_t magnitude = value < 0 ? (0u - bits) : bits;
+    const uint64_t n = magnitude <= 107 ? 1 : magnitude <= 1131 ? 2 : 5;
+    if (!writable(n)) return;
+    uint8_t* at = owned_.data() + pos_;
+    pos_ += n;
+    if (n == 1) {
+      at[0] = static_cast<uint8_t>(value + 139);
+    } else if (n == 2) {
+      const uint32_t rest = magnitude - 108;
+      at[0] = static_cast<uint8_t>((rest >> 8) + (value > 0 ? 247 : 251));
+      at[1] = static_cast<uint8_t>(rest & 255);
+    } else {
+      at[0] = 255;
+      for (int i = 0; i < 4; ++i) at[1 + i] = static_cast<uint8_t>(bits >> (24 - 8 * i));
+    }
+  }
   void writeString(std::string_view text);
 
   // ---- reads
@@ -88,7 +107,14 @@ class Stream {
   const uint8_t* data() const { return base_; }
 
  private:
-  bool writable(uint64_t n);
+  // True when n bytes can be written at the cursor (a growable stream grows first);
+  // otherwise raises the overrun flag.
+  bool writable(uint64_t n) {
+    // Room already there: a growable stream would not grow, a fixed one has it.
+    if (owns_ && pos_ < size_ && n < size_ - pos_) return true;
+    return makeWritable(n);
+  }
+  bool makeWritable(uint64_t n);
   void putRaw(const uint8_t* bytes, uint64_t n);
   void fail() { overrun_ = true; }
 
