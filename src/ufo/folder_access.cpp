@@ -1,6 +1,10 @@
 #include "ufo/folder_access.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <cstdio>
@@ -40,6 +44,44 @@ bool ensureFolderOf(const std::string& path) {
 bool openInputFile(const std::string& path, std::ifstream& in) {
   in.open(path, std::ios::in | std::ios::binary);
   return in.good();
+}
+
+bool InputFile::open(const std::string& path) {
+  close();
+  // Non-blocking, so that a named pipe in place of a file cannot stall the read.
+  descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor_ < 0) return false;
+  struct stat status {};
+  if (::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    size_ = static_cast<std::uint64_t>(status.st_size);
+  }
+  return true;
+}
+
+void InputFile::close() {
+  if (descriptor_ >= 0) ::close(descriptor_);
+  descriptor_ = -1;
+  size_ = 0;
+}
+
+bool InputFile::readAll(std::string& contents) {
+  contents.clear();
+  if (descriptor_ < 0) return false;
+  if (size_ > contents.max_size()) return false;
+  contents.resize(static_cast<std::size_t>(size_));
+  std::size_t done = 0;
+  while (done < contents.size()) {
+    const ssize_t got = ::read(descriptor_, contents.data() + done, contents.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      contents.clear();
+      return false;
+    }
+    if (got == 0) break;  // the file became shorter
+    done += static_cast<std::size_t>(got);
+  }
+  contents.resize(done);
+  return true;
 }
 
 bool openOutputFile(const std::string& path, std::ofstream& out) {

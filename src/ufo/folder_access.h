@@ -2,6 +2,7 @@
 // xml::UriBase); member names read from a file are checked before use.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -20,6 +21,30 @@ bool ensureFolderOf(const std::string& path);
 // Open a file for binary input / output; true when the stream is good.
 bool openInputFile(const std::string& path, std::ifstream& in);
 bool openOutputFile(const std::string& path, std::ofstream& out);
+
+// A file read whole without a stream: a font has thousands of small glyph files, and
+// opening a stream per file costs more than reading it. Closed on destruction.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile() { close(); }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // True when the file could be opened for reading (the one opened before is closed).
+  bool open(const std::string& path);
+  void close();
+  bool isOpen() const { return descriptor_ >= 0; }
+  // Bytes of a regular file as it was when opened; 0 for anything else.
+  std::uint64_t size() const { return size_; }
+  // Replaces `contents` (its memory is reused) by at most size() bytes from the start
+  // of the file; what is not a regular file gives no bytes. False on a read error.
+  bool readAll(std::string& contents);
+
+ private:
+  int descriptor_ = -1;
+  std::uint64_t size_ = 0;
+};
 
 // An output file written under a temporary name beside its target and moved
 // into place by commit(); dropped without commit(), the temporary file is removed.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -24,16 +23,48 @@ namespace {
 constexpr std::uint32_t kMaxUnicodeValue = 0x10FFFF;
 constexpr int kLibIndentation = 4;
 
-// "type" attribute of a point -> node type; anything else is an off-curve point.
-const std::map<std::string, std::int32_t, std::less<>>& pointTypes() {
-  static const std::map<std::string, std::int32_t, std::less<>> types = {
-      {"move", vn::Node::kMove},   {"line", vn::Node::kOnCurve},     {"qcurve", vn::Node::kOnCurve},
-      {"curve", vn::Node::kCubic}, {"offcurve", vn::Node::kQuadratic},
-  };
-  return types;
+// The elements this reader tells apart; kOther for every other name.
+enum class Tag {
+  kOther, kGlyph, kAdvance, kUnicode, kOutline, kLib, kAnchor, kGuideline, kComponent, kContour, kPoint, kImage, kNote
+};
+
+// One look at the first letter, then one comparison: this runs for every element.
+Tag tagOf(const char* name) {
+  auto is = [name](const char* wanted) { return std::strcmp(name, wanted) == 0; };
+  switch (name[0]) {
+    case 'p': return is("point") ? Tag::kPoint : Tag::kOther;
+    case 'c': return is("contour") ? Tag::kContour : is("component") ? Tag::kComponent : Tag::kOther;
+    case 'a': return is("advance") ? Tag::kAdvance : is("anchor") ? Tag::kAnchor : Tag::kOther;
+    case 'g': return is("glyph") ? Tag::kGlyph : is("guideline") ? Tag::kGuideline : Tag::kOther;
+    case 'u': return is("unicode") ? Tag::kUnicode : Tag::kOther;
+    case 'o': return is("outline") ? Tag::kOutline : Tag::kOther;
+    case 'l': return is("lib") ? Tag::kLib : Tag::kOther;
+    case 'i': return is("image") ? Tag::kImage : Tag::kOther;
+    case 'n': return is("note") ? Tag::kNote : Tag::kOther;
+    default: return Tag::kOther;
+  }
 }
 
+// "type" attribute of a point -> node type; anything else ("offcurve" too) is an
+// off-curve point.
+std::int32_t pointType(std::string_view type) {
+  if (type == "line" || type == "qcurve") return vn::Node::kOnCurve;
+  if (type == "curve") return vn::Node::kCubic;
+  if (type == "move") return vn::Node::kMove;
+  return vn::Node::kQuadratic;
+}
 
+void noteIdentifiers(ReadWarnings* warnings) {
+  if (warnings) warnings->report(warning::kIdentifiers, warning::notCarried("UFO 3 identifiers"));
+}
+
+// Reports the UFO 3 items an element brings that the native format does not carry.
+void noteUfo3(ReadWarnings* warnings, Tag tag, const char** attributes) {
+  if (!warnings) return;
+  if (tag == Tag::kImage) warnings->report(warning::kImages, warning::notCarried("glyph images"));
+  if (tag == Tag::kNote) warnings->report(warning::kNotes, warning::notCarried("glyph notes"));
+  if (xml::findAttribute(attributes, "identifier")) noteIdentifiers(warnings);
+}
 
 void readNumber(const char* text, double& target) {
   if (!text) return;
@@ -42,9 +73,18 @@ void readNumber(const char* text, double& target) {
 
 }  // namespace
 
-UfoGlyphParser::UfoGlyphParser() { pointTypes(); }
+UfoGlyphParser::UfoGlyphParser() = default;
 
 bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
+  return run(glyph, [&] { return xml::XmlParser::parse(in); });
+}
+
+bool UfoGlyphParser::parse(std::string_view text, vn::Glyph* glyph) {
+  return run(glyph, [&] { return parseBuffer(text); });
+}
+
+template <class Parse>
+bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   if (!glyph) return false;
   glyph_ = glyph;
   inGlyph_ = inOutline_ = inLib_ = inContour_ = false;
@@ -52,9 +92,10 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   contourOpen_ = false;
   nodes_.clear();
   libText_.clear();
+  bodyLayer_ = nullptr;
   bool parsed = false;
   try {
-    parsed = xml::XmlParser::parse(in);
+    parsed = parseDocument();
   } catch (const UfoParserException&) {
     glyph_ = nullptr;
     return true;  // the glyph keeps what was read before the fault
@@ -68,70 +109,74 @@ bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   return true;
 }
 
-void UfoGlyphParser::noteUfo3(const char* name, const char** attributes) {
-  if (!warnings_) return;
-  if (xml::isElement(name, "image")) warnings_->report(warning::kImages, warning::notCarried("glyph images"));
-  if (xml::isElement(name, "note")) warnings_->report(warning::kNotes, warning::notCarried("glyph notes"));
-  if (xml::findAttribute(attributes, "identifier")) {
-    warnings_->report(warning::kIdentifiers, warning::notCarried("UFO 3 identifiers"));
-  }
-}
-
 void UfoGlyphParser::startElement(const char* name, const char** attributes) {
-  if (xml::isElement(name, "glyph") && !inLib_) {
+  const Tag tag = tagOf(name);
+  if (tag == Tag::kGlyph && !inLib_) {
     inGlyph_ = true;
     return;
   }
   if (!inGlyph_) throw UfoParserException{UfoParserException::kGlyphFile};
   if (inLib_) {
     // Raw XML inside a lib value may hold elements named "lib" too.
-    if (xml::isElement(name, "lib")) ++nestedLibs_;
-    std::ostringstream tag;
-    openingTagText(name, attributes, tag);
-    libText_ += tag.str();
+    if (tag == Tag::kLib) ++nestedLibs_;
+    xml::appendOpeningTag(libText_, name, attributes);
     return;
   }
-  noteUfo3(name, attributes);
-  if (xml::isElement(name, "advance")) {
-    readAdvance(attributes);
-  } else if (xml::isElement(name, "unicode")) {
-    readUnicode(attributes);
-  } else if (xml::isElement(name, "outline")) {
-    inOutline_ = true;
-  } else if (xml::isElement(name, "lib")) {
-    inLib_ = true;
-    libText_.clear();
-  } else if (xml::isElement(name, "anchor") && !inOutline_) {
-    readAnchor(attributes);
-  } else if (xml::isElement(name, "guideline") && !inOutline_) {
-    readGuideline(attributes);
-  } else if (xml::isElement(name, "component") && inOutline_) {
-    readComponent(attributes);
-  } else if (xml::isElement(name, "contour") && inOutline_) {
-    inContour_ = true;
-    contourOpen_ = false;
-    nodes_.clear();
-  } else if (xml::isElement(name, "point") && inContour_) {
-    readPoint(attributes);
+  if (tag == Tag::kPoint && inContour_) {
+    readPoint(attributes);  // notes identifiers itself, in its one pass over the attributes
+    return;
+  }
+  noteUfo3(warnings_, tag, attributes);
+  switch (tag) {
+    case Tag::kAdvance: readAdvance(attributes); break;
+    case Tag::kUnicode: readUnicode(attributes); break;
+    case Tag::kOutline: inOutline_ = true; break;
+    case Tag::kLib:
+      inLib_ = true;
+      libText_.clear();
+      break;
+    case Tag::kAnchor:
+      if (!inOutline_) readAnchor(attributes);
+      break;
+    case Tag::kGuideline:
+      if (!inOutline_) readGuideline(attributes);
+      break;
+    case Tag::kComponent:
+      if (inOutline_) readComponent(attributes);
+      break;
+    case Tag::kContour:
+      if (inOutline_) {
+        inContour_ = true;
+        contourOpen_ = false;
+        nodes_.clear();
+      }
+      break;
+    default: break;
   }
 }
 
 void UfoGlyphParser::endElement(const char* name) {
-  if (xml::isElement(name, "glyph") && !inLib_) {
-    inGlyph_ = false;
-  } else if (xml::isElement(name, "lib") && inLib_ && nestedLibs_ == 0) {
-    inLib_ = false;
-    readLibText();
-  } else if (inLib_) {
-    if (xml::isElement(name, "lib")) --nestedLibs_;
-    std::ostringstream tag;
-    closingTagText(name, tag);
-    libText_ += tag.str();
-  } else if (xml::isElement(name, "contour") && inContour_) {
-    inContour_ = false;
-    finishContour();
-  } else if (xml::isElement(name, "outline")) {
-    inOutline_ = false;
+  const Tag tag = tagOf(name);
+  if (inLib_) {
+    if (tag == Tag::kLib && nestedLibs_ == 0) {
+      inLib_ = false;
+      readLibText();
+      return;
+    }
+    if (tag == Tag::kLib) --nestedLibs_;
+    xml::appendClosingTag(libText_, name);
+    return;
+  }
+  switch (tag) {
+    case Tag::kGlyph: inGlyph_ = false; break;
+    case Tag::kContour:
+      if (inContour_) {
+        inContour_ = false;
+        finishContour();
+      }
+      break;
+    case Tag::kOutline: inOutline_ = false; break;
+    default: break;
   }
 }
 
@@ -162,32 +207,64 @@ void UfoGlyphParser::readUnicode(const char** attributes) {
 void UfoGlyphParser::readComponent(const char** attributes) {
   if (!attributes || !attributes[0]) return;
   vn::Component component;
-  if (const char* base = xml::findAttribute(attributes, "base")) component.baseName = modelText(base, warnings_);
   vn::Matrix& m = component.matrix;
-  readNumber(xml::findAttribute(attributes, "xScale"), m.a);
-  readNumber(xml::findAttribute(attributes, "xyScale"), m.b);
-  readNumber(xml::findAttribute(attributes, "yxScale"), m.c);
-  readNumber(xml::findAttribute(attributes, "yScale"), m.d);
-  readNumber(xml::findAttribute(attributes, "xOffset"), m.e);
-  readNumber(xml::findAttribute(attributes, "yOffset"), m.f);
+  // One pass over the attributes, as for points (names are unique within an element).
+  for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
+    const std::string_view key = attributes[i];
+    const char* value = attributes[i + 1];
+    double* target = key == "xScale"    ? &m.a
+                     : key == "xyScale" ? &m.b
+                     : key == "yxScale" ? &m.c
+                     : key == "yScale"  ? &m.d
+                     : key == "xOffset" ? &m.e
+                     : key == "yOffset" ? &m.f
+                                        : nullptr;
+    if (target) {
+      readNumber(value, *target);
+    } else if (key == "base") {
+      component.baseName = modelText(value, warnings_);
+    }
+  }
   glyph_->components.push_back(std::move(component));
 }
 
 void UfoGlyphParser::readPoint(const char** attributes) {
-  vn::Node node;
-  node.type = vn::Node::kQuadratic;
-  readNumber(xml::findAttribute(attributes, "x"), node.x);
-  readNumber(xml::findAttribute(attributes, "y"), node.y);
-  if (const char* type = xml::findAttribute(attributes, "type")) {
-    const auto found = pointTypes().find(std::string_view(type));
-    if (found != pointTypes().end()) node.type = found->second;
+  // One pass over the attributes: points are most of the elements of a font. expat
+  // refuses repeated attributes, so each name is met at most once.
+  const char* x = nullptr;
+  const char* y = nullptr;
+  const char* type = nullptr;
+  const char* smooth = nullptr;
+  const char* name = nullptr;
+  bool identifier = false;
+  for (int i = 0; attributes && attributes[i] && attributes[i + 1]; i += 2) {
+    const char* key = attributes[i];
+    const char* value = attributes[i + 1];
+    auto is = [key](const char* wanted) { return std::strcmp(key, wanted) == 0; };
+    switch (key[0]) {
+      case 'x': if (key[1] == '\0') x = value; break;
+      case 'y': if (key[1] == '\0') y = value; break;
+      case 't': if (is("type")) type = value; break;
+      case 's': if (is("smooth")) smooth = value; break;
+      case 'n': if (is("name")) name = value; break;
+      case 'i': if (is("identifier")) identifier = true; break;
+      default: break;
+    }
   }
-  if (const char* smooth = xml::findAttribute(attributes, "smooth"); smooth && xml::isElement(smooth, "yes")) {
-    node.flags |= vn::Node::kFlagSmooth;
-  }
-  if (const char* name = xml::findAttribute(attributes, "name")) node.name = modelText(name, warnings_);
+  if (identifier) noteIdentifiers(warnings_);
+  vn::Node& node = nodes_.emplace_back();
+  node.type = type ? pointType(type) : vn::Node::kQuadratic;
+  readNumber(x, node.x);
+  readNumber(y, node.y);
+  if (smooth && xml::isElement(smooth, "yes")) node.flags |= vn::Node::kFlagSmooth;
+  if (name) node.name = modelText(name, warnings_);
   if (node.type == vn::Node::kMove) contourOpen_ = true;
-  nodes_.push_back(std::move(node));
+}
+
+vn::Layer& UfoGlyphParser::bodyLayer() {
+  // Made on first use: a glyph without outline, links or guides gets no layer.
+  if (bodyLayer_ == nullptr) bodyLayer_ = &glyph_->varnelData().bodyLayer();
+  return *bodyLayer_;
 }
 
 void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
@@ -247,7 +324,7 @@ void UfoGlyphParser::finishContour() {
     return;
   }
   // Moved into place: copying would allocate every node a second time.
-  glyph_->varnelData().bodyLayer().addContour(vn::Contour{}) = std::move(contour);
+  bodyLayer().addContour(vn::Contour{}) = std::move(contour);
 }
 
 void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {
@@ -257,7 +334,7 @@ void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {
   link.second.index = vn::saturateInt16(y);
   link.second.secondIndex = -1;
   link.name = name;
-  glyph_->varnelData().bodyLayer().links.push_back(std::move(link));
+  bodyLayer().links.push_back(std::move(link));
 }
 
 void UfoGlyphParser::readGuideline(const char** attributes) {
@@ -274,7 +351,7 @@ void UfoGlyphParser::readGuideline(const char** attributes) {
                  name ? modelText(name, warnings_) : std::string(), guide)) {
     return;
   }
-  glyph_->varnelData().bodyLayer().guides.push_back(std::move(guide));
+  bodyLayer().guides.push_back(std::move(guide));
 }
 
 void UfoGlyphParser::readAnchor(const char** attributes) {
@@ -294,16 +371,16 @@ void UfoGlyphParser::readAnchor(const char** attributes) {
 void UfoGlyphParser::readLibText() {
   PListParser plistParser;
   PListDocument document;
-  std::istringstream in(libText_);
+  const bool parsed = plistParser.parse(std::move(libText_), document);
   libText_.clear();
-  if (!plistParser.parse(in, document)) return;
+  if (!parsed) return;
   const auto* dict = document.firstNode();
   if (!dict || std::string_view(dict->name(), dict->name_size()) != "dict") return;
   PListNode tree(plist::kDict, dict->first_node());
   for (const PListNode* entry = tree.firstChild(); entry; entry = entry->next()) {
-    std::ostringstream text;
-    entry->writeXml(text, kLibIndentation, false, false);
-    glyph_->lib[modelText(entry->key(), warnings_)] = text.str();
+    std::string text;
+    entry->appendXml(text, kLibIndentation, false, false);
+    glyph_->lib[modelText(entry->key(), warnings_)] = std::move(text);
   }
 }
 

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <istream>
-#include <sstream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/font.h"
@@ -27,6 +28,8 @@ class UfoGlyphParser : public xml::XmlParser {
   // Fills the glyph. False when the glyph is null or the XML is malformed; a file of
   // the wrong structure keeps what was read before the fault and gives true.
   bool parse(std::istream& in, vn::Glyph* glyph);
+  // The same for a whole file already in memory.
+  bool parse(std::string_view text, vn::Glyph* glyph);
 
   void setTarget(vn::Font* font, vn::Style* style) {
     font_ = font;
@@ -43,6 +46,9 @@ class UfoGlyphParser : public xml::XmlParser {
   static void finishNodes(std::vector<vn::Node>& nodes);
 
  private:
+  // Resets the state, runs the parse and the glyph-lib interpreters.
+  template <class Parse>
+  bool run(vn::Glyph* glyph, Parse&& parseDocument);
   void readPoint(const char** attributes);
   void readComponent(const char** attributes);
   void readUnicode(const char** attributes);
@@ -50,11 +56,13 @@ class UfoGlyphParser : public xml::XmlParser {
   void readAnchor(const char** attributes);
   void readGuideline(const char** attributes);
   void finishContour();
+  // The glyph's "Body" layer (kept for the rest of the parse: its place does not change).
+  vn::Layer& bodyLayer();
   void addPointLink(double x, double y, const std::string& name);
   void readLibText();
-  void noteUfo3(const char* name, const char** attributes);
 
   vn::Glyph* glyph_ = nullptr;
+  vn::Layer* bodyLayer_ = nullptr;
   bool inGlyph_ = false;
   bool inOutline_ = false;
   bool inLib_ = false;

@@ -14,6 +14,14 @@ bool Parser::openInput(const std::string& member, std::ifstream& in) {
   return openInputFile(resolve(member), in);
 }
 
+bool Parser::openInput(const std::string& member, InputFile& file) {
+  if (!isSafeMemberName(member)) {
+    file.close();
+    return false;
+  }
+  return file.open(resolve(member));
+}
+
 bool Parser::read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
                   const vn::ImportOptions* options) {
   NumericLocaleScope locale;

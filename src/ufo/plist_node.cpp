@@ -152,30 +152,28 @@ std::string childMarkup(const XmlNode* element) {
   return mixed ? trimmedData(std::move(out)) : out;
 }
 
-void writeLine(std::ostream& out, const std::string& indent, std::string_view open,
-               const std::string& text, std::string_view close) {
-  std::string line = indent;
-  line += open;
-  xml::appendEscapedMarkup(line, text);
-  line += close;
-  line += '\n';
-  out << line;
+void appendLine(std::string& out, const std::string& indent, std::string_view open, const std::string& text,
+                std::string_view close) {
+  out += indent;
+  out += open;
+  xml::appendEscapedMarkup(out, text);
+  out += close;
+  out += '\n';
 }
 
 // "<tag>\n", the ready markup (ended by a line break), indentation and "</tag>\n".
-void writeMarkupBlock(std::ostream& out, const std::string& indent, std::string_view tag,
-                      const std::string& markup) {
-  std::string text = indent;
-  text += '<';
-  text += tag;
-  text += ">\n";
-  text += markup;
-  if (!markup.empty() && markup.back() != '\n') text += '\n';
-  text += indent;
-  text += "</";
-  text += tag;
-  text += ">\n";
-  out << text;
+void appendMarkupBlock(std::string& out, const std::string& indent, std::string_view tag,
+                       const std::string& markup) {
+  out += indent;
+  out += '<';
+  out += tag;
+  out += ">\n";
+  out += markup;
+  if (!markup.empty() && markup.back() != '\n') out += '\n';
+  out += indent;
+  out += "</";
+  out += tag;
+  out += ">\n";
 }
 
 }  // namespace
@@ -311,32 +309,46 @@ PListNode* PListNode::findDirectChild(std::int32_t type, const std::string& key)
 
 void PListNode::writeXml(std::ostream& out, int indentation, bool printKey,
                          bool followSiblings) const {
-  writeNodes(out, indentation, printKey, followSiblings);
+  std::string text;
+  appendNodes(text, indentation, printKey, followSiblings);
+  out << text;
   out.flush();
 }
 
-void PListNode::writeNodes(std::ostream& out, int indentation, bool printKey,
-                           bool followSiblings) const {
+void PListNode::appendXml(std::string& out, int indentation, bool printKey, bool followSiblings) const {
+  appendNodes(out, indentation, printKey, followSiblings);
+}
+
+void PListNode::appendNodes(std::string& out, int indentation, bool printKey,
+                            bool followSiblings) const {
   const std::string indent(static_cast<std::size_t>(indentation < 0 ? 0 : indentation), ' ');
   for (const PListNode* node = this; node; node = followSiblings ? node->next_ : nullptr) {
-    if (printKey) writeLine(out, indent, "<key>", node->key_, "</key>");
+    if (printKey) appendLine(out, indent, "<key>", node->key_, "</key>");
     switch (node->type_) {
-      case plist::kString: writeLine(out, indent, "<string>", node->value_, "</string>"); break;
-      case plist::kInteger: writeLine(out, indent, "<integer>", node->value_, "</integer>"); break;
-      case plist::kReal: writeLine(out, indent, "<real>", node->value_, "</real>"); break;
-      case plist::kDate: writeLine(out, indent, "<date>", node->value_, "</date>"); break;
-      case plist::kTrue: out << indent << "<true/>\n"; break;
-      case plist::kFalse: out << indent << "<false/>\n"; break;
-      case plist::kData: writeMarkupBlock(out, indent, "data", node->value_); break;
-      case plist::kDictText: writeMarkupBlock(out, indent, "dict", node->value_); break;
+      case plist::kString: appendLine(out, indent, "<string>", node->value_, "</string>"); break;
+      case plist::kInteger: appendLine(out, indent, "<integer>", node->value_, "</integer>"); break;
+      case plist::kReal: appendLine(out, indent, "<real>", node->value_, "</real>"); break;
+      case plist::kDate: appendLine(out, indent, "<date>", node->value_, "</date>"); break;
+      case plist::kTrue:
+        out += indent;
+        out += "<true/>\n";
+        break;
+      case plist::kFalse:
+        out += indent;
+        out += "<false/>\n";
+        break;
+      case plist::kData: appendMarkupBlock(out, indent, "data", node->value_); break;
+      case plist::kDictText: appendMarkupBlock(out, indent, "dict", node->value_); break;
       case plist::kArray:
       case plist::kDict: {
         const bool dict = node->type_ == plist::kDict;
-        out << indent << (dict ? "<dict>\n" : "<array>\n");
+        out += indent;
+        out += dict ? "<dict>\n" : "<array>\n";
         if (node->firstChild_ != nullptr) {
-          node->firstChild_->writeNodes(out, indentation + 2, dict, true);
+          node->firstChild_->appendNodes(out, indentation + 2, dict, true);
         }
-        out << indent << (dict ? "</dict>\n" : "</array>\n");
+        out += indent;
+        out += dict ? "</dict>\n" : "</array>\n";
         break;
       }
       default: break;  // a node without a type prints nothing

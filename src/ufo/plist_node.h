@@ -79,13 +79,15 @@ class PListNode {
   // line first; with followSiblings also every following sibling. Lines end
   // with "\n"; the stream is flushed at the end.
   void writeXml(std::ostream& out, int indentation, bool printKey, bool followSiblings) const;
+  // The same text appended to a string.
+  void appendXml(std::string& out, int indentation, bool printKey, bool followSiblings) const;
 
   // Destroys every child.
   void clear();
 
  private:
   void appendNode(PListNode* node);
-  void writeNodes(std::ostream& out, int indentation, bool printKey, bool followSiblings) const;
+  void appendNodes(std::string& out, int indentation, bool printKey, bool followSiblings) const;
   void buildFromXml(const rapidxml::xml_node<char>* firstChild, int depth);
 
   PListNode* firstChild_ = nullptr;

@@ -24,6 +24,13 @@ bool holdsText(std::string_view tag) {
 
 // Advances text past the first occurrence of terminator; false when it is missing.
 bool skipPast(const char*& text, const char* end, std::string_view terminator) {
+  if (terminator.size() == 1) {
+    // The common case (the end of a tag) with the library's fastest search.
+    const void* found = std::memchr(text, terminator.front(), static_cast<std::size_t>(end - text));
+    if (found == nullptr) return false;
+    text = static_cast<const char*>(found) + 1;
+    return true;
+  }
   const std::string_view rest(text, static_cast<std::size_t>(end - text));
   const auto found = rest.find(terminator);
   if (found == std::string_view::npos) return false;
@@ -45,8 +52,9 @@ bool scanText(const char* begin, const char* end, int maxDepth,
   int depth = 0;
   while (text < end) {
     if (*text != '<') {
-      ++text;
-      continue;
+      const void* tag = std::memchr(text, '<', static_cast<std::size_t>(end - text));
+      if (tag == nullptr) break;
+      text = static_cast<const char*>(tag);
     }
     const std::string_view rest(text, static_cast<std::size_t>(end - text));
     if (rest.starts_with("<!--")) {
@@ -139,6 +147,10 @@ bool PListParser::parse(std::istream& in, PListDocument& document) {
       if (!in) break;
     }
   }
+  return parse(std::move(text), document);
+}
+
+bool PListParser::parse(std::string text, PListDocument& document) {
   if (parseText(std::move(text), document)) return true;
   std::cout << kParseErrorPrefix << errorMessage_ << std::endl;
   return false;
@@ -193,6 +205,22 @@ std::string elementText(const rapidxml::xml_node<char>* element) {
     }
   }
   return text;
+}
+
+
+std::string_view elementTextView(const rapidxml::xml_node<char>* element, std::string& storage) {
+  if (element == nullptr) return {};
+  const rapidxml::xml_node<char>* piece = nullptr;
+  for (const auto* child = element->first_node(); child != nullptr; child = child->next_sibling()) {
+    if (child->type() != rapidxml::node_data && child->type() != rapidxml::node_cdata) continue;
+    if (piece != nullptr) {
+      storage = elementText(element);
+      return storage;
+    }
+    piece = child;
+  }
+  if (piece == nullptr) return {};
+  return {piece->value(), piece->value_size()};
 }
 
 }  // namespace ufo

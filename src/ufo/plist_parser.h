@@ -5,6 +5,7 @@
 #include <istream>
 #include <rapidxml/rapidxml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ufo {
@@ -39,6 +40,8 @@ class PListParser {
   // text into the document. On failure prints "plist parsing error: " and the
   // message on the standard output and returns false (the document is empty).
   bool parse(std::istream& in, PListDocument& document);
+  // The same for text already in memory (reported the same way).
+  bool parse(std::string text, PListDocument& document);
   // The same for text already in memory; prints nothing.
   bool parseText(std::string text, PListDocument& document);
 
@@ -51,5 +54,8 @@ class PListParser {
 // Text of an element: its character data and CDATA children joined (entity
 // references resolved); empty when it has none.
 std::string elementText(const rapidxml::xml_node<char>* element);
+// The same without a copy when the text is one piece (the usual case): the result views
+// the document or, when pieces were joined, `storage`.
+std::string_view elementTextView(const rapidxml::xml_node<char>* element, std::string& storage);
 
 }  // namespace ufo

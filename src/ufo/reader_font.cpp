@@ -5,6 +5,7 @@
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/layout_object.h"
+#include "ufo/folder_access.h"
 #include "ufo/fontinfo_reader.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
@@ -35,18 +36,9 @@ std::string_view elementName(const rapidxml::xml_node<char>* element) {
 std::vector<PListEntry> dictEntries(const rapidxml::xml_node<char>* dict) {
   std::vector<PListEntry> entries;
   if (!dict) return entries;
-  const rapidxml::xml_node<char>* element = dict->first_node();
-  auto nextElement = [](const rapidxml::xml_node<char>* node) {
-    while (node && node->type() != rapidxml::node_element) node = node->next_sibling();
-    return node;
-  };
-  for (element = nextElement(element); element; element = nextElement(element->next_sibling())) {
-    if (elementName(element) != "key") throw UfoParserException{UfoParserException::kPropertyList};
-    const auto* value = nextElement(element->next_sibling());
-    if (!value) break;
-    entries.push_back(PListEntry{elementText(element), value});
-    element = value;
-  }
+  detail::forEachDictPair(dict, [&](const rapidxml::xml_node<char>* key, const rapidxml::xml_node<char>* value) {
+    entries.push_back(PListEntry{elementText(key), value});
+  });
   return entries;
 }
 
@@ -74,9 +66,10 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       fontInfo_.clear();
       applyLib();
       lib_.clear();
+      const std::size_t earlierGlyphs = font_->glyphCount();
       applyGlyphs();
       contents_.clear();
-      otl::glyphNameRegistry().registerNames(font_->glyphs);
+      registerEarlierNames(earlierGlyphs);
       applyGroups();
       groups_.clear();
       applyKerning();
@@ -106,14 +99,17 @@ bool UfoFontParser::loadDocuments() {
   };
   const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
                             {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
+  InputFile file;
   for (const Member& member : members) {
     member.document->clear();
-    std::ifstream in;
-    if (!parser_->openInput(member.name, in)) {
+    if (!parser_->openInput(member.name, file)) {
       if (member.document == &meta_) return false;
       continue;
     }
-    if (!plistParser_.parse(in, *member.document)) return false;
+    std::string text;
+    file.readAll(text);
+    file.close();
+    if (!plistParser_.parse(std::move(text), *member.document)) return false;
   }
   return true;
 }
@@ -139,6 +135,16 @@ void UfoFontParser::applyFontInfo() {
     }
   }
   reader.finish();
+}
+
+void UfoFontParser::registerEarlierNames(std::size_t count) {
+  // The glyphs read were named, and so registered, as they were made; those the font
+  // held before come next, in font order.
+  auto& registry = otl::glyphNameRegistry();
+  auto glyph = font_->glyphs.begin();
+  for (std::size_t i = 0; i < count && glyph != font_->glyphs.end(); ++i, ++glyph) {
+    if (*glyph) registry.idForName((*glyph)->name);
+  }
 }
 
 void UfoFontParser::readLayoutFiles() {

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/font_style_pair.h"
@@ -11,6 +12,7 @@
 #include "ufo/glif_parser.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
+#include "ufo/reader_errors.h"
 #include "ufo/reader_warnings.h"
 
 namespace ufo {
@@ -27,6 +29,12 @@ struct PListEntry {
 // throws UfoParserException 1. A key without a value is dropped.
 std::vector<PListEntry> dictEntries(const rapidxml::xml_node<char>* dict);
 std::string_view elementName(const rapidxml::xml_node<char>* element);
+
+// The same entries without copies: checks the whole dict first, as dictEntries does,
+// then calls visit(key, value) for each entry, the key text as a view (valid during
+// the call).
+template <class Visit>
+void visitDictEntries(const rapidxml::xml_node<char>* dict, Visit&& visit);
 
 // True for a glyph file name from "glyphs/contents.plist" that names a file directly
 // inside the glyphs folder: no separator, no NUL, not "." or "..".
@@ -47,9 +55,9 @@ class UfoFontParser {
   void applyGlyphs();
   void applyGroups();
   void applyKerning();
+  void registerEarlierNames(std::size_t count);
   void readLayoutFiles();
   void noteOtherLayers();
-  bool openGlyphFile(const std::string& glyphName, const std::string& fileName, std::ifstream& in);
 
   Parser* parser_;
   const vn::ImportOptions* options_ = nullptr;
@@ -63,5 +71,34 @@ class UfoFontParser {
 
   PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_;
 };
+
+namespace detail {
+// The next element from node on (node itself included), or null.
+inline const rapidxml::xml_node<char>* elementFrom(const rapidxml::xml_node<char>* node) {
+  while (node && node->type() != rapidxml::node_element) node = node->next_sibling();
+  return node;
+}
+// The key element and its value of each entry, in order, until a key lacks a value.
+template <class Pair>
+void forEachDictPair(const rapidxml::xml_node<char>* dict, Pair&& pair) {
+  for (const auto* key = elementFrom(dict->first_node()); key; key = elementFrom(key->next_sibling())) {
+    if (elementName(key) != "key") throw UfoParserException{UfoParserException::kPropertyList};
+    const auto* value = elementFrom(key->next_sibling());
+    if (!value) break;
+    pair(key, value);
+    key = value;
+  }
+}
+}  // namespace detail
+
+template <class Visit>
+void visitDictEntries(const rapidxml::xml_node<char>* dict, Visit&& visit) {
+  if (!dict) return;
+  detail::forEachDictPair(dict, [](const auto*, const auto*) {});
+  std::string storage;
+  detail::forEachDictPair(dict, [&](const rapidxml::xml_node<char>* key, const rapidxml::xml_node<char>* value) {
+    visit(elementTextView(key, storage), value);
+  });
+}
 
 }  // namespace ufo

@@ -9,29 +9,20 @@
 #include "layout/registry/glyph_name_registry.h"
 #include "model/object.h"
 #include "ufo/folder_access.h"
+#include "ufo/glyph_file_loader.h"
 #include "ufo/glyph_lib_parsers.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_font.h"
 #include "ufo/reader_text.h"
-#include "xml/uri.h"
 
 namespace ufo {
 namespace {
 
-constexpr const char* kGlyphFolder = "glyphs/";
 // Most bytes of glyph files read for one font. Keys of "glyphs/contents.plist" may all
 // name one large file; this bounds the work such a list can ask for, far above what
 // real fonts need.
 constexpr std::uint64_t kMaxGlyphFileBytes = std::uint64_t{4} << 30;
-
-// Size of an open input file; the stream is left at its start.
-std::uint64_t fileSize(std::ifstream& in) {
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  return size > 0 ? static_cast<std::uint64_t>(size) : 0;
-}
 
 // Releases a glyph that did not go into the font.
 struct GlyphRef {
@@ -52,22 +43,10 @@ struct GlyphRef {
 
 bool isSafeGlyphFileName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
-}
-
-bool UfoFontParser::openGlyphFile(const std::string& glyphName, const std::string& fileName,
-                                  std::ifstream& in) {
-  // The literal name first; older files %-encode some characters.
-  if (isSafeGlyphFileName(fileName) && parser_->openInput(kGlyphFolder + fileName, in)) return true;
-  const std::string decoded = xml::Uri::decodePercent(fileName);
-  if (!isSafeGlyphFileName(fileName) || !isSafeGlyphFileName(decoded)) {
-    warnings_.report(warning::kUnsafeGlyphFile + (":" + glyphName),
-                     "glyph \"" + glyphName + "\" skipped: its file name \"" + fileName +
-                         "\" in glyphs/contents.plist leaves the glyphs folder");
-    return false;
+  for (const char c : name) {
+    if (c == '/' || c == '\\' || c == '\0') return false;
   }
-  in.clear();
-  return decoded != fileName && parser_->openInput(kGlyphFolder + decoded, in);
+  return true;
 }
 
 void UfoFontParser::applyGlyphs() {
@@ -76,7 +55,6 @@ void UfoFontParser::applyGlyphs() {
   std::unordered_map<std::string, GlyphRef> byName;
   if (!glyphOrder_.empty()) byName.reserve(glyphOrder_.size());
   const bool ordered = !glyphOrder_.empty();
-  std::uint64_t bytesRead = 0;
   // Glyph-name ids in glyph order (naming a glyph registers its name): classes keep
   // their members in id order, and the native reader numbers names in glyph order too,
   // so members keep one order through a round trip.
@@ -85,35 +63,44 @@ void UfoFontParser::applyGlyphs() {
   // The list's text is taken out and its document let go before the glyphs load, so
   // the two are never in memory together. An entry that is not a string still fails
   // the read when the loop reaches it.
-  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::string> keys;
+  std::vector<std::string> fileNames;
   bool badEntry = false;
   {
     std::vector<PListEntry> entries = dictEntries(contents_.rootDict());
-    files.reserve(entries.size());
+    keys.reserve(entries.size());
+    fileNames.reserve(entries.size());
     for (PListEntry& entry : entries) {
       if (elementName(entry.value) != "string") {
         badEntry = true;
         break;
       }
-      files.emplace_back(std::move(entry.key), elementText(entry.value));
+      keys.push_back(std::move(entry.key));
+      fileNames.push_back(elementText(entry.value));
     }
   }
   contents_.clear();
 
-  for (const auto& [key, fileName] : files) {
-    const std::string name = modelText(key, &warnings_);
-    std::ifstream in;
-    if (!openGlyphFile(name, fileName, in)) continue;
-    const std::uint64_t size = fileSize(in);
-    if (size > kMaxGlyphFileBytes - bytesRead) {
+  GlyphFileLoader loader([this](const std::string& member, InputFile& file) { return parser_->openInput(member, file); },
+                         std::move(fileNames), kMaxGlyphFileBytes);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const std::string name = modelText(keys[i], &warnings_);
+    GlyphFileLoader::Result file = loader.next();
+    if (file.outcome == GlyphFileLoader::Outcome::kUnsafeName) {
+      warnings_.report(warning::kUnsafeGlyphFile + (":" + name),
+                       "glyph \"" + name + "\" skipped: its file name \"" + loader.fileName(i) +
+                           "\" in glyphs/contents.plist leaves the glyphs folder");
+      continue;
+    }
+    if (file.outcome == GlyphFileLoader::Outcome::kMissing) continue;
+    if (file.outcome == GlyphFileLoader::Outcome::kOverLimit) {
       warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +
                                                  " GiB in total are not read (first left out: \"" + name + "\")");
       continue;
     }
-    bytesRead += size;
     GlyphRef glyph(new vn::Glyph());
     glyph.glyph->setName(name);
-    if (!glyphParser_.parse(in, glyph.glyph)) {
+    if (!glyphParser_.parse(std::string_view(file.text), glyph.glyph)) {
       warnings_.report(std::string(warning::kBadGlyphFile) + ":" + name,
                        "glyph \"" + name + "\" skipped: its file is not well-formed XML (" +
                            glyphParser_.errorMessage() + ")");

@@ -1,7 +1,14 @@
 // "groups.plist" and "kerning.plist": groups become kerning classes (their side from
 // the name and from how kerning uses them) or plain glyph classes; then the pairs.
+#include <cstdint>
+#include <algorithm>
+#include <cstddef>
+#include <functional>
 #include <map>
-#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "ufo/reader_errors.h"
@@ -13,9 +20,11 @@ namespace {
 
 constexpr std::int32_t kPlainClassKind = 4;
 
+using XmlNode = rapidxml::xml_node<char>;
+
 [[noreturn]] void wrongStructure() { throw UfoParserException{UfoParserException::kPropertyList}; }
 
-bool isNumberElement(const rapidxml::xml_node<char>* value) {
+bool isNumberElement(const XmlNode* value) {
   const std::string_view name = elementName(value);
   return name == "integer" || name == "real";
 }
@@ -26,42 +35,101 @@ std::string memberName(std::string name) {
   return name;
 }
 
+struct Group {
+  std::vector<std::string> members;
+  // How kerning uses the group: bit 1 as a first side, bit 2 as a second side.
+  std::uint32_t usage = 0;
+};
+
+// Hash look-ups by a view of the key, so that no key text is copied to look it up.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+using SideCache = std::unordered_map<std::string, vn::KerningSide, TextHash, std::equal_to<>>;
+
+// A pair as read from "kerning.plist".
+struct KerningEntry {
+  vn::KerningPairKey key;
+  double value = 0.0;
+  bool repeated = false;  // an earlier pair has the same key
+};
+
+// A side as one number: its kind above its id (a side made by ofGlyph or ofClass has
+// only the one id).
+std::uint64_t packedSide(const vn::KerningSide& side) {
+  return (std::uint64_t{side.kind} << 32) | side.id();
+}
+
+// Marks every pair whose key an earlier pair already has: the first of a repeated pair
+// wins. Sorted by key, ties in file order, the repeats follow the pair they repeat.
+void markRepeatedPairs(std::vector<KerningEntry>& pairs) {
+  struct Entry {
+    std::uint64_t first;
+    std::uint64_t second;
+    std::size_t index;
+  };
+  std::vector<Entry> entries;
+  entries.reserve(pairs.size());
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    entries.push_back(Entry{packedSide(pairs[i].key.first), packedSide(pairs[i].key.second), i});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    if (a.first != b.first) return a.first < b.first;
+    if (a.second != b.second) return a.second < b.second;
+    return a.index < b.index;
+  });
+  for (std::size_t i = 1; i < entries.size(); ++i) {
+    if (entries[i].first == entries[i - 1].first && entries[i].second == entries[i - 1].second) {
+      pairs[entries[i].index].repeated = true;
+    }
+  }
+}
+
 }  // namespace
 
 void UfoFontParser::applyGroups() {
-  std::map<std::string, std::vector<std::string>> groups;
-  for (const PListEntry& entry : dictEntries(groups_.rootDict())) {
-    if (elementName(entry.value) != "array") wrongStructure();
-    std::vector<std::string> members;
-    for (const auto* member = entry.value->first_node(); member; member = member->next_sibling()) {
+  std::map<std::string, Group, std::less<>> groups;
+  std::string memberStorage;
+  visitDictEntries(groups_.rootDict(), [&](std::string_view key, const XmlNode* value) {
+    if (elementName(value) != "array") wrongStructure();
+    Group group;
+    for (const auto* member = value->first_node(); member; member = member->next_sibling()) {
       if (member->type() != rapidxml::node_element) continue;
       if (elementName(member) != "string") wrongStructure();
-      std::string name = elementText(member);
-      if (!name.empty()) members.push_back(modelText(name, &warnings_));
+      const std::string_view name = elementTextView(member, memberStorage);
+      if (!name.empty()) group.members.push_back(modelText(name, &warnings_));
     }
-    groups[modelText(entry.key, &warnings_)] = std::move(members);
-  }
+    groups[modelText(key, &warnings_)] = std::move(group);
+  });
 
-  // How kerning uses each name: bit 1 as a first side, bit 2 as a second side.
-  std::map<std::string, std::uint32_t> usage;
-  for (const PListEntry& first : dictEntries(kerning_.rootDict())) {
-    if (elementName(first.value) != "dict") wrongStructure();
-    usage[modelText(first.key, nullptr)] |= vn::kSideFirst;
-    for (const PListEntry& second : dictEntries(first.value)) {
-      if (!isNumberElement(second.value)) wrongStructure();
-      usage[modelText(second.key, nullptr)] |= vn::kSideSecond;
-    }
-  }
+  // Only the use of names that are groups matters; kerning names them thousands of
+  // times, so they are looked up by hash.
+  std::unordered_map<std::string_view, Group*> byName;
+  byName.reserve(groups.size());
+  for (auto& [name, group] : groups) byName.emplace(name, &group);
+  std::string nameStorage;
+  auto noteUse = [&](std::string_view key, std::uint32_t side) {
+    const auto found = byName.find(modelTextView(key, nameStorage, nullptr));
+    if (found != byName.end()) found->second->usage |= side;
+  };
+  visitDictEntries(kerning_.rootDict(), [&](std::string_view firstKey, const XmlNode* firstValue) {
+    if (elementName(firstValue) != "dict") wrongStructure();
+    noteUse(firstKey, vn::kSideFirst);
+    visitDictEntries(firstValue, [&](std::string_view secondKey, const XmlNode* secondValue) {
+      if (!isNumberElement(secondValue)) wrongStructure();
+      noteUse(secondKey, vn::kSideSecond);
+    });
+  });
 
   auto& registry = otl::glyphNameRegistry();
-  for (const auto& [name, members] : groups) {
+  for (const auto& [name, group] : groups) {
     const vn::GroupNameInfo info = vn::KerningGroups::parseGroupName(name);
-    const auto used = usage.find(name);
-    const std::uint32_t side = info.side | (used == usage.end() ? 0u : used->second);
+    const std::uint32_t side = info.side | group.usage;
     const std::int32_t kind = side == 0 ? kPlainClassKind : static_cast<std::int32_t>(side);
     vn::GlyphIdList ids;
     std::string firstMember;
-    for (const std::string& member : members) {
+    for (const std::string& member : group.members) {
       const std::string glyphName = memberName(member);
       if (glyphName.empty()) continue;
       if (firstMember.empty()) firstMember = glyphName;
@@ -76,40 +144,46 @@ void UfoFontParser::applyGroups() {
 void UfoFontParser::applyKerning() {
   auto& registry = otl::glyphNameRegistry();
   vn::FontKerning& kerning = font_->kerning();
-  auto sideOf = [&](const std::string& name) {
-    const vn::GlyphId id = registry.idForName(name);
-    if (kerning.groups.find(id)) return vn::KerningSide::ofClass(id);
-    return vn::KerningSide::ofGlyph(id);
+  // Side of each key text as first met (the same names recur across the whole list);
+  // the model text is made, and its warning given, at that first meeting.
+  SideCache sides;
+  auto sideOf = [&](std::string_view key) {
+    if (const auto found = sides.find(key); found != sides.end()) return found->second;
+    const vn::GlyphId id = registry.idForName(modelText(key, &warnings_));
+    const vn::KerningSide side = kerning.groups.find(id) ? vn::KerningSide::ofClass(id) : vn::KerningSide::ofGlyph(id);
+    sides.emplace(std::string(key), side);
+    return side;
   };
 
-  // All pairs first (the first of a repeated pair wins).
-  std::vector<std::pair<vn::KerningPairKey, double>> pairs;
-  std::set<vn::KerningPairKey> seen;
-  for (const PListEntry& first : dictEntries(kerning_.rootDict())) {
-    if (elementName(first.value) != "dict") wrongStructure();
-    const vn::KerningSide left = sideOf(modelText(first.key, &warnings_));
-    for (const PListEntry& second : dictEntries(first.value)) {
-      if (!isNumberElement(second.value)) wrongStructure();
-      const auto value = readReal(elementText(second.value));
+  // All pairs first, in file order.
+  std::vector<KerningEntry> pairs;
+  std::string valueStorage;
+  visitDictEntries(kerning_.rootDict(), [&](std::string_view firstKey, const XmlNode* firstValue) {
+    if (elementName(firstValue) != "dict") wrongStructure();
+    const vn::KerningSide left = sideOf(firstKey);
+    visitDictEntries(firstValue, [&](std::string_view secondKey, const XmlNode* secondValue) {
+      if (!isNumberElement(secondValue)) wrongStructure();
+      const std::string_view text = elementTextView(secondValue, valueStorage);
+      const auto value = readReal(text);
       if (!value) {
-        warnings_.report(std::string(warning::kBadNumber) + " kerning", "kerning.plist: value \"" + elementText(second.value) +
-                                                  "\" is not a number; the pair is left out");
-        continue;
+        warnings_.report(std::string(warning::kBadNumber) + " kerning",
+                         "kerning.plist: value \"" + std::string(text) + "\" is not a number; the pair is left out");
+        return;
       }
-      const vn::KerningSide right = sideOf(modelText(second.key, &warnings_));
-      if (left.id() == 0 || right.id() == 0) continue;
-      const vn::KerningPairKey key{left, right};
-      if (seen.insert(key).second) pairs.emplace_back(key, *value);
-    }
-  }
+      const vn::KerningSide right = sideOf(secondKey);
+      if (left.id() == 0 || right.id() == 0) return;
+      pairs.push_back(KerningEntry{vn::KerningPairKey{left, right}, *value, false});
+    });
+  });
+  markRepeatedPairs(pairs);
 
   // Non-zero pairs first: a 0 is kept only as an exception to a less specific pair
   // that is already stored, whatever the order of the file.
-  for (const auto& [key, value] : pairs) {
-    if (value != 0.0) kerning.setPair(key.first, key.second, value, false);
+  for (const KerningEntry& pair : pairs) {
+    if (!pair.repeated && pair.value != 0.0) kerning.setPair(pair.key.first, pair.key.second, pair.value, false);
   }
-  for (const auto& [key, value] : pairs) {
-    if (value == 0.0) kerning.setPair(key.first, key.second, 0.0, false);
+  for (const KerningEntry& pair : pairs) {
+    if (!pair.repeated && pair.value == 0.0) kerning.setPair(pair.key.first, pair.key.second, 0.0, false);
   }
 }
 

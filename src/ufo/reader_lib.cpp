@@ -69,9 +69,9 @@ void UfoFontParser::applyLib() {
   if (!fontLib) return;
   for (const PListNode* entry = fontLib->firstChild(); entry; entry = entry->next()) {
     if (consumed.count(entry->key())) continue;
-    std::ostringstream text;
-    entry->writeXml(text, kLibIndentation, false, false);
-    style_->lib[modelText(entry->key(), &warnings_)] = text.str();
+    std::string text;
+    entry->appendXml(text, kLibIndentation, false, false);
+    style_->lib[modelText(entry->key(), &warnings_)] = std::move(text);
   }
 }
 

@@ -11,12 +11,13 @@
 namespace ufo {
 namespace {
 
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::string_view trimmed(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t\r\n";
-  const auto first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
+  if (!text.empty() && !isBlank(text.front()) && !isBlank(text.back())) return text;  // the usual case
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 // Code point -> Windows-1252 byte, built once from the code-page table.
@@ -38,6 +39,14 @@ const std::map<std::uint32_t, char>& windows1252Bytes() {
 std::optional<double> readReal(std::string_view text) {
   text = trimmed(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  // Most numbers of a font are whole: read as an integer, converted with the same
+  // rounding a decimal read gives ("-0" stays -0.0).
+  std::int64_t whole = 0;
+  const char* end = text.data() + text.size();
+  if (const auto [stop, error] = std::from_chars(text.data(), end, whole);
+      error == std::errc() && stop == end) {
+    return whole == 0 && text.front() == '-' ? -0.0 : static_cast<double>(whole);
+  }
   return vn::parseDouble(text);
 }
 
@@ -89,23 +98,31 @@ bool utf8ToWindows1252(std::string_view utf8, std::string& out) {
   return true;
 }
 
-std::string modelText(const std::string& utf8, ReadWarnings* warnings) {
-  bool ascii = true;
-  for (const char c : utf8) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      ascii = false;
-      break;
-    }
+namespace {
+bool isAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
-  if (ascii) return utf8;
-  std::string out;
-  if (utf8ToWindows1252(utf8, out)) return out;
+  return true;
+}
+}  // namespace
+
+std::string_view modelTextView(std::string_view utf8, std::string& storage, ReadWarnings* warnings) {
+  if (isAscii(utf8)) return utf8;
+  if (utf8ToWindows1252(utf8, storage)) return storage;
   if (warnings) {
     warnings->report(warning::kTextEncoding,
                      "texts with characters outside Windows-1252 are kept as UTF-8 bytes "
-                     "(first: \"" + utf8 + "\")");
+                     "(first: \"" + std::string(utf8) + "\")");
   }
   return utf8;
+}
+
+std::string modelText(std::string_view utf8, ReadWarnings* warnings) {
+  std::string storage;
+  const std::string_view text = modelTextView(utf8, storage, warnings);
+  if (text.data() == storage.data()) return storage;
+  return std::string(text);
 }
 
 }  // namespace ufo

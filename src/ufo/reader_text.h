@@ -24,7 +24,10 @@ std::optional<std::uint32_t> readHex(std::string_view text, std::uint32_t limit)
 // UTF-8 text as the model keeps it: Windows-1252 bytes when every character has
 // one. A text with other characters (or that is not valid UTF-8) is kept as it
 // stands, reported once per read through `warnings` (may be null).
-std::string modelText(const std::string& utf8, ReadWarnings* warnings);
+std::string modelText(std::string_view utf8, ReadWarnings* warnings);
+// The same without a copy for ASCII text (the usual case): the result views `utf8`
+// itself or, when converted, `storage`.
+std::string_view modelTextView(std::string_view utf8, std::string& storage, ReadWarnings* warnings);
 // The conversion alone: false (out untouched) when some character has no byte.
 bool utf8ToWindows1252(std::string_view utf8, std::string& out);
 

@@ -79,6 +79,25 @@ std::string escapeMarkup(std::string_view text) {
   return out;
 }
 
+void appendOpeningTag(std::string& out, const char* name, const char** attributes) {
+  out += '<';
+  out += name;
+  for (int i = 0; attributes != nullptr && attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2) {
+    out += ' ';
+    out += attributes[i];
+    out += "=\"";
+    appendEscapedMarkup(out, attributes[i + 1]);
+    out += '"';
+  }
+  out += '>';
+}
+
+void appendClosingTag(std::string& out, const char* name) {
+  out += "</";
+  out += name;
+  out += '>';
+}
+
 void trimWhitespace(std::string& text) {
   static constexpr const char* kBlanks = " \t\n";
   const auto last = text.find_last_not_of(kBlanks);

@@ -16,6 +16,11 @@ namespace xml {
 std::string escapeMarkup(std::string_view text);
 void appendEscapedMarkup(std::string& out, std::string_view text);
 
+// "<name a="v" ...>" from expat's NUL-terminated list of alternating attribute
+// names and values (null: no attributes), values escaped; and "</name>".
+void appendOpeningTag(std::string& out, const char* name, const char** attributes);
+void appendClosingTag(std::string& out, const char* name);
+
 // Removes leading and trailing blanks, tabs and line feeds (not CR) in place.
 void trimWhitespace(std::string& text);
 

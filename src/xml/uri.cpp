@@ -78,20 +78,21 @@ void Uri::parse(const std::string& input) {
 }
 
 std::string Uri::toString() const {
+  // Appended piece by piece (temporaries from "+" trip a false -Wrestrict in GCC 12).
   std::string out;
   if (isOpaque) {
-    out = scheme + ":" + opaque;
+    out.append(scheme).append(":").append(opaque);
   } else {
-    if (hasScheme) out += scheme + ":";
+    if (hasScheme) out.append(scheme).append(":");
     if (absolute) {
-      if (hasAuthority) out += "//" + authority;
-      if (!segments.empty()) out += "/" + joinSegments(segments);
+      if (hasAuthority) out.append("//").append(authority);
+      if (!segments.empty()) out.append("/").append(joinSegments(segments));
     } else {
       out += joinSegments(segments);
     }
-    if (hasQuery) out += "?" + query;
+    if (hasQuery) out.append("?").append(query);
   }
-  if (hasFragment) out += "#" + fragment;
+  if (hasFragment) out.append("#").append(fragment);
   return out;
 }
 

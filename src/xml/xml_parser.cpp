@@ -1,5 +1,6 @@
 #include "xml/xml_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -160,6 +161,27 @@ void XmlParser::setElementHandlers(StartHandler start, EndHandler end) {
   endHandler_ = end;
 }
 
+bool XmlParser::feed(const char* data, int length, bool final, bool& succeeded) {
+  const XML_Status status = XML_Parse(parser, data, length, final ? XML_TRUE : XML_FALSE);
+  if (pendingException_) {
+    std::exception_ptr exception = std::exchange(pendingException_, nullptr);
+    std::rethrow_exception(exception);
+  }
+  succeeded = false;
+  if (failed_) return true;
+  if (status == XML_STATUS_ERROR) {
+    if (XML_GetErrorCode(parser) == XML_ERROR_ABORTED) {
+      succeeded = true;
+      return true;
+    }
+    errorMessage_ = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                    std::to_string(XML_GetCurrentLineNumber(parser));
+    return true;
+  }
+  succeeded = true;
+  return halted_ || final;
+}
+
 bool XmlParser::parseStream(std::istream& in) {
   if (parser == nullptr) createParser();
   if (!in.good()) {
@@ -167,24 +189,11 @@ bool XmlParser::parseStream(std::istream& in) {
     return false;
   }
   char buffer[kChunkSize];
+  bool succeeded = false;
   for (;;) {
     in.read(buffer, sizeof buffer);
     const auto length = static_cast<int>(in.gcount());
-    const bool final = !in.good();
-    const XML_Status status = XML_Parse(parser, buffer, length, final ? XML_TRUE : XML_FALSE);
-    if (pendingException_) {
-      std::exception_ptr exception = std::exchange(pendingException_, nullptr);
-      std::rethrow_exception(exception);
-    }
-    if (failed_) return false;
-    if (status == XML_STATUS_ERROR) {
-      if (XML_GetErrorCode(parser) == XML_ERROR_ABORTED) return true;
-      errorMessage_ = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-                      std::to_string(XML_GetCurrentLineNumber(parser));
-      return false;
-    }
-    if (halted_) return true;
-    if (final) return true;
+    if (feed(buffer, length, !in.good(), succeeded)) return succeeded;
   }
 }
 
@@ -193,12 +202,25 @@ bool XmlParser::parse(std::istream& in) {
   return parseStream(in);
 }
 
+bool XmlParser::parseBuffer(std::string_view document) {
+  createParser();
+  // expat takes lengths as int: larger documents go in pieces.
+  constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
+  bool succeeded = false;
+  for (;;) {
+    const std::size_t length = std::min(document.size(), kMaxPiece);
+    const bool final = length == document.size();
+    if (feed(document.data(), static_cast<int>(length), final, succeeded)) return succeeded;
+    document.remove_prefix(length);
+  }
+}
+
 bool isElement(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
 const char* findAttribute(const char** attributes, const char* wanted) {
   if (!attributes) return nullptr;
   for (int i = 0; attributes[i] && attributes[i + 1]; i += 2) {
-    if (std::strcmp(attributes[i], wanted) == 0) return attributes[i + 1];
+    if (attributes[i][0] == wanted[0] && std::strcmp(attributes[i], wanted) == 0) return attributes[i + 1];
   }
   return nullptr;
 }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace xml {
 
@@ -53,6 +54,8 @@ class XmlParser {
   bool parseStream(std::istream& in);
   // createParser() then parseStream().
   bool parse(std::istream& in);
+  // createParser(), then the whole document from memory (no copy, no stream).
+  bool parseBuffer(std::string_view document);
 
   // Stops the parse from inside a handler; the parse still counts as success.
   void stopParsing();
@@ -75,6 +78,9 @@ class XmlParser {
 
   void freeParser();
   void fail(std::string message);
+  // Hands one piece of the document to expat. True when the parse is over, its
+  // outcome in `succeeded`; false when more input is wanted.
+  bool feed(const char* data, int length, bool final, bool& succeeded);
 
   StartHandler startHandler_ = nullptr;
   EndHandler endHandler_ = nullptr;

@@ -2,6 +2,7 @@
 // and its sub-parsers, hostile files.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -304,6 +305,34 @@ TEST(GlifProgram, TrueTypeProgramBecomesCommandBytes) {
   EXPECT_FALSE(glyph->commandBytes.empty());
   EXPECT_TRUE(glyph->lib.empty());
   glyph->release();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GlifTest, PointAttributesInAnyOrder) {
+  // The identifier is reported before what reading the point's name reports.
+  ASSERT_TRUE(parse("<outline><contour>"
+                    "<point name=\"\xE4\xB8\x80\" smooth=\"yes\" identifier=\"i\" type=\"curve\" y=\" 20 \" x=\"-0\"/>"
+                    "<point xx=\"1\" x=\"3\" y=\"4\" type=\"offcurve\"/><point y=\"5\" x=\"6\" type=\"qcurve\"/>"
+                    "<point x=\"7\" y=\"8\" type=\"move\" smooth=\"no\"/><point x=\"1\" y=\"1\" type=\"bogus\"/>"
+                    "</contour></outline>"));
+  const std::string text = console_.str();
+  const auto identifiers = text.find("identifiers");
+  const auto encoding = text.find("Windows-1252");
+  ASSERT_NE(identifiers, std::string::npos) << text;
+  ASSERT_NE(encoding, std::string::npos) << text;
+  EXPECT_LT(identifiers, encoding);
+  const auto& nodes = contour(0).nodes;
+  ASSERT_GE(nodes.size(), 5u);
+  const vn::Node& first = nodes.front();
+  EXPECT_EQ(first.name, "\xE4\xB8\x80");
+  EXPECT_TRUE(std::signbit(first.x));
+  EXPECT_EQ(first.y, 20.0);
+  EXPECT_TRUE(first.flags & vn::Node::kFlagSmooth);
+  EXPECT_EQ(nodes[1].x, 3.0);
+  EXPECT_EQ(contour(0).flag, 1);  // a "move" point opens the contour
 }
 
 }  // namespace

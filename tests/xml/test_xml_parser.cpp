@@ -146,3 +146,30 @@ TEST(XmlParser, ElementHandlersSwitchWhileParsing) {
 }
 
 }  // namespace
+
+namespace {
+
+// Documents in memory give the same events, outcome and message as through a stream.
+TEST(XmlParser, BufferParseMatchesStreamParse) {
+  const std::string documents[] = {
+      "<a x=\"1&amp;2\"><b/>t&lt;&#xe9;</a>", "", "<a><b></a></b>", "<a>\n<b>\n</a>",
+      "<r>" + std::string(3 * xml::XmlParser::kChunkSize, 'q') + "<s k=\"v\"/></r>"};
+  for (const std::string& document : documents) {
+    Recorder fromStream;
+    Recorder fromBuffer;
+    const bool streamResult = parseText(fromStream, document);
+    EXPECT_EQ(fromBuffer.parseBuffer(document), streamResult) << document.substr(0, 40);
+    EXPECT_EQ(fromBuffer.events, fromStream.events);
+    EXPECT_EQ(fromBuffer.text, fromStream.text);
+    EXPECT_EQ(fromBuffer.errorMessage(), fromStream.errorMessage());
+  }
+  Recorder stopped;
+  stopped.stopOn = "stop";
+  EXPECT_TRUE(stopped.parseBuffer("<a><stop/><later/>never closed"));
+  EXPECT_EQ(stopped.events, (std::vector<std::string>{"start a", "start stop"}));
+  Recorder thrown;
+  thrown.throwOn = "bad";
+  EXPECT_THROW(thrown.parseBuffer("<a><bad/></a>"), std::runtime_error);
+}
+
+}  // namespace
