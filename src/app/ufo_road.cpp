@@ -1,6 +1,8 @@
 // UFO folder or ".ufoz" archive to one native file.
 #include <fstream>
 #include <optional>
+#include <sstream>
+#include <string_view>
 
 #include "app/archive.h"
 #include "app/driver.h"
@@ -61,7 +63,12 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
       pair.font->rebuildGlyphIndex();
       qtf::Writer writer;
       const uint8_t optionByte = 1;
-      written = writer.write(pair, &optionByte, &stream);
+      // The writer flushes its stream after every glyph: kept in memory, the file takes
+      // one write instead of a system call per glyph.
+      std::stringstream buffer(std::ios::in | std::ios::out | std::ios::binary);
+      written = writer.write(pair, &optionByte, &buffer);
+      const std::string_view bytes = buffer.view();
+      stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       stream.flush();
       written = written && stream.good();
       stream.close();

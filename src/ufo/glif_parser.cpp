@@ -83,6 +83,10 @@ bool UfoGlyphParser::parse(std::string_view text, vn::Glyph* glyph) {
   return run(glyph, [&] { return parseBuffer(text); });
 }
 
+bool UfoGlyphParser::parse(const xml::XmlRecording& recording, vn::Glyph* glyph) {
+  return run(glyph, [&] { return replay(recording); });
+}
+
 template <class Parse>
 bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   if (!glyph) return false;

@@ -12,6 +12,7 @@
 #include "model/layer.h"
 #include "model/style.h"
 #include "xml/xml_parser.h"
+#include "xml/xml_recording.h"
 
 namespace ufo {
 
@@ -30,6 +31,8 @@ class UfoGlyphParser : public xml::XmlParser {
   bool parse(std::istream& in, vn::Glyph* glyph);
   // The same for a whole file already in memory.
   bool parse(std::string_view text, vn::Glyph* glyph);
+  // The same for a file parsed ahead into a recording.
+  bool parse(const xml::XmlRecording& recording, vn::Glyph* glyph);
 
   void setTarget(vn::Font* font, vn::Style* style) {
     font_ = font;

@@ -1,5 +1,6 @@
 #include "ufo/glyph_file_loader.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -13,39 +14,48 @@ constexpr const char* kGlyphFolder = "glyphs/";
 
 GlyphFileLoader::GlyphFileLoader(Opener open, std::vector<std::string> fileNames, std::uint64_t byteLimit)
     : open_(std::move(open)), fileNames_(std::move(fileNames)), byteLimit_(byteLimit) {
-  // A single file gains nothing from a helper.
-  if (fileNames_.size() < 2 || std::thread::hardware_concurrency() < 2) return;
+  const unsigned cores = std::thread::hardware_concurrency();
+  batchCount_ = (fileNames_.size() + kBatch - 1) / kBatch;
+  // A single batch gains nothing from helpers.
+  if (batchCount_ < 2 || cores < 2) return;
+  const unsigned helpers = std::min(kMaxHelpers, std::max(1u, cores - 1));
   try {
-    helper_ = std::thread([this] { run(); });
+    for (unsigned i = 0; i < helpers; ++i) helpers_.emplace_back([this] { help(); });
   } catch (const std::system_error&) {
-    // No thread to be had: next() reads the files itself.
+    // Too few threads to be had: next() reads (and the caller parses) the files itself.
+    stop();
   }
 }
 
-GlyphFileLoader::~GlyphFileLoader() {
-  if (!helper_.joinable()) return;
+GlyphFileLoader::~GlyphFileLoader() { stop(); }
+
+void GlyphFileLoader::stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
-  helper_.join();
+  windowOpen_.notify_all();
+  slotReady_.notify_all();
+  for (std::thread& helper : helpers_) helper.join();
+  helpers_.clear();
+}
+
+bool GlyphFileLoader::openFile(std::size_t index, InputFile& file, Outcome& failure) const {
+  // The literal name first; older files %-encode some characters.
+  const std::string& fileName = fileNames_[index];
+  if (isSafeGlyphFileName(fileName) && open_(kGlyphFolder + fileName, file)) return true;
+  const std::string decoded = xml::Uri::decodePercent(fileName);
+  if (!isSafeGlyphFileName(fileName) || !isSafeGlyphFileName(decoded)) {
+    failure = Outcome::kUnsafeName;
+    return false;
+  }
+  failure = Outcome::kMissing;
+  return decoded != fileName && open_(kGlyphFolder + decoded, file);
 }
 
 GlyphFileLoader::Result GlyphFileLoader::load(std::size_t index) {
-  // The literal name first; older files %-encode some characters.
-  const std::string& fileName = fileNames_[index];
   Result result;
-  bool opened = isSafeGlyphFileName(fileName) && open_(kGlyphFolder + fileName, file_);
-  if (!opened) {
-    const std::string decoded = xml::Uri::decodePercent(fileName);
-    if (!isSafeGlyphFileName(fileName) || !isSafeGlyphFileName(decoded)) {
-      result.outcome = Outcome::kUnsafeName;
-      return result;
-    }
-    opened = decoded != fileName && open_(kGlyphFolder + decoded, file_);
-  }
-  if (!opened) return result;  // kMissing
+  if (!openFile(index, file_, result.outcome)) return result;
   const std::uint64_t size = file_.size();
   if (size > byteLimit_ - bytesRead_) {
     result.outcome = Outcome::kOverLimit;
@@ -58,41 +68,95 @@ GlyphFileLoader::Result GlyphFileLoader::load(std::size_t index) {
   return result;
 }
 
-void GlyphFileLoader::run() {
-  for (std::size_t index = 0; index < fileNames_.size(); ++index) {
+bool GlyphFileLoader::reserveBytes(std::uint64_t size) {
+  std::uint64_t taken = bytesPrefetched_.load();
+  do {
+    if (size > byteLimit_ - std::min(taken, byteLimit_)) return false;
+  } while (!bytesPrefetched_.compare_exchange_weak(taken, taken + size));
+  return true;
+}
+
+GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, InputFile& file,
+                                                       xml::XmlRecorder& recorder) {
+  Prefetched prefetched;
+  if (!openFile(index, file, prefetched.result.outcome)) return prefetched;
+  const std::uint64_t size = file.size();
+  // The helpers read no more in all than the limit allows, so that a list naming one
+  // file many times costs no more reading than it does in order.
+  if (size > kMaxRecordedBytes || !reserveBytes(size)) {
+    file.close();
+    prefetched.deferred = true;
+    return prefetched;
+  }
+  prefetched.result.outcome = Outcome::kRead;
+  prefetched.size = size;
+  file.readAll(prefetched.result.text);
+  file.close();
+  recorder.record(prefetched.result.text, prefetched.result.recording);
+  prefetched.result.recorded = true;
+  return prefetched;
+}
+
+void GlyphFileLoader::help() {
+  InputFile file;
+  xml::XmlRecorder recorder;
+  for (;;) {
+    std::size_t batch = 0;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || index - handedOut_ < kWindow; });
-      if (stopping_) return;
+      windowOpen_.wait(lock, [&] {
+        return stopping_ || failure_ || nextBatch_ == batchCount_ || nextBatch_ - batchesTaken_ < kWindowBatches;
+      });
+      if (stopping_ || failure_ || nextBatch_ == batchCount_) return;
+      batch = nextBatch_++;
     }
-    Result result;
+    std::vector<Prefetched> files;
     try {
-      result = load(index);
+      const std::size_t first = batch * kBatch;
+      const std::size_t end = std::min(fileNames_.size(), first + kBatch);
+      files.reserve(end - first);
+      for (std::size_t index = first; index < end; ++index) files.push_back(prefetch(index, file, recorder));
     } catch (...) {
       std::lock_guard<std::mutex> lock(mutex_);
-      failure_ = std::current_exception();
-      changed_.notify_all();
+      if (!failure_) failure_ = std::current_exception();
+      slotReady_.notify_all();
+      windowOpen_.notify_all();
       return;
     }
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      ready_.push_back(std::move(result));
+      Slot& slot = slots_[batch % kWindowBatches];
+      slot.files = std::move(files);
+      slot.ready = true;
     }
-    changed_.notify_all();
+    slotReady_.notify_one();
   }
 }
 
 GlyphFileLoader::Result GlyphFileLoader::next() {
-  if (!helper_.joinable()) return load(handedOut_++);
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [&] { return !ready_.empty() || failure_; });
-  if (ready_.empty()) std::rethrow_exception(failure_);
-  Result result = std::move(ready_.front());
-  ready_.pop_front();
-  ++handedOut_;
-  lock.unlock();
-  changed_.notify_all();
-  return result;
+  if (helpers_.empty()) return load(handedOut_++);
+  if (takenAt_ == taken_.size()) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      Slot& slot = slots_[batchesTaken_ % kWindowBatches];
+      slotReady_.wait(lock, [&] { return slot.ready || failure_; });
+      if (!slot.ready) std::rethrow_exception(failure_);
+      taken_ = std::move(slot.files);
+      slot = Slot{};
+      takenAt_ = 0;
+      ++batchesTaken_;
+    }
+    windowOpen_.notify_one();
+  }
+  const std::size_t index = handedOut_++;
+  Prefetched& prefetched = taken_[takenAt_++];
+  if (prefetched.deferred) return load(index);
+  // The limit, counted in list order as load() counts it.
+  if (prefetched.result.outcome == Outcome::kRead) {
+    if (prefetched.size > byteLimit_ - bytesRead_) return Result{Outcome::kOverLimit, {}, false, {}};
+    bytesRead_ += prefetched.size;
+  }
+  return std::move(prefetched.result);
 }
 
 }  // namespace ufo

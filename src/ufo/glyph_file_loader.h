@@ -1,13 +1,16 @@
-// The glyph files of "glyphs/contents.plist", read in list order a little ahead of
-// their parsing: one helper thread opens and reads while the caller parses, so that
-// the file system's latency hides behind the parse. Only bytes are read there; every
-// decision and message stays with the caller, in list order.
+// The glyph files of "glyphs/contents.plist", read and parsed a little ahead of their
+// use: a few helper threads open and read the files batch by batch and run expat over
+// them into event recordings, so that the file system's latency and most of the
+// parsing cost run beside the caller. Only bytes and XML events are produced there;
+// every decision and message, and the limit on the bytes read, stay with the caller,
+// in list order.
 #pragma once
 
+#include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -16,13 +19,14 @@
 #include <vector>
 
 #include "ufo/folder_access.h"
+#include "xml/xml_recording.h"
 
 namespace ufo {
 
 class GlyphFileLoader {
  public:
-  // Opens a member of the UFO folder; called from the helper thread, so it must not
-  // touch shared state.
+  // Opens a member of the UFO folder; called from helper threads, so it must not touch
+  // shared state.
   using Opener = std::function<bool(const std::string& member, InputFile& file)>;
 
   enum class Outcome {
@@ -34,10 +38,22 @@ class GlyphFileLoader {
   struct Result {
     Outcome outcome = Outcome::kMissing;
     std::string text;
+    // When true, `recording` holds the file's XML events (replayed instead of parsing
+    // `text`); otherwise the caller parses the text itself.
+    bool recorded = false;
+    xml::XmlRecording recording;
   };
 
-  // Files read ahead of the caller at most; bounds the memory held.
-  static constexpr std::size_t kWindow = 64;
+  // Files go to the helpers in batches, so that threads meet once per batch rather
+  // than once per file (each meeting can cost a system call).
+  static constexpr std::size_t kBatch = 16;
+  // Batches read ahead of the caller at most; bounds the memory held.
+  static constexpr std::size_t kWindowBatches = 4;
+  // Larger files are read and parsed by the caller: a recording costs several times
+  // the bytes of a file made of tiny elements, and real glyph files are a few kilobytes.
+  static constexpr std::size_t kMaxRecordedBytes = 256 * 1024;
+  // Most helper threads.
+  static constexpr unsigned kMaxHelpers = 4;
 
   // fileNames as listed; byteLimit bounds the bytes of all files read (a file that
   // would pass it is left out, later smaller ones are still read).
@@ -51,23 +67,49 @@ class GlyphFileLoader {
   const std::string& fileName(std::size_t index) const { return fileNames_[index]; }
 
  private:
-  // Loads file `index` (in order: the byte count depends on the files before it).
+  // A helper's reading of one file.
+  struct Prefetched {
+    Result result;
+    std::uint64_t size = 0;  // bytes read
+    bool deferred = false;   // left to the caller (large, or past the byte budget)
+  };
+  struct Slot {
+    bool ready = false;
+    std::vector<Prefetched> files;
+  };
+
+  // Opens file `index` under its literal or %-decoded name; the outcome when it cannot.
+  bool openFile(std::size_t index, InputFile& file, Outcome& failure) const;
+  // Loads file `index` on the caller's side, counting its bytes against the limit.
   Result load(std::size_t index);
-  void run();
+  Prefetched prefetch(std::size_t index, InputFile& file, xml::XmlRecorder& recorder);
+  // Takes `size` bytes from the helpers' budget; false when they would pass the limit.
+  bool reserveBytes(std::uint64_t size);
+  void help();
+  void stop();
 
   Opener open_;
   std::vector<std::string> fileNames_;
   std::uint64_t byteLimit_;
-  std::uint64_t bytesRead_ = 0;
+  std::uint64_t bytesRead_ = 0;  // the caller's count, in list order
+  std::atomic<std::uint64_t> bytesPrefetched_{0};
   InputFile file_;
 
   std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<Result> ready_;
+  std::condition_variable windowOpen_;  // the helpers: a batch was taken
+  std::condition_variable slotReady_;   // the caller: a batch became ready
+  // Batch `b` waits in slot b % kWindowBatches until the caller takes it.
+  std::array<Slot, kWindowBatches> slots_;
+  std::size_t batchCount_ = 0;
+  std::size_t nextBatch_ = 0;  // the next batch a helper takes
+  std::size_t batchesTaken_ = 0;
   std::exception_ptr failure_;
-  std::size_t handedOut_ = 0;
   bool stopping_ = false;
-  std::thread helper_;  // not started: next() loads the files itself
+  // The caller's side: the batch taken last and the next file in it.
+  std::vector<Prefetched> taken_;
+  std::size_t takenAt_ = 0;
+  std::size_t handedOut_ = 0;  // files
+  std::vector<std::thread> helpers_;  // none: next() loads the files itself
 };
 
 }  // namespace ufo

@@ -100,7 +100,9 @@ void UfoFontParser::applyGlyphs() {
     }
     GlyphRef glyph(new vn::Glyph());
     glyph.glyph->setName(name);
-    if (!glyphParser_.parse(std::string_view(file.text), glyph.glyph)) {
+    const bool parsed = file.recorded ? glyphParser_.parse(file.recording, glyph.glyph)
+                                      : glyphParser_.parse(std::string_view(file.text), glyph.glyph);
+    if (!parsed) {
       warnings_.report(std::string(warning::kBadGlyphFile) + ":" + name,
                        "glyph \"" + name + "\" skipped: its file is not well-formed XML (" +
                            glyphParser_.errorMessage() + ")");

@@ -1,9 +1,13 @@
 #include "xml/xml_parser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
+
+#include "xml/xml_recording.h"
 
 namespace xml {
 
@@ -117,14 +121,19 @@ void XmlParser::freeParser() {
   }
 }
 
-void XmlParser::createParser() {
+void XmlParser::resetState() {
   startHandler_ = nullptr;
   endHandler_ = nullptr;
   pendingException_ = nullptr;
   errorMessage_.clear();
   failed_ = false;
   halted_ = false;
+  replaying_ = false;
   depth_ = 0;
+}
+
+void XmlParser::createParser() {
+  resetState();
 
   // Reusing the handle keeps its buffers: one reader parses many small files.
   if (parser != nullptr && XML_ParserReset(parser, nullptr) != XML_TRUE) freeParser();
@@ -147,13 +156,13 @@ void XmlParser::fail(std::string message) {
   failed_ = true;
   halted_ = true;
   errorMessage_ = std::move(message);
-  XML_StopParser(parser, XML_FALSE);
+  if (!replaying_) XML_StopParser(parser, XML_FALSE);
 }
 
 void XmlParser::stopParsing() {
-  if (parser == nullptr || halted_) return;
+  if (halted_ || (parser == nullptr && !replaying_)) return;
   halted_ = true;
-  XML_StopParser(parser, XML_FALSE);
+  if (!replaying_) XML_StopParser(parser, XML_FALSE);
 }
 
 void XmlParser::setElementHandlers(StartHandler start, EndHandler end) {
@@ -213,6 +222,46 @@ bool XmlParser::parseBuffer(std::string_view document) {
     if (feed(document.data(), static_cast<int>(length), final, succeeded)) return succeeded;
     document.remove_prefix(length);
   }
+}
+
+bool XmlParser::replay(const XmlRecording& recording) {
+  resetState();
+  replaying_ = true;
+  struct EndReplay {
+    bool& flag;
+    ~EndReplay() { flag = false; }
+  } endReplay{replaying_};
+  std::vector<const char*> attributes;
+  for (const XmlRecording::Event& event : recording.events()) {
+    switch (event.kind) {
+      case XmlRecording::Kind::kStart: {
+        attributes.clear();
+        const char* text = recording.text(event.offset);
+        const char* name = text;
+        text += std::strlen(text) + 1;
+        for (std::uint32_t i = 0; i < 2 * event.attributeCount; ++i) {
+          attributes.push_back(text);
+          text += std::strlen(text) + 1;
+        }
+        attributes.push_back(nullptr);
+        Callbacks::start(this, name, attributes.data());
+        break;
+      }
+      case XmlRecording::Kind::kEnd:
+        Callbacks::end(this, recording.text(event.offset));
+        break;
+      case XmlRecording::Kind::kText:
+        Callbacks::characters(this, recording.text(event.offset), static_cast<int>(event.length));
+        break;
+    }
+    if (pendingException_) std::rethrow_exception(std::exchange(pendingException_, nullptr));
+    if (halted_) return !failed_;
+  }
+  if (!recording.complete()) {
+    errorMessage_ = recording.errorMessage();
+    return false;
+  }
+  return true;
 }
 
 bool isElement(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }

@@ -13,6 +13,8 @@
 
 namespace xml {
 
+class XmlRecording;
+
 class XmlParser {
  public:
   // Input is fed to expat in chunks of this many bytes.
@@ -57,6 +59,11 @@ class XmlParser {
   // createParser(), then the whole document from memory (no copy, no stream).
   bool parseBuffer(std::string_view document);
 
+  // Hands a recorded document's events to this reader as a parse would, with the same
+  // depth bound, stop and exception rules; false with the recorded message when the
+  // recorded parse failed (unless a handler stopped first).
+  bool replay(const XmlRecording& recording);
+
   // Stops the parse from inside a handler; the parse still counts as success.
   void stopParsing();
 
@@ -77,6 +84,8 @@ class XmlParser {
   friend struct Callbacks;
 
   void freeParser();
+  // Clears what one parse leaves behind.
+  void resetState();
   void fail(std::string message);
   // Hands one piece of the document to expat. True when the parse is over, its
   // outcome in `succeeded`; false when more input is wanted.
@@ -88,6 +97,7 @@ class XmlParser {
   std::string errorMessage_;
   bool failed_ = false;  // stopped by us for a reason that is not success
   bool halted_ = false;  // no further events are delivered
+  bool replaying_ = false;  // events come from a recording, not from expat
   int depth_ = 0;
 };
 

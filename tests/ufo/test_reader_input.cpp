@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "test_reader_support.h"
+#include "model/object.h"
 #include "ufo/folder_access.h"
+#include "ufo/glif_parser.h"
 #include "ufo/glyph_file_loader.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_text.h"
@@ -197,9 +199,52 @@ TEST(GlyphFileLoader, ResultsInListOrderWithTheLimitInThatOrder) {
       EXPECT_EQ(result.text, expected) << name;
     }
   }
-  // Left before its end, the loader stops its helper.
+  // Left before its end, the loader stops its helpers.
   ufo::GlyphFileLoader early(opener, names, 100);
   EXPECT_EQ(early.next().outcome, ufo::GlyphFileLoader::Outcome::kRead);
+}
+
+// Glyph files parsed ahead come with their recording, which replays to the same glyph
+// as the text; a file too large to record ahead is handed over as text, still counted
+// against the limit in list order.
+TEST(GlyphFileLoader, ParsedAheadWhereItCanBeAndLargeFilesAsText) {
+  TempUfo ufo;
+  std::vector<std::string> names;
+  const std::string small = "<glyph name=\"g\" format=\"1\"><advance width=\"7\"/></glyph>";
+  for (int i = 0; i < 100; ++i) {
+    names.push_back("g" + std::to_string(i) + ".glif");
+    ufo.write("glyphs/" + names.back(), small);
+  }
+  const std::string large = "<glyph name=\"big\" format=\"1\"><!--" +
+                            std::string(ufo::GlyphFileLoader::kMaxRecordedBytes, '-') + "--></glyph>";
+  ufo.write("glyphs/big.glif", large);
+  names.insert(names.begin() + 50, "big.glif");
+
+  ufo::Parser parser;
+  parser.setBase(ufo.folderPath());
+  auto opener = [&parser](const std::string& member, ufo::InputFile& file) { return parser.openInput(member, file); };
+  // The limit lets the large file in only when counted in list order: the small ones
+  // after it no longer fit.
+  const std::uint64_t limit = 50 * small.size() + large.size() + 3 * small.size();
+  ufo::GlyphFileLoader loader(opener, names, limit);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    ufo::GlyphFileLoader::Result result = loader.next();
+    if (i > 53) {
+      EXPECT_EQ(result.outcome, ufo::GlyphFileLoader::Outcome::kOverLimit) << i;
+      continue;
+    }
+    ASSERT_EQ(result.outcome, ufo::GlyphFileLoader::Outcome::kRead) << i;
+    if (names[i] == "big.glif") {
+      EXPECT_FALSE(result.recorded);
+      EXPECT_EQ(result.text, large);
+      continue;
+    }
+    ufo::UfoGlyphParser glyphParser;
+    auto glyph = vn::Ref<vn::Glyph>::adopt(new vn::Glyph());
+    EXPECT_TRUE(result.recorded ? glyphParser.parse(result.recording, glyph.get())
+                                : glyphParser.parse(std::string_view(result.text), glyph.get()));
+    EXPECT_EQ(glyph->advanceWidth, 7.0) << i;
+  }
 }
 
 }  // namespace
