@@ -38,7 +38,7 @@ tarnwick_library(tw_layout      layout         tw_model tw_xml tw_feacompiler tw
 tarnwick_library(tw_native      native         tw_model tw_stream tw_hinting tw_layout)
 tarnwick_library(tw_ufo         ufo            tw_model tw_xml tw_hinting tw_layout)
 tarnwick_include(tw_ufo ${RAPIDXML_INCLUDE_DIR})
-tarnwick_library(tw_app         app            tw_native tw_ufo tw_layout tw_hinting tw_xml tw_model tw_libzip)
+tarnwick_library(tw_app         app            tw_native tw_ufo tw_layout tw_hinting tw_xml tw_model tw_libzip_headers)
 tarnwick_include(tw_app ${CMAKE_CURRENT_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/cmake/build_info.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/build_info.h)
 

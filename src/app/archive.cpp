@@ -9,6 +9,7 @@
 
 #include "app/file_system.h"
 #include "app/path_parts.h"
+#include "app/zip_library.h"
 #include "model/numbers.h"
 
 namespace {
@@ -83,19 +84,20 @@ bool writeAll(int file, const char* data, std::size_t size) {
 }
 
 // Copies one file entry to `path`; 0 or the exit code of the failure.
-int unpackFile(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const std::string& path) {
-  zip_file_t* entry = zip_fopen_index(archive, index, 0);
+int unpackFile(const vn::ZipLibrary& zip, zip_t* archive, zip_uint64_t index, zip_uint64_t size,
+               const std::string& path) {
+  zip_file_t* entry = zip.fopenIndex(archive, index, 0);
   if (entry == nullptr) return kEntryUnreadable;
   const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (file < 0) {
-    zip_fclose(entry);
+    zip.fclose(entry);
     return kFileNotCreated;
   }
   int result = 0;
   char chunk[kChunkSize];
   zip_uint64_t done = 0;
   while (result == 0 && done < size) {
-    const zip_int64_t read = zip_fread(entry, chunk, sizeof chunk);
+    const zip_int64_t read = zip.fread(entry, chunk, sizeof chunk);
     if (read <= 0) {
       result = kEntryReadFailed;  // an error, or the data ends before the stated size
     } else if (static_cast<zip_uint64_t>(read) > size - done) {
@@ -107,27 +109,30 @@ int unpackFile(zip_t* archive, zip_uint64_t index, zip_uint64_t size, const std:
     }
   }
   // Reading on to the end lets the library compare the checksum.
-  if (result == 0 && zip_fread(entry, chunk, sizeof chunk) != 0) result = kEntryReadFailed;
+  if (result == 0 && zip.fread(entry, chunk, sizeof chunk) != 0) result = kEntryReadFailed;
   if (::close(file) != 0 && result == 0) result = kFileNotCreated;
-  zip_fclose(entry);
+  zip.fclose(entry);
   return result;
 }
 
 }  // namespace
 
 bool addFolderToZip(zip_t* archive, const std::string& path, const std::string& entryName) {
+  const vn::ZipLibrary* library = vn::zipLibrary();
+  if (library == nullptr) return false;
+  const vn::ZipLibrary& zip = *library;
   if (!vn::isDirectory(path)) {
-    zip_source_t* source = zip_source_file(archive, path.c_str(), 0, -1);
+    zip_source_t* source = zip.sourceFile(archive, path.c_str(), 0, -1);
     if (source == nullptr) return false;
-    if (zip_file_add(archive, entryName.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
-      zip_source_free(source);
+    if (zip.fileAdd(archive, entryName.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+      zip.sourceFree(source);
       return false;
     }
     return true;
   }
   const auto entries = vn::listFolder(path);
   if (!entries) return false;
-  if (zip_dir_add(archive, (entryName + "/").c_str(), ZIP_FL_ENC_UTF_8) < 0) return false;
+  if (zip.dirAdd(archive, (entryName + "/").c_str(), ZIP_FL_ENC_UTF_8) < 0) return false;
   for (const vn::FolderEntry& entry : *entries) {
     const std::string child = path + "/" + entry.name;
     if (!entry.isFolder && vn::isDirectory(child)) continue;  // a symbolic link to a folder
@@ -141,17 +146,20 @@ namespace vn {
 
 ArchiveStatus packFolder(const std::string& archivePath, const std::string& folder,
                          const std::string& rootName) {
+  const ZipLibrary* library = zipLibrary();
+  if (library == nullptr) return failure(-1, zipLibraryMissing());
+  const ZipLibrary& zip = *library;
   int error = 0;
-  zip_t* archive = zip_open(archivePath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  zip_t* archive = zip.open(archivePath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) return failure(error != 0 ? error : -1, compressingFailed(error));
   if (!addFolderToZip(archive, folder, rootName)) {
-    const int code = zip_error_code_zip(zip_get_error(archive));
-    zip_discard(archive);
+    const int code = zip.errorCodeZip(zip.getError(archive));
+    zip.discard(archive);
     return failure(code != 0 ? code : -1, compressingFailed(code));
   }
-  const int closed = zip_close(archive);
+  const int closed = zip.close(archive);
   if (closed != 0) {
-    zip_discard(archive);
+    zip.discard(archive);
     return failure(closed, finalizingFailed(closed));
   }
   return {};
@@ -159,8 +167,11 @@ ArchiveStatus packFolder(const std::string& archivePath, const std::string& fold
 
 ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
                             const std::string& displayName) {
+  const ZipLibrary* library = zipLibrary();
+  if (library == nullptr) return failure(kArchiveUnreadable, zipLibraryMissing());
+  const ZipLibrary& zip = *library;
   int error = 0;
-  zip_t* archive = zip_open(archivePath.c_str(), ZIP_RDONLY, &error);
+  zip_t* archive = zip.open(archivePath.c_str(), ZIP_RDONLY, &error);
   if (archive == nullptr) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
 
   std::string folder = destination;
@@ -168,12 +179,12 @@ ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& d
 
   ArchiveStatus status;
   std::uint64_t total = 0;
-  const zip_int64_t count = zip_get_num_entries(archive, 0);
+  const zip_int64_t count = zip.getNumEntries(archive, 0);
   for (zip_int64_t i = 0; status.ok() && i < count; ++i) {
     const auto index = static_cast<zip_uint64_t>(i);
     zip_stat_t info;
-    zip_stat_init(&info);
-    if (zip_stat_index(archive, index, 0, &info) != 0 || (info.valid & ZIP_STAT_NAME) == 0 ||
+    zip.statInit(&info);
+    if (zip.statIndex(archive, index, 0, &info) != 0 || (info.valid & ZIP_STAT_NAME) == 0 ||
         (info.valid & ZIP_STAT_SIZE) == 0) {
       status = failure(kEntryInfoUnreadable, kCannotReadInfo);
       break;
@@ -186,7 +197,7 @@ ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& d
     try {
       makeFolders(folder, name);
     } catch (...) {
-      zip_discard(archive);
+      zip.discard(archive);
       throw;
     }
     if (name.back() == '/') continue;
@@ -195,17 +206,17 @@ ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& d
       status = failure(kEntryReadFailed, cannotReadEntry(name));
       break;
     }
-    const int code = unpackFile(archive, index, info.size, folder + name);
+    const int code = unpackFile(zip, archive, index, info.size, folder + name);
     if (code == kEntryUnreadable) status = failure(code, cannotOpenEntry(name));
     if (code == kFileNotCreated) status = failure(code, cannotCreateFile(name));
     if (code == kEntryReadFailed) status = failure(code, cannotReadEntry(name));
   }
   if (!status.ok()) {
-    zip_discard(archive);
+    zip.discard(archive);
     return status;
   }
-  if (zip_close(archive) != 0) {
-    zip_discard(archive);
+  if (zip.close(archive) != 0) {
+    zip.discard(archive);
     return failure(kArchiveNotClosed, kCannotFinalize);
   }
   return status;
