@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/allocator_tuning.h"
 #include "app/console.h"
 #include "app/driver.h"
 #include "app/messages.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   // A reader that stops reading the console (`tarnwick ... | head`) must not kill the run
   // between removing an old output and moving the new one into place.
   std::signal(SIGPIPE, SIG_IGN);
+  vn::tuneAllocatorForOneRun();
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   Console console(std::cout, std::cerr);
