@@ -310,17 +310,12 @@ PListNode* PListNode::findDirectChild(std::int32_t type, const std::string& key)
 void PListNode::writeXml(std::ostream& out, int indentation, bool printKey,
                          bool followSiblings) const {
   std::string text;
-  appendNodes(text, indentation, printKey, followSiblings);
+  appendXml(text, indentation, printKey, followSiblings);
   out << text;
   out.flush();
 }
 
 void PListNode::appendXml(std::string& out, int indentation, bool printKey, bool followSiblings) const {
-  appendNodes(out, indentation, printKey, followSiblings);
-}
-
-void PListNode::appendNodes(std::string& out, int indentation, bool printKey,
-                            bool followSiblings) const {
   const std::string indent(static_cast<std::size_t>(indentation < 0 ? 0 : indentation), ' ');
   for (const PListNode* node = this; node; node = followSiblings ? node->next_ : nullptr) {
     if (printKey) appendLine(out, indent, "<key>", node->key_, "</key>");
@@ -345,7 +340,7 @@ void PListNode::appendNodes(std::string& out, int indentation, bool printKey,
         out += indent;
         out += dict ? "<dict>\n" : "<array>\n";
         if (node->firstChild_ != nullptr) {
-          node->firstChild_->appendNodes(out, indentation + 2, dict, true);
+          node->firstChild_->appendXml(out, indentation + 2, dict, true);
         }
         out += indent;
         out += dict ? "</dict>\n" : "</array>\n";

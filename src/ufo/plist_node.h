@@ -87,7 +87,6 @@ class PListNode {
 
  private:
   void appendNode(PListNode* node);
-  void appendNodes(std::string& out, int indentation, bool printKey, bool followSiblings) const;
   void buildFromXml(const rapidxml::xml_node<char>* firstChild, int depth);
 
   PListNode* firstChild_ = nullptr;

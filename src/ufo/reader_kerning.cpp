@@ -1,8 +1,8 @@
 // "groups.plist" and "kerning.plist": groups become kerning classes (their side from
 // the name and from how kerning uses them) or plain glyph classes; then the pairs.
-#include <cstdint>
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>

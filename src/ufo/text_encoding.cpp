@@ -72,22 +72,4 @@ std::string formatUnicodeHex(const std::uint32_t& value) {
   return hex;
 }
 
-void openingTagText(const char* name, const char** attributes, std::ostream& out) {
-  std::string text = "<";
-  text += name;
-  if (attributes != nullptr) {
-    for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2) {
-      text += ' ';
-      text += attributes[i];
-      text += "=\"";
-      xml::appendEscapedMarkup(text, attributes[i + 1]);
-      text += '"';
-    }
-  }
-  text += '>';
-  out << text;
-}
-
-void closingTagText(const char* name, std::ostream& out) { out << "</" << name << '>'; }
-
 }  // namespace ufo

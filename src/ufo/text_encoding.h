@@ -29,12 +29,6 @@ std::string escapeXmlText(const std::string& text);
 // Upper-case hexadecimal, at least four digits ("0041", "1F600").
 std::string formatUnicodeHex(const std::uint32_t& value);
 
-// "<name a="v" ...>" from a NUL-terminated list of alternating attribute names
-// and values (null or empty: no attributes); values are escaped.
-void openingTagText(const char* name, const char** attributes, std::ostream& out);
-// "</name>".
-void closingTagText(const char* name, std::ostream& out);
-
 // Removes leading and trailing blanks, tabs and line feeds (not CR) in place.
 inline void trimWhitespace(std::string& text) { xml::trimWhitespace(text); }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ufo/text_encoding.h"
+#include "xml/text_escape.h"
 
 namespace {
 
@@ -35,12 +36,12 @@ TEST(TextHelpers, UnicodeHexTagsAndTrimming) {
   EXPECT_EQ(ufo::formatUnicodeHex(0x1F600), "1F600");
   EXPECT_EQ(ufo::formatUnicodeHex(0x10FFFF), "10FFFF");
 
-  std::ostringstream out;
+  std::string out;
   const char* attributes[] = {"pointTag", "a&\"b\"<", "n", "1", nullptr};
-  ufo::openingTagText("hintset", attributes, out);
-  ufo::openingTagText("empty", nullptr, out);
-  ufo::closingTagText("hintset", out);
-  EXPECT_EQ(out.str(), "<hintset pointTag=\"a&amp;&quot;b&quot;&lt;\" n=\"1\"><empty></hintset>");
+  xml::appendOpeningTag(out, "hintset", attributes);
+  xml::appendOpeningTag(out, "empty", nullptr);
+  xml::appendClosingTag(out, "hintset");
+  EXPECT_EQ(out, "<hintset pointTag=\"a&amp;&quot;b&quot;&lt;\" n=\"1\"><empty></hintset>");
 
   std::string text = "\n\t value\r \t\n";
   ufo::trimWhitespace(text);
