@@ -1,0 +1,18 @@
+#include "otltool/verbs.h"
+
+namespace otltool {
+
+// Each layout path adds its verb here as it is built:
+//   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
+//   import    GLYPHS FEA OUTDIR      feature file -> layout model -> written tables
+//   roundtrip GLYPHS INDIR OUTDIR    tables -> layout model -> written tables
+//   fea       GLYPHS INDIR OUTFILE   tables -> layout model -> generated feature file
+//   xml       GLYPHS INDIR OUTFILE   tables -> layout model -> layout XML document
+//   readxml   GLYPHS XMLFILE OUTDIR  layout XML document -> layout model -> written tables
+const std::vector<Verb>& verbs() {
+  static const std::vector<Verb> table = {
+  };
+  return table;
+}
+
+}  // namespace otltool
