@@ -9,21 +9,18 @@ namespace vn {
 
 namespace {
 
-void appendAttribute(std::string& out, const char* name, const std::string& value) {
-  out += ' ';
-  out += name;
-  out += "=\"";
-  out += value;
-  out += '"';
-}
+using xml::appendAttribute;
 
 void appendNumber(std::string& out, const char* name, int32_t value) {
   appendAttribute(out, name, formatInteger(value));
 }
 
-void appendPoint(std::string& out, const char* name, const ttCommand& command, size_t i,
-                 const XmlEscaper& escape) {
-  appendAttribute(out, name, i < command.paramNames.size() ? escape(command.paramNames[i]) : "");
+void appendPoint(std::string& out, const char* name, const ttCommand& command, size_t i) {
+  if (i < command.paramNames.size()) {
+    appendAttribute(out, name, unicode::modelTextToUtf8(command.paramNames[i]));
+  } else {
+    appendAttribute(out, name, "");
+  }
 }
 
 void appendAlign(std::string& out, int32_t align) {
@@ -42,10 +39,12 @@ const std::vector<ttStem>& stemsFor(const ttCommand& command, const ttInterprete
 }
 
 void appendStemAndRound(std::string& out, const ttCommand& command,
-                        const ttInterpreter& interpreter, const XmlEscaper& escape) {
+                        const ttInterpreter& interpreter) {
   const int32_t stem = command.param(2);
   const auto& stems = stemsFor(command, interpreter);
-  if (validIndex(stem, stems)) appendAttribute(out, "stem", escape(stems[stem].name));
+  if (validIndex(stem, stems)) {
+    appendAttribute(out, "stem", unicode::modelTextToUtf8(stems[stem].name));
+  }
   if (stem == kTtStemRound) appendAttribute(out, "round", "true");
 }
 
@@ -92,52 +91,48 @@ void ttCommandBasic::fitStemAlong(const ttInterpreter& interpreter, bool alongX)
   params[slot] = interpreter.fitStem(params[slot], clampToInt32(measured), alongX);
 }
 
-void ttCommandAlignZone::writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                                         const XmlEscaper& escape) const {
-  appendPoint(out, "point", *this, 0, escape);
+void ttCommandAlignZone::writeAttributes(std::string& out, const ttInterpreter& interpreter) const {
+  appendPoint(out, "point", *this, 0);
   const auto& zones =
       code == ttCode::kAlignTop ? interpreter.topZones() : interpreter.bottomZones();
   const int32_t zone = param(1);
-  if (validIndex(zone, zones)) appendAttribute(out, "zone", escape(zones[zone].name));
+  if (validIndex(zone, zones)) {
+    appendAttribute(out, "zone", unicode::modelTextToUtf8(zones[zone].name));
+  }
   endElement(out);
 }
 
-void ttCommandAlign::writeAttributes(std::string& out, const ttInterpreter&,
-                                     const XmlEscaper& escape) const {
-  appendPoint(out, "point", *this, 0, escape);
+void ttCommandAlign::writeAttributes(std::string& out, const ttInterpreter&) const {
+  appendPoint(out, "point", *this, 0);
   appendAlign(out, param(1));
   endElement(out);
 }
 
-void ttCommandSingleLink::writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                                          const XmlEscaper& escape) const {
-  appendPoint(out, "point1", *this, 0, escape);
-  appendPoint(out, "point2", *this, 1, escape);
-  appendStemAndRound(out, *this, interpreter, escape);
+void ttCommandSingleLink::writeAttributes(std::string& out, const ttInterpreter& interpreter) const {
+  appendPoint(out, "point1", *this, 0);
+  appendPoint(out, "point2", *this, 1);
+  appendStemAndRound(out, *this, interpreter);
   appendAlign(out, param(3));
   endElement(out);
 }
 
-void ttCommandDoubleLink::writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                                          const XmlEscaper& escape) const {
-  appendPoint(out, "point1", *this, 0, escape);
-  appendPoint(out, "point2", *this, 1, escape);
-  appendStemAndRound(out, *this, interpreter, escape);
+void ttCommandDoubleLink::writeAttributes(std::string& out, const ttInterpreter& interpreter) const {
+  appendPoint(out, "point1", *this, 0);
+  appendPoint(out, "point2", *this, 1);
+  appendStemAndRound(out, *this, interpreter);
   endElement(out);
 }
 
-void ttCommandInterpolate::writeAttributes(std::string& out, const ttInterpreter&,
-                                           const XmlEscaper& escape) const {
-  appendPoint(out, "point", *this, 0, escape);
-  appendPoint(out, "point1", *this, 1, escape);
-  appendPoint(out, "point2", *this, 2, escape);
+void ttCommandInterpolate::writeAttributes(std::string& out, const ttInterpreter&) const {
+  appendPoint(out, "point", *this, 0);
+  appendPoint(out, "point1", *this, 1);
+  appendPoint(out, "point2", *this, 2);
   appendAlign(out, param(3));
   endElement(out);
 }
 
-void ttCommandDelta::writeAttributes(std::string& out, const ttInterpreter&,
-                                     const XmlEscaper& escape) const {
-  appendPoint(out, "point", *this, 0, escape);
+void ttCommandDelta::writeAttributes(std::string& out, const ttInterpreter&) const {
+  appendPoint(out, "point", *this, 0);
   appendNumber(out, "delta", param(1));
   appendNumber(out, "ppm1", param(2));
   appendNumber(out, "ppm2", param(3));

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "hinting/tt_keywords.h"
-#include "hinting/xml_escape.h"
+#include "text/model_text.h"
 
 namespace vn {
 
@@ -40,8 +40,7 @@ class ttCommand {
   virtual int32_t pointCount() const = 0;
   virtual void shiftPoints(int32_t n);
   // Appends the kind's attributes (each as ` name="value"`) and ends the element.
-  virtual void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                               const XmlEscaper& escape) const = 0;
+  virtual void writeAttributes(std::string& out, const ttInterpreter& interpreter) const = 0;
 
   // Parameter i, 0 when the command has fewer.
   int32_t param(size_t i) const { return i < params.size() ? params[i] : 0; }
@@ -80,8 +79,7 @@ class ttCommandAlignZone : public ttCommandBasic {
   bool isAlign() const override { return true; }
   int32_t zoneIndex() const override { return 1; }
   int32_t pointCount() const override { return 1; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandAlignZone(int32_t kindCode) { set(kindCode, 2); }
@@ -96,8 +94,7 @@ class ttCommandAlign : public ttCommandBasic {
   bool isVertical() const override { return code != ttCode::kAlignH; }
   bool isAlign() const override { return true; }
   int32_t pointCount() const override { return 1; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandAlign(int32_t kindCode) { set(kindCode, 2); }
@@ -113,8 +110,7 @@ class ttCommandSingleLink : public ttCommandBasic {
   bool isLink() const override { return true; }
   int32_t stemIndex() const override { return 2; }
   int32_t pointCount() const override { return 2; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandSingleLink(int32_t kindCode) { set(kindCode, 4); }
@@ -130,8 +126,7 @@ class ttCommandDoubleLink : public ttCommandBasic {
   bool isLink() const override { return true; }
   int32_t stemIndex() const override { return 2; }
   int32_t pointCount() const override { return 2; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandDoubleLink(int32_t kindCode) { set(kindCode, 3); }
@@ -145,8 +140,7 @@ class ttCommandInterpolate : public ttCommandBasic {
   bool isHorizontal() const override { return code == ttCode::kInterpolateH; }
   bool isVertical() const override { return code != ttCode::kInterpolateH; }
   int32_t pointCount() const override { return 3; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandInterpolate(int32_t kindCode) { set(kindCode, 4); }
@@ -166,8 +160,7 @@ class ttCommandDelta : public ttCommandBasic {
     return code == ttCode::kFinalDeltaH || code == ttCode::kFinalDeltaV;
   }
   int32_t pointCount() const override { return 1; }
-  void writeAttributes(std::string& out, const ttInterpreter& interpreter,
-                       const XmlEscaper& escape) const override;
+  void writeAttributes(std::string& out, const ttInterpreter& interpreter) const override;
 
  protected:
   explicit ttCommandDelta(int32_t kindCode) { set(kindCode, 4); }

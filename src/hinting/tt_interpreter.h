@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "hinting/tt_command.h"
-#include "hinting/xml_escape.h"
+#include "text/model_text.h"
 #include "model/transfer.h"
 
 namespace vn {
@@ -111,11 +111,9 @@ class ttInterpreter : public Transfer {
   void namePoints(Layer& layer);
   // The "ttProgram" element, each line after `indent` blanks; nothing without a command
   // whose points all have names.
-  void writeProgramXml(std::string& out, int indent,
-                       const XmlEscaper& escape = escapeHintXml) const;
+  void writeProgramXml(std::string& out, int indent) const;
   // The "zones" and "stems" entries of the font lib's hinting dict.
-  void writeFontHintingXml(std::string& out, int indent,
-                           const XmlEscaper& escape = escapeHintXml) const;
+  void writeFontHintingXml(std::string& out, int indent) const;
   // One "ttc" element: looks up the attribute by name (null when absent). Point names
   // resolve against the layer; an invalid command is not added. True when added.
   using AttributeLookup = std::function<const std::string*(const std::string&)>;

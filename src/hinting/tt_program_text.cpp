@@ -35,14 +35,14 @@ std::string generatedName(const std::string& prefix, int32_t number) {
 
 class PlistText {
  public:
-  PlistText(std::string& out, const XmlEscaper& escape) : out_(out), escape_(escape) {}
+  explicit PlistText(std::string& out) : out_(out) {}
 
   void line(int indent, std::string_view text) {
     out_.append(static_cast<size_t>(std::max(indent, 0)), ' ');
     out_ += text;
     out_ += '\n';
   }
-  void key(int indent, const std::string& name) { line(indent, "<key>" + escape_(name) + "</key>"); }
+  void key(int indent, const std::string& name) { line(indent, "<key>" + unicode::escapeModelText(name) + "</key>"); }
   void boolean(int indent, bool value) { line(indent, value ? "<true/>" : "<false/>"); }
   void number(int indent, double value) { line(indent, plistNumber(value)); }
   void integerMap(int indent, const std::map<int32_t, int32_t>& map) {
@@ -56,7 +56,6 @@ class PlistText {
 
  private:
   std::string& out_;
-  const XmlEscaper& escape_;
 };
 
 }  // namespace
@@ -124,7 +123,7 @@ void ttInterpreter::namePoints(Layer& layer) {
   resolver_ = PointResolver{};
 }
 
-void ttInterpreter::writeProgramXml(std::string& out, int indent, const XmlEscaper& escape) const {
+void ttInterpreter::writeProgramXml(std::string& out, int indent) const {
   std::vector<const ttCommand*> writable;
   for (const auto& command : program_) {
     // A command whose point has no outline node cannot be written: it would read back
@@ -132,21 +131,20 @@ void ttInterpreter::writeProgramXml(std::string& out, int indent, const XmlEscap
     if (command->hasPointNames() && !ttKeyword(command->code).empty()) writable.push_back(command.get());
   }
   if (writable.empty()) return;
-  PlistText text(out, escape);
+  PlistText text(out);
   text.line(indent, "<ttProgram>");
   const std::string pad(static_cast<size_t>(std::max(indent + kIndentStep, 0)), ' ');
   for (const ttCommand* command : writable) {
     out += pad;
-    out += "<ttc code=\"";
-    out += ttKeyword(command->code);
-    out += '"';
-    command->writeAttributes(out, *this, escape);
+    out += "<ttc";
+    xml::appendAttribute(out, "code", ttKeyword(command->code));
+    command->writeAttributes(out, *this);
   }
   text.line(indent, "</ttProgram>");
 }
 
-void ttInterpreter::writeFontHintingXml(std::string& out, int indent, const XmlEscaper& escape) const {
-  PlistText text(out, escape);
+void ttInterpreter::writeFontHintingXml(std::string& out, int indent) const {
+  PlistText text(out);
   const int entry = indent + kIndentStep;
   const int field = entry + kIndentStep;
   if (!topZones_.empty() || !bottomZones_.empty()) {

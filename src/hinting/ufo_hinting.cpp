@@ -68,8 +68,7 @@ void loadFontHinting(ttInterpreter& interpreter, const FontMetrics* metrics,
   interpreter.nameZonesAndStems();
 }
 
-std::string fontHintingLibText(const FontHinting& hinting, const ttInterpreter& interpreter,
-                               const XmlEscaper& escape) {
+std::string fontHintingLibText(const FontHinting& hinting, const ttInterpreter& interpreter) {
   static const FontHinting fresh;
   const std::string pad(kTtHintingIndent, ' ');
   std::string out;
@@ -78,17 +77,17 @@ std::string fontHintingLibText(const FontHinting& hinting, const ttInterpreter& 
     out += pad + "<key>" + value.key + "</key>\n";
     out += pad + "<integer>" + formatInteger(hinting.params4[value.index]) + "</integer>\n";
   }
-  interpreter.writeFontHintingXml(out, kTtHintingIndent, escape);
+  interpreter.writeFontHintingXml(out, kTtHintingIndent);
   return out;
 }
 
 std::string glyphProgramLibText(ttInterpreter& interpreter, std::span<const uint8_t> commandBytes,
-                                Layer& body, const XmlEscaper& escape) {
+                                Layer& body) {
   std::string out;
   if (commandBytes.empty()) return out;
   interpreter.decodeCommands(commandBytes, 0);
   interpreter.namePoints(body);
-  interpreter.writeProgramXml(out, kTtProgramIndent, escape);
+  interpreter.writeProgramXml(out, kTtProgramIndent);
   return out;
 }
 

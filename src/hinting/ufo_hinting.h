@@ -5,11 +5,11 @@
 // Writer, per font:
 //   ttInterpreter interpreter;                       // one per lib preparation
 //   loadFontHinting(interpreter, &style.metrics, font.hinting);
-//   std::string body = fontHintingLibText(font.hinting, interpreter, escape);
+//   std::string body = fontHintingLibText(font.hinting, interpreter);
 //   if (!body.empty()) -> dict "com.quorvel.v2.tth" whose body (between <dict> and
 //                         </dict>, printed at indentation 2) is `body`
 //   per glyph with a "Body" layer and command bytes:
-//     std::string program = glyphProgramLibText(interpreter, glyph.commandBytes, body, escape);
+//     std::string program = glyphProgramLibText(interpreter, glyph.commandBytes, body);
 //     if (!program.empty()) -> data "com.quorvel.ttprogram" = program (or its base64)
 //   glyphProgramLibText names unnamed outline nodes that the program refers to, so it
 //   must run before the glyph file is written.
@@ -22,9 +22,8 @@
 //     "ttc" element inside "ttProgram": addCommandFromXml(attributes, bodyLayer);
 //     at the end of "ttProgram": encodeCommands(glyph.commandBytes).
 //
-// Names are escaped with `escape`; pass the UFO writer's own escaper so that point names
-// in the glyph file and in the program text stay identical (the default follows the
-// same rule).
+// Names are escaped as the glyph files escape them (text/xml_text.h), so that point
+// names in the glyph file and in the program text stay identical.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +33,7 @@
 #include <vector>
 
 #include "hinting/tt_interpreter.h"
-#include "hinting/xml_escape.h"
+#include "text/model_text.h"
 #include "model/font_info.h"
 
 namespace vn {
@@ -73,13 +72,12 @@ void loadFontHinting(ttInterpreter& interpreter, const FontMetrics* metrics,
 // The body of the "com.quorvel.v2.tth" dict: "stemsnaplimit", "codeppm" and "zoneppm"
 // when they differ from a fresh hinting block, then the zones and stems of the
 // interpreter. Empty when there is nothing to write.
-std::string fontHintingLibText(const FontHinting& hinting, const ttInterpreter& interpreter,
-                               const XmlEscaper& escape = escapeHintXml);
+std::string fontHintingLibText(const FontHinting& hinting, const ttInterpreter& interpreter);
 
 // Decodes the glyph's command bytes, names the points they use in the layer and returns
 // the "ttProgram" text; empty when there is no writable command.
 std::string glyphProgramLibText(ttInterpreter& interpreter, std::span<const uint8_t> commandBytes,
-                                Layer& body, const XmlEscaper& escape = escapeHintXml);
+                                Layer& body);
 
 // Reads a "com.quorvel.v2.tth" dict into the hinting block: the three font values, the
 // zones (top zones, then bottom zones, appended to `zones`; "top" false makes a bottom

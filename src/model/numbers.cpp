@@ -7,6 +7,8 @@
 #include <limits>
 #include <system_error>
 
+#include "text/xml_text.h"
+
 namespace vn {
 
 namespace {
@@ -171,12 +173,8 @@ std::string formatNumber(double value, int precision) {
 }
 
 std::string xmlNumberAttribute(const char* name, double value, const char* suffix) {
-  std::string out = " ";
-  out += name ? name : "";
-  out += "=\"";
-  out += formatNumber(value, 0);
-  if (suffix) out += suffix;
-  out += '"';
+  std::string out;
+  xml::appendAttribute(out, name ? name : "", formatNumber(value, 0) + (suffix ? suffix : ""));
   return out;
 }
 

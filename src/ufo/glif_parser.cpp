@@ -15,7 +15,7 @@
 #include "ufo/reader_text.h"
 #include "ufo/reader_warnings.h"
 #include "ufo/text_encoding.h"
-#include "xml/text_escape.h"
+#include "text/xml_text.h"
 
 namespace ufo {
 namespace {

@@ -13,13 +13,7 @@ namespace ufo {
 
 namespace {
 
-void appendAttribute(std::string& out, const char* name, const std::string& value) {
-  out += ' ';
-  out += name;
-  out += "=\"";
-  out += value;
-  out += '"';
-}
+using xml::appendAttribute;
 
 void appendNumberAttribute(std::string& out, const char* name, double value) {
   appendAttribute(out, name, glifNumber(value));
@@ -44,7 +38,7 @@ void writePoint(std::string& out, const vn::Node& node, int32_t& state) {
     state = vn::Node::kOnCurve;
     if (node.flags & vn::Node::kFlagSmooth) appendAttribute(out, "smooth", "yes");
   }
-  if (!node.name.empty()) appendAttribute(out, "name", escapeXmlText(node.name));
+  if (!node.name.empty()) appendAttribute(out, "name", modelTextToUtf8(node.name));
   out += "/>\n";
 }
 
@@ -114,7 +108,7 @@ void GlifWriter::writeComponents(std::string& out, const vn::Glyph& glyph) const
     if (component.baseName.empty()) continue;
     const vn::Matrix& m = component.matrix;
     out += "    <component";
-    appendAttribute(out, "base", escapeXmlText(component.baseName));
+    appendAttribute(out, "base", modelTextToUtf8(component.baseName));
     if (m.a != 1.0) appendNumberAttribute(out, "xScale", m.a);
     if (m.b != 0.0) appendNumberAttribute(out, "xyScale", m.b);
     if (m.c != 0.0) appendNumberAttribute(out, "yxScale", m.c);
@@ -144,7 +138,7 @@ void GlifWriter::writeGlyphLib(std::string& out, const vn::Glyph& glyph, const P
 std::string GlifWriter::glifText(const vn::Glyph& glyph, const std::string& name,
                                  const PListNode* libEntries) const {
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph";
-  if (!name.empty()) appendAttribute(out, "name", escapeXmlText(name));
+  if (!name.empty()) appendAttribute(out, "name", modelTextToUtf8(name));
   appendAttribute(out, "format", "1");
   out += ">\n  <advance";
   appendNumberAttribute(out, "width", glyph.advanceWidth);

@@ -110,7 +110,9 @@ void HintSetWriter::collectAll(const vn::Layer& layer, bool offset) {
 }
 
 std::string HintSetWriter::writeHintSet(const std::string& pointTag) const {
-  std::string out = "    <hintset pointTag=\"" + escapeXmlText(pointTag) + "\">\n";
+  std::string out = "    <hintset";
+  xml::appendAttribute(out, "pointTag", modelTextToUtf8(pointTag));
+  out += ">\n";
   for (const HintSetEntry& entry : entries_) {
     switch (entry.kind) {
       case HintSetEntry::kHorizontalStem:
@@ -122,10 +124,14 @@ std::string HintSetWriter::writeHintSet(const std::string& pointTag) const {
         out += " />\n";
         break;
       case HintSetEntry::kHorizontalStem3:
-        out += "      <hstem3 stem3List=\"" + stem3List(entry) + "\" />\n";
+        out += "      <hstem3";
+        xml::appendAttribute(out, "stem3List", stem3List(entry));
+        out += " />\n";
         break;
       case HintSetEntry::kVerticalStem3:
-        out += "      <vstem3 stem3List=\"" + stem3List(entry) + "\" />\n";
+        out += "      <vstem3";
+        xml::appendAttribute(out, "stem3List", stem3List(entry));
+        out += " />\n";
         break;
       default:
         break;

@@ -6,7 +6,7 @@
 
 #include "model/numbers.h"
 #include "ufo/plist_parser.h"
-#include "xml/text_escape.h"
+#include "text/xml_text.h"
 
 namespace ufo {
 namespace {
@@ -73,11 +73,7 @@ void appendOpeningTag(std::string& out, const XmlNode* element) {
       continue;  // not a name, or a repeated attribute
     }
     written.push_back(name);
-    out += ' ';
-    out += name;
-    out += "=\"";
-    xml::appendEscapedMarkup(out, {attribute->value(), attribute->value_size()});
-    out += '"';
+    xml::appendAttribute(out, name, {attribute->value(), attribute->value_size()});
   }
 }
 

@@ -6,7 +6,7 @@
 
 #include "model/numbers.h"
 #include "ufo/reader_warnings.h"
-#include "xml/unicode.h"
+#include "text/unicode.h"
 
 namespace ufo {
 namespace {

@@ -1,29 +1,25 @@
 // Text helpers of the UFO files: escaping of model texts (Windows-1252 bytes)
-// into pure-ASCII XML, the hexadecimal Unicode form, tag texts, trimming. The
-// UTF conversions and code-page tables come from xml/unicode.h.
+// into pure-ASCII XML, the hexadecimal Unicode form, trimming. The escaping, the
+// UTF conversions and the code-page tables come from the text library.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <string>
 
-#include "xml/text_escape.h"
-#include "xml/unicode.h"
+#include "text/model_text.h"
+#include "text/unicode.h"
+#include "text/xml_text.h"
 
 namespace ufo {
 
-// A model text as UTF-8. Model texts are Windows-1252 bytes (table 0), except
-// those the UFO reader found no Windows-1252 form for: it keeps them as UTF-8.
-// So a text is taken as UTF-8 only when it is valid UTF-8 and holds a character
-// that Windows-1252 lacks; otherwise every byte is a Windows-1252 character (a
-// byte without one becomes a blank). Reading the result back as the UFO reader
-// does gives the model text again.
-std::string modelTextToUtf8(const std::string& text);
+using unicode::modelTextToUtf8;
 
-// Pure ASCII for XML content or attribute values: the model text as UTF-8
-// (modelTextToUtf8) with markup characters as "&quot;", "&amp;", "&#39;",
-// "&lt;", "&gt;", every character above 127 as "&#x<hex>;" and control
-// characters other than TAB, LF and CR as blanks.
+// Pure ASCII for XML content: the model text as UTF-8 (modelTextToUtf8) with
+// markup characters as "&quot;", "&amp;", "&#39;", "&lt;", "&gt;", every
+// character above 127 as "&#x<hex>;", CR as "&#xd;" and control characters
+// other than TAB, LF and CR as blanks. Attribute values go through
+// xml::appendAttribute instead, which also keeps TAB and LF as references.
 std::string escapeXmlText(const std::string& text);
 
 // Upper-case hexadecimal, at least four digits ("0041", "1F600").

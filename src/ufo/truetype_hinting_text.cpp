@@ -4,17 +4,8 @@
 #include "hinting/ufo_hinting.h"
 #include "model/font.h"
 #include "model/style.h"
-#include "ufo/text_encoding.h"
 
 namespace ufo {
-
-namespace {
-
-// Names in the hint texts are escaped as the glyph files escape them, so point names
-// agree between the outline and the program.
-std::string escapeName(std::string_view text) { return escapeXmlText(std::string(text)); }
-
-}  // namespace
 
 TrueTypeHintingText::TrueTypeHintingText(const vn::Font& font, const vn::Style& style)
     : font_(font), interpreter_(std::make_unique<vn::ttInterpreter>()) {
@@ -24,12 +15,12 @@ TrueTypeHintingText::TrueTypeHintingText(const vn::Font& font, const vn::Style& 
 TrueTypeHintingText::~TrueTypeHintingText() = default;
 
 std::string TrueTypeHintingText::fontHinting() const {
-  return vn::fontHintingLibText(font_.hinting, *interpreter_, escapeName);
+  return vn::fontHintingLibText(font_.hinting, *interpreter_);
 }
 
 std::string TrueTypeHintingText::glyphProgram(const vn::Glyph& glyph, vn::Layer& body) {
   if (glyph.commandBytes.empty()) return std::string();
-  return vn::glyphProgramLibText(*interpreter_, glyph.commandBytes, body, escapeName);
+  return vn::glyphProgramLibText(*interpreter_, glyph.commandBytes, body);
 }
 
 }  // namespace ufo

@@ -178,17 +178,14 @@ TEST(ProgramText, StoredProgramReadsBackInNormalisedOrder) {
   EXPECT_EQ(vn::glyphProgramLibText(reader, {}, layer), "");
 }
 
-TEST(ProgramText, NamesGoThroughTheCallersEscaper) {
-  EXPECT_EQ(vn::escapeHintXml("a&b<c>\"d'e"), "a&amp;b&lt;c&gt;&quot;d&#39;e");
-  EXPECT_EQ(vn::escapeHintXml("\x80\xe9\x01\t"), "&#x20ac;&#xe9; &#x9;");
-
+TEST(ProgramText, NamesAreEscapedAsAttributeValues) {
   vn::ttInterpreter interpreter;
   addZonesAndStems(interpreter);
   interpreter.addCommand(command(code::kAlignTop, {0, 0}));
-  vn::Layer layer = makeLayer({"p"});
-  auto marked = [](std::string_view text) { return "[" + std::string(text) + "]"; };
-  EXPECT_EQ(vn::glyphProgramLibText(interpreter, std::vector<uint8_t>{140, 1, 139, 139}, layer, marked),
-            "  <ttProgram>\n    <ttc code=\"alignt\" point=\"[p]\" zone=\"[cap & top]\"/>\n  </ttProgram>\n");
+  vn::Layer layer = makeLayer({"p\t\x80\x01"});
+  EXPECT_EQ(vn::glyphProgramLibText(interpreter, std::vector<uint8_t>{140, 1, 139, 139}, layer),
+            "  <ttProgram>\n    <ttc code=\"alignt\" point=\"p&#x9;&#x20ac; \" zone=\"cap &amp; top\"/>\n"
+            "  </ttProgram>\n");
 }
 
 }  // namespace

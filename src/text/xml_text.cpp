@@ -1,13 +1,18 @@
-#include "xml/text_escape.h"
+#include "text/xml_text.h"
 
 #include <charconv>
 
-#include "xml/unicode.h"
+#include "text/unicode.h"
 
 namespace xml {
 namespace {
 
 bool isAllowedControl(unsigned char c) { return c == '\t' || c == '\n' || c == '\r'; }
+
+// True when a reader would hand the character back changed at `place`.
+bool needsReference(unsigned char c, XmlPlace place) {
+  return c == '\r' || (place == XmlPlace::kAttribute && (c == '\t' || c == '\n'));
+}
 
 void appendCharacterReference(std::string& out, std::uint32_t codePoint) {
   char digits[16];
@@ -30,7 +35,7 @@ int validSequenceLength(std::string_view text, std::size_t i) {
 
 }  // namespace
 
-void appendEscapedMarkup(std::string& out, std::string_view text) {
+void appendEscapedMarkup(std::string& out, std::string_view text, XmlPlace place) {
   out.reserve(out.size() + text.size());
   const unicode::u32* windows1252 = unicode::codePageTable(0);
   for (std::size_t i = 0; i < text.size();) {
@@ -42,9 +47,13 @@ void appendEscapedMarkup(std::string& out, std::string_view text) {
         case '\'': out += "&#39;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
-        // A raw CR would reach an XML reader as LF (line-end normalisation).
-        case '\r': out += "&#xd;"; break;
-        default: out += (c < 0x20 && !isAllowedControl(c)) ? ' ' : static_cast<char>(c); break;
+        default:
+          if (needsReference(c, place)) {
+            appendCharacterReference(out, c);
+          } else {
+            out += (c < 0x20 && !isAllowedControl(c)) ? ' ' : static_cast<char>(c);
+          }
+          break;
       }
       ++i;
       continue;
@@ -73,21 +82,25 @@ void appendEscapedMarkup(std::string& out, std::string_view text) {
   }
 }
 
-std::string escapeMarkup(std::string_view text) {
+std::string escapeMarkup(std::string_view text, XmlPlace place) {
   std::string out;
-  appendEscapedMarkup(out, text);
+  appendEscapedMarkup(out, text, place);
   return out;
+}
+
+void appendAttribute(std::string& out, std::string_view name, std::string_view value) {
+  out += ' ';
+  out += name;
+  out += "=\"";
+  appendEscapedMarkup(out, value, XmlPlace::kAttribute);
+  out += '"';
 }
 
 void appendOpeningTag(std::string& out, const char* name, const char** attributes) {
   out += '<';
   out += name;
   for (int i = 0; attributes != nullptr && attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2) {
-    out += ' ';
-    out += attributes[i];
-    out += "=\"";
-    appendEscapedMarkup(out, attributes[i + 1]);
-    out += '"';
+    appendAttribute(out, attributes[i], attributes[i + 1]);
   }
   out += '>';
 }

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "xml/text_escape.h"
-#include "xml/unicode.h"
+#include "text/xml_text.h"
+#include "text/unicode.h"
 
 namespace {
 
@@ -149,6 +149,16 @@ TEST(EscapeMarkup, GivesPureAsciiThatIsStableWhenReadBack) {
   EXPECT_EQ(xml::escapeMarkup(std::string("a\x01\tb\nc\rd\x1F", 9) + std::string(1, '\0')),
             "a \tb\nc&#xd;d  ");
   EXPECT_EQ(xml::escapeMarkup("\xEF\xBF\xBE"), " ");
+}
+
+TEST(EscapeMarkup, AttributesKeepTabLineFeedAndReturnAsReferences) {
+  EXPECT_EQ(xml::escapeMarkup("a\tb\nc\r", xml::XmlPlace::kAttribute), "a&#x9;b&#xa;c&#xd;");
+  std::string out;
+  const char* attributes[] = {"pointTag", "a&\"b\"<\t", "n", "1", nullptr};
+  xml::appendOpeningTag(out, "hintset", attributes);
+  xml::appendOpeningTag(out, "empty", nullptr);
+  xml::appendClosingTag(out, "hintset");
+  EXPECT_EQ(out, "<hintset pointTag=\"a&amp;&quot;b&quot;&lt;&#x9;\" n=\"1\"><empty></hintset>");
 }
 
 TEST(TrimWhitespace, RemovesBlanksTabsAndLineFeedsButNotCarriageReturns) {

@@ -1,4 +1,4 @@
-#include "xml/unicode.h"
+#include "text/unicode.h"
 
 namespace unicode {
 namespace {

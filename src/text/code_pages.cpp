@@ -1,7 +1,7 @@
 // The 28 single-byte code-page tables. Each is the published mapping of its
 // code page with undefined bytes mapped to the same number, in the forms noted
 // below. Generated once from the published mappings; edit with care.
-#include "xml/unicode.h"
+#include "text/unicode.h"
 
 namespace unicode {
 namespace {
