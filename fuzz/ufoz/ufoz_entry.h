@@ -23,7 +23,7 @@
 #include <string_view>
 
 #include "app/archive.h"
-#include "app/file_system.h"
+#include "platform/file_system.h"
 
 namespace ufoz_fuzz {
 

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <string_view>
 
-#include "app/file_system.h"
-#include "app/path_parts.h"
+#include "platform/file_system.h"
+#include "platform/path_parts.h"
 #include "app/zip_library.h"
 #include "model/numbers.h"
 

@@ -1,6 +1,6 @@
 #include "app/driver.h"
 
-#include "app/file_system.h"
+#include "platform/file_system.h"
 #include "app/messages.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "app/console.h"
 #include "app/options.h"
-#include "app/path_parts.h"
+#include "platform/path_parts.h"
 
 // What both conversion roads share.
 struct RunContext {

@@ -6,7 +6,7 @@
 
 #include "app/archive.h"
 #include "app/driver.h"
-#include "app/file_system.h"
+#include "platform/file_system.h"
 #include "app/messages.h"
 #include "model/font_style_pair.h"
 #include "native/writer.h"

@@ -40,7 +40,7 @@ void GlyphFileLoader::stop() {
   helpers_.clear();
 }
 
-bool GlyphFileLoader::openFile(std::size_t index, InputFile& file, Outcome& failure) const {
+bool GlyphFileLoader::openFile(std::size_t index, vn::InputFile& file, Outcome& failure) const {
   // The literal name first; older files %-encode some characters.
   const std::string& fileName = fileNames_[index];
   if (isSafeGlyphFileName(fileName) && open_(kGlyphFolder + fileName, file)) return true;
@@ -76,7 +76,7 @@ bool GlyphFileLoader::reserveBytes(std::uint64_t size) {
   return true;
 }
 
-GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, InputFile& file,
+GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, vn::InputFile& file,
                                                        xml::XmlRecorder& recorder) {
   Prefetched prefetched;
   if (!openFile(index, file, prefetched.result.outcome)) return prefetched;
@@ -98,7 +98,7 @@ GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, InputFi
 }
 
 void GlyphFileLoader::help() {
-  InputFile file;
+  vn::InputFile file;
   xml::XmlRecorder recorder;
   for (;;) {
     std::size_t batch = 0;

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "ufo/folder_access.h"
+#include "platform/files.h"
 #include "xml/xml_recording.h"
 
 namespace ufo {
@@ -27,7 +27,7 @@ class GlyphFileLoader {
  public:
   // Opens a member of the UFO folder; called from helper threads, so it must not touch
   // shared state.
-  using Opener = std::function<bool(const std::string& member, InputFile& file)>;
+  using Opener = std::function<bool(const std::string& member, vn::InputFile& file)>;
 
   enum class Outcome {
     kRead,        // text holds the file
@@ -79,10 +79,10 @@ class GlyphFileLoader {
   };
 
   // Opens file `index` under its literal or %-decoded name; the outcome when it cannot.
-  bool openFile(std::size_t index, InputFile& file, Outcome& failure) const;
+  bool openFile(std::size_t index, vn::InputFile& file, Outcome& failure) const;
   // Loads file `index` on the caller's side, counting its bytes against the limit.
   Result load(std::size_t index);
-  Prefetched prefetch(std::size_t index, InputFile& file, xml::XmlRecorder& recorder);
+  Prefetched prefetch(std::size_t index, vn::InputFile& file, xml::XmlRecorder& recorder);
   // Takes `size` bytes from the helpers' budget; false when they would pass the limit.
   bool reserveBytes(std::uint64_t size);
   void help();
@@ -93,7 +93,7 @@ class GlyphFileLoader {
   std::uint64_t byteLimit_;
   std::uint64_t bytesRead_ = 0;  // the caller's count, in list order
   std::atomic<std::uint64_t> bytesPrefetched_{0};
-  InputFile file_;
+  vn::InputFile file_;
 
   std::mutex mutex_;
   std::condition_variable windowOpen_;  // the helpers: a batch was taken

@@ -1,6 +1,8 @@
 #include "ufo/parser.h"
 
-#include "ufo/folder_access.h"
+#include "platform/file_system.h"
+#include "platform/files.h"
+#include "platform/path_parts.h"
 #include "ufo/numeric_locale.h"
 #include "ufo/reader_font.h"
 
@@ -10,12 +12,12 @@ Parser::Parser() : fontParser_(std::make_unique<UfoFontParser>(this)) {}
 Parser::~Parser() = default;
 
 bool Parser::openInput(const std::string& member, std::ifstream& in) {
-  if (!isSafeMemberName(member)) return false;
-  return openInputFile(resolve(member), in);
+  if (!vn::isSafeMemberName(member)) return false;
+  return vn::openInputFile(in, resolve(member));
 }
 
-bool Parser::openInput(const std::string& member, InputFile& file) {
-  if (!isSafeMemberName(member)) {
+bool Parser::openInput(const std::string& member, vn::InputFile& file) {
+  if (!vn::isSafeMemberName(member)) {
     file.close();
     return false;
   }

@@ -11,9 +11,12 @@
 #include "ufo/reader_errors.h"
 #include "xml/uri.h"
 
+namespace vn {
+class InputFile;
+}
+
 namespace ufo {
 
-class InputFile;
 class UfoFontParser;
 
 class Parser : public xml::UriReader, public xml::UriBase {
@@ -26,7 +29,7 @@ class Parser : public xml::UriReader, public xml::UriBase {
   // Opens a member of the folder (a relative name) for binary input; true when open.
   virtual bool openInput(const std::string& member, std::ifstream& in);
   // The same without a stream, for files read whole (see InputFile).
-  bool openInput(const std::string& member, InputFile& file);
+  bool openInput(const std::string& member, vn::InputFile& file);
 
   // Reads the folder (its path ends with "/") into the pair; the lib tree of "lib.plist"
   // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.

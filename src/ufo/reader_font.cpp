@@ -5,7 +5,7 @@
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/layout_object.h"
-#include "ufo/folder_access.h"
+#include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
@@ -99,7 +99,7 @@ bool UfoFontParser::loadDocuments() {
   };
   const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
                             {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
-  InputFile file;
+  vn::InputFile file;
   for (const Member& member : members) {
     member.document->clear();
     if (!parser_->openInput(member.name, file)) {

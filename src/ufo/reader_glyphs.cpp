@@ -8,7 +8,7 @@
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/object.h"
-#include "ufo/folder_access.h"
+#include "platform/files.h"
 #include "ufo/glyph_file_loader.h"
 #include "ufo/glyph_lib_parsers.h"
 #include "ufo/parser.h"
@@ -81,7 +81,7 @@ void UfoFontParser::applyGlyphs() {
   }
   contents_.clear();
 
-  GlyphFileLoader loader([this](const std::string& member, InputFile& file) { return parser_->openInput(member, file); },
+  GlyphFileLoader loader([this](const std::string& member, vn::InputFile& file) { return parser_->openInput(member, file); },
                          std::move(fileNames), kMaxGlyphFileBytes);
   for (std::size_t i = 0; i < keys.size(); ++i) {
     const std::string name = modelText(keys[i], &warnings_);

@@ -11,7 +11,8 @@
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
 #include "model/style.h"
-#include "ufo/folder_access.h"
+#include "platform/file_system.h"
+#include "platform/path_parts.h"
 #include "ufo/fontinfo_writer.h"
 #include "ufo/glif_writer.h"
 #include "ufo/glyph_file_names.h"
@@ -88,16 +89,16 @@ class Writer::Impl {
  private:
   // Writes one member; only names that stay inside the folder are accepted.
   bool writeMember(const std::string& member, std::string_view text) {
-    if (!isSafeMemberName(member)) return false;
+    if (!vn::isSafeMemberName(member)) return false;
     const std::string path = folder_ + member;
     // Each member folder is made (or found) once.
     const std::string memberFolder = member.substr(0, member.find_last_of('/') + 1);
     if (!memberFolder.empty() && !readyFolders_.count(memberFolder)) {
-      if (!ensureFolderOf(path)) return false;
+      if (!vn::ensureFolderOf(path)) return false;
       readyFolders_.insert(memberFolder);
     }
     std::ofstream out;
-    if (!openOutputFile(path, out)) return false;
+    if (!vn::openOutputFile(out, path)) return false;
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
     out.close();
     return !out.fail();

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/archive.h"
-#include "app/file_system.h"
+#include "platform/file_system.h"
 #include "test_helpers.h"
 
 namespace {

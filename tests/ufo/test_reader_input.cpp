@@ -12,7 +12,7 @@
 
 #include "test_reader_support.h"
 #include "model/object.h"
-#include "ufo/folder_access.h"
+#include "platform/files.h"
 #include "ufo/glif_parser.h"
 #include "ufo/glyph_file_loader.h"
 #include "ufo/plist_parser.h"
@@ -31,7 +31,7 @@ TEST(InputFile, ReadsWholeFilesIntoOneBuffer) {
   TempUfo ufo;
   ufo.write("a.txt", "first file");
   ufo.write("b.txt", "second");
-  ufo::InputFile file;
+  vn::InputFile file;
   std::string text = "left over";
   ASSERT_TRUE(file.open((ufo.folder() / "a.txt").string()));
   EXPECT_EQ(file.size(), 10u);
@@ -173,7 +173,7 @@ TEST(GlyphFileLoader, ResultsInListOrderWithTheLimitInThatOrder) {
 
   ufo::Parser parser;
   parser.setBase(ufo.folderPath());
-  auto opener = [&parser](const std::string& member, ufo::InputFile& file) { return parser.openInput(member, file); };
+  auto opener = [&parser](const std::string& member, vn::InputFile& file) { return parser.openInput(member, file); };
   for (const std::uint64_t limit : {std::uint64_t{1} << 40, std::uint64_t{40}}) {
     ufo::GlyphFileLoader loader(opener, names, limit);
     std::uint64_t read = 0;
@@ -222,7 +222,7 @@ TEST(GlyphFileLoader, ParsedAheadWhereItCanBeAndLargeFilesAsText) {
 
   ufo::Parser parser;
   parser.setBase(ufo.folderPath());
-  auto opener = [&parser](const std::string& member, ufo::InputFile& file) { return parser.openInput(member, file); };
+  auto opener = [&parser](const std::string& member, vn::InputFile& file) { return parser.openInput(member, file); };
   // The limit lets the large file in only when counted in list order: the small ones
   // after it no longer fit.
   const std::uint64_t limit = 50 * small.size() + large.size() + 3 * small.size();

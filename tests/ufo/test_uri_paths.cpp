@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "ufo/folder_access.h"
+#include "platform/file_system.h"
 #include "xml/uri.h"
 
 namespace {
@@ -73,64 +73,19 @@ TEST_F(TempFolder, FilesLandInFoldersWithUriCharactersInTheirNames) {
     xml::UriBase base;
     base.setBase(folder.string());
     const std::string path = base.resolve("glyphs/a%20b.glif");
-    ASSERT_TRUE(ufo::ensureFolderOf(path)) << name;
+    ASSERT_TRUE(vn::ensureFolderOf(path)) << name;
     std::ofstream out;
-    ASSERT_TRUE(ufo::openOutputFile(path, out)) << name;
+    ASSERT_TRUE(vn::openOutputFile(out, path)) << name;
     out << "glyph";
     out.close();
     EXPECT_EQ(readAll(folder / "glyphs" / "a%20b.glif"), "glyph") << name;
     std::ifstream in;
-    EXPECT_TRUE(ufo::openInputFile(path, in));
+    EXPECT_TRUE(vn::openInputFile(in, path));
   }
   // Nothing was written beside the folders.
   std::size_t entries = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root_)) ++entries;
   EXPECT_EQ(entries, 4u);
-}
-
-TEST(FolderAccess, MemberNamesThatLeaveTheFolderAreRefused) {
-  EXPECT_TRUE(ufo::isSafeMemberName("glyphs/A_.glif"));
-  EXPECT_TRUE(ufo::isSafeMemberName("a..b.glif"));
-  EXPECT_TRUE(ufo::isSafeMemberName("%2e%2e/x"));  // literal: a folder named "%2e%2e"
-  EXPECT_FALSE(ufo::isSafeMemberName(""));
-  EXPECT_FALSE(ufo::isSafeMemberName("../x.glif"));
-  EXPECT_FALSE(ufo::isSafeMemberName("glyphs/../../x"));
-  EXPECT_FALSE(ufo::isSafeMemberName("glyphs\\..\\x"));
-  EXPECT_FALSE(ufo::isSafeMemberName(".."));
-  EXPECT_FALSE(ufo::isSafeMemberName("/etc/passwd"));
-  EXPECT_FALSE(ufo::isSafeMemberName("C:x"));
-  EXPECT_FALSE(ufo::isSafeMemberName(std::string("a\0b", 3)));
-}
-
-TEST_F(TempFolder, EnsureFolderMakesOneLevelOnly) {
-  const std::string one = (root_ / "glyphs" / "contents.plist").string();
-  EXPECT_TRUE(ufo::ensureFolderOf(one));
-  EXPECT_TRUE(fs::is_directory(root_ / "glyphs"));
-  EXPECT_TRUE(ufo::ensureFolderOf(one));  // already there
-  EXPECT_FALSE(ufo::ensureFolderOf((root_ / "a" / "b" / "c.plist").string()));
-  EXPECT_TRUE(ufo::ensureFolderOf("bare-file-name"));
-}
-
-TEST_F(TempFolder, PendingOutputAppearsOnlyWhenCommitted) {
-  const fs::path target = root_ / "lib.plist";
-  std::ofstream(target) << "old";
-  {
-    ufo::PendingOutputFile file;
-    ASSERT_TRUE(file.open(target.string()));
-    file.stream() << "half";
-  }  // dropped: the old file stays, no temporary is left
-  EXPECT_EQ(readAll(target), "old");
-  ufo::PendingOutputFile file;
-  ASSERT_TRUE(file.open(target.string()));
-  file.stream() << "new";
-  EXPECT_TRUE(file.commit());
-  EXPECT_EQ(readAll(target), "new");
-  EXPECT_TRUE(ufo::writeFileAtomically(target.string(), "again"));
-  EXPECT_EQ(readAll(target), "again");
-  std::size_t entries = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root_)) ++entries;
-  EXPECT_EQ(entries, 1u);
-  EXPECT_FALSE(ufo::writeFileAtomically((root_ / "missing" / "x").string(), "x"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/path_parts.h"
+#include "platform/path_parts.h"
 
 #include "model/numbers.h"
 
@@ -15,8 +15,22 @@ SplitPath splitPath(const std::string& path) {
 }
 
 std::string stripTrailingSeparators(std::string path) {
-  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+  while (path.size() > 1 && isSeparator(path.back())) path.pop_back();
   return path;
+}
+
+bool isSafeMemberName(std::string_view member) {
+  if (member.empty() || member.find('\0') != std::string_view::npos) return false;
+  if (isSeparator(member.front())) return false;
+  if (member.size() >= 2 && member[1] == ':') return false;  // a drive letter
+  std::size_t start = 0;
+  while (start <= member.size()) {
+    std::size_t end = start;
+    while (end < member.size() && !isSeparator(member[end])) ++end;
+    if (member.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 }  // namespace vn

@@ -1,18 +1,20 @@
-// Path splitting, output names, absolute paths and the file-system helpers.
+// Path splitting, output names, member-name checks, absolute paths and the file-system
+// helpers.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
 
-#include "app/file_system.h"
-#include "app/path_parts.h"
-#include "test_helpers.h"
+#include "platform/file_system.h"
+#include "platform/path_parts.h"
+#include "platform_helpers.h"
 
 namespace {
 
-using testing_app::TempFolder;
-using testing_app::writeFile;
+using testing_platform::readFile;
+using testing_platform::TempFolder;
+using testing_platform::writeFile;
 namespace fs = std::filesystem;
 
 struct SplitCase {
@@ -141,7 +143,7 @@ TEST(FileSystem, RemoveFolderPrintsEachChildAndNeverFollowsLinks) {
                              "/glyphs/a.glif file\n" + tree + "/link file\n" + tree +
                              "/metainfo.plist file\n");
   EXPECT_FALSE(fs::exists(tree));
-  EXPECT_EQ(testing_app::readFile(folder / "outside/keep.txt"), "keep");
+  EXPECT_EQ(readFile(folder / "outside/keep.txt"), "keep");
 
   // A link given as the folder itself is removed, not what it points to.
   fs::create_directory_symlink(folder / "outside", folder / "alias");

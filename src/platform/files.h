@@ -1,5 +1,5 @@
-// Opening the members of a UFO folder on disk. Paths are joined literally (see
-// xml::UriBase); member names read from a file are checked before use.
+// Files read whole and files written under a temporary name, for every reader and
+// writer (UFO members, the driver's outputs).
 #pragma once
 
 #include <cstdint>
@@ -7,20 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace ufo {
-
-// True for a relative name that stays inside the folder: not empty, no NUL,
-// not absolute (no leading separator or drive letter), no ".." component.
-bool isSafeMemberName(std::string_view member);
-
-// True when the folder part of the path (up to its last separator) exists;
-// otherwise creates that one folder (not recursively) and says whether that
-// worked. A path without a folder part gives true.
-bool ensureFolderOf(const std::string& path);
-
-// Open a file for binary input / output; true when the stream is good.
-bool openInputFile(const std::string& path, std::ifstream& in);
-bool openOutputFile(const std::string& path, std::ofstream& out);
+namespace vn {
 
 // A file read whole without a stream: a font has thousands of small glyph files, and
 // opening a stream per file costs more than reading it. Closed on destruction.
@@ -73,4 +60,4 @@ class PendingOutputFile {
 // Writes the bytes to path through a PendingOutputFile.
 bool writeFileAtomically(const std::string& path, std::string_view bytes);
 
-}  // namespace ufo
+}  // namespace vn

@@ -59,10 +59,18 @@ void removeQuietly(const std::string& path);
 // Moves a finished file or folder onto its target name (replacing a file of that name).
 bool movePath(const std::string& from, const std::string& to);
 
-// The stream openers; a failure leaves the stream in its failed state.
+// True when the folder part of the path (up to its last separator) exists;
+// otherwise creates that one folder (not recursively) and says whether that
+// worked. A path without a folder part gives true.
+bool ensureFolderOf(const std::string& path);
+
+// The stream openers (binary unless told otherwise); true when the stream is good, a
+// failure leaves it in its failed state.
 void openFileStream(std::fstream& stream, const std::string& path, std::ios::openmode mode);
-void openInputFile(std::ifstream& stream, const std::string& path, std::ios::openmode mode);
-void openOutputFile(std::ofstream& stream, const std::string& path, std::ios::openmode mode);
+bool openInputFile(std::ifstream& stream, const std::string& path,
+                   std::ios::openmode mode = std::ios::binary);
+bool openOutputFile(std::ofstream& stream, const std::string& path,
+                    std::ios::openmode mode = std::ios::binary);
 
 // A path in `folder` whose file name is a fresh six-character name followed by `suffix`,
 // redrawn while anything exists at it.

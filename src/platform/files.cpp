@@ -1,4 +1,4 @@
-#include "ufo/folder_access.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,40 +11,9 @@
 #include <filesystem>
 #include <system_error>
 
-namespace ufo {
-namespace {
+#include "platform/file_system.h"
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
-
-}  // namespace
-
-bool isSafeMemberName(std::string_view member) {
-  if (member.empty() || member.find('\0') != std::string_view::npos) return false;
-  if (isSeparator(member.front())) return false;
-  if (member.size() >= 2 && member[1] == ':') return false;  // a drive letter
-  std::size_t start = 0;
-  while (start <= member.size()) {
-    std::size_t end = start;
-    while (end < member.size() && !isSeparator(member[end])) ++end;
-    if (member.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
-  return true;
-}
-
-bool ensureFolderOf(const std::string& path) {
-  const auto separator = path.find_last_of("/\\");
-  if (separator == std::string::npos) return true;
-  const std::filesystem::path folder(path.substr(0, separator + 1));
-  std::error_code error;
-  if (std::filesystem::is_directory(folder, error)) return true;
-  return std::filesystem::create_directory(folder, error) && !error;
-}
-
-bool openInputFile(const std::string& path, std::ifstream& in) {
-  in.open(path, std::ios::in | std::ios::binary);
-  return in.good();
-}
+namespace vn {
 
 bool InputFile::open(const std::string& path) {
   close();
@@ -84,11 +53,6 @@ bool InputFile::readAll(std::string& contents) {
   return true;
 }
 
-bool openOutputFile(const std::string& path, std::ofstream& out) {
-  out.open(path, std::ios::out | std::ios::binary | std::ios::trunc);
-  return out.good();
-}
-
 PendingOutputFile::~PendingOutputFile() { discard(); }
 
 bool PendingOutputFile::open(const std::string& path) {
@@ -97,7 +61,7 @@ bool PendingOutputFile::open(const std::string& path) {
   static std::atomic<unsigned> counter{0};
   target_ = path;
   temporary_ = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-  open_ = openOutputFile(temporary_, stream_);
+  open_ = openOutputFile(stream_, temporary_);
   if (!open_) {
     stream_.close();
     std::remove(temporary_.c_str());
@@ -135,4 +99,4 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   return file.commit();
 }
 
-}  // namespace ufo
+}  // namespace vn

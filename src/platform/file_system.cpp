@@ -1,4 +1,4 @@
-#include "app/file_system.h"
+#include "platform/file_system.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/path_parts.h"
+#include "platform/path_parts.h"
 
 namespace vn {
 namespace {
@@ -151,12 +151,21 @@ void openFileStream(std::fstream& stream, const std::string& path, std::ios::ope
   stream.open(path, mode);
 }
 
-void openInputFile(std::ifstream& stream, const std::string& path, std::ios::openmode mode) {
-  stream.open(path, mode | std::ios::in);
+bool ensureFolderOf(const std::string& path) {
+  const auto separator = lastSeparator(path);
+  if (separator == std::string::npos) return true;
+  const std::string folder = path.substr(0, separator + 1);
+  return isDirectory(folder) || makeDirectory(folder) == 0;
 }
 
-void openOutputFile(std::ofstream& stream, const std::string& path, std::ios::openmode mode) {
+bool openInputFile(std::ifstream& stream, const std::string& path, std::ios::openmode mode) {
+  stream.open(path, mode | std::ios::in);
+  return stream.good();
+}
+
+bool openOutputFile(std::ofstream& stream, const std::string& path, std::ios::openmode mode) {
   stream.open(path, mode | std::ios::out);
+  return stream.good();
 }
 
 std::string temporaryName() {

@@ -1,7 +1,9 @@
-// Splitting a path into folder, name and extension, and building output names from the parts.
+// Splitting a path into folder, name and extension, building output names from the
+// parts, and checking names read from a file before they become paths.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // A path cut into folder (up to and including the last separator), name (the last
 // component without its extension) and extension (from the last dot, dot included).
@@ -35,10 +37,17 @@ struct SplitPath {
 
 SplitPath splitPath(const std::string& path);
 
+// True for "/" and "\\".
+inline bool isSeparator(char c) { return c == '/' || c == '\\'; }
+
 // Position of the last "/" or "\\", or npos.
 std::string::size_type lastSeparator(const std::string& path);
 
 // Removes trailing "/" and "\\" characters, keeping a lone root separator.
 std::string stripTrailingSeparators(std::string path);
+
+// True for a relative name that stays inside its folder: not empty, no NUL,
+// not absolute (no leading separator or drive letter), no ".." component.
+bool isSafeMemberName(std::string_view member);
 
 }  // namespace vn
