@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "ufo/limits.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
 #include "xml/xml_parser.h"
@@ -66,7 +67,7 @@ inline bool plistEntry(const std::uint8_t* data, std::size_t size) {
     return true;
   }
   // The nesting bound is checked before parsing; the parser must agree with it.
-  if (documentDepth(document) > ufo::plist::kMaxDepth) return false;
+  if (documentDepth(document) > ufo::kMaxPlistDepth) return false;
   const std::string printed = printPlistTree(document);
 
   std::istringstream strict(printed);

@@ -7,10 +7,11 @@
 #include <cerrno>
 #include <string_view>
 
-#include "platform/file_system.h"
-#include "platform/path_parts.h"
+#include "app/limits.h"
 #include "app/zip_library.h"
 #include "model/numbers.h"
+#include "platform/file_system.h"
+#include "platform/path_parts.h"
 
 namespace {
 

@@ -27,9 +27,6 @@ struct ArchiveStatus {
 ArchiveStatus packFolder(const std::string& archivePath, const std::string& folder,
                          const std::string& rootName);
 
-// Largest total of unpacked bytes accepted from one archive.
-inline constexpr std::uint64_t kMaxUnpackedBytes = std::uint64_t{4} << 30;
-
 // Unpacks every entry of the archive below `destination` (an existing folder), creating
 // missing folders on the way. Entry names that would leave the folder are refused.
 // `displayName` is the archive's own name for the messages. Throws FolderCreationError

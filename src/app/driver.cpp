@@ -1,7 +1,7 @@
 #include "app/driver.h"
 
-#include "platform/file_system.h"
 #include "app/messages.h"
+#include "platform/file_system.h"
 
 namespace {
 

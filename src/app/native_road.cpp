@@ -5,11 +5,11 @@
 
 #include "app/archive.h"
 #include "app/driver.h"
-#include "platform/file_system.h"
 #include "app/messages.h"
 #include "model/font_style_pair.h"
 #include "model/numbers.h"
 #include "native/parser.h"
+#include "platform/file_system.h"
 #include "ufo/plist_node.h"
 #include "ufo/writer.h"
 

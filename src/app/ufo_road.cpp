@@ -6,10 +6,10 @@
 
 #include "app/archive.h"
 #include "app/driver.h"
-#include "platform/file_system.h"
 #include "app/messages.h"
 #include "model/font_style_pair.h"
 #include "native/writer.h"
+#include "platform/file_system.h"
 #include "ufo/parser.h"
 #include "ufo/plist_node.h"
 

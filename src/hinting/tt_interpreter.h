@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "hinting/tt_command.h"
-#include "text/model_text.h"
 #include "model/transfer.h"
+#include "text/model_text.h"
 
 namespace vn {
 

@@ -33,8 +33,8 @@
 #include <vector>
 
 #include "hinting/tt_interpreter.h"
-#include "text/model_text.h"
 #include "model/font_info.h"
+#include "text/model_text.h"
 
 namespace vn {
 

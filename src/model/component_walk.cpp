@@ -2,6 +2,7 @@
 
 #include "model/font.h"
 #include "model/glyph.h"
+#include "model/limits.h"
 
 namespace vn {
 
@@ -28,7 +29,7 @@ ComponentBoxes::ComponentBoxes(const Font& font, bool bodyOnly, bool nativeOnly)
     : finder_(font), bodyOnly_(bodyOnly), nativeOnly_(nativeOnly) {}
 
 Rect ComponentBoxes::box(const Glyph& glyph, const Matrix& m, int depth) {
-  if (depth > Glyph::kBoxDepth) return Rect{};
+  if (depth > kMaxComponentBoxDepth) return Rect{};
   if (isAxisAligned(m) || budget_ <= 0) return localBox(glyph, depth).transformed(m);
   return walk(glyph, m, depth);
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "model/geometry.h"
+#include "model/limits.h"
 
 namespace vn {
 
@@ -32,8 +33,6 @@ class GlyphFinder {
 // outline, possibly with some room).
 class ComponentBoxes {
  public:
-  static constexpr int64_t kComponentBudget = int64_t{1} << 22;
-
   ComponentBoxes(const Font& font, bool bodyOnly, bool nativeOnly);
   Rect box(const Glyph& glyph, const Matrix& m, int depth = 0);
 
@@ -44,7 +43,7 @@ class ComponentBoxes {
   GlyphFinder finder_;
   bool bodyOnly_;
   bool nativeOnly_;
-  int64_t budget_ = kComponentBudget;
+  int64_t budget_ = kMaxComponentBoxSteps;
   std::map<std::pair<const Glyph*, int>, Rect> memo_;
 };
 

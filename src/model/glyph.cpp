@@ -9,6 +9,7 @@
 #include "layout/registry/glyph_name_registry.h"
 #include "model/component_walk.h"
 #include "model/font.h"
+#include "model/limits.h"
 
 namespace vn {
 
@@ -107,7 +108,7 @@ class Flattener {
   }
 
   void expand(const std::string& baseName, const Matrix& m, int depth) {
-    if (entries.size() >= Glyph::kMaxFlatComponents) {
+    if (entries.size() >= kMaxFlatComponents) {
       // A component graph this wide is not kept as components.
       mixed = true;
       return;
@@ -117,7 +118,7 @@ class Flattener {
       entries.push_back({baseName, m});
       return;
     }
-    if (depth > Glyph::kDecomposeDepth || path_.count(base)) {
+    if (depth > kMaxDecomposeDepth || path_.count(base)) {
       mixed = true;
       return;
     }
@@ -155,7 +156,7 @@ class Decomposer {
  private:
   // Copies what the base glyph and its components hold; true when anything was copied.
   bool visit(const std::string& baseName, const Matrix& m, int depth) {
-    if (depth > Glyph::kDecomposeDepth || copied_ >= Glyph::kMaxDecomposedItems) return false;
+    if (depth > kMaxDecomposeDepth || copied_ >= kMaxDecomposedItems) return false;
     const Glyph* base = finder_.find(baseName);
     if (!base) return false;
     if (path_.count(base)) {
@@ -165,7 +166,7 @@ class Decomposer {
     // A subtree that gave nothing at this depth gives nothing again: a graph whose
     // branches share glyphs is walked once per glyph and depth, not once per path.
     const auto key = std::make_pair(base, depth);
-    if (barren_.count(key) || ++visits_ > Glyph::kMaxDecomposedItems) return false;
+    if (barren_.count(key) || ++visits_ > kMaxDecomposedItems) return false;
     const bool outerCut = pathCut_;
     pathCut_ = false;
     bool copied = false;
@@ -205,16 +206,16 @@ class Decomposer {
   bool copyLayers(const VarnelData& source, const Matrix& m) {
     for (const Layer& layer : source.layers) {
       // Layers, elements and hints share one budget: each is handled once per visit.
-      if (++copied_ > Glyph::kMaxDecomposedItems) return true;
+      if (++copied_ > kMaxDecomposedItems) return true;
       Layer& into = targetLayer(layer);
       for (const Element& element : layer.elements) {
-        if (++copied_ > Glyph::kMaxDecomposedItems) return true;
+        if (++copied_ > kMaxDecomposedItems) return true;
         Element copy = element;
         copy.matrix = element.matrix.multiply(m);
         into.elements.push_back(std::move(copy));
       }
       for (const Hint& hint : layer.hints) {
-        if (++copied_ > Glyph::kMaxDecomposedItems) return true;
+        if (++copied_ > kMaxDecomposedItems) return true;
         into.hints.push_back(hint.transformed(m));
       }
     }

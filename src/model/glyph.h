@@ -30,13 +30,6 @@ struct GlyphPairRecord {
 
 class Glyph : public Object {
  public:
-  // Component levels followed for boxes, and for flattening and decomposition.
-  static constexpr int kBoxDepth = 10;
-  static constexpr int kDecomposeDepth = 16;
-  // Bounds on the work of one flattening or decomposition (hostile component graphs).
-  static constexpr size_t kMaxFlatComponents = 65536;
-  static constexpr size_t kMaxDecomposedItems = 262144;
-
   Glyph();
 
   std::string name;
@@ -73,7 +66,7 @@ class Glyph : public Object {
   TrueTypeData& trueTypeData();
   Layer* bodyLayer() const;
 
-  // Box with components looked up in the font (to a depth of kBoxDepth).
+  // Box with components looked up in the font (to a depth of kMaxComponentBoxDepth).
   void boundingBox(Rect& out, const Font& font, const Matrix& matrix, bool bodyOnly, bool nativeOnly) const;
   // Flattens or decomposes the components; false when the glyph has none.
   bool convertOutline(const Font& font, bool decomposeTransformed);

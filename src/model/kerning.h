@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/glyph_groups.h"
+#include "model/limits.h"
 
 namespace vn {
 
@@ -77,11 +78,6 @@ struct NamedGlyphPair {
 
 class FontKerning {
  public:
-  // Most glyph combinations that expandPairs produces by default. Class pairs
-  // that would go beyond it (hostile or corrupt input) are left out; glyph
-  // pairs are always kept.
-  static constexpr uint64_t kMaxExpandedPairs = uint64_t{1} << 24;
-
   // Defines (or redefines) the class named `name`: registers the name, makes the
   // class when absent, sets its members, key glyph (when a member) and side.
   // Returns the class id.
@@ -105,7 +101,7 @@ class FontKerning {
   // Every pair as glyph pairs, in ascending (first, second) order; a glyph pair
   // wins over a class pair that covers it, a glyph-class pair over a
   // class-glyph pair. False when class pairs were left out to keep within `limit`.
-  bool expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit = kMaxExpandedPairs) const;
+  bool expandPairs(std::vector<GlyphPairValue>& out, uint64_t limit = kMaxExpandedKerningPairs) const;
   // expandPairs with registry names; `out` is emptied first.
   bool flatGlyphPairs(std::list<NamedGlyphPair>& out) const;
   // Sum over pairs of the product of the side sizes (a glyph counts 1, a known

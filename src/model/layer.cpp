@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/limits.h"
 #include "model/transfer.h"
 
 namespace vn {
@@ -43,7 +44,7 @@ bool Bitmap::setSize(int32_t width, int32_t height, int32_t bitsPerPixel) {
   }
   const int64_t rowBytes = bitsPerPixel == 1 ? (int64_t{width} + 7) >> 3
                                              : (int64_t{width} * bitsPerPixel) >> 3;
-  if (rowBytes <= 0 || rowBytes > kMaxByteSize / height) {
+  if (rowBytes <= 0 || rowBytes > kMaxBitmapBytes / height) {
     clear();
     return false;
   }
@@ -104,10 +105,6 @@ void Element::transfer(Transfer& consumer) const {
 
 // ---- Layer
 
-namespace {
-// Room for the two phantom points after the last node, so that "rsb" stays in range.
-constexpr int64_t kMaxPointCount = INT32_MAX - 2;
-}  // namespace
 
 int32_t Layer::pointCount() const {
   int64_t count = 0;

@@ -10,6 +10,7 @@
 
 #include "model/geometry.h"
 #include "model/hint.h"
+#include "model/limits.h"
 
 namespace vn {
 
@@ -59,11 +60,9 @@ struct ElementStyle {
   double penLength() const;
 };
 
-// Pixel bitmap. Sizes are checked: a bitmap larger than kMaxByteSize is refused.
+// Pixel bitmap. Sizes are checked: a bitmap larger than kMaxBitmapBytes is refused.
 class Bitmap {
  public:
-  static constexpr int64_t kMaxByteSize = int64_t{1} << 28;
-
   Bitmap() = default;
   Bitmap(const Bitmap& other);
   Bitmap& operator=(const Bitmap& other);

@@ -1,10 +1,12 @@
 // Constants of the native ".qtf" file shared by the reader and the writer: the header,
 // the record framing, every record tag (those inside the font-information and metrics
 // blocks included) and the keys the information blocks fill. Payload layouts live
-// with their decoders.
+// with their decoders; the bounds against hostile input in native/limits.h.
 #pragma once
 
 #include <cstdint>
+
+#include "native/limits.h"
 
 namespace qtf {
 
@@ -233,11 +235,6 @@ inline constexpr uint8_t kReplaceHorizontal = 1;
 inline constexpr uint8_t kReplaceVertical = 2;
 inline constexpr uint8_t kReplacePoint = 255;
 
-// ---- limits
-inline constexpr int32_t kMaxMasters = 16;
-inline constexpr int32_t kMaxListCount = 5000;     // hint and guide lists
-inline constexpr uint32_t kMaxOldGlyphName = 40;   // older glyph block name record
-inline constexpr uint32_t kMaxGlyphName = 255;     // glyph record key 1
 inline constexpr double kGuideSlopeScale = 10000.0;
 
 // Record 10 keys as written: key 1 = 0, key 2 = 83886081, key 3 = 0.

@@ -10,6 +10,7 @@
 #include "model/font.h"
 #include "model/numbers.h"
 #include "native/kerning_classes.h"
+#include "native/limits.h"
 #include "native/stream/stream.h"
 #include "native/tags.h"
 
@@ -82,11 +83,6 @@ std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool wit
 
 // What a pair carries in the file: its value truncated; 0 is not kept.
 int32_t fileValue(double value) { return vn::saturateInt32(value); }
-
-// Most glyph pairs the kerning is written as, and most glyph combinations the read-back
-// check compares; past them the kerning is hostile and is not written.
-constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 21;
-constexpr uint64_t kMaxCheckedCombinations = uint64_t{1} << 21;
 
 bool splitsCleanly(const std::string& name) {
   return !name.empty() && name.find_first_of(kMemberSeparators) == std::string::npos && name.back() != kKeyMark;

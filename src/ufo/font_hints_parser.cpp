@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/numbers.h"
+#include "ufo/limits.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_text.h"
 
@@ -28,7 +29,7 @@ void addStep(vn::StepMap& steps, const char** attributes, const char* valueName)
   readAttribute(attributes, "ppm", ppem);
   readAttribute(attributes, valueName, value);
   if (ppem < 0 || ppem > 65535 || value < -32768 || value > 65535) return;
-  if (steps.size() >= FontHintsXMLParser::kMaxSteps) return;
+  if (steps.size() >= kMaxFontHintSteps) return;
   steps[static_cast<std::uint16_t>(ppem)] = static_cast<std::uint16_t>(value);
 }
 
@@ -99,12 +100,12 @@ void FontHintsXMLParser::endElement(const char* name) {
     verticalStems_.clear();
   } else if (xml::isElement(name, "zone") && inZones_) {
     auto& list = zone_.kind ? topZones_ : bottomZones_;
-    if (list.size() < kMaxRecords) list.push_back(zone_);
+    if (list.size() < kMaxFontHintRecords) list.push_back(zone_);
     zone_ = vn::Zone{};
     zone_.kind = 1;
   } else if (xml::isElement(name, "stem") && inStems_) {
     auto& list = stemHorizontal_ ? horizontalStems_ : verticalStems_;
-    if (list.size() < kMaxRecords) list.push_back(stem_);
+    if (list.size() < kMaxFontHintRecords) list.push_back(stem_);
     stem_ = vn::Stem{};
     stemHorizontal_ = true;
   }

@@ -12,10 +12,6 @@ namespace ufo {
 
 class FontHintsXMLParser : public xml::XmlParser {
  public:
-  // Most zones or stems taken from one document, and most steps of one of them.
-  static constexpr std::size_t kMaxRecords = 4096;
-  static constexpr std::size_t kMaxSteps = 1024;
-
   // False for a null font; a structure fault counts as success.
   bool parse(std::istream& in, vn::Font* font);
   void startElement(const char* name, const char** attributes) override;

@@ -8,14 +8,15 @@
 
 #include "model/glyph_data.h"
 #include "model/numbers.h"
+#include "text/xml_text.h"
 #include "ufo/glyph_lib_parsers.h"
+#include "ufo/limits.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_text.h"
 #include "ufo/reader_warnings.h"
 #include "ufo/text_encoding.h"
-#include "text/xml_text.h"
 
 namespace ufo {
 namespace {
@@ -204,7 +205,7 @@ void UfoGlyphParser::readUnicode(const char** attributes) {
   const auto value = readHex(attributes[1] ? attributes[1] : "", kMaxUnicodeValue);
   if (!value) return;
   auto& unicodes = glyph_->unicodes;
-  if (unicodes.size() >= kMaxUnicodes) return;
+  if (unicodes.size() >= kMaxUnicodesPerGlyph) return;
   if (std::find(unicodes.begin(), unicodes.end(), *value) == unicodes.end()) unicodes.push_back(*value);
 }
 

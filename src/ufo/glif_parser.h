@@ -20,10 +20,6 @@ class ReadWarnings;
 
 class UfoGlyphParser : public xml::XmlParser {
  public:
-  // Most Unicode values of one glyph: each new one is checked against the others, so
-  // a hostile file must not make the list long.
-  static constexpr std::size_t kMaxUnicodes = 256;
-
   UfoGlyphParser();
 
   // Fills the glyph. False when the glyph is null or the XML is malformed; a file of

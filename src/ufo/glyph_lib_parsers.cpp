@@ -13,6 +13,7 @@
 #include "model/numbers.h"
 #include "ufo/base64.h"
 #include "ufo/lib_writer.h"
+#include "ufo/limits.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_text.h"
@@ -188,7 +189,7 @@ void GlyphHintsXMLParser::addStem(double position, double width, bool horizontal
   std::size_t index = 0;
   while (index < hints.size() && !(hints[index] == hint)) ++index;
   if (index == hints.size()) {
-    if (hints.size() >= kMaxHints) return;
+    if (hints.size() >= kMaxHintsPerLayer) return;
     hints.push_back(hint);
   }
   layer_->replacements.push_back(

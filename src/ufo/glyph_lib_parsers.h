@@ -38,9 +38,6 @@ void readUfo3GuidelineList(const PListNode& array, vn::Layer& target);
 // records.
 class GlyphHintsXMLParser : public xml::XmlParser {
  public:
-  // Most hints of one layer taken from a hint list (each new stem is compared with all).
-  static constexpr std::size_t kMaxHints = 4096;
-
   bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;

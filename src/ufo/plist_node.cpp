@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "model/numbers.h"
-#include "ufo/plist_parser.h"
 #include "text/xml_text.h"
+#include "ufo/limits.h"
+#include "ufo/plist_parser.h"
 
 namespace ufo {
 namespace {
@@ -83,7 +84,7 @@ void appendInline(std::string& out, const XmlNode* node, int depth) {
     if (!isBlankText(node)) xml::appendEscapedMarkup(out, valueOf(node));
     return;
   }
-  if (node->type() != rapidxml::node_element || depth > plist::kMaxDepth) return;
+  if (node->type() != rapidxml::node_element || depth > kMaxPlistDepth) return;
   appendOpeningTag(out, node);
   if (!hasContent(node)) {
     out += "/>";
@@ -100,7 +101,7 @@ void appendInline(std::string& out, const XmlNode* node, int depth) {
 
 // Markup of an element-only tree, one element per line, two blanks per level.
 void appendBlock(std::string& out, const XmlNode* node, int level) {
-  if (node->type() != rapidxml::node_element || level > plist::kMaxDepth) return;
+  if (node->type() != rapidxml::node_element || level > kMaxPlistDepth) return;
   out.append(static_cast<std::size_t>(level) * 2, ' ');
   bool inlineBody = false;
   for (const XmlNode* child = node->first_node(); child; child = child->next_sibling()) {
@@ -262,7 +263,7 @@ void PListNode::buildFromXml(const rapidxml::xml_node<char>* firstChild, int dep
       auto* child = new PListNode(type, std::string(), std::move(pendingKey));
       appendNode(child);
       // Deeper containers stay empty; the parser refuses such documents anyway.
-      if (depth < plist::kMaxDepth) child->buildFromXml(element->first_node(), depth + 1);
+      if (depth < kMaxPlistDepth) child->buildFromXml(element->first_node(), depth + 1);
     } else if (type != plist::kNone) {
       std::string value;
       if (hasElementChildren(element)) {

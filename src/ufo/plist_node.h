@@ -26,8 +26,6 @@ constexpr std::int32_t kData = 7;
 constexpr std::int32_t kArray = 8;
 constexpr std::int32_t kDict = 9;
 constexpr std::int32_t kDictText = 10;  // a dict whose body is ready text held in the value
-// Containers nested deeper than this are not built from parsed XML.
-constexpr int kMaxDepth = 256;
 }  // namespace plist
 
 class PListNode {

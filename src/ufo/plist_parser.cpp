@@ -5,6 +5,7 @@
 #include <iterator>
 #include <utility>
 
+#include "ufo/limits.h"
 #include "ufo/plist_node.h"
 #include "ufo/text_encoding.h"
 
@@ -161,7 +162,7 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
   document.clear();
   trimWhitespace(text);
   std::vector<std::pair<std::size_t, std::size_t>> blankValues;
-  if (!scanText(text.data(), text.data() + text.size(), plist::kMaxDepth, blankValues)) {
+  if (!scanText(text.data(), text.data() + text.size(), kMaxPlistDepth, blankValues)) {
     errorMessage_ = kTooDeep;
     return false;
   }

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "ufo/glyph_file_loader.h"
 #include "ufo/glyph_lib_parsers.h"
+#include "ufo/limits.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_font.h"
@@ -18,11 +19,6 @@
 
 namespace ufo {
 namespace {
-
-// Most bytes of glyph files read for one font. Keys of "glyphs/contents.plist" may all
-// name one large file; this bounds the work such a list can ask for, far above what
-// real fonts need.
-constexpr std::uint64_t kMaxGlyphFileBytes = std::uint64_t{4} << 30;
 
 // Releases a glyph that did not go into the font.
 struct GlyphRef {

@@ -5,8 +5,8 @@
 #include <map>
 
 #include "model/numbers.h"
-#include "ufo/reader_warnings.h"
 #include "text/unicode.h"
+#include "ufo/reader_warnings.h"
 
 namespace ufo {
 namespace {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "xml/limits.h"
 #include "xml/xml_recording.h"
 
 namespace xml {
@@ -36,7 +37,7 @@ struct XmlParser::Callbacks {
 
   static void start(void* userData, const XML_Char* name, const XML_Char** attributes) {
     guarded(userData, [&](XmlParser& self) {
-      if (++self.depth_ > kMaxDepth) {
+      if (++self.depth_ > kMaxElementDepth) {
         self.fail(kTooDeep);
         return;
       }

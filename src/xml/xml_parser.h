@@ -19,8 +19,6 @@ class XmlParser {
  public:
   // Input is fed to expat in chunks of this many bytes.
   static constexpr std::size_t kChunkSize = 49152;
-  // Elements nested deeper than this end the parse with a failure.
-  static constexpr int kMaxDepth = 1024;
 
   // Element handlers that replace startElement/endElement while parsing (see
   // setElementHandlers). They receive the parser object itself.

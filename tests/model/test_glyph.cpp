@@ -178,7 +178,7 @@ TEST(ComponentTest, WideComponentGraphStaysFast) {
   TestFont::use(top, "W10");
   ASSERT_TRUE(top.convertOutline(*t.font, false));
   EXPECT_TRUE(top.components.empty());
-  EXPECT_LE(top.bodyLayer()->elements.size(), Glyph::kMaxDecomposedItems);
+  EXPECT_LE(top.bodyLayer()->elements.size(), vn::kMaxDecomposedItems);
   EXPECT_FALSE(top.bodyLayer()->elements.empty());
 
   // The same graph without any outline: nothing to copy, and the walk still ends.
@@ -215,7 +215,7 @@ TEST(ComponentTest, DecompositionWorkIsBoundedForLayersAndHints) {
   EXPECT_TRUE(top.components.empty());
   size_t copied = 0;
   for (const vn::Layer& layer : top.varnelData().layers) copied += 1 + layer.elements.size() + layer.hints.size();
-  EXPECT_LE(copied, Glyph::kMaxDecomposedItems);
+  EXPECT_LE(copied, vn::kMaxDecomposedItems);
   // Every layer of the base arrives once, in the base's order.
   ASSERT_EQ(top.varnelData().layers.size(), 41u);
   EXPECT_EQ(top.varnelData().layers.back().name, "L39");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "xml/limits.h"
 #include "xml/xml_parser.h"
 
 namespace {
@@ -111,7 +112,7 @@ TEST(XmlParser, RefusesEntityDeclarationsAndDeepNesting) {
   for (int i = 0; i < 100000; ++i) deep += "</a>";
   Recorder deepParser;
   EXPECT_FALSE(parseText(deepParser, deep));
-  EXPECT_EQ(deepParser.events.size(), static_cast<std::size_t>(xml::XmlParser::kMaxDepth));
+  EXPECT_EQ(deepParser.events.size(), static_cast<std::size_t>(xml::kMaxElementDepth));
 }
 
 TEST(XmlParser, AcceptsNotStandaloneDocumentsWithExternalSubset) {

@@ -1,0 +1,23 @@
+// Bounds on what a hostile native file (or a hostile font on its way into one) can
+// make the reader and writer do: list lengths, name lengths, master counts and kerning
+// work. Constants only.
+#pragma once
+
+#include <cstdint>
+
+namespace qtf {
+
+// Masters of one font.
+inline constexpr int32_t kMaxMasters = 16;
+// Entries of one hint or guide list.
+inline constexpr int32_t kMaxListCount = 5000;
+// Bytes of a glyph name: the older glyph block's name record, and glyph record key 1.
+inline constexpr uint32_t kMaxOldGlyphName = 40;
+inline constexpr uint32_t kMaxGlyphName = 255;
+
+// Glyph pairs the kerning is written as, and glyph combinations the read-back check
+// compares; past them the kerning is hostile and is not written.
+inline constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 21;
+inline constexpr uint64_t kMaxCheckedCombinations = uint64_t{1} << 21;
+
+}  // namespace qtf
