@@ -85,26 +85,7 @@ TEST(NativeFinish, ComponentNamesFollowRenamedDuplicates) {
 }
 
 TEST(NativeFinish, KeyGlyphKerningBecomesClassKerning) {
-  // Glyphs A, Aacute, V, W; class _A (first side, key A), _V (second side, key V),
-  // a plain class and a flagged class without definition.
-  const std::vector<Bytes> info = {
-      classDefinition("_A", "A' Aacute"),
-      classDefinition("_V", "V' W"),
-      classDefinition("vowels", "A Aacute"),
-      record(2026, classFlags({{"_A", kFirstSideFlag}, {"_V", kSecondSideFlag}, {"_none", kFirstSideFlag}})),
-  };
-  FileBuilder f;
-  f.begin()
-      .fontInfo(std::nullopt, info)
-      .glyph(GlyphRecord().name("A").kerning({{2, {-80}}, {3, {-20}}}))
-      .glyph(GlyphRecord().name("Aacute").kerning({{3, {-15}}}))
-      .glyph(GlyphRecord().name("V"))
-      .glyph(GlyphRecord().name("W"))
-      .add(272)
-      .add(1410, Payload().u32(2).u32(0).i16(-40))  // V A
-      .add(528)
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(keyClassFile());
   ASSERT_TRUE(r.ok);
   auto& registry = otl::glyphNameRegistry();
   const auto& kerning = r.font().kerning();

@@ -11,12 +11,6 @@
 namespace qtftest {
 namespace {
 
-// A square with one cubic side: move (0,0), line (100,0), curve to (100,100) over
-// (120,30) (120,70), line (0,100). Move/on-curve points: nodes 0, 1, 4, 5.
-Bytes squareElement() {
-  return ElementBuilder().moveTo(0, 0).lineTo(100, 0).curveTo(100, 100, 120, 30, 120, 70).lineTo(0, 100).bytes();
-}
-
 const vn::Layer& body(vn::Glyph& g) { return *g.varnelData().findLayer("Body"); }
 
 std::vector<vn::Node> nodesOf(const vn::Element& e) {
@@ -105,40 +99,7 @@ TEST(NativeGlyphs, MasterCountMismatchFails) {
 }
 
 TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
-  const Bytes hints = hintsPayload({{{{0, 20}}}, {{{80, -21}}}}, {{{{40, 10}}}},
-                                   {{1, 1}, {2, 0}, {255, -3}, {1, 7}, {9, 0}});
-  const Bytes guides = guidesPayload({{{{100, 5000}}}}, {{{{30, 0}}}});
-  FileBuilder f;
-  f.begin()
-      .glyph(GlyphRecord().name("A").advance(600, 0).element(squareElement()))
-      .glyph(GlyphRecord()
-                 .name("B")
-                 .advance(640, 0)
-                 .element(squareElement())
-                 .hints(hints)
-                 .guides(guides)
-                 .components({{0, {{10, 20, 1.0, 1.0}}}, {7, {{0, 0, 1.0, 1.0}}}})
-                 .kerning({{0, {-50}}, {0, {0}}, {9, {10}}})
-                 .commands({1, 2, 3}))
-      .add(1250, Payload().u16(0x41).u16(0x42))
-      .add(1253, Payload().u32(0x1F600))
-      .add(2008, Payload().n(3).n(0).n(3).n(1).n(-1).n(9).n(0).n(2).n(0).n(1).n(1).n(-1))
-      .add(2009, Payload().n(1).n(100000000).raw(ElementBuilder().moveTo(5, 5).lineTo(6, 6).bytes()))
-      .add(2012, Payload().u16(3))
-      .add(2015, Payload().text("blob"))
-      .add(2017, Payload().text("a note"))
-      .add(2034, Payload().text("a dict"))
-      .add(2018, Payload().n(7).n(1).s("pl").n(1).n(-1).n(4).n(-1).n(1).n(3).n(4).n(2).n(10).n(20))
-      .add(2020, Payload().n(1).n(33).n(44))
-      .add(2029, Payload().n(1).n(1).n(2).n(5))
-      .add(2031, guidePropertiesPayload({{1, 0xFF8000, "top"}}, {{1, 0x0000FF, "stem"}}))
-      .add(2023, Payload().n(700))
-      .add(2027, Payload().i16(-5).i16(12))
-      .add(2007, Payload().n(1))
-      .add(2013)
-      .add(2010, Payload().u32(0x20000000))
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(everyPayloadFile());
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.font().glyphCount(), 2u);
   vn::Glyph& g = r.glyph(1);
@@ -272,21 +233,7 @@ TEST(NativeGlyphs, GuidePropertiesStayInsideTheGuides) {
 }
 
 TEST(NativeGlyphs, OlderGlyphBlock) {
-  FileBuilder f;
-  f.begin()
-      .add(1236)
-      .add(1235, Payload().u16(1))
-      .add(1232, Payload().text("old"))
-      .add(1248, Payload().i16(300).i16(-40))
-      .add(2002, squareElement())
-      .add(2003, hintsPayload({{{{5, 6}}}}, {}, {}))
-      .add(2004, guidesPayload({{{{1, 0}}}}, {}))
-      .add(2007, Payload().n(1).n(2))
-      .add(3333, Bytes(3, 0))
-      .add(1231)
-      .add(1250, Payload().u16(0x20))
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(olderGlyphBlockFile());
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.font().glyphCount(), 1u);
   vn::Glyph& g = r.glyph(0);
@@ -324,23 +271,8 @@ TEST(NativeGlyphs, OlderGlyphBlock) {
   EXPECT_EQ(rs.glyph(0).name, "z");
 }
 
-TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
-  FileBuilder f;
-  f.begin()
-      .add(262)
-      .add(1501, Payload().u16(7).text("second"))
-      .add(1500, Payload().u16(3).text("first"))
-      .add(1500, Payload().u16(3).text("again"))
-      .add(1502, Payload().u16(9))
-      .add(518)
-      .add(268)
-      .add(1500, Payload().u16(1).text("dropped"))
-      .add(518)
-      .add(1066, Payload().text("space"))
-      .add(1743, Payload().b(1).n(31).b(12).n(25000).b(14).n(-2).b(20).n(256 + 8192).b(48).n(4096 + 1).b(100))
-      .add(1744, Payload().u16(0))
-      .end();
-  ReadMaster r(f.bytes());
+TEST(NativeGlyphs, NameTableBlockTopLevelRecordsAndFontWideGuides) {
+  ReadMaster r(nameTableFile());
   ASSERT_TRUE(r.ok);
   const auto& tables = r.style().tables;
   EXPECT_EQ(tables.nameMap1.size(), 1u);
@@ -358,21 +290,6 @@ TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
   EXPECT_TRUE(o.packedFlags48[0]);
   EXPECT_TRUE(o.packedFlags48[6]);
 
-  FileBuilder bad;
-  bad.begin().add(262).add(1502, Payload().u32(1)).add(518).end();
-  EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
-}
-
-TEST(NativeGlyphs, FontWideGuidesAndOutline) {
-  FileBuilder f;
-  f.begin()
-      .add(1294, guidesPayload({{{{10, 0}}}}, {{{{20, 100}}}}))
-      .add(1296, guidePropertiesPayload({{1, 5, "g"}}, {{1, 6, "h"}}))
-      .add(1295, ElementBuilder(2).moveTo(1, 2).bytes())
-      .glyph(GlyphRecord().name("x").element(ElementBuilder(2).moveTo(0, 0).bytes()))
-      .end();
-  ReadMaster r(f.bytes());
-  ASSERT_TRUE(r.ok);
   const vn::Layer& global = r.font().globalLayer;
   ASSERT_EQ(global.guides.size(), 2u);
   EXPECT_EQ(global.guides[0].y1, 10);
@@ -380,6 +297,9 @@ TEST(NativeGlyphs, FontWideGuidesAndOutline) {
   EXPECT_EQ(global.guides[1].x2, 21);
   // The font-level outline states two masters, so the glyph's two-master outline fits.
   ASSERT_EQ(global.elements.size(), 1u);
+  FileBuilder bad;
+  bad.begin().add(262).add(1502, Payload().u32(1)).add(518).end();
+  EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
 }
 
 // Each hint-link record of a large outline costs its own bytes: the point table is
