@@ -219,12 +219,4 @@ TEST(GroupsRoundTrip, SampleFontThroughTheProgram) {
             "groups 0 kerning 0\n");
 }
 
-TEST(GroupsRoundTrip, CorpusFontWithClassesAndZeroExceptions) {
-  const fs::path source = fs::path(TARNWICK_CORPUS_DIR) / "source-sans-2.040" / "Roman" / "Instances" / "Regular" /
-                          "font.ufo";
-  if (!fs::exists(source)) GTEST_SKIP() << "corpus not present";
-  if (!judgeAvailable()) GTEST_SKIP() << "fontTools is not installed";
-  EXPECT_EQ(roundTrip(source, "corpus"), "groups 0 kerning 0\n");
-}
-
 }  // namespace

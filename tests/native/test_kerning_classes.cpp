@@ -131,29 +131,6 @@ TEST(KerningClasses, ConversionRoutes) {
   EXPECT_FALSE(qtf::convertKerningClasses(mixed, nothing, nullptr));
 }
 
-// Class kerning with exceptions, one of them 0: the flat pairs read back are exactly
-// the font's flat pairs.
-TEST(KerningClasses, ExceptionsSurviveWriteAndRead) {
-  TestFont f;
-  for (const char* name : {"A", "Aacute", "Agrave", "V", "W"}) f.addGlyph(name);
-  vn::FontKerning& kerning = f.font().kerning();
-  defineAV(kerning);
-  kerning.setGlyphPair(id("Aacute"), id("W"), -20, true);
-  kerning.setGlyphPair(id("Agrave"), id("V"), 0, true);  // cancels the class pair for Agrave
-  ASSERT_EQ(flat(kerning, false).count({"Agrave", "V"}), 1u);
-
-  qtf::KerningPreparation prepared;
-  qtf::prepareKerning(f.font(), prepared, nullptr);
-  EXPECT_TRUE(prepared.flattened);
-  for (const auto& [name, text] : prepared.kerningClassTexts) EXPECT_EQ(text.find('\''), std::string::npos) << name;
-
-  const Bytes file = writeNative(*f.pair);
-  qtftest::ReadMaster read(file);
-  ASSERT_TRUE(read.ok);
-  EXPECT_EQ(flat(read.font().kerning()), flat(kerning));
-  EXPECT_EQ(flat(read.font().kerning()).count({"Agrave", "V"}), 0u);
-}
-
 TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   TestFont f;
   f.settleNames();
@@ -177,30 +154,6 @@ TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   EXPECT_TRUE(std::any_of(pairs.begin(), pairs.end(), [](const auto& p) {
     return p.first.first.isClass() && p.first.second.isClass() && p.second == -50;
   }));
-}
-
-// A key glyph kerned on its own keeps the classes from being converted, so the font's
-// kerning is expanded and checked as the reader would regroup it. A 0 exception that
-// the expansion leaves out would read back as its class's value: that difference alone
-// writes the kerning flat; without the exception the keyed classes are kept.
-TEST(KerningClasses, ValueDifferencesInTheRegroupedKerningWriteItFlat) {
-  for (const bool withException : {false, true}) {
-    TestFont f;
-    for (const char* name : {"A", "Aacute", "V", "W"}) f.addGlyph(name);
-    vn::FontKerning& kerning = f.font().kerning();
-    kerning.defineGroup("@MMK_L_A", ids({"A", "Aacute"}), vn::kSideFirst, "A");
-    kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), vn::kSideSecond, "V");
-    kerning.setPair(cls("@MMK_L_A"), cls("@MMK_R_V"), -50, true);
-    kerning.setGlyphPair(id("A"), id("W"), -30, true);
-    if (withException) kerning.setGlyphPair(id("Aacute"), id("W"), 0, true);
-    qtf::KerningPreparation prepared;
-    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
-    EXPECT_EQ(prepared.flattened, withException);
-    EXPECT_EQ(prepared.glyphKerning.size(), withException ? 3u : 4u);
-    qtftest::ReadMaster read(writeNative(*f.pair));
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(flat(read.font().kerning()), flat(kerning)) << withException;
-  }
 }
 
 TEST(KerningClasses, WrittenClassNamesAreUnique) {

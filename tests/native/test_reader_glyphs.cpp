@@ -105,30 +105,25 @@ TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
   vn::Glyph& g = r.glyph(1);
   const vn::Layer& layer = body(g);
 
-  EXPECT_EQ(g.advanceWidth, 640);
-  EXPECT_EQ(g.advanceHeight, 700);
+  EXPECT_EQ(std::tie(g.advanceWidth, g.advanceHeight, g.markColor, g.pointDataValue, layer.value1, layer.value2),
+            std::make_tuple(640.0, 700.0, 3, 7, -5, 12));
   EXPECT_EQ(g.unicodes, (std::vector<uint32_t>{0x41, 0x42, 0x1F600}));
   EXPECT_EQ(g.commandBytes, (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(g.markColor, 3);
   EXPECT_EQ(std::string(g.byteBlock.begin(), g.byteBlock.end()), "blob");
-  EXPECT_EQ(g.namedStrings.at("note"), "a note");
-  EXPECT_EQ(g.namedStrings.at("dict"), "a dict");
-  EXPECT_EQ(layer.value1, -5);
-  EXPECT_EQ(layer.value2, 12);
+  EXPECT_EQ(g.namedStrings, (std::map<std::string, std::string>{{"note", "a note"}, {"dict", "a dict"}}));
+  ASSERT_EQ(g.pairRecords.size(), 1u);
+  EXPECT_EQ(g.pairRecords[0].second, 4);
+  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{10, 20}));
 
-  // Hints: two horizontal, one vertical, then the three hint links taken.
-  ASSERT_EQ(layer.hints.size(), 6u);
-  EXPECT_EQ(layer.hints[1].width, -21);
-  EXPECT_EQ(layer.hints[2].horizontal, 0);
-  EXPECT_EQ(layer.hints[3].firstPoint, "0");
-  EXPECT_EQ(layer.hints[3].secondPoint, "3");
-  EXPECT_EQ(layer.hints[3].position, 0);
-  EXPECT_EQ(layer.hints[3].width, 100);
-  EXPECT_EQ(layer.hints[4].secondPoint, "");
-  EXPECT_EQ(layer.hints[4].width, vn::Hint::kGhostTop);
-  EXPECT_EQ(layer.hints[5].horizontal, 0);
-  EXPECT_EQ(layer.hints[5].position, 0);
-  EXPECT_EQ(layer.hints[5].width, 100);
+  // Hints: two horizontal, one vertical, then the three hint links taken (a ghost link
+  // has no second point).
+  std::string hints;
+  for (const vn::Hint& h : layer.hints) {
+    hints += std::to_string(static_cast<int>(h.position)) + "/" + std::to_string(static_cast<int>(h.width)) +
+             (h.horizontal ? "h" : "v") + h.firstPoint + "-" + h.secondPoint + " ";
+  }
+  EXPECT_EQ(vn::Hint::kGhostTop, -21);
+  EXPECT_EQ(hints, "0/20h- 80/-21h- 40/10v- 0/100h0-3 0/-21h1- 0/100v0-1 ");
 
   // Replacements resolved to absolute indices; the bad entries dropped. Horizontal
   // hints 0..1 keep their places, the vertical one is at 2; point -3 -> 2 -> node 4.
@@ -138,16 +133,10 @@ TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
 
   // Guides: horizontal at 100 with slope 0.5, vertical at 30; named and coloured.
   ASSERT_EQ(layer.guides.size(), 2u);
-  EXPECT_EQ(layer.guides[0].x2, 100.0);
-  EXPECT_EQ(layer.guides[0].y2, 150.0);
-  EXPECT_EQ(layer.guides[0].name, "top");
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[0], 0.0);
-  EXPECT_NEAR(layer.guides[0].color[1], 128 / 255.0, 1e-12);
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[2], 1.0);
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[3], 1.0);
-  EXPECT_EQ(layer.guides[1].x1, 30.0);
-  EXPECT_EQ(layer.guides[1].y2, 100.0);
-  EXPECT_EQ(layer.guides[1].name, "stem");
+  const vn::Guide& h = layer.guides[0];
+  const vn::Guide& v = layer.guides[1];
+  EXPECT_EQ(std::tie(h.x2, h.y2, h.name, v.x1, v.y2, v.name), std::make_tuple(100.0, 150.0, "top", 30.0, 100.0, "stem"));
+  EXPECT_EQ(h.color, (std::array<double, 4>{0.0, 128 / 255.0, 1.0, 1.0}));
 
   // Components by index; an index past the glyphs keeps its number.
   ASSERT_EQ(g.components.size(), 2u);
@@ -158,22 +147,14 @@ TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
   // Kerning B -> A of -50; the zero and the out-of-range pairs dropped.
   const auto& pairs = r.font().kerning().pairs;
   ASSERT_EQ(pairs.size(), 1u);
-  EXPECT_EQ(pairs.begin()->first.first.name(), "B");
-  EXPECT_EQ(pairs.begin()->first.second.name(), "A");
-  EXPECT_EQ(pairs.begin()->second, -50);
+  EXPECT_EQ(std::make_tuple(pairs.begin()->first.first.name(), pairs.begin()->first.second.name(), pairs.begin()->second),
+            std::make_tuple(std::string("B"), std::string("A"), -50.0));
 
-  // Point links, their references and values, and the point data.
+  // Point links, their references and values.
   ASSERT_EQ(layer.links.size(), 1u);
-  EXPECT_EQ(layer.links[0].name, "pl");
-  EXPECT_EQ(layer.links[0].first.index, 2);
-  EXPECT_EQ(layer.links[0].second.index, 5);
-  EXPECT_EQ(layer.links[0].second.secondIndex, -1);
-  EXPECT_EQ(layer.links[0].hue, 33);
-  EXPECT_EQ(layer.links[0].value, 44);
-  EXPECT_EQ(g.pointDataValue, 7);
-  ASSERT_EQ(g.pairRecords.size(), 1u);
-  EXPECT_EQ(g.pairRecords[0].second, 4);
-  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{10, 20}));
+  const vn::PointLink& link = layer.links[0];
+  EXPECT_EQ(std::tie(link.name, link.first.index, link.second.index, link.second.secondIndex, link.hue, link.value),
+            std::make_tuple("pl", 2, 5, -1, 33, 44));
 
   // The mask outline.
   const vn::Layer* mask = g.varnelData().findLayer("Mask");
