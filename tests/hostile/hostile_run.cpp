@@ -207,12 +207,4 @@ std::string describe(const RunResult& result) {
   return ::testing::AssertionSuccess();
 }
 
-bool reportsNotReady(const RunResult& result) {
-  if (result.signal != 0) return false;
-  for (const char* phrase : {"not implemented", "not supported", "not yet", "unsupported"}) {
-    if (result.output.find(phrase) != std::string::npos) return true;
-  }
-  return false;
-}
-
 }  // namespace hostile

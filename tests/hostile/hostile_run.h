@@ -70,8 +70,4 @@ std::string describe(const RunResult& result);
                                         const RunResult& result,
                                         const std::vector<std::string>& outputs);
 
-// True when the program says that it cannot do this kind of conversion at all (a road
-// not built yet), which lets a test skip rather than fail.
-bool reportsNotReady(const RunResult& result);
-
 }  // namespace hostile

@@ -52,8 +52,6 @@ class NativeHostile : public ::testing::Test {
     const auto before = hostile::snapshot(scratch.root());
     const auto result = scratch.convert("in.qtf");
     ASSERT_TRUE(hostile::endedInOrder(scratch, before, result, kOutputs));
-    if (result.exitCode != 0 && hostile::reportsNotReady(result))
-      GTEST_SKIP() << "the program cannot convert native files yet: " << hostile::describe(result);
     ASSERT_EQ(result.exitCode, 0) << hostile::describe(result);
     ASSERT_TRUE(hostile::fs::exists(scratch.out() / "in.ufo" / "metainfo.plist")) << hostile::describe(result);
   }
