@@ -48,6 +48,29 @@ std::vector<Bytes> sampleFiles() {
         .end();
     files.push_back(f.bytes());
   }
+  {  // older glyph block with every record it may hold, and skipped blocks
+    FileBuilder f;
+    f.begin()
+        .add(1236)
+        .add(1235, Payload().u16(1))
+        .add(1232, Payload().text("old"))
+        .add(1237, Payload().i16(300))
+        .add(1248, Payload().i16(300).i16(10))
+        .add(2002, squareElement())
+        .add(2003, hintsPayload({{{{5, 6}}}}, {}, {{1, 0}}))
+        .add(2004, guidesPayload({{{{1, 0}}}}, {}))
+        .add(2005, Payload().n(1).n(2))
+        .add(2007)
+        .add(1231)
+        .add(1239)
+        .add(3000, Bytes(5, 1))
+        .add(1231)
+        .add(268)
+        .add(1500, Payload().u16(1).text("x"))
+        .add(518)
+        .end();
+    files.push_back(f.bytes());
+  }
   {  // long framing, unknown records, feature text with a class, names shared by many glyphs
     FileBuilder f;
     f.begin()
@@ -108,6 +131,49 @@ TEST(NativeMutation, SeededByteFlips) {
   }
   // Many flips land in texts and numbers and read fine; framing flips fail.
   EXPECT_GT(failures, 0u);
+}
+
+// Many small records that each refer to a long list built by an earlier record: each
+// costs its own bytes, not a pass over the list (this read would otherwise take hours).
+TEST(InfoHostile, RepeatedSmallRecordsCostNoRescansOfLongLists) {
+  constexpr int32_t kMany = 40000;
+  FileBuilder file;
+  file.begin();
+  std::vector<Bytes> info;
+  // Zones, then one zone step per record.
+  Payload zones;
+  zones.n(0).n(kMany);  // no top zones, kMany bottom zones
+  for (int32_t i = 0; i < kMany; ++i) zones.n(i).n(10).s("");
+  info.push_back(record(1255, zones));
+  for (int32_t i = 0; i < kMany; ++i) {
+    Payload step;
+    step.n(1).n(i).n(12).n(3);
+    info.push_back(record(1273, step.bytes()));
+  }
+  // Kerning classes, then the flags naming each of them many times over.
+  Payload flags;
+  flags.n(2 * kMany);
+  for (int32_t i = 0; i < 2 * kMany; ++i) flags.s("_c" + std::to_string(i % kMany)).n(0x400).n(0);
+  for (int32_t i = 0; i < kMany; ++i) info.push_back(classDefinition("_c" + std::to_string(i), "g' h"));
+  info.push_back(record(2026, flags));
+  file.fontInfo(std::nullopt, info);
+  // Axes, then many mapping records that hold less than every axis needs.
+  file.add(271);
+  constexpr int32_t kAxes = 20000;
+  file.add(1513, Payload().u16(kAxes));
+  for (int32_t i = 0; i < kAxes; ++i) file.add(1514, Payload().text("a"));
+  for (int32_t i = 0; i < kMany; ++i) file.add(1523, Payload().n(1).n(i).n(i));
+  file.add(527).end();
+
+  ReadMaster read(file.bytes());
+  ASSERT_TRUE(read.ok);
+  const auto& zonesRead = read.font().hinting.zones;
+  ASSERT_EQ(zonesRead.size(), static_cast<size_t>(kMany));
+  EXPECT_EQ(zonesRead.back().steps.at(12), 3);
+  // Every class keys the same glyph, so one left group stands for them all.
+  const auto& groups = read.font().kerning().groups.groups;
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups.begin()->second.side, vn::kSideFirst);
 }
 
 }  // namespace
