@@ -55,18 +55,6 @@ std::string shape(const vn::Layer& layer) {
   return text;
 }
 
-vn::Guide guide(double x1, double y1, double x2, double y2, std::string name = {},
-                std::array<double, 4> colour = {}) {
-  vn::Guide g;
-  g.x1 = x1;
-  g.y1 = y1;
-  g.x2 = x2;
-  g.y2 = y2;
-  g.name = std::move(name);
-  g.color = colour;
-  return g;
-}
-
 vn::Hint hint(double position, double width, uint8_t horizontal, std::string first = {}, std::string second = {}) {
   vn::Hint h;
   h.position = position;
@@ -93,8 +81,8 @@ void fillGlyph(vn::Glyph& glyph) {
                 hint(0, 0, 1, "6", "")};
   body.replacements = {vn::ReplacementRecord{3, 0, -1, {}}, vn::ReplacementRecord{1, 0, -1, {}},
                        vn::ReplacementRecord{2, 1, -1, {}}, vn::ReplacementRecord{1, 2, -1, {}}};
-  body.guides = {guide(0, 100, 100, 100, "baseline", {1.0, 0.5, 0.0, 1.0}), guide(40, 0, 40, 100),
-                 guide(0, 300, 1000, 400, "slant", {0, 0, 1, 1}), guide(60, 0, 60, 10, "stem", {2, -1, 0.1, 1})};
+  body.guides = {vn::Guide{0, 100, 100, 100, "baseline", {1.0, 0.5, 0.0, 1.0}}, vn::Guide{40, 0, 40, 100, "", {}},
+                 vn::Guide{0, 300, 1000, 400, "slant", {0, 0, 1, 1}}, vn::Guide{60, 0, 60, 10, "stem", {2, -1, 0.1, 1}}};
   vn::PointLink link;
   link.name = "bar";
   link.first.index = 1;
@@ -232,7 +220,7 @@ TEST(WriterGlyphs, FileRecordOrder) {
   f.style().tables.nameMap1 = {{2, "b"}, {1, "a"}, {3, ""}};
   f.style().tables.nameMap2 = {{9, "z"}};
   f.style().names.namedStrings["postscriptDefaultCharacter"] = "space";
-  f.font().globalLayer.guides = {guide(0, 500, 10, 500, "x-height", {1, 0, 0, 1})};
+  f.font().globalLayer.guides = {vn::Guide{0, 500, 10, 500, "x-height", {1, 0, 0, 1}}};
   vn::Element empty;
   f.font().globalLayer.elements.push_back(empty);
   vn::Element outline;
@@ -390,7 +378,7 @@ TEST(WriterGlyphs, DegenerateGeometryIsWrittenSafely) {
   g.advanceWidth = inf;
   vn::Layer& body = g.varnelData().bodyLayer();
   body.addContour(contourOf({node(0, nan, 1e300), node(1, -inf, 5)}));
-  body.guides = {guide(7, 8, 7, 8, "point"), guide(nan, 0, inf, 1), guide(0, 0, 1e-300, 1e300)};
+  body.guides = {vn::Guide{7, 8, 7, 8, "point", {}}, vn::Guide{nan, 0, inf, 1, "", {}}, vn::Guide{0, 0, 1e-300, 1e300, "", {}}};
   body.hints = {hint(nan, inf, 1)};
   const Bytes file = writeNative(*f.pair);
   ASSERT_FALSE(file.empty());
