@@ -88,12 +88,13 @@ TEST(NativeRoad, WritesBesideTheTargetAndKeepsAFolderThatCannotBePacked) {
   EXPECT_TRUE(fs::is_empty(folder / "y.ufoz"));
 }
 
-// A file whose every master fails to read holds no fonts; a font whose folder cannot be
-// written (no file may grow past 0 bytes) cannot be exported and leaves nothing behind.
+// A file cut inside its font-information block counts no masters: it holds no fonts. A
+// font whose folder cannot be written (no file may grow past 0 bytes) cannot be exported
+// and leaves nothing behind.
 TEST(NativeRoad, NoFontsAndFontsThatCannotBeExported) {
   TempFolder folder;
   qtftest::FileBuilder broken;
-  broken.begin().fontInfo(1).glyph(qtftest::GlyphRecord().signature({1, 9, 7, 2}).name("a")).end();
+  broken.begin().add(257).add(1024, qtftest::Payload().text("Family"));
   testing_app::writeFile(folder / "broken.qtf", broken.str());
   RunResult run = runProgram(folder.path(), {"-s", "broken.qtf"});
   EXPECT_EQ(run.out, msg::noFonts("broken.qtf") + "\n");
