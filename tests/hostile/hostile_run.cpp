@@ -43,7 +43,7 @@ std::string readAll(const fs::path& path) {
 
 }  // namespace
 
-long peakLimitKilobytes() { return kSanitized ? kSanitizedPeakKilobytes : kPeakKilobytes; }
+static long peakLimitKilobytes() { return kSanitized ? kSanitizedPeakKilobytes : kPeakKilobytes; }
 
 Snapshot snapshot(const fs::path& folder) {
   Snapshot entries;
@@ -80,16 +80,6 @@ void Scratch::write(const fs::path& relative, const std::string& bytes) const {
   if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
-void Scratch::write(const fs::path& relative, const std::vector<std::uint8_t>& bytes) const {
-  write(relative, std::string(bytes.begin(), bytes.end()));
-}
-
-RunResult Scratch::convert(const std::string& input, const std::vector<std::string>& extra) const {
-  std::vector<std::string> arguments{TARNWICK_EXE, "-s", "-p", out().string()};
-  arguments.insert(arguments.end(), extra.begin(), extra.end());
-  arguments.push_back((in() / input).string());
-  return run(arguments, root_);
-}
 
 // The peak memory of a forked child counts the parent's pages it shares until exec, so
 // the program runs under /usr/bin/time, a small process of its own, which reports the
@@ -97,7 +87,7 @@ RunResult Scratch::convert(const std::string& input, const std::vector<std::stri
 constexpr const char* kTimeProgram = "/usr/bin/time";
 constexpr const char* kSignalNote = "Command terminated by signal ";
 
-RunResult run(const std::vector<std::string>& arguments, const fs::path& folder) {
+static RunResult run(const std::vector<std::string>& arguments, const fs::path& folder) {
   const fs::path log = folder.parent_path() / "run.log";
   const fs::path peak = folder.parent_path() / "run.peak";
   const bool timed = ::access(kTimeProgram, X_OK) == 0;
@@ -162,7 +152,7 @@ std::string describe(const RunResult& result) {
   return text.str();
 }
 
-::testing::AssertionResult endedInOrder(const Scratch& scratch, const Snapshot& before,
+static ::testing::AssertionResult endedInOrder(const Scratch& scratch, const Snapshot& before,
                                         const RunResult& result,
                                         const std::vector<std::string>& outputs) {
   if (result.signal != 0) return ::testing::AssertionFailure() << "the program crashed: " << describe(result);
@@ -207,12 +197,12 @@ std::string describe(const RunResult& result) {
   return ::testing::AssertionSuccess();
 }
 
-bool reportsNotReady(const RunResult& result) {
-  if (result.signal != 0) return false;
-  for (const char* phrase : {"not implemented", "not supported", "not yet", "unsupported"}) {
-    if (result.output.find(phrase) != std::string::npos) return true;
-  }
-  return false;
+RunResult Scratch::convert(const std::string& input, const std::vector<std::string>& outputs,
+                           const std::string& what) const {
+  const Snapshot before = snapshot(root_);
+  const RunResult result = run({TARNWICK_EXE, "-s", "-p", out().string(), (in() / input).string()}, root_);
+  EXPECT_TRUE(endedInOrder(*this, before, result, outputs)) << what;
+  return result;
 }
 
 }  // namespace hostile

@@ -16,15 +16,18 @@ namespace hostile {
 namespace fs = std::filesystem;
 
 struct RunResult {
-  int exitCode = 0;       // as the shell sees it (0..255)
-  int signal = 0;         // the signal that ended the program, 0 when it exited
-  std::string output;     // standard output and standard error together
+  int exitCode = 0;    // as the shell sees it (0..255)
+  int signal = 0;      // the signal that ended the program, 0 when it exited
+  std::string output;  // standard output and standard error together
   long peakKilobytes = 0;
 };
 
 // Everything below a folder: relative path -> size (folders as -1).
 using Snapshot = std::map<std::string, std::int64_t>;
 Snapshot snapshot(const fs::path& folder);
+
+// Text for failure messages: the exit, the signal and the first lines of the output.
+std::string describe(const RunResult& result);
 
 // A scratch folder: <temp>/work with "in" (the inputs) and "deep/er/out" (the output
 // folder, deep enough that "../" names have room to climb while staying inside work).
@@ -40,38 +43,20 @@ class Scratch {
   fs::path out() const { return root_ / "deep" / "er" / "out"; }
 
   void write(const fs::path& relative, const std::string& bytes) const;
-  void write(const fs::path& relative, const std::vector<std::uint8_t>& bytes) const;
+  void write(const fs::path& relative, const std::vector<std::uint8_t>& bytes) const {
+    write(relative, std::string(bytes.begin(), bytes.end()));
+  }
 
-  // Runs the program with "-s -p <out>", the input (relative to "in") and `extra`
-  // arguments, from the scratch root.
-  RunResult convert(const std::string& input, const std::vector<std::string>& extra = {}) const;
+  // Runs the program with "-s -p <out>" on the input (relative to "in") from the scratch
+  // root, bounded in address space (unless sanitized) and CPU time, and expects the run to
+  // end in order: no crash, peak memory below the limit, nothing changed outside the
+  // output folder; on failure a message and an empty output folder; on success only names
+  // of `outputs` in the output folder.
+  RunResult convert(const std::string& input, const std::vector<std::string>& outputs, const std::string& what) const;
 
  private:
   fs::path base_;
   fs::path root_;
 };
-
-// Runs `arguments` (the program first) with `folder` as current folder, bounded in
-// address space (unless sanitized) and CPU time.
-RunResult run(const std::vector<std::string>& arguments, const fs::path& folder);
-
-// Largest peak memory a run on a small hostile input may reach (sanitizers take their
-// share on top).
-long peakLimitKilobytes();
-
-// Text for failure messages: the exit, the signal and the first lines of the output.
-std::string describe(const RunResult& result);
-
-// Checks the run against the scratch folder as it was before the run (`before`): no
-// crash, peak memory below the limit, nothing changed outside the output folder; on
-// failure a message and an empty output folder; on success only names of `outputs` in
-// the output folder (none when the program found nothing to convert).
-::testing::AssertionResult endedInOrder(const Scratch& scratch, const Snapshot& before,
-                                        const RunResult& result,
-                                        const std::vector<std::string>& outputs);
-
-// True when the program says that it cannot do this kind of conversion at all (a road
-// not built yet), which lets a test skip rather than fail.
-bool reportsNotReady(const RunResult& result);
 
 }  // namespace hostile

@@ -173,31 +173,15 @@ TEST(InfoBytes, MetricsRecordFieldsAtTheirOffsets) {
   ASSERT_EQ(r.size(), 400u);
   EXPECT_EQ(leDouble(r, 16), 0.5);
   EXPECT_EQ(leDouble(r, 24), 1.0);
-  EXPECT_EQ(le32(r, 48), 1);
-  EXPECT_EQ(le32(r, 52), -15);
-  EXPECT_EQ(le32(r, 56), 0);
-  EXPECT_EQ(le32(r, 60), 500);
-  EXPECT_EQ(le32(r, 64), 510);
-  for (size_t at = 68; at < 108; at += 4) EXPECT_EQ(le32(r, at), 0) << at;
-  EXPECT_EQ(le32(r, 108), -210);
-  EXPECT_EQ(le32(r, 112), -200);
-  EXPECT_EQ(le32(r, 148), 0);  // FamilyBlues has no default pair
-  EXPECT_EQ(le32(r, 204), -210);
-  EXPECT_EQ(le32(r, 208), -200);
   EXPECT_EQ(leDouble(r, 244), 0.0625);
-  EXPECT_EQ(le32(r, 252), 6);
-  EXPECT_EQ(le32(r, 256), 0);
-  EXPECT_EQ(le32(r, 260), -3);
-  EXPECT_EQ(le32(r, 268), 80);
-  EXPECT_EQ(le32(r, 312), 0);
-  EXPECT_EQ(le32(r, 316), 90);
+  // (offset, value) of the 32-bit fields; FamilyBlues (148) has no default pair.
+  const std::pair<size_t, int32_t> fields[] = {
+      {48, 1},    {52, -15},  {56, 0},   {60, 500},  {64, 510},  {108, -210}, {112, -200}, {148, 0},
+      {204, -210}, {208, -200}, {252, 6}, {256, 0},   {260, -3},  {268, 80},   {312, 0},    {316, 90},
+      {372, 0},   {376, 1234}, {384, 801}, {388, -201}, {392, 501}, {396, 701}};
+  for (const auto& [at, value] : fields) EXPECT_EQ(le32(r, at), value) << at;
+  for (size_t at = 68; at < 108; at += 4) EXPECT_EQ(le32(r, at), 0) << at;
   EXPECT_EQ(Bytes(r.begin() + 364, r.begin() + 372), (Bytes{0xF6, 0xFF, 0xEC, 0xFF, 0x2C, 0x01, 0x8A, 0x02}));
-  EXPECT_EQ(le32(r, 372), 0);
-  EXPECT_EQ(le32(r, 376), 1234);
-  EXPECT_EQ(le32(r, 384), 801);
-  EXPECT_EQ(le32(r, 388), -201);
-  EXPECT_EQ(le32(r, 392), 501);
-  EXPECT_EQ(le32(r, 396), 701);
   // The counts that tell the reader how many blue pairs to take.
   EXPECT_EQ(findRecord(records, 1530)->payload, u16Bytes(4));
   EXPECT_EQ(findRecord(records, 1531)->payload, u16Bytes(2));
@@ -248,34 +232,23 @@ TEST(InfoBytes, LongStemNamesAreCutWhenWritten) {
 }
 
 TEST(InfoBytes, CreationTimeCountsFrom1904WithoutTimeZone) {
-  std::tm epoch{};
-  epoch.tm_year = 4;
-  epoch.tm_mday = 1;
-  EXPECT_EQ(qtf::secondsSince1904(epoch), 0);
-  std::tm unix{};
-  unix.tm_year = 70;
-  unix.tm_mday = 1;
-  EXPECT_EQ(qtf::secondsSince1904(unix), 2082844800);
+  auto day = [](int year, int month, int mday, int hour = 0) {
+    std::tm t{};
+    t.tm_year = year;
+    t.tm_mon = month;
+    t.tm_mday = mday;
+    t.tm_hour = hour;
+    return t;
+  };
+  EXPECT_EQ(qtf::secondsSince1904(day(4, 0, 1)), 0);
+  EXPECT_EQ(qtf::secondsSince1904(day(70, 0, 1)), 2082844800);
   const std::tm back = qtf::timeSince1904(2082844800 + 86399);
-  EXPECT_EQ(back.tm_year, 70);
-  EXPECT_EQ(back.tm_yday, 0);
-  EXPECT_EQ(back.tm_wday, 4);
-  EXPECT_EQ(back.tm_hour, 23);
-  EXPECT_EQ(back.tm_sec, 59);
-  std::tm leapDay{};
-  leapDay.tm_hour = 12;
-  leapDay.tm_mday = 29;
-  leapDay.tm_mon = 1;
-  leapDay.tm_year = 124;
-  const std::tm leap = qtf::timeSince1904(qtf::secondsSince1904(leapDay));
-  EXPECT_EQ(leap.tm_mon, 1);
-  EXPECT_EQ(leap.tm_mday, 29);
-  EXPECT_EQ(leap.tm_yday, 59);
+  EXPECT_EQ(std::tie(back.tm_year, back.tm_yday, back.tm_wday, back.tm_hour, back.tm_sec),
+            std::make_tuple(70, 0, 4, 23, 59));
+  const std::tm leap = qtf::timeSince1904(qtf::secondsSince1904(day(124, 1, 29, 12)));
+  EXPECT_EQ(std::tie(leap.tm_mon, leap.tm_mday, leap.tm_yday), std::make_tuple(1, 29, 59));
   // Fields at the ends of their range carry over without overflowing.
-  std::tm extreme{};
-  extreme.tm_year = std::numeric_limits<int>::max();
-  extreme.tm_mon = std::numeric_limits<int>::min();
-  extreme.tm_mday = std::numeric_limits<int>::min();
+  std::tm extreme = day(std::numeric_limits<int>::max(), std::numeric_limits<int>::min(), std::numeric_limits<int>::min());
   extreme.tm_sec = std::numeric_limits<int>::max();
   const int64_t seconds = qtf::secondsSince1904(extreme);
   EXPECT_EQ(qtf::secondsSince1904(qtf::timeSince1904(seconds)), seconds);

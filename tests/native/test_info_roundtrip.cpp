@@ -49,77 +49,58 @@ TEST(InfoRoundTrip, EveryCarriedFieldOfAFullStyleComesBack) {
   const vn::Style& e = original.style();
 
   // Names. Not carried: slopeName and spareName (composed again on reading).
-  EXPECT_EQ(a.names.familyName, e.names.familyName);
-  EXPECT_EQ(a.names.styleName, e.names.styleName);
-  EXPECT_EQ(a.names.styleMapFamilyName, e.names.styleMapFamilyName);
-  EXPECT_EQ(a.names.styleMapStyleName, e.names.styleMapStyleName);
-  EXPECT_EQ(a.names.fullName, e.names.fullName);
-  EXPECT_EQ(a.names.fontName, e.names.fontName);
-  EXPECT_EQ(a.names.macName, e.names.macName);
-  EXPECT_EQ(a.names.compatibleFullName, e.names.compatibleFullName);
-  EXPECT_EQ(a.names.weightName, e.names.weightName);
-  EXPECT_EQ(a.names.widthName, e.names.widthName);
-  EXPECT_EQ(a.names.version, e.names.version);
-  EXPECT_EQ(a.names.namedStrings, e.names.namedStrings);
-  EXPECT_EQ(read.font().name, e.names.fontName);
+  const vn::FontNames& an = a.names;
+  const vn::FontNames& en = e.names;
+  EXPECT_EQ(std::tie(an.familyName, an.styleName, an.styleMapFamilyName, an.styleMapStyleName, an.fullName,
+                     an.fontName, an.macName, an.compatibleFullName, an.weightName, an.widthName, an.version),
+            std::tie(en.familyName, en.styleName, en.styleMapFamilyName, en.styleMapStyleName, en.fullName,
+                     en.fontName, en.macName, en.compatibleFullName, en.weightName, en.widthName, en.version));
+  EXPECT_EQ(an.namedStrings, en.namedStrings);
+  EXPECT_EQ(read.font().name, en.fontName);
   EXPECT_EQ(a.namedIntegers, e.namedIntegers);
 
   // Metrics. The slant angle of record 1047 is dropped; the matrix travels whole.
-  const vn::FontMetrics& m = a.metrics;
-  for (int i = 0; i < vn::FontMetrics::kValueCount; ++i) EXPECT_EQ(*m.value(i), *e.metrics.value(i)) << "value " << i;
-  EXPECT_EQ(m.matrix, e.metrics.matrix);
-  EXPECT_EQ(m.namedNumbers, e.metrics.namedNumbers);
+  for (int i = 0; i < vn::FontMetrics::kValueCount; ++i) EXPECT_EQ(*a.metrics.value(i), *e.metrics.value(i)) << i;
+  EXPECT_EQ(a.metrics.matrix, e.metrics.matrix);
+  EXPECT_EQ(a.metrics.namedNumbers, e.metrics.namedNumbers);
 
-  EXPECT_EQ(a.flags.isBold, 1);
-  EXPECT_EQ(a.flags.isItalic, 1);
-  EXPECT_EQ(a.flags.isFixedPitch, 1);
-  EXPECT_EQ(a.flags.headFlags.toMask(), e.flags.headFlags.toMask());
-  EXPECT_EQ(a.flags.selectionFlags.toMask(), e.flags.selectionFlags.toMask());
-  EXPECT_EQ(a.flags.embedding.kind, 2u);
-  EXPECT_EQ(a.flags.embedding.noSubsetting, 1);
-  EXPECT_EQ(a.flags.embedding.bitmapOnly, 0);
-  EXPECT_EQ(a.flags.numberList, e.flags.numberList);
-  EXPECT_EQ(a.tables.unicodeRanges, e.tables.unicodeRanges);
-  EXPECT_EQ(a.tables.codePageRanges, e.tables.codePageRanges);
-  ASSERT_EQ(a.tables.nameRecords.size(), 2u);
-  EXPECT_EQ(a.tables.nameRecords.front().text, "Tarn");
-  EXPECT_EQ(a.tables.nameRecords.front().third, 0x409);
-  EXPECT_EQ(a.tables.nameRecords.back().fifth, -5);
-  EXPECT_EQ(a.tables.nameMap1, e.tables.nameMap1);
-  EXPECT_EQ(a.tables.nameMap2, e.tables.nameMap2);
-  EXPECT_EQ(a.tables.nameValue, 3);
-  EXPECT_EQ(a.extraRecord.absent, 0);
-  EXPECT_EQ(a.extraRecord.value, e.extraRecord.value);
-  EXPECT_EQ(a.extraRecord.shorts, e.extraRecord.shorts);
-  EXPECT_EQ(a.extraRecord.block16, e.extraRecord.block16);
-  EXPECT_EQ(a.extraRecord.block8, e.extraRecord.block8);
-  EXPECT_EQ(a.extraRecord.block6, e.extraRecord.block6);
-  EXPECT_EQ(a.extraRecord.bytes, e.extraRecord.bytes);
+  const vn::StyleFlags& af = a.flags;
+  const vn::StyleFlags& ef = e.flags;
+  EXPECT_EQ(std::tie(af.isBold, af.isItalic, af.isFixedPitch, af.embedding.kind, af.embedding.noSubsetting,
+                     af.embedding.bitmapOnly, af.numberList),
+            std::tie(ef.isBold, ef.isItalic, ef.isFixedPitch, ef.embedding.kind, ef.embedding.noSubsetting,
+                     ef.embedding.bitmapOnly, ef.numberList));
+  EXPECT_EQ(af.headFlags.toMask(), ef.headFlags.toMask());
+  EXPECT_EQ(af.selectionFlags.toMask(), ef.selectionFlags.toMask());
+  const vn::StyleTables& at = a.tables;
+  const vn::StyleTables& et = e.tables;
+  EXPECT_EQ(std::tie(at.unicodeRanges, at.codePageRanges, at.nameMap1, at.nameMap2, at.nameValue),
+            std::tie(et.unicodeRanges, et.codePageRanges, et.nameMap1, et.nameMap2, et.nameValue));
+  ASSERT_EQ(at.nameRecords.size(), 2u);
+  EXPECT_EQ(std::tie(at.nameRecords.front().text, at.nameRecords.front().third, at.nameRecords.back().fifth),
+            std::make_tuple(std::string("Tarn"), 0x409, -5));
+  const auto& ax = a.extraRecord;
+  const auto& ex = e.extraRecord;
+  EXPECT_EQ(std::tie(ax.absent, ax.value, ax.shorts, ax.block16, ax.block8, ax.block6, ax.bytes),
+            std::tie(ex.absent, ex.value, ex.shorts, ex.block16, ex.block8, ex.block6, ex.bytes));
   EXPECT_EQ(a.opaqueBytes, e.opaqueBytes);
-  EXPECT_EQ(a.options.integers, e.options.integers);
-  EXPECT_EQ(a.options.ratios, e.options.ratios);
-  EXPECT_EQ(a.options.offsets, e.options.offsets);
-  EXPECT_EQ(a.options.moreIntegers, e.options.moreIntegers);
-  EXPECT_EQ(a.options.packedFlags20, e.options.packedFlags20);
-  EXPECT_EQ(a.options.byteOptions, e.options.byteOptions);
-  EXPECT_EQ(a.options.keyedIntegers, e.options.keyedIntegers);
-  EXPECT_EQ(a.options.packedFlags48, e.options.packedFlags48);
-  EXPECT_EQ(a.options.nativeFlag, 1);
+  const auto& ao = a.options;
+  const auto& eo = e.options;
+  EXPECT_EQ(std::tie(ao.integers, ao.ratios, ao.offsets, ao.moreIntegers, ao.packedFlags20, ao.byteOptions,
+                     ao.keyedIntegers, ao.packedFlags48, ao.nativeFlag),
+            std::tie(eo.integers, eo.ratios, eo.offsets, eo.moreIntegers, eo.packedFlags20, eo.byteOptions,
+                     eo.keyedIntegers, eo.packedFlags48, eo.nativeFlag));
 
   const vn::Font& font = read.font();
   EXPECT_EQ(font.fileInfo.fondId, 321);
   ASSERT_EQ(font.masterValues.size(), 1u);
   EXPECT_EQ(font.masterValues[0].value, 12.5);  // the second value is not carried
-  EXPECT_EQ(font.created.tm_year, 120);
-  EXPECT_EQ(font.created.tm_mon, 2);
-  EXPECT_EQ(font.created.tm_mday, 14);
-  EXPECT_EQ(font.created.tm_hour, 9);
-  EXPECT_EQ(font.created.tm_min, 30);
+  const std::tm& c = font.created;
+  EXPECT_EQ(std::tie(c.tm_year, c.tm_mon, c.tm_mday, c.tm_hour, c.tm_min), std::make_tuple(120, 2, 14, 9, 30));
   EXPECT_EQ(font.tables, original.font().tables);
 
   const vn::FontHinting& h = font.hinting;
   const vn::FontHinting& eh = original.font().hinting;
-  EXPECT_EQ(h.forceBold, 1);
   expectStemsEqual(h.stemsH, eh.stemsH, true);
   expectStemsEqual(h.stemsV, eh.stemsV, true);
   // PostScript stem-snap lists keep only their widths.
@@ -130,23 +111,16 @@ TEST(InfoRoundTrip, EveryCarriedFieldOfAFullStyleComesBack) {
   // Alignment zones keep position, width and kind, not names or steps.
   expectZonesEqual(h.zones2, eh.zones2, false);
   expectZonesEqual(h.zones3, eh.zones3, false);
-  EXPECT_EQ(h.blueFuzz, 2);
-  EXPECT_EQ(h.blueShift, 9);
-  EXPECT_EQ(h.blueScale, 0.05);
-  EXPECT_EQ(h.flag1093, 1);
-  EXPECT_EQ(h.hintValue1, 3);
-  EXPECT_EQ(h.hintValue2, 4);
-  EXPECT_EQ(h.params4, eh.params4);
+  EXPECT_EQ(std::tie(h.forceBold, h.blueFuzz, h.blueShift, h.blueScale, h.flag1093, h.hintValue1, h.hintValue2,
+                     h.params4, h.codeBytes, h.ttParams),
+            std::tie(eh.forceBold, eh.blueFuzz, eh.blueShift, eh.blueScale, eh.flag1093, eh.hintValue1,
+                     eh.hintValue2, eh.params4, eh.codeBytes, eh.ttParams));
   ASSERT_EQ(h.tripletList.size(), 2u);
-  EXPECT_EQ(h.tripletList[1].first, 65535);
-  EXPECT_EQ(h.tripletList[1].third, -32768);
-  EXPECT_EQ(h.codeBytes, eh.codeBytes);
+  EXPECT_EQ(std::tie(h.tripletList[1].first, h.tripletList[1].third), std::make_tuple(65535, -32768));
   ASSERT_EQ(h.gaspRanges.size(), 2u);
   EXPECT_EQ(h.gaspRanges[0].flags, eh.gaspRanges[0].flags);
   EXPECT_EQ(h.gaspRanges[1].ppem, 65535);
-  EXPECT_EQ(h.ttParams, eh.ttParams);
-  EXPECT_EQ(h.blueCounts.at("bvn"), 3);
-  EXPECT_EQ(h.blueCounts.at("obn"), 1);
+  EXPECT_EQ(std::tie(h.blueCounts.at("bvn"), h.blueCounts.at("obn")), std::make_tuple(3, 1));
 
   // Writing what was read gives the same bytes.
   EXPECT_EQ(writeNative(*read.pair), file);

@@ -1,5 +1,5 @@
-// Kerning classes for the native file: the key-glyph rewrite, the conversion routes,
-// and class kerning written and read back.
+// Kerning classes and glyph groups through the native file: the key-glyph rewrite, the
+// conversion routes, class kerning written and read back, and plain groups beside it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,29 +131,6 @@ TEST(KerningClasses, ConversionRoutes) {
   EXPECT_FALSE(qtf::convertKerningClasses(mixed, nothing, nullptr));
 }
 
-// Class kerning with exceptions, one of them 0: the flat pairs read back are exactly
-// the font's flat pairs.
-TEST(KerningClasses, ExceptionsSurviveWriteAndRead) {
-  TestFont f;
-  for (const char* name : {"A", "Aacute", "Agrave", "V", "W"}) f.addGlyph(name);
-  vn::FontKerning& kerning = f.font().kerning();
-  defineAV(kerning);
-  kerning.setGlyphPair(id("Aacute"), id("W"), -20, true);
-  kerning.setGlyphPair(id("Agrave"), id("V"), 0, true);  // cancels the class pair for Agrave
-  ASSERT_EQ(flat(kerning, false).count({"Agrave", "V"}), 1u);
-
-  qtf::KerningPreparation prepared;
-  qtf::prepareKerning(f.font(), prepared, nullptr);
-  EXPECT_TRUE(prepared.flattened);
-  for (const auto& [name, text] : prepared.kerningClassTexts) EXPECT_EQ(text.find('\''), std::string::npos) << name;
-
-  const Bytes file = writeNative(*f.pair);
-  qtftest::ReadMaster read(file);
-  ASSERT_TRUE(read.ok);
-  EXPECT_EQ(flat(read.font().kerning()), flat(kerning));
-  EXPECT_EQ(flat(read.font().kerning()).count({"Agrave", "V"}), 0u);
-}
-
 TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   TestFont f;
   f.settleNames();
@@ -177,30 +154,6 @@ TEST(KerningClasses, CleanClassKerningKeepsItsClasses) {
   EXPECT_TRUE(std::any_of(pairs.begin(), pairs.end(), [](const auto& p) {
     return p.first.first.isClass() && p.first.second.isClass() && p.second == -50;
   }));
-}
-
-// A key glyph kerned on its own keeps the classes from being converted, so the font's
-// kerning is expanded and checked as the reader would regroup it. A 0 exception that
-// the expansion leaves out would read back as its class's value: that difference alone
-// writes the kerning flat; without the exception the keyed classes are kept.
-TEST(KerningClasses, ValueDifferencesInTheRegroupedKerningWriteItFlat) {
-  for (const bool withException : {false, true}) {
-    TestFont f;
-    for (const char* name : {"A", "Aacute", "V", "W"}) f.addGlyph(name);
-    vn::FontKerning& kerning = f.font().kerning();
-    kerning.defineGroup("@MMK_L_A", ids({"A", "Aacute"}), vn::kSideFirst, "A");
-    kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), vn::kSideSecond, "V");
-    kerning.setPair(cls("@MMK_L_A"), cls("@MMK_R_V"), -50, true);
-    kerning.setGlyphPair(id("A"), id("W"), -30, true);
-    if (withException) kerning.setGlyphPair(id("Aacute"), id("W"), 0, true);
-    qtf::KerningPreparation prepared;
-    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
-    EXPECT_EQ(prepared.flattened, withException);
-    EXPECT_EQ(prepared.glyphKerning.size(), withException ? 3u : 4u);
-    qtftest::ReadMaster read(writeNative(*f.pair));
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(flat(read.font().kerning()), flat(kerning)) << withException;
-  }
 }
 
 TEST(KerningClasses, WrittenClassNamesAreUnique) {
@@ -355,6 +308,96 @@ TEST(KerningClasses, ReadBackMatchesTheFontForMixedKerning) {
     EXPECT_EQ(flat(read.font().kerning()), expected) << "round " << round;
   }
   EXPECT_GE(keptClasses, 5);
+}
+
+using Members = std::vector<std::string>;
+using GroupMap = std::map<std::string, Members>;
+
+// Every group of the font (kerning classes and plain groups) with its members in order.
+GroupMap groupsOf(const vn::Font& font) {
+  vn::LayoutGroupList list;
+  font.gatherLayoutList(list);
+  GroupMap out;
+  for (const vn::LayoutClassEntry& entry : list) {
+    if (!entry.group || out.count(entry.name)) continue;
+    Members& members = out[entry.name];
+    for (vn::GlyphId member : entry.group->members()) members.push_back(otl::glyphNameById(member));
+  }
+  return out;
+}
+
+Members sorted(Members members) {
+  std::sort(members.begin(), members.end());
+  return members;
+}
+
+TestFont fontWithGlyphs(const Members& glyphNames) {
+  TestFont font;
+  font.settleNames();
+  for (const std::string& name : glyphNames) font.addGlyph(name);
+  otl::glyphNameRegistry().registerNames(font.font().glyphs);
+  return font;
+}
+
+// The sample font's case: a class pair and glyph pairs on key glyphs, which the native
+// file can only keep as glyph pairs; the classes then travel as plain definitions.
+TEST(GroupsRoundTrip, FlattenedKerningKeepsItsClassesAndPlainGroups) {
+  TestFont font = fontWithGlyphs({"A", "Aacute", "O", "V", "a", "e", "o", "u"});
+  vn::Font& model = font.font();
+  model.addGroup("@MMK_L_round", ids({"O"}), 1, "O");
+  model.addGroup("@MMK_R_diagonal", ids({"A", "V", "Aacute"}), 2, "A");
+  model.addGroup("Vowels", ids({"u", "a", "o", "e"}), 4, "u");
+  model.addGroup("@lower", ids({"o", "a"}), 4, "o");
+  vn::FontKerning& kerning = model.kerning();
+  kerning.setPair(cls("@MMK_L_round"), cls("@MMK_R_diagonal"), -30, false);
+  kerning.setPair(gly("A"), gly("V"), -80, false);
+  kerning.setPair(gly("V"), gly("A"), -70, false);
+  const GroupMap before = groupsOf(model);
+  ASSERT_EQ(before.size(), 4u);
+
+  const Bytes file = writeNative(*font.pair);
+  ASSERT_FALSE(file.empty());
+  qtftest::ReadMaster read(file);
+  ASSERT_TRUE(read.ok);
+  const GroupMap after = groupsOf(read.font());
+  ASSERT_EQ(after.size(), before.size());
+  for (const auto& [name, members] : before) {
+    ASSERT_EQ(after.count(name), 1u) << name;
+    EXPECT_EQ(sorted(after.at(name)), sorted(members)) << name;
+  }
+  // Plain groups keep their own member order and key glyph.
+  EXPECT_EQ(after.at("Vowels"), (Members{"u", "a", "o", "e"}));
+  EXPECT_EQ(after.at("@lower"), (Members{"o", "a"}));
+  EXPECT_EQ(read.font().layout.keptGlyphClasses().classes.at(id("Vowels")).keyGlyph, "u");
+  EXPECT_EQ(flat(read.font().kerning()), flat(model.kerning()));
+
+  // The classes came back without a side (the file gave them no key glyph), so the next
+  // file differs from the first; from then on the trips are stable.
+  const Bytes second = writeNative(*read.pair);
+  qtftest::ReadMaster again(second);
+  ASSERT_TRUE(again.ok);
+  EXPECT_EQ(groupsOf(again.font()), after);
+  EXPECT_EQ(recordDifferences(writeNative(*again.pair), second), "");
+}
+
+// Kerning classes with usable key glyphs stay kerning classes; a plain group travels
+// beside them without taking a kerning class's place.
+TEST(GroupsRoundTrip, KeyedClassesAndPlainGroupsTravelSideBySide) {
+  TestFont font = fontWithGlyphs({"A", "Aacute", "V", "W", "T"});
+  vn::Font& model = font.font();
+  model.addGroup("@MMK_L_A", ids({"A", "Aacute"}), 1, "A");
+  model.addGroup("@MMK_R_V", ids({"V", "W"}), 2, "V");
+  model.addGroup("Caps", ids({"W", "T", "A"}), 4, "W");
+  model.kerning().setPair(cls("@MMK_L_A"), cls("@MMK_R_V"), -60, false);
+
+  qtftest::ReadMaster read(writeNative(*font.pair));
+  ASSERT_TRUE(read.ok);
+  const GroupMap after = groupsOf(read.font());
+  EXPECT_EQ(after, (GroupMap{{"@MMK_L_A", {"A", "Aacute"}}, {"@MMK_R_V", {"V", "W"}}, {"Caps", {"W", "T", "A"}}}));
+  const vn::KerningGroups& classes = *read.font().kerningGroups();
+  EXPECT_EQ(classes.find(id("@MMK_L_A"))->side, vn::kSideFirst);
+  EXPECT_FALSE(classes.hasGroup(id("Caps")));
+  EXPECT_EQ(flat(read.font().kerning()), flat(model.kerning()));
 }
 
 }  // namespace

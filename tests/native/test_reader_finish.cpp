@@ -58,53 +58,24 @@ TEST(NativeFinish, NameBaseAndClassSplitting) {
   EXPECT_EQ(Impl::splitClassMembers("", members, key), 0);
 }
 
-TEST(NativeFinish, ComponentIndicesResolveAgainstTheGlyphCount) {
-  auto componentName = [](size_t glyphs) {
+// A component names its base by index: past the glyphs it keeps the number; a renamed
+// duplicate is named by its new name.
+TEST(NativeFinish, ComponentIndicesResolveToNames) {
+  auto componentName = [](std::vector<std::string> names) {
     FileBuilder f;
-    f.begin().glyph(GlyphRecord().name("g0").components({{3, {{0, 0, 1.0, 1.0}}}}));
-    for (size_t i = 1; i < glyphs; ++i) f.glyph(GlyphRecord().name("g" + std::to_string(i)));
-    f.end();
-    ReadMaster r(f.bytes());
+    f.begin().glyph(GlyphRecord().name("c").components({{3, {{0, 0, 1.0, 1.0}}}}));
+    for (const std::string& name : names) f.glyph(GlyphRecord().name(name));
+    ReadMaster r(f.end().bytes());
     EXPECT_TRUE(r.ok);
     return r.glyph(0).components.front().baseName;
   };
-  EXPECT_EQ(componentName(3), "3");
-  EXPECT_EQ(componentName(4), "g3");
-}
-
-TEST(NativeFinish, ComponentNamesFollowRenamedDuplicates) {
-  FileBuilder f;
-  f.begin()
-      .glyph(GlyphRecord().name("a"))
-      .glyph(GlyphRecord().name("a"))
-      .glyph(GlyphRecord().name("c").components({{1, {{0, 0, 1.0, 1.0}}}}))
-      .end();
-  ReadMaster r(f.bytes());
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.glyph(2).components.front().baseName, "a2");
+  EXPECT_EQ(componentName({"g1", "g2"}), "3");
+  EXPECT_EQ(componentName({"g1", "g2", "g3"}), "g3");
+  EXPECT_EQ(componentName({"a", "a", "a"}), "a3");
 }
 
 TEST(NativeFinish, KeyGlyphKerningBecomesClassKerning) {
-  // Glyphs A, Aacute, V, W; class _A (first side, key A), _V (second side, key V),
-  // a plain class and a flagged class without definition.
-  const std::vector<Bytes> info = {
-      classDefinition("_A", "A' Aacute"),
-      classDefinition("_V", "V' W"),
-      classDefinition("vowels", "A Aacute"),
-      record(2026, classFlags({{"_A", kFirstSideFlag}, {"_V", kSecondSideFlag}, {"_none", kFirstSideFlag}})),
-  };
-  FileBuilder f;
-  f.begin()
-      .fontInfo(std::nullopt, info)
-      .glyph(GlyphRecord().name("A").kerning({{2, {-80}}, {3, {-20}}}))
-      .glyph(GlyphRecord().name("Aacute").kerning({{3, {-15}}}))
-      .glyph(GlyphRecord().name("V"))
-      .glyph(GlyphRecord().name("W"))
-      .add(272)
-      .add(1410, Payload().u32(2).u32(0).i16(-40))  // V A
-      .add(528)
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(keyClassFile());
   ASSERT_TRUE(r.ok);
   auto& registry = otl::glyphNameRegistry();
   const auto& kerning = r.font().kerning();
@@ -159,44 +130,33 @@ std::unique_ptr<qtf::Parser::Impl> designSpace(std::vector<std::pair<std::string
   return impl;
 }
 
+// Each master names its style from its coordinates: (weight, width, weight name, width
+// name, spare name); masters from 1 on have their weights counted; past the masters
+// nothing changes; without axes the classes stay, clamped.
 TEST(NativeMasters, ApplyMasterNamesTheStyle) {
   auto impl = designSpace({{"weight", ""}, {"width", ""}, {"Optical", "Opt"}},
                           {{250, 3000, 12.4}, {1000, 9000, 30}, {50, 0, 0}});
-  MasterNames first;
-  impl->applyMaster(first.style, 0);
-  EXPECT_EQ(first.style->metrics.weightValue, 250);
-  EXPECT_EQ(first.style->metrics.widthValue, 3);
-  EXPECT_EQ(first.style->names.weightName, vn::weightNameFor(250));
-  EXPECT_EQ(first.style->names.widthName, vn::widthNameFor(3, false));
-  EXPECT_EQ(first.style->names.spareName, "Opt12");
-  EXPECT_FALSE(first.style->names.styleName.empty());
-
-  // Masters from 1 on take their own coordinates (their weights are counted).
-  MasterNames second;
-  impl->applyMaster(second.style, 1);
-  EXPECT_EQ(second.style->metrics.weightValue, 950);
-  EXPECT_EQ(second.style->metrics.widthValue, 9);
-  EXPECT_EQ(second.style->names.spareName, "Opt30");
-  MasterNames third;
-  impl->applyMaster(third.style, 2);
-  EXPECT_EQ(third.style->metrics.weightValue, 100);
-  EXPECT_EQ(third.style->metrics.widthValue, 1);
-
-  // Past the masters, or no style: nothing.
-  MasterNames past;
-  impl->applyMaster(past.style, 3);
-  EXPECT_EQ(past.style->metrics.weightValue, 400);
+  using Names = std::tuple<int, int, std::string, std::string, std::string>;
+  const Names expected[] = {{250, 3, vn::weightNameFor(250), vn::widthNameFor(3, false), "Opt12"},
+                            {950, 9, vn::weightNameFor(950), vn::widthNameFor(9, false), "Opt30"},
+                            {100, 1, vn::weightNameFor(100), vn::widthNameFor(1, false), "Opt0"},
+                            {400, 5, "", "", ""}};
+  for (int m = 0; m < 4; ++m) {
+    MasterNames s;
+    impl->applyMaster(s.style, m);
+    const vn::Style& st = *s.style;
+    EXPECT_EQ(Names(st.metrics.weightValue, st.metrics.widthValue, st.names.weightName, st.names.widthName,
+                    st.names.spareName),
+              expected[m]) << m;
+  }
   impl->applyMaster(nullptr, 0);
-}
 
-TEST(NativeMasters, WithoutAxesTheClassesStayAndAreClamped) {
-  auto impl = designSpace({}, {{}, {}});
+  auto noAxes = designSpace({}, {{}, {}});
   MasterNames s;
   s.style->metrics.weightValue = 0;
   s.style->metrics.widthValue = 12;
-  impl->applyMaster(s.style, 1);
-  EXPECT_EQ(s.style->metrics.weightValue, 400);
-  EXPECT_EQ(s.style->metrics.widthValue, 9);
+  noAxes->applyMaster(s.style, 1);
+  EXPECT_EQ(std::tie(s.style->metrics.weightValue, s.style->metrics.widthValue), std::make_tuple(400, 9));
 }
 
 }  // namespace

@@ -11,12 +11,6 @@
 namespace qtftest {
 namespace {
 
-// A square with one cubic side: move (0,0), line (100,0), curve to (100,100) over
-// (120,30) (120,70), line (0,100). Move/on-curve points: nodes 0, 1, 4, 5.
-Bytes squareElement() {
-  return ElementBuilder().moveTo(0, 0).lineTo(100, 0).curveTo(100, 100, 120, 30, 120, 70).lineTo(0, 100).bytes();
-}
-
 const vn::Layer& body(vn::Glyph& g) { return *g.varnelData().findLayer("Body"); }
 
 std::vector<vn::Node> nodesOf(const vn::Element& e) {
@@ -105,69 +99,31 @@ TEST(NativeGlyphs, MasterCountMismatchFails) {
 }
 
 TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
-  const Bytes hints = hintsPayload({{{{0, 20}}}, {{{80, -21}}}}, {{{{40, 10}}}},
-                                   {{1, 1}, {2, 0}, {255, -3}, {1, 7}, {9, 0}});
-  const Bytes guides = guidesPayload({{{{100, 5000}}}}, {{{{30, 0}}}});
-  FileBuilder f;
-  f.begin()
-      .glyph(GlyphRecord().name("A").advance(600, 0).element(squareElement()))
-      .glyph(GlyphRecord()
-                 .name("B")
-                 .advance(640, 0)
-                 .element(squareElement())
-                 .hints(hints)
-                 .guides(guides)
-                 .components({{0, {{10, 20, 1.0, 1.0}}}, {7, {{0, 0, 1.0, 1.0}}}})
-                 .kerning({{0, {-50}}, {0, {0}}, {9, {10}}})
-                 .commands({1, 2, 3}))
-      .add(1250, Payload().u16(0x41).u16(0x42))
-      .add(1253, Payload().u32(0x1F600))
-      .add(2008, Payload().n(3).n(0).n(3).n(1).n(-1).n(9).n(0).n(2).n(0).n(1).n(1).n(-1))
-      .add(2009, Payload().n(1).n(100000000).raw(ElementBuilder().moveTo(5, 5).lineTo(6, 6).bytes()))
-      .add(2012, Payload().u16(3))
-      .add(2015, Payload().text("blob"))
-      .add(2017, Payload().text("a note"))
-      .add(2034, Payload().text("a dict"))
-      .add(2018, Payload().n(7).n(1).s("pl").n(1).n(-1).n(4).n(-1).n(1).n(3).n(4).n(2).n(10).n(20))
-      .add(2020, Payload().n(1).n(33).n(44))
-      .add(2029, Payload().n(1).n(1).n(2).n(5))
-      .add(2031, guidePropertiesPayload({{1, 0xFF8000, "top"}}, {{1, 0x0000FF, "stem"}}))
-      .add(2023, Payload().n(700))
-      .add(2027, Payload().i16(-5).i16(12))
-      .add(2007, Payload().n(1))
-      .add(2013)
-      .add(2010, Payload().u32(0x20000000))
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(everyPayloadFile());
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.font().glyphCount(), 2u);
   vn::Glyph& g = r.glyph(1);
   const vn::Layer& layer = body(g);
 
-  EXPECT_EQ(g.advanceWidth, 640);
-  EXPECT_EQ(g.advanceHeight, 700);
+  EXPECT_EQ(std::tie(g.advanceWidth, g.advanceHeight, g.markColor, g.pointDataValue, layer.value1, layer.value2),
+            std::make_tuple(640.0, 700.0, 3, 7, -5, 12));
   EXPECT_EQ(g.unicodes, (std::vector<uint32_t>{0x41, 0x42, 0x1F600}));
   EXPECT_EQ(g.commandBytes, (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(g.markColor, 3);
   EXPECT_EQ(std::string(g.byteBlock.begin(), g.byteBlock.end()), "blob");
-  EXPECT_EQ(g.namedStrings.at("note"), "a note");
-  EXPECT_EQ(g.namedStrings.at("dict"), "a dict");
-  EXPECT_EQ(layer.value1, -5);
-  EXPECT_EQ(layer.value2, 12);
+  EXPECT_EQ(g.namedStrings, (std::map<std::string, std::string>{{"note", "a note"}, {"dict", "a dict"}}));
+  ASSERT_EQ(g.pairRecords.size(), 1u);
+  EXPECT_EQ(g.pairRecords[0].second, 4);
+  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{10, 20}));
 
-  // Hints: two horizontal, one vertical, then the three hint links taken.
-  ASSERT_EQ(layer.hints.size(), 6u);
-  EXPECT_EQ(layer.hints[1].width, -21);
-  EXPECT_EQ(layer.hints[2].horizontal, 0);
-  EXPECT_EQ(layer.hints[3].firstPoint, "0");
-  EXPECT_EQ(layer.hints[3].secondPoint, "3");
-  EXPECT_EQ(layer.hints[3].position, 0);
-  EXPECT_EQ(layer.hints[3].width, 100);
-  EXPECT_EQ(layer.hints[4].secondPoint, "");
-  EXPECT_EQ(layer.hints[4].width, vn::Hint::kGhostTop);
-  EXPECT_EQ(layer.hints[5].horizontal, 0);
-  EXPECT_EQ(layer.hints[5].position, 0);
-  EXPECT_EQ(layer.hints[5].width, 100);
+  // Hints: two horizontal, one vertical, then the three hint links taken (a ghost link
+  // has no second point).
+  std::string hints;
+  for (const vn::Hint& h : layer.hints) {
+    hints += std::to_string(static_cast<int>(h.position)) + "/" + std::to_string(static_cast<int>(h.width)) +
+             (h.horizontal ? "h" : "v") + h.firstPoint + "-" + h.secondPoint + " ";
+  }
+  EXPECT_EQ(vn::Hint::kGhostTop, -21);
+  EXPECT_EQ(hints, "0/20h- 80/-21h- 40/10v- 0/100h0-3 0/-21h1- 0/100v0-1 ");
 
   // Replacements resolved to absolute indices; the bad entries dropped. Horizontal
   // hints 0..1 keep their places, the vertical one is at 2; point -3 -> 2 -> node 4.
@@ -177,16 +133,10 @@ TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
 
   // Guides: horizontal at 100 with slope 0.5, vertical at 30; named and coloured.
   ASSERT_EQ(layer.guides.size(), 2u);
-  EXPECT_EQ(layer.guides[0].x2, 100.0);
-  EXPECT_EQ(layer.guides[0].y2, 150.0);
-  EXPECT_EQ(layer.guides[0].name, "top");
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[0], 0.0);
-  EXPECT_NEAR(layer.guides[0].color[1], 128 / 255.0, 1e-12);
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[2], 1.0);
-  EXPECT_DOUBLE_EQ(layer.guides[0].color[3], 1.0);
-  EXPECT_EQ(layer.guides[1].x1, 30.0);
-  EXPECT_EQ(layer.guides[1].y2, 100.0);
-  EXPECT_EQ(layer.guides[1].name, "stem");
+  const vn::Guide& h = layer.guides[0];
+  const vn::Guide& v = layer.guides[1];
+  EXPECT_EQ(std::tie(h.x2, h.y2, h.name, v.x1, v.y2, v.name), std::make_tuple(100.0, 150.0, "top", 30.0, 100.0, "stem"));
+  EXPECT_EQ(h.color, (std::array<double, 4>{0.0, 128 / 255.0, 1.0, 1.0}));
 
   // Components by index; an index past the glyphs keeps its number.
   ASSERT_EQ(g.components.size(), 2u);
@@ -197,22 +147,14 @@ TEST(NativeGlyphs, EveryPayloadKindOfOneGlyph) {
   // Kerning B -> A of -50; the zero and the out-of-range pairs dropped.
   const auto& pairs = r.font().kerning().pairs;
   ASSERT_EQ(pairs.size(), 1u);
-  EXPECT_EQ(pairs.begin()->first.first.name(), "B");
-  EXPECT_EQ(pairs.begin()->first.second.name(), "A");
-  EXPECT_EQ(pairs.begin()->second, -50);
+  EXPECT_EQ(std::make_tuple(pairs.begin()->first.first.name(), pairs.begin()->first.second.name(), pairs.begin()->second),
+            std::make_tuple(std::string("B"), std::string("A"), -50.0));
 
-  // Point links, their references and values, and the point data.
+  // Point links, their references and values.
   ASSERT_EQ(layer.links.size(), 1u);
-  EXPECT_EQ(layer.links[0].name, "pl");
-  EXPECT_EQ(layer.links[0].first.index, 2);
-  EXPECT_EQ(layer.links[0].second.index, 5);
-  EXPECT_EQ(layer.links[0].second.secondIndex, -1);
-  EXPECT_EQ(layer.links[0].hue, 33);
-  EXPECT_EQ(layer.links[0].value, 44);
-  EXPECT_EQ(g.pointDataValue, 7);
-  ASSERT_EQ(g.pairRecords.size(), 1u);
-  EXPECT_EQ(g.pairRecords[0].second, 4);
-  EXPECT_EQ(g.pointDataValues, (std::vector<uint16_t>{10, 20}));
+  const vn::PointLink& link = layer.links[0];
+  EXPECT_EQ(std::tie(link.name, link.first.index, link.second.index, link.second.secondIndex, link.hue, link.value),
+            std::make_tuple("pl", 2, 5, -1, 33, 44));
 
   // The mask outline.
   const vn::Layer* mask = g.varnelData().findLayer("Mask");
@@ -272,21 +214,7 @@ TEST(NativeGlyphs, GuidePropertiesStayInsideTheGuides) {
 }
 
 TEST(NativeGlyphs, OlderGlyphBlock) {
-  FileBuilder f;
-  f.begin()
-      .add(1236)
-      .add(1235, Payload().u16(1))
-      .add(1232, Payload().text("old"))
-      .add(1248, Payload().i16(300).i16(-40))
-      .add(2002, squareElement())
-      .add(2003, hintsPayload({{{{5, 6}}}}, {}, {}))
-      .add(2004, guidesPayload({{{{1, 0}}}}, {}))
-      .add(2007, Payload().n(1).n(2))
-      .add(3333, Bytes(3, 0))
-      .add(1231)
-      .add(1250, Payload().u16(0x20))
-      .end();
-  ReadMaster r(f.bytes());
+  ReadMaster r(olderGlyphBlockFile());
   ASSERT_TRUE(r.ok);
   ASSERT_EQ(r.font().glyphCount(), 1u);
   vn::Glyph& g = r.glyph(0);
@@ -324,23 +252,8 @@ TEST(NativeGlyphs, OlderGlyphBlock) {
   EXPECT_EQ(rs.glyph(0).name, "z");
 }
 
-TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
-  FileBuilder f;
-  f.begin()
-      .add(262)
-      .add(1501, Payload().u16(7).text("second"))
-      .add(1500, Payload().u16(3).text("first"))
-      .add(1500, Payload().u16(3).text("again"))
-      .add(1502, Payload().u16(9))
-      .add(518)
-      .add(268)
-      .add(1500, Payload().u16(1).text("dropped"))
-      .add(518)
-      .add(1066, Payload().text("space"))
-      .add(1743, Payload().b(1).n(31).b(12).n(25000).b(14).n(-2).b(20).n(256 + 8192).b(48).n(4096 + 1).b(100))
-      .add(1744, Payload().u16(0))
-      .end();
-  ReadMaster r(f.bytes());
+TEST(NativeGlyphs, NameTableBlockTopLevelRecordsAndFontWideGuides) {
+  ReadMaster r(nameTableFile());
   ASSERT_TRUE(r.ok);
   const auto& tables = r.style().tables;
   EXPECT_EQ(tables.nameMap1.size(), 1u);
@@ -358,21 +271,6 @@ TEST(NativeGlyphs, NameTableBlockAndTopLevelRecords) {
   EXPECT_TRUE(o.packedFlags48[0]);
   EXPECT_TRUE(o.packedFlags48[6]);
 
-  FileBuilder bad;
-  bad.begin().add(262).add(1502, Payload().u32(1)).add(518).end();
-  EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
-}
-
-TEST(NativeGlyphs, FontWideGuidesAndOutline) {
-  FileBuilder f;
-  f.begin()
-      .add(1294, guidesPayload({{{{10, 0}}}}, {{{{20, 100}}}}))
-      .add(1296, guidePropertiesPayload({{1, 5, "g"}}, {{1, 6, "h"}}))
-      .add(1295, ElementBuilder(2).moveTo(1, 2).bytes())
-      .glyph(GlyphRecord().name("x").element(ElementBuilder(2).moveTo(0, 0).bytes()))
-      .end();
-  ReadMaster r(f.bytes());
-  ASSERT_TRUE(r.ok);
   const vn::Layer& global = r.font().globalLayer;
   ASSERT_EQ(global.guides.size(), 2u);
   EXPECT_EQ(global.guides[0].y1, 10);
@@ -380,6 +278,9 @@ TEST(NativeGlyphs, FontWideGuidesAndOutline) {
   EXPECT_EQ(global.guides[1].x2, 21);
   // The font-level outline states two masters, so the glyph's two-master outline fits.
   ASSERT_EQ(global.elements.size(), 1u);
+  FileBuilder bad;
+  bad.begin().add(262).add(1502, Payload().u32(1)).add(518).end();
+  EXPECT_FALSE(ReadMaster(bad.bytes()).ok);
 }
 
 // Each hint-link record of a large outline costs its own bytes: the point table is

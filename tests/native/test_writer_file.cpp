@@ -12,26 +12,6 @@ namespace {
 
 using namespace writertest;
 
-TEST(WriterFile, MinimalFontHasTheFixedRecordOrder) {
-  TestFont f;
-  f.addGlyph("A");
-  const Bytes file = writeNative(*f.pair);
-  ASSERT_FALSE(file.empty());
-  const Bytes header(file.begin(), file.begin() + 12);
-  EXPECT_EQ(header, (Bytes{0x1A, 0x57, 0x4C, 0x46, '1', '0', 3, 0, 44, 0, 0, 0}));
-  const auto records = listRecords(file);
-  const auto tags = tagsOf(records);
-  ASSERT_GE(tags.size(), 8u);
-  EXPECT_EQ(tags[0], 1);
-  EXPECT_EQ(tags[1], 4);
-  EXPECT_EQ(tags[2], 10);
-  EXPECT_EQ(records[2].payload, (Bytes{0x01, 0x8B, 0x02, 0xFF, 0x05, 0x00, 0x00, 0x01, 0x03, 0x8B, 0x00}));
-  EXPECT_EQ(tags[3], 262);
-  EXPECT_EQ(tags[tags.size() - 2], 5);
-  EXPECT_EQ(tags.back(), 2);
-  EXPECT_TRUE(records.back().payload.empty());
-}
-
 TEST(WriterFile, RefusesMissingPartsAndBadStreams) {
   TestFont f;
   qtf::Writer writer;
@@ -81,34 +61,6 @@ TEST(WriterFile, FeatureTextTravelsVerbatim) {
   qtftest::ReadMaster read(file);
   ASSERT_TRUE(read.ok);
   EXPECT_EQ(read.font().layout.featureText(), text);
-}
-
-TEST(WriterFile, GuidePropertiesLandOnTheirGuides) {
-  TestFont f;
-  vn::Layer& body = f.addGlyph("g").varnelData().bodyLayer();
-  auto guide = [](double x1, double y1, double x2, double y2, const char* name) {
-    vn::Guide g;
-    g.x1 = x1;
-    g.y1 = y1;
-    g.x2 = x2;
-    g.y2 = y2;
-    g.name = name;
-    if (*name) g.color = {0, 0, 1, 1};
-    return g;
-  };
-  // The first horizontal guide has neither name nor colour, so it has no entry.
-  body.guides = {guide(0, 10, 100, 10, ""), guide(0, 20, 100, 20, "b"), guide(30, 0, 30, 100, "c"),
-                 guide(40, 0, 40, 100, "")};
-  qtftest::ReadMaster read(writeNative(*f.pair));
-  ASSERT_TRUE(read.ok);
-  const auto& guides = read.glyph(0).bodyLayer()->guides;
-  ASSERT_EQ(guides.size(), 4u);
-  EXPECT_EQ(guides[0].name, "");
-  EXPECT_EQ(guides[1].name, "b");
-  EXPECT_EQ(guides[2].name, "c");
-  EXPECT_EQ(guides[2].x1, 30);
-  EXPECT_EQ(guides[3].name, "");
-  EXPECT_EQ(guides[3].color[3], 0.0);
 }
 
 }  // namespace

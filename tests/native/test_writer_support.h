@@ -128,11 +128,4 @@ inline const Record* findRecord(const std::vector<Record>& records, uint16_t tag
   return nullptr;
 }
 
-inline vn::Glyph* glyphNamed(vn::Font& font, const std::string& name) {
-  for (vn::Glyph* glyph : font.glyphs) {
-    if (glyph && glyph->name == name) return glyph;
-  }
-  return nullptr;
-}
-
 }  // namespace writertest

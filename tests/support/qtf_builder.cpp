@@ -256,7 +256,6 @@ GlyphRecord& GlyphRecord::kerning(const std::vector<KernSpec>& pairs) {
 }
 
 GlyphRecord& GlyphRecord::element(const Bytes& elementBytes) { return key(8, elementBytes); }
-GlyphRecord& GlyphRecord::trueType(const Bytes& subStream) { return key(9, subStream); }
 
 GlyphRecord& GlyphRecord::commands(const Bytes& bytes) {
   Bytes p;
@@ -265,10 +264,10 @@ GlyphRecord& GlyphRecord::commands(const Bytes& bytes) {
   return key(10, p);
 }
 
-Bytes GlyphRecord::bytes(bool close) const {
+Bytes GlyphRecord::bytes() const {
   Bytes out(signature_.begin(), signature_.end());
   out.insert(out.end(), items_.begin(), items_.end());
-  if (close) out.push_back(15);
+  out.push_back(15);
   return out;
 }
 
@@ -343,12 +342,6 @@ std::string FileBuilder::str() const { return asString(bytes()); }
 
 Bytes truncated(const Bytes& file, size_t length) {
   return Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(std::min(length, file.size())));
-}
-
-Bytes flipped(const Bytes& file, size_t position, uint8_t mask) {
-  Bytes out = file;
-  if (position < out.size()) out[position] ^= mask;
-  return out;
 }
 
 Bytes withRecordLength(const Bytes& file, size_t offset, uint32_t length) {

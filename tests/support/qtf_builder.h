@@ -14,16 +14,13 @@ namespace qtftest {
 
 using Bytes = std::vector<uint8_t>;
 
-// ---- primitives
+// Little-endian integers, charstring-coded numbers, binary64 and coded-length strings.
 void putByte(Bytes& out, uint8_t v);
 void putU16(Bytes& out, uint16_t v);
 void putI16(Bytes& out, int16_t v);
 void putU32(Bytes& out, uint32_t v);
-// charstring number coding
 void putNumber(Bytes& out, int32_t v);
-// binary64, little-endian
 void putDouble(Bytes& out, double v);
-// coded length, then the bytes
 void putString(Bytes& out, const std::string& text);
 Bytes numberBytes(int32_t v);
 
@@ -148,11 +145,10 @@ class GlyphRecord {
   GlyphRecord& components(const std::vector<ComponentSpec>& components);
   GlyphRecord& kerning(const std::vector<KernSpec>& pairs);
   GlyphRecord& element(const Bytes& elementBytes);
-  GlyphRecord& trueType(const Bytes& subStream);
   GlyphRecord& commands(const Bytes& bytes);
   GlyphRecord& key(uint8_t key, const Bytes& payload = {});
-  // Ends with key 15 unless `close` is false.
-  Bytes bytes(bool close = true) const;
+  // Ends with key 15.
+  Bytes bytes() const;
 
  private:
   std::array<uint8_t, 4> signature_{1, 9, 7, 1};
@@ -195,7 +191,6 @@ class FileBuilder {
 
 // ---- corruption
 Bytes truncated(const Bytes& file, size_t length);
-Bytes flipped(const Bytes& file, size_t position, uint8_t mask = 0xFF);
 // Rewrites the length of the record at `offset` (a short record gains the long form,
 // so the following bytes shift by two).
 Bytes withRecordLength(const Bytes& file, size_t offset, uint32_t length);
