@@ -18,12 +18,12 @@ void BinaryWriter::put(const uint8_t* bytes, size_t count) {
 
 void BinaryWriter::writeUInt8(uint8_t value) { put(&value, 1); }
 
-void BinaryWriter::writeUInt16(uint16_t value) {
+void BinaryWriter::put16(uint16_t value) {
   const uint8_t bytes[2] = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
   put(bytes, 2);
 }
 
-void BinaryWriter::writeUInt32(uint32_t value) {
+void BinaryWriter::put32(uint32_t value) {
   const uint8_t bytes[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
                             static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
   put(bytes, 4);

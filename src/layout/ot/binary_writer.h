@@ -2,6 +2,7 @@
 // offsets; and the one checked helper that patches 16-bit offsets.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,10 +14,12 @@ namespace ot {
 class BinaryWriter {
  public:
   void writeUInt8(uint8_t value);
-  void writeUInt16(uint16_t value);
-  void writeUInt16(int16_t value) { writeUInt16(static_cast<uint16_t>(value)); }
-  void writeInt16(int16_t value) { writeUInt16(static_cast<uint16_t>(value)); }
-  void writeUInt32(uint32_t value);
+  // Any integer, written as its low 16 bits (signed values in two's complement).
+  template <std::integral T>
+  void writeUInt16(T value) { put16(static_cast<uint16_t>(value)); }
+  void writeInt16(int16_t value) { put16(static_cast<uint16_t>(value)); }
+  template <std::integral T>
+  void writeUInt32(T value) { put32(static_cast<uint32_t>(value)); }
   void writeBytes(std::span<const uint8_t> bytes);
   void writeBytes(const std::string& bytes);
 
@@ -37,6 +40,8 @@ class BinaryWriter {
 
  private:
   void put(const uint8_t* bytes, size_t count);
+  void put16(uint16_t value);
+  void put32(uint32_t value);
 
   std::vector<uint8_t> buffer_;
   size_t pos_ = 0;
