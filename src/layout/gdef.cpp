@@ -40,6 +40,8 @@ bool GDefTableData::isEmpty() const {
 }
 
 bool GDefTableData::readBinary(ot::BinaryReader& reader, const GlyphIdMap& map) {
+  reader.startBudget();
+  reader.setContext("GDEF");
   reader.seek(0);
   version = reader.readUInt32();
   const uint16_t classOffset = reader.readUInt16();
