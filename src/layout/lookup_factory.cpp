@@ -6,6 +6,7 @@
 #include "layout/ligature_subst.h"
 #include "layout/mark_pos.h"
 #include "layout/multiple_subst.h"
+#include "layout/pair_pos.h"
 #include "layout/reverse_chain.h"
 #include "layout/single_pos.h"
 #include "layout/ot/binary_writer.h"
@@ -19,6 +20,7 @@ std::unique_ptr<LookupSubtable> createSubtable(uint32_t tableId, uint32_t typeCo
   if (tableId == kTableGpos) {
     switch (typeCode) {
       case 1: return std::make_unique<LpSingle>(holder);
+      case 2: return std::make_unique<LpPair>(LpPair::Bare{});
       case 3: return std::make_unique<LpCursive>(holder);
       case 4: return std::make_unique<LpMarkToBase>(holder);
       case 5: return std::make_unique<LpMarkToLigature>(holder);
