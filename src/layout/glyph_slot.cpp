@@ -57,17 +57,33 @@ GlyphId FeaGlyphGroups::defineClass(const std::string& className, const std::vec
   return id;
 }
 
+void FeaGlyphGroups::reindex() {
+  index_.clear();
+  for (const auto& [id, group] : groups) index_.emplace(group.glyphs, id);
+  indexedCount_ = groups.size();
+}
+
 GlyphId FeaGlyphGroups::replaceGroup(const std::vector<GlyphId>& glyphs) {
-  for (auto& [id, group] : groups) {
-    if (group.glyphs == glyphs) {
-      ++group.useCount;
-      return id;
+  if (indexedCount_ != groups.size()) reindex();
+  auto it = index_.find(glyphs);
+  if (it != index_.end()) {
+    auto* group = find(it->second);
+    if (!group || group->glyphs != glyphs) {
+      reindex();  // a class changed under the index
+      it = index_.find(glyphs);
+      group = it == index_.end() ? nullptr : find(it->second);
+    }
+    if (group) {
+      ++group->useCount;
+      return it->second;
     }
   }
   const GlyphId id = otl::glyphNameRegistry().nextFreeId();
   auto& group = groups[id];
   group.glyphs = glyphs;
   group.useCount = 1;
+  index_.emplace(glyphs, id);
+  indexedCount_ = groups.size();
   return id;
 }
 

@@ -54,6 +54,13 @@ class FeaGlyphGroups : public GlyphGroups {
   const FeaGlyphGroup* find(GlyphId id) const;
 
   std::map<GlyphId, FeaGlyphGroup> groups;
+
+ private:
+  // Glyph list -> the lowest id of a class with that list; rebuilt when classes were
+  // added past it, checked on every hit.
+  void reindex();
+  std::map<std::vector<GlyphId>, GlyphId> index_;
+  size_t indexedCount_ = 0;
 };
 
 }  // namespace vn
