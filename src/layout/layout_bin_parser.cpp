@@ -1,5 +1,7 @@
 #include "layout/layout_bin_parser.h"
 
+#include <algorithm>
+
 #include "layout/glyph_id_map.h"
 #include "layout/ot/binary_reader.h"
 
@@ -226,11 +228,18 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
   reader.readUInt16();  // LookupOrder: not kept
   const uint16_t required = reader.readUInt16();
   language.required = ot::Tag();
-  if (required != kNoFeature && required < featureRecords_.size()) language.required = featureRecords_[required].tag;
+  const bool hasRequired = required != kNoFeature && required < featureRecords_.size();
+  if (hasRequired) language.required = featureRecords_[required].tag;
   const uint16_t count = reader.readUInt16();
   reader.requireRecords(count, 2);
-  for (uint16_t i = 0; i < count; ++i) {
-    const uint16_t index = reader.readUInt16();
+  std::vector<uint16_t> indices(count);
+  for (auto& index : indices) index = reader.readUInt16();
+  // The required feature applies whether listed or not; the model keeps it by tag, so an
+  // unlisted one joins the language's features to keep its lookups.
+  if (hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end()) {
+    indices.push_back(required);
+  }
+  for (uint16_t index : indices) {
     if (index >= featureRecords_.size()) continue;
     const FeatureRecord& record = featureRecords_[index];
     reader.charge(1 + record.lookups.size());
