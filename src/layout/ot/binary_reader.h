@@ -22,6 +22,7 @@ class BinaryReader {
   BinaryReader() = default;
   explicit BinaryReader(std::span<const uint8_t> bytes);
   explicit BinaryReader(std::string_view bytes);
+  // The reader does not own its bytes: keep them alive while it is used.
 
   // Gives this reader (and every window opened from it) a fresh operations budget
   // sized for its length (see layout/limits.h).
