@@ -52,4 +52,21 @@ TEST(TagRegistry, BuiltInRows) {
   EXPECT_EQ(otl::TagRegistry::entries().back().name, "Slashed Zero");
 }
 
+TEST(TagRegistry, TextReaderReplacesNamesAndStops) {
+  otl::TagRegistry::ensureFilled();
+  const size_t before = otl::TagRegistry::entries().size();
+  std::string name;
+  // Stops at "END": the entry after it is not read.
+  std::istringstream first("\"SCRIPT\",\"Latin test\",\"latn\",\"BOGUS\",\"END\",\"SCRIPT\",\"x\",\"latn\"");
+  otl::TagRegistry::readFile(first);
+  ASSERT_TRUE(otl::TagRegistry::findName(ot::Tag::fromString("latn"), 1, name));
+  EXPECT_EQ(name, "Latin test");
+  // Stops at the end of the input without "END".
+  std::istringstream restore("\"SCRIPT\",\"Latin\",\"latn\"");
+  otl::TagRegistry::readFile(restore);
+  otl::TagRegistry::findName(ot::Tag::fromString("latn"), 1, name);
+  EXPECT_EQ(name, "Latin");
+  EXPECT_EQ(otl::TagRegistry::entries().size(), before);
+}
+
 }  // namespace

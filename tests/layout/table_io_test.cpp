@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -12,6 +15,9 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/pair_pos.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -165,6 +171,29 @@ TEST(TableIo, EmptyBlockIsSixteenBytes) {
   LayoutBinWriter writer;
   EXPECT_EQ(write(block, glyphOrder(4), writer),
             std::string("\0\1\0\0\0\x0A\0\x0C\0\x0E\0\0\0\0\0\0", 16));
+}
+
+TEST(TableIo, FontsPastSixteenBitGlyphIndicesGetNoTables) {
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ot::BinaryWriter out;
+  LayoutBinWriter writer;
+  EXPECT_FALSE(writer.write(&block, out, glyphOrder(65536)));
+  EXPECT_EQ(out.size(), 0u);
+  EXPECT_TRUE(writer.diagnostics().hasErrors());
+}
+
+TEST(TableIo, ToolRejectsHostileTablesWithoutOutput) {
+  const auto dir = std::filesystem::temp_directory_path() / ("otl_hostile_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir / "in");
+  std::ofstream(dir / "glyphs.txt") << "a\nb\n";
+  std::ofstream(dir / "in" / "GSUB", std::ios::binary) << table({lookup(9, 0, {singleSubst({{0, 1}})})});
+  const std::string command = std::string(TARNWICK_OTLTOOL) + " roundtrip " + (dir / "glyphs.txt").string() + " " +
+                              (dir / "in").string() + " " + (dir / "out").string() + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(TableIo, FrameReadAndWrittenBack) {
