@@ -45,6 +45,12 @@ def probe_lines(font):
             line = []
     if line:
         lines.append("".join(line))
+    # Conjuncts: consonant, virama, consonant, over each virama's block.
+    letters = [c for c in cmap if unicodedata.category(chr(c)) == "Lo"]
+    for virama in (c for c in cmap if unicodedata.combining(chr(c)) == 9):
+        block = [c for c in letters if c >> 7 == virama >> 7]
+        pairs = ["%s%s%s" % (chr(a), chr(virama), chr(b)) for a, b in zip(block, block[1:] + block[:1])]
+        lines += [" ".join(pairs[i:i + 12]) for i in range(0, len(pairs), 12)]
     return lines[:400]
 
 
