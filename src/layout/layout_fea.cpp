@@ -5,6 +5,7 @@
 
 #include "layout/glyph_id_map.h"
 #include "layout/tag_registry.h"
+#include "model/glyph.h"
 
 namespace otl {
 
@@ -60,6 +61,12 @@ void LayoutFea::removeMissingGlyphs(const GlyphIdMap& map) {
   removeMissingGlyphsFromBlock(gsub, map, true);
   removeMissingGlyphsFromBlock(gpos, map, true);
   gdef_->removeMissingGlyphs(map);
+}
+
+void LayoutFea::removeMissingGlyphs(const std::list<vn::Glyph*>& glyphs) {
+  GlyphIdMap map;
+  map.fillGlyphs(glyphs);
+  removeMissingGlyphs(map);
 }
 
 size_t LayoutFea::collectBlockNames(std::vector<std::string>& out) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 namespace vn {
 class Font;
+class Glyph;
 }
 
 namespace otl {
@@ -50,6 +52,8 @@ class LayoutFea {
   // Removes every rule using a glyph the map lacks, then the lookups no feature reaches,
   // for GSUB then GPOS; then prunes the GDEF data.
   void removeMissingGlyphs(const GlyphIdMap& map);
+  // The same for the font's glyph list (entries without a glyph take no position).
+  void removeMissingGlyphs(const std::list<vn::Glyph*>& glyphs);
   static void removeMissingGlyphsFromBlock(LayoutTableBlock& block, const GlyphIdMap& map, bool pruneUnreferenced);
 
   // Block names other than "FeaPrefix" when there is feature text; otherwise every

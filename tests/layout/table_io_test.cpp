@@ -183,6 +183,20 @@ TEST(TableIo, FontsPastSixteenBitGlyphIndicesGetNoTables) {
   EXPECT_TRUE(writer.diagnostics().hasErrors());
 }
 
+TEST(TableIo, LookupsWithoutAWritableKindAreDroppedAndReported) {
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  const uint32_t index = block.lookups.createLookup()->index;  // type 0
+  const ot::Tag latn = ot::Tag::fromString("latn"), test = ot::Tag::fromString("test");
+  block.scripts.try_emplace(latn, latn).first->second.languages.try_emplace(latn, latn).first->second.features
+      .try_emplace(test, test).first->second.lookups = {index};
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphOrder(4), writer);
+  EXPECT_EQ(written.size(), 16u);  // no lookup, and no feature or script left to name it
+  EXPECT_FALSE(writer.diagnostics().empty());
+  EXPECT_EQ(block.lookups.size(), 1u);  // the caller's block is untouched
+}
+
 TEST(TableIo, ToolRejectsHostileTablesWithoutOutput) {
   const auto dir = std::filesystem::temp_directory_path() / ("otl_hostile_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir / "in");
