@@ -28,7 +28,8 @@ TEST(OtStreams, BigEndianAndBounds) {
   writer.writeUInt32(0x01020304u);
   writer.writeUInt16(0xA0B0);
   EXPECT_EQ(writer.str(), std::string("\x01\x02\x03\x04\xA0\xB0", 6));
-  ot::BinaryReader reader(writer.str());
+  const std::string bytes = writer.str();
+  ot::BinaryReader reader(bytes);
   EXPECT_EQ(reader.readUInt16(), 0x0102);
   EXPECT_EQ(reader.readUInt32(), 0x0304A0B0u);
   try {
@@ -38,7 +39,7 @@ TEST(OtStreams, BigEndianAndBounds) {
     EXPECT_EQ(e.code(), 2);
   }
   EXPECT_THROW(reader.window(7), ot::Exception);
-  EXPECT_THROW(ot::BinaryReader(writer.str()).requireRecords(4, 2), ot::Exception);
+  EXPECT_THROW(ot::BinaryReader(bytes).requireRecords(4, 2), ot::Exception);
   EXPECT_THROW(writer.seek(7), ot::Exception);
 }
 
