@@ -47,6 +47,8 @@ uint16_t LpMarkTo::readMarks(ot::BinaryReader& r, const GlyphIdMap& map) {
   const uint16_t markCoverage = r.readUInt16();
   const uint16_t baseCoverage = r.readUInt16();
   classCount = r.readUInt16();
+  // Without classes no mark can attach, and components would cost nothing to claim.
+  if (classCount == 0) r.fail("mark attachment without mark classes");
   const uint16_t markArrayOffset = r.readUInt16();
   const uint16_t baseArrayOffset = r.readUInt16();
   GlyphList glyphs;

@@ -248,7 +248,8 @@ void writeFormat2(const LpPairFormat2Impl& impl, ot::BinaryWriter& writer, const
   std::vector<Devices> devices;
   const GPosValue empty;
   std::array<uint32_t, 4> unused{};
-  for (uint32_t c1 = 0; c1 < class1Count; ++c1) {
+  // Records of no bytes (every value empty) need no walk over the matrix.
+  for (uint32_t c1 = 0; recordSize != 0 && c1 < class1Count; ++c1) {
     for (uint32_t c2 = 0; c2 < class2Count; ++c2) {
       auto it = cells.find({static_cast<uint16_t>(c1), static_cast<uint16_t>(c2)});
       if (it == cells.end()) {
