@@ -1,5 +1,10 @@
 #include "layout/registry/glyph_name_registry.h"
 
+#include <charconv>
+#include <ostream>
+
+#include "layout/registry/glyph_id_map.h"
+
 namespace otl {
 
 namespace {
@@ -30,6 +35,10 @@ bool GlyphNameRegistry::contains(const std::string& name) const {
 
 uint32_t GlyphNameRegistry::nextFreeId() { return ++counter_; }
 
+void GlyphNameRegistry::reserveIds(GlyphIdMap& map, const std::vector<uint32_t>& provisionalIndices) {
+  for (uint32_t index : provisionalIndices) map.add(index, ++counter_);
+}
+
 void GlyphNameRegistry::registerNames(const std::vector<std::string>& names) {
   for (const auto& name : names) idForName(name);
 }
@@ -56,5 +65,20 @@ bool isValidGlyphName(std::string_view name) {
   }
   return true;
 }
+
+std::string makeUniqueGlyphName(const std::string& base, const std::string& suffix) {
+  const std::string stem = base + suffix;
+  const auto& registry = glyphNameRegistry();
+  if (!registry.contains(stem)) return stem;
+  // Each try is a new name; the registry is finite, so this ends.
+  for (uint64_t n = 2;; ++n) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, n);
+    std::string candidate = stem + std::string(digits, result.ptr);
+    if (!registry.contains(candidate)) return candidate;
+  }
+}
+
+void writeGlyphName(std::ostream& out, uint32_t id) { out << '\\' << glyphNameById(id); }
 
 }  // namespace otl

@@ -4,12 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace otl {
+
+class GlyphIdMap;
 
 class GlyphNameRegistry {
  public:
@@ -21,6 +24,9 @@ class GlyphNameRegistry {
   bool contains(const std::string& name) const;
   // A fresh id without a name.
   uint32_t nextFreeId();
+  // For each provisional glyph index in order, a fresh id without a name, entered into
+  // the map with that index (glyphs the feature text names and the font lacks).
+  void reserveIds(GlyphIdMap& map, const std::vector<uint32_t>& provisionalIndices);
 
   // Enters every name, keeping ids already given.
   void registerNames(const std::vector<std::string>& names);
@@ -52,5 +58,12 @@ std::string glyphNameOf(uint32_t id);
 // True for a feature-file glyph name: 1 to 31 characters of A-Z, a-z, 0-9, '.' and '_',
 // not beginning with a digit, and beginning with '.' only as ".notdef".
 bool isValidGlyphName(std::string_view name);
+
+// Base followed by suffix; when the registry holds that name, the same text followed by
+// 2, 3, ... until a name the registry lacks. The result is not registered.
+std::string makeUniqueGlyphName(const std::string& base, const std::string& suffix);
+
+// "\" and the registry name of the glyph: the escaped glyph name of the feature text.
+void writeGlyphName(std::ostream& out, uint32_t id);
 
 }  // namespace otl

@@ -1,0 +1,123 @@
+#include "layout/cursive_pos.h"
+
+#include <ostream>
+
+#include "layout/glyph_id_map.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/exception.h"
+
+namespace otl {
+
+void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&, const GlyphIdMap& map) {
+  ot::BinaryReader r = reader.window(offset);
+  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown cursive positioning format");
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), map);
+  coverage.assign(covered);
+  r.seek(4);
+  const uint16_t count = r.readUInt16();
+  r.requireRecords(count, 4);
+  records.clear();
+  records.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    r.seek(6 + 4 * i);
+    const uint16_t entryOffset = r.readUInt16();
+    const uint16_t exitOffset = r.readUInt16();
+    EntryExitRecord record;
+    if (entryOffset) {
+      record.entry = std::make_unique<AnchorTable>();
+      record.entry->readBinary(r, entryOffset);
+    }
+    if (exitOffset) {
+      record.exit = std::make_unique<AnchorTable>();
+      record.exit->readBinary(r, exitOffset);
+    }
+    records.push_back(std::move(record));
+  }
+}
+
+void LpCursive::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
+                            uint16_t) const {
+  const size_t n = std::min<size_t>(coverage.glyphCount(), records.size());
+  const auto indices = glyphIndices(coverage.glyphs(), map, n);
+  const auto order = uniqueSortOrder(indices);
+  const uint32_t start = writer.position();
+  writer.writeUInt16(1);
+  const uint32_t coverageField = writer.reserveOffset16();
+  writer.writeUInt16(static_cast<uint16_t>(order.size()));
+  for (size_t k = 0; k < order.size(); ++k) {
+    writer.writeUInt16(0);
+    writer.writeUInt16(0);
+  }
+  std::vector<uint16_t> covered;
+  for (size_t k = 0; k < order.size(); ++k) {
+    const auto& record = records[order[k]];
+    covered.push_back(indices[order[k]]);
+    const uint32_t field = start + 6 + 4 * static_cast<uint32_t>(k);
+    if (record.entry) {
+      ot_bin_layout::writeOffset(writer, start, field);
+      record.entry->writeBinary(writer);
+    }
+    if (record.exit) {
+      ot_bin_layout::writeOffset(writer, start, field + 2);
+      record.exit->writeBinary(writer);
+    }
+  }
+  ot_bin_layout::writeOffset(writer, start, coverageField);
+  writeCoverageTable(writer, covered);
+}
+
+void LpCursive::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
+  const uint32_t n = std::min<uint32_t>(coverage.glyphCount(), static_cast<uint32_t>(records.size()));
+  for (uint32_t i = 0; i < n; ++i) writeFeaRule(out, i, false);
+}
+
+void LpCursive::writeFeaRule(std::ostream& out, uint32_t rule, bool) const {
+  if (rule >= records.size()) return;
+  const auto& record = records[rule];
+  out << "      pos cursive ";
+  writeFeaGlyph(out, coverage.glyphAt(rule));
+  out << ' ';
+  if (record.entry) record.entry->writeFea(out); else out << "<anchor NULL >";
+  if (record.exit) record.exit->writeFea(out); else out << "<anchor NULL >";
+  out << ";\n";
+}
+
+void LpCursive::pruneByGlyphs(const GlyphSet& remove) {
+  const GlyphList covered = coverage.glyphs();
+  GlyphList kept;
+  std::vector<EntryExitRecord> keptRecords;
+  bool removed = false;
+  for (size_t i = 0; i < covered.size(); ++i) {
+    if (remove.count(covered[i])) {
+      removed = true;
+      continue;
+    }
+    kept.push_back(covered[i]);
+    if (i < records.size()) keptRecords.push_back(std::move(records[i]));
+  }
+  if (!removed) return;
+  records = std::move(keptRecords);
+  coverage.assign(kept);
+}
+
+void LpCursive::collectGlyphs(GlyphSet& out) const { out.insert(coverage.glyphs().begin(), coverage.glyphs().end()); }
+
+void LpCursive::collectGroupRefs(GlyphSet& out) const {
+  if (coverage.classId()) out.insert(coverage.classId());
+}
+
+void LpCursive::appendCoverage(GlyphList& out) const {
+  out.insert(out.end(), coverage.glyphs().begin(), coverage.glyphs().end());
+}
+
+std::unique_ptr<LookupSubtable> LpCursive::clone(GlyphClassHolder classes) const {
+  auto copy = std::make_unique<LpCursive>(classes);
+  copy->coverage = coverage;
+  copy->records = records;
+  return copy;
+}
+
+}  // namespace otl

@@ -1,0 +1,39 @@
+// The one way problems found while reading layout data are recorded: where (file, line,
+// table path) and how bad. The binary reader records what it skipped or refused here;
+// the caller decides what to print.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace otl {
+
+enum class Severity { kNote, kWarning, kError, kFatal };
+
+struct Diagnostic {
+  Severity severity = Severity::kError;
+  std::string file;       // empty when not read from a file
+  int line = -1;          // -1 when not from text
+  std::string tablePath;  // "GPOS lookup 12 subtable 3"
+  std::string message;
+};
+
+class Diagnostics {
+ public:
+  void add(Severity severity, std::string tablePath, std::string message);
+  void add(Diagnostic diagnostic) { entries_.push_back(std::move(diagnostic)); }
+
+  const std::vector<Diagnostic>& entries() const { return entries_; }
+  bool empty() const { return entries_.empty(); }
+  bool hasErrors() const;
+  void clear() { entries_.clear(); }
+
+  // "[E] file:line: GPOS lookup 12 subtable 3: message", one line per entry.
+  static std::string format(const Diagnostic& diagnostic);
+  std::string formatAll() const;
+
+ private:
+  std::vector<Diagnostic> entries_;
+};
+
+}  // namespace otl

@@ -1,0 +1,259 @@
+#include "layout/layout_bin_parser.h"
+
+#include <algorithm>
+
+#include "layout/glyph_id_map.h"
+#include "layout/ot/binary_reader.h"
+
+namespace otl::ot_bin_layout {
+
+namespace {
+constexpr uint16_t kNoFeature = 0xFFFF;
+const char* const kUnsupportedKind = "lookup kind not supported: ";
+}  // namespace
+
+uint32_t fromBinaryLookupType(uint16_t binaryType, uint32_t tableId) {
+  if (tableId == 1 && binaryType >= 1 && binaryType <= 8) return binaryType + 10u;
+  if (tableId == 2 && binaryType >= 1 && binaryType <= 9) return binaryType;
+  return 0;
+}
+
+uint16_t toBinaryLookupType(uint32_t typeCode, uint32_t tableId) {
+  if (tableId == 1 && typeCode >= 11 && typeCode <= 18) return static_cast<uint16_t>(typeCode - 10);
+  if (tableId == 2 && typeCode >= 1 && typeCode <= 9) return static_cast<uint16_t>(typeCode);
+  return 0;
+}
+
+const char* tableName(uint32_t tableId) {
+  return tableId == 1 ? "GSUB" : tableId == 2 ? "GPOS" : tableId == 3 ? "GDEF" : "table";
+}
+
+const char* lookupKindName(uint32_t typeCode) {
+  switch (typeCode) {
+    case 1: return "single adjustment positioning";
+    case 2: return "pair adjustment positioning";
+    case 3: return "cursive attachment positioning";
+    case 4: return "mark-to-base attachment positioning";
+    case 5: return "mark-to-ligature attachment positioning";
+    case 6: return "mark-to-mark attachment positioning";
+    case 7: return "contextual positioning";
+    case 8: return "chained contextual positioning";
+    case 9: return "extension positioning";
+    case 11: return "single substitution";
+    case 12: return "multiple substitution";
+    case 13: return "alternate substitution";
+    case 14: return "ligature substitution";
+    case 15: return "contextual substitution";
+    case 16: return "chained contextual substitution";
+    case 17: return "extension substitution";
+    case 18: return "reverse chained contextual substitution";
+    default: return "unknown lookup kind";
+  }
+}
+
+void LayoutBinParser::fail(const std::string& list, const ot::Exception& e) {
+  diagnostics_.add(Severity::kError, table_ + " " + list, e.message());
+}
+
+bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, uint32_t& tableId,
+                            const GlyphIdMap& glyphs) {
+  block_ = block;
+  if (!isValid()) return false;
+  featureRecords_.clear();
+  lookupIndexMap_.clear();
+  diagnostics_.clear();
+  unsupported_.clear();
+  table_ = tableName(tableId);
+  reader.startBudget();
+  reader.setContext(table_);
+  reader.seek(4);  // the version is not looked at
+  const uint16_t scriptList = reader.readUInt16();
+  const uint16_t featureList = reader.readUInt16();
+  const uint16_t lookupList = reader.readUInt16();
+  // Lookups first: language systems refer to features, features to lookups.
+  const bool lookupsOk = readLookupList(reader, lookupList, tableId, glyphs) == 0;
+  const bool featuresOk = readFeatureList(reader, featureList) == 0;
+  const bool scriptsOk = readScriptList(reader, scriptList) == 0;
+  return lookupsOk && featuresOk && scriptsOk && unsupported_.empty();
+}
+
+int32_t LayoutBinParser::readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId,
+                                        const GlyphIdMap& glyphs) {
+  if (offset == 0) return 0;  // no LookupList: no lookups
+  try {
+    ot::BinaryReader list = table.window(offset);
+    list.setContext(table_ + " LookupList");
+    const uint16_t count = list.readUInt16();
+    list.requireRecords(count, 2);
+    for (uint16_t i = 0; i < count; ++i) {
+      Lookup* lookup = block_->lookups.createLookup();
+      lookup->tableId = tableId;
+      lookupIndexMap_[i] = lookup->index;
+    }
+    for (uint16_t i = 0; i < count; ++i) readLookup(list, i, tableId, glyphs);
+    return 0;
+  } catch (const ot::Exception& e) {
+    fail("LookupList", e);
+    return errorCode(e);
+  }
+}
+
+void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t tableId, const GlyphIdMap& glyphs) {
+  list.seek(2 + 2u * i);
+  ot::BinaryReader reader = list.window(list.readUInt16());
+  const std::string where = table_ + " lookup " + std::to_string(i);
+  reader.setContext(where);
+  Lookup* lookup = block_->lookups.findLookup(lookupIndexMap_.at(i));
+  const uint16_t binaryType = reader.readUInt16();
+  lookup->typeCode = fromBinaryLookupType(binaryType, tableId);
+  if (lookup->typeCode == 0) {
+    throw ot::Exception(ot::Exception::kUnsupported, where + ": unknown lookup type " + std::to_string(binaryType));
+  }
+  lookup->flag = reader.readUInt16();
+  const bool extension = lookup->typeCode == 9 || lookup->typeCode == 17;
+  const uint16_t subtableCount = reader.readUInt16();
+  reader.requireRecords(subtableCount, 2);
+  if (lookup->flag & kUseMarkFilteringSet) {
+    reader.seek(6 + 2u * subtableCount);
+    lookup->markFilteringSet = reader.readUInt16();
+  }
+  uint32_t realType = 0;
+  size_t skipped = 0;
+  for (uint16_t j = 0; j < subtableCount; ++j) {
+    reader.charge();
+    reader.seek(6 + 2u * j);
+    size_t subtableOffset = reader.readUInt16();
+    const std::string subtableWhere = where + " subtable " + std::to_string(j);
+    if (extension) {
+      ot::BinaryReader ext = reader.window(subtableOffset, 8);
+      ext.setContext(subtableWhere);
+      if (ext.readUInt16() != 1) {
+        throw ot::Exception(ot::Exception::kUnsupported, subtableWhere + ": Extension format not 1");
+      }
+      const uint32_t type = fromBinaryLookupType(ext.readUInt16(), tableId);
+      // An Extension holds one real kind, the same in every subtable.
+      if (type == 0 || type == 9 || type == 17 || (realType != 0 && type != realType)) {
+        throw ot::Exception(ot::Exception::kUnsupported, subtableWhere + ": bad Extension lookup type");
+      }
+      realType = type;
+      lookup->typeCode = type;
+      subtableOffset += ext.readUInt32();  // size_t: no wrap
+      if (subtableOffset > reader.size()) {
+        throw ot::Exception(ot::Exception::kReadFailed, subtableWhere + ": Extension offset past the end");
+      }
+    }
+    auto subtable = lookup->createSubtable();
+    if (!subtable) {
+      ++skipped;
+      continue;
+    }
+    reader.setContext(subtableWhere);
+    subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    lookup->addSubtable(std::move(subtable));
+  }
+  if (skipped != 0) {
+    unsupported_.push_back(lookupKindName(lookup->typeCode));
+    diagnostics_.add(Severity::kError, where, kUnsupportedKind + std::string(lookupKindName(lookup->typeCode)));
+  }
+}
+
+int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offset) {
+  if (offset == 0) return 0;
+  try {
+    ot::BinaryReader list = table.window(offset);
+    list.setContext(table_ + " FeatureList");
+    const uint16_t count = list.readUInt16();
+    list.requireRecords(count, 6);
+    featureRecords_.reserve(count);
+    for (uint16_t i = 0; i < count; ++i) {
+      list.seek(2 + 6u * i);
+      FeatureRecord record;
+      record.tag = ot::Tag::read(list);
+      if (record.tag.sameBytes(ot::Tag::fromString("    "))) record.tag = ot::Tag::fromString("REQD");
+      ot::BinaryReader feature = list.window(list.readUInt16());
+      feature.readUInt16();  // FeatureParams: not kept
+      const uint16_t lookups = feature.readUInt16();
+      feature.requireRecords(lookups, 2);
+      feature.charge(lookups);
+      record.lookups.resize(lookups);
+      for (auto& index : record.lookups) index = feature.readUInt16();
+      featureRecords_.push_back(std::move(record));
+    }
+    return 0;
+  } catch (const ot::Exception& e) {
+    fail("FeatureList", e);
+    return errorCode(e);
+  }
+}
+
+int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset) {
+  if (offset == 0) return 0;
+  try {
+    ot::BinaryReader list = table.window(offset);
+    list.setContext(table_ + " ScriptList");
+    const uint16_t count = list.readUInt16();
+    list.requireRecords(count, 6);
+    for (uint16_t i = 0; i < count; ++i) {
+      list.seek(2 + 6u * i);
+      const ot::Tag tag = ot::Tag::read(list);
+      ot::BinaryReader script = list.window(list.readUInt16());
+      Script& target = block_->scripts.try_emplace(tag, tag).first->second;
+      const uint16_t defaultOffset = script.readUInt16();
+      if (defaultOffset != 0) {
+        Language* language = findDefaultEntry(target.languages);
+        if (!language) {
+          const ot::Tag dflt = ot::Tag::fromString("dflt");
+          language = &target.languages.try_emplace(dflt, dflt).first->second;
+        }
+        ot::BinaryReader langSys = script.window(defaultOffset);
+        readLangSys(langSys, *language);
+      }
+      const uint16_t languages = script.readUInt16();
+      script.requireRecords(languages, 6);
+      for (uint16_t j = 0; j < languages; ++j) {
+        script.seek(4 + 6u * j);
+        const ot::Tag languageTag = ot::Tag::read(script);
+        ot::BinaryReader langSys = script.window(script.readUInt16());
+        readLangSys(langSys, target.languages.try_emplace(languageTag, languageTag).first->second);
+      }
+    }
+    return 0;
+  } catch (const ot::Exception& e) {
+    fail("ScriptList", e);
+    return errorCode(e);
+  }
+}
+
+void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) {
+  reader.readUInt16();  // LookupOrder: not kept
+  const uint16_t required = reader.readUInt16();
+  language.required = ot::Tag();
+  const bool hasRequired = required != kNoFeature && required < featureRecords_.size();
+  if (hasRequired) language.required = featureRecords_[required].tag;
+  const uint16_t count = reader.readUInt16();
+  reader.requireRecords(count, 2);
+  std::vector<uint16_t> indices(count);
+  for (auto& index : indices) index = reader.readUInt16();
+  // The required feature applies whether listed or not; the model keeps it by tag, so an
+  // unlisted one joins the language's features to keep its lookups.
+  if (hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end()) {
+    indices.push_back(required);
+  }
+  for (uint16_t index : indices) {
+    if (index >= featureRecords_.size()) continue;
+    const FeatureRecord& record = featureRecords_[index];
+    reader.charge(1 + record.lookups.size());
+    Feature& feature = language.features.try_emplace(record.tag, record.tag).first->second;
+    for (uint16_t lookupIndex : record.lookups) {
+      const auto found = lookupIndexMap_.find(lookupIndex);
+      if (found == lookupIndexMap_.end()) {
+        throw ot::Exception(ot::Exception::kUnresolved,
+                            "feature " + record.tag.text() + " names lookup " + std::to_string(lookupIndex) +
+                                " beyond the LookupList");
+      }
+      feature.lookups.push_back(found->second);
+    }
+  }
+}
+
+}  // namespace otl::ot_bin_layout

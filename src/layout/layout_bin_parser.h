@@ -1,0 +1,71 @@
+// Reads one binary GSUB or GPOS table into a table block of the layout model: the
+// LookupList (Extension lookups unwrapped), the FeatureList and the ScriptList.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "layout/diagnostics.h"
+#include "layout/layout_table_block.h"
+#include "layout/ot/exception.h"
+
+namespace ot {
+class BinaryReader;
+}
+
+namespace otl {
+class GlyphIdMap;
+}
+
+namespace otl::ot_bin_layout {
+
+// Binary lookup type <-> model type code (GSUB 1..8 are 11..18, GPOS 1..9 stay); 0 for
+// anything else.
+uint32_t fromBinaryLookupType(uint16_t binaryType, uint32_t tableId);
+uint16_t toBinaryLookupType(uint32_t typeCode, uint32_t tableId);
+// "GSUB", "GPOS" or "GDEF".
+const char* tableName(uint32_t tableId);
+// The kind of a model type code in words ("ligature substitution").
+const char* lookupKindName(uint32_t typeCode);
+
+class LayoutBinParser {
+ public:
+  struct FeatureRecord {
+    ot::Tag tag;
+    std::vector<uint16_t> lookups;
+  };
+
+  LayoutBinParser() = default;
+  virtual ~LayoutBinParser() = default;
+
+  virtual bool isValid() const { return block_ != nullptr; }
+  virtual int32_t errorCode(const ot::Exception& e) const { return e.code(); }
+
+  // Reads the table into the block. False when there is no block, or when a list could
+  // not be read completely (what was read before stays; diagnostics() says where), or
+  // when a lookup's kind is not supported. A header that cannot be read throws code 2.
+  [[nodiscard]] bool parse(LayoutTableBlock* block, ot::BinaryReader& reader, uint32_t& tableId,
+                           const GlyphIdMap& glyphs);
+
+  const Diagnostics& diagnostics() const { return diagnostics_; }
+  // Names of the lookup kinds whose subtables could not be carried, one per lookup.
+  const std::vector<std::string>& unsupportedKinds() const { return unsupported_; }
+
+ private:
+  int32_t readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId, const GlyphIdMap& glyphs);
+  void readLookup(ot::BinaryReader& list, uint16_t i, uint32_t tableId, const GlyphIdMap& glyphs);
+  int32_t readFeatureList(ot::BinaryReader& table, uint16_t offset);
+  int32_t readScriptList(ot::BinaryReader& table, uint16_t offset);
+  void readLangSys(ot::BinaryReader& reader, Language& language);
+  void fail(const std::string& list, const ot::Exception& e);
+
+  LayoutTableBlock* block_ = nullptr;
+  std::vector<FeatureRecord> featureRecords_;
+  LookupIndexMap lookupIndexMap_;
+  Diagnostics diagnostics_;
+  std::vector<std::string> unsupported_;
+  std::string table_;
+};
+
+}  // namespace otl::ot_bin_layout

@@ -1,0 +1,81 @@
+// Repairs of a copy of a table block before it is written: lookups without a binary
+// kind, and subtables that cannot be written within 16-bit offsets.
+#include "layout/layout_bin_parser.h"
+#include "layout/layout_bin_writer.h"
+
+namespace otl::ot_bin_layout {
+
+namespace {
+
+std::string lookupWhere(const LayoutTableBlock& block, uint32_t index) {
+  return std::string(tableName(block.tableId)) + " lookup " + std::to_string(index);
+}
+
+// Deletes the lookups, their feature references, and the calls of contexts to them;
+// lookups emptied by losing their calls go too.
+void deleteLookups(LayoutTableBlock& block, LookupIndexSet deleted) {
+  LookupIndexSet all = deleted;
+  while (!deleted.empty()) {
+    block.lookups.deleteLookups(deleted);
+    LookupSet remaining;
+    for (const auto& [index, lookup] : block.lookups.lookups()) remaining.insert(index);
+    LookupIndexSet emptied;
+    for (const auto& [index, lookup] : block.lookups.lookups()) {
+      lookup->pruneByLookups(remaining);
+      if (lookup->isEmpty()) emptied.insert(index);
+    }
+    all.insert(emptied.begin(), emptied.end());
+    deleted = std::move(emptied);
+  }
+  block.removeLookupRefs(all);
+}
+
+}  // namespace
+
+bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics) {
+  LookupIndexSet deleted;
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    if (toBinaryLookupType(lookup->typeCode, block.tableId) != 0 && lookup->typeCode != 9 && lookup->typeCode != 17) {
+      continue;
+    }
+    deleted.insert(index);
+    diagnostics.add(Severity::kWarning, lookupWhere(block, index), "lookup without a writable kind dropped");
+  }
+  if (deleted.empty()) return false;
+  deleteLookups(block, deleted);
+  return true;
+}
+
+void LayoutBinWriter::recover(LayoutTableBlock& copy) {
+  LookupIndexSet emptied;
+  for (const auto& [index, lookup] : copy.lookups.lookups()) {
+    auto& subtables = lookup->subtables;
+    for (size_t j = 0; j < subtables.size();) {
+      if (trialWriteSubtable(*subtables[j], lookupIndex_, *glyphs_)) {
+        ++j;
+        continue;
+      }
+      SubtableList pieces;
+      const std::string where = lookupWhere(copy, index) + " subtable " + std::to_string(j);
+      if (subtables[j]->splitForOffsets(pieces, lookupIndex_, *glyphs_)) {
+        diagnostics_.add(Severity::kWarning, where,
+                         "split into " + std::to_string(pieces.size()) + " subtables to fit 16-bit offsets");
+        subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));
+        const size_t count = pieces.size();
+        subtables.insert(subtables.begin() + static_cast<std::ptrdiff_t>(j), std::make_move_iterator(pieces.begin()),
+                         std::make_move_iterator(pieces.end()));
+        j += count;  // the pieces are not tried again
+      } else {
+        diagnostics_.add(Severity::kError, where, "cannot be written within 16-bit offsets; dropped");
+        subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));
+      }
+    }
+    if (lookup->isEmpty()) {
+      emptied.insert(index);
+      diagnostics_.add(Severity::kError, lookupWhere(copy, index), "left without subtables; dropped");
+    }
+  }
+  if (!emptied.empty()) deleteLookups(copy, emptied);
+}
+
+}  // namespace otl::ot_bin_layout

@@ -1,0 +1,321 @@
+#include "layout/layout_bin_writer.h"
+
+#include <algorithm>
+#include <new>
+
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_parser.h"
+#include "layout/limits.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
+
+namespace otl::ot_bin_layout {
+
+namespace {
+
+constexpr uint32_t kTableVersion = 0x00010000;
+constexpr uint16_t kNoFeature = 0xFFFF;
+constexpr int64_t kLookupBudget = 65533;
+
+bool usesMarkFilteringSet(const Lookup& lookup) { return (lookup.flag & kUseMarkFilteringSet) != 0; }
+
+// Lookup table bytes besides the Extension records: type, flag, count, offsets, set.
+uint32_t lookupHeaderSize(const Lookup& lookup) {
+  return 6 + 2 * static_cast<uint32_t>(lookup.subtables.size()) + (usesMarkFilteringSet(lookup) ? 2 : 0);
+}
+
+TagTriple tripleOf(const ot::Tag& script, const ot::Tag& language, const ot::Tag& feature) {
+  return {script.value(), language.value(), feature.value()};
+}
+
+}  // namespace
+
+void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
+                   const GlyphIdMap& glyphs) {
+  try {
+    subtable.writeBinary(writer, lookups, glyphs, 0);
+  } catch (const SubtableOffsetException& e) {
+    throw SubtableOffsetException(e.code());
+  }
+}
+
+void LayoutBinWriter::buildIndices() {
+  records_.clear();
+  featureIndex_.clear();
+  lookupIndex_.clear();
+  if (!block_) return;
+  block_->forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
+    records_.push_back(FeatureRecord{script.tag, language.tag, feature.tag, &feature});
+  });
+  std::stable_sort(records_.begin(), records_.end(),
+                   [](const FeatureRecord& a, const FeatureRecord& b) { return a.feature < b.feature; });
+  for (size_t i = 0; i < records_.size(); ++i) {
+    featureIndex_[tripleOf(records_[i].script, records_[i].language, records_[i].feature)] = static_cast<uint16_t>(i);
+  }
+  uint32_t next = 0;
+  for (const auto& [index, lookup] : block_->lookups.lookups()) lookupIndex_[index] = next++;
+}
+
+bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& writer, const GlyphIdMap& glyphs) {
+  diagnostics_.clear();
+  recovered_ = false;
+  block_ = block;
+  glyphs_ = &glyphs;
+  if (!block) return false;
+  const std::string table = tableName(block->tableId);
+  if (glyphs.glyphCount() > limits::kMaxGlyphCount) {
+    diagnostics_.add(Severity::kError, table, "more glyphs than 16-bit glyph indices reach; table not written");
+    return false;
+  }
+  // Copies live until the end of the call; the caller's block is never changed.
+  auto copyOf = [](const LayoutTableBlock& source, std::unique_ptr<vn::FeaGlyphGroups>& classes) {
+    classes = source.lookups.classes() ? std::make_unique<vn::FeaGlyphGroups>(*source.lookups.classes())
+                                       : std::make_unique<vn::FeaGlyphGroups>();
+    auto copy = std::make_unique<LayoutTableBlock>(source.tableId, classes.get());
+    *copy = source;
+    return copy;
+  };
+  std::unique_ptr<vn::FeaGlyphGroups> cleanClasses, repairedClasses;
+  std::unique_ptr<LayoutTableBlock> clean, repaired;
+  const auto restore = [&] {
+    block_ = block;
+    buildIndices();
+  };
+
+  for (const auto& [index, lookup] : block->lookups.lookups()) {
+    if (toBinaryLookupType(lookup->typeCode, block->tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
+      clean = copyOf(*block, cleanClasses);
+      dropUnwritable(*clean, diagnostics_);
+      block_ = clean.get();
+      break;
+    }
+  }
+  buildIndices();
+  ot::BinaryWriter out;
+  try {
+    if (!writeTable(out)) {
+      restore();
+      return false;
+    }
+  } catch (const SubtableOffsetException&) {
+    repaired = copyOf(*block_, repairedClasses);
+    recover(*repaired);
+    block_ = repaired.get();
+    buildIndices();
+    recovered_ = true;
+    // A fresh buffer: nothing of the first attempt survives.
+    out = ot::BinaryWriter();
+    try {
+      if (!writeTable(out)) {
+        restore();
+        return false;
+      }
+    } catch (const SubtableOffsetException&) {
+      diagnostics_.add(Severity::kError, table, "offsets overflow even after splitting; table not written");
+      restore();
+      return false;
+    }
+  }
+  writer.writeBytes(out.buffer());
+  restore();
+  return true;
+}
+
+bool LayoutBinWriter::writeTable(ot::BinaryWriter& out) {
+  out.writeUInt32(kTableVersion);
+  out.writeUInt16(10);
+  out.writeUInt16(0);
+  out.writeUInt16(0);
+  if (!writeScriptList(out)) return false;
+  writeOffset(out, 0, 6);
+  if (!writeFeatureList(out)) return false;
+  writeOffset(out, 0, 8);
+  try {
+    writeLookupList(out);
+  } catch (const std::bad_alloc&) {
+    diagnostics_.add(Severity::kError, tableName(block_->tableId), "out of memory writing the LookupList");
+    return false;
+  }
+  return true;
+}
+
+bool LayoutBinWriter::writeScriptList(ot::BinaryWriter& out) {
+  const std::string where = std::string(tableName(block_->tableId)) + " ScriptList";
+  try {
+    const uint32_t start = out.position();
+    out.writeUInt16(block_->scripts.size());
+    for (const auto& [tag, script] : block_->scripts) {
+      tag.write(out);
+      out.writeUInt16(0);
+    }
+    uint32_t i = 0;
+    for (const auto& [tag, script] : block_->scripts) {
+      writeOffset(out, start, start + 2 + 6 * i + 4);
+      writeScript(out, script);
+      ++i;
+    }
+    return true;
+  } catch (const ot::Exception& e) {
+    diagnostics_.add(Severity::kError, where, e.message());
+  } catch (const SubtableOffsetException&) {
+    diagnostics_.add(Severity::kError, where, "offset overflow");
+  }
+  return false;
+}
+
+void LayoutBinWriter::writeScript(ot::BinaryWriter& out, const Script& script) {
+  const uint32_t start = out.position();
+  const Language* defaultLanguage = findDefaultEntry(script.languages);
+  std::vector<std::pair<ot::Tag, const Language*>> others;
+  for (const auto& [tag, language] : script.languages) {
+    if (!isDefaultTag(tag)) others.emplace_back(tag, &language);
+  }
+  out.writeUInt16(defaultLanguage ? 4 + 6 * others.size() : 0);
+  out.writeUInt16(others.size());
+  for (const auto& [tag, language] : others) {
+    tag.write(out);
+    out.writeUInt16(0);
+  }
+  if (defaultLanguage) writeLangSys(out, script, defaultLanguage->tag, *defaultLanguage);
+  for (size_t i = 0; i < others.size(); ++i) {
+    writeOffset(out, start, static_cast<uint32_t>(start + 4 + 6 * i + 4));
+    writeLangSys(out, script, others[i].first, *others[i].second);
+  }
+}
+
+void LayoutBinWriter::writeLangSys(ot::BinaryWriter& out, const Script& script, const ot::Tag& languageTag,
+                                   const Language& language) {
+  out.writeUInt16(0);  // LookupOrder
+  uint16_t required = kNoFeature;
+  if (language.required.value() != 0) {
+    const auto found = featureIndex_.find(tripleOf(script.tag, languageTag, language.required));
+    if (found != featureIndex_.end()) required = found->second;
+  }
+  out.writeUInt16(required);
+  out.writeUInt16(language.features.size());
+  for (const auto& [tag, feature] : language.features) {
+    const auto found = featureIndex_.find(tripleOf(script.tag, languageTag, tag));
+    if (found == featureIndex_.end()) {
+      throw ot::Exception(ot::Exception::kUnresolved, "feature " + tag.text() + " has no FeatureList entry");
+    }
+    out.writeUInt16(found->second);
+  }
+}
+
+bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
+  const std::string where = std::string(tableName(block_->tableId)) + " FeatureList";
+  try {
+    const uint32_t start = out.position();
+    out.writeUInt16(records_.size());
+    for (const auto& record : records_) {
+      record.feature.write(out);
+      out.writeUInt16(0);
+    }
+    for (size_t i = 0; i < records_.size(); ++i) {
+      writeOffset(out, start, static_cast<uint32_t>(start + 2 + 6 * i + 4));
+      out.writeUInt16(0);  // FeatureParams
+      const auto& lookups = records_[i].data->lookups;
+      out.writeUInt16(lookups.size());
+      for (uint32_t index : lookups) {
+        const auto found = lookupIndex_.find(index);
+        if (found == lookupIndex_.end()) {
+          throw ot::Exception(ot::Exception::kUnresolved,
+                              "feature " + records_[i].feature.text() + " names missing lookup " + std::to_string(index));
+        }
+        out.writeUInt16(found->second);
+      }
+    }
+    return true;
+  } catch (const ot::Exception& e) {
+    diagnostics_.add(Severity::kError, where, e.message());
+  } catch (const SubtableOffsetException&) {
+    diagnostics_.add(Severity::kError, where, "offset overflow");
+  }
+  return false;
+}
+
+void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
+  struct Record {
+    const Lookup* lookup = nullptr;
+    std::vector<uint32_t> starts;
+    ot::BinaryWriter buffer;
+    bool extension = false;
+    uint32_t position = 0;
+  };
+  std::vector<Record> records;
+  int64_t fixed = 0;
+  for (const auto& [index, lookup] : block_->lookups.lookups()) {
+    fixed += 2 + lookupHeaderSize(*lookup) + 8 * static_cast<int64_t>(lookup->subtables.size());
+  }
+  const int64_t budget = kLookupBudget - fixed;
+  int64_t total = 0;
+  bool extensionMode = false;
+  for (const auto& [index, lookup] : block_->lookups.lookups()) {
+    Record record;
+    record.lookup = lookup.get();
+    if (!extensionMode) {
+      for (const auto& subtable : lookup->subtables) {
+        record.starts.push_back(record.buffer.position());
+        writeSubtable(record.buffer, *subtable, lookupIndex_, *glyphs_);
+      }
+      if (total + static_cast<int64_t>(record.buffer.size()) > budget) {
+        extensionMode = true;
+        record = Record{};
+        record.lookup = lookup.get();
+      } else {
+        total += static_cast<int64_t>(record.buffer.size());
+      }
+    }
+    record.extension = extensionMode;
+    records.push_back(std::move(record));
+  }
+
+  const uint32_t start = out.position();
+  out.writeUInt16(records.size());
+  for (size_t i = 0; i < records.size(); ++i) out.writeUInt16(0);
+  const uint32_t tableId = block_->tableId;
+  for (size_t i = 0; i < records.size(); ++i) {
+    Record& record = records[i];
+    const Lookup& lookup = *record.lookup;
+    record.position = out.position();
+    writeOffset(out, start, static_cast<uint32_t>(start + 2 + 2 * i));
+    const uint16_t type = toBinaryLookupType(lookup.typeCode, tableId);
+    out.writeUInt16(record.extension ? (tableId == 1 ? 7 : 9) : type);
+    out.writeUInt16(lookup.flag);
+    out.writeUInt16(lookup.subtables.size());
+    for (size_t j = 0; j < lookup.subtables.size(); ++j) out.writeUInt16(0);
+    if (usesMarkFilteringSet(lookup)) out.writeUInt16(lookup.markFilteringSet);
+    if (record.extension) {
+      for (size_t j = 0; j < lookup.subtables.size(); ++j) {
+        out.writeUInt16(1);
+        out.writeUInt16(type);
+        out.writeUInt32(0u);
+      }
+    }
+  }
+  for (const Record& record : records) {
+    if (record.extension) continue;
+    const uint32_t data = out.position();
+    for (size_t j = 0; j < record.starts.size(); ++j) {
+      writeOffsetValue(out, static_cast<uint32_t>(record.position + 6 + 2 * j),
+                       uint64_t{data} + record.starts[j] - record.position);
+    }
+    out.writeBytes(record.buffer.buffer());
+  }
+  for (const Record& record : records) {
+    if (!record.extension) continue;
+    const Lookup& lookup = *record.lookup;
+    const uint32_t extensions = record.position + lookupHeaderSize(lookup);
+    for (size_t j = 0; j < lookup.subtables.size(); ++j) {
+      const uint32_t x = static_cast<uint32_t>(extensions + 8 * j);
+      writeOffsetValue(out, static_cast<uint32_t>(record.position + 6 + 2 * j), x - record.position);
+      const uint32_t here = out.position();
+      out.seek(x + 4);
+      out.writeUInt32(here - x);
+      out.seek(here);
+      writeSubtable(out, *lookup.subtables[j], lookupIndex_, *glyphs_);
+    }
+  }
+}
+
+}  // namespace otl::ot_bin_layout

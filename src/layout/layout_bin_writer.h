@@ -1,0 +1,82 @@
+// Writes one table block as a binary GSUB or GPOS table: ScriptList, FeatureList and
+// LookupList with 16-bit offsets patched after the data they point to, lookups beyond
+// the offset budget as Extension lookups, and a second attempt from a repaired copy when
+// an offset overflows anyway.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "layout/diagnostics.h"
+#include "layout/layout_table_block.h"
+
+namespace ot {
+class BinaryWriter;
+}
+
+namespace otl {
+class GlyphIdMap;
+}
+
+namespace otl::ot_bin_layout {
+
+// (script, language, feature) by their 32-bit tag values.
+using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
+
+// Writes the subtable (the kind chooses its format); an offset overflow inside it comes
+// out as SubtableOffsetException.
+void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
+                   const GlyphIdMap& glyphs);
+
+class LayoutBinWriter {
+ public:
+  struct FeatureRecord {
+    ot::Tag script, language, feature;
+    const Feature* data = nullptr;
+  };
+
+  LayoutBinWriter() = default;
+  virtual ~LayoutBinWriter() = default;
+
+  // Appends the table at the writer's position. False when the block is null, the font
+  // has more glyphs than 16-bit indices reach, a list cannot be written, or offsets
+  // overflow even after the repair; nothing is appended then. Every subtable or lookup
+  // the repair had to drop, and every lookup without a writable kind, is reported in
+  // diagnostics(). ot::Exception passes through.
+  [[nodiscard]] bool write(const LayoutTableBlock* block, ot::BinaryWriter& writer, const GlyphIdMap& glyphs);
+
+  // Feature records (FeatureList order) and the index maps of the current block.
+  void buildIndices();
+
+  const std::vector<FeatureRecord>& featureRecords() const { return records_; }
+  const std::map<TagTriple, uint16_t>& featureIndexMap() const { return featureIndex_; }
+  // Model lookup index -> LookupList index.
+  const LookupIndexMap& lookupIndexMap() const { return lookupIndex_; }
+  const Diagnostics& diagnostics() const { return diagnostics_; }
+  // True when the table was written from a repaired copy.
+  bool recovered() const { return recovered_; }
+
+ private:
+  bool writeTable(ot::BinaryWriter& out);
+  bool writeScriptList(ot::BinaryWriter& out);
+  void writeScript(ot::BinaryWriter& out, const Script& script);
+  void writeLangSys(ot::BinaryWriter& out, const Script& script, const ot::Tag& languageTag, const Language& language);
+  bool writeFeatureList(ot::BinaryWriter& out);
+  void writeLookupList(ot::BinaryWriter& out);
+  // Drops lookups whose kind has no binary form (type 0, bare Extension); true on change.
+  static bool dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics);
+  // Splits or drops each subtable that cannot be written alone; empties lookups go.
+  void recover(LayoutTableBlock& copy);
+
+  const LayoutTableBlock* block_ = nullptr;
+  const GlyphIdMap* glyphs_ = nullptr;
+  std::vector<FeatureRecord> records_;
+  std::map<TagTriple, uint16_t> featureIndex_;
+  LookupIndexMap lookupIndex_;
+  Diagnostics diagnostics_;
+  bool recovered_ = false;
+};
+
+}  // namespace otl::ot_bin_layout

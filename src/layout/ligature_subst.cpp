@@ -1,0 +1,204 @@
+#include "layout/ligature_subst.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "layout/glyph_id_map.h"
+#include "layout/lookup.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/exception.h"
+
+namespace otl {
+
+void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
+                            const GlyphIdMap& map) {
+  ot::BinaryReader r = reader.window(offset);
+  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown ligature substitution format");
+  GlyphList firsts;
+  readCoverageTable(firsts, r, r.readUInt16(), map);
+  r.seek(4);
+  const uint16_t setCount = r.readUInt16();
+  if (setCount > firsts.size()) throw ot::Exception(ot::Exception::kInconsistent, "more ligature sets than covered glyphs");
+  r.requireRecords(setCount, 2);
+  std::vector<uint16_t> setOffsets(setCount);
+  for (auto& o : setOffsets) o = r.readUInt16();
+  GlyphList ligatureGlyphs;
+  rules.clear();
+  for (size_t i = 0; i < setCount; ++i) {
+    ot::BinaryReader set = r.window(setOffsets[i]);
+    const uint16_t count = set.readUInt16();
+    set.requireRecords(count, 2);
+    std::vector<uint16_t> offsets(count);
+    for (auto& o : offsets) o = set.readUInt16();
+    for (uint16_t o : offsets) {
+      set.seek(o);
+      ligatureGlyphs.push_back(map.idOf(set.readUInt16()));
+      const uint16_t components = set.readUInt16();
+      if (components == 0) set.fail("ligature without components");
+      set.requireRecords(components - 1u, 2);
+      set.charge(components);
+      GlyphList sequence{firsts[i]};
+      for (uint32_t c = 1; c < components; ++c) sequence.push_back(map.idOf(set.readUInt16()));
+      rules.emplace_back(holder, sequence);
+    }
+  }
+  ligatures.assign(ligatureGlyphs);
+}
+
+namespace {
+struct LigatureEntry {
+  std::vector<uint16_t> rest;  // components after the first
+  size_t rule;
+};
+struct LigatureSet {
+  uint16_t first;
+  std::vector<LigatureEntry> entries;
+};
+
+// True when `longer` continues every component of `shorter` and has more.
+bool extends(const std::vector<uint16_t>& longer, const std::vector<uint16_t>& shorter) {
+  return longer.size() > shorter.size() && std::equal(shorter.begin(), shorter.end(), longer.begin());
+}
+}  // namespace
+
+void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
+                             uint16_t) const {
+  std::vector<LigatureSet> sets;
+  const size_t n = ruleCount();
+  for (size_t i = 0; i < n; ++i) {
+    const auto indices = glyphIndices(rules[i].glyphs(), map, rules[i].glyphCount());
+    if (indices.empty()) continue;
+    LigatureEntry entry{std::vector<uint16_t>(indices.begin() + 1, indices.end()), i};
+    auto set = std::find_if(sets.begin(), sets.end(), [&](const LigatureSet& s) { return s.first == indices[0]; });
+    if (set == sets.end()) {
+      sets.push_back(LigatureSet{indices[0], {}});
+      set = sets.end() - 1;
+    }
+    // A sequence given twice keeps its first rule.
+    if (std::any_of(set->entries.begin(), set->entries.end(),
+                    [&](const LigatureEntry& e) { return e.rest == entry.rest; }))
+      continue;
+    // Before the first entry it extends, so a longer match is tried first; otherwise
+    // entries keep their rule order.
+    auto at = std::find_if(set->entries.begin(), set->entries.end(),
+                           [&](const LigatureEntry& e) { return extends(entry.rest, e.rest); });
+    set->entries.insert(at, std::move(entry));
+  }
+  std::vector<uint16_t> firsts;
+  for (const auto& s : sets) firsts.push_back(s.first);
+  const auto order = glyphSortOrder(firsts);
+  const uint32_t start = writer.position();
+  writer.writeUInt16(1);
+  const uint32_t coverageField = writer.reserveOffset16();
+  writer.writeUInt16(static_cast<uint16_t>(sets.size()));
+  std::vector<uint32_t> fields;
+  for (size_t k = 0; k < sets.size(); ++k) fields.push_back(writer.reserveOffset16());
+  std::vector<uint16_t> covered;
+  for (size_t k = 0; k < order.size(); ++k) {
+    const auto& set = sets[order[k]];
+    covered.push_back(set.first);
+    ot_bin_layout::writeOffset(writer, start, fields[k]);
+    const uint32_t setStart = writer.position();
+    writer.writeUInt16(static_cast<uint16_t>(set.entries.size()));
+    std::vector<uint32_t> entryFields;
+    for (size_t j = 0; j < set.entries.size(); ++j) entryFields.push_back(writer.reserveOffset16());
+    for (size_t j = 0; j < set.entries.size(); ++j) {
+      const auto& entry = set.entries[j];
+      ot_bin_layout::writeOffset(writer, setStart, entryFields[j]);
+      writer.writeUInt16(map.indexOf(ligatures.glyphAt(entry.rule)));
+      writer.writeUInt16(static_cast<uint16_t>(entry.rest.size() + 1));
+      for (uint16_t g : entry.rest) writer.writeUInt16(g);
+    }
+  }
+  ot_bin_layout::writeOffset(writer, start, coverageField);
+  writeCoverageTable(writer, covered);
+}
+
+void LsLigature::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
+  ProblemMap problems;
+  checkRules(problems);
+  const size_t n = ruleCount();
+  if (n == 0) return;
+  size_t first = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (rules[i].glyphCount() >= 2) {
+      first = i;
+      break;
+    }
+  }
+  auto writeRule = [&](size_t i) {
+    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
+    writeFeaRule(out, static_cast<uint32_t>(i), false);
+  };
+  writeRule(first);
+  for (size_t i = 0; i < n; ++i) {
+    if (i != first) writeRule(i);
+  }
+}
+
+void LsLigature::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {
+  if (commented) out << "# ";
+  out << "      sub ";
+  if (rule < rules.size()) rules[rule].writeFea(out, 2);
+  out << " by ";
+  writeFeaGlyph(out, ligatures.glyphAt(rule));
+  out << ";\n";
+}
+
+void LsLigature::pruneByGlyphs(const GlyphSet& remove) {
+  const GlyphList ligs = ligatures.glyphs();
+  std::vector<GlyphClassSlot> kept;
+  GlyphList keptLigs;
+  bool removed = false;
+  for (size_t i = 0; i < rules.size(); ++i) {
+    const uint32_t lig = i < ligs.size() ? ligs[i] : 0;
+    bool drop = remove.count(lig) != 0;
+    for (uint32_t g : rules[i].glyphs()) drop = drop || remove.count(g);
+    if (drop) {
+      removed = true;
+      rules[i].clear();
+      continue;
+    }
+    kept.push_back(std::move(rules[i]));
+    if (i < ligs.size()) keptLigs.push_back(lig);
+  }
+  if (!removed) return;
+  rules = std::move(kept);
+  ligatures.assign(keptLigs);
+}
+
+void LsLigature::collectGlyphs(GlyphSet& out) const {
+  for (const auto& r : rules) out.insert(r.glyphs().begin(), r.glyphs().end());
+  out.insert(ligatures.glyphs().begin(), ligatures.glyphs().end());
+}
+
+void LsLigature::collectGroupRefs(GlyphSet& out) const {
+  if (ligatures.classId()) out.insert(ligatures.classId());
+  for (const auto& r : rules) {
+    if (r.classId()) out.insert(r.classId());
+  }
+}
+
+void LsLigature::checkSequences(ProblemMap& problems) const {
+  for (size_t i = 0; i < rules.size(); ++i) {
+    if (rules[i].glyphCount() < 2) problems[static_cast<uint32_t>(i)].insert(kOnlyGlyphInLigature);
+  }
+}
+
+void LsLigature::checkDuplicates(ProblemMap& problems) const {
+  std::set<GlyphList> seen;
+  for (size_t i = 0; i < rules.size(); ++i) {
+    if (!seen.insert(rules[i].glyphs()).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateLigatureSource);
+  }
+}
+
+std::unique_ptr<LookupSubtable> LsLigature::clone(GlyphClassHolder classes) const {
+  auto copy = std::make_unique<LsLigature>(classes);
+  for (const auto& r : rules) copy->rules.emplace_back(classes, r);
+  copy->ligatures = ligatures;
+  return copy;
+}
+
+}  // namespace otl

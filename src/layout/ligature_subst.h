@@ -1,0 +1,34 @@
+// GSUB ligature substitution (lookup type 4): a component sequence becomes one glyph.
+#pragma once
+
+#include "layout/subtable.h"
+
+namespace otl {
+
+class LsLigature : public LookupSubtable {
+ public:
+  explicit LsLigature(GlyphClassHolder classes) : LookupSubtable(kTableGsub, 14, classes), ligatures(classes) {}
+
+  void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
+                  const GlyphIdMap& glyphs) override;
+  void writeBinary(ot::BinaryWriter& writer, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
+                   uint16_t format) const override;
+  void writeFea(std::ostream& out, const LookupMap& lookups, const LookupNames& names) const override;
+  void writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const override;
+  void pruneByGlyphs(const GlyphSet& remove) override;
+  void collectGlyphs(GlyphSet& out) const override;
+  void collectGroupRefs(GlyphSet& out) const override;
+  bool isEmpty() const override { return rules.empty(); }
+  void checkSequences(ProblemMap& problems) const override;
+  void checkDuplicates(ProblemMap& problems) const override;
+  std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
+
+  size_t ruleCount() const { return std::min<size_t>(rules.size(), ligatures.glyphCount()); }
+
+  // Each rule's whole component sequence, first component included.
+  std::vector<GlyphClassSlot> rules;
+  // The ligature glyph of each rule.
+  GlyphClassSlot ligatures;
+};
+
+}  // namespace otl

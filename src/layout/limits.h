@@ -1,0 +1,45 @@
+// Every bound of the layout stage in one place: binary table reading and writing, the
+// layout model and the feature-file compiler's input. Kept free of includes of our own
+// so any library of the layout stage can use it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace otl::limits {
+
+// Operations budget of one table read: a step per record visited, so shared offsets,
+// loops and huge ranges cannot run away.
+inline constexpr uint64_t kOperationsPerByte = 64;
+inline constexpr uint64_t kMinOperations = 16384;
+constexpr uint64_t operationsBudget(size_t tableBytes) {
+  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kOperationsPerByte;
+  return scaled < kMinOperations ? kMinOperations : scaled;
+}
+
+// Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
+inline constexpr uint32_t kMaxNesting = 16;
+
+// Largest table accepted for reading (and produced by writing).
+inline constexpr size_t kMaxTableBytes = size_t{64} << 20;
+
+// Glyph indices are 16 bits: a font with more glyphs gets no binary layout tables.
+inline constexpr uint32_t kMaxGlyphCount = 65535;
+
+// A 16-bit offset holds at most this distance; 65535 and more overflow.
+inline constexpr uint32_t kMaxOffset16 = 65534;
+
+// Lookups of a table, subtables of a lookup, and records of a list are 16-bit counts.
+inline constexpr uint32_t kMaxCount16 = 65535;
+
+// Glyphs of one rule's context (input plus backtrack and lookahead).
+inline constexpr uint32_t kMaxContextGlyphs = 1024;
+
+// Feature-file compiler input: include nesting, statements of one compile.
+inline constexpr uint32_t kMaxIncludeDepth = 50;
+inline constexpr uint64_t kMaxStatements = 10'000'000;
+
+// Tag registry text: characters of one field.
+inline constexpr size_t kMaxRegistryField = 255;
+
+}  // namespace otl::limits

@@ -1,0 +1,206 @@
+#include "layout/multiple_subst.h"
+
+#include <ostream>
+
+#include "layout/glyph_id_map.h"
+#include "layout/lookup.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/exception.h"
+
+namespace otl {
+
+void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
+                            const GlyphIdMap& map) {
+  ot::BinaryReader r = reader.window(offset);
+  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown substitution format");
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), map);
+  coverage.assign(covered);
+  r.seek(4);
+  const uint16_t count = r.readUInt16();
+  if (count > covered.size()) throw ot::Exception(ot::Exception::kInconsistent, "more sequences than covered glyphs");
+  r.requireRecords(count, 2);
+  std::vector<uint16_t> offsets(count);
+  for (auto& o : offsets) o = r.readUInt16();
+  sequences.clear();
+  sequences.reserve(count);
+  for (uint16_t o : offsets) {
+    r.seek(o);
+    const uint16_t glyphCount = r.readUInt16();
+    r.requireRecords(glyphCount, 2);
+    r.charge(glyphCount + 1u);
+    GlyphList glyphs;
+    glyphs.reserve(glyphCount);
+    for (uint16_t i = 0; i < glyphCount; ++i) glyphs.push_back(map.idOf(r.readUInt16()));
+    sequences.emplace_back(holder, glyphs);
+  }
+}
+
+void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
+                             uint16_t) const {
+  const auto in = glyphIndices(coverage.glyphs(), map, ruleCount());
+  const auto order = uniqueSortOrder(in);
+  const uint32_t start = writer.position();
+  writer.writeUInt16(1);
+  const uint32_t coverageField = writer.reserveOffset16();
+  writer.writeUInt16(static_cast<uint16_t>(order.size()));
+  std::vector<uint32_t> fields;
+  for (size_t k = 0; k < order.size(); ++k) fields.push_back(writer.reserveOffset16());
+  std::vector<uint16_t> covered;
+  for (size_t k = 0; k < order.size(); ++k) {
+    ot_bin_layout::writeOffset(writer, start, fields[k]);
+    const auto& glyphs = sequences[order[k]].glyphs();
+    writer.writeUInt16(static_cast<uint16_t>(glyphs.size()));
+    for (uint32_t g : glyphs) writer.writeUInt16(map.indexOf(g));
+    covered.push_back(in[order[k]]);
+  }
+  ot_bin_layout::writeOffset(writer, start, coverageField);
+  writeCoverageTable(writer, covered);
+}
+
+void LsMultiple::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
+  ProblemMap problems;
+  checkRules(problems);
+  const size_t n = ruleCount();
+  if (n == 0) return;
+  size_t first = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (sequences[i].glyphCount() >= 2) {
+      first = i;
+      break;
+    }
+  }
+  auto writeRule = [&](size_t i) {
+    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
+    writeFeaRule(out, static_cast<uint32_t>(i), false);
+  };
+  writeRule(first);
+  for (size_t i = 0; i < n; ++i) {
+    if (i != first) writeRule(i);
+  }
+}
+
+void LsMultiple::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {
+  if (commented) out << "# ";
+  out << "      sub ";
+  writeFeaGlyph(out, coverage.glyphAt(rule));
+  out << " by ";
+  if (rule < sequences.size()) sequences[rule].writeFea(out, 2);
+  out << ";\n";
+}
+
+void LsAlternate::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {
+  if (commented) out << "# ";
+  out << "      sub ";
+  writeFeaGlyph(out, coverage.glyphAt(rule));
+  out << " from ";
+  if (rule < sequences.size()) sequences[rule].writeFea(out, 1);
+  out << ";\n";
+}
+
+void LsMultiple::pruneByGlyphs(const GlyphSet& remove) {
+  const GlyphList covered = coverage.glyphs();
+  GlyphList kept;
+  std::vector<GlyphClassSlot> keptSequences;
+  bool removed = false;
+  for (size_t i = 0; i < covered.size(); ++i) {
+    bool drop = remove.count(covered[i]) != 0;
+    if (!drop && i < sequences.size()) {
+      for (uint32_t g : sequences[i].glyphs()) drop = drop || remove.count(g);
+    }
+    if (drop) {
+      removed = true;
+      if (i < sequences.size()) sequences[i].clear();
+      continue;
+    }
+    kept.push_back(covered[i]);
+    if (i < sequences.size()) keptSequences.push_back(std::move(sequences[i]));
+  }
+  if (!removed) return;
+  sequences = std::move(keptSequences);
+  coverage.assign(kept);
+}
+
+void LsAlternate::pruneByGlyphs(const GlyphSet& remove) {
+  const GlyphList covered = coverage.glyphs();
+  GlyphList kept;
+  std::vector<GlyphClassSlot> keptSequences;
+  bool removed = false;
+  for (size_t i = 0; i < covered.size(); ++i) {
+    bool drop = remove.count(covered[i]) != 0;
+    if (!drop && i < sequences.size()) {
+      GlyphList alternates;
+      const auto& list = sequences[i].glyphs();
+      for (uint32_t g : list) {
+        if (!remove.count(g)) alternates.push_back(g);
+      }
+      if (alternates.size() != list.size()) {
+        removed = true;
+        sequences[i].assign(alternates);
+      }
+      drop = alternates.empty();
+    }
+    if (drop) {
+      removed = true;
+      if (i < sequences.size()) sequences[i].clear();
+      continue;
+    }
+    kept.push_back(covered[i]);
+    if (i < sequences.size()) keptSequences.push_back(std::move(sequences[i]));
+  }
+  if (!removed) return;
+  sequences = std::move(keptSequences);
+  coverage.assign(kept);
+}
+
+void LsMultiple::collectGlyphs(GlyphSet& out) const {
+  out.insert(coverage.glyphs().begin(), coverage.glyphs().end());
+  for (const auto& s : sequences) out.insert(s.glyphs().begin(), s.glyphs().end());
+}
+
+void LsMultiple::collectGroupRefs(GlyphSet& out) const {
+  if (coverage.classId()) out.insert(coverage.classId());
+  for (const auto& s : sequences) {
+    if (s.classId()) out.insert(s.classId());
+  }
+}
+
+void LsMultiple::appendCoverage(GlyphList& out) const {
+  out.insert(out.end(), coverage.glyphs().begin(), coverage.glyphs().end());
+}
+
+void LsMultiple::checkSequences(ProblemMap& problems) const {
+  for (size_t i = 0; i < sequences.size(); ++i) {
+    if (sequences[i].glyphCount() < 2) problems[static_cast<uint32_t>(i)].insert(kOnlyGlyphInMultiple);
+  }
+}
+
+void LsMultiple::checkDuplicates(ProblemMap& problems) const {
+  GlyphSet seen;
+  const auto& covered = coverage.glyphs();
+  for (size_t i = 0; i < covered.size(); ++i) {
+    if (!seen.insert(covered[i]).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateMultipleSource);
+  }
+}
+
+void LsMultiple::copyInto(LsMultiple& copy) const {
+  copy.coverage = coverage;
+  copy.sequences.clear();
+  for (const auto& s : sequences) copy.sequences.emplace_back(copy.holder, s);
+}
+
+std::unique_ptr<LookupSubtable> LsMultiple::clone(GlyphClassHolder classes) const {
+  auto copy = std::make_unique<LsMultiple>(classes);
+  copyInto(*copy);
+  return copy;
+}
+
+std::unique_ptr<LookupSubtable> LsAlternate::clone(GlyphClassHolder classes) const {
+  auto copy = std::make_unique<LsAlternate>(classes);
+  copyInto(*copy);
+  return copy;
+}
+
+}  // namespace otl

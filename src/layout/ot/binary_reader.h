@@ -1,0 +1,76 @@
+// Bounds-checked big-endian cursor over a byte span. A read past the end, a window
+// outside its parent, a nesting too deep or an exhausted operations budget throws
+// ot::Exception code 2; memory beyond the span is never touched.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ot {
+
+// Steps left for one table read; shared by every window opened on that table.
+struct ReadBudget {
+  uint64_t left = 0;
+};
+
+class BinaryReader {
+ public:
+  BinaryReader() = default;
+  explicit BinaryReader(std::span<const uint8_t> bytes);
+  explicit BinaryReader(std::string_view bytes);
+  // The reader does not own its bytes: keep them alive while it is used.
+
+  // Gives this reader (and every window opened from it) a fresh operations budget
+  // sized for its length (see layout/limits.h).
+  void startBudget();
+
+  uint8_t readUInt8();
+  int8_t readInt8() { return static_cast<int8_t>(readUInt8()); }
+  uint16_t readUInt16();
+  int16_t readInt16() { return static_cast<int16_t>(readUInt16()); }
+  uint32_t readUInt32();
+  int32_t readInt32() { return static_cast<int32_t>(readUInt32()); }
+  // Count bytes as they stand.
+  std::span<const uint8_t> readBytes(size_t count);
+
+  // Position relative to the start of this reader's span.
+  uint32_t position() const { return static_cast<uint32_t>(pos_); }
+  size_t size() const { return bytes_.size(); }
+  size_t remaining() const { return bytes_.size() - pos_; }
+  std::span<const uint8_t> bytes() const { return bytes_; }
+
+  // Absolute position inside this span; past the end throws code 2.
+  void seek(size_t position);
+  void skip(size_t count);
+
+  // A reader over [offset, end) of this span, one nesting level deeper, sharing the
+  // budget. Offset past the end (or, with `length`, a range past it) throws code 2.
+  BinaryReader window(size_t offset) const;
+  BinaryReader window(size_t offset, size_t length) const;
+
+  // Throws code 2 unless `count` records of `recordSize` bytes fit in what is left.
+  // Call before allocating for a count read from input.
+  void requireRecords(uint64_t count, uint64_t recordSize) const;
+
+  // One step per record visited; throws code 2 when the budget runs out.
+  void charge(uint64_t steps = 1) const;
+
+  // The text put in front of every failure of this reader ("GSUB lookup 3 subtable 1").
+  void setContext(std::string context) { context_ = std::move(context); }
+  const std::string& context() const { return context_; }
+
+  [[noreturn]] void fail(const std::string& why) const;
+
+ private:
+  std::span<const uint8_t> bytes_;
+  size_t pos_ = 0;
+  uint32_t depth_ = 0;
+  std::shared_ptr<ReadBudget> budget_;
+  std::string context_;
+};
+
+}  // namespace ot

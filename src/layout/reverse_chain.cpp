@@ -1,0 +1,183 @@
+#include "layout/reverse_chain.h"
+
+#include <ostream>
+
+#include "layout/glyph_id_map.h"
+#include "layout/limits.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/exception.h"
+
+namespace otl {
+
+namespace {
+std::vector<uint16_t> readOffsets(ot::BinaryReader& r) {
+  const uint16_t count = r.readUInt16();
+  if (count > limits::kMaxContextGlyphs) r.fail("context longer than allowed");
+  r.requireRecords(count, 2);
+  std::vector<uint16_t> offsets(count);
+  for (auto& o : offsets) o = r.readUInt16();
+  return offsets;
+}
+}  // namespace
+
+void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
+                                         const GlyphIdMap& map) {
+  ot::BinaryReader r = reader.window(offset);
+  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown reverse chaining format");
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), map);
+  r.seek(4);
+  const auto backtrackOffsets = readOffsets(r);
+  const auto lookaheadOffsets = readOffsets(r);
+  const uint16_t count = r.readUInt16();
+  r.requireRecords(count, 2);
+  GlyphList subs;
+  subs.reserve(count);
+  for (uint16_t i = 0; i < count; ++i) subs.push_back(map.idOf(r.readUInt16()));
+  // Input glyph i pairs with substitute i: keep what pairs.
+  const size_t n = std::min(covered.size(), subs.size());
+  covered.resize(n);
+  subs.resize(n);
+  input.assign(covered);
+  substitutes.assign(subs);
+  backtrack.clear();
+  lookahead.clear();
+  for (uint16_t o : backtrackOffsets) {
+    GlyphList glyphs;
+    readCoverageTable(glyphs, r, o, map);
+    backtrack.emplace_back(holder, glyphs);
+  }
+  for (uint16_t o : lookaheadOffsets) {
+    GlyphList glyphs;
+    readCoverageTable(glyphs, r, o, map);
+    lookahead.emplace_back(holder, glyphs);
+  }
+}
+
+void LsReverseChainedContext::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
+                                          uint16_t) const {
+  const size_t n = std::min(input.glyphCount(), substitutes.glyphCount());
+  const auto in = glyphIndices(input.glyphs(), map, n);
+  const auto out = glyphIndices(substitutes.glyphs(), map, n);
+  const auto order = uniqueSortOrder(in);
+  const uint32_t start = writer.position();
+  writer.writeUInt16(1);
+  const uint32_t coverageField = writer.reserveOffset16();
+  std::vector<uint32_t> backtrackFields, lookaheadFields;
+  writer.writeUInt16(static_cast<uint16_t>(backtrack.size()));
+  for (size_t i = 0; i < backtrack.size(); ++i) backtrackFields.push_back(writer.reserveOffset16());
+  writer.writeUInt16(static_cast<uint16_t>(lookahead.size()));
+  for (size_t i = 0; i < lookahead.size(); ++i) lookaheadFields.push_back(writer.reserveOffset16());
+  writer.writeUInt16(static_cast<uint16_t>(order.size()));
+  std::vector<uint16_t> covered;
+  for (size_t k : order) {
+    writer.writeUInt16(out[k]);
+    covered.push_back(in[k]);
+  }
+  ot_bin_layout::writeOffset(writer, start, coverageField);
+  writeCoverageTable(writer, covered);
+  for (size_t i = 0; i < backtrack.size(); ++i) {
+    ot_bin_layout::writeOffset(writer, start, backtrackFields[i]);
+    writeCoverageTable(writer, sortedIndices(backtrack[i].glyphs(), map));
+  }
+  for (size_t i = 0; i < lookahead.size(); ++i) {
+    ot_bin_layout::writeOffset(writer, start, lookaheadFields[i]);
+    writeCoverageTable(writer, sortedIndices(lookahead[i].glyphs(), map));
+  }
+}
+
+void LsReverseChainedContext::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
+  if (!input.hasGlyphs()) return;
+  const bool substituted = substitutes.hasGlyphs();
+  out << (substituted ? "      rsub" : "      ignore rsub");
+  for (auto it = backtrack.rbegin(); it != backtrack.rend(); ++it) {
+    out << ' ';
+    it->writeFea(out);
+  }
+  out << ' ';
+  input.writeFea(out);
+  out << '\'';
+  for (const auto& slot : lookahead) {
+    out << ' ';
+    slot.writeFea(out);
+  }
+  if (substituted) {
+    out << " by ";
+    substitutes.writeFea(out);
+  }
+  out << ";\n";
+}
+
+void LsReverseChainedContext::clear() {
+  for (auto& slot : backtrack) slot.clear();
+  for (auto& slot : lookahead) slot.clear();
+  backtrack.clear();
+  lookahead.clear();
+  input.clear();
+  substitutes.clear();
+}
+
+void LsReverseChainedContext::pruneByGlyphs(const GlyphSet& remove) {
+  for (Sequence* sequence : {&backtrack, &lookahead}) {
+    for (auto& slot : *sequence) {
+      GlyphList kept;
+      const auto& list = slot.glyphs();
+      for (uint32_t g : list) {
+        if (!remove.count(g)) kept.push_back(g);
+      }
+      if (kept.size() == list.size()) continue;
+      slot.assign(kept);
+      if (kept.empty()) {
+        clear();
+        return;
+      }
+    }
+  }
+  const GlyphList in = input.glyphs(), subs = substitutes.glyphs();
+  GlyphList keptIn, keptSubs;
+  bool removed = false;
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (remove.count(in[i])) {
+      removed = true;
+      continue;
+    }
+    keptIn.push_back(in[i]);
+    if (i < subs.size()) keptSubs.push_back(subs[i]);
+  }
+  if (!removed) return;
+  if (keptIn.empty()) {
+    clear();
+    return;
+  }
+  input.assign(keptIn);
+  substitutes.assign(keptSubs);
+}
+
+void LsReverseChainedContext::collectGlyphs(GlyphSet& out) const {
+  for (const auto& slot : backtrack) out.insert(slot.glyphs().begin(), slot.glyphs().end());
+  out.insert(input.glyphs().begin(), input.glyphs().end());
+  for (const auto& slot : lookahead) out.insert(slot.glyphs().begin(), slot.glyphs().end());
+}
+
+void LsReverseChainedContext::collectGroupRefs(GlyphSet& out) const {
+  for (const auto& slot : backtrack) {
+    if (slot.classId()) out.insert(slot.classId());
+  }
+  if (input.classId()) out.insert(input.classId());
+  for (const auto& slot : lookahead) {
+    if (slot.classId()) out.insert(slot.classId());
+  }
+}
+
+std::unique_ptr<LookupSubtable> LsReverseChainedContext::clone(GlyphClassHolder classes) const {
+  auto copy = std::make_unique<LsReverseChainedContext>(classes);
+  copySequence(copy->backtrack, backtrack, classes);
+  copySequence(copy->lookahead, lookahead, classes);
+  copy->input = input;
+  copy->substitutes = substitutes;
+  return copy;
+}
+
+}  // namespace otl

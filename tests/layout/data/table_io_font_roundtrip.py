@@ -1,0 +1,123 @@
+"""Round trip of one font's GSUB/GPOS/GDEF through `otltool roundtrip`, judged from outside.
+
+usage: table_io_font_roundtrip.py OTLTOOL FONT WORKDIR
+
+Extracts the raw tables and the glyph order with fontTools, runs the tool, puts the
+written tables back into a copy of the font byte for byte, and compares: ots-sanitize
+must accept the copy (when it accepts the original), and hb-shape must give the same
+glyphs and positions over probe texts with the default features and with each feature
+of the font switched on and off. Prints one line:
+  OK features=N lines=M          everything matched
+  UNBUILT <kinds...>             the tool named lookup kinds it cannot carry yet
+  FAIL <reason>                  anything else
+"""
+import os
+import subprocess
+import sys
+import unicodedata
+
+from fontTools.ttLib import TTFont
+from fontTools.ttLib.tables.DefaultTable import DefaultTable
+
+TABLES = ("GSUB", "GPOS", "GDEF")
+
+
+def probe_lines(font):
+    """Runs of the font's characters in code point order: neighbours pair up for kerning
+    and ligatures; marks follow the letter before them."""
+    cmap = sorted(c for c in font.getBestCmap() if c > 0x20 and not 0xD800 <= c < 0xE000)
+    lines, line = [], []
+    base = None
+    for c in cmap:
+        ch = chr(c)
+        cat = unicodedata.category(ch)
+        if cat.startswith("C") or cat.startswith("Z"):
+            continue
+        if cat.startswith("M"):
+            if base is not None:
+                line.append(chr(base) + ch + ch)
+            continue
+        if cat.startswith("L"):
+            base = c
+        line.append(ch)
+        if len(line) >= 24:
+            lines.append("".join(line))
+            line = []
+    if line:
+        lines.append("".join(line))
+    # Conjuncts: consonant, virama, consonant, over each virama's block.
+    letters = [c for c in cmap if unicodedata.category(chr(c)) == "Lo"]
+    for virama in (c for c in cmap if unicodedata.combining(chr(c)) == 9):
+        block = [c for c in letters if c >> 7 == virama >> 7]
+        pairs = ["%s%s%s" % (chr(a), chr(virama), chr(b)) for a, b in zip(block, block[1:] + block[:1])]
+        lines += [" ".join(pairs[i:i + 12]) for i in range(0, len(pairs), 12)]
+    return lines[:400]
+
+
+def shape(font_path, text_file, features):
+    args = ["hb-shape", font_path, "--text-file=" + text_file]
+    if features:
+        args.append("--features=" + features)
+    return subprocess.run(args, capture_output=True, timeout=600).stdout
+
+
+def feature_tags(font):
+    tags = set()
+    for tag in ("GSUB", "GPOS"):
+        if tag in font and font[tag].table.FeatureList:
+            tags.update(r.FeatureTag for r in font[tag].table.FeatureList.FeatureRecord)
+    return sorted(tags)
+
+
+def main():
+    tool, font_path, work = sys.argv[1:4]
+    os.makedirs(os.path.join(work, "in"), exist_ok=True)
+    font = TTFont(font_path, lazy=True)
+    with open(os.path.join(work, "glyphs.txt"), "w", encoding="utf-8") as out:
+        out.write("\n".join(font.getGlyphOrder()) + "\n")
+    for tag in TABLES:
+        if tag in font.reader:
+            with open(os.path.join(work, "in", tag), "wb") as out:
+                out.write(font.reader[tag])
+    run = subprocess.run([tool, "roundtrip", os.path.join(work, "glyphs.txt"), os.path.join(work, "in"),
+                          os.path.join(work, "out")], capture_output=True, text=True, timeout=600)
+    if run.returncode != 0:
+        unbuilt = sorted({line.split("lookup kind not supported: ", 1)[1].strip()
+                          for line in run.stderr.splitlines() if "lookup kind not supported: " in line})
+        other = [line for line in run.stderr.splitlines() if "lookup kind not supported: " not in line]
+        if unbuilt and not other:
+            print("UNBUILT " + ", ".join(unbuilt))
+        else:
+            print("FAIL otltool: " + " | ".join(run.stderr.splitlines()[:5]))
+        return
+    rewritten = TTFont(font_path, lazy=True)
+    for tag in TABLES:
+        path = os.path.join(work, "out", tag)
+        if os.path.exists(path):
+            table = DefaultTable(tag)
+            with open(path, "rb") as data:
+                table.data = data.read()
+            rewritten[tag] = table
+        elif tag in rewritten:
+            del rewritten[tag]
+    copy = os.path.join(work, "rewritten" + os.path.splitext(font_path)[1])
+    rewritten.save(copy, reorderTables=False)
+    original_ok = subprocess.run(["ots-sanitize", font_path], capture_output=True).returncode == 0
+    copy_check = subprocess.run(["ots-sanitize", copy], capture_output=True, text=True)
+    if original_ok and copy_check.returncode != 0:
+        print("FAIL ots-sanitize: " + " | ".join((copy_check.stderr + copy_check.stdout).splitlines()[:5]))
+        return
+    text_file = os.path.join(work, "probes.txt")
+    lines = probe_lines(TTFont(font_path))
+    with open(text_file, "w", encoding="utf-8") as out:
+        out.write("\n".join(lines) + "\n")
+    tags = feature_tags(TTFont(font_path))
+    for features in [""] + ["+" + t for t in tags] + ["-" + t for t in tags]:
+        if shape(font_path, text_file, features) != shape(copy, text_file, features):
+            print("FAIL hb-shape differs with features '%s'" % features)
+            return
+    print("OK features=%d lines=%d" % (len(tags), len(lines)))
+
+
+if __name__ == "__main__":
+    main()

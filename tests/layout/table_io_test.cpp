@@ -1,0 +1,358 @@
+// Binary GSUB/GPOS frames: hand-built tables read into the model and written back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_parser.h"
+#include "layout/layout_bin_writer.h"
+#include "layout/layout_fea.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/pair_pos.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using otl::ot_bin_layout::LayoutBinParser;
+using otl::ot_bin_layout::LayoutBinWriter;
+
+// Test-only big-endian builder, independent of the production writer.
+struct Bytes {
+  std::string b;
+  Bytes& u16(uint32_t v) { b += char(v >> 8), b += char(v); return *this; }
+  Bytes& u32(uint32_t v) { return u16(v >> 16).u16(v & 0xFFFF); }
+  Bytes& tag(const char* t) { b.append(t, 4); return *this; }
+  Bytes& add(const std::string& s) { b += s; return *this; }
+  void set16(size_t at, size_t v) { b[at] = char(v >> 8), b[at + 1] = char(v); }
+};
+
+// Equal texts; on a difference only its first line is shown (the texts are long).
+::testing::AssertionResult sameText(const std::string& a, const std::string& b) {
+  if (a == b) return ::testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+  const size_t line = a.rfind('\n', at) == std::string::npos ? 0 : a.rfind('\n', at) + 1;
+  return ::testing::AssertionFailure() << "differ at byte " << at << ": \"" << a.substr(line, 80) << "\" vs \""
+                                       << b.substr(line, 80) << "\" (sizes " << a.size() << ", " << b.size() << ")";
+}
+
+// The kerning a pair lookup gives: (first, second) -> X advance, first subtable wins.
+std::map<std::pair<uint32_t, uint32_t>, int> pairValues(const otl::LayoutTableBlock& block) {
+  std::map<std::pair<uint32_t, uint32_t>, int> out;
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    for (const auto& subtable : lookup->subtables) {
+      auto copy = subtable->clone(nullptr);
+      auto* pair = dynamic_cast<otl::LpPair*>(copy.get());
+      if (!pair) continue;
+      pair->toGlyphPairs();
+      for (const auto& p : pair->format1->pairs) {
+        if (p.value1.xAdvance != 0) out.emplace(std::make_pair(p.first, p.second), p.value1.xAdvance);
+      }
+    }
+  }
+  return out;
+}
+
+uint16_t at16(const std::string& b, size_t at) { return uint16_t((uint8_t(b[at]) << 8) | uint8_t(b[at + 1])); }
+
+std::string coverage(const std::vector<uint16_t>& glyphs) {
+  Bytes c;
+  c.u16(1).u16(glyphs.size());
+  for (uint16_t g : glyphs) c.u16(g);
+  return c.b;
+}
+
+// Single substitution format 2 (from -> to, sorted by from).
+std::string singleSubst(const std::vector<std::pair<uint16_t, uint16_t>>& map) {
+  Bytes s;
+  s.u16(2).u16(6 + 2 * map.size()).u16(map.size());
+  std::vector<uint16_t> from;
+  for (auto [a, b] : map) s.u16(b), from.push_back(a);
+  return s.add(coverage(from)).b;
+}
+
+std::string lookup(uint16_t type, uint16_t flag, const std::vector<std::string>& subtables, int markSet = -1) {
+  Bytes l;
+  l.u16(type).u16(flag).u16(subtables.size());
+  size_t at = 6 + 2 * subtables.size() + (markSet >= 0 ? 2 : 0);
+  for (const auto& s : subtables) l.u16(at), at += s.size();
+  if (markSet >= 0) l.u16(markSet);
+  for (const auto& s : subtables) l.add(s);
+  return l.b;
+}
+
+std::string extension(uint16_t type, uint16_t innerType, const std::string& subtable, uint16_t format = 1) {
+  return lookup(type, 0, {Bytes().u16(format).u16(innerType).u32(8).add(subtable).b});
+}
+
+// Script "latn" (DefaultLangSys naming every feature), one feature "test" per lookup list.
+std::string table(const std::vector<std::string>& lookups) {
+  Bytes t;
+  t.u32(0x00010000).u16(10).u16(0).u16(0);
+  t.u16(1).tag("latn").u16(8);                       // ScriptList
+  t.u16(4).u16(0).u16(0).u16(0xFFFF).u16(1).u16(0);  // Script, DefaultLangSys
+  t.set16(6, t.b.size());
+  t.u16(1).tag("test").u16(8).u16(0).u16(lookups.size());  // FeatureList
+  for (size_t i = 0; i < lookups.size(); ++i) t.u16(i);
+  t.set16(8, t.b.size());
+  const size_t list = t.b.size();
+  t.u16(lookups.size());
+  size_t at = 2 + 2 * lookups.size();
+  for (const auto& l : lookups) t.u16(at), at += l.size();
+  for (const auto& l : lookups) t.add(l);
+  EXPECT_LT(list, 65536u);
+  return t.b;
+}
+
+// The same table with each subtable behind an Extension lookup, its data after the
+// LookupList (32-bit offsets, so the input may exceed 64 KiB).
+std::string tableOfExtensions(uint16_t innerType, const std::vector<std::string>& subtables) {
+  const std::string stub = Bytes().u16(7).u16(0).u16(1).u16(8).u16(1).u16(innerType).u32(0).b;
+  Bytes t{table(std::vector<std::string>(subtables.size(), stub))};
+  const size_t list = at16(t.b, 8);
+  for (size_t i = 0; i < subtables.size(); ++i) {
+    const size_t record = list + at16(t.b, list + 2 + 2 * i) + 8;
+    const size_t distance = t.b.size() - record;
+    t.set16(record + 4, distance >> 16);
+    t.set16(record + 6, distance & 0xFFFF);
+    t.add(subtables[i]);
+  }
+  return t.b;
+}
+
+otl::GlyphIdMap glyphOrder(size_t count) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < count; ++i) names.push_back("tio" + std::to_string(i));
+  otl::GlyphIdMap map;
+  map.fill(names);
+  return map;
+}
+
+bool parse(otl::LayoutTableBlock& block, const std::string& bytes, const otl::GlyphIdMap& glyphs, uint32_t id = 1) {
+  ot::BinaryReader reader(bytes);
+  LayoutBinParser parser;
+  return parser.parse(&block, reader, id, glyphs);
+}
+
+std::string write(const otl::LayoutTableBlock& block, const otl::GlyphIdMap& glyphs, LayoutBinWriter& writer) {
+  ot::BinaryWriter out;
+  EXPECT_TRUE(writer.write(&block, out, glyphs));
+  return out.str();
+}
+
+// Every rule of every lookup as feature text, sorted (subtable breaks left out).
+std::string rules(const otl::LayoutTableBlock& block) {
+  std::vector<std::string> lines;
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    for (const auto& subtable : lookup->subtables) {
+      std::ostringstream text;
+      subtable->writeFea(text, block.lookups.lookups(), {});
+      std::istringstream in(text.str());
+      for (std::string line; std::getline(in, line);) lines.push_back(std::to_string(index) + line);
+    }
+  }
+  std::sort(lines.begin(), lines.end());
+  std::string out;
+  for (const auto& line : lines) out += line + "\n";
+  return out;
+}
+
+TEST(TableIo, EmptyBlockIsSixteenBytes) {
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  LayoutBinWriter writer;
+  EXPECT_EQ(write(block, glyphOrder(4), writer),
+            std::string("\0\1\0\0\0\x0A\0\x0C\0\x0E\0\0\0\0\0\0", 16));
+}
+
+TEST(TableIo, FontsPastSixteenBitGlyphIndicesGetNoTables) {
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ot::BinaryWriter out;
+  LayoutBinWriter writer;
+  EXPECT_FALSE(writer.write(&block, out, glyphOrder(65536)));
+  EXPECT_EQ(out.size(), 0u);
+  EXPECT_TRUE(writer.diagnostics().hasErrors());
+}
+
+TEST(TableIo, LookupsWithoutAWritableKindAreDroppedAndReported) {
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  const uint32_t index = block.lookups.createLookup()->index;  // type 0
+  const ot::Tag latn = ot::Tag::fromString("latn"), test = ot::Tag::fromString("test");
+  block.scripts.try_emplace(latn, latn).first->second.languages.try_emplace(latn, latn).first->second.features
+      .try_emplace(test, test).first->second.lookups = {index};
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphOrder(4), writer);
+  EXPECT_EQ(written.size(), 16u);  // no lookup, and no feature or script left to name it
+  EXPECT_FALSE(writer.diagnostics().empty());
+  EXPECT_EQ(block.lookups.size(), 1u);  // the caller's block is untouched
+}
+
+TEST(TableIo, ToolRejectsHostileTablesWithoutOutput) {
+  const auto dir = std::filesystem::temp_directory_path() / ("otl_hostile_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir / "in");
+  std::ofstream(dir / "glyphs.txt") << "a\nb\n";
+  std::ofstream(dir / "in" / "GSUB", std::ios::binary) << table({lookup(9, 0, {singleSubst({{0, 1}})})});
+  const std::string command = std::string(TARNWICK_OTLTOOL) + " roundtrip " + (dir / "glyphs.txt").string() + " " +
+                              (dir / "in").string() + " " + (dir / "out").string() + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+  std::filesystem::remove_all(dir);
+}
+
+TEST(TableIo, FrameReadAndWrittenBack) {
+  const auto glyphs = glyphOrder(8);
+  // Flag 0x18 carries MarkFilteringSet 3; the second lookup is an Extension.
+  std::string bytes = table({lookup(1, 0x18, {singleSubst({{1, 2}, {3, 5}})}, 3), extension(7, 1, singleSubst({{4, 6}}))});
+  bytes[3] = 1;  // version 1.1 reads as 1.0
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ASSERT_TRUE(parse(block, bytes, glyphs));
+  ASSERT_EQ(block.lookups.size(), 2u);
+  const otl::Lookup* first = block.lookups.findLookup(1);
+  const otl::Lookup* second = block.lookups.findLookup(2);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->flag, 0x18);
+  EXPECT_EQ(first->markFilteringSet, 3);
+  EXPECT_EQ(second->typeCode, 11u);
+  const auto& language = block.scripts.at(ot::Tag::fromString("latn")).languages.at(ot::Tag::fromString("dflt"));
+  EXPECT_EQ(language.features.at(ot::Tag::fromString("test")).lookups, (std::vector<uint32_t>{1, 2}));
+
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphs, writer);
+  const size_t list = at16(written, 8);
+  const size_t lookup0 = list + at16(written, list + 2), lookup1 = list + at16(written, list + 4);
+  EXPECT_EQ(at16(written, lookup0 + 6 + 2), 3);  // MarkFilteringSet after the one offset
+  EXPECT_EQ(at16(written, lookup1), 1);          // small tables need no Extension
+  vn::FeaGlyphGroups classes2;
+  otl::LayoutTableBlock again(1, &classes2);
+  ASSERT_TRUE(parse(again, written, glyphs));
+  EXPECT_TRUE(sameText(rules(again), rules(block)));
+  EXPECT_EQ(again.lookups.findLookup(1)->markFilteringSet, 3);
+}
+
+TEST(TableIo, HostileTablesReportFailure) {
+  const auto glyphs = glyphOrder(8);
+  const std::string sub = singleSubst({{1, 2}});
+  const std::pair<const char*, std::string> cases[] = {
+      {"GSUB lookup type 9", table({lookup(9, 0, {sub})})},
+      {"Extension format 2", table({extension(7, 1, sub, 2)})},
+      {"Extension inside Extension", table({extension(7, 7, sub)})},
+      {"Extension kinds differ", table({lookup(7, 0, {Bytes().u16(1).u16(1).u32(16).b, Bytes().u16(1).u16(2).u32(8).add(sub).b})})},
+  };
+  for (const auto& [what, bytes] : cases) {
+    vn::FeaGlyphGroups classes;
+    otl::LayoutTableBlock block(1, &classes);
+    EXPECT_FALSE(parse(block, bytes, glyphs)) << what;
+  }
+  // Every truncation fails cleanly: a false result or ot::Exception, never more.
+  const std::string whole = table({lookup(1, 0x18, {sub}, 0), extension(7, 1, sub)});
+  for (size_t n = 0; n < whole.size(); ++n) {
+    vn::FeaGlyphGroups classes;
+    otl::LayoutTableBlock block(1, &classes);
+    try {
+      EXPECT_FALSE(parse(block, whole.substr(0, n), glyphs)) << n;
+    } catch (const ot::Exception& e) {
+      EXPECT_EQ(e.code(), 2) << n;
+    }
+  }
+}
+
+TEST(TableIo, LookupsPastTheBudgetBecomeExtensions) {
+  const auto glyphs = glyphOrder(12000);
+  std::vector<std::string> lookups;
+  for (int l = 0; l < 8; ++l) {
+    std::vector<std::pair<uint16_t, uint16_t>> map;
+    for (uint16_t g = 0; g < 5000; ++g) map.emplace_back(g, uint16_t((g * 7 + l) % 12000));
+    lookups.push_back(singleSubst(map));
+  }
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ASSERT_TRUE(parse(block, tableOfExtensions(1, lookups), glyphs));
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphs, writer);
+  const size_t list = at16(written, 8);
+  std::vector<uint16_t> types;
+  for (int l = 0; l < 8; ++l) types.push_back(at16(written, list + at16(written, list + 2 + 2 * l)));
+  // A prefix of plain lookups, then Extensions from the first one past the budget.
+  EXPECT_TRUE(std::is_sorted(types.begin(), types.end())) << ::testing::PrintToString(types);
+  EXPECT_EQ(types.front(), 1);
+  EXPECT_EQ(types.back(), 7);
+  vn::FeaGlyphGroups classes2;
+  otl::LayoutTableBlock again(1, &classes2);
+  ASSERT_TRUE(parse(again, written, glyphs));
+  EXPECT_TRUE(sameText(rules(again), rules(block)));
+}
+
+// A lookup whose subtable exceeds 16-bit offsets: pair positioning is split and keeps
+// its rules; a ligature subtable (input sharing one LigatureSet) is dropped and reported.
+TEST(TableIo, OverflowRecoverySplitsPairsAndReportsDrops) {
+  const auto glyphs = glyphOrder(4000);
+  std::vector<uint16_t> firsts;
+  for (uint16_t g = 0; g < 400; ++g) firsts.push_back(g);
+  Bytes liga;
+  liga.u16(1).u16(0).u16(firsts.size());
+  const size_t ligSet = 6 + 2 * firsts.size();
+  for (size_t i = 0; i < firsts.size(); ++i) liga.u16(ligSet);
+  liga.u16(20);
+  for (uint16_t g = 0; g < 20; ++g) liga.u16(2 + 2 * 20 + 8 * g);
+  for (uint16_t g = 0; g < 20; ++g) liga.u16(3500 + g).u16(3).u16(3000 + g).u16(3100 + g);
+  liga.set16(2, liga.b.size());
+  liga.add(coverage(firsts));
+
+  for (const bool pairs : {true, false}) {
+    const uint32_t tableId = pairs ? 2 : 1;
+    vn::FeaGlyphGroups classes;
+    otl::LayoutTableBlock block(tableId, &classes);
+    if (pairs) {
+      auto subtable = std::make_unique<otl::LpPair>(uint16_t{1});
+      for (uint16_t first : firsts) {
+        for (uint16_t second = 0; second < 200; ++second) {
+          otl::GPosValue value;
+          value.xAdvance = int16_t(first * 7 + second);
+          subtable->format1->pairs.emplace_back(glyphs.idOf(first), glyphs.idOf(3000 + second), value,
+                                                otl::GPosValue());
+        }
+      }
+      otl::Lookup* lookup = block.lookups.createLookup();
+      lookup->tableId = 2;
+      lookup->typeCode = 2;
+      lookup->addSubtable(std::move(subtable));
+      const ot::Tag latn = ot::Tag::fromString("latn"), dflt = ot::Tag::fromString("dflt"),
+                    kern = ot::Tag::fromString("kern");
+      block.scripts.try_emplace(latn, latn).first->second.languages.try_emplace(dflt, dflt).first->second
+          .features.try_emplace(kern, kern).first->second.lookups = {lookup->index};
+    } else {
+      ASSERT_TRUE(parse(block, table({lookup(4, 0, {liga.b})}), glyphs));
+    }
+    LayoutBinWriter writer;
+    ot::BinaryWriter out;
+    out.writeUInt32(0xDEADBEEFu);  // the table is appended after what is there
+    ASSERT_TRUE(writer.write(&block, out, glyphs));
+    EXPECT_TRUE(writer.recovered());
+    EXPECT_EQ(writer.diagnostics().hasErrors(), !pairs) << writer.diagnostics().formatAll();
+    vn::FeaGlyphGroups classes2;
+    otl::LayoutTableBlock again(tableId, &classes2);
+    ASSERT_TRUE(parse(again, out.str().substr(4), glyphs, tableId));
+    if (pairs) {
+      EXPECT_GT(again.lookups.findLookup(1)->subtables.size(), 1u);
+      EXPECT_TRUE(pairValues(again) == pairValues(block));
+      EXPECT_EQ(pairValues(again).size(), 400u * 200u - 1);
+    } else {
+      EXPECT_TRUE(again.lookups.isEmpty());
+      EXPECT_TRUE(again.scripts.empty());  // the feature went with its only lookup
+    }
+  }
+}
+
+}  // namespace
