@@ -2,6 +2,8 @@
 
 namespace otltool {
 
+int runCompile(const Arguments& arguments);
+
 // Each layout path adds its verb here as it is built:
 //   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
 //   import    GLYPHS FEA OUTDIR      feature file -> layout model -> written tables
@@ -11,6 +13,7 @@ namespace otltool {
 //   readxml   GLYPHS XMLFILE OUTDIR  layout XML document -> layout model -> written tables
 const std::vector<Verb>& verbs() {
   static const std::vector<Verb> table = {
+      {"compile", "GLYPHS FEA OUTDIR", runCompile},
   };
   return table;
 }
