@@ -86,12 +86,15 @@ void featRuleFile(coreContext* g);  // the grammar's top rule
 
 int featIncludeOpen(coreContext* g, const char* name) {
   FeatContext& f = *g->feat;
+  // A failure to open is reported against the including file.
+  g->msgFileName = featCurrentFile(g);
   if (!f.includes.empty()) {
     if (f.includes.size() >= static_cast<size_t>(kMaxIncludeDepth))
       featMsg(g, 3, "Can't include [%s]; maximum include levels <%d> reached", name,
               kMaxIncludeDepth);
     f.includes.back().line = g->line;
-    f.includes.back().offset = f.delivered;
+    // Characters read ahead are read again when this file is reopened.
+    f.includes.back().offset = f.delivered - static_cast<long>(f.lex.pushback.size());
     g->client->featClose();
   }
   f.includes.push_back(IncludeRecord());

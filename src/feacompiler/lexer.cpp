@@ -335,6 +335,9 @@ bool Scanner::includeFile() {
   append(c);
   lex_.mode = lex_.includeReturn;
   std::string name = featIncludeName(g_);
+  // The statement's own ";" ends it here, not in the text after the included file.
+  int d = skipSpace(true);
+  if (d != ';') unget(d);
   lex_.text.clear();
   lex_.overflow = false;
   featIncludeOpen(g_, name.c_str());
