@@ -150,7 +150,8 @@ void sizeNameCheck(coreContext* g, GPOSContext& h) {
   } else if (missing == 1) {
     coreMsg(g, 3, "Missing Windows default name for size feature menu name nameid %i", id);
   } else if (missing == 2) {
-    coreMsg(g, 3, "Missing Mac default name for size feature menu name nameid %i", id);
+    // Macintosh names are optional in a font: a warning, not the end of the compile.
+    coreMsg(g, 1, "Missing Mac default name for size feature menu name nameid %i", id);
   }
 }
 

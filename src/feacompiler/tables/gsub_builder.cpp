@@ -300,7 +300,8 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
         coreMsg(g, 3, "Missing Windows default name for for feature name  nameid %i",
                 h.featureNameId);
       } else if (missing == 2) {
-        coreMsg(g, 3, "Missing Mac default name for for feature name  nameid %i", h.featureNameId);
+        // Macintosh names are optional in a font: a warning, not the end of the compile.
+        coreMsg(g, 1, "Missing Mac default name for for feature name  nameid %i", h.featureNameId);
       }
       break;
     }
