@@ -75,6 +75,7 @@ struct coreContext {
   std::string lastMsg;
   int lastLine = -1;
   std::string msgFileName;
+  bool msgFileGiven = false;  // set by the feature layer for the message it reports
 
   // Module contexts.
   FeatContext* feat = nullptr;

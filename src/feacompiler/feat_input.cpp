@@ -24,6 +24,7 @@ void featMsg(coreContext* g, int level, const char* format, ...) {
   va_end(args);
   if (text.size() > kMaxFeatMessage) text.resize(kMaxFeatMessage);
   g->msgFileName = featCurrentFile(g);
+  g->msgFileGiven = true;
   coreMsg(g, level, "%s", text.c_str());
 }
 
@@ -205,6 +206,7 @@ void featSyntaxError(coreContext* g, const std::vector<int>& expected) {
   std::cerr << out << "\n";
   std::cerr.flush();
   g->msgFileName = featCurrentFile(g);
+  g->msgFileGiven = true;
   coreMsg(g, 3, "aborting because of errors");
   coreFatal(g);  // not reached
 }
