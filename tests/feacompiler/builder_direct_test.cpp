@@ -263,9 +263,23 @@ TEST(BuilderDirect, OverflowsAreFatal) {
          fea::GSUBRuleAdd(h.g, h.seq({h.cls(all), h.cls(all)}), h.cls({1}));
          fea::GSUBLookupEnd(h.g, kLiga);
        }},
+      {"Coverage offset overflow (0x",
+       [](Harness& h) {
+         // An Extension subtable whose own coverage lies past 16-bit reach.
+         gsubLookup(h, kLiga, 1, 1, 1);
+         std::vector<uint16_t> targets, repl;
+         for (uint16_t i = 1; i <= 33000; ++i) {
+           targets.push_back(i);
+           repl.push_back(static_cast<uint16_t>(i % 7 + 1));
+         }
+         fea::GSUBRuleAdd(h.g, h.cls(targets), h.cls(repl));
+         fea::GSUBLookupEnd(h.g, kLiga);
+         fea::GSUBFill(h.g);
+         fea::GSUBWrite(h.g);
+       }},
   };
   for (const auto& row : rows) {
-    Harness h({}, 1000);
+    Harness h({}, 33001);
     try {
       row.drive(h);
       fea::GPOSFill(h.g);
