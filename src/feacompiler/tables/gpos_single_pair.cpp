@@ -196,6 +196,11 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
       l.vf2 = v2.format;
     }
     if (glyphPairs) {
+      // Records beyond what a 16-bit subtable can reach are refused before they are made.
+      if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() > 0xFFFF / 2) {
+        coreMsg(g, 3, "Pair positioning subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
+                OTL_TAG_ARGS(l.p.feature));
+      }
       for (uint16_t b : secondGlyphs) {
         for (uint16_t a : firstGlyphs) l.pairs.push_back({a, b, v1, v2, false});
       }

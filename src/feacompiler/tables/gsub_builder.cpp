@@ -77,6 +77,22 @@ void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
 
 namespace {
 
+// More ligatures than a 16-bit subtable can hold: refused before they are expanded.
+constexpr uint64_t kMaxLigatures = 0xFFFF / 6;
+
+void checkExpansion(coreContext* g, const GlyphNode* pattern, uint32_t feature) {
+  uint64_t count = 1;
+  for (const GlyphNode* e = pattern; e != nullptr; e = e->nextSeq) {
+    uint64_t n = 0;
+    for (const GlyphNode* m = e; m != nullptr; m = m->nextCl) ++n;
+    count *= n;
+    if (count > kMaxLigatures) {
+      coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+              OTL_TAG_ARGS(feature));
+    }
+  }
+}
+
 // Stores an inline replacement of a contextual rule in an anonymous lookup; returns its label.
 uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<const GlyphNode*>& marked,
                            const GlyphNode* replacement) {
@@ -92,6 +108,14 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
     }
   } else {
     type = 4;
+    uint64_t count = 1;
+    for (const GlyphNode* e : marked) {
+      count *= elementGlyphs(e).size();
+      if (count > kMaxLigatures) {
+        coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+                OTL_TAG_ARGS(h.cur.feature));
+      }
+    }
     std::vector<std::vector<uint16_t>> seqs{{}};
     for (const GlyphNode* e : marked) {
       std::vector<uint16_t> glyphs = elementGlyphs(e);
@@ -232,6 +256,7 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       h.rules.push_back({{target->gid}, elementGlyphs(replacement), h.ruleCounter++});
       break;
     case 4: {
+      checkExpansion(g, target, h.cur.feature);
       std::vector<std::vector<uint16_t>> seqs{{}};
       for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) {
         std::vector<std::vector<uint16_t>> next;
