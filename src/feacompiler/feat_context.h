@@ -160,10 +160,11 @@ __attribute__((format(printf, 3, 4)))
 void featMsg(coreContext* g, int level, const char* format, ...);
 // Hard error: fatal, with the current token text.
 [[noreturn]] void featLexError(coreContext* g, const char* message);
+[[noreturn]] void featLexErrorf(coreContext* g, const char* format, ...)
 #if defined(__GNUC__)
-__attribute__((format(printf, 2, 3)))
+    __attribute__((format(printf, 2, 3)))
 #endif
-[[noreturn]] void featLexErrorf(coreContext* g, const char* format, ...);
+    ;
 
 // Input of the lexer and include files.
 int featNextChar(coreContext* g);

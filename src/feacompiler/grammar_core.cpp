@@ -10,6 +10,7 @@ namespace fea {
 
 namespace {
 constexpr size_t kMaxTokenText = 63;
+const char* const kEmptyClass = "empty glyph class";
 }  // namespace
 
 void featRuleFile(coreContext* g) {
@@ -145,7 +146,8 @@ GlyphNode* Grammar::glyphClass(bool defining) {
       return nullptr;
     }
     ClassRecord* r = featClassFind(g_, name);
-    if (!r || !r->head) featLexError(g_, "glyph class not defined");
+    if (!r) featLexError(g_, "glyph class not defined");
+    if (!r->head) featLexError(g_, kEmptyClass);
     GlyphNode* copy = nullptr;
     featGlyphClassCopy(g_, &copy, r->head);
     copy->flags |= GN_CLASS;
@@ -163,6 +165,8 @@ GlyphNode* Grammar::glyphClass(bool defining) {
   featClassBegin(g_, "");
   classItems();
   GlyphNode* head = featClassEnd(g_);
+  // A range that runs backwards adds nothing: a rule cannot use the empty class.
+  if (!head) featLexError(g_, kEmptyClass);
   head->flags |= GN_CLASS;
   expect(P_RBRACKET);
   return head;

@@ -12,6 +12,11 @@ const std::vector<std::string>& glyphs() {
   return g;
 }
 
+const std::string& longName() {
+  static const std::string text = "feature liga { sub " + std::string(2000, 'a') + " by b; } liga;";
+  return text;
+}
+
 struct Case {
   const char* text;
   int exitCode;
@@ -98,6 +103,15 @@ TEST(GrammarCases, MessagesAndAcceptance) {
       {"feature liga { language DEU; sub a by b; } liga;", 0, ""},
       {"feature kern { pos a 4294967306; } kern;", 1,
        F + "not in range -32767 .. 32767 (text was \"4294967306\")\n" + at1},
+      {"feature liga { sub [a10-a05] by a; } liga;", 1,
+       F + "empty glyph class (text was \"]\")\n" + at1},
+      {"@A = [a b c d];\nfeature liga { sub @A @A @A @A @A @A @A @A @A by f_i; } liga;", 1,
+       F + "Ligature lookup subtable in GSUB feature 'liga' causes offset overflow.\n" +
+           "FEA compiler error: [F] font \"otltool\" in file \"features\" at line 2\n"},
+      // A token of any length: the message is cut at 1023 characters.
+      {longName().c_str(), 1,
+       F + ("token too long; max length is 63 (text was \"" + std::string(2000, 'a')).substr(0, 1023) +
+           "\n" + at1},
       {"@1x = [a];", 1, F + "invalid first character in name (text was \"@1x\")\n" + at1},
       {"@N = [.notdef a];", 0, ""},
       {"feature liga { sub @NONE by a; } liga;", 1,
