@@ -169,6 +169,8 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
       featMsg(g, 2, "This rule type is not recognized..");
       return;
   }
+  // A marked rule of any kind is contextual: its positions are set (and checked) here.
+  if (marked && type != 8 && !featCheckContextPos(g, pattern)) return;
   featAddGPOSRule(g, static_cast<uint32_t>(type), pattern);
 }
 
