@@ -51,10 +51,7 @@ void otlBuilderFill(coreContext* g, OtlBuilder& b) {
   for (BuilderSubtable& s : b.subtables) {
     for (OtlFixup& f : s.built.fixups) {
       if (f.kind == OtlFixup::kLookup) {
-        f.value = otlLabelLookupIndex(g, b.table.get(), static_cast<uint16_t>(f.value));
-        f.kind = OtlFixup::kLookup;
-        set16(s.built.bytes, f.pos, f.value);
-        f.what = nullptr;  // resolved
+        set16(s.built.bytes, f.pos, otlLabelLookupIndex(g, b.table.get(), static_cast<uint16_t>(f.value)));
       }
     }
   }
@@ -78,9 +75,7 @@ void writeBuilt(coreContext* g, const OtlBuilder& b, const BuiltSubtable& built,
 }  // namespace
 
 void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out) {
-  size_t tableStart = out.size();
   otlTableWrite(g, b.table.get(), out);
-  size_t sectionStart = out.size();
   for (const BuilderSubtable& s : b.subtables) {
     if (otlIsReference(s.p.label)) continue;
     if (s.ext) {
@@ -101,8 +96,6 @@ void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out) {
     otlCoverageWrite(g, s.ext.get(), out);
     otlClassWrite(g, s.ext.get(), out);
   }
-  (void)tableStart;
-  (void)sectionStart;
 }
 
 void otlBuilderReuse(coreContext* g, OtlBuilder& b) {
