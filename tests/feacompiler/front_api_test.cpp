@@ -77,4 +77,24 @@ TEST(FrontApi, ExceptionCarriesTextAndLine) {
   }
 }
 
+uint16_t u16(const std::string& b, size_t at) {
+  return static_cast<uint16_t>((static_cast<uint8_t>(b.at(at)) << 8) | static_cast<uint8_t>(b.at(at + 1)));
+}
+
+// A name given twice in the glyph list is the lower of its two ids.
+TEST(FrontApi, DuplicateNameTakesTheLowestId) {
+  Font font({".notdef", "x.alt", "y.alt", "x.alt"});
+  fea::FeaCompiler compiler("Test Font");
+  std::istringstream in("feature liga { sub y.alt by x.alt; } liga;");
+  ASSERT_EQ(compiler.compile(0, &font.glyphs, &in), 0);
+  const std::string& t = compiler.gsubData();
+  size_t lookup = u16(t, 8) + u16(t, u16(t, 8) + 2);        // first lookup
+  size_t sub = lookup + u16(t, lookup + 6);                 // its first subtable
+  if (u16(t, sub) == 1) {
+    EXPECT_EQ(static_cast<int16_t>(u16(t, sub + 4)), -1);   // y (2) -> x (1)
+  } else {
+    EXPECT_EQ(u16(t, sub + 6), 1);
+  }
+}
+
 }  // namespace

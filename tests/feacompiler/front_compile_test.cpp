@@ -45,6 +45,10 @@ TEST(FrontCompile, Cases) {
       {"text after an include", tenGlyphs(),
        {{"main.fea", "include(part.fea);\nfeature liga { sub @X by c; } liga;\n"},
         {"part.fea", "@X = [b];\n"}}, 0, "maxContext 1\n", ""},
+      // The include statement's ";" is its own: a block with one statement can include it.
+      {"include in a head block", tenGlyphs(),
+       {{"main.fea", "table head {\n  include(version.fea);\n} head;\n"},
+        {"version.fea", "FontRevision 2.040;\n"}}, 0, "maxContext 0\n", ""},
       {"missing include", tenGlyphs(), {{"main.fea", "\n\ninclude(nothere.fea);\n"}}, 1, "",
        "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine +
            "features\" at line 3\n"},
