@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 
-#include "feacompiler/feat_rule_checks.h"
 #include "feacompiler/tables/gpos_builder.h"
 
 namespace fea {
@@ -113,7 +112,6 @@ uint16_t anonAttach(coreContext* g, GPOSContext& h, uint16_t type, const GlyphNo
 void gposContextRuleAdd(coreContext* g, GPOSContext& h, GlyphNode* pattern, int anchorCount,
                         const GpsAnchor* anchors, int line) {
   uint16_t parent = h.cur.parentType;
-  if ((parent == 1 || (parent >= 3 && parent <= 6)) && !featCheckContextPos(g, pattern)) return;
   std::map<const GlyphNode*, uint16_t> labels;  // element -> anonymous lookup
   if (!g->errorFlag) {
     if (parent == 1) {
