@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "builder_harness.h"
+#include "feacompiler/tables/otl_table.h"
 
 using namespace builder_test;
 using fea::GlyphNode;
@@ -289,6 +290,77 @@ TEST(BuilderDirect, OverflowsAreFatal) {
       EXPECT_NE(f.text.find(row.message), std::string::npos) << f.text;
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+uint16_t be16(const std::string& t, size_t at) {
+  return static_cast<uint16_t>((uint8_t(t.at(at)) << 8) | uint8_t(t.at(at + 1)));
+}
+
+// Format of each subtable of a lookup, read from the written table.
+std::vector<int> subtableFormats(const std::string& t, int lookup) {
+  size_t list = be16(t, 8);
+  size_t lk = list + be16(t, list + 2 + 2 * lookup);
+  std::vector<int> formats;
+  for (int i = 0; i < be16(t, lk + 4); ++i) formats.push_back(be16(t, lk + be16(t, lk + 6 + 2 * i)));
+  return formats;
+}
+
+// Single positioning: format 1 only when its subtables are strictly smaller in total.
+TEST(BuilderDirect, SinglePositioningFormats) {
+  struct {
+    std::vector<std::vector<int16_t>> values;  // for a, b, c in turn
+    std::vector<int> formats;
+  } rows[] = {
+      {{{10}, {5, 0, 20, 0}, {30}}, {1, 1, 1}},
+      {{{10}, {10}}, {1}},
+      {{{10}, {20}, {30}}, {2}},
+  };
+  for (const auto& row : rows) {
+    Harness h(kNames);
+    gposLookup(h, kKern, 1, 1);
+    const char* names[] = {"a", "b", "c"};
+    for (size_t i = 0; i < row.values.size(); ++i) {
+      GlyphNode* n = h.el({names[i]});
+      n->valueRecord = h.value({});
+      n->valueRecord->count = static_cast<uint8_t>(row.values[i].size());
+      for (size_t k = 0; k < row.values[i].size(); ++k) n->valueRecord->values[k] = row.values[i][k];
+      fea::GPOSRuleAdd(h.g, n, "", 1, 0, nullptr);
+    }
+    fea::GPOSLookupEnd(h.g, kKern);
+    h.writeTables();
+    EXPECT_EQ(subtableFormats(h.tables["GPOS"], 0), row.formats);
+  }
+}
+
+// A lookup block outside every feature is written, with its warning, when nothing uses it;
+// 'aalt' lookups come first in the LookupList although they are built last.
+TEST(BuilderDirect, StandAloneAndAaltLookups) {
+  Harness h(kNames);
+  fea::GSUBSetTags(h.g, fea::otlTagUndefined, fea::otlTagUndefined, fea::otlTagStandAlone);
+  fea::GSUBLookupParams(h.g, 0, 1, 0, 0, 0);
+  fea::GSUBRuleAdd(h.g, h.el({"a"}), h.el({"b"}));
+  fea::GSUBLookupEnd(h.g, fea::otlTagStandAlone);
+  gsubLookup(h, kLiga, 4, 1);
+  fea::GSUBRuleAdd(h.g, h.seq({h.el({"f"}), h.el({"i"})}), h.el({"fi"}));
+  fea::GSUBLookupEnd(h.g, kLiga);
+  gsubLookup(h, tag("aalt"), 3, 2);
+  fea::GSUBRuleAdd(h.g, h.el({"a"}), h.el({"x", "y"}));
+  fea::GSUBLookupEnd(h.g, tag("aalt"));
+  h.writeTables();
+  EXPECT_EQ(subtableFormats(h.tables["GSUB"], 0), std::vector<int>{1});
+  const std::string& t = h.tables["GSUB"];
+  size_t list = be16(t, 8);
+  EXPECT_EQ(be16(t, list), 3);
+  EXPECT_EQ(be16(t, list + be16(t, list + 2)), 3);  // aalt's alternate lookup first
+  bool warned = false;
+  for (const auto& m : h.client.messages) {
+    warned = warned || m.find("Stand-alone lookup with Lookup Index 1 was not referenced") != std::string::npos;
+  }
+  EXPECT_TRUE(warned);
 }
 
 }  // namespace
