@@ -36,7 +36,7 @@ TEST(BuilderCorpus, FeatureFilesGiveFeaLibLayout) {
   for (const Font& f : kFonts) {
     SCOPED_TRACE(f.ufo);
     fs::path ufo = fs::path(TARNWICK_CORPUS_DIR) / f.ufo;
-    fs::path dir = fs::temp_directory_path() / ("builder_corpus_" + std::to_string(k++));
+    fs::path dir = fs::temp_directory_path() / ("builder_corpus_" + std::to_string(getpid()) + "_" + std::to_string(k++));
     fs::remove_all(dir);
     fs::create_directories(dir);
     // Glyph order: public.glyphOrder, then the rest of the glyph set.
@@ -66,6 +66,7 @@ TEST(BuilderCorpus, FeatureFilesGiveFeaLibLayout) {
     EXPECT_TRUE(ok) << diff.substr(0, 4000);
     diff = judge.judge("ots " + glyphs + " " + tables, &ok);
     EXPECT_TRUE(ok) << diff;
+    fs::remove_all(dir);
   }
 }
 

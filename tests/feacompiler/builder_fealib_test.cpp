@@ -101,13 +101,14 @@ TEST(BuilderFeaLib, SameLayoutAsFeaLib) {
   int n = 0;
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    fs::path dir = fs::temp_directory_path() / ("builder_fealib_" + std::to_string(n++));
+    fs::path dir = fs::temp_directory_path() / ("builder_fealib_" + std::to_string(getpid()) + "_" + std::to_string(n++));
     fs::remove_all(dir);
     std::string d = writeInputs(dir, c);
     std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + d + "/glyphs.txt " + d +
                       "/features.fea " + d + "/out 2>&1";
     if (std::system(cmd.c_str()) != 0) {
       ADD_FAILURE() << cmd;
+      fs::remove_all(dir);
       continue;
     }
     std::string tables = d + "/out";
@@ -121,6 +122,7 @@ TEST(BuilderFeaLib, SameLayoutAsFeaLib) {
     for (const char* p : c.probes) probes += std::string(" '") + p + "'";
     out = judge.judge("shape " + glyphs + " " + d + "/features.fea " + tables + probes, &ok);
     EXPECT_TRUE(ok) << out;
+    fs::remove_all(dir);
   }
 }
 

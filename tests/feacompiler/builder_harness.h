@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "feacompiler/core_context.h"
 #include "feacompiler/glyph_node.h"
 #include "feacompiler/tables/table_modules.h"
@@ -70,7 +72,10 @@ class Harness {
     g->glyphs.resize(names_.size());
     for (size_t i = 0; i < names_.size(); ++i) g->glyphs[i].name = names_[i].c_str();
   }
-  ~Harness() { fea::coreFree(g); }
+  ~Harness() {
+    fea::coreFree(g);
+    if (!dir_.empty()) std::filesystem::remove_all(dir_);
+  }
 
   uint16_t id(const std::string& name) const {
     for (size_t i = 0; i < names_.size(); ++i) {
@@ -143,7 +148,8 @@ class Harness {
   // Fills and writes the three tables into a fresh folder; returns it.
   std::string writeTables() {
     namespace fs = std::filesystem;
-    dir_ = fs::temp_directory_path() / ("builder_test_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    dir_ = fs::temp_directory_path() / ("builder_test_" + std::to_string(getpid()) + "_" +
+                                        std::to_string(reinterpret_cast<uintptr_t>(this)));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     int gpos = fea::GPOSFill(g);
