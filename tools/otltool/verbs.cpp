@@ -2,6 +2,7 @@
 
 namespace otltool {
 
+int runCompile(const Arguments& arguments);
 int runRoundtrip(const Arguments& arguments);
 
 // Each layout path adds its verb here as it is built:
@@ -13,6 +14,7 @@ int runRoundtrip(const Arguments& arguments);
 //   readxml   GLYPHS XMLFILE OUTDIR  layout XML document -> layout model -> written tables
 const std::vector<Verb>& verbs() {
   static const std::vector<Verb> table = {
+      {"compile", "GLYPHS FEA OUTDIR", runCompile},
       {"roundtrip", "GLYPHS INDIR OUTDIR", runRoundtrip},
   };
   return table;

@@ -1,0 +1,42 @@
+// The compiler's view of its client: file access, glyph lookup, messages and the table
+// output. Everything the compiler reaches outside its own records goes through here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fea {
+
+class FeaClient {
+ public:
+  virtual ~FeaClient() = default;
+
+  // Ends the compile; never returns (throws FeaCompilerException).
+  [[noreturn]] virtual void fatal() = 0;
+  // One message at a level (0 note, 1 warning, 2 error, 3 fatal).
+  virtual void message(int level, const std::string& text) = 0;
+  virtual const char* clientName() const { return "FEA_compiler"; }
+
+  // Table output: one byte, a run of bytes, the write position and seeking.
+  virtual void outPut1(uint8_t byte) = 0;
+  virtual void outWriteN(size_t count, const uint8_t* data) = 0;
+  virtual uint32_t outTell() = 0;
+  virtual void outSeek(uint32_t position) = 0;
+
+  // Feature text. open: null name = the caller's text; returns the opened file's name, or
+  // false when there is nothing to open. refill: the next buffer, count 0 at the end.
+  virtual bool featOpen(const char* name, long offset, std::string& openedName) = 0;
+  virtual const char* featRefill(size_t& count) = 0;
+  virtual void featClose() = 0;
+
+  // Text of an anonymous block; the front end keeps none.
+  virtual void anonBlock(const std::string& /*text*/, uint32_t /*tag*/) {}
+
+  // Glyph id for a name the font lacks; 65535 or more when it has none.
+  virtual uint32_t glyphLookup(const char* name) = 0;
+  // Alias of a glyph name before it is looked up.
+  virtual const char* nameAlias(const char* name) { return name; }
+};
+
+}  // namespace fea

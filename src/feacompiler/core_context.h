@@ -1,0 +1,143 @@
+// The compiler core: the one record every compiler module receives, and its reporter.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "feacompiler/client.h"
+
+namespace fea {
+
+// Glyph record flags.
+constexpr uint16_t kGlyphNoUnicode = 4;  // left out of the Unicode encodings
+constexpr uint16_t kUnsetMetric = 32767;
+constexpr uint32_t kNoCode = 0xFFFF;
+
+struct GlyphRecord {
+  uint16_t id = 0xFFFF;
+  uint16_t secondId = 0xFFFF;
+  uint16_t hAdvance = 1000;
+  int16_t vAdvance = static_cast<int16_t>(kUnsetMetric);  // stored negated
+  const char* name = nullptr;  // the caller's glyph name text
+  uint16_t flags = 2;
+  uint32_t code = kNoCode;     // first Unicode value
+  std::vector<uint32_t> moreCodes;
+  int16_t vOrigin = static_cast<int16_t>(kUnsetMetric);
+};
+
+// Font-wide metrics the table blocks give; kUnsetMetric when not given.
+struct FontMetrics {
+  int16_t hheaAscender = kUnsetMetric, hheaDescender = kUnsetMetric, hheaLineGap = kUnsetMetric;
+  int16_t typoAscender = kUnsetMetric, typoDescender = kUnsetMetric, typoLineGap = kUnsetMetric;
+  int16_t winAscent = kUnsetMetric, winDescent = kUnsetMetric;
+  int16_t xHeight = kUnsetMetric, capHeight = kUnsetMetric;
+  int16_t vertTypoAscender = kUnsetMetric, vertTypoDescender = kUnsetMetric,
+          vertTypoLineGap = kUnsetMetric;
+};
+
+// Option flags.
+constexpr uint32_t kOptBacktrackInTextOrder = 0x0001;
+constexpr uint32_t kOptVerticalMetrics = 0x0010;
+
+struct FeatContext;
+struct MapContext;
+struct CmapContext;
+struct OS2Context;
+struct NameContext;
+struct MMFXContext;
+struct BASEContext;
+struct HheaContext;
+struct GSUBContext;
+struct GPOSContext;
+struct GDEFContext;
+struct SfntDirectory;
+struct PlainModule;  // the modules that only exist between New and Free
+
+struct coreContext {
+  uint32_t version = 0x00010038;
+  std::string vendor;
+  uint16_t fontFlags = 0;
+  uint32_t optionFlags = 0;
+  std::string fontName;
+  int32_t fontRevision = 0;  // 16.16
+  FontMetrics metrics;
+  std::vector<GlyphRecord> glyphs;
+  std::vector<std::string> missingNames;  // names of provisional ids, from glyphs.size() on
+  std::string note;          // long texts are built here before they are reported
+  uint16_t errorFlag = 0;
+  FeaClient* client = nullptr;
+
+  // Reporter state: the lexer's current line, the last reported message and its line,
+  // and the name of the file the feature layer reads (shown by the fatal report).
+  int line = 1;
+  std::string lastMsg;
+  int lastLine = -1;
+  std::string msgFileName;
+  bool msgFileGiven = false;  // set by the feature layer for the message it reports
+
+  // Module contexts.
+  FeatContext* feat = nullptr;
+  MapContext* map = nullptr;
+  CmapContext* cmap = nullptr;
+  OS2Context* os2 = nullptr;
+  NameContext* name = nullptr;
+  MMFXContext* mmfx = nullptr;
+  BASEContext* base = nullptr;
+  HheaContext* hhea = nullptr;
+  GSUBContext* gsub = nullptr;
+  GPOSContext* gpos = nullptr;
+  GDEFContext* gdef = nullptr;
+  PlainModule* head = nullptr;
+  PlainModule* maxp = nullptr;
+  PlainModule* post = nullptr;
+  PlainModule* fvar = nullptr;
+  PlainModule* mmsd = nullptr;
+  PlainModule* cff = nullptr;
+  PlainModule* hmtx = nullptr;
+  PlainModule* vhea = nullptr;
+  PlainModule* vmtx = nullptr;
+  PlainModule* vorg = nullptr;
+  SfntDirectory* sfnt = nullptr;
+};
+
+// Creates the core with every module; coreFree releases them again.
+coreContext* coreNew(FeaClient* client);
+void coreReuse(coreContext* g);
+void coreFree(coreContext* g);
+
+// The reporter. With a format: "<font> " + the text, sent to the client and kept as the
+// last message. Without (null): the note buffer is the text. Level 2 sets the error flag,
+// level 3 ends the compile and never returns.
+#if defined(__GNUC__)
+__attribute__((format(printf, 3, 4)))
+#endif
+void coreMsg(coreContext* g, int level, const char* format, ...);
+
+// Ends the compile through the client; never returns.
+[[noreturn]] void coreFatal(coreContext* g);
+
+// printf into a string (messages only; numbers in them are integers or pre-formatted).
+std::string formatText(const char* format, va_list args);
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+std::string formatf(const char* format, ...);
+
+// Name of a glyph id, also of a provisional one the font lacks (never null).
+const char* coreGlyphName(const coreContext* g, uint32_t gid);
+
+// OS/2 vendor id.
+void coreSetVendor(coreContext* g, const std::string& text);
+
+// Escaped name strings: a backslash and four (Windows) or two (Macintosh) hex digits.
+// Return 0 on success with the decoded bytes in out, 1 on failure.
+[[nodiscard]] int coreDecodeWinString(const std::string& in, std::string& out);
+[[nodiscard]] int coreDecodeMacString(const std::string& in, std::string& out);
+
+// vmtx statements: vertical origin and advance of a glyph.
+void coreSetVertOrigin(coreContext* g, uint16_t gid, int16_t value, const std::string& file);
+void coreSetVertAdvance(coreContext* g, uint16_t gid, int16_t value, const std::string& file);
+
+}  // namespace fea

@@ -1,0 +1,247 @@
+#include "feacompiler/fea_compiler.h"
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <iterator>
+
+#include "feacompiler/fea_compiler_impl.h"
+#include "feacompiler/feat_context.h"
+#include "feacompiler/glyph_map.h"
+#include "feacompiler/tables/cmap_module.h"
+#include "feacompiler/tables/table_modules.h"
+#include "model/encodings.h"
+#include "model/glyph.h"
+
+namespace fea {
+
+namespace {
+constexpr size_t kInputBufferSize = 512;
+constexpr uint32_t kGlyphIdLimit = 0xFFFF;
+}  // namespace
+
+// ---- FeaCompiler ----
+
+FeaCompiler::FeaCompiler(const std::string& fontName)
+    : impl_(std::make_unique<FeaCompilerImpl>(fontName)) {}
+FeaCompiler::~FeaCompiler() = default;
+void FeaCompiler::setIncludeFolder(const std::string& folder) {
+  impl_->includeFolders.clear();
+  if (!folder.empty()) impl_->includeFolders.push_back(folder);
+}
+int FeaCompiler::compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istream* featureText) {
+  impl_->glyphs = glyphs;
+  return impl_->compile(flags, featureText);
+}
+std::list<std::string>& FeaCompiler::missingGlyphs() { return impl_->missing; }
+std::string& FeaCompiler::gposData() { return impl_->gpos; }
+std::string& FeaCompiler::gsubData() { return impl_->gsub; }
+std::string& FeaCompiler::gdefData() { return impl_->gdef; }
+int FeaCompiler::maxContext() { return impl_->maxContext; }
+bool FeaCompiler::message(const std::string& text, int level) {
+  return impl_->message(text, level);
+}
+void FeaCompiler::fatal() { impl_->fatal(); }
+
+// ---- FeaCompilerImpl ----
+
+FeaCompilerImpl::FeaCompilerImpl(const std::string& fontName) : fontName_(fontName) {
+  core_ = coreNew(this);
+}
+
+FeaCompilerImpl::~FeaCompilerImpl() {
+  cmapReuse(core_);
+  coreReuse(core_);
+  coreFree(core_);
+}
+
+bool FeaCompilerImpl::message(const std::string& text, int level) {
+  if (text.empty()) return true;
+  static const char* const kPrefixes[] = {"[NOTE] ", "[WARNING] ", "[E] ", "[F] "};
+  if (level != 2 && level != 3) return true;  // notes and warnings are not shown
+  std::cerr << "FEA compiler error: " << kPrefixes[level] << text << "\n";
+  std::cerr.flush();
+  return true;
+}
+
+void FeaCompilerImpl::fatal() {
+  int line = core_->lastLine;
+  std::string file = core_->msgFileName;
+  message("font \"" + fontName_ + "\" in file \"" + file + "\" at line " + std::to_string(line),
+          3);
+  throw FeaCompilerException(1, core_->lastMsg, line);
+}
+
+// The front end's own fatal conditions carry their own text and line.
+void FeaCompilerImpl::fatalf(const std::string& text) {
+  message(text, 3);
+  core_->lastMsg = text;
+  core_->lastLine = core_->line;
+  fatal();
+  std::terminate();  // fatal throws
+}
+
+std::string FeaCompilerImpl::resolveIncludePath(const std::string& name) const {
+  if (name.empty()) return std::string();
+  if (name[0] == '/') return name;
+  std::error_code ec;
+  for (const std::string& folder : includeFolders) {
+    if (folder.empty()) continue;
+    std::string path = folder == "/" ? name : folder + "/" + name;
+    if (std::filesystem::exists(path, ec)) return path;
+  }
+  // Not found: still relative to the text's folder, never to the process's.
+  if (!includeFolders.empty()) return includeFolders.front() + "/" + name;
+  return name;
+}
+
+void FeaCompilerImpl::startOutput() {
+  out_.clear();
+  outPos_ = 0;
+}
+
+void FeaCompilerImpl::outPut1(uint8_t byte) {
+  if (outPos_ < out_.size()) out_[outPos_] = static_cast<char>(byte);
+  else {
+    out_.resize(outPos_, '\0');
+    out_ += static_cast<char>(byte);
+  }
+  ++outPos_;
+}
+
+void FeaCompilerImpl::outWriteN(size_t count, const uint8_t* data) {
+  for (size_t i = 0; i < count; ++i) outPut1(data[i]);
+}
+
+bool FeaCompilerImpl::featOpen(const char* name, long offset, std::string& openedName) {
+  if (!name) {
+    if (mainOpen_ || includeOpen_) fatalf("previous feature file not closed\n");
+    fileName_ = "features";
+    mainOpen_ = true;
+    mainPos_ = offset > 0 ? std::min(static_cast<size_t>(offset), mainText_.size()) : 0;
+    openedName = fileName_;
+    return true;
+  }
+  std::string path = resolveIncludePath(name);
+  if (path.empty()) return false;
+  fileName_ = path;
+  std::error_code ec;
+  // Only regular files: a FIFO or a device would block or never end.
+  if (!std::filesystem::is_regular_file(path, ec)) fatalf("feature file is not accessible\n");
+  if (mainOpen_ || includeOpen_) fatalf("previous feature file not closed\n");
+  include_.clear();
+  include_.open(path, std::ios::binary | std::ios::in);
+  if (!include_) fatalf("feature file is not accessible\n");
+  if (offset > 0) include_.seekg(offset);
+  includeOpen_ = true;
+  openedName = fileName_;
+  return true;
+}
+
+const char* FeaCompilerImpl::featRefill(size_t& count) {
+  count = 0;
+  if (mainOpen_) {
+    count = std::min(kInputBufferSize, mainText_.size() - mainPos_);
+    if (count == 0) return nullptr;
+    const char* p = mainText_.data() + mainPos_;
+    mainPos_ += count;
+    return p;
+  }
+  if (!includeOpen_) fatalf("feature file is not open for reading\n");
+  include_.read(inputBuffer_, kInputBufferSize);
+  count = static_cast<size_t>(include_.gcount());
+  return count ? inputBuffer_ : nullptr;
+}
+
+void FeaCompilerImpl::featClose() {
+  if (!mainOpen_ && !includeOpen_) fatalf("feature file is not open for reading\n");
+  if (includeOpen_) {
+    include_.close();
+    includeOpen_ = false;
+  }
+  mainOpen_ = false;
+}
+
+uint32_t FeaCompilerImpl::glyphLookup(const char* name) {
+  if (!name) return kGlyphIdLimit;
+  uint32_t index = 0;
+  for (const std::string& m : missing) {
+    if (m == name) return static_cast<uint32_t>(glyphCount_) + index;
+    ++index;
+  }
+  // Provisional ids must stay below 0xFFFF, or they would wrap onto real glyphs.
+  if (static_cast<uint32_t>(glyphCount_) + index >= kGlyphIdLimit) return kGlyphIdLimit;
+  message(std::string("Missing glyph: ") + name, 1);
+  missing.push_back(name);
+  return static_cast<uint32_t>(glyphCount_) + index;
+}
+
+int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
+  if (!glyphs) return -1;
+  try {
+    mainText_.clear();
+    if (featureText) {
+      mainText_.assign(std::istreambuf_iterator<char>(*featureText),
+                       std::istreambuf_iterator<char>());
+    }
+    fileName_ = "features";
+    glyphCount_ = static_cast<int>(glyphs->size());
+    gpos.clear();
+    gsub.clear();
+    gdef.clear();
+    core_->fontFlags = 0;
+    if (flags & 1) core_->optionFlags |= kOptBacktrackInTextOrder;
+    core_->fontName = "Font";
+    core_->line = 1;
+    core_->lastLine = -1;
+    core_->lastMsg.clear();
+    core_->glyphs.assign(glyphs->size(), GlyphRecord());
+    for (size_t i = 0; i < glyphs->size(); ++i) {
+      GlyphRecord& r = core_->glyphs[i];
+      r.name = (*glyphs)[i]->name.c_str();
+      int32_t code = vn::Encodings::standardCodeForName((*glyphs)[i]->name);
+      r.code = code < 0 ? kNoCode : static_cast<uint32_t>(code);
+    }
+    mapSetup(core_);
+    mapCheck(core_);
+    featFill(core_);
+    int gposHas = GPOSFill(core_);
+    int gsubHas = GSUBFill(core_);
+    int gdefHas = GDEFFill(core_);
+    // Errors of the fills (anonymous lookups, GPOS checks) must not pass as success.
+    if (core_->errorFlag) coreMsg(core_, 3, "aborting because of errors");
+    maxContext = 0;
+    if (gsubHas) {
+      startOutput();
+      GSUBWrite(core_);
+      gsub = out_;
+      maxContext = GSUBMaxContext(core_);
+    }
+    if (gposHas) {
+      startOutput();
+      GPOSWrite(core_);
+      gpos = out_;
+      maxContext = std::max(maxContext, GPOSMaxContext(core_));
+    }
+    if (gdefHas) {
+      startOutput();
+      GDEFWrite(core_);
+      gdef = out_;
+    }
+    if (gsubHas) GSUBReuse(core_);
+    if (gposHas) GPOSReuse(core_);
+    return 0;
+  } catch (const FeaCompilerException& e) {
+    GSUBReuse(core_);
+    GPOSReuse(core_);
+    lexReset(core_->feat->lex);
+    throw FeaCompilerException(e);
+  } catch (const std::exception&) {
+    GSUBReuse(core_);
+    GPOSReuse(core_);
+    lexReset(core_->feat->lex);
+    throw FeaCompilerException(0, "", -1);
+  }
+}
+
+}  // namespace fea

@@ -1,0 +1,59 @@
+// The feature-file compiler: glyphs and feature text in, GSUB/GPOS/GDEF bytes out.
+#pragma once
+
+#include <exception>
+#include <istream>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vn {
+class Glyph;
+}
+
+namespace fea {
+
+// A failed compile. code 1: a compile error (message = the last reported text, line = its
+// feature-file line); code 0: anything else (empty message, line -1).
+class FeaCompilerException : public std::exception {
+ public:
+  FeaCompilerException(int code, std::string message, int line = -1)
+      : code(code), message(std::move(message)), line(line) {}
+  const char* what() const noexcept override { return message.c_str(); }
+
+  int code;
+  std::string message;
+  int line;
+};
+
+class FeaCompilerImpl;
+
+class FeaCompiler {
+ public:
+  explicit FeaCompiler(const std::string& fontName);
+  virtual ~FeaCompiler();
+  FeaCompiler(const FeaCompiler&) = delete;
+  FeaCompiler& operator=(const FeaCompiler&) = delete;
+
+  // Include names resolve against this folder (the one that holds the text's source).
+  void setIncludeFolder(const std::string& folder);
+
+  // 0 when done, -1 without glyphs; failures throw FeaCompilerException. The glyphs must
+  // outlive the compile. Bit 0 of flags: backtrack coverages in the order of the text.
+  int compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istream* featureText);
+
+  std::list<std::string>& missingGlyphs();
+  std::string& gposData();
+  std::string& gsubData();
+  std::string& gdefData();
+  int maxContext();
+
+  virtual bool message(const std::string& text, int level);
+  virtual void fatal();
+
+ private:
+  std::unique_ptr<FeaCompilerImpl> impl_;
+};
+
+}  // namespace fea

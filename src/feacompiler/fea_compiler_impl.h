@@ -1,0 +1,60 @@
+// The front end behind FeaCompiler: the compile sequence and the client services.
+#pragma once
+
+#include <fstream>
+#include <list>
+#include <string>
+#include <vector>
+
+#include "feacompiler/client.h"
+#include "feacompiler/core_context.h"
+#include "feacompiler/fea_compiler.h"
+
+namespace fea {
+
+class FeaCompilerImpl : public FeaClient {
+ public:
+  explicit FeaCompilerImpl(const std::string& fontName);
+  ~FeaCompilerImpl() override;
+
+  int compile(int flags, std::istream* featureText);
+  bool message(const std::string& text, int level);
+  [[noreturn]] void fatal() override;
+  std::string resolveIncludePath(const std::string& name) const;
+
+  // Client services.
+  void message(int level, const std::string& text) override { message(text, level); }
+  void outPut1(uint8_t byte) override;
+  void outWriteN(size_t count, const uint8_t* data) override;
+  uint32_t outTell() override { return outPos_; }
+  void outSeek(uint32_t position) override { outPos_ = position; }
+  bool featOpen(const char* name, long offset, std::string& openedName) override;
+  const char* featRefill(size_t& count) override;
+  void featClose() override;
+  uint32_t glyphLookup(const char* name) override;
+
+  std::vector<vn::Glyph*>* glyphs = nullptr;
+  std::list<std::string> missing;
+  std::list<std::string> includeFolders;
+  std::string gpos, gsub, gdef;
+  int maxContext = 0;
+
+ private:
+  [[noreturn]] void fatalf(const std::string& text);
+  void startOutput();
+
+  std::string fontName_;
+  coreContext* core_ = nullptr;
+  std::string out_;
+  uint32_t outPos_ = 0;
+  std::string fileName_;
+  std::string mainText_;      // the caller's text, read whole so it can be reopened anywhere
+  size_t mainPos_ = 0;
+  bool mainOpen_ = false;
+  std::ifstream include_;
+  bool includeOpen_ = false;
+  char inputBuffer_[512];
+  int glyphCount_ = 0;
+};
+
+}  // namespace fea

@@ -1,0 +1,149 @@
+// Named lookup blocks, lookup references, useExtension and subtable breaks.
+#include "feacompiler/feat_layer.h"
+#include "feacompiler/tables/table_modules.h"
+
+namespace fea {
+
+namespace {
+
+const char* const kLookupInAalt = "\"lookup\" use not allowed in 'aalt' feature";
+const char* const kLookupInSize =
+    "\"lookup\" use not allowed anymore in 'size' feature; use \"languagesystem\" statement(s) "
+    "at beginning of file instead to specify the language system(s) this feature should be "
+    "registered under";
+
+NamedLookupRecord* findNamed(FeatContext& f, const std::string& name) {
+  for (NamedLookupRecord& r : f.namedLookups) {
+    if (r.name == name) return &r;
+  }
+  return nullptr;
+}
+
+NamedLookupRecord& currentNamed(coreContext* g) {
+  FeatContext& f = *g->feat;
+  size_t index = f.currNamedLookup & 0x7FFF;
+  if (f.currNamedLookup == kLabelNone || index >= f.namedLookups.size())
+    coreMsg(g, 3, "[internal] label not found\n");
+  return f.namedLookups[index];
+}
+
+}  // namespace
+
+void featLookupBlock(coreContext* g, const std::string& name, bool start, bool topLevel) {
+  FeatContext& f = *g->feat;
+  if (!topLevel) {
+    if (f.curr.feature == kTagAalt) {
+      if (start) featMsg(g, 2, "%s", kLookupInAalt);
+      return;
+    }
+    if (f.curr.feature == kTagSize) {
+      if (start) featMsg(g, 2, "%s", kLookupInSize);
+      return;
+    }
+  }
+  if (start) {
+    if (topLevel) {
+      featTagBlock(g, kTagStandalone, 1, true, name);
+      f.fFlags |= kSeenScript;
+      if (!(f.curr.script == kTagStandalone && f.curr.language == kTagDflt)) {
+        f.fFlags &= ~kLangSysMode;
+        bool listed = false;
+        for (uint32_t s : f.scripts) listed = listed || s == kTagStandalone;
+        if (listed)
+          featMsg(g, 1, "script behavior already specified (text was \"%s\")", name.c_str());
+        else
+          f.scripts.push_back(kTagStandalone);
+        f.curr.script = kTagStandalone;
+        f.languages.clear();
+        f.dfltLookups.clear();
+        f.curr.language = kTagDflt;
+        f.languages.push_back(kTagDflt);
+        f.includeDflt = true;
+        f.curr.lookupFlag = 0;
+        f.curr.markSetIndex = 0;
+      }
+    }
+    if (findNamed(f, name)) featMsg(g, 3, "lookup name \"%s\" already defined", name.c_str());
+    if (f.namedCounter > 8191)
+      coreMsg(g, 3, "[internal] maximum number of named lookups reached: %d", 8192);
+    f.currNamedLookup = f.namedCounter++;
+    NamedLookupRecord r;
+    r.name = name;
+    f.namedLookups.push_back(r);
+    return;
+  }
+  if (topLevel) featTagBlock(g, kTagStandalone, 1, false, name);
+  NamedLookupRecord& r = currentNamed(g);
+  if (r.name != name) featMsg(g, 3, "doesn't match starting label of block");
+  r.state = f.curr;
+  f.currNamedLookup = kLabelNone;
+  f.newLookup = true;
+}
+
+void featLookupReference(coreContext* g, const std::string& name) {
+  FeatContext& f = *g->feat;
+  if (f.curr.feature == kTagAalt) {
+    featMsg(g, 2, "%s", kLookupInAalt);
+    return;
+  }
+  for (AaltFeature& a : f.aaltFeatures) {
+    if (a.tag == f.curr.feature) a.used = true;
+  }
+  if (f.curr.feature == kTagSize) {
+    featMsg(g, 2, "%s", kLookupInSize);
+    return;
+  }
+  const NamedLookupRecord* r = findNamed(f, name);
+  if (!r) {
+    featMsg(g, 2, "lookup name \"%s\" not defined", name.c_str());
+    return;
+  }
+  featUseLookup(g, *r);
+}
+
+void featUseLookup(coreContext* g, const NamedLookupRecord& record) {
+  FeatContext& f = *g->feat;
+  uint16_t label = static_cast<uint16_t>(&record - f.namedLookups.data());
+  FeatState state = record.state;
+  f.currNamedLookup = static_cast<uint16_t>(kLabelRef | label);
+  f.curr.lookupFlag = state.lookupFlag;
+  f.curr.markSetIndex = state.markSetIndex;
+  featPrepRule(g, state.table, state.lookupType, nullptr, nullptr);
+  f.prev = f.curr;
+  f.currNamedLookup = kLabelNone;
+  f.newLookup = true;
+}
+
+uint16_t featGetLabelByName(coreContext* g, const std::string& name) {
+  FeatContext& f = *g->feat;
+  for (size_t i = 0; i < f.namedLookups.size(); ++i) {
+    if (f.namedLookups[i].name == name) return static_cast<uint16_t>(i);
+  }
+  featMsg(g, 3, "lookup name \"%s\" not defined", name.c_str());
+  return kLabelNone;
+}
+
+void featUseExtension(coreContext* g, bool inLookup) {
+  FeatContext& f = *g->feat;
+  if (inLookup) {
+    // A lookup block that 'aalt' or 'size' ignored has no record to mark.
+    if (f.currNamedLookup == kLabelNone) return;
+    currentNamed(g).useExtension = 1;
+    return;
+  }
+  if (f.curr.feature == kTagAalt) f.aaltUseExtension = true;
+  else featMsg(g, 2, "\"useExtension\" allowed in feature-scope only for 'aalt'");
+}
+
+void featSubtableBreak(coreContext* g) {
+  FeatContext& f = *g->feat;
+  if (f.curr.feature == kTagAalt || f.curr.feature == kTagSize) {
+    featMsg(g, 2, "\"subtable\" use not allowed in 'aalt' or 'size' feature");
+    return;
+  }
+  if (f.curr.table == kTagGSUB) GSUBSubtableBreak(g);
+  else if (f.curr.table == kTagGPOS) GPOSSubtableBreak(g, f.curr.lookupType == 2);
+  else featMsg(g, 2, "Statement not expected here");
+}
+
+}  // namespace fea

@@ -1,0 +1,34 @@
+// Glyph mapping: glyph name -> glyph id and Unicode value -> glyph id over the core's
+// glyph records.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "feacompiler/core_context.h"
+
+namespace fea {
+
+struct MapContext {
+  std::vector<uint16_t> byName;     // glyph ids sorted by name, lowest id first among equals
+  std::vector<uint16_t> byUnicode;  // glyphs with a first value, sorted by it
+  std::vector<uint16_t> withMore;   // glyphs that have further values
+  uint32_t moreMin = 0xFFFF, moreMax = 0;
+  uint32_t moreCount = 0;
+  uint32_t aboveBmp = 0;
+  int64_t bmpMin = 2147483647, bmpMax = -2147483648LL;
+};
+
+constexpr uint32_t kNoGlyph = 0xFFFF;
+
+void mapNew(coreContext* g);
+void mapSetup(coreContext* g);
+void mapAddUV(coreContext* g, uint16_t gid, uint32_t value);
+int mapCheck(coreContext* g);
+// Glyph id of a name, kNoGlyph when the font lacks it.
+uint32_t mapName2Glyph(coreContext* g, const char* name);
+uint32_t mapUV2Glyph(coreContext* g, uint32_t value);
+void mapReuse(coreContext* g);
+void mapFree(coreContext* g);
+
+}  // namespace fea

@@ -1,0 +1,93 @@
+// The feature-file grammar: recursive descent over one token of lookahead. The current token
+// is the lexer's; a rule consumes it with advance(), naming the mode of the next token when
+// the grammar (not the lexer) knows it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "feacompiler/feat_context.h"
+
+namespace fea {
+
+class Grammar {
+ public:
+  explicit Grammar(coreContext* g) : g_(g), f_(*g->feat), lex_(g->feat->lex) {}
+
+  void file();
+
+ private:
+  // Tokens.
+  int tok() const { return lex_.token; }
+  void advance(int mode = -1) { lexNext(g_, mode); }
+  [[noreturn]] void syntaxError(std::vector<int> expected);
+  void expect(int token, int nextMode = -1);
+  bool isGlyphStart() const;
+
+  // Attributes of the current token (checked as they are made).
+  std::string nameText();   // glyph name, class name (without "@") or label
+  uint32_t tagValue();
+  int64_t numberValue();    // T_NUM or T_NUMEXT; INT64_MAX when it does not fit
+  int numUInt8();
+  int numInt16();
+  int numUInt16();
+  int numUInt16Ext();
+  int metricValue() { return numInt16(); }
+
+  // 8.110: file level and blocks.
+  void topLevelStatement();
+  void languageSystem();
+  void featureBlock();
+  void lookupBlockTopLevel();
+  void lookupBlockOrUse();
+  void lookupBody(const std::string& name, bool topLevel, bool useExtension);
+  bool isFeatureStatementStart() const;
+  void featureStatement();
+  void scriptAssign();
+  void languageAssign();
+  void lookupflagAssign();
+  void sizeParameters();
+  void featureNames();
+  void sizeMenuName();
+  void nameIds(int& platform, int& encoding, int& language);
+  void anonBlock();
+  void glyphClassAssign();
+  uint16_t glyph(std::string* name);
+  GlyphNode* glyphClass(bool defining);
+  void classItems();
+
+  // 8.111: rules.
+  GlyphNode* element();
+  GlyphNode* pattern(bool marksAllowed);
+  void ignoreStatement();
+  void substituteStatement();
+  void positionStatement();
+  GlyphNode* posItem();
+  void valueRecord(GlyphNode* element);
+  void anchor(int componentIndex);
+  GlyphNode* attachElements(GlyphNode**& place);
+  void markParts(GlyphNode**& place, bool ligature);
+  void markClassStatement();
+  void anchorDefStatement();
+  void valueRecordDefStatement();
+
+  // 8.112: table blocks.
+  void tableBlock();
+  void tableBASE();
+  void baseAxis();
+  void tableGDEF();
+  void tableHead();
+  void tableHhea();
+  void tableName();
+  void tableOS2();
+  void tableVhea();
+  void tableVmtx();
+  GlyphNode* gdefClassSlot();
+
+  coreContext* g_;
+  FeatContext& f_;
+  Lexer& lex_;
+};
+
+}  // namespace fea

@@ -1,0 +1,376 @@
+// GSUB module: lookups, rule intake, anonymous lookups of inline replacements, fill and write.
+#include "feacompiler/tables/gsub_builder.h"
+
+#include <algorithm>
+
+#include "feacompiler/feat_nodes.h"
+#include "feacompiler/tables/misc_modules.h"
+#include "feacompiler/tables/table_modules.h"
+
+namespace fea {
+
+std::vector<uint16_t> elementGlyphs(const GlyphNode* element) {
+  std::vector<uint16_t> glyphs;
+  for (const GlyphNode* n = element; n != nullptr; n = n->nextCl) glyphs.push_back(n->gid);
+  return glyphs;
+}
+
+void GSUBNew(coreContext* g) {
+  g->gsub = new GSUBContext();
+  g->gsub->b.extensionType = 7;
+  g->gsub->b.kind = "substitution";
+}
+
+void GSUBFree(coreContext* g) {
+  delete g->gsub;
+  g->gsub = nullptr;
+}
+
+void GSUBReuse(coreContext* g) {
+  GSUBContext& h = *g->gsub;
+  h.cur = LookupParams();
+  h.rules.clear();
+  h.chainRules.clear();
+  h.breakFlag = false;
+  h.anon.clear();
+  h.featureNames.clear();
+  h.maxContext = 0;
+  otlBuilderReuse(g, h.b);
+}
+
+void GSUBSetTags(coreContext* g, uint32_t script, uint32_t language, uint32_t feature) {
+  GSUBContext& h = *g->gsub;
+  h.cur.script = script;
+  h.cur.language = language;
+  h.cur.feature = feature;
+}
+
+void GSUBLookupParams(coreContext* g, int useExtension, uint32_t type, uint32_t flag,
+                      uint16_t markSetIndex, uint16_t label) {
+  GSUBContext& h = *g->gsub;
+  h.cur.useExtension = useExtension != 0;
+  h.cur.type = static_cast<uint16_t>(type);
+  h.cur.flag = static_cast<uint16_t>(flag);
+  h.cur.markSetIndex = markSetIndex;
+  h.cur.label = label;
+  // A "subtable" statement before the first rule of a lookup breaks nothing.
+  h.breakFlag = false;
+}
+
+void GSUBSubtableBreak(coreContext* g) { g->gsub->breakFlag = true; }
+
+void GSUBAddFeatureName(coreContext* g, uint32_t feature, uint16_t nameId) {
+  g->gsub->featureNames.emplace_back(feature, nameId);
+}
+
+int GSUBMaxContext(coreContext* g) { return g->gsub->maxContext; }
+
+void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
+  GSUBContext& h = *g->gsub;
+  h.featureNameId = nameId;
+  size_t index = otlBuilderStart(g, h.b, h.cur, true);
+  BuiltSubtable built;
+  put16(built.bytes, 0);
+  put16(built.bytes, nameId);
+  otlBuilderFinish(g, h.b, index, std::move(built));
+}
+
+namespace {
+
+// More ligatures than a 16-bit subtable can hold: refused before they are expanded.
+constexpr uint64_t kMaxLigatures = 0xFFFF / 6;
+
+void checkExpansion(coreContext* g, const GlyphNode* pattern, uint32_t feature) {
+  uint64_t count = 1;
+  for (const GlyphNode* e = pattern; e != nullptr; e = e->nextSeq) {
+    uint64_t n = 0;
+    for (const GlyphNode* m = e; m != nullptr; m = m->nextCl) ++n;
+    count *= n;
+    if (count > kMaxLigatures) {
+      coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+              OTL_TAG_ARGS(feature));
+    }
+  }
+}
+
+// Stores an inline replacement of a contextual rule in an anonymous lookup; returns its label.
+uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<const GlyphNode*>& marked,
+                           const GlyphNode* replacement) {
+  std::vector<GsubRule> rules;
+  uint16_t type;
+  if (marked.size() == 1) {
+    type = 1;
+    std::vector<uint16_t> targets = elementGlyphs(marked[0]);
+    std::vector<uint16_t> repl = elementGlyphs(replacement);
+    for (size_t i = 0; i < targets.size(); ++i) {
+      uint16_t r = repl.empty() ? targets[i] : repl[std::min(i, repl.size() - 1)];
+      rules.push_back({{targets[i]}, {r}, 0});
+    }
+  } else {
+    type = 4;
+    uint64_t count = 1;
+    for (const GlyphNode* e : marked) {
+      count *= elementGlyphs(e).size();
+      if (count > kMaxLigatures) {
+        coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+                OTL_TAG_ARGS(h.cur.feature));
+      }
+    }
+    std::vector<std::vector<uint16_t>> seqs{{}};
+    for (const GlyphNode* e : marked) {
+      std::vector<uint16_t> glyphs = elementGlyphs(e);
+      std::vector<std::vector<uint16_t>> next;
+      // The first element varies fastest.
+      for (uint16_t gid : glyphs) {
+        for (const auto& s : seqs) {
+          next.push_back(s);
+          next.back().push_back(gid);
+        }
+      }
+      seqs = std::move(next);
+    }
+    for (auto& s : seqs) rules.push_back({std::move(s), {replacement->gid}, 0});
+  }
+
+  if (!h.anon.empty()) {
+    GsubAnonLookup& last = h.anon.back();
+    if (last.type == type && last.flag == h.cur.flag && last.markSetIndex == h.cur.markSetIndex) {
+      bool fits = true;
+      std::vector<GsubRule> added;
+      for (const GsubRule& r : rules) {
+        bool present = false;
+        for (const GsubRule& old : last.rules) {
+          if (type == 1) {
+            if (old.target == r.target) {
+              if (old.replacement != r.replacement) fits = false;
+              present = true;
+            }
+          } else {
+            const auto& a = r.target;
+            const auto& b = old.target;
+            if (a == b) {
+              if (old.replacement != r.replacement) fits = false;
+              present = true;
+            } else {
+              size_t n = std::min(a.size(), b.size());
+              if (std::equal(a.begin(), a.begin() + static_cast<long>(n), b.begin())) fits = false;
+            }
+          }
+          if (!fits) break;
+        }
+        if (!fits) break;
+        if (!present) added.push_back(r);
+      }
+      if (fits) {
+        for (auto& r : added) last.rules.push_back(std::move(r));
+        return last.label;
+      }
+    }
+  }
+  GsubAnonLookup a;
+  a.type = type;
+  a.flag = h.cur.flag;
+  a.markSetIndex = h.cur.markSetIndex;
+  a.label = featNextAnonLabel(g);
+  a.rules = std::move(rules);
+  h.anon.push_back(std::move(a));
+  return h.anon.back().label;
+}
+
+void gsubChainAdd(coreContext* g, GSUBContext& h, const GlyphNode* target,
+                  const GlyphNode* replacement, bool reverse) {
+  GsubChainRule rule;
+  std::vector<const GlyphNode*> marked;
+  for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) {
+    if (e->flags & GN_BACKTRACK) {
+      rule.backtrack.push_back(elementGlyphs(e));
+    } else if (e->flags & GN_LOOKAHEAD) {
+      rule.lookahead.push_back(elementGlyphs(e));
+    } else {
+      if (!reverse && e->lookupLabel >= 0) {
+        rule.records.emplace_back(static_cast<uint16_t>(rule.input.size()),
+                                  static_cast<uint16_t>(e->lookupLabel));
+      }
+      rule.input.push_back(elementGlyphs(e));
+      marked.push_back(e);
+    }
+  }
+  if (reverse) {
+    // Without a replacement (an ignore clause) every glyph stands for itself.
+    std::vector<uint16_t> repl = replacement ? elementGlyphs(replacement) : std::vector<uint16_t>{};
+    const std::vector<uint16_t> in = rule.input.empty() ? std::vector<uint16_t>{} : rule.input[0];
+    std::vector<std::pair<uint16_t, uint16_t>> pairs;
+    for (size_t i = 0; i < in.size(); ++i) {
+      uint16_t r = repl.empty() ? in[i] : repl[std::min(i, repl.size() - 1)];
+      pairs.emplace_back(in[i], r);
+    }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // One substitute per covered glyph: the last given wins.
+    std::vector<std::pair<uint16_t, uint16_t>> unique;
+    for (const auto& p : pairs) {
+      if (!unique.empty() && unique.back().first == p.first) {
+        unique.back() = p;
+      } else {
+        unique.push_back(p);
+      }
+    }
+    if (!rule.input.empty()) rule.input[0].clear();
+    for (const auto& p : unique) {
+      rule.input[0].push_back(p.first);
+      rule.substitutes.push_back(p.second);
+    }
+  } else if (replacement != nullptr && !marked.empty()) {
+    rule.records.clear();
+    rule.records.emplace_back(0, gsubAddAnonLookup(g, h, marked, replacement));
+  }
+  h.chainRules.push_back(std::move(rule));
+}
+
+}  // namespace
+
+void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
+  GSUBContext& h = *g->gsub;
+  if (h.breakFlag) {
+    h.breakFlag = false;
+    if (!h.rules.empty() || !h.chainRules.empty()) GSUBLookupEnd(g, h.cur.feature);
+  }
+  if (target == nullptr) return;
+  switch (h.cur.type) {
+    case 1: {
+      std::vector<uint16_t> targets = elementGlyphs(target);
+      std::vector<uint16_t> repl = elementGlyphs(replacement);
+      if (repl.empty()) return;
+      for (size_t i = 0; i < targets.size(); ++i) {
+        h.rules.push_back({{targets[i]}, {repl[std::min(i, repl.size() - 1)]}, h.ruleCounter++});
+      }
+      break;
+    }
+    case 2: {
+      std::vector<uint16_t> seq;
+      for (const GlyphNode* e = replacement; e != nullptr; e = e->nextSeq) seq.push_back(e->gid);
+      h.rules.push_back({{target->gid}, seq, h.ruleCounter++});
+      break;
+    }
+    case 3:
+      h.rules.push_back({{target->gid}, elementGlyphs(replacement), h.ruleCounter++});
+      break;
+    case 4: {
+      checkExpansion(g, target, h.cur.feature);
+      std::vector<std::vector<uint16_t>> seqs{{}};
+      for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) {
+        std::vector<std::vector<uint16_t>> next;
+        for (uint16_t gid : elementGlyphs(e)) {
+          for (const auto& s : seqs) {
+            next.push_back(s);
+            next.back().push_back(gid);
+          }
+        }
+        seqs = std::move(next);
+      }
+      uint16_t lig = replacement ? replacement->gid : 0;
+      for (auto& s : seqs) h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
+      break;
+    }
+    case 6:
+    case 8:
+      gsubChainAdd(g, h, target, replacement, h.cur.type == 8);
+      break;
+    default:
+      break;  // refused at lookup end
+  }
+}
+
+void GSUBLookupEnd(coreContext* g, uint32_t feature) {
+  GSUBContext& h = *g->gsub;
+  if (otlIsReference(h.cur.label)) {
+    otlBuilderStart(g, h.b, h.cur, h.cur.type == 9);
+    return;
+  }
+  if (g->errorFlag) {
+    h.rules.clear();
+    h.chainRules.clear();
+    h.breakFlag = false;
+    return;
+  }
+  if (feature != h.cur.feature) {
+    coreMsg(g, 3, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
+  }
+  if (h.rules.empty() && h.chainRules.empty() && h.cur.type != 9) {
+    coreMsg(g, 3, "Empty GSUB lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
+  }
+  switch (h.cur.type) {
+    case 1:
+      gsubSingleFill(g, h, h.rules);
+      break;
+    case 2:
+    case 3:
+      gsubMultipleFill(g, h, h.rules);
+      break;
+    case 4:
+      gsubLigatureFill(g, h, h.rules);
+      break;
+    case 6:
+      gsubChainFill(g, h, false);
+      break;
+    case 8:
+      gsubChainFill(g, h, true);
+      break;
+    case 9: {
+      int missing = nameMissingDefaults(g, h.featureNameId);
+      if (missing == 3) {
+        coreMsg(g, 3, "Missing both Mac and Windows default names for feature name  nameid %i",
+                h.featureNameId);
+      } else if (missing == 1) {
+        coreMsg(g, 3, "Missing Windows default name for for feature name  nameid %i",
+                h.featureNameId);
+      } else if (missing == 2) {
+        // Macintosh names are optional in a font: a warning, not the end of the compile.
+        coreMsg(g, 1, "Missing Mac default name for for feature name  nameid %i", h.featureNameId);
+      }
+      break;
+    }
+    case 5:
+      coreMsg(g, 3, "unsupported GSUB lkpType <%d>", h.cur.type);
+      break;
+    default:
+      coreMsg(g, 3, "unknown GSUB lkpType <%d>", h.cur.type);
+      break;
+  }
+  if (h.b.mainSize > 0xFFFF) {
+    coreMsg(g, 3, "GSUB feature '%c%c%c%c' causes overflow of offset to a subtable (0x%lx)",
+            OTL_TAG_ARGS(h.cur.feature), static_cast<unsigned long>(h.b.mainSize));
+  }
+  h.rules.clear();
+  h.chainRules.clear();
+  h.breakFlag = false;
+}
+
+int GSUBFill(coreContext* g) {
+  GSUBContext& h = *g->gsub;
+  if (h.b.subtables.empty()) return 0;
+  std::vector<GsubAnonLookup> anon = std::move(h.anon);
+  h.anon.clear();
+  for (GsubAnonLookup& a : anon) {
+    h.cur = LookupParams();
+    h.cur.type = a.type;
+    h.cur.flag = a.flag;
+    h.cur.markSetIndex = a.markSetIndex;
+    h.cur.label = a.label;
+    if (a.type == 1) {
+      gsubSingleFill(g, h, a.rules);
+    } else {
+      gsubLigatureFill(g, h, a.rules);
+    }
+  }
+  otlBuilderFill(g, h.b);
+  return 1;
+}
+
+void GSUBWrite(coreContext* g) {
+  Bytes out;
+  otlBuilderWrite(g, g->gsub->b, out);
+  otlEmit(g, out);
+}
+
+}  // namespace fea

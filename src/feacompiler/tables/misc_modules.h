@@ -1,0 +1,78 @@
+// The table modules that the table blocks of the feature text fill but nothing writes:
+// OS/2, name, MMFX, BASE and hhea.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "feacompiler/core_context.h"
+
+namespace fea {
+
+struct OS2Context {
+  uint16_t weightClass = 0, widthClass = 0, fsType = 0;
+  std::array<uint8_t, 10> panose{};
+  uint8_t weightGiven = 0, widthGiven = 0, fsTypeGiven = 0, panoseGiven = 0;
+  std::array<uint32_t, 4> unicodeRange{};
+  bool unicodeRangeGiven = true;
+  std::array<uint32_t, 2> codePageRange{};
+  bool codePageRangeGiven = false;
+  int maxContext = 0;
+};
+
+struct NameRecord {
+  uint16_t platform, encoding, language, nameId;
+  uint32_t offset;  // of the zero-terminated text in the pool
+};
+
+struct NameContext {
+  uint16_t nextUserId = 256;
+  std::string pool;
+  std::vector<NameRecord> records;
+};
+
+struct MMFXContext {
+  int predefined = 8;
+};
+
+struct BASEScript {
+  uint32_t script;
+  uint16_t valueSet;
+};
+
+struct BASEValueSet {
+  uint16_t defaultIndex;
+  std::vector<uint16_t> coords;  // indices into the pool
+};
+
+struct BASEAxis {
+  std::vector<uint32_t> tags;
+  std::vector<BASEScript> scripts;
+};
+
+struct BASEContext {
+  BASEAxis horiz, vert;
+  std::vector<BASEValueSet> valueSets;
+  std::vector<int16_t> coordPool;
+};
+
+struct HheaContext {
+  int16_t caretOffset = static_cast<int16_t>(kUnsetMetric);
+};
+
+// name
+int nameFindRecord(const NameContext& n, size_t start, uint32_t platform, int encoding,
+                   int language, int nameId);
+void nameAddRecord(NameContext& n, uint16_t platform, uint16_t encoding, uint16_t language,
+                   uint16_t nameId, const std::string& text);
+// Bit 0: no (3, 1, 0x409) record of the id; bit 1: no (1, 0, 0) record.
+int nameMissingDefaults(coreContext* g, uint16_t nameId);
+
+// BASE
+void BASESetTagList(coreContext* g, bool vertical, const std::vector<uint32_t>& tags);
+uint16_t BASEAddScript(coreContext* g, bool vertical, uint32_t script, uint32_t baseline,
+                       const std::vector<int16_t>& coords);
+
+}  // namespace fea

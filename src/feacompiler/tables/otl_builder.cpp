@@ -1,0 +1,115 @@
+// Subtable records, the Extension form and the whole-table write of GSUB and GPOS.
+#include "feacompiler/tables/otl_builder.h"
+
+#include <algorithm>
+
+namespace fea {
+
+size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam) {
+  if (!b.table) b.table = otlNew(g);
+  BuilderSubtable s;
+  s.p = p;
+  s.offset = b.mainSize;
+  s.featureParam = featureParam;
+  if (!otlIsReference(p.label) && p.useExtension && !featureParam) {
+    s.ext = otlNew(g);
+    s.extOffset = b.extSize;
+    b.mainSize += 8;
+  }
+  b.subtables.push_back(std::move(s));
+  return b.subtables.size() - 1;
+}
+
+OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index) {
+  if (!b.table) b.table = otlNew(g);
+  BuilderSubtable& s = b.subtables[index];
+  return s.ext ? s.ext.get() : b.table.get();
+}
+
+void otlBuilderFinish(coreContext*, OtlBuilder& b, size_t index, BuiltSubtable built) {
+  BuilderSubtable& s = b.subtables[index];
+  uint32_t size = static_cast<uint32_t>(built.bytes.size());
+  s.built = std::move(built);
+  if (s.ext) {
+    b.extSize += size + s.ext->coverageSize + s.ext->classSize;
+  } else {
+    b.mainSize += size;
+  }
+}
+
+void otlBuilderFill(coreContext* g, OtlBuilder& b) {
+  if (!b.table) b.table = otlNew(g);
+  for (const BuilderSubtable& s : b.subtables) {
+    bool ref = otlIsReference(s.p.label);
+    bool ext = s.ext != nullptr;
+    otlSubtableAdd(g, b.table.get(), s.p.script, s.p.language, s.p.feature,
+                   ext ? b.extensionType : s.p.type, s.p.flag, s.p.markSetIndex,
+                   ext ? s.p.type : 0, ref ? 0 : s.offset, s.p.label, s.featureParam);
+  }
+  otlTableFill(g, b.table.get());
+  b.extStart = b.mainSize + b.table->coverageSize + b.table->classSize;
+  for (BuilderSubtable& s : b.subtables) {
+    for (OtlFixup& f : s.built.fixups) {
+      if (f.kind == OtlFixup::kLookup) {
+        set16(s.built.bytes, f.pos, otlLabelLookupIndex(g, b.table.get(), static_cast<uint16_t>(f.value)));
+      }
+    }
+  }
+  otlLookupCheck(g, b.table.get());
+}
+
+namespace {
+
+// Emits a subtable with its section offsets resolved against where the sections lie.
+void writeBuilt(coreContext* g, const OtlBuilder& b, const BuiltSubtable& built,
+                uint64_t coverageBase, uint64_t classBase, Bytes& out) {
+  size_t start = out.size();
+  out.insert(out.end(), built.bytes.begin(), built.bytes.end());
+  for (const OtlFixup& f : built.fixups) {
+    if (f.kind == OtlFixup::kLookup) continue;
+    uint64_t base = f.kind == OtlFixup::kCoverage ? coverageBase : classBase;
+    set16(out, start + f.pos, otlOffset16(g, base + f.value, f.what, f.where, b.kind));
+  }
+}
+
+}  // namespace
+
+void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out) {
+  otlTableWrite(g, b.table.get(), out);
+  for (const BuilderSubtable& s : b.subtables) {
+    if (otlIsReference(s.p.label)) continue;
+    if (s.ext) {
+      put16(out, 1);
+      put16(out, s.p.type);
+      put32(out, s.extOffset + b.extStart - s.offset);
+      continue;
+    }
+    uint64_t toSections = uint64_t{b.mainSize} - s.offset;
+    writeBuilt(g, b, s.built, toSections, toSections + b.table->coverageSize, out);
+  }
+  otlCoverageWrite(g, b.table.get(), out);
+  otlClassWrite(g, b.table.get(), out);
+  for (const BuilderSubtable& s : b.subtables) {
+    if (!s.ext || otlIsReference(s.p.label)) continue;
+    uint64_t size = s.built.bytes.size();
+    writeBuilt(g, b, s.built, size, size + s.ext->coverageSize, out);
+    otlCoverageWrite(g, s.ext.get(), out);
+    otlClassWrite(g, s.ext.get(), out);
+  }
+}
+
+void otlBuilderReuse(coreContext* g, OtlBuilder& b) {
+  b.subtables.clear();
+  b.mainSize = b.extSize = b.extStart = 0;
+  if (b.table) {
+    otlListsReuse(g, b.table.get());
+    otlCoverageReuse(g, b.table.get());
+    otlClassReuse(g, b.table.get());
+  }
+}
+
+void otlEmit(coreContext* g, const Bytes& out) {
+  if (!out.empty()) g->client->outWriteN(out.size(), out.data());
+}
+
+}  // namespace fea

@@ -1,0 +1,89 @@
+// What the GSUB and GPOS builders share: subtable records with their lookup parameters,
+// the subtable section, the Extension form with its own sections, and the table write.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "feacompiler/tables/otl_table.h"
+
+namespace fea {
+
+struct GlyphNode;
+
+// Glyph ids of one pattern element (a glyph or each member of a class), in its order.
+std::vector<uint16_t> elementGlyphs(const GlyphNode* element);
+
+// The feature layer's anonymous-label counter (fatal at its limit).
+uint16_t featNextAnonLabel(coreContext* g);
+
+struct LookupParams {
+  uint32_t script = otlTagUndefined;
+  uint32_t language = otlTagUndefined;
+  uint32_t feature = otlTagUndefined;
+  bool useExtension = false;
+  uint16_t type = 0;
+  uint16_t flag = 0;
+  uint16_t markSetIndex = 0;
+  uint16_t label = otlNoLabel;
+};
+
+// A 16-bit field of a built subtable that is known only when the sections are laid out.
+struct OtlFixup {
+  enum Kind : uint8_t { kCoverage, kClass, kLookup };
+  uint32_t pos = 0;
+  Kind kind = kCoverage;
+  uint32_t value = 0;  // offset in the section, or the lookup label
+  const char* what = "";
+  const char* where = "";
+};
+
+struct BuiltSubtable {
+  Bytes bytes;
+  std::vector<OtlFixup> fixups;
+  void coverage(uint32_t pos, uint32_t offset, const char* what, const char* where) {
+    fixups.push_back({pos, OtlFixup::kCoverage, offset, what, where});
+  }
+  void classDef(uint32_t pos, uint32_t offset, const char* what, const char* where) {
+    fixups.push_back({pos, OtlFixup::kClass, offset, what, where});
+  }
+  void lookup(uint32_t pos, uint16_t label) {
+    fixups.push_back({pos, OtlFixup::kLookup, label, "", ""});
+  }
+};
+
+struct BuilderSubtable {
+  LookupParams p;
+  uint32_t offset = 0;  // in the subtable section (the Extension record's place)
+  bool featureParam = false;
+  std::unique_ptr<OtlTable> ext;  // the Extension form's own sections
+  uint32_t extOffset = 0;         // in the extension region
+  BuiltSubtable built;
+};
+
+struct OtlBuilder {
+  uint16_t extensionType = 0;   // 7 GSUB, 9 GPOS
+  const char* kind = "";        // "substitution" / "positioning"
+  std::vector<BuilderSubtable> subtables;
+  uint32_t mainSize = 0;        // the subtable section
+  uint32_t extSize = 0;         // the extension region
+  uint32_t extStart = 0;        // main + coverage + class sections, set by the fill
+  std::unique_ptr<OtlTable> table;
+};
+
+// Appends a record for the lookup; a reference gets nothing else. Returns its index.
+size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam);
+// The table that holds the coverages and classes of a subtable.
+OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index);
+// Places the built subtable and grows its section.
+void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built);
+// Registers every record, fills the lists and resolves lookup fixups.
+void otlBuilderFill(coreContext* g, OtlBuilder& b);
+void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out);
+void otlBuilderReuse(coreContext* g, OtlBuilder& b);
+
+// Writes a finished table through the client's output.
+void otlEmit(coreContext* g, const Bytes& out);
+
+}  // namespace fea

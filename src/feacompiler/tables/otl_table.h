@@ -1,0 +1,132 @@
+// The common part of a GSUB or GPOS table: header, ScriptList, FeatureList and LookupList
+// worked out from the builders' subtable records, and the coverage and class-definition
+// sections that sit behind a builder's subtables.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "feacompiler/core_context.h"
+
+namespace fea {
+
+constexpr uint32_t otlTagStandAlone = 0x01010101;  // lookup block outside every feature
+constexpr uint32_t otlTagUndefined = 0xFFFFFFFF;   // registered under no language system
+constexpr uint32_t otlTagDefaultLang = 0x20202020;
+constexpr uint32_t otlTagAalt = 0x61616C74;
+constexpr uint16_t otlNoLabel = 0xFFFF;
+constexpr uint16_t otlNoLookupIndex = 0xFFFF;
+
+inline bool otlIsReference(uint16_t label) { return label >= 0x8000 && label != otlNoLabel; }
+
+using Bytes = std::vector<uint8_t>;
+
+inline void put16(Bytes& b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v >> 8));
+  b.push_back(static_cast<uint8_t>(v));
+}
+inline void put32(Bytes& b, uint32_t v) {
+  put16(b, v >> 16);
+  put16(b, v & 0xFFFF);
+}
+inline void set16(Bytes& b, size_t pos, uint32_t v) {
+  b[pos] = static_cast<uint8_t>(v >> 8);
+  b[pos + 1] = static_cast<uint8_t>(v);
+}
+
+// The one checked 16-bit offset: a value past 0xFFFF is fatal
+// "<what> offset overflow (0x..) in <where> <kind>".
+uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
+                     const char* kind);
+
+// Four tag characters for "%c%c%c%c".
+#define OTL_TAG_ARGS(t)                                                              \
+  static_cast<char>(((t) >> 24) & 0xFF), static_cast<char>(((t) >> 16) & 0xFF),     \
+      static_cast<char>(((t) >> 8) & 0xFF), static_cast<char>((t) & 0xFF)
+
+struct OtlSubtableRecord {
+  uint32_t script = 0, language = 0, feature = 0;
+  uint16_t lookupFlag = 0;
+  uint16_t lookupType = 0;
+  uint16_t extensionType = 0;
+  uint32_t offset = 0;  // in the builder's subtable section
+  uint16_t markSetIndex = 0;
+  uint16_t label = otlNoLabel;
+  bool featureParam = false;
+  bool seenInFeature = false;
+  int featureIndex = -1;
+  uint16_t lookupIndex = otlNoLookupIndex;
+};
+
+struct OtlLabelRecord {
+  uint16_t label = 0;
+  uint16_t lookupIndex = 0;
+  bool used = false;
+};
+
+struct OtlCoverage {
+  std::vector<uint16_t> glyphs;
+  uint8_t format = 0;
+  uint32_t offset = 0;
+};
+
+struct OtlClassDef {
+  std::vector<std::pair<uint16_t, uint16_t>> pairs;  // (glyph, class)
+  uint8_t format = 0;
+  uint32_t offset = 0;
+};
+
+struct OtlTable {
+  std::vector<OtlSubtableRecord> records;
+  int noScriptCount = 0, standAloneCount = 0, referenceCount = 0, paramCount = 0;
+  std::vector<OtlLabelRecord> labels;  // sorted by label after the fill
+
+  Bytes lists;  // header, ScriptList, FeatureList, LookupList
+  bool filled = false;
+
+  std::vector<OtlCoverage> coverages;
+  std::vector<uint16_t> currentCoverage;
+  std::map<std::vector<uint16_t>, uint32_t> coverageIndex;  // glyphs -> offset
+  uint32_t coverageSize = 0;
+
+  std::vector<OtlClassDef> classes;
+  std::vector<std::pair<uint16_t, uint16_t>> currentClass;
+  std::map<std::vector<std::pair<uint16_t, uint16_t>>, uint32_t> classIndex;
+  uint32_t classSize = 0;
+};
+
+std::unique_ptr<OtlTable> otlNew(coreContext* g);
+
+void otlSubtableAdd(coreContext* g, OtlTable* t, uint32_t script, uint32_t language,
+                    uint32_t feature, uint16_t lookupType, uint16_t lookupFlag,
+                    uint16_t markSetIndex, uint16_t extensionType, uint32_t offset, uint16_t label,
+                    bool featureParam);
+
+void otlCoverageBegin(coreContext* g, OtlTable* t);
+void otlCoverageAddGlyph(coreContext* g, OtlTable* t, uint16_t gid);
+// Offset of the finished coverage within the table's coverage section.
+uint32_t otlCoverageEnd(coreContext* g, OtlTable* t);
+
+void otlClassBegin(coreContext* g, OtlTable* t);
+void otlClassAddMapping(coreContext* g, OtlTable* t, uint16_t gid, uint16_t cls);
+uint32_t otlClassEnd(coreContext* g, OtlTable* t);
+
+// Lookup and feature indices and the three lists.
+void otlTableFill(coreContext* g, OtlTable* t);
+// Lookup index of a label; marks the lookup used. Fatal when the label is unknown.
+uint16_t otlLabelLookupIndex(coreContext* g, OtlTable* t, uint16_t label);
+void otlLookupCheck(coreContext* g, OtlTable* t);
+
+void otlTableWrite(coreContext* g, OtlTable* t, Bytes& out);
+void otlCoverageWrite(coreContext* g, OtlTable* t, Bytes& out);
+void otlClassWrite(coreContext* g, OtlTable* t, Bytes& out);
+
+void otlCoverageReuse(coreContext* g, OtlTable* t);
+void otlClassReuse(coreContext* g, OtlTable* t);
+void otlListsReuse(coreContext* g, OtlTable* t);
+
+}  // namespace fea

@@ -1,0 +1,132 @@
+// The compiler's front end through `otltool compile`: the compile sequence, glyph mapping,
+// includes and the exact messages of rejected texts.
+#include <sys/stat.h>
+
+#include "front_run.h"
+
+namespace front_test {
+namespace {
+
+const std::string kFatalLine = "FEA compiler error: [F] font \"otltool\" in file \"";
+
+struct Case {
+  const char* name;
+  std::vector<std::string> glyphs;
+  std::map<std::string, std::string> files;
+  int exitCode;
+  const char* out;  // null: not checked
+  std::string err;  // {DIR}: the scratch folder
+};
+
+std::map<std::string, std::string> includeChain(int levels) {
+  std::map<std::string, std::string> files = {{"main.fea", "include(inc1.fea);\n"}};
+  for (int i = 1; i <= levels; ++i) {
+    files["inc" + std::to_string(i) + ".fea"] =
+        "include(inc" + std::to_string(i + 1) + ".fea);\n";
+  }
+  files["inc" + std::to_string(levels + 1) + ".fea"] = "@X = [a];\n";
+  return files;
+}
+
+TEST(FrontCompile, Cases) {
+  const std::string aborting = "FEA compiler error: [F] <Font> aborting because of errors\n";
+  const std::vector<Case> cases = {
+      {"empty text", tenGlyphs(), {{"main.fea", ""}}, 0, "maxContext 0\n", ""},
+      {"two glyphs named A", {"A", "A"}, {{"main.fea", ""}}, 1, "",
+       "FEA compiler error: [F] <Font> cmap{plat=3,script=1,lang=0}: multiple glyphs A A "
+       "mapped to code <41>\n" + kFatalLine + "\" at line 1\n"},
+      {"missing glyphs get ids after the font's", tenGlyphs(),
+       {{"main.fea", "feature liga { sub a by new1; sub b by new2; sub c by new1; } liga;"}}, 0,
+       "missing new1 10\nmissing new2 11\nmaxContext 1\n", ""},
+      {"four nested includes", tenGlyphs(), includeChain(3), 0, "maxContext 0\n", ""},
+      {"a fifth include level", tenGlyphs(), includeChain(4), 1, "",
+       "FEA compiler error: [F] <Font> Can't include [inc5.fea]; maximum include levels <5> "
+       "reached\n" + kFatalLine + "{DIR}/inc4.fea\" at line 1\n"},
+      {"text after an include", tenGlyphs(),
+       {{"main.fea", "include(part.fea);\nfeature liga { sub @X by c; } liga;\n"},
+        {"part.fea", "@X = [b];\n"}}, 0, "maxContext 1\n", ""},
+      // The include statement's ";" is its own: a block with one statement can include it.
+      {"include in a head block", tenGlyphs(),
+       {{"main.fea", "table head {\n  include(version.fea);\n} head;\n"},
+        {"version.fea", "FontRevision 2.040;\n"}}, 0, "maxContext 0\n", ""},
+      {"missing include", tenGlyphs(), {{"main.fea", "\n\ninclude(nothere.fea);\n"}}, 1, "",
+       "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine +
+           "features\" at line 3\n"},
+      {"unterminated string", tenGlyphs(), {{"main.fea", "table name {\n nameid 9 \"abc"}}, 1,
+       "",
+       "FEA compiler error: [F] <Font> Unexpected end of file (text was \"\")\n" + kFatalLine +
+           "features\" at line 2\n"},
+      {"unterminated anon block", tenGlyphs(), {{"main.fea", "anon sbit {\n stuff\n"}}, 1, "",
+       "FEA compiler error: [F] <Font> Unexpected end of file (text was \"\")\n" + kFatalLine +
+           "features\" at line 3\n"},
+      {"64-character name", tenGlyphs(),
+       {{"main.fea", "feature liga { sub " + std::string(64, 'a') + " by b; } liga;"}}, 1, "",
+       "FEA compiler error: [F] <Font> token too long; max length is 63 (text was \"" +
+           std::string(64, 'a') + "\")\n" + kFatalLine + "features\" at line 1\n"},
+      {"63-character name", tenGlyphs(),
+       {{"main.fea", "feature liga { sub a by " + std::string(63, 'z') + "; } liga;"}}, 0,
+       nullptr, ""},
+      {"syntax error at the end", tenGlyphs(),
+       {{"main.fea", "feature liga { sub a by b; } liga"}}, 1, "",
+       "syntax error at \"EOF\" missing \";\"\n" + aborting + kFatalLine +
+           "features\" at line 1\n"},
+      {"syntax error in an include", tenGlyphs(),
+       {{"main.fea", "include(bad.fea);\n"}, {"bad.fea", "\nfeature liga { } liga;\n"}}, 1, "",
+       "syntax error at \"}\" missing { lookup substitute position \";\" }\n" + aborting +
+           kFatalLine + "{DIR}/bad.fea\" at line 2\n"},
+      {"level 2 errors stop after the parse", tenGlyphs(),
+       {{"main.fea",
+         "languagesystem latn dflt;\nlanguagesystem DFLT dflt;\nfeature liga { sub a by b; } "
+         "liga;\n"}}, 1, "",
+       "FEA compiler error: [E] <Font> The languagesystem DFLT dlft; statement must preceed "
+       "all other language system statements.\n" + aborting + kFatalLine +
+           "features\" at line 4\n"},
+      {"flags 1 and 0 compile the same text", tenGlyphs(),
+       {{"main.fea", "feature calt { sub a' b by c; } calt;"}}, 0, "maxContext 2\n", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CompileRun run = compileFiles(c.glyphs, c.files, "case");
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    if (c.out) {
+      EXPECT_EQ(run.out, c.out);
+    }
+    EXPECT_EQ(run.err, replaceAll(c.err, "{DIR}", run.dir.string()));
+    fs::remove_all(run.dir);
+  }
+}
+
+TEST(FrontCompile, EmptyTextWritesNoTables) {
+  CompileRun run = compileText(tenGlyphs(), "# nothing but a comment", "notables");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(fs::is_directory(run.dir / "tables"));
+  EXPECT_TRUE(fs::is_empty(run.dir / "tables"));
+  fs::remove_all(run.dir);
+}
+
+TEST(FrontCompile, OnlyPairPositioningGivesGposAlone) {
+  CompileRun run = compileText(tenGlyphs(), "feature kern { pos A B -50; } kern;", "gpos");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(fs::exists(run.dir / "tables" / "GPOS"));
+  EXPECT_FALSE(fs::exists(run.dir / "tables" / "GSUB"));
+  EXPECT_FALSE(fs::exists(run.dir / "tables" / "GDEF"));
+  fs::remove_all(run.dir);
+}
+
+// An include that names a FIFO would block the run: only regular files are read.
+TEST(FrontCompile, IncludeOfAFifoIsRefused) {
+  CompileRun setup = compileText(tenGlyphs(), "", "fifo");
+  ASSERT_EQ(::mkfifo((setup.dir / "pipe.fea").c_str(), 0600), 0);
+  writeFile(setup.dir / "main.fea", "include(pipe.fea);\n");
+  std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + quote(setup.dir / "glyphs.txt") +
+                    " " + quote(setup.dir / "main.fea") + " " + quote(setup.dir / "tables") +
+                    " 2>" + quote(setup.dir / "stderr");
+  int status = std::system(cmd.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(readFile(setup.dir / "stderr").find("feature file is not accessible"),
+            std::string::npos);
+  fs::remove_all(setup.dir);
+}
+
+}  // namespace
+}  // namespace front_test
