@@ -42,7 +42,7 @@ const std::string* FontNames::field(int index) const {
 FontMetrics::FontMetrics() {
   matrix = Matrix{};
   setUnitsPerEm(1000);
-  weightValue = 400.0;
+  weightValue = kDefaultWeightValue;
   widthValue = 5.0;
 }
 

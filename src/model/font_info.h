@@ -45,6 +45,9 @@ struct FontNames {
   const std::string* field(int index) const;
 };
 
+// The weight class of a style that was given none.
+inline constexpr double kDefaultWeightValue = 400.0;
+
 // Fourteen values, numbered 0..13 in this order, a matrix and named numbers.
 struct FontMetrics {
   double unitsPerEm = 1000;         // 0
@@ -56,7 +59,7 @@ struct FontMetrics {
   double capHeight = 750;           // 6
   double xHeight = 500;             // 7
   double widthValue = 5.0;          // 8
-  double weightValue = 400.0;       // 9
+  double weightValue = kDefaultWeightValue;  // 9
   double italicAngle = 0;           // 10
   double underlinePosition = -100;  // 11
   double underlineThickness = 50;   // 12

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "model/design_space.h"
+#include "model/numbers.h"
 
 namespace vn {
 class Font;
@@ -33,6 +34,13 @@ namespace qtf {
 class RecordInput;
 class RecordWriter;
 class Stream;
+
+// The file keeps the underline's top edge, the model its centre; they differ by half
+// the thickness in whole units, so that an odd thickness does not leave the centre
+// half a unit off on the way back.
+inline int32_t underlineHalfThickness(double thickness) {
+  return static_cast<int16_t>(vn::saturateInt32(thickness)) / 2;
+}
 
 // One design record of the metrics block (records 1247 and 1254).
 struct DesignRecord {

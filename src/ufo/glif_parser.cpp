@@ -271,9 +271,18 @@ vn::Layer& UfoGlyphParser::bodyLayer() {
   return *bodyLayer_;
 }
 
-void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
+void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes, bool open) {
   if (nodes.empty()) return;
   using vn::Node;
+  // A closed contour that starts with off-curve points lists the end of its last
+  // segment first: start it at its first on-curve point instead, so that the leading
+  // off-curve points close the contour and keep the type of the segment they belong
+  // to (a "curve" stays cubic).
+  if (!open && nodes.front().type == Node::kQuadratic) {
+    const auto onCurve = std::find_if(nodes.begin(), nodes.end(),
+                                      [](const Node& node) { return node.type != Node::kQuadratic; });
+    if (onCurve != nodes.end()) std::rotate(nodes.begin(), onCurve, nodes.end());
+  }
   if (nodes.front().type == Node::kQuadratic) {
     if (nodes.back().type != Node::kQuadratic) {
       Node start = nodes.back();
@@ -315,7 +324,7 @@ void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
 
 void UfoGlyphParser::finishContour() {
   if (nodes_.empty()) return;
-  finishNodes(nodes_);
+  finishNodes(nodes_, contourOpen_);
   vn::Contour contour;
   contour.flag = contourOpen_ ? 1 : 0;
   contour.nodes.assign(std::make_move_iterator(nodes_.begin()), std::make_move_iterator(nodes_.end()));

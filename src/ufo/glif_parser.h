@@ -46,7 +46,7 @@ class UfoGlyphParser : public xml::XmlParser {
 
   // The contour finishing rules on a node list in file order (exposed for tests):
   // implicit start point, midpoints of all-off-curve contours, cubic runs.
-  static void finishNodes(std::vector<vn::Node>& nodes);
+  static void finishNodes(std::vector<vn::Node>& nodes, bool open);
 
  private:
   // Resets the state, runs the parse and the glyph-lib interpreters.

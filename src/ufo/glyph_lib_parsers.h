@@ -76,8 +76,8 @@ class GlyphMarkColorXMLParser : public xml::XmlParser {
   void endElement(const char* name) override;
   void characterData(const char* text, int length) override;
 
-  // The mark of a colour: hue (a fraction of a turn) x 254 + 1, truncated; nullopt-like
-  // -1 for a grey other than black or values that are not finite.
+  // The mark of a colour: hue (a fraction of a turn) in kMarkHueSteps steps, rounded,
+  // plus 1; 0 for black; -1 for a grey other than black or values that are not finite.
   static std::int32_t markForColor(double red, double green, double blue);
 
  private:
