@@ -369,6 +369,9 @@ void FontInfoReader::finish() {
       default: break;
     }
   }
+  // Without "styleMapStyleName" the style links as regular, as a native file without
+  // the linking style reads; the native file then holds what a UFO written from it says.
+  if (style_->names.styleMapStyleName.empty()) style_->names.styleMapStyleName = "Regular";
   style_->names.widthName =
       vn::widthNameFor(vn::saturateInt32(metrics.widthValue), style_->flags.isFixedPitch != 0);
   std::int32_t major = 1;

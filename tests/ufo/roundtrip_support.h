@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -44,7 +45,7 @@ class Folder {
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
-  ~Folder() { fs::remove_all(path_); }
+  ~Folder() { if (!std::getenv("TW_KEEP")) fs::remove_all(path_); }
   Folder(const Folder&) = delete;
   Folder& operator=(const Folder&) = delete;
   const fs::path& path() const { return path_; }

@@ -1,0 +1,119 @@
+// Glyph data UFO -> native -> UFO through the program: contours that start inside
+// their last segment, and mark colours that must settle after the first conversion.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "roundtrip_support.h"
+
+namespace {
+
+using namespace roundtrip;
+
+// "x,y,type" per point of each contour of a glyph file ("off" for an off-curve point),
+// each closed contour turned to start at its first on-curve point.
+std::vector<std::vector<std::string>> contours(const std::string& glifText) {
+  std::vector<std::vector<std::string>> result;
+  const std::regex contour("<contour>([\\s\\S]*?)</contour>");
+  const std::regex point("<point([^>]*)/>");
+  const std::regex attribute("(\\w+)=\"([^\"]*)\"");
+  for (std::sregex_iterator c(glifText.begin(), glifText.end(), contour), end; c != end; ++c) {
+    std::vector<std::string> points;
+    const std::string body = (*c)[1];
+    for (std::sregex_iterator p(body.begin(), body.end(), point); p != end; ++p) {
+      std::string x, y, type = "off";
+      const std::string attributes = (*p)[1];
+      for (std::sregex_iterator a(attributes.begin(), attributes.end(), attribute); a != end; ++a) {
+        if ((*a)[1] == "x") x = (*a)[2];
+        if ((*a)[1] == "y") y = (*a)[2];
+        if ((*a)[1] == "type" && (*a)[2] != "offcurve") type = (*a)[2];
+      }
+      points.push_back(x + "," + y + "," + type);
+    }
+    const auto first = std::find_if(points.begin(), points.end(),
+                                    [](const std::string& p) { return p.substr(p.rfind(',')) != ",off"; });
+    std::rotate(points.begin(), first, points.end());
+    result.push_back(points);
+  }
+  return result;
+}
+
+std::string pointsXml(const std::vector<std::string>& points) {
+  std::string xml = "<contour>";
+  for (const std::string& p : points) {
+    const size_t a = p.find(','), b = p.rfind(',');
+    xml += "<point x=\"" + p.substr(0, a) + "\" y=\"" + p.substr(a + 1, b - a - 1) + "\"";
+    if (p.substr(b + 1) != "off") xml += " type=\"" + p.substr(b + 1) + "\"";
+    xml += "/>";
+  }
+  return xml + "</contour>";
+}
+
+// Closed contours listed from inside their last segment, cubic and quadratic, with
+// one and two off-curve points before the first on-curve point.
+const std::vector<std::vector<std::string>> kWrapped = {
+    {"476,947,off", "450,934,curve", "450,83,line", "476,58,line", "503,64,off", "539,79,off", "561,89,curve",
+     "561,943,line", "537,966,line", "510,959,off"},
+    {"20,90,off", "0,60,off", "0,0,curve", "100,0,line", "100,100,line"},
+    {"30,100,off", "0,50,qcurve", "0,0,line", "100,0,line"},
+    {"40,100,off", "0,80,off", "0,0,qcurve", "100,0,line", "100,100,line"},
+};
+
+TEST(FaithfulGlyphs, ContoursStartingWithOffCurvePointsKeepTheirSegments) {
+  Folder folder;
+  std::vector<GlyphFile> glyphs;
+  for (size_t i = 0; i < kWrapped.size(); ++i) {
+    const std::string name = "g" + std::to_string(i);
+    glyphs.push_back({name, glif(name, "<outline>" + pointsXml(kWrapped[i]) + "</outline>")});
+  }
+  writeUfo(folder / "in.ufo", "<key>familyName</key><string>F</string>", glyphs);
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(back.code, 0) << there.out << back.out;
+  for (size_t i = 0; i < kWrapped.size(); ++i) {
+    const std::string name = "g" + std::to_string(i);
+    const auto expected = contours(glif(name, pointsXml(kWrapped[i])));
+    EXPECT_EQ(contours(readText(folder / "back.ufo" / "glyphs" / (name + ".glif"))), expected) << name;
+  }
+}
+
+std::string markArray(const char* red, const char* green, const char* blue) {
+  return std::string("<lib><dict><key>com.typemytype.robofont.mark</key><array><real>") + red + "</real><real>" +
+         green + "</real><real>" + blue + "</real><real>1</real></array></dict></lib>";
+}
+
+std::string markOf(const fs::path& glifPath) {
+  return valueOf(readText(glifPath), "com.typemytype.robofont.mark");
+}
+
+// The first conversion may move a colour onto the format's hue scale; from then on a
+// colour stays, and a native file converted to a UFO and back keeps its bytes.
+TEST(FaithfulGlyphs, MarkColoursSettleAfterTheFirstConversion) {
+  Folder folder;
+  const std::vector<GlyphFile> glyphs = {
+      {"a", glif("a", markArray("0.6", "0.939", "1"))},
+      {"b", glif("b", markArray("1", "0.6", "0.798"))},
+      {"c", glif("c", markArray("0.609", "1", "0.6"))},
+      {"d", glif("d", markArray("1", "0.967", "0.6"))},
+      {"e", glif("e", markArray("0.779", "0.6", "1"))},
+      // UFO 3: the mark colour as a string.
+      {"f", glif("f", "<lib><dict><key>public.markColor</key><string>0,0.5,1,1</string></dict></lib>", 2)},
+  };
+  writeUfo(folder / "in.ufo",
+           "<key>familyName</key><string>F</string><key>styleName</key><string>Regular</string>"
+           "<key>openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>",
+           glyphs);
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(back.code, 0) << there.out << back.out;
+  ASSERT_EQ(tarnwick("-fo " + quoted((folder / "back.ufo").string()) + " " + quoted((folder / "again.qtf").string()))
+                .code, 0);
+  ASSERT_EQ(tarnwick("-fo " + quoted((folder / "again.qtf").string()) + " " + quoted((folder / "again.ufo").string()))
+                .code, 0);
+  for (const GlyphFile& glyph : glyphs) {
+    const std::string first = markOf(folder / "back.ufo" / "glyphs" / (glyph.name + ".glif"));
+    EXPECT_NE(first, "") << glyph.name;
+    EXPECT_EQ(markOf(folder / "again.ufo" / "glyphs" / (glyph.name + ".glif")), first) << glyph.name;
+  }
+  EXPECT_TRUE(readText(folder / "font.qtf") == readText(folder / "again.qtf"));
+}
+
+}  // namespace
