@@ -59,21 +59,27 @@ void noteIdentifiers(ReadWarnings* warnings) {
 }
 
 // Reports the UFO 3 items an element brings that the native format does not carry.
-void noteUfo3(ReadWarnings* warnings, Tag tag, const char** attributes) {
+void noteUfo3(ReadWarnings* warnings, const std::string& glyph, Tag tag, const char** attributes) {
   if (!warnings) return;
-  if (tag == Tag::kImage) warnings->report(warning::kImages, warning::notCarried("glyph images"));
-  if (tag == Tag::kNote) warnings->report(warning::kNotes, warning::notCarried("glyph notes"));
+  if (tag == Tag::kImage) warnings->list(warning::kImages, warning::notCarried("glyph images"), glyph);
+  if (tag == Tag::kNote) warnings->list(warning::kNotes, warning::notCarried("glyph notes"), glyph);
   if (xml::findAttribute(attributes, "identifier")) noteIdentifiers(warnings);
 }
 
-void readNumber(const char* text, double& target) {
-  if (!text) return;
-  if (auto value = readReal(text)) target = *value;
-}
 
 }  // namespace
 
 UfoGlyphParser::UfoGlyphParser() = default;
+
+void UfoGlyphParser::readGlyphNumber(const char* text, double& target) {
+  if (!text) return;
+  if (auto value = readReal(text)) {
+    target = *value;
+  } else if (warnings_) {
+    warnings_->list(warning::kBadNumber, "numbers in glyph files that do not parse keep their defaults",
+                    glyph_->name + " \"" + text + "\"");
+  }
+}
 
 bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   return run(glyph, [&] { return xml::XmlParser::parse(in); });
@@ -110,6 +116,11 @@ bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   glyph_ = nullptr;
   if (!parsed) return false;
   if (!glyph->lib.empty()) dispatchGlyphLib(*glyph);
+  if (warnings_) {
+    for (const auto& entry : glyph->lib) {
+      warnings_->list(warning::kGlyphLib, warning::notCarried("glyph lib entries"), entry.first);
+    }
+  }
   return true;
 }
 
@@ -130,7 +141,7 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
     readPoint(attributes);  // notes identifiers itself, in its one pass over the attributes
     return;
   }
-  noteUfo3(warnings_, tag, attributes);
+  noteUfo3(warnings_, glyph_->name, tag, attributes);
   switch (tag) {
     case Tag::kAdvance: readAdvance(attributes); break;
     case Tag::kUnicode: readUnicode(attributes); break;
@@ -193,8 +204,8 @@ void UfoGlyphParser::characterData(const char* text, int length) {
 }
 
 void UfoGlyphParser::readAdvance(const char** attributes) {
-  readNumber(xml::findAttribute(attributes, "width"), glyph_->advanceWidth);
-  readNumber(xml::findAttribute(attributes, "height"), glyph_->advanceHeight);
+  readGlyphNumber(xml::findAttribute(attributes, "width"), glyph_->advanceWidth);
+  readGlyphNumber(xml::findAttribute(attributes, "height"), glyph_->advanceHeight);
 }
 
 void UfoGlyphParser::readUnicode(const char** attributes) {
@@ -224,7 +235,7 @@ void UfoGlyphParser::readComponent(const char** attributes) {
                      : key == "yOffset" ? &m.f
                                         : nullptr;
     if (target) {
-      readNumber(value, *target);
+      readGlyphNumber(value, *target);
     } else if (key == "base") {
       component.baseName = modelText(value, warnings_);
     }
@@ -258,8 +269,8 @@ void UfoGlyphParser::readPoint(const char** attributes) {
   if (identifier) noteIdentifiers(warnings_);
   vn::Node& node = nodes_.emplace_back();
   node.type = type ? pointType(type) : vn::Node::kQuadratic;
-  readNumber(x, node.x);
-  readNumber(y, node.y);
+  readGlyphNumber(x, node.x);
+  readGlyphNumber(y, node.y);
   if (smooth && xml::isElement(smooth, "yes")) node.flags |= vn::Node::kFlagSmooth;
   if (name) node.name = modelText(name, warnings_);
   if (node.type == vn::Node::kMove) contourOpen_ = true;
@@ -376,8 +387,8 @@ void UfoGlyphParser::readAnchor(const char** attributes) {
     return;
   }
   double x = 0.0, y = 0.0;
-  readNumber(xml::findAttribute(attributes, "x"), x);
-  readNumber(xml::findAttribute(attributes, "y"), y);
+  readGlyphNumber(xml::findAttribute(attributes, "x"), x);
+  readGlyphNumber(xml::findAttribute(attributes, "y"), y);
   addPointLink(x, y, modelText(name, warnings_));
 }
 

@@ -56,6 +56,8 @@ class UfoGlyphParser : public xml::XmlParser {
   void readComponent(const char** attributes);
   void readUnicode(const char** attributes);
   void readAdvance(const char** attributes);
+  // A number attribute; one that does not parse leaves the target and is reported.
+  void readGlyphNumber(const char* text, double& target);
   void readAnchor(const char** attributes);
   void readGuideline(const char** attributes);
   void finishContour();

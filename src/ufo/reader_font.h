@@ -58,6 +58,7 @@ class UfoFontParser {
   void registerEarlierNames(std::size_t count);
   void readLayoutFiles();
   void noteOtherLayers();
+  void noteMissingComponents();
 
   Parser* parser_;
   const vn::ImportOptions* options_ = nullptr;

@@ -69,6 +69,8 @@ void UfoFontParser::applyLib() {
   if (!fontLib) return;
   for (const PListNode* entry = fontLib->firstChild(); entry; entry = entry->next()) {
     if (consumed.count(entry->key())) continue;
+    warnings_.list(warning::kFontLib, "lib.plist entries that the native format does not carry are left out",
+                   entry->key());
     std::string text;
     entry->appendXml(text, kLibIndentation, false, false);
     style_->lib[modelText(entry->key(), &warnings_)] = std::move(text);
