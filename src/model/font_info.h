@@ -89,6 +89,16 @@ struct Stem {
   StepMap steps;
 };
 
+// A stem's rounding: the native stem record keeps, for each pixel width 1 to 6 (step
+// keys 1 to 6), the ppem from which the stem is that wide; the UFO lib keeps the same
+// as width by ppem ("round"). stemStepsFromRounding sets `lost` when an entry has no
+// place (a width outside 1..6, or a width given twice).
+StepMap stemStepsFromRounding(const StepMap& widthByPpem, bool& lost);
+// Width by ppem from the step keys 1 to 6; a ppem of 0 stands for no entry except for
+// width 1, which starts at ppem 0 when any wider step is set.
+StepMap stemRoundingFromSteps(const StepMap& steps);
+inline constexpr uint16_t kMaxRoundedStemWidth = 6;
+
 struct Zone {
   std::string name;
   double position = 0.0;

@@ -44,16 +44,23 @@ void UfoFontParser::applyLib() {
   }
 
   std::set<std::string> consumed;
+  std::vector<std::string> lostRounding;
   if (const PListNode* old = libRoot_->findChild(plist::kData, kOldTrueTypeHinting)) {
     std::string text = old->value();
     if (!text.empty() && text.front() != '<') text = libDataText("<data>" + text + "</data>");
     std::istringstream in(text);
     FontHintsXMLParser hints;
     hints.parse(in, font_);
+    lostRounding = hints.lostRounding();
     consumed.insert(kOldTrueTypeHinting);
   } else if (const PListNode* dict = libRoot_->findChild(plist::kDict, libkey::kTrueTypeHinting)) {
-    vn::readFontHintingDict(hintNode(*dict, &warnings_), font_->hinting);
+    lostRounding = vn::readFontHintingDict(hintNode(*dict, &warnings_), font_->hinting);
     consumed.insert(libkey::kTrueTypeHinting);
+  }
+  for (const std::string& stem : lostRounding) {
+    warnings_.list(warning::kStemRounding,
+                   "stem rounding entries beyond the six pixel widths the native stem record holds are left out",
+                   stem);
   }
   if (const PListNode* guides = libRoot_->findChild(plist::kArray, libkey::kGuides)) {
     readGuidelineList(*guides, *font_->guideLayer());

@@ -117,3 +117,46 @@ TEST(FaithfulGlyphs, MarkColoursSettleAfterTheFirstConversion) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string roundDict(const std::vector<std::pair<int, int>>& entries) {
+  std::string dict = "<dict>";
+  for (const auto& [ppem, width] : entries) {
+    dict += "<key>" + std::to_string(ppem) + "</key><integer>" + std::to_string(width) + "</integer>";
+  }
+  return dict + "</dict>";
+}
+
+std::string stemEntry(const std::string& name, bool horizontal, const std::string& round) {
+  return "<key>" + name + "</key><dict><key>horizontal</key>" + (horizontal ? "<true/>" : "<false/>") +
+         (round.empty() ? "" : "<key>round</key>" + round) + "<key>width</key><integer>100</integer></dict>";
+}
+
+// Stem rounding (pixel width by ppem) travels in the six steps of the native stem record.
+TEST(FaithfulGlyphs, StemRoundingComesBackOrIsReported) {
+  Folder folder;
+  const std::string full = roundDict({{0, 1}, {14, 2}, {24, 3}, {33, 4}, {42, 5}, {51, 6}});
+  const std::string partial = roundDict({{12, 2}, {30, 4}});
+  const std::string lib = "<key>com.quorvel.v2.tth</key><dict><key>stems</key><dict>" +
+                          stemEntry("full", false, full) + stemEntry("partial", true, partial) +
+                          stemEntry("beyond", true, roundDict({{10, 2}, {20, 2}, {30, 9}})) +
+                          stemEntry("plain", true, "") + "</dict></dict>";
+  writeUfo(folder / "in.ufo", "<key>familyName</key><string>F</string>", {{"a", glif("a", "<outline/>")}}, lib);
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(back.code, 0) << there.out << back.out;
+  const std::string written = readText(folder / "back.ufo" / "lib.plist");
+  const std::string stems = valueOf(written, "stems");
+  EXPECT_EQ(valueOf(valueOf(stems, "full"), "round"), full);
+  // One pixel from ppem 0 is what a stem without that entry has anyway; it comes back
+  // spelled out.
+  EXPECT_EQ(valueOf(valueOf(stems, "partial"), "round"), roundDict({{0, 1}, {12, 2}, {30, 4}}));
+  EXPECT_EQ(valueOf(valueOf(stems, "beyond"), "round"), roundDict({{0, 1}, {10, 2}}));
+  EXPECT_EQ(valueOf(valueOf(stems, "plain"), "round"), "");
+  EXPECT_NE(there.out.find("stem rounding entries beyond the six pixel widths the native stem record holds are "
+                           "left out: beyond\n"),
+            std::string::npos)
+      << there.out;
+}
+
+}  // namespace
