@@ -17,7 +17,7 @@ class FontHintsXMLParser : public xml::XmlParser {
   static constexpr std::size_t kMaxSteps = 1024;
 
   // False for a null font; a structure fault counts as success.
-  bool parse(std::istream& in, vn::Font* font);
+  [[nodiscard]] bool parse(std::istream& in, vn::Font* font);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
   // Names of the stems whose rounding entries do not all fit the stem record.

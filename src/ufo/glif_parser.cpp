@@ -115,8 +115,13 @@ bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   }
   glyph_ = nullptr;
   if (!parsed) return false;
-  if (!glyph->lib.empty()) dispatchGlyphLib(*glyph);
+  const std::vector<std::string> unreadable =
+      glyph->lib.empty() ? std::vector<std::string>() : dispatchGlyphLib(*glyph);
   if (warnings_) {
+    for (const std::string& key : unreadable) {
+      warnings_->list(warning::kUnreadableLibEntry, "lib entries that are not well-formed are left out",
+                      glyph->name + " (" + key + ")");
+    }
     for (const auto& entry : glyph->lib) {
       warnings_->list(warning::kGlyphLib, warning::notCarried("glyph lib entries"), entry.first);
     }

@@ -28,11 +28,11 @@ class UfoGlyphParser : public xml::XmlParser {
 
   // Fills the glyph. False when the glyph is null or the XML is malformed; a file of
   // the wrong structure keeps what was read before the fault and gives true.
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   // The same for a whole file already in memory.
-  bool parse(std::string_view text, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::string_view text, vn::Glyph* glyph);
   // The same for a file parsed ahead into a recording.
-  bool parse(const xml::XmlRecording& recording, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(const xml::XmlRecording& recording, vn::Glyph* glyph);
 
   void setTarget(vn::Font* font, vn::Style* style) {
     font_ = font;

@@ -59,9 +59,9 @@ void readPublicMarkColor(const std::string& stored, vn::Glyph& glyph) {
 }
 
 template <class Parser>
-void parseText(Parser& parser, const std::string& text, vn::Glyph& glyph) {
+[[nodiscard]] bool parseText(Parser& parser, const std::string& text, vn::Glyph& glyph) {
   std::istringstream in(text);
-  parser.parse(in, &glyph);
+  return parser.parse(in, &glyph);
 }
 
 }  // namespace
@@ -82,16 +82,17 @@ std::string libDataText(const std::string& stored) {
   return text;
 }
 
-void dispatchGlyphLib(vn::Glyph& glyph) {
+std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph) {
+  std::vector<std::string> unreadable;
   auto& lib = glyph.lib;
   if (auto found = lib.find(libkey::kHintSets); found != lib.end()) {
     GlyphHintsXMLParser parser;
-    parseText(parser, libDataText(found->second), glyph);
+    if (!parseText(parser, libDataText(found->second), glyph)) unreadable.push_back(libkey::kHintSets);
     lib.erase(libkey::kHintSets);
   }
   if (auto found = lib.find(libkey::kTrueTypeProgram); found != lib.end()) {
     GlyphHintsInstrXMLParser parser;
-    parseText(parser, libDataText(found->second), glyph);
+    if (!parseText(parser, libDataText(found->second), glyph)) unreadable.push_back(libkey::kTrueTypeProgram);
     lib.erase(libkey::kTrueTypeProgram);
   }
   if (auto found = lib.find(libkey::kGuides); found != lib.end()) {
@@ -106,9 +107,10 @@ void dispatchGlyphLib(vn::Glyph& glyph) {
   }
   if (auto found = lib.find(libkey::kMark); found != lib.end()) {
     GlyphMarkColorXMLParser parser;
-    parseText(parser, found->second, glyph);
+    if (!parseText(parser, found->second, glyph)) unreadable.push_back(libkey::kMark);
     lib.erase(libkey::kMark);
   }
+  return unreadable;
 }
 
 // ---- guides

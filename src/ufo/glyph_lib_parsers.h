@@ -11,12 +11,16 @@
 #include "ufo/plist_node.h"
 #include "xml/xml_parser.h"
 
+#include <string>
+#include <vector>
+
 namespace ufo {
 
 // Runs the sub-parsers over the glyph's kept lib entries and removes the entries they
 // handle ("com.adobe.type.autohint", "com.quorvel.ttprogram",
-// "com.typemytype.robofont.guides", "com.typemytype.robofont.mark"), parsed or not.
-void dispatchGlyphLib(vn::Glyph& glyph);
+// "com.typemytype.robofont.guides", "com.typemytype.robofont.mark", "public.markColor"),
+// parsed or not. Returns the keys whose text did not parse.
+[[nodiscard]] std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph);
 
 // The text between the first "<data>" and the last "</data>" of a stored entry, without
 // leading blanks and bytes of 128 and above; decoded from base64 unless it is markup.
@@ -41,7 +45,7 @@ class GlyphHintsXMLParser : public xml::XmlParser {
   // Most hints of one layer taken from a hint list (each new stem is compared with all).
   static constexpr std::size_t kMaxHints = 4096;
 
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
 
@@ -58,7 +62,7 @@ class GlyphHintsXMLParser : public xml::XmlParser {
 // "ttProgram" text through the shared TrueType interpreter into the glyph's command bytes.
 class GlyphHintsInstrXMLParser : public xml::XmlParser {
  public:
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
 
@@ -71,7 +75,7 @@ class GlyphHintsInstrXMLParser : public xml::XmlParser {
 // The mark colour array: four reals red, green, blue, alpha -> the glyph's mark value.
 class GlyphMarkColorXMLParser : public xml::XmlParser {
  public:
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
   void characterData(const char* text, int length) override;

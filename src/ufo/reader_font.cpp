@@ -110,9 +110,9 @@ bool UfoFontParser::loadDocuments() {
       continue;
     }
     std::string text;
-    file.readAll(text);
+    const bool read = file.readAll(text);
     file.close();
-    if (!plistParser_.parse(std::move(text), *member.document)) return false;
+    if (!read || !plistParser_.parse(std::move(text), *member.document)) return false;
   }
   return true;
 }

@@ -45,10 +45,10 @@ class UfoFontParser {
   explicit UfoFontParser(Parser* owner);
   virtual ~UfoFontParser() = default;
 
-  bool read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options);
+  [[nodiscard]] bool read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options);
 
  private:
-  bool loadDocuments();
+  [[nodiscard]] bool loadDocuments();
   void applyMetaInfo();
   void applyFontInfo();
   void applyLib();

@@ -97,6 +97,10 @@ void UfoFontParser::applyGlyphs() {
                      name);
       continue;
     }
+    if (file.outcome == GlyphFileLoader::Outcome::kUnreadable) {
+      warnings_.list(warning::kUnreadableGlyphFile, "glyph files that cannot be read are left out", name);
+      continue;
+    }
     if (file.outcome == GlyphFileLoader::Outcome::kOverLimit) {
       warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +
                                                  " GiB in total are not read (first left out: \"" + name + "\")");

@@ -50,7 +50,10 @@ void UfoFontParser::applyLib() {
     if (!text.empty() && text.front() != '<') text = libDataText("<data>" + text + "</data>");
     std::istringstream in(text);
     FontHintsXMLParser hints;
-    hints.parse(in, font_);
+    if (!hints.parse(in, font_)) {
+      warnings_.list(warning::kUnreadableLibEntry, "lib entries that are not well-formed are left out",
+                     kOldTrueTypeHinting);
+    }
     lostRounding = hints.lostRounding();
     consumed.insert(kOldTrueTypeHinting);
   } else if (const PListNode* dict = libRoot_->findChild(plist::kDict, libkey::kTrueTypeHinting)) {

@@ -31,4 +31,23 @@ TEST(MasterFailure, EveryUnreadableMasterIsNamedAndTheRunFails) {
   EXPECT_NE(run.out.find("in source font file \"cut.qtf\" cannot be read.\n"), std::string::npos) << run.out;
 }
 
+// A mask element that does not decode is a failed read, as a body element is; it is not
+// kept half read.
+TEST(MasterFailure, AMaskElementThatDoesNotDecodeFailsTheRead) {
+  TempFolder folder;
+  for (const bool broken : {false, true}) {
+    qtftest::FileBuilder file;
+    file.begin().fontInfo(std::nullopt);
+    file.glyph(qtftest::GlyphRecord().name("a").advance(500));
+    // No weights, then an element of one master that announces four nodes and holds none.
+    const qtftest::Bytes mask = broken ? qtftest::Payload().n(0).n(1).n(0).n(4).bytes()
+                                       : qtftest::Payload().n(0).n(1).n(0).n(0).bytes();
+    file.add(2009, mask);
+    testing_app::writeFile(folder / "mask.qtf", file.end().str());
+    const RunResult run = runProgram(folder.path(), {"-s", "-fo", "mask.qtf"});
+    EXPECT_EQ(run.exitCode, broken ? 253 : 0) << run.out;
+    EXPECT_EQ(run.out.find("Master 1 of 1 (\"") != std::string::npos, broken) << run.out;
+  }
+}
+
 }  // namespace
