@@ -11,7 +11,8 @@ namespace {
 using namespace roundtrip;
 
 // "x,y,type" per point of each contour of a glyph file ("off" for an off-curve point),
-// each closed contour turned to start at its first on-curve point.
+// each closed contour turned to its smallest rotation: where a contour starts is not
+// compared, its points and their types are.
 std::vector<std::vector<std::string>> contours(const std::string& glifText) {
   std::vector<std::vector<std::string>> result;
   const std::regex contour("<contour>([\\s\\S]*?)</contour>");
@@ -30,10 +31,12 @@ std::vector<std::vector<std::string>> contours(const std::string& glifText) {
       }
       points.push_back(x + "," + y + "," + type);
     }
-    const auto first = std::find_if(points.begin(), points.end(),
-                                    [](const std::string& p) { return p.substr(p.rfind(',')) != ",off"; });
-    std::rotate(points.begin(), first, points.end());
-    result.push_back(points);
+    std::vector<std::string> smallest = points;
+    for (size_t i = 1; i < points.size(); ++i) {
+      std::rotate(points.begin(), points.begin() + 1, points.end());
+      smallest = std::min(smallest, points);
+    }
+    result.push_back(smallest);
   }
   return result;
 }
@@ -50,13 +53,15 @@ std::string pointsXml(const std::vector<std::string>& points) {
 }
 
 // Closed contours listed from inside their last segment, cubic and quadratic, with
-// one and two off-curve points before the first on-curve point.
+// one and two off-curve points before the first on-curve point, and with off-curve
+// points at both ends.
 const std::vector<std::vector<std::string>> kWrapped = {
     {"476,947,off", "450,934,curve", "450,83,line", "476,58,line", "503,64,off", "539,79,off", "561,89,curve",
      "561,943,line", "537,966,line", "510,959,off"},
     {"20,90,off", "0,60,off", "0,0,curve", "100,0,line", "100,100,line"},
     {"30,100,off", "0,50,qcurve", "0,0,line", "100,0,line"},
     {"40,100,off", "0,80,off", "0,0,qcurve", "100,0,line", "100,100,line"},
+    {"30,100,off", "0,50,qcurve", "0,0,line", "100,0,line", "80,90,off"},
 };
 
 TEST(FaithfulGlyphs, ContoursStartingWithOffCurvePointsKeepTheirSegments) {

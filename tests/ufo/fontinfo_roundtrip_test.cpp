@@ -13,11 +13,12 @@ struct InfoKey {
   const char* value;  // the value element as written and as expected back
 };
 
-// Head flags: every bit that has a switch. Weight 350 has a name whose class is 300.
+// Head flags: every bit that has a switch. Weight class 350, without a weight name,
+// gets one whose class is 300.
 // An odd underline thickness puts the top edge the file keeps on a half unit.
 constexpr InfoKey kKeys[] = {
     {"familyName", "<string>Fam</string>"},
-    {"styleName", "<string>Semi Light</string>"},
+    {"styleName", "<string>Regular</string>"},
     {"styleMapFamilyName", "<string>Fam SL</string>"},
     {"styleMapStyleName", "<string>italic</string>"},
     {"versionMajor", "<integer>3</integer>"},
@@ -78,8 +79,8 @@ constexpr InfoKey kKeys[] = {
     {"openTypeOS2SuperscriptYOffset", "<integer>350</integer>"},
     {"openTypeOS2StrikeoutSize", "<integer>49</integer>"},
     {"openTypeOS2StrikeoutPosition", "<integer>260</integer>"},
-    {"postscriptFontName", "<string>Fam-SemiLight</string>"},
-    {"postscriptFullName", "<string>Fam Semi Light</string>"},
+    {"postscriptFontName", "<string>Fam-Regular</string>"},
+    {"postscriptFullName", "<string>Fam Regular</string>"},
     {"postscriptUniqueID", "<integer>4001</integer>"},
     {"postscriptUnderlineThickness", "<integer>51</integer>"},
     {"postscriptUnderlinePosition", "<integer>-101</integer>"},
@@ -94,7 +95,6 @@ constexpr InfoKey kKeys[] = {
     {"postscriptBlueShift", "<integer>8</integer>"},
     {"postscriptBlueScale", "<real>0.0375</real>"},
     {"postscriptForceBold", "<true/>"},
-    {"postscriptWeightName", "<string>SemiLight</string>"},
     {"postscriptDefaultCharacter", "<string>space</string>"},
     {"macintoshFONDFamilyID", "<integer>129</integer>"},
     {"macintoshFONDName", "<string>FondName</string>"},
