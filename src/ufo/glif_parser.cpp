@@ -119,7 +119,7 @@ bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
       glyph->lib.empty() ? std::vector<std::string>() : dispatchGlyphLib(*glyph);
   if (warnings_) {
     for (const std::string& key : unreadable) {
-      warnings_->list(warning::kUnreadableLibEntry, "lib entries that are not well-formed are left out",
+      warnings_->list(warning::kUnreadableLibEntry, warning::kUnreadableLibEntryLine,
                       glyph->name + " (" + key + ")");
     }
     for (const auto& entry : glyph->lib) {

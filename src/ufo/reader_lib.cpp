@@ -51,7 +51,7 @@ void UfoFontParser::applyLib() {
     std::istringstream in(text);
     FontHintsXMLParser hints;
     if (!hints.parse(in, font_)) {
-      warnings_.list(warning::kUnreadableLibEntry, "lib entries that are not well-formed are left out",
+      warnings_.list(warning::kUnreadableLibEntry, warning::kUnreadableLibEntryLine,
                      kOldTrueTypeHinting);
     }
     lostRounding = hints.lostRounding();

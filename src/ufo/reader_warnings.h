@@ -63,6 +63,7 @@ inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";
 
 std::string notCarried(const std::string& what);
+inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
 }  // namespace warning
 
 }  // namespace ufo
