@@ -85,7 +85,7 @@ inline bool xmlEntry(const std::uint8_t* data, std::size_t size) {
   for (int round = 0; round < 2; ++round) {  // a second parse must start afresh
     std::istringstream in(text);
     try {
-      parser.parse(in);
+      static_cast<void>(parser.parse(in));  // the outcome is judged from the events
     } catch (const std::runtime_error&) {
     }
   }

@@ -72,6 +72,10 @@ std::string notNativeFile(const std::string& inputPath) {
 std::string noFonts(const std::string& displayName) {
   return "Source font file \"" + displayName + "\" does not contain any fonts.";
 }
+std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName) {
+  return "Master " + std::to_string(index) + " of " + std::to_string(count) + " (\"" + name +
+         "\") in source font file \"" + displayName + "\" cannot be read.";
+}
 std::string processingFont(const std::string& fullName) { return "Processing font: " + fullName; }
 std::string cannotCreateUfoFolder(const std::string& path) {
   return "Cannot create output UFO folder \"" + path + "\"";

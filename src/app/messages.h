@@ -41,6 +41,8 @@ std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
 std::string notNativeFile(const std::string& inputPath);
 std::string noFonts(const std::string& displayName);
+// `index` counts from 1; `name` is what the master's records gave before the failure.
+std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName);
 std::string processingFont(const std::string& fullName);
 std::string cannotCreateUfoFolder(const std::string& path);
 std::string cannotExportFont(const std::string& path);

@@ -28,9 +28,10 @@ void rewind(std::ifstream& input) {
   input.seekg(0);
 }
 
-// Reads every master into its own pair. Returns false after printing when the file is not
-// a native file.
-bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>& pairs) {
+// Reads every master into its own pair; a master that cannot be read is reported by its
+// number and name and counted in `failed`. Returns false after printing when the file is
+// not a native file.
+bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>& pairs, int& failed) {
   int32_t count = 0;
   {
     qtf::Parser counter(nullptr, &input);
@@ -47,7 +48,13 @@ bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>
     FontStylePair pair(style.get(), font.get());
     rewind(input);
     qtf::Parser parser(&pair, &input);
-    if (!parser.parse(master, &options)) continue;
+    if (!parser.parse(master, &options)) {
+      const vn::FontNames& names = style->names;
+      const std::string& name = !names.fullName.empty() ? names.fullName : names.fontName;
+      run.console.line(msg::masterUnreadable(master + 1, count, name.empty() ? "unnamed" : name, run.displayName));
+      ++failed;
+      continue;
+    }
     font->fileInfo.sourceKind = vn::FileInfo::kNativeSource;
     font->fileInfo.path = run.line.inputPath;
     style->fileInfo = font->fileInfo;
@@ -169,21 +176,25 @@ int convertNative(RunContext& run) {
   vn::openInputFile(input, run.line.inputPath, std::ios::binary);
 
   std::list<FontStylePair> pairs;
+  int failedMasters = 0;
   try {
-    if (!readMasters(run, input, pairs)) return msg::kFailure;
+    if (!readMasters(run, input, pairs, failedMasters)) return msg::kFailure;
   } catch (...) {
     run.console.line(msg::kImportException);
     return msg::kConversionFailure;
   }
+  // The masters that were read are still converted; the run ends as a failed read.
+  const int readCode = failedMasters > 0 ? msg::kConversionFailure : msg::kSuccess;
+  if (pairs.empty() && failedMasters > 0) return readCode;
   if (pairs.empty()) {
     run.console.line(msg::noFonts(run.displayName));
     return msg::kFailure;
   }
-  run.console.progress(msg::kImported);
+  if (failedMasters == 0) run.console.progress(msg::kImported);
 
   if (listing) {
     printFontList(run, pairs, !run.line.listFonts);
-    return msg::kSuccess;
+    return readCode;
   }
 
   bool allWritten = true;
@@ -201,5 +212,5 @@ int convertNative(RunContext& run) {
     ++index;
   }
   run.listWrittenPaths();
-  return allWritten ? msg::kSuccess : msg::kConversionFailure;
+  return allWritten ? readCode : msg::kConversionFailure;
 }

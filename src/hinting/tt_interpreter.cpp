@@ -100,7 +100,7 @@ void ttInterpreter::metric(int32_t id, double value) {
 void ttInterpreter::stem(double width, int32_t horizontal, int32_t second, const Stem& record,
                          const StepMap& steps) {
   if (second != 0) return;
-  ttStem entry{record.name, width, toExtras(steps)};
+  ttStem entry{record.name, width, toExtras(stemRoundingFromSteps(steps))};
   (horizontal ? stemsH_ : stemsV_).push_back(std::move(entry));
 }
 

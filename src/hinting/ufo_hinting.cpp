@@ -91,7 +91,8 @@ std::string glyphProgramLibText(ttInterpreter& interpreter, std::span<const uint
   return out;
 }
 
-void readFontHintingDict(const HintLibNode& dict, FontHinting& hinting) {
+std::vector<std::string> readFontHintingDict(const HintLibNode& dict, FontHinting& hinting) {
+  std::vector<std::string> lostRounding;
   for (const FontValue& value : kFontValues) {
     const HintLibNode* node = dict.child(value.key);
     if (node && node->type == HintLibNode::kInteger) {
@@ -122,10 +123,13 @@ void readFontHintingDict(const HintLibNode& dict, FontHinting& hinting) {
       Stem stem;
       stem.name = entry.key;
       stem.width = numberOf(entry.child("width"));
-      stem.steps = stepsOf(entry.child("round"));
+      bool lost = false;
+      stem.steps = stemStepsFromRounding(stepsOf(entry.child("round")), lost);
+      if (lost) lostRounding.push_back(stem.name);
       (isFalse(entry.child("horizontal")) ? hinting.stemsV : hinting.stemsH).push_back(std::move(stem));
     }
   }
+  return lostRounding;
 }
 
 }  // namespace vn

@@ -82,6 +82,7 @@ std::string glyphProgramLibText(ttInterpreter& interpreter, std::span<const uint
 // Reads a "com.quorvel.v2.tth" dict into the hinting block: the three font values, the
 // zones (top zones, then bottom zones, appended to `zones`; "top" false makes a bottom
 // zone) and the stems (appended to stemsH and stemsV). Malformed entries read as 0.
-void readFontHintingDict(const HintLibNode& dict, FontHinting& hinting);
+// Returns the names of the stems whose "round" entries do not all fit the stem record.
+std::vector<std::string> readFontHintingDict(const HintLibNode& dict, FontHinting& hinting);
 
 }  // namespace vn

@@ -42,7 +42,7 @@ const std::string* FontNames::field(int index) const {
 FontMetrics::FontMetrics() {
   matrix = Matrix{};
   setUnitsPerEm(1000);
-  weightValue = 400.0;
+  weightValue = kDefaultWeightValue;
   widthValue = 5.0;
 }
 
@@ -110,6 +110,25 @@ void GaspRange::setFlagMask(int32_t mask) {
   FontFlags4 packed;
   packed.fromMask(mask);
   flags = packed.flags;
+}
+
+StepMap stemStepsFromRounding(const StepMap& widthByPpem, bool& lost) {
+  StepMap steps;
+  for (const auto& [ppem, width] : widthByPpem) {
+    if (width < 1 || width > kMaxRoundedStemWidth || !steps.emplace(width, ppem).second) lost = true;
+  }
+  return steps;
+}
+
+StepMap stemRoundingFromSteps(const StepMap& steps) {
+  bool wider = false;
+  for (const auto& [width, ppem] : steps) wider = wider || (width > 1 && width <= kMaxRoundedStemWidth && ppem != 0);
+  StepMap rounding;
+  for (const auto& [width, ppem] : steps) {
+    if (width < 1 || width > kMaxRoundedStemWidth) continue;
+    if (ppem != 0 || (width == 1 && wider)) rounding.emplace(ppem, width);
+  }
+  return rounding;
 }
 
 void FontHinting::setDefaults() {

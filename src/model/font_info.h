@@ -45,6 +45,9 @@ struct FontNames {
   const std::string* field(int index) const;
 };
 
+// The weight class of a style that was given none.
+inline constexpr double kDefaultWeightValue = 400.0;
+
 // Fourteen values, numbered 0..13 in this order, a matrix and named numbers.
 struct FontMetrics {
   double unitsPerEm = 1000;         // 0
@@ -56,7 +59,7 @@ struct FontMetrics {
   double capHeight = 750;           // 6
   double xHeight = 500;             // 7
   double widthValue = 5.0;          // 8
-  double weightValue = 400.0;       // 9
+  double weightValue = kDefaultWeightValue;  // 9
   double italicAngle = 0;           // 10
   double underlinePosition = -100;  // 11
   double underlineThickness = 50;   // 12
@@ -85,6 +88,16 @@ struct Stem {
   double width = 0.0;
   StepMap steps;
 };
+
+// A stem's rounding: the native stem record keeps, for each pixel width 1 to 6 (step
+// keys 1 to 6), the ppem from which the stem is that wide; the UFO lib keeps the same
+// as width by ppem ("round"). stemStepsFromRounding sets `lost` when an entry has no
+// place (a width outside 1..6, or a width given twice).
+StepMap stemStepsFromRounding(const StepMap& widthByPpem, bool& lost);
+// Width by ppem from the step keys 1 to 6; a ppem of 0 stands for no entry except for
+// width 1, which starts at ppem 0 when any wider step is set.
+StepMap stemRoundingFromSteps(const StepMap& steps);
+inline constexpr uint16_t kMaxRoundedStemWidth = 6;
 
 struct Zone {
   std::string name;

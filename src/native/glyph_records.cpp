@@ -440,7 +440,7 @@ bool decodeGlyphRecord(Stream& in, vn::Glyph& glyph, int32_t& readMasters, uint3
         break;
       }
       case glyphkey::kTrueType:
-        decodeTrueTypeGlyph(in, glyph.trueTypeData());
+        if (!decodeTrueTypeGlyph(in, glyph.trueTypeData())) return false;
         break;
       case glyphkey::kCommands: {
         const int32_t length = in.readInt();

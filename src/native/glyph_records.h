@@ -34,31 +34,31 @@ struct MasterSelection {
 // Outline element (records 1295, 2002, 2009 and glyph key 8). `statedMasters`
 // receives the master count the element states. False for more than 16 masters, a
 // bad node kind, a node before the first move, or truncated data.
-bool decodeOutlineElement(Stream& in, uint32_t selected, vn::Element& out, int32_t& statedMasters);
+[[nodiscard]] bool decodeOutlineElement(Stream& in, uint32_t selected, vn::Element& out, int32_t& statedMasters);
 
 // Glyph record (2001). `readMasters` is the read's master count; an outline element
 // inside updates it. The glyph's index must be set (kerning entries use it).
-bool decodeGlyphRecord(Stream& in, vn::Glyph& glyph, int32_t& readMasters, uint32_t selected,
+[[nodiscard]] bool decodeGlyphRecord(Stream& in, vn::Glyph& glyph, int32_t& readMasters, uint32_t selected,
                        std::vector<IndexedKerning>& pendingKerning);
 
 // Hints (glyph key 3, record 2003) into the layer's hints and replacement list.
-bool decodeHints(Stream& in, vn::Layer& layer, const MasterSelection& masters);
+[[nodiscard]] bool decodeHints(Stream& in, vn::Layer& layer, const MasterSelection& masters);
 // The points hint links name: the move and on-curve nodes of the layer, each through
 // its element's matrix.
 std::vector<vn::Point> hintLinkPoints(const vn::Layer& layer);
 // Hints between two of `points` (2008), appended to the layer's hints.
-bool decodeHintLinks(Stream& in, vn::Layer& layer, const std::vector<vn::Point>& points);
+[[nodiscard]] bool decodeHintLinks(Stream& in, vn::Layer& layer, const std::vector<vn::Point>& points);
 // Guide positions (1294, 2004, glyph key 4), appended to the list.
-bool decodeGuidePositions(Stream& in, std::vector<vn::Guide>& guides, const MasterSelection& masters);
+[[nodiscard]] bool decodeGuidePositions(Stream& in, std::vector<vn::Guide>& guides, const MasterSelection& masters);
 // Names and colours of guides already present (1296, 2031).
-bool decodeGuideProperties(Stream& in, std::vector<vn::Guide>& guides);
+[[nodiscard]] bool decodeGuideProperties(Stream& in, std::vector<vn::Guide>& guides);
 // Point links and the glyph's point data (2018).
-bool decodePointLinks(Stream& in, vn::Glyph& glyph, vn::Layer& layer);
+[[nodiscard]] bool decodePointLinks(Stream& in, vn::Glyph& glyph, vn::Layer& layer);
 // Point-link references (2029) of the selected repetition.
-bool decodePointLinkReferences(Stream& in, vn::Layer& layer, uint32_t selected);
+[[nodiscard]] bool decodePointLinkReferences(Stream& in, vn::Layer& layer, uint32_t selected);
 // Point-link values and hues (2020).
-bool decodePointLinkValues(Stream& in, vn::Layer& layer);
+[[nodiscard]] bool decodePointLinkValues(Stream& in, vn::Layer& layer);
 // (advance width, advance height) per master (glyph key 2, record 2005).
-bool decodeAdvances(Stream& in, vn::Glyph& glyph, const MasterSelection& masters);
+[[nodiscard]] bool decodeAdvances(Stream& in, vn::Glyph& glyph, const MasterSelection& masters);
 
 }  // namespace qtf

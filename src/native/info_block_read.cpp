@@ -356,7 +356,7 @@ void finishBlock(InfoReadState& state, vn::Font& font, vn::Style& style) {
   names.styleMapFamilyName = held[kHeldLinking];
   if (names.styleMapFamilyName.empty()) names.styleMapFamilyName = held[kHeldMenuName];
   if (names.styleMapFamilyName.empty()) names.styleMapFamilyName = composed.linkingFamily(vn::kStyleNameLimit);
-  metrics.underlinePosition += metrics.underlineThickness * 0.5;
+  metrics.underlinePosition += underlineHalfThickness(metrics.underlineThickness);
   style.composeStyleNames();
 
   const double scale = state.headUnitsPerEm != 0 ? metrics.unitsPerEm / state.headUnitsPerEm : 1.0;

@@ -122,8 +122,8 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   w.u16(kWeightValue, low16(metrics.weightValue));
   w.f64(kItalicAngle, metrics.italicAngle);
   w.f64(kSlantAngle, metrics.matrix.angle());
-  // The file keeps the underline's top edge; the model its centre.
-  w.u16(kUnderlinePosition, low16(metrics.underlinePosition - metrics.underlineThickness * 0.5));
+  w.u16(kUnderlinePosition,
+        low16(metrics.underlinePosition - underlineHalfThickness(metrics.underlineThickness)));
   w.u16(kUnderlineThickness, low16(metrics.underlineThickness));
   if (style.findInteger(kWindowsCharacterSetKey, &integer) && integer >= 0) {
     w.u16(kWindowsCharacterSet, static_cast<uint16_t>(integer));

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "model/design_space.h"
+#include "model/numbers.h"
 
 namespace vn {
 class Font;
@@ -33,6 +34,13 @@ namespace qtf {
 class RecordInput;
 class RecordWriter;
 class Stream;
+
+// The file keeps the underline's top edge, the model its centre; they differ by half
+// the thickness in whole units, so that an odd thickness does not leave the centre
+// half a unit off on the way back.
+inline int32_t underlineHalfThickness(double thickness) {
+  return static_cast<int16_t>(vn::saturateInt32(thickness)) / 2;
+}
 
 // One design record of the metrics block (records 1247 and 1254).
 struct DesignRecord {
@@ -83,28 +91,28 @@ struct InfoReadState {
 // Reads the records after 257 up to and including 513, then runs the end of the
 // block. False when a record cannot be read or fails its checks (the model keeps
 // what earlier records set) or when the stream is no longer good afterwards.
-bool readFontInfoBlock(RecordInput& in, Stream& payload, InfoReadState& state, vn::Font& font,
+[[nodiscard]] bool readFontInfoBlock(RecordInput& in, Stream& payload, InfoReadState& state, vn::Font& font,
                        vn::Style& style);
 
 // Reads the records after 271 up to and including 527, decoding the 1536 record of
 // the selected master. False on a read failure or a broken design-space sequence.
-bool readMetricsBlock(RecordInput& in, Stream& payload, InfoReadState& state, vn::Font& font,
+[[nodiscard]] bool readMetricsBlock(RecordInput& in, Stream& payload, InfoReadState& state, vn::Font& font,
                       vn::Style& style, uint32_t selectedMaster);
 
 // Reads the records after 272 up to and including 528, appending the selected
 // master's value of every 1410 record.
-bool readKerningBlock272(RecordInput& in, const InfoReadState& state, uint32_t selectedMaster,
+[[nodiscard]] bool readKerningBlock272(RecordInput& in, const InfoReadState& state, uint32_t selectedMaster,
                          std::vector<IndexedKerning>& out);
 
 // ---- glyph-level sub-streams (inside glyph records)
 
 // Glyph key 9: the TrueType outline sub-stream. Always true.
-bool decodeTrueTypeGlyph(Stream& in, vn::TrueTypeData& data);
+[[nodiscard]] bool decodeTrueTypeGlyph(Stream& in, vn::TrueTypeData& data);
 bool encodeTrueTypeGlyph(Stream& out, const vn::TrueTypeData& data);
 // pairCount pairs (advance width, advance height); the selected one is kept.
-bool decodeMasterPair(Stream& in, vn::Glyph& glyph, int32_t pairCount, uint32_t selectedMaster);
+[[nodiscard]] bool decodeMasterPair(Stream& in, vn::Glyph& glyph, int32_t pairCount, uint32_t selectedMaster);
 // Record 2009's weight list: count, then each weight times 100000000.
-bool decodeMasterWeights(Stream& in, std::vector<double>& weights);
+[[nodiscard]] bool decodeMasterWeights(Stream& in, std::vector<double>& weights);
 bool encodeMasterWeights(Stream& out, const std::vector<double>& weights);
 
 // ---- writing

@@ -21,21 +21,21 @@ inline constexpr size_t kMaxNameRecordText = 63;
 
 // 1266: per stem of stemsH then stemsV, steps 2 and 3.
 bool encodeStemPairSteps(Stream& out, const vn::FontHinting& hinting);
-bool decodeStemPairSteps(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeStemPairSteps(Stream& in, vn::FontHinting& hinting);
 // 1268: steps 2, 3, 4, 5.
 bool encodeStemSteps(Stream& out, const vn::FontHinting& hinting);
-bool decodeStemSteps(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeStemSteps(Stream& in, vn::FontHinting& hinting);
 // 1269: width, name (at most 63 bytes: longer names are cut when writing and fail
 // when reading), step 6.
 bool encodeStemNames(Stream& out, const vn::FontHinting& hinting);
-bool decodeStemNames(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeStemNames(Stream& in, vn::FontHinting& hinting);
 // 1524: step 1 of every stem, without counts.
 bool encodeStemFirstStep(Stream& out, const vn::FontHinting& hinting);
-bool decodeStemFirstStep(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeStemFirstStep(Stream& in, vn::FontHinting& hinting);
 
 // 1255: the top zones, then the bottom zones, each group counted.
 bool encodeZones(Stream& out, const vn::FontHinting& hinting);
-bool decodeTrueTypeZones(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeTrueTypeZones(Stream& in, vn::FontHinting& hinting);
 // The zones in the numbering of record 1273 (bottom zones, then top zones), kept
 // from one record to the next: many small 1273 records cost no rescans of the zones.
 class ZoneStepOrder {
@@ -52,22 +52,22 @@ class ZoneStepOrder {
 
 // 1273: (zone index, step key, value) triplets; bottom zones are numbered first.
 bool encodeZoneSteps(Stream& out, const vn::FontHinting& hinting);
-bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting, ZoneStepOrder& order);
+[[nodiscard]] bool decodeZoneSteps(Stream& in, vn::FontHinting& hinting, ZoneStepOrder& order);
 
 // 1271
 bool encodeTripletList(Stream& out, const vn::FontHinting& hinting);
-bool decodeTripletList(Stream& in, vn::FontHinting& hinting);
+[[nodiscard]] bool decodeTripletList(Stream& in, vn::FontHinting& hinting);
 
 // 1136: the fields of the extra record; the reader marks it absent when the
 // payload was too short to hold them.
 bool encodeStyleRecord(Stream& out, const vn::ExtraRecord& record);
-bool decodeStyleRecord(Stream& in, vn::ExtraRecord& record);
+[[nodiscard]] bool decodeStyleRecord(Stream& in, vn::ExtraRecord& record);
 
 // 1141
 bool encodeNameRecords(Stream& out, const std::list<vn::NameRecord>& records);
-bool decodeNameRecords(Stream& in, std::list<vn::NameRecord>& records);
+[[nodiscard]] bool decodeNameRecords(Stream& in, std::list<vn::NameRecord>& records);
 // 1138: read and dropped.
-bool decodeDiscardedTable(Stream& in);
+[[nodiscard]] bool decodeDiscardedTable(Stream& in);
 
 // A zone is written as a top zone when its kind is not 0 (it is read back as kind 1).
 inline bool isTopZone(const vn::Zone& zone) { return zone.kind != 0; }

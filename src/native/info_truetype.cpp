@@ -253,12 +253,8 @@ bool decodeTrueTypeInfo(Stream& in, vn::Style& style, vn::Font& font, InfoReadSt
         case kCreatedHighTag: {
           const uint32_t high = static_cast<uint32_t>(in.readInt());
           const int64_t seconds = static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | createdLow);
-          std::tm created = timeSince1904(seconds);
-          int32_t year = 0;
-          if (style.findInteger(kYearKey, &year) && year > 1900 && year - 1900 > created.tm_year) {
-            created.tm_year = year - 1900;
-          }
-          font.created = created;
+          // Kept as written: the "year" value is a separate key, not the creation year.
+          font.created = timeSince1904(seconds);
           break;
         }
         case kDirectionHintTag: style.namedIntegers[kDirectionHintKey] = in.readInt(); break;

@@ -24,7 +24,7 @@ inline constexpr const char* kLowestRecPpemKey = "ftagHEAD_LOWESTRECPPEM";
 bool encodeTrueTypeInfo(Stream& out, const vn::Style& style, const vn::Font& font);
 // Stops at tag 50, at the end of the data or at an unknown tag; false when it ran
 // past the end of the data.
-bool decodeTrueTypeInfo(Stream& in, vn::Style& style, vn::Font& font, InfoReadState& state);
+[[nodiscard]] bool decodeTrueTypeInfo(Stream& in, vn::Style& style, vn::Font& font, InfoReadState& state);
 
 // Seconds from 1904-01-01 00:00 to the calendar time (its fields taken as UTC;
 // fields out of their usual ranges are carried over as calendar arithmetic does).

@@ -21,7 +21,7 @@ class Parser {
   // 1..16 masters; 0 when the stream fails during the scan; -1 for an unreadable file.
   int32_t masterCount();
   // Reads master `master` into the pair; options may be null.
-  bool parse(int32_t master, const vn::ImportOptions* options);
+  [[nodiscard]] bool parse(int32_t master, const vn::ImportOptions* options);
   // Sets the style names of master `master`.
   void applyMaster(vn::Style* style, int32_t master);
   virtual bool isValidFile();

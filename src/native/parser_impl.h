@@ -49,7 +49,7 @@ class Parser::Impl {
   Impl(FontStylePair* pair, std::istream* input);
 
   int32_t masterCount();
-  bool read(uint32_t master);
+  [[nodiscard]] bool read(uint32_t master);
   void applyMaster(vn::Style* style, int32_t master);
   bool isValidFile();
 
@@ -72,10 +72,10 @@ class Parser::Impl {
   // The record loop and its pieces (record_loop.cpp).
   enum class Step { kContinue, kFail };
   Step handleRecord(ReadLocals& locals, uint16_t tag, uint32_t length);
-  bool readNameTableBlock();
-  bool readOldGlyphBlock(ReadLocals& locals);
-  bool readFileInfoRecord(ReadLocals& locals);
-  bool readUnicodes(ReadLocals& locals, uint32_t length, uint32_t width);
+  [[nodiscard]] bool readNameTableBlock();
+  [[nodiscard]] bool readOldGlyphBlock(ReadLocals& locals);
+  [[nodiscard]] bool readFileInfoRecord(ReadLocals& locals);
+  [[nodiscard]] bool readUnicodes(ReadLocals& locals, uint32_t length, uint32_t width);
 
   // The finishing steps after the loop (reader_finish.cpp).
   void finish(std::vector<PendingKerning>& pending);

@@ -47,7 +47,7 @@ bool RecordInput::checkHeader() {
   }
   const uint32_t magic = readU32();
   uint8_t marks[4] = {};
-  readRawBytes(marks, 4);  // major, minor, version, unused
+  if (!readRawBytes(marks, 4)) return false;  // major, minor, version, unused
   const uint32_t offset = readU32();
   if (!good() || magic != kMagic || marks[0] != kMajorMark || marks[1] != kMinorMark ||
       marks[2] != kFormatVersion) {
@@ -152,20 +152,20 @@ bool RecordInput::readRawBytes(void* out, uint64_t length) {
 
 uint16_t RecordInput::readU16() {
   uint8_t b[2];
-  readRawBytes(b, 2);
+  if (!readRawBytes(b, 2)) return 0;
   return static_cast<uint16_t>(b[0] | (b[1] << 8));
 }
 
 uint32_t RecordInput::readU32() {
   uint8_t b[4];
-  readRawBytes(b, 4);
+  if (!readRawBytes(b, 4)) return 0;
   return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
          (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
 double RecordInput::readDouble() {
   uint8_t b[8];
-  readRawBytes(b, 8);
+  if (!readRawBytes(b, 8)) return 0.0;
   uint64_t bits = 0;
   for (int i = 0; i < 8; ++i) bits |= static_cast<uint64_t>(b[i]) << (8 * i);
   double value;

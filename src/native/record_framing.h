@@ -30,17 +30,17 @@ class RecordInput {
   bool checkHeader();
   // Tag 2 / length 0 when the stream is already not good (returns true); false when
   // the header cannot be read completely. Applies the long-length rule.
-  bool readRecordHeader(uint16_t& tag, uint32_t& length);
+  [[nodiscard]] bool readRecordHeader(uint16_t& tag, uint32_t& length);
   // Forward seek; fails when the length passes the end of the file.
-  bool skipPayload(uint64_t length);
+  [[nodiscard]] bool skipPayload(uint64_t length);
   // Reads and skips records until one with the tag has been skipped.
-  bool skipPast(uint16_t tag, uint32_t* length = nullptr);
+  [[nodiscard]] bool skipPast(uint16_t tag, uint32_t* length = nullptr);
   // Rewinds the payload stream and loads length bytes into it; its read limit is the
   // payload's end.
-  bool loadPayload(Stream& payload, uint32_t length);
-  bool readRecordString(uint32_t length, std::string& out);
-  bool readRawBytes(void* out, uint64_t length);
-  bool readBytes(uint32_t length, std::vector<uint8_t>& out);
+  [[nodiscard]] bool loadPayload(Stream& payload, uint32_t length);
+  [[nodiscard]] bool readRecordString(uint32_t length, std::string& out);
+  [[nodiscard]] bool readRawBytes(void* out, uint64_t length);
+  [[nodiscard]] bool readBytes(uint32_t length, std::vector<uint8_t>& out);
   uint16_t readU16();
   int16_t readI16() { return static_cast<int16_t>(readU16()); }
   uint32_t readU32();

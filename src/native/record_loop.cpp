@@ -299,11 +299,13 @@ Parser::Impl::Step Parser::Impl::handleRecord(ReadLocals& locals, uint16_t tag, 
       return decodeHintLinks(payload, *locals.layer, locals.linkPoints) ? next : fail;
     case tag::kMaskElement: {
       if (!hasGlyph || !load()) return fail;
+      // A mask element that does not decode fails the read as a body element does,
+      // instead of entering the mask half read.
       std::vector<double> weights;
-      decodeMasterWeights(payload, weights);
+      if (!decodeMasterWeights(payload, weights)) return fail;
       vn::Element element;
       int32_t stated = 0;
-      decodeOutlineElement(payload, locals.master, element, stated);
+      if (!decodeOutlineElement(payload, locals.master, element, stated)) return fail;
       if (stated >= 1 && stated <= kMaxMasters) locals.readMasters = stated;
       styleMaskElement(element);
       locals.glyph->varnelData().maskLayer(true)->elements.push_back(std::move(element));

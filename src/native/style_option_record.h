@@ -11,7 +11,7 @@ namespace qtf {
 class Stream;
 
 // Fills the options from the list; true when the list did not run past its payload.
-bool decodeStyleOptions(Stream& in, vn::StyleOptions& options);
+[[nodiscard]] bool decodeStyleOptions(Stream& in, vn::StyleOptions& options);
 // Every key, in the writer's order, then the end key.
 bool encodeStyleOptions(Stream& out, const vn::StyleOptions& options);
 

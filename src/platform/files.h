@@ -26,7 +26,7 @@ class InputFile {
   std::uint64_t size() const { return size_; }
   // Replaces `contents` (its memory is reused) by at most size() bytes from the start
   // of the file; what is not a regular file gives no bytes. False on a read error.
-  bool readAll(std::string& contents);
+  [[nodiscard]] bool readAll(std::string& contents);
 
  private:
   int descriptor_ = -1;

@@ -104,6 +104,9 @@ void FontHintsXMLParser::endElement(const char* name) {
     zone_ = vn::Zone{};
     zone_.kind = 1;
   } else if (xml::isElement(name, "stem") && inStems_) {
+    bool lost = false;
+    stem_.steps = vn::stemStepsFromRounding(stem_.steps, lost);
+    if (lost) lostRounding_.push_back(stem_.name);
     auto& list = stemHorizontal_ ? horizontalStems_ : verticalStems_;
     if (list.size() < kMaxFontHintRecords) list.push_back(stem_);
     stem_ = vn::Stem{};

@@ -13,9 +13,11 @@ namespace ufo {
 class FontHintsXMLParser : public xml::XmlParser {
  public:
   // False for a null font; a structure fault counts as success.
-  bool parse(std::istream& in, vn::Font* font);
+  [[nodiscard]] bool parse(std::istream& in, vn::Font* font);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
+  // Names of the stems whose rounding entries do not all fit the stem record.
+  const std::vector<std::string>& lostRounding() const { return lostRounding_; }
 
  private:
   vn::Font* font_ = nullptr;
@@ -26,6 +28,7 @@ class FontHintsXMLParser : public xml::XmlParser {
   bool stemHorizontal_ = true;
   std::vector<vn::Zone> topZones_, bottomZones_;
   std::vector<vn::Stem> horizontalStems_, verticalStems_;
+  std::vector<std::string> lostRounding_;
 };
 
 }  // namespace ufo

@@ -1,5 +1,6 @@
 #include "ufo/fontinfo_keys.h"
 
+#include <algorithm>
 #include <array>
 
 #include "model/style.h"
@@ -200,6 +201,17 @@ const FontInfoKey* findFontInfoKey(std::string_view key) {
     if (alias.oldKey == key) return findExact(alias.key);
   }
   return nullptr;
+}
+
+bool nativeFileCarries(std::string_view key) {
+  static constexpr std::string_view kNotCarried[] = {
+      "openTypeHheaCaretOffset",     "openTypeHheaCaretSlopeRise",    "openTypeHheaCaretSlopeRun",
+      "openTypeVheaVertTypoAscender", "openTypeVheaVertTypoDescender", "openTypeVheaVertTypoLineGap",
+      "openTypeVheaCaretOffset",     "openTypeVheaCaretSlopeRise",    "openTypeVheaCaretSlopeRun",
+      "openTypeNameWWSFamilyName",   "openTypeNameWWSSubfamilyName",  "postscriptDefaultWidthX",
+      "postscriptNominalWidthX",
+  };
+  return std::find(std::begin(kNotCarried), std::end(kNotCarried), key) == std::end(kNotCarried);
 }
 
 std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::Style& style) {

@@ -109,6 +109,11 @@ std::span<const FontInfoKey> fontInfoKeys();
 // "designer", "ttVendor", ...); null for an unknown key. Comparison is exact.
 const FontInfoKey* findFontInfoKey(std::string_view key);
 
+// False for the keys the reader keeps in the style but the native file has no place
+// for (the hhea caret values, the vhea values, the WWS names, the CFF widths): a
+// conversion to a native file says it leaves them out.
+bool nativeFileCarries(std::string_view key);
+
 // Reading and storing a value through the entry's source (kNameField,
 // kMetricsField and the three named maps); other sources give nullopt / false.
 std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::Style& style);

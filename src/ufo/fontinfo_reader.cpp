@@ -1,5 +1,7 @@
 #include "ufo/fontinfo_reader.h"
 
+#include <tuple>
+
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -54,24 +56,25 @@ FontInfoReader::FontInfoReader(vn::Font* font, vn::Style* style, ReadWarnings* w
 
 void FontInfoReader::ignored(const std::string& key, const std::string& text) {
   if (warnings_) {
-    warnings_->report(warning::kBadNumber, "fontinfo.plist: value \"" + text + "\" of \"" + key +
-                                               "\" is not a number in range; the default is kept");
+    warnings_->list(std::string(warning::kBadNumber) + " fontinfo",
+                    "fontinfo.plist: values that are not a number in range keep their defaults",
+                    key + " \"" + text + "\"");
   }
 }
 
 void FontInfoReader::notRead(const std::string& key) {
   if (warnings_) {
-    warnings_->report(warning::kFontInfoKeys, "fontinfo.plist keys that the native format does not carry are "
-                                              "left out (first: \"" + key + "\")");
+    warnings_->list(warning::kFontInfoKeys, "fontinfo.plist keys that the native format does not carry are left out",
+                    key);
   }
 }
 
 void FontInfoReader::readKey(const std::string& key, std::string_view elementName, const std::string& rawText) {
   if (!font_ || !style_) return;
   const FontInfoKey* entry = findFontInfoKey(key);
-  if (!entry) {
+  if (!entry || !nativeFileCarries(key)) {
     notRead(key);
-    return;
+    if (!entry) return;
   }
   vn::FontNames& names = style_->names;
   vn::FontMetrics& metrics = style_->metrics;
@@ -172,6 +175,7 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
       if (auto value = real()) {
         if (entry->metricNumber >= 0) {
           metrics_[entry->metricNumber] = *value;
+          if (entry->metricNumber == kAscender || entry->metricNumber == kDescender) sharedMetrics_[key] = *value;
         } else if (*value > 0.0 && *value <= kMaxUnitsPerEm) {
           unitsPerEm_ = *value;
         } else {
@@ -369,6 +373,24 @@ void FontInfoReader::finish() {
       default: break;
     }
   }
+  // "ascender" and the OS/2 typo ascender are one value in the font (likewise the
+  // descenders): the later key in the file wins; say so when they differ.
+  for (const auto& [plain, typo, number] : {std::tuple{"ascender", "openTypeOS2TypoAscender", kAscender},
+                                            std::tuple{"descender", "openTypeOS2TypoDescender", kDescender}}) {
+    const auto a = sharedMetrics_.find(plain), b = sharedMetrics_.find(typo);
+    if (!warnings_ || a == sharedMetrics_.end() || b == sharedMetrics_.end() || a->second == b->second) continue;
+    const bool typoKept = metrics_[number] == b->second;
+    const auto& kept = typoKept ? *b : *a;
+    const auto& lost = typoKept ? *a : *b;
+    warnings_->list(warning::kSharedMetric,
+                    "the native format keeps one ascender and one descender; of two different values the later "
+                    "key's is kept",
+                    lost.first + " " + vn::formatNumber(lost.second, 0) + " (" + kept.first + " " +
+                        vn::formatNumber(kept.second, 0) + " kept)");
+  }
+  // Without "styleMapStyleName" the style links as regular, as a native file without
+  // the linking style reads; the native file then holds what a UFO written from it says.
+  if (style_->names.styleMapStyleName.empty()) style_->names.styleMapStyleName = "Regular";
   style_->names.widthName =
       vn::widthNameFor(vn::saturateInt32(metrics.widthValue), style_->flags.isFixedPitch != 0);
   std::int32_t major = 1;

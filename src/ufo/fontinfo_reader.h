@@ -49,6 +49,8 @@ class FontInfoReader {
   ReadWarnings* warnings_;
   double unitsPerEm_ = 1000.0;
   std::map<std::int32_t, double> metrics_;
+  // Values of the keys that share metric 0 or 1, by key, to name a conflict.
+  std::map<std::string, double> sharedMetrics_;
 };
 
 }  // namespace ufo

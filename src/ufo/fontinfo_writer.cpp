@@ -225,10 +225,11 @@ class KeyWriter {
         if (auto text = creationText(font_.created)) keyWithString(entry, *text);
         break;
       case Rule::kHeadFlags: {
-        const int32_t mask = flags.headFlags.toMask();
+        // Switch i stands for head bit i up to 5 and for bit i + 1 after (bit 6 has none),
+        // as the reader maps them; the native packing of toMask is another order.
         std::vector<int64_t> bits;
-        for (int bit = 0; bit <= 13; ++bit) {
-          if (bit != 6 && (mask & (1 << bit))) bits.push_back(bit);
+        for (size_t i = 0; i < flags.headFlags.flags.size(); ++i) {
+          if (flags.headFlags.flags[i]) bits.push_back(static_cast<int64_t>(i <= 5 ? i : i + 1));
         }
         keyWithArray(entry, bits);
         break;
@@ -290,10 +291,14 @@ class KeyWriter {
         break;
       }
       case Rule::kWeightClass: {
+        // A weight value other than the default was read as a class (from a UFO or the
+        // native weight record) and goes back unchanged; the name's class fills in only
+        // for the default, since the name of 350 would give 300.
         int length = 0;
-        int weightClass = 0;
-        if (vn::weightClassForName(names.weightName, length, weightClass) < 0) {
-          weightClass = vn::roundToInt32(style_.metrics.weightValue);
+        int weightClass = vn::roundToInt32(style_.metrics.weightValue);
+        if (style_.metrics.weightValue == vn::kDefaultWeightValue) {
+          int named = 0;
+          if (vn::weightClassForName(names.weightName, length, named) >= 0) weightClass = named;
         }
         if (weightClass >= 0) keyWithInteger(entry, weightClass);
         break;

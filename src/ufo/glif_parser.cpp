@@ -60,21 +60,27 @@ void noteIdentifiers(ReadWarnings* warnings) {
 }
 
 // Reports the UFO 3 items an element brings that the native format does not carry.
-void noteUfo3(ReadWarnings* warnings, Tag tag, const char** attributes) {
+void noteUfo3(ReadWarnings* warnings, const std::string& glyph, Tag tag, const char** attributes) {
   if (!warnings) return;
-  if (tag == Tag::kImage) warnings->report(warning::kImages, warning::notCarried("glyph images"));
-  if (tag == Tag::kNote) warnings->report(warning::kNotes, warning::notCarried("glyph notes"));
+  if (tag == Tag::kImage) warnings->list(warning::kImages, warning::notCarried("glyph images"), glyph);
+  if (tag == Tag::kNote) warnings->list(warning::kNotes, warning::notCarried("glyph notes"), glyph);
   if (xml::findAttribute(attributes, "identifier")) noteIdentifiers(warnings);
 }
 
-void readNumber(const char* text, double& target) {
-  if (!text) return;
-  if (auto value = readReal(text)) target = *value;
-}
 
 }  // namespace
 
 UfoGlyphParser::UfoGlyphParser() = default;
+
+void UfoGlyphParser::readGlyphNumber(const char* text, double& target) {
+  if (!text) return;
+  if (auto value = readReal(text)) {
+    target = *value;
+  } else if (warnings_) {
+    warnings_->list(warning::kBadNumber, "numbers in glyph files that do not parse keep their defaults",
+                    glyph_->name + " \"" + text + "\"");
+  }
+}
 
 bool UfoGlyphParser::parse(std::istream& in, vn::Glyph* glyph) {
   return run(glyph, [&] { return xml::XmlParser::parse(in); });
@@ -110,7 +116,17 @@ bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   }
   glyph_ = nullptr;
   if (!parsed) return false;
-  if (!glyph->lib.empty()) dispatchGlyphLib(*glyph);
+  const std::vector<std::string> unreadable =
+      glyph->lib.empty() ? std::vector<std::string>() : dispatchGlyphLib(*glyph);
+  if (warnings_) {
+    for (const std::string& key : unreadable) {
+      warnings_->list(warning::kUnreadableLibEntry, warning::kUnreadableLibEntryLine,
+                      glyph->name + " (" + key + ")");
+    }
+    for (const auto& entry : glyph->lib) {
+      warnings_->list(warning::kGlyphLib, warning::notCarried("glyph lib entries"), entry.first);
+    }
+  }
   return true;
 }
 
@@ -131,7 +147,7 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
     readPoint(attributes);  // notes identifiers itself, in its one pass over the attributes
     return;
   }
-  noteUfo3(warnings_, tag, attributes);
+  noteUfo3(warnings_, glyph_->name, tag, attributes);
   switch (tag) {
     case Tag::kAdvance: readAdvance(attributes); break;
     case Tag::kUnicode: readUnicode(attributes); break;
@@ -194,8 +210,8 @@ void UfoGlyphParser::characterData(const char* text, int length) {
 }
 
 void UfoGlyphParser::readAdvance(const char** attributes) {
-  readNumber(xml::findAttribute(attributes, "width"), glyph_->advanceWidth);
-  readNumber(xml::findAttribute(attributes, "height"), glyph_->advanceHeight);
+  readGlyphNumber(xml::findAttribute(attributes, "width"), glyph_->advanceWidth);
+  readGlyphNumber(xml::findAttribute(attributes, "height"), glyph_->advanceHeight);
 }
 
 void UfoGlyphParser::readUnicode(const char** attributes) {
@@ -225,7 +241,7 @@ void UfoGlyphParser::readComponent(const char** attributes) {
                      : key == "yOffset" ? &m.f
                                         : nullptr;
     if (target) {
-      readNumber(value, *target);
+      readGlyphNumber(value, *target);
     } else if (key == "base") {
       component.baseName = modelText(value, warnings_);
     }
@@ -259,8 +275,8 @@ void UfoGlyphParser::readPoint(const char** attributes) {
   if (identifier) noteIdentifiers(warnings_);
   vn::Node& node = nodes_.emplace_back();
   node.type = type ? pointType(type) : vn::Node::kQuadratic;
-  readNumber(x, node.x);
-  readNumber(y, node.y);
+  readGlyphNumber(x, node.x);
+  readGlyphNumber(y, node.y);
   if (smooth && xml::isElement(smooth, "yes")) node.flags |= vn::Node::kFlagSmooth;
   if (name) node.name = modelText(name, warnings_);
   if (node.type == vn::Node::kMove) contourOpen_ = true;
@@ -272,9 +288,18 @@ vn::Layer& UfoGlyphParser::bodyLayer() {
   return *bodyLayer_;
 }
 
-void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
+void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes, bool open) {
   if (nodes.empty()) return;
   using vn::Node;
+  // A closed contour that starts with off-curve points lists the end of its last
+  // segment first: start it at its first on-curve point instead, so that the leading
+  // off-curve points close the contour and keep the type of the segment they belong
+  // to (a "curve" stays cubic).
+  if (!open && nodes.front().type == Node::kQuadratic) {
+    const auto onCurve = std::find_if(nodes.begin(), nodes.end(),
+                                      [](const Node& node) { return node.type != Node::kQuadratic; });
+    if (onCurve != nodes.end()) std::rotate(nodes.begin(), onCurve, nodes.end());
+  }
   if (nodes.front().type == Node::kQuadratic) {
     if (nodes.back().type != Node::kQuadratic) {
       Node start = nodes.back();
@@ -316,7 +341,7 @@ void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes) {
 
 void UfoGlyphParser::finishContour() {
   if (nodes_.empty()) return;
-  finishNodes(nodes_);
+  finishNodes(nodes_, contourOpen_);
   vn::Contour contour;
   contour.flag = contourOpen_ ? 1 : 0;
   contour.nodes.assign(std::make_move_iterator(nodes_.begin()), std::make_move_iterator(nodes_.end()));
@@ -368,8 +393,8 @@ void UfoGlyphParser::readAnchor(const char** attributes) {
     return;
   }
   double x = 0.0, y = 0.0;
-  readNumber(xml::findAttribute(attributes, "x"), x);
-  readNumber(xml::findAttribute(attributes, "y"), y);
+  readGlyphNumber(xml::findAttribute(attributes, "x"), x);
+  readGlyphNumber(xml::findAttribute(attributes, "y"), y);
   addPointLink(x, y, modelText(name, warnings_));
 }
 

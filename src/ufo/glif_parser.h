@@ -24,11 +24,11 @@ class UfoGlyphParser : public xml::XmlParser {
 
   // Fills the glyph. False when the glyph is null or the XML is malformed; a file of
   // the wrong structure keeps what was read before the fault and gives true.
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   // The same for a whole file already in memory.
-  bool parse(std::string_view text, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::string_view text, vn::Glyph* glyph);
   // The same for a file parsed ahead into a recording.
-  bool parse(const xml::XmlRecording& recording, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(const xml::XmlRecording& recording, vn::Glyph* glyph);
 
   void setTarget(vn::Font* font, vn::Style* style) {
     font_ = font;
@@ -42,7 +42,7 @@ class UfoGlyphParser : public xml::XmlParser {
 
   // The contour finishing rules on a node list in file order (exposed for tests):
   // implicit start point, midpoints of all-off-curve contours, cubic runs.
-  static void finishNodes(std::vector<vn::Node>& nodes);
+  static void finishNodes(std::vector<vn::Node>& nodes, bool open);
 
  private:
   // Resets the state, runs the parse and the glyph-lib interpreters.
@@ -52,6 +52,8 @@ class UfoGlyphParser : public xml::XmlParser {
   void readComponent(const char** attributes);
   void readUnicode(const char** attributes);
   void readAdvance(const char** attributes);
+  // A number attribute; one that does not parse leaves the target and is reported.
+  void readGlyphNumber(const char* text, double& target);
   void readAnchor(const char** attributes);
   void readGuideline(const char** attributes);
   void finishContour();

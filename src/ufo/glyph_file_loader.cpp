@@ -61,8 +61,7 @@ GlyphFileLoader::Result GlyphFileLoader::load(std::size_t index) {
     result.outcome = Outcome::kOverLimit;
   } else {
     bytesRead_ += size;
-    result.outcome = Outcome::kRead;
-    file_.readAll(result.text);
+    result.outcome = file_.readAll(result.text) ? Outcome::kRead : Outcome::kUnreadable;
   }
   file_.close();
   return result;
@@ -88,10 +87,14 @@ GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, vn::Inp
     prefetched.deferred = true;
     return prefetched;
   }
-  prefetched.result.outcome = Outcome::kRead;
   prefetched.size = size;
-  file.readAll(prefetched.result.text);
+  const bool read = file.readAll(prefetched.result.text);
   file.close();
+  if (!read) {
+    prefetched.result.outcome = Outcome::kUnreadable;
+    return prefetched;
+  }
+  prefetched.result.outcome = Outcome::kRead;
   recorder.record(prefetched.result.text, prefetched.result.recording);
   prefetched.result.recorded = true;
   return prefetched;

@@ -34,6 +34,7 @@ class GlyphFileLoader {
     kUnsafeName,  // the name (or its %-decoded form) leaves the glyphs folder
     kMissing,     // no file under the name nor its %-decoded form
     kOverLimit,   // reading it would pass the limit on glyph bytes
+    kUnreadable,  // opened, but reading it failed
   };
   struct Result {
     Outcome outcome = Outcome::kMissing;

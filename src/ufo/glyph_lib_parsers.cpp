@@ -23,7 +23,6 @@ namespace {
 
 constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kGuideLength = 100.0;
-constexpr double kMarkScale = 254.0;
 constexpr int kStem3Count = 6;
 
 
@@ -40,10 +39,30 @@ bool runParser(Parser& parser, std::istream& in) {
   }
 }
 
+// "public.markColor": the stored entry is "<string>r,g,b,a</string>".
+void readPublicMarkColor(const std::string& stored, vn::Glyph& glyph) {
+  const auto open = stored.find("<string>");
+  const auto close = stored.rfind("</string>");
+  if (open == std::string::npos || close == std::string::npos || close < open + 8) return;
+  std::string_view text(stored.data() + open + 8, close - open - 8);
+  std::vector<double> values;
+  while (values.size() < 4) {
+    const auto comma = text.find(',');
+    std::optional<double> value = readReal(text.substr(0, comma));
+    if (!value) return;
+    values.push_back(*value);
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  if (values.size() < 3) return;
+  const std::int32_t mark = GlyphMarkColorXMLParser::markForColor(values[0], values[1], values[2]);
+  if (mark >= 0) glyph.markColor = mark;
+}
+
 template <class Parser>
-void parseText(Parser& parser, const std::string& text, vn::Glyph& glyph) {
+[[nodiscard]] bool parseText(Parser& parser, const std::string& text, vn::Glyph& glyph) {
   std::istringstream in(text);
-  parser.parse(in, &glyph);
+  return parser.parse(in, &glyph);
 }
 
 }  // namespace
@@ -64,27 +83,35 @@ std::string libDataText(const std::string& stored) {
   return text;
 }
 
-void dispatchGlyphLib(vn::Glyph& glyph) {
+std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph) {
+  std::vector<std::string> unreadable;
   auto& lib = glyph.lib;
   if (auto found = lib.find(libkey::kHintSets); found != lib.end()) {
     GlyphHintsXMLParser parser;
-    parseText(parser, libDataText(found->second), glyph);
+    if (!parseText(parser, libDataText(found->second), glyph)) unreadable.push_back(libkey::kHintSets);
     lib.erase(libkey::kHintSets);
   }
   if (auto found = lib.find(libkey::kTrueTypeProgram); found != lib.end()) {
     GlyphHintsInstrXMLParser parser;
-    parseText(parser, libDataText(found->second), glyph);
+    if (!parseText(parser, libDataText(found->second), glyph)) unreadable.push_back(libkey::kTrueTypeProgram);
     lib.erase(libkey::kTrueTypeProgram);
   }
   if (auto found = lib.find(libkey::kGuides); found != lib.end()) {
     readGlyphGuidelines(found->second, glyph);
     lib.erase(libkey::kGuides);
   }
+  // The UFO 3 mark colour, a string "r,g,b,a"; the older array below wins when both are
+  // there.
+  if (auto found = lib.find(libkey::kPublicMark); found != lib.end()) {
+    readPublicMarkColor(found->second, glyph);
+    lib.erase(libkey::kPublicMark);
+  }
   if (auto found = lib.find(libkey::kMark); found != lib.end()) {
     GlyphMarkColorXMLParser parser;
-    parseText(parser, found->second, glyph);
+    if (!parseText(parser, found->second, glyph)) unreadable.push_back(libkey::kMark);
     lib.erase(libkey::kMark);
   }
+  return unreadable;
 }
 
 // ---- guides
@@ -329,7 +356,11 @@ std::int32_t GlyphMarkColorXMLParser::markForColor(double red, double green, dou
   if (red == green && green == blue && red != 0.0) return -1;
   const double hue = vn::Color{red, green, blue}.hue();
   if (!std::isfinite(hue)) return -1;
-  return vn::saturateInt32(hue * kMarkScale + 1.0);
+  if (hue < 0.0) return 0;
+  // Rounded, not truncated: the three decimals of a written colour land a hair on
+  // either side of the hue, and a full turn is hue 0 again.
+  const std::int32_t step = vn::saturateInt32(std::floor(hue * kMarkHueSteps + 0.5));
+  return step % kMarkHueSteps + 1;
 }
 
 void storeTtHinting(vn::Style* style, vn::Font* font) {

@@ -11,12 +11,16 @@
 #include "ufo/plist_node.h"
 #include "xml/xml_parser.h"
 
+#include <string>
+#include <vector>
+
 namespace ufo {
 
 // Runs the sub-parsers over the glyph's kept lib entries and removes the entries they
 // handle ("com.adobe.type.autohint", "com.quorvel.ttprogram",
-// "com.typemytype.robofont.guides", "com.typemytype.robofont.mark"), parsed or not.
-void dispatchGlyphLib(vn::Glyph& glyph);
+// "com.typemytype.robofont.guides", "com.typemytype.robofont.mark", "public.markColor"),
+// parsed or not. Returns the keys whose text did not parse.
+[[nodiscard]] std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph);
 
 // The text between the first "<data>" and the last "</data>" of a stored entry, without
 // leading blanks and bytes of 128 and above; decoded from base64 unless it is markup.
@@ -38,7 +42,7 @@ void readUfo3GuidelineList(const PListNode& array, vn::Layer& target);
 // records.
 class GlyphHintsXMLParser : public xml::XmlParser {
  public:
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
 
@@ -55,7 +59,7 @@ class GlyphHintsXMLParser : public xml::XmlParser {
 // "ttProgram" text through the shared TrueType interpreter into the glyph's command bytes.
 class GlyphHintsInstrXMLParser : public xml::XmlParser {
  public:
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
 
@@ -68,13 +72,13 @@ class GlyphHintsInstrXMLParser : public xml::XmlParser {
 // The mark colour array: four reals red, green, blue, alpha -> the glyph's mark value.
 class GlyphMarkColorXMLParser : public xml::XmlParser {
  public:
-  bool parse(std::istream& in, vn::Glyph* glyph);
+  [[nodiscard]] bool parse(std::istream& in, vn::Glyph* glyph);
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
   void characterData(const char* text, int length) override;
 
-  // The mark of a colour: hue (a fraction of a turn) x 254 + 1, truncated; nullopt-like
-  // -1 for a grey other than black or values that are not finite.
+  // The mark of a colour: hue (a fraction of a turn) in kMarkHueSteps steps, rounded,
+  // plus 1; 0 for black; -1 for a grey other than black or values that are not finite.
   static std::int32_t markForColor(double red, double green, double blue);
 
  private:

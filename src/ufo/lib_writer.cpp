@@ -49,7 +49,7 @@ std::unique_ptr<PListNode> guideArray(const vn::Layer& layer, bool isGlobal) {
 std::unique_ptr<PListNode> markColorArray(int32_t mark) {
   vn::Color color;
   if (mark < 360) {
-    color = vn::Color::fromHsl((mark - 1) / 255.0, 1.0, 0.8);
+    color = vn::Color::fromHsl((mark - 1) / static_cast<double>(kMarkHueSteps), 1.0, 0.8);
   } else {
     const double grey = (mark - 1000) / 255.0;
     color = vn::Color{grey, grey, grey};

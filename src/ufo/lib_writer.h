@@ -28,7 +28,12 @@ inline constexpr const char* kGlyphOrder = "public.glyphOrder";
 inline constexpr const char* kMark = "com.typemytype.robofont.mark";
 inline constexpr const char* kTrueTypeProgram = "com.quorvel.ttprogram";
 inline constexpr const char* kHintSets = "com.adobe.type.autohint";
+inline constexpr const char* kPublicMark = "public.markColor";  // UFO 3, read only
 }  // namespace libkey
+
+// Mark values 1..254 stand for hues in steps of a 254th of a turn, the same scale both
+// ways, so that a mark written and read back stays the mark.
+inline constexpr int32_t kMarkHueSteps = 254;
 
 // Base64 in lines of 40 characters (each ended by "\r\n") with the option, else the
 // text as it stands.
@@ -38,8 +43,8 @@ std::string encodeLibData(const std::string& text, bool base64);
 // layer has none.
 std::unique_ptr<PListNode> guideArray(const vn::Layer& layer, bool isGlobal);
 
-// The "com.typemytype.robofont.mark" array of a non-zero mark value: below 360 a hue,
-// from 360 a grey level; red, green, blue and alpha 1.
+// The "com.typemytype.robofont.mark" array of a non-zero mark value: below 360 the hue
+// (mark - 1) / kMarkHueSteps, from 360 a grey level; red, green, blue and alpha 1.
 std::unique_ptr<PListNode> markColorArray(int32_t mark);
 
 // Adds the font-level entries and the glyph branch to the root (names the PostScript

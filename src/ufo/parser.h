@@ -33,7 +33,7 @@ class Parser : public xml::UriReader, public xml::UriBase {
 
   // Reads the folder (its path ends with "/") into the pair; the lib tree of "lib.plist"
   // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.
-  bool read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
+  [[nodiscard]] bool read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
             const vn::ImportOptions* options);
 
  private:

@@ -39,11 +39,11 @@ class PListParser {
   // Reads the whole stream, trims blanks, tabs and line feeds, and parses the
   // text into the document. On failure prints "plist parsing error: " and the
   // message on the standard output and returns false (the document is empty).
-  bool parse(std::istream& in, PListDocument& document);
+  [[nodiscard]] bool parse(std::istream& in, PListDocument& document);
   // The same for text already in memory (reported the same way).
-  bool parse(std::string text, PListDocument& document);
+  [[nodiscard]] bool parse(std::string text, PListDocument& document);
   // The same for text already in memory; prints nothing.
-  bool parseText(std::string text, PListDocument& document);
+  [[nodiscard]] bool parseText(std::string text, PListDocument& document);
 
   const std::string& errorMessage() const { return errorMessage_; }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 #include <iterator>
+#include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/layout_object.h"
@@ -69,6 +70,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       const std::size_t earlierGlyphs = font_->glyphCount();
       applyGlyphs();
       contents_.clear();
+      noteMissingComponents();
       registerEarlierNames(earlierGlyphs);
       applyGroups();
       groups_.clear();
@@ -89,6 +91,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_}) {
     document->clear();
   }
+  warnings_.flush();
   return result;
 }
 
@@ -107,9 +110,9 @@ bool UfoFontParser::loadDocuments() {
       continue;
     }
     std::string text;
-    file.readAll(text);
+    const bool read = file.readAll(text);
     file.close();
-    if (!plistParser_.parse(std::move(text), *member.document)) return false;
+    if (!read || !plistParser_.parse(std::move(text), *member.document)) return false;
   }
   return true;
 }
@@ -159,6 +162,22 @@ void UfoFontParser::readLayoutFiles() {
   if (parser_->openInput(kFeatures, in) && !layout.hasFeatures()) layout.importFeatureText(in);
 }
 
+void UfoFontParser::noteMissingComponents() {
+  std::unordered_set<std::string> names;
+  for (const vn::Glyph* glyph : font_->glyphs) {
+    if (glyph) names.insert(glyph->name);
+  }
+  for (const vn::Glyph* glyph : font_->glyphs) {
+    if (!glyph) continue;
+    for (const vn::Component& component : glyph->components) {
+      if (!component.baseName.empty() && !names.count(component.baseName)) {
+        warnings_.list(warning::kMissingComponent, "components naming a glyph the font lacks are left out",
+                       glyph->name + " (" + component.baseName + ")");
+      }
+    }
+  }
+}
+
 void UfoFontParser::noteOtherLayers() {
   std::ifstream in;
   if (!parser_->openInput(kLayerContents, in)) return;
@@ -170,11 +189,17 @@ void UfoFontParser::noteOtherLayers() {
   const auto* array = plist ? plist->first_node() : nullptr;
   while (array && array->type() != rapidxml::node_element) array = array->next_sibling();
   if (!array || elementName(array) != "array") return;
-  int layers = 0;
+  // Each entry is an array of the layer name and its folder; "glyphs" is the default.
   for (const auto* layer = array->first_node(); layer; layer = layer->next_sibling()) {
-    if (layer->type() == rapidxml::node_element) ++layers;
+    if (layer->type() != rapidxml::node_element) continue;
+    std::vector<std::string> texts;
+    for (const auto* part = layer->first_node(); part; part = part->next_sibling()) {
+      if (part->type() == rapidxml::node_element) texts.push_back(elementText(part));
+    }
+    if (texts.size() < 2 || texts[1] == "glyphs") continue;
+    warnings_.list(warning::kLayers, warning::notCarried("glyph layers other than the default one"),
+                   modelText(texts[0], &warnings_));
   }
-  if (layers > 1) warnings_.report(warning::kLayers, warning::notCarried("glyph layers other than the default one"));
 }
 
 }  // namespace ufo

@@ -45,10 +45,10 @@ class UfoFontParser {
   explicit UfoFontParser(Parser* owner);
   virtual ~UfoFontParser() = default;
 
-  bool read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options);
+  [[nodiscard]] bool read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options);
 
  private:
-  bool loadDocuments();
+  [[nodiscard]] bool loadDocuments();
   void applyMetaInfo();
   void applyFontInfo();
   void applyLib();
@@ -58,6 +58,7 @@ class UfoFontParser {
   void registerEarlierNames(std::size_t count);
   void readLayoutFiles();
   void noteOtherLayers();
+  void noteMissingComponents();
 
   Parser* parser_;
   const vn::ImportOptions* options_ = nullptr;

@@ -88,7 +88,15 @@ void UfoFontParser::applyGlyphs() {
                            "\" in glyphs/contents.plist leaves the glyphs folder");
       continue;
     }
-    if (file.outcome == GlyphFileLoader::Outcome::kMissing) continue;
+    if (file.outcome == GlyphFileLoader::Outcome::kMissing) {
+      warnings_.list(warning::kMissingGlyphFile, "glyphs listed in glyphs/contents.plist without their file are left out",
+                     name);
+      continue;
+    }
+    if (file.outcome == GlyphFileLoader::Outcome::kUnreadable) {
+      warnings_.list(warning::kUnreadableGlyphFile, "glyph files that cannot be read are left out", name);
+      continue;
+    }
     if (file.outcome == GlyphFileLoader::Outcome::kOverLimit) {
       warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +
                                                  " GiB in total are not read (first left out: \"" + name + "\")");

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
@@ -147,10 +148,22 @@ void UfoFontParser::applyKerning() {
   // Side of each key text as first met (the same names recur across the whole list);
   // the model text is made, and its warning given, at that first meeting.
   SideCache sides;
+  std::unordered_set<std::string> glyphNames;
+  for (const vn::Glyph* glyph : font_->glyphs) {
+    if (glyph) glyphNames.insert(glyph->name);
+  }
   auto sideOf = [&](std::string_view key) {
     if (const auto found = sides.find(key); found != sides.end()) return found->second;
-    const vn::GlyphId id = registry.idForName(modelText(key, &warnings_));
-    const vn::KerningSide side = kerning.groups.find(id) ? vn::KerningSide::ofClass(id) : vn::KerningSide::ofGlyph(id);
+    const std::string name = modelText(key, &warnings_);
+    const vn::GlyphId id = registry.idForName(name);
+    const bool isClass = kerning.groups.find(id) != nullptr;
+    // A group name ("@..." or "public.kern...") that no group has: its pairs stand for
+    // nothing in the native file.
+    const bool groupName = name.starts_with('@') || name.starts_with("public.kern");
+    if (!isClass && groupName && !glyphNames.count(name)) {
+      warnings_.list(warning::kMissingGroup, "kerning pairs naming a group that does not exist are left out", name);
+    }
+    const vn::KerningSide side = isClass ? vn::KerningSide::ofClass(id) : vn::KerningSide::ofGlyph(id);
     sides.emplace(std::string(key), side);
     return side;
   };

@@ -44,16 +44,26 @@ void UfoFontParser::applyLib() {
   }
 
   std::set<std::string> consumed;
+  std::vector<std::string> lostRounding;
   if (const PListNode* old = libRoot_->findChild(plist::kData, kOldTrueTypeHinting)) {
     std::string text = old->value();
     if (!text.empty() && text.front() != '<') text = libDataText("<data>" + text + "</data>");
     std::istringstream in(text);
     FontHintsXMLParser hints;
-    hints.parse(in, font_);
+    if (!hints.parse(in, font_)) {
+      warnings_.list(warning::kUnreadableLibEntry, warning::kUnreadableLibEntryLine,
+                     kOldTrueTypeHinting);
+    }
+    lostRounding = hints.lostRounding();
     consumed.insert(kOldTrueTypeHinting);
   } else if (const PListNode* dict = libRoot_->findChild(plist::kDict, libkey::kTrueTypeHinting)) {
-    vn::readFontHintingDict(hintNode(*dict, &warnings_), font_->hinting);
+    lostRounding = vn::readFontHintingDict(hintNode(*dict, &warnings_), font_->hinting);
     consumed.insert(libkey::kTrueTypeHinting);
+  }
+  for (const std::string& stem : lostRounding) {
+    warnings_.list(warning::kStemRounding,
+                   "stem rounding entries beyond the six pixel widths the native stem record holds are left out",
+                   stem);
   }
   if (const PListNode* guides = libRoot_->findChild(plist::kArray, libkey::kGuides)) {
     readGuidelineList(*guides, *font_->guideLayer());
@@ -69,6 +79,8 @@ void UfoFontParser::applyLib() {
   if (!fontLib) return;
   for (const PListNode* entry = fontLib->firstChild(); entry; entry = entry->next()) {
     if (consumed.count(entry->key())) continue;
+    warnings_.list(warning::kFontLib, "lib.plist entries that the native format does not carry are left out",
+                   entry->key());
     std::string text;
     entry->appendXml(text, kLibIndentation, false, false);
     style_->lib[modelText(entry->key(), &warnings_)] = std::move(text);

@@ -1,10 +1,29 @@
 #include "ufo/reader_warnings.h"
 
+#include <algorithm>
+
 namespace ufo {
 
 void ReadWarnings::report(const std::string& kind, const std::string& line) {
   if (!kinds_.insert(kind).second) return;
   if (out_) *out_ << "Warning: " << line << '\n' << std::flush;
+}
+
+void ReadWarnings::list(const std::string& kind, const std::string& line, const std::string& item) {
+  kinds_.insert(kind);
+  auto found = std::find_if(listed_.begin(), listed_.end(), [&](const Listed& entry) { return entry.kind == kind; });
+  if (found == listed_.end()) found = listed_.insert(listed_.end(), Listed{kind, line, {}, {}});
+  if (found->known.insert(item).second) found->items.push_back(item);
+}
+
+void ReadWarnings::flush() {
+  for (const Listed& entry : listed_) {
+    if (!out_) continue;
+    *out_ << "Warning: " << entry.line << ':';
+    for (size_t i = 0; i < entry.items.size(); ++i) *out_ << (i == 0 ? " " : ", ") << entry.items[i];
+    *out_ << '\n' << std::flush;
+  }
+  listed_.clear();
 }
 
 namespace warning {

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace ufo {
 
@@ -16,12 +17,26 @@ class ReadWarnings {
   // Reports "Warning: <line>" the first time the kind is seen; later lines of the same
   // kind are counted but not printed.
   void report(const std::string& kind, const std::string& line);
+  // Adds `item` (a key or a glyph name) to the list of the kind; at flush the kind gets
+  // one line "Warning: <line>: item, item, ..." naming every item once, in the order
+  // first seen.
+  void list(const std::string& kind, const std::string& line, const std::string& item);
+  // Prints the listed kinds (in the order first seen) and forgets them.
+  void flush();
   bool seen(const std::string& kind) const { return kinds_.count(kind) != 0; }
   const std::set<std::string>& kinds() const { return kinds_; }
 
  private:
+  struct Listed {
+    std::string kind;
+    std::string line;
+    std::vector<std::string> items;
+    std::set<std::string> known;
+  };
+
   std::ostream* out_;
   std::set<std::string> kinds_;
+  std::vector<Listed> listed_;
 };
 
 // Kinds of warnings, one place for their texts.
@@ -37,8 +52,18 @@ inline constexpr const char* kBadGlyphFile = "bad glyph file";
 inline constexpr const char* kBadNumber = "bad number";
 inline constexpr const char* kFontInfoKeys = "fontinfo keys";
 inline constexpr const char* kGlyphBytes = "glyph bytes";
+inline constexpr const char* kFontLib = "font lib";
+inline constexpr const char* kGlyphLib = "glyph lib";
+inline constexpr const char* kSharedMetric = "shared metric";
+inline constexpr const char* kMissingGroup = "missing group";
+inline constexpr const char* kMissingGlyphFile = "missing glyph file";
+inline constexpr const char* kUnreadableGlyphFile = "unreadable glyph file";
+inline constexpr const char* kUnreadableLibEntry = "unreadable lib entry";
+inline constexpr const char* kMissingComponent = "missing component";
+inline constexpr const char* kStemRounding = "stem rounding";
 
 std::string notCarried(const std::string& what);
+inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
 }  // namespace warning
 
 }  // namespace ufo

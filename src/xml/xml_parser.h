@@ -51,11 +51,11 @@ class XmlParser {
   void createParser();
   // Feeds the stream to the parser made by createParser(). True when the
   // document was read completely or a handler stopped it with stopParsing().
-  bool parseStream(std::istream& in);
+  [[nodiscard]] bool parseStream(std::istream& in);
   // createParser() then parseStream().
-  bool parse(std::istream& in);
+  [[nodiscard]] bool parse(std::istream& in);
   // createParser(), then the whole document from memory (no copy, no stream).
-  bool parseBuffer(std::string_view document);
+  [[nodiscard]] bool parseBuffer(std::string_view document);
 
   // Hands a recorded document's events to this reader as a parse would, with the same
   // depth bound, stop and exception rules; false with the recorded message when the

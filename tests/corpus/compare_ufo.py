@@ -3,10 +3,15 @@
 
 Prints one line per difference. Differences that follow from what the native format
 and the UFO writer are known not to carry are listed under "known loss" with the
-reason; anything else is a "difference". Exit status 0 when only known losses remain,
-1 otherwise, 2 when the UFOs cannot be read.
+reason; anything else is a "difference". With a third argument, the output of the
+UFO -> native conversion: every loss the program is meant to report must have its
+warning line there, naming the key or glyph. Exit status 0 when only known losses
+remain, 1 otherwise, 2 when the UFOs cannot be read.
 """
 import math
+import os
+import plistlib
+import re
 import sys
 from collections import defaultdict
 
@@ -23,6 +28,27 @@ class Glyph:
     pass
 
 
+HINT_SETS = "com.adobe.type.autohint"
+
+
+def hint_set_text(glif_path):
+    """The hint-set entry of a glyph file as text, blanks removed (fontTools reads the
+    markup inside <data> as base64 and gets nothing useful)."""
+    with open(glif_path, encoding="utf-8") as f:
+        text = f.read()
+    found = re.search(r"<key>" + re.escape(HINT_SETS) + r"</key>\s*<data>(.*?)</data>", text, re.S)
+    return re.sub(r"\s+", "", found.group(1)) if found else None
+
+
+def other_layers(path):
+    """Names of the layers other than the one in "glyphs" (layercontents.plist)."""
+    try:
+        with open(os.path.join(path, "layercontents.plist"), "rb") as f:
+            return [name for name, folder in plistlib.load(f) if folder != "glyphs"]
+    except (OSError, ValueError, plistlib.InvalidFileException):
+        return []
+
+
 def read_font(path):
     reader = UFOReader(path, validate=False)
     glyph_set = reader.getGlyphSet(validateRead=False, validateWrite=False)
@@ -32,6 +58,9 @@ def read_font(path):
         pen = RecordingPointPen()
         glyph_set.readGlyph(name, glyph, pen, validate=False)
         glyph.recording = pen.value
+        glyph.lib = dict(getattr(glyph, "lib", None) or {})
+        if HINT_SETS in glyph.lib:
+            glyph.lib[HINT_SETS] = hint_set_text(os.path.join(path, "glyphs", glyph_set.contents[name]))
         glyphs[name] = glyph
     info = Glyph()
     reader.readInfo(info, validate=False)
@@ -42,6 +71,8 @@ def read_font(path):
         "info": info.__dict__,
         "groups": reader.readGroups(validate=False),
         "kerning": reader.readKerning(validate=False),
+        "lib": lib,
+        "layers": other_layers(path),
     }
 
 
@@ -55,6 +86,11 @@ def outline(glyph):
             point, segment = args[0], args[1] if len(args) > 1 else kwargs.get("segmentType")
             current.append(((native_round(point[0]), native_round(point[1])), segment))
         elif method == "endPath":
+            # A closed contour has no start: begin it at its first on-curve point, where
+            # the native file begins one that was listed from inside its last segment.
+            if current and all(seg != "move" for _, seg in current):
+                first = next((i for i, (_, seg) in enumerate(current) if seg is not None), 0)
+                current = current[first:] + current[:first]
             contours.append(tuple(current))
         elif method == "addComponent":
             base, transform = args[0], args[1]
@@ -137,14 +173,31 @@ KNOWN_INFO_LOSSES = {
     "ascender": "shares one model value with openTypeOS2TypoAscender (the later key wins)",
     "descender": "shares one model value with openTypeOS2TypoDescender (the later key wins)",
     "guidelines": "UFO 3 font guidelines come back as the UFO 2 font lib guides",
-    "openTypeGaspRangeRecords": "not a key of this program",
-    "openTypeNameRecords": "not a key of this program",
     "postscriptWindowsCharacterSet": "read but never written",
 }
-for _key in ("MajorVersion", "MinorVersion", "MetadataUniqueID", "MetadataVendor", "MetadataCredits",
-             "MetadataDescription", "MetadataLicense", "MetadataCopyright", "MetadataTrademark",
-             "MetadataLicensee", "MetadataExtensions"):
-    KNOWN_INFO_LOSSES["woff" + _key] = "not a key of this program"
+for _key in ["openTypeGaspRangeRecords", "openTypeNameRecords"] + [
+        "woff" + k for k in ("MajorVersion", "MinorVersion", "MetadataUniqueID", "MetadataVendor",
+                             "MetadataCredits", "MetadataDescription", "MetadataLicense", "MetadataCopyright",
+                             "MetadataTrademark", "MetadataLicensee", "MetadataExtensions")]:
+    KNOWN_INFO_LOSSES[_key] = "not a key of this program"
+for _key in ("openTypeHheaCaretOffset", "openTypeHheaCaretSlopeRise", "openTypeHheaCaretSlopeRun",
+             "openTypeVheaVertTypoAscender", "openTypeVheaVertTypoDescender", "openTypeVheaVertTypoLineGap",
+             "openTypeVheaCaretOffset", "openTypeVheaCaretSlopeRise", "openTypeVheaCaretSlopeRun",
+             "openTypeNameWWSFamilyName", "openTypeNameWWSSubfamilyName", "postscriptDefaultWidthX",
+             "postscriptNominalWidthX"):
+    KNOWN_INFO_LOSSES[_key] = "the native file has no place for it"
+
+# The warning line (a part of it) the UFO -> native conversion prints for each kind of
+# loss it can see, and whether the line names the item.
+FONTINFO_WARNING = "fontinfo.plist keys that the native format does not carry"
+WARNINGS = {
+    "fontinfo": FONTINFO_WARNING,
+    "shared metric": "one ascender and one descender",
+    "font lib": "lib.plist entries that the native format does not carry",
+    "glyph lib": "glyph lib entries are not carried",
+    "glyph notes": "glyph notes are not carried",
+    "layers": "glyph layers other than the default one are not carried",
+}
 
 # Keys the writer always writes (or composes) when the original leaves them out:
 KNOWN_WHEN_ABSENT = {
@@ -196,16 +249,111 @@ def same(a, b):
     return a == b
 
 
-def main(original_path, round_trip_path):
+def hue_of(color):
+    """The hue of a mark colour (an array of reals, or UFO 3 "r,g,b,a" text) as a
+    fraction of a turn; None for a grey, which has none."""
+    if isinstance(color, str):
+        color = [float(v) for v in color.split(",")]
+    r, g, b = (float(v) for v in color[:3])
+    high, low = max(r, g, b), min(r, g, b)
+    if high == low:
+        return None
+    if high == r:
+        h = (g - b) / (high - low)
+    elif high == g:
+        h = (b - r) / (high - low) + 2
+    else:
+        h = (r - g) / (high - low) + 4
+    return (h / 6.0) % 1.0
+
+
+def same_guides(ga, gb):
+    def key(guides):
+        return sorted((round(float(g.get("x", 0)), 1), round(float(g.get("y", 0)), 1),
+                       round(float(g.get("angle", 0)), 1) % 180, g.get("name")) for g in guides or [])
+    return key(ga) == key(gb)
+
+
+MARK = "com.typemytype.robofont.mark"
+GUIDES = "com.typemytype.robofont.guides"
+TT_HINTING = "com.quorvel.v2.tth"
+# Lib keys the program reads into the font and writes back.
+FONT_LIB_CARRIED = {"public.glyphOrder", GUIDES, TT_HINTING, "com.quorvel.tthinting"}
+GLYPH_LIB_CARRIED = {MARK, "public.markColor", GUIDES, HINT_SETS, "com.quorvel.ttprogram"}
+
+
+def compare_font_lib(original, round_trip, differ, known, warned):
+    lib_a, lib_b = original["lib"], round_trip["lib"]
+    for key in sorted(set(lib_a) | set(lib_b)):
+        va, vb = lib_a.get(key), lib_b.get(key)
+        if key == "public.glyphOrder":
+            continue  # compared with the glyph order above
+        if key not in FONT_LIB_CARRIED:
+            if vb is not None:
+                differ("lib.plist", "%s: written back though the native file does not carry it" % key)
+            else:
+                known["lib.plist keys the native file does not carry"].append(key)
+                warned("font lib", key)
+        elif key == GUIDES:
+            if not same_guides(va, vb):
+                differ("lib.plist", "%s: guides differ" % key)
+        elif key == TT_HINTING and va != vb:
+            differ("lib.plist", "%s: %r -> %r" % (key, va, vb))
+
+
+def compare_glyph_libs(a, b, differ, known, warned):
+    for name in sorted(set(a) & set(b)):
+        lib_a, lib_b = a[name].lib, b[name].lib
+        for key in sorted(set(lib_a) | set(lib_b)):
+            va, vb = lib_a.get(key), lib_b.get(key)
+            if key in ("public.markColor", MARK):
+                continue
+            if key not in GLYPH_LIB_CARRIED:
+                if vb is not None:
+                    differ("glyph lib", "%s %s: written back though the native file does not carry it" % (name, key))
+                else:
+                    known["glyph lib keys the native file does not carry"].append("%s (%s)" % (key, name))
+                    warned("glyph lib", key)
+            elif key == GUIDES:
+                if not same_guides(va, vb):
+                    differ("glyph lib", "%s: guides differ" % name)
+            elif va != vb:
+                differ("glyph lib", "%s %s: %r -> %r" % (name, key, va, vb))
+        # One hue per glyph: the first conversion may move it by up to a step of the
+        # 254 the format has; saturation and lightness are not carried.
+        color_a = lib_a.get(MARK, lib_a.get("public.markColor"))
+        color_b = lib_b.get(MARK)
+        hue_a = hue_of(color_a) if color_a is not None else None
+        hue_b = hue_of(color_b) if color_b is not None else None
+        if (hue_a is None) != (hue_b is None):
+            differ("mark colour", "%s: %r -> %r" % (name, color_a, color_b))
+        elif hue_a is not None:
+            turn = abs(hue_a - hue_b)
+            if min(turn, 1 - turn) > 1.0 / 254:
+                differ("mark colour", "%s: %r -> %r" % (name, color_a, color_b))
+            elif [round(float(v), 3) for v in (color_a.split(",") if isinstance(color_a, str) else color_a)] != \
+                    [round(float(v), 3) for v in color_b]:
+                known["mark colours moved onto the format's hue steps"].append(name)
+
+
+def main(original_path, round_trip_path, log_path=None):
     try:
         original, round_trip = read_font(original_path), read_font(round_trip_path)
+        log = None
+        if log_path:
+            with open(log_path, encoding="utf-8", errors="replace") as f:
+                log = f.read()
     except Exception as error:  # noqa: BLE001 - any failure to read is reported the same way
         print("cannot read: %s" % error)
         return 2
     differences, known = [], defaultdict(list)
+    to_warn = defaultdict(list)
 
     def differ(category, detail):
         differences.append("%s: %s" % (category, detail))
+
+    def warned(kind, item):
+        to_warn[kind].append(item)
 
     a, b = original["glyphs"], round_trip["glyphs"]
     if set(a) != set(b):
@@ -238,6 +386,9 @@ def main(original_path, round_trip_path):
                 known["nested components flattened to their base glyphs"].append(name)
         if anchors(ga) != anchors(gb):
             differ("anchors", "%s: %s -> %s" % (name, anchors(ga), anchors(gb)))
+        if getattr(ga, "note", None):
+            known["glyph notes (not carried)"].append(name)
+            warned("glyph notes", name)
 
     groups_a, groups_b = original["groups"], round_trip["groups"]
     used_in_kerning = {side for pair in original["kerning"] for side in pair}
@@ -277,17 +428,35 @@ def main(original_path, round_trip_path):
         if key == "openTypeHeadCreated":
             if va is None:
                 known["fontinfo " + key].append("missing date -> %r (the time of conversion)" % vb)
-            elif vb and va[4:] == vb[4:] and str(info_a.get("year")) == vb[:4]:
-                known["fontinfo " + key].append(
-                    "%r -> %r (the native reader raises the year to the \"year\" key)" % (va, vb))
             else:
                 differ("fontinfo", "%s: %r -> %r" % (key, va, vb))
             continue
         reason = info_loss(key, va, vb, info_a, info_b)
         if reason:
             known["fontinfo " + key].append("%r -> %r (%s)" % (va, vb, reason))
+            if key in ("ascender", "descender"):
+                warned("shared metric", key)
+            elif reason in ("not a key of this program", "the native file has no place for it"):
+                warned("fontinfo", key)
         else:
             differ("fontinfo", "%s: %r -> %r" % (key, va, vb))
+
+    compare_font_lib(original, round_trip, differ, known, warned)
+    compare_glyph_libs(a, b, differ, known, warned)
+    for layer in original["layers"]:
+        known["glyph layers other than the default (not carried)"].append(layer)
+        warned("layers", layer)
+
+    if log is not None:
+        for kind, items in sorted(to_warn.items()):
+            lines = [line for line in log.splitlines() if line.startswith("Warning: ") and WARNINGS[kind] in line]
+            if len(lines) != 1:
+                differ("warning", "%d lines for %s (%s) in the conversion's output" % (len(lines), kind, WARNINGS[kind]))
+                continue
+            named = set(re.split(r"[:,] ", lines[0]))
+            missing = sorted({item for item in items if item not in named and (" " + item) not in lines[0]})
+            if missing:
+                differ("warning", "%s: not named: %s" % (kind, missing[:10]))
 
     for category, items in sorted(known.items()):
         print("known loss: %s: %d: %s" % (category, len(items), "; ".join(map(str, items[:3]))))
@@ -298,4 +467,4 @@ def main(original_path, round_trip_path):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(*sys.argv[1:4]))

@@ -16,7 +16,7 @@ vn::FontHinting sampleHinting() {
   hinting.zones.push_back({"base & <line>", -0.5, 16, 0, {{10, 2}, {11, 65535}}});
   hinting.zones.push_back({"", 700, 12.25, 1, {}});
   hinting.zones.push_back({"it's \"cap\"", 710, 10, 1, {}});
-  hinting.stemsH.push_back({"bar&", 60, {{9, 1}}});
+  hinting.stemsH.push_back({"bar&", 60, {{1, 0}, {2, 9}}});  // 1 pixel from ppem 0, 2 from 9
   hinting.stemsV.push_back({"", 82.5, {}});
   hinting.stemsH2.push_back({"postscript only", 1, {}});
   return hinting;
@@ -54,7 +54,7 @@ TEST(FontHintingText, RoundTripsZonesStemsAndValues) {
   EXPECT_EQ(read.zones[2].steps, (vn::StepMap{{10, 2}, {11, 65535}}));
   ASSERT_EQ(read.stemsH.size(), 1u);
   EXPECT_EQ(read.stemsH[0].name, "bar&");
-  EXPECT_EQ(read.stemsH[0].steps, (vn::StepMap{{9, 1}}));
+  EXPECT_EQ(read.stemsH[0].steps, (vn::StepMap{{1, 0}, {2, 9}}));
   ASSERT_EQ(read.stemsV.size(), 1u);
   EXPECT_EQ(read.stemsV[0].name, "v00");
   EXPECT_EQ(read.stemsV[0].width, 82.5);

@@ -169,7 +169,7 @@ TEST(FontInfoWriter, DerivedArraysAndClasses) {
   style.names.widthName = "Condensed";
   style.flags.isItalic = 1;
   style.flags.isFixedPitch = 1;
-  style.flags.headFlags.fromMask(0x1 | 0x8 | 0x2000);
+  style.flags.headFlags.fromMask(0x1 | 0x8 | 0x2000);  // packed bit 13 is head bit 8
   style.flags.selectionFlags.flags[0] = true;
   style.flags.selectionFlags.flags[7] = true;
   style.flags.embedding = vn::Embedding{2, 1, 1};
@@ -189,7 +189,7 @@ TEST(FontInfoWriter, DerivedArraysAndClasses) {
   };
   EXPECT_EQ(valueOf(keys, "openTypeOS2WeightClass"), "  <integer>200</integer>\n");
   EXPECT_EQ(valueOf(keys, "openTypeOS2WidthClass"), "  <integer>3</integer>\n");
-  EXPECT_EQ(valueOf(keys, "openTypeHeadFlags"), array({0, 3, 13}));
+  EXPECT_EQ(valueOf(keys, "openTypeHeadFlags"), array({0, 3, 8}));
   EXPECT_EQ(valueOf(keys, "openTypeOS2Selection"), array({7}));
   EXPECT_EQ(valueOf(keys, "openTypeOS2Type"), array({2, 8, 9}));
   EXPECT_EQ(valueOf(keys, "openTypeOS2CodePageRanges"), array({29}));

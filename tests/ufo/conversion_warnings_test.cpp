@@ -1,0 +1,84 @@
+// What a UFO -> native conversion leaves out or defaults is said before the output is
+// trusted: one warning line per kind, naming every key or glyph concerned.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "roundtrip_support.h"
+
+namespace {
+
+using namespace roundtrip;
+
+struct Expected {
+  const char* line;                  // a part of the kind's warning line
+  std::vector<std::string> items;    // each named on that line
+};
+
+const Expected kWarnings[] = {
+    {"fontinfo.plist keys that the native format does not carry",
+     {"openTypeHheaCaretOffset", "openTypeHheaCaretSlopeRise", "openTypeVheaVertTypoAscender",
+      "openTypeVheaCaretOffset", "openTypeNameWWSFamilyName", "openTypeNameWWSSubfamilyName",
+      "postscriptDefaultWidthX", "postscriptNominalWidthX", "openTypeGaspRangeRecords", "openTypeNameRecords"}},
+    {"one ascender and one descender", {"ascender 700 (openTypeOS2TypoAscender 800 kept)"}},
+    {"not a number in range", {"capHeight \"abc\""}},
+    {"lib.plist entries", {"public.postscriptNames", "public.skipExportGlyphs", "public.unicodeVariationSequences"}},
+    {"glyph notes", {"a", "b"}},
+    {"glyph lib entries", {"public.truetype.instructions", "com.example.other"}},
+    {"components naming a glyph the font lacks", {"b (missing)", "d (gone)"}},
+    {"without their file", {"c", "e"}},
+    {"numbers in glyph files", {"d \"1x\"", "d \"y2\""}},
+    {"group that does not exist", {"@MMK_L_nothing", "@MMK_R_none"}},
+};
+
+TEST(ConversionWarnings, OneLinePerKindNamingEveryItem) {
+  Folder folder;
+  const std::string info =
+      "<key>familyName</key><string>F</string>"
+      "<key>ascender</key><integer>700</integer><key>openTypeOS2TypoAscender</key><integer>800</integer>"
+      "<key>capHeight</key><real>abc</real>"
+      "<key>openTypeHheaCaretOffset</key><integer>1</integer><key>openTypeHheaCaretSlopeRise</key><integer>1</integer>"
+      "<key>openTypeVheaVertTypoAscender</key><integer>1</integer><key>openTypeVheaCaretOffset</key><integer>1</integer>"
+      "<key>openTypeNameWWSFamilyName</key><string>W</string><key>openTypeNameWWSSubfamilyName</key><string>S</string>"
+      "<key>postscriptDefaultWidthX</key><integer>500</integer><key>postscriptNominalWidthX</key><integer>400</integer>"
+      "<key>openTypeGaspRangeRecords</key><array><dict><key>rangeMaxPPEM</key><integer>8</integer>"
+      "<key>rangeGaspBehavior</key><array><integer>1</integer></array></dict></array>"
+      "<key>openTypeNameRecords</key><array><dict><key>nameID</key><integer>9</integer><key>platformID</key>"
+      "<integer>3</integer><key>encodingID</key><integer>1</integer><key>languageID</key><integer>1033</integer>"
+      "<key>string</key><string>x</string></dict></array>";
+  const std::string lib =
+      "<key>public.postscriptNames</key><dict><key>a</key><string>uni0061</string></dict>"
+      "<key>public.skipExportGlyphs</key><array><string>b</string></array>"
+      "<key>public.unicodeVariationSequences</key><dict/>";
+  const std::vector<GlyphFile> glyphs = {
+      {"a", glif("a", "<note>n</note><lib><dict><key>public.truetype.instructions</key><dict/></dict></lib>", 2)},
+      {"b", glif("b", "<note>m</note><outline><component base=\"missing\"/></outline>"
+                      "<lib><dict><key>com.example.other</key><string>x</string></dict></lib>", 2)},
+      {"c", ""},
+      {"d", glif("d", "<outline><contour><point x=\"1x\" y=\"y2\" type=\"line\"/><point x=\"5\" y=\"0\" "
+                      "type=\"line\"/></contour><component base=\"gone\"/></outline>")},
+      {"e", ""},
+  };
+  writeUfo(folder / "in.ufo", info, glyphs, lib,
+           "<key>@MMK_L_nothing</key><dict><key>a</key><integer>-10</integer></dict>"
+           "<key>a</key><dict><key>@MMK_R_none</key><integer>5</integer></dict>");
+  const roundtrip::Run run = tarnwick(quoted((folder / "in.ufo").string()) + " " + quoted((folder / "font.qtf").string()));
+  ASSERT_EQ(run.code, 0) << run.out;
+
+  std::vector<std::string> lines;
+  std::istringstream in(run.out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("Warning: ")) lines.push_back(line);
+  }
+  for (const Expected& expected : kWarnings) {
+    int found = 0;
+    for (const std::string& line : lines) {
+      if (line.find(expected.line) == std::string::npos) continue;
+      ++found;
+      for (const std::string& item : expected.items) EXPECT_NE(line.find(item), std::string::npos) << item << "\n" << line;
+    }
+    EXPECT_EQ(found, 1) << expected.line << "\n" << run.out;
+  }
+}
+
+}  // namespace
