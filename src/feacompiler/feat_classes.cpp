@@ -57,6 +57,7 @@ ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep)
     featMsg(g, 1, "Glyph class @%s redefined", name.c_str());
     // The old nodes stay alive: rules and GDEF classes may still point at them.
     it->second.head = nullptr;
+    it->second.tail = nullptr;
     return &it->second;
   }
   ClassRecord& r = f.classes[name];
@@ -74,7 +75,7 @@ void featClassBegin(coreContext* g, const std::string& name) {
     r = featClassDefine(g, name[0] == '@' ? name.substr(1) : name, true);
   }
   f.building = r;
-  GlyphNode** place = &r->head;
+  GlyphNode** place = r->head && r->tail ? r->tail : &r->head;
   while (*place) place = &(*place)->nextCl;
   f.buildPlace = place;
 }
@@ -100,6 +101,7 @@ void featAddClassRef(coreContext* g, const std::string& name, bool selfCheck) {
 GlyphNode* featClassEnd(coreContext* g) {
   FeatContext& f = *g->feat;
   *f.buildPlace = nullptr;
+  if (f.building) f.building->tail = f.buildPlace;
   GlyphNode* head = f.building ? f.building->head : nullptr;
   f.building = nullptr;
   f.buildPlace = nullptr;

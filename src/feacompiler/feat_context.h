@@ -86,6 +86,7 @@ struct AaltRule {
 struct ClassRecord {
   std::string name;
   GlyphNode* head = nullptr;
+  GlyphNode** tail = nullptr;  // where the next member goes, kept by featClassEnd
 };
 
 struct NamedValueRecord {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "feacompiler/core_context.h"
@@ -11,6 +13,7 @@ namespace fea {
 
 struct MapContext {
   std::vector<uint16_t> byName;     // glyph ids sorted by name, lowest id first among equals
+  std::unordered_map<std::string_view, uint16_t> index;  // name -> lowest id, for lookups
   std::vector<uint16_t> byUnicode;  // glyphs with a first value, sorted by it
   std::vector<uint16_t> withMore;   // glyphs that have further values
   uint32_t moreMin = 0xFFFF, moreMax = 0;

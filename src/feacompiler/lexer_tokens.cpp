@@ -1,6 +1,7 @@
 // The lexer's keyword table and the token names that syntax errors print.
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "feacompiler/lexer_tokens.h"
 
@@ -81,10 +82,14 @@ constexpr const char* kTokenNames[kTokenCount] = {
 }  // namespace
 
 int keywordToken(std::string_view text) {
-  for (const Keyword& k : kKeywords) {
-    if (text == k.text) return k.token;
-  }
-  return -1;
+  // Built on first use; looked up once per name run.
+  static const std::unordered_map<std::string_view, int> map = [] {
+    std::unordered_map<std::string_view, int> m;
+    for (const Keyword& k : kKeywords) m.emplace(k.text, k.token);
+    return m;
+  }();
+  auto it = map.find(text);
+  return it == map.end() ? -1 : it->second;
 }
 
 std::string tokenDisplayName(int token) {

@@ -66,6 +66,11 @@ TEST(BuilderCorpus, FeatureFilesGiveFeaLibLayout) {
     EXPECT_TRUE(ok) << diff.substr(0, 4000);
     diff = judge.judge("ots " + glyphs + " " + tables, &ok);
     EXPECT_TRUE(ok) << diff;
+    diff = judge.judge("shape " + glyphs + " " + fea + " " + tables +
+                           " 'office affluent' 'AVATAR Today' 'Wo Ty' '\u01FA \u0105\u0301 \u00E9'"
+                           " '\u0141\u00D3D\u0179' '\u0395\u03BB\u03BB\u03B7\u03BD' '\u041F\u0440\u0438'",
+                       &ok);
+    EXPECT_TRUE(ok) << diff;
     fs::remove_all(dir);
   }
 }

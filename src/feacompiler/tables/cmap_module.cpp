@@ -11,6 +11,78 @@ namespace {
 
 constexpr uint16_t kDoubleByte = 2, kFourByte = 4, kDroppable = 4, kRemoved = 8, kGap = 1;
 
+void put16(std::vector<uint8_t>& b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v >> 8));
+  b.push_back(static_cast<uint8_t>(v));
+}
+
+struct Segment {
+  uint32_t start, end;
+  bool mixed;           // joined runs: glyph ids in the glyph-id array
+  int runLength;        // for the joining rule; 0 once mixed
+  int16_t delta;
+  size_t firstGlyph;    // index in the glyph-id array
+};
+
+// Format 4 from the sorted mappings; false when it would be 65536 bytes or more.
+bool makeFormat4(const std::vector<CmapMapping>& maps, uint16_t language,
+                 std::vector<uint8_t>& out) {
+  std::vector<Segment> segs;
+  std::vector<uint16_t> glyphIds;
+  size_t i = 0;
+  while (i < maps.size()) {
+    size_t j = i + 1;
+    while (j < maps.size() && maps[j].code == maps[j - 1].code + 1 &&
+           maps[j].gid == maps[j - 1].gid + 1)
+      ++j;
+    const int length = static_cast<int>(j - i);
+    Segment* last = segs.empty() ? nullptr : &segs.back();
+    if (last && maps[i].code == last->end + 1 && last->runLength + length < 4) {
+      if (!last->mixed) {
+        // The segment's own run moves to the glyph-id array.
+        last->mixed = true;
+        last->firstGlyph = glyphIds.size();
+        for (uint32_t c = last->start; c <= last->end; ++c)
+          glyphIds.push_back(static_cast<uint16_t>(c + static_cast<uint32_t>(last->delta)));
+      }
+      last->runLength = 0;
+      for (size_t k = i; k < j; ++k) glyphIds.push_back(maps[k].gid);
+      last->end = maps[j - 1].code;
+    } else {
+      segs.push_back({maps[i].code, maps[j - 1].code, false, length,
+                      static_cast<int16_t>(maps[i].gid - maps[i].code), 0});
+    }
+    i = j;
+  }
+  segs.push_back({0xFFFF, 0xFFFF, false, 1, 1, 0});
+  const size_t segCount = segs.size();
+  const size_t length = 16 + 8 * segCount + 2 * glyphIds.size();
+  if (length >= 65536) return false;
+  uint32_t searchRange = 2, entrySelector = 0;
+  while (searchRange * 2 <= segCount * 2) {
+    searchRange *= 2;
+    ++entrySelector;
+  }
+  out.clear();
+  put16(out, 4);
+  put16(out, static_cast<uint32_t>(length));
+  put16(out, language);
+  put16(out, static_cast<uint32_t>(segCount * 2));
+  put16(out, searchRange);
+  put16(out, entrySelector);
+  put16(out, static_cast<uint32_t>(segCount * 2 - searchRange));
+  for (const Segment& s : segs) put16(out, s.end);
+  put16(out, 0);
+  for (const Segment& s : segs) put16(out, s.start);
+  for (const Segment& s : segs) put16(out, s.mixed ? 0 : static_cast<uint16_t>(s.delta));
+  for (size_t k = 0; k < segCount; ++k) {
+    const Segment& s = segs[k];
+    put16(out, s.mixed ? static_cast<uint32_t>(2 * (segCount - k) + 2 * s.firstGlyph) : 0);
+  }
+  for (uint16_t gid : glyphIds) put16(out, gid);
+  return true;
+}
+
 void cmapMsg(coreContext* g, int level, const std::string& text) {
   const CmapContext& c = *g->cmap;
   std::string full = formatf("cmap{plat=%hu,script=%hu,lang=%hu}: %s", c.platform, c.script,
@@ -73,7 +145,14 @@ bool endEncoding(coreContext* g) {
   for (size_t i = 1; i < c.mappings.size(); ++i) {
     if (c.mappings[i].code != c.mappings[i - 1].code + 1) c.mappings[i].flags |= kGap;
   }
-  c.subtables.emplace_back();
+  std::vector<uint8_t> table;
+  if (c.platform == 3 && !(c.byteSizes & kFourByte) && !makeFormat4(c.mappings, c.language, table)) {
+    // Too long: the private-use codes go first.
+    std::erase_if(c.mappings, [](const CmapMapping& m) { return m.code >= 0xE000 && m.code <= 0xF8FF; });
+    if (!makeFormat4(c.mappings, c.language, table))
+      cmapMsg(g, 3, "Length overflow in cmap format 4 subtable - too many segments.");
+  }
+  c.subtables.push_back(std::move(table));
   return true;
 }
 

@@ -294,8 +294,7 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     if (!unique.empty() && unique.back().gid == lig.gid) {
       const GposBaseRecord& r = l.baseRecords[lig.from];
       coreMsg(g, 2,
-              "MarkToLigature statement for glyph '%s' contains a duplicate or conflicting mark "
-              "class assignment. Skipping rule. %s",
+              GPOS_LIGATURE_CONFLICT,
               gposGlyphName(g, lig.gid).c_str(), gposWhere(l.file, r.line).c_str());
       continue;
     }
@@ -322,8 +321,7 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
         int64_t& entry = m[c * classCount + static_cast<size_t>(a.markClassIndex)];
         if (entry >= 0) {
           coreMsg(g, 2,
-                  "MarkToLigature statement for glyph '%s' contains a duplicate or conflicting mark "
-                  "class assignment. Skipping rule. %s",
+                  GPOS_LIGATURE_CONFLICT,
                   gposGlyphName(g, lig.gid).c_str(), gposWhere(l.file, r.line).c_str());
           continue;
         }

@@ -12,6 +12,13 @@
 
 namespace fea {
 
+// Message texts used in more than one place (printf formats).
+#define GPOS_PAIR_OVERFLOW \
+  "Pair positioning subtable in GPOS feature '%c%c%c%c' causes offset overflow."
+#define GPOS_LIGATURE_CONFLICT                                                         \
+  "MarkToLigature statement for glyph '%s' contains a duplicate or conflicting mark " \
+  "class assignment. Skipping rule. %s"
+
 // A value record as given (count 0, 1 or 4 numbers) with its value format and the four
 // fields it sets (XPlacement, YPlacement, XAdvance, YAdvance).
 struct GposValue {

@@ -198,7 +198,7 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
     if (glyphPairs) {
       // Records beyond what a 16-bit subtable can reach are refused before they are made.
       if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() > 0xFFFF / 2) {
-        coreMsg(g, 3, "Pair positioning subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
+        coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
                 OTL_TAG_ARGS(l.p.feature));
       }
       for (uint16_t b : secondGlyphs) {
@@ -340,7 +340,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     // Refused before the matrix is allocated: its offsets could not reach past it.
     uint64_t size = 16 + 2 * static_cast<uint64_t>(bits) * class1Count * class2Count;
     if (size > 0xFFFF) {
-      coreMsg(g, 3, "Pair positioning subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
+      coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }
     uint32_t cov = coverageOf(g, t, a.glyphs);

@@ -87,7 +87,7 @@ void checkExpansion(coreContext* g, const GlyphNode* pattern, uint32_t feature) 
     for (const GlyphNode* m = e; m != nullptr; m = m->nextCl) ++n;
     count *= n;
     if (count > kMaxLigatures) {
-      coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+      coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
               OTL_TAG_ARGS(feature));
     }
   }
@@ -112,7 +112,7 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
     for (const GlyphNode* e : marked) {
       count *= elementGlyphs(e).size();
       if (count > kMaxLigatures) {
-        coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+        coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
                 OTL_TAG_ARGS(h.cur.feature));
       }
     }

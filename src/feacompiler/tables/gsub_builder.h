@@ -11,6 +11,10 @@
 
 namespace fea {
 
+// Message texts used in more than one place (printf formats).
+#define GSUB_LIGATURE_OVERFLOW \
+  "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow."
+
 // One substitution: a target sequence (one glyph, or a ligature's components) and its
 // replacement glyphs; order is the rule's place in the text.
 struct GsubRule {

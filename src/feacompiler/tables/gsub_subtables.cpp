@@ -173,7 +173,7 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     pos += ligPos;
   }
   if (overflow || pos > kMaxSubtable) {
-    coreMsg(g, 3, "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow.",
+    coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
             OTL_TAG_ARGS(h.cur.feature));
   }
   s.bytes.insert(s.bytes.end(), sets.begin(), sets.end());
