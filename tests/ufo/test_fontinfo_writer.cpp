@@ -5,13 +5,13 @@
 #include <cmath>
 #include <set>
 
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 #include "ufo/fontinfo_keys.h"
 #include "ufo/fontinfo_writer.h"
 
 namespace {
 
-using writertest::BuiltFont;
+using ufotest::BuiltFont;
 
 std::string keysOf(BuiltFont& built) {
   std::string out;

@@ -2,17 +2,17 @@
 // that are out of range or not numbers.
 #include <gtest/gtest.h>
 
-#include "test_reader_support.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
-using readertest::ReadResult;
-using readertest::TempUfo;
+using ufotest::ReadResult;
+using ufotest::TempUfo;
 
 void readInfo(const std::string& body, ReadResult& result) {
   TempUfo ufo;
-  ufo.write("fontinfo.plist", readertest::plist(body));
-  readertest::readUfo(ufo, result);
+  ufo.write("fontinfo.plist", ufotest::plist(body));
+  ufotest::readUfo(ufo, result);
   ASSERT_TRUE(result.ok) << result.out << result.err;
 }
 
@@ -153,8 +153,8 @@ TEST(ReaderFontInfo, Ufo3GuidelinesBecomeFontGuidesAndOtherKeysAreReported) {
   EXPECT_NEAR(guides[1].y2, -20.5, 1e-9);
   EXPECT_EQ(r.out.find("guidelines"), std::string::npos) << r.out;
   // Keys this program does not read: one line for all of them.
-  EXPECT_EQ(readertest::countLines(r.out, "Warning: "), 1) << r.out;
-  EXPECT_EQ(readertest::countLines(r.out, "woffMajorVersion"), 1) << r.out;
+  EXPECT_EQ(ufotest::countOf(r.out, "Warning: "), 1) << r.out;
+  EXPECT_EQ(ufotest::countOf(r.out, "woffMajorVersion"), 1) << r.out;
 }
 
 }  // namespace

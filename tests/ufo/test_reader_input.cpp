@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "test_reader_support.h"
+#include "ufo_fixtures.h"
 #include "model/object.h"
 #include "ufo/folder_access.h"
 #include "ufo/glif_parser.h"
@@ -21,11 +21,11 @@
 
 namespace {
 
-using readertest::countLines;
-using readertest::glif;
-using readertest::plist;
-using readertest::ReadResult;
-using readertest::TempUfo;
+using ufotest::countOf;
+using ufotest::glif;
+using ufotest::plist;
+using ufotest::ReadResult;
+using ufotest::TempUfo;
 
 TEST(InputFile, ReadsWholeFilesIntoOneBuffer) {
   TempUfo ufo;
@@ -106,11 +106,11 @@ TEST(ReaderFolder, OddFilesInPlaceOfGlyphFilesAreSkipped) {
   std::filesystem::resize_file((ufo.folder() / "glyphs" / "huge.glif"), std::uintmax_t{5} << 30);
   ufo.contents({{"dir", "dir.glif"}, {"pipe", "pipe.glif"}, {"huge", "huge.glif"}, {"a", "a.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));
-  EXPECT_EQ(countLines(r.out, "glyph \"dir\" skipped"), 1) << r.out;
-  EXPECT_EQ(countLines(r.out, "first left out: \"huge\""), 1) << r.out;
+  EXPECT_EQ(countOf(r.out, "glyph \"dir\" skipped"), 1) << r.out;
+  EXPECT_EQ(countOf(r.out, "first left out: \"huge\""), 1) << r.out;
 }
 
 TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
@@ -127,7 +127,7 @@ TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
                   "<key>A</key><dict><key>V</key><integer>-50</integer><key>W</key><integer>-9</integer></dict>"
                   "<key>\xE4\xB8\x81</key><dict><key>@MMK_R_x</key><integer>2</integer></dict>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;
   EXPECT_EQ(r.out,
             "Warning: texts with characters outside Windows-1252 are kept as UTF-8 bytes (first: \"\xE4\xB8\x80\")\n"
@@ -147,7 +147,7 @@ TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
   ufo.write("kerning.plist", plist("<key>A</key><dict><key>V</key><integer>1</integer></dict>"
                                    "<key>B</key><dict><key>V</key><string>1</string></dict>"));
   ReadResult broken;
-  readertest::readUfo(ufo, broken);
+  ufotest::readUfo(ufo, broken);
   EXPECT_FALSE(broken.ok);
 }
 

@@ -2,7 +2,7 @@
 // completely by fontTools' validating reader and accepted by xmllint, file by file.
 #include <gtest/gtest.h>
 
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
@@ -16,20 +16,20 @@ class WriterCorpus : public ::testing::TestWithParam<CorpusFont> {};
 TEST_P(WriterCorpus, WrittenUfoIsValid) {
   const std::filesystem::path source = std::filesystem::path(TARNWICK_CORPUS_DIR) / GetParam().ufo;
   if (!std::filesystem::is_directory(source)) GTEST_SKIP() << "no corpus at " << source;
-  if (!writertest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
-  writertest::TempFolder temp;
-  const std::string exe = writertest::shellQuote(TARNWICK_EXE);
-  const std::string cd = "cd " + writertest::shellQuote(temp.str()) + " && ";
+  if (!ufotest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
+  ufotest::TempFolder temp;
+  const std::string exe = ufotest::shellQuote(TARNWICK_EXE);
+  const std::string cd = "cd " + ufotest::shellQuote(temp.str()) + " && ";
   std::string run;
-  ASSERT_EQ(writertest::runCommand(cd + exe + " -s " + writertest::shellQuote(source.string()) +
+  ASSERT_EQ(ufotest::runCommand(cd + exe + " -s " + ufotest::shellQuote(source.string()) +
                                        " font.qtf 2>&1",
                                    &run),
             0)
       << run;
-  ASSERT_EQ(writertest::runCommand(cd + exe + " -s -64 font.qtf font.ufo 2>&1", &run), 0) << run;
+  ASSERT_EQ(ufotest::runCommand(cd + exe + " -s -64 font.qtf font.ufo 2>&1", &run), 0) << run;
   const auto ufo = temp.path() / "font.ufo";
 
-  const std::string json = writertest::readBackIndependently(ufo);
+  const std::string json = ufotest::readBackIndependently(ufo);
   EXPECT_NE(json.find("\"kerning\": {\""), std::string::npos);
 }
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/qtf_builder.h"
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
@@ -44,28 +44,28 @@ std::string builtNativeFile() {
 }
 
 TEST(WriterNative, ConvertedNativeFilesAreReadCompletely) {
-  if (!writertest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
-  writertest::TempFolder temp;
+  if (!ufotest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
+  ufotest::TempFolder temp;
   {
     std::ofstream out(temp.path() / "built.qtf", std::ios::binary);
     out << builtNativeFile();
   }
-  const std::string exe = writertest::shellQuote(TARNWICK_EXE);
-  const std::string cd = "cd " + writertest::shellQuote(temp.str()) + " && ";
+  const std::string exe = ufotest::shellQuote(TARNWICK_EXE);
+  const std::string cd = "cd " + ufotest::shellQuote(temp.str()) + " && ";
   std::string listing;
-  if (writertest::runCommand(cd + exe + " -s -l built.qtf 2>&1", &listing) != 0) {
+  if (ufotest::runCommand(cd + exe + " -s -l built.qtf 2>&1", &listing) != 0) {
     GTEST_SKIP() << "the native reader does not read the built file: " << listing;
   }
 
   for (const char* variant : {"plain", "base64"}) {
     const std::string option = std::string(variant) == "base64" ? " -64" : "";
     std::string run;
-    ASSERT_EQ(writertest::runCommand(cd + exe + " -s -fo" + option + " built.qtf " + variant + ".ufo 2>&1", &run), 0)
+    ASSERT_EQ(ufotest::runCommand(cd + exe + " -s -fo" + option + " built.qtf " + variant + ".ufo 2>&1", &run), 0)
         << run;
     const auto ufo = temp.path() / (std::string(variant) + ".ufo");
     ASSERT_TRUE(std::filesystem::is_directory(ufo)) << run;
 
-    const std::string json = writertest::readBackIndependently(ufo);
+    const std::string json = ufotest::readBackIndependently(ufo);
     for (const char* expected : {"\"B&<x>\": {", "\"../../c\": {", "\"A.\": {", "\"a\": {", "\".notdef\": {",
                                  "\"unicodes\": [66]"}) {
       EXPECT_NE(json.find(expected), std::string::npos) << variant << ": " << expected << "\nin " << json;
