@@ -62,6 +62,14 @@ int countOf(const std::string& text, const std::string& needle) {
   return count;
 }
 
+// Guides as "name x1,y1 x2,y2" with coordinates rounded to 1e-6.
+std::vector<std::string> guideLines(const std::vector<vn::Guide>& guides) {
+  std::vector<std::string> out;
+  auto n = [](double v) { return std::to_string(std::lround(v * 1e6) / 1e6).substr(0, 6); };
+  for (const vn::Guide& g : guides) out.push_back(g.name + " " + n(g.x1) + "," + n(g.y1) + " " + n(g.x2) + "," + n(g.y2));
+  return out;
+}
+
 std::string pointsContour(const std::vector<std::string>& types) {
   std::string out = "<outline><contour>";
   int x = 0;
@@ -228,31 +236,27 @@ TEST_F(GlifTest, HintSetsFromMarkupAndFromBase64) {
 }
 
 TEST_F(GlifTest, MarkColourAndGuides) {
-  auto markOf = [&](const std::string& reals) {
+  const std::pair<const char*, int> marks[] = {
+      {"<real>1</real><real>0.6</real><real>0.6</real><real>1</real>", 1},
+      {"<real>0</real><real>0</real><real>0</real><real>1</real>", 0},
+      {"<real>0</real><real>0</real><real>1</real>", 77},  // three values: unchanged
+      {"<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>", 77},  // grey
+      {"<real>nan</real><real>1e999</real><real>0</real><real>1</real>", 0},
+  };
+  for (const auto& [reals, expected] : marks) {
     reset();
     glyph_->markColor = 77;
-    EXPECT_TRUE(parse("<lib><dict><key>com.typemytype.robofont.mark</key><array>" + reals +
+    EXPECT_TRUE(parse(std::string("<lib><dict><key>com.typemytype.robofont.mark</key><array>") + reals +
                       "</array></dict></lib>"));
-    return glyph_->markColor;
-  };
-  EXPECT_EQ(markOf("<real>1</real><real>0.6</real><real>0.6</real><real>1</real>"), 1);
-  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>0</real><real>1</real>"), 0);
-  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>1</real>"), 77);  // three values
-  EXPECT_EQ(markOf("<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>"), 77);  // grey
-  EXPECT_EQ(markOf("<real>nan</real><real>1e999</real><real>0</real><real>1</real>"), 0);
-  EXPECT_GT(markOf("<integer>0</integer><integer>1</integer><real>0</real><real>1</real>"), 1);
+    EXPECT_EQ(glyph_->markColor, expected) << reals;
+  }
   reset();
-
   ASSERT_TRUE(parse("<outline><contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"1\" y=\"0\" "
                     "type=\"line\"/></contour></outline><lib><dict><key>com.typemytype.robofont.guides</key>"
                     "<array><dict><key>angle</key><real>90</real><key>x</key><real>10</real><key>y</key>"
                     "<integer>0</integer><key>name</key><string>stem</string></dict><string>x</string>"
                     "</array></dict></lib>"));
-  const auto& guides = glyph_->bodyLayer()->guides;
-  ASSERT_EQ(guides.size(), 1u);
-  EXPECT_EQ(guides[0].name, "stem");
-  EXPECT_NEAR(guides[0].x2, 10.0, 1e-9);
-  EXPECT_NEAR(guides[0].y2, 100.0, 1e-9);
+  EXPECT_EQ(guideLines(glyph_->bodyLayer()->guides), std::vector<std::string>{"stem 10.000,0.0000 10.000,100.00"});
 }
 
 TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
@@ -274,37 +278,11 @@ TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
   EXPECT_EQ(links[0].first.index, 1);
   EXPECT_EQ(links[0].second.index, -2);
   EXPECT_EQ(links[1].name, "bottom");
-  // Guidelines become guides of the layer; those that make no line are left out.
-  const auto& guides = glyph_->bodyLayer()->guides;
-  ASSERT_EQ(guides.size(), 3u);
-  EXPECT_EQ(guides[0].name, "g");
-  EXPECT_NEAR(guides[0].x2, 101.0, 1e-9);
-  EXPECT_NEAR(guides[0].y2, 2.0, 1e-9);
-  EXPECT_NEAR(guides[1].x1, 5.0, 1e-9);  // only x: vertical
-  EXPECT_NEAR(guides[1].x2, 5.0, 1e-9);
-  EXPECT_NEAR(guides[1].y2, 100.0, 1e-9);
-  EXPECT_NEAR(guides[2].y1, -3.0, 1e-9);  // only y: horizontal
-  EXPECT_NEAR(guides[2].y2, -3.0, 1e-9);
-  EXPECT_NEAR(guides[2].x2, 100.0, 1e-9);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(GlifProgram, TrueTypeProgramBecomesCommandBytes) {
-  vn::Glyph* glyph = new vn::Glyph;
-  std::istringstream in(
-      "<glyph><outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"p1\"/>"
-      "<point x=\"0\" y=\"100\" type=\"line\" name=\"p2\"/><point x=\"50\" y=\"0\" type=\"line\"/></contour>"
-      "</outline><lib><dict><key>com.quorvel.ttprogram</key><data><ttProgram>"
-      "<ttc code=\"singleh\" point1=\"p1\" point2=\"p2\"/><ttc code=\"nonsense\"/></ttProgram></data>"
-      "</dict></lib></glyph>");
-  ufo::UfoGlyphParser parser;
-  ASSERT_TRUE(parser.parse(in, glyph));
-  EXPECT_FALSE(glyph->commandBytes.empty());
-  EXPECT_TRUE(glyph->lib.empty());
-  glyph->release();
+  // Guidelines become guides of the layer (only x: vertical, only y: horizontal); those
+  // that make no line are left out.
+  EXPECT_EQ(guideLines(glyph_->bodyLayer()->guides),
+            (std::vector<std::string>{"g 1.0000,2.0000 101.00,2.0000", " 5.0000,0.0000 5.0000,100.00",
+                                      " 0.0000,-3.000 100.00,-3.000"}));
 }
 
 }  // namespace
