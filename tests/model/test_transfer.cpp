@@ -14,73 +14,64 @@ namespace {
 
 using vn::Point;
 
-std::string pt(const Point& p) { return vn::formatShortest(p.x) + "," + vn::formatShortest(p.y); }
+// One event as a line: the words and numbers joined by blanks, points as "x,y".
+std::string word(const std::string& text) { return text; }
+std::string word(const char* text) { return text; }
+std::string word(double value) { return vn::formatShortest(value); }
+std::string word(const Point& p) { return word(p.x) + "," + word(p.y); }
+template <class... Parts>
+std::string line(const Parts&... parts) {
+  std::string out;
+  ((out += (out.empty() ? "" : " ") + word(parts)), ...);
+  return out;
+}
 
 // Records every event as one line of text.
 class Recorder : public vn::Transfer {
  public:
   std::vector<std::string> events;
+  template <class... Parts>
+  void log(const Parts&... parts) { events.push_back(line(parts...)); }
 
-  void transform(const vn::Matrix& m) override {
-    events.push_back("transform " + vn::formatShortest(m.a) + " " + vn::formatShortest(m.d) + " " +
-                     vn::formatShortest(m.e));
-  }
-  void bitmap(const vn::Bitmap& b) override { events.push_back("bitmap " + std::to_string(b.byteSize())); }
-  void scale(double s) override { events.push_back("scale " + vn::formatShortest(s)); }
-  bool beginContour(uint8_t flag, int32_t count) override {
-    events.push_back("beginContour " + std::to_string(flag) + " " + std::to_string(count));
-    return true;
-  }
-  void moveTo(const Point& p, uint8_t flags) override {
-    events.push_back("moveTo " + pt(p) + " f" + std::to_string(flags));
-  }
-  void lineTo(const Point& p, uint8_t) override { events.push_back("lineTo " + pt(p)); }
-  void offCurve(const Point& p, uint8_t) override { events.push_back("offCurve " + pt(p)); }
+  void transform(const vn::Matrix& m) override { log("transform", m.a, m.d, m.e); }
+  void bitmap(const vn::Bitmap& b) override { log("bitmap", b.byteSize()); }
+  void scale(double s) override { log("scale", s); }
+  bool beginContour(uint8_t flag, int32_t count) override { return log("beginContour", flag, count), true; }
+  void moveTo(const Point& p, uint8_t flags) override { log("moveTo", p, "f" + word(flags)); }
+  void lineTo(const Point& p, uint8_t) override { log("lineTo", p); }
+  void offCurve(const Point& p, uint8_t) override { log("offCurve", p); }
   void curveTo(const Point& a, const Point& b, const Point& c, uint8_t flags) override {
-    events.push_back("curveTo " + pt(a) + " " + pt(b) + " " + pt(c) + " f" + std::to_string(flags));
+    log("curveTo", a, b, c, "f" + word(flags));
   }
-  void pointName(const std::string& name) override { events.push_back("pointName " + name); }
-  void closingCurve() override { events.push_back("closingCurve"); }
-  void endContour() override { events.push_back("endContour"); }
+  void pointName(const std::string& name) override { log("pointName", name); }
+  void closingCurve() override { log("closingCurve"); }
+  void endContour() override { log("endContour"); }
   bool beginElement(const vn::Element&, int32_t contours, bool hasBitmap) override {
-    events.push_back("beginElement " + std::to_string(contours) + " " + std::to_string(hasBitmap));
-    return true;
+    return log("beginElement", contours, hasBitmap), true;
   }
-  void strokeStyle(const vn::ElementStyle& s) override { events.push_back("strokeStyle " + std::to_string(s.kind)); }
-  void fillStyle(const vn::ElementStyle& s) override { events.push_back("fillStyle " + std::to_string(s.kind)); }
-  void endElement() override { events.push_back("endElement"); }
+  void strokeStyle(const vn::ElementStyle& s) override { log("strokeStyle", s.kind); }
+  void fillStyle(const vn::ElementStyle& s) override { log("fillStyle", s.kind); }
+  void endElement() override { log("endElement"); }
   bool beginLayer(const vn::Layer& layer, uint8_t visible, uint8_t display2, int32_t elements) override {
-    events.push_back("beginLayer " + layer.name + " " + std::to_string(visible) + " " + std::to_string(display2) +
-                     " " + std::to_string(elements));
-    return true;
+    return log("beginLayer", layer.name, visible, display2, elements), true;
   }
-  void endLayer() override { events.push_back("endLayer"); }
+  void endLayer() override { log("endLayer"); }
   void guide(const Point& a, const Point& b, const std::string& name, const std::array<double, 4>& color) override {
-    events.push_back("guide " + pt(a) + " " + pt(b) + " " + name + " " + vn::formatShortest(color[3]));
+    log("guide", a, b, name, color[3]);
   }
-  void hint(double position, double width, uint8_t horizontal) override {
-    events.push_back("hint " + vn::formatShortest(position) + " " + vn::formatShortest(width) + " " +
-                     std::to_string(horizontal));
-  }
-  void namedMetric(const std::string& name, double value) override {
-    events.push_back("namedMetric " + name + " " + vn::formatShortest(value));
-  }
-  void metric(int32_t id, double value) override {
-    events.push_back("metric " + std::to_string(id) + " " + vn::formatShortest(value));
-  }
+  void hint(double position, double width, uint8_t horizontal) override { log("hint", position, width, horizontal); }
+  void namedMetric(const std::string& name, double value) override { log("namedMetric", name, value); }
+  void metric(int32_t id, double value) override { log("metric", id, value); }
   void stem(double width, int32_t a, int32_t b, const vn::Stem&, const vn::StepMap& steps) override {
-    events.push_back("stem " + vn::formatShortest(width) + " " + std::to_string(a) + std::to_string(b) + " " +
-                     std::to_string(steps.size()));
+    log("stem", width, word(a) + word(b), steps.size());
   }
   void zone(double position, double width, uint8_t kind, int32_t a, int32_t b, const vn::Zone&,
             const vn::StepMap&) override {
-    events.push_back("zone " + vn::formatShortest(position) + " " + vn::formatShortest(width) + " " +
-                     std::to_string(kind) + " " + std::to_string(a) + std::to_string(b));
+    log("zone", position, width, kind, word(a) + word(b));
   }
   void link(const vn::PointReference& first, const vn::PointReference& second, const std::string& name,
             const vn::Color& color) override {
-    events.push_back("link " + std::to_string(first.index) + " " + std::to_string(second.index) + " " + name +
-                     " " + vn::formatShortest(color.red));
+    log("link", first.index, second.index, name, color.red);
   }
 };
 
