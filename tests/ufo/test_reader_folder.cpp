@@ -130,17 +130,24 @@ TEST(ReaderFolder, GroupsSidesAndKerning) {
                   "<key>second</key><array><string>v</string><string>w</string></array>"
                   "<key>both</key><array><string>x</string></array>"
                   "<key>plain</key><array><string>p</string></array>"
-                  "<key>empty</key><array><string></string></array>"));
+                  "<key>empty</key><array><string></string></array>"
+                  "<key>@MMK_L_E</key><array><string>E</string><string>F</string></array>"
+                  "<key>@MMK_R_I</key><array><string>i</string><string>j</string></array>"));
+  // Zero exceptions come before the class pair they cancel; the first value of a
+  // repeated pair wins; an overflowing value is left out.
   ufo.write("kerning.plist",
             plist("<key>@MMK_L_o</key><dict><key>second</key><integer>-20</integer></dict>"
                   "<key>both</key><dict><key>both</key><real>5.5</real></dict>"
                   "<key>A</key><dict><key>Y</key><integer>-30</integer></dict>"
                   "<key>A</key><dict><key>W</key><integer>-10</integer><key>V</key><real>1e999</real>"
-                  "<key>Y</key><integer>99</integer></dict>"));
+                  "<key>Y</key><integer>99</integer></dict>"
+                  "<key>@MMK_L_E</key><dict><key>i</key><integer>0</integer></dict>"
+                  "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key><integer>-7</integer></dict>"
+                  "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
+                  "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
   ReadResult r;
   ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;
-  auto& groups = r.font().kerningGroups()->groups;
   auto sideOf = [&](const char* name) {
     const auto* group = r.font().kerningGroups()->find(otl::glyphIdByName(name));
     return group ? static_cast<int>(group->side) : -1;
@@ -149,19 +156,14 @@ TEST(ReaderFolder, GroupsSidesAndKerning) {
   EXPECT_EQ(sideOf("second"), 2);
   EXPECT_EQ(sideOf("both"), 3);
   EXPECT_EQ(sideOf("plain"), -1);  // a plain glyph class, not a kerning class
-  EXPECT_EQ(groups.size(), 3u);
-  EXPECT_TRUE(r.font().kerningGroups()->find(otl::glyphIdByName("@MMK_L_o"))->contains(otl::glyphIdByName("e")));
-
-  std::list<vn::NamedGlyphPair> pairs;
-  r.font().kerning().flatGlyphPairs(pairs);
-  std::map<std::pair<std::string, std::string>, double> flat;
-  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
-  EXPECT_EQ(flat.at({"A", "Y"}), -30);  // the first value read wins
-  EXPECT_EQ(flat.at({"A", "W"}), -10);
-  EXPECT_EQ(flat.count({"A", "V"}), 0u);  // overflowing value left out
-  EXPECT_EQ(flat.at({"o", "v"}), -20);
-  EXPECT_EQ(flat.at({"e", "w"}), -20);
-  EXPECT_EQ(flat.at({"x", "x"}), 5.5);
+  EXPECT_EQ(r.font().kerningGroups()->groups.size(), 5u);
+  const ufotest::FlatKerning expected = {
+      {{"A", "Y"}, -30}, {{"A", "W"}, -10}, {{"o", "v"}, -20}, {{"o", "w"}, -20}, {{"e", "v"}, -20},
+      {{"e", "w"}, -20}, {{"x", "x"}, 5.5},
+      // Class-glyph zero; glyph-glyph beats the class pair; glyph-class beats the
+      // class-glyph zero; glyph-glyph zero.
+      {{"E", "i"}, 0},   {{"E", "j"}, 3},   {{"F", "i"}, -7},  {{"F", "j"}, 0}};
+  EXPECT_EQ(ufotest::flatKerning(r.font()), expected);
 }
 
 TEST(ReaderFolder, TextsBecomeWindows1252WhenTheyCan) {
@@ -238,35 +240,3 @@ TEST(ReaderFolder, OtherLayersAndUfo3DataAreReportedOnce) {
 
 }  // namespace
 
-namespace {
-
-TEST(ReaderFolder, ZeroKerningExceptionsSurviveWhateverTheOrder) {
-  TempUfo ufo;
-  ufo.write("groups.plist",
-            plist("<key>@MMK_L_E</key><array><string>E</string><string>F</string></array>"
-                  "<key>@MMK_R_I</key><array><string>i</string><string>j</string></array>"));
-  // The zero exceptions come before the class pair they cancel.
-  ufo.write("kerning.plist",
-            plist("<key>@MMK_L_E</key><dict><key>i</key><integer>0</integer></dict>"
-                  "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key>"
-                  "<integer>-7</integer></dict>"
-                  "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
-                  "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
-  ReadResult r;
-  ufotest::readUfo(ufo, r);
-  ASSERT_TRUE(r.ok) << r.out << r.err;
-  std::list<vn::NamedGlyphPair> pairs;
-  r.font().kerning().flatGlyphPairs(pairs);
-  std::map<std::pair<std::string, std::string>, double> flat;
-  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
-  auto value = [&](const char* a, const char* b) {
-    auto it = flat.find({a, b});
-    return it == flat.end() ? 0.0 : it->second;
-  };
-  EXPECT_EQ(value("E", "i"), 0);   // class-glyph zero
-  EXPECT_EQ(value("E", "j"), 3);   // glyph-glyph beats the class pair
-  EXPECT_EQ(value("F", "i"), -7);  // glyph-class beats the class-glyph zero
-  EXPECT_EQ(value("F", "j"), 0);   // glyph-glyph zero
-}
-
-}  // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -158,6 +159,16 @@ inline void readUfo(const std::string& folderPath, ReadResult& result, const vn:
   result.err = err.str();
 }
 inline void readUfo(const TempUfo& ufo, ReadResult& result) { readUfo(ufo.folderPath(), result); }
+
+// Every glyph pair the kerning expands to, by names.
+using FlatKerning = std::map<std::pair<std::string, std::string>, double>;
+inline FlatKerning flatKerning(vn::Font& font) {
+  std::list<vn::NamedGlyphPair> pairs;
+  font.kerning().flatGlyphPairs(pairs);
+  FlatKerning flat;
+  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
+  return flat;
+}
 
 // The driver's sequence: prepareLib, addGlyphOrder, write.
 inline bool writeUfo(FontStylePair& pair, const std::filesystem::path& ufo, ufo::WriterOptions options = {}) {
