@@ -33,16 +33,10 @@ TEST(Base64, Rfc4648TestVectorsBothWays) {
 }
 
 TEST(Base64, LinesOfWholeGroupsEachEndedByCrLf) {
-  const std::string bytes(31, 'x');
-  const std::string text = ufo::encodeBase64(bytes, 40);
-  ASSERT_EQ(text.size(), 40u + 2 + 4 + 2);
-  EXPECT_EQ(text.substr(40, 2), "\r\n");
-  EXPECT_EQ(text.substr(46), "\r\n");
-  // A length that is no multiple of four is cut to whole groups.
-  EXPECT_EQ(ufo::encodeBase64("abcdef", 7), "YWJj\r\nZGVm\r\n");
-  // Exactly one full line: no empty line after it.
-  EXPECT_EQ(ufo::encodeBase64(std::string(30, 'y'), 40).size(), 42u);
-
+  const std::string text = ufo::encodeBase64(std::string(31, 'x'), 40);
+  EXPECT_EQ(text.substr(40), "\r\neA==\r\n");
+  EXPECT_EQ(ufo::encodeBase64("abcdef", 7), "YWJj\r\nZGVm\r\n");  // cut to whole groups
+  EXPECT_EQ(ufo::encodeBase64(std::string(30, 'y'), 40).size(), 42u);  // one full line: no empty line
   std::istringstream in("abc");
   std::ostringstream out;
   EXPECT_TRUE(ufo::encodeBase64(in, out, 0, "x"));
@@ -75,17 +69,16 @@ TEST(Base64, MimeHeadersChooseWhetherTheBodyIsDecoded) {
 }
 
 TEST(Base64, DataUriLines) {
-  EXPECT_EQ(decodeMode("data:image/png;base64,YWJj\n", ufo::DataUriDecoder::kModeDataUri), "abc");
-  EXPECT_EQ(decodeMode("DATA:image/PNG ; charset=US-ASCII ; BASE64,Zm9v\n",
-                       ufo::DataUriDecoder::kModeDataUri),
-            "foo");
-  // Without "base64", without a comma, or not a data URI: nothing at all.
-  EXPECT_EQ(decodeMode("data:image/png,YWJj\n", ufo::DataUriDecoder::kModeDataUri), "");
-  EXPECT_EQ(decodeMode("data:image/png;base64\n", ufo::DataUriDecoder::kModeDataUri), "");
-  EXPECT_EQ(decodeMode("data:image/png;base64,YWJj\nYWJj\n", ufo::DataUriDecoder::kModeDataUri),
-            "");
-  EXPECT_EQ(decodeMode("data:image/pngx;base64,YWJj\n", ufo::DataUriDecoder::kModeDataUri), "");
-
+  const std::pair<const char*, const char*> cases[] = {
+      {"data:image/png;base64,YWJj\n", "abc"},
+      {"DATA:image/PNG ; charset=US-ASCII ; BASE64,Zm9v\n", "foo"},
+      // Without "base64", without a comma, two lines or not a data URI: nothing at all.
+      {"data:image/png,YWJj\n", ""},
+      {"data:image/png;base64\n", ""},
+      {"data:image/png;base64,YWJj\nYWJj\n", ""},
+      {"data:image/pngx;base64,YWJj\n", ""},
+  };
+  for (const auto& [text, decoded] : cases) EXPECT_EQ(decodeMode(text, ufo::DataUriDecoder::kModeDataUri), decoded) << text;
   ufo::DataUriDecoder decoder;
   std::istringstream in("YWJj");
   decoder.decode(&in, ufo::DataUriDecoder::kModePlain, nullptr);  // no output stream: nothing
