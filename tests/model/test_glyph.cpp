@@ -1,4 +1,4 @@
-// Glyphs: TrueType outlines to native ones, component boxes, flattening and decomposition.
+// Glyphs: component boxes, flattening and decomposition, layer boxes and copies.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,59 +12,6 @@ namespace {
 using vn::Font;
 using vn::Glyph;
 using vn::Ref;
-
-vn::TrueTypePoint on(int16_t x, int16_t y) { return {x, y, 1}; }
-vn::TrueTypePoint off(int16_t x, int16_t y) { return {x, y, 0}; }
-
-std::vector<std::string> describe(const vn::Layer& layer) {
-  std::vector<std::string> out;
-  for (const auto& element : layer.elements) {
-    for (const auto& contour : element.contours) {
-      std::string text;
-      for (const auto& n : contour.nodes) {
-        text += std::to_string(n.type) + "(" + std::to_string(static_cast<int>(n.x)) + "," +
-                std::to_string(static_cast<int>(n.y)) + ")" + n.name + " ";
-      }
-      out.push_back(text);
-    }
-  }
-  return out;
-}
-
-TEST(TrueTypeOutlineTest, ConvertsContoursWithStartFixes) {
-  vn::TrueTypeData tt;
-  tt.outlineKind = 1;
-  tt.points = {on(0, 0), off(5, 5),                                    // 2 points: dropped
-               on(0, 0), on(100, 0), on(100, 100),                     // all on-curve
-               off(0, 100), on(50, 150), off(100, 100), on(60, 40),    // starts off, ends on
-               off(0, 100), off(100, 0), off(0, -100), off(-100, 0)};  // off-curve only
-  tt.endPoints = {1, 4, 8, 12};
-  Ref<vn::VarnelData> data = Ref<vn::VarnelData>::adopt(tt.toVarnelData());
-  ASSERT_TRUE(data);
-  const vn::Layer* body = data->findLayer("Body");
-  ASSERT_NE(body, nullptr);
-  const std::vector<std::string> expected = {
-      "0(0,0)2 1(100,0)3 1(100,100)4 ",
-      "0(60,40)8 2(0,100)5 1(50,150)6 2(100,100)7 ",
-      "0(-50,50) 2(0,100)9 2(100,0)10 2(0,-100)11 2(-100,0)12 ",
-  };
-  EXPECT_EQ(describe(*body), expected);
-  EXPECT_EQ(body->elements.front().contours.back().nodes.front().flags & 1, 1);
-}
-
-TEST(TrueTypeOutlineTest, RejectsBrokenEndPoints) {
-  vn::TrueTypeData tt;
-  tt.outlineKind = 1;
-  tt.points = {on(0, 0), on(1, 0), on(1, 1), on(0, 1)};
-  tt.endPoints = {2, 9};  // past the last point
-  EXPECT_EQ(tt.toVarnelData(), nullptr);
-  tt.endPoints = {2, 1};  // descending
-  EXPECT_EQ(tt.toVarnelData(), nullptr);
-  tt.endPoints = {3};
-  Ref<vn::VarnelData> ok = Ref<vn::VarnelData>::adopt(tt.toVarnelData());
-  ASSERT_TRUE(ok);
-  EXPECT_EQ(ok->findLayer("Body")->pointCount(), 4);
-}
 
 // A font of glyphs made from (name, components, square size) entries.
 struct TestFont {
