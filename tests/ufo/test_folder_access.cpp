@@ -1,5 +1,5 @@
 // Folder access of the reader and writer: member names that leave the folder, folders
-// with URI characters in their names, and output that appears only when complete.
+// with URI characters in their names, member folders made one level deep.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,7 +11,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using ufotest::readFile;
 
 TEST(FolderAccess, MemberNamesThatLeaveTheFolderAreRefused) {
   const std::pair<std::string, bool> cases[] = {
@@ -40,26 +39,8 @@ TEST(FolderAccess, FontsAreWrittenIntoAndReadFromFoldersWithUriCharacters) {
   EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 4);
 }
 
-TEST(FolderAccess, PendingOutputAppearsOnlyWhenCommitted) {
+TEST(FolderAccess, TheFolderOfAMemberIsMadeOneLevelDeepOnly) {
   ufotest::TempFolder temp;
-  const fs::path target = temp.path() / "lib.plist";
-  std::ofstream(target) << "old";
-  {
-    ufo::PendingOutputFile file;
-    ASSERT_TRUE(file.open(target.string()));
-    file.stream() << "half";
-  }  // dropped: the old file stays, no temporary is left
-  EXPECT_EQ(readFile(target), "old");
-  ufo::PendingOutputFile file;
-  ASSERT_TRUE(file.open(target.string()));
-  file.stream() << "new";
-  EXPECT_TRUE(file.commit());
-  EXPECT_EQ(readFile(target), "new");
-  EXPECT_TRUE(ufo::writeFileAtomically(target.string(), "again"));
-  EXPECT_EQ(readFile(target), "again");
-  EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 1);
-  EXPECT_FALSE(ufo::writeFileAtomically((temp.path() / "missing" / "x").string(), "x"));
-  // The folder of a member is made one level deep only.
   EXPECT_TRUE(ufo::ensureFolderOf((temp.path() / "glyphs" / "contents.plist").string()));
   EXPECT_TRUE(fs::is_directory(temp.path() / "glyphs"));
   EXPECT_FALSE(ufo::ensureFolderOf((temp.path() / "a" / "b" / "c.plist").string()));
