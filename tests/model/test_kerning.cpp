@@ -116,7 +116,7 @@ TEST(KerningPairs, ZeroValuesSnappingOverwriteAndBatches) {
     const NamedPairs expected = {
         {{"@MMK_L_A", "@MMK_R_V"}, -40}, {{"T", "@MMK_R_V"}, -30}, {{"kt.later", "o"}, -15},
         {{"A", "V"}, 0},  {{"T", "W"}, 0}, {{"Aacute", "o"}, 0}, {{"Agrave", "W"}, 0}, {{"Agrave", "o"}, 0},
-        {{"L", "V"}, overwrite ? 9 : 7}, {{"L", "o"}, 70000}};
+        {{"L", "V"}, overwrite ? 9.0 : 7.0}, {{"L", "o"}, 70000}};
     EXPECT_EQ(held(oneByOne), expected) << overwrite;
     FontKerning together = classed();
     together.setGlyphPairs(batch, overwrite);
@@ -333,18 +333,10 @@ TEST(KerningPairs, ExpansionKeepsTheFirstCoveringPairInKeyOrder) {
   }
 }
 
+// The whole-font bound is met through the program by the hostile tests (a class pair of
+// 16.7 million glyph pairs); here the share of the limit, with a small one.
 TEST(KerningPairs, OversizedExpansionIsBounded) {
-  FontKerning kerning;
-  GlyphIdList many;
-  for (GlyphId glyphId = 1; glyphId <= 5000; ++glyphId) many.push_back(glyphId);
-  kerning.defineGroup("kt.huge", many, kSideBoth, "");
-  kerning.setPair(klass("kt.huge"), klass("kt.huge"), -1, false);  // 25 million combinations
-  kerning.setGlyphPair(id("A"), id("V"), -60, false);
   std::vector<GlyphPairValue> out;
-  EXPECT_FALSE(kerning.expandPairs(out));
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].value, -60);
-
   // Class pairs share what the glyph pairs leave of the limit; the glyph pairs stay.
   FontKerning small;
   small.defineGroup("kt.pair", ids({"A", "B"}), kSideBoth, "");

@@ -120,25 +120,6 @@ TEST(CodePages, TableZeroDiffersFromWindows1252OnlyWhereIntended) {
   EXPECT_EQ(unicode::codePageToUnicode(table, 0x81), 0x81);
 }
 
-TEST(CodePages, IndexBitsAndSpecialForms) {
-  const int bits[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  29, 65535, 65535, 63,    65535,
-                        60, 59, 62, 58, 57, 56, 55, 54, 52, 50, 49,    48,    65535, 65535};
-  for (int i = 0; i < 28; ++i) {
-    ASSERT_NE(unicode::codePageTable(i), nullptr) << i;
-    EXPECT_EQ(unicode::codePageTable(i)[0], static_cast<u32>(bits[i])) << i;
-  }
-  EXPECT_EQ(unicode::codePageTable(28), nullptr);
-  EXPECT_EQ(unicode::codePageTable(-1), nullptr);
-  EXPECT_EQ(unicode::codePageToUnicode(nullptr, 0x41), -1);
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(9), 0xBD), 0x2126);  // Mac Ohm
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(6), 0xAA), 0xF897);  // old Arabic
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(5), 0x80), 0x80);    // no euro
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(19), 0xE7), 0xF8BC);
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(27), 0x41), 0xF041);  // symbol
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(13), 0xC1), 'A');     // EBCDIC
-  EXPECT_EQ(unicode::codePageToUnicode(unicode::codePageTable(2), 0xC0), 0x0410);   // Cyrillic
-}
-
 TEST(EscapeMarkup, GivesPureAsciiThatIsStableWhenReadBack) {
   EXPECT_EQ(xml::escapeMarkup("a<b & \"c\" it's >"), "a&lt;b &amp; &quot;c&quot; it&#39;s &gt;");
   // Valid UTF-8 becomes references; a stray byte is read as Windows-1252.
