@@ -1,4 +1,4 @@
-// Fonts and styles: defaults, glyph look-ups and the layout member.
+// Fonts and styles: defaults and glyph look-ups.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -81,67 +81,6 @@ TEST(GlyphIndexTest, ByNameBuildsOnFirstCallAndLaterDuplicateWins) {
   font = Ref<Font>();
   EXPECT_EQ(second->refCount(), 1);
   second->release();
-}
-
-// A stand-in layout library that records what the font member hands it.
-class FakeLayout : public vn::LayoutObject {
- public:
-  static inline std::string lastText;
-  bool importFeatureFile(std::istream& in, const std::string&, bool, bool) override {
-    std::ostringstream text;
-    text << in.rdbuf();
-    lastText = text.str();
-    if (lastText == "assert") throw LayoutAssertException("bad", 7);
-    if (lastText == "throw") throw std::runtime_error("x");
-    compiled = true;
-    return lastText != "fail";
-  }
-  void importFeatureText(std::istream&) override {}
-  void nameLookups() override { named = true; }
-  bool isEmpty() const override { return !compiled; }
-  bool hasFeatureText() const override { return compiled; }
-  uint32_t glyphCount() const override { return 42; }
-  bool writeFeatureFile(std::ostream& out, const vn::FeatureWriteOptions&) override {
-    out << "# generated";
-    return true;
-  }
-  bool loadLayoutXml(std::istream&) override { return true; }
-  bool writeLayoutXml(std::ostream&, bool, bool) override { return true; }
-  vn::GlyphId defineGlyphClass(const std::string&, const vn::GlyphIdList&, const std::string&) override { return 0; }
-  void listGlyphClasses(std::vector<vn::LayoutClassEntry>&) const override {}
-  bool compiled = false;
-  bool named = false;
-};
-
-TEST(FontLayoutTest, KeepsTextWithoutLayoutLibraryAndForwardsWithOne) {
-  vn::setLayoutFactory(nullptr);
-  Ref<Font> font = Ref<Font>::adopt(new Font());
-  std::istringstream in("feature kern { pos A V -50; } kern;\n");
-  EXPECT_FALSE(font->layout.compileFeatures(in, "F", true, false));
-  EXPECT_EQ(font->layout.layoutIfAny(), nullptr);
-  EXPECT_FALSE(font->layout.hasFeatures());
-  std::ostringstream out;
-  EXPECT_TRUE(font->layout.exportFeatures(out, vn::FeatureWriteOptions{}));
-  EXPECT_EQ(out.str(), "feature kern { pos A V -50; } kern;\n");
-
-  vn::setLayoutFactory([](Font*) { return std::make_unique<FakeLayout>(); });
-  std::ostringstream empty;
-  EXPECT_TRUE(font->layout.exportFeatures(empty, vn::FeatureWriteOptions{}));  // temporary object
-  EXPECT_EQ(empty.str(), "# generated");
-  EXPECT_EQ(font->layout.layoutIfAny(), nullptr);
-
-  std::istringstream text("lookup");
-  EXPECT_TRUE(font->layout.compileFeatures(text, "F", true, false));
-  EXPECT_EQ(FakeLayout::lastText, "lookup");
-  EXPECT_EQ(font->layout.glyphCount, 42u);
-  EXPECT_TRUE(static_cast<FakeLayout*>(font->layout.layoutIfAny())->named);
-  EXPECT_TRUE(font->layout.hasFeatures());
-
-  std::istringstream failing("throw");
-  EXPECT_FALSE(font->layout.compileFeatures(failing, "F", true, false));
-  std::istringstream asserting("assert");
-  EXPECT_THROW(font->layout.compileFeatures(asserting, "F", true, false), LayoutAssertException);
-  vn::setLayoutFactory(nullptr);
 }
 
 }  // namespace

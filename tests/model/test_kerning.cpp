@@ -377,29 +377,5 @@ TEST(KerningGroupsCopy, UsedMergedAndReplacedClassesAreIndependentCopies) {
   EXPECT_EQ(other.groups.find(used)->size(), 3u);
 }
 
-TEST(FontGroups, ReaderGroupsLandByKindAndListInIdOrder) {
-  Ref<Font> font = Ref<Font>::adopt(new Font());
-  font->addGroup("@MMK_L_kt1", ids({"A"}), 1, "A");
-  font->addGroup("kt.sideless", ids({"B"}), 7, "");
-  font->addGroup("kt.both", ids({"C"}), 3, "C");
-  const KerningGroups& groups = *font->kerningGroups();
-  EXPECT_EQ(groups.find(id("@MMK_L_kt1"))->side, kSideFirst);
-  EXPECT_EQ(groups.find(id("kt.sideless"))->side, kSideNone);
-  EXPECT_EQ(groups.find(id("kt.both"))->side, kSideBoth);
-
-  LayoutGroupList list;
-  font->gatherLayoutList(list);
-  ASSERT_EQ(list.size(), 3u);
-  GlyphId previous = 0;
-  for (const LayoutClassEntry& entry : list) {
-    EXPECT_LT(previous, entry.id);
-    EXPECT_EQ(entry.name, otl::glyphNameById(entry.id));
-    ASSERT_NE(entry.group, nullptr);
-    EXPECT_TRUE(entry.group->contains(*entry.group->members().begin()));
-    previous = entry.id;
-  }
-
-}
-
 }  // namespace
 }  // namespace vn
