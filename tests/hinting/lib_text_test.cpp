@@ -35,8 +35,9 @@ vn::HintLibNode parseDictBody(const std::string& body) {
 TEST(LibText, FontHintingAndProgramBytesSurviveTheTexts) {
   const vn::FontHinting original = sampleHinting();
   vn::FontMetrics metrics;
-  // A glyph program as stored, with points named and unnamed, zones and stems by index.
-  vn::Layer body = hinttest::makeLayer({"", "top<", "", "", "bottom", ""});
+  // A glyph program as stored, with points named (names that need escaping) and
+  // unnamed, zones and stems by index.
+  vn::Layer body = hinttest::makeLayer({"a&b", "<x>", "", "q\"uote\" it's", "tab\tand\nline", "]]>&amp;"});
   vn::ttInterpreter builder;
   builder.addCommand(command(code::kAlignTop, {1, 1}));
   builder.addCommand(command(code::kAlignBottom, {4, 0}));

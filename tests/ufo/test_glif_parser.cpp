@@ -12,6 +12,8 @@
 #include "ufo/base64.h"
 #include "ufo/glif_parser.h"
 #include "ufo/reader_warnings.h"
+#include "ufo_fixtures.h"
+#include "model/numbers.h"
 
 namespace {
 
@@ -56,17 +58,28 @@ class GlifTest : public ::testing::Test {
   ufo::ReadWarnings warnings_{&console_};
 };
 
-int countOf(const std::string& text, const std::string& needle) {
-  int count = 0;
-  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
-  return count;
-}
+std::string num(double value) { return vn::formatShortest(std::round(value * 1e6) / 1e6); }
 
-// Guides as "name x1,y1 x2,y2" with coordinates rounded to 1e-6.
-std::vector<std::string> guideLines(const std::vector<vn::Guide>& guides) {
-  std::vector<std::string> out;
-  auto n = [](double v) { return std::to_string(std::lround(v * 1e6) / 1e6).substr(0, 6); };
-  for (const vn::Guide& g : guides) out.push_back(g.name + " " + n(g.x1) + "," + n(g.y1) + " " + n(g.x2) + "," + n(g.y2));
+// The body layer as text: per contour "open:" or "closed:" and its nodes as
+// "type@x,y" with "s" when smooth and the name quoted; then links and guides.
+std::string bodyText(const vn::Glyph& glyph) {
+  std::string out;
+  const vn::Layer* body = glyph.bodyLayer();
+  if (!body) return out;
+  for (const auto& element : body->elements) {
+    for (const auto& contour : element.contours) {
+      out += contour.flag ? "open:" : "closed:";
+      for (const Node& n : contour.nodes) {
+        out += " " + num(n.type) + "@" + num(n.x) + "," + num(n.y) + ((n.flags & Node::kFlagSmooth) ? "s" : "");
+        if (!n.name.empty()) out += "'" + n.name + "'";
+      }
+      out += "\n";
+    }
+  }
+  for (const auto& l : body->links) out += "link " + l.name + " " + num(l.first.index) + "," + num(l.second.index) + "\n";
+  for (const auto& g : body->guides) {
+    out += "guide " + g.name + " " + num(g.x1) + "," + num(g.y1) + " " + num(g.x2) + "," + num(g.y2) + "\n";
+  }
   return out;
 }
 
@@ -119,16 +132,9 @@ TEST_F(GlifTest, AllOffCurveMidpointAndCubicSmoothFlag) {
                     "<contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"5\" y=\"5\"/>"
                     "<point x=\"6\" y=\"6\"/><point x=\"10\" y=\"0\" type=\"curve\" smooth=\"yes\"/>"
                     "</contour></outline>"));
-  const auto& first = contour(0).nodes;
-  EXPECT_DOUBLE_EQ(first.front().x, 50.0);
-  EXPECT_DOUBLE_EQ(first.front().y, 50.0);
-  EXPECT_DOUBLE_EQ(first.back().x, 50.0);
-  EXPECT_TRUE(first.front().flags & Node::kFlagSmooth);
-  // The off-curve points of a cubic take the smooth flag of their curve point.
-  auto it = contour(1).nodes.begin();
-  ++it;
-  EXPECT_EQ(it->type, Node::kCubic);
-  EXPECT_TRUE(it->flags & Node::kFlagSmooth);
+  // A midpoint at both ends, smooth; the off-curve points of a cubic take the smooth
+  // flag of their curve point.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@50,50s 2@0,0 2@100,0 2@100,100 1@50,50s\nclosed: 0@0,0 3@5,5s 3@6,6s 1@10,0s\n");
 }
 
 TEST_F(GlifTest, NamedSinglePointsBecomePointLinks) {
@@ -138,17 +144,10 @@ TEST_F(GlifTest, NamedSinglePointsBecomePointLinks) {
                     "<contour><point x=\"1\" y=\"2\" name=\"lone\"/></contour>"
                     "<contour><point x=\"1e9\" y=\"2\" type=\"line\" name=\"far\"/></contour>"
                     "</outline>"));
-  const auto& links = glyph_->bodyLayer()->links;
-  ASSERT_EQ(links.size(), 2u);
-  EXPECT_EQ(links[0].name, "top");
-  EXPECT_EQ(links[0].first.index, 597);  // truncated toward zero
-  EXPECT_EQ(links[0].second.index, -1290);
-  EXPECT_EQ(links[0].first.secondIndex, -1);
-  EXPECT_EQ(links[1].first.index, 32767);  // saturated, not wrapped
-  // The unnamed point is a one-node contour; the named off-curve point grows to three nodes.
-  ASSERT_EQ(contourCount(), 2u);
-  EXPECT_EQ(contour(0).nodes.size(), 1u);
-  EXPECT_EQ(contour(1).nodes.size(), 3u);
+  // Coordinates truncated toward zero and saturated, not wrapped; the unnamed point is a
+  // one-node contour, the named off-curve point grows to three nodes.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@1,2\nclosed: 0@1,2s 2@1,2'lone' 1@1,2s\nlink top 597,-1290\nlink far 32767,2\n");
+  EXPECT_EQ(glyph_->bodyLayer()->links[0].first.secondIndex, -1);
 }
 
 TEST_F(GlifTest, AdvanceUnicodesAndComponents) {
@@ -256,7 +255,7 @@ TEST_F(GlifTest, MarkColourAndGuides) {
                     "<array><dict><key>angle</key><real>90</real><key>x</key><real>10</real><key>y</key>"
                     "<integer>0</integer><key>name</key><string>stem</string></dict><string>x</string>"
                     "</array></dict></lib>"));
-  EXPECT_EQ(guideLines(glyph_->bodyLayer()->guides), std::vector<std::string>{"stem 10.000,0.0000 10.000,100.00"});
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@0,0 1@1,0\nguide stem 10,0 10,100\n");
 }
 
 TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
@@ -269,25 +268,13 @@ TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
                     "identifier=\"p1\"/></contour></outline>"));
   const std::string text = console_.str();
   for (const char* what : {"anchors without a name", "images", "notes", "identifiers"}) {
-    EXPECT_EQ(countOf(text, what), 1) << what << "\n" << text;
+    EXPECT_EQ(ufotest::countOf(text, what), 1) << what << "\n" << text;
   }
   // Named anchors are kept as UFO 2 keeps them: point links, coordinates truncated.
-  const auto& links = glyph_->bodyLayer()->links;
-  ASSERT_EQ(links.size(), 2u);
-  EXPECT_EQ(links[0].name, "top");
-  EXPECT_EQ(links[0].first.index, 1);
-  EXPECT_EQ(links[0].second.index, -2);
-  EXPECT_EQ(links[1].name, "bottom");
-  // Guidelines become guides of the layer (only x: vertical, only y: horizontal); those
-  // that make no line are left out.
-  EXPECT_EQ(guideLines(glyph_->bodyLayer()->guides),
-            (std::vector<std::string>{"g 1.0000,2.0000 101.00,2.0000", " 5.0000,0.0000 5.0000,100.00",
-                                      " 0.0000,-3.000 100.00,-3.000"}));
+  // Guidelines become guides (only x: vertical, only y: horizontal); those that make
+  // no line are left out.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@0,0\nlink top 1,-2\nlink bottom 3,4\nguide g 1,2 101,2\nguide  5,0 5,100\nguide  0,-3 100,-3\n");
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(GlifTest, PointAttributesInAnyOrder) {
   // The identifier is reported before what reading the point's name reports.
@@ -302,15 +289,10 @@ TEST_F(GlifTest, PointAttributesInAnyOrder) {
   ASSERT_NE(identifiers, std::string::npos) << text;
   ASSERT_NE(encoding, std::string::npos) << text;
   EXPECT_LT(identifiers, encoding);
-  const auto& nodes = contour(0).nodes;
-  ASSERT_GE(nodes.size(), 5u);
-  const vn::Node& first = nodes.front();
-  EXPECT_EQ(first.name, "\xE4\xB8\x80");
-  EXPECT_TRUE(std::signbit(first.x));
-  EXPECT_EQ(first.y, 20.0);
-  EXPECT_TRUE(first.flags & vn::Node::kFlagSmooth);
-  EXPECT_EQ(nodes[1].x, 3.0);
-  EXPECT_EQ(contour(0).flag, 1);  // a "move" point opens the contour
+  // Any attribute order; "-0" keeps its sign; unknown types and attributes are passed
+  // over; a "move" point opens the contour.
+  EXPECT_EQ(bodyText(*glyph_).rfind("open: 0@-0,20s'\xE4\xB8\x80' 2@3,4 1@6,5 0@7,8 ", 0), 0u) << bodyText(*glyph_);
+  EXPECT_TRUE(std::signbit(contour(0).nodes.front().x));
 }
 
 }  // namespace
