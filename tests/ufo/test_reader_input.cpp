@@ -71,6 +71,35 @@ TEST(ReaderFolder, ManyAndLargeGlyphFilesArriveInOrder) {
   for (int i = 0; i < 150; ++i) EXPECT_EQ(r.glyph("g" + std::to_string(149 - i))->advanceWidth, i) << i;
 }
 
+// The bound on glyph bytes is counted in list order whatever the helpers' pace; names
+// that leave the folder or name no file are told apart.
+TEST(GlyphFileLoader, TheByteLimitCountsInListOrder) {
+  TempUfo ufo;
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) {
+    names.push_back("g" + std::to_string(i) + ".glif");
+    ufo.write("glyphs/" + names.back(), std::string(static_cast<std::size_t>(i % 7), 'x') + std::to_string(i));
+  }
+  names.insert(names.begin() + 3, "../escape.glif");
+  names.insert(names.begin() + 5, "missing.glif");
+  ufo::Parser parser;
+  parser.setBase(ufo.folderPath());
+  ufo::GlyphFileLoader loader([&parser](const std::string& member, ufo::InputFile& file) { return parser.openInput(member, file); },
+                              names, 40);
+  using Outcome = ufo::GlyphFileLoader::Outcome;
+  std::uint64_t read = 0;
+  for (const std::string& name : names) {
+    const ufo::GlyphFileLoader::Result result = loader.next();
+    const std::string text = ufotest::readFile(ufo.folder() / "glyphs" / name);
+    const Outcome expected = name == "../escape.glif" ? Outcome::kUnsafeName
+                             : name == "missing.glif" ? Outcome::kMissing
+                             : text.size() > 40 - read ? Outcome::kOverLimit
+                                                       : Outcome::kRead;
+    EXPECT_EQ(result.outcome, expected) << name;
+    if (expected == Outcome::kRead) read += text.size();
+  }
+}
+
 TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
   TempUfo ufo;
   ufo.write("groups.plist", plist("<key>@MMK_L_\xC3\xA9</key><array><string>\xC3\xA9</string></array>"
