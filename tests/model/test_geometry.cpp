@@ -96,6 +96,12 @@ TEST(RectTest, TransformAndUnite) {
   expectBox(element.boundingBox(false), -52.5, -102.5, 502.5, 302.5);
 }
 
+// The angle of a slanted matrix, as the native writer takes the italic angle from it.
+TEST(AngleTest, SlantOfAMatrix) {
+  EXPECT_DOUBLE_EQ((vn::Matrix{1, 0, 1, 1, 0, 0}.angle()), 45.0);
+  EXPECT_EQ((vn::Matrix{0, 1, 1, 0, 0, 0}.angle()), 0.0);
+}
+
 TEST(SmoothMarksTest, MarksOnCurveNodesBetweenControls) {
   vn::Contour c;
   // (100,0) sits between controls on one vertical line; (0,100) between controls on one

@@ -241,6 +241,7 @@ TEST_F(GlifTest, MarkColourAndGuides) {
       {"<real>0</real><real>0</real><real>1</real>", 77},  // three values: unchanged
       {"<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>", 77},  // grey
       {"<real>nan</real><real>1e999</real><real>0</real><real>1</real>", 0},
+      {"<real>0</real><real>1</real><real>0</real><real>1</real>", 85},  // green: by its hue
   };
   for (const auto& [reals, expected] : marks) {
     reset();

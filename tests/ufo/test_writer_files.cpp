@@ -93,7 +93,7 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   built.font().guideLayer()->guides.push_back(vn::Guide{0, 0, 100, 100, "diag", {}});
   vn::Glyph& hue = built.addGlyph("hue");
   hue.markColor = 1;
-  hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, 120, "", {}});
+  hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, -80, "", {}});
   vn::Glyph& grey = built.addGlyph("grey");
   grey.markColor = 1000;
   grey.varnelData().bodyLayer();
@@ -132,7 +132,7 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   const std::string hueGlif = ufotest::readFile(ufo / "glyphs" / "hue.glif");
   EXPECT_NE(hueGlif.find("  <lib>\n  <dict>\n" + mark("1", "0.6", "0.6") +
                          "  <key>com.typemytype.robofont.guides</key>\n  <array>\n    <dict>\n"
-                         "      <key>angle</key>\n      <real>90</real>\n"
+                         "      <key>angle</key>\n      <real>270</real>\n"
                          "      <key>isGlobal</key>\n      <false/>\n"
                          "      <key>magnetic</key>\n      <integer>5</integer>\n"
                          "      <key>x</key>\n      <real>10</real>\n"
