@@ -99,6 +99,7 @@ TEST(RectTest, TransformAndUnite) {
 // The angle of a slanted matrix, as the native writer takes the italic angle from it.
 TEST(AngleTest, SlantOfAMatrix) {
   EXPECT_DOUBLE_EQ((vn::Matrix{1, 0, 1, 1, 0, 0}.angle()), 45.0);
+  EXPECT_NEAR((vn::Matrix{2, 0, 1, 1, 0, 0}.angle()), 26.565051177077990, 1e-12);
   EXPECT_EQ((vn::Matrix{0, 1, 1, 0, 0, 0}.angle()), 0.0);
 }
 
