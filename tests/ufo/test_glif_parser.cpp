@@ -9,11 +9,11 @@
 
 #include "model/font.h"
 #include "model/glyph_data.h"
+#include "model/numbers.h"
 #include "ufo/base64.h"
 #include "ufo/glif_parser.h"
 #include "ufo/reader_warnings.h"
 #include "ufo_fixtures.h"
-#include "model/numbers.h"
 
 namespace {
 

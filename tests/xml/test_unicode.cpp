@@ -56,21 +56,14 @@ TEST(Utf8, StrictResultCodesAndStopPositions) {
 }
 
 TEST(Utf8, IsLegalAtTheBoundaries) {
-  auto legal = [](const std::string& s) {
-    return unicode::isLegalUtf8(reinterpret_cast<const u8*>(s.data()), static_cast<int>(s.size()));
-  };
-  EXPECT_TRUE(legal("\x7F"));
-  EXPECT_TRUE(legal("\xC2\x80"));
-  EXPECT_FALSE(legal("\xC1\xBF"));
-  EXPECT_TRUE(legal("\xE0\xA0\x80"));
-  EXPECT_TRUE(legal("\xED\x9F\xBF"));
-  EXPECT_FALSE(legal("\xED\xA0\x80"));
-  EXPECT_TRUE(legal("\xF0\x90\x80\x80"));
-  EXPECT_FALSE(legal("\xF0\x8F\xBF\xBF"));
-  EXPECT_TRUE(legal("\xF4\x8F\xBF\xBF"));
-  EXPECT_FALSE(legal("\xF5\x80\x80\x80"));
-  EXPECT_FALSE(legal("\xC3"));  // announces two bytes
-  EXPECT_FALSE(legal(""));
+  const std::pair<std::string, bool> cases[] = {
+      {"\x7F", true},          {"\xC2\x80", true},          {"\xC1\xBF", false},         {"\xE0\xA0\x80", true},
+      {"\xED\x9F\xBF", true},  {"\xED\xA0\x80", false},      {"\xF0\x90\x80\x80", true}, {"\xF0\x8F\xBF\xBF", false},
+      {"\xF4\x8F\xBF\xBF", true}, {"\xF5\x80\x80\x80", false}, {"\xC3", false},  // announces two bytes
+      {"", false}};
+  for (const auto& [s, legal] : cases) {
+    EXPECT_EQ(unicode::isLegalUtf8(reinterpret_cast<const u8*>(s.data()), static_cast<int>(s.size())), legal) << s;
+  }
 }
 
 TEST(Utf8, EncodesEveryLengthAndFlagsBadValues) {
