@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "hinting/tt_ordering.h"
+#include "xml/xml_parser.h"
 
 namespace hinttest {
 
@@ -47,143 +45,31 @@ std::string describe(const vn::ttProgram& program) {
 
 namespace {
 
-void appendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-class MiniXml {
+// Builds the element tree from the XML reader's events; the document's own root is a
+// wrapper, so a sequence of elements can be read.
+class TreeReader : public xml::XmlParser {
  public:
-  explicit MiniXml(const std::string& text) : s_(text) {}
-
-  std::vector<XmlElement> parseAll() {
-    std::vector<XmlElement> out;
-    skipSpace();
-    while (ok_ && pos_ < s_.size()) {
-      out.push_back(element());
-      skipSpace();
-    }
-    return out;
+  std::vector<XmlElement> open{XmlElement{}};
+  void startElement(const char* name, const char** attributes) override {
+    XmlElement element{name, {}, {}, {}};
+    for (int i = 0; attributes[i]; i += 2) element.attributes[attributes[i]] = attributes[i + 1];
+    open.push_back(std::move(element));
   }
-  bool ok() const { return ok_; }
-  const std::string& error() const { return error_; }
-
- private:
-  void fail(const std::string& why) {
-    if (ok_) error_ = why + " at " + std::to_string(pos_);
-    ok_ = false;
-    pos_ = s_.size();
+  void endElement(const char*) override {
+    XmlElement done = std::move(open.back());
+    open.pop_back();
+    open.back().children.push_back(std::move(done));
   }
-  void skipSpace() {
-    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\n' || s_[pos_] == '\t' || s_[pos_] == '\r')) ++pos_;
-  }
-  bool expect(char c) {
-    if (pos_ < s_.size() && s_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    fail(std::string("expected ") + c);
-    return false;
-  }
-  std::string name() {
-    size_t start = pos_;
-    while (pos_ < s_.size() && (isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' || s_[pos_] == '.' || s_[pos_] == '-')) ++pos_;
-    if (start == pos_) fail("expected a name");
-    return s_.substr(start, pos_ - start);
-  }
-  // Decodes references up to the terminator; raw '<' or '&' without ';' is an error.
-  std::string decoded(char terminator) {
-    std::string out;
-    while (ok_ && pos_ < s_.size() && s_[pos_] != terminator) {
-      char c = s_[pos_];
-      if (c == '<' && terminator == '"') return fail("raw < in attribute"), out;
-      if (c == '"' && terminator == '<') { out += c; ++pos_; continue; }
-      if (c != '&') {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t' && c != '\r') return fail("control byte"), out;
-        out += c;
-        ++pos_;
-        continue;
-      }
-      size_t semi = s_.find(';', pos_);
-      if (semi == std::string::npos) return fail("unterminated reference"), out;
-      std::string ref = s_.substr(pos_ + 1, semi - pos_ - 1);
-      pos_ = semi + 1;
-      if (ref == "amp") out += '&';
-      else if (ref == "lt") out += '<';
-      else if (ref == "gt") out += '>';
-      else if (ref == "quot") out += '"';
-      else if (ref == "apos") out += '\'';
-      else if (ref.size() > 2 && ref[0] == '#' && ref[1] == 'x') appendUtf8(out, std::strtoul(ref.c_str() + 2, nullptr, 16));
-      else if (ref.size() > 1 && ref[0] == '#') appendUtf8(out, std::strtoul(ref.c_str() + 1, nullptr, 10));
-      else return fail("unknown entity " + ref), out;
-    }
-    return out;
-  }
-  XmlElement element() {
-    XmlElement e;
-    if (!expect('<')) return e;
-    e.name = name();
-    for (;;) {
-      skipSpace();
-      if (!ok_ || pos_ >= s_.size()) return fail("unterminated tag"), e;
-      if (s_[pos_] == '/') {
-        ++pos_;
-        expect('>');
-        return e;
-      }
-      if (s_[pos_] == '>') {
-        ++pos_;
-        break;
-      }
-      std::string attr = name();
-      if (!expect('=') || !expect('"')) return e;
-      std::string value = decoded('"');
-      expect('"');
-      if (e.attributes.count(attr)) fail("duplicate attribute " + attr);
-      e.attributes[attr] = value;
-    }
-    for (;;) {
-      std::string text = decoded('<');
-      e.text += text;
-      if (!ok_ || pos_ + 1 >= s_.size()) return fail("unterminated element " + e.name), e;
-      if (s_[pos_ + 1] == '/') {
-        pos_ += 2;
-        std::string end = name();
-        if (end != e.name) fail("mismatched end " + end);
-        skipSpace();
-        expect('>');
-        return e;
-      }
-      e.children.push_back(element());
-    }
-  }
-
-  const std::string& s_;
-  size_t pos_ = 0;
-  bool ok_ = true;
-  std::string error_;
+  void characterData(const char* text, int length) override { open.back().text.append(text, length); }
 };
 
 }  // namespace
 
 std::vector<XmlElement> parseXml(const std::string& text) {
-  MiniXml parser(text);
-  auto elements = parser.parseAll();
-  EXPECT_TRUE(parser.ok()) << parser.error() << "\n" << text;
-  return elements;
+  TreeReader reader;
+  EXPECT_TRUE(reader.parseBuffer("<wrapper>" + text + "</wrapper>")) << reader.errorMessage() << "\n" << text;
+  if (reader.open.front().children.empty()) return {};
+  return std::move(reader.open.front().children.front().children);
 }
 
 vn::HintLibNode toLibNode(const XmlElement& element, const std::string& key) {

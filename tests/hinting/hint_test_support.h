@@ -31,8 +31,8 @@ struct XmlElement {
   std::string text;
 };
 
-// Parses a sequence of elements (no prolog needed); entity and character references are
-// decoded (character references to UTF-8). Fails the current test on malformed input.
+// Parses a sequence of elements with the XML reader (references decoded, character
+// references to UTF-8). Fails the current test on malformed input.
 std::vector<XmlElement> parseXml(const std::string& text);
 
 // A parsed plist value element (<dict>, <integer>, ...) as a HintLibNode with the key.

@@ -29,31 +29,6 @@ vn::ttProgram programOf(Commands... commands) {
   return program;
 }
 
-TEST(DeltaNormalisation, SplitsMergesAndJoinsSizes) {
-  // One range survives splitting and joining unchanged.
-  EXPECT_EQ(normalized(programOf(command(code::kMiddleDeltaV, {3, 8, 12, 14}))), "mdeltav(3,8,12,14)");
-  // Same point and size: the larger shift when the smallest is positive, else the smallest.
-  EXPECT_EQ(normalized(programOf(command(code::kMiddleDeltaV, {3, 8, 12, 12}),
-                                 command(code::kMiddleDeltaV, {3, 16, 12, 12}))),
-            "mdeltav(3,16,12,12)");
-  EXPECT_EQ(normalized(programOf(command(code::kMiddleDeltaV, {3, -8, 12, 12}),
-                                 command(code::kMiddleDeltaV, {3, 16, 12, 12}))),
-            "mdeltav(3,-8,12,12)");
-  // Zero shifts disappear; touching ranges of one shift join; other codes stay apart.
-  EXPECT_EQ(normalized(programOf(command(code::kFinalDeltaH, {1, 0, 9, 20}),
-                                 command(code::kFinalDeltaH, {1, 8, 15, 16}),
-                                 command(code::kFinalDeltaH, {1, 8, 12, 14}),
-                                 command(code::kMiddleDeltaH, {1, 8, 17, 17}))),
-            "mdeltah(1,8,17,17) fdeltah(1,8,12,16)");
-  // A reversed range shrinks to its first size; overlapping ranges resolve per size.
-  EXPECT_EQ(normalized(programOf(command(code::kFinalDeltaV, {2, 8, 20, 10}),
-                                 command(code::kFinalDeltaV, {2, 16, 18, 22}))),
-            "fdeltav(2,16,18,22)");
-  EXPECT_EQ(normalized(programOf(command(code::kFinalDeltaV, {2, 16, 10, 30}),
-                                 command(code::kFinalDeltaV, {2, -8, 15, 16}))),
-            "fdeltav(2,-8,15,16) fdeltav(2,16,10,14) fdeltav(2,16,17,30)");
-}
-
 TEST(DeltaNormalisation, HugeRangesCostNothing) {
   vn::ttProgram program;
   for (int i = 0; i < 2000; ++i) {
@@ -137,43 +112,26 @@ TEST(DeltaNormalisation, AgreesWithTheSizeBySizeModel) {
   }
 }
 
-TEST(CommandOrder, PriorityOrderWithoutDependencies) {
-  EXPECT_EQ(normalized(programOf(command(code::kFinalDeltaV, {1, 8, 9, 9}),
-                                 command(code::kAlignBottom, {4, 0}),
-                                 command(code::kAlignTop, {3, 0}),
-                                 command(code::kAlignV, {5, 0}),
-                                 command(code::kAlignTop, {1, 0}),
-                                 command(code::kDoubleLinkH, {0, 2, -1}),
+TEST(CommandOrder, PriorityOrderThenReferencesBeforeTheirUsers) {
+  EXPECT_EQ(normalized(programOf(command(code::kFinalDeltaV, {1, 8, 9, 9}), command(code::kAlignBottom, {4, 0}),
+                                 command(code::kAlignTop, {3, 0}), command(code::kAlignV, {5, 0}),
+                                 command(code::kAlignTop, {1, 0}), command(code::kDoubleLinkH, {0, 2, -1}),
                                  command(code::kAlignH, {7, 1}))),
-            "alignh(7,1) doubleh(0,2,-1) alignv(5,0) alignt(3,0) alignt(1,0) alignb(4,0) "
-            "fdeltav(1,8,9,9)");
-}
-
-TEST(CommandOrder, PointsAreHandledAfterTheirReferencesAreMoved) {
+            "alignh(7,1) doubleh(0,2,-1) alignv(5,0) alignt(3,0) alignt(1,0) alignb(4,0) fdeltav(1,8,9,9)");
   // The link's reference point 5 is moved by an interpolation listed after it.
   EXPECT_EQ(normalized(programOf(command(code::kSingleLinkH, {5, 1, -1, -1}),
                                  command(code::kInterpolateH, {5, 0, 9, -1}),
                                  command(code::kSingleLinkH, {1, 2, -1, -1}))),
             "interpolateh(5,0,9,-1) singleh(5,1,-1,-1) singleh(1,2,-1,-1)");
   // The vertical pass is separate: a horizontal mover does not pull a vertical link.
-  EXPECT_EQ(normalized(programOf(command(code::kSingleLinkV, {5, 1, -1, -1}),
-                                 command(code::kSingleLinkH, {0, 5, -1, -1}))),
+  EXPECT_EQ(normalized(programOf(command(code::kSingleLinkV, {5, 1, -1, -1}), command(code::kSingleLinkH, {0, 5, -1, -1}))),
             "singleh(0,5,-1,-1) singlev(5,1,-1,-1)");
 }
 
 TEST(CommandOrder, MutualDependenciesEmitEachCommandOnce) {
-  vn::tthInstructionSorter sorter(3);
-  sorter.add(1, {0, 0, 2, -1, 0});  // moves 1 from 2
-  sorter.add(2, {1, 0, 1, -1, 0});  // moves 2 from 1
-  sorter.add(0, {2, 0, 1, 2, 0});   // moves 0 between 1 and 2
-  sorter.run();
-  EXPECT_EQ(sorter.emitted, (std::vector<int32_t>{1, 0, 2}));
-  ASSERT_EQ(sorter.revisits.size(), 1u);
-  EXPECT_EQ(sorter.revisits[0].command, 0);
-
-  EXPECT_EQ(normalized(programOf(command(code::kSingleLinkV, {2, 1, -1, -1}),
-                                 command(code::kSingleLinkV, {1, 2, -1, -1}))),
-            "singlev(1,2,-1,-1) singlev(2,1,-1,-1)");
+  EXPECT_EQ(normalized(programOf(command(code::kSingleLinkV, {2, 1, -1, -1}), command(code::kSingleLinkV, {1, 2, -1, -1}),
+                                 command(code::kInterpolateV, {0, 1, 2, -1}))),
+            "singlev(1,2,-1,-1) singlev(2,1,-1,-1) interpolatev(0,1,2,-1)");
 }
 
 TEST(CommandOrder, ALongReferenceChainNeedsNoDeepRecursion) {
@@ -195,29 +153,6 @@ TEST(CommandOrder, PointsOutsideAnyGlyphKeepEveryCommand) {
   vn::orderProgram(program, 0);
   EXPECT_EQ(describe(program),
             "singleh(1,0,-1,-1) mdeltah(-1,8,9,9) singleh(0,2147483647,-1,-1) interpolateh(-5,-7,3,-1)");
-}
-
-// Two movers of one point keep their order from one store to the next, so the one that
-// acts last does not change with each round trip.
-TEST(CommandOrder, StoringTwiceChangesNothing) {
-  vn::ttInterpreter interpreter;
-  interpreter.addCommand(command(code::kSingleLinkH, {1, 4, -1, 0}));
-  interpreter.addCommand(command(code::kSingleLinkH, {2, 4, -1, 1}));
-  interpreter.addCommand(command(code::kSingleLinkH, {3, 4, -1, 2}));
-  interpreter.addCommand(command(code::kInterpolateH, {4, 0, 9, -1}));
-  interpreter.addCommand(command(code::kMiddleDeltaH, {4, 8, 12, 12}));
-  interpreter.addCommand(command(code::kMiddleDeltaH, {4, -8, 14, 14}));
-  std::vector<uint8_t> first;
-  interpreter.encodeCommands(first);
-  const std::string firstOrder = describe(interpreter.program());
-  for (int round = 0; round < 3; ++round) {
-    vn::ttInterpreter again;
-    again.decodeCommands(first, 0);
-    std::vector<uint8_t> bytes;
-    again.encodeCommands(bytes);
-    ASSERT_EQ(bytes, first);
-    ASSERT_EQ(describe(again.program()), firstOrder);
-  }
 }
 
 }  // namespace

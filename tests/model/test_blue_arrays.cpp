@@ -81,18 +81,5 @@ TEST(BlueArrays, DamagedZoneValuesDoNotUpsetTheSort) {
   EXPECT_EQ(familyOtherBlues(hinting, values), 8);
 }
 
-TEST(TrueTypeZones, CountedAndFoundByKind) {
-  FontHinting hinting;
-  hinting.zones = {top(700, 10), bottom(0, 10), top(500, 10), bottom(-200, 10)};
-  EXPECT_EQ(countZonesOfKind(hinting, 1), 2u);
-  EXPECT_EQ(countZonesOfKind(hinting, 0), 2u);
-  EXPECT_EQ(countZonesOfKind(hinting, 7), 0u);
-  const Zone* second = nthZoneOfKind(hinting, 1, 1);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(second->position, 500);
-  EXPECT_EQ(nthZoneOfKind(hinting, 2, 1), nullptr);
-  EXPECT_EQ(nthZoneOfKind(hinting, 0, 7), nullptr);
-}
-
 }  // namespace
 }  // namespace vn

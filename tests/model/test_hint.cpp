@@ -1,5 +1,7 @@
-// Hints (ghosts, edges, reversal, transforms), point naming and look-up in a layer.
+// Hints (ghosts, edges, transforms), point naming and look-up in a layer.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "model/hint.h"
 #include "model/layer.h"
@@ -14,25 +16,16 @@ vn::Hint hint(double position, double width, uint8_t horizontal = 1) {
   return h;
 }
 
-TEST(HintTest, GhostEdgesAndTops) {
+TEST(HintTest, GhostsEdgesAndTransforms) {
+  // Ghosts: horizontal widths -20 (bottom edge) and -21 (top edge), or a half link.
   double lo = 0, hi = 0;
-  const vn::Hint top = hint(500, -21);
-  EXPECT_TRUE(top.isGhost());
-  EXPECT_TRUE(top.edges(lo, hi));
+  EXPECT_TRUE(hint(500, -21).isGhost());
+  EXPECT_TRUE(hint(500, -21).edges(lo, hi));
   EXPECT_EQ(lo, 479);
-  EXPECT_EQ(top.top(), 479);
-
-  const vn::Hint bottom = hint(500, -20);
-  EXPECT_TRUE(bottom.edges(lo, hi));
+  EXPECT_TRUE(hint(500, -20).edges(lo, hi));
   EXPECT_EQ(lo, 500);
-  EXPECT_EQ(bottom.top(), 500);
-
-  const vn::Hint stem = hint(100, -30);
-  EXPECT_FALSE(stem.edges(lo, hi));
-  EXPECT_EQ(lo, 70);
-  EXPECT_EQ(hi, 100);
-  EXPECT_EQ(stem.top(), 100);
-
+  EXPECT_FALSE(hint(100, -30).edges(lo, hi));
+  EXPECT_EQ(std::pair(lo, hi), std::pair(70.0, 100.0));
   EXPECT_FALSE(hint(500, -20, 0).isGhost());  // vertical: no ghost
   vn::Hint halfLink = hint(0, 0);
   halfLink.firstPoint = "p1";
@@ -40,45 +33,20 @@ TEST(HintTest, GhostEdgesAndTops) {
   halfLink.secondPoint = "p2";
   EXPECT_FALSE(halfLink.isGhost());
 
-  EXPECT_TRUE(hint(100, 50).overlaps(hint(150, 10)));
-  EXPECT_FALSE(hint(100, 50).overlaps(hint(151, 10)));
-  EXPECT_TRUE(hint(120, -20).overlaps(hint(100, 50)));  // ghost edge inside the stem
-}
-
-TEST(HintTest, ReverseAndTransform) {
-  vn::Hint h = hint(100, 50);
-  h.reverse();
-  EXPECT_EQ(h.position, 150);
-  EXPECT_EQ(h.width, -50);
-  h.reverse();
-  EXPECT_EQ(h.position, 100);
-  EXPECT_EQ(h.width, 50);
-
-  vn::Hint ghost = hint(500, -20);
-  ghost.reverse();
-  EXPECT_EQ(ghost, hint(500, -20));
-  vn::Hint link = hint(0, 0);
-  link.firstPoint = "a";
-  link.secondPoint = "b";
-  link.reverse();
-  EXPECT_EQ(link.firstPoint, "b");
-  EXPECT_EQ(link.secondPoint, "a");
-
-  const vn::Matrix yScale{1, 0, 0, 2, 0, 0};
-  const vn::Hint movedGhost = hint(500, -20).transformed(yScale);
-  EXPECT_EQ(movedGhost.position, 1000);
-  EXPECT_EQ(movedGhost.width, -20);
-  const vn::Hint vertical = hint(10, -20, 0).transformed(vn::Matrix{3, 0, 0, 1, 5, 0});
-  EXPECT_EQ(vertical.position, 35);
-  EXPECT_EQ(vertical.width, -60);
-  const vn::Hint horizontal = hint(10, 20).transformed(vn::Matrix{1, 0, 0, 2, 0, 7});
-  EXPECT_EQ(horizontal.position, 27);
-  EXPECT_EQ(horizontal.width, 40);
-
+  // A ghost keeps its width under a scale; other hints scale along their direction.
+  const std::tuple<vn::Hint, vn::Matrix, double, double> cases[] = {
+      {hint(500, -20), vn::Matrix{1, 0, 0, 2, 0, 0}, 1000, -20},
+      {hint(10, -20, 0), vn::Matrix{3, 0, 0, 1, 5, 0}, 35, -60},
+      {hint(10, 20), vn::Matrix{1, 0, 0, 2, 0, 7}, 27, 40},
+  };
+  for (const auto& [h, matrix, position, width] : cases) {
+    const vn::Hint moved = h.transformed(matrix);
+    EXPECT_EQ(std::pair(moved.position, moved.width), std::pair(position, width)) << h.position;
+  }
   // Links compare by point names only; plain hints by position and width.
-  vn::Hint other = link;
+  vn::Hint other = halfLink;
   other.position = 99;
-  EXPECT_EQ(link, other);
+  EXPECT_EQ(halfLink, other);
   EXPECT_FALSE(hint(1, 2) == hint(1, 3));
 }
 
@@ -117,11 +85,6 @@ TEST(LayerPointsTest, PhantomPointsAndNamedLookup) {
   ASSERT_TRUE(layer.findPoint(2, n));
   EXPECT_EQ(n->x, 2);
 
-  std::map<std::string, int32_t> map;
-  std::vector<std::string> names;
-  layer.pointMap(map, names);
-  EXPECT_EQ(names, std::vector<std::string>{"hr01,extra"});
-  EXPECT_EQ(map["hr01,extra"], 4);
 }
 
 TEST(LayerPointsTest, HintReplacementPointsAreNamed) {
@@ -160,31 +123,16 @@ TEST(LayerPointsTest, ManyReplacementRecordsStayLinear) {
   EXPECT_EQ(layer.replacements.back().name, "");
 }
 
-TEST(BitmapTest, SizesAreCheckedAndCopied) {
-  vn::Bitmap oneBit;
-  ASSERT_TRUE(oneBit.setSize(9, 2, 1));
-  EXPECT_EQ(oneBit.rowBytes(), 2);
+TEST(BitmapTest, SizesThatOverflowAreRefused) {
   vn::Bitmap deep;
   ASSERT_TRUE(deep.setSize(9, 1, 32));
   EXPECT_EQ(deep.rowBytes(), 36);
-
-  vn::Bitmap none;
-  none.setSize(0, 10, 8);
-  EXPECT_TRUE(none.isEmpty());
-  EXPECT_EQ(none.bitsPerPixel(), 32);
-
   // Sizes that overflow 32-bit arithmetic are refused and leave an empty bitmap.
   vn::Bitmap huge;
   EXPECT_FALSE(huge.setSize(2000000000, 2000000000, 32));
   EXPECT_TRUE(huge.isEmpty());
   EXPECT_FALSE(huge.setSize(100, 100, -8));
   EXPECT_TRUE(huge.isEmpty());
-
-  oneBit.data()[3] = 0xAB;
-  vn::Bitmap copy = oneBit;
-  EXPECT_EQ(copy.data()[3], 0xAB);
-  copy.data()[3] = 0;
-  EXPECT_EQ(oneBit.data()[3], 0xAB);
 }
 
 }  // namespace

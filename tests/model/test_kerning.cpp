@@ -62,102 +62,38 @@ TEST(KerningClassNames, SideAndKeyGlyphFromTheName) {
   EXPECT_FALSE(otl::glyphNameRegistry().contains("never.registered.glyph"));
 }
 
-TEST(KerningClasses, DefinitionSidesKeysAndMatching) {
+TEST(KerningClasses, DefinitionSidesAndKeys) {
   FontKerning kerning;
   const GlyphId round = kerning.defineGroup("@MMK_L_O", ids({"O", "D", "Q"}), kSideFirst, "O");
   const GlyphId straight = kerning.defineGroup("@MMK_R_H", ids({"H", "I"}), kSideSecond, "X");
-  ASSERT_NE(round, 0u);
   EXPECT_EQ(round, id("@MMK_L_O"));
   EXPECT_EQ(kerning.groups.find(round)->keyGlyph, "O");
   EXPECT_EQ(kerning.groups.find(straight)->keyGlyph, "");  // X is not a member
   EXPECT_EQ(kerning.defineGroup("", ids({"A"}), kSideFirst, ""), 0u);
   EXPECT_FALSE(kerning.groups.hasGroup(0));
-
   // A class made without a side works on both sides; clear() returns it there.
   KerningGlyphGroup& fresh = kerning.groups.groupFor(id("kt.fresh"));
   EXPECT_EQ(fresh.side, kSideBoth);
-  EXPECT_EQ(fresh.size(), 0u);
   fresh.addGlyph(id("A"));
   fresh.side = kSideNone;
   EXPECT_FALSE(fresh.isKerningClass());
   fresh.clear();
   EXPECT_EQ(fresh.side, kSideBoth);
   EXPECT_EQ(fresh.size(), 0u);
-
-  KerningClassInfo info;
-  ASSERT_TRUE(kerning.groups.groupInfo(round, info));
-  EXPECT_EQ(info.name, "@MMK_L_O");
-  EXPECT_EQ(info.side, kSideFirst);
-  EXPECT_EQ(info.members.size(), 3u);
-  kerning.groups.find(straight)->side = 9;
-  ASSERT_TRUE(kerning.groups.groupInfo(straight, info));
-  EXPECT_EQ(info.side, kSideNone);
-  EXPECT_FALSE(kerning.groups.groupInfo(id("kt.unknown"), info));
-  EXPECT_FALSE(kerning.groups.setGroupInfo(round, info));
-
-  EXPECT_EQ(kerning.groups.classByKeyGlyph(id("O")), round);
-  EXPECT_EQ(kerning.groups.classByKeyGlyph(id("D")), 0u);
-
-  std::string name;
-  const GlyphIdSet roundSet{id("O"), id("D"), id("Q")};
-  EXPECT_TRUE(kerning.groups.findMatchingGroup(roundSet, kSideFirst, name));
-  EXPECT_EQ(name, "@MMK_L_O");
-  EXPECT_FALSE(kerning.groups.findMatchingGroup(roundSet, kSideSecond, name));
-  EXPECT_FALSE(kerning.groups.findMatchingGroup({id("O"), id("D")}, kSideFirst, name));
 }
 
-TEST(KerningPairs, ZeroValuesSnappingAndOverwrite) {
-  FontKerning kerning;
-  kerning.defineGroup("@MMK_L_A", ids({"A", "Agrave"}), kSideFirst, "A");
-  kerning.defineGroup("@MMK_R_V", ids({"V", "W"}), kSideSecond, "V");
-  kerning.setPair(klass("@MMK_L_A"), klass("@MMK_R_V"), -40, false);
-
-  // A 0 under a covering class pair is kept as an exception ...
-  kerning.setGlyphPair(id("A"), id("V"), 0, false);
-  const KerningPairKey exception{glyph("A"), glyph("V")};
-  ASSERT_EQ(kerning.pairs.count(exception), 1u);
-  EXPECT_EQ(kerning.pairs.at(exception), 0);
-  // ... and without one it removes the pair.
-  kerning.setGlyphPair(id("T"), id("o"), -20, false);
-  kerning.setGlyphPair(id("T"), id("o"), 0, false);
-  EXPECT_EQ(kerning.pairs.count({glyph("T"), glyph("o")}), 0u);
-
-  // Covering pairs of the other shapes: glyph-class, and a later first class.
-  kerning.setPair(glyph("T"), klass("@MMK_R_V"), -30, false);
-  kerning.setGlyphPair(id("T"), id("W"), 0, false);
-  EXPECT_EQ(kerning.pairs.count({glyph("T"), glyph("W")}), 1u);
-  kerning.defineGroup("kt.later", ids({"Agrave", "Aacute"}), kSideFirst, "");
-  kerning.setPair(klass("kt.later"), glyph("o"), -15, false);
-  kerning.setGlyphPair(id("Aacute"), id("o"), 0, false);
-  EXPECT_EQ(kerning.pairs.count({glyph("Aacute"), glyph("o")}), 1u);
-  kerning.setGlyphPair(id("A"), id("o"), 0, false);
-  EXPECT_EQ(kerning.pairs.count({glyph("A"), glyph("o")}), 0u);
-
-  kerning.setGlyphPair(id("L"), id("T"), 12.000001, false);
-  EXPECT_EQ(kerning.pairs.at({glyph("L"), glyph("T")}), 12);
-  kerning.setGlyphPair(id("L"), id("T"), 99, false);
-  EXPECT_EQ(kerning.pairs.at({glyph("L"), glyph("T")}), 12);
-  kerning.setGlyphPair(id("L"), id("T"), -12.3, true);
-  EXPECT_EQ(kerning.pairs.at({glyph("L"), glyph("T")}), -12.3);
-  kerning.setGlyphPair(id("L"), id("T"), -2.5, true);
-  EXPECT_EQ(kerning.pairs.at({glyph("L"), glyph("T")}), -2.5);
-
-  // Values beyond 16 bits are kept as they are.
-  kerning.setGlyphPair(id("L"), id("V"), 70000, false);
-  EXPECT_EQ(kerning.pairs.at({glyph("L"), glyph("V")}), 70000);
-
-  const size_t before = kerning.pairs.size();
-  kerning.setGlyphPair(0, id("V"), -5, false);
-  kerning.setGlyphPair(id("L"), id("o"), std::numeric_limits<double>::quiet_NaN(), false);
-  EXPECT_EQ(kerning.pairs.size(), before);
-
-  // A 0 on a class pair removes it; the glyph exception stays.
-  kerning.setPair(klass("@MMK_L_A"), klass("@MMK_R_V"), 0, false);
-  EXPECT_EQ(kerning.pairs.count({klass("@MMK_L_A"), klass("@MMK_R_V")}), 0u);
-  EXPECT_EQ(kerning.pairs.count(exception), 1u);
+// Pairs by side names, as the kerning holds them.
+NamedPairs held(const FontKerning& kerning) {
+  NamedPairs out;
+  for (const auto& [key, value] : kerning.pairs) out[{key.first.name(), key.second.name()}] = value;
+  return out;
 }
 
-TEST(KerningPairs, BatchOfGlyphPairsMatchesOneByOne) {
+// A 0 under a covering pair (class-class, glyph-class, or a later first class) is kept
+// as an exception, without one it removes the pair; values snap to integers near them,
+// are kept beyond 16 bits and change only with overwrite; a batch does what one-by-one
+// does.
+TEST(KerningPairs, ZeroValuesSnappingOverwriteAndBatches) {
   auto classed = [] {
     FontKerning kerning;
     kerning.defineGroup("@MMK_L_A", ids({"A", "Agrave"}), kSideFirst, "A");
@@ -173,18 +109,26 @@ TEST(KerningPairs, BatchOfGlyphPairsMatchesOneByOne) {
       {id("A"), id("V"), 0},      {id("T"), id("W"), 0},     {id("Aacute"), id("o"), 0},
       {id("A"), id("o"), 0},      {id("L"), id("T"), 0},     {id("L"), id("V"), 7.000001},
       {id("L"), id("V"), 9},      {0, id("V"), -5},          {id("T"), id("o"), std::nan("")},
-      {id("Agrave"), id("W"), 0}, {id("Agrave"), id("o"), 0}};
+      {id("Agrave"), id("W"), 0}, {id("Agrave"), id("o"), 0}, {id("L"), id("o"), 70000}};
   for (const bool overwrite : {false, true}) {
     FontKerning oneByOne = classed();
     for (const GlyphPairValue& pair : batch) oneByOne.setGlyphPair(pair.first, pair.second, pair.value, overwrite);
+    const NamedPairs expected = {
+        {{"@MMK_L_A", "@MMK_R_V"}, -40}, {{"T", "@MMK_R_V"}, -30}, {{"kt.later", "o"}, -15},
+        {{"A", "V"}, 0},  {{"T", "W"}, 0}, {{"Aacute", "o"}, 0}, {{"Agrave", "W"}, 0}, {{"Agrave", "o"}, 0},
+        {{"L", "V"}, overwrite ? 9.0 : 7.0}, {{"L", "o"}, 70000}};
+    EXPECT_EQ(held(oneByOne), expected) << overwrite;
     FontKerning together = classed();
     together.setGlyphPairs(batch, overwrite);
     EXPECT_EQ(together.pairs, oneByOne.pairs) << overwrite;
+    // A 0 on a class pair removes it; the glyph exceptions stay.
+    oneByOne.setPair(klass("@MMK_L_A"), klass("@MMK_R_V"), 0, false);
+    EXPECT_EQ(oneByOne.pairs.count({klass("@MMK_L_A"), klass("@MMK_R_V")}), 0u);
+    EXPECT_EQ(oneByOne.pairs.count({glyph("A"), glyph("V")}), 1u);
   }
-  FontKerning check = classed();
-  check.setGlyphPairs(batch, false);
-  EXPECT_EQ(check.pairs.count({glyph("A"), glyph("V")}), 1u);
-  EXPECT_EQ(check.pairs.count({glyph("L"), glyph("T")}), 0u);  // a 0 without cover removes
+  FontKerning fraction = classed();
+  fraction.setGlyphPair(id("L"), id("T"), -12.3, true);
+  EXPECT_EQ(fraction.pairs.at({glyph("L"), glyph("T")}), -12.3);
 
   // Many classes, each the first side of one pair, and as many 0 exceptions: the batch
   // finds each glyph's classes once instead of scanning every class per pair.
@@ -389,18 +333,10 @@ TEST(KerningPairs, ExpansionKeepsTheFirstCoveringPairInKeyOrder) {
   }
 }
 
+// The whole-font bound is met through the program by the hostile tests (a class pair of
+// 16.7 million glyph pairs); here the share of the limit, with a small one.
 TEST(KerningPairs, OversizedExpansionIsBounded) {
-  FontKerning kerning;
-  GlyphIdList many;
-  for (GlyphId glyphId = 1; glyphId <= 5000; ++glyphId) many.push_back(glyphId);
-  kerning.defineGroup("kt.huge", many, kSideBoth, "");
-  kerning.setPair(klass("kt.huge"), klass("kt.huge"), -1, false);  // 25 million combinations
-  kerning.setGlyphPair(id("A"), id("V"), -60, false);
   std::vector<GlyphPairValue> out;
-  EXPECT_FALSE(kerning.expandPairs(out));
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].value, -60);
-
   // Class pairs share what the glyph pairs leave of the limit; the glyph pairs stay.
   FontKerning small;
   small.defineGroup("kt.pair", ids({"A", "B"}), kSideBoth, "");
@@ -439,36 +375,6 @@ TEST(KerningGroupsCopy, UsedMergedAndReplacedClassesAreIndependentCopies) {
   other.replaceGroups(copies);
   EXPECT_EQ(other.groups.count(), 1u);
   EXPECT_EQ(other.groups.find(used)->size(), 3u);
-}
-
-TEST(FontGroups, ReaderGroupsLandByKindAndListInIdOrder) {
-  Ref<Font> font = Ref<Font>::adopt(new Font());
-  font->addGroup("@MMK_L_kt1", ids({"A"}), 1, "A");
-  font->addGroup("kt.sideless", ids({"B"}), 7, "");
-  font->addGroup("kt.both", ids({"C"}), 3, "C");
-  const KerningGroups& groups = *font->kerningGroups();
-  EXPECT_EQ(groups.find(id("@MMK_L_kt1"))->side, kSideFirst);
-  EXPECT_EQ(groups.find(id("kt.sideless"))->side, kSideNone);
-  EXPECT_EQ(groups.find(id("kt.both"))->side, kSideBoth);
-
-  LayoutGroupList list;
-  font->gatherLayoutList(list);
-  ASSERT_EQ(list.size(), 3u);
-  GlyphId previous = 0;
-  for (const LayoutClassEntry& entry : list) {
-    EXPECT_LT(previous, entry.id);
-    EXPECT_EQ(entry.name, otl::glyphNameById(entry.id));
-    ASSERT_NE(entry.group, nullptr);
-    EXPECT_TRUE(entry.group->contains(*entry.group->members().begin()));
-    previous = entry.id;
-  }
-
-  font->tables["GSUB"] = {1};
-  font->tables["JSTF"] = {2};
-  font->tables["cmap"] = {3};
-  font->removeLayoutTables();
-  EXPECT_EQ(font->tables.size(), 1u);
-  EXPECT_EQ(font->tables.count("cmap"), 1u);
 }
 
 }  // namespace

@@ -50,63 +50,18 @@ TEST(StyleWordRecognition, LongerWordsWinOverTheWordsTheyContain) {
   EXPECT_EQ(weightIn("").position, -1);
 }
 
-TEST(StyleWordRecognition, TableLookupIgnoresCaseAndReportsTheForm) {
-  int form = -1;
-  const int row = findWeightWord("semibold", &form);
-  ASSERT_GE(row, 0);
-  EXPECT_STREQ(weightWords()[row].name, "SemiBold");
-  EXPECT_EQ(form, kFormName);
-
-  EXPECT_STREQ(widthWords()[findWidthWord("cond", &form)].name, "Condensed");
-  EXPECT_EQ(form, kFormMedium);
-  EXPECT_STREQ(slopeWords()[findSlopeWord("OBL", &form)].name, "Oblique");
-  EXPECT_EQ(form, kFormShort);
-
-  EXPECT_EQ(findWeightWord("Boldest", &form), -1);
-  // The empty short form of "Normal" must not make the empty word known.
-  EXPECT_EQ(findWidthWord("", &form), -1);
-}
-
-TEST(StyleWordRecognition, SlopeAbbreviatesOneFormAtATime) {
-  std::string word = "Italic";
-  abbreviateSlope(word);
-  EXPECT_EQ(word, "Ita");
-  abbreviateSlope(word);
-  EXPECT_EQ(word, "It");
-  abbreviateSlope(word);
-  EXPECT_EQ(word, "It");
-  word = "Swashy";
-  abbreviateSlope(word);
-  EXPECT_EQ(word, "");
-}
-
-TEST(StyleNumbers, WeightNamesChangeAtTheIntegerMidpoints) {
-  EXPECT_EQ(weightNameFor(150), "Thin");
-  EXPECT_EQ(weightNameFor(151), "ExtraLight");
-  EXPECT_EQ(weightNameFor(400), "Regular");
-  EXPECT_EQ(weightNameFor(650), "SemiBold");
-  EXPECT_EQ(weightNameFor(651), "Bold");
-  EXPECT_EQ(weightNameFor(825), "ExtraBold");
-  EXPECT_EQ(weightNameFor(826), "Heavy");
-  EXPECT_EQ(weightNameFor(925), "Black");
-  EXPECT_EQ(weightNameFor(926), "ExtraBlack");
-  EXPECT_EQ(weightNameFor(-5), "Thin");
-}
-
-TEST(StyleNumbers, WidthNamesAndNameKeys) {
+TEST(StyleNumbers, WeightAndWidthNames) {
+  // Weight names change at the integer midpoints.
+  const std::pair<int, const char*> weights[] = {
+      {-5, "Thin"},  {150, "Thin"},      {151, "ExtraLight"}, {400, "Regular"}, {650, "SemiBold"},
+      {651, "Bold"}, {825, "ExtraBold"}, {826, "Heavy"},      {925, "Black"},   {926, "ExtraBlack"}};
+  for (const auto& [value, name] : weights) EXPECT_EQ(weightNameFor(value), name) << value;
   EXPECT_EQ(widthNameFor(5, true), "Monospaced");
   EXPECT_EQ(widthNameFor(5, false), "Normal");
   EXPECT_EQ(widthNameFor(1, false), "UltraCondensed");
   EXPECT_EQ(widthNameFor(9, true), "Mono UltExp");
   EXPECT_EQ(widthNameFor(10, false), "");
   EXPECT_EQ(widthNameFor(0, false), "");
-
-  EXPECT_EQ(nameKeyForId(0), "copyright");
-  EXPECT_EQ(nameKeyForId(16), "pref_family");
-  EXPECT_EQ(nameKeyForId(19), "sample_text");
-  EXPECT_EQ(nameKeyForId(22), "wws_subfamily");
-  EXPECT_EQ(nameKeyForId(23), "");
-  EXPECT_EQ(nameKeyForId(-1), "");
 }
 
 class StyleNameComposition : public ::testing::Test {
@@ -193,18 +148,6 @@ TEST_F(StyleNameComposition, FullAndPostScriptNamesShortenTheStylePart) {
   names.styleName = "Bold";
   EXPECT_EQ(StyleNames(names, metrics, flags).shortenStyleName(), std::string(31, 'F'));
   EXPECT_EQ(StyleNames(names, metrics, flags).postScriptName(), std::string(29, 'F'));
-}
-
-TEST(StyleNameSteps, ShortenStepReplacesOneWordPerTable) {
-  std::string text = "Extra Bold Condensed Italic";
-  EXPECT_EQ(shortenStep(text, 0), 1);
-  EXPECT_EQ(text, "ExtBd Cond Ita");
-  EXPECT_EQ(shortenStep(text, 1), 2);
-  EXPECT_EQ(text, "XBd Cn It");
-  EXPECT_EQ(shortenStep(text, 2), 3);
-  EXPECT_EQ(text, "XB Cn It");
-  EXPECT_EQ(shortenStep(text, 3), -1);
-  EXPECT_EQ(filterChars("Semi-Bold 2!", "SBemio2"), "SemiBo2");
 }
 
 TEST(StyleNameSteps, ComposedStyleFillsOnlyEmptyNames) {

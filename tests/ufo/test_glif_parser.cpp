@@ -9,9 +9,11 @@
 
 #include "model/font.h"
 #include "model/glyph_data.h"
+#include "model/numbers.h"
 #include "ufo/base64.h"
 #include "ufo/glif_parser.h"
 #include "ufo/reader_warnings.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
@@ -56,10 +58,29 @@ class GlifTest : public ::testing::Test {
   ufo::ReadWarnings warnings_{&console_};
 };
 
-int countOf(const std::string& text, const std::string& needle) {
-  int count = 0;
-  for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
-  return count;
+std::string num(double value) { return vn::formatShortest(std::round(value * 1e6) / 1e6); }
+
+// The body layer as text: per contour "open:" or "closed:" and its nodes as
+// "type@x,y" with "s" when smooth and the name quoted; then links and guides.
+std::string bodyText(const vn::Glyph& glyph) {
+  std::string out;
+  const vn::Layer* body = glyph.bodyLayer();
+  if (!body) return out;
+  for (const auto& element : body->elements) {
+    for (const auto& contour : element.contours) {
+      out += contour.flag ? "open:" : "closed:";
+      for (const Node& n : contour.nodes) {
+        out += " " + num(n.type) + "@" + num(n.x) + "," + num(n.y) + ((n.flags & Node::kFlagSmooth) ? "s" : "");
+        if (!n.name.empty()) out += "'" + n.name + "'";
+      }
+      out += "\n";
+    }
+  }
+  for (const auto& l : body->links) out += "link " + l.name + " " + num(l.first.index) + "," + num(l.second.index) + "\n";
+  for (const auto& g : body->guides) {
+    out += "guide " + g.name + " " + num(g.x1) + "," + num(g.y1) + " " + num(g.x2) + "," + num(g.y2) + "\n";
+  }
+  return out;
 }
 
 std::string pointsContour(const std::vector<std::string>& types) {
@@ -111,16 +132,9 @@ TEST_F(GlifTest, AllOffCurveMidpointAndCubicSmoothFlag) {
                     "<contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"5\" y=\"5\"/>"
                     "<point x=\"6\" y=\"6\"/><point x=\"10\" y=\"0\" type=\"curve\" smooth=\"yes\"/>"
                     "</contour></outline>"));
-  const auto& first = contour(0).nodes;
-  EXPECT_DOUBLE_EQ(first.front().x, 50.0);
-  EXPECT_DOUBLE_EQ(first.front().y, 50.0);
-  EXPECT_DOUBLE_EQ(first.back().x, 50.0);
-  EXPECT_TRUE(first.front().flags & Node::kFlagSmooth);
-  // The off-curve points of a cubic take the smooth flag of their curve point.
-  auto it = contour(1).nodes.begin();
-  ++it;
-  EXPECT_EQ(it->type, Node::kCubic);
-  EXPECT_TRUE(it->flags & Node::kFlagSmooth);
+  // A midpoint at both ends, smooth; the off-curve points of a cubic take the smooth
+  // flag of their curve point.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@50,50s 2@0,0 2@100,0 2@100,100 1@50,50s\nclosed: 0@0,0 3@5,5s 3@6,6s 1@10,0s\n");
 }
 
 TEST_F(GlifTest, NamedSinglePointsBecomePointLinks) {
@@ -130,17 +144,10 @@ TEST_F(GlifTest, NamedSinglePointsBecomePointLinks) {
                     "<contour><point x=\"1\" y=\"2\" name=\"lone\"/></contour>"
                     "<contour><point x=\"1e9\" y=\"2\" type=\"line\" name=\"far\"/></contour>"
                     "</outline>"));
-  const auto& links = glyph_->bodyLayer()->links;
-  ASSERT_EQ(links.size(), 2u);
-  EXPECT_EQ(links[0].name, "top");
-  EXPECT_EQ(links[0].first.index, 597);  // truncated toward zero
-  EXPECT_EQ(links[0].second.index, -1290);
-  EXPECT_EQ(links[0].first.secondIndex, -1);
-  EXPECT_EQ(links[1].first.index, 32767);  // saturated, not wrapped
-  // The unnamed point is a one-node contour; the named off-curve point grows to three nodes.
-  ASSERT_EQ(contourCount(), 2u);
-  EXPECT_EQ(contour(0).nodes.size(), 1u);
-  EXPECT_EQ(contour(1).nodes.size(), 3u);
+  // Coordinates truncated toward zero and saturated, not wrapped; the unnamed point is a
+  // one-node contour, the named off-curve point grows to three nodes.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@1,2\nclosed: 0@1,2s 2@1,2'lone' 1@1,2s\nlink top 597,-1290\nlink far 32767,2\n");
+  EXPECT_EQ(glyph_->bodyLayer()->links[0].first.secondIndex, -1);
 }
 
 TEST_F(GlifTest, AdvanceUnicodesAndComponents) {
@@ -228,31 +235,28 @@ TEST_F(GlifTest, HintSetsFromMarkupAndFromBase64) {
 }
 
 TEST_F(GlifTest, MarkColourAndGuides) {
-  auto markOf = [&](const std::string& reals) {
+  const std::pair<const char*, int> marks[] = {
+      {"<real>1</real><real>0.6</real><real>0.6</real><real>1</real>", 1},
+      {"<real>0</real><real>0</real><real>0</real><real>1</real>", 0},
+      {"<real>0</real><real>0</real><real>1</real>", 77},  // three values: unchanged
+      {"<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>", 77},  // grey
+      {"<real>nan</real><real>1e999</real><real>0</real><real>1</real>", 0},
+      {"<real>0</real><real>1</real><real>0</real><real>1</real>", 86},  // green: by its hue, rounded
+  };
+  for (const auto& [reals, expected] : marks) {
     reset();
     glyph_->markColor = 77;
-    EXPECT_TRUE(parse("<lib><dict><key>com.typemytype.robofont.mark</key><array>" + reals +
+    EXPECT_TRUE(parse(std::string("<lib><dict><key>com.typemytype.robofont.mark</key><array>") + reals +
                       "</array></dict></lib>"));
-    return glyph_->markColor;
-  };
-  EXPECT_EQ(markOf("<real>1</real><real>0.6</real><real>0.6</real><real>1</real>"), 1);
-  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>0</real><real>1</real>"), 0);
-  EXPECT_EQ(markOf("<real>0</real><real>0</real><real>1</real>"), 77);  // three values
-  EXPECT_EQ(markOf("<real>0.5</real><real>0.5</real><real>0.5</real><real>1</real>"), 77);  // grey
-  EXPECT_EQ(markOf("<real>nan</real><real>1e999</real><real>0</real><real>1</real>"), 0);
-  EXPECT_GT(markOf("<integer>0</integer><integer>1</integer><real>0</real><real>1</real>"), 1);
+    EXPECT_EQ(glyph_->markColor, expected) << reals;
+  }
   reset();
-
   ASSERT_TRUE(parse("<outline><contour><point x=\"0\" y=\"0\" type=\"line\"/><point x=\"1\" y=\"0\" "
                     "type=\"line\"/></contour></outline><lib><dict><key>com.typemytype.robofont.guides</key>"
                     "<array><dict><key>angle</key><real>90</real><key>x</key><real>10</real><key>y</key>"
                     "<integer>0</integer><key>name</key><string>stem</string></dict><string>x</string>"
                     "</array></dict></lib>"));
-  const auto& guides = glyph_->bodyLayer()->guides;
-  ASSERT_EQ(guides.size(), 1u);
-  EXPECT_EQ(guides[0].name, "stem");
-  EXPECT_NEAR(guides[0].x2, 10.0, 1e-9);
-  EXPECT_NEAR(guides[0].y2, 100.0, 1e-9);
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@0,0 1@1,0\nguide stem 10,0 10,100\n");
 }
 
 TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
@@ -266,51 +270,13 @@ TEST_F(GlifTest, Ufo3DataIsReportedOncePerKind) {
   warnings_.flush();  // the lines that name glyphs come at the end of a read
   const std::string text = console_.str();
   for (const char* what : {"anchors without a name", "images", "notes", "identifiers"}) {
-    EXPECT_EQ(countOf(text, what), 1) << what << "\n" << text;
+    EXPECT_EQ(ufotest::countOf(text, what), 1) << what << "\n" << text;
   }
   // Named anchors are kept as UFO 2 keeps them: point links, coordinates truncated.
-  const auto& links = glyph_->bodyLayer()->links;
-  ASSERT_EQ(links.size(), 2u);
-  EXPECT_EQ(links[0].name, "top");
-  EXPECT_EQ(links[0].first.index, 1);
-  EXPECT_EQ(links[0].second.index, -2);
-  EXPECT_EQ(links[1].name, "bottom");
-  // Guidelines become guides of the layer; those that make no line are left out.
-  const auto& guides = glyph_->bodyLayer()->guides;
-  ASSERT_EQ(guides.size(), 3u);
-  EXPECT_EQ(guides[0].name, "g");
-  EXPECT_NEAR(guides[0].x2, 101.0, 1e-9);
-  EXPECT_NEAR(guides[0].y2, 2.0, 1e-9);
-  EXPECT_NEAR(guides[1].x1, 5.0, 1e-9);  // only x: vertical
-  EXPECT_NEAR(guides[1].x2, 5.0, 1e-9);
-  EXPECT_NEAR(guides[1].y2, 100.0, 1e-9);
-  EXPECT_NEAR(guides[2].y1, -3.0, 1e-9);  // only y: horizontal
-  EXPECT_NEAR(guides[2].y2, -3.0, 1e-9);
-  EXPECT_NEAR(guides[2].x2, 100.0, 1e-9);
+  // Guidelines become guides (only x: vertical, only y: horizontal); those that make
+  // no line are left out.
+  EXPECT_EQ(bodyText(*glyph_), "closed: 0@0,0\nlink top 1,-2\nlink bottom 3,4\nguide g 1,2 101,2\nguide  5,0 5,100\nguide  0,-3 100,-3\n");
 }
-
-}  // namespace
-
-namespace {
-
-TEST(GlifProgram, TrueTypeProgramBecomesCommandBytes) {
-  vn::Glyph* glyph = new vn::Glyph;
-  std::istringstream in(
-      "<glyph><outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"p1\"/>"
-      "<point x=\"0\" y=\"100\" type=\"line\" name=\"p2\"/><point x=\"50\" y=\"0\" type=\"line\"/></contour>"
-      "</outline><lib><dict><key>com.quorvel.ttprogram</key><data><ttProgram>"
-      "<ttc code=\"singleh\" point1=\"p1\" point2=\"p2\"/><ttc code=\"nonsense\"/></ttProgram></data>"
-      "</dict></lib></glyph>");
-  ufo::UfoGlyphParser parser;
-  ASSERT_TRUE(parser.parse(in, glyph));
-  EXPECT_FALSE(glyph->commandBytes.empty());
-  EXPECT_TRUE(glyph->lib.empty());
-  glyph->release();
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(GlifTest, PointAttributesInAnyOrder) {
   // The identifier is reported before what reading the point's name reports.
@@ -325,15 +291,10 @@ TEST_F(GlifTest, PointAttributesInAnyOrder) {
   ASSERT_NE(identifiers, std::string::npos) << text;
   ASSERT_NE(encoding, std::string::npos) << text;
   EXPECT_LT(identifiers, encoding);
-  const auto& nodes = contour(0).nodes;
-  ASSERT_GE(nodes.size(), 5u);
-  const vn::Node& first = nodes.front();
-  EXPECT_EQ(first.name, "\xE4\xB8\x80");
-  EXPECT_TRUE(std::signbit(first.x));
-  EXPECT_EQ(first.y, 20.0);
-  EXPECT_TRUE(first.flags & vn::Node::kFlagSmooth);
-  EXPECT_EQ(nodes[1].x, 3.0);
-  EXPECT_EQ(contour(0).flag, 1);  // a "move" point opens the contour
+  // Any attribute order; "-0" keeps its sign; unknown types and attributes are passed
+  // over; a "move" point opens the contour.
+  EXPECT_EQ(bodyText(*glyph_).rfind("open: 0@-0,20s'\xE4\xB8\x80' 2@3,4 1@6,5 0@7,8 ", 0), 0u) << bodyText(*glyph_);
+  EXPECT_TRUE(std::signbit(contour(0).nodes.front().x));
 }
 
 }  // namespace

@@ -5,15 +5,15 @@
 #include <cmath>
 #include <limits>
 
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 #include "ufo/glif_writer.h"
 #include "ufo/writer_numbers.h"
 
 namespace {
 
 using vn::Node;
-using writertest::BuiltFont;
-using writertest::node;
+using ufotest::BuiltFont;
+using ufotest::node;
 
 constexpr const char* kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
@@ -52,7 +52,7 @@ TEST(GlifWriter, OpenContoursStartWithAMoveAndKeepTrailingControls) {
   vn::Layer& body = glyph.varnelData().bodyLayer();
   // First node off-curve; the last two controls lead nowhere but are kept (readers
   // that cannot use them drop them).
-  body.addContour(writertest::contour({node(Node::kCubic, 0, 0), node(Node::kOnCurve, 10, 0),
+  body.addContour(ufotest::contour({node(Node::kCubic, 0, 0), node(Node::kOnCurve, 10, 0),
                                        node(Node::kCubic, 20, 5), node(Node::kCubic, 30, 5),
                                        node(Node::kOnCurve, 40, 0, "end", Node::kFlagSmooth),
                                        node(Node::kCubic, 50, 5), node(Node::kCubic, 60, 5)},
@@ -75,12 +75,12 @@ TEST(GlifWriter, ClosedContoursTakeTheirFirstTypeFromTheLastNode) {
   vn::Layer& body = glyph.varnelData().bodyLayer();
   // Quadratic: the repeated last node is dropped, its smooth flag and its name (a
   // hint-replacement point) move to the first.
-  body.addContour(writertest::contour({node(Node::kMove, 0, 0), node(Node::kQuadratic, 50, 100),
+  body.addContour(ufotest::contour({node(Node::kMove, 0, 0), node(Node::kQuadratic, 50, 100),
                                        node(Node::kOnCurve, 100, 0), node(Node::kQuadratic, 50, -100),
                                        node(Node::kOnCurve, 0, 0, "hr01", Node::kFlagSmooth)}));
   // Nodes of unknown types are left out; an empty contour gives nothing.
-  body.addContour(writertest::contour({node(7, 5, 5), node(Node::kOnCurve, 1, 1)}));
-  body.addContour(writertest::contour({}));
+  body.addContour(ufotest::contour({node(7, 5, 5), node(Node::kOnCurve, 1, 1)}));
+  body.addContour(ufotest::contour({}));
   EXPECT_EQ(outlineOf(glifOf(glyph)),
             "    <contour>\n"
             "      <point x=\"0\" y=\"0\" type=\"qcurve\" smooth=\"yes\" name=\"hr01\"/>\n"
@@ -99,11 +99,11 @@ TEST(GlifWriter, EveryElementIsWrittenThroughItsOwnAndTheLayerMatrix) {
   vn::Layer& body = glyph.varnelData().bodyLayer();
   body.matrix = vn::Matrix{1, 0, 0, 1, 10, 0};
   vn::Element first;
-  first.contours.push_back(writertest::contour({node(Node::kMove, 0, 0), node(Node::kOnCurve, 1, 0)}, true));
+  first.contours.push_back(ufotest::contour({node(Node::kMove, 0, 0), node(Node::kOnCurve, 1, 0)}, true));
   vn::Element empty;
   vn::Element scaled;
   scaled.matrix = vn::Matrix{2, 0, 0, 3, 0, 0};
-  scaled.contours.push_back(writertest::contour({node(Node::kMove, 100, 1), node(Node::kOnCurve, 5, 5)}, true));
+  scaled.contours.push_back(ufotest::contour({node(Node::kMove, 100, 1), node(Node::kOnCurve, 5, 5)}, true));
   body.elements = {first, empty, scaled};
   // The element's own matrix applies first: (100, 1) -> (200, 3) -> (210, 3).
   EXPECT_EQ(outlineOf(glifOf(glyph)),

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "model/layer.h"
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 #include "ufo/hint_sets.h"
 
 namespace {
 
 using vn::Node;
-using writertest::node;
+using ufotest::node;
 
 vn::Hint stem(double position, double width, bool horizontal = true) {
   vn::Hint hint;
@@ -21,7 +21,7 @@ vn::Hint stem(double position, double width, bool horizontal = true) {
 
 vn::Layer layerWith(std::vector<vn::Hint> hints) {
   vn::Layer layer;
-  layer.addContour(writertest::square(0, 0, 100));
+  layer.addContour(ufotest::square(0, 0, 100));
   layer.hints = std::move(hints);
   return layer;
 }

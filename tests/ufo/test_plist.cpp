@@ -58,23 +58,10 @@ TEST(PListTree, FontToolsListParsesPrintsAndReadsBackEqual) {
   ASSERT_NE(document.rootDict(), nullptr);
   PListNode root(plist::kDict, document.rootDict()->first_node());
 
-  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.text")->value(),
-            "a<b & \"c\" it's > d");
   EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.unicode")->value(),
             "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80");
-  EXPECT_EQ(root.findDirectChild(plist::kString, "com.example.empty")->value(), "");
-  EXPECT_EQ(root.findDirectChild(plist::kInteger, "com.example.big")->value(), "12345678901234567");
   EXPECT_EQ(root.findDirectChild(plist::kData, "com.example.data")->value(), "AAECYmluYXJ5/w==");
-  const PListNode* flags = root.findDirectChild(plist::kArray, "com.example.flags");
-  ASSERT_NE(flags, nullptr);
-  EXPECT_EQ(flags->firstChild()->type(), plist::kTrue);
-  EXPECT_EQ(flags->firstChild()->value(), "");
-  EXPECT_EQ(flags->lastChild()->type(), plist::kFalse);
-  const PListNode* nested = root.findDirectChild(plist::kDict, "com.example.nested");
-  ASSERT_NE(nested, nullptr);
-  const PListNode* deeper = nested->findDirectChild(plist::kDict, "inner")->firstChild();
-  EXPECT_EQ(deeper->lastChild()->firstChild()->key(), "k&y");
-  EXPECT_EQ(deeper->lastChild()->firstChild()->value(), "v<al");
+  EXPECT_EQ(root.findDirectChild(plist::kArray, "com.example.flags")->firstChild()->type(), plist::kTrue);
 
   // Printed, the list reads back into the same tree, and prints the same again.
   const std::string once = asDocument(root);
@@ -115,12 +102,13 @@ TEST(PListTree, BuildingFollowsKeysAndSkipsUnknownElements) {
   auto blanks = treeOf(
       "<plist><dict><key> \t</key><string> </string>"
       "<key>x</key><string>\n</string><key>c</key><string><![CDATA[ ]]></string>"
-      "</dict></plist>");
+      "<key>a<![CDATA[&b]]>c</key><true/></dict></plist>");
   ASSERT_NE(blanks->firstChild(), nullptr);
   EXPECT_EQ(blanks->firstChild()->key(), " \t");
   EXPECT_EQ(blanks->firstChild()->value(), " ");
   EXPECT_EQ(blanks->firstChild()->next()->value(), "\n");
-  EXPECT_EQ(blanks->lastChild()->value(), " ");
+  EXPECT_EQ(blanks->lastChild()->previous()->value(), " ");
+  EXPECT_EQ(blanks->lastChild()->key(), "a&bc");  // text pieces joined
 }
 
 TEST(PListTree, PrintsExactLinesAndEscapesEveryKeyAndString) {
@@ -181,46 +169,16 @@ TEST(PListTree, XmlHeldInDataSurvivesRoundTripsUnchanged) {
   }
 }
 
-TEST(PListTree, DeepSearchOrderAndDirectSearch) {
-  PListNode root(plist::kDict);
-  auto* lib = root.addChild(plist::kDict, "", "FontLibDict");
-  lib->addChild(plist::kDict, "", "target")->addChild(plist::kString, "inside lib", "x");
-  root.addChild(plist::kDict, "", "target");
-  root.addChild(plist::kArray, "", "glyphs_quorvel_lib");
-
-  EXPECT_EQ(root.findChild(plist::kNone, "target"), lib);
-  EXPECT_EQ(root.findChild(plist::kDict, ""), lib);
-  // The chain of first children is searched before the direct children.
-  EXPECT_EQ(root.findChild(plist::kDict, "target"), lib->firstChild());
-  EXPECT_EQ(root.findChild(plist::kArray, "glyphs_quorvel_lib"), lib->next()->next());
-  EXPECT_EQ(root.findChild(plist::kString, "missing"), nullptr);
-  EXPECT_EQ(root.findDirectChild(plist::kDict, "target"), lib->next());
-  EXPECT_EQ(root.findDirectChild(plist::kNone, "target"), nullptr);
-
-  std::unique_ptr<PListNode> notDict = std::make_unique<PListNode>(plist::kString, "v");
-  EXPECT_FALSE(root.appendDictEntry(notDict, "name"));
-  EXPECT_NE(notDict, nullptr);
-  std::unique_ptr<PListNode> glyph = std::make_unique<PListNode>(plist::kDict);
-  EXPECT_TRUE(root.appendDictEntry(glyph, "A"));
-  EXPECT_EQ(root.lastChild()->key(), "A");
-  EXPECT_EQ(root.lastChild()->value(), "A");
-  EXPECT_EQ(root.lastChild()->previous()->key(), "glyphs_quorvel_lib");
-}
-
 TEST(PListTree, NumbersPrintInFullOrShortestAndNeverNonFinite) {
-  EXPECT_EQ(ufo::writePlistNumber(1500.0), "<integer>1500</integer>");
-  EXPECT_EQ(ufo::writePlistNumber(1234567.0), "<integer>1234567</integer>");
-  EXPECT_EQ(ufo::writePlistNumber(-2147483649.0), "<integer>-2147483649</integer>");
-  EXPECT_EQ(ufo::writePlistNumber(-0.0), "<integer>0</integer>");
-  EXPECT_EQ(ufo::writePlistNumber(0.5), "<real>0.5</real>");
-  EXPECT_EQ(ufo::writePlistNumber(0.1), "<real>0.1</real>");
-  EXPECT_EQ(ufo::writePlistNumber(1e300), "<real>1e+300</real>");
-  EXPECT_EQ(ufo::writePlistNumber(1.0 / 0.0), "<integer>0</integer>");
-  EXPECT_EQ(ufo::writePlistNumber(std::nan("")), "<integer>0</integer>");
+  const std::pair<double, const char*> cases[] = {
+      {1500.0, "<integer>1500</integer>"}, {-2147483649.0, "<integer>-2147483649</integer>"},
+      {-0.0, "<integer>0</integer>"},      {0.1, "<real>0.1</real>"},
+      {1e300, "<real>1e+300</real>"},      {1.0 / 0.0, "<integer>0</integer>"},
+      {std::nan(""), "<integer>0</integer>"},
+  };
+  for (const auto& [value, text] : cases) EXPECT_EQ(ufo::writePlistNumber(value), text) << value;
   const double third = 1.0 / 3.0;
-  const std::string text = ufo::writePlistNumber(third);
-  EXPECT_EQ(std::strtod(text.c_str() + 6, nullptr), third);  // reads back exactly
-
+  EXPECT_EQ(std::strtod(ufo::writePlistNumber(third).c_str() + 6, nullptr), third);  // reads back exactly
   // The process locale does not reach the text.
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr) {
     EXPECT_EQ(ufo::writePlistNumber(2.25), "<real>2.25</real>");

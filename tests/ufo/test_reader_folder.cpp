@@ -3,16 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "layout/registry/glyph_name_registry.h"
-#include "test_reader_support.h"
+#include "ufo_fixtures.h"
 #include "ufo/writer.h"
 
 namespace {
 
-using readertest::countLines;
-using readertest::glif;
-using readertest::plist;
-using readertest::ReadResult;
-using readertest::TempUfo;
+using ufotest::countOf;
+using ufotest::glif;
+using ufotest::plist;
+using ufotest::ReadResult;
+using ufotest::TempUfo;
 
 const std::string kSquare = glif(
     "<advance width=\"500\"/><outline><contour><point x=\"0\" y=\"0\" type=\"line\"/>"
@@ -21,7 +21,7 @@ const std::string kSquare = glif(
 TEST(ReaderFolder, MinimalFolderAndMissingOrBrokenLists) {
   TempUfo ufo;
   ReadResult empty;
-  readertest::readUfo(ufo, empty);
+  ufotest::readUfo(ufo, empty);
   EXPECT_TRUE(empty.ok);
   EXPECT_EQ(empty.font().glyphCount(), 0u);
   EXPECT_EQ(empty.style().names.version, "1.0");
@@ -33,7 +33,7 @@ TEST(ReaderFolder, MinimalFolderAndMissingOrBrokenLists) {
   ufo.contents({{"a", "a.glif"}});
   ufo.write("glyphs/a.glif", kSquare);
   ReadResult broken;
-  readertest::readUfo(ufo, broken);
+  ufotest::readUfo(ufo, broken);
   EXPECT_FALSE(broken.ok);
   EXPECT_NE(broken.out.find("plist parsing error: "), std::string::npos);
   EXPECT_TRUE(broken.style().names.familyName.empty());
@@ -42,13 +42,13 @@ TEST(ReaderFolder, MinimalFolderAndMissingOrBrokenLists) {
   // A wrong structure: reported with its code on the standard error stream.
   ufo.write("kerning.plist", plist("<key>a</key><string>b</string>"));
   ReadResult wrong;
-  readertest::readUfo(ufo, wrong);
+  ufotest::readUfo(ufo, wrong);
   EXPECT_FALSE(wrong.ok);
   EXPECT_EQ(wrong.err, "Error while opening UFO: 1\n");
 
   ufo.remove("metainfo.plist");
   ReadResult noMeta;
-  readertest::readUfo(ufo, noMeta);
+  ufotest::readUfo(ufo, noMeta);
   EXPECT_FALSE(noMeta.ok);
 }
 
@@ -59,7 +59,7 @@ TEST(ReaderFolder, GlyphOrderThenNameOrder) {
   ufo.write("lib.plist", plist("<key>public.glyphOrder</key><array><string>b</string><string>zz</string>"
                                "</array><key>com.example.kept</key><string>x &amp; y</string>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out;
   // Two keys naming one file give two glyphs; the missing file is skipped.
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"b", "A_", "a", "c"}));
@@ -80,7 +80,7 @@ TEST(ReaderFolder, ClassMembersFollowTheGlyphOrder) {
   ufo.write("groups.plist", plist("<key>@MMK_L_ord</key><array><string>ord_x</string><string>ord_z</string>"
                                   "<string>ord_y</string></array>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out;
   const vn::KerningGlyphGroup* group = r.font().kerningGroups()->find(otl::glyphIdByName("@MMK_L_ord"));
   ASSERT_NE(group, nullptr);
@@ -105,11 +105,11 @@ TEST(ReaderFolder, TraversalInContentsIsRefusedAndTheReadGoesOn) {
                 {"literal", "a%2Eb.glif"},
                 {"ok", "ok.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"literal", "ok"}));
   for (const char* name : {"\"up\"", "\"encoded\"", "\"nested\"", "\"backslash\"", "\"dots\""}) {
-    EXPECT_EQ(countLines(r.out, std::string("glyph ") + name + " skipped"), 1) << name << r.out;
+    EXPECT_EQ(countOf(r.out, std::string("glyph ") + name + " skipped"), 1) << name << r.out;
   }
 }
 
@@ -118,7 +118,7 @@ TEST(ReaderFolder, PercentEncodedNamesOfOlderFilesAreDecodedAfterTheLiteralName)
   ufo.write("glyphs/A_.glif", kSquare);
   ufo.contents({{"A", "A%5F.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"A"}));
 }
@@ -130,17 +130,24 @@ TEST(ReaderFolder, GroupsSidesAndKerning) {
                   "<key>second</key><array><string>v</string><string>w</string></array>"
                   "<key>both</key><array><string>x</string></array>"
                   "<key>plain</key><array><string>p</string></array>"
-                  "<key>empty</key><array><string></string></array>"));
+                  "<key>empty</key><array><string></string></array>"
+                  "<key>@MMK_L_E</key><array><string>E</string><string>F</string></array>"
+                  "<key>@MMK_R_I</key><array><string>i</string><string>j</string></array>"));
+  // Zero exceptions come before the class pair they cancel; the first value of a
+  // repeated pair wins; an overflowing value is left out.
   ufo.write("kerning.plist",
             plist("<key>@MMK_L_o</key><dict><key>second</key><integer>-20</integer></dict>"
                   "<key>both</key><dict><key>both</key><real>5.5</real></dict>"
                   "<key>A</key><dict><key>Y</key><integer>-30</integer></dict>"
                   "<key>A</key><dict><key>W</key><integer>-10</integer><key>V</key><real>1e999</real>"
-                  "<key>Y</key><integer>99</integer></dict>"));
+                  "<key>Y</key><integer>99</integer></dict>"
+                  "<key>@MMK_L_E</key><dict><key>i</key><integer>0</integer></dict>"
+                  "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key><integer>-7</integer></dict>"
+                  "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
+                  "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;
-  auto& groups = r.font().kerningGroups()->groups;
   auto sideOf = [&](const char* name) {
     const auto* group = r.font().kerningGroups()->find(otl::glyphIdByName(name));
     return group ? static_cast<int>(group->side) : -1;
@@ -149,19 +156,14 @@ TEST(ReaderFolder, GroupsSidesAndKerning) {
   EXPECT_EQ(sideOf("second"), 2);
   EXPECT_EQ(sideOf("both"), 3);
   EXPECT_EQ(sideOf("plain"), -1);  // a plain glyph class, not a kerning class
-  EXPECT_EQ(groups.size(), 3u);
-  EXPECT_TRUE(r.font().kerningGroups()->find(otl::glyphIdByName("@MMK_L_o"))->contains(otl::glyphIdByName("e")));
-
-  std::list<vn::NamedGlyphPair> pairs;
-  r.font().kerning().flatGlyphPairs(pairs);
-  std::map<std::pair<std::string, std::string>, double> flat;
-  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
-  EXPECT_EQ(flat.at({"A", "Y"}), -30);  // the first value read wins
-  EXPECT_EQ(flat.at({"A", "W"}), -10);
-  EXPECT_EQ(flat.count({"A", "V"}), 0u);  // overflowing value left out
-  EXPECT_EQ(flat.at({"o", "v"}), -20);
-  EXPECT_EQ(flat.at({"e", "w"}), -20);
-  EXPECT_EQ(flat.at({"x", "x"}), 5.5);
+  EXPECT_EQ(r.font().kerningGroups()->groups.size(), 5u);
+  const ufotest::FlatKerning expected = {
+      {{"A", "Y"}, -30}, {{"A", "W"}, -10}, {{"o", "v"}, -20}, {{"o", "w"}, -20}, {{"e", "v"}, -20},
+      {{"e", "w"}, -20}, {{"x", "x"}, 5.5},
+      // Class-glyph zero; glyph-glyph beats the class pair; glyph-class beats the
+      // class-glyph zero; glyph-glyph zero.
+      {{"E", "i"}, 0},   {{"E", "j"}, 3},   {{"F", "i"}, -7},  {{"F", "j"}, 0}};
+  EXPECT_EQ(ufotest::flatKerning(r.font()), expected);
 }
 
 TEST(ReaderFolder, TextsBecomeWindows1252WhenTheyCan) {
@@ -171,13 +173,13 @@ TEST(ReaderFolder, TextsBecomeWindows1252WhenTheyCan) {
   ufo.write("glyphs/e.glif", kSquare);
   ufo.contents({{"\xC3\xA9", "e.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.style().names.familyName, "Caf\xE9 \x80");
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"\xE9"}));
   // No Windows-1252 form: kept as UTF-8 and reported once.
   EXPECT_EQ(r.style().names.namedStrings.at("copyright"), "\xE2\x84\x96 kept");
-  EXPECT_EQ(countLines(r.out, "outside Windows-1252"), 1) << r.out;
+  EXPECT_EQ(countOf(r.out, "outside Windows-1252"), 1) << r.out;
 }
 
 TEST(ReaderFolder, HostileContentReadsCleanly) {
@@ -193,7 +195,7 @@ TEST(ReaderFolder, HostileContentReadsCleanly) {
   ufo.write("glyphs/b.glif", "<!DOCTYPE glyph [<!ENTITY boom \"x\">]><glyph><advance width=\"&boom;\"/></glyph>");
   ufo.contents({{"a", "a.glif"}, {"b", "b.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));  // the entity file is refused
   EXPECT_DOUBLE_EQ(r.style().metrics.unitsPerEm, 1000);
@@ -211,7 +213,7 @@ TEST(ReaderFolder, HostileContentReadsCleanly) {
   writer.addGlyphOrder(r.pair, &lib);
   ASSERT_TRUE(writer.write(r.pair, again.folderPath(), &options, &lib));
   ReadResult back;
-  readertest::readUfo(again, back);
+  ufotest::readUfo(again, back);
   ASSERT_TRUE(back.ok) << back.out;
   ASSERT_NE(back.glyph("a"), nullptr);
   EXPECT_EQ(back.glyph("a")->lib.at("com.example.s"), a->lib.at("com.example.s"));
@@ -220,17 +222,17 @@ TEST(ReaderFolder, HostileContentReadsCleanly) {
 TEST(ReaderFolder, OtherLayersAndUfo3DataAreReportedOnce) {
   TempUfo ufo;
   ufo.write("layercontents.plist",
-            std::string(readertest::kPlistHead) +
+            std::string(ufotest::kPlistHead) +
                 "<array><array><string>public.default</string><string>glyphs</string></array>"
                 "<array><string>back</string><string>glyphs.back</string></array></array></plist>");
   ufo.write("glyphs/a.glif", glif("<anchor x=\"1\" y=\"2\" name=\"top\"/>"));
   ufo.write("glyphs/b.glif", glif("<anchor x=\"1\" y=\"2\" name=\"top\"/>"));
   ufo.contents({{"a", "a.glif"}, {"b", "b.glif"}});
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok);
-  EXPECT_EQ(countLines(r.out, "Warning: "), 1) << r.out;
-  EXPECT_EQ(countLines(r.out, "layers"), 1);
+  EXPECT_EQ(countOf(r.out, "Warning: "), 1) << r.out;
+  EXPECT_EQ(countOf(r.out, "layers"), 1);
   // Named anchors travel as point links.
   EXPECT_EQ(r.glyph("a")->bodyLayer()->links.size(), 1u);
   EXPECT_EQ(r.glyph("b")->bodyLayer()->links.size(), 1u);
@@ -238,35 +240,3 @@ TEST(ReaderFolder, OtherLayersAndUfo3DataAreReportedOnce) {
 
 }  // namespace
 
-namespace {
-
-TEST(ReaderFolder, ZeroKerningExceptionsSurviveWhateverTheOrder) {
-  TempUfo ufo;
-  ufo.write("groups.plist",
-            plist("<key>@MMK_L_E</key><array><string>E</string><string>F</string></array>"
-                  "<key>@MMK_R_I</key><array><string>i</string><string>j</string></array>"));
-  // The zero exceptions come before the class pair they cancel.
-  ufo.write("kerning.plist",
-            plist("<key>@MMK_L_E</key><dict><key>i</key><integer>0</integer></dict>"
-                  "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key>"
-                  "<integer>-7</integer></dict>"
-                  "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
-                  "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
-  ReadResult r;
-  readertest::readUfo(ufo, r);
-  ASSERT_TRUE(r.ok) << r.out << r.err;
-  std::list<vn::NamedGlyphPair> pairs;
-  r.font().kerning().flatGlyphPairs(pairs);
-  std::map<std::pair<std::string, std::string>, double> flat;
-  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
-  auto value = [&](const char* a, const char* b) {
-    auto it = flat.find({a, b});
-    return it == flat.end() ? 0.0 : it->second;
-  };
-  EXPECT_EQ(value("E", "i"), 0);   // class-glyph zero
-  EXPECT_EQ(value("E", "j"), 3);   // glyph-glyph beats the class pair
-  EXPECT_EQ(value("F", "i"), -7);  // glyph-class beats the class-glyph zero
-  EXPECT_EQ(value("F", "j"), 0);   // glyph-glyph zero
-}
-
-}  // namespace

@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "hinting/tt_interpreter.h"
-#include "test_reader_support.h"
+#include "ufo_fixtures.h"
 #include "ufo/font_hints_parser.h"
 
 namespace {
 
-using readertest::plist;
-using readertest::ReadResult;
-using readertest::TempUfo;
+using ufotest::plist;
+using ufotest::ReadResult;
+using ufotest::TempUfo;
 
 constexpr const char* kOldHinting =
     "<tthinting stemsnaplimit=\"70\" codeppm=\"9\" zoneppm=\"40\">"
@@ -24,7 +24,7 @@ TEST(ReaderHinting, OlderXmlEntryWinsOverTheDict) {
                                "</data><key>com.quorvel.v2.tth</key><dict><key>zoneppm</key>"
                                "<integer>1</integer></dict>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out;
   const vn::FontHinting& h = r.font().hinting;
   EXPECT_EQ(h.params4[0], 40);
@@ -55,7 +55,7 @@ TEST(ReaderHinting, ZoneAndStemNamesMatchTheProgramsOutsideAscii) {
       "<key>stems</key><dict><key>s&#xe9;</key><dict><key>width</key><integer>80</integer>"
       "<key>horizontal</key><false/></dict></dict></dict>"));
   ufo.contents({{"a", "a.glif"}});
-  ufo.write("glyphs/a.glif", readertest::glif(
+  ufo.write("glyphs/a.glif", ufotest::glif(
       "<outline><contour><point x=\"0\" y=\"0\" type=\"line\" name=\"p&#xe9;\"/>"
       "<point x=\"0\" y=\"700\" type=\"line\" name=\"q\"/><point x=\"90\" y=\"0\" type=\"line\"/>"
       "</contour></outline><lib><dict><key>com.quorvel.ttprogram</key><data><ttProgram>"
@@ -63,7 +63,7 @@ TEST(ReaderHinting, ZoneAndStemNamesMatchTheProgramsOutsideAscii) {
       "<ttc code=\"singleh\" point1=\"p&#xe9;\" point2=\"q\" stem=\"s&#xe9;\"/>"
       "</ttProgram></data></dict></lib>"));
   ReadResult r;
-  readertest::readUfo(ufo, r);
+  ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out;
   ASSERT_EQ(r.font().hinting.zones.size(), 1u);
   EXPECT_EQ(r.font().hinting.zones[0].name, "z\xE9");

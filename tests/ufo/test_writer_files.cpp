@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <iostream>
-#include <sstream>
 
 #include "layout/registry/glyph_name_registry.h"
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 #include "ufo/parser.h"
 
 namespace {
 
-using writertest::BuiltFont;
+using ufotest::BuiltFont;
 
 const std::string kHeader =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -36,9 +34,9 @@ TEST(WriterFiles, KerningRunsStandLastFirstAndSharedNamesMerge) {
   kerning.setPair(vn::KerningSide::ofClass(classB), glyphSide("kW"), -5, true);
   kerning.setPair(vn::KerningSide::ofClass(classB), glyphSide("kV"), -6, true);
 
-  writertest::TempFolder temp;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "K.ufo"));
-  EXPECT_EQ(writertest::readFile(temp.path() / "K.ufo" / "kerning.plist"),
+  ufotest::TempFolder temp;
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "K.ufo"));
+  EXPECT_EQ(ufotest::readFile(temp.path() / "K.ufo" / "kerning.plist"),
             kHeader +
                 "  <key>kB</key>\n  <dict>\n"
                 "    <key>kW</key>\n    <integer>-5</integer>\n"
@@ -58,9 +56,9 @@ TEST(WriterFiles, GroupsListMembersEscapedAndEachNameOnce) {
   vn::FontKerning& kerning = built.font().kerning();
   kerning.defineGroup("@MMK_L_g\"q\"", {otl::glyphIdByName("g<1>"), otl::glyphIdByName("g&2")}, vn::kSideFirst,
                       "");
-  writertest::TempFolder temp;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "G.ufo"));
-  EXPECT_EQ(writertest::readFile(temp.path() / "G.ufo" / "groups.plist"),
+  ufotest::TempFolder temp;
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "G.ufo"));
+  EXPECT_EQ(ufotest::readFile(temp.path() / "G.ufo" / "groups.plist"),
             kHeader +
                 "  <key>@MMK_L_g&quot;q&quot;</key>\n  <array>\n"
                 "    <string>g&lt;1&gt;</string>\n    <string>g&amp;2</string>\n"
@@ -79,11 +77,11 @@ TEST(WriterFiles, NamesThatEscapeAlikeStandOnceInGroupsAndKerning) {
   kerning.defineGroup("@MMK_L_e\x02", {otl::glyphIdByName("e\x02x")}, vn::kSideFirst, "");
   kerning.setPair(glyphSide("e\x01x"), glyphSide("eV"), -10, true);
   kerning.setPair(glyphSide("e\x02x"), glyphSide("eV"), -20, true);
-  writertest::TempFolder temp;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "E.ufo"));
-  const std::string groups = writertest::readFile(temp.path() / "E.ufo" / "groups.plist");
-  EXPECT_EQ(writertest::countOf(groups, "<key>@MMK_L_e </key>"), 1) << groups;
-  EXPECT_EQ(writertest::readFile(temp.path() / "E.ufo" / "kerning.plist"),
+  ufotest::TempFolder temp;
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "E.ufo"));
+  const std::string groups = ufotest::readFile(temp.path() / "E.ufo" / "groups.plist");
+  EXPECT_EQ(ufotest::countOf(groups, "<key>@MMK_L_e </key>"), 1) << groups;
+  EXPECT_EQ(ufotest::readFile(temp.path() / "E.ufo" / "kerning.plist"),
             kHeader + "  <key>e x</key>\n  <dict>\n    <key>eV</key>\n    <integer>-20</integer>\n  </dict>\n" +
                 kFooter);
 }
@@ -95,7 +93,7 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   built.font().guideLayer()->guides.push_back(vn::Guide{0, 0, 100, 100, "diag", {}});
   vn::Glyph& hue = built.addGlyph("hue");
   hue.markColor = 1;
-  hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, 120, "", {}});
+  hue.varnelData().bodyLayer().guides.push_back(vn::Guide{10, 20, 10, -80, "", {}});
   vn::Glyph& grey = built.addGlyph("grey");
   grey.markColor = 1000;
   grey.varnelData().bodyLayer();
@@ -104,10 +102,10 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
   odd.varnelData().bodyLayer();
   built.addGlyph("nobody").markColor = 5;  // no body layer: no glyph dict
 
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "L.ufo";
-  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
-  EXPECT_EQ(writertest::readFile(ufo / "lib.plist"),
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo));
+  EXPECT_EQ(ufotest::readFile(ufo / "lib.plist"),
             kHeader +
                 "    <key>org.example.kept</key>\n    <string>as read</string>\n"
                 "  <key>com.quorvel.v2.tth</key>\n  <dict>\n"
@@ -131,10 +129,10 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
     return std::string("  <key>com.typemytype.robofont.mark</key>\n  <array>\n    <real>") + r +
            "</real>\n    <real>" + g + "</real>\n    <real>" + b + "</real>\n    <real>1</real>\n  </array>\n";
   };
-  const std::string hueGlif = writertest::readFile(ufo / "glyphs" / "hue.glif");
+  const std::string hueGlif = ufotest::readFile(ufo / "glyphs" / "hue.glif");
   EXPECT_NE(hueGlif.find("  <lib>\n  <dict>\n" + mark("1", "0.6", "0.6") +
                          "  <key>com.typemytype.robofont.guides</key>\n  <array>\n    <dict>\n"
-                         "      <key>angle</key>\n      <real>90</real>\n"
+                         "      <key>angle</key>\n      <real>270</real>\n"
                          "      <key>isGlobal</key>\n      <false/>\n"
                          "      <key>magnetic</key>\n      <integer>5</integer>\n"
                          "      <key>x</key>\n      <real>10</real>\n"
@@ -142,10 +140,10 @@ TEST(WriterFiles, LibHoldsKeptEntriesThenPreparedEntriesAndGlyphLibsTheirBranch)
                          "    </dict>\n  </array>\n  </dict>\n  </lib>\n"),
             std::string::npos)
       << hueGlif;
-  EXPECT_NE(writertest::readFile(ufo / "glyphs" / "grey.glif").find(mark("0", "0", "0")), std::string::npos);
-  EXPECT_NE(writertest::readFile(ufo / "glyphs" / "odd.glif").find(mark("-1.961", "-1.961", "-1.961")),
+  EXPECT_NE(ufotest::readFile(ufo / "glyphs" / "grey.glif").find(mark("0", "0", "0")), std::string::npos);
+  EXPECT_NE(ufotest::readFile(ufo / "glyphs" / "odd.glif").find(mark("-1.961", "-1.961", "-1.961")),
             std::string::npos);
-  EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "nobody.glif").find("<lib>"), std::string::npos);
+  EXPECT_EQ(ufotest::readFile(ufo / "glyphs" / "nobody.glif").find("<lib>"), std::string::npos);
 }
 
 // Model texts are Windows-1252 bytes, or UTF-8 where the reader found no Windows-1252
@@ -162,57 +160,45 @@ TEST(WriterFiles, TextsOutsideWindows1252AreWrittenAsTheirCharactersEverywhere) 
   for (const std::string& name : {cyrillic, latin, looksUtf8}) built.addGlyph(name).varnelData().bodyLayer();
   built.font().glyphByName(cyrillic)->bodyLayer()->guides.push_back(vn::Guide{0, 0, 10, 0, numero, {}});
 
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "T.ufo";
-  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
-  const std::string contents = writertest::readFile(ufo / "glyphs" / "contents.plist");
-  const std::string lib = writertest::readFile(ufo / "lib.plist");
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo));
+  const std::string contents = ufotest::readFile(ufo / "glyphs" / "contents.plist");
+  const std::string lib = ufotest::readFile(ufo / "lib.plist");
   for (const char* escaped : {"&#x44f;", "caf&#xe9;", "&#xc3;&#xa9;"}) {
     EXPECT_NE(contents.find(std::string("<key>") + escaped + "</key>"), std::string::npos) << escaped;
     EXPECT_NE(lib.find(std::string("<string>") + escaped + "</string>"), std::string::npos) << escaped;
   }
-  const std::string glif = writertest::readFile(ufo / "glyphs" / "___.glif");
+  const std::string glif = ufotest::readFile(ufo / "glyphs" / "___.glif");
   EXPECT_NE(glif.find("<glyph name=\"&#x44f;\""), std::string::npos) << glif;
   EXPECT_NE(glif.find("<string>&#x2116; 1</string>"), std::string::npos) << glif;
-  EXPECT_NE(writertest::readFile(ufo / "fontinfo.plist").find("<string>&#x2116; 1</string>"), std::string::npos);
+  EXPECT_NE(ufotest::readFile(ufo / "fontinfo.plist").find("<string>&#x2116; 1</string>"), std::string::npos);
 
-  BuiltFont back;
-  ufo::PListNode root(ufo::plist::kDict);
-  std::ostringstream quiet;
-  auto* savedOut = std::cout.rdbuf(quiet.rdbuf());
-  const bool read = ufo::Parser().read(back.pair, &root, ufo.string() + "/", nullptr);
-  std::cout.rdbuf(savedOut);
-  ASSERT_TRUE(read);
+  ufotest::ReadResult back;
+  ufotest::readUfo(ufo.string() + "/", back);
+  ASSERT_TRUE(back.ok) << back.out;
   EXPECT_EQ(back.style().names.familyName, numero);
   EXPECT_EQ(back.style().names.styleName, "line\r\nend");
-  std::vector<std::string> names;
-  for (const vn::Glyph* glyph : back.font().glyphs) names.push_back(glyph->name);
-  EXPECT_EQ(names, (std::vector<std::string>{cyrillic, latin, looksUtf8}));
+  EXPECT_EQ(back.glyphNames(), (std::vector<std::string>{cyrillic, latin, looksUtf8}));
 }
 
 TEST(WriterFiles, HintSetsAreXmlTextOrBase64Lines) {
   for (const bool base64 : {false, true}) {
     BuiltFont built;
     vn::Layer& body = built.addGlyph("h").varnelData().bodyLayer();
-    body.addContour(writertest::square(0, 0, 10));
-    vn::Hint hint;
-    hint.position = 0;
-    hint.width = 10;
-    body.hints.push_back(hint);
-    writertest::TempFolder temp;
+    body.addContour(ufotest::square(0, 0, 10));
+    body.hints.push_back(vn::Hint{});
+    body.hints.back().width = 10;
+    ufotest::TempFolder temp;
     ufo::WriterOptions options;
     options.base64 = base64;
-    ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "H.ufo", options));
-    const std::string glif = writertest::readFile(temp.path() / "H.ufo" / "glyphs" / "h.glif");
-    const std::string xml =
-        "  <hintSetList>\n    <hintset pointTag=\"hr00\">\n      <hstem pos=\"0\" width=\"10\" />\n"
-        "    </hintset>\n  </hintSetList>\n";
-    if (base64) {
-      EXPECT_NE(glif.find("  <data>\nICA8aGludFNldExpc3Q+CiAgICA8aGludHNldCBw\r\n"), std::string::npos) << glif;
-      EXPECT_EQ(glif.find("<hintSetList>"), std::string::npos);
-    } else {
-      EXPECT_NE(glif.find("  <data>\n" + xml + "  </data>\n"), std::string::npos) << glif;
-    }
+    ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "H.ufo", options));
+    const std::string glif = ufotest::readFile(temp.path() / "H.ufo" / "glyphs" / "h.glif");
+    EXPECT_NE(glif.find(base64 ? "  <data>\nICA8aGludFNldExpc3Q+CiAgICA8aGludHNldCBw\r\n"
+                               : "  <data>\n  <hintSetList>\n    <hintset pointTag=\"hr00\">\n"
+                                 "      <hstem pos=\"0\" width=\"10\" />\n    </hintset>\n  </hintSetList>\n  </data>\n"),
+              std::string::npos)
+        << glif;
     EXPECT_NE(glif.find("<point x=\"0\" y=\"0\" type=\"line\" name=\"hr00\"/>"), std::string::npos);
   }
 }
@@ -221,11 +207,11 @@ TEST(WriterFiles, KeptFeatureTextIsWrittenAndNoEmptyLayoutDocument) {
   BuiltFont built;
   built.addGlyph("a");
   built.font().layout.setFeatureText("feature kern {\n  pos a a -10;\n} kern;\n");
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   ufo::WriterOptions options;
   options.ttx = 1;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "F.ufo", options));
-  EXPECT_EQ(writertest::readFile(temp.path() / "F.ufo" / "features.fea"),
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "F.ufo", options));
+  EXPECT_EQ(ufotest::readFile(temp.path() / "F.ufo" / "features.fea"),
             "feature kern {\n  pos a a -10;\n} kern;\n");
   EXPECT_FALSE(std::filesystem::exists(temp.path() / "F.ufo" / "data"));
 }
@@ -238,10 +224,10 @@ TEST(WriterFiles, NumericLocaleIsRestoredAfterPreparingAndWriting) {
   const std::string chosen = std::setlocale(LC_NUMERIC, nullptr);
   BuiltFont built;
   built.addGlyph("half", 250.5);
-  writertest::TempFolder temp;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "N.ufo"));
+  ufotest::TempFolder temp;
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "N.ufo"));
   EXPECT_EQ(std::string(std::setlocale(LC_NUMERIC, nullptr)), chosen);
-  EXPECT_NE(writertest::readFile(temp.path() / "N.ufo" / "glyphs" / "half.glif").find("width=\"250.5\""),
+  EXPECT_NE(ufotest::readFile(temp.path() / "N.ufo" / "glyphs" / "half.glif").find("width=\"250.5\""),
             std::string::npos);
   std::setlocale(LC_NUMERIC, before.c_str());
 }
@@ -249,11 +235,11 @@ TEST(WriterFiles, NumericLocaleIsRestoredAfterPreparingAndWriting) {
 TEST(WriterFiles, UnwritableMembersAndMissingPairsReportFailure) {
   BuiltFont built;
   built.addGlyph("a");
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "Blocked.ufo";
   std::filesystem::create_directories(ufo);
   std::ofstream(ufo / "glyphs") << "a file where the glyph folder belongs";
-  EXPECT_FALSE(writertest::writeUfo(built.pair, ufo));
+  EXPECT_FALSE(ufotest::writeUfo(built.pair, ufo));
 
   // A folder that does not exist.
   EXPECT_FALSE(ufo::Writer().write(built.pair, (temp.path() / "missing" / "x.ufo").string() + "/", nullptr, nullptr));

@@ -2,12 +2,12 @@
 // files a font without groups, kerning and features gives.
 #include <gtest/gtest.h>
 
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
-using writertest::BuiltFont;
-using writertest::node;
+using ufotest::BuiltFont;
+using ufotest::node;
 using vn::Node;
 
 void buildGoldenFont(BuiltFont& built) {
@@ -17,9 +17,9 @@ void buildGoldenFont(BuiltFont& built) {
   vn::Glyph& a = built.addGlyph("A", 600);
   a.unicodes = {0x41};
   vn::Layer& body = a.varnelData().bodyLayer();
-  body.addContour(writertest::square(0, 0, 100));
+  body.addContour(ufotest::square(0, 0, 100));
   // A closed contour that ends with two cubic controls: its first point is a curve.
-  body.addContour(writertest::contour({node(Node::kMove, 300, 0, "start"), node(Node::kOnCurve, 400, 0),
+  body.addContour(ufotest::contour({node(Node::kMove, 300, 0, "start"), node(Node::kOnCurve, 400, 0),
                                        node(Node::kCubic, 450, 50.5), node(Node::kCubic, 350, 100),
                                        node(Node::kOnCurve, 300, 100, {}, Node::kFlagSmooth),
                                        node(Node::kCubic, 280, 60), node(Node::kCubic, 280, 20)}));
@@ -39,29 +39,29 @@ void buildGoldenFont(BuiltFont& built) {
 TEST(WriterGolden, SmallFontGivesExactMetaInfoContentsAndGlyphFile) {
   BuiltFont built;
   buildGoldenFont(built);
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "Golden.ufo";
-  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo));
 
-  EXPECT_EQ(writertest::readFile(ufo / "metainfo.plist"), writertest::dataFile("writer_golden_metainfo.plist"));
-  EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "contents.plist"),
-            writertest::dataFile("writer_golden_contents.plist"));
-  EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "A_.glif"), writertest::dataFile("writer_golden_A_.glif"));
-  EXPECT_EQ(writertest::readFile(ufo / "glyphs" / "Aacute_.glif"),
-            writertest::dataFile("writer_golden_Aacute_.glif"));
+  EXPECT_EQ(ufotest::readFile(ufo / "metainfo.plist"), ufotest::dataFile("writer_golden_metainfo.plist"));
+  EXPECT_EQ(ufotest::readFile(ufo / "glyphs" / "contents.plist"),
+            ufotest::dataFile("writer_golden_contents.plist"));
+  EXPECT_EQ(ufotest::readFile(ufo / "glyphs" / "A_.glif"), ufotest::dataFile("writer_golden_A_.glif"));
+  EXPECT_EQ(ufotest::readFile(ufo / "glyphs" / "Aacute_.glif"),
+            ufotest::dataFile("writer_golden_Aacute_.glif"));
 }
 
 TEST(WriterGolden, PlainFontGivesOnlyTheFilesItNeeds) {
   BuiltFont built;
   built.addGlyph("space", 250);
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "Plain.ufo";
-  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo));
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo));
   const std::vector<std::string> expected = {"fontinfo.plist", "glyphs/contents.plist", "glyphs/space.glif",
                                              "lib.plist", "metainfo.plist"};
-  EXPECT_EQ(writertest::listFiles(ufo), expected);
+  EXPECT_EQ(ufotest::listFiles(ufo), expected);
   // The lib holds the glyph order and leaves the (empty) glyph branch out.
-  const std::string lib = writertest::readFile(ufo / "lib.plist");
+  const std::string lib = ufotest::readFile(ufo / "lib.plist");
   EXPECT_NE(lib.find("  <key>public.glyphOrder</key>\n  <array>\n    <string>space</string>\n  </array>\n"),
             std::string::npos);
   EXPECT_EQ(lib.find("glyphs_quorvel_lib"), std::string::npos);
@@ -69,9 +69,9 @@ TEST(WriterGolden, PlainFontGivesOnlyTheFilesItNeeds) {
 
 TEST(WriterGolden, EmptyFontStillWritesAnEmptyGlyphOrder) {
   BuiltFont built;
-  writertest::TempFolder temp;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, temp.path() / "Empty.ufo"));
-  EXPECT_NE(writertest::readFile(temp.path() / "Empty.ufo" / "lib.plist")
+  ufotest::TempFolder temp;
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, temp.path() / "Empty.ufo"));
+  EXPECT_NE(ufotest::readFile(temp.path() / "Empty.ufo" / "lib.plist")
                 .find("  <key>public.glyphOrder</key>\n  <array>\n  </array>\n"),
             std::string::npos);
 }

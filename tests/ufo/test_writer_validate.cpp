@@ -5,13 +5,13 @@
 
 #include "hinting/tt_interpreter.h"
 #include "layout/registry/glyph_name_registry.h"
-#include "test_writer_fonts.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
 using vn::Node;
-using writertest::BuiltFont;
-using writertest::node;
+using ufotest::BuiltFont;
+using ufotest::node;
 
 const std::string kLongName(300, 'L');
 
@@ -46,10 +46,10 @@ void buildHostileFont(BuiltFont& built) {
   a.markColor = 1;
   vn::Layer& body = a.varnelData().bodyLayer();
   body.matrix = vn::Matrix{1, 0, 0, 1, 10, 0};
-  body.addContour(writertest::square(0, 0, 100));
+  body.addContour(ufotest::square(0, 0, 100));
   vn::Element second;
   second.matrix = vn::Matrix{2, 0, 0, 2, 0, 0};
-  second.contours.push_back(writertest::contour({node(Node::kMove, 200, 0), node(Node::kOnCurve, 300, 0),
+  second.contours.push_back(ufotest::contour({node(Node::kMove, 200, 0), node(Node::kOnCurve, 300, 0),
                                                  node(Node::kCubic, 320, 40), node(Node::kCubic, 280, 80)},
                                                 true));
   body.elements.push_back(second);
@@ -97,21 +97,21 @@ void buildHostileFont(BuiltFont& built) {
 }
 
 TEST(WriterValidate, HostileFontIsReadCompletelyByIndependentTools) {
-  if (!writertest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
+  if (!ufotest::haveFontTools()) GTEST_SKIP() << "fontTools is not installed";
   BuiltFont built;
   buildHostileFont(built);
-  writertest::TempFolder temp;
+  ufotest::TempFolder temp;
   const auto ufo = temp.path() / "Hostile.ufo";
   ufo::WriterOptions options;
   options.base64 = 1;
-  ASSERT_TRUE(writertest::writeUfo(built.pair, ufo, options));
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo, options));
 
   // Nothing was written outside the folder.
   for (const auto& entry : std::filesystem::directory_iterator(temp.path())) {
     EXPECT_EQ(entry.path().filename(), "Hostile.ufo");
   }
 
-  const std::string json = writertest::readBackIndependently(ufo);
+  const std::string json = ufotest::readBackIndependently(ufo);
 
   // Every glyph came through, under unique names, with the names escaped and read back.
   for (const char* expected :

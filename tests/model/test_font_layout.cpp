@@ -1,9 +1,11 @@
-// Plain glyph groups (feature-file glyph classes) kept by the font: without a layout
-// library the model holds them itself, lists them for "groups.plist", and hands them
-// to a layout object made later.
+// The font's groups and its layout member: kerning classes land by kind; plain glyph
+// classes and feature text are kept by the font without a layout library and handed
+// to a layout object made later; with one, the member forwards to it.
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
+#include <stdexcept>
 #include <memory>
 #include <string>
 #include <utility>
@@ -77,25 +79,40 @@ TEST(GroupsStore, PlainGroupsSurviveWithoutALayoutLibrary) {
   font->addGroup("", ids({"gs.a"}), 4, "");
   EXPECT_EQ(kept.size(), 2u);
 
+  // Reader kinds 1 to 3 are kerning classes with their side; other kinds have none.
+  font->addGroup("@MMK_L_gs.kt1", ids({"gs.A"}), 1, "gs.A");
+  font->addGroup("gs.sideless", ids({"gs.B"}), 7, "");
+  EXPECT_EQ(font->kerningGroups()->find(id("@MMK_L_gs.kt1"))->side, kSideFirst);
+  EXPECT_EQ(font->kerningGroups()->find(id("gs.sideless"))->side, kSideNone);
+  EXPECT_EQ(font->kerningGroups()->find(id("@MMK_R_gs.V"))->side, kSideSecond);
+
   // Each font keeps its own classes.
   Ref<Font> other = Ref<Font>::adopt(new Font());
   EXPECT_TRUE(listed(*other).empty());
 }
 
-// Records the classes it is given, as the layout library will.
-class ClassRecordingLayout : public LayoutObject {
+// A stand-in layout library that records what the font member hands it.
+class FakeLayout : public LayoutObject {
  public:
-  bool importFeatureFile(std::istream&, const std::string&, bool, bool) override { return true; }
+  static inline std::string lastText;
+  bool importFeatureFile(std::istream& in, const std::string&, bool, bool) override {
+    std::ostringstream text;
+    text << in.rdbuf();
+    lastText = text.str();
+    if (lastText == "assert") throw LayoutAssertException("bad", 7);
+    if (lastText == "throw") throw std::runtime_error("x");
+    compiled = true;
+    return true;
+  }
   void importFeatureText(std::istream&) override {}
-  void nameLookups() override {}
-  bool isEmpty() const override { return true; }
-  bool hasFeatureText() const override { return false; }
-  uint32_t glyphCount() const override { return 0; }
-  bool writeFeatureFile(std::ostream&, const FeatureWriteOptions&) override { return true; }
+  void nameLookups() override { named = true; }
+  bool isEmpty() const override { return !compiled; }
+  bool hasFeatureText() const override { return compiled; }
+  uint32_t glyphCount() const override { return 42; }
+  bool writeFeatureFile(std::ostream& out, const FeatureWriteOptions&) override { return bool(out << "# generated"); }
   bool loadLayoutXml(std::istream&) override { return true; }
   bool writeLayoutXml(std::ostream&, bool, bool) override { return true; }
-  GlyphId defineGlyphClass(const std::string& name, const GlyphIdList& members,
-                           const std::string& keyGlyph) override {
+  GlyphId defineGlyphClass(const std::string& name, const GlyphIdList& members, const std::string& keyGlyph) override {
     return classes.define(name, members, keyGlyph);
   }
   void listGlyphClasses(std::vector<LayoutClassEntry>& out) const override {
@@ -103,6 +120,7 @@ class ClassRecordingLayout : public LayoutObject {
       out.push_back(LayoutClassEntry{classId, "layout:" + glyphClass.name, &glyphClass});
   }
   GlyphClassStore classes;
+  bool compiled = false, named = false;
 };
 
 TEST(GroupsStore, ALayoutObjectMadeLaterTakesTheClassesOver) {
@@ -111,8 +129,8 @@ TEST(GroupsStore, ALayoutObjectMadeLaterTakesTheClassesOver) {
   Ref<Font> font = Ref<Font>::adopt(new Font());
   font->addGroup("gs.Caps", ids({"gs.B", "gs.A"}), 4, "gs.A");
 
-  setLayoutFactory([](Font*) { return std::make_unique<ClassRecordingLayout>(); });
-  auto* layout = static_cast<ClassRecordingLayout*>(font->layout.layout());
+  setLayoutFactory([](Font*) { return std::make_unique<FakeLayout>(); });
+  auto* layout = static_cast<FakeLayout*>(font->layout.layout());
   ASSERT_NE(layout, nullptr);
   EXPECT_TRUE(font->layout.keptGlyphClasses().empty());
   ASSERT_EQ(layout->classes.classes.count(id("gs.Caps")), 1u);
@@ -125,6 +143,34 @@ TEST(GroupsStore, ALayoutObjectMadeLaterTakesTheClassesOver) {
   EXPECT_TRUE(font->layout.keptGlyphClasses().empty());
   const Listed expected = {{"layout:gs.Caps", {"gs.B", "gs.A"}}, {"layout:gs.Lower", {"gs.b"}}};
   EXPECT_EQ(listed(*font), expected);
+}
+
+TEST(GroupsStore, FeatureTextKeptWithoutALayoutLibraryAndForwardedWithOne) {
+  FactoryGuard guard;
+  setLayoutFactory(nullptr);
+  Ref<Font> font = Ref<Font>::adopt(new Font());
+  std::istringstream in("feature kern { pos A V -50; } kern;\n");
+  EXPECT_FALSE(font->layout.compileFeatures(in, "F", true, false));
+  EXPECT_FALSE(font->layout.hasFeatures());
+  std::ostringstream out;
+  EXPECT_TRUE(font->layout.exportFeatures(out, FeatureWriteOptions{}));
+  EXPECT_EQ(out.str(), "feature kern { pos A V -50; } kern;\n");
+
+  setLayoutFactory([](Font*) { return std::make_unique<FakeLayout>(); });
+  std::ostringstream empty;
+  EXPECT_TRUE(font->layout.exportFeatures(empty, FeatureWriteOptions{}));  // a temporary object
+  EXPECT_EQ(empty.str(), "# generated");
+  EXPECT_EQ(font->layout.layoutIfAny(), nullptr);
+  std::istringstream text("lookup");
+  EXPECT_TRUE(font->layout.compileFeatures(text, "F", true, false));
+  EXPECT_EQ(FakeLayout::lastText, "lookup");
+  EXPECT_EQ(font->layout.glyphCount, 42u);
+  EXPECT_TRUE(static_cast<FakeLayout*>(font->layout.layoutIfAny())->named);
+  EXPECT_TRUE(font->layout.hasFeatures());
+  std::istringstream failing("throw");
+  EXPECT_FALSE(font->layout.compileFeatures(failing, "F", true, false));
+  std::istringstream asserting("assert");
+  EXPECT_THROW(font->layout.compileFeatures(asserting, "F", true, false), LayoutAssertException);
 }
 
 }  // namespace

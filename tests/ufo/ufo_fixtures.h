@@ -1,0 +1,249 @@
+// Fonts and UFO folders made in code for the UFO tests: a font to write, a folder to
+// read (with the console lines of the read), and the independent tools that judge
+// what was written.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <list>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "model/font.h"
+#include "model/font_style_pair.h"
+#include "model/style.h"
+#include "ufo/parser.h"
+#include "ufo/plist_node.h"
+#include "ufo/writer.h"
+
+namespace ufotest {
+
+inline constexpr const char* kDataDir = TARNWICK_SOURCE_DIR "/tests/ufo/data";
+
+// A font and a style held only by the pair.
+struct BuiltFont {
+  BuiltFont() : pair(new vn::Style, new vn::Font) {
+    pair.font->release();
+    pair.style->release();
+  }
+  vn::Font& font() { return *pair.font; }
+  vn::Style& style() { return *pair.style; }
+  vn::Glyph* glyph(const std::string& name) { return pair.font->glyphByName(name); }
+  std::vector<std::string> glyphNames() const {
+    std::vector<std::string> names;
+    for (const vn::Glyph* g : pair.font->glyphs) names.push_back(g->name);
+    return names;
+  }
+  vn::Glyph& addGlyph(const std::string& name, double width = 500) {
+    auto* glyph = new vn::Glyph;
+    glyph->setName(name);
+    glyph->advanceWidth = width;
+    pair.font->appendGlyph(glyph);
+    return *glyph;
+  }
+  FontStylePair pair;
+};
+
+inline vn::Node node(int32_t type, double x, double y, const std::string& name = {}, uint8_t flags = 0) {
+  vn::Node n;
+  n.type = type;
+  n.x = x;
+  n.y = y;
+  n.flags = flags;
+  n.name = name;
+  return n;
+}
+
+inline vn::Contour contour(std::vector<vn::Node> nodes, bool open = false) {
+  vn::Contour c;
+  c.flag = open ? 1 : 0;
+  c.nodes.assign(nodes.begin(), nodes.end());
+  return c;
+}
+
+// A closed square whose last node repeats the first.
+inline vn::Contour square(double x, double y, double size) {
+  return contour({node(vn::Node::kMove, x, y), node(vn::Node::kOnCurve, x + size, y),
+                  node(vn::Node::kOnCurve, x + size, y + size), node(vn::Node::kOnCurve, x, y + size),
+                  node(vn::Node::kOnCurve, x, y)});
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+ public:
+  TempFolder() {
+    static int counter = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("tarnwick_ufo_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline const char* const kPlistHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n";
+
+// A property list whose top dict holds the given body.
+inline std::string plist(const std::string& dictBody) {
+  return std::string(kPlistHead) + "<dict>\n" + dictBody + "</dict>\n</plist>\n";
+}
+
+inline std::string glif(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph name=\"x\" format=\"1\">\n" + body + "</glyph>\n";
+}
+
+// A UFO 2 folder "font.ufo" (with its metainfo) under a temporary folder.
+class TempUfo {
+ public:
+  TempUfo() {
+    std::filesystem::create_directories(folder() / "glyphs");
+    write("metainfo.plist", plist("<key>creator</key><string>test</string>\n"
+                                  "<key>formatVersion</key><integer>2</integer>\n"));
+  }
+  void write(const std::string& member, const std::string& text) const {
+    const auto path = folder() / member;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
+  void remove(const std::string& member) const { std::filesystem::remove(folder() / member); }
+  // Glyphs by name -> file, in this order.
+  void contents(const std::vector<std::pair<std::string, std::string>>& entries) const {
+    std::string body;
+    for (const auto& [name, file] : entries) body += "<key>" + name + "</key><string>" + file + "</string>\n";
+    write("glyphs/contents.plist", plist(body));
+  }
+  std::filesystem::path root() const { return temp_.path(); }
+  std::filesystem::path folder() const { return temp_.path() / "font.ufo"; }
+  std::string folderPath() const { return folder().string() + "/"; }
+
+ private:
+  TempFolder temp_;
+};
+
+// A fresh pair read from a folder, with the console lines of the read.
+struct ReadResult : BuiltFont {
+  ufo::PListNode lib{ufo::plist::kDict};
+  bool ok = false;
+  std::string out, err;  // standard output and error during the read
+};
+
+inline void readUfo(const std::string& folderPath, ReadResult& result, const vn::ImportOptions* options = nullptr) {
+  std::ostringstream out, err;
+  auto* oldOut = std::cout.rdbuf(out.rdbuf());
+  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+  result.ok = ufo::Parser().read(result.pair, &result.lib, folderPath, options);
+  std::cout.rdbuf(oldOut);
+  std::cerr.rdbuf(oldErr);
+  result.out = out.str();
+  result.err = err.str();
+}
+inline void readUfo(const TempUfo& ufo, ReadResult& result) { readUfo(ufo.folderPath(), result); }
+
+// Every glyph pair the kerning expands to, by names.
+using FlatKerning = std::map<std::pair<std::string, std::string>, double>;
+inline FlatKerning flatKerning(vn::Font& font) {
+  std::list<vn::NamedGlyphPair> pairs;
+  font.kerning().flatGlyphPairs(pairs);
+  FlatKerning flat;
+  for (const auto& p : pairs) flat[{p.first, p.second}] = p.value;
+  return flat;
+}
+
+// The driver's sequence: prepareLib, addGlyphOrder, write.
+inline bool writeUfo(FontStylePair& pair, const std::filesystem::path& ufo, ufo::WriterOptions options = {}) {
+  std::filesystem::create_directories(ufo);
+  ufo::Writer writer;
+  ufo::PListNode root(ufo::plist::kDict, std::string(), std::string());
+  writer.prepareLib(pair, &options, &root);
+  writer.addGlyphOrder(pair, &root);
+  return writer.write(pair, ufo.string() + "/", &options, &root);
+}
+
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+inline std::string dataFile(const std::string& name) { return readFile(std::filesystem::path(kDataDir) / name); }
+
+inline int countOf(const std::string& text, const std::string& needle) {
+  int count = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
+  return count;
+}
+
+// Every file under the folder, as sorted paths relative to it.
+inline std::vector<std::string> listFiles(const std::filesystem::path& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files.push_back(std::filesystem::relative(entry.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+inline std::string shellQuote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// Runs a shell command, its standard output into `output`; the exit status, or -1.
+inline int runCommand(const std::string& command, std::string* output) {
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  char buffer[4096];
+  for (size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    if (output) output->append(buffer, count);
+  }
+  const int status = ::pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline bool haveFontTools() {
+  return runCommand(std::string(TARNWICK_PYTHON) + " -c 'import fontTools.ufoLib' 2>/dev/null", nullptr) == 0;
+}
+
+// Judges a written UFO with independent tools: xmllint over every XML file, then
+// fontTools' validating reader over everything. Gives the reader's JSON summary
+// (data/writer_read_ufo.py); failures are recorded in the running test.
+inline std::string readBackIndependently(const std::filesystem::path& ufo) {
+  std::string lint, json;
+  EXPECT_EQ(runCommand("find " + shellQuote(ufo.string()) +
+                           " -type f ! -name '*.fea' -print0 | xargs -0 xmllint --noout 2>&1",
+                       &lint),
+            0)
+      << lint.substr(0, 2000);
+  EXPECT_EQ(runCommand(std::string(TARNWICK_PYTHON) + " " + shellQuote(std::string(kDataDir) + "/writer_read_ufo.py") +
+                           " " + shellQuote(ufo.string()) + " 2>&1",
+                       &json),
+            0)
+      << json.substr(0, 2000);
+  return json;
+}
+
+}  // namespace ufotest
