@@ -15,6 +15,12 @@ int32_t& markClassCounter() {
   return counter;
 }
 
+void writeFeaMarkAnchor(const AnchorRow& anchors, std::ostream& out, uint16_t markClass) {
+  if (markClass < anchors.size() && anchors[markClass]) anchors[markClass]->writeFea(out);
+  else out << "<anchor NULL>";
+  out << " mark @MARK_CLASS_" << markClass << '_' << markClassCounter();
+}
+
 AnchorRow copyAnchorRow(const AnchorRow& row) {
   AnchorRow copy(row.size());
   for (size_t i = 0; i < row.size(); ++i) copyAnchor(copy[i], row[i]);
@@ -241,7 +247,7 @@ int32_t LpMarkTo::writeFeaMarkClasses(std::ostream& out) const {
 }
 
 void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
-  const int32_t serial = writeFeaMarkClasses(out);
+  writeFeaMarkClasses(out);
   const size_t n = std::min<size_t>(bases.glyphCount(), baseRecords.size());
   for (size_t i = 0; i < n; ++i) {
     out << (typeCode == 6 ? "      pos mark " : "      pos base ");
@@ -249,8 +255,7 @@ void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNam
     out << ' ';
     for (uint16_t c = 0; c < classCount; ++c) {
       out << "\n          ";
-      writeAnchorText(out, c < baseRecords[i].size() ? baseRecords[i][c].get() : nullptr);
-      out << " mark @MARK_CLASS_" << c << '_' << serial;
+      writeFeaMarkAnchor(baseRecords[i], out, c);
     }
     out << ";\n";
   }
