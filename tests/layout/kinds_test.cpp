@@ -272,3 +272,48 @@ TEST(KindsHostile, CountsCheckedBeforeUse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KindsPair, KerningValuesClampAndSplitEnds) {
+  const std::pair<double, int> values[] = {{12.7, 12}, {-12.7, -12}, {40000, 32767}, {-1e9, -32768}, {0.0 / 0.0, 0}};
+  for (auto [in, out] : values) EXPECT_EQ(otl::valueFromKerning(in).xAdvance, out) << in;
+
+  // One first glyph against 33000 seconds of distinct values: one class row that no
+  // halving by first classes can shrink. The split halves the second classes instead.
+  otl::GlyphIdMap map;
+  std::vector<std::string> names;
+  for (int i = 0; i < 34000; ++i) names.push_back("kp" + std::to_string(i));
+  map.fill(names);
+  otl::LpPair pair(uint16_t{1});
+  for (int s = 1; s <= 33000; ++s)
+    pair.format1->pairs.emplace_back(map.idOf(0), map.idOf(static_cast<uint16_t>(s)), otl::valueFromKerning(s - 16000),
+                                     otl::GPosValue());
+  pair.toClassPairs();
+  EXPECT_FALSE(otl::ot_bin_layout::trialWriteSubtable(pair, {}, map));
+  otl::SubtableList pieces;
+  ASSERT_TRUE(pair.splitForOffsets(pieces, {}, map));
+  size_t kept = 0;
+  for (auto& piece : pieces) {
+    EXPECT_TRUE(otl::ot_bin_layout::trialWriteSubtable(*piece, {}, map));
+    auto* part = dynamic_cast<otl::LpPair*>(piece.get());
+    ASSERT_TRUE(part);
+    part->toGlyphPairs();
+    kept += part->pairCount();
+  }
+  EXPECT_EQ(kept, 32999u);  // the pair of value 0 is empty and goes
+  EXPECT_GT(pieces.size(), 1u);
+
+  // A context subtable is written with exactly one rule.
+  codec_test::Glyphs g;
+  otl::LsChainedContext none(g.holder);
+  ot::BinaryWriter writer;
+  try {
+    none.writeBinary(writer, {}, g.map, 0);
+    ADD_FAILURE() << "an empty context subtable was written";
+  } catch (const ot::Exception& e) {
+    EXPECT_EQ(e.code(), 21);
+  }
+}
+
+}  // namespace
