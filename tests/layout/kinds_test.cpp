@@ -232,6 +232,13 @@ TEST(KindsBinary, FormatsAndOrders) {
   same.writeBinary(two, {}, g.map, 2);
   EXPECT_EQ(one.str().substr(0, 2), words({1}));
   EXPECT_EQ(two.str().substr(0, 2), words({2}));
+  // A glyph given twice is covered once, with its first rule.
+  otl::LsSingle twice(g.holder);
+  twice.input.assign(g.ids({1, 1}));
+  twice.output.assign(g.ids({2, 3}));
+  ot::BinaryWriter dup;
+  twice.writeBinary(dup, {}, g.map, 0);
+  EXPECT_EQ(dup.str(), words({1, 6, 1, 1, 1, 1}));
 }
 
 TEST(KindsHostile, CountsCheckedBeforeUse) {
