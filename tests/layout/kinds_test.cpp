@@ -270,6 +270,13 @@ TEST(KindsHostile, CountsCheckedBeforeUse) {
     }
     EXPECT_EQ(code, c.code) << c.name;
   }
+  // Input class 0 of a class context is the covered glyphs that no input class holds.
+  const std::string classContext = words({2, 22, 30, 1, 10, 1, 4, 1, 1, 0, 0, 1, 2, 5, 6, 2, 0});
+  otl::LsContext context(g.holder);
+  ot::BinaryReader contextReader(classContext);
+  context.readBinary(contextReader, 0, {{0, 0}}, g.map);
+  ASSERT_EQ(context.rules.size(), 1u);
+  EXPECT_EQ(context.rules[0]->input[0].glyphs(), g.ids({5, 6}));
   // A pair matrix of zero-size records is not walked at all.
   otl::LpPair empty(uint16_t{1});
   const std::string zeroBytes = words({2, 16, 0, 0, 20, 20, 0xFFFF, 0xFFFF, 1, 0, 2, 0});
