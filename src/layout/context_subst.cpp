@@ -117,6 +117,13 @@ void LsChainedContext::readRules(ot::BinaryReader& reader, size_t offset, const 
       inputClasses.readBinary(r, r.readUInt16(), map);
     }
   }
+  // Input class 0 is every covered glyph that the input ClassDef leaves out.
+  if (format == 2) {
+    const GlyphSet classed(inputClasses.glyphs.begin(), inputClasses.glyphs.end());
+    for (uint32_t g : covered) {
+      if (!classed.count(g)) inputClasses.class0.push_back(g);
+    }
+  }
   const uint16_t setCount = r.readUInt16();
   if (format == 1 && setCount != covered.size())
     throw ot::Exception(ot::Exception::kInconsistent, "rule set count differs from the coverage");

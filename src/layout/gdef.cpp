@@ -153,6 +153,19 @@ std::vector<uint16_t> indicesOf(const auto& entries) {
 }  // namespace
 
 bool GDefTableData::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
+  // Written whole into its own buffer: a part past 16-bit offsets (shared lists in the
+  // input expand when written) leaves nothing behind and gives false.
+  ot::BinaryWriter out;
+  try {
+    writeParts(out, map);
+  } catch (const ot_bin_layout::SubtableOffsetException&) {
+    return false;
+  }
+  writer.writeBytes(out.buffer());
+  return true;
+}
+
+void GDefTableData::writeParts(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
   const uint32_t start = writer.position();
   const bool withSets = !markGlyphSets.empty();
   writer.writeUInt32(withSets ? kVersion12 : kVersion10);
@@ -177,7 +190,6 @@ bool GDefTableData::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map)
     writeOffset(writer, start, start + 12);
     writeMarkGlyphSets(writer, map);
   }
-  return true;
 }
 
 void GDefTableData::writeAttachList(ot::BinaryWriter& writer, const GlyphIdMap& map) const {

@@ -43,7 +43,8 @@ class GDefTableData {
   // Reads a GDEF table of version 1.0, 1.2 or later (later parts ignored). Malformed
   // data throws ot::Exception 2; parts read before stay.
   [[nodiscard]] bool readBinary(ot::BinaryReader& reader, const GlyphIdMap& map);
-  // Version 1.0 (12-byte header), or 1.2 when there are mark glyph sets.
+  // Version 1.0 (12-byte header), or 1.2 when there are mark glyph sets. False, with
+  // nothing written, when an offset would pass 16 bits.
   [[nodiscard]] bool writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
   // The GDEF part of the feature file.
   void writeFea(const vn::FeatureWriteOptions& options, std::ostream& out) const;
@@ -72,6 +73,7 @@ class GDefTableData {
   void readAttachList(ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map);
   void readCaretList(ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map);
   void readMarkGlyphSets(ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map);
+  void writeParts(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
   void writeAttachList(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
   void writeCaretList(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
   void writeMarkGlyphSets(ot::BinaryWriter& writer, const GlyphIdMap& map) const;

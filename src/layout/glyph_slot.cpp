@@ -12,6 +12,8 @@ bool FeaGlyphGroup::contains(GlyphId id) const {
 }
 
 bool FeaGlyphGroup::rename(const std::string& name) {
+  // Only a known glyph can name the group; asking never registers the name.
+  if (name.empty() || !otl::glyphNameRegistry().contains(name)) return false;
   if (!contains(otl::glyphIdByName(name))) return false;
   keyGlyph = name;
   return true;

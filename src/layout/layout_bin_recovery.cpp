@@ -32,14 +32,34 @@ void deleteLookups(LayoutTableBlock& block, LookupIndexSet deleted) {
 
 }  // namespace
 
+bool LayoutBinWriter::needsCleaning(const LayoutTableBlock& block) {
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    if (toBinaryLookupType(lookup->typeCode, block.tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
+      return true;
+    }
+    for (const auto& subtable : lookup->subtables) {
+      if (subtable->isEmpty()) return true;
+    }
+  }
+  return false;
+}
+
 bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics) {
   LookupIndexSet deleted;
   for (const auto& [index, lookup] : block.lookups.lookups()) {
-    if (toBinaryLookupType(lookup->typeCode, block.tableId) != 0 && lookup->typeCode != 9 && lookup->typeCode != 17) {
+    if (toBinaryLookupType(lookup->typeCode, block.tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
+      deleted.insert(index);
+      diagnostics.add(Severity::kWarning, lookupWhere(block, index), "lookup without a writable kind dropped");
       continue;
     }
-    deleted.insert(index);
-    diagnostics.add(Severity::kWarning, lookupWhere(block, index), "lookup without a writable kind dropped");
+    // An empty subtable has no binary form; a lookup emptied by that goes too.
+    auto& subtables = lookup->subtables;
+    const size_t before = subtables.size();
+    std::erase_if(subtables, [](const auto& subtable) { return subtable->isEmpty(); });
+    if (before != 0 && subtables.empty()) {
+      deleted.insert(index);
+      diagnostics.add(Severity::kWarning, lookupWhere(block, index), "lookup with only empty subtables dropped");
+    }
   }
   if (deleted.empty()) return false;
   deleteLookups(block, deleted);

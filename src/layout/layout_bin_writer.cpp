@@ -82,13 +82,10 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
     buildIndices();
   };
 
-  for (const auto& [index, lookup] : block->lookups.lookups()) {
-    if (toBinaryLookupType(lookup->typeCode, block->tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
-      clean = copyOf(*block, cleanClasses);
-      dropUnwritable(*clean, diagnostics_);
-      block_ = clean.get();
-      break;
-    }
+  if (needsCleaning(*block)) {
+    clean = copyOf(*block, cleanClasses);
+    dropUnwritable(*clean, diagnostics_);
+    block_ = clean.get();
   }
   buildIndices();
   ot::BinaryWriter out;

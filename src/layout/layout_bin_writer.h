@@ -65,7 +65,9 @@ class LayoutBinWriter {
   void writeLangSys(ot::BinaryWriter& out, const Script& script, const ot::Tag& languageTag, const Language& language);
   bool writeFeatureList(ot::BinaryWriter& out);
   void writeLookupList(ot::BinaryWriter& out);
-  // Drops lookups whose kind has no binary form (type 0, bare Extension); true on change.
+  // Lookups whose kind has no binary form (type 0, bare Extension), or empty subtables.
+  static bool needsCleaning(const LayoutTableBlock& block);
+  // Drops those lookups and empty subtables; true when a lookup went.
   static bool dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics);
   // Splits or drops each subtable that cannot be written alone; empties lookups go.
   void recover(LayoutTableBlock& copy);

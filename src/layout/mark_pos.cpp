@@ -15,6 +15,12 @@ int32_t& markClassCounter() {
   return counter;
 }
 
+void writeFeaMarkAnchor(const AnchorRow& anchors, std::ostream& out, uint16_t markClass) {
+  if (markClass < anchors.size() && anchors[markClass]) anchors[markClass]->writeFea(out);
+  else out << "<anchor NULL>";
+  out << " mark @MARK_CLASS_" << markClass << '_' << markClassCounter();
+}
+
 AnchorRow copyAnchorRow(const AnchorRow& row) {
   AnchorRow copy(row.size());
   for (size_t i = 0; i < row.size(); ++i) copyAnchor(copy[i], row[i]);
@@ -182,6 +188,9 @@ void writeRowAnchors(ot::BinaryWriter& writer, const AnchorRow& row, uint16_t cl
 void LpMarkToBase::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
                                uint16_t) const {
   const MarkLayout layout = sortMarks(*this, baseRecords.size(), map);
+  // The Coverages follow the anchor offsets: past 16-bit reach nothing can be written.
+  if (16 + 4 * uint64_t{layout.markOrder.size()} + 2 * uint64_t{layout.baseOrder.size()} * classCount > 65534)
+    throw ot_bin_layout::SubtableOffsetException();
   const MarkFields f = writeMarkHead(writer, *this, layout);
   ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t baseArray = writer.position();
@@ -199,6 +208,9 @@ void LpMarkToBase::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, 
 void LpMarkToLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
                                    uint16_t) const {
   const MarkLayout layout = sortMarks(*this, ligatureRecords.size(), map);
+  uint64_t attachBytes = 0;
+  for (size_t k : layout.baseOrder) attachBytes += 2 + 2 * uint64_t{ligatureRecords[k].size()} * classCount;
+  if (16 + 4 * uint64_t{layout.markOrder.size()} + attachBytes > 65534) throw ot_bin_layout::SubtableOffsetException();
   const MarkFields f = writeMarkHead(writer, *this, layout);
   ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t ligatureArray = writer.position();
@@ -241,7 +253,7 @@ int32_t LpMarkTo::writeFeaMarkClasses(std::ostream& out) const {
 }
 
 void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
-  const int32_t serial = writeFeaMarkClasses(out);
+  writeFeaMarkClasses(out);
   const size_t n = std::min<size_t>(bases.glyphCount(), baseRecords.size());
   for (size_t i = 0; i < n; ++i) {
     out << (typeCode == 6 ? "      pos mark " : "      pos base ");
@@ -249,8 +261,7 @@ void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNam
     out << ' ';
     for (uint16_t c = 0; c < classCount; ++c) {
       out << "\n          ";
-      writeAnchorText(out, c < baseRecords[i].size() ? baseRecords[i][c].get() : nullptr);
-      out << " mark @MARK_CLASS_" << c << '_' << serial;
+      writeFeaMarkAnchor(baseRecords[i], out, c);
     }
     out << ";\n";
   }

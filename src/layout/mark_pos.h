@@ -20,6 +20,10 @@ struct MarkRecord {
 using AnchorRow = std::vector<AnchorPtr>;
 AnchorRow copyAnchorRow(const AnchorRow& row);
 
+// The anchor of `markClass` (or "<anchor NULL>") and " mark @MARK_CLASS_<class>_<serial>",
+// the serial being the counter's current value.
+void writeFeaMarkAnchor(const AnchorRow& anchors, std::ostream& out, uint16_t markClass);
+
 class LpMarkTo : public LookupSubtable {
  public:
   void collectGlyphs(GlyphSet& out) const override;

@@ -1,7 +1,6 @@
 #include "layout/pair_pos.h"
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <ostream>
 
@@ -388,34 +387,6 @@ void LpPair::appendCoverage(GlyphList& out) const {
   if (format == 1 && format1) {
     for (const auto& p : format1->pairs) out.push_back(p.first);
   }
-}
-
-void expandClassPairs(const LpPairFormat2Impl& classes, LpPairFormat1Impl& glyphs) {
-  std::map<uint16_t, GlyphList> list1, list2;
-  for (const auto& p : classes.pairs) {
-    if (p.bothEmpty()) continue;
-    if (!list1.count(p.class1)) classes.classDef1.glyphsOfClass(list1[p.class1], p.class1);
-    if (!list2.count(p.class2)) classes.classDef2.glyphsOfClass(list2[p.class2], p.class2);
-    for (uint32_t a : list1[p.class1]) {
-      for (uint32_t b : list2[p.class2]) glyphs.pairs.emplace_back(a, b, p.value1, p.value2);
-    }
-  }
-}
-
-void LpPair::toGlyphPairs() {
-  if (format1) return;
-  format1 = std::make_unique<LpPairFormat1Impl>();
-  if (format2) expandClassPairs(*format2, *format1);
-  format = 1;
-  format2.reset();
-}
-
-GPosValue valueFromKerning(double value) {
-  GPosValue v;
-  if (std::isnan(value)) return v;
-  const double truncated = std::trunc(value);
-  v.xAdvance = static_cast<int16_t>(std::clamp(truncated, -32768.0, 32767.0));
-  return v;
 }
 
 }  // namespace otl

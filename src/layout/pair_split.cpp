@@ -1,6 +1,7 @@
-// Glyph pairs to class pairs, and the split of a pair subtable that overflows 16-bit
+// Conversions between glyph pairs and class pairs, and the split of a pair subtable that overflows 16-bit
 // offsets into pieces that fit.
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -92,6 +93,34 @@ void LpPair::toClassPairs() {
   format2 = std::move(classes);
   format1.reset();
   format = 2;
+}
+
+void expandClassPairs(const LpPairFormat2Impl& classes, LpPairFormat1Impl& glyphs) {
+  std::map<uint16_t, GlyphList> list1, list2;
+  for (const auto& p : classes.pairs) {
+    if (p.bothEmpty()) continue;
+    if (!list1.count(p.class1)) classes.classDef1.glyphsOfClass(list1[p.class1], p.class1);
+    if (!list2.count(p.class2)) classes.classDef2.glyphsOfClass(list2[p.class2], p.class2);
+    for (uint32_t a : list1[p.class1]) {
+      for (uint32_t b : list2[p.class2]) glyphs.pairs.emplace_back(a, b, p.value1, p.value2);
+    }
+  }
+}
+
+void LpPair::toGlyphPairs() {
+  if (format1) return;
+  format1 = std::make_unique<LpPairFormat1Impl>();
+  if (format2) expandClassPairs(*format2, *format1);
+  format = 1;
+  format2.reset();
+}
+
+GPosValue valueFromKerning(double value) {
+  GPosValue v;
+  if (std::isnan(value)) return v;
+  const double truncated = std::trunc(value);
+  v.xAdvance = static_cast<int16_t>(std::clamp(truncated, -32768.0, 32767.0));
+  return v;
 }
 
 bool LpPair::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const {

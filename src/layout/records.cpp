@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "layout/registry/glyph_name_registry.h"
+
 namespace otl {
 
 void copyDevice(DevicePtr& target, const DevicePtr& source) {
@@ -178,6 +180,8 @@ void ClassDefinitionTable::writeFeaClass(std::ostream& out, uint16_t cls,
   glyphsOfClass(list, cls);
   writeFeaGlyphList(&list, out, 1, 0, -1);
 }
+
+uint32_t nextGlyphId() { return glyphNameRegistry().nextFreeId(); }
 
 void copySequence(Sequence& target, const Sequence& source, GlyphClassHolder holder) {
   target.clear();

@@ -10,9 +10,11 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "layout/glyph_slot.h"
+#include "layout/ot/tag.h"
 
 namespace ot {
 class BinaryReader;
@@ -173,6 +175,15 @@ class Context {
   Sequence backtrack, lookahead, input;
   std::vector<LookupRecord> lookups;
   GlyphClassHolder holder = nullptr;
+};
+
+// A fresh id from the glyph-name registry's counter, without a name.
+uint32_t nextGlyphId();
+
+// Strict order of (script, language, feature) tag triples, each in tag order.
+struct TagTripleLess {
+  using Triple = std::tuple<ot::Tag, ot::Tag, ot::Tag>;
+  bool operator()(const Triple& a, const Triple& b) const { return a < b; }
 };
 
 // Copies the glyph slots of `source` into `target`, which takes `holder`.

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
@@ -118,7 +119,7 @@ void LsSingle::checkDuplicates(ProblemMap& problems) const {
   GlyphSet seen;
   const auto& in = input.glyphs();
   for (size_t i = 0; i < in.size(); ++i) {
-    if (!seen.insert(in[i]).second) problems[static_cast<uint32_t>(i)].insert(3);
+    if (!seen.insert(in[i]).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateSingleSource);
   }
 }
 

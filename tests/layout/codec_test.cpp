@@ -208,14 +208,17 @@ TEST(CodecHostile, TruncatedAndMalformedBlocks) {
     EXPECT_EQ(codeOf([&] { table.readBinary(reader, 0, g.map); }), c.code) << c.what;
   }
   // A range over the whole 16-bit space is capped by the font's glyph count.
-  ot::BinaryReader wide(words({2, 1, 0, 0xFFFF, 0}));
+  const std::string wideBytes = words({2, 1, 0, 0xFFFF, 0});
+  ot::BinaryReader wide(wideBytes);
   otl::GlyphList glyphs;
   otl::readCoverageTable(glyphs, wide, 0, g.map);
   EXPECT_EQ(glyphs.size(), 300u);
-  ot::BinaryReader badAnchor(words({4, 1, 2}));
+  const std::string badAnchorBytes = words({4, 1, 2});
+  ot::BinaryReader badAnchor(badAnchorBytes);
   otl::AnchorTable anchor;
   EXPECT_EQ(codeOf([&] { anchor.readBinary(badAnchor, 0); }), 26);
-  ot::BinaryReader shortValue(words({5}));
+  const std::string shortValueBytes = words({5});
+  ot::BinaryReader shortValue(shortValueBytes);
   otl::GPosValue value;
   EXPECT_EQ(codeOf([&] { value.readBinary(shortValue, 0, 0, 0x0005); }), 2);
 }

@@ -108,6 +108,28 @@ TEST(Gdef, FeatureText) {
   EXPECT_EQ(only.str(), "\n\ntable GDEF {\n} GDEF;\n");
 }
 
+TEST(Gdef, SharedCaretListsPastSixteenBitsAreNotWritten) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 2000; ++i) names.push_back("gdw" + std::to_string(i));
+  otl::GlyphIdMap map;
+  map.fill(names);
+  Bytes t;  // every ligature glyph shares one LigGlyph of ten carets
+  t.u32(0x00010000).u16(0).u16(0).u16(12).u16(0);
+  t.u16(4 + 2 * 2000 + 2 + 20 + 40).u16(2000);
+  for (int i = 0; i < 2000; ++i) t.u16(4 + 2 * 2000);
+  t.u16(10);
+  for (int i = 0; i < 10; ++i) t.u16(2 + 20 + 4 * i);
+  for (int i = 0; i < 10; ++i) t.u16(1).u16(100 * i);
+  t.u16(2).u16(1).u16(0).u16(1999).u16(0);  // Coverage format 2: glyphs 0..1999
+  otl::GDefTableData data;
+  ot::BinaryReader reader(t.b);
+  ASSERT_TRUE(data.readBinary(reader, map));
+  EXPECT_EQ(data.carets.size(), 2000u);
+  ot::BinaryWriter out;
+  EXPECT_FALSE(data.writeBinary(out, map));
+  EXPECT_EQ(out.size(), 0u);
+}
+
 TEST(Gdef, HostileBytesFailCleanly) {
   const auto map = glyphs();
   const std::string whole = table(0x00010002);

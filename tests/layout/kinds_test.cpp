@@ -232,6 +232,13 @@ TEST(KindsBinary, FormatsAndOrders) {
   same.writeBinary(two, {}, g.map, 2);
   EXPECT_EQ(one.str().substr(0, 2), words({1}));
   EXPECT_EQ(two.str().substr(0, 2), words({2}));
+  // A glyph given twice is covered once, with its first rule.
+  otl::LsSingle twice(g.holder);
+  twice.input.assign(g.ids({1, 1}));
+  twice.output.assign(g.ids({2, 3}));
+  ot::BinaryWriter dup;
+  twice.writeBinary(dup, {}, g.map, 0);
+  EXPECT_EQ(dup.str(), words({1, 6, 1, 1, 1, 1}));
 }
 
 TEST(KindsHostile, CountsCheckedBeforeUse) {
@@ -263,12 +270,64 @@ TEST(KindsHostile, CountsCheckedBeforeUse) {
     }
     EXPECT_EQ(code, c.code) << c.name;
   }
+  // Input class 0 of a class context is the covered glyphs that no input class holds.
+  const std::string classContext = words({2, 22, 30, 1, 10, 1, 4, 1, 1, 0, 0, 1, 2, 5, 6, 2, 0});
+  otl::LsContext context(g.holder);
+  ot::BinaryReader contextReader(classContext);
+  context.readBinary(contextReader, 0, {{0, 0}}, g.map);
+  ASSERT_EQ(context.rules.size(), 1u);
+  EXPECT_EQ(context.rules[0]->input[0].glyphs(), g.ids({5, 6}));
   // A pair matrix of zero-size records is not walked at all.
   otl::LpPair empty(uint16_t{1});
   const std::string zeroBytes = words({2, 16, 0, 0, 20, 20, 0xFFFF, 0xFFFF, 1, 0, 2, 0});
   ot::BinaryReader zeros(zeroBytes);
   empty.readBinary(zeros, 0, {}, g.map);
   EXPECT_TRUE(empty.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(KindsPair, KerningValuesClampAndSplitEnds) {
+  const std::pair<double, int> values[] = {{12.7, 12}, {-12.7, -12}, {40000, 32767}, {-1e9, -32768}, {0.0 / 0.0, 0}};
+  for (auto [in, out] : values) EXPECT_EQ(otl::valueFromKerning(in).xAdvance, out) << in;
+
+  // One first glyph against 33000 seconds of distinct values: one class row that no
+  // halving by first classes can shrink. The split halves the second classes instead.
+  otl::GlyphIdMap map;
+  std::vector<std::string> names;
+  for (int i = 0; i < 34000; ++i) names.push_back("kp" + std::to_string(i));
+  map.fill(names);
+  otl::LpPair pair(uint16_t{1});
+  for (int s = 1; s <= 33000; ++s)
+    pair.format1->pairs.emplace_back(map.idOf(0), map.idOf(static_cast<uint16_t>(s)), otl::valueFromKerning(s - 16000),
+                                     otl::GPosValue());
+  pair.toClassPairs();
+  EXPECT_FALSE(otl::ot_bin_layout::trialWriteSubtable(pair, {}, map));
+  otl::SubtableList pieces;
+  ASSERT_TRUE(pair.splitForOffsets(pieces, {}, map));
+  size_t kept = 0;
+  for (auto& piece : pieces) {
+    EXPECT_TRUE(otl::ot_bin_layout::trialWriteSubtable(*piece, {}, map));
+    auto* part = dynamic_cast<otl::LpPair*>(piece.get());
+    ASSERT_TRUE(part);
+    part->toGlyphPairs();
+    kept += part->pairCount();
+  }
+  EXPECT_EQ(kept, 32999u);  // the pair of value 0 is empty and goes
+  EXPECT_GT(pieces.size(), 1u);
+
+  // A context subtable is written with exactly one rule.
+  codec_test::Glyphs g;
+  otl::LsChainedContext none(g.holder);
+  ot::BinaryWriter writer;
+  try {
+    none.writeBinary(writer, {}, g.map, 0);
+    ADD_FAILURE() << "an empty context subtable was written";
+  } catch (const ot::Exception& e) {
+    EXPECT_EQ(e.code(), 21);
+  }
 }
 
 }  // namespace

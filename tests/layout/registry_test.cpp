@@ -3,6 +3,8 @@
 #include <sstream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_ref.h"
+#include "layout/glyph_slot.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "layout/tag_registry.h"
 
@@ -36,6 +38,16 @@ TEST(GlyphRegistry, ValidGlyphNames) {
       {"a-b", false},    {"f_f.liga", true}, {"", false},
   };
   for (const auto& [name, valid] : cases) EXPECT_EQ(otl::isValidGlyphName(name), valid) << name;
+}
+
+TEST(GlyphRegistry, GroupNamesResolveThroughTheirMembers) {
+  vn::FeaGlyphGroup group;
+  EXPECT_FALSE(otl::GlyphRef::resolve(group));
+  group.addGlyph(otl::glyphIdByName("regtest_key"));
+  group.keyGlyph = "regtest_key";
+  EXPECT_TRUE(otl::GlyphRef::resolve(group));
+  group.keyGlyph = "regtest_other";
+  EXPECT_FALSE(otl::GlyphRef::resolve(group));
 }
 
 TEST(TagRegistry, BuiltInRows) {

@@ -187,14 +187,18 @@ TEST(TableIo, LookupsWithoutAWritableKindAreDroppedAndReported) {
   vn::FeaGlyphGroups classes;
   otl::LayoutTableBlock block(1, &classes);
   const uint32_t index = block.lookups.createLookup()->index;  // type 0
+  otl::Lookup* emptied = block.lookups.createLookup();         // only an empty subtable
+  emptied->tableId = 1;
+  emptied->typeCode = 11;
+  emptied->subtables.push_back(emptied->createSubtable());
   const ot::Tag latn = ot::Tag::fromString("latn"), test = ot::Tag::fromString("test");
   block.scripts.try_emplace(latn, latn).first->second.languages.try_emplace(latn, latn).first->second.features
-      .try_emplace(test, test).first->second.lookups = {index};
+      .try_emplace(test, test).first->second.lookups = {index, emptied->index};
   LayoutBinWriter writer;
   const std::string written = write(block, glyphOrder(4), writer);
   EXPECT_EQ(written.size(), 16u);  // no lookup, and no feature or script left to name it
-  EXPECT_FALSE(writer.diagnostics().empty());
-  EXPECT_EQ(block.lookups.size(), 1u);  // the caller's block is untouched
+  EXPECT_EQ(writer.diagnostics().entries().size(), 2u);
+  EXPECT_EQ(block.lookups.size(), 2u);  // the caller's block is untouched
 }
 
 TEST(TableIo, ToolRejectsHostileTablesWithoutOutput) {

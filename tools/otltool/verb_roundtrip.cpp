@@ -72,7 +72,10 @@ int runRoundtrip(const Arguments& arguments) {
   }
   if (!layout.gdef().isEmpty()) {
     ot::BinaryWriter writer;
-    if (!layout.gdef().writeBinary(writer, glyphs)) return 1;
+    if (!layout.gdef().writeBinary(writer, glyphs)) {
+      std::fprintf(stderr, "otltool: GDEF: offsets past 16 bits; table not written\n");
+      return 1;
+    }
     output["GDEF"] = writer.str();
   }
   writeTableFolder(arguments[2], output);

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -30,18 +29,22 @@ class GlyphIdMap {
   void add(uint32_t index, uint32_t id);
 
   // The glyph index of an id, truncated to 16 bits; 0 when the id is absent.
-  uint16_t indexOf(uint32_t id) const;
-  bool contains(uint32_t id) const { return toIndex_.count(id) != 0; }
+  uint16_t indexOf(uint32_t id) const {
+    return id < toIndex_.size() && toIndex_[id] != kAbsent ? static_cast<uint16_t>(toIndex_[id]) : 0;
+  }
+  bool contains(uint32_t id) const { return id < toIndex_.size() && toIndex_[id] != kAbsent; }
   // The id at a glyph index; 0 when the index is absent.
-  uint32_t idOf(uint32_t index) const;
-  bool hasIndex(uint32_t index) const { return toId_.count(index) != 0; }
+  uint32_t idOf(uint32_t index) const { return index < toId_.size() ? toId_[index] : 0; }
+  bool hasIndex(uint32_t index) const { return index < toId_.size() && entered_[index]; }
   // Number of glyph positions entered (one more than the largest index).
-  uint32_t glyphCount() const { return glyphCount_; }
+  uint32_t glyphCount() const { return static_cast<uint32_t>(toId_.size()); }
 
  private:
-  std::map<uint32_t, uint32_t> toId_;
-  std::map<uint32_t, uint32_t> toIndex_;
-  uint32_t glyphCount_ = 0;
+  static constexpr uint32_t kAbsent = 0xFFFFFFFF;
+  // Both directions are dense: glyph indices count from 0, registry ids from 1.
+  std::vector<uint32_t> toId_;
+  std::vector<bool> entered_;
+  std::vector<uint32_t> toIndex_;
 };
 
 }  // namespace otl

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace otl {
@@ -43,7 +44,7 @@ class GlyphNameRegistry {
 
  private:
   std::map<uint32_t, std::string> names_;
-  std::map<std::string, uint32_t, std::less<>> ids_;
+  std::unordered_map<std::string, uint32_t> ids_;
   uint32_t counter_ = 0;
 };
 
