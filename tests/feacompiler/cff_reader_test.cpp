@@ -68,12 +68,15 @@ Bytes index(const std::vector<Bytes>& elements) {
   return out;
 }
 
-Bytes buildFont(const std::vector<Bytes>& charstrings, uint8_t major = 1, int names = 1) {
+// extraTop: more Top DICT entries; strings: the String INDEX (SIDs 391 on).
+Bytes buildFont(const std::vector<Bytes>& charstrings, uint8_t major = 1, int names = 1,
+                const Bytes& extraTop = {}, const std::vector<Bytes>& strings = {}) {
   const Bytes privateDict = {139 + 100, 20, 139 + 50, 21};  // default 100, nominal 50
   const Bytes nameIndex = index(std::vector<Bytes>(names, Bytes{'A'}));
+  const Bytes stringIndex = index(strings);
   const Bytes empty = index({});
-  const size_t topSize = 5 + 1 + 5 + 5 + 1;  // CharStrings, Private
-  const size_t before = 4 + nameIndex.size() + (2 + 1 + 8 + topSize) + 2 * empty.size();
+  const size_t topSize = 5 + 1 + 5 + 5 + 1 + extraTop.size();  // CharStrings, Private, extra
+  const size_t before = 4 + nameIndex.size() + (2 + 1 + 8 + topSize) + stringIndex.size() + empty.size();
   const uint32_t privateAt = static_cast<uint32_t>(before);
   const uint32_t charStringsAt = privateAt + static_cast<uint32_t>(privateDict.size());
   Bytes top;
@@ -82,8 +85,9 @@ Bytes buildFont(const std::vector<Bytes>& charstrings, uint8_t major = 1, int na
   putInt(top, static_cast<int32_t>(privateDict.size()));
   putInt(top, static_cast<int32_t>(privateAt));
   top.push_back(18);
+  top.insert(top.end(), extraTop.begin(), extraTop.end());
   Bytes out = {major, 0, 4, 4};
-  for (const Bytes& part : {nameIndex, index({top}), empty, empty, privateDict, index(charstrings)})
+  for (const Bytes& part : {nameIndex, index({top}), stringIndex, empty, privateDict, index(charstrings)})
     out.insert(out.end(), part.begin(), part.end());
   return out;
 }
@@ -187,6 +191,7 @@ TEST(CffReader, BuiltFontsGiveWidthsBoundsAndFatalTexts) {
       {buildFont({Bytes{139, 139, 139 + 20, 12, 13, 14}}), "bounds check (load)\n"},
       {buildFont({Bytes{139 + 5, 139, 139, 12, 13, 14}}), "unknown registry item\n"},
       {buildFont({Bytes{139, 10, 14}}), "range check\n"},  // no local subrs
+      {buildFont({Bytes{139 + 1, 139 + 1, 16, 14}}), "bounds check (blend)\n"},  // no masters
   };
   for (const auto& c : cases) EXPECT_EQ(readAll(c.data).text, c.text) << c.text;
   Bytes cut = buildFont({Bytes{14}});
@@ -204,6 +209,29 @@ TEST(CffReader, BuiltFontsGiveWidthsBoundsAndFatalTexts) {
   ASSERT_EQ(fea::cffExecMetric(reader, metric, sizeof metric, results, 4), 2);
   EXPECT_EQ(results[0], 163840);  // 2.5
   EXPECT_EQ(results[1], -3 * 65536);
+  // A font without multiple-master data has no design-vector procedures.
+  const int32_t vector[1] = {65536};
+  EXPECT_THROW(fea::cffSetDesignVector(reader, 1, vector), fuzz::CffFatal);
+  EXPECT_EQ(client.lastText, "bad NDV/CDV proc");
+}
+
+TEST(CffReader, DesignVectorSetsTheBlendWeights) {
+  // Two masters on one axis; NDV copies the user vector, CDV makes weights (1 - n, n).
+  const Bytes multipleMaster = {141, 139, 139 + 32, 248, 27, 248, 28, 12, 24};
+  const Bytes ndv = {141, 139, 140, 12, 13, 140, 139, 139, 140, 12, 8, 11};
+  const Bytes cdv = {140, 139, 140, 12, 13, 140, 139, 12, 21, 12, 11, 140, 12, 20,
+                     139, 12, 21, 141, 12, 20, 139, 139, 140, 141, 12, 8, 11};
+  // x = 100 + w1 * 100, then a line 10 to the right
+  const Bytes glyph = {139 + 100, 139 + 100, 140, 16, 139, 21, 149, 139, 5, 14};
+  const Bytes font = buildFont({Bytes{14}, glyph}, 1, 1, multipleMaster, {ndv, cdv});
+  fuzz::CffFuzzClient client(font);
+  fea::CffReader reader(client);
+  EXPECT_EQ(fea::cffGetGlyphInfo(reader, 1).xMin, 100);
+  const int32_t quarter[1] = {16384};
+  fea::cffSetDesignVector(reader, 1, quarter);
+  const fea::CffGlyphInfo info = fea::cffGetGlyphInfo(reader, 1);
+  EXPECT_EQ(info.xMin, 125);
+  EXPECT_EQ(info.xMax, 135);
 }
 
 }  // namespace
