@@ -167,7 +167,8 @@ void AutohintGlyph::visitPoint(int32_t u) {
       current_ = u;
     }
     for (size_t i = 0; i < hints.size(); ++i) {
-      if (hasPoint[i] || sameEdgesInSet(kind, hints[i])) continue;
+      // (Outside buildReplacement the per-hint flags are unknown: nothing is offered.)
+      if (i >= hasPoint.size() || hasPoint[i] || sameEdgesInSet(kind, hints[i])) continue;
       offer(static_cast<int32_t>(i), kind, false);
     }
   }

@@ -189,7 +189,9 @@ void AutohintGlyph::findStemsOf(bool horizontal, bool vertical) {
       }
     }
   }
-  auto byPosition = [](const AutohintLine& a, const AutohintLine& b) { return a.position < b.position; };
+  // A position that is not a number sorts last, keeping the order strict.
+  auto key = [](double p) { return std::isnan(p) ? HUGE_VAL : p; };
+  auto byPosition = [&](const AutohintLine& a, const AutohintLine& b) { return key(a.position) < key(b.position); };
   std::stable_sort(linesV_.begin(), linesV_.end(), byPosition);
   std::stable_sort(linesH_.begin(), linesH_.end(), byPosition);
 
