@@ -220,6 +220,8 @@ void Run::exec(uint32_t start, uint32_t length, int depth) {
         hintCount();
         clear();
         const int bytes = (stems_ + 7) / 8;
+        ops_ += static_cast<uint32_t>(bytes);  // mask bytes count against the budget too
+        if (ops_ > cfflimit::kOpsPerGlyph) s_.fail(kOpsLimit);
         for (int i = 0; i < bytes; ++i) s_.byte();
         pos += static_cast<uint64_t>(bytes);
         break;
@@ -450,6 +452,7 @@ void Run::arithmetic(int op) {
     case 29: {  // index
       const double i = pop();
       if (s_.count == 0) s_.fail(cffmsg::kUnderflow);
+      if (std::isnan(i)) s_.fail(cffmsg::kStackCheck);
       const int j = i < 0 ? 0 : static_cast<int>(std::min<double>(i, s_.count));
       if (j >= s_.count) s_.fail(cffmsg::kStackCheck);
       push(s_.stack[s_.count - 1 - j]);
@@ -491,19 +494,18 @@ void Run::arithmetic(int op) {
   }
 }
 
-int16_t nearest(double v) {
-  return static_cast<int16_t>(std::clamp(std::floor(v + 0.5), -32768.0, 32767.0));
+// A value as a 16.16 number (what is not a number counts as 0).
+double toFixed(double v) {
+  if (std::isnan(v)) return 0.0;
+  return std::clamp(std::round(v * 65536.0), -2147483648.0, 2147483647.0);
 }
 
-// 16.16 value of a coordinate, then its floor or ceiling.
-int16_t fixedFloor(double v) {
-  const double fixed = std::clamp(std::round(v * 65536.0), -2147483648.0, 2147483647.0);
-  return static_cast<int16_t>(std::clamp(std::floor(fixed / 65536.0), -32768.0, 32767.0));
-}
-int16_t fixedCeil(double v) {
-  const double fixed = std::clamp(std::round(v * 65536.0), -2147483648.0, 2147483647.0);
-  return static_cast<int16_t>(std::clamp(std::ceil(fixed / 65536.0), -32768.0, 32767.0));
-}
+int16_t toInt16(double v) { return static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0)); }
+
+// Nearest integer of the 16.16 value, halves upward.
+int16_t nearest(double v) { return toInt16(std::floor(toFixed(v) / 65536.0 + 0.5)); }
+int16_t fixedFloor(double v) { return toInt16(std::floor(toFixed(v) / 65536.0)); }
+int16_t fixedCeil(double v) { return toInt16(std::ceil(toFixed(v) / 65536.0)); }
 
 // The font dictionary of procedures and metric charstrings (none in an empty FDArray).
 const CffFontDict* firstFont(const CffReaderState& s) {
@@ -573,7 +575,7 @@ int cffExecMetric(CffReader& reader, const uint8_t* charstring, size_t length, i
   s.metricMode = false;
   const int n = s.count;
   for (int i = 0; i < n && i < capacity; ++i)
-    results[i] = static_cast<int32_t>(std::clamp(std::round(s.stack[i] * 65536.0), -2147483648.0, 2147483647.0));
+    results[i] = static_cast<int32_t>(toFixed(s.stack[i]));
   s.count = 0;
   return n;
 }

@@ -265,16 +265,18 @@ void CffReaderState::readHeader() {
       case kEscape + 24: {
         // nMasters, user design vector, transient array size, NDV and CDV procedures
         if (v.size() < 5) fail(cffmsg::kUnderflow);
+        if (!(v[0] >= 1 && v[0] <= cfflimit::kMaxMasters)) fail(cffmsg::kRangeCheck);
         masters = static_cast<int>(v[0]);
         axes = static_cast<int>(v.size()) - 4;
-        if (masters < 1 || masters > cfflimit::kMaxMasters || axes > cfflimit::kMaxAxes)
-          fail(cffmsg::kRangeCheck);
+        if (axes > cfflimit::kMaxAxes) fail(cffmsg::kRangeCheck);
         for (int a = 0; a < axes; ++a) registry[2][a] = v[1 + a];
         const double len = v[v.size() - 3];
         if (!(len >= 0 && len <= 65535)) fail(cffmsg::kRangeCheck);
         transientSize = static_cast<int>(len);
-        ndvSid = static_cast<int32_t>(v[v.size() - 2]);
-        cdvSid = static_cast<int32_t>(v[v.size() - 1]);
+        // A procedure outside the String INDEX's range fails when it is run.
+        auto sid = [](double value) { return value >= 0 && value <= 65535 ? static_cast<int32_t>(value) : -1; };
+        ndvSid = sid(v[v.size() - 2]);
+        cdvSid = sid(v[v.size() - 1]);
         break;
       }
       case kEscape + 30: cid = true; break;
