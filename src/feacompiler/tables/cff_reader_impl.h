@@ -46,7 +46,11 @@ inline constexpr const char* kOverflow = "stack overflow";
 inline constexpr const char* kUnderflow = "stack underflow";
 inline constexpr const char* kStackCheck = "stack check";
 inline constexpr const char* kRangeCheck = "range check\n";
+inline constexpr const char* kOpsLimit = "charstring runs too long";
 }  // namespace cffmsg
+
+// Escaped operators (DICT and charstring) are numbered 1200 + their second byte.
+inline constexpr int kCffEscape = 1200;
 
 // Bounds against hostile data.
 namespace cfflimit {
