@@ -24,6 +24,8 @@ class ttCommand {
 
   // Sets the code and resizes params and paramNames to n (new parameters 0).
   virtual void set(int32_t newCode, int32_t n);
+  // The kind's action on the interpreter's simulated (F26Dot6) points at its ppem.
+  virtual void execute(ttInterpreter& interpreter) = 0;
   // True when the command reads the point without moving it.
   virtual bool isReference(int32_t point) const = 0;
   virtual bool moves(int32_t point) const = 0;
@@ -41,6 +43,8 @@ class ttCommand {
   virtual void shiftPoints(int32_t n);
   // Appends the kind's attributes (each as ` name="value"`) and ends the element.
   virtual void writeAttributes(std::string& out, const ttInterpreter& interpreter) const = 0;
+  // Links only: checks the stem against the simulated original points.
+  virtual void fitStem(ttInterpreter&) {}
 
   // Parameter i, 0 when the command has fewer.
   int32_t param(size_t i) const { return i < params.size() ? params[i] : 0; }
@@ -72,6 +76,7 @@ class ttCommandBasic : public ttCommand {
 // Commands 1 and 2: point, zone (index into the top or bottom zones).
 class ttCommandAlignZone : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
   bool isReference(int32_t) const override { return false; }
   bool moves(int32_t point) const override { return param(0) == point; }
   bool isHorizontal() const override { return false; }
@@ -88,6 +93,7 @@ class ttCommandAlignZone : public ttCommandBasic {
 // Commands 7 and 8: point, align.
 class ttCommandAlign : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
   bool isReference(int32_t) const override { return false; }
   bool moves(int32_t point) const override { return param(0) == point; }
   bool isHorizontal() const override { return code == ttCode::kAlignH; }
@@ -103,6 +109,8 @@ class ttCommandAlign : public ttCommandBasic {
 // Commands 3 and 4: point1 (reference), point2 (moved), stem, align.
 class ttCommandSingleLink : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
+  void fitStem(ttInterpreter& interpreter) override;
   bool isReference(int32_t point) const override { return param(0) == point; }
   bool moves(int32_t point) const override { return param(1) == point; }
   bool isHorizontal() const override { return code == ttCode::kSingleLinkH; }
@@ -119,6 +127,8 @@ class ttCommandSingleLink : public ttCommandBasic {
 // Commands 5 and 6: point1, point2 (both moved), stem.
 class ttCommandDoubleLink : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
+  void fitStem(ttInterpreter& interpreter) override;
   bool isReference(int32_t) const override { return false; }
   bool moves(int32_t point) const override { return param(0) == point || param(1) == point; }
   bool isHorizontal() const override { return code == ttCode::kDoubleLinkH; }
@@ -135,6 +145,7 @@ class ttCommandDoubleLink : public ttCommandBasic {
 // Commands 13 and 14: point (moved), point1, point2 (references), align.
 class ttCommandInterpolate : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
   bool isReference(int32_t point) const override { return param(1) == point || param(2) == point; }
   bool moves(int32_t point) const override { return param(0) == point; }
   bool isHorizontal() const override { return code == ttCode::kInterpolateH; }
@@ -149,6 +160,7 @@ class ttCommandInterpolate : public ttCommandBasic {
 // Commands 20 to 23: point, delta (eighths of a pixel), ppm1, ppm2 (the size range).
 class ttCommandDelta : public ttCommandBasic {
  public:
+  void execute(ttInterpreter& interpreter) override;
   bool isReference(int32_t) const override { return false; }
   bool moves(int32_t) const override { return false; }
   bool isHorizontal() const override {

@@ -47,6 +47,28 @@ struct ttStem {
   std::map<int32_t, int32_t> extras;  // per-size values, written as "round"
 };
 
+// The hint simulation's state: F26Dot6 points (the outline points, then "lsb" and "rsb"),
+// zone positions and stem widths at one size. Nothing in a conversion fills it.
+struct ttSimulation {
+  std::vector<ttPoint> current;
+  std::vector<ttPoint> original;
+  std::vector<uint8_t> touched;                 // bit 0: x, bit 1: y
+  std::vector<int32_t> topZonePixels;           // F26Dot6 positions
+  std::vector<int32_t> bottomZonePixels;
+  std::vector<int32_t> horizontalStemPixels;    // whole pixels
+  std::vector<int32_t> verticalStemPixels;
+  double ppem = 0.0;
+
+  static constexpr uint8_t kTouchedX = 1;
+  static constexpr uint8_t kTouchedY = 2;
+
+  // A coordinate rounded by an align code; negative codes leave it.
+  static int32_t roundByAlign(int32_t value, int32_t align);
+  // The distance a link keeps for a measured original distance (stems of the link's
+  // direction: vertical stems along x).
+  int32_t linkDistance(int32_t measured, int32_t stem, bool alongX) const;
+};
+
 class ttInterpreter : public Transfer {
  public:
   using Program = ttProgram;
@@ -138,6 +160,7 @@ class ttInterpreter : public Transfer {
   const std::vector<ttStem>& verticalStems() const { return stemsV_; }
   const std::map<std::string, int32_t>& pointNames() const { return pointNames_; }
   int32_t unitsPerEm() const { return unitsPerEm_; }
+  ttSimulation& simulation() { return simulation_; }
 
  private:
   // Point names of a layer as Layer::pointIndex resolves them: "lsb", "rsb", then the
@@ -169,6 +192,7 @@ class ttInterpreter : public Transfer {
   std::map<std::string, int32_t> pointNames_;
   // Built once per glyph for addCommandFromXml; dropped by clearProgram.
   PointResolver resolver_;
+  ttSimulation simulation_;
 };
 
 // The process-wide interpreter the UFO reader fills glyph by glyph.

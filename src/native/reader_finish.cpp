@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "hinting/autohint_glyph.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "model/font.h"
 #include "model/glyph.h"
@@ -101,6 +102,20 @@ void resolveReplacements(vn::Glyph& glyph) {
   layer->replacements = std::move(resolved);
 }
 
+// PostScript hint sets for a small "Body" layer whose hints overlap within a set.
+constexpr int32_t kAutohintMaxPoints = 200;
+constexpr size_t kAutohintMaxHints = 40;
+
+void autohintBody(vn::Glyph& glyph) {
+  vn::VarnelData* data = glyph.varnelDataIfAny();
+  vn::Layer* layer = data ? data->findLayer(vn::Layer::kBody) : nullptr;
+  if (!layer || layer->pointCount() >= kAutohintMaxPoints || layer->hints.size() >= kAutohintMaxHints) return;
+  vn::AutohintOptions options;
+  options.setDefaults();
+  vn::AutohintGlyphQuorvel autohinter(options, nullptr);
+  autohinter.autohint(layer);
+}
+
 // Group member ids of names; names without an id (the empty name) are left out.
 vn::GlyphIdList memberIds(const std::vector<std::string>& members) {
   vn::GlyphIdList ids;
@@ -178,6 +193,7 @@ void Parser::Impl::finish(std::vector<PendingKerning>& pending) {
     const std::string claimed = unique.claim(glyph->name);
     if (claimed != glyph->name) glyph->setName(claimed);
     resolveReplacements(*glyph);
+    if (options.bytes[0] != 0) autohintBody(*glyph);
   }
 
   // 2. Component names given by glyph index.
