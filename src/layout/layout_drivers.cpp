@@ -14,6 +14,7 @@
 #include "layout/layout_fea.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/text/fea_blocks.h"
 #include "layout/text/fea_text_blocks.h"
 #include "layout/text/fea_writer.h"
 #include "model/font.h"
@@ -234,7 +235,7 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
     gdefCopy.pruneByGlyphs(gdefGlyphs);
     gdefSource = &gdefCopy;
   }
-  ot_fea_layout::LayoutFeaWriter writer;
+  ot_fea_layout::FeaDocumentWriter writer;
   return writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
 }
 

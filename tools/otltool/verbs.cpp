@@ -5,6 +5,7 @@ namespace otltool {
 int runCompile(const Arguments& arguments);
 int runRoundtrip(const Arguments& arguments);
 int runImport(const Arguments& arguments);
+int runFea(const Arguments& arguments);
 
 // Each layout path adds its verb here as it is built:
 //   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
@@ -18,6 +19,7 @@ const std::vector<Verb>& verbs() {
       {"compile", "GLYPHS FEA OUTDIR", runCompile},
       {"import", "GLYPHS FEA OUTDIR", runImport},
       {"roundtrip", "GLYPHS INDIR OUTDIR", runRoundtrip},
+      {"fea", "GLYPHS INDIR OUTFILE", runFea},
   };
   return table;
 }

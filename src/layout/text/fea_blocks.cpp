@@ -1,0 +1,219 @@
+#include "layout/text/fea_blocks.h"
+
+#include <algorithm>
+#include <ostream>
+#include <sstream>
+
+#include "layout/lookup.h"
+#include "layout/tag_registry.h"
+#include "model/numbers.h"
+
+namespace otl::ot_fea_layout {
+
+namespace {
+
+// An empty glyph list ("[]") or a glyph without a name (a bare "\") matches nothing and
+// compilers refuse it: such a statement is left out.
+bool unwritable(const std::string& statement) {
+  if (statement.find("[]") != std::string::npos) return true;
+  for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
+    const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
+    if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',') return true;
+  }
+  return false;
+}
+
+void copyWritableStatements(const std::string& text, std::ostream& out) {
+  std::string statement;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string line = text.substr(start, end - start);
+    start = end;
+    const size_t first = line.find_first_not_of(' ');
+    if (statement.empty() && first != std::string::npos && line[first] == '#') {
+      out << line;
+      continue;
+    }
+    statement += line;
+    const size_t last = line.find_last_not_of(" \n");
+    if (last != std::string::npos && line[last] != ';' && line[last] != '{' && line[last] != '}') continue;
+    if (!unwritable(statement)) out << statement;
+    statement.clear();
+  }
+  if (!statement.empty() && !unwritable(statement)) out << statement;
+}
+
+}  // namespace
+
+const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
+  static const char* const gpos[] = {"",
+                                     "Single adjustment",
+                                     "Pair adjustment",
+                                     "Cursive attachment",
+                                     "MarkToBase attachment",
+                                     "MarkToLigature attachment",
+                                     "MarkToMark attachment",
+                                     "Context positioning",
+                                     "Chained Context positioning",
+                                     "Extension positioning"};
+  static const char* const gsub[] = {"Single", "Multiple", "Alternate", "Ligature", "Context", "Chaining Context",
+                                     "Extension Substitution", "Reverse chaining context single"};
+  if (tableId == kTableGpos && typeCode >= 1 && typeCode <= 9) return gpos[typeCode];
+  if (tableId == kTableGsub && typeCode >= 11 && typeCode <= 18) return gsub[typeCode - 11];
+  return "";
+}
+
+void FeaDocumentWriter::gatherFeatures() {
+  features_.clear();
+  lookups_.clear();
+  names_.clear();
+  ot_fea_layout::gatherFeatures(kTableGsub, *gsub_, features_);
+  ot_fea_layout::gatherFeatures(kTableGpos, *gpos_, features_);
+  sortFeatures(features_);
+  placeFeatureLevelLookups(features_, collectLanguageSystems(features_));
+  factorDefaultLookups(features_);
+  adoptAaltLookups(features_);
+  collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
+  collectStatistics(features_, statistics_, counts_);
+}
+
+void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker,
+                                        bool noSubtableBreaks) {
+  uint16_t last = tracker.known ? tracker.value : static_cast<uint16_t>(~lookup.flag);
+  std::ostringstream body;
+  lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
+  copyWritableStatements(body.str(), out);
+  tracker = FlagTracker{true, last};
+}
+
+void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
+  out << "    lookup " << info.name << (info.useExtension ? " useExtension " : "") << " {\n";
+  if (comments()) {
+    out << "    # " << (info.tableId == kTableGsub ? "GSUB " : "GPOS ") << "lookup "
+        << vn::formatUnsigned(info.index) << ", type " << vn::formatUnsigned(info.typeCode) << " ("
+        << lookupTypeName(info.tableId, info.typeCode) << ")\n";
+  }
+  const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
+  if (lookup) writeLookupBody(out, *lookup, tracker, false);
+  out << "    } " << info.name << ";\n\n";
+}
+
+// Named lookups in index order, each after the lookups it calls, so every name is defined
+// before its use and the application order of the rest stays as in the font.
+void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& info,
+                                              std::vector<const LookupInfo*>& written) {
+  if (std::find(written.begin(), written.end(), &info) != written.end()) return;
+  written.push_back(&info);
+  if (const Lookup* lookup = table(info.tableId).lookups.findLookup(info.index)) {
+    LookupSet called;
+    lookup->collectLookupRefs(called);
+    for (uint32_t index : called) {
+      auto found = lookups_.find({info.tableId, index});
+      if (found != lookups_.end() && found->second->named) writeNamedWithCallees(out, *found->second, written);
+    }
+  }
+  FlagTracker tracker;
+  writeLookup(out, info, tracker);
+}
+
+void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
+  if (comments()) out << "#\n# Lookup definitions\n#\n\n";
+  if (lookups_.empty()) return;
+  decideNamed(lookups_, options_->inlineLookups != 0);
+  if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
+    std::stable_sort(features_.begin(), features_.end(),
+                     [](const auto& a, const auto& b) { return compareFeaturesByLookups(*a, *b); });
+  }
+  for (const auto& [key, info] : lookups_) names_[key] = info->name;
+  std::vector<const LookupInfo*> written;
+  for (auto& [key, info] : lookups_) {
+    if (info->named) writeNamedWithCallees(out, *info, written);
+  }
+}
+
+void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
+                                              FlagTracker& tracker, bool inPlace) {
+  for (uint32_t index : list) {
+    const Lookup* lookup = index == 0xFFFFFFFF ? nullptr : table(tableId).lookups.findLookup(index);
+    auto found = lookups_.find({tableId, index});
+    if (inPlace || found == lookups_.end()) {
+      if (lookup) writeLookupBody(out, *lookup, tracker, inPlace);
+      continue;
+    }
+    const LookupInfo& info = *found->second;
+    if (info.named) {
+      if ((!tracker.known || tracker.value != info.flag) && info.flag == 0) writeFeaLookupFlag(0, out);
+      out << "      lookup " << info.name << ";\n";
+    } else {
+      writeLookup(out, info, tracker);
+    }
+    // Compilers differ in the flag a feature keeps after a lookup block or reference.
+    tracker.known = false;
+  }
+}
+
+void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker,
+                                         bool inPlace) {
+  if (!record) return;
+  writeLookupReferences(out, kTableGsub, record->gsub, tracker, inPlace);
+  writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
+}
+
+void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
+  const bool aalt = isTag(feature.tag, "aalt");
+  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
+  if (comments()) {
+    static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};
+    out << "# " << masks[count.tableMask & 3] << " feature: ";
+    std::string name;
+    if (TagRegistry::findName(feature.tag, TagRegistry::kFeature, name)) out << name;
+    out << "\n# Lookups: " << vn::formatUnsigned(count.lookups) << '\n';
+  }
+  out << '\n';
+  FlagTracker tracker;
+  writeRecordLists(out, feature.defaults.get(), tracker, aalt);
+  if (!aalt) {
+    bool firstScript = true;
+    for (const auto& script : feature.scripts) {
+      if (!firstScript) out << '\n';
+      firstScript = false;
+      out << "  script " << script->tag.padded() << ';';
+      std::string name;
+      if (comments() && TagRegistry::findName(script->tag, TagRegistry::kScript, name)) out << " # " << name;
+      out << '\n';
+      tracker = FlagTracker{};  // a script statement resets the flag to 0
+      writeRecordLists(out, script->defaults.get(), tracker, false);
+      bool firstLanguage = true;
+      for (const auto& language : script->languages) {
+        if (!firstLanguage) out << '\n';
+        firstLanguage = false;
+        out << "    language " << language->tag.padded() << (language->excludeDflt ? " exclude_dflt" : "") << ';';
+        bool required = false;
+        for (const LayoutTableBlock* block : {gsub_, gpos_}) {
+          if (block->requiredFeature(script->tag, language->tag).sameBytes(feature.tag)) required = true;
+        }
+        if (required) out << " # required";
+        if (comments() && TagRegistry::findName(language->tag, TagRegistry::kLanguage, name)) out << " # " << name;
+        out << '\n';
+        tracker.known = false;
+        writeRecordLists(out, language.get(), tracker, false);
+      }
+    }
+  }
+  out << "} " << feature.tag.padded() << ";\n";
+}
+
+void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
+  for (const auto& feature : features_) {
+    const auto found = counts_.find(feature->tag);
+    if (found == counts_.end()) continue;
+    std::ostringstream block;
+    writeFeature(block, *feature, found->second);
+    if (!block.str().empty()) out << block.str() << '\n';
+  }
+}
+
+}  // namespace otl::ot_fea_layout

@@ -1,0 +1,51 @@
+// The generated sections of the feature-file writer: the inventory, the lookup definitions
+// and the feature blocks of a layout that did not come from feature text.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "layout/text/fea_inventory.h"
+#include "layout/text/fea_lookup_names.h"
+#include "layout/text/fea_writer.h"
+
+namespace otl::ot_fea_layout {
+
+// The lookup type's name in comments; empty for an unknown code.
+const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
+
+// The lookup flag last put in force in the text; unknown where a compiler may differ.
+struct FlagTracker {
+  bool known = true;
+  uint16_t value = 0;
+};
+
+class FeaDocumentWriter : public LayoutFeaWriter {
+ public:
+  FeaDocumentWriter() = default;
+  ~FeaDocumentWriter() override = default;
+
+ protected:
+  void gatherFeatures() override;
+  void writeLookupDefinitions(std::ostream& out) override;
+  void writeFeatureBlocks(std::ostream& out) override;
+
+ private:
+  const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
+  void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
+  void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
+  void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
+  void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
+                             FlagTracker& tracker, bool inPlace);
+  void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
+  void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
+
+  FeatureList features_;
+  LookupInfoMap lookups_;
+  LookupNames names_;
+  FeatureCounts counts_;
+};
+
+}  // namespace otl::ot_fea_layout
