@@ -71,4 +71,18 @@ TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
   EXPECT_NE(err.find("(feature block kern, line 3)"), std::string::npos) << err;
 }
 
+TEST_F(DriverConversion, IncludesResolveAgainstTheSourceFolder) {
+  const std::string text = "feature kern {\n    include(kern.fea);\n} kern;\n";
+  std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;
+  // One beside the UFO's features.fea, one beside the native file.
+  std::ofstream(work_ / "Sample.ufo/kern.fea") << "pos A V -50;\n";
+  std::ofstream(work_ / "kern.fea") << "pos A V -50;\n";
+  std::string err;
+  EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
+}
+
 }  // namespace

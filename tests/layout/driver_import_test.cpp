@@ -2,8 +2,6 @@
 // font lacks, failures recorded with their block, and the text written back verbatim.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "layout/layout_fea.h"
@@ -87,23 +85,6 @@ TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {
   // The earlier compile's tables stay; the text is the new one, verbatim.
   EXPECT_FALSE(layout.gpos.lookups.isEmpty());
   EXPECT_EQ(exported(layout), broken);
-}
-
-TEST(DriverImport, IncludesResolveAgainstTheSourceFolder) {
-  const std::string folder = ::testing::TempDir() + "driver_include";
-  std::filesystem::create_directories(folder);
-  {
-    std::ofstream(folder + "/kern.fea") << "pos A V -50;\n";
-  }
-  vn::Ref<vn::Font> font = makeFont({".notdef", "A", "V"});
-  otl::LayoutFea layout(font.get(), "");
-  const std::string text = "feature kern {\n  include(kern.fea);\n} kern;\n";
-  otl::FeaCompileError error;
-  EXPECT_FALSE(import(layout, text, false, &error));
-  layout.setSourceFolder(folder);
-  EXPECT_TRUE(import(layout, text, false, &error)) << error.message;
-  EXPECT_EQ(exported(layout), text);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
