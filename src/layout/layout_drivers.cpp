@@ -149,10 +149,12 @@ bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, cons
 
 bool LayoutFea::writeBinaryTable(std::ostream& out, uint32_t tableId, const GlyphIdMap& map) {
   if (const LayoutTableBlock* source = block(tableId)) {
-    vn::FeaGlyphGroups classCopy = classes;
+    // The copies (classes and block) are made only when the block needs pruning.
+    std::unique_ptr<vn::FeaGlyphGroups> classCopy;
     std::unique_ptr<LayoutTableBlock> copy;
     auto makeCopy = [&] {
-      copy = std::make_unique<LayoutTableBlock>(tableId, &classCopy);
+      classCopy = std::make_unique<vn::FeaGlyphGroups>(classes);
+      copy = std::make_unique<LayoutTableBlock>(tableId, classCopy.get());
       *copy = *source;
     };
     const GlyphSet missing = unwritableGlyphs(*source, map, false);
