@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "layout/lookup.h"
+#include "layout/mark_pos.h"
 #include "layout/tag_registry.h"
 #include "model/numbers.h"
 
@@ -46,6 +47,32 @@ void copyWritableStatements(const std::string& text, std::ostream& out) {
 }
 
 }  // namespace
+
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup) {
+  std::vector<std::vector<size_t>> groups;
+  if (lookup.tableId != kTableGpos || lookup.typeCode < 4 || lookup.typeCode > 6) return groups;
+  GlyphSet marks;
+  GlyphSet bases;
+  auto overlaps = [](const GlyphClassSlot& slot, const GlyphSet& seen) {
+    for (size_t g = 0; g < slot.glyphCount(); ++g) {
+      if (seen.count(slot.glyphAt(g))) return true;
+    }
+    return false;
+  };
+  for (size_t i = 0; i < lookup.subtables.size(); ++i) {
+    const auto* mark = dynamic_cast<const LpMarkTo*>(lookup.subtables[i].get());
+    if (!mark) return {};
+    if (groups.empty() || overlaps(mark->marks, marks) || overlaps(mark->bases, bases)) {
+      groups.emplace_back();
+      marks.clear();
+      bases.clear();
+    }
+    groups.back().push_back(i);
+    for (size_t g = 0; g < mark->marks.glyphCount(); ++g) marks.insert(mark->marks.glyphAt(g));
+    for (size_t g = 0; g < mark->bases.glyphCount(); ++g) bases.insert(mark->bases.glyphAt(g));
+  }
+  return groups;
+}
 
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
   static const char* const gpos[] = {"",
@@ -89,15 +116,42 @@ void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup,
 }
 
 void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
-  out << "    lookup " << info.name << (info.useExtension ? " useExtension " : "") << " {\n";
+  const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
+  const auto groups = lookup && !info.referenced ? markSubtableGroups(*lookup) : std::vector<std::vector<size_t>>{};
+  if (groups.size() < 2) {
+    // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
+    writeLookupBlock(out, info, info.name, lookup, groups.empty() ? nullptr : &groups[0], tracker);
+    return;
+  }
+  // Later lookups override earlier attachments: the last group goes first, so where two
+  // groups apply the earlier subtable still wins, as in the font.
+  for (size_t k = groups.size(); k-- > 0;) {
+    if (k + 1 < groups.size()) tracker.known = false;  // each part states its flag
+    writeLookupBlock(out, info, partName(info, k), lookup, &groups[k], tracker);
+  }
+}
+
+std::string FeaDocumentWriter::partName(const LookupInfo& info, size_t part) {
+  return info.name + "_" + vn::formatUnsigned(part + 1);
+}
+
+void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name,
+                                         const Lookup* lookup, const std::vector<size_t>* part, FlagTracker& tracker) {
+  out << "    lookup " << name << (info.useExtension ? " useExtension " : "") << " {\n";
   if (comments()) {
     out << "    # " << (info.tableId == kTableGsub ? "GSUB " : "GPOS ") << "lookup "
         << vn::formatUnsigned(info.index) << ", type " << vn::formatUnsigned(info.typeCode) << " ("
         << lookupTypeName(info.tableId, info.typeCode) << ")\n";
   }
-  const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
-  if (lookup) writeLookupBody(out, *lookup, tracker, false);
-  out << "    } " << info.name << ";\n\n";
+  if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
+  if (lookup && part) {
+    std::ostringstream body;
+    if (!tracker.known || tracker.value != lookup->flag) writeFeaLookupFlag(lookup->flag, body);
+    tracker = FlagTracker{true, lookup->flag};
+    for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
+    copyWritableStatements(body.str(), out);
+  }
+  out << "    } " << name << ";\n\n";
 }
 
 // Named lookups in index order, each after the lookups it calls, so every name is defined
@@ -136,16 +190,19 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
 void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
                                               FlagTracker& tracker, bool inPlace) {
   for (uint32_t index : list) {
-    const Lookup* lookup = index == 0xFFFFFFFF ? nullptr : table(tableId).lookups.findLookup(index);
+    const Lookup* body = index == 0xFFFFFFFF ? nullptr : table(tableId).lookups.findLookup(index);
     auto found = lookups_.find({tableId, index});
     if (inPlace || found == lookups_.end()) {
-      if (lookup) writeLookupBody(out, *lookup, tracker, inPlace);
+      if (body) writeLookupBody(out, *body, tracker, inPlace);
       continue;
     }
     const LookupInfo& info = *found->second;
     if (info.named) {
       if ((!tracker.known || tracker.value != info.flag) && info.flag == 0) writeFeaLookupFlag(0, out);
-      out << "      lookup " << info.name << ";\n";
+      const Lookup* lookup = table(tableId).lookups.findLookup(index);
+      const size_t parts = lookup && !info.referenced ? markSubtableGroups(*lookup).size() : 0;
+      if (parts < 2) out << "      lookup " << info.name << ";\n";
+      for (size_t k = parts; parts >= 2 && k-- > 0;) out << "      lookup " << partName(info, k) << ";\n";
     } else {
       writeLookup(out, info, tracker);
     }

@@ -16,6 +16,10 @@ namespace otl::ot_fea_layout {
 // The lookup type's name in comments; empty for an unknown code.
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 
+// Mark attachment subtables grouped so that no mark stands in two groups (compilers give a
+// lookup's marks one class each); empty for other lookups.
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
+
 // The lookup flag last put in force in the text; unknown where a compiler may differ.
 struct FlagTracker {
   bool known = true;
@@ -35,6 +39,9 @@ class FeaDocumentWriter : public LayoutFeaWriter {
  private:
   const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
   void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
+  void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,
+                        const std::vector<size_t>* part, FlagTracker& tracker);
+  static std::string partName(const LookupInfo& info, size_t part);
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
   void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,

@@ -95,9 +95,10 @@ void sortFeatures(FeatureList& features) {
   });
   for (auto& feature : features) {
     std::sort(feature->scripts.begin(), feature->scripts.end(), [](const auto& a, const auto& b) {
-      const bool al = isTag(a->tag, "latn");
-      const bool bl = isTag(b->tag, "latn");
-      return al != bl ? al : littleEndian(a->tag) < littleEndian(b->tag);
+      // An explicit "DFLT" section goes first: our compiler drops one after other scripts.
+      auto rank = [](const ot::Tag& tag) { return isTag(tag, "DFLT") ? 0 : isTag(tag, "latn") ? 1 : 2; };
+      const int ra = rank(a->tag), rb = rank(b->tag);
+      return ra != rb ? ra < rb : littleEndian(a->tag) < littleEndian(b->tag);
     });
     for (auto& script : feature->scripts) {
       std::sort(script->languages.begin(), script->languages.end(),

@@ -70,7 +70,10 @@ std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepR
   std::optional<ot::Tag> previous;
   for (const auto& [feature, pairs] : info.users) {
     if (!text.empty()) text += '_';
-    text += feature.padded();
+    // A blank inside a tag (the font's own " RQD") cannot stand in a name.
+    for (char c : feature.padded()) {
+      if (c != ' ') text += c;
+    }
     if (!withScripts) continue;
     for (const auto& [script, language] : pairs) {
       if (isTag(script, "DFLT")) break;
