@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <set>
 #include <sstream>
 
 #include "layout/lookup.h"
@@ -13,18 +14,42 @@ namespace otl::ot_fea_layout {
 
 namespace {
 
-// An empty glyph list ("[]") or a glyph without a name (a bare "\") matches nothing and
-// compilers refuse it: such a statement is left out.
-bool unwritable(const std::string& statement) {
-  if (statement.find("[]") != std::string::npos) return true;
+constexpr uint32_t kGsubMultiple = 12;
+constexpr uint32_t kGsubLigature = 14;
+
+size_t countWords(const std::string& text) {
+  std::istringstream words(text);
+  size_t n = 0;
+  for (std::string word; words >> word;) ++n;
+  return n;
+}
+
+// Statements compilers refuse: an empty glyph list ("[]"), a glyph without a name (a bare
+// "\"), a substitution without input or output ("sub  by", "by ;") and, in a ligature
+// lookup, a one-glyph "ligature" (compiled as a single substitution of another lookup
+// type). They are left out.
+// The name rules print for a lookup that is not written: such rules are left out.
+constexpr const char* kEmptyLookupName = "@@unwritten@@";
+
+bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
+  if (statement.find("[]") != std::string::npos || statement.find(kEmptyLookupName) != std::string::npos) return true;
   for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
     const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
     if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',') return true;
   }
+  if (tableId != kTableGsub) return false;
+  const size_t sub = statement.find("sub ");
+  const size_t by = statement.find(" by ");
+  if (sub == std::string::npos || by == std::string::npos || statement.find('\'') != std::string::npos) return false;
+  const std::string input = statement.substr(sub + 4, by - sub - 4);
+  const std::string output = statement.substr(by + 4, statement.find(';', by) - by - 4);
+  if (countWords(input) == 0 || countWords(output) == 0) return true;
+  if (typeCode == kGsubLigature && countWords(input) == 1) return true;
+  if (typeCode == kGsubMultiple && countWords(output) == 1 && output.find('[') == std::string::npos) return false;
   return false;
 }
 
-void copyWritableStatements(const std::string& text, std::ostream& out) {
+void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode) {
   std::string statement;
   size_t start = 0;
   while (start < text.size()) {
@@ -40,13 +65,29 @@ void copyWritableStatements(const std::string& text, std::ostream& out) {
     statement += line;
     const size_t last = line.find_last_not_of(" \n");
     if (last != std::string::npos && line[last] != ';' && line[last] != '{' && line[last] != '}') continue;
-    if (!unwritable(statement)) out << statement;
+    if (!unwritable(statement, tableId, typeCode)) out << statement;
     statement.clear();
   }
-  if (!statement.empty() && !unwritable(statement)) out << statement;
+  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) out << statement;
+}
+
+bool hasRules(const std::string& body) {
+  std::istringstream lines(body);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos || line[first] == '#' || line.compare(first, 10, "lookupflag") == 0 ||
+        line.compare(first, 9, "subtable;") == 0)
+      continue;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
+
+bool FlagTracker::matches(const Lookup& lookup) const {
+  return known && value == lookup.flag && (!(lookup.flag & kUseMarkFilteringSet) || filterSet == lookup.markFilteringSet);
+}
 
 std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup) {
   std::vector<std::vector<size_t>> groups;
@@ -106,16 +147,97 @@ void FeaDocumentWriter::gatherFeatures() {
   collectStatistics(features_, statistics_, counts_);
 }
 
+void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
+  std::set<uint16_t> sets, attach;
+  for (const LayoutTableBlock* block : {gsub_, gpos_}) {
+    for (const auto& [index, lookup] : block->lookups.lookups()) {
+      if (!lookup) continue;
+      if (lookup->flag & kUseMarkFilteringSet) sets.insert(lookup->markFilteringSet);
+      if (lookup->flag >> 8) attach.insert(static_cast<uint16_t>(lookup->flag >> 8));
+    }
+  }
+  for (uint16_t set : sets) {
+    const GlyphList empty;
+    const GlyphList& glyphs = gdef_ && set < gdef_->markGlyphSets.size() ? gdef_->markGlyphSets[set] : empty;
+    if (glyphs.empty()) continue;
+    out << "@MFS_" << vn::formatUnsigned(set) << " = ";
+    writeFeaGlyphList(&glyphs, out, 1, 0, -1);
+    out << ";\n";
+  }
+  for (uint16_t cls : attach) {
+    GlyphList glyphs;
+    if (gdef_) gdef_->markAttachClasses.glyphsOfClass(glyphs, cls);
+    if (glyphs.empty()) continue;
+    out << "@MAT_" << vn::formatUnsigned(cls) << " = ";
+    writeFeaGlyphList(&glyphs, out, 1, 0, -1);
+    out << ";\n";
+  }
+  if (!sets.empty() || !attach.empty()) out << '\n';
+}
+
+// The lookupflag line with named bits; a mark filtering set or attachment class is named
+// by its class, which both compilers take (a bare number they read differently).
+void FeaDocumentWriter::writeFlagLine(std::ostream& out, const Lookup& lookup) const {
+  const uint16_t flag = lookup.flag;
+  if (flag < 16) {
+    writeFeaLookupFlag(flag, out);
+    return;
+  }
+  out << "      lookupflag";
+  if (flag & kRightToLeft) out << " RightToLeft";
+  if (flag & kIgnoreBaseGlyphs) out << " IgnoreBaseGlyphs";
+  if (flag & kIgnoreLigatures) out << " IgnoreLigatures";
+  if (flag & kIgnoreMarks) out << " IgnoreMarks";
+  bool any = (flag & 0x0F) != 0;
+  if (flag >> 8) {
+    GlyphList glyphs;
+    if (gdef_) gdef_->markAttachClasses.glyphsOfClass(glyphs, static_cast<uint16_t>(flag >> 8));
+    if (!glyphs.empty()) {
+      out << " MarkAttachmentType @MAT_" << vn::formatUnsigned(flag >> 8);
+      any = true;
+    }
+  }
+  if ((flag & kUseMarkFilteringSet) && gdef_ && lookup.markFilteringSet < gdef_->markGlyphSets.size() &&
+      !gdef_->markGlyphSets[lookup.markFilteringSet].empty()) {
+    out << " UseMarkFilteringSet @MFS_" << vn::formatUnsigned(lookup.markFilteringSet);
+    any = true;
+  }
+  out << (any ? ";\n" : " 0;\n");
+}
+
 void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker,
                                         bool noSubtableBreaks) {
-  uint16_t last = tracker.known ? tracker.value : static_cast<uint16_t>(~lookup.flag);
   std::ostringstream body;
+  if (!tracker.matches(lookup)) writeFlagLine(body, lookup);
+  tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
+  uint16_t last = lookup.flag;
   lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
-  copyWritableStatements(body.str(), out);
-  tracker = FlagTracker{true, last};
+  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode);
+}
+
+// A lookup whose rules all are left out would be an empty block, which compilers refuse.
+void FeaDocumentWriter::markEmptyLookups() {
+  const int32_t counter = markClassCounter();
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (auto& [key, info] : lookups_) {
+      if (info->empty) continue;
+      const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
+      std::ostringstream body;
+      FlagTracker tracker;
+      if (lookup) writeLookupBody(body, *lookup, tracker, false);
+      if (hasRules(body.str())) continue;
+      // Rules calling it go too (they carry the marker name), which may empty their lookup.
+      info->empty = true;
+      names_[key] = kEmptyLookupName;
+      changed = true;
+    }
+  }
+  markClassCounter() = counter;
 }
 
 void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
+  if (info.empty) return;
   const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
   const auto groups = lookup && !info.referenced ? markSubtableGroups(*lookup) : std::vector<std::vector<size_t>>{};
   if (groups.size() < 2) {
@@ -146,10 +268,10 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
   if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
   if (lookup && part) {
     std::ostringstream body;
-    if (!tracker.known || tracker.value != lookup->flag) writeFeaLookupFlag(lookup->flag, body);
-    tracker = FlagTracker{true, lookup->flag};
+    if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
+    tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
     for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
-    copyWritableStatements(body.str(), out);
+    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode);
   }
   out << "    } " << name << ";\n\n";
 }
@@ -175,12 +297,14 @@ void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& inf
 void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   if (comments()) out << "#\n# Lookup definitions\n#\n\n";
   if (lookups_.empty()) return;
+  writeFlagClasses(out);
   decideNamed(lookups_, options_->inlineLookups != 0);
   if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
     std::stable_sort(features_.begin(), features_.end(),
                      [](const auto& a, const auto& b) { return compareFeaturesByLookups(*a, *b); });
   }
   for (const auto& [key, info] : lookups_) names_[key] = info->name;
+  markEmptyLookups();
   std::vector<const LookupInfo*> written;
   for (auto& [key, info] : lookups_) {
     if (info->named) writeNamedWithCallees(out, *info, written);
@@ -197,6 +321,7 @@ void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableI
       continue;
     }
     const LookupInfo& info = *found->second;
+    if (info.empty) continue;
     if (info.named) {
       if ((!tracker.known || tracker.value != info.flag) && info.flag == 0) writeFeaLookupFlag(0, out);
       const Lookup* lookup = table(tableId).lookups.findLookup(index);

@@ -24,6 +24,8 @@ std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
 struct FlagTracker {
   bool known = true;
   uint16_t value = 0;
+  uint16_t filterSet = 0;  // with bit 0x10
+  bool matches(const Lookup& lookup) const;
 };
 
 class FeaDocumentWriter : public LayoutFeaWriter {
@@ -42,6 +44,10 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,
                         const std::vector<size_t>* part, FlagTracker& tracker);
   static std::string partName(const LookupInfo& info, size_t part);
+  // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
+  void writeFlagClasses(std::ostream& out) const;
+  void markEmptyLookups();
+  void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
   void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,

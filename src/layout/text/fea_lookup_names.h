@@ -27,6 +27,8 @@ struct LookupInfo {
   bool useExtension = false;
   // Listed more than once in one lookup list: a lookup block may be defined only once.
   bool repeated = false;
+  // Nothing of it can be written: neither defined nor referenced.
+  bool empty = false;
   std::map<ot::Tag, std::vector<LanguageSystem>> users;
 };
 
