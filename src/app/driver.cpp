@@ -1,6 +1,7 @@
 #include "app/driver.h"
 
 #include "app/messages.h"
+#include "layout/layout_fea.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -63,6 +64,9 @@ int runConverter(const std::vector<std::string>& arguments, Console& console) {
     case CommandLineResult::kOk:
       break;
   }
+
+  // Feature text is compiled into the layout model from here on.
+  otl::installLayoutFactory();
 
   RunContext run{parsed.line, console, {}, {}, {}, {}};
   console.setSilent(run.line.silent);

@@ -46,6 +46,9 @@ bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>
     vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
     vn::Ref<vn::Style> style = vn::Ref<vn::Style>::adopt(new vn::Style());
     FontStylePair pair(style.get(), font.get());
+    // Include names of the file's feature text resolve against the file's folder.
+    const std::string& inputPath = run.line.inputPath;
+    font->layout.setSourceFolder(PathParts(vn::absolutePath(inputPath).value_or(inputPath)).folder);
     rewind(input);
     qtf::Parser parser(&pair, &input);
     if (!parser.parse(master, &options)) {

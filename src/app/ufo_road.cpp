@@ -118,6 +118,8 @@ int convertUfo(RunContext& run) {
     std::string ufoPath = inputParts.fullPath();
     if (!ufoPath.empty() && ufoPath.back() != '/') ufoPath.push_back('/');
 
+    // Include names of "features.fea" resolve against the UFO folder.
+    font->layout.setSourceFolder(ufoPath);
     ufo::Parser parser;
     ufo::PListNode libRoot(ufo::plist::kDict, std::string(), std::string());
     const vn::ImportOptions options = ufoImportOptions(run.line.ttx);

@@ -48,6 +48,9 @@ void nameGlyphClasses(vn::FeaGlyphGroups& classes, const LayoutTableBlock& gsub,
   for (const auto& [id, group] : classes.groups) {
     if (!group.className.empty()) given.insert(group.className);
   }
+  // Numbers already found taken stay taken: each candidate resumes where it stopped, so
+  // thousands of classes of one feature are not named in quadratic time.
+  std::map<std::string, unsigned> nextNumber;
   for (auto& [id, group] : classes.groups) {
     if (keep && !group.className.empty()) continue;
     const auto found = classTags.find(id);
@@ -58,7 +61,8 @@ void nameGlyphClasses(vn::FeaGlyphGroups& classes, const LayoutTableBlock& gsub,
       candidate += tag.text();
     }
     std::string unique = candidate;
-    for (unsigned n = 2; given.count(unique); ++n) {
+    unsigned& n = nextNumber.try_emplace(candidate, 2).first->second;
+    for (; given.count(unique); ++n) {
       char digits[16];
       const auto result = std::to_chars(digits, digits + sizeof digits, n);
       std::string number(digits, result.ptr);

@@ -11,24 +11,39 @@
 
 #include "layout/gdef.h"
 #include "layout/layout_table_block.h"
+#include "model/layout_object.h"
 
 namespace vn {
 class Font;
 class Glyph;
+}
+namespace ot {
+class BinaryReader;
 }
 
 namespace otl {
 
 class GlyphIdMap;
 
+// What a failed import reports: the message, the block the line lies in, the line in it.
+struct FeaCompileError {
+  std::string message;
+  std::string details;
+  int32_t line = -1;
+};
+
 // A named piece of the feature text ("FeaPrefix", then one per feature block).
 struct FeatureTextBlock {
   std::string name;
   std::string text;
+  int32_t startLine = 0;  // document line of the block's first byte, from 0
+  int32_t lineCount = 0;  // lines the block touches
 };
 using FeatureTextBlocks = std::vector<FeatureTextBlock>;
 
-class LayoutFea {
+// The font model sees the layout through vn::LayoutObject (the import and export drivers
+// are in layout_drivers.cpp and layout_object.cpp).
+class LayoutFea : public vn::LayoutObject {
  public:
   // Fills the tag registry on first use; a non-empty path is read as a registry text file.
   LayoutFea(vn::Font* owner, const std::string& registryPath);
@@ -45,8 +60,7 @@ class LayoutFea {
 
   // 1 GSUB, 2 GPOS (scripts and lookups), 3 GDEF; other ids do nothing.
   void clearTable(uint32_t tableId);
-  // No GSUB or GPOS block holding both lookups and scripts, and no GDEF data.
-  bool isEmpty() const;
+  // No GSUB or GPOS block holding both lookups and scripts, and no GDEF data (isEmpty).
   bool hasTableData(uint32_t tableId) const;
 
   // Removes every rule using a glyph the map lacks, then the lookups no feature reaches,
@@ -65,6 +79,40 @@ class LayoutFea {
   // Names the layout's own glyph classes by the features that use them, keeping names.
   void nameGlyphClasses();
 
+  // Import and export drivers. Table ids: 1 GSUB, 2 GPOS, 3 GDEF.
+  // Compiles the text, then keeps it as blocks whatever the compile gave.
+  bool importFeatureFile(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                         FeaCompileError* error);
+  // Keeps the text as blocks without compiling.
+  bool loadFeatureText(std::istream& in);
+  bool compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                       FeaCompileError* error);
+  [[nodiscard]] bool readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map);
+  [[nodiscard]] bool writeBinaryTable(std::ostream& out, uint32_t tableId, const GlyphIdMap& map);
+  // Replaces the owner font's GSUB, GPOS, GDEF (and JSTF) entries by the written tables.
+  void storeBinaryTables(const GlyphIdMap& map);
+  bool writeFeatureFile(std::ostream& out, const vn::FeatureWriteOptions& options) override;
+  bool hasFeatureText() const override { return textBlocks && !textBlocks->empty(); }
+
+  // vn::LayoutObject
+  bool importFeatureFile(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                         bool recordError) override;
+  void importFeatureText(std::istream& in) override;
+  void nameLookups() override { nameGlyphClasses(); }
+  bool isEmpty() const override;
+  uint32_t glyphCount() const override { return maxContext > 0 ? static_cast<uint32_t>(maxContext) : 0; }
+  bool loadLayoutXml(std::istream& in) override;
+  bool writeLayoutXml(std::ostream& out, bool withDocumentFrame, bool spare) override;
+  vn::GlyphId defineGlyphClass(const std::string& className, const vn::GlyphIdList& members,
+                               const std::string& keyGlyph) override;
+  void listGlyphClasses(std::vector<vn::LayoutClassEntry>& out) const override;
+  void setSourceFolder(const std::string& folder) override { includeFolder = folder; }
+
+  // The error of the last failed compile of importFeatureText (empty message: none).
+  const FeaCompileError& lastCompileError() const { return lastError_; }
+  // Include names of feature text resolve against this folder.
+  std::string includeFolder;
+
   int32_t maxContext = 0;
   std::string name;
   // Declared before the blocks, which are bound to it.
@@ -76,7 +124,11 @@ class LayoutFea {
  private:
   vn::Font* owner_;
   std::unique_ptr<GDefTableData> gdef_;
+  FeaCompileError lastError_;
 };
+
+// Makes otl::LayoutFea the font model's layout object (the program calls it at start-up).
+void installLayoutFactory();
 
 // Glyph-class names by class id, rebuilt by nameGlyphClassesInto; "" for an unknown id.
 const std::string& glyphClassNameById(uint32_t id);

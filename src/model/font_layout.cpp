@@ -35,6 +35,7 @@ LayoutObject* FontLayout::layout() {
   if (!layout_ && layoutFactory()) {
     layout_ = layoutFactory()(owner_);
     if (layout_) {
+      layout_->setSourceFolder(sourceFolder_);
       for (const auto& [id, glyphClass] : keptClasses_.classes)
         layout_->defineGlyphClass(glyphClass.name, glyphClass.glyphs, glyphClass.keyGlyph);
       keptClasses_.clear();
@@ -62,13 +63,19 @@ bool FontLayout::hasFeatureData() const { return layout_ && layout_->hasFeatureT
 
 bool FontLayout::hasFeatures() const { return layout_ && !layout_->isEmpty(); }
 
-bool FontLayout::compileFeatures(std::istream& in, const std::string& fontName, bool flag1, bool flag2) {
+void FontLayout::setSourceFolder(const std::string& folder) {
+  sourceFolder_ = folder;
+  if (layout_) layout_->setSourceFolder(folder);
+}
+
+bool FontLayout::compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                                 bool recordError) {
   featureText_ = readAll(in);
   LayoutObject* object = layout();
   if (!object) return false;
   try {
     std::istringstream text(featureText_);
-    if (!object->importFeatureFile(text, fontName, flag1, flag2)) return false;
+    if (!object->importFeatureFile(text, fontName, allowMissingGlyphs, recordError)) return false;
     if (object->glyphCount() > glyphCount) glyphCount = object->glyphCount();
     object->nameLookups();
     return true;
@@ -97,6 +104,7 @@ bool FontLayout::exportFeatures(std::ostream& out, const FeatureWriteOptions& op
   if (layoutFactory()) {
     std::unique_ptr<LayoutObject> temporary = layoutFactory()(owner_);
     if (temporary) {
+      temporary->setSourceFolder(sourceFolder_);
       temporary->writeFeatureFile(out, options);
       return true;
     }
@@ -106,8 +114,8 @@ bool FontLayout::exportFeatures(std::ostream& out, const FeatureWriteOptions& op
   return static_cast<bool>(out);
 }
 
-bool FontLayout::forwardToLayout(std::ostream& out, bool withHeader, bool flag2) {
-  return layout_ && layout_->writeLayoutXml(out, withHeader, flag2);
+bool FontLayout::forwardToLayout(std::ostream& out, bool withDocumentFrame, bool spare) {
+  return layout_ && layout_->writeLayoutXml(out, withDocumentFrame, spare);
 }
 
 }  // namespace vn

@@ -45,14 +45,15 @@ class FontLayout {
 
   // Keeps the text, then compiles it into the layout object; false when it failed or
   // there is no layout. LayoutAssertException passes through.
-  bool compileFeatures(std::istream& in, const std::string& fontName, bool flag1, bool flag2);
+  bool compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                       bool recordError);
   // Keeps the text and hands it to the layout object (result not reported).
   void importFeatureText(std::istream& in);
   // Reads a layout XML document into the layout object.
   bool importFeatures(std::istream& in);
   // Writes the layout as feature-file text; without a layout library the kept text.
   bool exportFeatures(std::ostream& out, const FeatureWriteOptions& options);
-  bool forwardToLayout(std::ostream& out, bool withHeader, bool flag2);
+  bool forwardToLayout(std::ostream& out, bool withDocumentFrame, bool spare);
 
   // Feature-file glyph classes (the plain groups of a font). The layout object holds
   // them when there is one; without a layout library the model keeps them itself,
@@ -68,6 +69,8 @@ class FontLayout {
   void setFeatureText(std::string text) { featureText_ = std::move(text); }
 
   void setOwner(Font* owner) { owner_ = owner; }
+  // Where include names of the feature text resolve: the folder of the text's source.
+  void setSourceFolder(const std::string& folder);
   Font* owner() const { return owner_; }
 
  private:
@@ -75,6 +78,7 @@ class FontLayout {
   std::unique_ptr<LayoutObject> layout_;
   Font* owner_ = nullptr;
   std::string featureText_;
+  std::string sourceFolder_;
   GlyphClassStore keptClasses_;
 };
 

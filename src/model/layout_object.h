@@ -43,9 +43,12 @@ class LayoutObject {
  public:
   virtual ~LayoutObject() = default;
 
-  // Compiles feature-file text into the model; true on success. May throw
-  // LayoutAssertException.
-  virtual bool importFeatureFile(std::istream& in, const std::string& fontName, bool flag1, bool flag2) = 0;
+  // Compiles feature-file text into the model and keeps the text; true on success.
+  // allowMissingGlyphs: rules naming glyphs the font lacks are dropped instead of failing
+  // the compile. recordError: a failure is recorded by the layout object and shown on the
+  // standard error stream. May throw LayoutAssertException.
+  virtual bool importFeatureFile(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                                 bool recordError) = 0;
   // Compiles feature-file text; a failure is recorded by the layout object.
   virtual void importFeatureText(std::istream& in) = 0;
   virtual void nameLookups() = 0;
@@ -53,17 +56,23 @@ class LayoutObject {
   virtual bool isEmpty() const = 0;
   // At least one block of feature-file text is held.
   virtual bool hasFeatureText() const = 0;
-  // Glyph count of the layout (after a compile).
+  // The largest rule context of the last compile (the font's layout member raises its
+  // stored count to it).
   virtual uint32_t glyphCount() const = 0;
   virtual bool writeFeatureFile(std::ostream& out, const FeatureWriteOptions& options) = 0;
   // Replaces the layout with a layout XML document.
   virtual bool loadLayoutXml(std::istream& in) = 0;
-  virtual bool writeLayoutXml(std::ostream& out, bool withHeader, bool flag2) = 0;
+  // withDocumentFrame: the XML declaration and the root element around the data; the
+  // second flag switches nothing and is passed through.
+  virtual bool writeLayoutXml(std::ostream& out, bool withDocumentFrame, bool spare) = 0;
   // Finds or makes the feature-file glyph class of the name's registry id.
   virtual GlyphId defineGlyphClass(const std::string& name, const GlyphIdList& members,
                                    const std::string& keyGlyph) = 0;
   // The feature-file glyph classes in ascending id order.
   virtual void listGlyphClasses(std::vector<LayoutClassEntry>& out) const = 0;
+  // The folder holding the feature text's source (a UFO folder, a native file's folder):
+  // include names resolve against it.
+  virtual void setSourceFolder(const std::string& /*folder*/) {}
 };
 
 // Makes the layout object of a font (owner may be null).

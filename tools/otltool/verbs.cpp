@@ -4,6 +4,8 @@ namespace otltool {
 
 int runCompile(const Arguments& arguments);
 int runRoundtrip(const Arguments& arguments);
+int runImport(const Arguments& arguments);
+int runFea(const Arguments& arguments);
 
 // Each layout path adds its verb here as it is built:
 //   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
@@ -15,7 +17,9 @@ int runRoundtrip(const Arguments& arguments);
 const std::vector<Verb>& verbs() {
   static const std::vector<Verb> table = {
       {"compile", "GLYPHS FEA OUTDIR", runCompile},
+      {"import", "GLYPHS FEA OUTDIR", runImport},
       {"roundtrip", "GLYPHS INDIR OUTDIR", runRoundtrip},
+      {"fea", "GLYPHS INDIR OUTFILE", runFea},
   };
   return table;
 }

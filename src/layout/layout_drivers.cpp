@@ -1,0 +1,244 @@
+// The road of a font's layout between feature text, the model and binary tables: compile
+// the text, parse the compiler's tables back, store freshly written tables with the font,
+// and write feature text (the kept blocks verbatim, or generated from the model).
+#include <istream>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <string_view>
+
+#include "feacompiler/fea_compiler.h"
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_parser.h"
+#include "layout/layout_bin_writer.h"
+#include "layout/layout_fea.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/text/fea_blocks.h"
+#include "layout/text/fea_text_blocks.h"
+#include "layout/text/fea_writer.h"
+#include "model/font.h"
+#include "model/glyph.h"
+
+namespace otl {
+
+namespace {
+
+constexpr uint32_t kTableIds[] = {1, 2, 3};
+
+const char* storedTableName(uint32_t tableId) { return ot_bin_layout::tableName(tableId); }
+
+void fillError(FeaCompileError* error, const FeaCompileResult& result, const FeatureTextBlocks* blocks) {
+  if (error) ot_fea_layout::compileErrorText(*error, result, blocks);
+}
+
+// Glyphs of the block's lookups that the map lacks, or whose names feature text cannot
+// spell.
+GlyphSet unwritableGlyphs(const LayoutTableBlock& block, const GlyphIdMap& map, bool invalidNames) {
+  GlyphSet glyphs;
+  block.lookups.collectMissingGlyphs(glyphs, map);
+  if (invalidNames) {
+    GlyphSet used;
+    block.lookups.collectGlyphs(used);
+    for (uint32_t id : used) {
+      if (!isValidGlyphName(glyphNameById(id))) glyphs.insert(id);
+    }
+  }
+  return glyphs;
+}
+
+}  // namespace
+
+bool LayoutFea::loadFeatureText(std::istream& in) {
+  if (!textBlocks) textBlocks = std::make_unique<FeatureTextBlocks>();
+  textBlocks->clear();
+  in.clear();
+  in.seekg(0);
+  ot_fea_layout::splitFeatureText(in, *textBlocks);
+  return true;
+}
+
+bool LayoutFea::importFeatureFile(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                                  FeaCompileError* error) {
+  const bool compiled = compileFeatures(in, fontName, allowMissingGlyphs, error);
+  loadFeatureText(in);
+  return compiled;
+}
+
+bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
+                                FeaCompileError* error) {
+  if (error) *error = FeaCompileError{};
+  if (!owner_) return false;
+  std::vector<vn::Glyph*> glyphs;
+  glyphs.reserve(owner_->glyphs.size());
+  for (vn::Glyph* glyph : owner_->glyphs) {
+    if (glyph) glyphs.push_back(glyph);
+  }
+  GlyphIdMap fontMap;
+  fontMap.fillGlyphs(glyphs);
+  GlyphIdMap parseMap = fontMap;
+
+  fea::FeaCompiler compiler(fontName);
+  compiler.setIncludeFolder(includeFolder);
+  try {
+    compiler.compile(0, &glyphs, &in);
+  } catch (const fea::FeaCompilerException& failure) {
+    if (error) {
+      // The line is reported within its feature block.
+      FeatureTextBlocks blocks;
+      in.clear();
+      in.seekg(0);
+      ot_fea_layout::splitFeatureText(in, blocks);
+      fillError(error, FeaCompileResult{failure.code, failure.message, failure.line}, &blocks);
+    }
+    return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  maxContext = compiler.maxContext();
+
+  const std::list<std::string>& missing = compiler.missingGlyphs();
+  if (!missing.empty()) {
+    if (!allowMissingGlyphs) {
+      std::string names;
+      for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
+      fillError(error, FeaCompileResult{2, names, -1}, nullptr);
+      return false;
+    }
+    // The compiler numbered them after the font's glyphs; their rules go after parsing.
+    std::vector<uint32_t> indices;
+    for (size_t i = 0; i < missing.size(); ++i) indices.push_back(static_cast<uint32_t>(glyphs.size() + i));
+    glyphNameRegistry().reserveIds(parseMap, indices);
+  }
+
+  try {
+    for (uint32_t tableId : kTableIds) clearTable(tableId);
+    bool result = true;
+    const std::string* data[] = {&compiler.gsubData(), &compiler.gposData(), &compiler.gdefData()};
+    for (uint32_t tableId : kTableIds) {
+      const std::string& bytes = *data[tableId - 1];
+      if (bytes.empty()) continue;
+      ot::BinaryReader reader{std::string_view(bytes)};
+      if (!readBinaryTable(reader, tableId, parseMap)) result = false;
+      if (LayoutTableBlock* target = block(tableId)) removeMissingGlyphsFromBlock(*target, fontMap, false);
+      else gdef_->removeMissingGlyphs(fontMap);
+    }
+    if (result) storeBinaryTables(fontMap);
+    return result;
+  } catch (const LayoutAssertException& failure) {
+    throw LayoutAssertException(failure.text(), failure.number());
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map) {
+  if (LayoutTableBlock* target = block(tableId)) {
+    ot_bin_layout::LayoutBinParser parser;
+    uint32_t id = tableId;
+    if (!target->hasFeatures()) return parser.parse(target, reader, id, map);
+    // The read table replaces the old content as a whole.
+    LayoutTableBlock fresh(tableId, &classes);
+    if (!parser.parse(&fresh, reader, id, map)) return false;
+    *target = fresh;
+    return true;
+  }
+  if (tableId == 3) return gdef_->readBinary(reader, map);
+  return false;
+}
+
+bool LayoutFea::writeBinaryTable(std::ostream& out, uint32_t tableId, const GlyphIdMap& map) {
+  if (const LayoutTableBlock* source = block(tableId)) {
+    // The copies (classes and block) are made only when the block needs pruning.
+    std::unique_ptr<vn::FeaGlyphGroups> classCopy;
+    std::unique_ptr<LayoutTableBlock> copy;
+    auto makeCopy = [&] {
+      classCopy = std::make_unique<vn::FeaGlyphGroups>(classes);
+      copy = std::make_unique<LayoutTableBlock>(tableId, classCopy.get());
+      *copy = *source;
+    };
+    const GlyphSet missing = unwritableGlyphs(*source, map, false);
+    if (!missing.empty()) {
+      makeCopy();
+      copy->pruneMissingGlyphs(missing);
+    }
+    LookupIndexSet unreferenced;
+    (copy ? copy.get() : source)->collectUnreferencedLookups(unreferenced);
+    if (!unreferenced.empty()) {
+      if (!copy) makeCopy();
+      copy->pruneUnreferencedLookups();
+    }
+    ot::BinaryWriter writer;
+    ot_bin_layout::LayoutBinWriter tableWriter;
+    if (!tableWriter.write(copy ? copy.get() : source, writer, map)) return false;
+    out << writer.str();
+    return static_cast<bool>(out);
+  }
+  if (tableId == 3) {
+    // The layout's own GDEF data stays as it is; glyphs the map lacks would be written as
+    // glyph 0.
+    GDefTableData working(&owner_);
+    working.assign(*gdef_);
+    working.collectFromGlyphs();
+    working.removeMissingGlyphs(map);
+    if (working.isEmpty()) return false;
+    ot::BinaryWriter writer;
+    if (!working.writeBinary(writer, map)) return false;
+    out << writer.str();
+    return static_cast<bool>(out);
+  }
+  return false;
+}
+
+void LayoutFea::storeBinaryTables(const GlyphIdMap& map) {
+  if (!owner_) return;
+  owner_->removeLayoutTables();
+  for (uint32_t tableId : kTableIds) {
+    if (!hasTableData(tableId)) continue;
+    std::ostringstream bytes;
+    if (!writeBinaryTable(bytes, tableId, map)) continue;
+    const std::string text = bytes.str();
+    owner_->tables[storedTableName(tableId)] = std::vector<uint8_t>(text.begin(), text.end());
+  }
+}
+
+bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOptions& options) {
+  if (textBlocks) {
+    ot_fea_layout::writeFeatureTextLines(*textBlocks, out);
+    return true;
+  }
+  vn::FeaGlyphGroups classCopy = classes;
+  GlyphIdMap map;
+  if (owner_) map.fillGlyphs(owner_->glyphs);
+  // Copies pruned of glyphs the font lacks or feature text cannot name; the layout and
+  // the font's glyphs stay as they are.
+  LayoutTableBlock gsubCopy(1, &classCopy);
+  LayoutTableBlock gposCopy(2, &classCopy);
+  const LayoutTableBlock* blocks[2] = {&gsub, &gpos};
+  LayoutTableBlock* copies[2] = {&gsubCopy, &gposCopy};
+  for (int i = 0; i < 2; ++i) {
+    const GlyphSet unwritable = unwritableGlyphs(*blocks[i], map, true);
+    if (unwritable.empty()) continue;
+    *copies[i] = *blocks[i];
+    copies[i]->pruneMissingGlyphs(unwritable);
+    blocks[i] = copies[i];
+  }
+  GDefTableData gdefCopy(&owner_);
+  const GDefTableData* gdefSource = gdef_.get();
+  GlyphSet gdefGlyphs;
+  gdef_->missingGlyphs(gdefGlyphs, map);
+  GlyphSet used;
+  gdef_->collectGlyphs(used);
+  for (uint32_t id : used) {
+    if (!isValidGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
+  }
+  if (!gdefGlyphs.empty()) {
+    gdefCopy.assign(*gdef_);
+    gdefCopy.pruneByGlyphs(gdefGlyphs);
+    gdefSource = &gdefCopy;
+  }
+  ot_fea_layout::FeaDocumentWriter writer;
+  return writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
+}
+
+}  // namespace otl

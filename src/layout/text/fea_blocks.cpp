@@ -1,0 +1,401 @@
+#include "layout/text/fea_blocks.h"
+
+#include <algorithm>
+#include <ostream>
+#include <set>
+#include <sstream>
+
+#include "layout/lookup.h"
+#include "layout/mark_pos.h"
+#include "layout/tag_registry.h"
+#include "model/numbers.h"
+
+namespace otl::ot_fea_layout {
+
+namespace {
+
+constexpr uint32_t kGsubMultiple = 12;
+constexpr uint32_t kGsubLigature = 14;
+
+size_t countWords(const std::string& text) {
+  std::istringstream words(text);
+  size_t n = 0;
+  for (std::string word; words >> word;) ++n;
+  return n;
+}
+
+// Statements compilers refuse: an empty glyph list ("[]"), a glyph without a name (a bare
+// "\"), a substitution without input or output ("sub  by", "by ;") and, in a ligature
+// lookup, a one-glyph "ligature" (compiled as a single substitution of another lookup
+// type). They are left out.
+// The name rules print for a lookup that is not written: such rules are left out.
+constexpr const char* kEmptyLookupName = "@@unwritten@@";
+
+bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
+  if (statement.find("[]") != std::string::npos || statement.find(kEmptyLookupName) != std::string::npos) return true;
+  for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
+    const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
+    if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',') return true;
+  }
+  if (tableId != kTableGsub) return false;
+  const size_t sub = statement.find("sub ");
+  const size_t by = statement.find(" by ");
+  if (sub == std::string::npos || by == std::string::npos || statement.find('\'') != std::string::npos) return false;
+  const std::string input = statement.substr(sub + 4, by - sub - 4);
+  const std::string output = statement.substr(by + 4, statement.find(';', by) - by - 4);
+  if (countWords(input) == 0 || countWords(output) == 0) return true;
+  if (typeCode == kGsubLigature && countWords(input) == 1) return true;
+  if (typeCode == kGsubMultiple && countWords(output) == 1 && output.find('[') == std::string::npos) return false;
+  return false;
+}
+
+void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode) {
+  std::string statement;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string line = text.substr(start, end - start);
+    start = end;
+    const size_t first = line.find_first_not_of(' ');
+    if (statement.empty() && first != std::string::npos && line[first] == '#') {
+      out << line;
+      continue;
+    }
+    statement += line;
+    const size_t last = line.find_last_not_of(" \n");
+    if (last != std::string::npos && line[last] != ';' && line[last] != '{' && line[last] != '}') continue;
+    if (!unwritable(statement, tableId, typeCode)) out << statement;
+    statement.clear();
+  }
+  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) out << statement;
+}
+
+bool hasRules(const std::string& body) {
+  std::istringstream lines(body);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos || line[first] == '#' || line.compare(first, 10, "lookupflag") == 0 ||
+        line.compare(first, 9, "subtable;") == 0)
+      continue;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FlagTracker::matches(const Lookup& lookup) const {
+  return known && value == lookup.flag && (!(lookup.flag & kUseMarkFilteringSet) || filterSet == lookup.markFilteringSet);
+}
+
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup) {
+  std::vector<std::vector<size_t>> groups;
+  if (lookup.tableId != kTableGpos || lookup.typeCode < 4 || lookup.typeCode > 6) return groups;
+  GlyphSet marks;
+  GlyphSet bases;
+  auto overlaps = [](const GlyphClassSlot& slot, const GlyphSet& seen) {
+    for (size_t g = 0; g < slot.glyphCount(); ++g) {
+      if (seen.count(slot.glyphAt(g))) return true;
+    }
+    return false;
+  };
+  for (size_t i = 0; i < lookup.subtables.size(); ++i) {
+    const auto* mark = dynamic_cast<const LpMarkTo*>(lookup.subtables[i].get());
+    if (!mark) return {};
+    if (groups.empty() || overlaps(mark->marks, marks) || overlaps(mark->bases, bases)) {
+      groups.emplace_back();
+      marks.clear();
+      bases.clear();
+    }
+    groups.back().push_back(i);
+    for (size_t g = 0; g < mark->marks.glyphCount(); ++g) marks.insert(mark->marks.glyphAt(g));
+    for (size_t g = 0; g < mark->bases.glyphCount(); ++g) bases.insert(mark->bases.glyphAt(g));
+  }
+  return groups;
+}
+
+const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
+  static const char* const gpos[] = {"",
+                                     "Single adjustment",
+                                     "Pair adjustment",
+                                     "Cursive attachment",
+                                     "MarkToBase attachment",
+                                     "MarkToLigature attachment",
+                                     "MarkToMark attachment",
+                                     "Context positioning",
+                                     "Chained Context positioning",
+                                     "Extension positioning"};
+  static const char* const gsub[] = {"Single", "Multiple", "Alternate", "Ligature", "Context", "Chaining Context",
+                                     "Extension Substitution", "Reverse chaining context single"};
+  if (tableId == kTableGpos && typeCode >= 1 && typeCode <= 9) return gpos[typeCode];
+  if (tableId == kTableGsub && typeCode >= 11 && typeCode <= 18) return gsub[typeCode - 11];
+  return "";
+}
+
+void FeaDocumentWriter::gatherFeatures() {
+  features_.clear();
+  lookups_.clear();
+  names_.clear();
+  ot_fea_layout::gatherFeatures(kTableGsub, *gsub_, features_);
+  ot_fea_layout::gatherFeatures(kTableGpos, *gpos_, features_);
+  sortFeatures(features_);
+  placeFeatureLevelLookups(features_, collectLanguageSystems(features_));
+  factorDefaultLookups(features_);
+  adoptAaltLookups(features_);
+  collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
+  collectStatistics(features_, statistics_, counts_);
+}
+
+void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
+  std::set<uint16_t> sets, attach;
+  for (const LayoutTableBlock* block : {gsub_, gpos_}) {
+    for (const auto& [index, lookup] : block->lookups.lookups()) {
+      if (!lookup) continue;
+      if (lookup->flag & kUseMarkFilteringSet) sets.insert(lookup->markFilteringSet);
+      if (lookup->flag >> 8) attach.insert(static_cast<uint16_t>(lookup->flag >> 8));
+    }
+  }
+  for (uint16_t set : sets) {
+    const GlyphList empty;
+    const GlyphList& glyphs = gdef_ && set < gdef_->markGlyphSets.size() ? gdef_->markGlyphSets[set] : empty;
+    if (glyphs.empty()) continue;
+    out << "@MFS_" << vn::formatUnsigned(set) << " = ";
+    writeFeaGlyphList(&glyphs, out, 1, 0, -1);
+    out << ";\n";
+  }
+  for (uint16_t cls : attach) {
+    GlyphList glyphs;
+    if (gdef_) gdef_->markAttachClasses.glyphsOfClass(glyphs, cls);
+    if (glyphs.empty()) continue;
+    out << "@MAT_" << vn::formatUnsigned(cls) << " = ";
+    writeFeaGlyphList(&glyphs, out, 1, 0, -1);
+    out << ";\n";
+  }
+  if (!sets.empty() || !attach.empty()) out << '\n';
+}
+
+// The lookupflag line with named bits; a mark filtering set or attachment class is named
+// by its class, which both compilers take (a bare number they read differently).
+void FeaDocumentWriter::writeFlagLine(std::ostream& out, const Lookup& lookup) const {
+  const uint16_t flag = lookup.flag;
+  if (flag < 16) {
+    writeFeaLookupFlag(flag, out);
+    return;
+  }
+  out << "      lookupflag";
+  if (flag & kRightToLeft) out << " RightToLeft";
+  if (flag & kIgnoreBaseGlyphs) out << " IgnoreBaseGlyphs";
+  if (flag & kIgnoreLigatures) out << " IgnoreLigatures";
+  if (flag & kIgnoreMarks) out << " IgnoreMarks";
+  bool any = (flag & 0x0F) != 0;
+  if (flag >> 8) {
+    GlyphList glyphs;
+    if (gdef_) gdef_->markAttachClasses.glyphsOfClass(glyphs, static_cast<uint16_t>(flag >> 8));
+    if (!glyphs.empty()) {
+      out << " MarkAttachmentType @MAT_" << vn::formatUnsigned(flag >> 8);
+      any = true;
+    }
+  }
+  if ((flag & kUseMarkFilteringSet) && gdef_ && lookup.markFilteringSet < gdef_->markGlyphSets.size() &&
+      !gdef_->markGlyphSets[lookup.markFilteringSet].empty()) {
+    out << " UseMarkFilteringSet @MFS_" << vn::formatUnsigned(lookup.markFilteringSet);
+    any = true;
+  }
+  out << (any ? ";\n" : " 0;\n");
+}
+
+void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker,
+                                        bool noSubtableBreaks) {
+  std::ostringstream body;
+  if (!tracker.matches(lookup)) writeFlagLine(body, lookup);
+  tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
+  uint16_t last = lookup.flag;
+  lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
+  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode);
+}
+
+// A lookup whose rules all are left out would be an empty block, which compilers refuse.
+void FeaDocumentWriter::markEmptyLookups() {
+  const int32_t counter = markClassCounter();
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (auto& [key, info] : lookups_) {
+      if (info->empty) continue;
+      const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
+      std::ostringstream body;
+      FlagTracker tracker;
+      if (lookup) writeLookupBody(body, *lookup, tracker, false);
+      if (hasRules(body.str())) continue;
+      // Rules calling it go too (they carry the marker name), which may empty their lookup.
+      info->empty = true;
+      names_[key] = kEmptyLookupName;
+      changed = true;
+    }
+  }
+  markClassCounter() = counter;
+}
+
+void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
+  if (info.empty) return;
+  const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
+  const auto groups = lookup && !info.referenced ? markSubtableGroups(*lookup) : std::vector<std::vector<size_t>>{};
+  if (groups.size() < 2) {
+    // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
+    writeLookupBlock(out, info, info.name, lookup, groups.empty() ? nullptr : &groups[0], tracker);
+    return;
+  }
+  // Later lookups override earlier attachments: the last group goes first, so where two
+  // groups apply the earlier subtable still wins, as in the font.
+  for (size_t k = groups.size(); k-- > 0;) {
+    if (k + 1 < groups.size()) tracker.known = false;  // each part states its flag
+    writeLookupBlock(out, info, partName(info, k), lookup, &groups[k], tracker);
+  }
+}
+
+std::string FeaDocumentWriter::partName(const LookupInfo& info, size_t part) {
+  return info.name + "_" + vn::formatUnsigned(part + 1);
+}
+
+void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name,
+                                         const Lookup* lookup, const std::vector<size_t>* part, FlagTracker& tracker) {
+  out << "    lookup " << name << (info.useExtension ? " useExtension " : "") << " {\n";
+  if (comments()) {
+    out << "    # " << (info.tableId == kTableGsub ? "GSUB " : "GPOS ") << "lookup "
+        << vn::formatUnsigned(info.index) << ", type " << vn::formatUnsigned(info.typeCode) << " ("
+        << lookupTypeName(info.tableId, info.typeCode) << ")\n";
+  }
+  if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
+  if (lookup && part) {
+    std::ostringstream body;
+    if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
+    tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
+    for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
+    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode);
+  }
+  out << "    } " << name << ";\n\n";
+}
+
+// Named lookups in index order, each after the lookups it calls, so every name is defined
+// before its use and the application order of the rest stays as in the font.
+void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& info,
+                                              std::vector<const LookupInfo*>& written) {
+  if (std::find(written.begin(), written.end(), &info) != written.end()) return;
+  written.push_back(&info);
+  if (const Lookup* lookup = table(info.tableId).lookups.findLookup(info.index)) {
+    LookupSet called;
+    lookup->collectLookupRefs(called);
+    for (uint32_t index : called) {
+      auto found = lookups_.find({info.tableId, index});
+      if (found != lookups_.end() && found->second->named) writeNamedWithCallees(out, *found->second, written);
+    }
+  }
+  FlagTracker tracker;
+  writeLookup(out, info, tracker);
+}
+
+void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
+  if (comments()) out << "#\n# Lookup definitions\n#\n\n";
+  if (lookups_.empty()) return;
+  writeFlagClasses(out);
+  decideNamed(lookups_, options_->inlineLookups != 0);
+  if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
+    std::stable_sort(features_.begin(), features_.end(),
+                     [](const auto& a, const auto& b) { return compareFeaturesByLookups(*a, *b); });
+  }
+  for (const auto& [key, info] : lookups_) names_[key] = info->name;
+  markEmptyLookups();
+  std::vector<const LookupInfo*> written;
+  for (auto& [key, info] : lookups_) {
+    if (info->named) writeNamedWithCallees(out, *info, written);
+  }
+}
+
+void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
+                                              FlagTracker& tracker, bool inPlace) {
+  for (uint32_t index : list) {
+    const Lookup* body = index == 0xFFFFFFFF ? nullptr : table(tableId).lookups.findLookup(index);
+    auto found = lookups_.find({tableId, index});
+    if (inPlace || found == lookups_.end()) {
+      if (body) writeLookupBody(out, *body, tracker, inPlace);
+      continue;
+    }
+    const LookupInfo& info = *found->second;
+    if (info.empty) continue;
+    if (info.named) {
+      if ((!tracker.known || tracker.value != info.flag) && info.flag == 0) writeFeaLookupFlag(0, out);
+      const Lookup* lookup = table(tableId).lookups.findLookup(index);
+      const size_t parts = lookup && !info.referenced ? markSubtableGroups(*lookup).size() : 0;
+      if (parts < 2) out << "      lookup " << info.name << ";\n";
+      for (size_t k = parts; parts >= 2 && k-- > 0;) out << "      lookup " << partName(info, k) << ";\n";
+    } else {
+      writeLookup(out, info, tracker);
+    }
+    // Compilers differ in the flag a feature keeps after a lookup block or reference.
+    tracker.known = false;
+  }
+}
+
+void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker,
+                                         bool inPlace) {
+  if (!record) return;
+  writeLookupReferences(out, kTableGsub, record->gsub, tracker, inPlace);
+  writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
+}
+
+void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
+  const bool aalt = isTag(feature.tag, "aalt");
+  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
+  if (comments()) {
+    static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};
+    out << "# " << masks[count.tableMask & 3] << " feature: ";
+    std::string name;
+    if (TagRegistry::findName(feature.tag, TagRegistry::kFeature, name)) out << name;
+    out << "\n# Lookups: " << vn::formatUnsigned(count.lookups) << '\n';
+  }
+  out << '\n';
+  FlagTracker tracker;
+  writeRecordLists(out, feature.defaults.get(), tracker, aalt);
+  if (!aalt) {
+    bool firstScript = true;
+    for (const auto& script : feature.scripts) {
+      if (!firstScript) out << '\n';
+      firstScript = false;
+      out << "  script " << script->tag.padded() << ';';
+      std::string name;
+      if (comments() && TagRegistry::findName(script->tag, TagRegistry::kScript, name)) out << " # " << name;
+      out << '\n';
+      tracker = FlagTracker{};  // a script statement resets the flag to 0
+      writeRecordLists(out, script->defaults.get(), tracker, false);
+      bool firstLanguage = true;
+      for (const auto& language : script->languages) {
+        if (!firstLanguage) out << '\n';
+        firstLanguage = false;
+        out << "    language " << language->tag.padded() << (language->excludeDflt ? " exclude_dflt" : "") << ';';
+        bool required = false;
+        for (const LayoutTableBlock* block : {gsub_, gpos_}) {
+          if (block->requiredFeature(script->tag, language->tag).sameBytes(feature.tag)) required = true;
+        }
+        if (required) out << " # required";
+        if (comments() && TagRegistry::findName(language->tag, TagRegistry::kLanguage, name)) out << " # " << name;
+        out << '\n';
+        tracker.known = false;
+        writeRecordLists(out, language.get(), tracker, false);
+      }
+    }
+  }
+  out << "} " << feature.tag.padded() << ";\n";
+}
+
+void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
+  for (const auto& feature : features_) {
+    const auto found = counts_.find(feature->tag);
+    if (found == counts_.end()) continue;
+    std::ostringstream block;
+    writeFeature(block, *feature, found->second);
+    if (!block.str().empty()) out << block.str() << '\n';
+  }
+}
+
+}  // namespace otl::ot_fea_layout

@@ -1,0 +1,64 @@
+// The generated sections of the feature-file writer: the inventory, the lookup definitions
+// and the feature blocks of a layout that did not come from feature text.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "layout/text/fea_inventory.h"
+#include "layout/text/fea_lookup_names.h"
+#include "layout/text/fea_writer.h"
+
+namespace otl::ot_fea_layout {
+
+// The lookup type's name in comments; empty for an unknown code.
+const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
+
+// Mark attachment subtables grouped so that no mark stands in two groups (compilers give a
+// lookup's marks one class each); empty for other lookups.
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
+
+// The lookup flag last put in force in the text; unknown where a compiler may differ.
+struct FlagTracker {
+  bool known = true;
+  uint16_t value = 0;
+  uint16_t filterSet = 0;  // with bit 0x10
+  bool matches(const Lookup& lookup) const;
+};
+
+class FeaDocumentWriter : public LayoutFeaWriter {
+ public:
+  FeaDocumentWriter() = default;
+  ~FeaDocumentWriter() override = default;
+
+ protected:
+  void gatherFeatures() override;
+  void writeLookupDefinitions(std::ostream& out) override;
+  void writeFeatureBlocks(std::ostream& out) override;
+
+ private:
+  const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
+  void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
+  void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,
+                        const std::vector<size_t>* part, FlagTracker& tracker);
+  static std::string partName(const LookupInfo& info, size_t part);
+  // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
+  void writeFlagClasses(std::ostream& out) const;
+  void markEmptyLookups();
+  void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
+  void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
+  void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
+  void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
+                             FlagTracker& tracker, bool inPlace);
+  void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
+  void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
+
+  FeatureList features_;
+  LookupInfoMap lookups_;
+  LookupNames names_;
+  FeatureCounts counts_;
+};
+
+}  // namespace otl::ot_fea_layout

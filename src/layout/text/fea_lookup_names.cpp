@@ -1,0 +1,177 @@
+#include "layout/text/fea_lookup_names.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "model/numbers.h"
+
+namespace otl::ot_fea_layout {
+
+namespace {
+
+constexpr size_t kMaxNameLength = 31;
+constexpr size_t kLongName = 27;
+
+void trimBlanks(std::string& text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+}
+
+bool hasRepeats(const std::vector<uint32_t>& list) {
+  std::vector<uint32_t> sorted = list;
+  std::sort(sorted.begin(), sorted.end());
+  return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+}
+
+void registerList(LookupInfoMap& lookups, const LayoutTableBlock& block, const std::vector<uint32_t>& list,
+                  const LanguageSystem& user, ot::Tag feature) {
+  const bool repeats = hasRepeats(list);
+  for (uint32_t index : list) {
+    const Lookup* lookup = block.lookups.findLookup(index);
+    if (!lookup) continue;
+    registerLookupUser(lookups, *lookup, user, feature, false);
+    if (repeats && std::count(list.begin(), list.end(), index) > 1)
+      lookups[{block.tableId, index}]->repeated = true;
+    // The whole closure: a called lookup must be defined, whatever the depth.
+    LookupSet direct;
+    lookup->collectLookupRefs(direct);
+    LookupIndexSet called(direct.begin(), direct.end());
+    block.lookups.addReferencedLookups(called);
+    for (uint32_t calledIndex : called) {
+      if (const Lookup* target = block.lookups.findLookup(calledIndex))
+        registerLookupUser(lookups, *target, user, feature, true);
+    }
+  }
+}
+
+}  // namespace
+
+void registerLookupUser(LookupInfoMap& lookups, const Lookup& lookup, const LanguageSystem& user, ot::Tag feature,
+                        bool referenced) {
+  const LookupInfoKey key{lookup.tableId, lookup.index};
+  auto& slot = lookups[key];
+  if (!slot) {
+    slot = std::make_unique<LookupInfo>();
+    slot->tableId = lookup.tableId;
+    slot->flag = lookup.flag;
+    slot->typeCode = lookup.typeCode;
+    slot->index = lookup.index;
+    slot->name = (lookup.tableId == kTableGsub ? "GSUB_" : "GPOS_") + vn::formatUnsigned(lookup.index);
+  }
+  LookupInfo& info = *slot;
+  info.referenced = info.referenced || referenced;
+  auto& pairs = info.users[feature];
+  if (std::find(pairs.begin(), pairs.end(), user) != pairs.end()) return;
+  pairs.push_back(user);
+  info.name = makeUniqueLookupName(lookups, info);
+}
+
+std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts) {
+  std::string text;
+  std::optional<ot::Tag> previous;
+  for (const auto& [feature, pairs] : info.users) {
+    if (!text.empty()) text += '_';
+    // A blank inside a tag (the font's own " RQD") cannot stand in a name.
+    for (char c : feature.padded()) {
+      if (c != ' ') text += c;
+    }
+    if (!withScripts) continue;
+    for (const auto& [script, language] : pairs) {
+      if (isTag(script, "DFLT")) break;
+      if (!keepRepeatedScripts && previous && previous->sameBytes(script)) continue;
+      text += '_';
+      text += script.padded();
+      trimBlanks(text);
+      if (!isDefaultTag(language)) {
+        text += language.padded();
+        trimBlanks(text);
+      }
+      previous = script;
+    }
+  }
+  return text;
+}
+
+std::string makeLookupName(const LookupInfo& info) {
+  std::string name = buildLookupName(info, true, true);
+  if (name.size() > kMaxNameLength) name = buildLookupName(info, true, false);
+  if (name.size() > kMaxNameLength) name = buildLookupName(info, false, false);
+  if (name.size() >= kLongName) name = info.tableId == kTableGsub ? "gsub_lookup" : "gpos_lookup";
+  return name;
+}
+
+std::string makeUniqueLookupName(const LookupInfoMap& lookups, const LookupInfo& info) {
+  const std::string base = makeLookupName(info);
+  for (uint32_t number = 1;; ++number) {
+    const std::string candidate = base + "_" + vn::formatUnsigned(number);
+    bool taken = false;
+    for (const auto& [key, other] : lookups) {
+      if (other.get() == &info || !other) continue;
+      if (other->name == candidate) {
+        taken = true;
+        break;
+      }
+    }
+    if (!taken) return candidate;
+  }
+}
+
+void collectLookupUsers(const FeatureList& features, const LayoutTableBlock& gsub, const LayoutTableBlock& gpos,
+                        LookupInfoMap& lookups) {
+  const ot::Tag dflt = ot::Tag::fromString("DFLT");
+  for (const auto& feature : features) {
+    if (isTag(feature->tag, "aalt")) continue;
+    auto visit = [&](const LanguageInfo* record, const LanguageSystem& user) {
+      if (!record) return;
+      registerList(lookups, gsub, record->gsub, user, feature->tag);
+      registerList(lookups, gpos, record->gpos, user, feature->tag);
+    };
+    visit(feature->defaults.get(), {dflt, dflt});
+    for (const auto& script : feature->scripts) {
+      visit(script->defaults.get(), {script->tag, dflt});
+      for (const auto& language : script->languages) visit(language.get(), {script->tag, language->tag});
+    }
+  }
+}
+
+void decideNamed(LookupInfoMap& lookups, bool inlineLookups) {
+  for (auto& [key, info] : lookups) {
+    info->named = true;
+    if (!inlineLookups || info->referenced || info->useExtension || info->repeated) continue;
+    size_t pairs = 0;
+    for (const auto& [feature, list] : info->users) pairs += list.size();
+    info->named = info->users.size() >= 2 || pairs >= 2;
+  }
+}
+
+bool keepLookupOrder(const FeatureList& features, LookupInfoMap& lookups) {
+  std::optional<uint32_t> maxIndex[3];
+  for (const auto& feature : features) {
+    if (isTag(feature->tag, "aalt")) continue;
+    for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+      const auto set = featureLookupSet(*feature, tableId);
+      if (set.size() < 2 || set.back() - set.front() + 1 == set.size()) continue;
+      if (!maxIndex[tableId] || *maxIndex[tableId] < set.back()) maxIndex[tableId] = set.back();
+    }
+  }
+  bool someInline = false;
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    bool namingRest = false;
+    for (auto it = lookups.rbegin(); it != lookups.rend(); ++it) {
+      LookupInfo& info = *it->second;
+      if (info.tableId != tableId || info.referenced) continue;
+      if (namingRest) {
+        info.named = true;
+        continue;
+      }
+      if (maxIndex[tableId] && info.index == *maxIndex[tableId]) info.named = true;
+      if (!info.named) {
+        someInline = true;
+        continue;
+      }
+      namingRest = true;
+    }
+  }
+  return someInline;
+}
+
+}  // namespace otl::ot_fea_layout

@@ -1,0 +1,54 @@
+// The lookups the generated feature text uses: one record each with its users, its name and
+// how it is written (named block or inside its feature).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "layout/layout_table_block.h"
+#include "layout/text/fea_inventory.h"
+
+namespace otl::ot_fea_layout {
+
+struct LookupInfo {
+  virtual ~LookupInfo() = default;
+
+  std::string name;
+  uint32_t tableId = 0;
+  uint16_t flag = 0;
+  uint32_t typeCode = 0;
+  uint32_t index = 0xFFFFFFFF;
+  bool referenced = false;
+  bool named = false;
+  bool useExtension = false;
+  // Listed more than once in one lookup list: a lookup block may be defined only once.
+  bool repeated = false;
+  // Nothing of it can be written: neither defined nor referenced.
+  bool empty = false;
+  std::map<ot::Tag, std::vector<LanguageSystem>> users;
+};
+
+using LookupInfoKey = std::pair<uint32_t, uint32_t>;  // (table id, lookup index)
+using LookupInfoMap = std::map<LookupInfoKey, std::unique_ptr<LookupInfo>>;
+
+// Registers every lookup the features (but "aalt") use, with every lookup those call.
+void collectLookupUsers(const FeatureList& features, const LayoutTableBlock& gsub, const LayoutTableBlock& gpos,
+                        LookupInfoMap& lookups);
+void registerLookupUser(LookupInfoMap& lookups, const Lookup& lookup, const LanguageSystem& user, ot::Tag feature,
+                        bool referenced);
+
+std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts);
+std::string makeLookupName(const LookupInfo& info);
+std::string makeUniqueLookupName(const LookupInfoMap& lookups, const LookupInfo& info);
+
+// Named unless inline lookups are allowed and the lookup is used in one place only.
+void decideNamed(LookupInfoMap& lookups, bool inlineLookups);
+// Inline lookups are compiled after all named ones: only a tail of each table may stay
+// inline. True when any lookup stays inline.
+bool keepLookupOrder(const FeatureList& features, LookupInfoMap& lookups);
+
+}  // namespace otl::ot_fea_layout

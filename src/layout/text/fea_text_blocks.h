@@ -1,0 +1,46 @@
+// Feature-file text kept as named blocks ("FeaPrefix", then one per feature block), so a
+// layout that came from text writes that text back unchanged, and the error record of a
+// failed compile, whose line is given within its block.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include "layout/layout_fea.h"
+
+namespace otl {
+
+// What the compile gave: kind 0 an unknown failure, 1 a fatal compiler error, 2 missing
+// glyph names; the compiler's message; the line in the whole text (-1 none).
+struct FeaCompileResult {
+  int32_t kind = 0;
+  std::string message;
+  int32_t line = -1;
+};
+
+namespace ot_fea_layout {
+
+inline constexpr const char* kPrefixBlockName = "FeaPrefix";
+
+// Cuts the text into blocks. Every byte lands in exactly one block, so writing the blocks
+// one after the other gives the text back byte for byte; blocks of the same name (two
+// "feature kern" blocks) are all kept, in order.
+void splitFeatureText(std::istream& in, FeatureTextBlocks& out);
+void splitFeatureText(const std::string& text, FeatureTextBlocks& out);
+
+// Appends a block; a null or empty block is ignored.
+void addTextBlock(FeatureTextBlocks& blocks, FeatureTextBlock block);
+
+// Writes the blocks' texts in order, as they are (no separator is added), then flushes.
+void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out);
+
+// Fills the record of a failed compile; with blocks, the line is mapped into its block.
+void compileErrorText(FeaCompileError& record, const FeaCompileResult& result, const FeatureTextBlocks* blocks);
+
+// One line for the standard error stream: the message, then "in feature block NAME,
+// line N" when the record knows them.
+std::string compileErrorLine(const FeaCompileError& record);
+
+}  // namespace ot_fea_layout
+}  // namespace otl

@@ -1,0 +1,161 @@
+"""Generated feature text of one font, judged from outside.
+
+usage: feawriter_judge.py OTLTOOL FONT WORKDIR
+
+Extracts the font's GSUB/GPOS/GDEF and glyph order with fontTools and runs `otltool fea`.
+The text must compile with feaLib and with `otltool import`; each build, placed into a copy
+of the font (the original GDEF kept), must give the same lookups per script, language and
+feature as the font, compared rule by rule (tests/feacompiler/data/builder_judge.py's
+normalizer), and hb-shape must give the same glyphs and positions over probe texts.
+'aalt' is left out of the rule comparison: compilers build it from the features it names.
+Prints one line: "OK keys=N" or "FAIL <stage>: <details>".
+"""
+import os
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "feacompiler", "data"))
+sys.path.insert(0, HERE)
+
+from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
+from fontTools.ttLib import TTFont, newTable  # noqa: E402
+
+from builder_judge import Normalizer  # noqa: E402
+from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
+
+SKIPPED_FEATURES = ("aalt",)
+
+
+def coalesce_marks(tag, lookups):
+    """Consecutive mark attachment lookups of one kind and flag act as one: a later one
+    overrides an earlier attachment. The writer splits a lookup whose subtables share marks
+    or bases into such runs (the last part first), so both sides are compared this way."""
+    out = []
+    for lk in lookups:
+        if out and tag == "GPOS" and lk[0] in (4, 5, 6) and out[-1][0] == lk[0] and out[-1][1] == lk[1]:
+            merged = dict(out[-1][2])
+            merged.update(dict(lk[2]))
+            out[-1] = (lk[0], lk[1], tuple(sorted(merged.items(), key=repr)))
+        else:
+            out.append(lk)
+    return out
+
+
+def required_features(font):
+    """Feature text cannot mark a required feature (the writer leaves a comment): such
+    features are not compared."""
+    tags = set()
+    for tag in ("GSUB", "GPOS"):
+        if tag not in font or not font[tag].table.ScriptList:
+            continue
+        records = font[tag].table.FeatureList.FeatureRecord
+        for sr in font[tag].table.ScriptList.ScriptRecord:
+            systems = [sr.Script.DefaultLangSys] + [lr.LangSys for lr in sr.Script.LangSysRecord]
+            for ls in systems:
+                if ls is not None and ls.ReqFeatureIndex != 0xFFFF:
+                    tags.add(records[ls.ReqFeatureIndex].FeatureTag.strip())
+    return tags
+
+
+def layout(font, skipped=()):
+    out = {}
+    for tag in ("GSUB", "GPOS"):
+        for key, lookups in Normalizer(font, tag).features().items():
+            if key[2] not in SKIPPED_FEATURES and key[2].strip() not in skipped and lookups:
+                out[(tag,) + key] = coalesce_marks(tag, lookups)
+    return out
+
+
+def differences(expected, got):
+    lines = []
+    for key in sorted(set(expected) | set(got)):
+        a, b = expected.get(key), got.get(key)
+        if a == b:
+            continue
+        if a is None or b is None:
+            lines.append("%s only in %s" % ("/".join(key), "font" if b is None else "build"))
+        elif len(a) != len(b):
+            lines.append("%s: %d lookups against %d" % ("/".join(key), len(a), len(b)))
+        else:
+            i = next(i for i in range(len(a)) if a[i] != b[i])
+            lines.append("%s: lookup %d differs (type %s)" % ("/".join(key), i, a[i][0]))
+    return lines
+
+
+def with_tables(font_path, tables):
+    font = TTFont(font_path)
+    for tag in ("GSUB", "GPOS"):
+        if tag in font:
+            del font[tag]
+    for tag, table in tables.items():
+        font[tag] = table
+    return font
+
+
+def main():
+    tool, font_path, work = sys.argv[1:4]
+    os.makedirs(os.path.join(work, "in"), exist_ok=True)
+    original = TTFont(font_path)
+    glyphs_path = os.path.join(work, "glyphs.txt")
+    with open(glyphs_path, "w", encoding="utf-8") as out:
+        out.write("\n".join(original.getGlyphOrder()) + "\n")
+    for tag in ("GSUB", "GPOS", "GDEF"):
+        if tag in original.reader:
+            with open(os.path.join(work, "in", tag), "wb") as out:
+                out.write(original.reader[tag])
+    fea_path = os.path.join(work, "features.fea")
+    run = subprocess.run([tool, "fea", glyphs_path, os.path.join(work, "in"), fea_path],
+                         capture_output=True, text=True, timeout=600)
+    if run.returncode != 0:
+        print("FAIL otltool fea: " + " | ".join(run.stderr.splitlines()[:3]))
+        return
+    with open(fea_path, encoding="utf-8") as f:
+        text = f.read()
+
+    builds = {}
+    fealib = with_tables(font_path, {})
+    try:
+        addOpenTypeFeaturesFromString(fealib, text, filename=fea_path, tables=["GSUB", "GPOS"])
+    except Exception as e:  # feaLib's refusal is the finding
+        print("FAIL feaLib: " + str(e).splitlines()[0])
+        return
+    builds["feaLib"] = fealib
+
+    out_dir = os.path.join(work, "ours")
+    run = subprocess.run([tool, "import", glyphs_path, fea_path, out_dir], capture_output=True, text=True,
+                         timeout=600)
+    if run.returncode != 0:
+        print("FAIL otltool import: " + " | ".join(run.stderr.splitlines()[:3]))
+        return
+    ours = {}
+    for tag in ("GSUB", "GPOS"):
+        path = os.path.join(out_dir, tag)
+        if os.path.exists(path):
+            table = newTable(tag)
+            with open(path, "rb") as f:
+                table.decompile(f.read(), original)
+            ours[tag] = table
+    builds["import"] = with_tables(font_path, ours)
+
+    skipped = required_features(original)
+    expected = layout(original, skipped)
+    text_file = os.path.join(work, "probes.txt")
+    with open(text_file, "w", encoding="utf-8") as out:
+        out.write("\n".join(probe_lines(original)) + "\n")
+    for name, font in builds.items():
+        found = differences(expected, layout(font, skipped))
+        if found:
+            print("FAIL %s rules: %d keys differ: %s" % (name, len(found), "; ".join(found[:4])))
+            return
+        copy = os.path.join(work, name + os.path.splitext(font_path)[1])
+        font.save(copy)
+        if not skipped and shape(font_path, text_file, "") != shape(copy, text_file, ""):
+            print("FAIL %s hb-shape differs" % name)
+            return
+    print("OK keys=%d%s" % (len(expected), " (required features not compared: %s)" % " ".join(sorted(skipped))
+                                          if skipped else ""))
+
+
+if __name__ == "__main__":
+    main()

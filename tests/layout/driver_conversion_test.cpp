@@ -1,0 +1,88 @@
+// The program compiles a UFO's feature text on the way to the native file: a text with an
+// error is reported on the standard error stream (block name and line) and still kept,
+// so features.fea comes back byte for byte; a text without errors prints nothing extra.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class DriverConversion : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work_ = fs::temp_directory_path() / ("tw_driver_" + std::to_string(::getpid()));
+    fs::remove_all(work_);
+    fs::create_directories(work_ / "back");
+    fs::copy(fs::path(TARNWICK_SOURCE_DIR) / "tests/data/Sample.ufo", work_ / "Sample.ufo", fs::copy_options::recursive);
+  }
+  void TearDown() override { fs::remove_all(work_); }
+
+  // Runs the program in the work folder; the exit code, the standard error text in `err`.
+  int convert(const std::string& arguments, std::string& err) {
+    const std::string command = "cd '" + work_.string() + "' && '" + TARNWICK_EXE + "' -s -fo " + arguments +
+                                " > out.log 2> err.log";
+    const int status = std::system(command.c_str());
+    err = readText(work_ / "err.log");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // UFO -> native -> UFO; the features.fea that comes back.
+  std::string roundTrip(std::string& errToNative) {
+    std::string err;
+    EXPECT_EQ(convert("Sample.ufo Sample.qtf", errToNative), 0);
+    EXPECT_TRUE(fs::exists(work_ / "Sample.qtf"));
+    EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0) << err;
+    return readText(work_ / "back/Sample.ufo/features.fea");
+  }
+
+  fs::path work_;
+};
+
+TEST_F(DriverConversion, TextWithoutErrorsPrintsNothing) {
+  const std::string text = readText(work_ / "Sample.ufo/features.fea");
+  std::string err;
+  EXPECT_EQ(roundTrip(err), text);
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
+  const std::string text =
+      "# comment-only prefix\n\nfeature ss01 {\n    sub A by Aacute;\n} ss01;\n\n"
+      "feature kern {\n    pos A V -50;\n} kern;\nfeature kern {\n    pos V A -40;\n    pos A by;\n} kern;\n";
+  std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;
+  std::string err;
+  EXPECT_EQ(roundTrip(err), text);
+  EXPECT_NE(err.find("FEA compiler error"), std::string::npos) << err;
+  EXPECT_NE(err.find("(feature block kern, line 3)"), std::string::npos) << err;
+}
+
+TEST_F(DriverConversion, IncludesResolveAgainstTheSourceFolder) {
+  const std::string text = "feature kern {\n    include(kern.fea);\n} kern;\n";
+  std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;
+  // One beside the UFO's features.fea, one beside the native file.
+  std::ofstream(work_ / "Sample.ufo/kern.fea") << "pos A V -50;\n";
+  std::ofstream(work_ / "kern.fea") << "pos A V -50;\n";
+  std::string err;
+  EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0);
+  EXPECT_EQ(err, "");
+  EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
+}
+
+}  // namespace

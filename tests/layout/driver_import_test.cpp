@@ -1,0 +1,90 @@
+// Feature text compiled into a font's layout: tables parsed back and stored, glyphs the
+// font lacks, failures recorded with their block, and the text written back verbatim.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "layout/layout_fea.h"
+#include "model/font.h"
+#include "model/glyph.h"
+#include "model/object.h"
+
+namespace {
+
+vn::Ref<vn::Font> makeFont(std::initializer_list<const char*> names) {
+  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
+  for (const char* name : names) {
+    auto* glyph = new vn::Glyph();
+    glyph->name = name;
+    font->appendGlyph(glyph);
+  }
+  return font;
+}
+
+bool import(otl::LayoutFea& layout, const std::string& text, bool allowMissing, otl::FeaCompileError* error) {
+  std::istringstream in(text);
+  return layout.importFeatureFile(in, "Test", allowMissing, error);
+}
+
+std::string exported(otl::LayoutFea& layout) {
+  std::ostringstream out;
+  EXPECT_TRUE(layout.writeFeatureFile(out, vn::FeatureWriteOptions{}));
+  return out.str();
+}
+
+TEST(DriverImport, GposOnlyTextStoresGposAndKeepsItsBlocks) {
+  vn::Ref<vn::Font> font = makeFont({".notdef", "A", "V"});
+  font->tables["GSUB"] = {1, 2, 3};
+  otl::LayoutFea layout(font.get(), "");
+  const std::string text = "# kerning\nfeature kern {\n  pos A V -50;\n} kern;\nfeature kern {\n  pos V A -40;\n} kern;\n";
+  otl::FeaCompileError error;
+  ASSERT_TRUE(import(layout, text, false, &error)) << error.message;
+  EXPECT_TRUE(font->tables.count("GPOS"));
+  EXPECT_FALSE(font->tables.count("GSUB"));
+  EXPECT_FALSE(layout.gpos.lookups.isEmpty());
+  ASSERT_EQ(layout.textBlocks->size(), 3u);
+  EXPECT_EQ(exported(layout), text);
+  // Exported text read again is the same text.
+  ASSERT_TRUE(import(layout, exported(layout), false, &error));
+  EXPECT_EQ(exported(layout), text);
+}
+
+TEST(DriverImport, MissingGlyphsFailOrLoseTheirRules) {
+  vn::Ref<vn::Font> font = makeFont({".notdef", "f", "i", "f_i"});
+  otl::LayoutFea layout(font.get(), "");
+  const std::string text = "feature liga {\n  sub f i by f_i;\n  sub X Y by f;\n} liga;\n"
+                           "feature salt {\n  sub Y by f;\n} salt;\n";
+  otl::FeaCompileError error;
+  EXPECT_FALSE(import(layout, text, false, &error));
+  EXPECT_EQ(error.message, "Missing glyph names were found: X, Y.\n");
+  EXPECT_EQ(error.details, "");
+  EXPECT_EQ(error.line, -1);
+  EXPECT_TRUE(layout.gsub.lookups.isEmpty());
+
+  ASSERT_TRUE(import(layout, text, true, &error));
+  std::vector<std::string> tags;
+  layout.gsub.forEachFeature([&](const auto&, const auto&, const otl::Feature& feature) {
+    tags.push_back(feature.tag.text());
+  });
+  // The salt lookup named only a missing glyph: it went with its feature.
+  EXPECT_EQ(tags, std::vector<std::string>{"liga"});
+  EXPECT_TRUE(font->tables.count("GSUB"));
+  EXPECT_EQ(exported(layout), text);
+}
+
+TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {
+  vn::Ref<vn::Font> font = makeFont({".notdef", "A", "V"});
+  otl::LayoutFea layout(font.get(), "");
+  ASSERT_TRUE(import(layout, "feature kern { pos A V -50; } kern;\n", false, nullptr));
+  const std::string broken = "feature kern {\n  pos A V -50;\n} kern;\n\nfeature liga {\n  sub A by;\n} liga;\n";
+  otl::FeaCompileError error;
+  EXPECT_FALSE(import(layout, broken, true, &error));
+  EXPECT_EQ(error.details, "liga");
+  EXPECT_EQ(error.line, 2);
+  EXPECT_NE(error.message.find("FEA compilation fatal error"), std::string::npos);
+  // The earlier compile's tables stay; the text is the new one, verbatim.
+  EXPECT_FALSE(layout.gpos.lookups.isEmpty());
+  EXPECT_EQ(exported(layout), broken);
+}
+
+}  // namespace

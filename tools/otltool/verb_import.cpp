@@ -1,0 +1,41 @@
+// otltool import GLYPHS FEA OUTDIR: feature file -> compile -> layout model -> written
+// tables, the road a font's feature text takes in a conversion. Glyph names the text uses
+// and GLYPHS lacks lose their rules, as in a conversion.
+#include <filesystem>
+#include <sstream>
+
+#include "layout/layout_fea.h"
+#include "layout/text/fea_text_blocks.h"
+#include "model/font.h"
+#include "model/glyph.h"
+#include "model/object.h"
+#include "otltool/tool_io.h"
+#include "otltool/verbs.h"
+
+namespace otltool {
+
+int runImport(const Arguments& arguments) {
+  const std::vector<std::string> names = readGlyphOrder(arguments[0]);
+  std::istringstream text(readWholeFile(arguments[1]));
+  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
+  for (const std::string& name : names) {
+    auto* glyph = new vn::Glyph();
+    glyph->name = name;
+    font->appendGlyph(glyph);
+  }
+  otl::LayoutFea layout(font.get(), "");
+  layout.includeFolder = std::filesystem::path(arguments[1]).parent_path().string();
+  otl::FeaCompileError error;
+  if (!layout.importFeatureFile(text, "otltool", true, &error)) {
+    throw ToolError(otl::ot_fea_layout::compileErrorLine(error));
+  }
+  TableSet tables;
+  for (const std::string& name : tableNames()) {
+    const auto found = font->tables.find(name);
+    tables[name] = found == font->tables.end() ? std::string() : std::string(found->second.begin(), found->second.end());
+  }
+  writeTableFolder(arguments[2], tables);
+  return 0;
+}
+
+}  // namespace otltool
