@@ -121,7 +121,10 @@ TEST(PeriphCff, TypeOneKeyTable) {
 struct Ledger {
   std::map<void*, size_t> live;
   int allocations = 0, releases = 0, strays = 0;
+  std::vector<std::string> messages;
 };
+
+struct CffFatal {};
 
 fea::CffCallbacks countingCallbacks(Ledger* ledger) {
   fea::CffCallbacks cb{};
@@ -146,6 +149,10 @@ fea::CffCallbacks countingCallbacks(Ledger* ledger) {
     ++l->releases;
     std::free(block);
   };
+  cb.message = [](void* c, int level, const char* text) {
+    static_cast<Ledger*>(c)->messages.push_back(std::to_string(level) + " " + text);
+  };
+  cb.fatal = [](void*) { throw CffFatal{}; };
   return cb;
 }
 
@@ -211,6 +218,12 @@ TEST(PeriphCff, CustomStringsFollowTheStandardOnes) {
     const char* text = fea::sindexGetString(h, sid, &length);
     EXPECT_EQ(std::string(text, length), name);
   }
+  // A string longer than a 16-bit length can hold is refused, naming the source font.
+  h->cb.fontName = [](void*) { return "Src"; };
+  std::string huge(70000, 'x');
+  EXPECT_THROW(fea::sindexGetId(h, huge.data(), huge.size()), CffFatal);
+  EXPECT_EQ(ledger.messages,
+            (std::vector<std::string>{"3 --- Source font: Src", "3 string too long [Src]"}));
   fea::cffCompilerFree(h);
   EXPECT_TRUE(ledger.live.empty());
   EXPECT_EQ(ledger.strays, 0);

@@ -2,6 +2,7 @@
 #include "feacompiler/tables/cff_context.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "feacompiler/core_context.h"
 
@@ -84,6 +85,19 @@ void* cffMemManage(const ArrayAllocator* record, void* block, size_t size) {
   }
   if (!block) return h->cb.allocate(h->cb.clientData, size);
   return h->cb.resize(h->cb.clientData, block, size);
+}
+
+void cffFatal(CffCompilerContext* h, const char* text) {
+  void* client = h->cb.clientData;
+  std::string line = text;
+  if (h->cb.fontName) {
+    const char* font = h->cb.fontName(client);
+    if (h->cb.message) h->cb.message(client, 3, ("--- Source font: " + std::string(font)).c_str());
+    line += " [" + std::string(font) + "]";
+  }
+  if (h->cb.message) h->cb.message(client, 3, line.c_str());
+  if (h->cb.fatal) h->cb.fatal(client);
+  std::abort();  // entry 1 must not return
 }
 
 CffCompilerContext* cffCompilerNew(const CffCallbacks* callbacks) {

@@ -201,6 +201,9 @@ struct CffCompilerContext {
 CffCompilerContext* cffCompilerNew(const CffCallbacks* callbacks);
 void cffCompilerFree(CffCompilerContext* h);
 void* cffMemManage(const ArrayAllocator* record, void* block, size_t size);
+// A fatal error: the text at level 3 through entry 2 (after the source font's name, when
+// entry 6 gives one), then entry 1, which does not return.
+[[noreturn]] void cffFatal(CffCompilerContext* h, const char* text);
 // The core's context: entries 0 to 5 from the core, the rest empty.
 CffCompilerContext* cffCompilerNewForCore(coreContext* g);
 

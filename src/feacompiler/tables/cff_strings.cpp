@@ -147,6 +147,9 @@ uint16_t sindexGetId(CffCompilerContext* h, const char* name, size_t length) {
     return customLess(s, c, t);
   });
   if (at != last && at->length == text.size() && customText(s, *at) == text) return at->sid;
+  // SIDs and lengths are 16-bit.
+  if (length > 0xFFFF) cffFatal(h, "string too long");
+  if (kStdStringCount + s.custom.count > 0xFFFF) cffFatal(h, "too many strings");
   long index = at - first;
   uint16_t sid = static_cast<uint16_t>(kStdStringCount + s.custom.count);
   uint32_t offset = static_cast<uint32_t>(s.bytes.count);
