@@ -5,6 +5,9 @@
 
 #include "builder_harness.h"
 #include "feacompiler/fea_compiler.h"
+#include "feacompiler/feat_context.h"
+#include "feacompiler/glyph_map.h"
+#include "feacompiler/tables/cff_context.h"
 #include "feacompiler/tables/unwritten_modules.h"
 #include "model/glyph.h"
 #include "model/object.h"
@@ -198,6 +201,57 @@ TEST(PeriphModules, TableBlocksCompileToLayoutTablesOnly) {
   EXPECT_FALSE(compiler.gsubData().empty());
   EXPECT_TRUE(compiler.gposData().empty());
   EXPECT_TRUE(compiler.gdefData().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Serves one feature text to the feature layer of a core the test owns.
+class FeedClient : public builder_test::TestClient {
+ public:
+  explicit FeedClient(std::string text) : text_(std::move(text)) {}
+  bool featOpen(const char* name, long, std::string& opened) override {
+    if (name) return false;
+    opened = "features";
+    served_ = false;
+    return true;
+  }
+  const char* featRefill(size_t& count) override {
+    count = served_ ? 0 : text_.size();
+    served_ = true;
+    return count ? text_.data() : nullptr;
+  }
+
+ private:
+  std::string text_;
+  bool served_ = false;
+};
+
+// The blocks store their values in the core and its glyph records; no context of the
+// unwritten modules or of the CFF compiler changes.
+TEST(PeriphModules, TableBlocksLeaveTheContextsAlone) {
+  FeedClient client(
+      "table head { FontRevision 1.5; } head;\n"
+      "table vhea { VertTypoAscender 800; } vhea;\n"
+      "table vmtx { VertOriginY a 880; VertAdvanceY a 1000; } vmtx;\n");
+  fea::coreContext* g = fea::coreNew(&client);
+  std::vector<std::string> names = {".notdef", "a"};
+  g->glyphs.resize(names.size());
+  for (size_t i = 0; i < names.size(); ++i) g->glyphs[i].name = names[i].c_str();
+  fea::mapSetup(g);
+  fea::mapCheck(g);
+  fea::featFill(g);
+  EXPECT_EQ(g->fontRevision, 0x00018000);
+  EXPECT_EQ(g->metrics.vertTypoAscender, 800);
+  EXPECT_EQ(g->glyphs[1].vOrigin, 880);
+  EXPECT_EQ(g->head->fontRevision, 0);
+  EXPECT_EQ(g->vhea->vertTypoAscender, 0);
+  EXPECT_EQ(g->vmtx->vMetrics.capacity + g->vorg->records.capacity, 0);
+  EXPECT_EQ(g->cffCompiler->charsets->items.count, 3);
+  EXPECT_EQ(g->cffCompiler->strings->custom.capacity, 0);
+  EXPECT_EQ(g->cffCompiler->holder->records.count, 0);
+  fea::coreFree(g);
 }
 
 }  // namespace
