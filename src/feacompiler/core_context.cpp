@@ -1,10 +1,12 @@
 #include "feacompiler/core_context.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "feacompiler/feat_context.h"
 #include "feacompiler/glyph_map.h"
+#include "feacompiler/tables/cff_context.h"
 #include "feacompiler/tables/table_modules.h"
 
 namespace fea {
@@ -14,6 +16,8 @@ namespace {
 constexpr size_t kMaxMessage = 2047;
 constexpr size_t kNoteLimit = 1024;
 constexpr size_t kNoteCut = 1020;
+// No block may grow by resizing beyond this.
+constexpr size_t kMaxResize = 0x100000;
 }  // namespace
 
 std::string formatText(const char* format, va_list args) {
@@ -43,9 +47,26 @@ void coreFatal(coreContext* g) {
   std::terminate();  // the client's fatal throws
 }
 
+void* coreMemManage(const ArrayAllocator* record, void* block, size_t size) {
+  auto* g = static_cast<coreContext*>(record->owner);
+  if (size == 0) {
+    std::free(block);
+    return nullptr;
+  }
+  if (block && size > kMaxResize) coreMsg(g, 3, "memory limit reached");
+  void* result = block ? std::realloc(block, size) : std::malloc(size);
+  if (!result) coreMsg(g, 3, "out of memory");
+  return result;
+}
+
+void* coreAlloc(coreContext* g, size_t size) { return coreMemManage(&g->arrays, nullptr, size ? size : 1); }
+void coreRelease(coreContext* g, void* block) { coreMemManage(&g->arrays, block, 0); }
+
 coreContext* coreNew(FeaClient* client) {
   auto* g = new coreContext();
   g->client = client;
+  g->arrays = {g, coreMemManage};
+  g->cffCompiler = cffCompilerNewForCore(g);
   sfntNew(g);
   mapNew(g);
   featNew(g);
@@ -63,6 +84,8 @@ void coreReuse(coreContext* g) {
 
 void coreFree(coreContext* g) {
   if (!g) return;
+  cffCompilerFree(g->cffCompiler);
+  g->cffCompiler = nullptr;
   sfntFree(g);
   mapFree(g);
   featFree(g);

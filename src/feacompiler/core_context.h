@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "feacompiler/client.h"
+#include "feacompiler/grow_array.h"
 
 namespace fea {
 
@@ -25,6 +26,7 @@ struct GlyphRecord {
   uint32_t code = kNoCode;     // first Unicode value
   std::vector<uint32_t> moreCodes;
   int16_t vOrigin = static_cast<int16_t>(kUnsetMetric);
+  int16_t xMin = 0, yMax = 0;  // outline bounds the metrics tables would use
 };
 
 // Font-wide metrics the table blocks give; kUnsetMetric when not given.
@@ -53,7 +55,17 @@ struct GSUBContext;
 struct GPOSContext;
 struct GDEFContext;
 struct SfntDirectory;
-struct PlainModule;  // the modules that only exist between New and Free
+struct CFFTableContext;
+struct VORGContext;
+struct VmtxContext;
+struct PostContext;
+struct HeadContext;
+struct VheaContext;
+struct HmtxContext;
+struct MaxpContext;
+struct FvarContext;
+struct MMSDContext;
+struct CffCompilerContext;
 
 struct coreContext {
   uint32_t version = 0x00010038;
@@ -68,6 +80,17 @@ struct coreContext {
   std::string note;          // long texts are built here before they are reported
   uint16_t errorFlag = 0;
   FeaClient* client = nullptr;
+
+  // Font-wide values the unwritten tables would read (none is set by a compile).
+  uint16_t unitsPerEm = 1000;
+  int16_t fontBBox[4] = {0, 0, 0, 0};  // xMin, yMin, xMax, yMax
+  int64_t timeStamp = 0;                // Unix seconds
+  int32_t italicAngle = 0;              // 16.16
+  int16_t underlinePosition = 0, underlineThickness = 0;
+  int16_t defaultVertOrigin = 0;
+
+  // Arrays of the modules allocate through here; running out of memory is fatal.
+  ArrayAllocator arrays;
 
   // Reporter state: the lexer's current line, the last reported message and its line,
   // and the name of the file the feature layer reads (shown by the fatal report).
@@ -89,18 +112,30 @@ struct coreContext {
   GSUBContext* gsub = nullptr;
   GPOSContext* gpos = nullptr;
   GDEFContext* gdef = nullptr;
-  PlainModule* head = nullptr;
-  PlainModule* maxp = nullptr;
-  PlainModule* post = nullptr;
-  PlainModule* fvar = nullptr;
-  PlainModule* mmsd = nullptr;
-  PlainModule* cff = nullptr;
-  PlainModule* hmtx = nullptr;
-  PlainModule* vhea = nullptr;
-  PlainModule* vmtx = nullptr;
-  PlainModule* vorg = nullptr;
+  HeadContext* head = nullptr;
+  MaxpContext* maxp = nullptr;
+  PostContext* post = nullptr;
+  FvarContext* fvar = nullptr;
+  MMSDContext* mmsd = nullptr;
+  CFFTableContext* cff = nullptr;
+  HmtxContext* hmtx = nullptr;
+  VheaContext* vhea = nullptr;
+  VmtxContext* vmtx = nullptr;
+  VORGContext* vorg = nullptr;
+  CffCompilerContext* cffCompiler = nullptr;
   SfntDirectory* sfnt = nullptr;
 };
+
+// Font flags the unwritten tables read.
+constexpr uint16_t kFontFixedPitch = 1u << 13;
+constexpr uint16_t kFontMultipleMaster = 1u << 14;
+constexpr uint16_t kFontCID = 1u << 15;
+
+// Memory function of the core's arrays (ArrayAllocator::manage; owner = the core).
+void* coreMemManage(const ArrayAllocator* record, void* block, size_t size);
+// Raw blocks through the same path: never null (out of memory is fatal).
+void* coreAlloc(coreContext* g, size_t size);
+void coreRelease(coreContext* g, void* block);
 
 // Creates the core with every module; coreFree releases them again.
 coreContext* coreNew(FeaClient* client);

@@ -2,23 +2,14 @@
 
 #include "feacompiler/tables/cmap_module.h"
 #include "feacompiler/tables/table_modules.h"
+#include "feacompiler/tables/unwritten_modules.h"
 
 namespace fea {
-
-struct PlainModule {
-  int unused = 0;
-};
 
 struct SfntDirectory {
   std::vector<TableModule> modules;
   uint16_t nextNumber = 20;
 };
-
-void plainModuleNew(PlainModule*& slot) { slot = new PlainModule(); }
-void plainModuleFree(PlainModule*& slot) {
-  delete slot;
-  slot = nullptr;
-}
 
 namespace {
 
@@ -27,10 +18,6 @@ constexpr uint32_t tag(const char (&t)[5]) {
          (uint32_t(uint8_t(t[2])) << 8) | uint32_t(uint8_t(t[3]));
 }
 
-#define PLAIN_MODULE(field)                                   \
-  [](coreContext* g) { plainModuleNew(g->field); }, nullptr, \
-      nullptr, nullptr, [](coreContext* g) { plainModuleFree(g->field); }
-
 void nothing(coreContext*) {}
 int cffFill(coreContext*) { return 1; }
 
@@ -38,26 +25,25 @@ int cffFill(coreContext*) { return 1; }
 
 const std::vector<TableModule>& tableRegistry() {
   static const std::vector<TableModule> registry = {
-      {tag("head"), PLAIN_MODULE(head), 1, 1, 0},
+      {tag("head"), headNew, headFill, headWrite, nothing, headFree, 1, 1, 0},
       {tag("hhea"), hheaNew, nullptr, nullptr, nothing, hheaFree, 2, 2, 0},
-      {tag("maxp"), PLAIN_MODULE(maxp), 1, 3, 0},
+      {tag("maxp"), maxpNew, maxpFill, maxpWrite, nothing, maxpFree, 1, 3, 0},
       {tag("OS/2"), OS_2New, nullptr, nullptr, nothing, OS_2Free, 1, 4, 0},
       {tag("name"), nameNew, nullptr, nullptr, nothing, nameFree, 3, 5, 0},
       {tag("cmap"), cmapNew, nullptr, nullptr, cmapReuse, cmapFree, 1, 6, 0},
-      {tag("post"), PLAIN_MODULE(post), 1, 7, 0},
-      {tag("fvar"), PLAIN_MODULE(fvar), 1, 8, 0},
-      {tag("MMSD"), PLAIN_MODULE(mmsd), 1, 9, 0},
+      {tag("post"), postNew, postFill, postWrite, nothing, postFree, 1, 7, 0},
+      {tag("fvar"), fvarNew, fvarFill, fvarWrite, nothing, fvarFree, 1, 8, 0},
+      {tag("MMSD"), MMSDNew, MMSDFill, MMSDWrite, MMSDReuse, MMSDFree, 1, 9, 0},
       {tag("MMFX"), MMFXNew, nullptr, nullptr, nothing, MMFXFree, 1, 10, 0},
-      {tag("CFF "), [](coreContext* g) { plainModuleNew(g->cff); }, cffFill, nullptr, nothing,
-       [](coreContext* g) { plainModuleFree(g->cff); }, 1, 11, 0},
-      {tag("hmtx"), PLAIN_MODULE(hmtx), 1, 12, 0},
-      {tag("vhea"), PLAIN_MODULE(vhea), 2, 13, 0},
-      {tag("vmtx"), PLAIN_MODULE(vmtx), 1, 14, 0},
+      {tag("CFF "), CFFNew, cffFill, CFFWrite, nothing, CFFFree, 1, 11, 0},
+      {tag("hmtx"), hmtxNew, hmtxFill, hmtxWrite, nothing, hmtxFree, 1, 12, 0},
+      {tag("vhea"), vheaNew, vheaFill, vheaWrite, nothing, vheaFree, 2, 13, 0},
+      {tag("vmtx"), vmtxNew, vmtxFill, vmtxWrite, nothing, vmtxFree, 1, 14, 0},
       {tag("GDEF"), GDEFNew, GDEFFill, GDEFWrite, nothing, GDEFFree, 1, 15, 0},
       {tag("GSUB"), GSUBNew, GSUBFill, GSUBWrite, GSUBReuse, GSUBFree, 1, 16, 0},
       {tag("GPOS"), GPOSNew, GPOSFill, GPOSWrite, GPOSReuse, GPOSFree, 1, 17, 0},
       {tag("BASE"), BASENew, nullptr, nullptr, nothing, BASEFree, 1, 18, 0},
-      {tag("VORG"), PLAIN_MODULE(vorg), 1, 19, 0},
+      {tag("VORG"), VORGNew, VORGFill, VORGWrite, VORGReuse, VORGFree, 1, 19, 0},
   };
   return registry;
 }

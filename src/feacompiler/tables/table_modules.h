@@ -35,10 +35,6 @@ void sfntNew(coreContext* g);
 void sfntReuse(coreContext* g);
 void sfntFree(coreContext* g);
 
-// Modules that only exist between New and Free.
-void plainModuleNew(PlainModule*& slot);
-void plainModuleFree(PlainModule*& slot);
-
 void hheaNew(coreContext* g);
 void hheaFree(coreContext* g);
 void OS_2New(coreContext* g);

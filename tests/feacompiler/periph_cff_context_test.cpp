@@ -1,0 +1,244 @@
+// The CFF compiler context the core owns: standard strings, predefined charsets, the Type 1
+// key table, the hint checks, and creation and teardown through the client's memory calls.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <unistd.h>
+
+#include "builder_harness.h"
+#include "feacompiler/tables/cff_context.h"
+
+namespace {
+
+TEST(PeriphCff, StandardStringsAtTheEdges) {
+  const std::pair<int, const char*> cases[] = {
+      {0, ".notdef"}, {1, "space"},        {95, "asciitilde"}, {228, "zcaron"},
+      {229, "exclamsmall"}, {378, "Ydieresissmall"}, {379, "001.000"}, {390, "Semibold"}};
+  for (const auto& [sid, name] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_STREQ(fea::sindexStandardName(sid), name);
+    EXPECT_EQ(fea::sindexStandardId(name), sid);
+  }
+  EXPECT_EQ(fea::sindexStandardName(391), nullptr);
+  EXPECT_EQ(fea::sindexStandardId("uni0041"), -1);
+  // The name-sorted table holds every pair once, in name order.
+  const fea::SidName* sorted = fea::sindexSortedTable();
+  std::map<int, std::string> seen;
+  for (int i = 0; i < fea::kStdStringCount; ++i) {
+    if (i > 0) {
+      EXPECT_LT(std::strcmp(sorted[i - 1].name, sorted[i].name), 0);
+    }
+    EXPECT_STREQ(fea::sindexStandardName(sorted[i].sid), sorted[i].name);
+    seen[sorted[i].sid] = sorted[i].name;
+  }
+  EXPECT_EQ(seen.size(), 391u);
+}
+
+// Every standard string and every predefined charset, judged by fontTools.
+TEST(PeriphCff, TablesAgreeWithTheJudge) {
+  namespace fs = std::filesystem;
+  fs::path file = fs::temp_directory_path() / ("tw_periph_cff_" + std::to_string(::getpid()));
+  {
+    std::ofstream out(file);
+    for (int sid = 0; sid < fea::kStdStringCount; ++sid) out << fea::sindexStandardName(sid) << ' ';
+    for (int which = 0; which < 3; ++which) {
+      long n = 0;
+      const uint16_t* sids = fea::cffCharsetSids(which, &n);
+      out << '\n';
+      for (long i = 0; i < n; ++i) out << fea::sindexStandardName(sids[i]) << ' ';
+    }
+    out << '\n';
+  }
+  std::string script =
+      "import sys\n"
+      "try:\n from fontTools import cffLib as c\nexcept ImportError:\n sys.exit(77)\n"
+      "lines = open(sys.argv[1]).read().split('\\n')\n"
+      "want = [c.cffStandardStrings, c.cffISOAdobeStrings[1:], c.cffIExpertStrings[1:],"
+      " c.cffExpertSubsetStrings[1:]]\n"
+      "sys.exit(0 if [l.split() for l in lines[:4]] == [list(w) for w in want] else 1)\n";
+  fs::path py = file.string() + ".py";
+  std::ofstream(py) << script;
+  int status = std::system((std::string(TARNWICK_PYTHON) + " " + py.string() + " " +
+                            file.string()).c_str());
+  fs::remove(file);
+  fs::remove(py);
+  int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (code == 77) GTEST_SKIP() << "fontTools absent";
+  EXPECT_EQ(code, 0);
+}
+
+TEST(PeriphCff, TypeOneKeyTable) {
+  struct Case {
+    const char* name;
+    int id;
+    uint8_t op0, op1;
+    const char* deflt;
+  };
+  const Case cases[] = {
+      {"version", 0, 0, 0, nullptr},           {"UniqueID", 12, 13, 0, nullptr},
+      {"Copyright", 14, 12, 0, nullptr},       {"isFixedPitch", 15, 12, 1, "false"},
+      {"UnderlinePosition", 17, 12, 3, "-100"}, {"UnderlineThickness", 18, 12, 4, "50"},
+      {"BlueScale", 22, 12, 9, "0.039625"},    {"BlueShift", 23, 12, 10, "7"},
+      {"BlueFuzz", 24, 12, 11, "1"},           {"ForceBold", 27, 12, 14, "false"},
+      {"ExpansionFactor", 31, 12, 18, "0.06"}, {"CIDCount", 42, 12, 34, "8720"},
+      {"UIDBase", 43, 12, 35, nullptr}};
+  const fea::T1KeySlot* slots = fea::t1KeySlots();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(fea::t1KeyId(c.name), c.id);
+    EXPECT_EQ(slots[c.id].op[0], c.op0);
+    if (c.op0 == 12) {
+      EXPECT_EQ(slots[c.id].op[1], c.op1);
+    }
+    EXPECT_STREQ(slots[c.id].deflt, c.deflt);
+  }
+  for (const char* structural : {"Encoding", "Private", "CharStrings", "Subrs", "FDArray"}) {
+    int id = fea::t1KeyId(structural);
+    EXPECT_TRUE(id >= 44 && id <= 68) << structural;
+  }
+  for (const char* op : {"RD", "ND", "NP", "OtherSubrs"}) EXPECT_EQ(fea::t1KeyId(op), 69) << op;
+  EXPECT_EQ(fea::t1KeyId("NoSuchKey"), -1);
+  // 97 names: ids 0..68 once each, 28 names share 69; the table is in name order.
+  const fea::T1KeyName* names = fea::t1KeyNames();
+  std::map<int, int> perId;
+  for (int i = 0; i < fea::kT1NameCount; ++i) {
+    ASSERT_NE(names[i].name, nullptr);
+    if (i > 0) {
+      EXPECT_LT(std::strcmp(names[i - 1].name, names[i].name), 0);
+    }
+    ++perId[names[i].id];
+  }
+  EXPECT_EQ(perId.size(), 70u);
+  EXPECT_EQ(perId[69], 28);
+}
+
+// Counts every block the context takes and gives back through the client's memory calls.
+struct Ledger {
+  std::map<void*, size_t> live;
+  int allocations = 0, releases = 0, strays = 0;
+  std::vector<std::string> messages;
+};
+
+struct CffFatal {};
+
+fea::CffCallbacks countingCallbacks(Ledger* ledger) {
+  fea::CffCallbacks cb{};
+  cb.clientData = ledger;
+  cb.allocate = [](void* c, size_t size) {
+    auto* l = static_cast<Ledger*>(c);
+    void* p = std::malloc(size);
+    l->live[p] = size;
+    ++l->allocations;
+    return p;
+  };
+  cb.resize = [](void* c, void* block, size_t size) {
+    auto* l = static_cast<Ledger*>(c);
+    l->live.erase(block);
+    void* p = std::realloc(block, size);
+    l->live[p] = size;
+    return p;
+  };
+  cb.release = [](void* c, void* block) {
+    auto* l = static_cast<Ledger*>(c);
+    if (l->live.erase(block) == 0) ++l->strays;  // not ours, or released twice
+    ++l->releases;
+    std::free(block);
+  };
+  cb.message = [](void* c, int level, const char* text) {
+    static_cast<Ledger*>(c)->messages.push_back(std::to_string(level) + " " + text);
+  };
+  cb.fatal = [](void*) { throw CffFatal{}; };
+  return cb;
+}
+
+TEST(PeriphCff, CreationStateAndTeardown) {
+  Ledger ledger;
+  fea::CffCompilerContext* h = nullptr;
+  {
+    fea::CffCallbacks temporary = countingCallbacks(&ledger);
+    h = fea::cffCompilerNew(&temporary);
+  }  // the set is copied
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(fea::cffCurrentStore(), h->store);
+
+  // Charsets: ISOAdobe, Expert, ExpertSubset; each starts with "space".
+  const auto& charsets = h->charsets->items;
+  ASSERT_EQ(charsets.count, 3);
+  EXPECT_EQ(charsets.capacity, 4);
+  const long sizes[] = {228, 165, 86};
+  const uint16_t lastSids[] = {228, 378, 346};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(charsets.array[i].nSIDs, sizes[i]);
+    EXPECT_STREQ(fea::sindexStandardName(charsets.array[i].sids[0]), "space");
+    EXPECT_EQ(charsets.array[i].sids[sizes[i] - 1], lastSids[i]);
+  }
+  // Nothing else holds storage; the warning counters start at 0 with their texts.
+  EXPECT_EQ(h->strings->custom.capacity + h->strings->bytes.capacity, 0);
+  EXPECT_EQ(h->t1->arrays[0].capacity + h->hint->arrays[0].capacity, 0);
+  EXPECT_EQ(h->holder->records.capacity + h->buffers->items.capacity, 0);
+  EXPECT_EQ(h->t1->tokenizer, nullptr);
+  const char* texts[] = {
+      "stem/stem3 conflict (resolved)", "negative non-edge stem width (fixed)",
+      "negative non-edge stem width (can't fix)", "consecutive hint substitutions (collapsed)",
+      "hint overlap", "repeat hint substitution (discarded)", "unhinted", "inconsistent flex",
+      "non-perpendicular flex", "suspect flex args", "no move after closepath (inserted)",
+      "moveto precedes closepath (discarded)", "moveto sequence (collapsed)",
+      "argcnt != 22 (12 callother)", "illegal setcurrentpt (converted to move)",
+      "sbw with vertical width (ignored)"};
+  for (int k = 0; k < fea::kHintCheckCount; ++k) {
+    EXPECT_STREQ(h->hint->warnings[k].text, texts[k]);
+    EXPECT_EQ(h->hint->warnings[k].count, 0);
+  }
+
+  int created = ledger.allocations;
+  EXPECT_GT(created, 10);
+  fea::cffCompilerFree(h);
+  EXPECT_TRUE(ledger.live.empty());
+  EXPECT_EQ(ledger.releases, created);
+  EXPECT_EQ(ledger.strays, 0);
+  EXPECT_EQ(fea::cffCurrentStore(), nullptr);
+}
+
+TEST(PeriphCff, CustomStringsFollowTheStandardOnes) {
+  Ledger ledger;
+  fea::CffCallbacks cb = countingCallbacks(&ledger);
+  fea::CffCompilerContext* h = fea::cffCompilerNew(&cb);
+  const std::pair<std::string, int> cases[] = {
+      {"space", 1}, {"uni0416", 391}, {"Semibold", 390}, {"ab", 392}, {"uni0416", 391},
+      {"zz", 393}, {"ab", 392}};
+  for (const auto& [name, sid] : cases)
+    EXPECT_EQ(fea::sindexGetId(h, name.data(), name.size()), sid) << name;
+  for (const auto& [sid, name] : {std::pair<uint16_t, std::string>{393, "zz"}, {0, ".notdef"}}) {
+    size_t length = 0;
+    const char* text = fea::sindexGetString(h, sid, &length);
+    EXPECT_EQ(std::string(text, length), name);
+  }
+  // A string longer than a 16-bit length can hold is refused, naming the source font.
+  h->cb.fontName = [](void*) { return "Src"; };
+  std::string huge(70000, 'x');
+  EXPECT_THROW(fea::sindexGetId(h, huge.data(), huge.size()), CffFatal);
+  EXPECT_EQ(ledger.messages,
+            (std::vector<std::string>{"3 --- Source font: Src", "3 string too long [Src]"}));
+  fea::cffCompilerFree(h);
+  EXPECT_TRUE(ledger.live.empty());
+  EXPECT_EQ(ledger.strays, 0);
+}
+
+TEST(PeriphCff, CoreCreatesAndFreesIt) {
+  builder_test::TestClient client;
+  fea::coreContext* g = fea::coreNew(&client);
+  ASSERT_NE(g->cffCompiler, nullptr);
+  EXPECT_EQ(g->cffCompiler->charsets->items.count, 3);
+  EXPECT_EQ(g->cffCompiler->cb.clientData, g);
+  fea::coreReuse(g);  // a reset between compiles leaves it alone
+  EXPECT_EQ(g->cffCompiler->charsets->items.count, 3);
+  fea::coreFree(g);  // the sanitizer build checks nothing is left
+  EXPECT_TRUE(client.messages.empty());
+}
+
+}  // namespace
