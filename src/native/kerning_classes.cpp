@@ -100,6 +100,9 @@ bool convertKerningClasses(const vn::FontKerning& source, vn::FontKerning& out, 
   vn::KerningGroupMap used;
   source.usedGroups(used);
   const bool converted = keyGlyphPairs(temporary, out);
+  // The source's classes come back under their names, but no longer stand for pairs
+  // here: a key glyph would make them claim members of the route's classes.
+  for (auto& [id, group] : used) group.keyGlyph.clear();
   out.mergeGroups(used);
   return converted;
 }
