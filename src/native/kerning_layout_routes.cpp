@@ -1,5 +1,7 @@
 #include "native/kerning_layout_routes.h"
 
+#include <map>
+
 #include "layout/kern_feature.h"
 #include "layout/kerning_classes_engine.h"
 #include "layout/pair_kerning.h"
@@ -7,6 +9,26 @@
 namespace qtf {
 
 namespace {
+
+bool sharesSide(uint32_t a, uint32_t b) { return a == b || a == vn::kSideBoth || b == vn::kSideBoth; }
+
+// The source's classes come back beside the new ones; a glyph in two kerning classes
+// of one side would make the written UFO invalid, so such a result is not used.
+bool overlapsSourceClasses(const vn::FontKerning& extracted, const vn::FontKerning& source) {
+  std::map<vn::GlyphId, uint32_t> sideOf;  // glyph -> sides of the source's classes holding it
+  for (const auto& [id, group] : source.groups.groups) {
+    if (group.side == vn::kSideNone) continue;
+    for (vn::GlyphId glyph : group.glyphs) sideOf[glyph] |= group.side;
+  }
+  for (const auto& [id, group] : extracted.groups.groups) {
+    if (group.side == vn::kSideNone) continue;
+    for (vn::GlyphId glyph : group.glyphs) {
+      const auto found = sideOf.find(glyph);
+      if (found != sideOf.end() && sharesSide(found->second, group.side)) return true;
+    }
+  }
+  return false;
+}
 
 class LayoutRoutes : public KerningLayoutRoutes {
  public:
@@ -24,6 +46,7 @@ class LayoutRoutes : public KerningLayoutRoutes {
     vn::FontKerning extracted;
     for (const auto& [id, group] : source.groups.groups) extracted.groups.groupFor(id).side = vn::kSideNone;
     if (!otl::extractKerning(layout, extracted, otl::kKerningByFormat) || extracted.pairs.empty()) return false;
+    if (overlapsSourceClasses(extracted, source)) return false;
     out.pairs = std::move(extracted.pairs);
     for (auto& [id, group] : extracted.groups.groups) {
       if (group.side != vn::kSideNone) out.groups.groups.emplace(id, std::move(group));
