@@ -30,6 +30,21 @@ bool overlapsSourceClasses(const vn::FontKerning& extracted, const vn::FontKerni
   return false;
 }
 
+// A class of two or more glyphs that pairs use on its side: the feature's classes gather
+// glyphs that kern alike, so they would meet its members there and the result would be
+// refused; the work is not done.
+bool usesSharedClasses(const vn::FontKerning& source) {
+  auto shared = [&source](const vn::KerningSide& side, uint32_t wanted) {
+    if (!side.isClass()) return false;
+    const vn::KerningGlyphGroup* group = source.groups.find(side.klass);
+    return group && group->size() >= 2 && sharesSide(group->side, wanted);
+  };
+  for (const auto& [key, value] : source.pairs) {
+    if (shared(key.first, vn::kSideFirst) || shared(key.second, vn::kSideSecond)) return true;
+  }
+  return false;
+}
+
 class LayoutRoutes : public KerningLayoutRoutes {
  public:
   bool convertToGivenGroups(const vn::FontKerning& source, vn::FontKerning& out,
@@ -39,6 +54,7 @@ class LayoutRoutes : public KerningLayoutRoutes {
   }
 
   bool roundTripThroughKernFeature(const vn::FontKerning& source, vn::FontKerning& out) override {
+    if (usesSharedClasses(source)) return false;
     otl::LayoutFea layout(nullptr, "");
     if (!otl::addKernFeature(layout, source) || !layout.hasFeature("kern")) return false;
     // The source's group names are held (on no side, so no class is matched to them):
