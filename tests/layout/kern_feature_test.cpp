@@ -197,3 +197,36 @@ TEST(KernFeature, GivenGroupsEngineFormsGroupPairs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KernFeature, GlyphPairsAfterClassPairsAreMergedBeforeGrouping) {
+  auto id = [](const char* name) { return otl::glyphIdByName(name); };
+  otl::LayoutFea layout(nullptr, "");
+  vn::FontKerning seed;
+  seed.setGlyphPair(id("kmT"), id("kmo"), -1, true);
+  ASSERT_TRUE(otl::addKernFeature(layout, seed));
+  otl::Lookup& lookup = *layout.gpos.lookups.lookups().begin()->second;
+  auto classes = std::make_unique<otl::LpPair>(uint16_t{2});
+  classes->format2->classDef1.glyphs = {id("kmA"), id("kmB")};
+  classes->format2->classDef1.classes = {1, 1};
+  classes->format2->classDef2.glyphs = {id("kmV"), id("kmW")};
+  classes->format2->classDef2.classes = {1, 1};
+  otl::GPosValue v;
+  v.xAdvance = -30;
+  classes->format2->pairs.emplace_back(1, 1, v, otl::GPosValue());
+  lookup.subtables.insert(lookup.subtables.begin(), std::move(classes));
+  // Class subtable first, glyph pairs after: one merged list, grouped anew.
+  vn::FontKerning kerning;
+  ASSERT_TRUE(otl::extractKerning(layout, kerning, otl::kKerningByFormat));
+  const vn::GlyphId left = otl::glyphIdByName("@MMK_L_kmA"), right = otl::glyphIdByName("@MMK_R_kmV");
+  EXPECT_EQ(kerning.pairs.at({vn::KerningSide::ofClass(left), vn::KerningSide::ofClass(right)}), -30);
+  EXPECT_EQ(kerning.pairs.at({vn::KerningSide::ofGlyph(id("kmT")), vn::KerningSide::ofGlyph(id("kmo"))}), -1);
+  EXPECT_EQ(kerning.pairs.size(), 2u);
+  vn::FontKerning flatOnly;
+  ASSERT_TRUE(otl::extractKerning(layout, flatOnly, otl::kKerningFlat));
+  EXPECT_EQ(flatOnly.pairs.size(), 5u);
+  EXPECT_TRUE(flatOnly.groups.empty());
+}
+
+}  // namespace
