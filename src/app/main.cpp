@@ -9,12 +9,14 @@
 #include "app/console.h"
 #include "app/driver.h"
 #include "app/messages.h"
+#include "native/kerning_layout_routes.h"
 
 int main(int argc, char** argv) {
   // A reader that stops reading the console (`tarnwick ... | head`) must not kill the run
   // between removing an old output and moving the new one into place.
   std::signal(SIGPIPE, SIG_IGN);
   vn::tuneAllocatorForOneRun();
+  qtf::installLayoutKerningRoutes();
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
   Console console(std::cout, std::cerr);

@@ -2,6 +2,7 @@
 // offsets into pieces that fit.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -13,21 +14,35 @@ namespace otl {
 
 namespace {
 
-// A text key that tells value pairs apart exactly (values, ids and device entries).
+// A byte key that tells value pairs apart exactly (values, ids and device entries);
+// built without a stream, as every glyph pair of a kerning passes through it.
+template <class T>
+void appendBytes(std::string& key, T value) {
+  char bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));
+  key.append(bytes, sizeof(T));
+}
+
 std::string valueKey(const GPosValue& a, const GPosValue& b) {
-  std::ostringstream key;
+  std::string key;
+  key.reserve(40);
   for (const GPosValue* v : {&a, &b}) {
-    key << v->xPlacement << ',' << v->yPlacement << ',' << v->xAdvance << ',' << v->yAdvance;
-    for (uint16_t id : v->ids) key << ',' << id;
+    for (int16_t field : {v->xPlacement, v->yPlacement, v->xAdvance, v->yAdvance}) appendBytes(key, field);
+    for (uint16_t id : v->ids) appendBytes(key, id);
     for (const auto& device : v->devices) {
-      key << '|';
-      if (device) {
-        for (const auto& e : device->entries) key << e.ppem << ':' << int{e.delta} << ';';
+      if (!device) {
+        key += '\0';
+        continue;
+      }
+      key += '\1';
+      appendBytes(key, static_cast<uint32_t>(device->entries.size()));
+      for (const auto& e : device->entries) {
+        appendBytes(key, e.ppem);
+        appendBytes(key, e.delta);
       }
     }
-    key << '/';
   }
-  return key.str();
+  return key;
 }
 
 // Deepest chain of halvings before a piece is handed on as it is.

@@ -97,10 +97,13 @@ bool convertKerningClasses(const vn::FontKerning& source, vn::FontKerning& out, 
   }
 
   if (!routes || !routes->roundTripThroughKernFeature(source, temporary)) return false;
-  vn::KerningGroupMap used;
-  source.usedGroups(used);
+  // Every class of the source comes back under its name (kerning that no pair uses
+  // included, or the file would lose it), but none stands for pairs any more: a key
+  // glyph would make it claim members of the route's classes.
+  vn::KerningGroupMap kept = source.groups.groups;
   const bool converted = keyGlyphPairs(temporary, out);
-  out.mergeGroups(used);
+  for (auto& [id, group] : kept) group.keyGlyph.clear();
+  out.mergeGroups(kept);
   return converted;
 }
 
