@@ -4,6 +4,8 @@ namespace otltool {
 
 int runCompile(const Arguments& arguments);
 int runRoundtrip(const Arguments& arguments);
+int runXml(const Arguments& arguments);
+int runReadXml(const Arguments& arguments);
 
 // Each layout path adds its verb here as it is built:
 //   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
@@ -16,6 +18,8 @@ const std::vector<Verb>& verbs() {
   static const std::vector<Verb> table = {
       {"compile", "GLYPHS FEA OUTDIR", runCompile},
       {"roundtrip", "GLYPHS INDIR OUTDIR", runRoundtrip},
+      {"xml", "GLYPHS INDIR OUTFILE", runXml},
+      {"readxml", "GLYPHS XMLFILE OUTDIR", runReadXml},
   };
   return table;
 }
