@@ -196,6 +196,9 @@ class LpPairXMLParser : public KindParser<LpPair> {
       if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
     } else if (nameIs(name, "PairSet")) {
       pairSet_ = index ? parseU16(index) : -1;
+    } else if (nameIs(name, "PairValueRecord")) {
+      second_ = 0;
+      pair_ = GPosPair();
     } else if (nameIs(name, "SecondGlyph")) {
       if (const char* v = firstAttribute(attributes, "value")) second_ = glyphOf(v);
     } else if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
@@ -228,7 +231,8 @@ class LpPairXMLParser : public KindParser<LpPair> {
     } else if (nameIs(name, "Value1") || nameIs(name, "Value2")) {
       reader_.reset();
     } else if (nameIs(name, "PairValueRecord") && format == 1) {
-      if (pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.size()) && !pair_.bothEmpty()) {
+      // A pair without adjustment is kept: it stops later subtables for that pair.
+      if (pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.size()) && second_ != 0) {
         kind().format1->pairs.emplace_back(coverage_[static_cast<size_t>(pairSet_)], second_, pair_.value1,
                                            pair_.value2);
       }
@@ -248,8 +252,9 @@ class LpPairXMLParser : public KindParser<LpPair> {
   void commit() override {}
   bool isValid() const override {
     const LpPair& s = kind();
-    if (s.format == 1) return s.format1 && !s.format2 && !s.format1->pairs.empty();
-    if (s.format == 2) return s.format2 && !s.format1 && !s.format2->pairs.empty();
+    // An empty subtable is kept as the binary reader keeps it.
+    if (s.format == 1) return s.format1 && !s.format2;
+    if (s.format == 2) return s.format2 && !s.format1;
     return false;
   }
 

@@ -39,6 +39,7 @@ struct LangSysRecord {
 struct ScriptRecord {
   std::string tag;
   LangSysRecord fallback;
+  bool hasFallback = false;
   std::map<std::string, LangSysRecord> languages;
 };
 
@@ -73,6 +74,7 @@ class ScriptListXMLParser : public LayoutObjectParser {
       const char* value = firstAttribute(attributes, "value");
       current.tag = value ? value : "";
     } else if (nameIs(name, "DefaultLangSys")) {
+      current.hasFallback = true;
       language_.target = &current.fallback;
       pushHandler(language_);
     } else if (nameIs(name, "LangSysTag")) {
@@ -264,7 +266,7 @@ class TableXMLParser : public LayoutObjectParser {
         const ot::Tag languageTag = tagOf(languageText);
         resolveLangSys(languageRecord, script.languages.try_emplace(languageTag, languageTag).first->second);
       }
-      if (record.fallback.required != kNoFeature || !record.fallback.features.empty()) {
+      if (record.hasFallback) {
         Language* fallback = findDefaultEntry(script.languages);
         if (!fallback) {
           const ot::Tag tag = ot::Tag::fromString("DFLT");
@@ -272,10 +274,7 @@ class TableXMLParser : public LayoutObjectParser {
         }
         resolveLangSys(record.fallback, *fallback);
       }
-      // Languages that came out without features carry nothing.
-      std::erase_if(script.languages, [](const auto& entry) { return entry.second.features.empty(); });
     }
-    std::erase_if(block->scripts, [](const auto& entry) { return entry.second.languages.empty(); });
     // Only the contextual lookups of this element: an earlier element's records are
     // already model indices.
     for (uint32_t index : created_) {
@@ -366,12 +365,19 @@ bool load(LayoutFea& layout, std::istream& in, Prune&& prune) {
 }  // namespace
 
 bool loadLayoutXml(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs) {
-  return load(layout, in, [&] { layout.removeMissingGlyphs(glyphs); });
+  // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
+  // binary reader keeps them, so a document read and written again is unchanged.
+  return load(layout, in, [&] {
+    LayoutFea::removeMissingGlyphsFromBlock(layout.gsub, glyphs, false);
+    LayoutFea::removeMissingGlyphsFromBlock(layout.gpos, glyphs, false);
+  });
 }
 
 bool loadLayoutXml(LayoutFea& layout, std::istream& in) {
   if (!layout.font()) return false;
-  return load(layout, in, [&] { layout.removeMissingGlyphs(layout.font()->glyphs); });
+  GlyphIdMap glyphs;
+  glyphs.fillGlyphs(layout.font()->glyphs);
+  return loadLayoutXml(layout, in, glyphs);
 }
 
 }  // namespace otl::xml

@@ -104,8 +104,20 @@ void writeLigatureSubst(LineWriter& w, const LsLigature& s) {
   }
 }
 
+// A coverage lists a glyph once; a class that repeats a glyph keeps its first place.
+GlyphList distinct(const GlyphList& glyphs) {
+  GlyphList out;
+  GlyphSet seen;
+  for (uint32_t glyph : glyphs) {
+    if (seen.insert(glyph).second) out.push_back(glyph);
+  }
+  return out;
+}
+
 void writeCoverages(LineWriter& w, const char* name, const Sequence& positions) {
-  for (size_t i = 0; i < positions.size(); ++i) w.coverage(kIn, name, positions[i].glyphs(), static_cast<int64_t>(i));
+  for (size_t i = 0; i < positions.size(); ++i) {
+    w.coverage(kIn, name, distinct(positions[i].glyphs()), static_cast<int64_t>(i));
+  }
 }
 
 void writeLookupRecords(LineWriter& w, const Context& rule, bool gsub, const LookupIndexMap& lookups) {
@@ -144,7 +156,7 @@ void writeContext(LineWriter& w, const LsChainedContext& s, bool chained, const 
 }
 
 void writeReverse(LineWriter& w, const LsReverseChainedContext& s) {
-  w.coverage(kIn, "Coverage", s.input.glyphs());
+  w.coverage(kIn, "Coverage", distinct(s.input.glyphs()));
   w.comment(kIn, "BacktrackGlyphCount", static_cast<int64_t>(s.backtrack.size()));
   writeCoverages(w, "BacktrackCoverage", s.backtrack);
   w.comment(kIn, "LookAheadGlyphCount", static_cast<int64_t>(s.lookahead.size()));
