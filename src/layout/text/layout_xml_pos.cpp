@@ -249,7 +249,15 @@ class LpPairXMLParser : public KindParser<LpPair> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override {}
+  void commit() override {
+    if (format != 2) return;
+    // Covered glyphs that ClassDef1 does not list are its class 0.
+    ClassDefinitionTable& first = kind().format2->classDef1;
+    GlyphSet classed(first.glyphs.begin(), first.glyphs.end());
+    for (uint32_t glyph : coverage_) {
+      if (classed.insert(glyph).second) first.class0.push_back(glyph);
+    }
+  }
   bool isValid() const override {
     const LpPair& s = kind();
     // An empty subtable is kept as the binary reader keeps it.

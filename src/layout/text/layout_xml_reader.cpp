@@ -141,6 +141,10 @@ class LookupXMLParser : public LayoutObjectParser {
       if (const char* value = firstAttribute(attributes, "value")) lookup->flag = parseU16(value);
       return;
     }
+    if (nameIs(name, "MarkFilteringSet")) {
+      if (const char* value = firstAttribute(attributes, "value")) lookup->markFilteringSet = parseU16(value);
+      return;
+    }
     const SubtableKind kind = subtableTypeFromName(name);
     if (!kind.found) return;
     const char* formatText = ::xml::findAttribute(attributes, "Format");

@@ -1,5 +1,6 @@
 #include "layout/text/layout_xml_subtables.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -209,9 +210,7 @@ std::pair<uint16_t, uint16_t> pairFormats(const Pairs& pairs) {
   return {f1, f2};
 }
 
-void writePairPos(LineWriter& w, const LpPair& s, int64_t index) {
-  GlyphList coverage;
-  s.appendCoverage(coverage);
+void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMap& glyphs) {
   if (s.format == 1 && s.format1) {
     const auto& pairs = s.format1->pairs;
     const auto [f1, f2] = pairFormats(pairs);
@@ -251,6 +250,12 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index) {
       count1 = std::max<uint32_t>(count1, pair.class1 + 1u);
       count2 = std::max<uint32_t>(count2, pair.class2 + 1u);
     }
+    // The first glyphs: those ClassDef1 lists and those of class 0, in glyph order.
+    GlyphSet firsts(impl.classDef1.glyphs.begin(), impl.classDef1.glyphs.end());
+    firsts.insert(impl.classDef1.class0.begin(), impl.classDef1.class0.end());
+    GlyphList coverage(firsts.begin(), firsts.end());
+    std::stable_sort(coverage.begin(), coverage.end(),
+                     [&](uint32_t a, uint32_t b) { return glyphs.indexOf(a) < glyphs.indexOf(b); });
     open(w, "PairPos", index, 2);
     w.coverage(kIn, "Coverage", coverage);
     w.value(kIn, "ValueFormat1", number(f1));
@@ -408,7 +413,7 @@ void writeSubtableXml(LineWriter& w, const LookupSubtable& subtable, int64_t ind
       writeSinglePos(w, back.as<LpSingle>(), index);
       return;
     case 2:
-      writePairPos(w, back.as<LpPair>(), index);
+      writePairPos(w, back.as<LpPair>(), index, glyphs);
       return;
     case 3:
       open(w, "CursivePos", index, 1);

@@ -132,6 +132,7 @@ void writeLookupList(LineWriter& w, const TableIndices& indices, const LayoutTab
     w.start(4, "Lookup", {{"index", number(i++)}});
     w.value(6, "LookupType", number(ot_bin_layout::toBinaryLookupType(lookup->typeCode, block.tableId)));
     w.value(6, "LookupFlag", number(lookup->flag));
+    if (lookup->flag & kUseMarkFilteringSet) w.value(6, "MarkFilteringSet", number(lookup->markFilteringSet));
     const uint16_t count = static_cast<uint16_t>(lookup->subtables.size());
     w.comment(6, "SubTableCount", count);
     for (uint16_t j = 0; j < count; ++j) {
