@@ -75,7 +75,7 @@ class Rules:
         kind, record = ("Sub", "SubstLookupRecord") if subst else ("Pos", "PosLookupRecord")
         out = []
         if st.Format == 3:
-            cov = lambda cs: tuple(tuple(sorted(c.glyphs)) for c in cs or [])
+            cov = lambda cs: tuple(tuple(sorted(set(c.glyphs))) for c in cs or [])
             back = cov(st.BacktrackCoverage) if chained else ()
             ahead = cov(st.LookAheadCoverage) if chained else ()
             inp = cov(st.InputCoverage if chained else st.Coverage)
@@ -119,7 +119,7 @@ class Rules:
         if t in ("ChainContextSubst", "ChainContextPos"):
             return self.context(st, True)
         if t == "ReverseChainSingleSubst":
-            cov = lambda cs: tuple(tuple(sorted(c.glyphs)) for c in cs or [])
+            cov = lambda cs: tuple(tuple(sorted(set(c.glyphs))) for c in cs or [])
             return [("reverse", cov(st.BacktrackCoverage), cov(st.LookAheadCoverage),
                      tuple(zip(st.Coverage.glyphs, st.Substitute)))]
         if t == "SinglePos":
