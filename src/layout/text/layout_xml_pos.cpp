@@ -74,6 +74,7 @@ void setDevice(DevicePtr& device, DeviceTableParser& reader) {
 class PosValueParser {
  public:
   void readValue(GPosValue* value, const char** attributes) {
+    reset();
     target_ = value;
     if (!value) return;
     for (size_t i = 0; attributes && attributes[i]; i += 2) {
@@ -198,6 +199,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
       pairSet_ = index ? parseU16(index) : -1;
     } else if (nameIs(name, "PairValueRecord")) {
       second_ = 0;
+      reader_.reset();
       pair_ = GPosPair();
     } else if (nameIs(name, "SecondGlyph")) {
       if (const char* v = firstAttribute(attributes, "value")) second_ = glyphOf(v);
@@ -236,6 +238,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
         kind().format1->pairs.emplace_back(coverage_[static_cast<size_t>(pairSet_)], second_, pair_.value1,
                                            pair_.value2);
       }
+      reader_.reset();
       pair_ = GPosPair();
     } else if (nameIs(name, "Class2Record") && format == 2) {
       const auto& impl = *kind().format2;
@@ -244,6 +247,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
         kind().format2->pairs.emplace_back(static_cast<uint16_t>(class1_), static_cast<uint16_t>(class2_),
                                            pair_.value1, pair_.value2);
       }
+      reader_.reset();
       pair_ = GPosPair();
     } else {
       SubtableXMLParser::endElement(name);
@@ -297,6 +301,7 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
     if (nameIs(name, "Coverage")) {
       inCoverage_ = false;
     } else if (nameIs(name, "EntryExitRecord")) {
+      anchors_.reset();
       kind().records.push_back(std::move(record_));
       record_ = EntryExitRecord();
     } else if (nameIs(name, "EntryAnchor") || nameIs(name, "ExitAnchor")) {
@@ -345,9 +350,9 @@ class LpMarkXMLParser : public SubtableXMLParser {
     } else if (isClassAnchor(name)) {
       const char* index = firstAttribute(attributes, "index");
       const size_t place = index ? parseU16(index) : row_.size();
+      anchors_.reset();
       if (row_.size() <= place) row_.resize(place + 1);
       row_[place] = std::make_unique<AnchorTable>();
-      anchors_.reset();
       anchors_.target = row_[place].get();
     } else {
       anchors_.startElement(name, attributes);
@@ -359,6 +364,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
                         nameIs(name, "Mark2Coverage") || nameIs(name, "LigatureCoverage"))) {
       inCoverage_ = 0;
     } else if (nameIs(name, "MarkRecord")) {
+      anchors_.reset();
       marks().markRecords.push_back(mark_);
       mark_ = MarkRecord();
     } else if (!ligature_ && (nameIs(name, "BaseRecord") || nameIs(name, "Mark2Record"))) {

@@ -1,5 +1,6 @@
 // Loading a layout XML document: the root, table, script list, language, feature list,
 // lookup list and lookup handlers, and the commit of a table at its end tag.
+#include <algorithm>
 #include <istream>
 #include <map>
 #include <memory>
@@ -27,7 +28,9 @@ constexpr uint32_t kNoFeature = 65535;
 }
 
 ot::Tag tagOf(const std::string& text) {
-  if (text.empty() || text.size() > 4) reject("\"" + text.substr(0, 40) + "\" is not a tag");
+  // OpenType tags are one to four printable ASCII characters.
+  const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+  if (text.empty() || text.size() > 4 || !printable) reject("\"" + text.substr(0, 40) + "\" is not a tag");
   return ot::Tag::fromString(text);
 }
 
@@ -106,6 +109,7 @@ class FeatureListXMLParser : public LayoutObjectParser {
       const char* index = firstAttribute(attributes, "index");
       current_ = index ? static_cast<int32_t>(parseU16(index)) : -1;
       lookups_.clear();
+      tag_ = ot::Tag();
     } else if (nameIs(name, "FeatureTag")) {
       if (const char* value = firstAttribute(attributes, "value")) tag_ = tagOf(value);
     } else if (nameIs(name, "LookupListIndex")) {
@@ -115,7 +119,8 @@ class FeatureListXMLParser : public LayoutObjectParser {
   void endElement(const char* name) override {
     if (nameIs(name, "FeatureList")) {
       popHandler();
-    } else if (nameIs(name, "FeatureRecord") && current_ >= 0) {
+    } else if (nameIs(name, "FeatureRecord") && current_ >= 0 && tag_.value() != 0) {
+      // A record without its tag names no feature.
       features[current_] = FeatureRecord{tag_, lookups_};
       current_ = -1;
     }
