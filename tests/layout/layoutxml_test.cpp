@@ -186,6 +186,32 @@ TEST(LayoutXml, MissingGlyphsAreNotWrittenAsGlyphZero) {
   EXPECT_NE(written.find("out=\"g4\""), std::string::npos);
 }
 
+TEST(LayoutXml, HugeClassNumbersStayBounded) {
+  const auto map = glyphOrder();
+  const std::string pairs =
+      "<Lookup index=\"0\"><LookupType value=\"2\"/><PairPos Format=\"2\"><Coverage><Glyph value=\"g1\"/>"
+      "</Coverage><ClassDef1><ClassDef glyph=\"g1\" class=\"65535\"/></ClassDef1><ClassDef2>"
+      "<ClassDef glyph=\"g2\" class=\"65535\"/></ClassDef2></PairPos></Lookup>";
+  std::string marks = "<Lookup index=\"1\"><LookupType value=\"4\"/><MarkBasePos Format=\"1\"><MarkCoverage>"
+                      "<Glyph value=\"g1\"/></MarkCoverage><BaseCoverage>";
+  for (int i = 2; i < 40; ++i) marks += "<Glyph value=\"g" + std::to_string(i) + "\"/>";
+  marks += "</BaseCoverage><MarkArray><MarkRecord><Class value=\"65534\"/><MarkAnchor/></MarkRecord></MarkArray>"
+           "<BaseArray>";
+  for (int i = 2; i < 40; ++i) marks += "<BaseRecord><BaseAnchor index=\"65534\"/></BaseRecord>";
+  marks += "</BaseArray></MarkBasePos></Lookup>";
+  std::string doc = gsub("", "0 1");
+  doc.replace(doc.find("GSUB>"), 4, "GPOS");
+  doc.replace(doc.rfind("GSUB>"), 4, "GPOS");
+  doc.insert(doc.find("</LookupList>"), pairs + marks);
+  otl::LayoutFea layout(nullptr, "");
+  ASSERT_TRUE(load(layout, doc, map));
+  for (const auto& [index, lookup] : layout.gpos.lookups.lookups()) {
+    // The class pairs carry no value; the mark rows would need 38 x 65535 anchors.
+    EXPECT_TRUE(lookup->typeCode != 4 || lookup->subtables.empty());
+  }
+  EXPECT_LT(write(layout, map).size(), 10000u);
+}
+
 const char* const kFonts[] = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",

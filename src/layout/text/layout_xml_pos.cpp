@@ -4,6 +4,7 @@
 #include <map>
 
 #include "layout/cursive_pos.h"
+#include "layout/limits.h"
 #include "layout/mark_pos.h"
 #include "layout/pair_pos.h"
 #include "layout/single_pos.h"
@@ -351,6 +352,11 @@ class LpMarkXMLParser : public SubtableXMLParser {
       const char* index = firstAttribute(attributes, "index");
       const size_t place = index ? parseU16(index) : row_.size();
       anchors_.reset();
+      // The mark records come first and give the class count.
+      if (place >= markClassCount()) {
+        beyondClasses_ = true;
+        return;
+      }
       if (row_.size() <= place) row_.resize(place + 1);
       row_[place] = std::make_unique<AnchorTable>();
       anchors_.target = row_[place].get();
@@ -383,11 +389,22 @@ class LpMarkXMLParser : public SubtableXMLParser {
     }
   }
 
+  uint32_t markClassCount() const {
+    uint32_t classCount = 0;
+    for (const auto& record : marks().markRecords) classCount = std::max<uint32_t>(classCount, record.markClass + 1u);
+    return classCount;
+  }
+
   void commit() override {
     LpMarkTo& s = marks();
-    uint32_t classCount = 0;
-    for (const auto& record : s.markRecords) classCount = std::max<uint32_t>(classCount, record.markClass + 1u);
-    s.classCount = static_cast<uint16_t>(std::min<uint32_t>(classCount, 65535));
+    s.classCount = static_cast<uint16_t>(std::min<uint32_t>(markClassCount(), 65535));
+    // Every row gets an anchor offset per class: more than 16-bit offsets reach is no table.
+    uint64_t rows = rows_.size();
+    for (const auto& ligature : ligatures_) rows += ligature.size();
+    if (rows * s.classCount > limits::kMaxCount16) {
+      beyondClasses_ = true;
+      return;
+    }
     s.marks.assign(markGlyphs_);
     s.bases.assign(baseGlyphs_);
     auto fit = [&](AnchorRow& row) {

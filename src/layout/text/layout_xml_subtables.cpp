@@ -9,6 +9,7 @@
 #include "layout/cursive_pos.h"
 #include "layout/glyph_id_map.h"
 #include "layout/ligature_subst.h"
+#include "layout/limits.h"
 #include "layout/mark_pos.h"
 #include "layout/multiple_subst.h"
 #include "layout/ot/binary_reader.h"
@@ -256,6 +257,11 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMa
     GlyphList coverage(firsts.begin(), firsts.end());
     std::stable_sort(coverage.begin(), coverage.end(),
                      [&](uint32_t a, uint32_t b) { return glyphs.indexOf(a) < glyphs.indexOf(b); });
+    // Without values the matrix says nothing; with values the binary form bounds it.
+    if (f1 == 0 && f2 == 0) count1 = count2 = 0;
+    if (uint64_t{count1} * count2 > limits::kMaxOffset16) {
+      throw ot::Exception(ot::Exception::kWriteFailed, "class pair matrix too large");
+    }
     open(w, "PairPos", index, 2);
     w.coverage(kIn, "Coverage", coverage);
     w.value(kIn, "ValueFormat1", number(f1));
