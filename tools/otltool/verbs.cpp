@@ -6,8 +6,10 @@ int runCompile(const Arguments& arguments);
 int runRoundtrip(const Arguments& arguments);
 int runImport(const Arguments& arguments);
 int runFea(const Arguments& arguments);
+int runXml(const Arguments& arguments);
+int runReadXml(const Arguments& arguments);
 
-// Each layout path adds its verb here as it is built:
+// The verbs, one layout path each:
 //   compile   GLYPHS FEA OUTDIR      feature file -> the compiler's GSUB/GPOS/GDEF bytes
 //   import    GLYPHS FEA OUTDIR      feature file -> layout model -> written tables
 //   roundtrip GLYPHS INDIR OUTDIR    tables -> layout model -> written tables
@@ -20,6 +22,8 @@ const std::vector<Verb>& verbs() {
       {"import", "GLYPHS FEA OUTDIR", runImport},
       {"roundtrip", "GLYPHS INDIR OUTDIR", runRoundtrip},
       {"fea", "GLYPHS INDIR OUTFILE", runFea},
+      {"xml", "GLYPHS INDIR OUTFILE", runXml},
+      {"readxml", "GLYPHS XMLFILE OUTDIR", runReadXml},
   };
   return table;
 }

@@ -1,0 +1,31 @@
+// The layout XML document: a TTX-like rendering of the GPOS and GSUB tables, numbered
+// as the binary tables are, and its reader.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+
+namespace otl {
+
+class GlyphIdMap;
+class LayoutFea;
+
+// Writes the document of the layout's owner font (false without one). `frame` asks for
+// the XML declaration and the root element; `unused` is kept for the caller's protocol.
+// Glyphs the font lacks are pruned from a copy first, so they never come out as glyph 0.
+// False on a stream or table failure; the caller writes under a temporary name.
+bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, uint8_t unused, uint8_t frame);
+// The same over a given glyph order (for layouts without an owner font).
+bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap& glyphs, bool frame);
+
+namespace xml {
+
+// Empties the layout and reads the document into it; glyphs the owner font lacks are
+// pruned afterwards. False, with the layout emptied, when the document is malformed
+// (XML error, bad number, unknown lookup reference) or the layout has no owner font.
+bool loadLayoutXml(LayoutFea& layout, std::istream& in);
+bool loadLayoutXml(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs);
+
+}  // namespace xml
+
+}  // namespace otl

@@ -1,0 +1,100 @@
+#include "layout/text/layout_xml_handlers.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+#include "layout/ot/exception.h"
+#include "layout/registry/glyph_name_registry.h"
+
+namespace otl::xml {
+
+namespace {
+
+[[noreturn]] void reject(std::string message) {
+  throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
+}
+
+}  // namespace
+
+void LayoutObjectParser::pushHandler(LayoutObjectParser& child) {
+  child.parent = this;
+  child.state = state;
+  state->current = &child;
+}
+
+void LayoutObjectParser::popHandler() {
+  if (parent) state->current = parent;
+}
+
+const char* firstAttribute(const char** attributes, const char* name) {
+  if (!attributes || !attributes[0] || std::strcmp(attributes[0], name) != 0) return nullptr;
+  return attributes[1];
+}
+
+int64_t parseNumber(const char* text, int64_t low, int64_t high) {
+  std::string_view view(text ? text : "");
+  while (!view.empty() && (view.front() == ' ' || view.front() == '\t' || view.front() == '\n')) view.remove_prefix(1);
+  while (!view.empty() && (view.back() == ' ' || view.back() == '\t' || view.back() == '\n')) view.remove_suffix(1);
+  int64_t value = 0;
+  const auto result = std::from_chars(view.data(), view.data() + view.size(), value);
+  if (view.empty() || result.ec != std::errc() || result.ptr != view.data() + view.size()) {
+    reject("\"" + std::string(view.substr(0, 40)) + "\" is not a number");
+  }
+  if (value < low || value > high) reject(std::string(view) + " is out of range");
+  return value;
+}
+
+int16_t parseS16(const char* text) { return static_cast<int16_t>(parseNumber(text, -32768, 32767)); }
+uint16_t parseU16(const char* text) { return static_cast<uint16_t>(parseNumber(text, 0, 65535)); }
+
+uint32_t glyphOf(const char* name) {
+  if (!name || !*name) return 0;
+  return glyphNameRegistry().idForName(name);
+}
+
+bool nameIs(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
+
+SubtableKind subtableTypeFromName(const char* name) {
+  static const struct {
+    const char* name;
+    uint32_t table, type;
+  } kKinds[] = {
+      {"SingleSubst", 1, 11},    {"MultipleSubst", 1, 12},   {"AlternateSubst", 1, 13},
+      {"LigatureSubst", 1, 14},  {"ContextSubst", 1, 15},    {"ChainContextSubst", 1, 16},
+      {"ReverseChainSingleSubst", 1, 18},
+      {"SinglePos", 2, 1},       {"PairPos", 2, 2},          {"CursivePos", 2, 3},
+      {"MarkBasePos", 2, 4},     {"MarkLigPos", 2, 5},       {"MarkMarkPos", 2, 6},
+      {"ContextPos", 2, 7},      {"ChainContextPos", 2, 8},
+  };
+  for (const auto& kind : kKinds) {
+    if (nameIs(name, kind.name)) return {true, kind.table, kind.type};
+  }
+  return {};
+}
+
+void SubtableXMLParser::endElement(const char* name) {
+  const SubtableKind kind = subtableTypeFromName(name);
+  if (!kind.found) return;
+  if (!failed && lookup && subtable && lookup->tableId == kind.tableId && lookup->typeCode == kind.typeCode &&
+      subtable->tableId == kind.tableId && subtable->typeCode == kind.typeCode) {
+    commit();
+    if (isValid()) lookup->addSubtable(std::move(subtable));
+  }
+  popHandler();
+}
+
+void SubtableXMLParser::abort() {
+  failed = true;
+  // The rest of the element, its end tag included, is skipped.
+  state->current = parent;
+  static_cast<LayoutObjectParser*>(parent)->pushHandler(skip_);
+}
+
+std::unique_ptr<SubtableXMLParser> createSubtableParser(std::unique_ptr<LookupSubtable> subtable, int32_t format) {
+  if (!subtable) return nullptr;
+  if (subtable->tableId == 2) return createPosParser(subtable, format);
+  return createSubstParser(subtable, format);
+}
+
+}  // namespace otl::xml

@@ -1,0 +1,392 @@
+// Loading a layout XML document: the root, table, script list, language, feature list,
+// lookup list and lookup handlers, and the commit of a table at its end tag.
+#include <algorithm>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "layout/context_subst.h"
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_parser.h"
+#include "layout/layout_fea.h"
+#include "layout/ot/exception.h"
+#include "layout/text/layout_xml.h"
+#include "layout/text/layout_xml_handlers.h"
+#include "model/font.h"
+#include "xml/xml_parser.h"
+
+namespace otl::xml {
+
+namespace {
+
+constexpr uint32_t kNoFeature = 65535;
+
+[[noreturn]] void reject(const std::string& message) {
+  throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
+}
+
+ot::Tag tagOf(const std::string& text) {
+  // OpenType tags are one to four printable ASCII characters.
+  const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+  if (text.empty() || text.size() > 4 || !printable) reject("\"" + text.substr(0, 40) + "\" is not a tag");
+  return ot::Tag::fromString(text);
+}
+
+struct LangSysRecord {
+  uint32_t required = kNoFeature;
+  std::vector<uint32_t> features;
+};
+
+struct ScriptRecord {
+  std::string tag;
+  LangSysRecord fallback;
+  bool hasFallback = false;
+  std::map<std::string, LangSysRecord> languages;
+};
+
+struct FeatureRecord {
+  ot::Tag tag;
+  std::vector<uint16_t> lookups;
+};
+
+class LanguageXMLParser : public LayoutObjectParser {
+ public:
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "ReqFeatureIndex")) {
+      if (const char* value = firstAttribute(attributes, "value")) target->required = parseU16(value);
+    } else if (nameIs(name, "FeatureIndex")) {
+      if (const char* value = ::xml::findAttribute(attributes, "value")) target->features.push_back(parseU16(value));
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "LangSys") || nameIs(name, "DefaultLangSys")) popHandler();
+  }
+  LangSysRecord* target = nullptr;
+};
+
+class ScriptListXMLParser : public LayoutObjectParser {
+ public:
+  void reset() {
+    scripts.clear();
+    current = ScriptRecord();
+  }
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "ScriptTag")) {
+      const char* value = firstAttribute(attributes, "value");
+      current.tag = value ? value : "";
+    } else if (nameIs(name, "DefaultLangSys")) {
+      current.hasFallback = true;
+      language_.target = &current.fallback;
+      pushHandler(language_);
+    } else if (nameIs(name, "LangSysTag")) {
+      if (const char* value = firstAttribute(attributes, "value")) {
+        language_.target = &current.languages[value];
+        pushHandler(language_);
+      }
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "ScriptList")) {
+      popHandler();
+    } else if (nameIs(name, "ScriptRecord")) {
+      if (!current.tag.empty()) scripts[current.tag] = std::move(current);
+      current = ScriptRecord();
+    }
+  }
+  std::map<std::string, ScriptRecord> scripts;
+  ScriptRecord current;
+
+ private:
+  LanguageXMLParser language_;
+};
+
+class FeatureListXMLParser : public LayoutObjectParser {
+ public:
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "FeatureRecord")) {
+      const char* index = firstAttribute(attributes, "index");
+      current_ = index ? static_cast<int32_t>(parseU16(index)) : -1;
+      lookups_.clear();
+      tag_ = ot::Tag();
+    } else if (nameIs(name, "FeatureTag")) {
+      if (const char* value = firstAttribute(attributes, "value")) tag_ = tagOf(value);
+    } else if (nameIs(name, "LookupListIndex")) {
+      if (const char* value = ::xml::findAttribute(attributes, "value")) lookups_.push_back(parseU16(value));
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "FeatureList")) {
+      popHandler();
+    } else if (nameIs(name, "FeatureRecord") && current_ >= 0 && tag_.value() != 0) {
+      // A record without its tag names no feature.
+      features[current_] = FeatureRecord{tag_, lookups_};
+      current_ = -1;
+    }
+  }
+  std::map<int32_t, FeatureRecord> features;
+
+ private:
+  ot::Tag tag_;
+  std::vector<uint16_t> lookups_;
+  int32_t current_ = -1;
+};
+
+class LookupXMLParser : public LayoutObjectParser {
+ public:
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "LookupType")) {
+      if (const char* value = firstAttribute(attributes, "value")) {
+        lookup->typeCode = ot_bin_layout::fromBinaryLookupType(parseU16(value), lookup->tableId);
+      }
+      return;
+    }
+    if (nameIs(name, "LookupFlag")) {
+      if (const char* value = firstAttribute(attributes, "value")) lookup->flag = parseU16(value);
+      return;
+    }
+    if (nameIs(name, "MarkFilteringSet")) {
+      if (const char* value = firstAttribute(attributes, "value")) lookup->markFilteringSet = parseU16(value);
+      return;
+    }
+    const SubtableKind kind = subtableTypeFromName(name);
+    if (!kind.found) return;
+    const char* formatText = ::xml::findAttribute(attributes, "Format");
+    const int64_t format = formatText ? parseNumber(formatText, 0, 65535) : 0;
+    // An Extension lookup takes the kind of the subtable it holds.
+    const bool extension = (lookup->tableId == kTableGpos && lookup->typeCode == 9) ||
+                           (lookup->tableId != kTableGpos && lookup->typeCode == 17);
+    if (extension && lookup->subtables.empty() && kind.tableId == lookup->tableId) lookup->typeCode = kind.typeCode;
+    handler_ = format >= 1 ? createSubtableParser(lookup->createSubtable(), static_cast<int32_t>(format)) : nullptr;
+    if (!handler_) {
+      skip_ = SkipParser();
+      pushHandler(skip_);
+      return;
+    }
+    handler_->lookup = lookup;
+    pushHandler(*handler_);
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "Lookup")) popHandler();
+  }
+  Lookup* lookup = nullptr;
+
+ private:
+  std::unique_ptr<SubtableXMLParser> handler_;
+  SkipParser skip_;
+};
+
+class LookupListXMLParser : public LayoutObjectParser {
+ public:
+  void startElement(const char* name, const char** attributes) override {
+    if (!nameIs(name, "Lookup")) return;
+    const char* index = firstAttribute(attributes, "index");
+    if (!index) {
+      skip_ = SkipParser();
+      pushHandler(skip_);
+      return;
+    }
+    const uint16_t documentIndex = parseU16(index);
+    Lookup* lookup = lookups->createLookup();
+    lookup->tableId = tableId;
+    (*indexMap)[documentIndex] = lookup->index;
+    created->push_back(lookup->index);
+    lookup_ = LookupXMLParser();
+    lookup_.lookup = lookup;
+    pushHandler(lookup_);
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "LookupList")) popHandler();
+  }
+  LookupsTable* lookups = nullptr;
+  uint32_t tableId = 0;
+  std::map<uint32_t, uint32_t>* indexMap = nullptr;
+  std::vector<uint32_t>* created = nullptr;
+
+ private:
+  LookupXMLParser lookup_;
+  SkipParser skip_;
+};
+
+class TableXMLParser : public LayoutObjectParser {
+ public:
+  void reset(LayoutTableBlock* target, uint32_t id) {
+    block = target;
+    tableId = id;
+    scripts_.reset();
+    features_.features.clear();
+    lookupIndex_.clear();
+    created_.clear();
+  }
+  void startElement(const char* name, const char** /*attributes*/) override {
+    if (nameIs(name, "ScriptList")) {
+      scripts_.reset();
+      pushHandler(scripts_);
+    } else if (nameIs(name, "FeatureList")) {
+      features_.features.clear();
+      pushHandler(features_);
+    } else if (nameIs(name, "LookupList")) {
+      lookupIndex_.clear();
+      lookups_.lookups = &block->lookups;
+      lookups_.tableId = tableId;
+      lookups_.indexMap = &lookupIndex_;
+      lookups_.created = &created_;
+      pushHandler(lookups_);
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "GSUB") || nameIs(name, "GPOS")) {
+      commit();
+      popHandler();
+    }
+  }
+
+  LayoutTableBlock* block = nullptr;
+  uint32_t tableId = 0;
+
+ private:
+  uint32_t translate(int64_t documentIndex) const {
+    const auto found = lookupIndex_.find(static_cast<uint32_t>(documentIndex));
+    if (documentIndex < 0 || documentIndex > 65535 || found == lookupIndex_.end()) {
+      reject("lookup " + std::to_string(documentIndex) + " is not in the LookupList");
+    }
+    return found->second;
+  }
+
+  void resolveLangSys(const LangSysRecord& record, Language& language) {
+    if (record.required != kNoFeature) {
+      const auto found = features_.features.find(static_cast<int32_t>(record.required));
+      if (found != features_.features.end()) language.required = found->second.tag;
+    }
+    for (uint32_t index : record.features) {
+      const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
+      if (found == features_.features.end()) continue;
+      auto& feature = language.features.try_emplace(found->second.tag, found->second.tag).first->second;
+      for (uint16_t lookup : found->second.lookups) feature.lookups.push_back(translate(lookup));
+    }
+  }
+
+  void commit() {
+    for (const auto& [text, record] : scripts_.scripts) {
+      const ot::Tag scriptTag = tagOf(text);
+      Script& script = block->scripts.try_emplace(scriptTag, scriptTag).first->second;
+      for (const auto& [languageText, languageRecord] : record.languages) {
+        const ot::Tag languageTag = tagOf(languageText);
+        resolveLangSys(languageRecord, script.languages.try_emplace(languageTag, languageTag).first->second);
+      }
+      if (record.hasFallback) {
+        Language* fallback = findDefaultEntry(script.languages);
+        if (!fallback) {
+          const ot::Tag tag = ot::Tag::fromString("DFLT");
+          fallback = &script.languages.try_emplace(tag, tag).first->second;
+        }
+        resolveLangSys(record.fallback, *fallback);
+      }
+    }
+    // Only the contextual lookups of this element: an earlier element's records are
+    // already model indices.
+    for (uint32_t index : created_) {
+      Lookup* lookup = block->lookups.findLookup(index);
+      if (!lookup) continue;
+      const uint32_t type = lookup->typeCode;
+      const bool contextual = lookup->tableId == kTableGpos ? (type == 7 || type == 8) : (type == 15 || type == 16);
+      if (!contextual) continue;
+      for (auto& subtable : lookup->subtables) {
+        auto& context = static_cast<LsChainedContext&>(*subtable);
+        for (auto& rule : context.rules) {
+          for (auto& record : rule->lookups) record.lookupIndex = static_cast<int32_t>(translate(record.lookupIndex));
+        }
+      }
+    }
+    created_.clear();
+  }
+
+  ScriptListXMLParser scripts_;
+  FeatureListXMLParser features_;
+  LookupListXMLParser lookups_;
+  std::map<uint32_t, uint32_t> lookupIndex_;
+  std::vector<uint32_t> created_;
+};
+
+class LayoutXMLParser : public LayoutObjectParser {
+ public:
+  explicit LayoutXMLParser(LayoutFea& layout) : layout_(layout) {}
+  void startElement(const char* name, const char** /*attributes*/) override {
+    const uint32_t id = nameIs(name, "GSUB") ? kTableGsub : nameIs(name, "GPOS") ? kTableGpos : 0;
+    if (id == 0) return;
+    table_.reset(layout_.block(id), id);
+    pushHandler(table_);
+  }
+
+ private:
+  LayoutFea& layout_;
+  TableXMLParser table_;
+};
+
+// Forwards expat's element events to the current handler.
+class DocumentParser : public ::xml::XmlParser {
+ public:
+  explicit DocumentParser(ReaderState& state) : state_(state) {}
+  void startElement(const char* name, const char** attributes) override {
+    if (state_.current) state_.current->startElement(name, attributes);
+  }
+  void endElement(const char* name) override {
+    if (state_.current) state_.current->endElement(name);
+  }
+
+ private:
+  ReaderState& state_;
+};
+
+// False on an XML error or a rejected value; the message goes to the standard error.
+bool parseLayoutStream(LayoutXMLParser& root, std::istream& in) {
+  if (!in.good()) return false;
+  ReaderState state;
+  root.state = &state;
+  state.current = &root;
+  DocumentParser parser(state);
+  try {
+    if (!parser.parse(in)) {
+      std::fprintf(stderr, "layout XML: %s\n", parser.errorMessage().c_str());
+      return false;
+    }
+  } catch (const ot::Exception& e) {
+    std::fprintf(stderr, "%s\n", e.message().c_str());
+    return false;
+  }
+  return true;
+}
+
+template <class Prune>
+bool load(LayoutFea& layout, std::istream& in, Prune&& prune) {
+  for (uint32_t table : {kTableGsub, kTableGpos, kTableGdef}) layout.clearTable(table);
+  LayoutXMLParser root(layout);
+  if (!parseLayoutStream(root, in)) {
+    // A partial layout is not a layout: the caller falls back to the feature text.
+    for (uint32_t table : {kTableGsub, kTableGpos, kTableGdef}) layout.clearTable(table);
+    return false;
+  }
+  prune();
+  return true;
+}
+
+}  // namespace
+
+bool loadLayoutXml(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs) {
+  // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
+  // binary reader keeps them, so a document read and written again is unchanged.
+  return load(layout, in, [&] {
+    LayoutFea::removeMissingGlyphsFromBlock(layout.gsub, glyphs, false);
+    LayoutFea::removeMissingGlyphsFromBlock(layout.gpos, glyphs, false);
+  });
+}
+
+bool loadLayoutXml(LayoutFea& layout, std::istream& in) {
+  if (!layout.font()) return false;
+  GlyphIdMap glyphs;
+  glyphs.fillGlyphs(layout.font()->glyphs);
+  return loadLayoutXml(layout, in, glyphs);
+}
+
+}  // namespace otl::xml

@@ -1,0 +1,366 @@
+// Subtable handlers of the layout XML reader: the substitution kinds and the contextual
+// kinds of both tables.
+#include <string>
+
+#include "layout/context_subst.h"
+#include "layout/ligature_subst.h"
+#include "layout/multiple_subst.h"
+#include "layout/reverse_chain.h"
+#include "layout/single_subst.h"
+#include "layout/text/layout_xml_handlers.h"
+#include "text/xml_text.h"
+
+namespace otl::xml {
+
+namespace {
+
+template <class Kind>
+class KindParser : public SubtableXMLParser {
+ public:
+  using SubtableXMLParser::SubtableXMLParser;
+  Kind& kind() const { return static_cast<Kind&>(*subtable); }
+};
+
+void forEachAttribute(const char** attributes, const char* name, auto&& use) {
+  for (size_t i = 0; attributes && attributes[i]; i += 2) {
+    if (nameIs(attributes[i], name)) use(attributes[i + 1]);
+  }
+}
+
+class LsSingleXMLParser : public KindParser<LsSingle> {
+ public:
+  using KindParser::KindParser;
+  void startElement(const char* name, const char** attributes) override {
+    if (!nameIs(name, "Substitution")) return;
+    forEachAttribute(attributes, "in", [&](const char* v) { input_.push_back(glyphOf(v)); });
+    forEachAttribute(attributes, "out", [&](const char* v) { output_.push_back(glyphOf(v)); });
+  }
+  void commit() override {
+    kind().input.assign(input_);
+    kind().output.assign(output_);
+  }
+  bool isValid() const override {
+    return input_.size() == output_.size() && kind().input.glyphCount() == kind().output.glyphCount();
+  }
+
+ private:
+  GlyphList input_, output_;
+};
+
+class LsMultipleXMLParser : public KindParser<LsMultiple> {
+ public:
+  using KindParser::KindParser;
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "Coverage")) {
+      inCoverage_ = true;
+      coverage_.clear();
+    } else if (nameIs(name, "Glyph") && inCoverage_) {
+      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
+    } else if (nameIs(name, "Sequence")) {
+      inSequence_ = true;
+      sequence_.clear();
+    } else if (nameIs(name, "Substitute") && inSequence_) {
+      forEachAttribute(attributes, "value", [&](const char* v) { sequence_.push_back(glyphOf(v)); });
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "Coverage")) {
+      inCoverage_ = false;
+      covered_ = coverage_.size();
+      kind().coverage.assign(coverage_);
+    } else if (nameIs(name, "Sequence")) {
+      inSequence_ = false;
+      kind().sequences.emplace_back(holder(), sequence_);
+    } else {
+      SubtableXMLParser::endElement(name);
+    }
+  }
+  void commit() override {}
+  bool isValid() const override {
+    return covered_ == kind().sequences.size() && kind().coverage.glyphCount() == covered_;
+  }
+
+ private:
+  bool inCoverage_ = false, inSequence_ = false;
+  GlyphList coverage_, sequence_;
+  size_t covered_ = 0;
+};
+
+class LsAlternateXMLParser : public KindParser<LsAlternate> {
+ public:
+  using KindParser::KindParser;
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "AlternateSet")) {
+      inSet_ = true;
+      if (const char* v = firstAttribute(attributes, "glyph")) sets_.push_back(glyphOf(v));
+      alternates_.clear();
+    } else if (nameIs(name, "Alternate") && inSet_) {
+      if (const char* v = firstAttribute(attributes, "glyph")) alternates_.push_back(glyphOf(v));
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "AlternateSet")) {
+      inSet_ = false;
+      kind().sequences.emplace_back(holder(), alternates_);
+    } else {
+      SubtableXMLParser::endElement(name);
+    }
+  }
+  void commit() override { kind().coverage.assign(sets_); }
+  bool isValid() const override {
+    return sets_.size() == kind().sequences.size() && kind().coverage.glyphCount() == sets_.size();
+  }
+
+ private:
+  bool inSet_ = false;
+  GlyphList sets_, alternates_;
+};
+
+class LsLigatureXMLParser : public KindParser<LsLigature> {
+ public:
+  using KindParser::KindParser;
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "LigatureSet")) {
+      inSet_ = true;
+      const char* v = firstAttribute(attributes, "glyph");
+      first_ = v ? glyphOf(v) : 0;
+    } else if (nameIs(name, "Ligature") && inSet_) {
+      for (size_t i = 0; attributes && attributes[i]; i += 2) {
+        if (nameIs(attributes[i], "components")) {
+          GlyphList sequence{first_};
+          const std::string text = attributes[i + 1];
+          // An empty value is a one-component ligature: the set glyph alone.
+          for (size_t start = 0; !text.empty();) {
+            const size_t comma = text.find(',', start);
+            std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+            ::xml::trimWhitespace(piece);
+            sequence.push_back(glyphOf(piece.c_str()));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+          }
+          kind().rules.emplace_back(holder(), sequence);
+        } else if (nameIs(attributes[i], "glyph")) {
+          ligatures_.push_back(glyphOf(attributes[i + 1]));
+        }
+      }
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "LigatureSet")) {
+      inSet_ = false;
+    } else {
+      SubtableXMLParser::endElement(name);
+    }
+  }
+  void commit() override { kind().ligatures.assign(ligatures_); }
+  bool isValid() const override {
+    return kind().rules.size() == ligatures_.size() && kind().ligatures.glyphCount() == ligatures_.size();
+  }
+
+ private:
+  bool inSet_ = false;
+  uint32_t first_ = 0;
+  GlyphList ligatures_;
+};
+
+class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedContext> {
+ public:
+  using KindParser::KindParser;
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "Glyph")) {
+      if (const char* v = firstAttribute(attributes, "value")) current_.push_back(glyphOf(v));
+    } else if (nameIs(name, "Substitute")) {
+      forEachAttribute(attributes, "value", [&](const char* v) { substitutes_.push_back(glyphOf(v)); });
+    }
+  }
+  void endElement(const char* name) override {
+    if (nameIs(name, "Coverage")) {
+      kind().input.assign(current_);
+      current_.clear();
+    } else if (nameIs(name, "BacktrackCoverage")) {
+      kind().backtrack.emplace_back(holder(), current_);
+      current_.clear();
+    } else if (nameIs(name, "LookAheadCoverage")) {
+      kind().lookahead.emplace_back(holder(), current_);
+      current_.clear();
+    } else {
+      SubtableXMLParser::endElement(name);
+    }
+  }
+  void commit() override { kind().substitutes.assign(substitutes_); }
+  bool isValid() const override { return kind().input.hasGlyphs() && kind().substitutes.hasGlyphs(); }
+
+ private:
+  GlyphList current_, substitutes_;
+};
+
+// Contextual subtables of both tables. The document form is format 3 (a coverage per
+// position); the rule-set (1) and class-set (2) forms are read as well.
+class ContextXMLParser : public KindParser<LsChainedContext> {
+ public:
+  ContextXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable)
+      : KindParser(format, std::move(subtable)), rule_(std::make_unique<Context>(holder())) {}
+
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "SubstLookupRecord") || nameIs(name, "PosLookupRecord")) {
+      inRecord_ = true;
+    } else if (inRecord_ && nameIs(name, "SequenceIndex")) {
+      if (const char* v = firstAttribute(attributes, "value")) sequenceIndex_ = parseU16(v);
+    } else if (inRecord_ && nameIs(name, "LookupListIndex")) {
+      if (const char* v = firstAttribute(attributes, "value")) lookupIndex_ = parseU16(v);
+    } else if (format == 3) {
+      startFormat3(name, attributes);
+    } else if (format == 1 || format == 2) {
+      startRuleSets(name, attributes);
+    }
+  }
+
+  void endElement(const char* name) override {
+    if (inRecord_ && (nameIs(name, "SubstLookupRecord") || nameIs(name, "PosLookupRecord"))) {
+      inRecord_ = false;
+      if (!(format == 2 && lookupIndex_ < 0)) rule_->lookups.push_back(LookupRecord{sequenceIndex_, lookupIndex_});
+      return;
+    }
+    if (format == 3) {
+      Sequence* target = nameIs(name, "InputCoverage") || nameIs(name, "Coverage") ? &rule_->input
+                         : nameIs(name, "BacktrackCoverage")                       ? &rule_->backtrack
+                         : nameIs(name, "LookAheadCoverage")                       ? &rule_->lookahead
+                                                                                   : nullptr;
+      if (target) {
+        target->emplace_back(holder(), scratch_);
+        scratch_.clear();
+        return;
+      }
+      if (subtableTypeFromName(name).found && !rule_->input.empty()) kind().rules.push_back(std::move(rule_));
+    } else if (isRuleElement(name)) {
+      kind().rules.push_back(std::move(rule_));
+      rule_ = std::make_unique<Context>(holder());
+      return;
+    } else if (nameIs(name, "Coverage")) {
+      inCoverage_ = false;
+    } else if (ClassDefinitionTable* classes = classDefOf(name)) {
+      (void)classes;
+      inClassDef_ = nullptr;
+    }
+    SubtableXMLParser::endElement(name);
+  }
+
+  void commit() override {}
+  bool isValid() const override { return (format >= 1 && format <= 3) && !kind().rules.empty(); }
+
+ private:
+  void startFormat3(const char* name, const char** attributes) {
+    if (nameIs(name, "Glyph")) {
+      if (const char* v = firstAttribute(attributes, "value")) scratch_.push_back(glyphOf(v));
+    }
+  }
+
+  static bool isRuleElement(const char* name) {
+    for (const char* rule : {"ChainSubRule", "SubRule", "ChainPosRule", "PosRule", "ChainSubClassRule",
+                             "SubClassRule", "ChainPosClassRule", "PosClassRule"}) {
+      if (nameIs(name, rule)) return true;
+    }
+    return false;
+  }
+
+  ClassDefinitionTable* classDefOf(const char* name) {
+    if (nameIs(name, "BacktrackClassDef")) return &backtrackClasses_;
+    if (nameIs(name, "InputClassDef")) return &inputClasses_;
+    if (nameIs(name, "LookAheadClassDef")) return &lookaheadClasses_;
+    return nullptr;
+  }
+
+  GlyphClassSlot slotOfClass(const ClassDefinitionTable& classes, int64_t cls) const {
+    GlyphList glyphs;
+    if (cls >= 1 && cls <= classes.maxClass()) classes.glyphsOfClass(glyphs, static_cast<uint16_t>(cls));
+    return GlyphClassSlot(holder(), glyphs);
+  }
+
+  void startRuleSets(const char* name, const char** attributes) {
+    if (nameIs(name, "Coverage")) {
+      inCoverage_ = true;
+    } else if (nameIs(name, "Glyph") && inCoverage_) {
+      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
+    } else if (ClassDefinitionTable* classes = classDefOf(name)) {
+      inClassDef_ = classes;
+    } else if (nameIs(name, "ClassDef") && format == 2 && !firstAttribute(attributes, "format")) {
+      uint32_t glyph = 0;
+      uint16_t cls = 0;
+      forEachAttribute(attributes, "glyph", [&](const char* v) { glyph = glyphOf(v); });
+      forEachAttribute(attributes, "class", [&](const char* v) { cls = parseU16(v); });
+      ClassDefinitionTable& target = inClassDef_ ? *inClassDef_ : inputClasses_;
+      target.glyphs.push_back(glyph);
+      target.classes.push_back(cls);
+    } else if (isSetElement(name)) {
+      const char* index = firstAttribute(attributes, "index");
+      setIndex_ = index ? parseU16(index) : -1;
+      if (format == 1 && setIndex_ >= static_cast<int64_t>(coverage_.size())) setIndex_ = -1;
+    } else if (isRuleElement(name)) {
+      rule_ = std::make_unique<Context>(holder());
+      if (format == 1) {
+        if (setIndex_ < 0) return abort();
+        rule_->input.emplace_back(holder(), GlyphList{coverage_[static_cast<size_t>(setIndex_)]});
+      } else {
+        rule_->input.push_back(slotOfClass(inputClasses_, setIndex_));
+      }
+    } else if (nameIs(name, "Input") || nameIs(name, "Backtrack") || nameIs(name, "LookAhead")) {
+      Sequence& target = nameIs(name, "Input") ? rule_->input : nameIs(name, "Backtrack") ? rule_->backtrack : rule_->lookahead;
+      const ClassDefinitionTable& classes = nameIs(name, "Input")       ? inputClasses_
+                                            : nameIs(name, "Backtrack") ? backtrackClasses_
+                                                                         : lookaheadClasses_;
+      forEachAttribute(attributes, "value", [&](const char* v) {
+        if (format == 1) {
+          target.emplace_back(holder(), GlyphList{glyphOf(v)});
+        } else {
+          target.push_back(slotOfClass(classes, parseU16(v)));
+        }
+      });
+    }
+  }
+
+  static bool isSetElement(const char* name) {
+    for (const char* set : {"ChainSubRuleSet", "SubRuleSet", "ChainPosRuleSet", "PosRuleSet", "ChainSubClassSet",
+                            "SubClassSet", "ChainPosClassSet", "PosClassSet"}) {
+      if (nameIs(name, set)) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<Context> rule_;
+  GlyphList scratch_, coverage_;
+  uint32_t sequenceIndex_ = 0;
+  int32_t lookupIndex_ = -1;
+  int64_t setIndex_ = -1;
+  bool inRecord_ = false, inCoverage_ = false;
+  ClassDefinitionTable backtrackClasses_, inputClasses_, lookaheadClasses_;
+  ClassDefinitionTable* inClassDef_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<SubtableXMLParser> createSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  switch (subtable->typeCode) {
+    case 11:
+      return std::make_unique<LsSingleXMLParser>(format, std::move(subtable));
+    case 12:
+      return std::make_unique<LsMultipleXMLParser>(format, std::move(subtable));
+    case 13:
+      return std::make_unique<LsAlternateXMLParser>(format, std::move(subtable));
+    case 14:
+      return std::make_unique<LsLigatureXMLParser>(format, std::move(subtable));
+    case 15:
+    case 16:
+      return std::make_unique<ContextXMLParser>(format, std::move(subtable));
+    case 18:
+      return std::make_unique<LsReverseChainedContextXMLParser>(format, std::move(subtable));
+    default:
+      return nullptr;
+  }
+}
+
+// The contextual positioning kinds share the contextual reader.
+std::unique_ptr<SubtableXMLParser> createContextParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<ContextXMLParser>(format, std::move(subtable));
+}
+
+}  // namespace otl::xml

@@ -1,0 +1,257 @@
+// The layout XML document: hostile and truncated documents, the faults the reader and
+// writer must not have, and Debian's fonts through `otltool xml` / `readxml` judged by
+// fontTools, ots-sanitize and hb-shape (data/layoutxml_font_roundtrip.py).
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <unistd.h>
+
+#include "layout/context_subst.h"
+#include "layout/glyph_id_map.h"
+#include "layout/layout_fea.h"
+#include "layout/mark_pos.h"
+#include "layout/text/layout_xml.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+otl::GlyphIdMap glyphOrder(std::vector<std::string> extra = {}) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 60; ++i) names.push_back("g" + std::to_string(i));
+  names.insert(names.end(), extra.begin(), extra.end());
+  otl::GlyphIdMap map;
+  map.fill(names);
+  return map;
+}
+
+std::string allKinds() {
+  std::ifstream in(fs::path(TARNWICK_SOURCE_DIR) / "fuzz/layout_xml/corpus/all_kinds.xml", std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A GSUB table whose feature "liga" of DFLT calls the listed document lookups.
+std::string gsub(const std::string& lookups, const std::string& featureLookups = "0") {
+  std::string doc = "<GSUB><ScriptList><ScriptRecord index=\"0\"><ScriptTag value=\"DFLT\"/><Script><DefaultLangSys>"
+                    "<FeatureIndex index=\"0\" value=\"0\"/></DefaultLangSys></Script></ScriptRecord></ScriptList>"
+                    "<FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/><Feature>";
+  std::istringstream list(featureLookups);
+  for (std::string index; list >> index;) doc += "<LookupListIndex value=\"" + index + "\"/>";
+  return doc + "</Feature></FeatureRecord></FeatureList><LookupList>" + lookups + "</LookupList></GSUB>";
+}
+
+std::string single(int index, const std::string& in, const std::string& out, const std::string& flag = "0") {
+  return "<Lookup index=\"" + std::to_string(index) + "\"><LookupType value=\"1\"/><LookupFlag value=\"" + flag +
+         "\"/><SingleSubst Format=\"2\"><Substitution in=\"" + in + "\" out=\"" + out + "\"/></SingleSubst></Lookup>";
+}
+
+std::string chainCalling(int index, const std::string& called) {
+  return "<Lookup index=\"" + std::to_string(index) + "\"><LookupType value=\"6\"/><LookupFlag value=\"0\"/>"
+         "<ChainContextSubst Format=\"3\"><InputCoverage index=\"0\" Format=\"1\"><Glyph value=\"g1\"/>"
+         "</InputCoverage><SubstLookupRecord index=\"0\"><SequenceIndex value=\"0\"/><LookupListIndex value=\"" +
+         called + "\"/></SubstLookupRecord></ChainContextSubst></Lookup>";
+}
+
+bool load(otl::LayoutFea& layout, const std::string& doc, const otl::GlyphIdMap& map) {
+  std::istringstream in(doc);
+  return otl::xml::loadLayoutXml(layout, in, map);
+}
+
+std::string write(const otl::LayoutFea& layout, const otl::GlyphIdMap& map) {
+  std::ostringstream out;
+  EXPECT_TRUE(otl::writeLayoutXml(layout, out, map, true));
+  return out.str();
+}
+
+bool empty(const otl::LayoutFea& layout) {
+  return layout.gsub.lookups.isEmpty() && layout.gpos.lookups.isEmpty() && layout.gsub.scripts.empty() &&
+         layout.gpos.scripts.empty();
+}
+
+TEST(LayoutXml, RejectedDocumentsLeaveNoLayout) {
+  const auto map = glyphOrder();
+  const struct {
+    const char* what;
+    std::string doc;
+  } cases[] = {
+      {"not XML", "<GSUB><Lookup"},
+      {"unknown feature lookup", gsub(single(0, "g1", "g2"), "0 7")},
+      {"unknown context lookup", gsub(chainCalling(0, "9"), "0")},
+      {"16-bit overflow", gsub(single(0, "g1", "g2", "65536"))},
+      {"64-bit overflow", gsub(single(0, "g1", "g2", "99999999999999999999999"))},
+      {"not a number", gsub(single(0, "g1", "g2", "8x"))},
+      {"long tag", "<GSUB><FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"ligature\"/>"
+                   "</FeatureRecord></FeatureList></GSUB>"},
+  };
+  for (const auto& c : cases) {
+    otl::LayoutFea layout(nullptr, "");
+    EXPECT_FALSE(load(layout, c.doc, map)) << c.what;
+    EXPECT_TRUE(empty(layout)) << c.what;
+  }
+  otl::LayoutFea layout(nullptr, "");
+  EXPECT_TRUE(load(layout, gsub(single(0, "g1", "g2")), map));
+  EXPECT_FALSE(empty(layout));
+}
+
+TEST(LayoutXml, TruncatedDocumentsAreRejected) {
+  const auto map = glyphOrder();
+  const std::string doc = allKinds();
+  for (size_t cut = 0; cut + 12 < doc.size(); cut += 97) {
+    otl::LayoutFea layout(nullptr, "");
+    EXPECT_FALSE(load(layout, doc.substr(0, cut), map)) << cut;
+    EXPECT_TRUE(empty(layout)) << cut;
+  }
+}
+
+TEST(LayoutXml, EveryKindIsAFixedPoint) {
+  const auto map = glyphOrder();
+  otl::LayoutFea first(nullptr, ""), second(nullptr, "");
+  ASSERT_TRUE(load(first, allKinds(), map));
+  const std::string written = write(first, map);
+  ASSERT_TRUE(load(second, written, map));
+  EXPECT_EQ(write(second, map), written);
+  for (const char* kind : {"SinglePos", "PairPos index=\"1\" Format=\"2\"", "CursivePos", "MarkBasePos",
+                           "MarkLigPos", "MarkMarkPos", "ChainContextPos", "SingleSubst", "MultipleSubst",
+                           "AlternateSubst", "LigatureSubst", "ReverseChainSingleSubst", "ChainContextSubst",
+                           "<MarkFilteringSet value=\"2\"/>", "<DeltaValue value=\"[1, 0, -1]\"/>"}) {
+    EXPECT_NE(written.find(kind), std::string::npos) << kind;
+  }
+}
+
+TEST(LayoutXml, AttributeValuesAreEscaped) {
+  const auto map = glyphOrder({"q&\"<"});
+  otl::LayoutFea layout(nullptr, ""), again(nullptr, "");
+  ASSERT_TRUE(load(layout, gsub(single(0, "q&amp;&quot;&lt;", "g2")), map));
+  const std::string written = write(layout, map);
+  EXPECT_NE(written.find("in=\"q&amp;&quot;&lt;\""), std::string::npos) << written;
+  ASSERT_TRUE(load(again, written, map));
+  EXPECT_EQ(write(again, map), written);
+}
+
+TEST(LayoutXml, ClassAnchorsArePlacedByIndex) {
+  const auto map = glyphOrder();
+  otl::LayoutFea layout(nullptr, "");
+  ASSERT_TRUE(load(layout, allKinds(), map));
+  // Lookup 3 of the document: base g2 has an anchor for class 1 only.
+  const auto& lookups = layout.gpos.lookups.lookups();
+  const otl::LpMarkToBase* markBase = nullptr;
+  for (const auto& [index, lookup] : lookups) {
+    if (lookup->typeCode == 4) markBase = static_cast<const otl::LpMarkToBase*>(lookup->subtables.at(0).get());
+  }
+  ASSERT_NE(markBase, nullptr);
+  ASSERT_EQ(markBase->classCount, 2);
+  ASSERT_EQ(markBase->baseRecords.size(), 2u);
+  EXPECT_EQ(markBase->baseRecords[1][0], nullptr);
+  ASSERT_NE(markBase->baseRecords[1][1], nullptr);
+  EXPECT_EQ(markBase->baseRecords[1][1]->x, 300);
+
+  // An anchor for a class no mark has drops the subtable.
+  std::string doc = allKinds();
+  doc.replace(doc.find("<BaseAnchor index=\"1\" Format=\"3\">"), 34, "<BaseAnchor index=\"5\" Format=\"3\">");
+  otl::LayoutFea hostile(nullptr, "");
+  ASSERT_TRUE(load(hostile, doc, map));
+  for (const auto& [index, lookup] : hostile.gpos.lookups.lookups()) {
+    EXPECT_TRUE(lookup->typeCode != 4 || lookup->subtables.empty());
+  }
+}
+
+TEST(LayoutXml, SecondTableElementKeepsEarlierCalls) {
+  const auto map = glyphOrder();
+  otl::LayoutFea layout(nullptr, "");
+  const std::string doc = "<OTLayout>" + gsub(single(0, "g1", "g2") + chainCalling(1, "0"), "1") +
+                          gsub(single(0, "g3", "g4")) + "</OTLayout>";
+  ASSERT_TRUE(load(layout, doc, map));
+  const auto& lookups = layout.gsub.lookups.lookups();
+  ASSERT_EQ(lookups.size(), 3u);
+  const auto& chain = static_cast<const otl::LsChainedContext&>(*lookups.at(2)->subtables.at(0));
+  EXPECT_EQ(chain.rules.at(0)->lookups.at(0).lookupIndex, 1);
+}
+
+TEST(LayoutXml, MissingGlyphsAreNotWrittenAsGlyphZero) {
+  otl::LayoutFea layout(nullptr, "");
+  ASSERT_TRUE(load(layout, gsub(single(0, "g1", "zz") + single(1, "g3", "g4"), "0 1"), glyphOrder({"zz"})));
+  const std::string written = write(layout, glyphOrder());
+  EXPECT_EQ(written.find("zz"), std::string::npos);
+  EXPECT_EQ(written.find("out=\"g0\""), std::string::npos);
+  EXPECT_EQ(written.find("out=\"\""), std::string::npos);
+  EXPECT_NE(written.find("out=\"g4\""), std::string::npos);
+}
+
+TEST(LayoutXml, HugeClassNumbersStayBounded) {
+  const auto map = glyphOrder();
+  const std::string pairs =
+      "<Lookup index=\"0\"><LookupType value=\"2\"/><PairPos Format=\"2\"><Coverage><Glyph value=\"g1\"/>"
+      "</Coverage><ClassDef1><ClassDef glyph=\"g1\" class=\"65535\"/></ClassDef1><ClassDef2>"
+      "<ClassDef glyph=\"g2\" class=\"65535\"/></ClassDef2></PairPos></Lookup>";
+  std::string marks = "<Lookup index=\"1\"><LookupType value=\"4\"/><MarkBasePos Format=\"1\"><MarkCoverage>"
+                      "<Glyph value=\"g1\"/></MarkCoverage><BaseCoverage>";
+  for (int i = 2; i < 40; ++i) marks += "<Glyph value=\"g" + std::to_string(i) + "\"/>";
+  marks += "</BaseCoverage><MarkArray><MarkRecord><Class value=\"65534\"/><MarkAnchor/></MarkRecord></MarkArray>"
+           "<BaseArray>";
+  for (int i = 2; i < 40; ++i) marks += "<BaseRecord><BaseAnchor index=\"65534\"/></BaseRecord>";
+  marks += "</BaseArray></MarkBasePos></Lookup>";
+  std::string doc = gsub("", "0 1");
+  doc.replace(doc.find("GSUB>"), 4, "GPOS");
+  doc.replace(doc.rfind("GSUB>"), 4, "GPOS");
+  doc.insert(doc.find("</LookupList>"), pairs + marks);
+  otl::LayoutFea layout(nullptr, "");
+  ASSERT_TRUE(load(layout, doc, map));
+  for (const auto& [index, lookup] : layout.gpos.lookups.lookups()) {
+    // The class pairs carry no value; the mark rows would need 38 x 65535 anchors.
+    EXPECT_TRUE(lookup->typeCode != 4 || lookup->subtables.empty());
+  }
+  EXPECT_LT(write(layout, map).size(), 10000u);
+}
+
+const char* const kFonts[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+    "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",
+    "/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
+    "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
+    "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
+};
+
+std::string runLine(const std::string& command) {
+  std::string out;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return out;
+  std::array<char, 4096> buffer;
+  while (fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+TEST(LayoutXml, DebianFontsRoundTripThroughTheDocument) {
+  for (const char* tool : {"/usr/bin/ots-sanitize", "/usr/bin/hb-shape", TARNWICK_PYTHON}) {
+    if (!fs::exists(tool)) GTEST_SKIP() << tool << " missing";
+  }
+  if (std::system(TARNWICK_PYTHON " -c 'import fontTools' 2>/dev/null") != 0) GTEST_SKIP() << "fontTools missing";
+  const fs::path work = fs::temp_directory_path() / ("layoutxml_" + std::to_string(::getpid()));
+  const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/layoutxml_font_roundtrip.py";
+  int checked = 0;
+  for (const char* font : kFonts) {
+    if (!fs::exists(font)) continue;
+    const std::string result = runLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
+                                       "' '" + font + "' '" + (work / fs::path(font).stem()).string() + "' 2>&1");
+    std::cout << fs::path(font).filename().string() << ": " << result << "\n";
+    if (result.rfind("SKIP ", 0) == 0) continue;
+    EXPECT_EQ(result.rfind("OK ", 0), 0u) << font << ": " << result;
+    ++checked;
+  }
+  fs::remove_all(work);
+  if (checked == 0) GTEST_SKIP() << "none of the Debian fonts is installed";
+}
+
+}  // namespace
