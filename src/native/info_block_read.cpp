@@ -122,6 +122,16 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
     metrics.*(f->field) = static_cast<int16_t>(value);
     return true;
   }
+  if (const auto* f = findField(kNamedIntegerFields, tag)) {
+    if (!u16(length, value)) return false;
+    style_.namedIntegers[f->key] = value;
+    return true;
+  }
+  if (const auto* f = findField(kStemCountFields, tag)) {
+    if (!u16(length, value)) return false;
+    (hinting.*(f->stems)).resize(value);
+    return true;
+  }
   if (const auto* f = findField(kHheaFields, tag)) {
     if (!u16(length, value)) return false;
     metrics.namedNumbers[f->key] = static_cast<int16_t>(value);
@@ -178,10 +188,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       return true;
     case kItalicAngle: return f64(length, metrics.italicAngle);
     case kSlantAngle: return f64(length, number);
-    case kWindowsCharacterSet:
-      if (!u16(length, value)) return false;
-      style_.namedIntegers[kWindowsCharacterSetKey] = value;
-      return true;
     case kPanose: {
       if (length != kPanoseSize) return false;
       std::array<uint8_t, 10> bytes{};
@@ -204,10 +210,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       return true;
     }
     case kNumberCount: return u16(length, value);
-    case kYear:
-      if (!u16(length, value)) return false;
-      style_.namedIntegers[kYearKey] = value;
-      return true;
     case kUnitsPerEm:
       if (!u16(length, value)) return false;
       metrics.unitsPerEm = value;
@@ -217,14 +219,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
     case kFlag1093:
       if (!u16(length, value)) return false;
       hinting.flag1093 = value != 0;
-      return true;
-    case kStemSnapHCount:
-      if (!u16(length, value)) return false;
-      hinting.stemsH2.resize(value);
-      return true;
-    case kStemSnapVCount:
-      if (!u16(length, value)) return false;
-      hinting.stemsV2.resize(value);
       return true;
     case kSelection:
       if (!u16(length, value)) return false;

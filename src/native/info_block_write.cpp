@@ -44,6 +44,12 @@ class InfoWriter {
     if (!value.empty()) text(tag, value);
   }
   // Fields from the shared tables, by tag.
+  void namedInteger(uint16_t tag) {
+    int32_t value = 0;
+    if (style_.findInteger(findField(kNamedIntegerFields, tag)->key, &value) && value >= 0) {
+      u16(tag, static_cast<uint16_t>(value));
+    }
+  }
   void nameText(uint16_t tag) { text(tag, style_.names.*(findField(kNameTextFields, tag)->field)); }
   void named(uint16_t tag) { textIfAny(tag, style_.names.stringValue(findField(kNamedTextFields, tag)->key)); }
   void u16(uint16_t tag, uint16_t value) {
@@ -128,9 +134,7 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   w.u16(kUnderlinePosition,
         low16(metrics.underlinePosition - underlineHalfThickness(metrics.underlineThickness)));
   w.u16(kUnderlineThickness, low16(metrics.underlineThickness));
-  if (style.findInteger(kWindowsCharacterSetKey, &integer) && integer >= 0) {
-    w.u16(kWindowsCharacterSet, static_cast<uint16_t>(integer));
-  }
+  w.namedInteger(kWindowsCharacterSet);
   const std::string panose = names.stringValue(kPanoseKey);
   if (!panose.empty()) w.bytes(kPanose, parsePanose(panose));
   w.named(kTrueTypeVersion);
@@ -147,7 +151,7 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   w.bytes(kNumberList, numbers);
   w.u16(kNumberCount, static_cast<uint16_t>(std::count_if(flags.numberList.begin(), flags.numberList.end(),
                                                           [](uint32_t value) { return value != 0; })));
-  if (style.findInteger(kYearKey, &integer) && integer >= 0) w.u16(kYear, static_cast<uint16_t>(integer));
+  w.namedInteger(kYear);
   if (!names.version.empty()) {
     if (const auto version = parseVersion(names.version)) {
       w.u16(kVersionMajor, static_cast<uint16_t>(version->first));
@@ -164,8 +168,9 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
     const int32_t count = std::min(field.values(hinting, blues), field.cap);
     if (count != 0) w.u16(field.tag, static_cast<uint16_t>(count));
   }
-  if (!hinting.stemsH2.empty()) w.u16(kStemSnapHCount, static_cast<uint16_t>(hinting.stemsH2.size()));
-  if (!hinting.stemsV2.empty()) w.u16(kStemSnapVCount, static_cast<uint16_t>(hinting.stemsV2.size()));
+  for (const auto& [tag, stems] : kStemCountFields) {
+    if (!(hinting.*stems).empty()) w.u16(tag, static_cast<uint16_t>((hinting.*stems).size()));
+  }
 
   int32_t selection = flags.selectionFlags.toMask();
   if (flags.isItalic) selection |= kSelectionItalic;

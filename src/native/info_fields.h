@@ -50,6 +50,19 @@ inline constexpr KeyedField kShortIdFields[] = {
     {tag::kPclId, kPclIdKey}, {tag::kVpId, kVpIdKey}, {tag::kMsId, kMsIdKey}, {tag::kMsIdOld, kMsIdKey}};
 inline constexpr size_t kWrittenShortIds = 3;
 
+// Unsigned 16-bit numbers kept under a key of the style's named integers (written
+// when present and not negative).
+inline constexpr KeyedField kNamedIntegerFields[] = {
+    {tag::kWindowsCharacterSet, kWindowsCharacterSetKey}, {tag::kYear, kYearKey}};
+
+// Stem snap counts: the file gives only how many stems there are.
+struct StemCountField {
+  uint16_t tag;
+  std::vector<vn::Stem> vn::FontHinting::*stems;
+};
+inline constexpr StemCountField kStemCountFields[] = {
+    {tag::kStemSnapHCount, &vn::FontHinting::stemsH2}, {tag::kStemSnapVCount, &vn::FontHinting::stemsV2}};
+
 // Raw TrueType tables, written in this order when present.
 inline constexpr KeyedField kTableFields[] = {
     {tag::kTableCvt, kCvtTable}, {tag::kTablePrep, kPrepTable}, {tag::kTableFpgm, kFpgmTable}};
