@@ -8,6 +8,7 @@
 #include "model/numbers.h"
 #include "model/style.h"
 #include "model/style_names.h"
+#include "native/info_fields.h"
 #include "native/info_records.h"
 #include "native/info_substreams.h"
 #include "native/info_truetype.h"
@@ -83,6 +84,26 @@ class InfoReader {
   ZoneStepOrder zoneOrder_;
 };
 
+// Texts held until the end of the block, where they settle the names.
+struct HeldTextField {
+  uint16_t tag;
+  int held;
+};
+constexpr HeldTextField kHeldTextFields[] = {
+    {kFamilyName, kHeldFamily},     {kFontName, kHeldFontName},     {kMenuName, kHeldMenuName},
+    {kLinkingFamily, kHeldLinking}, {kLinkingStyle, kHeldMapStyle}, {kStyleName, kHeldStyleName},
+};
+
+// Plain 16-bit numbers with no rule of their own.
+struct U16Field {
+  uint16_t tag;
+  int32_t InfoReadState::*field;
+};
+constexpr U16Field kStateU16Fields[] = {
+    {kVersionMajor, &InfoReadState::versionMajor},
+    {kVersionMinor, &InfoReadState::versionMinor},
+};
+
 bool InfoReader::record(uint16_t tag, uint32_t length) {
   vn::FontNames& names = style_.names;
   vn::FontMetrics& metrics = style_.metrics;
@@ -90,35 +111,56 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
   vn::StyleFlags& flags = style_.flags;
   uint16_t value = 0;
   double number = 0;
+
+  if (const auto* f = findField(kHeldTextFields, tag)) return text(length, state_.heldTexts[f->held]);
+  if (const auto* f = findField(kNameTextFields, tag)) return text(length, names.*(f->field));
+  if (const auto* f = findField(kNamedTextFields, tag)) return named(length, f->key);
+  if (const auto* f = findField(kShortIdFields, tag)) return shortId(length, f->key);
+  if (const auto* f = findField(kTableFields, tag)) return table(length, f->key);
+  if (const auto* f = findField(kInt16MetricFields, tag)) {
+    if (!u16(length, value)) return false;
+    metrics.*(f->field) = static_cast<int16_t>(value);
+    return true;
+  }
+  if (const auto* f = findField(kNamedIntegerFields, tag)) {
+    if (!u16(length, value)) return false;
+    style_.namedIntegers[f->key] = value;
+    return true;
+  }
+  if (const auto* f = findField(kStemCountFields, tag)) {
+    if (!u16(length, value)) return false;
+    (hinting.*(f->stems)).resize(value);
+    return true;
+  }
+  if (const auto* f = findField(kHheaFields, tag)) {
+    if (!u16(length, value)) return false;
+    metrics.namedNumbers[f->key] = static_cast<int16_t>(value);
+    return true;
+  }
+  if (const auto* f = findField(kBlueCountFields, tag)) {
+    if (!u16(length, value)) return false;
+    hinting.blueCounts[f->key] = (value >> 1) & 0x7FFF;
+    return true;
+  }
+  if (const auto* f = findField(kParamFields, tag)) {
+    if (!u16(length, value)) return false;
+    hinting.params4[f->index] = value;
+    return true;
+  }
+  if (const auto* f = findField(kStateU16Fields, tag)) {
+    if (!u16(length, value)) return false;
+    state_.*(f->field) = value;
+    return true;
+  }
+  if (const auto* f = findField(kStemStreamFields, tag)) {
+    return stream(length, [&](Stream& s) { return f->decode(s, hinting); });
+  }
+  for (const HintingStreamField* f : {&kTripletsField, &kZonesField}) {
+    if (f->tag == tag) return stream(length, [&](Stream& s) { return f->decode(s, hinting); });
+  }
+
   switch (tag) {
     case tag::kFontInfoEnd: return true;
-    case kFamilyName: return text(length, state_.heldTexts[kHeldFamily]);
-    case kFontName: return text(length, state_.heldTexts[kHeldFontName]);
-    case kMenuName: return text(length, state_.heldTexts[kHeldMenuName]);
-    case kLinkingFamily: return text(length, state_.heldTexts[kHeldLinking]);
-    case kLinkingStyle: return text(length, state_.heldTexts[kHeldMapStyle]);
-    case kStyleName: return text(length, state_.heldTexts[kHeldStyleName]);
-    case kFullName: return text(length, names.fullName);
-    case kMacName: return text(length, names.macName);
-    case kWeightName: return text(length, names.weightName);
-    case kWidthName: return text(length, names.widthName);
-    case kCompatibleFullName: return text(length, names.compatibleFullName);
-    case kVersionText: return text(length, names.version);
-    case kDescription: return named(length, kDescriptionKey);
-    case kLicense: return named(length, kLicenseKey);
-    case kLicenseUrl: return named(length, kLicenseUrlKey);
-    case kCopyright: return named(length, kCopyrightKey);
-    case kTrademark: return named(length, kTrademarkKey);
-    case kDesigner: return named(length, kDesignerKey);
-    case kDesignerUrl: return named(length, kDesignerUrlKey);
-    case kVendorUrl: return named(length, kVendorUrlKey);
-    case kSource: return named(length, kSourceKey);
-    case kTrueTypeVersion: return named(length, kTrueTypeVersionKey);
-    case kUniqueIdText: return named(length, kUidKey);
-    case kSampleText: return named(length, kSampleTextKey);
-    case kPclCharSet: return named(length, kPclCharSetKey);
-    case kNote: return named(length, kNoteKey);
-    case kDict: return named(length, kDictKey);
     case kMasterCount:
       if (!u16(length, value)) return false;
       if (value < 1 || value > kMaxMasters) return false;
@@ -146,18 +188,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       return true;
     case kItalicAngle: return f64(length, metrics.italicAngle);
     case kSlantAngle: return f64(length, number);
-    case kUnderlinePosition:
-      if (!u16(length, value)) return false;
-      metrics.underlinePosition = static_cast<int16_t>(value);
-      return true;
-    case kUnderlineThickness:
-      if (!u16(length, value)) return false;
-      metrics.underlineThickness = static_cast<int16_t>(value);
-      return true;
-    case kWindowsCharacterSet:
-      if (!u16(length, value)) return false;
-      style_.namedIntegers[kWindowsCharacterSetKey] = value;
-      return true;
     case kPanose: {
       if (length != kPanoseSize) return false;
       std::array<uint8_t, 10> bytes{};
@@ -180,57 +210,15 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       return true;
     }
     case kNumberCount: return u16(length, value);
-    case kYear:
-      if (!u16(length, value)) return false;
-      style_.namedIntegers[kYearKey] = value;
-      return true;
-    case kVersionMajor:
-      if (!u16(length, value)) return false;
-      state_.versionMajor = value;
-      return true;
-    case kVersionMinor:
-      if (!u16(length, value)) return false;
-      state_.versionMinor = value;
-      return true;
     case kUnitsPerEm:
       if (!u16(length, value)) return false;
       metrics.unitsPerEm = value;
       return true;
-    case kAscender:
-    case kDescender:
-    case kCapHeight:
-    case kXHeight: {
-      if (!u16(length, value)) return false;
-      double& field = tag == kAscender    ? metrics.ascender
-                      : tag == kDescender ? metrics.descender
-                      : tag == kCapHeight ? metrics.capHeight
-                                          : metrics.xHeight;
-      field = static_cast<int16_t>(value);
-      return true;
-    }
     case kDroppedNumbers: return in_.skipPayload(length);
     case kFondId: return u16(length, font_.fileInfo.fondId);
     case kFlag1093:
       if (!u16(length, value)) return false;
       hinting.flag1093 = value != 0;
-      return true;
-    case kBlueValuesCount:
-    case kOtherBluesCount:
-    case kFamilyBluesCount:
-    case kFamilyOtherBluesCount: {
-      if (!u16(length, value)) return false;
-      static constexpr const char* kKeys[] = {kBlueValuesCountKey, kOtherBluesCountKey, kFamilyBluesCountKey,
-                                              kFamilyOtherBluesCountKey};
-      hinting.blueCounts[kKeys[tag - kBlueValuesCount]] = (value >> 1) & 0x7FFF;
-      return true;
-    }
-    case kStemSnapHCount:
-      if (!u16(length, value)) return false;
-      hinting.stemsH2.resize(value);
-      return true;
-    case kStemSnapVCount:
-      if (!u16(length, value)) return false;
-      hinting.stemsV2.resize(value);
       return true;
     case kSelection:
       if (!u16(length, value)) return false;
@@ -238,13 +226,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       flags.isItalic = (value & (kSelectionItalic | kSelectionOblique)) != 0;
       flags.isBold = (value & kSelectionBold) != 0;
       return true;
-    case kPclId: return shortId(length, kPclIdKey);
-    case kVpId: return shortId(length, kVpIdKey);
-    case kMsId:
-    case kMsIdOld: return shortId(length, kMsIdKey);
-    case kTableCvt: return table(length, kCvtTable);
-    case kTablePrep: return table(length, kPrepTable);
-    case kTableFpgm: return table(length, kFpgmTable);
     case kGasp: {
       if (length % 4 != 0) return false;
       std::vector<uint8_t> bytes;
@@ -258,22 +239,11 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
     }
     case kTrueTypeInfo:
       return stream(length, [&](Stream& s) { return decodeTrueTypeInfo(s, style_, font_, state_); });
-    case kTriplets: return stream(length, [&](Stream& s) { return decodeTripletList(s, hinting); });
     case kHheaLineGap:
       if (!u16(length, value)) return false;
       state_.hheaLineGap = static_cast<int16_t>(value);
       metrics.namedNumbers[kHheaLineGapKey] = static_cast<int16_t>(value);
       return true;
-    case kHheaAscender:
-    case kHheaDescender:
-      if (!u16(length, value)) return false;
-      metrics.namedNumbers[tag == kHheaAscender ? kHheaAscenderKey : kHheaDescenderKey] = static_cast<int16_t>(value);
-      return true;
-    case kStemPairSteps: return stream(length, [&](Stream& s) { return decodeStemPairSteps(s, hinting); });
-    case kStemSteps: return stream(length, [&](Stream& s) { return decodeStemSteps(s, hinting); });
-    case kStemNames: return stream(length, [&](Stream& s) { return decodeStemNames(s, hinting); });
-    case kStemFirstStep: return stream(length, [&](Stream& s) { return decodeStemFirstStep(s, hinting); });
-    case kZones: return stream(length, [&](Stream& s) { return decodeTrueTypeZones(s, hinting); });
     case kZoneSteps: return stream(length, [&](Stream& s) { return decodeZoneSteps(s, hinting, zoneOrder_); });
     case kUnicodeRanges: {
       if (length != kUnicodeRangesSize) return false;
@@ -283,19 +253,6 @@ bool InfoReader::record(uint16_t tag, uint32_t length) {
       for (size_t i = 0; i < 128; ++i) style_.tables.unicodeRanges[i] = (loadU32(&bytes[(i / 32) * 4]) >> (i % 32)) & 1;
       return true;
     }
-    case kParamSecond:
-    case kParamFirst:
-    case kParamThird:
-    case kParamFourth: {
-      if (!u16(length, value)) return false;
-      const size_t index = tag == kParamFirst ? 0 : tag == kParamSecond ? 1 : tag == kParamThird ? 2 : 3;
-      hinting.params4[index] = value;
-      return true;
-    }
-    case kSpareValue:
-      if (!u16(length, value)) return false;
-      metrics.spareValue = static_cast<int16_t>(value);
-      return true;
     case kNameRecords:
       return stream(length, [&](Stream& s) { return decodeNameRecords(s, style_.tables.nameRecords); });
     case kStyleRecord: return stream(length, [&](Stream& s) { return decodeStyleRecord(s, style_.extraRecord); });

@@ -7,6 +7,7 @@
 #include "model/font.h"
 #include "model/numbers.h"
 #include "model/style.h"
+#include "native/info_fields.h"
 #include "native/info_records.h"
 #include "native/info_substreams.h"
 #include "native/info_text_numbers.h"
@@ -42,7 +43,15 @@ class InfoWriter {
   void textIfAny(uint16_t tag, const std::string& value) {
     if (!value.empty()) text(tag, value);
   }
-  void named(uint16_t tag, const char* key) { textIfAny(tag, style_.names.stringValue(key)); }
+  // Fields from the shared tables, by tag.
+  void namedInteger(uint16_t tag) {
+    int32_t value = 0;
+    if (style_.findInteger(findField(kNamedIntegerFields, tag)->key, &value) && value >= 0) {
+      u16(tag, static_cast<uint16_t>(value));
+    }
+  }
+  void nameText(uint16_t tag) { text(tag, style_.names.*(findField(kNameTextFields, tag)->field)); }
+  void named(uint16_t tag) { textIfAny(tag, style_.names.stringValue(findField(kNamedTextFields, tag)->key)); }
   void u16(uint16_t tag, uint16_t value) {
     if (ok_) ok_ = out_.u16(tag, value);
   }
@@ -101,23 +110,23 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   if (!font.masterValues.empty()) w.f64(kMasterValues, font.masterValues.front().value);
   int32_t integer = 0;
   if (style.findInteger(kUniqueIdKey, &integer) && integer != 0) w.u32(kUniqueId, static_cast<uint32_t>(integer));
-  w.textIfAny(kVersionText, names.version);
-  w.named(kDescription, kDescriptionKey);
-  w.text(kFullName, names.fullName);
+  w.textIfAny(kVersionText, names.*(findField(kNameTextFields, kVersionText)->field));
+  w.named(kDescription);
+  w.nameText(kFullName);
   w.text(kMenuName, names.styleMapFamilyName);
   w.text(kFamilyName, names.familyName);
   w.text(kLinkingFamily, names.styleMapFamilyName);
-  w.text(kMacName, names.macName);
-  w.text(kWeightName, names.weightName);
-  w.text(kWidthName, names.widthName);
-  w.named(kLicense, kLicenseKey);
-  w.named(kLicenseUrl, kLicenseUrlKey);
-  w.named(kCopyright, kCopyrightKey);
-  w.named(kTrademark, kTrademarkKey);
-  w.named(kDesigner, kDesignerKey);
-  w.named(kDesignerUrl, kDesignerUrlKey);
-  w.named(kVendorUrl, kVendorUrlKey);
-  w.named(kSource, kSourceKey);
+  w.nameText(kMacName);
+  w.nameText(kWeightName);
+  w.nameText(kWidthName);
+  w.named(kLicense);
+  w.named(kLicenseUrl);
+  w.named(kCopyright);
+  w.named(kTrademark);
+  w.named(kDesigner);
+  w.named(kDesignerUrl);
+  w.named(kVendorUrl);
+  w.named(kSource);
   w.u16(kFixedPitch, flags.isFixedPitch ? 1 : 0);
   w.u16(kWeightValue, low16(metrics.weightValue));
   w.f64(kItalicAngle, metrics.italicAngle);
@@ -125,17 +134,15 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   w.u16(kUnderlinePosition,
         low16(metrics.underlinePosition - underlineHalfThickness(metrics.underlineThickness)));
   w.u16(kUnderlineThickness, low16(metrics.underlineThickness));
-  if (style.findInteger(kWindowsCharacterSetKey, &integer) && integer >= 0) {
-    w.u16(kWindowsCharacterSet, static_cast<uint16_t>(integer));
-  }
+  w.namedInteger(kWindowsCharacterSet);
   const std::string panose = names.stringValue(kPanoseKey);
   if (!panose.empty()) w.bytes(kPanose, parsePanose(panose));
-  w.named(kTrueTypeVersion, kTrueTypeVersionKey);
-  w.named(kUniqueIdText, kUidKey);
+  w.named(kTrueTypeVersion);
+  w.named(kUniqueIdText);
   w.text(kLinkingStyle, names.styleMapStyleName);
   w.text(kStyleName, names.styleName);
-  w.text(kCompatibleFullName, names.compatibleFullName);
-  w.named(kSampleText, kSampleTextKey);
+  w.nameText(kCompatibleFullName);
+  w.named(kSampleText);
   const std::string vendor = names.stringValue(kVendorCodeKey);
   if (!vendor.empty() && vendor.size() <= 4) w.text(kVendorCode, vendor);
 
@@ -144,7 +151,7 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
   w.bytes(kNumberList, numbers);
   w.u16(kNumberCount, static_cast<uint16_t>(std::count_if(flags.numberList.begin(), flags.numberList.end(),
                                                           [](uint32_t value) { return value != 0; })));
-  if (style.findInteger(kYearKey, &integer) && integer >= 0) w.u16(kYear, static_cast<uint16_t>(integer));
+  w.namedInteger(kYear);
   if (!names.version.empty()) {
     if (const auto version = parseVersion(names.version)) {
       w.u16(kVersionMajor, static_cast<uint16_t>(version->first));
@@ -157,29 +164,22 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
 
   // The counts are capped to what the metrics record's fields hold.
   std::vector<double> blues;
-  const std::pair<uint16_t, int32_t> blueCounts[] = {
-      {kBlueValuesCount, std::min(vn::blueValues(hinting, blues), kBlueValuesSize)},
-      {kOtherBluesCount, std::min(vn::otherBlues(hinting, blues), kOtherBluesSize)},
-      {kFamilyBluesCount, std::min(vn::familyBlues(hinting, blues), kBlueValuesSize)},
-      {kFamilyOtherBluesCount, std::min(vn::familyOtherBlues(hinting, blues), kOtherBluesSize)}};
-  for (const auto& [tag, count] : blueCounts) {
-    if (count != 0) w.u16(tag, static_cast<uint16_t>(count));
+  for (const BlueCountField& field : kBlueCountFields) {
+    const int32_t count = std::min(field.values(hinting, blues), field.cap);
+    if (count != 0) w.u16(field.tag, static_cast<uint16_t>(count));
   }
-  if (!hinting.stemsH2.empty()) w.u16(kStemSnapHCount, static_cast<uint16_t>(hinting.stemsH2.size()));
-  if (!hinting.stemsV2.empty()) w.u16(kStemSnapVCount, static_cast<uint16_t>(hinting.stemsV2.size()));
+  for (const auto& [tag, stems] : kStemCountFields) {
+    if (!(hinting.*stems).empty()) w.u16(tag, static_cast<uint16_t>((hinting.*stems).size()));
+  }
 
   int32_t selection = flags.selectionFlags.toMask();
   if (flags.isItalic) selection |= kSelectionItalic;
   if (flags.isBold) selection |= kSelectionBold;
   if (selection == 0) selection = kSelectionRegular;
   w.u16(kSelection, static_cast<uint16_t>(selection));
-  writeShortId(w, kPclId, style, kPclIdKey);
-  writeShortId(w, kVpId, style, kVpIdKey);
-  writeShortId(w, kMsId, style, kMsIdKey);
-  w.named(kPclCharSet, kPclCharSetKey);
-  const std::pair<uint16_t, const char*> tables[] = {
-      {kTableCvt, kCvtTable}, {kTablePrep, kPrepTable}, {kTableFpgm, kFpgmTable}};
-  for (const auto& [tag, name] : tables) {
+  for (size_t i = 0; i < kWrittenShortIds; ++i) writeShortId(w, kShortIdFields[i].tag, style, kShortIdFields[i].key);
+  w.named(kPclCharSet);
+  for (const auto& [tag, name] : kTableFields) {
     const std::vector<uint8_t>* table = findTable(font, name);
     if (table && !table->empty()) w.bytes(tag, *table);
   }
@@ -192,19 +192,19 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
     w.bytes(kGasp, gasp);
   }
   w.stream(kTrueTypeInfo, [&](Stream& s) { return encodeTrueTypeInfo(s, style, font); });
-  w.stream(kTriplets, [&](Stream& s) { return encodeTripletList(s, hinting); });
+  w.stream(kTripletsField.tag, [&](Stream& s) { return kTripletsField.encode(s, hinting); });
   double number = 0;
   if (!metrics.findNumber(kHheaLineGapKey, &number)) number = metrics.typoLineGap;
   w.u16(kHheaLineGap, low16Rounded(number));
-  if (metrics.findNumber(kHheaAscenderKey, &number)) w.u16(kHheaAscender, low16Rounded(number));
-  if (metrics.findNumber(kHheaDescenderKey, &number)) w.u16(kHheaDescender, low16Rounded(number));
-  if (!hinting.stemsH.empty() || !hinting.stemsV.empty()) {
-    w.stream(kStemPairSteps, [&](Stream& s) { return encodeStemPairSteps(s, hinting); });
-    w.stream(kStemSteps, [&](Stream& s) { return encodeStemSteps(s, hinting); });
-    w.stream(kStemNames, [&](Stream& s) { return encodeStemNames(s, hinting); });
-    w.stream(kStemFirstStep, [&](Stream& s) { return encodeStemFirstStep(s, hinting); });
+  for (const auto& [tag, key] : kHheaFields) {
+    if (metrics.findNumber(key, &number)) w.u16(tag, low16Rounded(number));
   }
-  w.stream(kZones, [&](Stream& s) { return encodeZones(s, hinting); });
+  if (!hinting.stemsH.empty() || !hinting.stemsV.empty()) {
+    for (const HintingStreamField& field : kStemStreamFields) {
+      w.stream(field.tag, [&](Stream& s) { return field.encode(s, hinting); });
+    }
+  }
+  w.stream(kZonesField.tag, [&](Stream& s) { return kZonesField.encode(s, hinting); });
 
   std::vector<uint8_t> ranges;
   for (size_t word = 0; word < 4; ++word) {
@@ -218,10 +218,7 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
     putLE<4>(ranges, bits);
   }
   w.bytes(kUnicodeRanges, ranges);
-  w.u16(kParamSecond, static_cast<uint16_t>(hinting.params4[1]));
-  w.u16(kParamFirst, static_cast<uint16_t>(hinting.params4[0]));
-  w.u16(kParamThird, static_cast<uint16_t>(hinting.params4[2]));
-  w.u16(kParamFourth, static_cast<uint16_t>(hinting.params4[3]));
+  for (const auto& [tag, index] : kParamFields) w.u16(tag, static_cast<uint16_t>(hinting.params4[index]));
   w.u16(kSpareValue, low16Rounded(metrics.spareValue));
   w.stream(kZoneSteps, [&](Stream& s) { return encodeZoneSteps(s, hinting); });
   w.stream(kNameRecords, [&](Stream& s) { return encodeNameRecords(s, style.tables.nameRecords); });
@@ -229,8 +226,8 @@ bool writeFontInfoBlock(RecordWriter& out, const vn::Font& font, const vn::Style
     w.stream(kStyleRecord, [&](Stream& s) { return encodeStyleRecord(s, style.extraRecord); });
   }
   w.u16(kNativeFlag, style.options.nativeFlag ? 1 : 0);
-  w.named(kNote, kNoteKey);
-  w.named(kDict, kDictKey);
+  w.named(kNote);
+  w.named(kDict);
   if (!style.opaqueBytes.empty()) w.bytes(kOpaqueBytes, style.opaqueBytes);
   if (!extras.kerningClassBlock.empty()) w.bytes(kClassFlags, extras.kerningClassBlock);
   if (extras.hasFeatureText) w.text(kFeatureText, extras.featureText);
