@@ -98,9 +98,9 @@ void LpCursive::pruneByGlyphs(const GlyphSet& remove) {
     kept.push_back(covered[i]);
     if (i < records.size()) keptRecords.push_back(std::move(records[i]));
   }
-  if (!removed) return;
+  // The kept records were moved out above: put them back even when nothing went.
   records = std::move(keptRecords);
-  coverage.assign(kept);
+  if (removed) coverage.assign(kept);
 }
 
 void LpCursive::collectGlyphs(GlyphSet& out) const { out.insert(coverage.glyphs().begin(), coverage.glyphs().end()); }

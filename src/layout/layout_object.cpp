@@ -7,6 +7,7 @@
 #include "layout/glyph_slot.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "layout/layout_fea.h"
+#include "layout/text/layout_xml.h"
 #include "layout/text/fea_text_blocks.h"
 #include "model/font.h"
 
@@ -41,9 +42,11 @@ void LayoutFea::importFeatureText(std::istream& in) {
     owner_->layout.glyphCount = static_cast<uint32_t>(maxContext);
 }
 
-bool LayoutFea::loadLayoutXml(std::istream&) { return false; }
+bool LayoutFea::loadLayoutXml(std::istream& in) { return xml::loadLayoutXml(*this, in); }
 
-bool LayoutFea::writeLayoutXml(std::ostream&, bool, bool) { return false; }
+bool LayoutFea::writeLayoutXml(std::ostream& out, bool withDocumentFrame, bool spare) {
+  return otl::writeLayoutXml(*this, out, spare ? 1 : 0, withDocumentFrame ? 1 : 0);
+}
 
 vn::GlyphId LayoutFea::defineGlyphClass(const std::string& className, const vn::GlyphIdList& members,
                                         const std::string& keyGlyph) {

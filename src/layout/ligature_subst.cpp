@@ -164,9 +164,9 @@ void LsLigature::pruneByGlyphs(const GlyphSet& remove) {
     kept.push_back(std::move(rules[i]));
     if (i < ligs.size()) keptLigs.push_back(lig);
   }
-  if (!removed) return;
+  // The kept records were moved out above: put them back even when nothing went.
   rules = std::move(kept);
-  ligatures.assign(keptLigs);
+  if (removed) ligatures.assign(keptLigs);
 }
 
 void LsLigature::collectGlyphs(GlyphSet& out) const {

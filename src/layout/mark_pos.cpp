@@ -300,10 +300,9 @@ std::vector<bool> LpMarkTo::pruneMarks(const GlyphSet& remove, bool& removed) {
     keptMarks.push_back(markGlyphs[i]);
     if (i < markRecords.size()) keptRecords.push_back(std::move(markRecords[i]));
   }
-  if (removed) {
-    markRecords = std::move(keptRecords);
-    marks.assign(keptMarks);
-  }
+  // The kept records were moved out above: put them back even when no mark went.
+  markRecords = std::move(keptRecords);
+  if (removed) marks.assign(keptMarks);
   const GlyphList baseGlyphs = bases.glyphs();
   std::vector<bool> keep(baseGlyphs.size(), true);
   GlyphList keptBases;

@@ -118,9 +118,9 @@ void LsMultiple::pruneByGlyphs(const GlyphSet& remove) {
     kept.push_back(covered[i]);
     if (i < sequences.size()) keptSequences.push_back(std::move(sequences[i]));
   }
-  if (!removed) return;
+  // The kept sequences were moved out above: put them back even when nothing went.
   sequences = std::move(keptSequences);
-  coverage.assign(kept);
+  if (removed) coverage.assign(kept);
 }
 
 void LsAlternate::pruneByGlyphs(const GlyphSet& remove) {
@@ -150,9 +150,9 @@ void LsAlternate::pruneByGlyphs(const GlyphSet& remove) {
     kept.push_back(covered[i]);
     if (i < sequences.size()) keptSequences.push_back(std::move(sequences[i]));
   }
-  if (!removed) return;
+  // The kept sequences were moved out above: put them back even when nothing went.
   sequences = std::move(keptSequences);
-  coverage.assign(kept);
+  if (removed) coverage.assign(kept);
 }
 
 void LsMultiple::collectGlyphs(GlyphSet& out) const {

@@ -101,9 +101,9 @@ void LpSingle::pruneByGlyphs(const GlyphSet& remove) {
     kept.push_back(covered[i]);
     if (i < values.size()) keptValues.push_back(std::move(values[i]));
   }
-  if (!removed) return;
+  // The kept records were moved out above: put them back even when nothing went.
   values = std::move(keptValues);
-  coverage.assign(kept);
+  if (removed) coverage.assign(kept);
 }
 
 void LpSingle::collectGlyphs(GlyphSet& out) const { out.insert(coverage.glyphs().begin(), coverage.glyphs().end()); }

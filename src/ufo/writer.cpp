@@ -222,8 +222,9 @@ class Writer::Impl {
 
     if (options_.ttx) {
       std::ostringstream document;
+      bool written = false;
       try {
-        layout.forwardToLayout(document, true, false);
+        written = layout.forwardToLayout(document, true, false);
       } catch (const LayoutAssertException& error) {
         std::cout << kLayoutExceptionPrefix << error.text() << kLayoutExceptionSeparator << error.number() << '\n'
                   << std::flush;
@@ -231,9 +232,9 @@ class Writer::Impl {
       } catch (...) {
         return true;
       }
-      // An empty layout gives no document, and no empty (ill-formed) file.
+      // A failed or empty document is not written: no truncated or ill-formed file.
       const std::string text = document.str();
-      if (!text.empty() && !writeMember(kLayoutXmlMember, text)) return false;
+      if (written && !text.empty() && !writeMember(kLayoutXmlMember, text)) return false;
     }
     return true;
   }
