@@ -21,10 +21,54 @@ sys.path.insert(0, HERE)
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
 from fontTools.ttLib import TTFont, newTable  # noqa: E402
 
-from builder_judge import Normalizer  # noqa: E402
+from builder_judge import Normalizer, class_glyphs  # noqa: E402
 from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
 
 SKIPPED_FEATURES = ("aalt",)
+
+
+class Judge(Normalizer):
+    """Plain contextual lookups (GSUB 5, GPOS 7) compared as chained ones without context:
+    feature text has one syntax for both and compilers write the chained kind."""
+
+    def lookup(self, index):
+        result = super().lookup(index)
+        plain = {"GSUB": 5, "GPOS": 7}[self.tag]
+        if result[0] == plain:
+            result = (plain + 1,) + result[1:]
+            self.cache[index] = result
+        return result
+
+    def context_rules(self, subs):
+        rules = []
+        names = ("Sub", "Subst") if self.tag == "GSUB" else ("Pos", "Pos")
+        for _, st in subs:
+            records = names[1] + "LookupRecord"
+            if st.Format == 3:
+                inp = [tuple(sorted(c.glyphs)) for c in st.Coverage]
+                rules.append(self.chain_rule([], inp, [], getattr(st, records)))
+            elif st.Format == 1:
+                cov = st.Coverage.glyphs
+                for i, rs in enumerate(getattr(st, names[0] + "RuleSet")):
+                    for r in (getattr(rs, names[0] + "Rule") if rs else []):
+                        inp = [(cov[i],)] + [(g,) for g in r.Input]
+                        rules.append(self.chain_rule([], inp, [], getattr(r, records)))
+            elif st.Format == 2:
+                cov = set(st.Coverage.glyphs)
+                for i, rs in enumerate(getattr(st, names[0] + "ClassSet")):
+                    for r in (getattr(rs, names[0] + "ClassRule") if rs else []):
+                        def cg(c):
+                            return tuple(sorted(class_glyphs(st.ClassDef, c, self.glyphs)))
+                        first = tuple(g for g in cg(i) if g in cov)
+                        inp = [first] + [cg(c) for c in r.Class]
+                        rules.append(self.chain_rule([], inp, [], getattr(r, records)))
+        return rules
+
+    def gsub5(self, subs):
+        return self.context_rules(subs)
+
+    def gpos7(self, subs):
+        return self.context_rules(subs)
 
 
 def coalesce_marks(tag, lookups):
@@ -61,7 +105,7 @@ def required_features(font):
 def layout(font, skipped=()):
     out = {}
     for tag in ("GSUB", "GPOS"):
-        for key, lookups in Normalizer(font, tag).features().items():
+        for key, lookups in Judge(font, tag).features().items():
             if key[2] not in SKIPPED_FEATURES and key[2].strip() not in skipped and lookups:
                 out[(tag,) + key] = coalesce_marks(tag, lookups)
     return out
