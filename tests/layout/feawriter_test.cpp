@@ -115,6 +115,7 @@ TEST(FeaWriter, ExampleDocument) {
 const char* const kFullyCompared[] = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
+    "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
 };
 const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",
@@ -123,7 +124,6 @@ const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
     "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
     "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
-    "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
 };
 
 TEST(FeaWriter, DebianFontsRecompile) {
