@@ -181,6 +181,8 @@ const char* const kFullyCompared[] = {
     "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
     "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf",
     "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/truetype/noto/NotoRashiHebrew-Regular.ttf",
 };
 const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",
@@ -189,6 +191,7 @@ const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
     "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
     "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
+    "/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf",
 };
 
 TEST(FeaWriter, DebianFontsRecompile) {
