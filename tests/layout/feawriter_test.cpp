@@ -183,6 +183,7 @@ const char* const kFullyCompared[] = {
     "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
     "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
     "/usr/share/fonts/truetype/noto/NotoRashiHebrew-Regular.ttf",
+    "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
 };
 const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",
@@ -190,7 +191,6 @@ const char* const kCompiled[] = {
     "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf",
     "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf",
     "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
-    "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
     "/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf",
 };
 

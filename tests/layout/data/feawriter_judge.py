@@ -81,6 +81,15 @@ def coalesce_marks(tag, lookups):
             merged = dict(out[-1][2])
             merged.update(dict(lk[2]))
             out[-1] = (lk[0], lk[1], tuple(sorted(merged.items(), key=repr)))
+        elif (out and tag == "GSUB" and out[-1][0] == 4 and lk[0] == 1 and out[-1][1] == lk[1]
+              and isinstance(lk[2], tuple)):
+            # A single substitution lookup right after a ligature lookup acts as its
+            # one-glyph ligatures (where no longer ligature applied); the writer puts
+            # them there since feature text cannot hold them in the ligature lookup.
+            rules = dict(out[-1][2])
+            for glyph, replacement in lk[2]:
+                rules.setdefault((glyph,), replacement)
+            out[-1] = (4, lk[1], tuple(sorted(rules.items(), key=repr)))
         else:
             out.append(lk)
     return out
