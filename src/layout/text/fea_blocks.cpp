@@ -8,82 +8,10 @@
 #include "layout/lookup.h"
 #include "layout/mark_pos.h"
 #include "layout/tag_registry.h"
+#include "layout/text/fea_statements.h"
 #include "model/numbers.h"
 
 namespace otl::ot_fea_layout {
-
-namespace {
-
-constexpr uint32_t kGsubMultiple = 12;
-constexpr uint32_t kGsubLigature = 14;
-
-size_t countWords(const std::string& text) {
-  std::istringstream words(text);
-  size_t n = 0;
-  for (std::string word; words >> word;) ++n;
-  return n;
-}
-
-// Statements compilers refuse: an empty glyph list ("[]"), a glyph without a name (a bare
-// "\"), a substitution without input or output ("sub  by", "by ;") and, in a ligature
-// lookup, a one-glyph "ligature" (compiled as a single substitution of another lookup
-// type). They are left out.
-// The name rules print for a lookup that is not written: such rules are left out.
-constexpr const char* kEmptyLookupName = "@@unwritten@@";
-
-bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
-  if (statement.find("[]") != std::string::npos || statement.find(kEmptyLookupName) != std::string::npos) return true;
-  for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
-    const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
-    if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',') return true;
-  }
-  if (tableId != kTableGsub) return false;
-  const size_t sub = statement.find("sub ");
-  const size_t by = statement.find(" by ");
-  if (sub == std::string::npos || by == std::string::npos || statement.find('\'') != std::string::npos) return false;
-  const std::string input = statement.substr(sub + 4, by - sub - 4);
-  const std::string output = statement.substr(by + 4, statement.find(';', by) - by - 4);
-  if (countWords(input) == 0 || countWords(output) == 0) return true;
-  if (typeCode == kGsubLigature && countWords(input) == 1) return true;
-  if (typeCode == kGsubMultiple && countWords(output) == 1 && output.find('[') == std::string::npos) return false;
-  return false;
-}
-
-void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode) {
-  std::string statement;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    end = end == std::string::npos ? text.size() : end + 1;
-    const std::string line = text.substr(start, end - start);
-    start = end;
-    const size_t first = line.find_first_not_of(' ');
-    if (statement.empty() && first != std::string::npos && line[first] == '#') {
-      out << line;
-      continue;
-    }
-    statement += line;
-    const size_t last = line.find_last_not_of(" \n");
-    if (last != std::string::npos && line[last] != ';' && line[last] != '{' && line[last] != '}') continue;
-    if (!unwritable(statement, tableId, typeCode)) out << statement;
-    statement.clear();
-  }
-  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) out << statement;
-}
-
-bool hasRules(const std::string& body) {
-  std::istringstream lines(body);
-  for (std::string line; std::getline(lines, line);) {
-    const size_t first = line.find_first_not_of(' ');
-    if (first == std::string::npos || line[first] == '#' || line.compare(first, 10, "lookupflag") == 0 ||
-        line.compare(first, 9, "subtable;") == 0)
-      continue;
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 bool FlagTracker::matches(const Lookup& lookup) const {
   return known && value == lookup.flag && (!(lookup.flag & kUseMarkFilteringSet) || filterSet == lookup.markFilteringSet);
@@ -212,7 +140,7 @@ void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup,
   tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
   uint16_t last = lookup.flag;
   lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
-  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode);
+  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_);
 }
 
 // A lookup whose rules all are left out would be an empty block, which compilers refuse.
@@ -225,8 +153,13 @@ void FeaDocumentWriter::markEmptyLookups() {
       const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
       std::ostringstream body;
       FlagTracker tracker;
+      std::string singles;
+      singles_ = info->referenced ? nullptr : &singles;
       if (lookup) writeLookupBody(body, *lookup, tracker, false);
+      singles_ = nullptr;
+      info->singlesPart = !singles.empty();
       if (hasRules(body.str())) continue;
+      info->singlesPart = false;
       // Rules calling it go too (they carry the marker name), which may empty their lookup.
       info->empty = true;
       names_[key] = kEmptyLookupName;
@@ -242,7 +175,19 @@ void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, F
   const auto groups = lookup && !info.referenced ? markSubtableGroups(*lookup) : std::vector<std::vector<size_t>>{};
   if (groups.size() < 2) {
     // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
+    std::string singles;
+    singles_ = info.singlesPart ? &singles : nullptr;
     writeLookupBlock(out, info, info.name, lookup, groups.empty() ? nullptr : &groups[0], tracker);
+    singles_ = nullptr;
+    if (lookup && !singles.empty()) {
+      // A one-glyph ligature is a single substitution that applies where no longer
+      // ligature did: the same in a lookup of its own right after.
+      const std::string name = info.name + "_single";
+      out << "    lookup " << name << " {\n";
+      writeFlagLine(out, *lookup);
+      out << singles << "    } " << name << ";\n\n";
+      tracker.known = false;
+    }
     return;
   }
   // Later lookups override earlier attachments: the last group goes first, so where two
@@ -271,7 +216,7 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
     tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
     for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
-    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode);
+    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr);
   }
   out << "    } " << name << ";\n\n";
 }
@@ -327,6 +272,7 @@ void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableI
       const Lookup* lookup = table(tableId).lookups.findLookup(index);
       const size_t parts = lookup && !info.referenced ? markSubtableGroups(*lookup).size() : 0;
       if (parts < 2) out << "      lookup " << info.name << ";\n";
+      if (info.singlesPart) out << "      lookup " << info.name << "_single;\n";
       for (size_t k = parts; parts >= 2 && k-- > 0;) out << "      lookup " << partName(info, k) << ";\n";
     } else {
       writeLookup(out, info, tracker);

@@ -55,6 +55,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
   void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
 
+  std::string* singles_ = nullptr;  // where one-glyph ligatures go while set
   FeatureList features_;
   LookupInfoMap lookups_;
   LookupNames names_;

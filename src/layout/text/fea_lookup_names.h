@@ -29,6 +29,8 @@ struct LookupInfo {
   bool repeated = false;
   // Nothing of it can be written: neither defined nor referenced.
   bool empty = false;
+  // One-glyph ligatures follow in a single substitution lookup "<name>_single".
+  bool singlesPart = false;
   std::map<ot::Tag, std::vector<LanguageSystem>> users;
 };
 
