@@ -29,6 +29,7 @@ void mapAddUV(coreContext* g, uint16_t gid, uint32_t value) {
     m.moreMax = std::max(m.moreMax, value);
     ++m.moreCount;
   }
+  mapCountRange(m, value);
   if (value < 0x10000) {
     if (!(r.flags & kGlyphNoUnicode)) {
       m.bmpMin = std::min<int64_t>(m.bmpMin, value);
@@ -67,6 +68,7 @@ void mapSetup(coreContext* g) {
 
 int mapCheck(coreContext* g) {
   cmapBuildUnicode(g);
+  mapCharRanges(*g->map);
   return 1;
 }
 

@@ -2,6 +2,7 @@
 // glyph records.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -10,6 +11,14 @@
 #include "feacompiler/core_context.h"
 
 namespace fea {
+
+constexpr size_t kUnicodeBlockCount = 70;
+
+// OS/2 character-range values of the font's Unicode values (nothing writes OS/2 yet).
+struct CharRanges {
+  uint16_t firstChar = 0, lastChar = 0;
+  std::array<uint32_t, 4> unicodeRange{};
+};
 
 struct MapContext {
   std::vector<uint16_t> byName;     // glyph ids sorted by name, lowest id first among equals
@@ -20,6 +29,8 @@ struct MapContext {
   uint32_t moreCount = 0;
   uint32_t aboveBmp = 0;
   int64_t bmpMin = 2147483647, bmpMax = -2147483648LL;
+  std::array<uint32_t, kUnicodeBlockCount> blockCounts{};  // values per OS/2 range block
+  CharRanges ranges;  // set by mapCheck
 };
 
 constexpr uint32_t kNoGlyph = 0xFFFF;
@@ -31,6 +42,9 @@ int mapCheck(coreContext* g);
 // Glyph id of a name, kNoGlyph when the font lacks it.
 uint32_t mapName2Glyph(coreContext* g, const char* name);
 uint32_t mapUV2Glyph(coreContext* g, uint32_t value);
+// OS/2 range bookkeeping (glyph_map_ranges.cpp).
+void mapCountRange(MapContext& m, uint32_t value);
+void mapCharRanges(MapContext& m);
 void mapReuse(coreContext* g);
 void mapFree(coreContext* g);
 
