@@ -37,7 +37,7 @@ lines.append("lookup KERN_CLASSES useExtension {")
 for i in range(class_count):
     # A class pair subtable addresses its records with 16-bit offsets: 200 x 200 classes
     # are split into subtables of 50 left classes.
-    if i and i % 50 == 0:
+    if large and i and i % 50 == 0:
         lines.append("  subtable;")
     for j in range(class_count):
         lines.append("  pos @L%d @R%d %d;" % (i, j, rng.randrange(-120, 120) or 1))
