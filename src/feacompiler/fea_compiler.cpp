@@ -164,15 +164,14 @@ void FeaCompilerImpl::featClose() {
 
 uint32_t FeaCompilerImpl::glyphLookup(const char* name) {
   if (!name) return kGlyphIdLimit;
-  uint32_t index = 0;
-  for (const std::string& m : missing) {
-    if (m == name) return static_cast<uint32_t>(glyphCount_) + index;
-    ++index;
-  }
+  const auto known = missingIndex.find(name);
+  if (known != missingIndex.end()) return static_cast<uint32_t>(glyphCount_) + known->second;
+  const auto index = static_cast<uint32_t>(missing.size());
   // Provisional ids must stay below 0xFFFF, or they would wrap onto real glyphs.
   if (static_cast<uint32_t>(glyphCount_) + index >= kGlyphIdLimit) return kGlyphIdLimit;
   message(std::string("Missing glyph: ") + name, 1);
   missing.push_back(name);
+  missingIndex.emplace(name, index);
   return static_cast<uint32_t>(glyphCount_) + index;
 }
 

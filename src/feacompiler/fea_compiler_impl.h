@@ -4,6 +4,7 @@
 #include <fstream>
 #include <list>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "feacompiler/client.h"
@@ -35,6 +36,8 @@ class FeaCompilerImpl : public FeaClient {
 
   std::vector<vn::Glyph*>* glyphs = nullptr;
   std::list<std::string> missing;
+  // Position of each name in `missing`: a text may name a million missing glyphs.
+  std::unordered_map<std::string, uint32_t> missingIndex;
   std::list<std::string> includeFolders;
   std::string gpos, gsub, gdef;
   int maxContext = 0;

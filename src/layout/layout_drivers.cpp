@@ -119,7 +119,12 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
       const std::string& bytes = *data[tableId - 1];
       if (bytes.empty()) continue;
       ot::BinaryReader reader{std::string_view(bytes)};
-      if (!readBinaryTable(reader, tableId, parseMap)) result = false;
+      if (!readBinaryTable(reader, tableId, parseMap)) {
+        // A failure without a reason would leave the user with an empty message.
+        if (result) fillError(error, FeaCompileResult{0, std::string("the compiled ") + storedTableName(tableId) +
+                                                             " table could not be read", -1}, nullptr);
+        result = false;
+      }
       if (LayoutTableBlock* target = block(tableId)) removeMissingGlyphsFromBlock(*target, fontMap, false);
       else gdef_->removeMissingGlyphs(fontMap);
     }
@@ -127,7 +132,8 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
     return result;
   } catch (const LayoutAssertException& failure) {
     throw LayoutAssertException(failure.text(), failure.number());
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
+    fillError(error, FeaCompileResult{0, failure.what(), -1}, nullptr);
     return false;
   }
 }
