@@ -54,9 +54,12 @@ class GDefTableData {
   void missingGlyphs(GlyphSet& out, const GlyphIdMap& map) const;
   void removeMissingGlyphs(const GlyphIdMap& map);
   void pruneByGlyphs(const GlyphSet& glyphs);
-  // The font's glyphs carry no GDEF properties in this model: nothing to copy either way.
-  void applyToGlyphs() {}
-  void collectFromGlyphs() {}
+  // Copies glyph classes, mark-attachment classes and carets into the font's glyphs
+  // (every glyph is reset first). Nothing happens without a font.
+  void applyToGlyphs();
+  // Refills glyph classes, mark-attachment classes and carets from the font's glyphs;
+  // the attachment points stay. Nothing happens without a font.
+  void collectFromGlyphs();
 
   uint32_t version = kVersion10;
   ClassDefinitionTable glyphClasses;  // 1 base, 2 ligature, 3 mark, 4 component

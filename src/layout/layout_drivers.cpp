@@ -149,7 +149,12 @@ bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, cons
     *target = fresh;
     return true;
   }
-  if (tableId == 3) return gdef_->readBinary(reader, map);
+  if (tableId == 3) {
+    if (!gdef_->readBinary(reader, map)) return false;
+    // The font's glyphs carry the classes and carets too.
+    gdef_->applyToGlyphs();
+    return true;
+  }
   return false;
 }
 

@@ -281,6 +281,9 @@ void Glyph::assign(const Glyph& other, bool withData) {
   pointDataValues = other.pointDataValues;
   spareInt3 = other.spareInt3;
   pairRecords = other.pairRecords;
+  glyphClass = other.glyphClass;
+  markAttachClass = other.markAttachClass;
+  ligatureCarets = other.ligatureCarets;
   if (withData) copyData(other);
 }
 

@@ -28,6 +28,23 @@ struct GlyphPairRecord {
   std::string name;
 };
 
+// A ligature caret as the glyph keeps it. The device adjustments are plain (ppem, delta)
+// pairs so that the model needs nothing of the layout code.
+struct GlyphCaretDelta {
+  uint16_t ppem = 0;
+  int8_t delta = 0;
+  bool operator==(const GlyphCaretDelta&) const = default;
+};
+
+struct GlyphCaret {
+  static constexpr uint16_t kNoPoint = 0xFFFF;
+  int16_t coordinate = 0;
+  uint16_t pointIndex = kNoPoint;
+  std::vector<GlyphCaretDelta> device;
+  std::string name;
+  bool operator==(const GlyphCaret&) const = default;
+};
+
 class Glyph : public Object {
  public:
   Glyph();
@@ -54,6 +71,10 @@ class Glyph : public Object {
   int32_t spareInt3 = 0;
   std::vector<GlyphPairRecord> pairRecords;
   uint32_t serial = 0;
+  // OpenType glyph class: 0 none, 1 base, 2 ligature, 3 mark, 4 component.
+  int32_t glyphClass = 0;
+  int32_t markAttachClass = 0;  // 0 none
+  std::vector<GlyphCaret> ligatureCarets;
   // Owned data objects by kind (GlyphData::kVarnel, kTrueType).
   std::map<int32_t, GlyphData*> dataByKind;
 

@@ -298,6 +298,39 @@ TEST(TableIo, LookupsPastTheBudgetBecomeExtensions) {
   EXPECT_TRUE(sameText(rules(again), rules(block)));
 }
 
+// Two budget limits: a first lookup larger than the whole budget, and a fixed part (headers
+// and Extension records) that alone passes it. Either way every lookup is an Extension.
+TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
+  const auto glyphs = glyphOrder(40000);
+  // Every other glyph, so that the Coverage is a plain list: 65610 bytes.
+  std::vector<std::pair<uint16_t, uint16_t>> big;
+  for (uint16_t g = 0; g < 16400; ++g) big.emplace_back(2 * g, uint16_t((g * 7 + 3) % 40000));
+  const std::string small = singleSubst({{1, 2}});
+  // Two lookups of 3300 subtable offsets to one small subtable: 16-bit offsets in the
+  // input, yet 2N + sum(6 + 10S) alone is past 65533 when written.
+  Bytes many;
+  many.u16(1).u16(0).u16(3300);
+  for (int i = 0; i < 3300; ++i) many.u16(6 + 2 * 3300);
+  many.add(small);
+  const std::string cases[] = {tableOfExtensions(1, {singleSubst(big), small}), table({many.b, many.b})};
+  for (const std::string& input : cases) {
+    SCOPED_TRACE(&input - cases);
+    vn::FeaGlyphGroups classes;
+    otl::LayoutTableBlock block(1, &classes);
+    ASSERT_TRUE(parse(block, input, glyphs));
+    LayoutBinWriter writer;
+    const std::string written = write(block, glyphs, writer);
+    const size_t list = at16(written, 8);
+    ASSERT_EQ(at16(written, list), 2);
+    EXPECT_EQ(at16(written, list + at16(written, list + 2)), 7);
+    EXPECT_EQ(at16(written, list + at16(written, list + 4)), 7);
+    vn::FeaGlyphGroups classes2;
+    otl::LayoutTableBlock again(1, &classes2);
+    ASSERT_TRUE(parse(again, written, glyphs));
+    EXPECT_TRUE(sameText(rules(again), rules(block)));
+  }
+}
+
 // A lookup whose subtable exceeds 16-bit offsets: pair positioning is split and keeps
 // its rules; a ligature subtable (input sharing one LigatureSet) is dropped and reported.
 TEST(TableIo, OverflowRecoverySplitsPairsAndReportsDrops) {
