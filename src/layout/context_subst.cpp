@@ -152,12 +152,16 @@ void LsChainedContext::readRules(ot::BinaryReader& reader, size_t offset, const 
         backtrack = readValues(set, set.readUInt16());
         const uint16_t inputCount = set.readUInt16();
         if (inputCount == 0) set.fail("context rule without input");
+        // The count includes the first glyph: the limit is the one format 3 applies.
+        if (inputCount > limits::kMaxContextGlyphs) set.fail("context longer than allowed");
         input = readValues(set, inputCount - 1u);
         lookahead = readValues(set, set.readUInt16());
         recordCount = set.readUInt16();
       } else {
         const uint16_t inputCount = set.readUInt16();
         if (inputCount == 0) set.fail("context rule without input");
+        // The count includes the first glyph: the limit is the one format 3 applies.
+        if (inputCount > limits::kMaxContextGlyphs) set.fail("context longer than allowed");
         recordCount = set.readUInt16();
         input = readValues(set, inputCount - 1u);
       }
