@@ -7,8 +7,13 @@
 #include <iterator>
 #include <string>
 
+#include "../../fuzz/cff_reader/cff_reader_entry.h"
+#include "../../fuzz/fea_compiler/fea_compiler_entry.h"
 #include "../../fuzz/glif/glif_entry.h"
+#include "../../fuzz/layout_xml/layout_xml_entry.h"
 #include "../../fuzz/native_reader/native_reader_entry.h"
+#include "../../fuzz/otl_codecs/otl_codecs_entry.h"
+#include "../../fuzz/otl_tables/otl_tables_entry.h"
 #include "../../fuzz/plist/plist_entry.h"
 #include "../../fuzz/ufoz/ufoz_entry.h"
 #include "../../fuzz/xml/xml_entry.h"
@@ -25,7 +30,12 @@ TEST(FuzzReplay, EveryCommittedInputEndsInOrder) {
                             {"native_reader", fuzz::nativeReaderEntry},
                             {"plist", fuzz::plistEntry},
                             {"xml", fuzz::xmlEntry},
-                            {"ufoz", fuzzUfozEntry}};
+                            {"ufoz", fuzzUfozEntry},
+                            {"fea_compiler", fuzz::feaCompilerEntry},
+                            {"otl_tables", fuzz::otlTablesEntry},
+                            {"otl_codecs", fuzz::otlCodecsEntry},
+                            {"layout_xml", fuzz::layoutXmlEntry},
+                            {"cff_reader", fuzz::cffReaderEntry}};
   for (const Target& target : targets) {
     const auto folder = std::filesystem::path(TARNWICK_SOURCE_DIR) / "fuzz" / target.name / "corpus";
     int replayed = 0;
