@@ -51,6 +51,43 @@ TEST_P(FeaturesFixedPoint, UfoToNativeAndBack) {
   fs::remove_all(work);
 }
 
+// With -ttx a UFO gets the layout XML document, and reading it back with -ttx takes the
+// layout from the document (the feature text is then generated from the layout); without
+// -ttx no document is written and features.fea is read as it stands. Roboto's feature text
+// is self-contained, so it compiles wherever the native file lies.
+TEST(LayoutXmlRoad, DocumentWrittenAndReadWithTtx) {
+  const fs::path original = fs::path(TARNWICK_CORPUS_DIR) / "roboto-2/src/v2/Roboto-Regular.ufo";
+  if (!fs::is_directory(original)) GTEST_SKIP() << "corpus font missing: " << original;
+  const fs::path work = fs::temp_directory_path() / ("tw_fea_ttx_" + std::to_string(::getpid()));
+  fs::remove_all(work);
+  fs::create_directories(work);
+  const auto path = [&](const char* name) { return "'" + (work / name).string() + "'"; };
+  const std::string kDocument = "data/com.quorvel.v2.otl.ttx.xml";
+
+  ASSERT_EQ(run("'" + original.string() + "' " + path("font.qtf"), work / "a.err"), 0);
+  ASSERT_EQ(run("-ttx " + path("font.qtf") + " " + path("ttx.ufo"), work / "b.err"), 0) << readText(work / "b.err");
+  const std::string document = readText(work / "ttx.ufo" / kDocument);
+  EXPECT_EQ(document.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<OTLayout>\n", 0), 0u);
+  EXPECT_NE(document.find("<GSUB>"), std::string::npos);
+  EXPECT_EQ(document.substr(document.size() - 12), "</OTLayout>\n");
+  ASSERT_EQ(run(path("font.qtf") + " " + path("plain.ufo"), work / "c.err"), 0);
+  EXPECT_FALSE(fs::exists(work / "plain.ufo" / kDocument));
+
+  // Read without -ttx: the stored features.fea, verbatim; with -ttx: the document's layout.
+  const std::string before = readText(original / "features.fea");
+  ASSERT_EQ(run(path("ttx.ufo") + " " + path("text.qtf"), work / "d.err"), 0);
+  ASSERT_EQ(run(path("text.qtf") + " " + path("text.ufo"), work / "e.err"), 0);
+  EXPECT_TRUE(readText(work / "text.ufo/features.fea") == before);
+  ASSERT_EQ(run("-ttx " + path("ttx.ufo") + " " + path("layout.qtf"), work / "f.err"), 0) << readText(work / "f.err");
+  ASSERT_EQ(run("-ttx " + path("layout.qtf") + " " + path("layout.ufo"), work / "g.err"), 0)
+      << readText(work / "g.err");
+  const std::string generated = readText(work / "layout.ufo/features.fea");
+  EXPECT_EQ(generated.rfind("#\n# Feature definitions\n", 0), 0u) << generated.substr(0, 200);
+  const std::string again = readText(work / "layout.ufo" / kDocument);
+  EXPECT_NE(again.find("<GSUB>"), std::string::npos);
+  fs::remove_all(work);
+}
+
 INSTANTIATE_TEST_SUITE_P(Corpus, FeaturesFixedPoint,
                          ::testing::Values("source-sans-2.040/Roman/Instances/Regular/font.ufo",
                                            "roboto-2/src/v2/Roboto-Regular.ufo"),
