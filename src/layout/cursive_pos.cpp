@@ -85,23 +85,7 @@ void LpCursive::writeFeaRule(std::ostream& out, uint32_t rule, bool) const {
   out << ";\n";
 }
 
-void LpCursive::pruneByGlyphs(const GlyphSet& remove) {
-  const GlyphList covered = coverage.glyphs();
-  GlyphList kept;
-  std::vector<EntryExitRecord> keptRecords;
-  bool removed = false;
-  for (size_t i = 0; i < covered.size(); ++i) {
-    if (remove.count(covered[i])) {
-      removed = true;
-      continue;
-    }
-    kept.push_back(covered[i]);
-    if (i < records.size()) keptRecords.push_back(std::move(records[i]));
-  }
-  // The kept records were moved out above: put them back even when nothing went.
-  records = std::move(keptRecords);
-  if (removed) coverage.assign(kept);
-}
+void LpCursive::pruneByGlyphs(const GlyphSet& remove) { pruneCoverageAndRecords(coverage, records, remove); }
 
 void LpCursive::collectGlyphs(GlyphSet& out) const { out.insert(coverage.glyphs().begin(), coverage.glyphs().end()); }
 

@@ -123,4 +123,26 @@ void writeFeaGlyphList(const GlyphList* glyphs, std::ostream& out, int bracketMo
 void writeFeaGlyphClassBody(const GlyphList* glyphs, std::ostream& out, uint32_t perLine);
 void writeFeaGlyph(std::ostream& out, uint32_t glyph);
 
+// Drops every covered glyph in `remove` together with its record (the records run
+// parallel to the coverage). Every record is moved back, so nothing is lost when no
+// glyph goes; the coverage is reassigned only when one did. True when one went.
+template <class Record>
+bool pruneCoverageAndRecords(GlyphClassSlot& coverage, std::vector<Record>& records, const GlyphSet& remove) {
+  const GlyphList covered = coverage.glyphs();
+  GlyphList kept;
+  std::vector<Record> keptRecords;
+  bool removed = false;
+  for (size_t i = 0; i < covered.size(); ++i) {
+    if (remove.count(covered[i])) {
+      removed = true;
+      continue;
+    }
+    kept.push_back(covered[i]);
+    if (i < records.size()) keptRecords.push_back(std::move(records[i]));
+  }
+  records = std::move(keptRecords);
+  if (removed) coverage.assign(kept);
+  return removed;
+}
+
 }  // namespace otl

@@ -289,20 +289,7 @@ void LpMarkToLigature::writeFea(std::ostream& out, const LookupMap&, const Looku
 }
 
 std::vector<bool> LpMarkTo::pruneMarks(const GlyphSet& remove, bool& removed) {
-  const GlyphList markGlyphs = marks.glyphs();
-  GlyphList keptMarks;
-  std::vector<MarkRecord> keptRecords;
-  for (size_t i = 0; i < markGlyphs.size(); ++i) {
-    if (remove.count(markGlyphs[i])) {
-      removed = true;
-      continue;
-    }
-    keptMarks.push_back(markGlyphs[i]);
-    if (i < markRecords.size()) keptRecords.push_back(std::move(markRecords[i]));
-  }
-  // The kept records were moved out above: put them back even when no mark went.
-  markRecords = std::move(keptRecords);
-  if (removed) marks.assign(keptMarks);
+  if (pruneCoverageAndRecords(marks, markRecords, remove)) removed = true;
   const GlyphList baseGlyphs = bases.glyphs();
   std::vector<bool> keep(baseGlyphs.size(), true);
   GlyphList keptBases;

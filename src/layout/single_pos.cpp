@@ -88,23 +88,7 @@ void LpSingle::writeFeaRule(std::ostream& out, uint32_t rule, bool) const {
   out << ";\n";
 }
 
-void LpSingle::pruneByGlyphs(const GlyphSet& remove) {
-  const GlyphList covered = coverage.glyphs();
-  GlyphList kept;
-  std::vector<GPosValue> keptValues;
-  bool removed = false;
-  for (size_t i = 0; i < covered.size(); ++i) {
-    if (remove.count(covered[i])) {
-      removed = true;
-      continue;
-    }
-    kept.push_back(covered[i]);
-    if (i < values.size()) keptValues.push_back(std::move(values[i]));
-  }
-  // The kept records were moved out above: put them back even when nothing went.
-  values = std::move(keptValues);
-  if (removed) coverage.assign(kept);
-}
+void LpSingle::pruneByGlyphs(const GlyphSet& remove) { pruneCoverageAndRecords(coverage, values, remove); }
 
 void LpSingle::collectGlyphs(GlyphSet& out) const { out.insert(coverage.glyphs().begin(), coverage.glyphs().end()); }
 
