@@ -137,6 +137,8 @@ class LookupXMLParser : public LayoutObjectParser {
  public:
   void startElement(const char* name, const char** attributes) override {
     if (nameIs(name, "LookupType")) {
+      // The kind is fixed once a subtable is in: a late LookupType would relabel them.
+      if (!lookup->subtables.empty()) return;
       if (const char* value = firstAttribute(attributes, "value")) {
         lookup->typeCode = ot_bin_layout::fromBinaryLookupType(parseU16(value), lookup->tableId);
       }
@@ -293,8 +295,9 @@ class TableXMLParser : public LayoutObjectParser {
       const bool contextual = lookup->tableId == kTableGpos ? (type == 7 || type == 8) : (type == 15 || type == 16);
       if (!contextual) continue;
       for (auto& subtable : lookup->subtables) {
-        auto& context = static_cast<LsChainedContext&>(*subtable);
-        for (auto& rule : context.rules) {
+        auto* context = dynamic_cast<LsChainedContext*>(subtable.get());
+        if (!context) continue;
+        for (auto& rule : context->rules) {
           for (auto& record : rule->lookups) record.lookupIndex = static_cast<int32_t>(translate(record.lookupIndex));
         }
       }
