@@ -404,6 +404,12 @@ TEST(GroupsRoundTrip, KeyedClassesAndPlainGroupsTravelSideBySide) {
   EXPECT_EQ(flat(read.font().kerning()), flat(model.kerning()));
 }
 
+// The program's kerning routes for one test, whatever way it ends.
+struct RoutesInstalled {
+  RoutesInstalled() { qtf::installLayoutKerningRoutes(); }
+  ~RoutesInstalled() { qtf::setKerningLayoutRoutes(nullptr); }
+};
+
 // Classes read from a UFO (first member as key, kerned on its own) or without any key:
 // the kern-feature route gives them keys of their own, so they come back under their
 // names, with their members, as classes; the file reads back as the font's kerning and
@@ -413,7 +419,7 @@ TEST(GroupsRoundTrip, OwnClassesGetKeysAndKeepTheirNames) {
     const char* name;
     uint32_t firstKey;       // 0: no key glyph; 1: the first member
     bool colonGlyphsKerned;  // every member of @MMK_R_colon kerned as a glyph
-    bool zeroException;      // (@MMK_L_round, T) = 0 under the class pair
+    bool zeroException;      // (@MMK_L_round, semicolon) = 0 under the class pair
     bool onlyColon;          // no other class
     GroupMap classes;        // the kerning classes read back
   };
@@ -425,7 +431,7 @@ TEST(GroupsRoundTrip, OwnClassesGetKeysAndKeepTheirNames) {
       {"a class without a free member", 1, true, false, false, {{"@MMK_L_round", {"O", "Q"}}}},
       {"only that class, without a key", 0, true, false, true, {}},
   };
-  qtf::setKerningLayoutRoutes(&qtf::layoutKerningRoutes());
+  const RoutesInstalled routes;
   for (const Case& c : cases) {
     TestFont font = fontWithGlyphs({});
     // Reading gives every glyph a "Body" layer; these have one already.
@@ -467,7 +473,6 @@ TEST(GroupsRoundTrip, OwnClassesGetKeysAndKeepTheirNames) {
     ASSERT_TRUE(again.ok) << c.name;
     EXPECT_EQ(recordDifferences(writeNative(*again.pair), second), "") << c.name;
   }
-  qtf::setKerningLayoutRoutes(nullptr);
 }
 
 // A class named "_A" keyed by A reads back as @MMK_L_A (the name the file gives "_A"),
