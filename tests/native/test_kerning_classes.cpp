@@ -62,6 +62,12 @@ class RecordingRoutes : public qtf::KerningLayoutRoutes {
   int kernCalls = 0;
 };
 
+// The program's kerning routes for one test, whatever way it ends.
+struct RoutesInstalled {
+  RoutesInstalled() { qtf::installLayoutKerningRoutes(); }
+  ~RoutesInstalled() { qtf::setKerningLayoutRoutes(nullptr); }
+};
+
 TEST(KerningClasses, KeyGlyphPairsRewritesClassPairs) {
   vn::FontKerning source;
   defineAV(source);
@@ -267,6 +273,7 @@ TEST(KerningClasses, ReadBackMatchesTheFontForMixedKerning) {
     return (seed >> 16) % range;
   };
   int keptClasses = 0;
+  const RoutesInstalled routes;
   for (int round = 0; round < 120; ++round) {
     // The second half with the layout routes, which give the font's classes new keys.
     qtf::setKerningLayoutRoutes(round < 60 ? nullptr : &qtf::layoutKerningRoutes());
@@ -310,7 +317,6 @@ TEST(KerningClasses, ReadBackMatchesTheFontForMixedKerning) {
     }
     EXPECT_EQ(flat(read.font().kerning()), expected) << "round " << round;
   }
-  qtf::setKerningLayoutRoutes(nullptr);
   EXPECT_GE(keptClasses, 15);
 }
 
@@ -403,12 +409,6 @@ TEST(GroupsRoundTrip, KeyedClassesAndPlainGroupsTravelSideBySide) {
   EXPECT_FALSE(classes.hasGroup(id("Caps")));
   EXPECT_EQ(flat(read.font().kerning()), flat(model.kerning()));
 }
-
-// The program's kerning routes for one test, whatever way it ends.
-struct RoutesInstalled {
-  RoutesInstalled() { qtf::installLayoutKerningRoutes(); }
-  ~RoutesInstalled() { qtf::setKerningLayoutRoutes(nullptr); }
-};
 
 // Classes read from a UFO (first member as key, kerned on its own) or without any key:
 // the kern-feature route gives them keys of their own, so they come back under their
