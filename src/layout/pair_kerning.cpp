@@ -9,9 +9,6 @@ namespace otl {
 
 namespace {
 
-constexpr const char* kLeftGroupPrefix = "@MMK_L_";
-constexpr const char* kRightGroupPrefix = "@MMK_R_";
-
 const LpPairFormat2Impl* classForm(const LpPair& subtable, std::unique_ptr<LpPair>& copy) {
   if (subtable.format2) return subtable.format2.get();
   copy = std::make_unique<LpPair>(uint16_t{1});
@@ -137,8 +134,8 @@ void toKerningWithClasses(const LpPair& subtable, vn::FontKerning& kerning) {
   std::unique_ptr<LpPair> copy;
   const LpPairFormat2Impl* classes = classForm(subtable, copy);
   if (!classes) return;
-  SideNamer left(kerning, vn::kSideFirst, kLeftGroupPrefix);
-  SideNamer right(kerning, vn::kSideSecond, kRightGroupPrefix);
+  SideNamer left(kerning, vn::kSideFirst, vn::kFirstSideClassPrefix);
+  SideNamer right(kerning, vn::kSideSecond, vn::kSecondSideClassPrefix);
   left.build(classes->classDef1);
   right.build(classes->classDef2);
   for (const auto& p : classes->pairs) {

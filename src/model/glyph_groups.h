@@ -119,6 +119,10 @@ class GlyphGroups {
   virtual bool setGroupInfo(GlyphId id, const KerningClassInfo& info) = 0;
 };
 
+// Names of kerning classes made for a key glyph: prefix + the key glyph's name.
+inline constexpr const char* kFirstSideClassPrefix = "@MMK_L_";
+inline constexpr const char* kSecondSideClassPrefix = "@MMK_R_";
+
 // Side and key glyph that a class name implies.
 struct GroupNameInfo {
   uint32_t side = kSideNone;

@@ -333,7 +333,8 @@ void finishBlock(InfoReadState& state, vn::Font& font, vn::Style& style) {
       const std::string name = flags.readString();
       const int32_t bits = flags.readInt();
       flags.readInt();
-      if (name.size() < 2 || name[0] != '_' || !state.classDefinitions.count(name)) continue;
+      // Keyed classes come as "_" + key glyph or under their own names.
+      if (name.size() < 2 || !state.classDefinitions.count(name)) continue;
       if (bits & kFirstSideFlag) addUnique(state.firstSideClasses, firstSide, name);
       if (bits & kSecondSideFlag) addUnique(state.secondSideClasses, secondSide, name);
     }

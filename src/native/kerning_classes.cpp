@@ -40,6 +40,13 @@ bool hasValidKeyGlyph(const vn::KerningGlyphGroup& group) {
   return id != 0 && group.contains(id);
 }
 
+std::string keyedClassGroupName(const std::string& written, const std::string& key, uint32_t side) {
+  const std::string derived = kKeyedClassPrefix + key;
+  if (written == derived || written == derived + kSecondUseSuffix)
+    return (side == vn::kSideFirst ? vn::kFirstSideClassPrefix : vn::kSecondSideClassPrefix) + key;
+  return written;
+}
+
 bool keyGlyphPairs(const vn::FontKerning& source, vn::FontKerning& out) {
   std::set<vn::GlyphId> leftKeys;
   std::set<vn::GlyphId> rightKeys;

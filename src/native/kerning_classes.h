@@ -4,6 +4,8 @@
 // glyphs. convertKerningClasses rewrites a font's kerning into that form.
 #pragma once
 
+#include <string>
+
 #include "model/kerning.h"
 
 namespace qtf {
@@ -28,6 +30,17 @@ KerningLayoutRoutes* kerningLayoutRoutes();
 
 // True when the class's key glyph is set, registered and one of its members.
 bool hasValidKeyGlyph(const vn::KerningGlyphGroup& group);
+
+// A keyed kerning class is written as this prefix and its key glyph's name; a second
+// class of the same key glyph takes the suffix too.
+inline constexpr const char* kKeyedClassPrefix = "_";
+inline constexpr const char* kSecondUseSuffix = "1";
+
+// The name of the group that the reader makes of a keyed kerning class written as
+// `written` with the key glyph `key`, for the first (1) or second (2) side: "_" + key
+// (and "_" + key + "1", its second use) stands for the prefix of the side + key; any
+// other written name is the group's own.
+std::string keyedClassGroupName(const std::string& written, const std::string& key, uint32_t side);
 
 // Builds in `out` (empty on entry) a kerning whose pairs are all glyph pairs and whose
 // classes carry key glyphs. False when the font has no kerning class or no route

@@ -5,6 +5,7 @@
 #include "layout/kern_feature.h"
 #include "layout/kerning_classes_engine.h"
 #include "layout/pair_kerning.h"
+#include "native/kerning_keys.h"
 
 namespace qtf {
 
@@ -54,6 +55,10 @@ class LayoutRoutes : public KerningLayoutRoutes {
   }
 
   bool roundTripThroughKernFeature(const vn::FontKerning& source, vn::FontKerning& out) override {
+    // The font's own classes, given key glyphs, first: their names and members survive.
+    if (assignKeyGlyphs(source, out)) return true;
+    out.pairs.clear();
+    out.groups.clear();
     if (usesSharedClasses(source)) return false;
     otl::LayoutFea layout(nullptr, "");
     if (!otl::addKernFeature(layout, source) || !layout.hasFeature("kern")) return false;

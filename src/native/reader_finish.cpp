@@ -17,6 +17,7 @@
 #include "model/numbers.h"
 #include "model/style.h"
 #include "model/style_names.h"
+#include "native/kerning_classes.h"
 #include "native/parser_impl.h"
 #include "native/tags.h"
 
@@ -24,8 +25,6 @@ namespace qtf {
 
 namespace {
 
-constexpr const char* kLeftClassPrefix = "@MMK_L_";
-constexpr const char* kRightClassPrefix = "@MMK_R_";
 constexpr const char* kClassMemberSeparators = ", ;\t\n\r";
 constexpr const char* kInvalidMemberPrefix = "_nonexistentGlyph";
 constexpr int32_t kLeftClassKind = 1;
@@ -229,24 +228,29 @@ void Parser::Impl::finish(std::vector<PendingKerning>& pending) {
       pairs.push_back({byIndex[entry.first]->name, byIndex[entry.second]->name, entry.value});
   }
 
-  // 6. Kerning classes by their key member.
-  std::map<std::string, std::vector<std::string>> leftKeys;
-  std::map<std::string, std::vector<std::string>> rightKeys;
+  // 6. Kerning classes by their key member, each with the name of its group.
+  struct KeyedClass {
+    std::string groupName;
+    std::vector<std::string> members;
+  };
+  std::map<std::string, KeyedClass> leftKeys;
+  std::map<std::string, KeyedClass> rightKeys;
   std::set<std::string> kerningClasses;
-  auto collect = [&](const std::vector<std::string>& classNames, auto& keyMap) {
+  auto collect = [&](const std::vector<std::string>& classNames, uint32_t side, auto& keyMap) {
     for (const auto& className : classNames) {
       const auto found = state.classDefinitions.find(className);
       if (found == state.classDefinitions.end()) continue;
       std::vector<std::string> members;
       bool hasKey = false;
       if (splitClassMembers(found->second, members, hasKey) > 0 && hasKey) {
-        keyMap[members.front()] = members;
+        const std::string key = members.front();
+        keyMap[key] = KeyedClass{keyedClassGroupName(className, key, side), std::move(members)};
         kerningClasses.insert(className);
       }
     }
   };
-  collect(state.firstSideClasses, leftKeys);
-  collect(state.secondSideClasses, rightKeys);
+  collect(state.firstSideClasses, vn::kSideFirst, leftKeys);
+  collect(state.secondSideClasses, vn::kSideSecond, rightKeys);
 
   // 7. Feature-file text.
   if (state.hasFeatureText) {
@@ -260,10 +264,10 @@ void Parser::Impl::finish(std::vector<PendingKerning>& pending) {
   }
 
   // 8. Kerning class groups, left then right.
-  for (const auto& [key, members] : leftKeys)
-    font->addGroup(kLeftClassPrefix + key, memberIds(members), kLeftClassKind, key);
-  for (const auto& [key, members] : rightKeys)
-    font->addGroup(kRightClassPrefix + key, memberIds(members), kRightClassKind, key);
+  for (const auto& [key, keyed] : leftKeys)
+    font->addGroup(keyed.groupName, memberIds(keyed.members), kLeftClassKind, key);
+  for (const auto& [key, keyed] : rightKeys)
+    font->addGroup(keyed.groupName, memberIds(keyed.members), kRightClassKind, key);
 
   // 9. Plain classes.
   for (const auto& [className, text] : state.classDefinitions) {
@@ -280,12 +284,13 @@ void Parser::Impl::finish(std::vector<PendingKerning>& pending) {
   for (const auto& pair : pairs) {
     // A side that names no glyph would be stored under id 0, which means "no glyph".
     if (pair.first.empty() || pair.second.empty()) continue;
-    const bool leftClass = leftKeys.count(pair.first) != 0;
-    const bool rightClass = rightKeys.count(pair.second) != 0;
-    const vn::KerningSide first = leftClass ? vn::KerningSide::ofClass(registry.idForName(kLeftClassPrefix + pair.first))
-                                            : vn::KerningSide::ofGlyph(registry.idForName(pair.first));
-    const vn::KerningSide second = rightClass
-                                       ? vn::KerningSide::ofClass(registry.idForName(kRightClassPrefix + pair.second))
+    const auto leftClass = leftKeys.find(pair.first);
+    const auto rightClass = rightKeys.find(pair.second);
+    const vn::KerningSide first = leftClass != leftKeys.end()
+                                      ? vn::KerningSide::ofClass(registry.idForName(leftClass->second.groupName))
+                                      : vn::KerningSide::ofGlyph(registry.idForName(pair.first));
+    const vn::KerningSide second = rightClass != rightKeys.end()
+                                       ? vn::KerningSide::ofClass(registry.idForName(rightClass->second.groupName))
                                        : vn::KerningSide::ofGlyph(registry.idForName(pair.second));
     kerning.setPair(first, second, pair.value, true);
   }

@@ -19,7 +19,6 @@ namespace qtf {
 namespace {
 
 constexpr char kKeyMark = '\'';
-constexpr const char* kKeyedPrefix = "_";
 // Characters at which the reader splits a member text.
 constexpr const char* kMemberSeparators = ", ;\t\n\r";
 
@@ -27,6 +26,7 @@ using IdList = std::vector<vn::GlyphId>;
 
 struct WrittenClass {
   std::string name;
+  std::string ownName;  // the class's name in the font
   int32_t flags = 0;
   std::vector<std::string> members;
   IdList memberIds;     // the members' registry ids, in the same order
@@ -58,11 +58,33 @@ std::string memberText(const std::vector<std::string>& members, const std::strin
   return text;
 }
 
-std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool withKeys) {
+// How keyed kerning classes are named in the file.
+enum class KeyedNames {
+  kOwnWhereKept,  // a one-sided class under its own name where the reader gives it back
+  kKeyGlyph,      // every one as "_" + key glyph
+};
+
+// The name a one-sided keyed class is written under: its own where the reader makes a
+// group of that name of it, else "_" + key glyph.
+std::string keyedName(const std::string& own, const vn::KerningGlyphGroup& group, KeyedNames naming) {
+  const std::string derived = kKeyedClassPrefix + group.keyGlyph;
+  const bool oneSided = group.side == vn::kSideFirst || group.side == vn::kSideSecond;
+  // The reader cuts a class definition at its first ':' and takes no name of one byte.
+  if (naming == KeyedNames::kKeyGlyph || !oneSided || own.size() < 2 || own.find(':') != std::string::npos ||
+      keyedClassGroupName(own, group.keyGlyph, group.side) != own ||
+      keyedClassGroupName(derived, group.keyGlyph, group.side) == own) {
+    return derived;
+  }
+  return own;
+}
+
+std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool withKeys,
+                                         KeyedNames naming = KeyedNames::kOwnWhereKept) {
   std::vector<WrittenClass> classes;
   std::set<std::string> used;
   for (const auto& [id, group] : source.groups.groups) {
     WrittenClass written;
+    written.ownName = otl::glyphNameById(id);
     written.flags = sideFlags(group.side);
     for (vn::GlyphId member : group.glyphs) {
       written.members.push_back(otl::glyphNameById(member));
@@ -70,7 +92,7 @@ std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool wit
     }
     if (withKeys && group.side != vn::kSideNone && hasValidKeyGlyph(group)) {
       written.keyName = group.keyGlyph;
-      written.name = uniqueName(kKeyedPrefix + group.keyGlyph, used);
+      written.name = uniqueName(keyedName(written.ownName, group, naming), used);
     } else {
       if (withKeys && hasValidKeyGlyph(group)) written.keyName = group.keyGlyph;
       written.name = uniqueName(otl::glyphNameById(id), used);
@@ -79,6 +101,26 @@ std::vector<WrittenClass> classesToWrite(const vn::FontKerning& source, bool wit
     classes.push_back(std::move(written));
   }
   return classes;
+}
+
+// True when the groups the reader makes of the written classes have distinct names and
+// each keyed class comes back under its own name or the prefix of its side + key glyph
+// (keyedClassGroupName); the other classes come back under their written names.
+bool groupNamesReadBack(const std::vector<WrittenClass>& classes) {
+  std::set<std::string> names;
+  for (const WrittenClass& written : classes) {
+    const bool keyed = !written.keyName.empty() && written.flags != 0;
+    for (const int32_t flag : {info::kFirstSideFlag, info::kSecondSideFlag}) {
+      if (keyed && !(written.flags & flag)) continue;
+      const uint32_t side = flag == info::kFirstSideFlag ? vn::kSideFirst : vn::kSideSecond;
+      const std::string name = keyed ? keyedClassGroupName(written.name, written.keyName, side) : written.name;
+      const std::string derived = keyed ? keyedClassGroupName(kKeyedClassPrefix + written.keyName, written.keyName, side)
+                                        : written.name;
+      if ((name != written.ownName && name != derived) || !names.insert(name).second) return false;
+      if (!keyed) break;
+    }
+  }
+  return true;
 }
 
 // What a pair carries in the file: its value truncated; 0 is not kept.
@@ -276,7 +318,7 @@ bool keyedClasses(const std::vector<WrittenClass>& classes, size_t idLimit, Keye
     for (const std::string& member : written.members) {
       if (!splitsCleanly(member)) return false;
     }
-    if (written.keyName.empty() || written.name.size() < 2 || written.name[0] != '_') continue;
+    if (written.keyName.empty() || written.name.size() < 2) continue;
     // The reader cuts a class definition at its first ':'.
     if (written.name.find(':') != std::string::npos) return false;
     for (int side = 0; side < 2; ++side) {
@@ -476,6 +518,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   }
 
   std::vector<WrittenClass> classes = classesToWrite(source, true);
+  if (!groupNamesReadBack(classes)) classes = classesToWrite(source, true, KeyedNames::kKeyGlyph);
   out.glyphKerning.clear();
   const uint64_t fontExpandedSize = expandedSize(fontKerning);
   bool faithful = (&source == &fontKerning ? fontExpandedSize : expandedSize(source)) <= kMaxWrittenGlyphPairs;

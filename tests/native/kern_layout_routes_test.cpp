@@ -50,10 +50,18 @@ TEST(KernLayoutRoutes, KernFeatureRouteOnlyWhereItsClassesStandAlone) {
   ASSERT_TRUE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(source, viaFeature));
   EXPECT_EQ(flat(viaFeature), flat(source));
 
-  // Pairs of a shared class: the feature's classes would share its glyphs; refused.
+  // Pairs of a shared class: it takes a member no pair kerns on its own as its key.
   vn::FontKerning shared;
   shared.defineGroup("@MMK_L_kshared", {id("kB"), id("kD")}, vn::kSideFirst, "");
   shared.setPair(cls("@MMK_L_kshared"), gly("kO"), -10, true);
+  shared.setPair(gly("kB"), gly("kQ"), -5, true);
+  vn::FontKerning keyed;
+  ASSERT_TRUE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(shared, keyed));
+  EXPECT_EQ(keyed.groups.find(id("@MMK_L_kshared"))->keyGlyph, "kD");
+  EXPECT_EQ(flat(keyed), flat(shared));
+  // Every member kerned on its own: no key; the feature's classes would share its
+  // glyphs, so the route is refused.
+  shared.setPair(gly("kD"), gly("kQ"), -5, true);
   vn::FontKerning refused;
   EXPECT_FALSE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(shared, refused));
 }
