@@ -45,25 +45,7 @@ void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
 }
 
 void LsMultiple::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
-  ProblemMap problems;
-  checkRules(problems);
-  const size_t n = ruleCount();
-  if (n == 0) return;
-  size_t first = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (sequences[i].glyphCount() >= 2) {
-      first = i;
-      break;
-    }
-  }
-  auto writeRule = [&](size_t i) {
-    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
-    writeFeaRule(out, static_cast<uint32_t>(i), false);
-  };
-  writeRule(first);
-  for (size_t i = 0; i < n; ++i) {
-    if (i != first) writeRule(i);
-  }
+  writeFeaSequenceRules(out, *this, sequences, ruleCount());
 }
 
 void LsMultiple::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {
