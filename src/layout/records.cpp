@@ -203,8 +203,8 @@ void Context::clear() {
   lookups.clear();
 }
 
-void Context::pruneByGlyphs(const GlyphSet& remove) {
-  for (Sequence* seq : {&backtrack, &input, &lookahead}) {
+bool pruneSequences(std::initializer_list<Sequence*> sequences, const GlyphSet& remove) {
+  for (Sequence* seq : sequences) {
     for (auto& slot : *seq) {
       GlyphList kept;
       const auto& list = slot.glyphs();
@@ -213,12 +213,14 @@ void Context::pruneByGlyphs(const GlyphSet& remove) {
       }
       if (kept.size() == list.size()) continue;
       slot.assign(kept);
-      if (kept.empty()) {
-        clear();
-        return;
-      }
+      if (kept.empty()) return true;
     }
   }
+  return false;
+}
+
+void Context::pruneByGlyphs(const GlyphSet& remove) {
+  if (pruneSequences({&backtrack, &input, &lookahead}, remove)) clear();
 }
 
 void Context::pruneByLookups(const std::set<uint32_t>& kept) {

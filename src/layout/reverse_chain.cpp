@@ -111,20 +111,9 @@ void LsReverseChainedContext::clear() {
 }
 
 void LsReverseChainedContext::pruneByGlyphs(const GlyphSet& remove) {
-  for (Sequence* sequence : {&backtrack, &lookahead}) {
-    for (auto& slot : *sequence) {
-      GlyphList kept;
-      const auto& list = slot.glyphs();
-      for (uint32_t g : list) {
-        if (!remove.count(g)) kept.push_back(g);
-      }
-      if (kept.size() == list.size()) continue;
-      slot.assign(kept);
-      if (kept.empty()) {
-        clear();
-        return;
-      }
-    }
+  if (pruneSequences({&backtrack, &lookahead}, remove)) {
+    clear();
+    return;
   }
   const GlyphList in = input.glyphs(), subs = substitutes.glyphs();
   GlyphList keptIn, keptSubs;
