@@ -149,9 +149,9 @@ std::vector<uint16_t> readCoveredOffsets(ot::BinaryReader& r, size_t coveredCoun
   return r.readUInt16Array(count);
 }
 
-CoveredOffsetsWriter::CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count)
+CoveredOffsetsWriter::CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count, uint16_t format)
     : writer_(writer), start_(writer.position()) {
-  writer_.writeUInt16(1);
+  if (format != 0) writer_.writeUInt16(format);
   coverageField_ = writer_.reserveOffset16();
   fields_ = ot_bin_layout::reserveOffsetArray(writer_, count);
 }

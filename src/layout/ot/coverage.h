@@ -55,10 +55,11 @@ GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const ch
 std::vector<uint16_t> readCoveredOffsets(ot::BinaryReader& r, size_t coveredCount, const char* countError);
 
 // Writes the head for `count` tables at the writer's position; each table follows its
-// startTable, and finish writes the Coverage of the glyphs given there.
+// startTable, and finish writes the Coverage of the glyphs given there. The GDEF
+// attachment and caret lists have the same head without the format (`format` 0).
 class CoveredOffsetsWriter {
  public:
-  CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count);
+  CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count, uint16_t format = 1);
   // Points offset k at the writer's position: the table of covered glyph index `glyph`.
   void startTable(size_t k, uint16_t glyph);
   void finish();
