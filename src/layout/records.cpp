@@ -6,15 +6,21 @@
 
 namespace otl {
 
-void copyDevice(DevicePtr& target, const DevicePtr& source) {
+namespace {
+// Deep copy of an optional record; an existing target is assigned in place.
+template <class Record>
+void copyOptional(std::unique_ptr<Record>& target, const std::unique_ptr<Record>& source) {
   if (!source) {
     target.reset();
   } else if (!target) {
-    target = std::make_unique<DeviceTable>(*source);
+    target = std::make_unique<Record>(*source);
   } else {
     *target = *source;
   }
 }
+}  // namespace
+
+void copyDevice(DevicePtr& target, const DevicePtr& source) { copyOptional(target, source); }
 
 bool sameDevice(const DevicePtr& a, const DevicePtr& b) {
   if (!a || !b) return !a && !b;
@@ -84,15 +90,7 @@ void GPosValue::writeFeaFull(std::ostream& out) const {
   out << '<' << xPlacement << ' ' << yPlacement << ' ' << xAdvance << ' ' << yAdvance << '>';
 }
 
-void copyAnchor(AnchorPtr& target, const AnchorPtr& source) {
-  if (!source) {
-    target.reset();
-  } else if (!target) {
-    target = std::make_unique<AnchorTable>(*source);
-  } else {
-    *target = *source;
-  }
-}
+void copyAnchor(AnchorPtr& target, const AnchorPtr& source) { copyOptional(target, source); }
 
 AnchorTable& AnchorTable::operator=(const AnchorTable& other) {
   if (this == &other) return *this;
