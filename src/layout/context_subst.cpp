@@ -62,11 +62,6 @@ void readCoveragePositions(ot::BinaryReader& r, const std::vector<uint16_t>& off
   }
 }
 
-void writeCoverageOffsets(ot::BinaryWriter& writer, const Sequence& sequence, std::vector<uint32_t>& fields) {
-  writer.writeUInt16(static_cast<uint16_t>(sequence.size()));
-  for (size_t i = 0; i < sequence.size(); ++i) fields.push_back(writer.reserveOffset16());
-}
-
 }  // namespace
 
 void LsChainedContext::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
@@ -194,9 +189,9 @@ void LsChainedContext::writeRule(ot::BinaryWriter& writer, const LookupIndexMap&
   writer.writeUInt16(3);
   std::vector<uint32_t> backtrackFields, inputFields, lookaheadFields;
   if (chained) {
-    writeCoverageOffsets(writer, rule.backtrack, backtrackFields);
-    writeCoverageOffsets(writer, rule.input, inputFields);
-    writeCoverageOffsets(writer, rule.lookahead, lookaheadFields);
+    backtrackFields = ot_bin_layout::reserveOffsetArray(writer, rule.backtrack.size());
+    inputFields = ot_bin_layout::reserveOffsetArray(writer, rule.input.size());
+    lookaheadFields = ot_bin_layout::reserveOffsetArray(writer, rule.lookahead.size());
     writer.writeUInt16(static_cast<uint16_t>(rule.lookups.size()));
   } else {
     writer.writeUInt16(static_cast<uint16_t>(rule.input.size()));

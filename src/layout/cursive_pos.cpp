@@ -6,16 +6,12 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
-#include "layout/ot/exception.h"
 
 namespace otl {
 
 void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&, const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown cursive positioning format");
-  GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), map);
-  coverage.assign(covered);
+  coverage.assign(readCoveredGlyphs(r, map, "unknown cursive positioning format"));
   r.seek(4);
   const uint16_t count = r.readUInt16();
   r.requireRecords(count, 4);

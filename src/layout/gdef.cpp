@@ -144,12 +144,6 @@ std::vector<std::pair<uint16_t, const Data*>> sortedEntries(const GlyphList& gly
   return entries;
 }
 
-std::vector<uint16_t> indicesOf(const auto& entries) {
-  std::vector<uint16_t> out;
-  for (const auto& entry : entries) out.push_back(entry.first);
-  return out;
-}
-
 }  // namespace
 
 bool GDefTableData::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
@@ -193,34 +187,26 @@ void GDefTableData::writeParts(ot::BinaryWriter& writer, const GlyphIdMap& map) 
 }
 
 void GDefTableData::writeAttachList(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
-  const uint32_t start = writer.position();
   const auto entries = sortedEntries(attachGlyphs, attachPoints, map);
-  writer.writeUInt16(0);
-  writer.writeUInt16(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) writer.writeUInt16(0);
+  CoveredOffsetsWriter head(writer, entries.size(), 0);
   for (size_t i = 0; i < entries.size(); ++i) {
-    writeOffset(writer, start, static_cast<uint32_t>(start + 4 + 2 * i));
+    head.startTable(i, entries[i].first);
     writer.writeUInt16(entries[i].second->size());
     for (uint16_t point : *entries[i].second) writer.writeUInt16(point);
   }
-  writeOffset(writer, start, start);
-  writeCoverageTable(writer, indicesOf(entries));
+  head.finish();
 }
 
 void GDefTableData::writeCaretList(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
-  const uint32_t start = writer.position();
   const auto entries = sortedEntries(caretGlyphs, carets, map);
-  writer.writeUInt16(0);
-  writer.writeUInt16(entries.size());
-  for (size_t i = 0; i < entries.size(); ++i) writer.writeUInt16(0);
+  CoveredOffsetsWriter head(writer, entries.size(), 0);
   for (size_t i = 0; i < entries.size(); ++i) {
-    writeOffset(writer, start, static_cast<uint32_t>(start + 4 + 2 * i));
+    head.startTable(i, entries[i].first);
     const uint32_t glyph = writer.position();
     const auto& list = *entries[i].second;
-    writer.writeUInt16(list.size());
-    for (size_t j = 0; j < list.size(); ++j) writer.writeUInt16(0);
+    const auto caretFields = ot_bin_layout::reserveOffsetArray(writer, list.size());
     for (size_t j = 0; j < list.size(); ++j) {
-      writeOffset(writer, glyph, static_cast<uint32_t>(glyph + 2 + 2 * j));
+      writeOffset(writer, glyph, caretFields[j]);
       const LigatureCaret& caret = list[j];
       const uint32_t value = writer.position();
       if (caret.pointIndex != LigatureCaret::kNoPoint) {
@@ -238,8 +224,7 @@ void GDefTableData::writeCaretList(ot::BinaryWriter& writer, const GlyphIdMap& m
       }
     }
   }
-  writeOffset(writer, start, start);
-  writeCoverageTable(writer, indicesOf(entries));
+  head.finish();
 }
 
 void GDefTableData::writeMarkGlyphSets(ot::BinaryWriter& writer, const GlyphIdMap& map) const {

@@ -51,8 +51,18 @@ const char* lookupKindName(uint32_t typeCode) {
   }
 }
 
-void LayoutBinParser::fail(const std::string& list, const ot::Exception& e) {
-  diagnostics_.add(Severity::kError, table_ + " " + list, e.message());
+template <class Read>
+int32_t LayoutBinParser::readList(ot::BinaryReader& table, uint16_t offset, const char* name, Read&& read) {
+  if (offset == 0) return 0;
+  try {
+    ot::BinaryReader list = table.window(offset);
+    list.setContext(table_ + " " + name);
+    read(list);
+    return 0;
+  } catch (const ot::Exception& e) {
+    diagnostics_.add(Severity::kError, table_ + " " + name, e.message());
+    return errorCode(e);
+  }
 }
 
 bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, uint32_t& tableId,
@@ -79,10 +89,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
 
 int32_t LayoutBinParser::readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId,
                                         const GlyphIdMap& glyphs) {
-  if (offset == 0) return 0;  // no LookupList: no lookups
-  try {
-    ot::BinaryReader list = table.window(offset);
-    list.setContext(table_ + " LookupList");
+  return readList(table, offset, "LookupList", [&](ot::BinaryReader& list) {
     const uint16_t count = list.readUInt16();
     list.requireRecords(count, 2);
     for (uint16_t i = 0; i < count; ++i) {
@@ -91,11 +98,7 @@ int32_t LayoutBinParser::readLookupList(ot::BinaryReader& table, uint16_t offset
       lookupIndexMap_[i] = lookup->index;
     }
     for (uint16_t i = 0; i < count; ++i) readLookup(list, i, tableId, glyphs);
-    return 0;
-  } catch (const ot::Exception& e) {
-    fail("LookupList", e);
-    return errorCode(e);
-  }
+  });
 }
 
 void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t tableId, const GlyphIdMap& glyphs) {
@@ -158,10 +161,7 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
 }
 
 int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offset) {
-  if (offset == 0) return 0;
-  try {
-    ot::BinaryReader list = table.window(offset);
-    list.setContext(table_ + " FeatureList");
+  return readList(table, offset, "FeatureList", [&](ot::BinaryReader& list) {
     const uint16_t count = list.readUInt16();
     list.requireRecords(count, 6);
     featureRecords_.reserve(count);
@@ -179,18 +179,11 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       for (auto& index : record.lookups) index = feature.readUInt16();
       featureRecords_.push_back(std::move(record));
     }
-    return 0;
-  } catch (const ot::Exception& e) {
-    fail("FeatureList", e);
-    return errorCode(e);
-  }
+  });
 }
 
 int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset) {
-  if (offset == 0) return 0;
-  try {
-    ot::BinaryReader list = table.window(offset);
-    list.setContext(table_ + " ScriptList");
+  return readList(table, offset, "ScriptList", [&](ot::BinaryReader& list) {
     const uint16_t count = list.readUInt16();
     list.requireRecords(count, 6);
     for (uint16_t i = 0; i < count; ++i) {
@@ -217,11 +210,7 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
         readLangSys(langSys, target.languages.try_emplace(languageTag, languageTag).first->second);
       }
     }
-    return 0;
-  } catch (const ot::Exception& e) {
-    fail("ScriptList", e);
-    return errorCode(e);
-  }
+  });
 }
 
 void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) {

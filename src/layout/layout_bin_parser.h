@@ -58,7 +58,10 @@ class LayoutBinParser {
   int32_t readFeatureList(ot::BinaryReader& table, uint16_t offset);
   int32_t readScriptList(ot::BinaryReader& table, uint16_t offset);
   void readLangSys(ot::BinaryReader& reader, Language& language);
-  void fail(const std::string& list, const ot::Exception& e);
+  // Reads the list at `offset` of the table (none at 0) with `read`; a failure becomes
+  // an error under the list's `name`. 0, or the failure's code.
+  template <class Read>
+  int32_t readList(ot::BinaryReader& table, uint16_t offset, const char* name, Read&& read);
 
   LayoutTableBlock* block_ = nullptr;
   std::vector<FeatureRecord> featureRecords_;

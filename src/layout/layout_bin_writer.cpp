@@ -28,6 +28,20 @@ TagTriple tripleOf(const ot::Tag& script, const ot::Tag& language, const ot::Tag
   return {script.value(), language.value(), feature.value()};
 }
 
+// Runs `write`; a failure it throws becomes an error under `where`, and false.
+template <class Write>
+bool reportFailures(Diagnostics& diagnostics, const std::string& where, Write&& write) {
+  try {
+    write();
+    return true;
+  } catch (const ot::Exception& e) {
+    diagnostics.add(Severity::kError, where, e.message());
+  } catch (const SubtableOffsetException&) {
+    diagnostics.add(Severity::kError, where, "offset overflow");
+  }
+  return false;
+}
+
 }  // namespace
 
 void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
@@ -138,7 +152,7 @@ bool LayoutBinWriter::writeTable(ot::BinaryWriter& out) {
 
 bool LayoutBinWriter::writeScriptList(ot::BinaryWriter& out) {
   const std::string where = std::string(tableName(block_->tableId)) + " ScriptList";
-  try {
+  return reportFailures(diagnostics_, where, [&] {
     const uint32_t start = out.position();
     out.writeUInt16(block_->scripts.size());
     for (const auto& [tag, script] : block_->scripts) {
@@ -151,13 +165,7 @@ bool LayoutBinWriter::writeScriptList(ot::BinaryWriter& out) {
       writeScript(out, script);
       ++i;
     }
-    return true;
-  } catch (const ot::Exception& e) {
-    diagnostics_.add(Severity::kError, where, e.message());
-  } catch (const SubtableOffsetException&) {
-    diagnostics_.add(Severity::kError, where, "offset overflow");
-  }
-  return false;
+  });
 }
 
 void LayoutBinWriter::writeScript(ot::BinaryWriter& out, const Script& script) {
@@ -201,7 +209,7 @@ void LayoutBinWriter::writeLangSys(ot::BinaryWriter& out, const Script& script, 
 
 bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
   const std::string where = std::string(tableName(block_->tableId)) + " FeatureList";
-  try {
+  return reportFailures(diagnostics_, where, [&] {
     const uint32_t start = out.position();
     out.writeUInt16(records_.size());
     for (const auto& record : records_) {
@@ -222,13 +230,7 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
         out.writeUInt16(found->second);
       }
     }
-    return true;
-  } catch (const ot::Exception& e) {
-    diagnostics_.add(Severity::kError, where, e.message());
-  } catch (const SubtableOffsetException&) {
-    diagnostics_.add(Severity::kError, where, "offset overflow");
-  }
-  return false;
+  });
 }
 
 void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {

@@ -8,30 +8,19 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
-#include "layout/ot/exception.h"
 
 namespace otl {
 
 void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
                             const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown ligature substitution format");
-  GlyphList firsts;
-  readCoverageTable(firsts, r, r.readUInt16(), map);
-  r.seek(4);
-  const uint16_t setCount = r.readUInt16();
-  if (setCount > firsts.size()) throw ot::Exception(ot::Exception::kInconsistent, "more ligature sets than covered glyphs");
-  r.requireRecords(setCount, 2);
-  std::vector<uint16_t> setOffsets(setCount);
-  for (auto& o : setOffsets) o = r.readUInt16();
+  const GlyphList firsts = readCoveredGlyphs(r, map, "unknown ligature substitution format");
+  const auto setOffsets = readCoveredOffsets(r, firsts.size(), "more ligature sets than covered glyphs");
   GlyphList ligatureGlyphs;
   rules.clear();
-  for (size_t i = 0; i < setCount; ++i) {
+  for (size_t i = 0; i < setOffsets.size(); ++i) {
     ot::BinaryReader set = r.window(setOffsets[i]);
-    const uint16_t count = set.readUInt16();
-    set.requireRecords(count, 2);
-    std::vector<uint16_t> offsets(count);
-    for (auto& o : offsets) o = set.readUInt16();
+    const auto offsets = set.readUInt16Array(set.readUInt16());
     for (uint16_t o : offsets) {
       set.seek(o);
       ligatureGlyphs.push_back(map.idOf(set.readUInt16()));
@@ -89,21 +78,12 @@ void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
   std::vector<uint16_t> firsts;
   for (const auto& s : sets) firsts.push_back(s.first);
   const auto order = glyphSortOrder(firsts);
-  const uint32_t start = writer.position();
-  writer.writeUInt16(1);
-  const uint32_t coverageField = writer.reserveOffset16();
-  writer.writeUInt16(static_cast<uint16_t>(sets.size()));
-  std::vector<uint32_t> fields;
-  for (size_t k = 0; k < sets.size(); ++k) fields.push_back(writer.reserveOffset16());
-  std::vector<uint16_t> covered;
+  CoveredOffsetsWriter head(writer, sets.size());
   for (size_t k = 0; k < order.size(); ++k) {
     const auto& set = sets[order[k]];
-    covered.push_back(set.first);
-    ot_bin_layout::writeOffset(writer, start, fields[k]);
+    head.startTable(k, set.first);
     const uint32_t setStart = writer.position();
-    writer.writeUInt16(static_cast<uint16_t>(set.entries.size()));
-    std::vector<uint32_t> entryFields;
-    for (size_t j = 0; j < set.entries.size(); ++j) entryFields.push_back(writer.reserveOffset16());
+    const auto entryFields = ot_bin_layout::reserveOffsetArray(writer, set.entries.size());
     for (size_t j = 0; j < set.entries.size(); ++j) {
       const auto& entry = set.entries[j];
       ot_bin_layout::writeOffset(writer, setStart, entryFields[j]);
@@ -112,30 +92,11 @@ void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
       for (uint16_t g : entry.rest) writer.writeUInt16(g);
     }
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
-  writeCoverageTable(writer, covered);
+  head.finish();
 }
 
 void LsLigature::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
-  ProblemMap problems;
-  checkRules(problems);
-  const size_t n = ruleCount();
-  if (n == 0) return;
-  size_t first = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (rules[i].glyphCount() >= 2) {
-      first = i;
-      break;
-    }
-  }
-  auto writeRule = [&](size_t i) {
-    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
-    writeFeaRule(out, static_cast<uint32_t>(i), false);
-  };
-  writeRule(first);
-  for (size_t i = 0; i < n; ++i) {
-    if (i != first) writeRule(i);
-  }
+  writeFeaSequenceRules(out, *this, rules, ruleCount());
 }
 
 void LsLigature::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {

@@ -138,4 +138,26 @@ bool writeRuleProblems(std::ostream& out, uint32_t rule, const ProblemMap& probl
   return false;
 }
 
+void writeFeaSequenceRules(std::ostream& out, const LookupSubtable& subtable,
+                           const std::vector<GlyphClassSlot>& sequences, size_t n) {
+  ProblemMap problems;
+  subtable.checkRules(problems);
+  if (n == 0) return;
+  size_t first = 0;
+  for (size_t i = 0; i < n; ++i) {
+    if (sequences[i].glyphCount() >= 2) {
+      first = i;
+      break;
+    }
+  }
+  auto writeRule = [&](size_t i) {
+    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
+    subtable.writeFeaRule(out, static_cast<uint32_t>(i), false);
+  };
+  writeRule(first);
+  for (size_t i = 0; i < n; ++i) {
+    if (i != first) writeRule(i);
+  }
+}
+
 }  // namespace otl

@@ -77,5 +77,10 @@ std::string joinProblemTexts(const std::set<uint32_t>& codes);
 // The "### Problems in rule: " line when the rule has problems; always false (the rule
 // itself is written as usual).
 bool writeRuleProblems(std::ostream& out, uint32_t rule, const ProblemMap& problems);
+// Writes rules 0..n-1 of a multiple or ligature substitution, each after its problems,
+// with the first rule whose sequence has two glyphs or more in front: the first rule of
+// a lookup decides its kind when the text is read back.
+void writeFeaSequenceRules(std::ostream& out, const LookupSubtable& subtable,
+                           const std::vector<GlyphClassSlot>& sequences, size_t n);
 
 }  // namespace otl

@@ -62,26 +62,22 @@ void LookupsTable::addReferencedLookups(LookupIndexSet& indices) const {
 }
 
 void LookupsTable::pruneByGlyphs(LookupIndexSet& deleted, const GlyphSet& glyphs) {
-  for (auto it = lookups_.begin(); it != lookups_.end();) {
-    it->second->pruneByGlyphs(glyphs);
-    if (it->second->isEmpty()) {
-      deleted.insert(it->first);
-      it = lookups_.erase(it);
-    } else {
-      ++it;
+  // Prunes every lookup and erases those left empty, noting their indices.
+  auto pruneAll = [&](auto&& prune) {
+    for (auto it = lookups_.begin(); it != lookups_.end();) {
+      prune(*it->second);
+      if (it->second->isEmpty()) {
+        deleted.insert(it->first);
+        it = lookups_.erase(it);
+      } else {
+        ++it;
+      }
     }
-  }
+  };
+  pruneAll([&](Lookup& lookup) { lookup.pruneByGlyphs(glyphs); });
   LookupSet remaining;
   for (const auto& [index, lookup] : lookups_) remaining.insert(index);
-  for (auto it = lookups_.begin(); it != lookups_.end();) {
-    it->second->pruneByLookups(remaining);
-    if (it->second->isEmpty()) {
-      deleted.insert(it->first);
-      it = lookups_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  pruneAll([&](Lookup& lookup) { lookup.pruneByLookups(remaining); });
 }
 
 void LookupsTable::collectGlyphs(GlyphSet& out) const {

@@ -94,12 +94,9 @@ void LpMarkToLigature::readBinary(ot::BinaryReader& reader, size_t offset, const
   ot::BinaryReader r = reader.window(offset);
   const uint16_t ligatureArrayOffset = readMarks(r, map);
   ot::BinaryReader ligatureArray = r.window(ligatureArrayOffset);
-  const uint16_t count = ligatureArray.readUInt16();
-  ligatureArray.requireRecords(count, 2);
-  std::vector<uint16_t> offsets(count);
-  for (auto& o : offsets) o = ligatureArray.readUInt16();
+  const auto offsets = ligatureArray.readUInt16Array(ligatureArray.readUInt16());
   ligatureRecords.clear();
-  ligatureRecords.reserve(count);
+  ligatureRecords.reserve(offsets.size());
   for (uint16_t o : offsets) {
     ot::BinaryReader attach = ligatureArray.window(o);
     const uint16_t components = attach.readUInt16();
@@ -214,9 +211,7 @@ void LpMarkToLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMa
   const MarkFields f = writeMarkHead(writer, *this, layout);
   ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t ligatureArray = writer.position();
-  writer.writeUInt16(static_cast<uint16_t>(layout.baseOrder.size()));
-  std::vector<uint32_t> attachFields;
-  for (size_t i = 0; i < layout.baseOrder.size(); ++i) attachFields.push_back(writer.reserveOffset16());
+  const auto attachFields = ot_bin_layout::reserveOffsetArray(writer, layout.baseOrder.size());
   writeMarkAnchors(writer, *this, layout, f);
   std::vector<uint32_t> attachStarts;
   for (size_t i = 0; i < layout.baseOrder.size(); ++i) {

@@ -7,25 +7,17 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
-#include "layout/ot/exception.h"
 
 namespace otl {
 
 void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
                             const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown substitution format");
-  GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), map);
+  const GlyphList covered = readCoveredGlyphs(r, map, "unknown substitution format");
   coverage.assign(covered);
-  r.seek(4);
-  const uint16_t count = r.readUInt16();
-  if (count > covered.size()) throw ot::Exception(ot::Exception::kInconsistent, "more sequences than covered glyphs");
-  r.requireRecords(count, 2);
-  std::vector<uint16_t> offsets(count);
-  for (auto& o : offsets) o = r.readUInt16();
+  const auto offsets = readCoveredOffsets(r, covered.size(), "more sequences than covered glyphs");
   sequences.clear();
-  sequences.reserve(count);
+  sequences.reserve(offsets.size());
   for (uint16_t o : offsets) {
     r.seek(o);
     const uint16_t glyphCount = r.readUInt16();
@@ -42,44 +34,18 @@ void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
                              uint16_t) const {
   const auto in = glyphIndices(coverage.glyphs(), map, ruleCount());
   const auto order = uniqueSortOrder(in);
-  const uint32_t start = writer.position();
-  writer.writeUInt16(1);
-  const uint32_t coverageField = writer.reserveOffset16();
-  writer.writeUInt16(static_cast<uint16_t>(order.size()));
-  std::vector<uint32_t> fields;
-  for (size_t k = 0; k < order.size(); ++k) fields.push_back(writer.reserveOffset16());
-  std::vector<uint16_t> covered;
+  CoveredOffsetsWriter head(writer, order.size());
   for (size_t k = 0; k < order.size(); ++k) {
-    ot_bin_layout::writeOffset(writer, start, fields[k]);
+    head.startTable(k, in[order[k]]);
     const auto& glyphs = sequences[order[k]].glyphs();
     writer.writeUInt16(static_cast<uint16_t>(glyphs.size()));
     for (uint32_t g : glyphs) writer.writeUInt16(map.indexOf(g));
-    covered.push_back(in[order[k]]);
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
-  writeCoverageTable(writer, covered);
+  head.finish();
 }
 
 void LsMultiple::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
-  ProblemMap problems;
-  checkRules(problems);
-  const size_t n = ruleCount();
-  if (n == 0) return;
-  size_t first = 0;
-  for (size_t i = 0; i < n; ++i) {
-    if (sequences[i].glyphCount() >= 2) {
-      first = i;
-      break;
-    }
-  }
-  auto writeRule = [&](size_t i) {
-    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
-    writeFeaRule(out, static_cast<uint32_t>(i), false);
-  };
-  writeRule(first);
-  for (size_t i = 0; i < n; ++i) {
-    if (i != first) writeRule(i);
-  }
+  writeFeaSequenceRules(out, *this, sequences, ruleCount());
 }
 
 void LsMultiple::writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const {

@@ -6,15 +6,21 @@
 
 namespace otl {
 
-void copyDevice(DevicePtr& target, const DevicePtr& source) {
+namespace {
+// Deep copy of an optional record; an existing target is assigned in place.
+template <class Record>
+void copyOptional(std::unique_ptr<Record>& target, const std::unique_ptr<Record>& source) {
   if (!source) {
     target.reset();
   } else if (!target) {
-    target = std::make_unique<DeviceTable>(*source);
+    target = std::make_unique<Record>(*source);
   } else {
     *target = *source;
   }
 }
+}  // namespace
+
+void copyDevice(DevicePtr& target, const DevicePtr& source) { copyOptional(target, source); }
 
 bool sameDevice(const DevicePtr& a, const DevicePtr& b) {
   if (!a || !b) return !a && !b;
@@ -84,15 +90,7 @@ void GPosValue::writeFeaFull(std::ostream& out) const {
   out << '<' << xPlacement << ' ' << yPlacement << ' ' << xAdvance << ' ' << yAdvance << '>';
 }
 
-void copyAnchor(AnchorPtr& target, const AnchorPtr& source) {
-  if (!source) {
-    target.reset();
-  } else if (!target) {
-    target = std::make_unique<AnchorTable>(*source);
-  } else {
-    *target = *source;
-  }
-}
+void copyAnchor(AnchorPtr& target, const AnchorPtr& source) { copyOptional(target, source); }
 
 AnchorTable& AnchorTable::operator=(const AnchorTable& other) {
   if (this == &other) return *this;
@@ -203,8 +201,8 @@ void Context::clear() {
   lookups.clear();
 }
 
-void Context::pruneByGlyphs(const GlyphSet& remove) {
-  for (Sequence* seq : {&backtrack, &input, &lookahead}) {
+bool pruneSequences(std::initializer_list<Sequence*> sequences, const GlyphSet& remove) {
+  for (Sequence* seq : sequences) {
     for (auto& slot : *seq) {
       GlyphList kept;
       const auto& list = slot.glyphs();
@@ -213,12 +211,14 @@ void Context::pruneByGlyphs(const GlyphSet& remove) {
       }
       if (kept.size() == list.size()) continue;
       slot.assign(kept);
-      if (kept.empty()) {
-        clear();
-        return;
-      }
+      if (kept.empty()) return true;
     }
   }
+  return false;
+}
+
+void Context::pruneByGlyphs(const GlyphSet& remove) {
+  if (pruneSequences({&backtrack, &input, &lookahead}, remove)) clear();
 }
 
 void Context::pruneByLookups(const std::set<uint32_t>& kept) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <iosfwd>
 #include <map>
 #include <memory>
@@ -188,5 +189,8 @@ struct TagTripleLess {
 
 // Copies the glyph slots of `source` into `target`, which takes `holder`.
 void copySequence(Sequence& target, const Sequence& source, GlyphClassHolder holder);
+// Removes the glyphs of `remove` from each slot of the sequences in turn. True, at once,
+// when a slot that lost glyphs is left empty: the rule can no longer match.
+bool pruneSequences(std::initializer_list<Sequence*> sequences, const GlyphSet& remove);
 
 }  // namespace otl

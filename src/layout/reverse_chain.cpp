@@ -7,7 +7,6 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
-#include "layout/ot/exception.h"
 
 namespace otl {
 
@@ -15,19 +14,14 @@ namespace {
 std::vector<uint16_t> readOffsets(ot::BinaryReader& r) {
   const uint16_t count = r.readUInt16();
   if (count > limits::kMaxContextGlyphs) r.fail("context longer than allowed");
-  r.requireRecords(count, 2);
-  std::vector<uint16_t> offsets(count);
-  for (auto& o : offsets) o = r.readUInt16();
-  return offsets;
+  return r.readUInt16Array(count);
 }
 }  // namespace
 
 void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
                                          const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, "unknown reverse chaining format");
-  GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), map);
+  GlyphList covered = readCoveredGlyphs(r, map, "unknown reverse chaining format");
   r.seek(4);
   const auto backtrackOffsets = readOffsets(r);
   const auto lookaheadOffsets = readOffsets(r);
@@ -65,11 +59,8 @@ void LsReverseChainedContext::writeBinary(ot::BinaryWriter& writer, const Lookup
   const uint32_t start = writer.position();
   writer.writeUInt16(1);
   const uint32_t coverageField = writer.reserveOffset16();
-  std::vector<uint32_t> backtrackFields, lookaheadFields;
-  writer.writeUInt16(static_cast<uint16_t>(backtrack.size()));
-  for (size_t i = 0; i < backtrack.size(); ++i) backtrackFields.push_back(writer.reserveOffset16());
-  writer.writeUInt16(static_cast<uint16_t>(lookahead.size()));
-  for (size_t i = 0; i < lookahead.size(); ++i) lookaheadFields.push_back(writer.reserveOffset16());
+  const auto backtrackFields = ot_bin_layout::reserveOffsetArray(writer, backtrack.size());
+  const auto lookaheadFields = ot_bin_layout::reserveOffsetArray(writer, lookahead.size());
   writer.writeUInt16(static_cast<uint16_t>(order.size()));
   std::vector<uint16_t> covered;
   for (size_t k : order) {
@@ -120,20 +111,9 @@ void LsReverseChainedContext::clear() {
 }
 
 void LsReverseChainedContext::pruneByGlyphs(const GlyphSet& remove) {
-  for (Sequence* sequence : {&backtrack, &lookahead}) {
-    for (auto& slot : *sequence) {
-      GlyphList kept;
-      const auto& list = slot.glyphs();
-      for (uint32_t g : list) {
-        if (!remove.count(g)) kept.push_back(g);
-      }
-      if (kept.size() == list.size()) continue;
-      slot.assign(kept);
-      if (kept.empty()) {
-        clear();
-        return;
-      }
-    }
+  if (pruneSequences({&backtrack, &lookahead}, remove)) {
+    clear();
+    return;
   }
   const GlyphList in = input.glyphs(), subs = substitutes.glyphs();
   GlyphList keptIn, keptSubs;

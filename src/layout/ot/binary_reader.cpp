@@ -31,6 +31,13 @@ uint16_t BinaryReader::readUInt16() {
   return value;
 }
 
+std::vector<uint16_t> BinaryReader::readUInt16Array(uint64_t count) {
+  requireRecords(count, 2);
+  std::vector<uint16_t> values(count);
+  for (auto& v : values) v = readUInt16();
+  return values;
+}
+
 uint32_t BinaryReader::readUInt32() {
   if (remaining() < 4) fail("read past the end");
   const uint32_t value = (uint32_t{bytes_[pos_]} << 24) | (uint32_t{bytes_[pos_ + 1]} << 16) |

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ot {
 
@@ -36,6 +37,8 @@ class BinaryReader {
   int32_t readInt32() { return static_cast<int32_t>(readUInt32()); }
   // Count bytes as they stand.
   std::span<const uint8_t> readBytes(size_t count);
+  // Count 16-bit values (offsets, glyph indices), checked to fit before allocating.
+  std::vector<uint16_t> readUInt16Array(uint64_t count);
 
   // Position relative to the start of this reader's span.
   uint32_t position() const { return static_cast<uint32_t>(pos_); }

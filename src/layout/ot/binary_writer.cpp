@@ -64,6 +64,14 @@ void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot) {
   writer.seek(current);
 }
 
+std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count) {
+  writer.writeUInt16(static_cast<uint16_t>(count));
+  std::vector<uint32_t> slots;
+  slots.reserve(count);
+  for (size_t i = 0; i < count; ++i) slots.push_back(writer.reserveOffset16());
+  return slots;
+}
+
 void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance) {
   if (distance > limits::kMaxOffset16) throw SubtableOffsetException(1);
   const uint32_t current = writer.position();

@@ -56,6 +56,9 @@ namespace otl::ot_bin_layout {
 // or more, throws SubtableOffsetException (code 1) and leaves the writer at P.
 void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot);
 
+// Writes a 16-bit count and that many offset placeholders; returns their positions.
+std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count);
+
 // Writes `distance` as a 16-bit offset at P, keeping the position; 65535 or more throws
 // SubtableOffsetException.
 void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance);

@@ -135,4 +135,35 @@ std::vector<uint16_t> sortedIndices(const GlyphList& glyphs, const GlyphIdMap& m
   return indices;
 }
 
+GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError) {
+  if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, formatError);
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), map);
+  return covered;
+}
+
+std::vector<uint16_t> readCoveredOffsets(ot::BinaryReader& r, size_t coveredCount, const char* countError) {
+  r.seek(4);
+  const uint16_t count = r.readUInt16();
+  if (count > coveredCount) throw ot::Exception(ot::Exception::kInconsistent, countError);
+  return r.readUInt16Array(count);
+}
+
+CoveredOffsetsWriter::CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count, uint16_t format)
+    : writer_(writer), start_(writer.position()) {
+  if (format != 0) writer_.writeUInt16(format);
+  coverageField_ = writer_.reserveOffset16();
+  fields_ = ot_bin_layout::reserveOffsetArray(writer_, count);
+}
+
+void CoveredOffsetsWriter::startTable(size_t k, uint16_t glyph) {
+  ot_bin_layout::writeOffset(writer_, start_, fields_[k]);
+  covered_.push_back(glyph);
+}
+
+void CoveredOffsetsWriter::finish() {
+  ot_bin_layout::writeOffset(writer_, start_, coverageField_);
+  writeCoverageTable(writer_, covered_);
+}
+
 }  // namespace otl

@@ -1,4 +1,6 @@
-// Coverage tables (formats 1 and 2) and the glyph-index ordering the writers share.
+// Coverage tables (formats 1 and 2), the glyph-index ordering the writers share, and the
+// head of GSUB multiple, alternate and ligature substitution: format 1, a Coverage
+// offset, then one offset per covered glyph to that glyph's own table.
 #pragma once
 
 #include <cstddef>
@@ -43,5 +45,31 @@ std::vector<uint16_t> glyphIndices(const GlyphList& glyphs, const GlyphIdMap& ma
 
 // Sorted distinct glyph indices of a list of glyph ids (a context position's coverage).
 std::vector<uint16_t> sortedIndices(const GlyphList& glyphs, const GlyphIdMap& map);
+
+// Reads the format and the Coverage of the subtable `r` spans, for kinds with format 1
+// only; another format throws ot::Exception 26 with `formatError`.
+GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError);
+
+// Then the offsets (from the subtable's start); more than `coveredCount` throws
+// ot::Exception 27 with `countError`.
+std::vector<uint16_t> readCoveredOffsets(ot::BinaryReader& r, size_t coveredCount, const char* countError);
+
+// Writes the head for `count` tables at the writer's position; each table follows its
+// startTable, and finish writes the Coverage of the glyphs given there. The GDEF
+// attachment and caret lists have the same head without the format (`format` 0).
+class CoveredOffsetsWriter {
+ public:
+  CoveredOffsetsWriter(ot::BinaryWriter& writer, size_t count, uint16_t format = 1);
+  // Points offset k at the writer's position: the table of covered glyph index `glyph`.
+  void startTable(size_t k, uint16_t glyph);
+  void finish();
+
+ private:
+  ot::BinaryWriter& writer_;
+  uint32_t start_;
+  uint32_t coverageField_;
+  std::vector<uint32_t> fields_;
+  std::vector<uint16_t> covered_;
+};
 
 }  // namespace otl

@@ -55,6 +55,39 @@ uint32_t glyphOf(const char* name) {
 
 bool nameIs(const char* name, const char* wanted) { return std::strcmp(name, wanted) == 0; }
 
+int64_t indexAttribute(const char** attributes) {
+  const char* index = firstAttribute(attributes, "index");
+  return index ? parseU16(index) : -1;
+}
+
+void readClassDefRecord(const char** attributes, ClassDefinitionTable& table) {
+  uint32_t glyph = 0;
+  uint16_t cls = 0;
+  for (size_t i = 0; attributes && attributes[i]; i += 2) {
+    if (nameIs(attributes[i], "glyph")) glyph = glyphOf(attributes[i + 1]);
+    if (nameIs(attributes[i], "class")) cls = parseU16(attributes[i + 1]);
+  }
+  table.glyphs.push_back(glyph);
+  table.classes.push_back(cls);
+}
+
+bool CoverageXMLParser::startElement(const char* name, const char** attributes) {
+  if (nameIs(name, "Coverage")) {
+    inside_ = true;
+  } else if (nameIs(name, "Glyph") && inside_) {
+    if (const char* v = firstAttribute(attributes, "value")) glyphs.push_back(glyphOf(v));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool CoverageXMLParser::endElement(const char* name) {
+  if (!nameIs(name, "Coverage")) return false;
+  inside_ = false;
+  return true;
+}
+
 SubtableKind subtableTypeFromName(const char* name) {
   static const struct {
     const char* name;

@@ -57,6 +57,30 @@ uint16_t parseU16(const char* text);
 // The registry id of a glyph name; 0 for the empty name.
 uint32_t glyphOf(const char* name);
 bool nameIs(const char* name, const char* wanted);
+// Calls `use` with the value of every attribute of that name, in document order.
+void forEachAttribute(const char** attributes, const char* name, auto&& use) {
+  for (size_t i = 0; attributes && attributes[i]; i += 2) {
+    if (nameIs(attributes[i], name)) use(attributes[i + 1]);
+  }
+}
+// The number of a leading "index" attribute; -1 without one.
+int64_t indexAttribute(const char** attributes);
+// Appends the glyph and class of a "ClassDef" record (0 for a missing one).
+void readClassDefRecord(const char** attributes, ClassDefinitionTable& table);
+
+// The glyphs of a "Coverage" element: the "Glyph" records between its tags.
+class CoverageXMLParser {
+ public:
+  // True when the element is the Coverage or a Glyph inside it.
+  bool startElement(const char* name, const char** attributes);
+  // True at a Coverage end tag.
+  bool endElement(const char* name);
+
+  GlyphList glyphs;
+
+ private:
+  bool inside_ = false;
+};
 
 // (table id, type code) of a subtable element name; found false for other names.
 struct SubtableKind {
@@ -86,6 +110,14 @@ class SubtableXMLParser : public LayoutObjectParser {
 
  private:
   SkipParser skip_;
+};
+
+// A handler with typed access to its model subtable.
+template <class Kind>
+class KindParser : public SubtableXMLParser {
+ public:
+  using SubtableXMLParser::SubtableXMLParser;
+  Kind& kind() const { return static_cast<Kind&>(*subtable); }
 };
 
 // The handler for the model subtable's kind, or null for a kind without one.

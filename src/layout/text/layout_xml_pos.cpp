@@ -15,13 +15,6 @@ namespace otl::xml {
 
 namespace {
 
-template <class Kind>
-class KindParser : public SubtableXMLParser {
- public:
-  using SubtableXMLParser::SubtableXMLParser;
-  Kind& kind() const { return static_cast<Kind&>(*subtable); }
-};
-
 class DeviceTableParser {
  public:
   void reset() {
@@ -143,11 +136,8 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
  public:
   using KindParser::KindParser;
   void startElement(const char* name, const char** attributes) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = true;
-    } else if (nameIs(name, "Glyph") && inCoverage_) {
-      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
-    } else if (nameIs(name, "Value")) {
+    if (coverage_.startElement(name, attributes)) return;
+    if (nameIs(name, "Value")) {
       values_.emplace_back();
       reader_.readValue(&values_.back(), attributes);
     } else if (!nameIs(name, "ValueFormat")) {
@@ -155,27 +145,25 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
     }
   }
   void endElement(const char* name) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = false;
-    } else if (nameIs(name, "Value")) {
+    if (coverage_.endElement(name)) return;
+    if (nameIs(name, "Value")) {
       reader_.reset();
     } else {
       if (nameIs(name, "SinglePos") && format == 1 && values_.size() <= 1) {
         // One value for every covered glyph.
-        values_.resize(coverage_.size(), values_.empty() ? GPosValue() : values_.front());
+        values_.resize(coverage_.glyphs.size(), values_.empty() ? GPosValue() : values_.front());
       }
       SubtableXMLParser::endElement(name);
     }
   }
   void commit() override {
-    kind().coverage.assign(coverage_);
+    kind().coverage.assign(coverage_.glyphs);
     kind().values = values_;
   }
-  bool isValid() const override { return coverage_.size() == values_.size() && kind().coverage.glyphCount() == values_.size(); }
+  bool isValid() const override { return coverage_.glyphs.size() == values_.size() && kind().coverage.glyphCount() == values_.size(); }
 
  private:
-  bool inCoverage_ = false;
-  GlyphList coverage_;
+  CoverageXMLParser coverage_;
   std::vector<GPosValue> values_;
   PosValueParser reader_;
 };
@@ -191,13 +179,9 @@ class LpPairXMLParser : public KindParser<LpPair> {
   }
   void startElement(const char* name, const char** attributes) override {
     if (format != 1 && format != 2) return;
-    const char* index = firstAttribute(attributes, "index");
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = true;
-    } else if (nameIs(name, "Glyph") && inCoverage_) {
-      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
-    } else if (nameIs(name, "PairSet")) {
-      pairSet_ = index ? parseU16(index) : -1;
+    if (coverage_.startElement(name, attributes)) return;
+    if (nameIs(name, "PairSet")) {
+      pairSet_ = indexAttribute(attributes);
     } else if (nameIs(name, "PairValueRecord")) {
       second_ = 0;
       reader_.reset();
@@ -207,19 +191,11 @@ class LpPairXMLParser : public KindParser<LpPair> {
     } else if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
       classDef_ = nameIs(name, "ClassDef1") ? 1 : 2;
     } else if (nameIs(name, "ClassDef") && format == 2) {
-      uint32_t glyph = 0;
-      uint16_t cls = 0;
-      for (size_t i = 0; attributes[i]; i += 2) {
-        if (nameIs(attributes[i], "glyph")) glyph = glyphOf(attributes[i + 1]);
-        if (nameIs(attributes[i], "class")) cls = parseU16(attributes[i + 1]);
-      }
-      ClassDefinitionTable& target = classDef_ == 2 ? kind().format2->classDef2 : kind().format2->classDef1;
-      target.glyphs.push_back(glyph);
-      target.classes.push_back(cls);
+      readClassDefRecord(attributes, classDef_ == 2 ? kind().format2->classDef2 : kind().format2->classDef1);
     } else if (nameIs(name, "Class1Record")) {
-      class1_ = index ? parseU16(index) : -1;
+      class1_ = indexAttribute(attributes);
     } else if (nameIs(name, "Class2Record")) {
-      class2_ = index ? parseU16(index) : -1;
+      class2_ = indexAttribute(attributes);
     } else if (nameIs(name, "Value1") || nameIs(name, "Value2")) {
       reader_.readValue(nameIs(name, "Value1") ? &pair_.value1 : &pair_.value2, attributes);
     } else {
@@ -227,16 +203,15 @@ class LpPairXMLParser : public KindParser<LpPair> {
     }
   }
   void endElement(const char* name) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = false;
-    } else if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
+    if (coverage_.endElement(name)) return;
+    if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
       classDef_ = 0;
     } else if (nameIs(name, "Value1") || nameIs(name, "Value2")) {
       reader_.reset();
     } else if (nameIs(name, "PairValueRecord") && format == 1) {
       // A pair without adjustment is kept: it stops later subtables for that pair.
-      if (pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.size()) && second_ != 0) {
-        kind().format1->pairs.emplace_back(coverage_[static_cast<size_t>(pairSet_)], second_, pair_.value1,
+      if (pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.glyphs.size()) && second_ != 0) {
+        kind().format1->pairs.emplace_back(coverage_.glyphs[static_cast<size_t>(pairSet_)], second_, pair_.value1,
                                            pair_.value2);
       }
       reader_.reset();
@@ -259,7 +234,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
     // Covered glyphs that ClassDef1 does not list are its class 0.
     ClassDefinitionTable& first = kind().format2->classDef1;
     GlyphSet classed(first.glyphs.begin(), first.glyphs.end());
-    for (uint32_t glyph : coverage_) {
+    for (uint32_t glyph : coverage_.glyphs) {
       if (classed.insert(glyph).second) first.class0.push_back(glyph);
     }
   }
@@ -272,9 +247,8 @@ class LpPairXMLParser : public KindParser<LpPair> {
   }
 
  private:
-  bool inCoverage_ = false;
   int classDef_ = 0;
-  GlyphList coverage_;
+  CoverageXMLParser coverage_;
   int64_t pairSet_ = -1, class1_ = -1, class2_ = -1;
   uint32_t second_ = 0;
   GPosPair pair_;
@@ -285,11 +259,8 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
  public:
   using KindParser::KindParser;
   void startElement(const char* name, const char** attributes) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = true;
-    } else if (nameIs(name, "Glyph") && inCoverage_) {
-      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
-    } else if (nameIs(name, "EntryAnchor") || nameIs(name, "ExitAnchor")) {
+    if (coverage_.startElement(name, attributes)) return;
+    if (nameIs(name, "EntryAnchor") || nameIs(name, "ExitAnchor")) {
       AnchorPtr& anchor = nameIs(name, "EntryAnchor") ? record_.entry : record_.exit;
       if (!anchor) anchor = std::make_unique<AnchorTable>();
       anchors_.reset();
@@ -299,9 +270,8 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
     }
   }
   void endElement(const char* name) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = false;
-    } else if (nameIs(name, "EntryExitRecord")) {
+    if (coverage_.endElement(name)) return;
+    if (nameIs(name, "EntryExitRecord")) {
       anchors_.reset();
       kind().records.push_back(std::move(record_));
       record_ = EntryExitRecord();
@@ -311,14 +281,13 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override { kind().coverage.assign(coverage_); }
+  void commit() override { kind().coverage.assign(coverage_.glyphs); }
   bool isValid() const override {
-    return coverage_.size() == kind().records.size() && kind().coverage.glyphCount() == coverage_.size();
+    return coverage_.glyphs.size() == kind().records.size() && kind().coverage.glyphCount() == coverage_.glyphs.size();
   }
 
  private:
-  bool inCoverage_ = false;
-  GlyphList coverage_;
+  CoverageXMLParser coverage_;
   EntryExitRecord record_;
   AnchorTableParser anchors_;
 };

@@ -14,19 +14,6 @@ namespace otl::xml {
 
 namespace {
 
-template <class Kind>
-class KindParser : public SubtableXMLParser {
- public:
-  using SubtableXMLParser::SubtableXMLParser;
-  Kind& kind() const { return static_cast<Kind&>(*subtable); }
-};
-
-void forEachAttribute(const char** attributes, const char* name, auto&& use) {
-  for (size_t i = 0; attributes && attributes[i]; i += 2) {
-    if (nameIs(attributes[i], name)) use(attributes[i + 1]);
-  }
-}
-
 class LsSingleXMLParser : public KindParser<LsSingle> {
  public:
   using KindParser::KindParser;
@@ -51,12 +38,9 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
  public:
   using KindParser::KindParser;
   void startElement(const char* name, const char** attributes) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = true;
-      coverage_.clear();
-    } else if (nameIs(name, "Glyph") && inCoverage_) {
-      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
-    } else if (nameIs(name, "Sequence")) {
+    if (nameIs(name, "Coverage")) coverage_.glyphs.clear();  // a later Coverage replaces the first
+    if (coverage_.startElement(name, attributes)) return;
+    if (nameIs(name, "Sequence")) {
       inSequence_ = true;
       sequence_.clear();
     } else if (nameIs(name, "Substitute") && inSequence_) {
@@ -64,10 +48,9 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
     }
   }
   void endElement(const char* name) override {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = false;
-      covered_ = coverage_.size();
-      kind().coverage.assign(coverage_);
+    if (coverage_.endElement(name)) {
+      covered_ = coverage_.glyphs.size();
+      kind().coverage.assign(coverage_.glyphs);
     } else if (nameIs(name, "Sequence")) {
       inSequence_ = false;
       kind().sequences.emplace_back(holder(), sequence_);
@@ -81,8 +64,9 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
   }
 
  private:
-  bool inCoverage_ = false, inSequence_ = false;
-  GlyphList coverage_, sequence_;
+  bool inSequence_ = false;
+  CoverageXMLParser coverage_;
+  GlyphList sequence_;
   size_t covered_ = 0;
 };
 
@@ -236,10 +220,7 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
       kind().rules.push_back(std::move(rule_));
       rule_ = std::make_unique<Context>(holder());
       return;
-    } else if (nameIs(name, "Coverage")) {
-      inCoverage_ = false;
-    } else if (ClassDefinitionTable* classes = classDefOf(name)) {
-      (void)classes;
+    } else if (!coverage_.endElement(name) && classDefOf(name)) {
       inClassDef_ = nullptr;
     }
     SubtableXMLParser::endElement(name);
@@ -277,29 +258,19 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
   }
 
   void startRuleSets(const char* name, const char** attributes) {
-    if (nameIs(name, "Coverage")) {
-      inCoverage_ = true;
-    } else if (nameIs(name, "Glyph") && inCoverage_) {
-      if (const char* v = firstAttribute(attributes, "value")) coverage_.push_back(glyphOf(v));
-    } else if (ClassDefinitionTable* classes = classDefOf(name)) {
+    if (coverage_.startElement(name, attributes)) return;
+    if (ClassDefinitionTable* classes = classDefOf(name)) {
       inClassDef_ = classes;
     } else if (nameIs(name, "ClassDef") && format == 2 && !firstAttribute(attributes, "format")) {
-      uint32_t glyph = 0;
-      uint16_t cls = 0;
-      forEachAttribute(attributes, "glyph", [&](const char* v) { glyph = glyphOf(v); });
-      forEachAttribute(attributes, "class", [&](const char* v) { cls = parseU16(v); });
-      ClassDefinitionTable& target = inClassDef_ ? *inClassDef_ : inputClasses_;
-      target.glyphs.push_back(glyph);
-      target.classes.push_back(cls);
+      readClassDefRecord(attributes, inClassDef_ ? *inClassDef_ : inputClasses_);
     } else if (isSetElement(name)) {
-      const char* index = firstAttribute(attributes, "index");
-      setIndex_ = index ? parseU16(index) : -1;
-      if (format == 1 && setIndex_ >= static_cast<int64_t>(coverage_.size())) setIndex_ = -1;
+      setIndex_ = indexAttribute(attributes);
+      if (format == 1 && setIndex_ >= static_cast<int64_t>(coverage_.glyphs.size())) setIndex_ = -1;
     } else if (isRuleElement(name)) {
       rule_ = std::make_unique<Context>(holder());
       if (format == 1) {
         if (setIndex_ < 0) return abort();
-        rule_->input.emplace_back(holder(), GlyphList{coverage_[static_cast<size_t>(setIndex_)]});
+        rule_->input.emplace_back(holder(), GlyphList{coverage_.glyphs[static_cast<size_t>(setIndex_)]});
       } else {
         rule_->input.push_back(slotOfClass(inputClasses_, setIndex_));
       }
@@ -327,11 +298,12 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
   }
 
   std::unique_ptr<Context> rule_;
-  GlyphList scratch_, coverage_;
+  GlyphList scratch_;
+  CoverageXMLParser coverage_;
   uint32_t sequenceIndex_ = 0;
   int32_t lookupIndex_ = -1;
   int64_t setIndex_ = -1;
-  bool inRecord_ = false, inCoverage_ = false;
+  bool inRecord_ = false;
   ClassDefinitionTable backtrackClasses_, inputClasses_, lookaheadClasses_;
   ClassDefinitionTable* inClassDef_ = nullptr;
 };

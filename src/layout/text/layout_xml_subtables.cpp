@@ -371,31 +371,19 @@ void writeSubtableXml(LineWriter& w, const LookupSubtable& subtable, int64_t ind
                       const GlyphIdMap& glyphs) {
   const bool gpos = subtable.tableId == kTableGpos;
   const uint32_t type = subtable.typeCode;
-  if (!gpos) {
-    switch (type) {
-      case 15:
-      case 16: {
-        const bool chained = type == 16;
-        const char* name = chained ? "ChainContextSubst" : "ContextSubst";
-        open(w, name, index, 3);
-        writeContext(w, static_cast<const LsChainedContext&>(subtable), chained, lookups);
-        w.end(6, name);
-        return;
-      }
-      case 18:
-        open(w, "ReverseChainSingleSubst", index, 3);
-        writeReverse(w, static_cast<const LsReverseChainedContext&>(subtable));
-        w.end(6, "ReverseChainSingleSubst");
-        return;
-      default:
-        break;
-    }
-  } else if (type == 7 || type == 8) {
-    const bool chained = type == 8;
-    const char* name = chained ? "ChainContextPos" : "ContextPos";
+  if (gpos ? (type == 7 || type == 8) : (type == 15 || type == 16)) {
+    const bool chained = type == (gpos ? 8 : 16);
+    const char* name = gpos ? (chained ? "ChainContextPos" : "ContextPos")
+                            : (chained ? "ChainContextSubst" : "ContextSubst");
     open(w, name, index, 3);
     writeContext(w, static_cast<const LsChainedContext&>(subtable), chained, lookups);
     w.end(6, name);
+    return;
+  }
+  if (!gpos && type == 18) {
+    open(w, "ReverseChainSingleSubst", index, 3);
+    writeReverse(w, static_cast<const LsReverseChainedContext&>(subtable));
+    w.end(6, "ReverseChainSingleSubst");
     return;
   }
 
