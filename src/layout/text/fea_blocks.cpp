@@ -243,6 +243,14 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   if (comments()) out << "#\n# Lookup definitions\n#\n\n";
   if (lookups_.empty()) return;
   writeFlagClasses(out);
+  for (const auto& feature : features_) {
+    if (!feature->defaults || restatedLanguages(*feature).empty()) continue;
+    for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+      for (uint32_t index : feature->defaults->list(tableId)) {
+        if (auto found = lookups_.find({tableId, index}); found != lookups_.end()) found->second->repeated = true;
+      }
+    }
+  }
   decideNamed(lookups_, options_->inlineLookups != 0);
   if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
     std::stable_sort(features_.begin(), features_.end(),
@@ -289,6 +297,40 @@ void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* 
   writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
 }
 
+// Our compiler hands a language the default lookups of the last script that had rules
+// when its own script has none yet, where feaLib gives it the feature-level ones: such a
+// language states exclude_dflt and names the feature-level lookups.
+std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
+  std::set<const LanguageInfo*> restated;
+  bool otherScriptDefaults = false;
+  for (const auto& script : feature.scripts) {
+    const bool ownDefaults = script->defaults && !script->defaults->empty();
+    bool inherited = otherScriptDefaults && !ownDefaults;
+    bool wroteRule = false;
+    for (const auto& language : script->languages) {
+      if (inherited && !language->excludeDflt) restated.insert(language.get());
+      // A rule of this script starts our compiler's list afresh.
+      if (restated.count(language.get()) || !language->empty()) {
+        inherited = false;
+        wroteRule = true;
+      }
+    }
+    otherScriptDefaults = ownDefaults || (otherScriptDefaults && !wroteRule);
+  }
+  return restated;
+}
+
+bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
+  if (!record) return true;
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    for (uint32_t index : record->list(tableId)) {
+      const auto found = lookups_.find({tableId, index});
+      if (found != lookups_.end() && !found->second->named && !found->second->empty) return false;
+    }
+  }
+  return true;
+}
+
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
   if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
@@ -304,6 +346,7 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
   FlagTracker tracker;
   writeRecordLists(out, feature.defaults.get(), tracker, aalt);
   if (!aalt) {
+    const auto restated = restatedLanguages(feature);
     bool firstScript = true;
     for (const auto& script : feature.scripts) {
       if (!firstScript) out << '\n';
@@ -318,7 +361,9 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
       for (const auto& language : script->languages) {
         if (!firstLanguage) out << '\n';
         firstLanguage = false;
-        out << "    language " << language->tag.padded() << (language->excludeDflt ? " exclude_dflt" : "") << ';';
+        const bool restate = restated.count(language.get()) != 0 && allNamed(feature.defaults.get());
+        out << "    language " << language->tag.padded() << (language->excludeDflt || restate ? " exclude_dflt" : "")
+            << ';';
         bool required = false;
         for (const LayoutTableBlock* block : {gsub_, gpos_}) {
           if (block->requiredFeature(script->tag, language->tag).sameBytes(feature.tag)) required = true;
@@ -327,6 +372,7 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
         if (comments() && TagRegistry::findName(language->tag, TagRegistry::kLanguage, name)) out << " # " << name;
         out << '\n';
         tracker.known = false;
+        if (restate) writeRecordLists(out, feature.defaults.get(), tracker, false);
         writeRecordLists(out, language.get(), tracker, false);
       }
     }

@@ -11,12 +11,18 @@ namespace {
 
 constexpr uint32_t kGsubMultiple = 12;
 constexpr uint32_t kGsubLigature = 14;
+constexpr uint32_t kGposPair = 2;
 
 size_t countWords(const std::string& text) {
   std::istringstream words(text);
   size_t n = 0;
   for (std::string word; words >> word;) ++n;
   return n;
+}
+
+bool isSubtableBreak(const std::string& statement) {
+  const size_t first = statement.find_first_not_of(' ');
+  return first != std::string::npos && statement.compare(first, 9, "subtable;") == 0;
 }
 
 }  // namespace
@@ -55,6 +61,26 @@ bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCod
 // right after their own), otherwise they are left out.
 void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode,
                             std::string* singles) {
+  // In a pair lookup the break between the glyph pairs and the first class pairs is left
+  // out: compilers put glyph pairs into a subtable of their own anyway, while feaLib
+  // applies that break after the first class pair, whose first-side glyphs would then
+  // shadow their later pairs.
+  const bool pairLookup = tableId == kTableGpos && typeCode == kGposPair;
+  bool classPairSeen = false;
+  std::string pendingBreak;
+  auto emit = [&](const std::string& rule) {
+    if (pairLookup && !classPairSeen && isSubtableBreak(rule)) {
+      out << pendingBreak;
+      pendingBreak = rule;
+      return;
+    }
+    if (pairLookup && !classPairSeen && rule.find('[') != std::string::npos) {
+      classPairSeen = true;
+      pendingBreak.clear();
+    }
+    out << pendingBreak << rule;
+    pendingBreak.clear();
+  };
   std::string statement;
   size_t start = 0;
   while (start < text.size()) {
@@ -74,11 +100,12 @@ void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t
         !unwritable(statement, tableId, kGsubMultiple)) {
       *singles += statement;
     } else if (!unwritable(statement, tableId, typeCode)) {
-      out << statement;
+      emit(statement);
     }
     statement.clear();
   }
-  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) out << statement;
+  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) emit(statement);
+  out << pendingBreak;
 }
 
 bool hasRules(const std::string& body) {
