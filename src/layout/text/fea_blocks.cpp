@@ -5,10 +5,15 @@
 #include <set>
 #include <sstream>
 
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_writer.h"
 #include "layout/lookup.h"
 #include "layout/mark_pos.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 #include "layout/tag_registry.h"
 #include "layout/text/fea_statements.h"
+#include "model/font.h"
 #include "model/numbers.h"
 
 namespace otl::ot_fea_layout {
@@ -239,6 +244,39 @@ void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& inf
   writeLookup(out, info, tracker);
 }
 
+// A lookup of several subtables whose binary forms together pass what 16-bit offsets
+// reach is written with useExtension (as is one whose trial write fails), so compilers
+// write Extension lookups for it. The sizes need the font's glyph order.
+void FeaDocumentWriter::decideExtensions() {
+  if (!font_) return;
+  GlyphIdMap glyphs;
+  glyphs.fillGlyphs(font_->glyphs);
+  LookupIndexMap listIndex[3];
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    uint32_t position = 0;
+    for (const auto& [index, lookup] : table(tableId).lookups.lookups()) listIndex[tableId][index] = position++;
+  }
+  constexpr size_t kOffsetReach = 65535;
+  for (auto& [key, info] : lookups_) {
+    const Lookup* lookup = info->useExtension ? nullptr : table(info->tableId).lookups.findLookup(info->index);
+    if (!lookup || lookup->subtables.size() < 2) continue;
+    size_t total = 0;
+    for (const auto& subtable : lookup->subtables) {
+      ot::BinaryWriter scratch;
+      try {
+        ot_bin_layout::writeSubtable(scratch, *subtable, listIndex[info->tableId], glyphs);
+        total += scratch.size();
+      } catch (const ot_bin_layout::SubtableOffsetException&) {
+        total = kOffsetReach + 1;
+      } catch (const ot::Exception&) {
+        total = kOffsetReach + 1;
+      }
+      if (total > kOffsetReach) break;
+    }
+    info->useExtension = total > kOffsetReach;
+  }
+}
+
 void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   if (comments()) out << "#\n# Lookup definitions\n#\n\n";
   if (lookups_.empty()) return;
@@ -251,6 +289,7 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
       }
     }
   }
+  decideExtensions();
   decideNamed(lookups_, options_->inlineLookups != 0);
   if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
     std::stable_sort(features_.begin(), features_.end(),

@@ -51,6 +51,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups();
+  void decideExtensions();
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
