@@ -256,6 +256,7 @@ TEST(FeaWriter, DebianFontsRecompile) {
                                        "' '" + font.path + "' '" + (work / fs::path(font.path).stem()).string() +
                                        "' 2>/dev/null");
     std::cout << fs::path(font.path).filename().string() << ": " << result.substr(0, 300) << "\n";
+    RecordProperty(fs::path(font.path).stem().string(), result.substr(0, 300));
     if (font.textHas) {
       EXPECT_NE(readFile(work / fs::path(font.path).stem() / "features.fea").find(font.textHas), std::string::npos)
           << font.path << ": " << font.textHas;
