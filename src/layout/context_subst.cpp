@@ -1,5 +1,6 @@
 #include "layout/context_subst.h"
 
+#include <optional>
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
@@ -37,14 +38,35 @@ std::vector<uint16_t> readValues(ot::BinaryReader& r, uint32_t count) {
 }
 
 // Turns values into positions: glyph indices through the map, or the glyphs of a class.
+// Class 0 of a context ClassDef is every glyph of the font that the definition leaves out;
+// the definition lists only the other classes, so the list is made from the glyph map on
+// first use. Each use is charged to the reader: a slot compares the whole list.
 struct ValueSource {
   const GlyphIdMap* map = nullptr;
   const ClassDefinitionTable* classes = nullptr;
+  const ot::BinaryReader* reader = nullptr;
+  mutable std::optional<GlyphList> unclassed;
+
   GlyphList glyphsOf(uint16_t value) const {
     if (!classes) return GlyphList{map->idOf(value)};
-    GlyphList list;
-    classes->glyphsOfClass(list, value);
-    return list;
+    if (value != 0) {
+      GlyphList list;
+      classes->glyphsOfClass(list, value);
+      return list;
+    }
+    if (!unclassed) {
+      reader->charge(map->glyphCount());
+      GlyphSet classed;  // a range may name class 0 explicitly
+      for (size_t i = 0; i < classes->glyphs.size() && i < classes->classes.size(); ++i) {
+        if (classes->classes[i] != 0) classed.insert(classes->glyphs[i]);
+      }
+      unclassed.emplace();
+      for (uint32_t index = 0; index < map->glyphCount(); ++index) {
+        if (map->hasIndex(index) && !classed.count(map->idOf(index))) unclassed->push_back(map->idOf(index));
+      }
+    }
+    reader->charge(unclassed->size() / 8 + 1);
+    return *unclassed;
   }
 };
 
@@ -114,7 +136,10 @@ void LsChainedContext::readRules(ot::BinaryReader& reader, size_t offset, const 
   }
   // Input class 0 is every covered glyph that the input ClassDef leaves out.
   if (format == 2) {
-    const GlyphSet classed(inputClasses.glyphs.begin(), inputClasses.glyphs.end());
+    GlyphSet classed;  // a range may name class 0 explicitly
+    for (size_t i = 0; i < inputClasses.glyphs.size() && i < inputClasses.classes.size(); ++i) {
+      if (inputClasses.classes[i] != 0) classed.insert(inputClasses.glyphs[i]);
+    }
     for (uint32_t g : covered) {
       if (!classed.count(g)) inputClasses.class0.push_back(g);
     }
@@ -123,11 +148,9 @@ void LsChainedContext::readRules(ot::BinaryReader& reader, size_t offset, const 
   if (format == 1 && setCount != covered.size())
     throw ot::Exception(ot::Exception::kInconsistent, "rule set count differs from the coverage");
   const std::vector<uint16_t> setOffsets = readValues(r, setCount);
-  ValueSource glyphSource{&map, nullptr};
-  ValueSource backtrackSource{&map, format == 2 ? &backtrackClasses : nullptr};
-  ValueSource inputSource{&map, format == 2 ? &inputClasses : nullptr};
-  ValueSource lookaheadSource{&map, format == 2 ? &lookaheadClasses : nullptr};
-  (void)glyphSource;
+  ValueSource backtrackSource{&map, format == 2 ? &backtrackClasses : nullptr, &r, {}};
+  ValueSource inputSource{&map, format == 2 ? &inputClasses : nullptr, &r, {}};
+  ValueSource lookaheadSource{&map, format == 2 ? &lookaheadClasses : nullptr, &r, {}};
   for (size_t i = 0; i < setOffsets.size(); ++i) {
     if (setOffsets[i] == 0) continue;
     ot::BinaryReader set = r.window(setOffsets[i]);

@@ -1,10 +1,15 @@
 // otltool import GLYPHS FEA OUTDIR: feature file -> compile -> layout model -> written
 // tables, the road a font's feature text takes in a conversion. Glyph names the text uses
-// and GLYPHS lacks lose their rules, as in a conversion.
+// and GLYPHS lacks lose their rules, as in a conversion. The tables are written even when
+// the table writer had to drop rules, but that loss is reported and fails the run.
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_writer.h"
 #include "layout/layout_fea.h"
+#include "layout/ot/binary_writer.h"
 #include "layout/text/fea_text_blocks.h"
 #include "model/font.h"
 #include "model/glyph.h"
@@ -35,7 +40,19 @@ int runImport(const Arguments& arguments) {
     tables[name] = found == font->tables.end() ? std::string() : std::string(found->second.begin(), found->second.end());
   }
   writeTableFolder(arguments[2], tables);
-  return 0;
+  // The conversion stores what the table writer could write; say what it left out.
+  otl::GlyphIdMap glyphs;
+  glyphs.fill(names);
+  bool lost = false;
+  for (uint32_t tableId : {otl::kTableGsub, otl::kTableGpos}) {
+    ot::BinaryWriter writer;
+    otl::ot_bin_layout::LayoutBinWriter tableWriter;
+    const bool written = tableWriter.write(layout.block(tableId), writer, glyphs);
+    for (const auto& entry : tableWriter.diagnostics().entries())
+      std::fprintf(stderr, "otltool: %s\n", otl::Diagnostics::format(entry).c_str());
+    if (!written || tableWriter.diagnostics().hasErrors()) lost = true;
+  }
+  return lost ? 1 : 0;
 }
 
 }  // namespace otltool

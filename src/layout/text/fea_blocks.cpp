@@ -5,10 +5,15 @@
 #include <set>
 #include <sstream>
 
+#include "layout/glyph_id_map.h"
+#include "layout/layout_bin_writer.h"
 #include "layout/lookup.h"
 #include "layout/mark_pos.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 #include "layout/tag_registry.h"
 #include "layout/text/fea_statements.h"
+#include "model/font.h"
 #include "model/numbers.h"
 
 namespace otl::ot_fea_layout {
@@ -239,10 +244,52 @@ void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& inf
   writeLookup(out, info, tracker);
 }
 
+// A lookup of several subtables whose binary forms together pass what 16-bit offsets
+// reach is written with useExtension (as is one whose trial write fails), so compilers
+// write Extension lookups for it. The sizes need the font's glyph order.
+void FeaDocumentWriter::decideExtensions() {
+  if (!font_) return;
+  GlyphIdMap glyphs;
+  glyphs.fillGlyphs(font_->glyphs);
+  LookupIndexMap listIndex[3];
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    uint32_t position = 0;
+    for (const auto& [index, lookup] : table(tableId).lookups.lookups()) listIndex[tableId][index] = position++;
+  }
+  constexpr size_t kOffsetReach = 65535;
+  for (auto& [key, info] : lookups_) {
+    const Lookup* lookup = info->useExtension ? nullptr : table(info->tableId).lookups.findLookup(info->index);
+    if (!lookup || lookup->subtables.size() < 2) continue;
+    size_t total = 0;
+    for (const auto& subtable : lookup->subtables) {
+      ot::BinaryWriter scratch;
+      try {
+        ot_bin_layout::writeSubtable(scratch, *subtable, listIndex[info->tableId], glyphs);
+        total += scratch.size();
+      } catch (const ot_bin_layout::SubtableOffsetException&) {
+        total = kOffsetReach + 1;
+      } catch (const ot::Exception&) {
+        total = kOffsetReach + 1;
+      }
+      if (total > kOffsetReach) break;
+    }
+    info->useExtension = total > kOffsetReach;
+  }
+}
+
 void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   if (comments()) out << "#\n# Lookup definitions\n#\n\n";
   if (lookups_.empty()) return;
   writeFlagClasses(out);
+  for (const auto& feature : features_) {
+    if (!feature->defaults || restatedLanguages(*feature).empty()) continue;
+    for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+      for (uint32_t index : feature->defaults->list(tableId)) {
+        if (auto found = lookups_.find({tableId, index}); found != lookups_.end()) found->second->repeated = true;
+      }
+    }
+  }
+  decideExtensions();
   decideNamed(lookups_, options_->inlineLookups != 0);
   if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
     std::stable_sort(features_.begin(), features_.end(),
@@ -289,6 +336,40 @@ void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* 
   writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
 }
 
+// Our compiler hands a language the default lookups of the last script that had rules
+// when its own script has none yet, where feaLib gives it the feature-level ones: such a
+// language states exclude_dflt and names the feature-level lookups.
+std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
+  std::set<const LanguageInfo*> restated;
+  bool otherScriptDefaults = false;
+  for (const auto& script : feature.scripts) {
+    const bool ownDefaults = script->defaults && !script->defaults->empty();
+    bool inherited = otherScriptDefaults && !ownDefaults;
+    bool wroteRule = false;
+    for (const auto& language : script->languages) {
+      if (inherited && !language->excludeDflt) restated.insert(language.get());
+      // A rule of this script starts our compiler's list afresh.
+      if (restated.count(language.get()) || !language->empty()) {
+        inherited = false;
+        wroteRule = true;
+      }
+    }
+    otherScriptDefaults = ownDefaults || (otherScriptDefaults && !wroteRule);
+  }
+  return restated;
+}
+
+bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
+  if (!record) return true;
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    for (uint32_t index : record->list(tableId)) {
+      const auto found = lookups_.find({tableId, index});
+      if (found != lookups_.end() && !found->second->named && !found->second->empty) return false;
+    }
+  }
+  return true;
+}
+
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
   if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
@@ -304,6 +385,7 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
   FlagTracker tracker;
   writeRecordLists(out, feature.defaults.get(), tracker, aalt);
   if (!aalt) {
+    const auto restated = restatedLanguages(feature);
     bool firstScript = true;
     for (const auto& script : feature.scripts) {
       if (!firstScript) out << '\n';
@@ -318,7 +400,9 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
       for (const auto& language : script->languages) {
         if (!firstLanguage) out << '\n';
         firstLanguage = false;
-        out << "    language " << language->tag.padded() << (language->excludeDflt ? " exclude_dflt" : "") << ';';
+        const bool restate = restated.count(language.get()) != 0 && allNamed(feature.defaults.get());
+        out << "    language " << language->tag.padded() << (language->excludeDflt || restate ? " exclude_dflt" : "")
+            << ';';
         bool required = false;
         for (const LayoutTableBlock* block : {gsub_, gpos_}) {
           if (block->requiredFeature(script->tag, language->tag).sameBytes(feature.tag)) required = true;
@@ -327,6 +411,7 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
         if (comments() && TagRegistry::findName(language->tag, TagRegistry::kLanguage, name)) out << " # " << name;
         out << '\n';
         tracker.known = false;
+        if (restate) writeRecordLists(out, feature.defaults.get(), tracker, false);
         writeRecordLists(out, language.get(), tracker, false);
       }
     }

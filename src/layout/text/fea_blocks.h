@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 // Mark attachment subtables grouped so that no mark stands in two groups (compilers give a
 // lookup's marks one class each); empty for other lookups.
 std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
+
+// The languages whose default lookups must be named again after exclude_dflt.
+std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature);
 
 // The lookup flag last put in force in the text; unknown where a compiler may differ.
 struct FlagTracker {
@@ -47,6 +51,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups();
+  void decideExtensions();
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
@@ -54,6 +59,8 @@ class FeaDocumentWriter : public LayoutFeaWriter {
                              FlagTracker& tracker, bool inPlace);
   void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
   void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
+  // Whether every lookup of the record is referenced by name (none is written in place).
+  bool allNamed(const LanguageInfo* record) const;
 
   std::string* singles_ = nullptr;  // where one-glyph ligatures go while set
   FeatureList features_;

@@ -25,7 +25,8 @@ struct LookupInfo {
   bool referenced = false;
   bool named = false;
   bool useExtension = false;
-  // Listed more than once in one lookup list: a lookup block may be defined only once.
+  // Written in more than one place (listed twice in one lookup list, or named again after
+  // exclude_dflt): a lookup block may be defined only once, so it is named.
   bool repeated = false;
   // Nothing of it can be written: neither defined nor referenced.
   bool empty = false;

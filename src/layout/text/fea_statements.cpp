@@ -1,7 +1,10 @@
 #include "layout/text/fea_statements.h"
 
+#include <map>
+#include <optional>
 #include <ostream>
 #include <sstream>
+#include <vector>
 
 #include "layout/subtable.h"
 
@@ -11,12 +14,18 @@ namespace {
 
 constexpr uint32_t kGsubMultiple = 12;
 constexpr uint32_t kGsubLigature = 14;
+constexpr uint32_t kGposPair = 2;
 
 size_t countWords(const std::string& text) {
   std::istringstream words(text);
   size_t n = 0;
   for (std::string word; words >> word;) ++n;
   return n;
+}
+
+bool isSubtableBreak(const std::string& statement) {
+  const size_t first = statement.find_first_not_of(' ');
+  return first != std::string::npos && statement.compare(first, 9, "subtable;") == 0;
 }
 
 }  // namespace
@@ -51,10 +60,107 @@ bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCod
   return false;
 }
 
+namespace {
+
+// The rules of a pair lookup, passed on with the subtable breaks feaLib misplaces taken
+// care of. feaLib gathers all glyph pairs into one subtable and applies every break met
+// before the first class pair right after that class pair, so its first-side glyphs
+// would shadow their later pairs. The break just before the class pairs is left out
+// (every compiler puts glyph pairs into a subtable of their own anyway); breaks between
+// glyph pairs stay (our compiler needs them for size), and then the class pair written
+// first is one whose first side has no other pair in its subtable.
+class PairRules {
+ public:
+  explicit PairRules(std::ostream& out) : out_(out) {}
+
+  void add(const std::string& rule) {
+    const bool isBreak = isSubtableBreak(rule);
+    const bool classPair = !isBreak && rule.find('[') != std::string::npos;
+    if (!classPairSeen_) {
+      if (!isBreak && !classPair) flushBreak();
+      if (isBreak) {
+        flushBreak();
+        pendingBreak_ = rule;
+        return;
+      }
+      if (classPair) {
+        classPairSeen_ = true;
+        pendingBreak_.clear();
+        buffering_ = breakWritten_;
+        if (buffering_) {
+          run_.push_back(rule);
+          return;
+        }
+      }
+      out_ << rule;
+      return;
+    }
+    if (buffering_ && classPair) {
+      run_.push_back(rule);
+      return;
+    }
+    flushRun();
+    out_ << rule;
+  }
+
+  void finish() {
+    out_ << pendingBreak_;
+    flushRun();
+  }
+
+ private:
+  void flushBreak() {
+    if (pendingBreak_.empty()) return;
+    out_ << pendingBreak_;
+    pendingBreak_.clear();
+    breakWritten_ = true;
+  }
+
+  static std::string firstSide(const std::string& rule) {
+    const size_t open = rule.find('[');
+    const size_t close = rule.find(']', open);
+    return open == std::string::npos || close == std::string::npos ? rule : rule.substr(open, close - open);
+  }
+
+  void flushRun() {
+    if (!buffering_) return;
+    buffering_ = false;
+    std::map<std::string, size_t> uses;
+    for (const std::string& rule : run_) ++uses[firstSide(rule)];
+    size_t lead = 0;
+    for (size_t i = 0; i < run_.size(); ++i) {
+      if (uses[firstSide(run_[i])] == 1) {
+        lead = i;
+        break;
+      }
+    }
+    out_ << run_[lead];
+    for (size_t i = 0; i < run_.size(); ++i) {
+      if (i != lead) out_ << run_[i];
+    }
+    run_.clear();
+  }
+
+  std::ostream& out_;
+  bool classPairSeen_ = false;
+  bool breakWritten_ = false;
+  bool buffering_ = false;
+  std::string pendingBreak_;
+  std::vector<std::string> run_;
+};
+
+}  // namespace
+
 // One-glyph ligatures go to `singles` when given (written as a single substitution lookup
 // right after their own), otherwise they are left out.
 void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode,
                             std::string* singles) {
+  std::optional<PairRules> pairs;
+  if (tableId == kTableGpos && typeCode == kGposPair) pairs.emplace(out);
+  auto emit = [&](const std::string& rule) {
+    if (pairs) pairs->add(rule);
+    else out << rule;
+  };
   std::string statement;
   size_t start = 0;
   while (start < text.size()) {
@@ -74,11 +180,12 @@ void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t
         !unwritable(statement, tableId, kGsubMultiple)) {
       *singles += statement;
     } else if (!unwritable(statement, tableId, typeCode)) {
-      out << statement;
+      emit(statement);
     }
     statement.clear();
   }
-  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) out << statement;
+  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) emit(statement);
+  if (pairs) pairs->finish();
 }
 
 bool hasRules(const std::string& body) {

@@ -41,14 +41,19 @@ def classes_of(class_def, glyphs):
     return {g: mapping.get(g, 0) for g in glyphs}
 
 
-def glyphs_of_class(class_def, cls):
-    return tuple(sorted(g for g, c in (class_def.classDefs if class_def else {}).items() if c == cls))
+def glyphs_of_class(class_def, cls, universe=()):
+    """Class 0 is every glyph of the font that the definition leaves out."""
+    mapping = class_def.classDefs if class_def else {}
+    if cls == 0:
+        return tuple(sorted(g for g in universe if mapping.get(g, 0) == 0))
+    return tuple(sorted(g for g, c in mapping.items() if c == cls))
 
 
 class Rules:
     """Rules of each lookup, with called lookups named by their own rules."""
 
-    def __init__(self, table):
+    def __init__(self, table, universe):
+        self.universe = universe
         self.lookups = table.LookupList.Lookup if table.LookupList else []
         self.memo = {}
 
@@ -95,8 +100,9 @@ class Rules:
             for cls, cs in enumerate(sets):
                 for rule in (getattr(cs, prefix + kind + "ClassRule") if cs else []):
                     def seq(defn, values):
-                        return tuple(glyphs_of_class(defn, c) for c in values or [])
-                    first = tuple(g for g in glyphs_of_class(inputDef, cls) if g in set(st.Coverage.glyphs))
+                        return tuple(glyphs_of_class(defn, c, self.universe) for c in values or [])
+                    first = tuple(g for g in glyphs_of_class(inputDef, cls, self.universe)
+                                  if g in set(st.Coverage.glyphs))
                     inp = (first,) + seq(inputDef, getattr(rule, "Input", None) or getattr(rule, "Class", None))
                     back = seq(getattr(st, "BacktrackClassDef", None), getattr(rule, "Backtrack", None))
                     ahead = seq(getattr(st, "LookAheadClassDef", None), getattr(rule, "LookAhead", None))
@@ -167,7 +173,7 @@ def features(font, tag):
     if tag not in font:
         return {}
     table = font[tag].table
-    rules = Rules(table)
+    rules = Rules(table, font.getGlyphOrder())
     records = table.FeatureList.FeatureRecord if table.FeatureList else []
     out = {}
     for sr in (table.ScriptList.ScriptRecord if table.ScriptList else []):
