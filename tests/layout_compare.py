@@ -3,7 +3,8 @@ lookups of each (table, script, language, feature), rule by rule, after the norm
 of tests/feacompiler/data/builder_judge.py, with the forms feature text cannot tell apart
 folded together.
 
-  layout(font, skipped)       {(table, script, language, feature): [lookup rules, ...]}
+  layout(font, skipped, flag_bits_only)
+                              {(table, script, language, feature): [lookup rules, ...]}
   differences(expected, got)  one line per key that differs
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
@@ -104,14 +105,29 @@ def required_features(font):
     return tags
 
 
-def layout(font, skipped=()):
+class FlagBitsJudge(Judge):
+    """Lookup flags by their bits alone: the mark attachment classes and mark filtering
+    sets they name live in GDEF, which a layout without GDEF data cannot keep."""
+
+    def flag(self, lookup):
+        return (lookup.LookupFlag & 0x00FF & ~0x10,)
+
+
+def layout(font, skipped=(), flag_bits_only=False):
     out = {}
     for tag in ("GSUB", "GPOS"):
-        for key, lookups in Judge(font, tag).features().items():
+        judge = (FlagBitsJudge if flag_bits_only else Judge)(font, tag)
+        # Languages share lookup lists: each list is coalesced once (the judge hands the
+        # same object for the same lookup, so identities make the key).
+        coalesced = {}
+        for key, lookups in judge.features().items():
             # Feature parameters (cvXX/ssXX names, size) have no place in the generated text.
             lookups = [lk for lk in lookups if lk[0] != "params"]
             if key[2] not in SKIPPED_FEATURES and key[2].strip() not in skipped and lookups:
-                out[(tag,) + key] = coalesce_marks(tag, lookups)
+                ids = tuple(id(lk) for lk in lookups)
+                if ids not in coalesced:
+                    coalesced[ids] = coalesce_marks(tag, lookups)
+                out[(tag,) + key] = coalesced[ids]
     return out
 
 
