@@ -20,14 +20,15 @@ Findings, one line each:
                       (tables by `otltool readxml`, GDEF from `otltool import`)
   again <key>         the same for the again road's document (its lookups may be numbered
                       otherwise: the native file holds the feature text generated from
-                      the document's layout, not the document)
+                      the document's layout, not the document; and as the document holds
+                      no GDEF, lookup flags are compared by their bits alone)
   ots <road>          ots-sanitize rejects our tables (import, ttx) where it accepts feaLib's
   shape <road>        hb-shape differs over probe texts
 Both builds sit in a font made from the UFO (glyph order, advances, cmap; empty outlines).
 Where the text names glyphs the UFO lacks, the program drops their rules: the documents are
 then compared with `otltool import` of the text over the UFO's glyphs, and that import, run
 once more with the missing glyphs added, with feaLib's build.
-A finding matching an EXPECTED pattern (fnmatch, e.g. "layout GPOS/*/kern") is a known gap.
+A finding matching an EXPECTED pattern (fnmatch, e.g. "ttx GPOS/*/kern") is a known gap.
 Prints "EXPECTED <finding>", "FAIL <finding>: <detail>" and "UNSEEN <pattern>" (a known gap
 that did not show) lines, then "OK <summary>" or "DIFFERS <summary>" as the last line.
 """
