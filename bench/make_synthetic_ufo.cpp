@@ -1,9 +1,11 @@
 // Writes a large synthetic UFO 2 font for the scaling benchmark: many glyphs with
 // contours of lines, curves and quadratic points, components, Unicode values,
 // kerning classes and kerning pairs of every kind (class/class, class/glyph,
-// glyph/glyph). The output is deterministic for a given glyph count.
+// glyph/glyph), and a feature text of classes, kerning, substitutions, ligatures,
+// contexts and marks in proportion. The output is deterministic for a given glyph count.
 //
 //   make_synthetic_ufo <output.ufo> [glyph count]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +113,65 @@ std::string fontInfo() {
   return out;
 }
 
+// The feature text, in proportion to the glyphs: per block of 100 glyphs two kerning
+// classes with 40 class pairs and 20 glyph pairs, a class substitution, five ligatures,
+// three contextual rules, a mark class of two marks with its base and mark-to-mark rules.
+// Blocks go into lookups of 50 blocks each, so that no subtable outgrows 16-bit offsets.
+std::string featureText(int glyphs) {
+  constexpr int kBlock = 100;
+  constexpr int kGroup = 50;
+  const int blocks = glyphs / kBlock;
+  auto g = [](int index) { return glyphName(index); };
+  auto range = [&](int first, int count) {
+    std::string out = "[";
+    for (int i = 0; i < count; ++i) out += (i ? " " : "") + g(first + i);
+    return out + "]";
+  };
+  std::string text = "languagesystem DFLT dflt;\nlanguagesystem latn dflt;\n\n";
+  for (int b = 0; b < blocks; ++b) {
+    text += "@KL_" + std::to_string(b) + " = " + range(b * kBlock, 10) + ";\n";
+    text += "@KR_" + std::to_string(b) + " = " + range(b * kBlock + 10, 10) + ";\n";
+    text += "markClass [" + g(b * kBlock + 90) + " " + g(b * kBlock + 91) + "] <anchor 0 500> @M_" +
+            std::to_string(b / kGroup) + ";\n";
+  }
+  std::string features[6];  // kern, smcp, liga, calt, mark, mkmk
+  const char* tags[6] = {"kern", "smcp", "liga", "calt", "mark", "mkmk"};
+  for (int first = 0; first < blocks; first += kGroup) {
+    const int last = std::min(blocks, first + kGroup);
+    const std::string n = std::to_string(first / kGroup);
+    std::string lookups[6];
+    std::string classPairs;  // after the glyph pairs, which would otherwise open subtables
+    for (int b = first; b < last; ++b) {
+      const int base = b * kBlock;
+      for (int k = 0; k < 20; ++k) {
+        lookups[0] += "  pos " + g(base + 20 + k) + " " + g(base + 40 + (k * 7) % 50) + " " + std::to_string(-5 - k) + ";\n";
+      }
+      for (int k = 0; k < 40; ++k) {
+        const int other = first + (b - first + k * 3 + 1) % (last - first);
+        classPairs += "  pos @KL_" + std::to_string(b) + " @KR_" + std::to_string(other) + " " +
+                      std::to_string(-10 - (b + k) % 60) + ";\n";
+      }
+      lookups[1] += "  sub " + range(base + 20, 10) + " by " + range(base + 30, 10) + ";\n";
+      for (int k = 0; k < 5; ++k) {
+        lookups[2] += "  sub " + g(base + 40) + " " + g(base + 41 + k) + " by " + g(base + 50 + k) + ";\n";
+      }
+      for (int k = 0; k < 3; ++k) {
+        lookups[3] += "  sub " + g(base + 60 + k) + "' " + g(base + 65 + k) + " by " + g(base + 70 + k) + ";\n";
+      }
+      lookups[4] += "  pos base " + range(base, 20) + " <anchor 250 600> mark @M_" + n + ";\n";
+      lookups[5] += "  pos mark " + g(base + 92) + " <anchor 0 800> mark @M_" + n + ";\n";
+    }
+    lookups[0] += classPairs;
+    for (int f = 0; f < 6; ++f) {
+      const std::string name = std::string(tags[f]) + "_" + n;
+      text += "lookup " + name + " useExtension {\n" + lookups[f] + "} " + name + ";\n";
+      features[f] += "  lookup " + name + ";\n";
+    }
+  }
+  for (int f = 0; f < 6; ++f) text += "feature " + std::string(tags[f]) + " {\n" + features[f] + "} " + tags[f] + ";\n";
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -185,6 +246,7 @@ int main(int argc, char** argv) {
   }
   kerning += "\t</dict>\n</plist>\n";
   ok = ok && writeFile(folder / "kerning.plist", kerning);
+  ok = ok && writeFile(folder / "features.fea", featureText(glyphs));
 
   if (!ok) {
     std::fprintf(stderr, "cannot write %s\n", folder.c_str());

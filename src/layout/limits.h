@@ -9,9 +9,11 @@
 namespace otl::limits {
 
 // Operations budget of one table read: a step per record visited, so shared offsets,
-// loops and huge ranges cannot run away.
+// loops and huge ranges cannot run away. The floor lets even a small table spread a
+// coverage and two class definitions over every glyph index: one range of six bytes may
+// stand for 65,535 glyphs.
 inline constexpr uint64_t kOperationsPerByte = 64;
-inline constexpr uint64_t kMinOperations = 16384;
+inline constexpr uint64_t kMinOperations = 4 * 65536;
 constexpr uint64_t operationsBudget(size_t tableBytes) {
   const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kOperationsPerByte;
   return scaled < kMinOperations ? kMinOperations : scaled;

@@ -1,157 +1,23 @@
 // Hostile feature text and binary layout tables, through otltool (compile, import,
 // roundtrip) and through the program (a UFO whose features.fea is hostile, converted to a
 // native file and back). Every run must end in order: no signal, exit 0 or 1 (1 with a
-// message), at most kPeakBytes of memory and kWallSeconds of time; the program keeps a
+// message), at most kPeakKilobytes of memory and kWallSeconds of time; the program keeps a
 // features.fea it could not compile byte for byte through UFO -> native -> UFO.
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "layout_hostile_run.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// Bounds: 2 GB of address space (and of peak memory) and 60 s of wall time per run, far
-// above any sound run on these inputs and well under the suite's 600 s timeout. A run
-// that blocks (a FIFO read) is killed at kWallSeconds and fails the test.
-constexpr long kPeakKilobytes = 2L * 1024 * 1024;
-constexpr rlim_t kAddressLimit = rlim_t{2} << 30;
-constexpr int kWallSeconds = 60;
-constexpr int kEither = -1;  // exit 0 or 1 are both sound
-
-struct RunResult {
-  int exitCode = 0;
-  int signal = 0;
-  long peakKilobytes = 0;
-  double seconds = 0;
-  std::string output;
-};
-
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// Runs a command under /usr/bin/time (for the child's own peak) and timeout (for the wall
-// bound), in an address space bounded unless sanitized.
-RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch) {
-  const fs::path log = scratch / "run.log";
-  const fs::path peak = scratch / "run.peak";
-  std::vector<std::string> command{"/usr/bin/time", "-f", "%M", "-o", peak.string(),
-                                   "/usr/bin/timeout", "-s", "KILL", std::to_string(kWallSeconds)};
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int file = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (file < 0) ::_exit(125);
-    ::dup2(file, 1);
-    ::dup2(file, 2);
-    if (!kSanitized) {
-      const rlimit address{kAddressLimit, kAddressLimit};
-      ::setrlimit(RLIMIT_AS, &address);
-    }
-    std::vector<char*> argv;
-    for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    ::_exit(126);
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  RunResult result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  // time reports a signal of its child as "Command terminated by signal N" and exits 128+N;
-  // timeout passes the program's signal on the same way and exits 137 when it kills.
-  if (result.exitCode > 128) result.signal = result.exitCode - 128;
-  result.output = readAll(log);
-  const std::string peakText = readAll(peak);
-  const size_t lastLine = peakText.find_last_of("0123456789");
-  if (lastLine != std::string::npos) {
-    const size_t first = peakText.find_last_not_of("0123456789", lastLine);
-    result.peakKilobytes = std::atol(peakText.c_str() + (first == std::string::npos ? 0 : first + 1));
-  }
-  return result;
-}
-
-std::string describe(const RunResult& run) {
-  return "exit " + std::to_string(run.exitCode) + ", peak " + std::to_string(run.peakKilobytes / 1024) + " MB, " +
-         std::to_string(run.seconds) + " s, output: " + run.output.substr(0, 600);
-}
-
-// A run ended in order: no signal, no timeout, bounded memory, the expected exit code
-// (kEither: 0 or 1), and a message when it failed.
-void expectInOrder(const RunResult& result, int expected, const std::string& what) {
-  SCOPED_TRACE(what + ": " + describe(result));
-  EXPECT_EQ(result.signal, 0) << "crashed or was killed at the time bound";
-  EXPECT_LE(result.peakKilobytes, kPeakKilobytes);
-  if (expected == kEither) {
-    EXPECT_TRUE(result.exitCode == 0 || result.exitCode == 1);
-  } else {
-    EXPECT_EQ(result.exitCode, expected);
-  }
-  if (result.exitCode != 0) {
-    EXPECT_NE(result.output.find_first_not_of(" \r\n"), std::string::npos) << "no message";
-  }
-}
-
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "tarnwick-layout-hostile-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::string repeat(const std::string& text, size_t times) {
-  std::string out;
-  out.reserve(text.size() * times);
-  for (size_t i = 0; i < times; ++i) out += text;
-  return out;
-}
+using namespace layout_hostile;
 
 // The glyph names of the otltool runs: g0 .. g65534, the most a font may hold.
 constexpr int kGlyphs = 65535;
@@ -168,6 +34,9 @@ struct FeaCase {
   const char* name;
   std::function<void(const fs::path&)> make;
   int otlExit;  // of otltool compile and import
+  // The program compiles the text: a small table may name ranges of every glyph index
+  // (the UFO has 3 glyphs, the text 65,532 more, all given ids after the font's).
+  bool programCompiles = false;
 };
 
 void fea(const fs::path& folder, const std::string& text) { writeFile(folder / "features.fea", text); }
@@ -205,7 +74,7 @@ std::vector<FeaCase> feaCases() {
        [](const fs::path& f) { fea(f, "@c = " + repeat("[", 10000) + "g1" + repeat("]", 10000) + ";\n"); }, 1},
       {"a class of 1,000,000 glyphs",
        [](const fs::path& f) { fea(f, bigClass("A", 1000000, 0) + "feature kern { pos @A g1 -10; } kern;\n"); },
-       kEither},
+       kEither, true},
       {"the cross product of two classes of 1,000,000 glyphs",
        [](const fs::path& f) {
          fea(f, bigClass("A", 1000000, 0) + bigClass("B", 1000000, 17) + "feature kern { enum pos @A @B -10; } kern;\n");
@@ -243,31 +112,6 @@ std::vector<FeaCase> feaCases() {
   };
 }
 
-const char* kPlistHead =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n<plist version=\"1.0\">\n";
-
-std::string plist(const std::string& body) { return std::string(kPlistHead) + body + "</plist>\n"; }
-
-// A small sound UFO 2 font of the glyphs g1, g2 and g3.
-void writeUfo(const fs::path& ufo) {
-  writeFile(ufo / "metainfo.plist", plist("<dict><key>creator</key><string>org.test</string>"
-                                          "<key>formatVersion</key><integer>2</integer></dict>"));
-  writeFile(ufo / "fontinfo.plist", plist("<dict><key>familyName</key><string>Hostile</string>"
-                                          "<key>styleName</key><string>Regular</string>"
-                                          "<key>unitsPerEm</key><integer>1000</integer></dict>"));
-  std::string contents = "<dict>";
-  for (int i = 1; i <= 3; ++i) {
-    const std::string name = "g" + std::to_string(i);
-    contents += "<key>" + name + "</key><string>" + name + ".glif</string>";
-    writeFile(ufo / "glyphs" / (name + ".glif"),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph name=\"" + name +
-                  "\" format=\"1\"><advance width=\"500\"/><unicode hex=\"006" + std::to_string(i) +
-                  "\"/><outline><contour><point x=\"10\" y=\"0\" type=\"line\"/><point x=\"400\" y=\"0\" "
-                  "type=\"line\"/><point x=\"200\" y=\"600\" type=\"line\"/></contour></outline></glyph>\n");
-  }
-  writeFile(ufo / "glyphs" / "contents.plist", plist(contents + "</dict>"));
-}
 
 constexpr const char* kNotCompiled = "not compiled:";
 
@@ -316,6 +160,9 @@ TEST_F(LayoutHostile, FeatureTextThroughOtltoolAndTheProgram) {
     if (there.exitCode != 0) continue;
     // A text kept uncompiled says why.
     const size_t why = there.output.find(kNotCompiled);
+    if (hostileCase.programCompiles) {
+      EXPECT_EQ(why, std::string::npos) << hostileCase.name << ": " << there.output.substr(why == std::string::npos ? 0 : why, 300);
+    }
     if (why != std::string::npos) {
       const size_t reason = why + std::string(kNotCompiled).size();
       EXPECT_NE(there.output.substr(reason, there.output.find('\n', reason) - reason).find_first_not_of(" \r"),

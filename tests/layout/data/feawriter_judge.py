@@ -5,8 +5,8 @@ usage: feawriter_judge.py OTLTOOL FONT WORKDIR
 Extracts the font's GSUB/GPOS/GDEF and glyph order with fontTools and runs `otltool fea`.
 The text must compile with feaLib and with `otltool import`; each build, placed into a copy
 of the font (the original GDEF kept), must give the same lookups per script, language and
-feature as the font, compared rule by rule (tests/feacompiler/data/builder_judge.py's
-normalizer), and hb-shape must give the same glyphs and positions over probe texts.
+feature as the font, compared rule by rule (tests/layout_compare.py over
+builder_judge.py's normalizer), and hb-shape must give the same glyphs and positions over probe texts.
 'aalt' is left out of the rule comparison: compilers build it from the features it names.
 Prints one line: "OK keys=N", "FAIL <stage>: <details>" when a stage refuses the text, or
 "DIFF <finding> ... -- <details>" where each finding is "<build>:<table>/<feature>" (rules
@@ -18,146 +18,14 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "..", "feacompiler", "data"))
+sys.path.insert(0, os.path.join(HERE, "..", ".."))
 sys.path.insert(0, HERE)
 
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
 from fontTools.ttLib import TTFont, newTable  # noqa: E402
 
-from builder_judge import Normalizer, class_glyphs  # noqa: E402
+from layout_compare import differences, layout, required_features, with_tables  # noqa: E402
 from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
-
-SKIPPED_FEATURES = ("aalt",)
-
-
-class Judge(Normalizer):
-    """Plain contextual lookups (GSUB 5, GPOS 7) compared as chained ones without context:
-    feature text has one syntax for both and compilers write the chained kind."""
-
-    def lookup(self, index):
-        result = super().lookup(index)
-        plain = {"GSUB": 5, "GPOS": 7}[self.tag]
-        if result[0] == plain:
-            result = (plain + 1,) + result[1:]
-            self.cache[index] = result
-        return result
-
-    def context_rules(self, subs):
-        rules = []
-        names = ("Sub", "Subst") if self.tag == "GSUB" else ("Pos", "Pos")
-        for _, st in subs:
-            records = names[1] + "LookupRecord"
-            if st.Format == 3:
-                inp = [tuple(sorted(c.glyphs)) for c in st.Coverage]
-                rules.append(self.chain_rule([], inp, [], getattr(st, records)))
-            elif st.Format == 1:
-                cov = st.Coverage.glyphs
-                for i, rs in enumerate(getattr(st, names[0] + "RuleSet")):
-                    for r in (getattr(rs, names[0] + "Rule") if rs else []):
-                        inp = [(cov[i],)] + [(g,) for g in r.Input]
-                        rules.append(self.chain_rule([], inp, [], getattr(r, records)))
-            elif st.Format == 2:
-                cov = set(st.Coverage.glyphs)
-                for i, rs in enumerate(getattr(st, names[0] + "ClassSet")):
-                    for r in (getattr(rs, names[0] + "ClassRule") if rs else []):
-                        def cg(c):
-                            return tuple(sorted(class_glyphs(st.ClassDef, c, self.glyphs)))
-                        first = tuple(g for g in cg(i) if g in cov)
-                        inp = [first] + [cg(c) for c in r.Class]
-                        rules.append(self.chain_rule([], inp, [], getattr(r, records)))
-        return rules
-
-    def gsub5(self, subs):
-        return self.context_rules(subs)
-
-    def gpos7(self, subs):
-        return self.context_rules(subs)
-
-
-def coalesce_marks(tag, lookups):
-    """Consecutive mark attachment lookups of one kind and flag act as one: a later one
-    overrides an earlier attachment. The writer splits a lookup whose subtables share marks
-    or bases into such runs (the last part first), so both sides are compared this way."""
-    out = []
-    for lk in lookups:
-        if out and tag == "GPOS" and lk[0] in (4, 5, 6) and out[-1][0] == lk[0] and out[-1][1] == lk[1]:
-            merged = dict(out[-1][2])
-            merged.update(dict(lk[2]))
-            out[-1] = (lk[0], lk[1], tuple(sorted(merged.items(), key=repr)))
-        elif (out and tag == "GSUB" and out[-1][0] == 4 and lk[0] == 1 and out[-1][1] == lk[1]
-              and isinstance(lk[2], tuple)):
-            # A single substitution lookup right after a ligature lookup acts as its
-            # one-glyph ligatures (where no longer ligature applied); the writer puts
-            # them there since feature text cannot hold them in the ligature lookup.
-            rules = dict(out[-1][2])
-            for glyph, replacement in lk[2]:
-                rules.setdefault((glyph,), replacement)
-            out[-1] = (4, lk[1], tuple(sorted(rules.items(), key=repr)))
-        else:
-            out.append(lk)
-    return out
-
-
-def required_features(font):
-    """Feature text cannot mark a required feature (the writer leaves a comment): such
-    features are not compared."""
-    tags = set()
-    for tag in ("GSUB", "GPOS"):
-        if tag not in font or not font[tag].table.ScriptList:
-            continue
-        records = font[tag].table.FeatureList.FeatureRecord
-        for sr in font[tag].table.ScriptList.ScriptRecord:
-            systems = [sr.Script.DefaultLangSys] + [lr.LangSys for lr in sr.Script.LangSysRecord]
-            for ls in systems:
-                if ls is not None and ls.ReqFeatureIndex != 0xFFFF:
-                    tags.add(records[ls.ReqFeatureIndex].FeatureTag.strip())
-    return tags
-
-
-def layout(font, skipped=()):
-    out = {}
-    for tag in ("GSUB", "GPOS"):
-        for key, lookups in Judge(font, tag).features().items():
-            # Feature parameters (cvXX/ssXX names, size) have no place in the generated text.
-            lookups = [lk for lk in lookups if lk[0] != "params"]
-            if key[2] not in SKIPPED_FEATURES and key[2].strip() not in skipped and lookups:
-                out[(tag,) + key] = coalesce_marks(tag, lookups)
-    return out
-
-
-def differences(expected, got):
-    lines = []
-    for key in sorted(set(expected) | set(got)):
-        a, b = expected.get(key), got.get(key)
-        if a == b:
-            continue
-        if a is None or b is None:
-            lines.append("%s only in %s" % ("/".join(key), "font" if b is None else "build"))
-        elif len(a) != len(b):
-            lines.append("%s: %d lookups against %d" % ("/".join(key), len(a), len(b)))
-        else:
-            i = next(i for i in range(len(a)) if a[i] != b[i])
-            lines.append("%s: lookup %d differs (type %s)" % ("/".join(key), i, a[i][0]))
-    return lines
-
-
-def with_tables(font_path, tables, built_gdef=None):
-    """The font with the built GSUB/GPOS. Its GDEF stays, but the mark filtering sets and
-    attachment classes the flags point at are the build's own numbering."""
-    font = TTFont(font_path)
-    if built_gdef is not None and "GDEF" in font:
-        gdef = font["GDEF"].table
-        gdef.MarkAttachClassDef = getattr(built_gdef.table, "MarkAttachClassDef", None)
-        sets = getattr(built_gdef.table, "MarkGlyphSetsDef", None)
-        gdef.MarkGlyphSetsDef = sets
-        if sets is not None:
-            gdef.Version = 0x00010002
-    for tag in ("GSUB", "GPOS"):
-        if tag in font:
-            del font[tag]
-    for tag, table in tables.items():
-        font[tag] = table
-    return font
 
 
 def main():

@@ -1,0 +1,166 @@
+// Hostile layout XML documents, through `otltool readxml` and through the program (a UFO
+// holding the document as data/com.quorvel.v2.otl.ttx.xml, converted with "-ttx" to a
+// native file and back). Every run must end in order (layout_hostile_run.h); a rejected
+// document leaves the layout to features.fea, which comes back byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "layout_hostile_run.h"
+
+namespace {
+
+using namespace layout_hostile;
+
+constexpr const char* kDocument = "data/com.quorvel.v2.otl.ttx.xml";
+
+// The sound text the documents are made from, and the features.fea of every UFO.
+constexpr const char* kFeatures =
+    "languagesystem DFLT dflt;\n@A = [g1 g2];\n"
+    "feature liga { sub g1 g2 by g3; sub g1' g2 by g3; } liga;\n"
+    "feature kern { pos g1 g2 -30; pos @A g3 -10; } kern;\n"
+    "markClass g3 <anchor 0 0> @M;\nfeature mark { pos base g1 <anchor 100 200> mark @M; } mark;\n";
+
+// Each case turns the sound document into a hostile one. `rejected`: readxml must exit 1
+// and the program must fall back on features.fea; otherwise either outcome is sound.
+struct XmlCase {
+  const char* name;
+  std::function<std::string(const std::string&)> spoil;
+  bool rejected;
+};
+
+std::string replaceAll(const std::string& text, const std::string& pattern, const std::string& by) {
+  return std::regex_replace(text, std::regex(pattern), by);
+}
+
+std::string afterHeader(const std::string& document) { return document.substr(document.find("<OTLayout>")); }
+
+std::vector<XmlCase> xmlCases() {
+  return {
+      {"truncated in the middle", [](const std::string& d) { return d.substr(0, d.size() / 2); }, true},
+      {"truncated before the last tag", [](const std::string& d) { return d.substr(0, d.rfind("</OTLayout>")); }, true},
+      {"nothing but the header", [](const std::string& d) { return d.substr(0, d.find("<OTLayout>")); }, true},
+      {"entity declarations, nested a billion times",
+       [](const std::string& d) {
+         std::string dtd = "<?xml version=\"1.0\"?>\n<!DOCTYPE OTLayout [\n<!ENTITY e0 \"g1\">\n";
+         for (int i = 1; i <= 9; ++i) {
+           dtd += "<!ENTITY e" + std::to_string(i) + " \"" + repeat("&e" + std::to_string(i - 1) + ";", 10) + "\">\n";
+         }
+         return dtd + "]>\n" + replaceAll(afterHeader(d), "glyph=\"g1\"", "glyph=\"&e9;\"");
+       },
+       true},
+      {"an external entity",
+       [](const std::string& d) {
+         return "<?xml version=\"1.0\"?>\n<!DOCTYPE OTLayout [<!ENTITY x SYSTEM \"/etc/passwd\">]>\n" +
+                replaceAll(afterHeader(d), "<GSUB>", "<GSUB>&x;");
+       },
+       true},
+      {"100,000-deep nesting",
+       [](const std::string& d) {
+         const size_t at = d.find("<LookupList>") + std::string("<LookupList>").size();
+         return d.substr(0, at) + repeat("<Lookup>", 100000) + repeat("</Lookup>", 100000) + d.substr(at);
+       },
+       false},
+      // Lookup, feature, sequence and class numbers, and the index of every record, past
+      // every count; formats and lookup types stay sound so that every handler sees them.
+      {"indices past every count",
+       [](const std::string& d) {
+         const std::string numbers = replaceAll(
+             d, "<(LookupListIndex|FeatureIndex|SequenceIndex|ReqFeatureIndex|Class)((?: index=\"[0-9]+\")?) value=\"[0-9]+\"",
+             "<$1$2 value=\"65535\"");
+         return replaceAll(numbers, " (index|class)=\"[0-9]+\"", " $1=\"65535\"");
+       },
+       false},
+      {"formats and lookup types past every count",
+       [](const std::string& d) {
+         return replaceAll(replaceAll(d, "Format=\"[0-9]+\"", "Format=\"65535\""), "<LookupType value=\"[0-9]+\"",
+                           "<LookupType value=\"65535\"");
+       },
+       false},
+      {"indices past 32 bits",
+       [](const std::string& d) { return replaceAll(d, "(index|value|Class|Format)=\"[0-9]+\"", "$1=\"4294967297\""); },
+       true},
+      {"negative indices", [](const std::string& d) { return replaceAll(d, "(index|value)=\"[0-9]+\"", "$1=\"-2\""); },
+       true},
+      // Elements lacking the attribute the reader takes their value from are ignored, with
+      // a warning where a lookup or subtable goes: the rest of the document stands.
+      {"missing values", [](const std::string& d) { return replaceAll(d, " value=\"[^\"]*\"", ""); }, false},
+      {"missing glyphs", [](const std::string& d) { return replaceAll(d, " (glyph|in|out|components)=\"[^\"]*\"", ""); },
+       false},
+      {"no attributes at all",
+       [](const std::string& d) {
+         return d.substr(0, d.find("<OTLayout>")) + replaceAll(afterHeader(d), " [A-Za-z]+=\"[^\"]*\"", "");
+       },
+       false},
+  };
+}
+
+class LayoutXmlHostile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(scratch_.path().empty());
+    glyphs_ = scratch_.path() / "glyphs.txt";
+    writeFile(glyphs_, "g0\ng1\ng2\ng3\n");
+    writeFile(scratch_.path() / "features.fea", kFeatures);
+    const RunResult compiled = tool({"compile", glyphs_.string(), (scratch_.path() / "features.fea").string(),
+                                     (scratch_.path() / "tables").string()});
+    ASSERT_EQ(compiled.exitCode, 0) << describe(compiled);
+    const RunResult written =
+        tool({"xml", glyphs_.string(), (scratch_.path() / "tables").string(), (scratch_.path() / "sound.xml").string()});
+    ASSERT_EQ(written.exitCode, 0) << describe(written);
+    sound_ = readAll(scratch_.path() / "sound.xml");
+    ASSERT_NE(sound_.find("<LigatureSubst"), std::string::npos);
+  }
+  RunResult tool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{TARNWICK_OTLTOOL};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return run(command, scratch_.path());
+  }
+  RunResult program(const fs::path& input, const fs::path& output, bool ttx) {
+    std::vector<std::string> command{TARNWICK_EXE, "-s"};
+    if (ttx) command.push_back("-ttx");
+    command.insert(command.end(), {input.string(), output.string()});
+    return run(command, scratch_.path());
+  }
+
+  ScratchFolder scratch_;
+  fs::path glyphs_;
+  std::string sound_;
+};
+
+TEST_F(LayoutXmlHostile, DocumentsThroughOtltoolAndTheProgram) {
+  int index = 0;
+  for (const XmlCase& hostileCase : xmlCases()) {
+    const fs::path folder = scratch_.path() / ("case" + std::to_string(index++));
+    const std::string document = hostileCase.spoil(sound_);
+    ASSERT_NE(document, sound_) << hostileCase.name;
+    writeFile(folder / "layout.xml", document);
+    const RunResult read = tool({"readxml", glyphs_.string(), (folder / "layout.xml").string(), (folder / "out").string()});
+    expectInOrder(read, hostileCase.rejected ? 1 : kEither, std::string(hostileCase.name) + ", otltool readxml");
+    std::cout << hostileCase.name << ": readxml exit " << read.exitCode << ", " << read.seconds << " s, "
+              << read.peakKilobytes / 1024 << " MB: " << read.output.substr(0, read.output.find('\n')) << "\n";
+
+    // The program: features.fea and the document inside a UFO, read with -ttx.
+    const fs::path ufo = folder / "font.ufo";
+    writeUfo(ufo);
+    writeFile(ufo / "features.fea", kFeatures);
+    writeFile(ufo / kDocument, document);
+    const RunResult there = program(ufo, folder / "font.qtf", true);
+    expectInOrder(there, 0, std::string(hostileCase.name) + ", UFO -> native");
+    if (there.exitCode != 0) continue;
+    const RunResult home = program(folder / "font.qtf", folder / "back.ufo", false);
+    expectInOrder(home, 0, std::string(hostileCase.name) + ", native -> UFO");
+    if (hostileCase.rejected || read.exitCode != 0) {
+      EXPECT_TRUE(readAll(folder / "back.ufo" / "features.fea") == kFeatures)
+          << hostileCase.name << ": a rejected document must leave features.fea in charge";
+    }
+    fs::remove_all(folder);
+  }
+}
+
+}  // namespace
