@@ -24,7 +24,9 @@ Exception Exception::within(const std::string& where) const {
 }
 
 void Exception::print() const {
-  const std::string line = "Error (OT exception): " + codeText(code_) + "\n";
+  std::string line = "Error (OT exception): " + codeText(code_) + "\n";
+  // The code alone does not say what failed: the reason follows on its own line.
+  if (!message_.empty()) line += message_ + "\n";
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
 }

@@ -29,7 +29,8 @@ class Exception : public std::exception {
   // The same failure with a location put in front of its message.
   Exception within(const std::string& where) const;
 
-  // "Error (OT exception): <code>" and a newline on the standard error stream.
+  // "Error (OT exception): <code>" and a newline on the standard error stream, then the
+  // message, when there is one, on a line of its own.
   void print() const;
 
  private:
