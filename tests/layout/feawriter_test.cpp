@@ -216,9 +216,7 @@ const FontCase kFonts[] = {
     // generated text leaves it out of the "any other glyph" classes of one context.
     {"/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf", {"feaLib:GSUB/ccmp", "import:GSUB/ccmp"}},
     {"/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {"feaLib:GSUB/ccmp", "import:GSUB/ccmp"}},
-    // The mark-to-base subtable that our compiler writes does not fit 16-bit offsets when
-    // the layout model writes it again: `otltool import` reports it dropped.
-    {"/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", {"import:dropped", "import:GPOS/mark"}},
+    {"/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", {}},
     // Context rules calling two lookups at one position, or calling them out of position
     // order: feature text holds one lookup per position, in position order.
     {"/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf", {"feaLib:GSUB/blws", "import:GSUB/blws"}},
@@ -228,9 +226,8 @@ const FontCase kFonts[] = {
      {"feaLib:GPOS/kern", "import:GPOS/kern", "feaLib:GPOS/mark", "import:GPOS/mark", "feaLib:GSUB/dlig",
       "import:GSUB/dlig", "feaLib:GSUB/fina", "import:GSUB/fina", "feaLib:GSUB/init", "import:GSUB/init",
       "feaLib:GSUB/medi", "import:GSUB/medi"}},
-    // A base glyph without an anchor for one of the lookup's mark classes: our compiler
-    // gives it the anchor (0, 0), feaLib none, so the mark attaches there.
-    {"/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf", {"import:hb-shape"}},
+    // Bases without an anchor for some of their lookup's mark classes.
+    {"/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf", {}},
     // Its kerning lookup's subtables pass 16-bit offsets together (useExtension), and
     // its glyph pairs come in several subtables before the class pairs.
     {"/usr/share/fonts/truetype/noto/NotoSansEthiopic-Regular.ttf", {}, "    lookup kern_1 useExtension  {\n"},

@@ -186,7 +186,7 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
 
   std::stable_sort(l.baseRecords.begin(), l.baseRecords.end(), sortByGlyph);
   std::vector<uint16_t> bases;
-  std::vector<std::vector<int64_t>> rows;  // anchor-list offset per class, -1 empty
+  std::vector<std::vector<int64_t>> rows;  // anchor-list offset per class, -1 NULL
   const GposBaseRecord* prev = nullptr;
   for (const GposBaseRecord& r : l.baseRecords) {
     std::string name = gposGlyphName(g, r.gid);
@@ -208,7 +208,7 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
     prev = &r;
     for (const GpsAnchor& a : r.anchors) {
-      if (a.markClassIndex < 0 || static_cast<size_t>(a.markClassIndex) >= classCount) continue;
+      if (a.format == 0 || a.markClassIndex < 0 || static_cast<size_t>(a.markClassIndex) >= classCount) continue;
       int64_t& entry = rows.back()[static_cast<size_t>(a.markClassIndex)];
       if (entry >= 0) {
         coreMsg(g, 2,
@@ -218,13 +218,6 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
         continue;
       }
       entry = anchors.add(a);
-    }
-  }
-  GpsAnchor origin;
-  origin.format = 1;
-  for (auto& row : rows) {
-    for (int64_t& entry : row) {
-      if (entry < 0) entry = anchors.add(origin);
     }
   }
   uint32_t baseCov = coverageOf(g, t, bases);
@@ -248,9 +241,12 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   }
   put16(s.bytes, static_cast<uint32_t>(bases.size()));
   for (const auto& row : rows) {
+    // A base without an anchor for a class takes no mark of it: a NULL offset, not an
+    // anchor at the origin that would pull the mark to the base's corner.
     for (int64_t entry : row) {
-      put16(s.bytes, otlOffset16(g, anchorStart + static_cast<uint64_t>(entry) - baseArrayOffset,
-                                 "Anchor", "MarkToBase", "positioning"));
+      put16(s.bytes, entry < 0 ? 0
+                               : otlOffset16(g, anchorStart + static_cast<uint64_t>(entry) - baseArrayOffset,
+                                             "Anchor", "MarkToBase", "positioning"));
     }
   }
   anchors.write(s.bytes);

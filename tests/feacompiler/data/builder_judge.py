@@ -37,9 +37,6 @@ KNOWN_DIFFERENCES = {
     # 'aalt' collects the single and alternate rules written inside the features it names;
     # feaLib also takes the rules of named lookups those features reference. Not compared.
     "aalt-referenced-lookups": "aalt built from the features' own rules only",
-    # A base glyph without an anchor for one of the lookup's mark classes gets the anchor
-    # (0, 0); feaLib writes a NULL offset. Pairs with a (0, 0) base anchor are not compared.
-    "base-anchor-default": "missing base anchors are (0, 0)",
     # A glyph pair after class pairs in one lookup opens a later subtable (with the warning
     # "Specific kern pair occurring after class kern pair"), where the class subtable's
     # coverage shadows it; feaLib writes glyph pairs first. Texts put glyph pairs first.
@@ -325,7 +322,7 @@ class Normalizer:
                 for key, anchors in anchors_of(b, rec):
                     for m, mr in marks:
                         a = anchors[mr.Class] if mr.Class < len(anchors) else None
-                        if a is not None and anchor(a) != (0, 0):  # base-anchor-default
+                        if a is not None:
                             items.append(((key, m), (anchor(a), anchor(mr.MarkAnchor))))
         return self.first_wins(items)
 
