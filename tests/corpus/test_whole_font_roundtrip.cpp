@@ -35,8 +35,6 @@ struct WholeFont {
 //   pair by pair, because a class whose every member is kerned on its own on that side,
 //   or whose glyphs have a zero exception under a class pair, travels as glyph pairs; the
 //   groups and the flattened values are checked and hold ("kerning values" would fail).
-// - "shape *" (Noto Sans Arabic): every compared lookup agrees but hb-shape does not
-//   (glyph names longer than 31 characters are left out of the generated text).
 const WholeFont kFonts[] = {
     {"SourceSans", "source-sans-2.040/Roman/Instances/Regular/font.ufo", {"kerning"}},
     {"Roboto", "roboto-2/src/v2/Roboto-Regular.ufo", {}},
@@ -47,7 +45,7 @@ const WholeFont kFonts[] = {
     {"CharisSIL", "/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {}},
     {"NotoSans", "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", {"kerning"}},
     {"NotoSansDevanagari", "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf", {}},
-    {"NotoSansArabic", "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf", {"kerning", "shape *"}},
+    {"NotoSansArabic", "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf", {"kerning"}},
     {"NotoSansAdlam", "/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf", {}},
     {"NotoRashiHebrew", "/usr/share/fonts/truetype/noto/NotoRashiHebrew-Regular.ttf", {}},
     {"LinLibertine", "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf", {}},
