@@ -8,8 +8,12 @@ folded together.
   differences(expected, got)  one line per key that differs
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
+  generated_feature_text(tool, font, work)
+                              (glyph list path, feature file path, text or None, error)
+                              the text `otltool fea` writes from the font's tables
 """
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "feacompiler", "data"))
@@ -165,3 +169,24 @@ def with_tables(font_path, tables, built_gdef=None):
         font[tag] = table
     return font
 
+
+
+def generated_feature_text(tool, font, work):
+    """Writes the font's glyph order and layout tables into work and has `otltool fea`
+    generate feature text from them. The text is None when the tool failed; the error is
+    then its first lines of standard error."""
+    os.makedirs(os.path.join(work, "in"), exist_ok=True)
+    glyphs_path = os.path.join(work, "glyphs.txt")
+    with open(glyphs_path, "w", encoding="utf-8") as out:
+        out.write("\n".join(font.getGlyphOrder()) + "\n")
+    for tag in ("GSUB", "GPOS", "GDEF"):
+        if tag in font.reader:
+            with open(os.path.join(work, "in", tag), "wb") as out:
+                out.write(font.reader[tag])
+    fea_path = os.path.join(work, "features.fea")
+    run = subprocess.run([tool, "fea", glyphs_path, os.path.join(work, "in"), fea_path],
+                         capture_output=True, text=True, timeout=600)
+    if run.returncode != 0:
+        return glyphs_path, fea_path, None, " | ".join(run.stderr.splitlines()[:3])
+    with open(fea_path, encoding="utf-8") as f:
+        return glyphs_path, fea_path, f.read(), ""

@@ -11,7 +11,6 @@ GSUB/GPOS/GDEF. Prints "OK glyphs=N pairs=M" or "FAIL <reason>".
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
@@ -19,6 +18,9 @@ from fontTools.pens.basePen import BasePen
 from fontTools.pens.pointPen import SegmentToPointPen
 from fontTools.ttLib import TTFont
 from fontTools.ufoLib import UFOWriter
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from layout_compare import generated_feature_text  # noqa: E402
 
 
 class CubicPen(BasePen):
@@ -123,21 +125,10 @@ def main():
     work = tempfile.mkdtemp()
     try:
         # The feature text our tool writes from the font's tables.
-        with open(os.path.join(work, "glyphs.txt"), "w", encoding="utf-8") as out:
-            out.write("\n".join(order) + "\n")
-        os.makedirs(os.path.join(work, "in"))
-        for tag in ("GSUB", "GPOS", "GDEF"):
-            if tag in font.reader:
-                with open(os.path.join(work, "in", tag), "wb") as out:
-                    out.write(font.reader[tag])
-        fea = os.path.join(work, "features.fea")
-        run = subprocess.run([tool, "fea", os.path.join(work, "glyphs.txt"), os.path.join(work, "in"), fea],
-                             capture_output=True, text=True, timeout=600)
-        if run.returncode != 0:
-            print("FAIL otltool fea: " + " | ".join(run.stderr.splitlines()[:3]))
+        _, _, text, error = generated_feature_text(tool, font, work)
+        if text is None:
+            print("FAIL otltool fea: " + error)
             return
-        with open(fea, encoding="utf-8") as f:
-            text = f.read()
     finally:
         shutil.rmtree(work)
 

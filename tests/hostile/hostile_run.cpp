@@ -1,4 +1,5 @@
 #include "hostile_run.h"
+#include "sanitized_build.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -18,18 +19,6 @@
 namespace hostile {
 
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 constexpr long kPeakKilobytes = 512 * 1024;
 constexpr long kSanitizedPeakKilobytes = 4 * kPeakKilobytes;

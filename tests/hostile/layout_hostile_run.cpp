@@ -1,4 +1,5 @@
 #include "layout_hostile_run.h"
+#include "sanitized_build.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -14,17 +15,7 @@ namespace layout_hostile {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+using hostile::kSanitized;
 
 const char* kPlistHead =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "

@@ -24,29 +24,18 @@ sys.path.insert(0, HERE)
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
 from fontTools.ttLib import TTFont, newTable  # noqa: E402
 
-from layout_compare import differences, layout, required_features, with_tables  # noqa: E402
+from layout_compare import (differences, generated_feature_text, layout, required_features,  # noqa: E402
+                            with_tables)
 from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
 
 
 def main():
     tool, font_path, work = sys.argv[1:4]
-    os.makedirs(os.path.join(work, "in"), exist_ok=True)
     original = TTFont(font_path)
-    glyphs_path = os.path.join(work, "glyphs.txt")
-    with open(glyphs_path, "w", encoding="utf-8") as out:
-        out.write("\n".join(original.getGlyphOrder()) + "\n")
-    for tag in ("GSUB", "GPOS", "GDEF"):
-        if tag in original.reader:
-            with open(os.path.join(work, "in", tag), "wb") as out:
-                out.write(original.reader[tag])
-    fea_path = os.path.join(work, "features.fea")
-    run = subprocess.run([tool, "fea", glyphs_path, os.path.join(work, "in"), fea_path],
-                         capture_output=True, text=True, timeout=600)
-    if run.returncode != 0:
-        print("FAIL otltool fea: " + " | ".join(run.stderr.splitlines()[:3]))
+    glyphs_path, fea_path, text, error = generated_feature_text(tool, original, work)
+    if text is None:
+        print("FAIL otltool fea: " + error)
         return
-    with open(fea_path, encoding="utf-8") as f:
-        text = f.read()
 
     builds = {}
     fealib = with_tables(font_path, {})
