@@ -32,6 +32,11 @@ class LpMarkTo : public LookupSubtable {
 
   virtual size_t baseCount() const = 0;
 
+  // Too large for 16-bit offsets: subtables of the same kind, each with every mark and a
+  // run of bases in glyph-index order with all their anchors. A base stands in one piece
+  // only, so the lookup attaches as before. False when one base with the marks is too large.
+  bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
+
   GlyphClassSlot marks;
   std::vector<MarkRecord> markRecords;
   uint16_t classCount = 0;
@@ -47,6 +52,11 @@ class LpMarkTo : public LookupSubtable {
   // Removes pruned marks; the caller removes its base records by the returned mask.
   std::vector<bool> pruneMarks(const GlyphSet& remove, bool& removed);
   void copyMarksInto(LpMarkTo& copy) const;
+  // Bytes that base record i adds to the subtable: its offsets and its anchors.
+  virtual uint64_t baseRecordBytes(size_t i) const = 0;
+  // Keeps the base glyphs and records at the positions the mask marks.
+  virtual void keepBases(const std::vector<bool>& keep) = 0;
+  void keepBaseGlyphs(const std::vector<bool>& keep);
 };
 
 class LpMarkToBase : public LpMarkTo {
@@ -68,6 +78,8 @@ class LpMarkToBase : public LpMarkTo {
 
  protected:
   LpMarkToBase(uint32_t type, GlyphClassHolder classes) : LpMarkTo(type, classes) {}
+  uint64_t baseRecordBytes(size_t i) const override;
+  void keepBases(const std::vector<bool>& keep) override;
 };
 
 class LpMarkToMark : public LpMarkToBase {
@@ -91,6 +103,10 @@ class LpMarkToLigature : public LpMarkTo {
 
   // Per ligature, per component, one anchor per class.
   std::vector<std::vector<AnchorRow>> ligatureRecords;
+
+ protected:
+  uint64_t baseRecordBytes(size_t i) const override;
+  void keepBases(const std::vector<bool>& keep) override;
 };
 
 }  // namespace otl
