@@ -54,9 +54,8 @@ class LpMarkTo : public LookupSubtable {
   void copyMarksInto(LpMarkTo& copy) const;
   // Bytes that base record i adds to the subtable: its offsets and its anchors.
   virtual uint64_t baseRecordBytes(size_t i) const = 0;
-  // Keeps the base glyphs and records at the positions the mask marks.
-  virtual void keepBases(const std::vector<bool>& keep) = 0;
-  void keepBaseGlyphs(const std::vector<bool>& keep);
+  // Appends a deep copy of base record i to `piece`, a subtable of the same kind.
+  virtual void appendBaseRecord(LpMarkTo& piece, size_t i) const = 0;
 };
 
 class LpMarkToBase : public LpMarkTo {
@@ -79,7 +78,7 @@ class LpMarkToBase : public LpMarkTo {
  protected:
   LpMarkToBase(uint32_t type, GlyphClassHolder classes) : LpMarkTo(type, classes) {}
   uint64_t baseRecordBytes(size_t i) const override;
-  void keepBases(const std::vector<bool>& keep) override;
+  void appendBaseRecord(LpMarkTo& piece, size_t i) const override;
 };
 
 class LpMarkToMark : public LpMarkToBase {
@@ -106,7 +105,7 @@ class LpMarkToLigature : public LpMarkTo {
 
  protected:
   uint64_t baseRecordBytes(size_t i) const override;
-  void keepBases(const std::vector<bool>& keep) override;
+  void appendBaseRecord(LpMarkTo& piece, size_t i) const override;
 };
 
 }  // namespace otl

@@ -27,15 +27,6 @@ uint64_t rowBytes(const AnchorRow& row, uint16_t classCount) {
   return bytes;
 }
 
-template <class Records>
-void keepRecords(Records& records, const std::vector<bool>& keep) {
-  Records kept;
-  for (size_t i = 0; i < records.size() && i < keep.size(); ++i) {
-    if (keep[i]) kept.push_back(std::move(records[i]));
-  }
-  records = std::move(kept);
-}
-
 }  // namespace
 
 uint64_t LpMarkToBase::baseRecordBytes(size_t i) const { return rowBytes(baseRecords[i], classCount); }
@@ -47,23 +38,14 @@ uint64_t LpMarkToLigature::baseRecordBytes(size_t i) const {
   return bytes;
 }
 
-void LpMarkTo::keepBaseGlyphs(const std::vector<bool>& keep) {
-  const GlyphList all = bases.glyphs();
-  GlyphList kept;
-  for (size_t i = 0; i < all.size() && i < keep.size(); ++i) {
-    if (keep[i]) kept.push_back(all[i]);
-  }
-  bases.assign(kept);
+void LpMarkToBase::appendBaseRecord(LpMarkTo& piece, size_t i) const {
+  static_cast<LpMarkToBase&>(piece).pushAnchorRecord(baseRecords[i]);
 }
 
-void LpMarkToBase::keepBases(const std::vector<bool>& keep) {
-  keepBaseGlyphs(keep);
-  keepRecords(baseRecords, keep);
-}
-
-void LpMarkToLigature::keepBases(const std::vector<bool>& keep) {
-  keepBaseGlyphs(keep);
-  keepRecords(ligatureRecords, keep);
+void LpMarkToLigature::appendBaseRecord(LpMarkTo& piece, size_t i) const {
+  std::vector<AnchorRow> rows;
+  for (const auto& row : ligatureRecords[i]) rows.push_back(copyAnchorRow(row));
+  static_cast<LpMarkToLigature&>(piece).ligatureRecords.push_back(std::move(rows));
 }
 
 bool LpMarkTo::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
@@ -89,26 +71,33 @@ bool LpMarkTo::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups,
   fixed += coverage.size();
 
   std::vector<std::vector<size_t>> runs(1);
-  uint64_t used = fixed;
+  uint64_t used = fixed, total = fixed;
   for (size_t k : baseOrder) {
     const uint64_t bytes = baseRecordBytes(k);
     if (fixed + bytes > limits::kMaxOffset16) return false;
     if (used + bytes > limits::kMaxOffset16) {
       runs.emplace_back();
       used = fixed;
+      total += fixed;
     }
     runs.back().push_back(k);
     used += bytes;
+    total += bytes;
   }
-  if (runs.size() < 2) return false;
+  // More pieces than a lookup counts, or than a table holds, would only cost memory.
+  if (runs.size() < 2 || runs.size() > limits::kMaxCount16 || total > limits::kMaxTableBytes) return false;
 
   SubtableList pieces;
   for (const auto& run : runs) {
-    std::vector<bool> keep(std::max<size_t>(bases.glyphCount(), baseCount()), false);
-    for (size_t k : run) keep[k] = true;
-    auto piece = clone(holder);
+    auto piece = createSubtable(tableId, typeCode, holder);
     auto& mark = static_cast<LpMarkTo&>(*piece);
-    mark.keepBases(keep);
+    copyMarksInto(mark);
+    GlyphList glyphs;
+    for (size_t k : run) {
+      glyphs.push_back(bases.glyphAt(k));
+      appendBaseRecord(mark, k);
+    }
+    mark.bases.assign(glyphs);
     if (!ot_bin_layout::trialWriteSubtable(mark, lookups, map)) return false;
     pieces.push_back(std::move(piece));
   }
