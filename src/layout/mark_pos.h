@@ -32,6 +32,11 @@ class LpMarkTo : public LookupSubtable {
 
   virtual size_t baseCount() const = 0;
 
+  // Too large for 16-bit offsets: subtables of the same kind, each with every mark and a
+  // run of bases in glyph-index order with all their anchors. A base stands in one piece
+  // only, so the lookup attaches as before. False when one base with the marks is too large.
+  bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
+
   GlyphClassSlot marks;
   std::vector<MarkRecord> markRecords;
   uint16_t classCount = 0;
@@ -47,6 +52,10 @@ class LpMarkTo : public LookupSubtable {
   // Removes pruned marks; the caller removes its base records by the returned mask.
   std::vector<bool> pruneMarks(const GlyphSet& remove, bool& removed);
   void copyMarksInto(LpMarkTo& copy) const;
+  // Bytes that base record i adds to the subtable: its offsets and its anchors.
+  virtual uint64_t baseRecordBytes(size_t i) const = 0;
+  // Appends a deep copy of base record i to `piece`, a subtable of the same kind.
+  virtual void appendBaseRecord(LpMarkTo& piece, size_t i) const = 0;
 };
 
 class LpMarkToBase : public LpMarkTo {
@@ -68,6 +77,8 @@ class LpMarkToBase : public LpMarkTo {
 
  protected:
   LpMarkToBase(uint32_t type, GlyphClassHolder classes) : LpMarkTo(type, classes) {}
+  uint64_t baseRecordBytes(size_t i) const override;
+  void appendBaseRecord(LpMarkTo& piece, size_t i) const override;
 };
 
 class LpMarkToMark : public LpMarkToBase {
@@ -91,6 +102,10 @@ class LpMarkToLigature : public LpMarkTo {
 
   // Per ligature, per component, one anchor per class.
   std::vector<std::vector<AnchorRow>> ligatureRecords;
+
+ protected:
+  uint64_t baseRecordBytes(size_t i) const override;
+  void appendBaseRecord(LpMarkTo& piece, size_t i) const override;
 };
 
 }  // namespace otl
