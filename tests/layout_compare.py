@@ -8,6 +8,7 @@ folded together.
   differences(expected, got)  one line per key that differs
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
+  write_tool_inputs(font, work)   the glyph list and layout tables `otltool` reads
   generated_feature_text(tool, font, work)
                               (glyph list path, feature file path, text or None, error)
                               the text `otltool fea` writes from the font's tables
@@ -171,10 +172,9 @@ def with_tables(font_path, tables, built_gdef=None):
 
 
 
-def generated_feature_text(tool, font, work):
-    """Writes the font's glyph order and layout tables into work and has `otltool fea`
-    generate feature text from them. The text is None when the tool failed; the error is
-    then its first lines of standard error."""
+def write_tool_inputs(font, work):
+    """The font's glyph order as work/glyphs.txt and its layout tables as work/in/<tag>,
+    the inputs of `otltool`; returns the glyph list's path."""
     os.makedirs(os.path.join(work, "in"), exist_ok=True)
     glyphs_path = os.path.join(work, "glyphs.txt")
     with open(glyphs_path, "w", encoding="utf-8") as out:
@@ -183,6 +183,14 @@ def generated_feature_text(tool, font, work):
         if tag in font.reader:
             with open(os.path.join(work, "in", tag), "wb") as out:
                 out.write(font.reader[tag])
+    return glyphs_path
+
+
+def generated_feature_text(tool, font, work):
+    """Writes the font's glyph order and layout tables into work and has `otltool fea`
+    generate feature text from them. The text is None when the tool failed; the error is
+    then its first lines of standard error."""
+    glyphs_path = write_tool_inputs(font, work)
     fea_path = os.path.join(work, "features.fea")
     run = subprocess.run([tool, "fea", glyphs_path, os.path.join(work, "in"), fea_path],
                          capture_output=True, text=True, timeout=600)

@@ -21,6 +21,8 @@ from fontTools.ttLib.tables.DefaultTable import DefaultTable
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", ".."))
+from layout_compare import write_tool_inputs  # noqa: E402
 from table_io_font_roundtrip import probe_lines, shape, feature_tags  # noqa: E402
 
 
@@ -200,15 +202,8 @@ def run(args):
 
 def main():
     tool, font_path, work = sys.argv[1:4]
-    os.makedirs(os.path.join(work, "in"), exist_ok=True)
     font = TTFont(font_path, lazy=True)
-    glyphs = os.path.join(work, "glyphs.txt")
-    with open(glyphs, "w", encoding="utf-8") as out:
-        out.write("\n".join(font.getGlyphOrder()) + "\n")
-    for tag in ("GSUB", "GPOS", "GDEF"):
-        if tag in font.reader:
-            with open(os.path.join(work, "in", tag), "wb") as out:
-                out.write(font.reader[tag])
+    glyphs = write_tool_inputs(font, work)
     # Fonts the binary path itself cannot carry are not this test's business.
     if run([tool, "roundtrip", glyphs, os.path.join(work, "in"), os.path.join(work, "rt")]).returncode != 0:
         print("SKIP binary round trip fails")
