@@ -129,40 +129,28 @@ TEST(InfoBytes, MetricsRecordFieldsAtTheirOffsets) {
   TestFont f;
   vn::FontHinting& h = f.font().hinting;
   h.forceBold = 1;
-  vn::Zone bottom;
-  bottom.position = 0;
-  bottom.width = 15;
-  vn::Zone top;
-  top.position = 500;
-  top.width = 10;
-  top.kind = 1;
-  vn::Zone other;
-  other.position = -200;
-  other.width = 10;
-  h.zones2 = {bottom, top, other};
-  h.zones3 = {other};
-  h.blueScale = 0.0625;
-  h.blueShift = 6;
-  h.blueFuzz = 0;
-  h.hintValue1 = -3.9;
+  auto zone = [](double position, double width, uint8_t kind = 0) {
+    vn::Zone z;
+    std::tie(z.position, z.width, z.kind) = std::tie(position, width, kind);
+    return z;
+  };
+  h.zones2 = {zone(0, 15), zone(500, 10, 1), zone(-200, 10)};
+  h.zones3 = {zone(-200, 10)};
+  std::tie(h.blueScale, h.blueShift, h.blueFuzz, h.hintValue1) = std::make_tuple(0.0625, 6, 0, -3.9);
   h.stemsH2.resize(13);
   h.stemsH2[0].width = 80.7;
   h.stemsH2[12].width = 99;  // beyond the 12 slots
   h.stemsV2.resize(1);
   h.stemsV2[0].width = 90;
-  f.style().metrics.matrix = vn::Matrix{1, 0, 0.5, 1, 0, 0};
-  f.style().metrics.namedNumbers["max_width"] = 1234.9;
-  f.style().metrics.ascender = 801;
-  f.style().metrics.descender = -201;
-  f.style().metrics.xHeight = 501;
-  f.style().metrics.capHeight = 701;
+  vn::FontMetrics& m = f.style().metrics;
+  m.matrix = vn::Matrix{1, 0, 0.5, 1, 0, 0};
+  m.namedNumbers["max_width"] = 1234.9;
+  std::tie(m.ascender, m.descender, m.xHeight, m.capHeight) = std::make_tuple(801, -201, 501, 701);
   auto& glyph = f.addGlyph("box");
   vn::Contour contour;
   for (auto [x, y] : {std::pair{-10.0, -20.0}, {300.0, -20.0}, {300.0, 650.0}}) {
-    vn::Node node;
-    node.x = x;
-    node.y = y;
-    contour.nodes.push_back(node);
+    vn::Node& node = contour.nodes.emplace_back();
+    std::tie(node.x, node.y) = std::tie(x, y);
   }
   contour.nodes.front().type = vn::Node::kMove;
   glyph.varnelData().addToBody(contour);
