@@ -195,17 +195,10 @@ TEST(PListTree, LongAndDeepTreesAreFreedWithoutRecursion) {
   SUCCEED();
 }
 
+// 100,000 levels go through the program in the hostile tests; here the limit itself.
 TEST(PListParser, RefusesDeepNestingBeforeParsing) {
   ufo::PListParser parser;
   ufo::PListDocument document;
-  std::string deep = "<plist>";
-  for (int i = 0; i < 100000; ++i) deep += "<array>";
-  for (int i = 0; i < 100000; ++i) deep += "</array>";
-  deep += "</plist>";
-  EXPECT_FALSE(parser.parseText(deep, document));
-  EXPECT_EQ(parser.errorMessage(), "elements are nested deeper than 256 levels");
-  EXPECT_EQ(document.firstNode(), nullptr);
-
   auto nested = [](int levels) {
     std::string text;
     for (int i = 0; i < levels; ++i) text += "<a x='>' y=\"/>\">";
@@ -216,6 +209,8 @@ TEST(PListParser, RefusesDeepNestingBeforeParsing) {
   // 255 levels of "a" and the empty "b" inside them: 256 levels in all.
   EXPECT_TRUE(parser.parseText(nested(255), document)) << parser.errorMessage();
   EXPECT_FALSE(parser.parseText(nested(256), document));
+  EXPECT_EQ(parser.errorMessage(), "elements are nested deeper than 256 levels");
+  EXPECT_EQ(document.firstNode(), nullptr);
 
   // Declarations and a DOCTYPE with an internal subset do not count.
   EXPECT_TRUE(parser.parseText("<!DOCTYPE p [<!ELEMENT a (b)> [<x>] ]>" + nested(250), document));
