@@ -341,10 +341,14 @@ Members sorted(Members members) {
   return members;
 }
 
-TestFont fontWithGlyphs(const Members& glyphNames) {
+// `withBody`: each glyph has the "Body" layer that reading gives it.
+TestFont fontWithGlyphs(const Members& glyphNames, bool withBody = false) {
   TestFont font;
   font.settleNames();
-  for (const std::string& name : glyphNames) font.addGlyph(name);
+  for (const std::string& name : glyphNames) {
+    vn::Glyph& glyph = font.addGlyph(name);
+    if (withBody) glyph.varnelData().bodyLayer();
+  }
   otl::glyphNameRegistry().registerNames(font.font().glyphs);
   return font;
 }
@@ -433,10 +437,7 @@ TEST(GroupsRoundTrip, OwnClassesGetKeysAndKeepTheirNames) {
   };
   const RoutesInstalled routes;
   for (const Case& c : cases) {
-    TestFont font = fontWithGlyphs({});
-    // Reading gives every glyph a "Body" layer; these have one already.
-    for (const char* name : {"O", "Q", "T", "V", "colon", "semicolon"}) font.addGlyph(name).varnelData().bodyLayer();
-    otl::glyphNameRegistry().registerNames(font.font().glyphs);
+    TestFont font = fontWithGlyphs({"O", "Q", "T", "V", "colon", "semicolon"}, true);
     vn::Font& model = font.font();
     vn::FontKerning& kerning = model.kerning();
     model.addGroup("@MMK_R_colon", ids({"colon", "semicolon"}), 2, c.firstKey ? "colon" : "");
@@ -478,9 +479,7 @@ TEST(GroupsRoundTrip, OwnClassesGetKeysAndKeepTheirNames) {
 // A class named "_A" keyed by A reads back as @MMK_L_A (the name the file gives "_A"),
 // and that class is written as "_A" again, byte for byte.
 TEST(GroupsRoundTrip, KeyGlyphNamesStayByteIdentical) {
-  TestFont font = fontWithGlyphs({});
-  for (const char* name : {"A", "Aacute", "V"}) font.addGlyph(name).varnelData().bodyLayer();
-  otl::glyphNameRegistry().registerNames(font.font().glyphs);
+  TestFont font = fontWithGlyphs({"A", "Aacute", "V"}, true);
   vn::Font& model = font.font();
   model.addGroup("_A", ids({"A", "Aacute"}), 1, "A");
   model.kerning().setPair(cls("_A"), gly("V"), -40, false);
