@@ -270,13 +270,12 @@ TEST(WriterGlyphs, EmptySlotsTakeNoPosition) {
   ASSERT_TRUE(read.ok);
   ASSERT_EQ(read.font().glyphs.size(), 2u);
   ASSERT_EQ(read.glyph(1).components.size(), 1u);
-  EXPECT_EQ(read.glyph(1).components.front().baseName, "A");
-  EXPECT_EQ(read.glyph(1).components.front().matrix.e, 10);
+  const vn::Component& component = read.glyph(1).components.front();
+  EXPECT_EQ(std::tie(component.baseName, component.matrix.e), std::make_tuple("A", 10.0));
   std::list<vn::NamedGlyphPair> pairs;
   read.font().kerning().flatGlyphPairs(pairs);
   ASSERT_EQ(pairs.size(), 1u);
-  EXPECT_EQ(pairs.front().first, "B");
-  EXPECT_EQ(pairs.front().second, "A");
+  EXPECT_EQ(std::tie(pairs.front().first, pairs.front().second), std::make_tuple("B", "A"));
 }
 
 // A glyph's kerning ends its record: the pairs in ascending id of the second glyph
