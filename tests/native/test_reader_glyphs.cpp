@@ -241,15 +241,12 @@ TEST(NativeGlyphs, NameTableBlockTopLevelRecordsAndFontWideGuides) {
   ReadMaster r(nameTableFile());
   ASSERT_TRUE(r.ok);
   const auto& tables = r.style().tables;
-  EXPECT_EQ(tables.nameMap1.size(), 1u);
-  EXPECT_EQ(tables.nameMap1.at(3), "again");
+  EXPECT_EQ(tables.nameMap1, (std::map<uint16_t, std::string>{{3, "again"}}));
   EXPECT_EQ(tables.nameMap2.at(7), "second");
   EXPECT_EQ(tables.nameValue, 9);
   EXPECT_EQ(r.style().names.namedStrings.at("postscriptDefaultCharacter"), "space");
   const auto& o = r.style().options;
-  EXPECT_EQ(o.integers[0], 31);
-  EXPECT_EQ(o.ratios[0], 2.5);
-  EXPECT_EQ(o.offsets[0], -2);
+  EXPECT_EQ(std::tie(o.integers[0], o.ratios[0], o.offsets[0]), std::make_tuple(31, 2.5, -2));
   EXPECT_TRUE(o.packedFlags20[0]);
   EXPECT_TRUE(o.packedFlags20[5]);
   EXPECT_FALSE(o.packedFlags20[1]);
