@@ -65,7 +65,7 @@ void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, b
             "The languagesystem script tag DFLT must be used only with the language tag dflt.");
   for (const LangSysRecord& r : f.langSys) {
     if (r.script == script && r.language == language) {
-      featMsg(g, 1, "Duplicate specification of language system");
+      featMsg(g, 1, "The same language system is declared twice; the second declaration is ignored.");
       return;
     }
   }
