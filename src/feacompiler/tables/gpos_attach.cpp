@@ -101,6 +101,45 @@ std::vector<MarkRecord> markRecords(const GposLookupInfo& l) {
 
 bool sortByGlyph(const GposBaseRecord& a, const GposBaseRecord& b) { return a.gid < b.gid; }
 
+// The mark half that mark-to-base/mark and mark-to-ligature subtables share: the mark
+// records, their coverage, and their anchors first in the subtable's anchor list.
+struct MarkSide {
+  std::vector<MarkRecord> marks;
+  uint32_t coverage = 0;
+  AnchorList anchors;
+  std::vector<uint32_t> markAnchor;  // anchor-list offset of each mark's anchor
+};
+
+MarkSide markSide(coreContext* g, OtlTable* t, const GposLookupInfo& l) {
+  MarkSide side;
+  side.marks = markRecords(l);
+  std::vector<uint16_t> markGlyphs;
+  for (const auto& m : side.marks) markGlyphs.push_back(m.gid);
+  side.coverage = coverageOf(g, t, markGlyphs);
+  for (const auto& m : side.marks) side.markAnchor.push_back(side.anchors.add(m.anchor));
+  return side;
+}
+
+// Format, both coverages, the class count, the MarkArray (at 12) with its records, and the
+// offset of the base-side array; `anchorStart` is where the anchor list begins.
+void writeMarkHead(coreContext* g, BuiltSubtable& s, const MarkSide& side, uint32_t otherCoverage,
+                   size_t classCount, uint64_t arrayOffset, uint64_t anchorStart, const char* arrayName,
+                   const char* kind, const char* otherCoverageName) {
+  put16(s.bytes, 1);
+  s.coverage(2, side.coverage, "mark coverage", kind);
+  put16(s.bytes, 0);
+  s.coverage(4, otherCoverage, otherCoverageName, kind);
+  put16(s.bytes, 0);
+  put16(s.bytes, static_cast<uint32_t>(classCount));
+  put16(s.bytes, 12);
+  put16(s.bytes, otlOffset16(g, arrayOffset, arrayName, kind, "positioning"));
+  put16(s.bytes, static_cast<uint32_t>(side.marks.size()));
+  for (size_t i = 0; i < side.marks.size(); ++i) {
+    put16(s.bytes, side.marks[i].cls);
+    put16(s.bytes, otlOffset16(g, anchorStart + side.markAnchor[i] - 12, "Anchor", kind, "positioning"));
+  }
+}
+
 }  // namespace
 
 void gposCursiveRecordsAdd(GposLookupInfo& l, const GlyphNode* element, int anchorCount,
@@ -175,14 +214,8 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   size_t index = otlBuilderStart(g, h.b, l.p, false);
   OtlTable* t = otlBuilderSections(g, h.b, index);
   size_t classCount = l.markClasses.size();
-  std::vector<MarkRecord> marks = markRecords(l);
-  std::vector<uint16_t> markGlyphs;
-  for (const auto& m : marks) markGlyphs.push_back(m.gid);
-  uint32_t markCov = coverageOf(g, t, markGlyphs);
-
-  AnchorList anchors;
-  std::vector<uint32_t> markAnchor;
-  for (const auto& m : marks) markAnchor.push_back(anchors.add(m.anchor));
+  MarkSide side = markSide(g, t, l);
+  AnchorList& anchors = side.anchors;
 
   std::stable_sort(l.baseRecords.begin(), l.baseRecords.end(), sortByGlyph);
   std::vector<uint16_t> bases;
@@ -222,23 +255,12 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   }
   uint32_t baseCov = coverageOf(g, t, bases);
 
-  uint64_t markArraySize = 2 + 4 * marks.size();
+  uint64_t markArraySize = 2 + 4 * side.marks.size();
   uint64_t baseArrayOffset = 12 + markArraySize;
   uint64_t anchorStart = baseArrayOffset + 2 + 2 * classCount * bases.size();
   BuiltSubtable s;
-  put16(s.bytes, 1);
-  s.coverage(2, markCov, "mark coverage", "MarkToBase");
-  put16(s.bytes, 0);
-  s.coverage(4, baseCov, "base coverage", "MarkToBase");
-  put16(s.bytes, 0);
-  put16(s.bytes, static_cast<uint32_t>(classCount));
-  put16(s.bytes, 12);
-  put16(s.bytes, otlOffset16(g, baseArrayOffset, "BaseArray", "MarkToBase", "positioning"));
-  put16(s.bytes, static_cast<uint32_t>(marks.size()));
-  for (size_t i = 0; i < marks.size(); ++i) {
-    put16(s.bytes, marks[i].cls);
-    put16(s.bytes, otlOffset16(g, anchorStart + markAnchor[i] - 12, "Anchor", "MarkToBase", "positioning"));
-  }
+  writeMarkHead(g, s, side, baseCov, classCount, baseArrayOffset, anchorStart, "BaseArray", "MarkToBase",
+                "base coverage");
   put16(s.bytes, static_cast<uint32_t>(bases.size()));
   for (const auto& row : rows) {
     // A base without an anchor for a class takes no mark of it: a NULL offset, not an
@@ -261,13 +283,8 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   size_t index = otlBuilderStart(g, h.b, l.p, false);
   OtlTable* t = otlBuilderSections(g, h.b, index);
   size_t classCount = l.markClasses.size();
-  std::vector<MarkRecord> marks = markRecords(l);
-  std::vector<uint16_t> markGlyphs;
-  for (const auto& m : marks) markGlyphs.push_back(m.gid);
-  uint32_t markCov = coverageOf(g, t, markGlyphs);
-  AnchorList anchors;
-  std::vector<uint32_t> markAnchor;
-  for (const auto& m : marks) markAnchor.push_back(anchors.add(m.anchor));
+  MarkSide side = markSide(g, t, l);
+  AnchorList& anchors = side.anchors;
 
   // A run of records of one glyph is one ligature, its records the components.
   struct Ligature {
@@ -328,24 +345,13 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     pos += 2 + 2 * classCount * components;
     matrices.push_back(std::move(m));
   }
-  uint64_t markArraySize = 2 + 4 * marks.size();
+  uint64_t markArraySize = 2 + 4 * side.marks.size();
   uint64_t ligArrayOffset = 12 + markArraySize;
   uint64_t anchorStart = ligArrayOffset + pos;
 
   BuiltSubtable s;
-  put16(s.bytes, 1);
-  s.coverage(2, markCov, "mark coverage", "MarkToLigature");
-  put16(s.bytes, 0);
-  s.coverage(4, ligCov, "ligature coverage", "MarkToLigature");
-  put16(s.bytes, 0);
-  put16(s.bytes, static_cast<uint32_t>(classCount));
-  put16(s.bytes, 12);
-  put16(s.bytes, otlOffset16(g, ligArrayOffset, "LigatureArray", "MarkToLigature", "positioning"));
-  put16(s.bytes, static_cast<uint32_t>(marks.size()));
-  for (size_t i = 0; i < marks.size(); ++i) {
-    put16(s.bytes, marks[i].cls);
-    put16(s.bytes, otlOffset16(g, anchorStart + markAnchor[i] - 12, "Anchor", "MarkToLigature", "positioning"));
-  }
+  writeMarkHead(g, s, side, ligCov, classCount, ligArrayOffset, anchorStart, "LigatureArray", "MarkToLigature",
+                "ligature coverage");
   put16(s.bytes, static_cast<uint32_t>(unique.size()));
   for (uint64_t p : attachPos) {
     put16(s.bytes, otlOffset16(g, p, "LigatureAttach", "MarkToLigature", "positioning"));
