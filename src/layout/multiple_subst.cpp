@@ -66,16 +66,21 @@ void LsAlternate::writeFeaRule(std::ostream& out, uint32_t rule, bool commented)
   out << ";\n";
 }
 
-void LsMultiple::pruneByGlyphs(const GlyphSet& remove) {
+namespace {
+
+// Drops each rule whose covered glyph is removed or whose `keepRule` says so, keeping the
+// coverage and the sequences parallel. `keepRule` may trim its sequence and reports that
+// through `changed`.
+template <typename KeepRule>
+void pruneSequenceRules(GlyphClassSlot& coverage, std::vector<GlyphClassSlot>& sequences, const GlyphSet& remove,
+                        KeepRule keepRule) {
   const GlyphList covered = coverage.glyphs();
   GlyphList kept;
   std::vector<GlyphClassSlot> keptSequences;
   bool removed = false;
   for (size_t i = 0; i < covered.size(); ++i) {
     bool drop = remove.count(covered[i]) != 0;
-    if (!drop && i < sequences.size()) {
-      for (uint32_t g : sequences[i].glyphs()) drop = drop || remove.count(g);
-    }
+    if (!drop && i < sequences.size()) drop = !keepRule(sequences[i], removed);
     if (drop) {
       removed = true;
       if (i < sequences.size()) sequences[i].clear();
@@ -89,36 +94,32 @@ void LsMultiple::pruneByGlyphs(const GlyphSet& remove) {
   if (removed) coverage.assign(kept);
 }
 
+}  // namespace
+
+// A multiple substitution loses the whole rule when any glyph of its sequence goes.
+void LsMultiple::pruneByGlyphs(const GlyphSet& remove) {
+  pruneSequenceRules(coverage, sequences, remove, [&](GlyphClassSlot& sequence, bool&) {
+    for (uint32_t g : sequence.glyphs()) {
+      if (remove.count(g)) return false;
+    }
+    return true;
+  });
+}
+
+// An alternate substitution loses only the removed alternates, and the rule when none is left.
 void LsAlternate::pruneByGlyphs(const GlyphSet& remove) {
-  const GlyphList covered = coverage.glyphs();
-  GlyphList kept;
-  std::vector<GlyphClassSlot> keptSequences;
-  bool removed = false;
-  for (size_t i = 0; i < covered.size(); ++i) {
-    bool drop = remove.count(covered[i]) != 0;
-    if (!drop && i < sequences.size()) {
-      GlyphList alternates;
-      const auto& list = sequences[i].glyphs();
-      for (uint32_t g : list) {
-        if (!remove.count(g)) alternates.push_back(g);
-      }
-      if (alternates.size() != list.size()) {
-        removed = true;
-        sequences[i].assign(alternates);
-      }
-      drop = alternates.empty();
+  pruneSequenceRules(coverage, sequences, remove, [&](GlyphClassSlot& sequence, bool& changed) {
+    GlyphList alternates;
+    const auto& list = sequence.glyphs();
+    for (uint32_t g : list) {
+      if (!remove.count(g)) alternates.push_back(g);
     }
-    if (drop) {
-      removed = true;
-      if (i < sequences.size()) sequences[i].clear();
-      continue;
+    if (alternates.size() != list.size()) {
+      changed = true;
+      sequence.assign(alternates);
     }
-    kept.push_back(covered[i]);
-    if (i < sequences.size()) keptSequences.push_back(std::move(sequences[i]));
-  }
-  // The kept sequences were moved out above: put them back even when nothing went.
-  sequences = std::move(keptSequences);
-  if (removed) coverage.assign(kept);
+    return !alternates.empty();
+  });
 }
 
 void LsMultiple::collectGlyphs(GlyphSet& out) const {
