@@ -71,12 +71,6 @@ int gposMarkClassAdd(coreContext* g, GposLookupInfo& l, const GlyphNode* cls, in
   return error ? -1 : static_cast<int>(l.markClasses.size() - 1);
 }
 
-uint32_t coverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs) {
-  otlCoverageBegin(g, t);
-  for (uint16_t gid : glyphs) otlCoverageAddGlyph(g, t, gid);
-  return otlCoverageEnd(g, t);
-}
-
 struct MarkRecord {
   uint16_t gid;
   uint16_t cls;
@@ -115,7 +109,7 @@ MarkSide markSide(coreContext* g, OtlTable* t, const GposLookupInfo& l) {
   side.marks = markRecords(l);
   std::vector<uint16_t> markGlyphs;
   for (const auto& m : side.marks) markGlyphs.push_back(m.gid);
-  side.coverage = coverageOf(g, t, markGlyphs);
+  side.coverage = otlCoverageOf(g, t, markGlyphs);
   for (const auto& m : side.marks) side.markAnchor.push_back(side.anchors.add(m.anchor));
   return side;
 }
@@ -188,7 +182,7 @@ void gposCursiveFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   OtlTable* t = otlBuilderSections(g, h.b, index);
   std::vector<uint16_t> glyphs;
   for (const auto* r : recs) glyphs.push_back(r->gid);
-  uint32_t cov = coverageOf(g, t, glyphs);
+  uint32_t cov = otlCoverageOf(g, t, glyphs);
   AnchorList anchors;
   uint64_t start = 6 + 4 * recs.size();
   BuiltSubtable s;
@@ -253,7 +247,7 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       entry = anchors.add(a);
     }
   }
-  uint32_t baseCov = coverageOf(g, t, bases);
+  uint32_t baseCov = otlCoverageOf(g, t, bases);
 
   uint64_t markArraySize = 2 + 4 * side.marks.size();
   uint64_t baseArrayOffset = 12 + markArraySize;
@@ -315,7 +309,7 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   }
   std::vector<uint16_t> ligGlyphs;
   for (const auto& lig : unique) ligGlyphs.push_back(lig.gid);
-  uint32_t ligCov = coverageOf(g, t, ligGlyphs);
+  uint32_t ligCov = otlCoverageOf(g, t, ligGlyphs);
 
   // Anchor matrices: components x classes, -1 = NULL.
   std::vector<std::vector<int64_t>> matrices;

@@ -159,39 +159,19 @@ void gposChainFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   for (const GposChainRule& r : l.chainRules) {
     size_t index = otlBuilderStart(g, h.b, l.p, false);
     OtlTable* t = otlBuilderSections(g, h.b, index);
-    auto coverages = [&](const std::vector<std::vector<uint16_t>>& positions) {
-      std::vector<uint32_t> offsets;
-      for (const auto& glyphs : positions) {
-        otlCoverageBegin(g, t);
-        for (uint16_t gid : glyphs) otlCoverageAddGlyph(g, t, gid);
-        offsets.push_back(otlCoverageEnd(g, t));
-      }
-      return offsets;
-    };
-    std::vector<uint32_t> bt = coverages(r.backtrack);
-    std::vector<uint32_t> in = coverages(r.input);
-    std::vector<uint32_t> la = coverages(r.lookahead);
+    std::vector<uint32_t> bt, in, la;
+    for (const auto& e : r.backtrack) bt.push_back(otlCoverageOf(g, t, e));
+    for (const auto& e : r.input) in.push_back(otlCoverageOf(g, t, e));
+    for (const auto& e : r.lookahead) la.push_back(otlCoverageOf(g, t, e));
     if (!textOrder) std::reverse(bt.begin(), bt.end());
     h.maxContext = std::max(h.maxContext, static_cast<int>(r.input.size() + r.lookahead.size()));
 
     BuiltSubtable s;
     put16(s.bytes, 3);
-    auto list = [&](const std::vector<uint32_t>& offsets, const char* what) {
-      put16(s.bytes, static_cast<uint32_t>(offsets.size()));
-      for (uint32_t off : offsets) {
-        s.coverage(static_cast<uint32_t>(s.bytes.size()), off, what, "chain contextual");
-        put16(s.bytes, 0);
-      }
-    };
-    list(bt, "backtrack");
-    list(in, "input");
-    list(la, "look-ahead");
-    put16(s.bytes, static_cast<uint32_t>(r.records.size()));
-    for (const auto& [seq, label] : r.records) {
-      put16(s.bytes, seq);
-      s.lookup(static_cast<uint32_t>(s.bytes.size()), label);
-      put16(s.bytes, 0);
-    }
+    s.coverageList(bt, "backtrack", "chain contextual");
+    s.coverageList(in, "input", "chain contextual");
+    s.coverageList(la, "look-ahead", "chain contextual");
+    s.lookupRecords(r.records);
     otlBuilderFinish(g, h.b, index, std::move(s));
     if (h.b.mainSize > 0xFFFF) {
       coreMsg(g, 3, "Chain contextual lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.",

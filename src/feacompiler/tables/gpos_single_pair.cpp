@@ -18,12 +18,6 @@ bool sameNumbers(const GposValue& a, const GposValue& b) {
   return std::equal(a.field, a.field + 4, b.field);
 }
 
-uint32_t coverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs) {
-  otlCoverageBegin(g, t);
-  for (uint16_t gid : glyphs) otlCoverageAddGlyph(g, t, gid);
-  return otlCoverageEnd(g, t);
-}
-
 }  // namespace
 
 void gposSingleAdd(coreContext*, GposLookupInfo& l, const GlyphNode* element) {
@@ -90,7 +84,7 @@ void gposSingleFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     OtlTable* t = otlBuilderSections(g, h.b, index);
     std::vector<uint16_t> glyphs;
     for (const auto& r : part) glyphs.push_back(r.gid);
-    uint32_t cov = coverageOf(g, t, glyphs);
+    uint32_t cov = otlCoverageOf(g, t, glyphs);
     uint16_t format = part[0].value.format;
     BuiltSubtable s;
     put16(s.bytes, format1 ? 1 : 2);
@@ -309,7 +303,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
     std::vector<uint16_t> firsts;
     for (size_t i : setStart) firsts.push_back(l.pairs[i].first);
-    uint32_t cov = coverageOf(g, t, firsts);
+    uint32_t cov = otlCoverageOf(g, t, firsts);
     put16(s.bytes, 1);
     s.coverage(2, cov, "Coverage", "pair");
     put16(s.bytes, 0);
@@ -343,7 +337,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }
-    uint32_t cov = coverageOf(g, t, a.glyphs);
+    uint32_t cov = otlCoverageOf(g, t, a.glyphs);
     otlClassBegin(g, t);
     for (const auto& c : a.classes) {
       if (c.index == 0) continue;

@@ -38,12 +38,6 @@ void dropDuplicateTargets(coreContext* g, const GSUBContext& h, std::vector<Gsub
   rules = std::move(kept);
 }
 
-uint32_t coverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs) {
-  otlCoverageBegin(g, t);
-  for (uint16_t gid : glyphs) otlCoverageAddGlyph(g, t, gid);
-  return otlCoverageEnd(g, t);
-}
-
 void raiseContext(GSUBContext& h, size_t n) {
   h.maxContext = std::max(h.maxContext, static_cast<int>(n));
 }
@@ -57,7 +51,7 @@ void gsubSingleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules
   OtlTable* t = otlBuilderSections(g, h.b, index);
   std::vector<uint16_t> targets;
   for (const GsubRule& r : rules) targets.push_back(r.target[0]);
-  uint32_t cov = coverageOf(g, t, targets);
+  uint32_t cov = otlCoverageOf(g, t, targets);
   int delta = rules.empty() ? 0 : rules[0].replacement[0] - rules[0].target[0];
   bool sameDelta = std::all_of(rules.begin(), rules.end(), [&](const GsubRule& r) {
     return r.replacement[0] - r.target[0] == delta;
@@ -95,7 +89,7 @@ void gsubMultipleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     OtlTable* t = otlBuilderSections(g, h.b, index);
     std::vector<uint16_t> targets;
     for (size_t i = first; i < last; ++i) targets.push_back(rules[i].target[0]);
-    uint32_t cov = coverageOf(g, t, targets);
+    uint32_t cov = otlCoverageOf(g, t, targets);
     BuiltSubtable s;
     put16(s.bytes, 1);
     s.coverage(2, cov, "Coverage", where);
@@ -143,7 +137,7 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
   }
   std::vector<uint16_t> firsts;
   for (size_t i : setStart) firsts.push_back(rules[i].target[0]);
-  uint32_t cov = coverageOf(g, t, firsts);
+  uint32_t cov = otlCoverageOf(g, t, firsts);
 
   BuiltSubtable s;
   put16(s.bytes, 1);
@@ -187,39 +181,27 @@ void gsubChainFill(coreContext* g, GSUBContext& h, bool reverse) {
     size_t index = otlBuilderStart(g, h.b, h.cur, false);
     OtlTable* t = otlBuilderSections(g, h.b, index);
     std::vector<uint32_t> bt, in, la;
-    for (const auto& e : r.backtrack) bt.push_back(coverageOf(g, t, e));
-    for (const auto& e : r.input) in.push_back(coverageOf(g, t, e));
-    for (const auto& e : r.lookahead) la.push_back(coverageOf(g, t, e));
+    for (const auto& e : r.backtrack) bt.push_back(otlCoverageOf(g, t, e));
+    for (const auto& e : r.input) in.push_back(otlCoverageOf(g, t, e));
+    for (const auto& e : r.lookahead) la.push_back(otlCoverageOf(g, t, e));
     if (!textOrder) std::reverse(bt.begin(), bt.end());
     raiseContext(h, r.input.size() + r.lookahead.size());
 
     BuiltSubtable s;
-    auto covList = [&](const std::vector<uint32_t>& list) {
-      put16(s.bytes, static_cast<uint32_t>(list.size()));
-      for (uint32_t off : list) {
-        s.coverage(static_cast<uint32_t>(s.bytes.size()), off, "Coverage", where);
-        put16(s.bytes, 0);
-      }
-    };
     if (reverse) {
       put16(s.bytes, 1);
       s.coverage(2, in.empty() ? 0 : in[0], "Coverage", where);
       put16(s.bytes, 0);
-      covList(bt);
-      covList(la);
+      s.coverageList(bt, "Coverage", where);
+      s.coverageList(la, "Coverage", where);
       put16(s.bytes, static_cast<uint32_t>(r.substitutes.size()));
       for (uint16_t gid : r.substitutes) put16(s.bytes, gid);
     } else {
       put16(s.bytes, 3);
-      covList(bt);
-      covList(in);
-      covList(la);
-      put16(s.bytes, static_cast<uint32_t>(r.records.size()));
-      for (const auto& [seq, label] : r.records) {
-        put16(s.bytes, seq);
-        s.lookup(static_cast<uint32_t>(s.bytes.size()), label);
-        put16(s.bytes, 0);
-      }
+      s.coverageList(bt, "Coverage", where);
+      s.coverageList(in, "Coverage", where);
+      s.coverageList(la, "Coverage", where);
+      s.lookupRecords(r.records);
     }
     otlBuilderFinish(g, h.b, index, std::move(s));
     if (h.b.mainSize > kMaxSubtable) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "feacompiler/tables/otl_table.h"
@@ -50,6 +51,23 @@ struct BuiltSubtable {
   }
   void lookup(uint32_t pos, uint16_t label) {
     fixups.push_back({pos, OtlFixup::kLookup, label, "", ""});
+  }
+  // A count, then one Coverage offset a coverage, each placed when the table is laid out.
+  void coverageList(const std::vector<uint32_t>& offsets, const char* what, const char* where) {
+    put16(bytes, static_cast<uint32_t>(offsets.size()));
+    for (uint32_t offset : offsets) {
+      coverage(static_cast<uint32_t>(bytes.size()), offset, what, where);
+      put16(bytes, 0);
+    }
+  }
+  // A count, then the lookup records: sequence index and the called lookup's label.
+  void lookupRecords(const std::vector<std::pair<uint16_t, uint16_t>>& records) {
+    put16(bytes, static_cast<uint32_t>(records.size()));
+    for (const auto& [sequenceIndex, label] : records) {
+      put16(bytes, sequenceIndex);
+      lookup(static_cast<uint32_t>(bytes.size()), label);
+      put16(bytes, 0);
+    }
   }
 };
 

@@ -72,6 +72,12 @@ uint32_t otlCoverageEnd(coreContext* g, OtlTable* t) {
   return t->coverages.back().offset;
 }
 
+uint32_t otlCoverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs) {
+  otlCoverageBegin(g, t);
+  for (uint16_t gid : glyphs) otlCoverageAddGlyph(g, t, gid);
+  return otlCoverageEnd(g, t);
+}
+
 void otlClassBegin(coreContext*, OtlTable* t) { t->currentClass.clear(); }
 
 void otlClassAddMapping(coreContext*, OtlTable* t, uint16_t gid, uint16_t cls) {

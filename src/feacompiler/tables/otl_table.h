@@ -110,6 +110,8 @@ void otlCoverageBegin(coreContext* g, OtlTable* t);
 void otlCoverageAddGlyph(coreContext* g, OtlTable* t, uint16_t gid);
 // Offset of the finished coverage within the table's coverage section.
 uint32_t otlCoverageEnd(coreContext* g, OtlTable* t);
+// One whole coverage of the glyphs: its offset within the coverage section.
+uint32_t otlCoverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs);
 
 void otlClassBegin(coreContext* g, OtlTable* t);
 void otlClassAddMapping(coreContext* g, OtlTable* t, uint16_t gid, uint16_t cls);
