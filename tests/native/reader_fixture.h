@@ -13,15 +13,20 @@
 
 namespace qtftest {
 
+// A pair that alone owns its new font and style.
+inline std::unique_ptr<FontStylePair> freshPair() {
+  auto* f = new vn::Font();
+  auto* s = new vn::Style();
+  auto pair = std::make_unique<FontStylePair>(s, f);
+  f->release();
+  s->release();
+  return pair;
+}
+
 // One master of a built file read into a fresh pair, with the options the driver uses.
 struct ReadMaster {
   explicit ReadMaster(const Bytes& file, int32_t master = 0, vn::ImportOptions options = driverOptions())
-      : input(asString(file)) {
-    auto* f = new vn::Font();
-    auto* s = new vn::Style();
-    pair = std::make_unique<FontStylePair>(s, f);
-    f->release();
-    s->release();
+      : input(asString(file)), pair(freshPair()) {
     parser = std::make_unique<qtf::Parser>(pair.get(), &input);
     ok = parser->parse(master, &options);
   }
@@ -170,20 +175,6 @@ inline Bytes threeMasterFile() {
       .glyph(GlyphRecord().name("b").advance({{1, 0}, {2, 0}, {3, 0}}))
       .end();
   return f.bytes();
-}
-
-// The offsets of the record headers of a file (header of 44 bytes skipped).
-inline std::vector<size_t> recordOffsets(const Bytes& file) {
-  std::vector<size_t> offsets;
-  size_t at = 44;
-  while (at + 4 <= file.size()) {
-    offsets.push_back(at);
-    const bool longForm = file[at + 1] & 0x80;
-    size_t length = file[at + 2] | file[at + 3] << 8;
-    if (longForm && at + 6 <= file.size()) length |= size_t{file[at + 4]} << 16 | size_t{file[at + 5]} << 24;
-    at += (longForm ? 6 : 4) + length;
-  }
-  return offsets;
 }
 
 inline int32_t masterCountOf(const Bytes& file) {

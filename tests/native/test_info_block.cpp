@@ -9,7 +9,7 @@
 #include "native/info_records.h"
 #include "native/record_framing.h"
 #include "native/stream/stream.h"
-#include "support/qtf_builder.h"
+#include "native/reader_fixture.h"
 
 namespace {
 
@@ -25,18 +25,13 @@ struct BlockRead {
     stream.str(qtftest::asString(bytes));
     qtf::RecordInput in(&stream);
     qtf::Stream payload;
-    font = new vn::Font();
-    style = new vn::Style();
     ok = qtf::readFontInfoBlock(in, payload, state, *font, *style);
-  }
-  ~BlockRead() {
-    font->release();
-    style->release();
   }
   std::istringstream stream;
   qtf::InfoReadState state;
-  vn::Font* font = nullptr;
-  vn::Style* style = nullptr;
+  std::unique_ptr<FontStylePair> pair = qtftest::freshPair();
+  vn::Font* font = pair->font;
+  vn::Style* style = pair->style;
   bool ok = false;
 };
 

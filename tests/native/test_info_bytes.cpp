@@ -1,6 +1,6 @@
-// Exact bytes of the font-information and metrics records, and reading hand-built
-// blocks: the underline example, the version rule, the TrueType tag order, the
-// 400-byte metrics record, capped blue counts and the 1904 creation time.
+// Exact bytes of the font-information and metrics records, and reading hand-built blocks:
+// the version rule, the TrueType tag order, the 400-byte metrics record, capped blue
+// counts and the 1904 creation time.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -10,7 +10,7 @@
 #include "native/info_text_numbers.h"
 #include "native/info_truetype.h"
 #include "native/stream/stream.h"
-#include "test_writer_support.h"
+#include "test_info_fixture.h"
 
 namespace {
 
@@ -35,20 +35,6 @@ Bytes infoFile(const std::vector<Bytes>& inner, const Bytes& metrics = Bytes(400
   FileBuilder file;
   file.begin().fontInfo(1, inner).add(271).add(1536, metrics).add(527).end();
   return file.bytes();
-}
-
-TEST(InfoBytes, UnderlineIsStoredByItsTopEdge) {
-  TestFont f;
-  f.style().metrics.underlinePosition = -75;
-  f.style().metrics.underlineThickness = 50;
-  const auto records = listRecords(writeNative(*f.pair));
-  EXPECT_EQ(findRecord(records, 1030)->payload, u16Bytes(-100));
-  EXPECT_EQ(findRecord(records, 1031)->payload, u16Bytes(50));
-
-  qtftest::ReadMaster read(infoFile({qtftest::record(1030, u16Bytes(-100)), qtftest::record(1031, u16Bytes(50))}));
-  ASSERT_TRUE(read.ok);
-  EXPECT_EQ(read.style().metrics.underlinePosition, -75);
-  EXPECT_EQ(read.style().metrics.underlineThickness, 50);
 }
 
 TEST(InfoBytes, VersionTextsAndSelectionFlags) {
@@ -129,13 +115,8 @@ TEST(InfoBytes, MetricsRecordFieldsAtTheirOffsets) {
   TestFont f;
   vn::FontHinting& h = f.font().hinting;
   h.forceBold = 1;
-  auto zone = [](double position, double width, uint8_t kind = 0) {
-    vn::Zone z;
-    std::tie(z.position, z.width, z.kind) = std::tie(position, width, kind);
-    return z;
-  };
-  h.zones2 = {zone(0, 15), zone(500, 10, 1), zone(-200, 10)};
-  h.zones3 = {zone(-200, 10)};
+  h.zones2 = {zone(0, 15, 0), zone(500, 10, 1), zone(-200, 10, 0)};
+  h.zones3 = {zone(-200, 10, 0)};
   std::tie(h.blueScale, h.blueShift, h.blueFuzz, h.hintValue1) = std::make_tuple(0.0625, 6, 0, -3.9);
   h.stemsH2.resize(13);
   h.stemsH2[0].width = 80.7;

@@ -21,9 +21,6 @@ TEST(InfoMasters, SelectedMasterAndDesignSpace) {
   for (int axis = 0; axis < 4; ++axis) {
     for (int point = 0; point < 10; ++point) mapping.d(point * 100.0 + axis).d(point * 10.0);
   }
-  Payload axisMaps;
-  axisMaps.n(2).n(0).n(0).n(1000).n(100);  // weight: 2 points
-  axisMaps.n(1).n(5).n(0);                  // width: 1 point
   Payload designs;
   designs.n(2).s("first").n(10000).n(-5000).n(0).n(1).s("short").n(30000);  // the last one ends early
   FileBuilder file;
@@ -59,19 +56,6 @@ TEST(InfoMasters, SelectedMasterAndDesignSpace) {
   ASSERT_TRUE(first.ok);
   EXPECT_EQ(first.style().metrics.ascender, 700);
 
-  // The same design space with the axis maps of record 1523 instead.
-  FileBuilder file2;
-  file2.begin()
-      .fontInfo(2)
-      .add(271)
-      .add(1513, Payload().u16(2))
-      .add(1514, Payload().text("weight"))
-      .add(1514, Payload().text("width"))
-      .add(1523, axisMaps)
-      .add(527)
-      .end();
-  qtftest::ReadMaster second(file2.bytes());
-  ASSERT_TRUE(second.ok);
 }
 
 TEST(InfoMasters, BrokenDesignSpaceSequencesFail) {

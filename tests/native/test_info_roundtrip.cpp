@@ -5,7 +5,6 @@
 
 #include <set>
 
-#include "layout/registry/glyph_name_registry.h"
 #include "native/info_truetype.h"
 #include "test_info_fixture.h"
 

@@ -1,5 +1,6 @@
 // Kerning classes and glyph groups through the native file: the key-glyph rewrite, the
-// conversion routes, class kerning written and read back, and plain groups beside it.
+// conversion routes (the layout model's among them), class kerning written and read back,
+// and plain groups beside it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -222,9 +223,9 @@ TEST(KerningClasses, UnreadableClassesAreWrittenFlat) {
   EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"a:b", "V"}, -30}, {{"c", "V"}, -30}}));
 }
 
-// A class pair of 5000 x 5000 glyphs is checked class by class and written as one key
-// glyph pair, which reads back as the same class pair. Without key glyphs its 25
-// million glyph pairs would be the only form: the kerning is refused, not expanded.
+// A class pair of 5000 x 5000 glyphs is checked class by class and prepared as one key
+// glyph pair. Without key glyphs its 25 million glyph pairs would be the only form: the
+// kerning is refused, not expanded.
 TEST(KerningClasses, OversizedClassPairsAreCheckedWithoutExpanding) {
   TestFont big;
   big.addGlyph("L0");
@@ -242,15 +243,6 @@ TEST(KerningClasses, OversizedClassPairsAreCheckedWithoutExpanding) {
   EXPECT_TRUE(qtf::prepareKerning(big.font(), prepared, nullptr));
   EXPECT_FALSE(prepared.flattened);
   EXPECT_EQ(prepared.glyphKerning.size(), 1u);
-  qtftest::ReadMaster read(writeNative(*big.pair));
-  ASSERT_TRUE(read.ok);
-  const vn::FontKerning& back = read.font().kerning();
-  ASSERT_EQ(back.pairs.size(), 1u);
-  const auto& [key, value] = *back.pairs.begin();
-  EXPECT_TRUE(key.first.isClass() && key.second.isClass());
-  EXPECT_EQ(value, -1);
-  EXPECT_EQ(back.groups.find(key.first.klass)->glyphs.size(), 5000u);
-  EXPECT_EQ(back.groups.find(key.second.klass)->glyphs.size(), 5000u);
 
   TestFont keyless;
   keyless.addGlyph("L0");
@@ -260,64 +252,6 @@ TEST(KerningClasses, OversizedClassPairsAreCheckedWithoutExpanding) {
   plain.setPair(cls("lefts"), cls("rights"), -1, true);
   EXPECT_FALSE(qtf::prepareKerning(keyless.font(), prepared, nullptr));
   EXPECT_TRUE(prepared.glyphKerning.empty());
-}
-
-// Overlapping classes, exceptions of every rank, zeros, fractions and key glyphs kerned
-// on their own: whatever the preparation decides, the file must read back as the
-// font's kerning (truncated), and clean class kerning must keep its classes.
-TEST(KerningClasses, ReadBackMatchesTheFontForMixedKerning) {
-  const std::vector<std::string> glyphs{"A", "B", "C", "D", "E", "F", "G", "H"};
-  uint32_t seed = 12345;
-  auto next = [&seed](uint32_t range) {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 16) % range;
-  };
-  int keptClasses = 0;
-  const RoutesInstalled routes;
-  for (int round = 0; round < 120; ++round) {
-    // The second half with the layout routes, which give the font's classes new keys.
-    qtf::setKerningLayoutRoutes(round < 60 ? nullptr : &qtf::layoutKerningRoutes());
-    TestFont f;
-    f.settleNames();
-    for (const std::string& name : glyphs) f.addGlyph(name).varnelData().bodyLayer();
-    vn::FontKerning& kerning = f.font().kerning();
-    // Two left and two right classes of random members, keyed by their first member.
-    std::vector<vn::KerningSide> lefts, rights;
-    for (int side = 0; side < 2; ++side) {
-      for (int c = 0; c < 2; ++c) {
-        vn::GlyphIdList members;
-        std::string key;
-        for (const std::string& name : glyphs) {
-          if (next(3) != 0) continue;
-          members.push_back(id(name));
-          if (key.empty()) key = name;
-        }
-        if (key.empty()) continue;
-        const std::string name = std::string(side == 0 ? "@MMK_L_" : "@MMK_R_") + key + std::to_string(c);
-        kerning.defineGroup(name, members, side == 0 ? vn::kSideFirst : vn::kSideSecond, key);
-        (side == 0 ? lefts : rights).push_back(cls(name));
-      }
-    }
-    auto anySide = [&](const std::vector<vn::KerningSide>& classes) {
-      if (!classes.empty() && next(2) == 0) return classes[next(static_cast<uint32_t>(classes.size()))];
-      return gly(glyphs[next(static_cast<uint32_t>(glyphs.size()))]);
-    };
-    const double values[] = {-40, -40, 25, 0, -12.6, 7};
-    const int pairCount = 1 + static_cast<int>(next(6));
-    for (int p = 0; p < pairCount; ++p) kerning.setPair(anySide(lefts), anySide(rights), values[next(6)], true);
-
-    qtf::KerningPreparation prepared;
-    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, qtf::kerningLayoutRoutes()));
-    if (!prepared.flattened) ++keptClasses;
-    qtftest::ReadMaster read(writeNative(*f.pair));
-    ASSERT_TRUE(read.ok);
-    FlatPairs expected;
-    for (const auto& [names, value] : flat(kerning)) {
-      if (static_cast<int32_t>(value) != 0) expected[names] = static_cast<int32_t>(value);
-    }
-    EXPECT_EQ(flat(read.font().kerning()), expected) << "round " << round;
-  }
-  EXPECT_GE(keptClasses, 15);
 }
 
 using Members = std::vector<std::string>;
@@ -489,6 +423,54 @@ TEST(GroupsRoundTrip, KeyGlyphNamesStayByteIdentical) {
   EXPECT_TRUE(read.font().kerningGroups()->hasGroup(id("@MMK_L_A")));
   EXPECT_EQ(flat(read.font().kerning()), flat(model.kerning()));
   EXPECT_EQ(recordDifferences(writeNative(*read.pair), file), "");
+}
+
+// The layout model's routes themselves.
+TEST(KernLayoutRoutes, KeylessClassesGoOverTheGivenOnes) {
+  // @MMK_R_kround has no key glyph: the pairs are re-expressed over @MMK_L_kA alone.
+  vn::FontKerning source;
+  source.defineGroup("@MMK_L_kA", {id("kA"), id("kAacute")}, vn::kSideFirst, "kA");
+  source.defineGroup("@MMK_R_kround", {id("kO"), id("kQ")}, vn::kSideSecond, "");
+  source.setPair(cls("@MMK_L_kA"), cls("@MMK_R_kround"), -30, true);
+  source.setPair(gly("kT"), cls("@MMK_R_kround"), -12, true);
+  vn::FontKerning out;
+  ASSERT_TRUE(qtf::convertKerningClasses(source, out, &qtf::layoutKerningRoutes()));
+  EXPECT_EQ(out.pairs.at({gly("kA"), gly("kO")}), -30);  // the class's key glyph stands for it
+  EXPECT_EQ(out.groups.count(), 2u);
+  // Read back as the file does: pairs between key glyphs are class pairs.
+  vn::FontKerning back;
+  back.replaceGroups(out.groups.groups);
+  for (const auto& [key, value] : out.pairs) {
+    const bool leftKey = key.first.glyph == id("kA");
+    back.setPair(leftKey ? cls("@MMK_L_kA") : key.first, key.second, value, true);
+  }
+  EXPECT_EQ(flat(back), flat(source));
+}
+
+TEST(KernLayoutRoutes, KernFeatureRouteOnlyWhereItsClassesStandAlone) {
+  // Glyph pairs only, and a class no pair uses: the feature's classes come back beside it.
+  vn::FontKerning source;
+  source.defineGroup("@MMK_L_kspare", {id("kX"), id("kY")}, vn::kSideFirst, "");
+  for (const char* first : {"kB", "kD", "kE"})
+    for (const char* second : {"kO", "kQ"}) source.setPair(gly(first), gly(second), -25, true);
+  vn::FontKerning viaFeature;
+  ASSERT_TRUE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(source, viaFeature));
+  EXPECT_EQ(flat(viaFeature), flat(source));
+
+  // Pairs of a shared class: it takes a member no pair kerns on its own as its key.
+  vn::FontKerning shared;
+  shared.defineGroup("@MMK_L_kshared", {id("kB"), id("kD")}, vn::kSideFirst, "");
+  shared.setPair(cls("@MMK_L_kshared"), gly("kO"), -10, true);
+  shared.setPair(gly("kB"), gly("kQ"), -5, true);
+  vn::FontKerning keyed;
+  ASSERT_TRUE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(shared, keyed));
+  EXPECT_EQ(keyed.groups.find(id("@MMK_L_kshared"))->keyGlyph, "kD");
+  EXPECT_EQ(flat(keyed), flat(shared));
+  // Every member kerned on its own: no key; the feature's classes would share its
+  // glyphs, so the route is refused.
+  shared.setPair(gly("kD"), gly("kQ"), -5, true);
+  vn::FontKerning refused;
+  EXPECT_FALSE(qtf::layoutKerningRoutes().roundTripThroughKernFeature(shared, refused));
 }
 
 }  // namespace

@@ -40,12 +40,8 @@ TEST(NativeFinish, DuplicateNamesBecomeUnique) {
   EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 2000u);
 }
 
-TEST(NativeFinish, NameBaseAndClassSplitting) {
+TEST(NativeFinish, ClassSplitting) {
   using Impl = qtf::Parser::Impl;
-  EXPECT_EQ(Impl::nameBase("a.12"), "a");
-  EXPECT_EQ(Impl::nameBase("a."), "a");
-  EXPECT_EQ(Impl::nameBase("a.b"), "a.b");
-  EXPECT_EQ(Impl::nameBase("a.1x"), "a.1x");
   std::vector<std::string> members;
   bool key = false;
   EXPECT_EQ(Impl::splitClassMembers("A' B C", members, key), 3);
@@ -112,11 +108,6 @@ TEST(NativeFinish, WeightAndWidthClassesFromTheirNames) {
 
 // applyMaster on a design space set directly (the file records that fill it belong
 // to the metrics block).
-struct MasterNames {
-  vn::Style* style = new vn::Style();
-  ~MasterNames() { style->release(); }
-};
-
 std::unique_ptr<qtf::Parser::Impl> designSpace(std::vector<std::pair<std::string, std::string>> axes,
                               std::vector<std::vector<double>> masters) {
   auto impl = std::make_unique<qtf::Parser::Impl>(nullptr, nullptr);
@@ -142,9 +133,9 @@ TEST(NativeMasters, ApplyMasterNamesTheStyle) {
                             {100, 1, vn::weightNameFor(100), vn::widthNameFor(1, false), "Opt0"},
                             {400, 5, "", "", ""}};
   for (int m = 0; m < 4; ++m) {
-    MasterNames s;
-    impl->applyMaster(s.style, m);
-    const vn::Style& st = *s.style;
+    const auto s = freshPair();
+    impl->applyMaster(s->style, m);
+    const vn::Style& st = *s->style;
     EXPECT_EQ(Names(st.metrics.weightValue, st.metrics.widthValue, st.names.weightName, st.names.widthName,
                     st.names.spareName),
               expected[m]) << m;
@@ -152,11 +143,11 @@ TEST(NativeMasters, ApplyMasterNamesTheStyle) {
   impl->applyMaster(nullptr, 0);
 
   auto noAxes = designSpace({}, {{}, {}});
-  MasterNames s;
-  s.style->metrics.weightValue = 0;
-  s.style->metrics.widthValue = 12;
-  noAxes->applyMaster(s.style, 1);
-  EXPECT_EQ(std::tie(s.style->metrics.weightValue, s.style->metrics.widthValue), std::make_tuple(400, 9));
+  const auto s = freshPair();
+  s->style->metrics.weightValue = 0;
+  s->style->metrics.widthValue = 12;
+  noAxes->applyMaster(s->style, 1);
+  EXPECT_EQ(std::tie(s->style->metrics.weightValue, s->style->metrics.widthValue), std::make_tuple(400, 9));
 }
 
 }  // namespace

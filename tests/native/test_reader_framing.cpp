@@ -122,15 +122,11 @@ TEST(NativeFraming, OneStreamServesEveryMaster) {
   }
   in.setstate(std::ios::failbit);
   for (int m = 0; m < 2; ++m) {
-    auto* font = new vn::Font();
-    auto* style = new vn::Style();
-    FontStylePair pair(style, font);
-    font->release();
-    style->release();
-    qtf::Parser parser(&pair, &in);
+    const auto pair = freshPair();
+    qtf::Parser parser(pair.get(), &in);
     auto options = ReadMaster::driverOptions();
     ASSERT_TRUE(parser.parse(m, &options)) << m;
-    EXPECT_EQ(font->glyphs.front()->advanceWidth, m == 0 ? 100 : 200);
+    EXPECT_EQ(pair->font->glyphs.front()->advanceWidth, m == 0 ? 100 : 200);
     in.setstate(std::ios::badbit);
   }
 }

@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "layout/registry/glyph_name_registry.h"
 #include "model/glyph_data.h"
 #include "model/layer.h"
 #include "native/reader_fixture.h"

@@ -8,7 +8,6 @@
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/glyph_data.h"
-#include "native/stream/stream.h"
 #include "native/tags.h"
 #include "native/writer_glyph.h"
 #include "test_writer_support.h"
@@ -229,11 +228,9 @@ TEST(WriterGlyphs, FileRecordOrder) {
   const Bytes file = writeNative(*f.pair);
   const auto records = listRecords(file);
   const auto tags = tagsOf(records);
-  EXPECT_EQ(Bytes(file.begin(), file.begin() + 12), (Bytes{0x1A, 0x57, 0x4C, 0x46, '1', '0', 3, 0, 44, 0, 0, 0}));
   const std::vector<uint16_t> head(tags.begin(), tags.begin() + 10);
   EXPECT_EQ(head, (std::vector<uint16_t>{1, 4, 10, 262, 1501, 1500, 1500, 1502, 518, 257}));
   EXPECT_EQ(records[2].payload, (Bytes{0x01, 0x8B, 0x02, 0xFF, 0x05, 0x00, 0x00, 0x01, 0x03, 0x8B, 0x00}));
-  EXPECT_TRUE(records.back().payload.empty());
   EXPECT_EQ(records[5].payload, (Bytes{1, 0, 'a'}));
   const auto end = std::find(tags.begin(), tags.end(), 513);
   ASSERT_NE(end, tags.end());

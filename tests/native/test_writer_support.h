@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/font.h"
@@ -23,19 +24,9 @@ using Bytes = std::vector<uint8_t>;
 // A fresh pair that owns its font and style; the creation time is fixed so that
 // files written from it are reproducible.
 struct TestFont {
-  TestFont() {
-    auto* f = new vn::Font();
-    auto* s = new vn::Style();
-    pair = std::make_unique<FontStylePair>(s, f);
-    f->release();
-    s->release();
-    std::tm created{};
-    created.tm_year = 120;
-    created.tm_mon = 2;
-    created.tm_mday = 14;
-    created.tm_hour = 9;
-    created.tm_min = 30;
-    font().created = created;
+  TestFont() : pair(qtftest::freshPair()) {
+    std::tm& c = font().created = std::tm{};
+    std::tie(c.tm_year, c.tm_mon, c.tm_mday, c.tm_hour, c.tm_min) = std::make_tuple(120, 2, 14, 9, 30);
   }
   vn::Font& font() { return *pair->font; }
   vn::Style& style() { return *pair->style; }
@@ -77,6 +68,7 @@ inline Bytes writeNative(FontStylePair& pair, uint8_t option = 1) {
 struct Record {
   uint16_t tag = 0;
   Bytes payload;
+  size_t offset = 0;  // of the record header in the file
 };
 
 // The records of a written file in order (the 44-byte header skipped).
@@ -85,6 +77,7 @@ inline std::vector<Record> listRecords(const Bytes& file) {
   size_t at = 44;
   auto u16 = [&file](size_t p) { return static_cast<uint16_t>(file[p] | file[p + 1] << 8); };
   while (at + 4 <= file.size()) {
+    const size_t offset = at;
     uint16_t tag = u16(at);
     uint32_t length = u16(at + 2);
     at += 4;
@@ -94,7 +87,7 @@ inline std::vector<Record> listRecords(const Bytes& file) {
       at += 2;
     }
     if (at + length > file.size()) break;
-    records.push_back(Record{tag, Bytes(file.begin() + at, file.begin() + at + length)});
+    records.push_back(Record{tag, Bytes(file.begin() + at, file.begin() + at + length), offset});
     at += length;
   }
   return records;
