@@ -1,14 +1,16 @@
 // What a UFO -> native conversion leaves out or defaults is said before the output is
-// trusted: one warning line per kind, naming every key or glyph concerned.
+// trusted: one warning line per kind, naming every key or glyph concerned. (Mentioning
+// TARNWICK_EXE here makes the suite wait for the program, which ufotest::tarnwick runs.)
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "roundtrip_support.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
-using namespace roundtrip;
+using namespace ufotest;
+namespace fs = std::filesystem;
 
 struct Expected {
   const char* line;                  // a part of the kind's warning line
@@ -32,7 +34,7 @@ const Expected kWarnings[] = {
 };
 
 TEST(ConversionWarnings, OneLinePerKindNamingEveryItem) {
-  Folder folder;
+  TempFolder folder;
   const std::string info =
       "<key>familyName</key><string>F</string>"
       "<key>ascender</key><integer>700</integer><key>openTypeOS2TypoAscender</key><integer>800</integer>"
@@ -59,10 +61,10 @@ TEST(ConversionWarnings, OneLinePerKindNamingEveryItem) {
                       "type=\"line\"/></contour><component base=\"gone\"/></outline>")},
       {"e", ""},
   };
-  writeUfo(folder / "in.ufo", info, glyphs, lib,
+  writeUfo(folder.path() / "in.ufo", info, glyphs, lib,
            "<key>@MMK_L_nothing</key><dict><key>a</key><integer>-10</integer></dict>"
            "<key>a</key><dict><key>@MMK_R_none</key><integer>5</integer></dict>");
-  const roundtrip::Run run = tarnwick(quoted((folder / "in.ufo").string()) + " " + quoted((folder / "font.qtf").string()));
+  const ufotest::Run run = tarnwick(shellQuote((folder.path() / "in.ufo").string()) + " " + shellQuote((folder.path() / "font.qtf").string()));
   ASSERT_EQ(run.code, 0) << run.out;
 
   std::vector<std::string> lines;

@@ -4,11 +4,12 @@
 
 #include <regex>
 
-#include "roundtrip_support.h"
+#include "ufo_fixtures.h"
 
 namespace {
 
-using namespace roundtrip;
+using namespace ufotest;
+namespace fs = std::filesystem;
 
 // "x,y,type" per point of each contour of a glyph file ("off" for an off-curve point),
 // each closed contour turned to its smallest rotation: where a contour starts is not
@@ -65,19 +66,19 @@ const std::vector<std::vector<std::string>> kWrapped = {
 };
 
 TEST(FaithfulGlyphs, ContoursStartingWithOffCurvePointsKeepTheirSegments) {
-  Folder folder;
+  TempFolder folder;
   std::vector<GlyphFile> glyphs;
   for (size_t i = 0; i < kWrapped.size(); ++i) {
     const std::string name = "g" + std::to_string(i);
     glyphs.push_back({name, glif(name, "<outline>" + pointsXml(kWrapped[i]) + "</outline>")});
   }
-  writeUfo(folder / "in.ufo", "<key>familyName</key><string>F</string>", glyphs);
+  writeUfo(folder.path() / "in.ufo", "<key>familyName</key><string>F</string>", glyphs);
   const auto [there, back] = convertBothWays(folder);
   ASSERT_EQ(back.code, 0) << there.out << back.out;
   for (size_t i = 0; i < kWrapped.size(); ++i) {
     const std::string name = "g" + std::to_string(i);
     const auto expected = contours(glif(name, pointsXml(kWrapped[i])));
-    EXPECT_EQ(contours(readText(folder / "back.ufo" / "glyphs" / (name + ".glif"))), expected) << name;
+    EXPECT_EQ(contours(readFile(folder.path() / "back.ufo" / "glyphs" / (name + ".glif"))), expected) << name;
   }
 }
 
@@ -87,38 +88,34 @@ std::string markArray(const char* red, const char* green, const char* blue) {
 }
 
 std::string markOf(const fs::path& glifPath) {
-  return valueOf(readText(glifPath), "com.typemytype.robofont.mark");
+  return valueOf(readFile(glifPath), "com.typemytype.robofont.mark");
 }
 
 // The first conversion may move a colour onto the format's hue scale; from then on a
 // colour stays, and a native file converted to a UFO and back keeps its bytes.
 TEST(FaithfulGlyphs, MarkColoursSettleAfterTheFirstConversion) {
-  Folder folder;
+  TempFolder folder;
   const std::vector<GlyphFile> glyphs = {
-      {"a", glif("a", markArray("0.6", "0.939", "1"))},
-      {"b", glif("b", markArray("1", "0.6", "0.798"))},
+      // One of the Roboto colours (the corpus round trip settles all of its glyphs).
       {"c", glif("c", markArray("0.609", "1", "0.6"))},
-      {"d", glif("d", markArray("1", "0.967", "0.6"))},
-      {"e", glif("e", markArray("0.779", "0.6", "1"))},
       // UFO 3: the mark colour as a string.
       {"f", glif("f", "<lib><dict><key>public.markColor</key><string>0,0.5,1,1</string></dict></lib>", 2)},
   };
-  writeUfo(folder / "in.ufo",
+  writeUfo(folder.path() / "in.ufo",
            "<key>familyName</key><string>F</string><key>styleName</key><string>Regular</string>"
            "<key>openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>",
            glyphs);
   const auto [there, back] = convertBothWays(folder);
   ASSERT_EQ(back.code, 0) << there.out << back.out;
-  ASSERT_EQ(tarnwick("-fo " + quoted((folder / "back.ufo").string()) + " " + quoted((folder / "again.qtf").string()))
-                .code, 0);
-  ASSERT_EQ(tarnwick("-fo " + quoted((folder / "again.qtf").string()) + " " + quoted((folder / "again.ufo").string()))
-                .code, 0);
+  const auto path = [&](const char* name) { return shellQuote((folder.path() / name).string()); };
+  ASSERT_EQ(tarnwick("-fo " + path("back.ufo") + " " + path("again.qtf")).code, 0);
+  ASSERT_EQ(tarnwick("-fo " + path("again.qtf") + " " + path("again.ufo")).code, 0);
   for (const GlyphFile& glyph : glyphs) {
-    const std::string first = markOf(folder / "back.ufo" / "glyphs" / (glyph.name + ".glif"));
+    const std::string first = markOf(folder.path() / "back.ufo" / "glyphs" / (glyph.name + ".glif"));
     EXPECT_NE(first, "") << glyph.name;
-    EXPECT_EQ(markOf(folder / "again.ufo" / "glyphs" / (glyph.name + ".glif")), first) << glyph.name;
+    EXPECT_EQ(markOf(folder.path() / "again.ufo" / "glyphs" / (glyph.name + ".glif")), first) << glyph.name;
   }
-  EXPECT_TRUE(readText(folder / "font.qtf") == readText(folder / "again.qtf"));
+  EXPECT_TRUE(readFile(folder.path() / "font.qtf") == readFile(folder.path() / "again.qtf"));
 }
 
 }  // namespace
@@ -140,17 +137,17 @@ std::string stemEntry(const std::string& name, bool horizontal, const std::strin
 
 // Stem rounding (pixel width by ppem) travels in the six steps of the native stem record.
 TEST(FaithfulGlyphs, StemRoundingComesBackOrIsReported) {
-  Folder folder;
+  TempFolder folder;
   const std::string full = roundDict({{0, 1}, {14, 2}, {24, 3}, {33, 4}, {42, 5}, {51, 6}});
   const std::string partial = roundDict({{12, 2}, {30, 4}});
   const std::string lib = "<key>com.quorvel.v2.tth</key><dict><key>stems</key><dict>" +
                           stemEntry("full", false, full) + stemEntry("partial", true, partial) +
                           stemEntry("beyond", true, roundDict({{10, 2}, {20, 2}, {30, 9}})) +
                           stemEntry("plain", true, "") + "</dict></dict>";
-  writeUfo(folder / "in.ufo", "<key>familyName</key><string>F</string>", {{"a", glif("a", "<outline/>")}}, lib);
+  writeUfo(folder.path() / "in.ufo", "<key>familyName</key><string>F</string>", {{"a", glif("a", "<outline/>")}}, lib);
   const auto [there, back] = convertBothWays(folder);
   ASSERT_EQ(back.code, 0) << there.out << back.out;
-  const std::string written = readText(folder / "back.ufo" / "lib.plist");
+  const std::string written = readFile(folder.path() / "back.ufo" / "lib.plist");
   const std::string stems = valueOf(written, "stems");
   EXPECT_EQ(valueOf(valueOf(stems, "full"), "round"), full);
   // One pixel from ppem 0 is what a stem without that entry has anyway; it comes back

@@ -1,12 +1,11 @@
 // "fontinfo.plist" keys: order and presence rules, values the UFO conventions
-// reject, derived values, escaping, and the key table the reader shares.
+// reject, derived values and escaping.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
+#include <optional>
 
 #include "ufo_fixtures.h"
-#include "ufo/fontinfo_keys.h"
 #include "ufo/fontinfo_writer.h"
 
 namespace {
@@ -202,14 +201,6 @@ TEST(FontInfoWriter, DerivedArraysAndClasses) {
   EXPECT_EQ(valueOf(keys, "postscriptIsFixedPitch"), "  <true/>\n");
   EXPECT_EQ(valueOf(keys, "styleMapStyleName"), "  <string>italic</string>\n");
   EXPECT_EQ(valueOf(keys, "postscriptWeightName"), "  <string>Extra Light Italic</string>\n");
-}
-
-TEST(FontInfoKeys, OlderSpellingsAndUnknownKeys) {
-  std::set<std::string_view> seen;
-  for (const ufo::FontInfoKey& entry : ufo::fontInfoKeys()) EXPECT_TRUE(seen.insert(entry.key).second) << entry.key;
-  EXPECT_EQ(ufo::findFontInfoKey("ttVendor")->key, "openTypeOS2VendorID");
-  EXPECT_EQ(ufo::findFontInfoKey("menuName")->key, "styleMapFamilyName");
-  EXPECT_EQ(ufo::findFontInfoKey("FamilyName"), nullptr);
 }
 
 }  // namespace

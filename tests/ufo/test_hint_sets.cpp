@@ -93,16 +93,4 @@ TEST(HintSets, ReplacementPointsStartSetsAndNameTheirPoints) {
   EXPECT_EQ(first->name, "hr01");
 }
 
-TEST(HintSets, WithoutReplacementOneSetStartsAtTheFirstPoint) {
-  vn::Layer layer = layerWith({stem(10, 20)});
-  EXPECT_EQ(ufo::hintSetListText(layer),
-            "  <hintSetList>\n"
-            "    <hintset pointTag=\"hr00\">\n"
-            "      <hstem pos=\"10\" width=\"20\" />\n"
-            "    </hintset>\n"
-            "  </hintSetList>\n");
-  vn::Layer none = layerWith({});
-  EXPECT_EQ(ufo::hintSetListText(none), "");
-}
-
 }  // namespace

@@ -1,10 +1,10 @@
 // The folder reader: which files are read, in which order, what fails the read, and
-// hostile folders (traversal, entities, huge numbers, texts in other encodings).
+// hostile folders (traversal, texts in other encodings; entities and huge numbers:
+// tests/hostile and the glyph-file and fontinfo tests).
 #include <gtest/gtest.h>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "ufo_fixtures.h"
-#include "ufo/writer.h"
 
 namespace {
 
@@ -180,43 +180,6 @@ TEST(ReaderFolder, TextsBecomeWindows1252WhenTheyCan) {
   // No Windows-1252 form: kept as UTF-8 and reported once.
   EXPECT_EQ(r.style().names.namedStrings.at("copyright"), "\xE2\x84\x96 kept");
   EXPECT_EQ(countOf(r.out, "outside Windows-1252"), 1) << r.out;
-}
-
-TEST(ReaderFolder, HostileContentReadsCleanly) {
-  TempUfo ufo;
-  ufo.write("fontinfo.plist", plist("<key>familyName</key><string/>"
-                                    "<key>unitsPerEm</key><integer>1e999999</integer>"
-                                    "<key>ascender</key><integer>-99999999999999999999999999</integer>"));
-  ufo.write("glyphs/a.glif",
-            glif("<advance width=\"1e400\"/><unicode hex=\"FFFFFFFFFF\"/><outline><contour>"
-                 "<point x=\"-1e308\" y=\"1e308\" type=\"line\"/><point x=\"inf\" y=\"nan\" type=\"line\"/>"
-                 "</contour></outline><lib><dict><key>com.example.s</key>"
-                 "<string>&amp;&lt;tag&gt; &amp;amp;</string></dict></lib>"));
-  ufo.write("glyphs/b.glif", "<!DOCTYPE glyph [<!ENTITY boom \"x\">]><glyph><advance width=\"&boom;\"/></glyph>");
-  ufo.contents({{"a", "a.glif"}, {"b", "b.glif"}});
-  ReadResult r;
-  ufotest::readUfo(ufo, r);
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));  // the entity file is refused
-  EXPECT_DOUBLE_EQ(r.style().metrics.unitsPerEm, 1000);
-  vn::Glyph* a = r.glyph("a");
-  EXPECT_DOUBLE_EQ(a->advanceWidth, 0);
-  EXPECT_TRUE(a->unicodes.empty());
-  EXPECT_EQ(a->lib.at("com.example.s"), "    <string>&amp;&lt;tag&gt; &amp;amp;</string>\n");
-
-  // Written again and read back, the lib string is unchanged.
-  TempUfo again;
-  ufo::Writer writer;
-  ufo::WriterOptions options;
-  ufo::PListNode lib(ufo::plist::kDict);
-  writer.prepareLib(r.pair, &options, &lib);
-  writer.addGlyphOrder(r.pair, &lib);
-  ASSERT_TRUE(writer.write(r.pair, again.folderPath(), &options, &lib));
-  ReadResult back;
-  ufotest::readUfo(again, back);
-  ASSERT_TRUE(back.ok) << back.out;
-  ASSERT_NE(back.glyph("a"), nullptr);
-  EXPECT_EQ(back.glyph("a")->lib.at("com.example.s"), a->lib.at("com.example.s"));
 }
 
 TEST(ReaderFolder, OtherLayersAreReportedOnceNamedAnchorsNot) {

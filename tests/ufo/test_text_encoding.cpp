@@ -53,15 +53,4 @@ TEST(EscapeXmlText, ContentAndAttributesReadBackUnchanged) {
   EXPECT_EQ(reader.text, original);
 }
 
-TEST(TextHelpers, UnicodeHexAndTrimming) {
-  EXPECT_EQ(ufo::formatUnicodeHex(0), "0000");
-  EXPECT_EQ(ufo::formatUnicodeHex(65), "0041");
-  EXPECT_EQ(ufo::formatUnicodeHex(0x1F600), "1F600");
-  EXPECT_EQ(ufo::formatUnicodeHex(0x10FFFF), "10FFFF");
-
-  std::string text = "\n\t value\r \t\n";
-  ufo::trimWhitespace(text);
-  EXPECT_EQ(text, "value\r");
-}
-
 }  // namespace

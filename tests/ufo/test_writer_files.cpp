@@ -1,5 +1,5 @@
-// The writer's files as scenarios: kerning runs and their merging, groups, the font
-// lib and glyph libs as prepared, features, the numeric locale and failures.
+// The writer's files as scenarios: the files written, kerning runs and their merging,
+// groups, the font lib and glyph libs as prepared, features, the numeric locale and failures.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -20,6 +20,30 @@ const std::string kHeader =
 const std::string kFooter = "</dict>\n</plist>\n";
 
 vn::KerningSide glyphSide(const std::string& name) { return vn::KerningSide::ofGlyph(otl::glyphIdByName(name)); }
+
+// Only the files a font needs; an empty font still writes an empty glyph order. (Exact
+// bytes of the written files: the corpus output digests.)
+TEST(WriterFiles, PlainFontGivesOnlyTheFilesItNeeds) {
+  BuiltFont built;
+  built.addGlyph("space", 250);
+  ufotest::TempFolder temp;
+  const auto ufo = temp.path() / "Plain.ufo";
+  ASSERT_TRUE(ufotest::writeUfo(built.pair, ufo));
+  const std::vector<std::string> expected = {"fontinfo.plist", "glyphs/contents.plist", "glyphs/space.glif",
+                                             "lib.plist", "metainfo.plist"};
+  EXPECT_EQ(ufotest::listFiles(ufo), expected);
+  // The lib holds the glyph order and leaves the (empty) glyph branch out.
+  const std::string lib = ufotest::readFile(ufo / "lib.plist");
+  EXPECT_NE(lib.find("  <key>public.glyphOrder</key>\n  <array>\n    <string>space</string>\n  </array>\n"),
+            std::string::npos);
+  EXPECT_EQ(lib.find("glyphs_quorvel_lib"), std::string::npos);
+
+  BuiltFont empty;
+  ASSERT_TRUE(ufotest::writeUfo(empty.pair, temp.path() / "Empty.ufo"));
+  EXPECT_NE(ufotest::readFile(temp.path() / "Empty.ufo" / "lib.plist")
+                .find("  <key>public.glyphOrder</key>\n  <array>\n  </array>\n"),
+            std::string::npos);
+}
 
 TEST(WriterFiles, KerningRunsStandLastFirstAndSharedNamesMerge) {
   BuiltFont built;

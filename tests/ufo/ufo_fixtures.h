@@ -16,6 +16,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/font.h"
@@ -188,8 +189,6 @@ inline std::string readFile(const std::filesystem::path& path) {
   return text.str();
 }
 
-inline std::string dataFile(const std::string& name) { return readFile(std::filesystem::path(kDataDir) / name); }
-
 inline int countOf(const std::string& text, const std::string& needle) {
   int count = 0;
   for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++count;
@@ -227,6 +226,89 @@ inline int runCommand(const std::string& command, std::string* output) {
 inline bool haveFontTools() {
   return runCommand(std::string(TARNWICK_PYTHON) + " -c 'import fontTools.ufoLib' 2>/dev/null", nullptr) == 0;
 }
+
+// The program with the arguments (already quoted where needed): exit status, and
+// standard output and error together.
+struct Run {
+  int code = -1;
+  std::string out;
+};
+inline Run tarnwick(const std::string& arguments) {
+  Run run;
+  run.code = runCommand(shellQuote(TARNWICK_EXE) + " " + arguments + " 2>&1", &run.out);
+  return run;
+}
+
+// A glyph file with the given elements inside <glyph>.
+inline std::string glif(const std::string& name, const std::string& inner, int format = 1) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph name=\"" + name + "\" format=\"" +
+         std::to_string(format) + "\">\n<advance width=\"500\"/>\n" + inner + "\n</glyph>\n";
+}
+
+struct GlyphFile {
+  std::string name;
+  std::string text;  // the whole .glif file; empty: listed in contents.plist without a file
+};
+
+// A UFO 2 folder: fontinfo, lib, kerning and groups as dict bodies (empty: no file), the
+// glyphs in "glyphs/<name>.glif".
+inline void writeUfo(const std::filesystem::path& ufo, const std::string& fontinfo,
+                     const std::vector<GlyphFile>& glyphs, const std::string& lib = {},
+                     const std::string& kerning = {}, const std::string& groups = {}) {
+  auto write = [&](const std::filesystem::path& member, const std::string& text) {
+    std::filesystem::create_directories((ufo / member).parent_path());
+    std::ofstream(ufo / member, std::ios::binary) << text;
+  };
+  write("metainfo.plist", plist("<key>creator</key><string>test</string><key>formatVersion</key><integer>2</integer>"));
+  write("fontinfo.plist", plist(fontinfo));
+  const std::pair<const char*, const std::string*> lists[] = {
+      {"lib.plist", &lib}, {"kerning.plist", &kerning}, {"groups.plist", &groups}};
+  for (const auto& [member, body] : lists) {
+    if (!body->empty()) write(member, plist(*body));
+  }
+  std::string contents;
+  for (const GlyphFile& glyph : glyphs) {
+    contents += "<key>" + glyph.name + "</key><string>" + glyph.name + ".glif</string>";
+    if (!glyph.text.empty()) write("glyphs/" + glyph.name + ".glif", glyph.text);
+  }
+  write("glyphs/contents.plist", plist(contents));
+}
+
+// "in.ufo" in the folder -> "font.qtf" -> "back.ufo"; the two runs.
+inline std::pair<Run, Run> convertBothWays(const TempFolder& folder) {
+  const auto path = [&](const char* name) { return shellQuote((folder.path() / name).string()); };
+  Run there = tarnwick("-fo " + path("in.ufo") + " " + path("font.qtf"));
+  return {there, tarnwick("-fo " + path("font.qtf") + " " + path("back.ufo"))};
+}
+
+// The value element that follows <key>key</key> in a property list, with the blanks
+// between elements removed; empty when the key is absent.
+inline std::string valueOf(const std::string& text, const std::string& key) {
+  const std::string tag = "<key>" + key + "</key>";
+  size_t at = text.find(tag);
+  if (at == std::string::npos) return {};
+  const size_t start = text.find('<', at + tag.size());
+  size_t i = start;
+  int depth = 0;
+  while (start != std::string::npos && i < text.size()) {
+    const size_t open = text.find('<', i);
+    const size_t close = text.find('>', open);
+    if (open == std::string::npos || close == std::string::npos) return {};
+    if (text[open + 1] == '/') --depth;
+    else if (text[close - 1] != '/') ++depth;
+    i = close + 1;
+    if (depth == 0) break;
+  }
+  std::string value;
+  for (size_t k = start; k < i; ++k) {
+    const char c = text[k];
+    if (c == '\n' || c == '\t' || c == '\r') continue;
+    if (c == ' ' && (value.empty() || value.back() == '>')) continue;
+    value += c;
+  }
+  return value;
+}
+
 
 // Judges a written UFO with independent tools: xmllint over every XML file, then
 // fontTools' validating reader over everything. Gives the reader's JSON summary
