@@ -73,41 +73,6 @@ TEST_F(SampleConversion, ZippedOutputIsAReadableArchive) {
   EXPECT_EQ(summaryOf(folder_ / "again.ufo"), plain);
 }
 
-// Info-ZIP's archive (no folder entries) and fontTools' zipped form each convert exactly
-// as their own unpacked folder does.
-TEST_F(SampleConversion, ArchivesOfOtherToolsConvertLikeTheFolder) {
-  fs::create_directory(folder_ / "zip");
-  ASSERT_EQ(runShell(folder_.path(), "zip -qrD zip/Sample.ufoz Sample.ufo"), 0);
-  fs::create_directory(folder_ / "ft");
-  const std::string copy =
-      std::string(TARNWICK_PYTHON) +
-      " -c 'from fontTools.ufoLib import UFOReader, UFOWriter, UFOFileStructure\n"
-      "from fontTools.pens.recordingPen import RecordingPointPen\n"
-      "class Info: pass\n"
-      "r = UFOReader(\"Sample.ufo\")\n"
-      "w = UFOWriter(\"ft/Sample.ufoz\", formatVersion=2, structure=UFOFileStructure.ZIP)\n"
-      "i = Info(); r.readInfo(i); w.writeInfo(i)\n"
-      "w.writeGroups(r.readGroups()); w.writeKerning(r.readKerning()); w.writeLib(r.readLib())\n"
-      "w.writeFeatures(r.readFeatures())\n"
-      "src = r.getGlyphSet(); dst = w.getGlyphSet()\n"
-      "for n in src.keys():\n"
-      "  g = Info(); p = RecordingPointPen(); src.readGlyph(n, g, p)\n"
-      "  dst.writeGlyph(n, g, p.replay)\n"
-      "dst.writeContents(); w.close()' >/dev/null 2>&1";
-  ASSERT_EQ(runShell(folder_.path(), copy), 0);
-  for (const char* archive : {"zip/Sample.ufoz", "ft/Sample.ufoz"}) {
-    const fs::path where = folder_ / fs::path(archive).parent_path();
-    ASSERT_EQ(runProgram(folder_.path(), {"-s", archive}).exitCode, 0) << archive;
-    ASSERT_EQ(runProgram(where, {"-s", "Sample.qtf", "back.ufo"}).exitCode, 0);
-    ASSERT_EQ(runShell(where, "unzip -q Sample.ufoz -d unpacked"), 0) << archive;
-    ASSERT_EQ(runProgram(where, {"-s", "unpacked/Sample.ufo", "plain.qtf"}).exitCode, 0) << archive;
-    ASSERT_EQ(runProgram(where, {"-s", "plain.qtf", "plainBack.ufo"}).exitCode, 0);
-    EXPECT_EQ(summaryOf(where / "back.ufo"), summaryOf(where / "plainBack.ufo")) << archive;
-  }
-  ASSERT_EQ(runProgram(folder_.path(), {"-s", "Sample.qtf", "fromFolder.ufo"}).exitCode, 0);
-  EXPECT_EQ(summaryOf(folder_ / "zip/back.ufo"), summaryOf(folder_ / "fromFolder.ufo"));
-}
-
 TEST_F(SampleConversion, ConsoleTextsOfSilentForceAndLists) {
   const std::string banner =
       "TARNWICK Converter\n" + msg::bannerDescription() + "\n" + msg::bannerBuildLine() + "\n";

@@ -1,5 +1,5 @@
 // The interpreter as a Transfer consumer: which zones and stems it takes, their names,
-// PostScript stems mapped to point pairs, stem fitting and the command factory.
+// PostScript stems mapped to point pairs, and stem fitting.
 #include <gtest/gtest.h>
 
 #include "hint_test_support.h"
@@ -135,30 +135,21 @@ TEST(Interpreter, StemFittingDropsStemsThatDoNotMatchTheDistance) {
   interpreter.lineTo({25, 0}, 0);
   interpreter.lineTo({0, 35}, 0);
 
-  auto fitted = [&](int32_t code, std::vector<int32_t> params, bool alongX) {
+  auto fitted = [&](int32_t code, std::vector<int32_t> params) {
     auto made = command(code, params);
-    auto& basic = static_cast<vn::ttCommandBasic&>(*made);
-    alongX ? basic.fitStemX(interpreter) : basic.fitStemY(interpreter);
+    made->fitStem(interpreter);  // links measure along their own direction
     return made->params[2];
   };
-  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 1, 0, -1}, true), 0);
-  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 2, 0, -1}, true), -1);   // 1600 vs 640
-  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 0, 0, -1}, true), -1);   // no distance
-  EXPECT_EQ(fitted(code::kDoubleLinkV, {0, 3, 0}, false), 0);       // 2240 vs 1920
-  EXPECT_EQ(fitted(code::kDoubleLinkV, {0, 9, 0}, false), 0);       // no such point: unchanged
-  EXPECT_EQ(fitted(code::kInterpolateH, {0, 2, 7, -1}, true), 7);   // not a link
+  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 1, 0, -1}), 0);
+  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 2, 0, -1}), -1);   // 1600 vs 640
+  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 0, 0, -1}), -1);   // no distance
+  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 1, -2, -1}), -2);  // rounded: stays
+  EXPECT_EQ(fitted(code::kSingleLinkH, {0, 0, -2, -1}), -1);  // rounded, no distance
+  EXPECT_EQ(fitted(code::kDoubleLinkH, {0, 2, 0}), -1);       // 1600 vs 640
+  EXPECT_EQ(fitted(code::kDoubleLinkV, {0, 3, 0}), 0);        // 2240 vs 1920
+  EXPECT_EQ(fitted(code::kDoubleLinkV, {0, 9, 0}), 0);        // no such point: unchanged
+  EXPECT_EQ(fitted(code::kInterpolateH, {0, 2, 7, -1}), 7);   // not a link
   EXPECT_EQ(interpreter.fitStem(-2, 5000, true), -2);
-}
-
-TEST(Interpreter, FactoryAndKeywords) {
-  vn::ttInterpreter interpreter;
-  for (int32_t c : {0, 9, 12, 15, 19, 24, -1}) EXPECT_EQ(interpreter.createCommand(c), nullptr) << c;
-  EXPECT_EQ(vn::ttKeywords().size(), 14u);
-  for (const auto& [c, keyword] : vn::ttKeywords()) {
-    EXPECT_NE(interpreter.createCommand(c), nullptr) << c;
-    EXPECT_EQ(vn::ttCodeForKeyword(keyword), c);
-  }
-  EXPECT_EQ(vn::ttCodeForKeyword("ALIGNT"), 0);
 }
 
 }  // namespace

@@ -87,28 +87,4 @@ TEST(HintSimulation, EachCommandKindAtTwoSizes) {
   EXPECT_EQ(interpreter.simulation().touched, (std::vector<uint8_t>{0, 0, 0, 1, 0, 0}));
 }
 
-TEST(HintSimulation, FitStemOfLinks) {
-  vn::ttInterpreter interpreter;
-  interpreter.beginGlyph();
-  interpreter.moveTo(vn::Point{0, 0}, 0);
-  interpreter.lineTo(vn::Point{1.5, 0}, 0);  // 64 in F26Dot6 after truncation: 1 unit
-  interpreter.lineTo(vn::Point{110, 0}, 0);
-  interpreter.verticalStems().push_back(vn::ttStem{"v", 110, {}});
-  const struct {
-    int32_t code;
-    std::vector<int32_t> params;
-    int32_t stem;
-  } cases[] = {
-      {3, {0, 1, -2, 0}, -2},  // 64 apart: not tiny in F26Dot6, stays rounded
-      {3, {0, 0, -2, 0}, -1},  // no distance: the rounded link keeps no stem
-      {3, {0, 2, 0, 0}, 0},    // 110 units apart: the stem fits
-      {5, {0, 1, 0}, -1},      // 1 unit apart: it does not
-  };
-  for (const auto& c : cases) {
-    auto link = command(c.code, c.params);
-    link->fitStem(interpreter);
-    EXPECT_EQ(link->params[2], c.stem);
-  }
-}
-
 }  // namespace

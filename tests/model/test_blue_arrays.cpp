@@ -14,7 +14,7 @@ Zone top(double position, double width) { return Zone{"", position, width, 1, {}
 
 using Values = std::vector<double>;
 
-TEST(BlueArrays, EmptyHintingGivesOnlyTheDefaultBaselinePair) {
+TEST(BlueArrays, EmptyHintingAndZonesOutsideTheirArrays) {
   FontHinting hinting;
   Values values{1, 2, 3};
   EXPECT_EQ(blueValues(hinting, values), 2);
@@ -23,6 +23,14 @@ TEST(BlueArrays, EmptyHintingGivesOnlyTheDefaultBaselinePair) {
   EXPECT_TRUE(values.empty());
   EXPECT_EQ(otherBlues(hinting, values), 0);
   EXPECT_EQ(familyOtherBlues(hinting, values), 0);
+
+  // Zones enter only their own arrays: a top zone below the baseline stays a top zone.
+  hinting.zones2 = {top(-50, 10), bottom(0, 20)};
+  hinting.zones3 = {bottom(0, 20)};
+  EXPECT_EQ(otherBlues(hinting, values), 0);
+  EXPECT_EQ(familyOtherBlues(hinting, values), 0);
+  EXPECT_EQ(blueValues(hinting, values), 4);
+  EXPECT_EQ(values, (Values{-20, 0, -50, -40}));
 }
 
 TEST(BlueArrays, TypicalFontZones) {
@@ -60,17 +68,6 @@ TEST(BlueArrays, ArraysStopAtTheirPrivateDictionaryLimits) {
   EXPECT_EQ(values[12], -16);
   crowded.zones3 = crowded.zones2;
   EXPECT_EQ(familyBlues(crowded, values), 14);
-}
-
-TEST(BlueArrays, ZonesEnterOnlyTheirOwnArrays) {
-  FontHinting hinting;
-  hinting.zones2 = {top(-50, 10), bottom(0, 20)};
-  hinting.zones3 = {bottom(0, 20)};
-  Values values;
-  EXPECT_EQ(otherBlues(hinting, values), 0);
-  EXPECT_EQ(familyOtherBlues(hinting, values), 0);
-  EXPECT_EQ(blueValues(hinting, values), 4);
-  EXPECT_EQ(values, (Values{-20, 0, -50, -40}));
 }
 
 TEST(BlueArrays, DamagedZoneValuesDoNotUpsetTheSort) {

@@ -12,11 +12,7 @@ TEST(DesignSpace, AxisNamesAndShortNames) {
   const std::pair<const char*, const char*> names[] = {{"Weight", "Wt"}, {"WIDTH", "Wd"}, {"OpticalSize", "Op"},
                                                        {"serif", "Sr"},  {"Contrast", "Co"}, {"X", "X"}, {"", ""}};
   for (const auto& [name, shortName] : names) EXPECT_EQ(Axis(name).shortName, shortName) << name;
-  EXPECT_EQ(Axis("Weight").label, "Weight");
-  EXPECT_EQ(Axis("").defaultMap, (std::vector<AxisPoint>{{0, 0}, {1000, 1000}}));
   Axes axes;
-  ASSERT_EQ(axes.masters.size(), 1u);
-  EXPECT_EQ(axes.masters[0].name, "Untitled");
   axes.axes = {Axis("Weight"), Axis("Width")};
   EXPECT_EQ(axes.indexOf("width"), 1);
   EXPECT_EQ(axes.indexOf("Optical"), -1);

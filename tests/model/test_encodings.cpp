@@ -1,4 +1,4 @@
-// Glyph-name encodings: the standard table against the reference list, the others by samples.
+// Glyph-name encodings: the standard table against the reference list.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -37,21 +37,6 @@ TEST(Encodings, StandardTableMatchesTheReferenceList) {
     EXPECT_EQ(Encodings::standardCodeForName(name), code) << name;
     ++position;
   }
-}
-
-TEST(Encodings, OtherTablesFindNamesAndCodesBothWays) {
-  const std::tuple<const EncodingTable&, size_t, int, const char*> cases[] = {
-      {Encodings::table255(), 255, 219, "Euro"}, {Encodings::table228(), 228, 45, "minus"},
-      {Encodings::table223(), 223, 1, "NULL"}};
-  for (const auto& [table, size, code, name] : cases) {
-    EXPECT_EQ(table.size(), size) << name;
-    ASSERT_NE(table.entryForCode(code), nullptr) << name;
-    EXPECT_STREQ(table.entryForCode(code)->name, name);
-    EXPECT_EQ(table.codeForName(name), code);
-    EXPECT_EQ(table.indexOfCode(256), EncodingTable::kNoEntry);
-  }
-  EXPECT_EQ(Encodings::standardCodeForName("Ae"), -1);  // case matters
-  EXPECT_EQ(Encodings::table228().codeForName("hyphen"), 173);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Glyphs: component boxes, flattening and decomposition, layer boxes and copies.
+// Glyphs: component boxes, flattening and decomposition, layer boxes.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -242,7 +242,7 @@ TEST(ComponentTest, FlattenOrDecompose) {
   EXPECT_EQ(copy->bodyLayer()->elements.size(), 2u);  // its own square and base's
 }
 
-TEST(GlyphDataTest, BoxesLeaveOutTheMaskAndHiddenLayersAndCopiesAreIndependent) {
+TEST(GlyphDataTest, BoxesLeaveOutTheMaskAndHiddenLayers) {
   Ref<Glyph> g = Ref<Glyph>::adopt(new Glyph());
   vn::VarnelData& data = g->varnelData();
   data.bodyLayer();
@@ -269,15 +269,6 @@ TEST(GlyphDataTest, BoxesLeaveOutTheMaskAndHiddenLayersAndCopiesAreIndependent) 
   data.invalidateBox();
   data.boundingBox(box, nullptr, false);
   EXPECT_EQ(box.xMax, 10);
-
-  g->setName("orig");
-  g->index = 3;
-  Ref<Glyph> copy = Ref<Glyph>::adopt(new Glyph());
-  copy->assign(*g, true);
-  EXPECT_EQ(copy->name, "orig");
-  EXPECT_EQ(copy->index, -1);
-  copy->varnelDataIfAny()->layers.clear();
-  EXPECT_EQ(g->varnelDataIfAny()->layers.size(), 3u);
 }
 
 }  // namespace

@@ -71,15 +71,6 @@ TEST(KerningClasses, DefinitionSidesAndKeys) {
   EXPECT_EQ(kerning.groups.find(straight)->keyGlyph, "");  // X is not a member
   EXPECT_EQ(kerning.defineGroup("", ids({"A"}), kSideFirst, ""), 0u);
   EXPECT_FALSE(kerning.groups.hasGroup(0));
-  // A class made without a side works on both sides; clear() returns it there.
-  KerningGlyphGroup& fresh = kerning.groups.groupFor(id("kt.fresh"));
-  EXPECT_EQ(fresh.side, kSideBoth);
-  fresh.addGlyph(id("A"));
-  fresh.side = kSideNone;
-  EXPECT_FALSE(fresh.isKerningClass());
-  fresh.clear();
-  EXPECT_EQ(fresh.side, kSideBoth);
-  EXPECT_EQ(fresh.size(), 0u);
 }
 
 // Pairs by side names, as the kerning holds them.
@@ -350,31 +341,6 @@ TEST(KerningPairs, OversizedExpansionIsBounded) {
   EXPECT_EQ(out.size(), 6u);  // the class-class pair came first; the class-glyph pair is left out
   EXPECT_FALSE(small.expandPairs(out, 1));
   EXPECT_EQ(out.size(), 2u);
-}
-
-TEST(KerningGroupsCopy, UsedMergedAndReplacedClassesAreIndependentCopies) {
-  FontKerning kerning;
-  const GlyphId used = kerning.defineGroup("@MMK_L_K", ids({"K", "X"}), kSideFirst, "K");
-  const GlyphId unused = kerning.defineGroup("@MMK_R_Z", ids({"Z"}), kSideSecond, "Z");
-  kerning.setPair(KerningSide::ofClass(used), glyph("o"), -30, false);
-
-  std::set<GlyphId> usedIds;
-  kerning.usedGroupIds(usedIds);
-  EXPECT_EQ(usedIds, (std::set<GlyphId>{used}));
-  KerningGroupMap copies;
-  kerning.usedGroups(copies);
-  ASSERT_EQ(copies.size(), 1u);
-  copies.at(used).addGlyph(id("Y"));
-  EXPECT_EQ(kerning.groups.find(used)->size(), 2u);
-
-  FontKerning other;
-  other.defineGroup("@MMK_L_K", ids({"K"}), kSideFirst, "K");
-  other.mergeGroups(kerning.groups.groups);
-  EXPECT_EQ(other.groups.find(used)->size(), 1u);  // an existing class stays
-  EXPECT_TRUE(other.groups.hasGroup(unused));
-  other.replaceGroups(copies);
-  EXPECT_EQ(other.groups.count(), 1u);
-  EXPECT_EQ(other.groups.find(used)->size(), 3u);
 }
 
 }  // namespace

@@ -76,13 +76,6 @@ TEST(NumbersTest, Formatting) {
   EXPECT_EQ(vn::formatFixed(1e300, 1).size(), 303u);
 }
 
-TEST(NumbersTest, TextComparisonIgnoresCase) {
-  EXPECT_TRUE(vn::equalsNoCase(std::string("Bold"), std::string("bOLD")));
-  EXPECT_FALSE(vn::equalsNoCase(std::string("Bold"), std::string("Bolder")));
-  EXPECT_TRUE(vn::equalsNoCase("Bold", "Bolder", 4));
-  EXPECT_FALSE(vn::equalsNoCase("Bold", nullptr, 4));
-}
-
 TEST(NumbersTest, FlagGroupsPackAsTheirTables) {
   vn::FontFlags head;
   head.flags[5] = true;  // -> bit 11

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "model/object.h"
 #include "model/style.h"
@@ -27,27 +28,15 @@ ClassHit widthIn(const std::string& text) {
   return hit;
 }
 
+// Longer words win over the words they contain; case matters; nothing gives -1 with zeros.
 TEST(StyleWordRecognition, LongerWordsWinOverTheWordsTheyContain) {
-  const ClassHit extraLight = weightIn("Extra Light Italic");
-  EXPECT_EQ(extraLight.position, 0);
-  EXPECT_EQ(extraLight.length, 11);
-  EXPECT_EQ(extraLight.value, 200);
-
-  const ClassHit semiBold = weightIn("Alder SemiBold");
-  EXPECT_EQ(semiBold.position, 6);
-  EXPECT_EQ(semiBold.value, 600);
-
-  const ClassHit condensed = widthIn("Alder Semi Condensed Bold");
-  EXPECT_EQ(condensed.position, 6);
-  EXPECT_EQ(condensed.length, 14);
-  EXPECT_EQ(condensed.value, 4);
-
-  // Case matters in recognition, and nothing gives -1 with zeros.
-  const ClassHit none = weightIn("alder semibold");
-  EXPECT_EQ(none.position, -1);
-  EXPECT_EQ(none.length, 0);
-  EXPECT_EQ(none.value, 0);
-  EXPECT_EQ(weightIn("").position, -1);
+  const std::tuple<bool, const char*, int, int, int> cases[] = {
+      {true, "Extra Light Italic", 0, 11, 200}, {true, "Alder SemiBold", 6, 8, 600},
+      {false, "Alder Semi Condensed Bold", 6, 14, 4}, {true, "alder semibold", -1, 0, 0}, {true, "", -1, 0, 0}};
+  for (const auto& [weight, text, position, length, value] : cases) {
+    const ClassHit hit = weight ? weightIn(text) : widthIn(text);
+    EXPECT_EQ(std::tie(hit.position, hit.length, hit.value), std::tie(position, length, value)) << text;
+  }
 }
 
 TEST(StyleNumbers, WeightAndWidthNames) {

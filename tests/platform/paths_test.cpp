@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "platform/file_system.h"
 #include "platform/path_parts.h"
@@ -46,14 +47,10 @@ TEST(PathParts, SplitsAtTheLastSeparatorAndTheLastDot) {
 
 TEST(PathParts, BuildsOutputNamesOfEveryKind) {
   const PathParts parts("out/Font.ufo");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kTrueType), "out/Font.ttf");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kNative), "out/Font.qtf");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kTrueType2), "out/Font.ttf");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kNone), "");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kUfo), "out/Font.ufo");
-  EXPECT_EQ(parts.withKindExtension(PathParts::kUfoz), "out/Font.ufoz");
-  EXPECT_EQ(parts.withKindExtension(6), "");
-  EXPECT_EQ(parts.withKindExtension(-1), "");
+  const std::pair<int, const char*> kinds[] = {
+      {PathParts::kTrueType, "out/Font.ttf"}, {PathParts::kNative, "out/Font.qtf"}, {PathParts::kTrueType2, "out/Font.ttf"},
+      {PathParts::kNone, ""}, {PathParts::kUfo, "out/Font.ufo"}, {PathParts::kUfoz, "out/Font.ufoz"}, {6, ""}, {-1, ""}};
+  for (const auto& [kind, name] : kinds) EXPECT_EQ(parts.withKindExtension(kind), name) << kind;
   EXPECT_EQ(parts.prefixed(""), "Font.ufo");
   EXPECT_EQ(parts.prefixed("tmp"), "tmpFont.ufo");
   EXPECT_EQ(parts.withExtension(".fea"), "out/Font.fea");
@@ -91,16 +88,17 @@ TEST(FileSystem, ExistenceTestsTellFilesFromFolders) {
   fs::create_symlink(folder / "dir", folder / "link");
   fs::create_symlink(folder / "nothing", folder / "dangling");
 
-  EXPECT_TRUE(vn::fileExists(folder / "file"));
-  EXPECT_FALSE(vn::fileExists(folder / "dir"));
-  EXPECT_FALSE(vn::fileExists(folder / "missing"));
+  // name: file exists, is a folder, path exists
+  const std::tuple<std::string, bool, bool, bool> cases[] = {
+      {"file", true, false, true},  {"dir", false, true, true},       {"link", false, true, true},
+      {"dangling", false, false, true}, {"missing", false, false, false}};
+  for (const auto& [name, file, directory, exists] : cases) {
+    EXPECT_EQ(vn::fileExists(folder / name), file) << name;
+    EXPECT_EQ(vn::isDirectory(folder / name), directory) << name;
+    EXPECT_EQ(vn::pathExists(folder / name), exists) << name;
+  }
   EXPECT_FALSE(vn::fileExists(""));
-  EXPECT_TRUE(vn::isDirectory(folder / "dir"));
-  EXPECT_TRUE(vn::isDirectory(folder / "link"));
-  EXPECT_FALSE(vn::isDirectory(folder / "file"));
   EXPECT_FALSE(vn::isDirectory(""));
-  EXPECT_TRUE(vn::pathExists(folder / "dangling"));
-  EXPECT_FALSE(vn::pathExists(folder / "missing"));
 
   EXPECT_EQ(vn::makeDirectory(folder / "new"), 0);
   EXPECT_EQ(vn::makeDirectory(folder / "new"), -1);
