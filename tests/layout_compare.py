@@ -9,6 +9,8 @@ folded together.
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
   write_tool_inputs(font, work)   the glyph list and layout tables `otltool` reads
+  with_written_tables(font_path, folder, tags, work)
+                              path of a copy of the font with the tables `otltool` wrote
   generated_feature_text(tool, font, work)
                               (glyph list path, feature file path, text or None, error)
                               the text `otltool fea` writes from the font's tables
@@ -171,7 +173,6 @@ def with_tables(font_path, tables, built_gdef=None):
     return font
 
 
-
 def write_tool_inputs(font, work):
     """The font's glyph order as work/glyphs.txt and its layout tables as work/in/<tag>,
     the inputs of `otltool`; returns the glyph list's path."""
@@ -184,6 +185,24 @@ def write_tool_inputs(font, work):
             with open(os.path.join(work, "in", tag), "wb") as out:
                 out.write(font.reader[tag])
     return glyphs_path
+
+
+def with_written_tables(font_path, folder, tags, work):
+    """A copy of the font (saved into work) whose tables named in tags are the bytes
+    `otltool` wrote into folder, byte for byte; a table it did not write is dropped."""
+    from fontTools.ttLib.tables.DefaultTable import DefaultTable
+    font = TTFont(font_path, lazy=True)
+    for tag in tags:
+        path = os.path.join(folder, tag)
+        if os.path.exists(path):
+            font[tag] = DefaultTable(tag)
+            with open(path, "rb") as data:
+                font[tag].data = data.read()
+        elif tag in font:
+            del font[tag]
+    copy = os.path.join(work, "rewritten" + os.path.splitext(font_path)[1])
+    font.save(copy, reorderTables=False)
+    return copy
 
 
 def generated_feature_text(tool, font, work):

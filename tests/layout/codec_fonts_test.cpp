@@ -3,29 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 
+#include "command_output.h"
 #include "layout/glyph_id_map.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/class_def.h"
 #include "layout/ot/coverage.h"
 
 namespace {
-
-std::string run(const std::string& command) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 65536> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) out.append(buffer.data(), n);
-  return out;
-}
 
 std::string unhex(const std::string& hex) {
   std::string bytes;
@@ -42,7 +31,7 @@ TEST(CodecFonts, BlocksReadAsFontToolsReadsThem) {
   int blocks = 0;
   for (const char* font : fonts) {
     if (!std::filesystem::exists(font)) continue;
-    std::istringstream lines(run(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + font + "' 400"));
+    std::istringstream lines(layout_test::commandOutput(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + font + "' 400"));
     otl::GlyphIdMap map;
     std::string line;
     while (std::getline(lines, line)) {

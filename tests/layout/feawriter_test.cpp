@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -18,6 +16,7 @@
 
 #include <unistd.h>
 
+#include "command_output.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
@@ -27,16 +26,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string runLine(const std::string& command) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 4096> buffer;
-  while (fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
 
 std::string readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -180,7 +169,7 @@ TEST(FeaWriter, ScenariosRecompile) {
     fs::create_directories(dir);
     std::ofstream(dir / "source.fea") << scenario.fea;
     const std::string result =
-        runLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
+        layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
                 (work / "glyphs.txt").string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
                 "' 2>&1");
     EXPECT_EQ(result.rfind(scenario.judged, 0), 0u) << scenario.name << ": " << result;
@@ -249,7 +238,7 @@ TEST(FeaWriter, DebianFontsRecompile) {
   for (const FontCase& font : kFonts) {
     if (!fs::exists(font.path)) continue;
     ++seen;
-    const std::string result = runLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
+    const std::string result = layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
                                        "' '" + font.path + "' '" + (work / fs::path(font.path).stem()).string() +
                                        "' 2>/dev/null");
     std::cout << fs::path(font.path).filename().string() << ": " << result.substr(0, 300) << "\n";

@@ -2,13 +2,12 @@
 // glyphs, and the glyphs' properties are what a written table holds.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
+#include "command_output.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_fea.h"
 #include "layout/ot/binary_reader.h"
@@ -34,16 +33,6 @@ vn::Ref<vn::Font> makeFont() {
     font->appendGlyph(glyph);
   }
   return font;
-}
-
-std::string run(const std::string& command) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) out.append(buffer.data(), n);
-  return out;
 }
 
 TEST(GdefGlyphs, ReadTableSetsTheGlyphsProperties) {
@@ -115,7 +104,7 @@ TEST(GdefGlyphs, WrittenTableHoldsTheGlyphsProperties) {
       "print(sorted(g.MarkAttachClassDef.classDefs.items()))\n"
       "print(g.LigCaretList.Coverage.glyphs, [(c.Format, getattr(c, 'Coordinate', None),"
       " getattr(c, 'CaretValuePoint', None)) for c in g.LigCaretList.LigGlyph[0].CaretValue])\n";
-  const std::string decoded = run(std::string(TARNWICK_PYTHON) + " -c \"" + script + "\" '" + path.string() + "'");
+  const std::string decoded = layout_test::commandOutput(std::string(TARNWICK_PYTHON) + " -c \"" + script + "\" '" + path.string() + "'");
   std::filesystem::remove(path);
   EXPECT_EQ(decoded,
             "[('a', 1), ('acute', 3), ('f_i', 2), ('old', 4)]\n"

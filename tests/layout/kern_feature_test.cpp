@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 
+#include "command_output.h"
 #include "layout/glyph_id_map.h"
 #include "layout/kern_feature.h"
 #include "layout/kerning_classes_engine.h"
@@ -66,12 +67,7 @@ void shapeEveryPair(const std::string& gpos, const std::vector<std::string>& ord
   const std::string command = std::string(TARNWICK_PYTHON) + " '" + TARNWICK_TEST_DATA_DIR + "/kern_shape_judge.py' '" +
                               (work / "GPOS").string() + "' " + std::to_string(order.size()) + " '" +
                               (work / "pairs").string() + "' '" + work.string() + "' 2>&1";
-  std::string result;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe)) result += buffer;
-    ::pclose(pipe);
-  }
+  const std::string result = layout_test::commandOutput(command);
   fs::remove_all(work);
   EXPECT_EQ(result.rfind("OK pairs=" + std::to_string(pairs.size()), 0), 0u) << result;
 }

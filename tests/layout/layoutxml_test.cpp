@@ -3,18 +3,17 @@
 // fontTools, ots-sanitize and hb-shape (data/layoutxml_font_roundtrip.py).
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <memory>
 #include <sstream>
 #include <string>
 
 #include <unistd.h>
 
+#include "command_output.h"
 #include "layout/context_subst.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_fea.h"
@@ -223,16 +222,6 @@ const char* const kFonts[] = {
     "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
 };
 
-std::string runLine(const std::string& command) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 4096> buffer;
-  while (fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
-
 TEST(LayoutXml, DebianFontsRoundTripThroughTheDocument) {
   for (const char* tool : {"/usr/bin/ots-sanitize", "/usr/bin/hb-shape", TARNWICK_PYTHON}) {
     if (!fs::exists(tool)) GTEST_SKIP() << tool << " missing";
@@ -243,7 +232,7 @@ TEST(LayoutXml, DebianFontsRoundTripThroughTheDocument) {
   int checked = 0;
   for (const char* font : kFonts) {
     if (!fs::exists(font)) continue;
-    const std::string result = runLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
+    const std::string result = layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
                                        "' '" + font + "' '" + (work / fs::path(font).stem()).string() + "' 2>&1");
     std::cout << fs::path(font).filename().string() << ": " << result << "\n";
     if (result.rfind("SKIP ", 0) == 0) continue;

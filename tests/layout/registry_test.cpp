@@ -50,20 +50,6 @@ TEST(GlyphRegistry, GroupNamesResolveThroughTheirMembers) {
   EXPECT_FALSE(otl::GlyphRef::resolve(group));
 }
 
-TEST(TagRegistry, BuiltInRows) {
-  otl::TagRegistry::ensureFilled();
-  otl::TagRegistry::ensureFilled();
-  ASSERT_EQ(otl::TagRegistry::entries().size(), 640u);
-  std::string name;
-  ASSERT_TRUE(otl::TagRegistry::findName(ot::Tag::fromString("kana"), 1, name));
-  EXPECT_EQ(name, "Hiragana");
-  ASSERT_TRUE(otl::TagRegistry::findName(ot::Tag::fromString("DFLT"), 2, name));
-  EXPECT_EQ(name, "default");
-  EXPECT_FALSE(otl::TagRegistry::findName(ot::Tag::fromString("latn"), 3, name));
-  EXPECT_EQ(otl::TagRegistry::entries().front().name, "Arabic");
-  EXPECT_EQ(otl::TagRegistry::entries().back().name, "Slashed Zero");
-}
-
 TEST(TagRegistry, TextReaderReplacesNamesAndStops) {
   otl::TagRegistry::ensureFilled();
   const size_t before = otl::TagRegistry::entries().size();
@@ -73,6 +59,7 @@ TEST(TagRegistry, TextReaderReplacesNamesAndStops) {
   otl::TagRegistry::readFile(first);
   ASSERT_TRUE(otl::TagRegistry::findName(ot::Tag::fromString("latn"), 1, name));
   EXPECT_EQ(name, "Latin test");
+  EXPECT_FALSE(otl::TagRegistry::findName(ot::Tag::fromString("latn"), otl::TagRegistry::kFeature, name));
   // Stops at the end of the input without "END".
   std::istringstream restore("\"SCRIPT\",\"Latin\",\"latn\"");
   otl::TagRegistry::readFile(restore);

@@ -2,14 +2,14 @@
 // work is done by data/table_io_font_roundtrip.py; see its header).
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include <unistd.h>
+
+#include "command_output.h"
 
 namespace {
 
@@ -35,16 +35,6 @@ bool haveJudges() {
   return std::system(TARNWICK_PYTHON " -c 'import fontTools' 2>/dev/null") == 0;
 }
 
-std::string runLine(const std::string& command) {
-  std::string out;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return out;
-  std::array<char, 4096> buffer;
-  while (fgets(buffer.data(), buffer.size(), pipe.get())) out += buffer.data();
-  while (!out.empty() && out.back() == '\n') out.pop_back();
-  return out;
-}
-
 TEST(TableIoDebianFonts, RoundTripShapesTheSame) {
   if (!haveJudges()) GTEST_SKIP() << "fontTools, ots-sanitize or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("otl_roundtrip_" + std::to_string(::getpid()));
@@ -53,7 +43,7 @@ TEST(TableIoDebianFonts, RoundTripShapesTheSame) {
   for (const char* font : kFonts) {
     if (!fs::exists(font)) continue;
     const fs::path dir = work / fs::path(font).stem();
-    const std::string result = runLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
+    const std::string result = layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
                                        "' '" + font + "' '" + dir.string() + "' 2>&1");
     std::cout << fs::path(font).filename().string() << ": " << result << "\n";
     if (result.rfind("UNBUILT ", 0) == 0) {

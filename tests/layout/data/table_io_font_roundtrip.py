@@ -17,7 +17,9 @@ import sys
 import unicodedata
 
 from fontTools.ttLib import TTFont
-from fontTools.ttLib.tables.DefaultTable import DefaultTable
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+from layout_compare import with_written_tables, write_tool_inputs  # noqa: E402
 
 TABLES = ("GSUB", "GPOS", "GDEF")
 
@@ -69,18 +71,31 @@ def feature_tags(font):
     return sorted(tags)
 
 
+def behaviour_difference(font_path, copy, work):
+    """(None or why the copy behaves otherwise, feature count, probe line count): ots-sanitize
+    must accept the copy when it accepts the original, and hb-shape must give the same
+    glyphs and positions with the default features and each feature switched on and off."""
+    original = TTFont(font_path)
+    if subprocess.run(["ots-sanitize", font_path], capture_output=True).returncode == 0:
+        check = subprocess.run(["ots-sanitize", copy], capture_output=True, text=True)
+        if check.returncode != 0:
+            return "ots-sanitize: " + " | ".join((check.stderr + check.stdout).splitlines()[:5]), 0, 0
+    text_file = os.path.join(work, "probes.txt")
+    lines = probe_lines(original)
+    with open(text_file, "w", encoding="utf-8") as out:
+        out.write("\n".join(lines) + "\n")
+    tags = feature_tags(original)
+    for features in [""] + ["+" + t for t in tags] + ["-" + t for t in tags]:
+        if shape(font_path, text_file, features) != shape(copy, text_file, features):
+            return "hb-shape differs with features '%s'" % features, 0, 0
+    return None, len(tags), len(lines)
+
+
 def main():
     tool, font_path, work = sys.argv[1:4]
-    os.makedirs(os.path.join(work, "in"), exist_ok=True)
-    font = TTFont(font_path, lazy=True)
-    with open(os.path.join(work, "glyphs.txt"), "w", encoding="utf-8") as out:
-        out.write("\n".join(font.getGlyphOrder()) + "\n")
-    for tag in TABLES:
-        if tag in font.reader:
-            with open(os.path.join(work, "in", tag), "wb") as out:
-                out.write(font.reader[tag])
-    run = subprocess.run([tool, "roundtrip", os.path.join(work, "glyphs.txt"), os.path.join(work, "in"),
-                          os.path.join(work, "out")], capture_output=True, text=True, timeout=600)
+    glyphs = write_tool_inputs(TTFont(font_path, lazy=True), work)
+    run = subprocess.run([tool, "roundtrip", glyphs, os.path.join(work, "in"), os.path.join(work, "out")],
+                         capture_output=True, text=True, timeout=600)
     if run.returncode != 0:
         unbuilt = sorted({line.split("lookup kind not supported: ", 1)[1].strip()
                           for line in run.stderr.splitlines() if "lookup kind not supported: " in line})
@@ -90,33 +105,9 @@ def main():
         else:
             print("FAIL otltool: " + " | ".join(run.stderr.splitlines()[:5]))
         return
-    rewritten = TTFont(font_path, lazy=True)
-    for tag in TABLES:
-        path = os.path.join(work, "out", tag)
-        if os.path.exists(path):
-            table = DefaultTable(tag)
-            with open(path, "rb") as data:
-                table.data = data.read()
-            rewritten[tag] = table
-        elif tag in rewritten:
-            del rewritten[tag]
-    copy = os.path.join(work, "rewritten" + os.path.splitext(font_path)[1])
-    rewritten.save(copy, reorderTables=False)
-    original_ok = subprocess.run(["ots-sanitize", font_path], capture_output=True).returncode == 0
-    copy_check = subprocess.run(["ots-sanitize", copy], capture_output=True, text=True)
-    if original_ok and copy_check.returncode != 0:
-        print("FAIL ots-sanitize: " + " | ".join((copy_check.stderr + copy_check.stdout).splitlines()[:5]))
-        return
-    text_file = os.path.join(work, "probes.txt")
-    lines = probe_lines(TTFont(font_path))
-    with open(text_file, "w", encoding="utf-8") as out:
-        out.write("\n".join(lines) + "\n")
-    tags = feature_tags(TTFont(font_path))
-    for features in [""] + ["+" + t for t in tags] + ["-" + t for t in tags]:
-        if shape(font_path, text_file, features) != shape(copy, text_file, features):
-            print("FAIL hb-shape differs with features '%s'" % features)
-            return
-    print("OK features=%d lines=%d" % (len(tags), len(lines)))
+    copy = with_written_tables(font_path, os.path.join(work, "out"), TABLES, work)
+    error, features, lines = behaviour_difference(font_path, copy, work)
+    print("FAIL " + error if error else "OK features=%d lines=%d" % (features, lines))
 
 
 if __name__ == "__main__":
