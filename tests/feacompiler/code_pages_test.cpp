@@ -1,9 +1,9 @@
 // The OS/2 code-page bits that the glyph mapping computes from the font's Unicode values:
 // built character sets, and the cmaps of real fonts whose own OS/2 bits fontTools reads.
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
+#include "../layout/command_output.h"
 #include "text/unicode.h"
 #include "text_core.h"
 
@@ -79,20 +79,11 @@ TEST(CodePages, BuiltCharacterSets) {
 
 // The font's cmap values and its own OS/2 code-page range, through fontTools.
 bool readFont(const std::string& path, Codes& codes, Words& own) {
-  const std::string cmd = std::string(TARNWICK_PYTHON) +
-                          " -c 'import sys; from fontTools.ttLib import TTFont; "
-                          "f = TTFont(sys.argv[1]); o = f[\"OS/2\"]; "
-                          "print(o.ulCodePageRange1, o.ulCodePageRange2, "
-                          "*sorted(f.getBestCmap()))' '" +
-                          path + "' 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return false;
-  std::string text;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
-  if (pclose(p) != 0) return false;
-  std::istringstream in(text);
+  std::istringstream in(layout_test::commandOutput(
+      std::string(TARNWICK_PYTHON) +
+      " -c 'import sys; from fontTools.ttLib import TTFont; f = TTFont(sys.argv[1]); "
+      "o = f[\"OS/2\"]; print(o.ulCodePageRange1, o.ulCodePageRange2, "
+      "*sorted(f.getBestCmap()))' '" + path + "' 2>/dev/null"));
   if (!(in >> own[0] >> own[1])) return false;
   for (uint32_t c; in >> c;) codes.push_back(c);
   return !codes.empty();
