@@ -75,6 +75,14 @@ TEST(TableValues, StoredByTheTableBlocks) {
                                             "3,1,1033,257=Two", "1,0,0,257=Two"}));
          EXPECT_EQ(g->name->nextUserId, 258);
        }},
+      {"name: the menu names of one size feature share an id",
+       "feature size { parameters 10.0 3 80 139; sizemenuname \"Text\"; sizemenuname 1 "
+       "\"Text\"; } size;",
+       {},
+       [](const fea::coreContext* g) {
+         EXPECT_EQ(nameRecords(g), (Strings{"3,1,1033,256=Text", "1,0,0,256=Text"}));
+         EXPECT_EQ(g->name->nextUserId, 257);
+       }},
       {"name: a feature name without its Windows default",
        "feature ss01 { featureNames { name 1 \"One\"; }; sub a by b; } ss01;",
        {"3 <Font> Missing Windows default name for for feature name  nameid 256"}, nullptr},
@@ -98,7 +106,11 @@ TEST(TableValues, StoredByTheTableBlocks) {
          EXPECT_EQ(g->vendor, "");
        }},
       {"OS/2: a short vendor is padded", "table OS/2 { Vendor \"AB\"; } OS/2;", {},
-       [](const fea::coreContext* g) { EXPECT_EQ(g->vendor, "AB  "); }},
+       [](const fea::coreContext* g) {
+         EXPECT_EQ(g->vendor, "AB  ");
+         EXPECT_EQ(static_cast<const builder_test::TestClient*>(g->client)->messages,
+                   Strings{"1 <Font> Vendor name too short. Padded automatically to 4 characters."});
+       }},
       {"OS/2: a Unicode block past 127",
        "table OS/2 { UnicodeRange 5 128 6; } OS/2;",
        {"2 <Font> OS/2 Bad Unicode block value <128>. All values must be in [0 ...127] "
