@@ -64,6 +64,8 @@ void coreRelease(coreContext* g, void* block) { coreMemManage(&g->arrays, block,
 
 coreContext* coreNew(FeaClient* client) {
   auto* g = new coreContext();
+  const std::time_t now = std::time(nullptr);
+  localtime_r(&now, &g->creationTime);
   g->client = client;
   g->arrays = {g, coreMemManage};
   g->cffCompiler = cffCompilerNewForCore(g);
@@ -86,6 +88,7 @@ void coreFree(coreContext* g) {
   if (!g) return;
   cffCompilerFree(g->cffCompiler);
   g->cffCompiler = nullptr;
+  coreCffReaderFree(g);
   sfntFree(g);
   mapFree(g);
   featFree(g);

@@ -3,6 +3,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,25 @@ struct MaxpContext;
 struct FvarContext;
 struct MMSDContext;
 struct CffCompilerContext;
+class CffReader;
+class CffReaderClient;
+
+// The bytes of an input font program, handed out in blocks: seek gives the data at an
+// offset and how many bytes follow there, refill the block after the last one (count 0 at
+// the end). A compile supplies none; the table modules that would write a whole font read
+// their CFF data through it.
+class FontProgramInput {
+ public:
+  virtual ~FontProgramInput() = default;
+  virtual const uint8_t* seek(uint32_t offset, size_t& count) = 0;
+  virtual const uint8_t* refill(size_t& count) = 0;
+};
 
 struct coreContext {
   uint32_t version = 0x00010038;
+  uint32_t version2 = 65536;
   std::string vendor;
+  std::tm creationTime{};  // local time when the core was made
   uint16_t fontFlags = 0;
   uint32_t optionFlags = 0;
   std::string fontName;
@@ -124,6 +140,11 @@ struct coreContext {
   VORGContext* vorg = nullptr;
   CffCompilerContext* cffCompiler = nullptr;
   SfntDirectory* sfnt = nullptr;
+
+  // Input CFF font: its bytes and the reader over them, made on first need.
+  FontProgramInput* fontProgram = nullptr;
+  CffReader* cffReader = nullptr;
+  CffReaderClient* cffReaderClient = nullptr;
 };
 
 // Font flags the unwritten tables read.
@@ -170,6 +191,15 @@ void coreSetVendor(coreContext* g, const std::string& text);
 // Return 0 on success with the decoded bytes in out, 1 on failure.
 [[nodiscard]] int coreDecodeWinString(const std::string& in, std::string& out);
 [[nodiscard]] int coreDecodeMacString(const std::string& in, std::string& out);
+
+// Input CFF font data: the `length` bytes at `offset`; a range the input does not hold (or
+// no input at all) is fatal. The reader over the input, made on first use.
+std::string coreCFFData(coreContext* g, uint32_t offset, uint32_t length);
+CffReader& coreCffReader(coreContext* g);
+// Text of a CFF string id: the standard strings below 391, the font's String INDEX above.
+std::string coreGetSIDString(coreContext* g, uint32_t sid);
+// Releases the reader made by coreCffReader.
+void coreCffReaderFree(coreContext* g);
 
 // vmtx statements: vertical origin and advance of a glyph.
 void coreSetVertOrigin(coreContext* g, uint16_t gid, int16_t value, const std::string& file);

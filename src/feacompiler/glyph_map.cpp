@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "feacompiler/tables/cmap_module.h"
+#include "feacompiler/tables/table_modules.h"
 
 namespace fea {
 
@@ -69,6 +70,7 @@ void mapSetup(coreContext* g) {
 int mapCheck(coreContext* g) {
   cmapBuildUnicode(g);
   mapCharRanges(*g->map);
+  g->map->ranges.codePageRange = os2CodePageRange(g);
   return 1;
 }
 

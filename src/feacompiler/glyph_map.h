@@ -18,6 +18,7 @@ constexpr size_t kUnicodeBlockCount = 70;
 struct CharRanges {
   uint16_t firstChar = 0, lastChar = 0;
   std::array<uint32_t, 4> unicodeRange{};
+  std::array<uint32_t, 2> codePageRange{};
 };
 
 struct MapContext {

@@ -308,6 +308,7 @@ int GPOSFill(coreContext* g) {
     gposBuildLookup(g, h, a);
   }
   otlBuilderFill(g, h.b);
+  OS_2RaiseMaxContext(g, h.maxContext);
   return 1;
 }
 

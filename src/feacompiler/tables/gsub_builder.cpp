@@ -364,6 +364,7 @@ int GSUBFill(coreContext* g) {
     }
   }
   otlBuilderFill(g, h.b);
+  OS_2RaiseMaxContext(g, h.maxContext);
   return 1;
 }
 

@@ -1,5 +1,8 @@
 #include "feacompiler/tables/misc_modules.h"
 
+#include <algorithm>
+
+#include "feacompiler/tables/cff_reader.h"
 #include "feacompiler/tables/table_modules.h"
 
 namespace fea {
@@ -14,8 +17,15 @@ void nameFree(coreContext* g) {
   delete g->name;
   g->name = nullptr;
 }
-void MMFXNew(coreContext* g) { g->mmfx = new MMFXContext(); }
+void MMFXNew(coreContext* g) {
+  g->mmfx = new MMFXContext();
+  g->mmfx->metrics.bind(&g->arrays, 1000, 2000);
+  g->mmfx->charstrings.bind(&g->arrays, 5000, 10000);
+}
 void MMFXFree(coreContext* g) {
+  if (!g->mmfx) return;
+  g->mmfx->metrics.release();
+  g->mmfx->charstrings.release();
   delete g->mmfx;
   g->mmfx = nullptr;
 }
@@ -28,6 +38,34 @@ void hheaNew(coreContext* g) { g->hhea = new HheaContext(); }
 void hheaFree(coreContext* g) {
   delete g->hhea;
   g->hhea = nullptr;
+}
+
+void OS_2RaiseMaxContext(coreContext* g, int context) {
+  g->os2->maxContext = std::max(g->os2->maxContext, context);
+}
+
+void MMFXAddMetric(coreContext* g, uint32_t id, const uint8_t* charstring, size_t length) {
+  MMFXContext& m = *g->mmfx;
+  *m.metrics.next() = {id, static_cast<uint32_t>(m.charstrings.count)};
+  m.charstrings.reserve(m.charstrings.count + static_cast<long>(length));
+  std::copy(charstring, charstring + length, m.charstrings.array + m.charstrings.count);
+  m.charstrings.count += static_cast<long>(length);
+}
+
+int32_t MMFXGetMetric(coreContext* g, uint32_t id) {
+  const MMFXContext& m = *g->mmfx;
+  for (long i = 0; i < m.metrics.count; ++i) {
+    if (m.metrics.array[i].id != id) continue;
+    const uint32_t begin = m.metrics.array[i].offset;
+    const auto end = i + 1 < m.metrics.count ? m.metrics.array[i + 1].offset
+                                             : static_cast<uint32_t>(m.charstrings.count);
+    int32_t value = 0;  // a charstring that leaves nothing on the stack gives 0
+    cffExecMetric(coreCffReader(g), m.charstrings.array + begin, end - begin, &value, 1);
+    // 16.16 to the nearest whole unit, halves upward.
+    return static_cast<int32_t>((static_cast<int64_t>(value) + 0x8000) >> 16);
+  }
+  coreMsg(g, 3, "Metric id <%u> not found", static_cast<unsigned>(id));
+  return 0;  // not reached: level 3 ends the compile
 }
 
 int nameFindRecord(const NameContext& n, size_t start, uint32_t platform, int encoding,

@@ -33,8 +33,16 @@ struct NameContext {
   std::vector<NameRecord> records;
 };
 
+// A named metric of a multiple-master font: its id and where its charstring starts.
+struct MMFXMetric {
+  uint32_t id;
+  uint32_t offset;  // into MMFXContext::charstrings
+};
+
 struct MMFXContext {
-  int predefined = 8;
+  int predefined = 8;             // metrics every such font has, before the named ones
+  GrowArray<MMFXMetric> metrics;  // in the order they were added
+  GrowArray<uint8_t> charstrings; // each metric's Type 2 charstring, one after another
 };
 
 struct BASEScript {
@@ -69,6 +77,11 @@ void nameAddRecord(NameContext& n, uint16_t platform, uint16_t encoding, uint16_
                    uint16_t nameId, const std::string& text);
 // Bit 0: no (3, 1, 0x409) record of the id; bit 1: no (1, 0, 0) record.
 int nameMissingDefaults(coreContext* g, uint16_t nameId);
+
+// MMFX: a named metric and its charstring; the value of a metric at the font's design
+// vector (fatal when the id was never added).
+void MMFXAddMetric(coreContext* g, uint32_t id, const uint8_t* charstring, size_t length);
+int32_t MMFXGetMetric(coreContext* g, uint32_t id);
 
 // BASE
 void BASESetTagList(coreContext* g, bool vertical, const std::vector<uint32_t>& tags);

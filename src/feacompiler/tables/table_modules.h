@@ -2,6 +2,7 @@
 // of the GSUB, GPOS and GDEF builders that the feature layer calls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ void hheaNew(coreContext* g);
 void hheaFree(coreContext* g);
 void OS_2New(coreContext* g);
 void OS_2Free(coreContext* g);
+// The largest rule context of the layout, raised by the GSUB and GPOS fills.
+void OS_2RaiseMaxContext(coreContext* g, int context);
+// The code-page range that the font's encoded characters earn (after mapSetup).
+std::array<uint32_t, 2> os2CodePageRange(coreContext* g);
 void nameNew(coreContext* g);
 void nameFree(coreContext* g);
 void cmapNew(coreContext* g);
