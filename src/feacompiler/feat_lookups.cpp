@@ -65,7 +65,7 @@ void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, b
             "The languagesystem script tag DFLT must be used only with the language tag dflt.");
   for (const LangSysRecord& r : f.langSys) {
     if (r.script == script && r.language == language) {
-      featMsg(g, 1, "The same language system is declared twice; the second declaration is ignored.");
+      featMsg(g, 1, "Duplicate specification of language system");
       return;
     }
   }
@@ -102,7 +102,6 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
     }
     f.curr.script = f.langSys.front().script;
     f.curr.language = languageOfLangSys(g, f.langSys.front().language);
-    f.scripts.push_back(f.curr.script);
     f.languages.assign(1, f.curr.language);
     f.includeDflt = true;
     f.dfltLookups.clear();
@@ -173,7 +172,6 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
     f.fFlags |= kLangSysMode;
     c.script = f.langSys.front().script;
     c.language = languageOfLangSys(g, f.langSys.front().language);
-    addOnce(f.scripts, c.script);
     addOnce(f.languages, c.language);
   }
   bool begins;

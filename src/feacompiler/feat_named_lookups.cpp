@@ -76,6 +76,12 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
   NamedLookupRecord& r = currentNamed(g);
   if (r.name != name) featMsg(g, 3, "doesn't match starting label of block");
   r.state = f.curr;
+  // A block without rules made no lookup; the state left by the rules before it is not its
+  // own, and a reference to it must not name a lookup that was never built.
+  if (f.curr.label != f.currNamedLookup) {
+    r.state.table = kTagNone;
+    r.state.lookupType = 0;
+  }
   f.currNamedLookup = kLabelNone;
   f.newLookup = true;
 }
