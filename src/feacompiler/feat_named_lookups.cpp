@@ -123,7 +123,11 @@ void featUseLookup(coreContext* g, const NamedLookupRecord& record) {
 uint16_t featGetLabelByName(coreContext* g, const std::string& name) {
   FeatContext& f = *g->feat;
   for (size_t i = 0; i < f.namedLookups.size(); ++i) {
-    if (f.namedLookups[i].name == name) return static_cast<uint16_t>(i);
+    if (f.namedLookups[i].name != name) continue;
+    // A closed block without rules built no lookup for the rule to call.
+    if (i != f.currNamedLookup && f.namedLookups[i].state.table == kTagNone)
+      featMsg(g, 2, "lookup \"%s\" has no rules; a contextual rule cannot call it", name.c_str());
+    return static_cast<uint16_t>(i);
   }
   featMsg(g, 3, "lookup name \"%s\" not defined", name.c_str());
   return kLabelNone;

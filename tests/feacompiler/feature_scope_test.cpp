@@ -113,6 +113,11 @@ const std::vector<Scenario>& scenarios() {
        "lookup EMPTY {\n  lookupflag UseMarkFilteringSet @F;\n} EMPTY;\n"
        "feature rlig {\n  lookup EMPTY;\n} rlig;\n",
        0, "", "", true},
+      {"a contextual rule calling an empty named lookup",
+       "lookup FULL { sub a by c; } FULL;\nlookup EMPTY { lookupflag IgnoreMarks; } EMPTY;\n"
+       "feature calt { sub a' lookup EMPTY b; } calt;\n",
+       1, "FEA compiler error: [E] <Font> lookup \"EMPTY\" has no rules; a contextual rule cannot call it",
+       "", false},
       {"a glyph whose name starts with a period",
        "@X = [a .null];\nfeature liga { sub @X by b; } liga;\n", 0, "",
        "GSUB DFLT/dflt/liga 1 ((0,), (('.null', 'b'), ('a', 'b')))\n", true},
