@@ -212,10 +212,10 @@ void Grammar::scriptAssign() {
     for (uint32_t s : f_.scripts) listed = listed || s == tag;
     if (listed) featMsg(g_, 1, "script behavior already specified (text was \"%s\")", text.c_str());
     else f_.scripts.push_back(tag);
+    // The default lookups of the script left behind are not this script's.
+    featScriptDefaultLookups(g_, tag);
     // The rules that follow belong to the script named here, also when it is named again.
     c.script = tag;
-    // The default lookups of the script left behind are not this script's.
-    f_.dfltLookups.clear();
   }
   // The language list belongs to the script: it starts again at the default language,
   // which takes the script's default rules.

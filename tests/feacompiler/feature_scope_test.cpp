@@ -74,6 +74,26 @@ const std::vector<Scenario>& scenarios() {
        "GSUB cyrl/SRB/liga 1 ((0,), (('c', 'd'),))\n"
        "GSUB latn/dflt/liga 1 ((0,), (('a', 'b'),))\n",
        true},
+      {"a language takes its script's default rules written before any script statement",
+       "languagesystem DFLT dflt;\nlanguagesystem arab dflt;\n"
+       "feature liga {\n  sub a by b;\n  script arab;\n  sub c by d;\n  language URD;\n} liga;\n",
+       0, "",
+       "GSUB DFLT/dflt/liga 1 ((0,), (('a', 'b'),))\n"
+       "GSUB arab/URD/liga 1 ((0,), (('a', 'b'),))\n"
+       "GSUB arab/URD/liga 1 ((0,), (('c', 'd'),))\n"
+       "GSUB arab/dflt/liga 1 ((0,), (('a', 'b'),))\n"
+       "GSUB arab/dflt/liga 1 ((0,), (('c', 'd'),))\n",
+       true},
+      {"a script named again takes back its default rules",
+       "languagesystem cyrl dflt;\nlanguagesystem latn dflt;\n"
+       "feature liga {\n  script cyrl;\n  sub a by b;\n  script latn;\n  sub c by d;\n  script cyrl;\n"
+       "  language SRB;\n  sub e by f;\n} liga;\n",
+       0, "",
+       "GSUB cyrl/SRB/liga 1 ((0,), (('a', 'b'),))\n"
+       "GSUB cyrl/SRB/liga 1 ((0,), (('e', 'f'),))\n"
+       "GSUB cyrl/dflt/liga 1 ((0,), (('a', 'b'),))\n"
+       "GSUB latn/dflt/liga 1 ((0,), (('c', 'd'),))\n",
+       true},
       {"the first language system's own script and language named again",
        "languagesystem latn TRK;\nlanguagesystem latn dflt;\n"
        "feature liga {\n  script latn;\n  language TRK;\n  sub a by b;\n} liga;\n",
