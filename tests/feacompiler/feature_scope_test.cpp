@@ -177,23 +177,6 @@ const std::vector<Scenario>& scenarios() {
        "feature mark { pos base a <anchor 100 200> mark @M; } mark;\n",
        1, "FEA compiler error: [E] <Font> Mark class @M cannot be redefined as a glyph class", "",
        false},
-      // Refused as the language prescribes, with the message of its rule.
-      {"two mark-to-base rules for one base glyph",
-       "markClass acute <anchor 0 500> @TOP;\nmarkClass grave <anchor 0 -50> @BOTTOM;\n"
-       "feature mark {\n  pos base a <anchor 250 500> mark @TOP;\n  pos base a <anchor 250 0> mark @BOTTOM;\n"
-       "} mark;\n",
-       1, "A previous statment has already defined the nchors and marks for the current base glyph 'a'", "",
-       false},
-      {"a language's own rules, then its script's default ones",
-       "languagesystem DFLT dflt;\nlanguagesystem arab dflt;\nlanguagesystem arab URD;\n"
-       "feature calt {\n  script arab;\n  language URD;\n  sub a by b;\n  language dflt;\n  sub c by d;\n} calt;\n",
-       1, "FEA compiler error: [F] <Font> dflt must precede language-specific behavior", "", false},
-      {"a lookup reference in aalt",
-       "languagesystem DFLT dflt;\nlookup ALT { sub a from [b c]; } ALT;\nfeature aalt {\n  lookup ALT;\n} aalt;\n",
-       1, "FEA compiler error: [E] <Font> \"lookup\" use not allowed in 'aalt' feature", "", false},
-      {"a byte outside printable ASCII in a string",
-       "table name {\n  nameid 0 \"\xc2\xa9 2023\";\n} name;\n", 1,
-       "FEA compiler error: [F] <Font> invalid token (text was \"\xc2\")", "", false},
   };
   return cases;
 }
