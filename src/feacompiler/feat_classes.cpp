@@ -25,6 +25,13 @@ void appendGlyph(coreContext* g, uint16_t gid) {
   featAddNodeToClass(g, n);
 }
 
+bool isMarkClass(const FeatContext& f, const std::string& name) {
+  for (const GlyphNode* head : f.markClasses) {
+    if (head->markClassName && name == head->markClassName) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 uint16_t featGlyphLookup(coreContext* g, const std::string& name) {
@@ -54,6 +61,12 @@ ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep)
   auto it = f.classes.find(name);
   if (it != f.classes.end()) {
     if (keep) return &it->second;
+    if (isMarkClass(f, name)) {
+      // Its members carry their anchors; a plain class in its place would leave later
+      // markClass statements adding to glyphs without one.
+      featMsg(g, 2, "Mark class @%s cannot be redefined as a glyph class", name.c_str());
+      return &it->second;
+    }
     featMsg(g, 1, "Glyph class @%s redefined", name.c_str());
     // The old nodes stay alive: rules and GDEF classes may still point at them.
     it->second.head = nullptr;
@@ -296,6 +309,9 @@ void featSetGDEFGlyphClasses(coreContext* g) {
     featClassBegin(g, kDefaultClasses[i]);
     heads[i] = featClassEnd(g);
   }
+  // A shaper that finds a glyph class definition takes every class from it: one that knows
+  // no mark would hide the font's marks from IgnoreMarks, so none is written.
+  if (!heads[2]) return;
   GDEFSetGlyphClasses(g, heads[0], heads[1], heads[2], heads[3]);
 }
 

@@ -121,6 +121,8 @@ struct FeatContext {
   std::vector<uint32_t> scripts, languages, features, tables;
   std::vector<NamedLookupRecord> namedLookups;
   std::vector<FeatState> dfltLookups;
+  // The dflt lookups of the feature's other scripts, kept while another script is current.
+  std::map<uint32_t, std::vector<FeatState>> otherScriptDfltLookups;
   bool includeDflt = true, deprecationWarned = false, newLookup = false;
   uint16_t currNamedLookup = kLabelNone, namedCounter = 0, anonCounter = kFirstAnonLabel;
 

@@ -23,6 +23,8 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
                   GlyphNode* replacement);
 void featCloseLookup(coreContext* g, const FeatState& state);
 void featRegisterDefaultLangSys(coreContext* g);
+// The default lookups of a script that a script statement makes current.
+void featScriptDefaultLookups(coreContext* g, uint32_t script);
 uint16_t featNextAnonLabel(coreContext* g);
 
 // 'aalt'.

@@ -65,7 +65,7 @@ void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, b
             "The languagesystem script tag DFLT must be used only with the language tag dflt.");
   for (const LangSysRecord& r : f.langSys) {
     if (r.script == script && r.language == language) {
-      featMsg(g, 1, "The same language system is declared twice; the second declaration is ignored.");
+      featMsg(g, 1, "Duplicate specification of language system");
       return;
     }
   }
@@ -102,10 +102,10 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
     }
     f.curr.script = f.langSys.front().script;
     f.curr.language = languageOfLangSys(g, f.langSys.front().language);
-    f.scripts.push_back(f.curr.script);
     f.languages.assign(1, f.curr.language);
     f.includeDflt = true;
     f.dfltLookups.clear();
+    f.otherScriptDfltLookups.clear();
     f.curr.lookupFlag = 0;
     f.curr.markSetIndex = 0;
     return 1;
@@ -173,7 +173,6 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
     f.fFlags |= kLangSysMode;
     c.script = f.langSys.front().script;
     c.language = languageOfLangSys(g, f.langSys.front().language);
-    addOnce(f.scripts, c.script);
     addOnce(f.languages, c.language);
   }
   bool begins;
@@ -210,7 +209,8 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
       featMsg(g, 3, "Lookup type different from previous rules in this lookup block");
     }
   }
-  if (c.feature != f.prev.feature || c.script != f.prev.script) f.dfltLookups.clear();
+  // A script statement sets the list for its script (featScriptDefaultLookups).
+  if (c.feature != f.prev.feature) f.dfltLookups.clear();
   if (begins && c.language == kTagDflt) f.dfltLookups.push_back(c);
   if (!(c.label & kLabelRef) && replacement) featAaltStore(g, target, replacement);
   if (sameLookupState(c, f.prev) && c.label == f.prev.label) {
@@ -238,6 +238,33 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
     f.defaultLookups.push_back(
         {c.table, c.lookupType, c.lookupFlag, c.markSetIndex, c.label, useExtension});
   f.prev = c;
+}
+
+void featScriptDefaultLookups(coreContext* g, uint32_t script) {
+  FeatContext& f = *g->feat;
+  f.otherScriptDfltLookups[f.curr.script] = std::move(f.dfltLookups);
+  f.dfltLookups.clear();
+  // A script named again takes back its own.
+  auto known = f.otherScriptDfltLookups.find(script);
+  if (known != f.otherScriptDfltLookups.end()) {
+    f.dfltLookups = std::move(known->second);
+    f.otherScriptDfltLookups.erase(known);
+    return;
+  }
+  // The rules written before the first script statement are registered under the script's
+  // default language when that is a declared language system: they are its default rules.
+  bool declared = false;
+  for (const LangSysRecord& r : f.langSys) declared = declared || (r.script == script && r.language == kTagDflt);
+  if (!declared) return;
+  for (const DefaultLookupRecord& d : f.defaultLookups) {
+    FeatState s = f.curr;
+    s.table = d.table;
+    s.lookupType = d.lookupType;
+    s.lookupFlag = d.lookupFlag;
+    s.markSetIndex = d.markSetIndex;
+    s.label = d.label;
+    f.dfltLookups.push_back(s);
+  }
 }
 
 void featCloseLookup(coreContext* g, const FeatState& state) {

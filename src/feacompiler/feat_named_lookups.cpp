@@ -76,6 +76,12 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
   NamedLookupRecord& r = currentNamed(g);
   if (r.name != name) featMsg(g, 3, "doesn't match starting label of block");
   r.state = f.curr;
+  // A block without rules made no lookup; the state left by the rules before it is not its
+  // own, and a reference to it must not name a lookup that was never built.
+  if (f.curr.label != f.currNamedLookup) {
+    r.state.table = kTagNone;
+    r.state.lookupType = 0;
+  }
   f.currNamedLookup = kLabelNone;
   f.newLookup = true;
 }
@@ -117,7 +123,11 @@ void featUseLookup(coreContext* g, const NamedLookupRecord& record) {
 uint16_t featGetLabelByName(coreContext* g, const std::string& name) {
   FeatContext& f = *g->feat;
   for (size_t i = 0; i < f.namedLookups.size(); ++i) {
-    if (f.namedLookups[i].name == name) return static_cast<uint16_t>(i);
+    if (f.namedLookups[i].name != name) continue;
+    // A closed block without rules built no lookup for the rule to call.
+    if (i != f.currNamedLookup && f.namedLookups[i].state.table == kTagNone)
+      featMsg(g, 2, "lookup \"%s\" has no rules; a contextual rule cannot call it", name.c_str());
+    return static_cast<uint16_t>(i);
   }
   featMsg(g, 3, "lookup name \"%s\" not defined", name.c_str());
   return kLabelNone;

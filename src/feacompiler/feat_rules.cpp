@@ -137,7 +137,10 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
     case 4:
     case 5:
     case 6: {
-      featAddToDefaultClass(g, pattern, type == 5 ? "ZUZ_LIGATURE_CLASS" : "ZUZ_BASE_CLASS");
+      // The glyph that a mark attaches to in a mark-to-mark rule is itself a mark.
+      featAddToDefaultClass(g, pattern, type == 5   ? "ZUZ_LIGATURE_CLASS"
+                                        : type == 6 ? "ZUZ_DEFAULT_MARK_CLASS"
+                                                    : "ZUZ_BASE_CLASS");
       if (!marked && (!(pattern->flags & GN_HAS_ANCHOR) || elements >= 3)) {
         const char* what = type == 4 ? "base-to-mark" : type == 5 ? "ligature" : "mark-to-mark";
         featMsg(g, 2,

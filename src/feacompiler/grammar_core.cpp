@@ -4,6 +4,7 @@
 
 #include "feacompiler/feat_layer.h"
 #include "feacompiler/feat_nodes.h"
+#include "feacompiler/glyph_map.h"
 #include "feacompiler/grammar.h"
 
 namespace fea {
@@ -40,6 +41,8 @@ std::string Grammar::nameText() {
   if (tok() == T_GCLASS && !name.empty() && name[0] == '@') name.erase(0, 1);
   bool badFirst = !name.empty() && ((name[0] >= '0' && name[0] <= '9') || name[0] == '.');
   if (tok() == T_GNAME && name == ".notdef") badFirst = false;
+  // A glyph the font has is a glyph whatever its name begins with (".null" is common).
+  if (badFirst && tok() == T_GNAME && mapName2Glyph(g_, name.c_str()) != kNoGlyph) badFirst = false;
   if (badFirst) featLexError(g_, "invalid first character in name");
   return name;
 }

@@ -223,13 +223,17 @@ void Grammar::positionStatement() {
       if (!last)
         featLexError(g_, "Glyph or glyph class must precede a lookup reference in a contextual rule.");
       type = 8;
-      for (;;) {
+      for (bool labelled = false;;) {
         if (tok() == K_lookup) {
+          // One lookup per marked glyph, as in a substitution rule.
+          if (labelled) syntaxError({P_SEMI});
+          labelled = true;
           advance();
           if (tok() != T_LABEL) syntaxError({T_LABEL});
           last->lookupLabel = featGetLabelByName(g_, nameText());
           advance();
         } else if (isGlyphStart()) {
+          labelled = false;
           last = posItem();
           *place = last;
           place = &last->nextSeq;

@@ -195,8 +195,14 @@ void Grammar::scriptAssign() {
     featMsg(g_, 2,
             "\"script\" and \"language\" statementsnot allowed in within named lookup blocks; ");
   f_.fFlags |= kSeenScript;
-  if (tag == c.script && c.language == kTagDflt) return;
+  // Rules written before the first script statement apply to every language system; the
+  // statement ends that even when it names the script those rules were built under.
+  const bool leavesDefaultMode = (f_.fFlags & kLangSysMode) != 0;
+  if (tag == c.script && c.language == kTagDflt && !leavesDefaultMode) return;
   f_.fFlags &= ~kLangSysMode;
+  // Each script statement starts lookups of its own: rules on either side of it never
+  // share one.
+  f_.newLookup = true;
   if (tag != c.script) {
     if (tag == kTagDflt) {
       featMsg(g_, 1, "'dflt' is not a valid tag for a script statement; using 'DFLT'.");
@@ -204,18 +210,18 @@ void Grammar::scriptAssign() {
     }
     bool listed = false;
     for (uint32_t s : f_.scripts) listed = listed || s == tag;
-    if (listed) {
-      featMsg(g_, 1, "script behavior already specified (text was \"%s\")", text.c_str());
-    } else {
-      f_.scripts.push_back(tag);
-      c.script = tag;
-    }
-    f_.languages.clear();
+    if (listed) featMsg(g_, 1, "script behavior already specified (text was \"%s\")", text.c_str());
+    else f_.scripts.push_back(tag);
+    // The default lookups of the script left behind are not this script's.
+    featScriptDefaultLookups(g_, tag);
+    // The rules that follow belong to the script named here, also when it is named again.
+    c.script = tag;
   }
-  if (c.language != kTagDflt) {
-    f_.languages.push_back(kTagDflt);
-    c.language = kTagDflt;
-  }
+  // The language list belongs to the script: it starts again at the default language,
+  // which takes the script's default rules.
+  f_.languages.assign(1, kTagDflt);
+  c.language = kTagDflt;
+  f_.includeDflt = true;
   c.lookupFlag = 0;
   c.markSetIndex = 0;
 }

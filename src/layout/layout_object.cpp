@@ -15,8 +15,9 @@ namespace otl {
 
 namespace {
 
-// The compiler needs a name only for its own fatal messages.
-constexpr const char* kCompiledFontName = "font";
+// The compiler names the font in its fatal messages; a font without a name of its own
+// is called this.
+constexpr const char* kUnnamedFont = "font";
 constexpr const char* kNotCompiledPrefix = "Feature text kept as it is, not compiled: ";
 
 }  // namespace
@@ -36,7 +37,8 @@ void LayoutFea::importFeatureText(std::istream& in) {
   // The readers compile (glyphs the font lacks allowed); a failure is recorded and shown,
   // and the text is kept either way.
   lastError_ = FeaCompileError{};
-  if (!importFeatureFile(in, kCompiledFontName, true, true)) return;
+  const std::string fontName = owner_ && !owner_->name.empty() ? owner_->name : kUnnamedFont;
+  if (!importFeatureFile(in, fontName, true, true)) return;
   nameGlyphClasses();
   if (owner_ && maxContext > 0 && owner_->layout.glyphCount < static_cast<uint32_t>(maxContext))
     owner_->layout.glyphCount = static_cast<uint32_t>(maxContext);

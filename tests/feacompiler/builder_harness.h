@@ -54,6 +54,27 @@ class TestClient : public fea::FeaClient {
   std::vector<std::string> messages;
 };
 
+// Serves one feature text to the feature layer of a core the test owns.
+class FeedClient : public TestClient {
+ public:
+  explicit FeedClient(std::string text) : text_(std::move(text)) {}
+  bool featOpen(const char* name, long, std::string& opened) override {
+    if (name) return false;
+    opened = "features";
+    served_ = false;
+    return true;
+  }
+  const char* featRefill(size_t& count) override {
+    count = served_ ? 0 : text_.size();
+    served_ = true;
+    return count ? text_.data() : nullptr;
+  }
+
+ private:
+  std::string text_;
+  bool served_ = false;
+};
+
 constexpr uint32_t tag(const char (&t)[5]) {
   return (uint32_t(uint8_t(t[0])) << 24) | (uint32_t(uint8_t(t[1])) << 16) |
          (uint32_t(uint8_t(t[2])) << 8) | uint32_t(uint8_t(t[3]));

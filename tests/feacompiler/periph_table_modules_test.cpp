@@ -189,31 +189,10 @@ TEST(PeriphModules, TableBlocksCompileToLayoutTablesOnly) {
 
 namespace {
 
-// Serves one feature text to the feature layer of a core the test owns.
-class FeedClient : public builder_test::TestClient {
- public:
-  explicit FeedClient(std::string text) : text_(std::move(text)) {}
-  bool featOpen(const char* name, long, std::string& opened) override {
-    if (name) return false;
-    opened = "features";
-    served_ = false;
-    return true;
-  }
-  const char* featRefill(size_t& count) override {
-    count = served_ ? 0 : text_.size();
-    served_ = true;
-    return count ? text_.data() : nullptr;
-  }
-
- private:
-  std::string text_;
-  bool served_ = false;
-};
-
 // The blocks store their values in the core and its glyph records; no context of the
 // unwritten modules or of the CFF compiler changes.
 TEST(PeriphModules, TableBlocksLeaveTheContextsAlone) {
-  FeedClient client(
+  builder_test::FeedClient client(
       "table head { FontRevision 1.5; } head;\n"
       "table vhea { VertTypoAscender 800; } vhea;\n"
       "table vmtx { VertOriginY a 880; VertAdvanceY a 1000; } vmtx;\n");

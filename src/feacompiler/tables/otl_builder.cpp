@@ -5,13 +5,31 @@
 
 namespace fea {
 
+namespace {
+
+// Past this many bytes of subtables, coverages and classes in the shared sections, a new
+// lookup takes the Extension form: its subtable then lies in the extension region with its
+// own sections, and the 16-bit offsets of the shared sections stop growing but for its
+// 8-byte Extension record.
+constexpr uint64_t kAutoExtensionFrom = 0xC000;
+
+// The Extension form is a lookup's: every subtable of a lookup takes the form of its first.
+bool takesExtensionForm(const OtlBuilder& b, const LookupParams& p) {
+  if (p.useExtension) return true;
+  if (!b.subtables.empty() && b.subtables.back().p.label == p.label)
+    return b.subtables.back().ext != nullptr;
+  return uint64_t{b.mainSize} + b.table->coverageSize + b.table->classSize > kAutoExtensionFrom;
+}
+
+}  // namespace
+
 size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam) {
   if (!b.table) b.table = otlNew(g);
   BuilderSubtable s;
   s.p = p;
   s.offset = b.mainSize;
   s.featureParam = featureParam;
-  if (!otlIsReference(p.label) && p.useExtension && !featureParam) {
+  if (!otlIsReference(p.label) && !featureParam && takesExtensionForm(b, p)) {
     s.ext = otlNew(g);
     s.extOffset = b.extSize;
     b.mainSize += 8;
