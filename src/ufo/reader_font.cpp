@@ -151,6 +151,8 @@ void UfoFontParser::registerEarlierNames(std::size_t count) {
 }
 
 void UfoFontParser::readLayoutFiles() {
+  // The compiler's messages name the font: take the name the native reader would, from fontinfo.
+  if (font_->name.empty()) font_->name = style_->names.fontName;
   vn::FontLayout& layout = font_->layout;
   if (options_ && options_->bytes[kTtxByte] && !layout.hasFeatures()) {
     std::ifstream in;

@@ -69,6 +69,8 @@ TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
   EXPECT_EQ(roundTrip(err), text);
   EXPECT_NE(err.find("FEA compiler error"), std::string::npos) << err;
   EXPECT_NE(err.find("(feature block kern, line 3)"), std::string::npos) << err;
+  // The fatal report names the UFO's font by its PostScript name, not a stand-in.
+  EXPECT_NE(err.find("font \"TarnwickSample-Regular\" in file"), std::string::npos) << err;
 }
 
 TEST_F(DriverConversion, IncludesResolveAgainstTheSourceFolder) {
