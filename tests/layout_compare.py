@@ -7,7 +7,9 @@ folded together.
                               {(table, script, language, feature): [lookup rules, ...]}
   differences(expected, got)  one line per key that differs
   required_features(font)     features a language system marks required
-  with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
+  with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS/GDEF
+  gdef_facts(font), gdef_differences(expected, got)
+                              the GDEF parts feature text carries, and where they differ
   write_tool_inputs(font, work)   the glyph list and layout tables `otltool` reads
   with_written_tables(font_path, folder, tags, work)
                               path of a copy of the font with the tables `otltool` wrote
@@ -155,22 +157,50 @@ def differences(expected, got):
 
 
 def with_tables(font_path, tables, built_gdef=None):
-    """The font with the built GSUB/GPOS. Its GDEF stays, but the mark filtering sets and
-    attachment classes the flags point at are the build's own numbering."""
+    """The font with the built GSUB/GPOS and the built GDEF in place of its own (none when
+    the build made none), so glyph classes, carets and the mark classes the flags name are
+    all the build's."""
     font = TTFont(font_path)
-    if built_gdef is not None and "GDEF" in font:
-        gdef = font["GDEF"].table
-        gdef.MarkAttachClassDef = getattr(built_gdef.table, "MarkAttachClassDef", None)
-        sets = getattr(built_gdef.table, "MarkGlyphSetsDef", None)
-        gdef.MarkGlyphSetsDef = sets
-        if sets is not None:
-            gdef.Version = 0x00010002
-    for tag in ("GSUB", "GPOS"):
+    for tag in ("GSUB", "GPOS", "GDEF"):
         if tag in font:
             del font[tag]
     for tag, table in tables.items():
         font[tag] = table
+    if built_gdef is not None:
+        font["GDEF"] = built_gdef
     return font
+
+
+def gdef_facts(font):
+    """What feature text can carry of a font's GDEF, per part: glyph classes, ligature
+    carets (by position or by point; device tables have no text) and attachment points."""
+    facts = {"classes": {}, "carets": {}, "attach": {}}
+    if "GDEF" not in font:
+        return facts
+    gdef = font["GDEF"].table
+    if gdef.GlyphClassDef:
+        facts["classes"] = {g: c for g, c in gdef.GlyphClassDef.classDefs.items() if c}
+    carets = getattr(gdef, "LigCaretList", None)
+    if carets and carets.Coverage:
+        for glyph, lig in zip(carets.Coverage.glyphs, carets.LigGlyph):
+            facts["carets"][glyph] = tuple(sorted(
+                ("point", cv.CaretValuePoint) if cv.Format == 2 else ("pos", cv.Coordinate)
+                for cv in lig.CaretValue))
+    attach = getattr(gdef, "AttachList", None)
+    if attach and attach.Coverage:
+        for glyph, point in zip(attach.Coverage.glyphs, attach.AttachPoint):
+            facts["attach"][glyph] = tuple(point.PointIndex)
+    return facts
+
+
+def gdef_differences(expected, got):
+    """{part: first differing glyphs} for the parts of gdef_facts that differ."""
+    found = {}
+    for part in expected:
+        a, b = expected[part], got[part]
+        if a != b:
+            found[part] = sorted(g for g in set(a) | set(b) if a.get(g) != b.get(g))[:3]
+    return found
 
 
 def write_tool_inputs(font, work):

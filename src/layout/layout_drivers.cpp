@@ -41,7 +41,7 @@ GlyphSet unwritableGlyphs(const LayoutTableBlock& block, const GlyphIdMap& map, 
     GlyphSet used;
     block.lookups.collectGlyphs(used);
     for (uint32_t id : used) {
-      if (!isValidGlyphName(glyphNameById(id))) glyphs.insert(id);
+      if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) glyphs.insert(id);
     }
   }
   return glyphs;
@@ -241,7 +241,7 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   GlyphSet used;
   gdef_->collectGlyphs(used);
   for (uint32_t id : used) {
-    if (!isValidGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
+    if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
   }
   if (!gdefGlyphs.empty()) {
     gdefCopy.assign(*gdef_);
