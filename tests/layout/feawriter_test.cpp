@@ -109,7 +109,12 @@ struct Scenario {
   const char* fea;
   std::vector<std::pair<std::string, int>> counts;  // text -> occurrences in the output
   const char* judged = "OK ";                        // how the judge's line begins
+  const char* knownFinding = nullptr;                // a judge's line "DIFF <it> --" passes too
 };
+
+// Our compiler refuses glyph names with a leading period (".null") until it takes those
+// of the font's glyph set: until then only feaLib's build of such a text is judged.
+constexpr const char* kLeadingPeriodRefused = "DIFF import:leading-period --";
 
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
@@ -150,6 +155,31 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\nfeature ccmp { sub a by NULL; sub b by c c; } ccmp;\n",
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --"},
+    // Glyph classes and ligature carets come back (lookups skipping marks need them).
+    {"gdef",
+     "languagesystem DFLT dflt;\n"
+     "table GDEF { GlyphClassDef [a b c f i l x], [f_i f_l], [acute grave], ; LigatureCaretByPos f_i 250; } GDEF;\n"
+     "feature liga { lookupflag IgnoreMarks; sub f i by f_i; } liga;\n",
+     {{"table GDEF {", 1}, {"    GlyphClassDef @BASE, @LIGATURES, @MARKS, ;", 1}, {"LigatureCaretByPos \\f_i 250;", 1}}},
+    // DFLT's other languages are no language systems a compiler takes: they stand under
+    // "script DFLT;" in the feature.
+    {"dflt_languages",
+     "languagesystem DFLT dflt; languagesystem latn dflt;\n"
+     "feature liga { sub f i by f_i; script DFLT; language CSH; sub f l by f_l; } liga;\n",
+     {{"languagesystem DFLT CSH", 0}, {"  script DFLT;", 1}, {"    language CSH  exclude_dflt;", 1}}},
+    // A second ligature for the same input never applies: it stays a comment, or a
+    // compiler taking the last one would make it apply.
+    {"shadowed_ligature",
+     "languagesystem DFLT dflt;\nfeature liga { sub f i by f_i; sub f l by f_l; } liga;\n"
+     "#@ import copy\n#@ st = font['GSUB'].table.LookupList.Lookup[0].SubTable[0]\n"
+     "#@ dup = copy.deepcopy(st.ligatures['f'][0]); dup.LigGlyph = 'x'; st.ligatures['f'].append(dup)\n",
+     {{"\n#       sub \\f \\i by \\x;\n", 1}, {"\n      sub \\f \\i by \\x;", 0}}},
+    // A glyph with a leading period that the font holds is named like any other.
+    {"leading_period",
+     "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
+     "feature ccmp { sub [a .null] by b; } ccmp;\n",
+     {{"\\.null", 2}},
+     "OK ", kLeadingPeriodRefused},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -162,7 +192,7 @@ TEST(FeaWriter, ScenariosRecompile) {
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_scenarios_" + std::to_string(::getpid()));
   fs::create_directories(work);
-  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n";
+  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n";
   const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_scenario.py";
   for (const Scenario& scenario : kScenarios) {
     const fs::path dir = work / scenario.name;
@@ -172,7 +202,8 @@ TEST(FeaWriter, ScenariosRecompile) {
         layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
                 (work / "glyphs.txt").string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
                 "' 2>&1");
-    EXPECT_EQ(result.rfind(scenario.judged, 0), 0u) << scenario.name << ": " << result;
+    const bool known = scenario.knownFinding && result.rfind(scenario.knownFinding, 0) == 0;
+    EXPECT_TRUE(result.rfind(scenario.judged, 0) == 0 || known) << scenario.name << ": " << result;
     const std::string text = readFile(dir / "judge" / "features.fea");
     for (const auto& [part, count] : scenario.counts) EXPECT_EQ(countOf(text, part), count) << scenario.name << ": " << part;
     // The example of the lookup order: callee before caller.
