@@ -67,6 +67,13 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
 }
 
 void FeaDocumentWriter::gatherFeatures() {
+  const LayoutTableBlock** blocks[2] = {&gsub_, &gpos_};
+  for (int i = 0; i < 2; ++i) {
+    writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
+    *writable_[i] = **blocks[i];
+    removeUnwritableRules(*writable_[i], leftOut_);
+    *blocks[i] = writable_[i].get();
+  }
   features_.clear();
   lookups_.clear();
   names_.clear();
@@ -145,7 +152,11 @@ void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup,
   tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
   uint16_t last = lookup.flag;
   lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
-  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_);
+  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_, reportFor(lookup));
+}
+
+LeftOutReport FeaDocumentWriter::reportFor(const Lookup& lookup) {
+  return [this, &lookup](LeftOutKind kind) { leftOut_.add(kind, lookup.tableId, lookup.index); };
 }
 
 // A lookup whose rules all are left out would be an empty block, which compilers refuse.
@@ -221,7 +232,7 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
     tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
     for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
-    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr);
+    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr, reportFor(*lookup));
   }
   out << "    } " << name << ";\n\n";
 }

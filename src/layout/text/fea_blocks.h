@@ -4,12 +4,14 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "layout/text/fea_inventory.h"
 #include "layout/text/fea_lookup_names.h"
+#include "layout/text/fea_rule_filter.h"
 #include "layout/text/fea_writer.h"
 
 namespace otl::ot_fea_layout {
@@ -37,6 +39,9 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   FeaDocumentWriter() = default;
   ~FeaDocumentWriter() override = default;
 
+  // The rules left out of the text, by kind; callers add what they left out before.
+  LeftOutRules& leftOut() { return leftOut_; }
+
  protected:
   void gatherFeatures() override;
   void writeLookupDefinitions(std::ostream& out) override;
@@ -62,7 +67,12 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // Whether every lookup of the record is referenced by name (none is written in place).
   bool allNamed(const LanguageInfo* record) const;
 
+  LeftOutReport reportFor(const Lookup& lookup);
+
   std::string* singles_ = nullptr;  // where one-glyph ligatures go while set
+  // The blocks as written: copies without the rules feature text cannot hold.
+  std::unique_ptr<LayoutTableBlock> writable_[2];
+  LeftOutRules leftOut_;
   FeatureList features_;
   LookupInfoMap lookups_;
   LookupNames names_;
