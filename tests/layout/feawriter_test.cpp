@@ -198,20 +198,25 @@ int countOf(const std::string& text, const std::string& part) {
   return n;
 }
 
+// Builds the scenario's font with feaLib (its glyphs from `glyphs`) and judges the text
+// generated from it; the text is left in dir/judge/features.fea.
+std::string judgeScenario(const fs::path& glyphs, const fs::path& dir, const std::string& fea) {
+  fs::create_directories(dir);
+  std::ofstream(dir / "source.fea") << fea;
+  const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_scenario.py";
+  return layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
+                                  glyphs.string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
+                                  "' 2>&1");
+}
+
 TEST(FeaWriter, ScenariosRecompile) {
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_scenarios_" + std::to_string(::getpid()));
   fs::create_directories(work);
   std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n";
-  const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_scenario.py";
   for (const Scenario& scenario : kScenarios) {
     const fs::path dir = work / scenario.name;
-    fs::create_directories(dir);
-    std::ofstream(dir / "source.fea") << scenario.fea;
-    const std::string result =
-        layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
-                (work / "glyphs.txt").string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
-                "' 2>&1");
+    const std::string result = judgeScenario(work / "glyphs.txt", dir, scenario.fea);
     const bool known = scenario.knownFinding && result.rfind(scenario.knownFinding, 0) == 0;
     EXPECT_TRUE(result.rfind(scenario.judged, 0) == 0 || known) << scenario.name << ": " << result;
     const std::string text = readFile(dir / "judge" / "features.fea");
@@ -227,6 +232,42 @@ TEST(FeaWriter, ScenariosRecompile) {
       EXPECT_LT(text.find("lookup calt_3 {"), text.find("lookup calt_1 {"));
     }
   }
+  fs::remove_all(work);
+}
+
+// A mark lookup whose two subtables (no mark or base shared) pass the 16-bit offsets
+// together: compilers build one subtable of them, so they are written as two lookups.
+TEST(FeaWriter, LargeMarkLookupRecompiles) {
+  if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
+  const fs::path work = fs::temp_directory_path() / ("feawriter_marks_" + std::to_string(::getpid()));
+  fs::create_directories(work);
+  constexpr int kBases = 240, kClasses = 20;  // per subtable: about 34,000 bytes
+  std::ostringstream glyphs, bases, marks, fea;
+  glyphs << ".notdef\na\nb\nc\n";
+  for (int i = 0; i < 2 * kBases; ++i) glyphs << "b" << i << "\n", bases << " b" << i;
+  for (int k = 0; k < 2 * kClasses; ++k) glyphs << "m" << k << "\n", marks << " m" << k;
+  std::ofstream(work / "glyphs.txt") << glyphs.str();
+  fea << "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b c" << bases.str() << "], , [" << marks.str()
+      << "], ; } GDEF;\n";
+  for (int k = 0; k < 2 * kClasses; ++k) fea << "markClass m" << k << " <anchor 0 " << k << "> @M" << k << ";\n";
+  for (int part = 0; part < 2; ++part) {
+    fea << "lookup part" << part << " {\n";
+    for (int i = part * kBases; i < (part + 1) * kBases; ++i) {
+      fea << "  pos base b" << i;
+      for (int k = part * kClasses; k < (part + 1) * kClasses; ++k) fea << " <anchor " << i << ' ' << k << "> mark @M" << k;
+      fea << ";\n";
+    }
+    fea << "} part" << part << ";\n";
+  }
+  // feaLib makes two lookups; the font's lookup gets the second one's subtable too.
+  fea << "feature mark { lookup part0; } mark;\n"
+      << "#@ gpos = font['GPOS'].table.LookupList.Lookup\n"
+      << "#@ gpos[0].SubTable += gpos[1].SubTable; gpos[0].SubTableCount = len(gpos[0].SubTable)\n";
+  const std::string result = judgeScenario(work / "glyphs.txt", work / "marks", fea.str());
+  EXPECT_EQ(result.rfind("OK ", 0), 0u) << result;
+  const std::string text = readFile(work / "marks" / "judge" / "features.fea");
+  EXPECT_EQ(countOf(text, "      lookup mark_1_1;\n"), 1);
+  EXPECT_EQ(countOf(text, "      lookup mark_1_2;\n"), 1);
   fs::remove_all(work);
 }
 

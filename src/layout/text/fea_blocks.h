@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "layout/glyph_id_map.h"
 #include "layout/text/fea_inventory.h"
 #include "layout/text/fea_lookup_names.h"
 #include "layout/text/fea_rule_filter.h"
@@ -20,8 +22,10 @@ namespace otl::ot_fea_layout {
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 
 // Mark attachment subtables grouped so that no mark stands in two groups (compilers give a
-// lookup's marks one class each); empty for other lookups.
-std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
+// lookup's marks one class each) and, with the subtables' binary sizes given, no group
+// passes what 16-bit offsets reach (compilers build one subtable of a group); empty for
+// other lookups.
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup, const std::vector<size_t>& sizes = {});
 
 // The languages whose default lookups must be named again after exclude_dflt.
 std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature);
@@ -57,6 +61,11 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups();
   void decideExtensions();
+  // Binary sizes of the lookup's subtables as the table writer makes them (a subtable that
+  // cannot be written counts as too large); empty without a font.
+  std::vector<size_t> subtableSizes(const Lookup& lookup);
+  void groupMarkSubtables();
+  const std::vector<std::vector<size_t>>& markGroups(const LookupInfo& info) const;
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
@@ -73,6 +82,10 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // The blocks as written: copies without the rules feature text cannot hold.
   std::unique_ptr<LayoutTableBlock> writable_[2];
   LeftOutRules leftOut_;
+  bool trialReady_ = false;            // glyphs_ and listIndex_ filled for this run
+  GlyphIdMap glyphs_;                  // the font's glyph order, for trial writes
+  LookupIndexMap listIndex_[3];        // lookup index -> LookupList position, per table
+  std::map<std::pair<uint32_t, uint32_t>, std::vector<std::vector<size_t>>> markGroups_;
   FeatureList features_;
   LookupInfoMap lookups_;
   LookupNames names_;
