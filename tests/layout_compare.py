@@ -5,7 +5,7 @@ folded together.
 
   layout(font, skipped, flag_bits_only)
                               {(table, script, language, feature): [lookup rules, ...]}
-  differences(expected, got)  one line per key that differs
+  differences(expected, got)  one line per key that differs (differing_keys: the keys)
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS/GDEF
   gdef_facts(font), gdef_differences(expected, got)
@@ -25,7 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "fea
 
 from fontTools.ttLib import TTFont  # noqa: E402
 
-from builder_judge import Normalizer, class_glyphs  # noqa: E402
+from builder_judge import Normalizer, class_glyphs, vr  # noqa: E402
 
 SKIPPED_FEATURES = ("aalt",)
 
@@ -66,6 +66,67 @@ class Judge(Normalizer):
                         inp = [first] + [cg(c) for c in r.Class]
                         rules.append(self.chain_rule([], inp, [], getattr(r, records)))
         return rules
+
+    def gpos2(self, subs):
+        """The normalizer's pair rules, found through dictionaries: a large kerning lookup
+        takes minutes with list searches. The first subtable covering the first glyph
+        decides, as there."""
+        zero = ((0, 0, 0, 0), (0, 0, 0, 0))
+        values = {}
+
+        def value(rec):
+            if id(rec) not in values:
+                values[id(rec)] = (vr(rec.Value1), vr(rec.Value2))
+            return values[id(rec)]
+
+        tables = []
+        candidates = set()
+        for _, st in subs:
+            covered = {}
+            for i, g in enumerate(st.Coverage.glyphs):
+                covered.setdefault(g, i)
+            if st.Format == 1:
+                seconds = []
+                for g1, ps in zip(st.Coverage.glyphs, st.PairSet):
+                    first = {}
+                    for r in ps.PairValueRecord:
+                        first.setdefault(r.SecondGlyph, r)
+                        candidates.add((g1, r.SecondGlyph))
+                    seconds.append(first)
+                tables.append((st, covered, seconds, None, None))
+                continue
+            cd1 = st.ClassDef1.classDefs if st.ClassDef1 else {}
+            cd2 = st.ClassDef2.classDefs if st.ClassDef2 else {}
+            by2 = {}
+            for g, c in cd2.items():
+                by2.setdefault(c, []).append(g)
+            rows = {}
+            for g1 in st.Coverage.glyphs:
+                c1 = cd1.get(g1, 0)
+                if c1 not in rows:
+                    rows[c1] = [c2 for c2, rec in enumerate(st.Class1Record[c1].Class2Record)
+                                if c2 and value(rec) != zero]
+                for c2 in rows[c1]:
+                    for g2 in by2.get(c2, []):
+                        candidates.add((g1, g2))
+            tables.append((st, covered, None, cd1, cd2))
+        out = []
+        for g1, g2 in candidates:
+            found = None
+            for st, covered, seconds, cd1, cd2 in tables:
+                if g1 not in covered:
+                    continue
+                if seconds is not None:
+                    rec = seconds[covered[g1]].get(g2)
+                    if rec is None:
+                        continue
+                else:
+                    rec = st.Class1Record[cd1.get(g1, 0)].Class2Record[cd2.get(g2, 0)]
+                found = value(rec)
+                break
+            if found is not None and found != zero:
+                out.append(((g1, g2), found))
+        return out
 
     def gsub5(self, subs):
         return self.context_rules(subs)
@@ -140,12 +201,25 @@ def layout(font, skipped=(), flag_bits_only=False):
     return out
 
 
-def differences(expected, got):
-    lines = []
+def differing_keys(expected, got):
+    """The keys whose lookups differ. Keys share their lookup lists (layout() hands the same
+    list for the same lookups), so each pair of lists is compared once."""
+    same = {}
+    keys = []
     for key in sorted(set(expected) | set(got)):
         a, b = expected.get(key), got.get(key)
-        if a == b:
-            continue
+        pair = (id(a), id(b))
+        if pair not in same:
+            same[pair] = a == b
+        if not same[pair]:
+            keys.append(key)
+    return keys
+
+
+def differences(expected, got):
+    lines = []
+    for key in differing_keys(expected, got):
+        a, b = expected.get(key), got.get(key)
         if a is None or b is None:
             lines.append("%s only in %s" % ("/".join(key), "font" if b is None else "build"))
         elif len(a) != len(b):

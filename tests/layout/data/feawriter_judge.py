@@ -26,7 +26,7 @@ sys.path.insert(0, HERE)
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
 from fontTools.ttLib import TTFont, newTable  # noqa: E402
 
-from layout_compare import (differences, gdef_differences, gdef_facts, generated_feature_text, layout,  # noqa: E402
+from layout_compare import (differences, differing_keys, gdef_differences, gdef_facts, generated_feature_text, layout,  # noqa: E402
                             required_features, with_tables)
 from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
 
@@ -92,8 +92,7 @@ def main():
             details.append("%s GDEF %s differ: %s" % (name, part, " ".join(glyphs)))
         found = differences(expected, got)
         if found:
-            findings.update("%s:%s/%s" % (name, key[0], key[3].strip())
-                            for key in set(expected) | set(got) if expected.get(key) != got.get(key))
+            findings.update("%s:%s/%s" % (name, key[0], key[3].strip()) for key in differing_keys(expected, got))
             details.append("%s rules: %d keys differ: %s" % (name, len(found), "; ".join(found[:3])))
             continue
         copy = os.path.join(work, name + os.path.splitext(font_path)[1])
