@@ -158,6 +158,13 @@ const Scenario kScenarios[] = {
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
      "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+    // An empty set of alternates has no text either ("from []" is refused).
+    {"empty_alternates",
+     "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"
+     "#@ font['GSUB'].table.LookupList.Lookup[0].SubTable[0].alternates['a'] = []\n",
+     {{"[]", 0}, {"      sub \\x from [\\y \\z];", 1}},
+     "DIFF feaLib:GSUB/salt import:GSUB/salt --", nullptr,
+     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
     // Feature text calls one lookup per marked glyph: the second call goes, with a word.
     {"second_call",
      "languagesystem DFLT dflt;\nlookup L1 { sub a by b; } L1;\nlookup L2 { sub b by c; } L2;\n"

@@ -103,8 +103,8 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
           removed = true;
           return true;
         });
-      } else if (auto* multiple = dynamic_cast<LsMultiple*>(subtable.get());
-                 multiple && multiple->typeCode == 12) {
+      } else if (auto* multiple = dynamic_cast<LsMultiple*>(subtable.get())) {
+        // Multiple substitutions by an empty sequence and alternates from an empty set.
         GlyphSet byNothing;
         for (size_t i = 0; i < multiple->ruleCount(); ++i) {
           if (!multiple->sequences[i].hasGlyphs()) byNothing.insert(multiple->coverage.glyphAt(i));

@@ -15,7 +15,7 @@
 namespace otl::ot_fea_layout {
 
 enum class LeftOutKind {
-  kByNothing,         // a glyph substituted by no glyph
+  kByNothing,         // a glyph substituted by no glyph (or from an empty set of alternates)
   kEmptyClass,        // a position that matches no glyph
   kGlyphNames,        // a glyph whose name feature text cannot hold
   kSecondCall,        // a second lookup called at one position, or calls out of position order
