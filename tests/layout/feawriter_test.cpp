@@ -158,6 +158,15 @@ const Scenario kScenarios[] = {
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
      "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+    // The calls of a lookup that lost its only rule go with it, and so does the feature
+    // they leave empty (compilers refuse a feature block without rules).
+    {"calls_emptied",
+     "languagesystem DFLT dflt;\nlookup D { sub a by NULL; } D;\n"
+     "feature calt { sub a' lookup D b; sub x' lookup D [y z]; } calt;\nfeature ccmp { sub c by x; } ccmp;\n",
+     {{"feature calt", 0}, {"      sub \\c by \\x;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"
+     "Warning: the generated feature text leaves out rules that call a lookup that has no rule left (GSUB lookup 2)\n"},
     // An empty set of alternates has no text either ("from []" is refused).
     {"empty_alternates",
      "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"

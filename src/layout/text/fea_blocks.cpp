@@ -406,6 +406,19 @@ std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
   return restated;
 }
 
+// Compilers refuse a feature block without rules: one whose lookups all lost their rules
+// is not written.
+bool FeaDocumentWriter::writesLookups(const FeatureInfo& feature) const {
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    for (uint32_t index : featureLookupSet(feature, tableId)) {
+      const auto found = lookups_.find({tableId, index});
+      if (found == lookups_.end() ? table(tableId).lookups.findLookup(index) != nullptr : !found->second->empty)
+        return true;
+    }
+  }
+  return false;
+}
+
 bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
   if (!record) return true;
   for (uint32_t tableId : {kTableGsub, kTableGpos}) {
@@ -419,7 +432,8 @@ bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
 
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
-  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0 || !writesLookups(feature))
+    return;
   out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
   if (comments()) {
     static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};

@@ -73,6 +73,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
                              FlagTracker& tracker, bool inPlace);
   void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
   void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
+  bool writesLookups(const FeatureInfo& feature) const;
   // Whether every lookup of the record is referenced by name (none is written in place).
   bool allNamed(const LanguageInfo* record) const;
 
