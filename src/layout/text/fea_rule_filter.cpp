@@ -67,7 +67,7 @@ bool keepOneCallPerPosition(Context& rule) {
   return changed;
 }
 
-// The rule's reason to go, by its data; nullopt-like false when it stays.
+// Whether the rule goes, by its data, and why.
 bool contextRuleGoes(const Context& rule, const LookupMap& lookups, LeftOutKind& kind) {
   auto nothing = [](const Sequence& sequence) { return std::any_of(sequence.begin(), sequence.end(), matchesNothing); };
   bool emptyInput = false;
