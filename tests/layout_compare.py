@@ -5,9 +5,11 @@ folded together.
 
   layout(font, skipped, flag_bits_only)
                               {(table, script, language, feature): [lookup rules, ...]}
-  differences(expected, got)  one line per key that differs
+  differences(expected, got)  one line per key that differs (differing_keys: the keys)
   required_features(font)     features a language system marks required
-  with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS (and GDEF classes)
+  with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS/GDEF
+  gdef_facts(font), gdef_differences(expected, got)
+                              the GDEF parts feature text carries, and where they differ
   write_tool_inputs(font, work)   the glyph list and layout tables `otltool` reads
   with_written_tables(font_path, folder, tags, work)
                               path of a copy of the font with the tables `otltool` wrote
@@ -23,7 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "fea
 
 from fontTools.ttLib import TTFont  # noqa: E402
 
-from builder_judge import Normalizer, class_glyphs  # noqa: E402
+from builder_judge import Normalizer, class_glyphs, vr  # noqa: E402
 
 SKIPPED_FEATURES = ("aalt",)
 
@@ -64,6 +66,67 @@ class Judge(Normalizer):
                         inp = [first] + [cg(c) for c in r.Class]
                         rules.append(self.chain_rule([], inp, [], getattr(r, records)))
         return rules
+
+    def gpos2(self, subs):
+        """The normalizer's pair rules, found through dictionaries: a large kerning lookup
+        takes minutes with list searches. The first subtable covering the first glyph
+        decides, as there."""
+        zero = ((0, 0, 0, 0), (0, 0, 0, 0))
+        values = {}
+
+        def value(rec):
+            if id(rec) not in values:
+                values[id(rec)] = (vr(rec.Value1), vr(rec.Value2))
+            return values[id(rec)]
+
+        tables = []
+        candidates = set()
+        for _, st in subs:
+            covered = {}
+            for i, g in enumerate(st.Coverage.glyphs):
+                covered.setdefault(g, i)
+            if st.Format == 1:
+                seconds = []
+                for g1, ps in zip(st.Coverage.glyphs, st.PairSet):
+                    first = {}
+                    for r in ps.PairValueRecord:
+                        first.setdefault(r.SecondGlyph, r)
+                        candidates.add((g1, r.SecondGlyph))
+                    seconds.append(first)
+                tables.append((st, covered, seconds, None, None))
+                continue
+            cd1 = st.ClassDef1.classDefs if st.ClassDef1 else {}
+            cd2 = st.ClassDef2.classDefs if st.ClassDef2 else {}
+            by2 = {}
+            for g, c in cd2.items():
+                by2.setdefault(c, []).append(g)
+            rows = {}
+            for g1 in st.Coverage.glyphs:
+                c1 = cd1.get(g1, 0)
+                if c1 not in rows:
+                    rows[c1] = [c2 for c2, rec in enumerate(st.Class1Record[c1].Class2Record)
+                                if c2 and value(rec) != zero]
+                for c2 in rows[c1]:
+                    for g2 in by2.get(c2, []):
+                        candidates.add((g1, g2))
+            tables.append((st, covered, None, cd1, cd2))
+        out = []
+        for g1, g2 in candidates:
+            found = None
+            for st, covered, seconds, cd1, cd2 in tables:
+                if g1 not in covered:
+                    continue
+                if seconds is not None:
+                    rec = seconds[covered[g1]].get(g2)
+                    if rec is None:
+                        continue
+                else:
+                    rec = st.Class1Record[cd1.get(g1, 0)].Class2Record[cd2.get(g2, 0)]
+                found = value(rec)
+                break
+            if found is not None and found != zero:
+                out.append(((g1, g2), found))
+        return out
 
     def gsub5(self, subs):
         return self.context_rules(subs)
@@ -138,12 +201,25 @@ def layout(font, skipped=(), flag_bits_only=False):
     return out
 
 
-def differences(expected, got):
-    lines = []
+def differing_keys(expected, got):
+    """The keys whose lookups differ. Keys share their lookup lists (layout() hands the same
+    list for the same lookups), so each pair of lists is compared once."""
+    same = {}
+    keys = []
     for key in sorted(set(expected) | set(got)):
         a, b = expected.get(key), got.get(key)
-        if a == b:
-            continue
+        pair = (id(a), id(b))
+        if pair not in same:
+            same[pair] = a == b
+        if not same[pair]:
+            keys.append(key)
+    return keys
+
+
+def differences(expected, got):
+    lines = []
+    for key in differing_keys(expected, got):
+        a, b = expected.get(key), got.get(key)
         if a is None or b is None:
             lines.append("%s only in %s" % ("/".join(key), "font" if b is None else "build"))
         elif len(a) != len(b):
@@ -155,22 +231,50 @@ def differences(expected, got):
 
 
 def with_tables(font_path, tables, built_gdef=None):
-    """The font with the built GSUB/GPOS. Its GDEF stays, but the mark filtering sets and
-    attachment classes the flags point at are the build's own numbering."""
+    """The font with the built GSUB/GPOS and the built GDEF in place of its own (none when
+    the build made none), so glyph classes, carets and the mark classes the flags name are
+    all the build's."""
     font = TTFont(font_path)
-    if built_gdef is not None and "GDEF" in font:
-        gdef = font["GDEF"].table
-        gdef.MarkAttachClassDef = getattr(built_gdef.table, "MarkAttachClassDef", None)
-        sets = getattr(built_gdef.table, "MarkGlyphSetsDef", None)
-        gdef.MarkGlyphSetsDef = sets
-        if sets is not None:
-            gdef.Version = 0x00010002
-    for tag in ("GSUB", "GPOS"):
+    for tag in ("GSUB", "GPOS", "GDEF"):
         if tag in font:
             del font[tag]
     for tag, table in tables.items():
         font[tag] = table
+    if built_gdef is not None:
+        font["GDEF"] = built_gdef
     return font
+
+
+def gdef_facts(font):
+    """What feature text can carry of a font's GDEF, per part: glyph classes, ligature
+    carets (by position or by point; device tables have no text) and attachment points."""
+    facts = {"classes": {}, "carets": {}, "attach": {}}
+    if "GDEF" not in font:
+        return facts
+    gdef = font["GDEF"].table
+    if gdef.GlyphClassDef:
+        facts["classes"] = {g: c for g, c in gdef.GlyphClassDef.classDefs.items() if c}
+    carets = getattr(gdef, "LigCaretList", None)
+    if carets and carets.Coverage:
+        for glyph, lig in zip(carets.Coverage.glyphs, carets.LigGlyph):
+            facts["carets"][glyph] = tuple(sorted(
+                ("point", cv.CaretValuePoint) if cv.Format == 2 else ("pos", cv.Coordinate)
+                for cv in lig.CaretValue))
+    attach = getattr(gdef, "AttachList", None)
+    if attach and attach.Coverage:
+        for glyph, point in zip(attach.Coverage.glyphs, attach.AttachPoint):
+            facts["attach"][glyph] = tuple(point.PointIndex)
+    return facts
+
+
+def gdef_differences(expected, got):
+    """{part: first differing glyphs} for the parts of gdef_facts that differ."""
+    found = {}
+    for part in expected:
+        a, b = expected[part], got[part]
+        if a != b:
+            found[part] = sorted(g for g in set(a) | set(b) if a.get(g) != b.get(g))[:3]
+    return found
 
 
 def write_tool_inputs(font, work):

@@ -1,6 +1,7 @@
 // The road of a font's layout between feature text, the model and binary tables: compile
 // the text, parse the compiler's tables back, store freshly written tables with the font,
 // and write feature text (the kept blocks verbatim, or generated from the model).
+#include <iostream>
 #include <istream>
 #include <memory>
 #include <ostream>
@@ -32,18 +33,22 @@ void fillError(FeaCompileError* error, const FeaCompileResult& result, const Fea
   if (error) ot_fea_layout::compileErrorText(*error, result, blocks);
 }
 
+// Glyphs of the block's lookups whose names feature text cannot spell.
+GlyphSet unspellableGlyphs(const LayoutTableBlock& block) {
+  GlyphSet used, glyphs;
+  block.lookups.collectGlyphs(used);
+  for (uint32_t id : used) {
+    if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) glyphs.insert(id);
+  }
+  return glyphs;
+}
+
 // Glyphs of the block's lookups that the map lacks, or whose names feature text cannot
 // spell.
 GlyphSet unwritableGlyphs(const LayoutTableBlock& block, const GlyphIdMap& map, bool invalidNames) {
   GlyphSet glyphs;
   block.lookups.collectMissingGlyphs(glyphs, map);
-  if (invalidNames) {
-    GlyphSet used;
-    block.lookups.collectGlyphs(used);
-    for (uint32_t id : used) {
-      if (!isValidGlyphName(glyphNameById(id))) glyphs.insert(id);
-    }
-  }
+  if (invalidNames) glyphs.merge(unspellableGlyphs(block));
   return glyphs;
 }
 
@@ -227,7 +232,10 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   LayoutTableBlock gposCopy(2, &classCopy);
   const LayoutTableBlock* blocks[2] = {&gsub, &gpos};
   LayoutTableBlock* copies[2] = {&gsubCopy, &gposCopy};
+  ot_fea_layout::FeaDocumentWriter writer;
   for (int i = 0; i < 2; ++i) {
+    ot_fea_layout::reportGlyphUsers(*blocks[i], unspellableGlyphs(*blocks[i]), ot_fea_layout::LeftOutKind::kGlyphNames,
+                                    writer.leftOut());
     const GlyphSet unwritable = unwritableGlyphs(*blocks[i], map, true);
     if (unwritable.empty()) continue;
     *copies[i] = *blocks[i];
@@ -241,15 +249,17 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   GlyphSet used;
   gdef_->collectGlyphs(used);
   for (uint32_t id : used) {
-    if (!isValidGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
+    if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
   }
   if (!gdefGlyphs.empty()) {
     gdefCopy.assign(*gdef_);
     gdefCopy.pruneByGlyphs(gdefGlyphs);
     gdefSource = &gdefCopy;
   }
-  ot_fea_layout::FeaDocumentWriter writer;
-  return writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
+  const bool written = writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
+  for (const std::string& line : writer.leftOut().warningLines()) std::cerr << line << '\n';
+  std::cerr << std::flush;
+  return written;
 }
 
 }  // namespace otl

@@ -150,9 +150,20 @@ void writeFeaSequenceRules(std::ostream& out, const LookupSubtable& subtable,
       break;
     }
   }
+  // A later rule for the same input never applies (the first one does); as a rule a
+  // compiler could make it the effective one, so it stays a comment.
+  auto shadowed = [&](size_t i) {
+    auto it = problems.find(static_cast<uint32_t>(i));
+    if (it == problems.end()) return false;
+    for (uint32_t code : {kDuplicateSingleSource, kDuplicateLigatureSource, kDuplicateMultipleSource,
+                          kDuplicateAlternateSource}) {
+      if (it->second.count(code)) return true;
+    }
+    return false;
+  };
   auto writeRule = [&](size_t i) {
     writeRuleProblems(out, static_cast<uint32_t>(i), problems);
-    subtable.writeFeaRule(out, static_cast<uint32_t>(i), false);
+    subtable.writeFeaRule(out, static_cast<uint32_t>(i), shadowed(i));
   };
   writeRule(first);
   for (size_t i = 0; i < n; ++i) {

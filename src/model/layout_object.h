@@ -29,7 +29,7 @@ struct FeatureWriteOptions {
   int32_t inlineClasses = 0;
   uint8_t additionalTables = 1;
   uint8_t tableOverrides = 0;
-  uint8_t gdefText = 0;
+  uint8_t gdefText = 1;  // without it glyph classes and carets would be lost
 };
 
 // A feature-file glyph class of the layout model, as listed for the groups of a font.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -109,7 +110,13 @@ struct Scenario {
   const char* fea;
   std::vector<std::pair<std::string, int>> counts;  // text -> occurrences in the output
   const char* judged = "OK ";                        // how the judge's line begins
+  const char* knownFinding = nullptr;                // a judge's line "DIFF <it> --" passes too
+  const char* warnings = "";                         // what `otltool fea` prints on standard error
 };
+
+// Our compiler refuses glyph names with a leading period (".null") until it takes those
+// of the font's glyph set: until then only feaLib's build of such a text is judged.
+constexpr const char* kLeadingPeriodRefused = "DIFF import:leading-period --";
 
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
@@ -149,7 +156,57 @@ const Scenario kScenarios[] = {
     {"deletion",
      "languagesystem DFLT dflt;\nfeature ccmp { sub a by NULL; sub b by c c; } ccmp;\n",
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
-     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --"},
+     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
+     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+    // The calls of a lookup that lost its only rule go with it, and so does the feature
+    // they leave empty (compilers refuse a feature block without rules).
+    {"calls_emptied",
+     "languagesystem DFLT dflt;\nlookup D { sub a by NULL; } D;\n"
+     "feature calt { sub a' lookup D b; sub x' lookup D [y z]; } calt;\nfeature ccmp { sub c by x; } ccmp;\n",
+     {{"feature calt", 0}, {"      sub \\c by \\x;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"
+     "Warning: the generated feature text leaves out rules that call a lookup that has no rule left (GSUB lookup 2)\n"},
+    // An empty set of alternates has no text either ("from []" is refused).
+    {"empty_alternates",
+     "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"
+     "#@ font['GSUB'].table.LookupList.Lookup[0].SubTable[0].alternates['a'] = []\n",
+     {{"[]", 0}, {"      sub \\x from [\\y \\z];", 1}},
+     "DIFF feaLib:GSUB/salt import:GSUB/salt --", nullptr,
+     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+    // Feature text calls one lookup per marked glyph: the second call goes, with a word.
+    {"second_call",
+     "languagesystem DFLT dflt;\nlookup L1 { sub a by b; } L1;\nlookup L2 { sub b by c; } L2;\n"
+     "feature calt { sub a' lookup L1 lookup L2 x; } calt;\n",
+     {{"      sub \\a' lookup calt_2  \\x;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: the generated feature text leaves out rules that call a second lookup at one position or call "
+     "lookups out of position order (GSUB lookup 3)\n"},
+    // Glyph classes and ligature carets come back (lookups skipping marks need them).
+    {"gdef",
+     "languagesystem DFLT dflt;\n"
+     "table GDEF { GlyphClassDef [a b c f i l x], [f_i f_l], [acute grave], ; LigatureCaretByPos f_i 250; } GDEF;\n"
+     "feature liga { lookupflag IgnoreMarks; sub f i by f_i; } liga;\n",
+     {{"table GDEF {", 1}, {"    GlyphClassDef @BASE, @LIGATURES, @MARKS, ;", 1}, {"LigatureCaretByPos \\f_i 250;", 1}}},
+    // DFLT's other languages are no language systems a compiler takes: they stand under
+    // "script DFLT;" in the feature.
+    {"dflt_languages",
+     "languagesystem DFLT dflt; languagesystem latn dflt;\n"
+     "feature liga { sub f i by f_i; script DFLT; language CSH; sub f l by f_l; } liga;\n",
+     {{"languagesystem DFLT CSH", 0}, {"  script DFLT;", 1}, {"    language CSH  exclude_dflt;", 1}}},
+    // A second ligature for the same input never applies: it stays a comment, or a
+    // compiler taking the last one would make it apply.
+    {"shadowed_ligature",
+     "languagesystem DFLT dflt;\nfeature liga { sub f i by f_i; sub f l by f_l; } liga;\n"
+     "#@ import copy\n#@ st = font['GSUB'].table.LookupList.Lookup[0].SubTable[0]\n"
+     "#@ dup = copy.deepcopy(st.ligatures['f'][0]); dup.LigGlyph = 'x'; st.ligatures['f'].append(dup)\n",
+     {{"\n#       sub \\f \\i by \\x;\n", 1}, {"\n      sub \\f \\i by \\x;", 0}}},
+    // A glyph with a leading period that the font holds is named like any other.
+    {"leading_period",
+     "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
+     "feature ccmp { sub [a .null] by b; } ccmp;\n",
+     {{"\\.null", 2}},
+     "OK ", kLeadingPeriodRefused},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -158,22 +215,33 @@ int countOf(const std::string& text, const std::string& part) {
   return n;
 }
 
+// Builds the scenario's font with feaLib (its glyphs from `glyphs`) and judges the text
+// generated from it; the text is left in dir/judge/features.fea.
+std::string judgeScenario(const fs::path& glyphs, const fs::path& dir, const std::string& fea) {
+  fs::create_directories(dir);
+  std::ofstream(dir / "source.fea") << fea;
+  const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_scenario.py";
+  return layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
+                                  glyphs.string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
+                                  "' 2>&1");
+}
+
 TEST(FeaWriter, ScenariosRecompile) {
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_scenarios_" + std::to_string(::getpid()));
   fs::create_directories(work);
-  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n";
-  const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_scenario.py";
+  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n";
   for (const Scenario& scenario : kScenarios) {
     const fs::path dir = work / scenario.name;
-    fs::create_directories(dir);
-    std::ofstream(dir / "source.fea") << scenario.fea;
-    const std::string result =
-        layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL + "' '" +
-                (work / "glyphs.txt").string() + "' '" + (dir / "source.fea").string() + "' '" + dir.string() +
-                "' 2>&1");
-    EXPECT_EQ(result.rfind(scenario.judged, 0), 0u) << scenario.name << ": " << result;
+    const std::string result = judgeScenario(work / "glyphs.txt", dir, scenario.fea);
+    const bool known = scenario.knownFinding && result.rfind(scenario.knownFinding, 0) == 0;
+    EXPECT_TRUE(result.rfind(scenario.judged, 0) == 0 || known) << scenario.name << ": " << result;
     const std::string text = readFile(dir / "judge" / "features.fea");
+    const fs::path judged = dir / "judge";
+    EXPECT_EQ(layout_test::commandOutput("'" + std::string(TARNWICK_OTLTOOL) + "' fea '" + (judged / "glyphs.txt").string() +
+                                         "' '" + (judged / "in").string() + "' /dev/null 2>&1"),
+              scenario.warnings)
+        << scenario.name;
     for (const auto& [part, count] : scenario.counts) EXPECT_EQ(countOf(text, part), count) << scenario.name << ": " << part;
     // The example of the lookup order: callee before caller.
     if (std::string(scenario.name) == "called_and_repeated") {
@@ -181,6 +249,42 @@ TEST(FeaWriter, ScenariosRecompile) {
       EXPECT_LT(text.find("lookup calt_3 {"), text.find("lookup calt_1 {"));
     }
   }
+  fs::remove_all(work);
+}
+
+// A mark lookup whose two subtables (no mark or base shared) pass the 16-bit offsets
+// together: compilers build one subtable of them, so they are written as two lookups.
+TEST(FeaWriter, LargeMarkLookupRecompiles) {
+  if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
+  const fs::path work = fs::temp_directory_path() / ("feawriter_marks_" + std::to_string(::getpid()));
+  fs::create_directories(work);
+  constexpr int kBases = 240, kClasses = 20;  // per subtable: about 34,000 bytes
+  std::ostringstream glyphs, bases, marks, fea;
+  glyphs << ".notdef\na\nb\nc\n";
+  for (int i = 0; i < 2 * kBases; ++i) glyphs << "b" << i << "\n", bases << " b" << i;
+  for (int k = 0; k < 2 * kClasses; ++k) glyphs << "m" << k << "\n", marks << " m" << k;
+  std::ofstream(work / "glyphs.txt") << glyphs.str();
+  fea << "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b c" << bases.str() << "], , [" << marks.str()
+      << "], ; } GDEF;\n";
+  for (int k = 0; k < 2 * kClasses; ++k) fea << "markClass m" << k << " <anchor 0 " << k << "> @M" << k << ";\n";
+  for (int part = 0; part < 2; ++part) {
+    fea << "lookup part" << part << " {\n";
+    for (int i = part * kBases; i < (part + 1) * kBases; ++i) {
+      fea << "  pos base b" << i;
+      for (int k = part * kClasses; k < (part + 1) * kClasses; ++k) fea << " <anchor " << i << ' ' << k << "> mark @M" << k;
+      fea << ";\n";
+    }
+    fea << "} part" << part << ";\n";
+  }
+  // feaLib makes two lookups; the font's lookup gets the second one's subtable too.
+  fea << "feature mark { lookup part0; } mark;\n"
+      << "#@ gpos = font['GPOS'].table.LookupList.Lookup\n"
+      << "#@ gpos[0].SubTable += gpos[1].SubTable; gpos[0].SubTableCount = len(gpos[0].SubTable)\n";
+  const std::string result = judgeScenario(work / "glyphs.txt", work / "marks", fea.str());
+  EXPECT_EQ(result.rfind("OK ", 0), 0u) << result;
+  const std::string text = readFile(work / "marks" / "judge" / "features.fea");
+  EXPECT_EQ(countOf(text, "      lookup mark_1_1;\n"), 1);
+  EXPECT_EQ(countOf(text, "      lookup mark_1_2;\n"), 1);
   fs::remove_all(work);
 }
 
@@ -194,32 +298,48 @@ struct FontCase {
   const char* textHas = nullptr;  // a line the generated text must hold
 };
 
+// Glyph names longer than 31 characters are no feature-file glyph names: the writer leaves
+// their rules and class members out (with a warning), so rules and GDEF classes differ.
+// Our compiler refuses glyph names with a leading period (".null", which these fonts use
+// and the writer names) until it takes the names of the font's glyph set: until then only
+// feaLib's build of their text is judged (kLeadingPeriodRefused).
+const std::string kLeadingPeriod = "import:leading-period";
+
 const FontCase kFonts[] = {
     {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", {}},
     {"/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf", {}},
-    {"/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf", {}},
+    {"/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf", {kLeadingPeriod}},
     {"/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", {}},
     {"/usr/share/fonts/truetype/noto/NotoRashiHebrew-Regular.ttf", {}},
     {"/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf", {}},
-    // ".null" is no feature-file glyph name (a leading dot is for ".notdef" only): the
-    // generated text leaves it out of the "any other glyph" classes of one context.
-    {"/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf", {"feaLib:GSUB/ccmp", "import:GSUB/ccmp"}},
-    {"/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {"feaLib:GSUB/ccmp", "import:GSUB/ccmp"}},
+    {"/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf", {kLeadingPeriod}},
+    {"/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {kLeadingPeriod}},
     {"/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", {}},
     // Context rules calling two lookups at one position, or calling them out of position
     // order: feature text holds one lookup per position, in position order.
     {"/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf", {"feaLib:GSUB/blws", "import:GSUB/blws"}},
-    // Glyph names longer than 31 characters are no feature-file glyph names for the
-    // writer: their rules and class members are left out of the generated text.
+    // Long glyph names.
     {"/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
      {"feaLib:GPOS/kern", "import:GPOS/kern", "feaLib:GPOS/mark", "import:GPOS/mark", "feaLib:GSUB/dlig",
       "import:GSUB/dlig", "feaLib:GSUB/fina", "import:GSUB/fina", "feaLib:GSUB/init", "import:GSUB/init",
-      "feaLib:GSUB/medi", "import:GSUB/medi"}},
+      "feaLib:GSUB/medi", "import:GSUB/medi", "feaLib:GDEF/classes", "import:GDEF/classes", "feaLib:GDEF/carets",
+      "import:GDEF/carets"}},
     // Bases without an anchor for some of their lookup's mark classes.
     {"/usr/share/fonts/truetype/noto/NotoSansAdlam-Regular.ttf", {}},
     // Its kerning lookup's subtables pass 16-bit offsets together (useExtension), and
     // its glyph pairs come in several subtables before the class pairs.
     {"/usr/share/fonts/truetype/noto/NotoSansEthiopic-Regular.ttf", {}, "    lookup kern_1 useExtension  {\n"},
+    // Several thousand glyph classes and over a hundred ligature carets in its GDEF.
+    {"/usr/share/fonts/opentype/junicode/JunicodeTwoBeta-Regular.otf", {}, "    LigatureCaretByPos \\H_r 352;\n"},
+    // Long glyph names (conjunct halves).
+    {"/usr/share/fonts/truetype/annapurna/AnnapurnaSIL-Regular.ttf",
+     {"feaLib:GDEF/classes", "import:GDEF/classes", "feaLib:GPOS/blwm", "import:GPOS/blwm", "feaLib:GSUB/cjct",
+      "import:GSUB/cjct", "feaLib:GSUB/half", "import:GSUB/half", "feaLib:GSUB/pres", "import:GSUB/pres",
+      "feaLib:GSUB/rkrf", "import:GSUB/rkrf", "feaLib:GSUB/ss04", "import:GSUB/ss04", "feaLib:GSUB/ss14",
+      "import:GSUB/ss14", "feaLib:GSUB/ss15", "import:GSUB/ss15", "feaLib:GSUB/ss20", "import:GSUB/ss20"}},
+    {"/usr/share/fonts/opentype/lateef/Lateef-Regular.ttf", {}},
+    {"/usr/share/fonts/truetype/andika/Andika-Regular.ttf", {kLeadingPeriod}},
+    {"/usr/share/fonts/truetype/lohit-bengali/Lohit-Bengali.ttf", {kLeadingPeriod}},
 };
 
 // The findings of a "DIFF <finding> ... -- <details>" line.
@@ -230,32 +350,41 @@ std::vector<std::string> findingsOf(const std::string& result) {
   return findings;
 }
 
-TEST(FeaWriter, DebianFontsRecompile) {
+// One test per font, so each has its own time limit.
+class DebianFont : public ::testing::TestWithParam<FontCase> {};
+
+TEST_P(DebianFont, Recompiles) {
+  const FontCase& font = GetParam();
+  if (!fs::exists(font.path)) GTEST_SKIP() << font.path << " is not installed";
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_fonts_" + std::to_string(::getpid()));
+  const fs::path dir = work / fs::path(font.path).stem();
   const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_judge.py";
-  int seen = 0;
-  for (const FontCase& font : kFonts) {
-    if (!fs::exists(font.path)) continue;
-    ++seen;
-    const std::string result = layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" + TARNWICK_OTLTOOL +
-                                       "' '" + font.path + "' '" + (work / fs::path(font.path).stem()).string() +
-                                       "' 2>/dev/null");
-    std::cout << fs::path(font.path).filename().string() << ": " << result.substr(0, 300) << "\n";
-    RecordProperty(fs::path(font.path).stem().string(), result.substr(0, 300));
-    if (font.textHas) {
-      EXPECT_NE(readFile(work / fs::path(font.path).stem() / "features.fea").find(font.textHas), std::string::npos)
-          << font.path << ": " << font.textHas;
-    }
-    if (result.rfind("OK ", 0) == 0) continue;
-    ASSERT_EQ(result.rfind("DIFF ", 0), 0u) << font.path << ": " << result;
-    for (const std::string& finding : findingsOf(result)) {
-      EXPECT_NE(std::find(font.documented.begin(), font.documented.end(), finding), font.documented.end())
-          << font.path << ": " << finding << " is no documented difference: " << result.substr(0, 600);
-    }
+  const std::string result = layout_test::commandLine(std::string(TARNWICK_PYTHON) + " '" + script + "' '" +
+                                                      TARNWICK_OTLTOOL + "' '" + font.path + "' '" + dir.string() +
+                                                      "' 2>/dev/null");
+  std::cout << fs::path(font.path).filename().string() << ": " << result.substr(0, 300) << "\n";
+  RecordProperty(fs::path(font.path).stem().string(), result.substr(0, 300));
+  if (font.textHas) {
+    EXPECT_NE(readFile(dir / "features.fea").find(font.textHas), std::string::npos) << font.path << ": " << font.textHas;
   }
-  fs::remove_all(work);
-  if (seen == 0) GTEST_SKIP() << "none of the Debian fonts is installed";
+  fs::remove_all(dir);
+  if (result.rfind("OK ", 0) == 0) return;
+  ASSERT_EQ(result.rfind("DIFF ", 0), 0u) << font.path << ": " << result;
+  for (const std::string& finding : findingsOf(result)) {
+    EXPECT_NE(std::find(font.documented.begin(), font.documented.end(), finding), font.documented.end())
+        << font.path << ": " << finding << " is no documented difference: " << result.substr(0, 600);
+  }
 }
+
+std::string fontTestName(const ::testing::TestParamInfo<FontCase>& info) {
+  std::string name = fs::path(info.param.path).stem().string();
+  for (char& c : name) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(FeaWriter, DebianFont, ::testing::ValuesIn(kFonts), fontTestName);
 
 }  // namespace

@@ -22,32 +22,6 @@ bool FlagTracker::matches(const Lookup& lookup) const {
   return known && value == lookup.flag && (!(lookup.flag & kUseMarkFilteringSet) || filterSet == lookup.markFilteringSet);
 }
 
-std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup) {
-  std::vector<std::vector<size_t>> groups;
-  if (lookup.tableId != kTableGpos || lookup.typeCode < 4 || lookup.typeCode > 6) return groups;
-  GlyphSet marks;
-  GlyphSet bases;
-  auto overlaps = [](const GlyphClassSlot& slot, const GlyphSet& seen) {
-    for (size_t g = 0; g < slot.glyphCount(); ++g) {
-      if (seen.count(slot.glyphAt(g))) return true;
-    }
-    return false;
-  };
-  for (size_t i = 0; i < lookup.subtables.size(); ++i) {
-    const auto* mark = dynamic_cast<const LpMarkTo*>(lookup.subtables[i].get());
-    if (!mark) return {};
-    if (groups.empty() || overlaps(mark->marks, marks) || overlaps(mark->bases, bases)) {
-      groups.emplace_back();
-      marks.clear();
-      bases.clear();
-    }
-    groups.back().push_back(i);
-    for (size_t g = 0; g < mark->marks.glyphCount(); ++g) marks.insert(mark->marks.glyphAt(g));
-    for (size_t g = 0; g < mark->bases.glyphCount(); ++g) bases.insert(mark->bases.glyphAt(g));
-  }
-  return groups;
-}
-
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
   static const char* const gpos[] = {"",
                                      "Single adjustment",
@@ -67,6 +41,14 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
 }
 
 void FeaDocumentWriter::gatherFeatures() {
+  const LayoutTableBlock** blocks[2] = {&gsub_, &gpos_};
+  for (int i = 0; i < 2; ++i) {
+    writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
+    *writable_[i] = **blocks[i];
+    removeUnwritableRules(*writable_[i], leftOut_);
+    *blocks[i] = writable_[i].get();
+  }
+  trialReady_ = false;
   features_.clear();
   lookups_.clear();
   names_.clear();
@@ -145,7 +127,11 @@ void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup,
   tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
   uint16_t last = lookup.flag;
   lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
-  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_);
+  copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_, reportFor(lookup));
+}
+
+LeftOutReport FeaDocumentWriter::reportFor(const Lookup& lookup) {
+  return [this, &lookup](LeftOutKind kind) { leftOut_.add(kind, lookup.tableId, lookup.index); };
 }
 
 // A lookup whose rules all are left out would be an empty block, which compilers refuse.
@@ -177,7 +163,7 @@ void FeaDocumentWriter::markEmptyLookups() {
 void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
   if (info.empty) return;
   const Lookup* lookup = info.index == 0xFFFFFFFF ? nullptr : table(info.tableId).lookups.findLookup(info.index);
-  const auto groups = lookup && !info.referenced ? markSubtableGroups(*lookup) : std::vector<std::vector<size_t>>{};
+  const auto& groups = markGroups(info);
   if (groups.size() < 2) {
     // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
     std::string singles;
@@ -221,7 +207,7 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
     tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
     for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
-    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr);
+    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr, reportFor(*lookup));
   }
   out << "    } " << name << ";\n\n";
 }
@@ -244,39 +230,6 @@ void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& inf
   writeLookup(out, info, tracker);
 }
 
-// A lookup of several subtables whose binary forms together pass what 16-bit offsets
-// reach is written with useExtension (as is one whose trial write fails), so compilers
-// write Extension lookups for it. The sizes need the font's glyph order.
-void FeaDocumentWriter::decideExtensions() {
-  if (!font_) return;
-  GlyphIdMap glyphs;
-  glyphs.fillGlyphs(font_->glyphs);
-  LookupIndexMap listIndex[3];
-  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
-    uint32_t position = 0;
-    for (const auto& [index, lookup] : table(tableId).lookups.lookups()) listIndex[tableId][index] = position++;
-  }
-  constexpr size_t kOffsetReach = 65535;
-  for (auto& [key, info] : lookups_) {
-    const Lookup* lookup = info->useExtension ? nullptr : table(info->tableId).lookups.findLookup(info->index);
-    if (!lookup || lookup->subtables.size() < 2) continue;
-    size_t total = 0;
-    for (const auto& subtable : lookup->subtables) {
-      ot::BinaryWriter scratch;
-      try {
-        ot_bin_layout::writeSubtable(scratch, *subtable, listIndex[info->tableId], glyphs);
-        total += scratch.size();
-      } catch (const ot_bin_layout::SubtableOffsetException&) {
-        total = kOffsetReach + 1;
-      } catch (const ot::Exception&) {
-        total = kOffsetReach + 1;
-      }
-      if (total > kOffsetReach) break;
-    }
-    info->useExtension = total > kOffsetReach;
-  }
-}
-
 void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   if (comments()) out << "#\n# Lookup definitions\n#\n\n";
   if (lookups_.empty()) return;
@@ -290,6 +243,7 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
     }
   }
   decideExtensions();
+  groupMarkSubtables();
   decideNamed(lookups_, options_->inlineLookups != 0);
   if (options_->inlineLookups && keepLookupOrder(features_, lookups_)) {
     std::stable_sort(features_.begin(), features_.end(),
@@ -316,8 +270,7 @@ void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableI
     if (info.empty) continue;
     if (info.named) {
       if ((!tracker.known || tracker.value != info.flag) && info.flag == 0) writeFeaLookupFlag(0, out);
-      const Lookup* lookup = table(tableId).lookups.findLookup(index);
-      const size_t parts = lookup && !info.referenced ? markSubtableGroups(*lookup).size() : 0;
+      const size_t parts = markGroups(info).size();
       if (parts < 2) out << "      lookup " << info.name << ";\n";
       if (info.singlesPart) out << "      lookup " << info.name << "_single;\n";
       for (size_t k = parts; parts >= 2 && k-- > 0;) out << "      lookup " << partName(info, k) << ";\n";
@@ -359,6 +312,19 @@ std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
   return restated;
 }
 
+// Compilers refuse a feature block without rules: one whose lookups all lost their rules
+// is not written.
+bool FeaDocumentWriter::writesLookups(const FeatureInfo& feature) const {
+  for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+    for (uint32_t index : featureLookupSet(feature, tableId)) {
+      const auto found = lookups_.find({tableId, index});
+      if (found == lookups_.end() ? table(tableId).lookups.findLookup(index) != nullptr : !found->second->empty)
+        return true;
+    }
+  }
+  return false;
+}
+
 bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
   if (!record) return true;
   for (uint32_t tableId : {kTableGsub, kTableGpos}) {
@@ -372,7 +338,8 @@ bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
 
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
-  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0 || !writesLookups(feature))
+    return;
   out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
   if (comments()) {
     static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};

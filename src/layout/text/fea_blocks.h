@@ -4,12 +4,16 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "layout/glyph_id_map.h"
 #include "layout/text/fea_inventory.h"
 #include "layout/text/fea_lookup_names.h"
+#include "layout/text/fea_rule_filter.h"
 #include "layout/text/fea_writer.h"
 
 namespace otl::ot_fea_layout {
@@ -18,8 +22,10 @@ namespace otl::ot_fea_layout {
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 
 // Mark attachment subtables grouped so that no mark stands in two groups (compilers give a
-// lookup's marks one class each); empty for other lookups.
-std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup);
+// lookup's marks one class each) and, with the subtables' binary sizes given, no group
+// passes what 16-bit offsets reach (compilers build one subtable of a group); empty for
+// other lookups.
+std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup, const std::vector<size_t>& sizes = {});
 
 // The languages whose default lookups must be named again after exclude_dflt.
 std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature);
@@ -37,6 +43,9 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   FeaDocumentWriter() = default;
   ~FeaDocumentWriter() override = default;
 
+  // The rules left out of the text, by kind; callers add what they left out before.
+  LeftOutRules& leftOut() { return leftOut_; }
+
  protected:
   void gatherFeatures() override;
   void writeLookupDefinitions(std::ostream& out) override;
@@ -52,6 +61,11 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups();
   void decideExtensions();
+  // Binary sizes of the lookup's subtables as the table writer makes them (a subtable that
+  // cannot be written counts as too large); empty without a font.
+  std::vector<size_t> subtableSizes(const Lookup& lookup);
+  void groupMarkSubtables();
+  const std::vector<std::vector<size_t>>& markGroups(const LookupInfo& info) const;
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
@@ -59,10 +73,20 @@ class FeaDocumentWriter : public LayoutFeaWriter {
                              FlagTracker& tracker, bool inPlace);
   void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
   void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
+  bool writesLookups(const FeatureInfo& feature) const;
   // Whether every lookup of the record is referenced by name (none is written in place).
   bool allNamed(const LanguageInfo* record) const;
 
+  LeftOutReport reportFor(const Lookup& lookup);
+
   std::string* singles_ = nullptr;  // where one-glyph ligatures go while set
+  // The blocks as written: copies without the rules feature text cannot hold.
+  std::unique_ptr<LayoutTableBlock> writable_[2];
+  LeftOutRules leftOut_;
+  bool trialReady_ = false;            // glyphs_ and listIndex_ filled for this run
+  GlyphIdMap glyphs_;                  // the font's glyph order, for trial writes
+  LookupIndexMap listIndex_[3];        // lookup index -> LookupList position, per table
+  std::map<std::pair<uint32_t, uint32_t>, std::vector<std::vector<size_t>>> markGroups_;
   FeatureList features_;
   LookupInfoMap lookups_;
   LookupNames names_;

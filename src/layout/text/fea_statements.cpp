@@ -42,22 +42,25 @@ bool isOneGlyphLigature(const std::string& statement, uint32_t tableId, uint32_t
 // "\"), a substitution without input or output ("sub  by", "by ;") and, in a ligature
 // lookup, a one-glyph "ligature" (compiled as a single substitution of another lookup
 // type). They are left out.
-bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
-  if (statement.find("[]") != std::string::npos || statement.find(kEmptyLookupName) != std::string::npos) return true;
+std::optional<LeftOutKind> unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
+  if (statement.find("[]") != std::string::npos) return LeftOutKind::kEmptyClass;
+  if (statement.find(kEmptyLookupName) != std::string::npos) return LeftOutKind::kUnwrittenLookup;
   for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
     const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
-    if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',') return true;
+    if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',')
+      return LeftOutKind::kGlyphNames;
   }
-  if (tableId != kTableGsub) return false;
+  if (tableId != kTableGsub) return std::nullopt;
   const size_t sub = statement.find("sub ");
   const size_t by = statement.find(" by ");
-  if (sub == std::string::npos || by == std::string::npos || statement.find('\'') != std::string::npos) return false;
+  if (sub == std::string::npos || by == std::string::npos || statement.find('\'') != std::string::npos)
+    return std::nullopt;
   const std::string input = statement.substr(sub + 4, by - sub - 4);
   const std::string output = statement.substr(by + 4, statement.find(';', by) - by - 4);
-  if (countWords(input) == 0 || countWords(output) == 0) return true;
-  if (typeCode == kGsubLigature && countWords(input) == 1) return true;
-  if (typeCode == kGsubMultiple && countWords(output) == 1 && output.find('[') == std::string::npos) return false;
-  return false;
+  if (countWords(input) == 0) return LeftOutKind::kEmptyClass;
+  if (countWords(output) == 0) return LeftOutKind::kByNothing;
+  if (typeCode == kGsubLigature && countWords(input) == 1) return LeftOutKind::kOneGlyphLigature;
+  return std::nullopt;
 }
 
 namespace {
@@ -154,12 +157,20 @@ class PairRules {
 // One-glyph ligatures go to `singles` when given (written as a single substitution lookup
 // right after their own), otherwise they are left out.
 void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode,
-                            std::string* singles) {
+                            std::string* singles, const LeftOutReport& report) {
   std::optional<PairRules> pairs;
   if (tableId == kTableGpos && typeCode == kGposPair) pairs.emplace(out);
   auto emit = [&](const std::string& rule) {
     if (pairs) pairs->add(rule);
     else out << rule;
+  };
+  auto emitWritable = [&](const std::string& rule) {
+    const auto refused = unwritable(rule, tableId, typeCode);
+    if (!refused) {
+      emit(rule);
+    } else if (report) {
+      report(*refused);
+    }
   };
   std::string statement;
   size_t start = 0;
@@ -179,12 +190,12 @@ void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t
     if (singles && isOneGlyphLigature(statement, tableId, typeCode) &&
         !unwritable(statement, tableId, kGsubMultiple)) {
       *singles += statement;
-    } else if (!unwritable(statement, tableId, typeCode)) {
-      emit(statement);
+    } else {
+      emitWritable(statement);
     }
     statement.clear();
   }
-  if (!statement.empty() && !unwritable(statement, tableId, typeCode)) emit(statement);
+  if (!statement.empty()) emitWritable(statement);
   if (pairs) pairs->finish();
 }
 

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
+
+#include "layout/text/fea_rule_filter.h"
 
 namespace otl::ot_fea_layout {
 
@@ -12,11 +15,13 @@ namespace otl::ot_fea_layout {
 inline constexpr const char* kEmptyLookupName = "@@unwritten@@";
 
 bool isOneGlyphLigature(const std::string& statement, uint32_t tableId, uint32_t typeCode);
-bool unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode);
-// Copies the rule text statement by statement, leaving out what compilers refuse; one-glyph
-// ligatures go to `singles` when given.
+// Why compilers would refuse the statement, if they would. The writer has taken such rules
+// out of the layout by their data already (removeUnwritableRules); this is the last guard.
+std::optional<LeftOutKind> unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode);
+// Copies the rule text statement by statement, leaving out what compilers refuse (each
+// reported when `report` is set); one-glyph ligatures go to `singles` when given.
 void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t tableId, uint32_t typeCode,
-                            std::string* singles);
+                            std::string* singles, const LeftOutReport& report = {});
 // Whether a lookup body holds any rule (not only comments and flags).
 bool hasRules(const std::string& body);
 

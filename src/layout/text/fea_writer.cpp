@@ -8,6 +8,7 @@
 #include "layout/glyph_slot.h"
 #include "layout/layout_fea.h"
 #include "layout/mark_pos.h"
+#include "layout/registry/glyph_name_registry.h"
 #include "layout/tag_registry.h"
 #include "model/font.h"
 #include "model/numbers.h"
@@ -48,6 +49,11 @@ void writeFeatureList(std::ostream& out, const char* label, const std::vector<ot
 }
 
 }  // namespace
+
+bool isFeaTextGlyphName(std::string_view name) {
+  if (isValidGlyphName(name)) return true;
+  return name.size() >= 2 && name.front() == '.' && isValidGlyphName(name.substr(1));
+}
 
 LocalTime currentLocalTime() {
   const std::time_t now = std::time(nullptr);
@@ -142,6 +148,9 @@ void LayoutFeaWriter::writeLanguageSystems(std::ostream& out) {
   if (!systems.empty() && !systems.front().first.sameBytes(ot::Tag::fromString("DFLT")))
     out << "languagesystem DFLT dflt;\n";
   for (const auto& [script, language] : systems) {
+    // Compilers take DFLT with dflt only; the feature blocks name DFLT's other languages
+    // under "script DFLT;".
+    if (script.sameBytes(ot::Tag::fromString("DFLT")) && !isDefaultTag(language)) continue;
     out << "languagesystem " << script.padded() << ' ' << language.padded() << ';';
     std::string scriptName;
     if (comments() && TagRegistry::findName(script, TagRegistry::kScript, scriptName)) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,11 @@ class FeaGlyphGroups;
 namespace otl::ot_fea_layout {
 
 using FeaWriterOptions = vn::FeatureWriteOptions;
+
+// Whether generated text may name the glyph: a valid feature-file glyph name, or one with a
+// leading period (".null") which compilers take as a glyph of the font's glyph set. The
+// caller has checked that the font holds it.
+bool isFeaTextGlyphName(std::string_view name);
 
 // Local time of a run as the header prints it.
 struct LocalTime {

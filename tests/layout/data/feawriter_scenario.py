@@ -2,6 +2,8 @@
 
 usage: feawriter_scenario.py OTLTOOL GLYPHS FEA WORKDIR
 Prints the judge's line (or "FAIL setup: ...").
+Lines of FEA that begin with "#@" are Python run on the built font (`font`) before it is
+saved: they make what feature text cannot say (two ligatures for one input, say).
 """
 import os
 import subprocess
@@ -28,7 +30,10 @@ def main():
     fb.setupOS2()
     fb.setupPost()
     with open(fea_path, encoding="utf-8") as f:
-        addOpenTypeFeaturesFromString(fb.font, f.read(), filename=fea_path)
+        fea = f.read()
+    addOpenTypeFeaturesFromString(fb.font, fea, filename=fea_path)
+    patch = "\n".join(line[2:].strip() for line in fea.splitlines() if line.startswith("#@"))
+    exec(patch, {"font": fb.font})  # noqa: S102 (the test's own lines)
     font_path = os.path.join(work, "scenario.ttf")
     fb.font.save(font_path)
     judge = os.path.join(os.path.dirname(os.path.abspath(__file__)), "feawriter_judge.py")

@@ -1,0 +1,48 @@
+// Rules that feature text cannot hold, found by their data and taken out of the copy of the
+// layout that the writer prints; each kind is reported once, naming the lookups it touched.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "layout/layout_table_block.h"
+
+namespace otl::ot_fea_layout {
+
+enum class LeftOutKind {
+  kByNothing,         // a glyph substituted by no glyph (or from an empty set of alternates)
+  kEmptyClass,        // a position that matches no glyph
+  kGlyphNames,        // a glyph whose name feature text cannot hold
+  kSecondCall,        // a second lookup called at one position, or calls out of position order
+  kUnwrittenLookup,   // a call of a lookup left with no rule
+  kOneGlyphLigature,  // a one-glyph ligature of a lookup that context rules call
+};
+
+// Where a writer step reports a rule it left out.
+using LeftOutReport = std::function<void(LeftOutKind)>;
+
+class LeftOutRules {
+ public:
+  void add(LeftOutKind kind, uint32_t tableId, uint32_t lookupIndex) { found_[kind].insert({tableId, lookupIndex}); }
+  bool empty() const { return found_.empty(); }
+  // One line per kind: what was left out and the lookups ("GSUB lookup 3, GPOS lookup 1").
+  std::vector<std::string> warningLines() const;
+
+ private:
+  std::map<LeftOutKind, std::set<std::pair<uint32_t, uint32_t>>> found_;
+};
+
+// Takes out of the block's lookups the rules that feature text cannot hold (substitutions
+// by nothing, context rules with a position matching nothing or calling a lookup without
+// rules) and the calls beyond one per position, reporting each.
+void removeUnwritableRules(LayoutTableBlock& block, LeftOutRules& report);
+
+// Notes every lookup of the block that uses a glyph of the set.
+void reportGlyphUsers(const LayoutTableBlock& block, const GlyphSet& glyphs, LeftOutKind kind, LeftOutRules& report);
+
+}  // namespace otl::ot_fea_layout
