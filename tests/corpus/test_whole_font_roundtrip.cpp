@@ -35,10 +35,6 @@ struct WholeFont {
 //   pair by pair, because a class whose every member is kerned on its own on that side,
 //   or whose glyphs have a zero exception under a class pair, travels as glyph pairs; the
 //   groups and the flattened values are checked and hold ("kerning values" would fail).
-// - "import", "document ttx", "document again" (Gentium, Charis, Scheherazade): the
-//   generated feature text names ".null", a glyph of these fonts, and our compiler still
-//   refuses names with a leading period, so nothing of their layout comes back. Remove
-//   these three patterns once the compiler takes the names of the font's glyph set.
 const WholeFont kFonts[] = {
     {"SourceSans", "source-sans-2.040/Roman/Instances/Regular/font.ufo", {"kerning"}},
     {"Roboto", "roboto-2/src/v2/Roboto-Regular.ufo", {}},
@@ -46,8 +42,8 @@ const WholeFont kFonts[] = {
     {"DejaVuSansMono", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf", {}},
     {"DejaVuSerifBold", "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf", {}},
     {"GentiumPlus", "/usr/share/fonts/truetype/gentiumplus/GentiumPlus-Regular.ttf",
-     {"kerning", "import", "document ttx", "document again"}},
-    {"CharisSIL", "/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {"import", "document ttx", "document again"}},
+     {"kerning"}},
+    {"CharisSIL", "/usr/share/fonts/truetype/charis/CharisSIL-Regular.ttf", {}},
     {"NotoSans", "/usr/share/fonts/truetype/noto/NotoSans-Regular.ttf", {"kerning"}},
     {"NotoSansDevanagari", "/usr/share/fonts/truetype/noto/NotoSansDevanagari-Regular.ttf", {}},
     {"NotoSansArabic", "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf", {"kerning"}},
@@ -55,7 +51,7 @@ const WholeFont kFonts[] = {
     {"NotoRashiHebrew", "/usr/share/fonts/truetype/noto/NotoRashiHebrew-Regular.ttf", {}},
     {"LinLibertine", "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf", {}},
     {"Scheherazade", "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
-     {"import", "document ttx", "document again"}},
+     {}},
 };
 
 void PrintTo(const WholeFont& font, std::ostream* out) { *out << font.name; }
