@@ -61,6 +61,10 @@ inline constexpr const char* kUnreadableGlyphFile = "unreadable glyph file";
 inline constexpr const char* kUnreadableLibEntry = "unreadable lib entry";
 inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";
+inline constexpr const char* kRoundedCoordinates = "rounded coordinates";
+inline constexpr const char* kRepointedComponents = "re-pointed components";
+inline constexpr const char* kDecomposedComponents = "decomposed components";
+inline constexpr const char* kDerivedMetrics = "derived metrics";
 
 std::string notCarried(const std::string& what);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";

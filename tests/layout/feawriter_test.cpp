@@ -22,6 +22,7 @@
 #include "layout/layout_fea.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/text/fea_blocks.h"
+#include "support/judge_passes.h"
 
 namespace {
 
@@ -231,6 +232,7 @@ std::vector<std::string> findingsOf(const std::string& result) {
 }
 
 TEST(FeaWriter, DebianFontsRecompile) {
+  TARNWICK_WHOLE_FONT_JUDGES();
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_fonts_" + std::to_string(::getpid()));
   const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/feawriter_judge.py";
