@@ -233,9 +233,7 @@ void UfoFontParser::noteStructureChanges() {
     if (!glyph) continue;
     components = components || !glyph->components.empty();
     if (hasFractionalCoordinates(*glyph)) {
-      warnings_.list(warning::kRoundedCoordinates,
-                     "coordinates that are not whole numbers are rounded, as the native format holds whole units",
-                     glyph->name);
+      warnings_.list(warning::kRoundedCoordinates, warning::kRoundedCoordinatesLine, glyph->name);
     }
   }
   if (!components) return;
@@ -243,21 +241,11 @@ void UfoFontParser::noteStructureChanges() {
   for (const vn::Glyph* glyph : font_->glyphs) {
     if (!glyph || glyph->components.empty()) continue;
     // As the native writer flattens them (transformed components decomposed).
-    switch (glyph->componentChange(*font_, true)) {
-      case vn::Glyph::ComponentChange::kRepointed:
-        warnings_.list(warning::kRepointedComponents,
-                       "components of composite glyphs are re-pointed at the glyphs with the outlines, as the "
-                       "native format holds one level of components",
-                       glyph->name);
-        break;
-      case vn::Glyph::ComponentChange::kDecomposed:
-        warnings_.list(warning::kDecomposedComponents,
-                       "components beside contours, transformed or too deep are decomposed into contours, as the "
-                       "native format cannot hold them as components",
-                       glyph->name);
-        break;
-      case vn::Glyph::ComponentChange::kNone:
-        break;
+    const vn::Glyph::ComponentChange change = glyph->componentChange(*font_, true);
+    if (change == vn::Glyph::ComponentChange::kRepointed) {
+      warnings_.list(warning::kRepointedComponents, warning::kRepointedComponentsLine, glyph->name);
+    } else if (change == vn::Glyph::ComponentChange::kDecomposed) {
+      warnings_.list(warning::kDecomposedComponents, warning::kDecomposedComponentsLine, glyph->name);
     }
   }
 }
