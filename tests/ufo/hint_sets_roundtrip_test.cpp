@@ -6,6 +6,7 @@
 
 #include "hinting/autohint_glyph.h"
 #include "model/layer.h"
+#include "support/qtf_builder.h"
 #include "ufo/hint_sets.h"
 #include "ufo_fixtures.h"
 
@@ -108,6 +109,34 @@ TEST(HintSetsRoundTrip, EverySetComesBackAtItsPoint) {
     const std::string written = readFile(folder.path() / "back.ufo" / "glyphs" / "o.glif");
     EXPECT_EQ(hintSets(written), c.sets) << c.label << "\n" << written;
   }
+}
+
+// A native file whose first set stands before any replacement point, as hinting tools
+// write it: native -> UFO gives that set at point 0, and UFO -> native -> UFO again.
+TEST(HintSetsRoundTrip, NativeFirstSetBeforeAnyReplacementPoint) {
+  using namespace qtftest;
+  // Two squares; their on-curve points are outline points 0-3 and 4-7.
+  const Bytes outline = ElementBuilder()
+                            .moveTo(0, 0).lineTo(100, 0).lineTo(100, 200).lineTo(0, 200)
+                            .moveTo(200, 150).lineTo(300, 150).lineTo(300, 350).lineTo(200, 350)
+                            .bytes();
+  FileBuilder file;
+  file.begin()
+      .glyph(GlyphRecord().name("o").advance(400, 0).element(outline).hints(hintsPayload(
+          {{{{0, 200}}}, {{{150, 200}}}}, {{{{0, 100}}}}, {{1, 0}, {2, 0}, {255, 4}, {1, 1}, {2, 0}})))
+      .end();
+  TempFolder folder;
+  std::ofstream(folder.path() / "in.qtf", std::ios::binary) << file.str();
+  const auto path = [&](const char* name) { return shellQuote((folder.path() / name).string()); };
+  const std::vector<HintSet> expected = {{0, {"hstempos=\"0\"width=\"200\"", "vstempos=\"0\"width=\"100\""}},
+                                         {4, {"hstempos=\"150\"width=\"200\"", "vstempos=\"0\"width=\"100\""}}};
+  const ufotest::Run first = tarnwick("-fo " + path("in.qtf") + " " + path("first.ufo"));
+  ASSERT_EQ(first.code, 0) << first.out;
+  EXPECT_EQ(hintSets(readFile(folder.path() / "first.ufo" / "glyphs" / "o.glif")), expected);
+  const ufotest::Run there = tarnwick("-fo " + path("first.ufo") + " " + path("again.qtf"));
+  const ufotest::Run back = tarnwick("-fo " + path("again.qtf") + " " + path("back.ufo"));
+  ASSERT_EQ(back.code, 0) << there.out << back.out;
+  EXPECT_EQ(hintSets(readFile(folder.path() / "back.ufo" / "glyphs" / "o.glif")), expected);
 }
 
 // The autohinter starts its first set with stems before any replacement point; the
