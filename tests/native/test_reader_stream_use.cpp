@@ -2,7 +2,6 @@
 // file stream keeps its buffer and makes no system call per glyph.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 
 #include "native/reader_fixture.h"
@@ -52,24 +51,6 @@ TEST(NativeReaderStream, SeeksDoNotGrowWithTheGlyphs) {
   }
   EXPECT_EQ(seeksOf[1], seeksOf[0]);
   EXPECT_LE(seeksOf[1], 8);
-}
-
-// Cut files still fail: with the position counted, a record longer than what is left
-// is still caught (the first half of the file ends inside the glyphs).
-TEST(NativeReaderStream, CutFilesFail) {
-  const std::string whole = asString(glyphsFile(3));
-  for (size_t length = 0; length < whole.size() / 2; ++length) {
-    std::istringstream input(whole.substr(0, length));
-    auto pair = freshPair();
-    qtf::Parser parser(pair.get(), &input);
-    vn::ImportOptions options = ReadMaster::driverOptions();
-    EXPECT_FALSE(parser.parse(0, &options)) << length;
-  }
-  std::istringstream input(whole);
-  auto pair = freshPair();
-  qtf::Parser parser(pair.get(), &input);
-  vn::ImportOptions options = ReadMaster::driverOptions();
-  EXPECT_TRUE(parser.parse(0, &options));
 }
 
 }  // namespace

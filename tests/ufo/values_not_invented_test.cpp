@@ -30,10 +30,7 @@ Converted convert(const std::string& fontinfo) {
   EXPECT_EQ(there.code, 0) << there.out;
   EXPECT_EQ(back.code, 0) << back.out;
   Converted result;
-  std::istringstream in(there.out);
-  for (std::string line; std::getline(in, line);) {
-    if (line.starts_with("Warning: ")) result.warnings += line + "\n";
-  }
+  result.warnings = warningLines(there.out);
   result.fontinfo = readFile(folder.path() / "back.ufo" / "fontinfo.plist");
   return result;
 }
