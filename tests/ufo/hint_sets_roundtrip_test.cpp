@@ -115,11 +115,7 @@ TEST(HintSetsRoundTrip, EverySetComesBackAtItsPoint) {
 // write it: native -> UFO gives that set at point 0, and UFO -> native -> UFO again.
 TEST(HintSetsRoundTrip, NativeFirstSetBeforeAnyReplacementPoint) {
   using namespace qtftest;
-  // Two squares; their on-curve points are outline points 0-3 and 4-7.
-  const Bytes outline = ElementBuilder()
-                            .moveTo(0, 0).lineTo(100, 0).lineTo(100, 200).lineTo(0, 200)
-                            .moveTo(200, 150).lineTo(300, 150).lineTo(300, 350).lineTo(200, 350)
-                            .bytes();
+  const Bytes outline = twoSquaresElement();
   FileBuilder file;
   file.begin()
       .glyph(GlyphRecord().name("o").advance(400, 0).element(outline).hints(hintsPayload(
