@@ -5,6 +5,9 @@ folded together.
 
   layout(font, skipped, flag_bits_only)
                               {(table, script, language, feature): [lookup rules, ...]}
+  font_layout(path, skipped, flag_bits_only)
+                              layout() of an installed font file, computed once and kept
+                              for every test that asks (a cache folder, see below)
   differences(expected, got)  one line per key that differs (differing_keys: the keys)
   required_features(font)     features a language system marks required
   with_tables(path, tables, gdef)  the font at path with other GSUB/GPOS/GDEF
@@ -17,9 +20,12 @@ folded together.
                               (glyph list path, feature file path, text or None, error)
                               the text `otltool fea` writes from the font's tables
 """
+import hashlib
 import os
+import pickle
 import subprocess
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "feacompiler", "data"))
 
@@ -199,6 +205,43 @@ def layout(font, skipped=(), flag_bits_only=False):
                     coalesced[ids] = coalesce_marks(tag, lookups)
                 out[(tag,) + key] = coalesced[ids]
     return out
+
+
+def _cache_folder():
+    folder = os.environ.get("TARNWICK_JUDGE_CACHE") or os.path.join(
+        tempfile.gettempdir(), "tarnwick-judge-cache-%d" % os.getuid())
+    os.makedirs(folder, exist_ok=True)
+    return folder
+
+
+def font_layout(font_path, skipped=(), flag_bits_only=False):
+    """layout() of a font file that no test changes (the reference of the whole-font
+    judges), decompiled once and shared between the tests and their runs through the
+    folder TARNWICK_JUDGE_CACHE (default tarnwick-judge-cache-<uid> in the temporary
+    folder). The key holds the file's path, size and time, the comparison's own sources
+    and the fontTools version, so a change to any of them decompiles anew."""
+    import fontTools
+    here = os.path.dirname(os.path.abspath(__file__))
+    key = hashlib.sha256()
+    stat = os.stat(font_path)
+    key.update(repr((os.path.abspath(font_path), stat.st_size, stat.st_mtime_ns, tuple(sorted(skipped)),
+                     flag_bits_only, fontTools.version)).encode())
+    for source in (__file__, os.path.join(here, "feacompiler", "data", "builder_judge.py")):
+        with open(source, "rb") as f:
+            key.update(f.read())
+    path = os.path.join(_cache_folder(), key.hexdigest() + ".pickle")
+    try:
+        with open(path, "rb") as f:
+            return pickle.load(f)
+    except (OSError, EOFError, pickle.UnpicklingError):
+        pass
+    result = layout(TTFont(font_path), skipped, flag_bits_only)
+    # Written whole under a fresh name and moved into place: tests run side by side.
+    handle, temporary = tempfile.mkstemp(dir=os.path.dirname(path), suffix=".part")
+    with os.fdopen(handle, "wb") as f:
+        pickle.dump(result, f, protocol=pickle.HIGHEST_PROTOCOL)
+    os.replace(temporary, path)
+    return result
 
 
 def differing_keys(expected, got):

@@ -19,7 +19,10 @@ int32_t buildBlues(const std::vector<Zone>& zones, bool defaultBottom, std::vect
       out.push_back(zone.position);
     }
   }
-  if (defaultBottom && out.empty()) {
+  // The baseline pair leads the top zones; without a top zone there is nothing to lead,
+  // and an empty array stays empty.
+  const bool hasTop = std::any_of(zones.begin(), zones.end(), [](const Zone& zone) { return zone.isTop(); });
+  if (defaultBottom && out.empty() && hasTop) {
     out.push_back(-20);
     out.push_back(0);
   }

@@ -16,7 +16,8 @@ inline constexpr size_t kMaxOtherBlues = 10;
 
 // Each fills `out` (emptied first) and returns the number of values.
 // BlueValues from zones2: the bottom zones whose top edge is 0 (-width, 0; the
-// pair -20, 0 when there is none), then the top zones (position, position + width).
+// pair -20, 0 when there is none but there are top zones), then the top zones
+// (position, position + width).
 int32_t blueValues(const FontHinting& hinting, std::vector<double>& out);
 // OtherBlues from zones2: the bottom zones not at 0 (position - width, position).
 int32_t otherBlues(const FontHinting& hinting, std::vector<double>& out);

@@ -237,15 +237,38 @@ class Decomposer {
 
 }  // namespace
 
-bool Glyph::convertOutline(const Font& font, bool decomposeTransformed) {
-  if (components.empty()) return false;
-  Flattener flattener(font);
-  flattener.run(*this);
+namespace {
+// Whether a flattened component list must be decomposed instead.
+bool mustDecompose(const Flattener& flattener, bool decomposeTransformed) {
   bool transformed = false;
   for (const FlatComponent& entry : flattener.entries) {
     if (entry.matrix.b != 0.0 || entry.matrix.c != 0.0) transformed = true;
   }
-  if ((!decomposeTransformed || !transformed) && !flattener.mixed) {
+  return flattener.mixed || (decomposeTransformed && transformed);
+}
+}  // namespace
+
+Glyph::ComponentChange Glyph::componentChange(const Font& font, bool decomposeTransformed) const {
+  if (components.empty()) return ComponentChange::kNone;
+  Flattener flattener(font);
+  flattener.run(*this);
+  if (mustDecompose(flattener, decomposeTransformed)) return ComponentChange::kDecomposed;
+  if (flattener.entries.size() != components.size()) return ComponentChange::kRepointed;
+  auto entry = flattener.entries.begin();
+  for (const Component& component : components) {
+    if (entry->baseName != component.baseName || !(entry->matrix == component.matrix)) {
+      return ComponentChange::kRepointed;
+    }
+    ++entry;
+  }
+  return ComponentChange::kNone;
+}
+
+bool Glyph::convertOutline(const Font& font, bool decomposeTransformed) {
+  if (components.empty()) return false;
+  Flattener flattener(font);
+  flattener.run(*this);
+  if (!mustDecompose(flattener, decomposeTransformed)) {
     components.clear();
     for (FlatComponent& entry : flattener.entries) components.push_back({std::move(entry.baseName), entry.matrix});
     return true;

@@ -91,6 +91,9 @@ class Glyph : public Object {
   void boundingBox(Rect& out, const Font& font, const Matrix& matrix, bool bodyOnly, bool nativeOnly) const;
   // Flattens or decomposes the components; false when the glyph has none.
   bool convertOutline(const Font& font, bool decomposeTransformed);
+  // What convertOutline would change of the glyph's structure, without changing it.
+  enum class ComponentChange { kNone, kRepointed, kDecomposed };
+  ComponentChange componentChange(const Font& font, bool decomposeTransformed) const;
   static void transformContours(std::list<Contour>& contours, const Matrix& m);
 
   // Copies the fields of another glyph (index becomes -1); with data, clones its data objects.

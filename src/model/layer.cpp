@@ -235,6 +235,10 @@ void Layer::nameHintReplacements() {
         for (Node& node : contour.nodes) byIndex.push_back(&node);
       }
     }
+    // Stems before the first replacement point form a set that starts at point 0.
+    if (replacements.front().kind != 3 && !byIndex.empty() && byIndex.front()->name.empty()) {
+      byIndex.front()->name = replacementPointName(0);
+    }
     int32_t k = 0;
     for (ReplacementRecord& record : replacements) {
       if (record.kind != 3) continue;

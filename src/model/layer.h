@@ -154,7 +154,8 @@ class Layer {
   bool hasBitmap() const;
   int32_t bitmapCount() const;
   bool hasStyledElements() const;
-  // Names the points at which hint sets start: "hr01", "hr02", ... ("hr00" without records).
+  // Names the points at which hint sets start: "hr01", "hr02", ... ("hr00" without records,
+  // or for the stems that stand before the first replacement point).
   void nameHintReplacements();
   void transfer(Transfer& consumer) const;
 };

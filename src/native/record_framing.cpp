@@ -6,6 +6,11 @@
 
 namespace qtf {
 
+namespace {
+// Skips from this length on seek instead of reading through.
+constexpr uint64_t kSeekFrom = uint64_t{1} << 20;
+}  // namespace
+
 void RecordInput::setFailed() {
   if (in_) in_->setstate(std::ios::failbit);
 }
@@ -30,15 +35,13 @@ bool RecordInput::ensureEnd() {
 
 uint64_t RecordInput::bytesLeft() {
   if (!good() || !ensureEnd()) return 0;
-  const std::streampos here = in_->tellg();
-  if (here == std::streampos(-1)) return 0;
-  const auto pos = static_cast<uint64_t>(static_cast<std::streamoff>(here));
-  return pos < end_ ? end_ - pos : 0;
+  return pos_ < end_ ? end_ - pos_ : 0;
 }
 
 bool RecordInput::checkHeader() {
   if (!in_) return false;
   in_->seekg(0);
+  pos_ = 0;
   if (!good()) return false;
   endKnown_ = false;
   if (!ensureEnd()) {
@@ -58,6 +61,7 @@ bool RecordInput::checkHeader() {
     return false;
   }
   in_->seekg(static_cast<std::streamoff>(offset));
+  pos_ = offset;
   return good();
 }
 
@@ -91,7 +95,13 @@ bool RecordInput::skipPayload(uint64_t length) {
   if (!good()) return false;
   if (length == 0) return true;
   if (!fitsInFile(length)) return false;
-  in_->seekg(static_cast<std::streamoff>(length), std::ios::cur);
+  // Short skips stay within the stream's buffer; long ones seek.
+  if (length < kSeekFrom) {
+    in_->ignore(static_cast<std::streamsize>(length));
+  } else {
+    in_->seekg(static_cast<std::streamoff>(length), std::ios::cur);
+  }
+  advance(length);
   return good();
 }
 
@@ -117,7 +127,10 @@ bool RecordInput::loadPayload(Stream& payload, uint32_t length) {
     return false;
   }
   uint8_t* dst = payload.prepareLoad(length);
-  if (length > 0) in_->read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(length));
+  if (length > 0) {
+    in_->read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(length));
+    advance(static_cast<uint64_t>(in_->gcount()));
+  }
   return good();
 }
 
@@ -125,7 +138,10 @@ bool RecordInput::readRecordString(uint32_t length, std::string& out) {
   out.clear();
   if (!fitsInFile(length)) return false;
   out.resize(length);
-  if (length > 0) in_->read(out.data(), static_cast<std::streamsize>(length));
+  if (length > 0) {
+    in_->read(out.data(), static_cast<std::streamsize>(length));
+    advance(static_cast<uint64_t>(in_->gcount()));
+  }
   return good();
 }
 
@@ -143,6 +159,7 @@ bool RecordInput::readRawBytes(void* out, uint64_t length) {
     return false;
   }
   in_->read(static_cast<char*>(out), static_cast<std::streamsize>(length));
+  advance(static_cast<uint64_t>(in_->gcount()));
   if (!good()) {
     std::memset(out, 0, length);
     return false;

@@ -4,6 +4,9 @@
 // Every length taken from the file is checked against the bytes left in the file
 // before anything is allocated or skipped: a record that claims more than is left
 // fails (the stream's failbit is set), and skips only go forward.
+//
+// The position is counted here rather than asked of the stream: asking a file stream
+// costs a system call and drops its buffer, and the reader asks before every record.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +58,11 @@ class RecordInput {
   // Good, and `length` bytes are left in the file; a longer length marks it failed.
   bool fitsInFile(uint64_t length);
 
+  // Counts bytes the stream really delivered or skipped.
+  void advance(uint64_t count) { pos_ += count; }
+
   std::istream* in_;
+  uint64_t pos_ = 0;
   uint64_t end_ = 0;
   bool endKnown_ = false;
 };

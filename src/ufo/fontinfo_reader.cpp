@@ -69,6 +69,21 @@ void FontInfoReader::notRead(const std::string& key) {
   }
 }
 
+// The native file has no place of its own for the preferred names: the family goes
+// through "familyName" and the subfamily through "styleName". A value that cannot go
+// there is named with the keys left out.
+void FontInfoReader::notePreferredNames() {
+  const vn::FontNames& names = style_->names;
+  const auto family = names.namedStrings.find(kPreferredFamilyKey);
+  if (family != names.namedStrings.end() && family->second != names.familyName) {
+    notRead("openTypeNamePreferredFamilyName");
+  }
+  const auto subfamily = names.namedStrings.find(kPreferredSubfamilyKey);
+  if (subfamily != names.namedStrings.end() && styleNameText_ && *styleNameText_ != subfamily->second) {
+    notRead(names.styleName == subfamily->second ? kStyleNameKey : "openTypeNamePreferredSubfamilyName");
+  }
+}
+
 void FontInfoReader::readKey(const std::string& key, std::string_view elementName, const std::string& rawText) {
   if (!font_ || !style_) return;
   const FontInfoKey* entry = findFontInfoKey(key);
@@ -80,6 +95,7 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
   vn::FontMetrics& metrics = style_->metrics;
   vn::FontHinting& hinting = font_->hinting;
   const std::string text = modelText(rawText, warnings_);
+  if (key == kStyleNameKey) styleNameText_ = text;
 
   auto real = [&]() -> std::optional<double> {
     auto value = readReal(rawText);
@@ -96,12 +112,12 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
     case Rule::kHeadCreated: readCreated(rawText); return;
     case Rule::kStyleMapStyleName: readStyleMapStyleName(text); return;
     case Rule::kPreferredFamilyName:
-      names.namedStrings["pref_family"] = text;
+      names.namedStrings[kPreferredFamilyKey] = text;
       if (names.familyName.empty()) names.familyName = text;
       if (names.familyName == text) names.styleMapFamilyName = names.familyName;
       return;
     case Rule::kPreferredSubfamilyName:
-      names.namedStrings["pref_subfamily"] = text;
+      names.namedStrings[kPreferredSubfamilyKey] = text;
       names.styleName = text;
       return;
     case Rule::kWeightClass:
@@ -388,6 +404,7 @@ void FontInfoReader::finish() {
                     lost.first + " " + vn::formatNumber(lost.second, 0) + " (" + kept.first + " " +
                         vn::formatNumber(kept.second, 0) + " kept)");
   }
+  notePreferredNames();
   // Without "styleMapStyleName" the style links as regular, as a native file without
   // the linking style reads; the native file then holds what a UFO written from it says.
   if (style_->names.styleMapStyleName.empty()) style_->names.styleMapStyleName = "Regular";

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,6 +37,8 @@ class FontInfoReader {
   // Applies units per em, the metrics, the width name, the version and the composed
   // style names. Called once, also for a file without entries.
   void finish();
+  // Whether the file gave the metric (a readable number).
+  bool hasMetric(Metric metric) const { return metrics_.count(metric) != 0; }
 
  private:
   void readCreated(const std::string& text);
@@ -43,6 +46,11 @@ class FontInfoReader {
   void readBlueZones(const std::vector<std::int32_t>& values, bool family, bool other);
   void ignored(const std::string& key, const std::string& text);
   void notRead(const std::string& key);
+  void notePreferredNames();
+
+  static constexpr const char* kStyleNameKey = "styleName";
+  static constexpr const char* kPreferredFamilyKey = "pref_family";
+  static constexpr const char* kPreferredSubfamilyKey = "pref_subfamily";
 
   vn::Font* font_;
   vn::Style* style_;
@@ -51,6 +59,8 @@ class FontInfoReader {
   std::map<std::int32_t, double> metrics_;
   // Values of the keys that share metric 0 or 1, by key, to name a conflict.
   std::map<std::string, double> sharedMetrics_;
+  // The "styleName" text as the file gave it (the preferred subfamily may replace it).
+  std::optional<std::string> styleNameText_;
 };
 
 }  // namespace ufo

@@ -151,19 +151,26 @@ std::string hintSetListText(vn::Layer& layer) {
     writer.collectAll(layer, false);
     out += writer.writeHintSet(layer.pointName(0));
   } else {
-    for (auto it = layer.replacements.begin(); it != layer.replacements.end(); ++it) {
-      if (it->kind != 3) continue;
+    // The stems before the first replacement point are the glyph's first set: it
+    // starts at point 0, as the readers and the autohinter leave it.
+    auto writeSet = [&](auto from, const std::string& pointTag) {
       std::vector<int32_t> horizontal;
       std::vector<int32_t> vertical;
-      auto next = std::next(it);
+      auto next = from;
       for (; next != layer.replacements.end() && next->kind != 3; ++next) {
         if (next->kind == 1) horizontal.push_back(next->index);
         if (next->kind == 2) vertical.push_back(next->index);
       }
       if (!horizontal.empty() || !vertical.empty()) {
         writer.collect(layer, horizontal, vertical, false);
-        out += writer.writeHintSet(it->name);
+        out += writer.writeHintSet(pointTag);
       }
+      return next;
+    };
+    auto it = writeSet(layer.replacements.begin(), layer.pointName(0));
+    while (it != layer.replacements.end()) {
+      const std::string& pointTag = it->name;
+      it = writeSet(std::next(it), pointTag);
     }
   }
   out += "  </hintSetList>\n";

@@ -1,11 +1,17 @@
 #include "ufo/reader_font.h"
 
+#include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <iterator>
 #include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
+#include "model/glyph_data.h"
+#include "model/layer.h"
 #include "model/layout_object.h"
+#include "model/numbers.h"
+#include "model/style.h"
 #include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
 #include "ufo/parser.h"
@@ -71,6 +77,8 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       applyGlyphs();
       contents_.clear();
       noteMissingComponents();
+      noteStructureChanges();
+      deriveWinMetrics();
       registerEarlierNames(earlierGlyphs);
       applyGroups();
       groups_.clear();
@@ -138,6 +146,25 @@ void UfoFontParser::applyFontInfo() {
     }
   }
   reader.finish();
+  winAscentGiven_ = reader.hasMetric(FontInfoReader::kWinAscent);
+  winDescentGiven_ = reader.hasMetric(FontInfoReader::kWinDescent);
+}
+
+void UfoFontParser::deriveWinMetrics() {
+  if ((winAscentGiven_ && winDescentGiven_) || font_->glyphs.empty()) return;
+  // As a font compiler derives them: the font's bounds, never below 0.
+  const vn::Rect box = font_->boundingBox(nullptr);
+  if (box.empty) return;
+  vn::FontMetrics& metrics = style_->metrics;
+  const char* const line = "fontinfo.plist lacks win metrics the native format must hold; taken from the glyphs' bounds";
+  if (!winAscentGiven_) {
+    metrics.winAscent = std::max(0.0, std::ceil(box.yMax));
+    warnings_.list(warning::kDerivedMetrics, line, "openTypeOS2WinAscent " + vn::formatNumber(metrics.winAscent, 0));
+  }
+  if (!winDescentGiven_) {
+    metrics.winDescent = std::max(0.0, -std::floor(box.yMin));
+    warnings_.list(warning::kDerivedMetrics, line, "openTypeOS2WinDescent " + vn::formatNumber(metrics.winDescent, 0));
+  }
 }
 
 void UfoFontParser::registerEarlierNames(std::size_t count) {
@@ -176,6 +203,51 @@ void UfoFontParser::noteMissingComponents() {
         warnings_.list(warning::kMissingComponent, "components naming a glyph the font lacks are left out",
                        glyph->name + " (" + component.baseName + ")");
       }
+    }
+  }
+}
+
+namespace {
+bool isWhole(double value) { return std::floor(value) == value; }
+
+bool hasFractionalCoordinates(const vn::Glyph& glyph) {
+  for (const vn::Component& component : glyph.components) {
+    if (!isWhole(component.matrix.e) || !isWhole(component.matrix.f)) return true;
+  }
+  const vn::VarnelData* data = glyph.varnelDataIfAny();
+  if (!data) return false;
+  for (const vn::Layer& layer : data->layers) {
+    for (const vn::Element& element : layer.elements) {
+      for (const vn::Contour& contour : element.contours) {
+        for (const vn::Node& node : contour.nodes) {
+          if (!isWhole(node.x) || !isWhole(node.y)) return true;
+        }
+      }
+    }
+  }
+  return false;
+}
+}  // namespace
+
+void UfoFontParser::noteStructureChanges() {
+  bool components = false;
+  for (const vn::Glyph* glyph : font_->glyphs) {
+    if (!glyph) continue;
+    components = components || !glyph->components.empty();
+    if (hasFractionalCoordinates(*glyph)) {
+      warnings_.list(warning::kRoundedCoordinates, warning::kRoundedCoordinatesLine, glyph->name);
+    }
+  }
+  if (!components) return;
+  font_->rebuildGlyphIndex();
+  for (const vn::Glyph* glyph : font_->glyphs) {
+    if (!glyph || glyph->components.empty()) continue;
+    // As the native writer flattens them (transformed components decomposed).
+    const vn::Glyph::ComponentChange change = glyph->componentChange(*font_, true);
+    if (change == vn::Glyph::ComponentChange::kRepointed) {
+      warnings_.list(warning::kRepointedComponents, warning::kRepointedComponentsLine, glyph->name);
+    } else if (change == vn::Glyph::ComponentChange::kDecomposed) {
+      warnings_.list(warning::kDecomposedComponents, warning::kDecomposedComponentsLine, glyph->name);
     }
   }
 }

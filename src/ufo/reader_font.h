@@ -59,6 +59,10 @@ class UfoFontParser {
   void readLayoutFiles();
   void noteOtherLayers();
   void noteMissingComponents();
+  // Glyph structure the native file cannot hold as read: kept in shape, named here.
+  void noteStructureChanges();
+  // Win metrics the source lacks, which the native file always holds: from the glyphs.
+  void deriveWinMetrics();
 
   Parser* parser_;
   const vn::ImportOptions* options_ = nullptr;
@@ -69,6 +73,8 @@ class UfoFontParser {
   vn::Font* font_ = nullptr;
   vn::Style* style_ = nullptr;
   ReadWarnings warnings_;
+  bool winAscentGiven_ = false;
+  bool winDescentGiven_ = false;
 
   PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_;
 };

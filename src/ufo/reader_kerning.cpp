@@ -160,10 +160,15 @@ void UfoFontParser::applyKerning() {
     // A group name ("@..." or "public.kern...") that no group has: its pairs stand for
     // nothing in the native file.
     const bool groupName = name.starts_with('@') || name.starts_with("public.kern");
-    if (!isClass && groupName && !glyphNames.count(name)) {
+    // Its pairs are left out (id 0): kept as glyph pairs of a glyph that is not in the
+    // font, one such pair would stop the native writer from keeping any class pair.
+    const bool missingGroup = !isClass && groupName && !glyphNames.count(name);
+    if (missingGroup) {
       warnings_.list(warning::kMissingGroup, "kerning pairs naming a group that does not exist are left out", name);
     }
-    const vn::KerningSide side = isClass ? vn::KerningSide::ofClass(id) : vn::KerningSide::ofGlyph(id);
+    const vn::KerningSide side = missingGroup ? vn::KerningSide::ofGlyph(0)
+                                 : isClass    ? vn::KerningSide::ofClass(id)
+                                              : vn::KerningSide::ofGlyph(id);
     sides.emplace(std::string(key), side);
     return side;
   };

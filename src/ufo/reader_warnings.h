@@ -61,9 +61,21 @@ inline constexpr const char* kUnreadableGlyphFile = "unreadable glyph file";
 inline constexpr const char* kUnreadableLibEntry = "unreadable lib entry";
 inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";
+inline constexpr const char* kRoundedCoordinates = "rounded coordinates";
+inline constexpr const char* kRepointedComponents = "re-pointed components";
+inline constexpr const char* kDecomposedComponents = "decomposed components";
+inline constexpr const char* kDerivedMetrics = "derived metrics";
 
 std::string notCarried(const std::string& what);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
+inline constexpr const char* kRoundedCoordinatesLine =
+    "coordinates that are not whole numbers are rounded, as the native format holds whole units";
+inline constexpr const char* kRepointedComponentsLine =
+    "components of composite glyphs are re-pointed at the glyphs with the outlines, as the native format holds "
+    "one level of components";
+inline constexpr const char* kDecomposedComponentsLine =
+    "components beside contours, transformed or too deep are decomposed into contours, as the native format "
+    "cannot hold them as components";
 }  // namespace warning
 
 }  // namespace ufo

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <unistd.h>
+#include "support/judge_passes.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ bool haveJudges() {
 class WholeFontRoundTrip : public ::testing::TestWithParam<WholeFont> {};
 
 TEST_P(WholeFontRoundTrip, LayoutKerningAndFeatureText) {
+  TARNWICK_WHOLE_FONT_JUDGES();
   const WholeFont& font = GetParam();
   const bool isUfo = fs::path(font.path).is_relative();
   const fs::path source = isUfo ? fs::path(TARNWICK_CORPUS_DIR) / font.path : fs::path(font.path);

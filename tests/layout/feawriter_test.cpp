@@ -23,6 +23,7 @@
 #include "layout/layout_fea.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/text/fea_blocks.h"
+#include "support/judge_passes.h"
 
 namespace {
 
@@ -346,6 +347,7 @@ class DebianFont : public ::testing::TestWithParam<FontCase> {};
 
 TEST_P(DebianFont, Recompiles) {
   const FontCase& font = GetParam();
+  TARNWICK_WHOLE_FONT_JUDGES();
   if (!fs::exists(font.path)) GTEST_SKIP() << font.path << " is not installed";
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_fonts_" + std::to_string(::getpid()));

@@ -19,6 +19,7 @@
 #include "layout/layout_fea.h"
 #include "layout/mark_pos.h"
 #include "layout/text/layout_xml.h"
+#include "support/judge_passes.h"
 
 namespace {
 
@@ -223,6 +224,7 @@ const char* const kFonts[] = {
 };
 
 TEST(LayoutXml, DebianFontsRoundTripThroughTheDocument) {
+  TARNWICK_WHOLE_FONT_JUDGES();
   for (const char* tool : {"/usr/bin/ots-sanitize", "/usr/bin/hb-shape", TARNWICK_PYTHON}) {
     if (!fs::exists(tool)) GTEST_SKIP() << tool << " missing";
   }

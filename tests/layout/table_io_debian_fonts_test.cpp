@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "command_output.h"
+#include "support/judge_passes.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ bool haveJudges() {
 }
 
 TEST(TableIoDebianFonts, RoundTripShapesTheSame) {
+  TARNWICK_WHOLE_FONT_JUDGES();
   if (!haveJudges()) GTEST_SKIP() << "fontTools, ots-sanitize or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("otl_roundtrip_" + std::to_string(::getpid()));
   const std::string script = std::string(TARNWICK_TEST_DATA_DIR) + "/table_io_font_roundtrip.py";

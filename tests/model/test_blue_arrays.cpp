@@ -17,8 +17,17 @@ using Values = std::vector<double>;
 TEST(BlueArrays, EmptyHintingAndZonesOutsideTheirArrays) {
   FontHinting hinting;
   Values values{1, 2, 3};
-  EXPECT_EQ(blueValues(hinting, values), 2);
-  EXPECT_EQ(values, (Values{-20, 0}));
+  // No zone, or only zones away from the baseline: nothing is made up.
+  EXPECT_EQ(blueValues(hinting, values), 0);
+  EXPECT_TRUE(values.empty());
+  hinting.zones2 = {bottom(-200, 10)};
+  EXPECT_EQ(blueValues(hinting, values), 0);
+  EXPECT_TRUE(values.empty());
+  // Top zones without a baseline zone get the baseline pair before them.
+  hinting.zones2 = {top(500, 10)};
+  EXPECT_EQ(blueValues(hinting, values), 4);
+  EXPECT_EQ(values, (Values{-20, 0, 500, 510}));
+  hinting.zones2.clear();
   EXPECT_EQ(familyBlues(hinting, values), 0);
   EXPECT_TRUE(values.empty());
   EXPECT_EQ(otherBlues(hinting, values), 0);

@@ -14,10 +14,7 @@ namespace {
 
 // Two squares whose horizontal hints (0..200 and 150..350) overlap in the one set.
 Bytes twoSquaresFile() {
-  const Bytes outline = ElementBuilder()
-                            .moveTo(0, 0).lineTo(100, 0).lineTo(100, 200).lineTo(0, 200)
-                            .moveTo(200, 150).lineTo(300, 150).lineTo(300, 350).lineTo(200, 350)
-                            .bytes();
+  const Bytes outline = twoSquaresElement();
   FileBuilder f;
   f.begin()
       .glyph(GlyphRecord().name("a").advance(400, 0).element(outline).hints(

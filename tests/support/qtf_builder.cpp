@@ -151,6 +151,13 @@ Bytes ElementBuilder::bytes() const {
 
 // ---- glyph-level payloads
 
+Bytes twoSquaresElement() {
+  return ElementBuilder()
+      .moveTo(0, 0).lineTo(100, 0).lineTo(100, 200).lineTo(0, 200)
+      .moveTo(200, 150).lineTo(300, 150).lineTo(300, 350).lineTo(200, 350)
+      .bytes();
+}
+
 Bytes hintsPayload(const std::vector<HintSpec>& horizontal, const std::vector<HintSpec>& vertical,
                    const std::vector<ReplacementSpec>& replacements) {
   Bytes out;

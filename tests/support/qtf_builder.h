@@ -123,6 +123,8 @@ struct ReplacementSpec {
 
 Bytes hintsPayload(const std::vector<HintSpec>& horizontal, const std::vector<HintSpec>& vertical,
                    const std::vector<ReplacementSpec>& replacements);
+// Two squares of 100 x 200 at (0, 0) and (200, 150): outline points 0-3 and 4-7.
+Bytes twoSquaresElement();
 Bytes guidesPayload(const std::vector<GuideSpec>& horizontal, const std::vector<GuideSpec>& vertical);
 // (k, colour, name) entries of each part, each part ended by k = 0.
 struct GuideProperty {

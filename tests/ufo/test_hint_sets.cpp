@@ -66,7 +66,7 @@ TEST(HintSets, ReplacementPointsStartSetsAndNameTheirPoints) {
   vn::Layer layer = layerWith({stem(0, 20), stem(500, 30), stem(50, 40, false)});
   auto record = [](int32_t kind, int32_t index) { return vn::ReplacementRecord{kind, index, -1, {}}; };
   layer.replacements = {
-      record(1, 0),   // before any replacement point: belongs to no set
+      record(1, 0),   // before any replacement point: the set at point 0
       record(3, 0),   // point 0, then nothing: no set
       record(3, 2),   // point 2
       record(2, 2),   record(1, 1), record(1, 0),
@@ -79,6 +79,9 @@ TEST(HintSets, ReplacementPointsStartSetsAndNameTheirPoints) {
   named->name = "corner\"&";
   EXPECT_EQ(ufo::hintSetListText(layer),
             "  <hintSetList>\n"
+            "    <hintset pointTag=\"hr00\">\n"
+            "      <hstem pos=\"0\" width=\"20\" />\n"
+            "    </hintset>\n"
             "    <hintset pointTag=\"hr02\">\n"
             "      <hstem pos=\"0\" width=\"20\" />\n"
             "      <hstem pos=\"500\" width=\"30\" />\n"
@@ -90,7 +93,7 @@ TEST(HintSets, ReplacementPointsStartSetsAndNameTheirPoints) {
             "  </hintSetList>\n");
   const Node* first = nullptr;
   ASSERT_TRUE(layer.findPoint(0, first));
-  EXPECT_EQ(first->name, "hr01");
+  EXPECT_EQ(first->name, "hr00");
 }
 
 }  // namespace

@@ -281,6 +281,16 @@ inline std::pair<Run, Run> convertBothWays(const TempFolder& folder) {
   return {there, tarnwick("-fo " + path("font.qtf") + " " + path("back.ufo"))};
 }
 
+// The "Warning: " lines of a run's output, each ended by a line feed.
+inline std::string warningLines(const std::string& out) {
+  std::string lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with("Warning: ")) lines += line + "\n";
+  }
+  return lines;
+}
+
 // The value element that follows <key>key</key> in a property list, with the blanks
 // between elements removed; empty when the key is absent.
 inline std::string valueOf(const std::string& text, const std::string& key) {

@@ -26,7 +26,7 @@ sys.path.insert(0, HERE)
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString  # noqa: E402
 from fontTools.ttLib import TTFont, newTable  # noqa: E402
 
-from layout_compare import (differences, differing_keys, gdef_differences, gdef_facts, generated_feature_text, layout,  # noqa: E402
+from layout_compare import (differences, differing_keys, font_layout, gdef_differences, gdef_facts, generated_feature_text, layout,  # noqa: E402
                             required_features, with_tables)
 from table_io_font_roundtrip import probe_lines, shape  # noqa: E402
 
@@ -79,7 +79,7 @@ def main():
         builds["import"] = with_tables(font_path, {t: ours[t] for t in ("GSUB", "GPOS") if t in ours}, ours.get("GDEF"))
 
     skipped = required_features(original)
-    expected = layout(original, skipped)
+    expected = font_layout(font_path, skipped)
     expected_gdef = gdef_facts(original)
     text_file = os.path.join(work, "probes.txt")
     with open(text_file, "w", encoding="utf-8") as out:
