@@ -25,6 +25,11 @@ const char* const kFonts[] = {
     "/usr/share/fonts/truetype/noto/NotoSansArabic-Regular.ttf",
     "/usr/share/fonts/opentype/linux-libertine/LinLibertine_R.otf",
     "/usr/share/fonts/truetype/scheherazade/Scheherazade-Regular.ttf",
+    "/usr/share/fonts/opentype/junicode/JunicodeTwoBeta-Regular.otf",
+    "/usr/share/fonts/truetype/annapurna/AnnapurnaSIL-Regular.ttf",
+    "/usr/share/fonts/opentype/lateef/Lateef-Regular.ttf",
+    "/usr/share/fonts/truetype/andika/Andika-Regular.ttf",
+    "/usr/share/fonts/truetype/lohit-bengali/Lohit-Bengali.ttf",
 };
 
 bool haveJudges() {

@@ -427,6 +427,7 @@ void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
     writeFeature(block, *feature, found->second);
     if (!block.str().empty()) out << block.str() << '\n';
   }
+  writeFeatureParameters(out);
 }
 
 }  // namespace otl::ot_fea_layout

@@ -43,6 +43,8 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeFeatureBlocks(std::ostream& out) override;
 
  private:
+  // The 'size' feature's parameters statement; name ids the text cannot carry are warned of.
+  void writeFeatureParameters(std::ostream& out);
   const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
   void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
   void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,

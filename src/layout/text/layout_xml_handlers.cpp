@@ -17,6 +17,8 @@ namespace {
 
 }  // namespace
 
+void rejectElement(const char* element, const std::string& why) { reject(std::string(element) + " " + why); }
+
 void LayoutObjectParser::pushHandler(LayoutObjectParser& child) {
   child.parent = this;
   child.state = state;

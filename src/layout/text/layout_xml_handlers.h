@@ -48,6 +48,8 @@ class SkipParser : public LayoutObjectParser {
   uint64_t depth_ = 0;
 };
 
+// Refuses the document: "<element> <why>" (ot::Exception 2).
+[[noreturn]] void rejectElement(const char* element, const std::string& why);
 // The value of the first attribute when it has that name; null otherwise.
 const char* firstAttribute(const char** attributes, const char* name);
 // Decimal integer in [low, high]; anything else rejects the document (ot::Exception 2).

@@ -51,7 +51,8 @@ class DeviceTableParser {
       std::string piece = text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
       ::xml::trimWhitespace(piece);
       const auto delta = static_cast<int8_t>(parseNumber(piece.c_str(), -128, 127));
-      if (delta != 0) target->entries.push_back({static_cast<uint16_t>(size), delta});
+      // Zero deltas stay: they fix StartSize and EndSize as the binary form does.
+      target->entries.push_back({static_cast<uint16_t>(size), delta});
       ++size;
       if (comma == std::string::npos) break;
       begin = comma + 1;
@@ -349,6 +350,8 @@ class LpMarkXMLParser : public SubtableXMLParser {
       components_.push_back(std::move(row_));
       row_.clear();
     } else if (ligature_ && nameIs(name, "LigatureAttach")) {
+      // Feature text names a ligature's anchors by component: it needs one at least.
+      if (components_.empty()) rejectElement("LigatureAttach", "without a ComponentRecord");
       ligatures_.push_back(std::move(components_));
       components_.clear();
     } else if (nameIs(name, "MarkAnchor") || isClassAnchor(name)) {
@@ -366,6 +369,15 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   void commit() override {
     LpMarkTo& s = marks();
+    // A mark class past every anchor row attaches nowhere and feature text cannot say it.
+    size_t anchorClasses = 0;
+    for (const auto& row : rows_) anchorClasses = std::max(anchorClasses, row.size());
+    for (const auto& ligature : ligatures_) {
+      for (const auto& component : ligature) anchorClasses = std::max(anchorClasses, component.size());
+    }
+    if (markClassCount() > anchorClasses && anchorClasses != 0) {
+      rejectElement("MarkRecord", "class " + std::to_string(markClassCount() - 1) + " has no anchor in any record");
+    }
     s.classCount = static_cast<uint16_t>(std::min<uint32_t>(markClassCount(), 65535));
     // Every row gets an anchor offset per class: more than 16-bit offsets reach is no table.
     uint64_t rows = rows_.size();
@@ -397,7 +409,9 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   bool isValid() const override {
     const LpMarkTo& s = marks();
-    return !beyondClasses_ && markGlyphs_.size() == s.markRecords.size() &&
+    // Without marks there is no class and nothing to attach: the binary form has no such
+    // subtable, so none is kept.
+    return !beyondClasses_ && !s.markRecords.empty() && markGlyphs_.size() == s.markRecords.size() &&
            s.marks.glyphCount() == markGlyphs_.size() && s.bases.glyphCount() == baseGlyphs_.size() &&
            baseGlyphs_.size() == s.baseCount();
   }

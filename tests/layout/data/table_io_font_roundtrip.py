@@ -6,7 +6,8 @@ Extracts the raw tables and the glyph order with fontTools, runs the tool, puts 
 written tables back into a copy of the font byte for byte, and compares: ots-sanitize
 must accept the copy (when it accepts the original), and hb-shape must give the same
 glyphs and positions over probe texts with the default features and with each feature
-of the font switched on and off. Prints one line:
+of the font switched on and off; fontTools must decompile both to the same lookups, rule
+by rule, per script, language and feature (feature parameters included). Prints one line:
   OK features=N lines=M          everything matched
   UNBUILT <kinds...>             the tool named lookup kinds it cannot carry yet
   FAIL <reason>                  anything else
@@ -106,6 +107,11 @@ def main():
             print("FAIL otltool: " + " | ".join(run.stderr.splitlines()[:5]))
         return
     copy = with_written_tables(font_path, os.path.join(work, "out"), TABLES, work)
+    from layoutxml_font_roundtrip import rule_difference  # noqa: E402 (it imports this module)
+    error = rule_difference(font_path, copy)
+    if error:
+        print("FAIL " + error)
+        return
     error, features, lines = behaviour_difference(font_path, copy, work)
     print("FAIL " + error if error else "OK features=%d lines=%d" % (features, lines))
 
