@@ -57,7 +57,9 @@ std::set<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> featureKeys(const L
   std::set<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> keys;
   for (const LayoutTableBlock* block : {&layout.gsub, &layout.gpos}) {
     block->forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
-      keys.emplace(block->tableId, script.tag.value(), language.tag.value(), feature.tag.value());
+      // "DFLT" and "dflt" both name the default language system.
+      const uint32_t languageKey = isDefaultTag(language.tag) ? 0 : language.tag.value();
+      keys.emplace(block->tableId, script.tag.value(), languageKey, feature.tag.value());
     });
   }
   return keys;

@@ -373,6 +373,10 @@ bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
   if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  if (!sayableTag(feature.tag)) {
+    diagnostics_.add(Severity::kWarning, "feature " + feature.tag.text(), kTagNotSayable);
+    return;
+  }
   out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
   if (comments()) {
     static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};

@@ -14,6 +14,10 @@
 
 namespace otl::ot_fea_layout {
 
+// False for a tag that feature text cannot name: a blank before its last character.
+bool sayableTag(const ot::Tag& tag);
+inline constexpr const char* kTagNotSayable = "the feature text cannot name this feature; its block is left out";
+
 // The lookup type's name in comments; empty for an unknown code.
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 

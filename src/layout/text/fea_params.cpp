@@ -1,4 +1,5 @@
-// Feature parameters in the generated text: the 'size' feature's `parameters` statement.
+// What the generated text can and cannot say of features: the 'size' feature's
+// `parameters` statement, and tags with blanks inside, which it cannot name.
 // Names (the size menu name, stylistic-set and character-variant labels) are strings of
 // the font's name table, which the layout does not hold: one warning lists their ids.
 #include <ostream>
@@ -20,6 +21,12 @@ std::string points(uint16_t decipoints) {
 }
 
 }  // namespace
+
+bool sayableTag(const ot::Tag& tag) {
+  const std::string text = tag.text();
+  const size_t last = text.find_last_not_of(' ');
+  return last != std::string::npos && text.find(' ') > last;
+}
 
 void FeaDocumentWriter::writeFeatureParameters(std::ostream& out) {
   const FeatureParams* size = nullptr;

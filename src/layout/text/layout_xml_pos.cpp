@@ -79,7 +79,7 @@ class PosValueParser {
                        : nameIs(name, "XAdvance")   ? &value->xAdvance
                        : nameIs(name, "YAdvance")   ? &value->yAdvance
                                                     : nullptr;
-      if (field) *field = parseS16(attributes[i + 1]);
+      if (field) *field = parseMetric(name, attributes[i + 1]);
     }
   }
   bool startDevice(const char* name, const char** attributes) {
@@ -109,9 +109,9 @@ class AnchorTableParser {
     if (!target) return false;
     const char* value = firstAttribute(attributes, "value");
     if (nameIs(name, "XCoordinate")) {
-      if (value) target->x = parseS16(value);
+      if (value) target->x = parseMetric(name, value);
     } else if (nameIs(name, "YCoordinate")) {
-      if (value) target->y = parseS16(value);
+      if (value) target->y = parseMetric(name, value);
     } else if (nameIs(name, "AnchorPoint")) {
       if (value) target->contourPoint = static_cast<uint16_t>(parseS16(value));
     } else if (nameIs(name, "XDeviceTable")) {

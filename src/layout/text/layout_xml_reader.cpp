@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "layout/context_subst.h"
@@ -24,17 +25,18 @@ namespace otl::xml {
 namespace {
 
 constexpr uint32_t kNoFeature = 65535;
+// Characters of the feature-file syntax that no tag may hold.
+constexpr const char* kTagBreakers = ";{}#[]<>@'\",\\()=";
 
 [[noreturn]] void reject(const std::string& message) {
   throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
 }
 
 ot::Tag tagOf(const std::string& text) {
-  // OpenType tags are one to four printable ASCII characters; feature text can say those
-  // of letters, digits, "_" and "." with blanks only at the end.
-  const size_t used = text.find_last_not_of(' ') + 1;
-  const bool sayable = used > 0 && std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(used), [](char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '.';
+  // OpenType tags are one to four printable ASCII characters; those that would end or
+  // comment out a statement of the generated feature text are refused.
+  const bool sayable = std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= 0x20 && c <= 0x7E && std::string_view(kTagBreakers).find(c) == std::string_view::npos;
   });
   if (text.empty() || text.size() > 4 || !sayable) reject("\"" + text.substr(0, 40) + "\" is not a tag");
   return ot::Tag::fromString(text);
