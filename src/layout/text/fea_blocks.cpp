@@ -373,6 +373,7 @@ bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
   if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  if (!writesRules(feature)) return;  // a block without a statement does not compile
   if (!sayableTag(feature.tag)) {
     diagnostics_.add(Severity::kWarning, "feature " + feature.tag.text(), kTagNotSayable);
     return;

@@ -49,6 +49,8 @@ class FeaDocumentWriter : public LayoutFeaWriter {
  private:
   // The 'size' feature's parameters statement; name ids the text cannot carry are warned of.
   void writeFeatureParameters(std::ostream& out);
+  // Some lookup the feature names writes a rule.
+  bool writesRules(const FeatureInfo& feature) const;
   const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
   void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
   void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,

@@ -1,5 +1,6 @@
 // What the generated text can and cannot say of features: the 'size' feature's
-// `parameters` statement, and tags with blanks inside, which it cannot name.
+// `parameters` statement, tags with blanks inside, which it cannot name, and features
+// whose lookups write no rule (an empty block does not compile).
 // Names (the size menu name, stylistic-set and character-variant labels) are strings of
 // the font's name table, which the layout does not hold: one warning lists their ids.
 #include <ostream>
@@ -26,6 +27,26 @@ bool sayableTag(const ot::Tag& tag) {
   const std::string text = tag.text();
   const size_t last = text.find_last_not_of(' ');
   return last != std::string::npos && text.find(' ') > last;
+}
+
+bool FeaDocumentWriter::writesRules(const FeatureInfo& feature) const {
+  auto writes = [&](const LanguageInfo* record) {
+    for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+      for (uint32_t index : record ? record->list(tableId) : std::vector<uint32_t>{}) {
+        const auto found = lookups_.find({tableId, index});
+        if (found != lookups_.end() && !found->second->empty) return true;
+      }
+    }
+    return false;
+  };
+  if (writes(feature.defaults.get())) return true;
+  for (const auto& script : feature.scripts) {
+    if (writes(script->defaults.get())) return true;
+    for (const auto& language : script->languages) {
+      if (writes(language.get())) return true;
+    }
+  }
+  return false;
 }
 
 void FeaDocumentWriter::writeFeatureParameters(std::ostream& out) {

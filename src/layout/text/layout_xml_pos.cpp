@@ -2,6 +2,7 @@
 // contextual, with the readers of value records, anchors and device tables.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "layout/cursive_pos.h"
 #include "layout/limits.h"
@@ -369,20 +370,34 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   void commit() override {
     LpMarkTo& s = marks();
-    // A mark class past every anchor row attaches nowhere and feature text cannot say it.
-    size_t anchorClasses = 0;
-    for (const auto& row : rows_) anchorClasses = std::max(anchorClasses, row.size());
+    // A mark whose class has no anchor in any record attaches nowhere, as if it were not
+    // covered; feature text cannot say it, so it goes (with its class).
+    std::set<uint16_t> anchored;
+    auto noteRow = [&](const AnchorRow& row) {
+      for (size_t c = 0; c < row.size(); ++c) {
+        if (row[c]) anchored.insert(static_cast<uint16_t>(c));
+      }
+    };
+    for (const auto& row : rows_) noteRow(row);
     for (const auto& ligature : ligatures_) {
-      for (const auto& component : ligature) anchorClasses = std::max(anchorClasses, component.size());
+      for (const auto& component : ligature) noteRow(component);
     }
-    if (markClassCount() > anchorClasses && anchorClasses != 0) {
-      rejectElement("MarkRecord", "class " + std::to_string(markClassCount() - 1) + " has no anchor in any record");
+    if (markGlyphs_.size() == s.markRecords.size()) {
+      GlyphList keptGlyphs;
+      std::vector<MarkRecord> keptRecords;
+      for (size_t k = 0; k < markGlyphs_.size(); ++k) {
+        if (!anchored.count(s.markRecords[k].markClass)) continue;
+        keptGlyphs.push_back(markGlyphs_[k]);
+        keptRecords.push_back(std::move(s.markRecords[k]));
+      }
+      markGlyphs_ = std::move(keptGlyphs);
+      s.markRecords = std::move(keptRecords);
     }
     s.classCount = static_cast<uint16_t>(std::min<uint32_t>(markClassCount(), 65535));
-    // Every row gets an anchor offset per class: more than 16-bit offsets reach is no table.
+    // Every row gets a 2-byte anchor offset per class: past 16-bit offsets is no table.
     uint64_t rows = rows_.size();
     for (const auto& ligature : ligatures_) rows += ligature.size();
-    if (rows * s.classCount > limits::kMaxCount16) {
+    if (2 * rows * s.classCount > limits::kMaxOffset16) {
       beyondClasses_ = true;
       return;
     }
