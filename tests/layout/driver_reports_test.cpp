@@ -69,6 +69,20 @@ TEST(DriverReports, SizeParametersGoThroughTablesAndBackToText) {
   EXPECT_EQ(params.at(ot::Tag::fromString("size")).params.fields, (std::vector<uint16_t>{105, 3, 0, 80, 139}));
 }
 
+TEST(DriverReports, CompiledContextsLongerThanAThousandGlyphsAreReadBack) {
+  // Backtrack, marked input and lookahead of 2,000 positions each.
+  std::string text = "lookup S { sub g1 by g2; } S;\nfeature calt { sub";
+  for (int i = 0; i < 2000; ++i) text += " g3";
+  text += " g1' lookup S";
+  for (int i = 0; i < 2000; ++i) text += " g4";
+  text += "; } calt;\n";
+  vn::Ref<vn::Font> font = makeFont(5);
+  otl::LayoutFea layout(font.get(), "");
+  ASSERT_TRUE(compile(layout, text));
+  EXPECT_TRUE(font->tables.count("GSUB"));
+  EXPECT_TRUE(layout.hasFeature("calt"));
+}
+
 TEST(DriverReports, TablesThatCannotBeStoredAreReported) {
   // Glyph indices are 16-bit: a font of 65,537 glyphs gets no table, and says so.
   vn::Ref<vn::Font> font = makeFont(65537);
