@@ -221,7 +221,12 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
       const Feature& feature = *records_[i].data;
       const auto& lookups = feature.lookups;
       // The parameters follow the lookup indices, so their offset is known now.
-      out.writeUInt16(feature.params.empty() ? 0 : 4 + 2 * lookups.size());
+      const uint64_t paramsOffset = feature.params.empty() ? 0 : 4 + 2 * uint64_t{lookups.size()};
+      if (paramsOffset > limits::kMaxOffset16) {
+        throw ot::Exception(ot::Exception::kWriteFailed,
+                            "feature " + records_[i].feature.text() + " has too many lookups for its parameters");
+      }
+      out.writeUInt16(paramsOffset);
       out.writeUInt16(lookups.size());
       for (uint32_t index : lookups) {
         const auto found = lookupIndex_.find(index);
