@@ -2,7 +2,14 @@
 
 #include "app/messages.h"
 #include "layout/layout_fea.h"
+#include "model/font.h"
 #include "platform/file_system.h"
+
+void RunContext::printLayoutWarnings(vn::Font& font) {
+  vn::LayoutObject* layout = font.layout.layoutIfAny();
+  if (!layout) return;
+  for (const std::string& line : layout->takeWarnings()) console.line(msg::layoutWarning(line));
+}
 
 namespace {
 

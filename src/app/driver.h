@@ -9,6 +9,10 @@
 #include "app/options.h"
 #include "platform/path_parts.h"
 
+namespace vn {
+class Font;
+}
+
 // What both conversion roads share.
 struct RunContext {
   CommandLine line;
@@ -20,6 +24,8 @@ struct RunContext {
 
   // Prints the written paths with "-pp".
   void listWrittenPaths();
+  // Prints what the font's layout reported (read, compiled, written) as warning lines.
+  void printLayoutWarnings(vn::Font& font);
 };
 
 // `arguments` are those after the program name.

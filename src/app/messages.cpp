@@ -66,6 +66,7 @@ std::string destinationNotAccessible(const std::string& folder) {
 std::string outputExists(const std::string& path) {
   return "Output file \"" + path + "\" exists, cannot overwrite.";
 }
+std::string layoutWarning(const std::string& line) { return "Warning: layout: " + line; }
 std::string notNativeFile(const std::string& inputPath) {
   return "Input file \"" + inputPath + "\" cannot be opened as QTF file.";
 }

@@ -39,6 +39,8 @@ std::string missingValue(const std::string& option);
 std::string sourceNotAccessible(const std::string& displayName);
 std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
+// A line the layout reported, as a warning.
+std::string layoutWarning(const std::string& line);
 std::string notNativeFile(const std::string& inputPath);
 std::string noFonts(const std::string& displayName);
 // `index` counts from 1; `name` is what the master's records gave before the failure.

@@ -209,6 +209,7 @@ int convertNative(RunContext& run) {
       if (index > 0) run.outParts.name += "-" + vn::formatInteger(index);
     }
     const FontOutcome outcome = writeFont(run, pair);
+    run.printLayoutWarnings(*pair.font);
     if (outcome == FontOutcome::kOutputExists) return msg::kFailure;
     if (outcome == FontOutcome::kNoFolder) return msg::kConversionFailure;
     if (outcome == FontOutcome::kFailed) allWritten = false;

@@ -140,7 +140,9 @@ int convertUfo(RunContext& run) {
     return msg::kUfoReadFailure;
   }
 
-  if (const int code = writeNative(run, pair, outputPath); code != msg::kSuccess) return code;
+  const int code = writeNative(run, pair, outputPath);
+  run.printLayoutWarnings(*font);
+  if (code != msg::kSuccess) return code;
   run.listWrittenPaths();
   return msg::kSuccess;
 }

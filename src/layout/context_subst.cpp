@@ -37,6 +37,13 @@ std::vector<uint16_t> readValues(ot::BinaryReader& r, uint32_t count) {
   return values;
 }
 
+// Offsets of a RuleSet or Rule array: one per covered glyph or class, so only the bytes
+// bound them, not the length limit of a rule's glyph sequence.
+std::vector<uint16_t> readOffsets(ot::BinaryReader& r, uint32_t count) {
+  r.charge(count);
+  return r.readUInt16Array(count);
+}
+
 // Turns values into positions: glyph indices through the map, or the glyphs of a class.
 // Class 0 of a context ClassDef is every glyph of the font that the definition leaves out;
 // the definition lists only the other classes, so the list is made from the glyph map on
@@ -147,14 +154,14 @@ void LsChainedContext::readRules(ot::BinaryReader& reader, size_t offset, const 
   const uint16_t setCount = r.readUInt16();
   if (format == 1 && setCount != covered.size())
     throw ot::Exception(ot::Exception::kInconsistent, "rule set count differs from the coverage");
-  const std::vector<uint16_t> setOffsets = readValues(r, setCount);
+  const std::vector<uint16_t> setOffsets = readOffsets(r, setCount);
   ValueSource backtrackSource{&map, format == 2 ? &backtrackClasses : nullptr, &r, {}};
   ValueSource inputSource{&map, format == 2 ? &inputClasses : nullptr, &r, {}};
   ValueSource lookaheadSource{&map, format == 2 ? &lookaheadClasses : nullptr, &r, {}};
   for (size_t i = 0; i < setOffsets.size(); ++i) {
     if (setOffsets[i] == 0) continue;
     ot::BinaryReader set = r.window(setOffsets[i]);
-    const std::vector<uint16_t> ruleOffsets = readValues(set, set.readUInt16());
+    const std::vector<uint16_t> ruleOffsets = readOffsets(set, set.readUInt16());
     GlyphList first;
     if (format == 1) {
       first = {covered[i]};

@@ -1,6 +1,7 @@
 #include "layout/diagnostics.h"
 
 #include <charconv>
+#include <map>
 
 namespace otl {
 
@@ -46,6 +47,20 @@ std::string Diagnostics::formatAll() const {
   std::string out;
   for (const auto& entry : entries_) out += format(entry) + "\n";
   return out;
+}
+
+std::vector<std::string> Diagnostics::linesByKind() const {
+  std::vector<std::string> lines;
+  std::map<std::string, size_t> lineOf;
+  for (const auto& entry : entries_) {
+    const auto [found, added] = lineOf.emplace(entry.message, lines.size());
+    if (added) {
+      lines.push_back(entry.message + (entry.tablePath.empty() ? "" : ": " + entry.tablePath));
+    } else if (!entry.tablePath.empty()) {
+      lines[found->second] += (lines[found->second].size() > entry.message.size() ? ", " : ": ") + entry.tablePath;
+    }
+  }
+  return lines;
 }
 
 }  // namespace otl

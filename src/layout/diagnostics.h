@@ -22,6 +22,7 @@ class Diagnostics {
  public:
   void add(Severity severity, std::string tablePath, std::string message);
   void add(Diagnostic diagnostic) { entries_.push_back(std::move(diagnostic)); }
+  void append(const Diagnostics& other) { entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end()); }
 
   const std::vector<Diagnostic>& entries() const { return entries_; }
   bool empty() const { return entries_.empty(); }
@@ -31,6 +32,9 @@ class Diagnostics {
   // "[E] file:line: GPOS lookup 12 subtable 3: message", one line per entry.
   static std::string format(const Diagnostic& diagnostic);
   std::string formatAll() const;
+  // One line per message, naming every place it was reported at ("message: GPOS lookup
+  // 3 subtable 1, GPOS lookup 5"), in the order first seen.
+  std::vector<std::string> linesByKind() const;
 
  private:
   std::vector<Diagnostic> entries_;

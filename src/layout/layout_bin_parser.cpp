@@ -10,6 +10,7 @@ namespace otl::ot_bin_layout {
 namespace {
 constexpr uint16_t kNoFeature = 0xFFFF;
 const char* const kUnsupportedKind = "lookup kind not supported: ";
+const char* const kParamsDropped = "feature parameters cannot be read; dropped";
 }  // namespace
 
 uint32_t fromBinaryLookupType(uint16_t binaryType, uint32_t tableId) {
@@ -171,7 +172,9 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       record.tag = ot::Tag::read(list);
       if (record.tag.sameBytes(ot::Tag::fromString("    "))) record.tag = ot::Tag::fromString("REQD");
       ot::BinaryReader feature = list.window(list.readUInt16());
-      feature.readUInt16();  // FeatureParams: not kept
+      const uint16_t paramsOffset = feature.readUInt16();
+      if (paramsOffset != 0) readFeatureParams(list, feature, paramsOffset, record);
+      feature.seek(2);
       const uint16_t lookups = feature.readUInt16();
       feature.requireRecords(lookups, 2);
       feature.charge(lookups);
@@ -180,6 +183,21 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       featureRecords_.push_back(std::move(record));
     }
   });
+}
+
+void LayoutBinParser::readFeatureParams(ot::BinaryReader& list, ot::BinaryReader& feature, uint16_t offset,
+                                        FeatureRecord& record) {
+  // Some fonts place the 'size' block relative to the FeatureList: that is tried second.
+  for (ot::BinaryReader* base : {&feature, &list}) {
+    try {
+      record.params.readBinary(*base, offset, record.tag);
+      if (record.params.plausible()) return;
+    } catch (const ot::Exception&) {
+    }
+    if (FeatureParams::kindOf(record.tag) != FeatureParams::Kind::kSize) break;
+  }
+  record.params = FeatureParams();
+  diagnostics_.add(Severity::kWarning, table_ + " feature " + record.tag.text(), kParamsDropped);
 }
 
 int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset) {
@@ -233,6 +251,7 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
     const FeatureRecord& record = featureRecords_[index];
     reader.charge(1 + record.lookups.size());
     Feature& feature = language.features.try_emplace(record.tag, record.tag).first->second;
+    if (!record.params.empty()) feature.params = record.params;
     for (uint16_t lookupIndex : record.lookups) {
       const auto found = lookupIndexMap_.find(lookupIndex);
       if (found == lookupIndexMap_.end()) {

@@ -34,6 +34,7 @@ class LayoutBinParser {
   struct FeatureRecord {
     ot::Tag tag;
     std::vector<uint16_t> lookups;
+    FeatureParams params;
   };
 
   LayoutBinParser() = default;
@@ -56,6 +57,7 @@ class LayoutBinParser {
   int32_t readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId, const GlyphIdMap& glyphs);
   void readLookup(ot::BinaryReader& list, uint16_t i, uint32_t tableId, const GlyphIdMap& glyphs);
   int32_t readFeatureList(ot::BinaryReader& table, uint16_t offset);
+  void readFeatureParams(ot::BinaryReader& list, ot::BinaryReader& feature, uint16_t offset, FeatureRecord& record);
   int32_t readScriptList(ot::BinaryReader& table, uint16_t offset);
   void readLangSys(ot::BinaryReader& reader, Language& language);
   // Reads the list at `offset` of the table (none at 0) with `read`; a failure becomes

@@ -218,8 +218,15 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
     }
     for (size_t i = 0; i < records_.size(); ++i) {
       writeOffset(out, start, static_cast<uint32_t>(start + 2 + 6 * i + 4));
-      out.writeUInt16(0);  // FeatureParams
-      const auto& lookups = records_[i].data->lookups;
+      const Feature& feature = *records_[i].data;
+      const auto& lookups = feature.lookups;
+      // The parameters follow the lookup indices, so their offset is known now.
+      const uint64_t paramsOffset = feature.params.empty() ? 0 : 4 + 2 * uint64_t{lookups.size()};
+      if (paramsOffset > limits::kMaxOffset16) {
+        throw ot::Exception(ot::Exception::kWriteFailed,
+                            "feature " + records_[i].feature.text() + " has too many lookups for its parameters");
+      }
+      out.writeUInt16(paramsOffset);
       out.writeUInt16(lookups.size());
       for (uint32_t index : lookups) {
         const auto found = lookupIndex_.find(index);
@@ -229,6 +236,7 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
         }
         out.writeUInt16(found->second);
       }
+      feature.params.writeBinary(out);
     }
   });
 }

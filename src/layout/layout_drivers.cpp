@@ -26,6 +26,7 @@ namespace otl {
 namespace {
 
 constexpr uint32_t kTableIds[] = {1, 2, 3};
+constexpr const char* kTableNotStored = "table cannot be written; the font keeps no such table";
 
 const char* storedTableName(uint32_t tableId) { return ot_bin_layout::tableName(tableId); }
 
@@ -147,10 +148,16 @@ bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, cons
   if (LayoutTableBlock* target = block(tableId)) {
     ot_bin_layout::LayoutBinParser parser;
     uint32_t id = tableId;
-    if (!target->hasFeatures()) return parser.parse(target, reader, id, map);
+    if (!target->hasFeatures()) {
+      const bool read = parser.parse(target, reader, id, map);
+      reports.append(parser.diagnostics());
+      return read;
+    }
     // The read table replaces the old content as a whole.
     LayoutTableBlock fresh(tableId, &classes);
-    if (!parser.parse(&fresh, reader, id, map)) return false;
+    const bool read = parser.parse(&fresh, reader, id, map);
+    reports.append(parser.diagnostics());
+    if (!read) return false;
     *target = fresh;
     return true;
   }
@@ -186,7 +193,9 @@ bool LayoutFea::writeBinaryTable(std::ostream& out, uint32_t tableId, const Glyp
     }
     ot::BinaryWriter writer;
     ot_bin_layout::LayoutBinWriter tableWriter;
-    if (!tableWriter.write(copy ? copy.get() : source, writer, map)) return false;
+    const bool written = tableWriter.write(copy ? copy.get() : source, writer, map);
+    reports.append(tableWriter.diagnostics());
+    if (!written) return false;
     out << writer.str();
     return static_cast<bool>(out);
   }
@@ -212,7 +221,10 @@ void LayoutFea::storeBinaryTables(const GlyphIdMap& map) {
   for (uint32_t tableId : kTableIds) {
     if (!hasTableData(tableId)) continue;
     std::ostringstream bytes;
-    if (!writeBinaryTable(bytes, tableId, map)) continue;
+    if (!writeBinaryTable(bytes, tableId, map)) {
+      reports.add(Severity::kError, storedTableName(tableId), kTableNotStored);
+      continue;
+    }
     const std::string text = bytes.str();
     owner_->tables[storedTableName(tableId)] = std::vector<uint8_t>(text.begin(), text.end());
   }
@@ -259,6 +271,7 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   const bool written = writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
   for (const std::string& line : writer.leftOut().warningLines()) std::cerr << line << '\n';
   std::cerr << std::flush;
+  reports.append(writer.diagnostics());
   return written;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/diagnostics.h"
 #include "layout/gdef.h"
 #include "layout/layout_table_block.h"
 #include "model/layout_object.h"
@@ -107,11 +108,17 @@ class LayoutFea : public vn::LayoutObject {
                                const std::string& keyGlyph) override;
   void listGlyphClasses(std::vector<vn::LayoutClassEntry>& out) const override;
   void setSourceFolder(const std::string& folder) override { includeFolder = folder; }
+  std::vector<std::string> takeWarnings() override;
 
   // The error of the last failed compile of importFeatureText (empty message: none).
   const FeaCompileError& lastCompileError() const { return lastError_; }
   // Include names of feature text resolve against this folder.
   std::string includeFolder;
+
+  // What the binary reader and writer, the layout XML document and the feature-text
+  // writer report while they work for this layout; the converter prints it as warnings.
+  // Mutable: writers that only read the layout still report through it.
+  mutable Diagnostics reports;
 
   int32_t maxContext = 0;
   std::string name;

@@ -2,8 +2,11 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <set>
+#include <tuple>
 #include <vector>
 
+#include "layout/glyph_id_map.h"
 #include "layout/glyph_slot.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "layout/layout_fea.h"
@@ -19,6 +22,10 @@ namespace {
 // is called this.
 constexpr const char* kUnnamedFont = "font";
 constexpr const char* kNotCompiledPrefix = "Feature text kept as it is, not compiled: ";
+constexpr const char* kDocumentNotRead = "cannot be read; the layout comes from features.fea";
+constexpr const char* kDocumentUsed =
+    "features.fea and the layout XML document name different features; the document's layout was used";
+constexpr const char* kDocumentNotWritten = "not written; the layout is in the feature text only";
 
 }  // namespace
 
@@ -44,10 +51,64 @@ void LayoutFea::importFeatureText(std::istream& in) {
     owner_->layout.glyphCount = static_cast<uint32_t>(maxContext);
 }
 
-bool LayoutFea::loadLayoutXml(std::istream& in) { return xml::loadLayoutXml(*this, in); }
+namespace {
+
+// Every (script, language, feature) of both tables: what the feature text and the layout
+// XML document are compared by.
+std::set<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> featureKeys(const LayoutFea& layout) {
+  std::set<std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>> keys;
+  for (const LayoutTableBlock* block : {&layout.gsub, &layout.gpos}) {
+    block->forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
+      // "DFLT" and "dflt" both name the default language system.
+      const uint32_t languageKey = isDefaultTag(language.tag) ? 0 : language.tag.value();
+      keys.emplace(block->tableId, script.tag.value(), languageKey, feature.tag.value());
+    });
+  }
+  return keys;
+}
+
+}  // namespace
+
+bool LayoutFea::loadLayoutXml(std::istream& in) {
+  // The layout compiled from the feature text (if any): kept when the document fails,
+  // compared when it reads.
+  LayoutTableBlock gsubBefore(kTableGsub, &classes), gposBefore(kTableGpos, &classes);
+  gsubBefore = gsub;
+  gposBefore = gpos;
+  const bool fromText = textBlocks != nullptr && !(gsub.lookups.isEmpty() && gpos.lookups.isEmpty());
+  const auto keysBefore = featureKeys(*this);
+  if (!xml::loadLayoutXml(*this, in)) {
+    gsub = gsubBefore;
+    gpos = gposBefore;
+    reports.add(Severity::kWarning, kLayoutXmlDocument, kDocumentNotRead);
+    return false;
+  }
+  if (fromText && featureKeys(*this) != keysBefore) reports.add(Severity::kWarning, kLayoutXmlDocument, kDocumentUsed);
+  // The document is the layout's source now: the feature text is generated from it.
+  textBlocks.reset();
+  if (owner_) {
+    GlyphIdMap map;
+    map.fillGlyphs(owner_->glyphs);
+    storeBinaryTables(map);
+  }
+  return true;
+}
 
 bool LayoutFea::writeLayoutXml(std::ostream& out, bool withDocumentFrame, bool spare) {
-  return otl::writeLayoutXml(*this, out, spare ? 1 : 0, withDocumentFrame ? 1 : 0);
+  bool written = false;
+  try {
+    written = otl::writeLayoutXml(*this, out, spare ? 1 : 0, withDocumentFrame ? 1 : 0);
+  } catch (const std::exception& e) {
+    reports.add(Severity::kError, kLayoutXmlDocument, e.what());
+  }
+  if (!written) reports.add(Severity::kError, kLayoutXmlDocument, kDocumentNotWritten);
+  return written;
+}
+
+std::vector<std::string> LayoutFea::takeWarnings() {
+  std::vector<std::string> lines = reports.linesByKind();
+  reports.clear();
+  return lines;
 }
 
 vn::GlyphId LayoutFea::defineGlyphClass(const std::string& className, const vn::GlyphIdList& members,

@@ -34,8 +34,10 @@ inline constexpr uint32_t kMaxOffset16 = 65534;
 // Lookups of a table, subtables of a lookup, and records of a list are 16-bit counts.
 inline constexpr uint32_t kMaxCount16 = 65535;
 
-// Glyphs of one rule's context (input plus backtrack and lookahead).
-inline constexpr uint32_t kMaxContextGlyphs = 1024;
+// Positions of one sequence of a rule's context (backtrack, input or lookahead): what a
+// 16-bit count holds, as the compiler may build rules that long; the bytes and the
+// operations budget bound the work.
+inline constexpr uint32_t kMaxContextGlyphs = 65535;
 
 // Feature-file compiler input: include nesting, statements of one compile.
 inline constexpr uint32_t kMaxIncludeDepth = 50;

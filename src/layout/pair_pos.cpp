@@ -222,13 +222,10 @@ void writeFormat2(const LpPairFormat2Impl& impl, ot::BinaryWriter& writer, const
   const uint64_t recordSize = valueRecordSize(vf1) + valueRecordSize(vf2);
   // The Coverage offset follows the matrix: a matrix past 16-bit reach cannot be written.
   if (16 + uint64_t{class1Count} * class2Count * recordSize > 65534) throw ot_bin_layout::SubtableOffsetException();
+  // Every classed first glyph stays covered, whatever its row holds: a covered glyph stops
+  // the lookup at this subtable, and dropping it would let a later subtable apply.
   GlyphSet coveredIds;
-  for (const auto& [key, pair] : cells) {
-    if (pair->bothEmpty()) continue;
-    GlyphList glyphs;
-    impl.classDef1.glyphsOfClass(glyphs, key.first);
-    coveredIds.insert(glyphs.begin(), glyphs.end());
-  }
+  impl.classDef1.collectGlyphs(coveredIds);
   GlyphList coveredList(coveredIds.begin(), coveredIds.end());
   const auto covered = sortedIndices(coveredList, map);
   const uint32_t start = writer.position();

@@ -118,8 +118,9 @@ void LsReverseChainedContext::pruneByGlyphs(const GlyphSet& remove) {
   const GlyphList in = input.glyphs(), subs = substitutes.glyphs();
   GlyphList keptIn, keptSubs;
   bool removed = false;
+  // A pair goes with either of its glyphs: a substitute the font lacks cannot be written.
   for (size_t i = 0; i < in.size(); ++i) {
-    if (remove.count(in[i])) {
+    if (remove.count(in[i]) || (i < subs.size() && remove.count(subs[i]))) {
       removed = true;
       continue;
     }
@@ -138,6 +139,7 @@ void LsReverseChainedContext::pruneByGlyphs(const GlyphSet& remove) {
 void LsReverseChainedContext::collectGlyphs(GlyphSet& out) const {
   for (const auto& slot : backtrack) out.insert(slot.glyphs().begin(), slot.glyphs().end());
   out.insert(input.glyphs().begin(), input.glyphs().end());
+  out.insert(substitutes.glyphs().begin(), substitutes.glyphs().end());
   for (const auto& slot : lookahead) out.insert(slot.glyphs().begin(), slot.glyphs().end());
 }
 
@@ -146,6 +148,7 @@ void LsReverseChainedContext::collectGroupRefs(GlyphSet& out) const {
     if (slot.classId()) out.insert(slot.classId());
   }
   if (input.classId()) out.insert(input.classId());
+  if (substitutes.classId()) out.insert(substitutes.classId());
   for (const auto& slot : lookahead) {
     if (slot.classId()) out.insert(slot.classId());
   }

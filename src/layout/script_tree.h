@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "layout/feature_params.h"
 #include "layout/ot/tag.h"
 
 namespace otl {
@@ -17,6 +18,7 @@ class Feature : public ot::TagObject {
  public:
   using ot::TagObject::TagObject;
   std::vector<uint32_t> lookups;
+  FeatureParams params;
 };
 
 class Language : public ot::TagObject {

@@ -73,6 +73,9 @@ class LayoutObject {
   // The folder holding the feature text's source (a UFO folder, a native file's folder):
   // include names resolve against it.
   virtual void setSourceFolder(const std::string& /*folder*/) {}
+  // What the layout reported since the last call (dropped or split lookups, tables or
+  // documents not written, data the feature text cannot carry): one line per kind.
+  virtual std::vector<std::string> takeWarnings() { return {}; }
 };
 
 // Makes the layout object of a font (owner may be null).

@@ -181,14 +181,14 @@ void UfoFontParser::readLayoutFiles() {
   // The compiler's messages name the font: take the name the native reader would, from fontinfo.
   if (font_->name.empty()) font_->name = style_->names.fontName;
   vn::FontLayout& layout = font_->layout;
-  if (options_ && options_->bytes[kTtxByte] && !layout.hasFeatures()) {
-    std::ifstream in;
-    if (parser_->openInput(kLayoutXml, in)) layout.importFeatures(in);
-  }
+  const bool document = options_ && options_->bytes[kTtxByte] && !layout.hasFeatures();
+  // The feature text is kept verbatim by the layout member. With the layout XML document
+  // it is compiled first all the same: the document holds no GDEF, which the text gives,
+  // and the layout compares the two. A document that reads wins over the text.
   std::ifstream in;
-  // The feature text is kept verbatim by the layout member; a layout read from the
-  // layout XML document wins over it.
   if (parser_->openInput(kFeatures, in) && !layout.hasFeatures()) layout.importFeatureText(in);
+  std::ifstream xml;
+  if (document && parser_->openInput(kLayoutXml, xml)) layout.importFeatures(xml);
 }
 
 void UfoFontParser::noteMissingComponents() {

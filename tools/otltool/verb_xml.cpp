@@ -33,7 +33,9 @@ int runXml(const Arguments& arguments) {
     }
   }
   std::ostringstream out;
-  if (!otl::writeLayoutXml(layout, out, glyphs, true)) throw ToolError("otltool: layout XML not written");
+  if (!otl::writeLayoutXml(layout, out, glyphs, true)) {
+    throw ToolError("otltool: layout XML not written\n" + layout.reports.formatAll());
+  }
   // Written whole under a temporary name: a failed run leaves no partial document.
   writeWholeFile(arguments[2], out.str());
   return 0;

@@ -340,6 +340,10 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
   const bool aalt = isTag(feature.tag, "aalt");
   if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0 || !writesLookups(feature))
     return;
+  if (!sayableTag(feature.tag)) {
+    diagnostics_.add(Severity::kWarning, "feature " + feature.tag.text(), kTagNotSayable);
+    return;
+  }
   out << "feature " << feature.tag.padded() << (aalt ? " useExtension" : "") << " {\n";
   if (comments()) {
     static const char* const masks[] = {"", "GSUB", "GPOS", "GSUB+GPOS"};
@@ -394,6 +398,7 @@ void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
     writeFeature(block, *feature, found->second);
     if (!block.str().empty()) out << block.str() << '\n';
   }
+  writeFeatureParameters(out);
 }
 
 }  // namespace otl::ot_fea_layout

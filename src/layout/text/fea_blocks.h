@@ -18,6 +18,10 @@
 
 namespace otl::ot_fea_layout {
 
+// False for a tag that feature text cannot name: a blank before its last character.
+bool sayableTag(const ot::Tag& tag);
+inline constexpr const char* kTagNotSayable = "the feature text cannot name this feature; its block is left out";
+
 // The lookup type's name in comments; empty for an unknown code.
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 
@@ -52,6 +56,8 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeFeatureBlocks(std::ostream& out) override;
 
  private:
+  // The 'size' feature's parameters statement; name ids the text cannot carry are warned of.
+  void writeFeatureParameters(std::ostream& out);
   const LayoutTableBlock& table(uint32_t tableId) const { return tableId == kTableGsub ? *gsub_ : *gpos_; }
   void writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker);
   void writeLookupBlock(std::ostream& out, const LookupInfo& info, const std::string& name, const Lookup* lookup,

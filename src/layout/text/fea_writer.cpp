@@ -74,6 +74,7 @@ bool LayoutFeaWriter::write(const vn::Font* font, const vn::Style* style, const 
   gdef_ = gdef;
   options_ = &options;
   markClassCounter() = 0;
+  diagnostics_.clear();
   writeAll(out);
   if (options.featureBlocks && options.gdefText && gdef) gdef->writeFea(options, out);
   return true;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "layout/diagnostics.h"
 #include "layout/gdef.h"
 #include "layout/layout_table_block.h"
 #include "model/layout_object.h"
@@ -64,6 +65,8 @@ class LayoutFeaWriter {
   bool write(const vn::Font* font, const vn::Style* style, const vn::FeaGlyphGroups& classes,
              const LayoutTableBlock* gsub, const LayoutTableBlock* gpos, const GDefTableData* gdef,
              const FeaWriterOptions& options, std::ostream& out);
+  // What the text could not say (warnings) of the last write.
+  const Diagnostics& diagnostics() const { return diagnostics_; }
 
  protected:
   void writeAll(std::ostream& out);
@@ -89,6 +92,7 @@ class LayoutFeaWriter {
   const GDefTableData* gdef_ = nullptr;
   const FeaWriterOptions* options_ = nullptr;
   FeaStatistics statistics_;
+  Diagnostics diagnostics_;
 
  private:
   Clock clock_;

@@ -14,6 +14,9 @@ class LayoutFea;
 // the XML declaration and the root element; `unused` is kept for the caller's protocol.
 // Glyphs the font lacks are pruned from a copy first, so they never come out as glyph 0.
 // False on a stream or table failure; the caller writes under a temporary name.
+// Where the document's reports are filed (LayoutFea::reports).
+inline constexpr const char* kLayoutXmlDocument = "layout XML document";
+
 bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, uint8_t unused, uint8_t frame);
 // The same over a given glyph order (for layouts without an owner font).
 bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap& glyphs, bool frame);

@@ -17,6 +17,8 @@ namespace {
 
 }  // namespace
 
+void rejectElement(const char* element, const std::string& why) { reject(std::string(element) + " " + why); }
+
 void LayoutObjectParser::pushHandler(LayoutObjectParser& child) {
   child.parent = this;
   child.state = state;
@@ -46,6 +48,11 @@ int64_t parseNumber(const char* text, int64_t low, int64_t high) {
 }
 
 int16_t parseS16(const char* text) { return static_cast<int16_t>(parseNumber(text, -32768, 32767)); }
+int16_t parseMetric(const char* element, const char* text) {
+  const int16_t value = parseS16(text);
+  if (value == -32768) rejectElement(element, "-32768: feature text reaches -32767 only");
+  return value;
+}
 uint16_t parseU16(const char* text) { return static_cast<uint16_t>(parseNumber(text, 0, 65535)); }
 
 uint32_t glyphOf(const char* name) {

@@ -48,11 +48,15 @@ class SkipParser : public LayoutObjectParser {
   uint64_t depth_ = 0;
 };
 
+// Refuses the document: "<element> <why>" (ot::Exception 2).
+[[noreturn]] void rejectElement(const char* element, const std::string& why);
 // The value of the first attribute when it has that name; null otherwise.
 const char* firstAttribute(const char** attributes, const char* name);
 // Decimal integer in [low, high]; anything else rejects the document (ot::Exception 2).
 int64_t parseNumber(const char* text, int64_t low, int64_t high);
 int16_t parseS16(const char* text);
+// A coordinate or value record field: -32768 is refused, as feature text cannot say it.
+int16_t parseMetric(const char* element, const char* text);
 uint16_t parseU16(const char* text);
 // The registry id of a glyph name; 0 for the empty name.
 uint32_t glyphOf(const char* name);

@@ -2,6 +2,7 @@
 // contextual, with the readers of value records, anchors and device tables.
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "layout/cursive_pos.h"
 #include "layout/limits.h"
@@ -51,7 +52,8 @@ class DeviceTableParser {
       std::string piece = text.substr(begin, comma == std::string::npos ? std::string::npos : comma - begin);
       ::xml::trimWhitespace(piece);
       const auto delta = static_cast<int8_t>(parseNumber(piece.c_str(), -128, 127));
-      if (delta != 0) target->entries.push_back({static_cast<uint16_t>(size), delta});
+      // Zero deltas stay: they fix StartSize and EndSize as the binary form does.
+      target->entries.push_back({static_cast<uint16_t>(size), delta});
       ++size;
       if (comma == std::string::npos) break;
       begin = comma + 1;
@@ -78,7 +80,7 @@ class PosValueParser {
                        : nameIs(name, "XAdvance")   ? &value->xAdvance
                        : nameIs(name, "YAdvance")   ? &value->yAdvance
                                                     : nullptr;
-      if (field) *field = parseS16(attributes[i + 1]);
+      if (field) *field = parseMetric(name, attributes[i + 1]);
     }
   }
   bool startDevice(const char* name, const char** attributes) {
@@ -108,9 +110,9 @@ class AnchorTableParser {
     if (!target) return false;
     const char* value = firstAttribute(attributes, "value");
     if (nameIs(name, "XCoordinate")) {
-      if (value) target->x = parseS16(value);
+      if (value) target->x = parseMetric(name, value);
     } else if (nameIs(name, "YCoordinate")) {
-      if (value) target->y = parseS16(value);
+      if (value) target->y = parseMetric(name, value);
     } else if (nameIs(name, "AnchorPoint")) {
       if (value) target->contourPoint = static_cast<uint16_t>(parseS16(value));
     } else if (nameIs(name, "XDeviceTable")) {
@@ -349,6 +351,8 @@ class LpMarkXMLParser : public SubtableXMLParser {
       components_.push_back(std::move(row_));
       row_.clear();
     } else if (ligature_ && nameIs(name, "LigatureAttach")) {
+      // Feature text names a ligature's anchors by component: it needs one at least.
+      if (components_.empty()) rejectElement("LigatureAttach", "without a ComponentRecord");
       ligatures_.push_back(std::move(components_));
       components_.clear();
     } else if (nameIs(name, "MarkAnchor") || isClassAnchor(name)) {
@@ -366,11 +370,34 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   void commit() override {
     LpMarkTo& s = marks();
+    // A mark whose class has no anchor in any record attaches nowhere, as if it were not
+    // covered; feature text cannot say it, so it goes (with its class).
+    std::set<uint16_t> anchored;
+    auto noteRow = [&](const AnchorRow& row) {
+      for (size_t c = 0; c < row.size(); ++c) {
+        if (row[c]) anchored.insert(static_cast<uint16_t>(c));
+      }
+    };
+    for (const auto& row : rows_) noteRow(row);
+    for (const auto& ligature : ligatures_) {
+      for (const auto& component : ligature) noteRow(component);
+    }
+    if (markGlyphs_.size() == s.markRecords.size()) {
+      GlyphList keptGlyphs;
+      std::vector<MarkRecord> keptRecords;
+      for (size_t k = 0; k < markGlyphs_.size(); ++k) {
+        if (!anchored.count(s.markRecords[k].markClass)) continue;
+        keptGlyphs.push_back(markGlyphs_[k]);
+        keptRecords.push_back(std::move(s.markRecords[k]));
+      }
+      markGlyphs_ = std::move(keptGlyphs);
+      s.markRecords = std::move(keptRecords);
+    }
     s.classCount = static_cast<uint16_t>(std::min<uint32_t>(markClassCount(), 65535));
-    // Every row gets an anchor offset per class: more than 16-bit offsets reach is no table.
+    // Every row gets a 2-byte anchor offset per class: past 16-bit offsets is no table.
     uint64_t rows = rows_.size();
     for (const auto& ligature : ligatures_) rows += ligature.size();
-    if (rows * s.classCount > limits::kMaxCount16) {
+    if (2 * rows * s.classCount > limits::kMaxOffset16) {
       beyondClasses_ = true;
       return;
     }
@@ -397,7 +424,9 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   bool isValid() const override {
     const LpMarkTo& s = marks();
-    return !beyondClasses_ && markGlyphs_.size() == s.markRecords.size() &&
+    // Without marks there is no class and nothing to attach: the binary form has no such
+    // subtable, so none is kept.
+    return !beyondClasses_ && !s.markRecords.empty() && markGlyphs_.size() == s.markRecords.size() &&
            s.marks.glyphCount() == markGlyphs_.size() && s.bases.glyphCount() == baseGlyphs_.size() &&
            baseGlyphs_.size() == s.baseCount();
   }

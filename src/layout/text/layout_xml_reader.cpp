@@ -5,15 +5,18 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "layout/context_subst.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
+#include "layout/limits.h"
 #include "layout/ot/exception.h"
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_handlers.h"
+#include "layout/text/layout_xml_params.h"
 #include "model/font.h"
 #include "xml/xml_parser.h"
 
@@ -22,15 +25,20 @@ namespace otl::xml {
 namespace {
 
 constexpr uint32_t kNoFeature = 65535;
+// Characters of the feature-file syntax that no tag may hold.
+constexpr const char* kTagBreakers = ";{}#[]<>@'\",\\()=";
 
 [[noreturn]] void reject(const std::string& message) {
   throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
 }
 
 ot::Tag tagOf(const std::string& text) {
-  // OpenType tags are one to four printable ASCII characters.
-  const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
-  if (text.empty() || text.size() > 4 || !printable) reject("\"" + text.substr(0, 40) + "\" is not a tag");
+  // OpenType tags are one to four printable ASCII characters; those that would end or
+  // comment out a statement of the generated feature text are refused.
+  const bool sayable = std::all_of(text.begin(), text.end(), [](char c) {
+    return c >= 0x20 && c <= 0x7E && std::string_view(kTagBreakers).find(c) == std::string_view::npos;
+  });
+  if (text.empty() || text.size() > 4 || !sayable) reject("\"" + text.substr(0, 40) + "\" is not a tag");
   return ot::Tag::fromString(text);
 }
 
@@ -49,7 +57,11 @@ struct ScriptRecord {
 struct FeatureRecord {
   ot::Tag tag;
   std::vector<uint16_t> lookups;
+  FeatureParams params;
 };
+
+// Largest character a character-variant parameter holds (24 bits).
+constexpr int64_t kMaxParamCharacter = 0xFFFFFF;
 
 class LanguageXMLParser : public LayoutObjectParser {
  public:
@@ -110,24 +122,51 @@ class FeatureListXMLParser : public LayoutObjectParser {
       current_ = index ? static_cast<int32_t>(parseU16(index)) : -1;
       lookups_.clear();
       tag_ = ot::Tag();
+      params_ = FeatureParams();
+      paramsElement_ = nullptr;
     } else if (nameIs(name, "FeatureTag")) {
       if (const char* value = firstAttribute(attributes, "value")) tag_ = tagOf(value);
     } else if (nameIs(name, "LookupListIndex")) {
       if (const char* value = ::xml::findAttribute(attributes, "value")) lookups_.push_back(parseU16(value));
+    } else if (const xml_params::Element* element = xml_params::elementNamed(name)) {
+      paramsElement_ = element;
+      params_ = FeatureParams();
+      params_.kind = element->kind;
+      params_.fields.assign(FeatureParams::fieldCount(element->kind), 0);
+    } else if (paramsElement_) {
+      readParam(name, attributes);
     }
   }
   void endElement(const char* name) override {
     if (nameIs(name, "FeatureList")) {
       popHandler();
+    } else if (paramsElement_ && nameIs(name, paramsElement_->name)) {
+      paramsElement_ = nullptr;
     } else if (nameIs(name, "FeatureRecord") && current_ >= 0 && tag_.value() != 0) {
-      // A record without its tag names no feature.
-      features[current_] = FeatureRecord{tag_, lookups_};
+      // A record without its tag names no feature; parameters of a kind the tag cannot
+      // carry are dropped.
+      if (params_.kind != FeatureParams::kindOf(tag_)) params_ = FeatureParams();
+      features[current_] = FeatureRecord{tag_, lookups_, params_};
       current_ = -1;
     }
   }
   std::map<int32_t, FeatureRecord> features;
 
  private:
+  void readParam(const char* name, const char** attributes) {
+    const char* value = ::xml::findAttribute(attributes, "value");
+    if (!value) return;
+    if (params_.kind == FeatureParams::Kind::kCharacterVariant && nameIs(name, xml_params::kCharacter)) {
+      if (params_.characters.size() >= limits::kMaxCount16) reject("more than 65535 characters in feature parameters");
+      params_.characters.push_back(static_cast<uint32_t>(parseNumber(value, 0, kMaxParamCharacter)));
+      return;
+    }
+    const int field = xml_params::fieldIndex(*paramsElement_, name);
+    if (field >= 0) params_.fields[static_cast<size_t>(field)] = parseU16(value);
+  }
+
+  FeatureParams params_;
+  const xml_params::Element* paramsElement_ = nullptr;
   ot::Tag tag_;
   std::vector<uint16_t> lookups_;
   int32_t current_ = -1;
@@ -265,6 +304,7 @@ class TableXMLParser : public LayoutObjectParser {
       const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
       if (found == features_.features.end()) continue;
       auto& feature = language.features.try_emplace(found->second.tag, found->second.tag).first->second;
+      if (!found->second.params.empty()) feature.params = found->second.params;
       for (uint16_t lookup : found->second.lookups) feature.lookups.push_back(translate(lookup));
     }
   }
@@ -361,13 +401,14 @@ bool parseLayoutStream(LayoutXMLParser& root, std::istream& in) {
   return true;
 }
 
+// The document holds GSUB and GPOS only: the GDEF data stays as it is.
 template <class Prune>
 bool load(LayoutFea& layout, std::istream& in, Prune&& prune) {
-  for (uint32_t table : {kTableGsub, kTableGpos, kTableGdef}) layout.clearTable(table);
+  for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
   LayoutXMLParser root(layout);
   if (!parseLayoutStream(root, in)) {
     // A partial layout is not a layout: the caller falls back to the feature text.
-    for (uint32_t table : {kTableGsub, kTableGpos, kTableGdef}) layout.clearTable(table);
+    for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
     return false;
   }
   prune();

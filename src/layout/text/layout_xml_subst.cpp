@@ -85,6 +85,8 @@ class LsAlternateXMLParser : public KindParser<LsAlternate> {
   void endElement(const char* name) override {
     if (nameIs(name, "AlternateSet")) {
       inSet_ = false;
+      // Feature text has no alternate set without alternates.
+      if (alternates_.empty()) rejectElement("AlternateSet", "without an Alternate");
       kind().sequences.emplace_back(holder(), alternates_);
     } else {
       SubtableXMLParser::endElement(name);

@@ -12,6 +12,7 @@
 #include "layout/ot/exception.h"
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_out.h"
+#include "layout/text/layout_xml_params.h"
 #include "layout/text/layout_xml_subtables.h"
 #include "model/font.h"
 
@@ -103,6 +104,23 @@ void writeScriptList(LineWriter& w, const TableIndices& indices, const LayoutTab
   w.end(2, "ScriptList");
 }
 
+void writeFeatureParams(LineWriter& w, const FeatureParams& params) {
+  const xml_params::Element* element = xml_params::elementOf(params.kind);
+  if (!element) return;
+  w.start(8, element->name);
+  for (size_t i = 0; i < params.fields.size() && i < element->fields.size(); ++i) {
+    if (element->fields[i]) w.value(10, element->fields[i], number(params.fields[i]));
+  }
+  if (params.kind == FeatureParams::Kind::kCharacterVariant) {
+    w.comment(10, xml_params::kCharCount, static_cast<int64_t>(params.characters.size()));
+    for (size_t k = 0; k < params.characters.size(); ++k) {
+      w.empty(10, xml_params::kCharacter,
+              {{"index", number(static_cast<int64_t>(k))}, {"value", number(params.characters[k])}});
+    }
+  }
+  w.end(8, element->name);
+}
+
 void writeFeatureList(LineWriter& w, const TableIndices& indices) {
   w.start(2, "FeatureList");
   w.comment(4, "FeatureCount", static_cast<uint16_t>(indices.records.size()));
@@ -111,6 +129,7 @@ void writeFeatureList(LineWriter& w, const TableIndices& indices) {
     w.start(4, "FeatureRecord", {{"index", number(static_cast<int64_t>(k))}});
     w.value(6, "FeatureTag", record.feature.text());
     w.start(6, "Feature");
+    writeFeatureParams(w, record.data->params);
     w.comment(8, "LookupCount", static_cast<uint16_t>(record.data->lookups.size()));
     for (size_t j = 0; j < record.data->lookups.size(); ++j) {
       const auto found = indices.lookupIndex.find(record.data->lookups[j]);
@@ -188,7 +207,7 @@ bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap
     if (tableQualifies(copy.gsub)) writeTable(w, copy.gsub, "GSUB", glyphs);
     if (frame) w.end(0, "OTLayout");
   } catch (const ot::Exception& e) {
-    e.print();
+    layout.reports.add(Severity::kError, kLayoutXmlDocument, e.message());
     return false;
   }
   out.flush();

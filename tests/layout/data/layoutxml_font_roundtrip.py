@@ -37,13 +37,13 @@ class Rules(Judge):
 
 def rules(font):
     """(table, script, language, feature) -> the lookup lists it has there (the required
-    feature's counted once with its listed one), rule by rule. Feature parameters have no
-    place in the document and are left out."""
+    feature's counted once with its listed one), rule by rule, feature parameters
+    included."""
     out = {}
     for tag in ("GSUB", "GPOS"):
         judge = Rules(font, tag)
         for key, lookups in judge.features().items():
-            out[(tag,) + key] = [[lk for lk in lookups if lk[0] != "params"]]
+            out[(tag,) + key] = [list(lookups)]
         if judge.table is None:
             continue
         records = judge.table.FeatureList.FeatureRecord
@@ -57,6 +57,15 @@ def rules(font):
                     if entry not in out.setdefault(key, []):
                         out[key].append(entry)
     return out
+
+
+def rule_difference(font_path, copy):
+    """None, or the first (table, script, language, feature) whose lookups differ."""
+    a, b = rules(TTFont(font_path)), rules(TTFont(copy))
+    for key in sorted(set(a) | set(b)):
+        if a.get(key) != b.get(key):
+            return "lookups differ for %s" % "/".join(key)
+    return None
 
 
 def run(args):
@@ -82,11 +91,10 @@ def main():
         print("FAIL the document read and written again differs")
         return
     copy = with_written_tables(font_path, os.path.join(work, "out"), ("GSUB", "GPOS"), work)
-    a, b = rules(TTFont(font_path)), rules(TTFont(copy))
-    for key in sorted(set(a) | set(b)):
-        if a.get(key) != b.get(key):
-            print("FAIL lookups differ for %s" % "/".join(key))
-            return
+    error = rule_difference(font_path, copy)
+    if error:
+        print("FAIL " + error)
+        return
     error, features, _ = behaviour_difference(font_path, copy, work)
     print("FAIL " + error if error else "OK features=%d" % features)
 
