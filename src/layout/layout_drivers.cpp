@@ -269,8 +269,7 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
     gdefSource = &gdefCopy;
   }
   const bool written = writer.write(owner_, nullptr, classCopy, blocks[0], blocks[1], gdefSource, options, out);
-  for (const std::string& line : writer.leftOut().warningLines()) std::cerr << line << '\n';
-  std::cerr << std::flush;
+  writer.leftOut().reportTo(reports);
   reports.append(writer.diagnostics());
   return written;
 }

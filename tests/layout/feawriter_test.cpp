@@ -154,7 +154,7 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\nfeature ccmp { sub a by NULL; sub b by c c; } ccmp;\n",
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
-     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+     "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"},
     // The calls of a lookup that lost its only rule go with it, and so does the feature
     // they leave empty (compilers refuse a feature block without rules).
     {"calls_emptied",
@@ -162,23 +162,23 @@ const Scenario kScenarios[] = {
      "feature calt { sub a' lookup D b; sub x' lookup D [y z]; } calt;\nfeature ccmp { sub c by x; } ccmp;\n",
      {{"feature calt", 0}, {"      sub \\c by \\x;", 1}},
      "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
-     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"
-     "Warning: the generated feature text leaves out rules that call a lookup that has no rule left (GSUB lookup 2)\n"},
+     "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"
+     "Warning: layout: the generated feature text leaves out rules that call a lookup that has no rule left: GSUB lookup 2\n"},
     // An empty set of alternates has no text either ("from []" is refused).
     {"empty_alternates",
      "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"
      "#@ font['GSUB'].table.LookupList.Lookup[0].SubTable[0].alternates['a'] = []\n",
      {{"[]", 0}, {"      sub \\x from [\\y \\z];", 1}},
      "DIFF feaLib:GSUB/salt import:GSUB/salt --", nullptr,
-     "Warning: the generated feature text leaves out rules that substitute a glyph by nothing (GSUB lookup 1)\n"},
+     "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"},
     // Feature text calls one lookup per marked glyph: the second call goes, with a word.
     {"second_call",
      "languagesystem DFLT dflt;\nlookup L1 { sub a by b; } L1;\nlookup L2 { sub b by c; } L2;\n"
      "feature calt { sub a' lookup L1 lookup L2 x; } calt;\n",
      {{"      sub \\a' lookup calt_2  \\x;", 1}},
      "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
-     "Warning: the generated feature text leaves out rules that call a second lookup at one position or call "
-     "lookups out of position order (GSUB lookup 3)\n"},
+     "Warning: layout: the generated feature text leaves out rules that call a second lookup at one position or call "
+     "lookups out of position order: GSUB lookup 3\n"},
     // Glyph classes and ligature carets come back (lookups skipping marks need them).
     {"gdef",
      "languagesystem DFLT dflt;\n"

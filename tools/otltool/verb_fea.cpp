@@ -1,5 +1,6 @@
 // otltool fea GLYPHS INDIR OUTFILE: binary GSUB/GPOS/GDEF -> layout model -> the feature
 // file the UFO writer would generate for it.
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -19,7 +20,10 @@ int runFea(const Arguments& arguments) {
   if (!ok) return 1;
   std::ostringstream text;
   vn::FeatureWriteOptions options;  // the UFO writer's
-  if (!layout.writeFeatureFile(text, options)) return 1;
+  const bool written = layout.writeFeatureFile(text, options);
+  // What the layout reports (rules the text leaves out and the like), as the converter prints it.
+  for (const std::string& line : layout.takeWarnings()) std::fprintf(stderr, "Warning: layout: %s\n", line.c_str());
+  if (!written) return 1;
   writeWholeFile(arguments[2], text.str());
   return 0;
 }

@@ -122,22 +122,14 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
 
 }  // namespace
 
-std::vector<std::string> LeftOutRules::warningLines() const {
-  std::vector<std::string> lines;
+void LeftOutRules::reportTo(Diagnostics& reports) const {
   for (const auto& [kind, lookups] : found_) {
-    std::string line = "Warning: the generated feature text leaves out rules that ";
-    line += kindText(kind);
-    line += " (";
-    bool first = true;
+    const std::string message = std::string("the generated feature text leaves out rules that ") + kindText(kind);
     for (const auto& [tableId, index] : lookups) {
-      line += first ? "" : ", ";
-      line += tableId == kTableGsub ? "GSUB lookup " : "GPOS lookup ";
-      line += vn::formatUnsigned(index);
-      first = false;
+      reports.add(Severity::kWarning, (tableId == kTableGsub ? "GSUB lookup " : "GPOS lookup ") + vn::formatUnsigned(index),
+                  message);
     }
-    lines.push_back(line + ")");
   }
-  return lines;
 }
 
 void removeUnwritableRules(LayoutTableBlock& block, LeftOutRules& report) {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "layout/diagnostics.h"
 #include "layout/layout_table_block.h"
 
 namespace otl::ot_fea_layout {
@@ -30,8 +31,9 @@ class LeftOutRules {
  public:
   void add(LeftOutKind kind, uint32_t tableId, uint32_t lookupIndex) { found_[kind].insert({tableId, lookupIndex}); }
   bool empty() const { return found_.empty(); }
-  // One line per kind: what was left out and the lookups ("GSUB lookup 3, GPOS lookup 1").
-  std::vector<std::string> warningLines() const;
+  // One warning per lookup and kind into the layout's reports, which print one line per
+  // kind naming the lookups ("...: GSUB lookup 3, GPOS lookup 1").
+  void reportTo(Diagnostics& reports) const;
 
  private:
   std::map<LeftOutKind, std::set<std::pair<uint32_t, uint32_t>>> found_;
