@@ -66,6 +66,9 @@ std::string destinationNotAccessible(const std::string& folder) {
 std::string outputExists(const std::string& path) {
   return "Output file \"" + path + "\" exists, cannot overwrite.";
 }
+std::string outputIsFolder(const std::string& path) {
+  return "Output file \"" + path + "\" is a folder, cannot overwrite.";
+}
 std::string notNativeFile(const std::string& inputPath) {
   return "Input file \"" + inputPath + "\" cannot be opened as QTF file.";
 }

@@ -1,13 +1,14 @@
 #include "ufo/reader_font.h"
 
 #include <iostream>
-#include <iterator>
+#include <sstream>
 #include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
 #include "model/layout_object.h"
 #include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
+#include "ufo/limits.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_text.h"
@@ -83,6 +84,9 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   } catch (const UfoParserException& error) {
     std::cerr << kOpenError << error.code << '\n' << std::flush;
     result = false;
+  } catch (const MemberError& error) {
+    std::cerr << kOpenError << error.what() << '\n' << std::flush;
+    result = false;
   } catch (const LayoutAssertException&) {
     throw;
   } catch (...) {
@@ -102,17 +106,14 @@ bool UfoFontParser::loadDocuments() {
   };
   const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
                             {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
-  vn::InputFile file;
   for (const Member& member : members) {
     member.document->clear();
-    if (!parser_->openInput(member.name, file)) {
+    std::string text;
+    if (!parser_->readMember(member.name, text, kMaxPropertyListBytes)) {
       if (member.document == &meta_) return false;
       continue;
     }
-    std::string text;
-    const bool read = file.readAll(text);
-    file.close();
-    if (!read || !plistParser_.parse(std::move(text), *member.document)) return false;
+    if (!plistParser_.parse(std::move(text), *member.document)) return false;
   }
   return true;
 }
@@ -152,14 +153,18 @@ void UfoFontParser::registerEarlierNames(std::size_t count) {
 
 void UfoFontParser::readLayoutFiles() {
   vn::FontLayout& layout = font_->layout;
-  if (options_ && options_->bytes[kTtxByte] && !layout.hasFeatures()) {
-    std::ifstream in;
-    if (parser_->openInput(kLayoutXml, in)) layout.importFeatures(in);
+  std::string text;
+  if (options_ && options_->bytes[kTtxByte] && !layout.hasFeatures() &&
+      parser_->readMember(kLayoutXml, text, kMaxLayoutDocumentBytes)) {
+    std::istringstream in(std::move(text));
+    layout.importFeatures(in);
   }
-  std::ifstream in;
   // The feature text is kept verbatim by the layout member; a layout read from the
   // layout XML document wins over it.
-  if (parser_->openInput(kFeatures, in) && !layout.hasFeatures()) layout.importFeatureText(in);
+  if (!layout.hasFeatures() && parser_->readMember(kFeatures, text, kMaxFeatureTextBytes)) {
+    std::istringstream in(std::move(text));
+    layout.importFeatureText(in);
+  }
 }
 
 void UfoFontParser::noteMissingComponents() {
@@ -179,11 +184,10 @@ void UfoFontParser::noteMissingComponents() {
 }
 
 void UfoFontParser::noteOtherLayers() {
-  std::ifstream in;
-  if (!parser_->openInput(kLayerContents, in)) return;
+  std::string text;
+  if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;
   PListParser quiet;
   PListDocument document;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!quiet.parseText(std::move(text), document)) return;
   const auto* plist = document.firstNode();
   const auto* array = plist ? plist->first_node() : nullptr;
