@@ -24,6 +24,7 @@ namespace fea {
 namespace {
 constexpr size_t kInputBufferSize = 512;
 constexpr uint32_t kGlyphIdLimit = 0xFFFF;
+constexpr const char* kNotAccessible = "feature file is not accessible";
 constexpr const char* kOutOfMemory = "out of memory while compiling the feature file";
 }  // namespace
 
@@ -148,20 +149,20 @@ void FeaCompilerImpl::openInclude(const std::string& path, long offset) {
   // Non-blocking, so that a named pipe cannot stall the open; only regular files are
   // read, since a FIFO or a device would block or never end.
   include_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (include_ < 0) fatalf("feature file is not accessible\n");
+  if (include_ < 0) fatalf(std::string(kNotAccessible) + "\n");
   struct stat status {};
   if (::fstat(include_, &status) != 0 || !S_ISREG(status.st_mode)) {
     closeInclude();
-    fatalf("feature file is not a regular file: " + path + "\n");
+    fatalf(std::string(kNotAccessible) + ": " + path + " is not a regular file\n");
   }
   if (static_cast<std::uint64_t>(status.st_size) > kMaxIncludeBytes) {
     closeInclude();
-    fatalf("feature file is larger than the compiler reads (" + std::to_string(kMaxIncludeBytes) +
-           " bytes): " + path + "\n");
+    fatalf(std::string(kNotAccessible) + ": " + path + " is larger than the compiler reads (" +
+           std::to_string(kMaxIncludeBytes) + " bytes)\n");
   }
   if (offset > 0 && ::lseek(include_, offset, SEEK_SET) < 0) {
     closeInclude();
-    fatalf("feature file is not accessible\n");
+    fatalf(std::string(kNotAccessible) + "\n");
   }
   includeOpen_ = true;
 }
@@ -186,7 +187,7 @@ const char* FeaCompilerImpl::featRefill(size_t& count) {
   do {
     got = ::read(include_, inputBuffer_, kInputBufferSize);
   } while (got < 0 && errno == EINTR);
-  if (got < 0) fatalf("feature file is not accessible\n");
+  if (got < 0) fatalf(std::string(kNotAccessible) + "\n");
   count = static_cast<size_t>(got);
   includeBytes_ += count;
   if (includeBytes_ > kMaxIncludeBytes) {
