@@ -13,11 +13,6 @@
 namespace {
 
 using namespace layout_road;
-using layout_hostile::readAll;
-using layout_hostile::repeat;
-using layout_hostile::ScratchFolder;
-using layout_hostile::writeFile;
-using layout_hostile::writeUfo;
 
 constexpr const char* kFeatures =
     "languagesystem DFLT dflt;\n@A = [g1 g2];\n"

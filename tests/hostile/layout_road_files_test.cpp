@@ -19,11 +19,6 @@
 namespace {
 
 using namespace layout_road;
-using layout_hostile::readAll;
-using layout_hostile::repeat;
-using layout_hostile::ScratchFolder;
-using layout_hostile::writeFile;
-using layout_hostile::writeUfo;
 
 constexpr int kUfoReadFailure = 252;   // the read of the UFO failed
 constexpr int kConversionFailure = 253;

@@ -14,8 +14,13 @@
 namespace layout_road {
 
 namespace fs = std::filesystem;
+using layout_hostile::readAll;
+using layout_hostile::repeat;
 using layout_hostile::RunResult;
 using layout_hostile::RunSetting;
+using layout_hostile::ScratchFolder;
+using layout_hostile::writeFile;
+using layout_hostile::writeUfo;
 
 // Wall time of one run: every input here ends far sooner in a release build; the
 // sanitizers slow the program down several times.
