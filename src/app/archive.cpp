@@ -12,6 +12,7 @@
 #include "model/numbers.h"
 #include "platform/file_system.h"
 #include "platform/path_parts.h"
+#include "ufo/limits.h"
 
 namespace {
 
@@ -34,6 +35,10 @@ std::string cannotCreateFile(const std::string& entry) {
 }
 std::string cannotReadEntry(const std::string& entry) {
   return "Cannot read from compressed file \"" + entry + "\".";
+}
+std::string entryTooLarge(const std::string& entry, std::uint64_t limit) {
+  return "Cannot read from compressed file \"" + entry + "\": it unpacks to more than the " +
+         vn::formatUnsigned(limit) + " bytes the reader accepts.";
 }
 constexpr const char* kCannotReadInfo = "Cannot read compressed file info.";
 constexpr const char* kCannotFinalize = "Cannot finalize file decompression.";
@@ -61,6 +66,12 @@ bool isSafeEntryName(std::string_view name) {
     start = end + 1;
   }
   return true;
+}
+
+// The path of an entry inside the UFO folder: without the archive's top folder.
+std::string_view memberOfUfo(std::string_view entry) {
+  const std::size_t slash = entry.find('/');
+  return slash == std::string_view::npos ? entry : entry.substr(slash + 1);
 }
 
 // Creates destination + every folder of the relative path `folders` ("a/b/").
@@ -202,6 +213,12 @@ ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& d
       throw;
     }
     if (name.back() == '/') continue;
+    // Refused before unpacking: the reader would refuse the unpacked file anyway.
+    const std::uint64_t limit = ufo::memberByteLimit(memberOfUfo(name));
+    if (info.size > limit) {
+      status = failure(kEntryReadFailed, entryTooLarge(name, limit));
+      break;
+    }
     total += info.size;
     if (total > kMaxUnpackedBytes) {
       status = failure(kEntryReadFailed, cannotReadEntry(name));

@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
   // A reader that stops reading the console (`tarnwick ... | head`) must not kill the run
   // between removing an old output and moving the new one into place.
   std::signal(SIGPIPE, SIG_IGN);
+  // Past a file-size limit (ulimit -f) a write must fail, so that the half-written output
+  // is removed, rather than end the process and leave it behind.
+  std::signal(SIGXFSZ, SIG_IGN);
   vn::tuneAllocatorForOneRun();
   qtf::installLayoutKerningRoutes();
   std::vector<std::string> arguments;

@@ -67,6 +67,9 @@ std::string outputExists(const std::string& path) {
   return "Output file \"" + path + "\" exists, cannot overwrite.";
 }
 std::string layoutWarning(const std::string& line) { return "Warning: layout: " + line; }
+std::string outputIsFolder(const std::string& path) {
+  return "Output file \"" + path + "\" is a folder, cannot overwrite.";
+}
 std::string notNativeFile(const std::string& inputPath) {
   return "Input file \"" + inputPath + "\" cannot be opened as QTF file.";
 }

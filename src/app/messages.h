@@ -41,6 +41,8 @@ std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
 // A line the layout reported, as a warning.
 std::string layoutWarning(const std::string& line);
+// A folder stands where the output file is to be written; it is left untouched.
+std::string outputIsFolder(const std::string& path);
 std::string notNativeFile(const std::string& inputPath);
 std::string noFonts(const std::string& displayName);
 // `index` counts from 1; `name` is what the master's records gave before the failure.

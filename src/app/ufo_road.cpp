@@ -92,6 +92,10 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
 
 int convertUfo(RunContext& run) {
   const std::string outputPath = run.outParts.withKindExtension(PathParts::kNative);
+  if (vn::isDirectory(outputPath)) {
+    run.console.line(msg::outputIsFolder(outputPath));
+    return msg::kFailure;
+  }
   if (vn::fileExists(outputPath) && !run.line.forceOverwrite) {
     run.console.line(msg::outputExists(outputPath));
     return msg::kFailure;

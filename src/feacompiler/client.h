@@ -25,7 +25,8 @@ class FeaClient {
   virtual void outSeek(uint32_t position) = 0;
 
   // Feature text. open: null name = the caller's text; returns the opened file's name, or
-  // false when there is nothing to open. refill: the next buffer, count 0 at the end.
+  // false when there is nothing to open. A nonzero offset reopens a file at the name open
+  // returned for it earlier (already resolved). refill: the next buffer, count 0 at the end.
   virtual bool featOpen(const char* name, long offset, std::string& openedName) = 0;
   virtual const char* featRefill(size_t& count) = 0;
   virtual void featClose() = 0;

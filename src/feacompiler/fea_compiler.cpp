@@ -1,9 +1,15 @@
 #include "feacompiler/fea_compiler.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <new>
 
 #include "feacompiler/fea_compiler_impl.h"
 #include "feacompiler/feat_context.h"
@@ -18,6 +24,8 @@ namespace fea {
 namespace {
 constexpr size_t kInputBufferSize = 512;
 constexpr uint32_t kGlyphIdLimit = 0xFFFF;
+constexpr const char* kNotAccessible = "feature file is not accessible";
+constexpr const char* kOutOfMemory = "out of memory while compiling the feature file";
 }  // namespace
 
 // ---- FeaCompiler ----
@@ -50,6 +58,7 @@ FeaCompilerImpl::FeaCompilerImpl(const std::string& fontName) : fontName_(fontNa
 }
 
 FeaCompilerImpl::~FeaCompilerImpl() {
+  closeInclude();
   cmapReuse(core_);
   coreReuse(core_);
   coreFree(core_);
@@ -122,20 +131,46 @@ bool FeaCompilerImpl::featOpen(const char* name, long offset, std::string& opene
     openedName = fileName_;
     return true;
   }
-  std::string path = resolveIncludePath(name);
+  // A reopen names the path resolved when the file was first opened.
+  std::string path = offset > 0 ? std::string(name) : resolveIncludePath(name);
   if (path.empty()) return false;
   fileName_ = path;
-  std::error_code ec;
-  // Only regular files: a FIFO or a device would block or never end.
-  if (!std::filesystem::is_regular_file(path, ec)) fatalf("feature file is not accessible\n");
   if (mainOpen_ || includeOpen_) fatalf("previous feature file not closed\n");
-  include_.clear();
-  include_.open(path, std::ios::binary | std::ios::in);
-  if (!include_) fatalf("feature file is not accessible\n");
-  if (offset > 0) include_.seekg(offset);
-  includeOpen_ = true;
+  if (offset == 0 && ++includeOpens_ > kMaxIncludeOpens) {
+    fatalf("includes ask for too much work: more than " + std::to_string(kMaxIncludeOpens) +
+           " include files opened\n");
+  }
+  openInclude(path, offset);
   openedName = fileName_;
   return true;
+}
+
+void FeaCompilerImpl::openInclude(const std::string& path, long offset) {
+  // Non-blocking, so that a named pipe cannot stall the open; only regular files are
+  // read, since a FIFO or a device would block or never end.
+  include_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (include_ < 0) fatalf(std::string(kNotAccessible) + "\n");
+  struct stat status {};
+  if (::fstat(include_, &status) != 0 || !S_ISREG(status.st_mode)) {
+    closeInclude();
+    fatalf(std::string(kNotAccessible) + ": " + path + " is not a regular file\n");
+  }
+  if (static_cast<std::uint64_t>(status.st_size) > kMaxIncludeBytes) {
+    closeInclude();
+    fatalf(std::string(kNotAccessible) + ": " + path + " is larger than the compiler reads (" +
+           std::to_string(kMaxIncludeBytes) + " bytes)\n");
+  }
+  if (offset > 0 && ::lseek(include_, offset, SEEK_SET) < 0) {
+    closeInclude();
+    fatalf(std::string(kNotAccessible) + "\n");
+  }
+  includeOpen_ = true;
+}
+
+void FeaCompilerImpl::closeInclude() {
+  if (include_ >= 0) ::close(include_);
+  include_ = -1;
+  includeOpen_ = false;
 }
 
 const char* FeaCompilerImpl::featRefill(size_t& count) {
@@ -148,17 +183,24 @@ const char* FeaCompilerImpl::featRefill(size_t& count) {
     return p;
   }
   if (!includeOpen_) fatalf("feature file is not open for reading\n");
-  include_.read(inputBuffer_, kInputBufferSize);
-  count = static_cast<size_t>(include_.gcount());
+  ssize_t got = 0;
+  do {
+    got = ::read(include_, inputBuffer_, kInputBufferSize);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) fatalf(std::string(kNotAccessible) + "\n");
+  count = static_cast<size_t>(got);
+  includeBytes_ += count;
+  if (includeBytes_ > kMaxIncludeBytes) {
+    core_->msgFileName = fileName_;
+    fatalf("includes ask for too much work: more than " + std::to_string(kMaxIncludeBytes) +
+           " bytes read from include files\n");
+  }
   return count ? inputBuffer_ : nullptr;
 }
 
 void FeaCompilerImpl::featClose() {
   if (!mainOpen_ && !includeOpen_) fatalf("feature file is not open for reading\n");
-  if (includeOpen_) {
-    include_.close();
-    includeOpen_ = false;
-  }
+  closeInclude();
   mainOpen_ = false;
 }
 
@@ -184,6 +226,8 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
                        std::istreambuf_iterator<char>());
     }
     fileName_ = "features";
+    includeOpens_ = 0;
+    includeBytes_ = 0;
     glyphCount_ = static_cast<int>(glyphs->size());
     gpos.clear();
     gsub.clear();
@@ -235,6 +279,14 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
     GPOSReuse(core_);
     lexReset(core_->feat->lex);
     throw FeaCompilerException(e);
+  } catch (const std::bad_alloc&) {
+    GSUBReuse(core_);
+    GPOSReuse(core_);
+    lexReset(core_->feat->lex);
+    // Said here, where the file and line are known: the callers only see a failure.
+    const int line = core_->line;
+    message(std::string(kOutOfMemory) + " in file \"" + fileName_ + "\" at line " + std::to_string(line), 3);
+    throw FeaCompilerException(1, kOutOfMemory, line);
   } catch (const std::exception&) {
     GSUBReuse(core_);
     GPOSReuse(core_);

@@ -1,7 +1,7 @@
 // The front end behind FeaCompiler: the compile sequence and the client services.
 #pragma once
 
-#include <fstream>
+#include <cstdint>
 #include <list>
 #include <string>
 #include <unordered_map>
@@ -45,6 +45,9 @@ class FeaCompilerImpl : public FeaClient {
  private:
   [[noreturn]] void fatalf(const std::string& text);
   void startOutput();
+  // Opens an include file (regular files only) at an offset; fatal when it cannot be read.
+  void openInclude(const std::string& path, long offset);
+  void closeInclude();
 
   std::string fontName_;
   coreContext* core_ = nullptr;
@@ -54,8 +57,11 @@ class FeaCompilerImpl : public FeaClient {
   std::string mainText_;      // the caller's text, read whole so it can be reopened anywhere
   size_t mainPos_ = 0;
   bool mainOpen_ = false;
-  std::ifstream include_;
+  int include_ = -1;  // descriptor of the open include file
   bool includeOpen_ = false;
+  // Work of this compile's includes, bounded by the compiler's limits.
+  std::uint32_t includeOpens_ = 0;
+  std::uint64_t includeBytes_ = 0;
   char inputBuffer_[512];
   int glyphCount_ = 0;
 };

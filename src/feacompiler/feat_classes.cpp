@@ -36,6 +36,10 @@ bool isMarkClass(const FeatContext& f, const std::string& name) {
 
 uint16_t featGlyphLookup(coreContext* g, const std::string& name) {
   uint32_t gid = mapName2Glyph(g, name.c_str());
+  if (gid == kGlyphPastIds) {
+    featLexErrorf(g, "glyph \"%s\" has a glyph id past 65534, the last one layout tables can hold",
+                  name.c_str());
+  }
   if (gid != kNoGlyph) return static_cast<uint16_t>(gid);
   gid = g->client->glyphLookup(name.c_str());
   if (gid >= 0xFFFF) featLexError(g, "glyph not found in font");

@@ -12,6 +12,7 @@
 #include "feacompiler/core_context.h"
 #include "feacompiler/glyph_node.h"
 #include "feacompiler/lexer.h"
+#include "feacompiler/limits.h"
 
 namespace fea {
 
@@ -26,7 +27,6 @@ constexpr uint32_t kTagSize = 0x73697A65;
 constexpr uint16_t kLabelNone = 0xFFFF;
 constexpr uint16_t kLabelRef = 0x8000;
 constexpr uint16_t kFirstAnonLabel = 8192;
-constexpr int kMaxIncludeDepth = 5;
 // Bounds on work a hostile text can ask for: nodes alive at once (class copies and cross
 // products grow multiplicatively) and sequences of one cross product.
 constexpr size_t kMaxNodes = 4000000;

@@ -61,7 +61,7 @@ void mapSetup(coreContext* g) {
   });
   m.index.clear();
   m.index.reserve(count);
-  for (size_t i = 0; i < count; ++i) m.index.emplace(g->glyphs[i].name, static_cast<uint16_t>(i));
+  for (size_t i = 0; i < count; ++i) m.index.emplace(g->glyphs[i].name, static_cast<uint32_t>(i));
   std::stable_sort(m.byUnicode.begin(), m.byUnicode.end(), [g](uint16_t a, uint16_t b) {
     return g->glyphs[a].code < g->glyphs[b].code;
   });
@@ -79,7 +79,8 @@ uint32_t mapName2Glyph(coreContext* g, const char* name) {
   // The same answer as a search of the sorted table: the lowest id of the name.
   const MapContext& m = *g->map;
   auto it = m.index.find(alias);
-  return it == m.index.end() ? kNoGlyph : it->second;
+  if (it == m.index.end()) return kNoGlyph;
+  return it->second >= kNoGlyph ? kGlyphPastIds : it->second;
 }
 
 uint32_t mapUV2Glyph(coreContext* g, uint32_t value) {

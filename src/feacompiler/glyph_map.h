@@ -23,7 +23,7 @@ struct CharRanges {
 
 struct MapContext {
   std::vector<uint16_t> byName;     // glyph ids sorted by name, lowest id first among equals
-  std::unordered_map<std::string_view, uint16_t> index;  // name -> lowest id, for lookups
+  std::unordered_map<std::string_view, uint32_t> index;  // name -> lowest id, for lookups
   std::vector<uint16_t> byUnicode;  // glyphs with a first value, sorted by it
   std::vector<uint16_t> withMore;   // glyphs that have further values
   uint32_t moreMin = 0xFFFF, moreMax = 0;
@@ -35,12 +35,14 @@ struct MapContext {
 };
 
 constexpr uint32_t kNoGlyph = 0xFFFF;
+// What mapName2Glyph gives for a glyph of the font whose id is past the 16-bit glyph ids.
+constexpr uint32_t kGlyphPastIds = 0x10000;
 
 void mapNew(coreContext* g);
 void mapSetup(coreContext* g);
 void mapAddUV(coreContext* g, uint16_t gid, uint32_t value);
 int mapCheck(coreContext* g);
-// Glyph id of a name, kNoGlyph when the font lacks it.
+// Glyph id of a name, kNoGlyph when the font lacks it, kGlyphPastIds when its id is 0xFFFF or more.
 uint32_t mapName2Glyph(coreContext* g, const char* name);
 uint32_t mapUV2Glyph(coreContext* g, uint32_t value);
 // OS/2 range bookkeeping (glyph_map_ranges.cpp).

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string_view>
@@ -125,10 +126,11 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
       const std::string& bytes = *data[tableId - 1];
       if (bytes.empty()) continue;
       ot::BinaryReader reader{std::string_view(bytes)};
-      if (!readBinaryTable(reader, tableId, parseMap)) {
+      std::string why;
+      if (!readBinaryTable(reader, tableId, parseMap, &why)) {
         // A failure without a reason would leave the user with an empty message.
         if (result) fillError(error, FeaCompileResult{0, std::string("the compiled ") + storedTableName(tableId) +
-                                                             " table could not be read", -1}, nullptr);
+                                                             " table could not be read" + why, -1}, nullptr);
         result = false;
       }
       if (LayoutTableBlock* target = block(tableId)) removeMissingGlyphsFromBlock(*target, fontMap, false);
@@ -144,21 +146,25 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
   }
 }
 
-bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map) {
+bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map, std::string* why) {
   if (LayoutTableBlock* target = block(tableId)) {
     ot_bin_layout::LayoutBinParser parser;
     uint32_t id = tableId;
-    if (!target->hasFeatures()) {
-      const bool read = parser.parse(target, reader, id, map);
-      reports.append(parser.diagnostics());
-      return read;
-    }
     // The read table replaces the old content as a whole.
-    LayoutTableBlock fresh(tableId, &classes);
-    const bool read = parser.parse(&fresh, reader, id, map);
+    std::optional<LayoutTableBlock> fresh;
+    if (target->hasFeatures()) fresh.emplace(tableId, &classes);
+    const bool read = parser.parse(fresh ? &*fresh : target, reader, id, map);
     reports.append(parser.diagnostics());
-    if (!read) return false;
-    *target = fresh;
+    if (!read) {
+      for (const Diagnostic& problem : parser.diagnostics().entries()) {
+        if (why && problem.severity >= Severity::kError) {
+          *why = ": " + (problem.tablePath.empty() ? "" : problem.tablePath + ": ") + problem.message;
+          break;
+        }
+      }
+      return false;
+    }
+    if (fresh) *target = *fresh;
     return true;
   }
   if (tableId == 3) {

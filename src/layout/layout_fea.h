@@ -88,7 +88,9 @@ class LayoutFea : public vn::LayoutObject {
   bool loadFeatureText(std::istream& in);
   bool compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
                        FeaCompileError* error);
-  [[nodiscard]] bool readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map);
+  // `why`, when given, gets the first error of a table that could not be read.
+  [[nodiscard]] bool readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, const GlyphIdMap& map,
+                                     std::string* why = nullptr);
   [[nodiscard]] bool writeBinaryTable(std::ostream& out, uint32_t tableId, const GlyphIdMap& map);
   // Replaces the owner font's GSUB, GPOS, GDEF (and JSTF) entries by the written tables.
   void storeBinaryTables(const GlyphIdMap& map);

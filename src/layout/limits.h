@@ -19,6 +19,15 @@ constexpr uint64_t operationsBudget(size_t tableBytes) {
   return scaled < kMinOperations ? kMinOperations : scaled;
 }
 
+// Records kept in the model (pairs of a pair set) are charged this many steps per byte
+// they are read from. Without shared offsets they use at most a quarter of the budget;
+// pair sets that share one offset can keep at most four times the records their table's
+// bytes could hold, so memory stays a small multiple of the input.
+inline constexpr uint64_t kStepsPerKeptByte = kOperationsPerByte / 4;
+constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
+  return records * recordBytes * kStepsPerKeptByte;
+}
+
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/limits.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
@@ -78,8 +79,11 @@ void LpPair::readBinary(ot::BinaryReader& reader, size_t offset, const LookupInd
       r.seek(setOffsets[i]);
       const uint16_t count = r.readUInt16();
       r.requireRecords(count, 2 + recordSize);
-      r.charge(count);
-      format1->pairs.reserve(format1->pairs.size() + count);
+      // Pair sets may share one offset: the charge follows the memory the kept records
+      // take, not the bytes they are read from.
+      r.charge(limits::keptRecordSteps(count, 2 + recordSize));
+      std::vector<GPosSpecificPair>& pairs = format1->pairs;
+      if (pairs.capacity() - pairs.size() < count) pairs.reserve(std::max(pairs.size() + count, 2 * pairs.capacity()));
       for (uint16_t k = 0; k < count; ++k) {
         GPosSpecificPair pair;
         pair.first = covered[i];

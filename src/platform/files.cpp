@@ -21,9 +21,8 @@ bool InputFile::open(const std::string& path) {
   descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (descriptor_ < 0) return false;
   struct stat status {};
-  if (::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
-    size_ = static_cast<std::uint64_t>(status.st_size);
-  }
+  regular_ = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
+  if (regular_ && status.st_size > 0) size_ = static_cast<std::uint64_t>(status.st_size);
   return true;
 }
 
@@ -31,6 +30,7 @@ void InputFile::close() {
   if (descriptor_ >= 0) ::close(descriptor_);
   descriptor_ = -1;
   size_ = 0;
+  regular_ = false;
 }
 
 bool InputFile::readAll(std::string& contents) {

@@ -24,6 +24,8 @@ class InputFile {
   bool isOpen() const { return descriptor_ >= 0; }
   // Bytes of a regular file as it was when opened; 0 for anything else.
   std::uint64_t size() const { return size_; }
+  // True when what was opened is a regular file (not a FIFO, device or folder).
+  bool isRegular() const { return regular_; }
   // Replaces `contents` (its memory is reused) by at most size() bytes from the start
   // of the file; what is not a regular file gives no bytes. False on a read error.
   [[nodiscard]] bool readAll(std::string& contents);
@@ -31,6 +33,7 @@ class InputFile {
  private:
   int descriptor_ = -1;
   std::uint64_t size_ = 0;
+  bool regular_ = false;
 };
 
 // An output file written under a temporary name beside its target and moved

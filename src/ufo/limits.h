@@ -1,9 +1,10 @@
 // Bounds on what a hostile UFO can make the reader do: nesting, list lengths that are
-// checked element by element, and bytes read. Constants only.
+// checked element by element, and bytes read.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace ufo {
 
@@ -24,5 +25,22 @@ inline constexpr std::size_t kMaxFontHintSteps = 1024;
 // one large file; this bounds the work such a list can ask for, far above what real
 // fonts need.
 inline constexpr std::uint64_t kMaxGlyphFileBytes = std::uint64_t{4} << 30;
+
+// Bytes of one member read whole: each property list, "features.fea" (the compiler
+// holds the text twice) and the layout XML document. Far above real fonts.
+inline constexpr std::uint64_t kMaxPropertyListBytes = std::uint64_t{512} << 20;
+inline constexpr std::uint64_t kMaxFeatureTextBytes = std::uint64_t{256} << 20;
+inline constexpr std::uint64_t kMaxLayoutDocumentBytes = std::uint64_t{512} << 20;
+
+// The most bytes the reader takes from a member of the folder ("features.fea",
+// "glyphs/a.glif"), so that an archive can refuse a larger entry before unpacking it.
+// Members the reader does not read have no bound of their own.
+constexpr std::uint64_t memberByteLimit(std::string_view member) {
+  if (member == "features.fea") return kMaxFeatureTextBytes;
+  if (member == "data/com.quorvel.v2.otl.ttx.xml") return kMaxLayoutDocumentBytes;
+  if (member.ends_with(".plist")) return kMaxPropertyListBytes;
+  if (member.ends_with(".glif")) return kMaxGlyphFileBytes;
+  return UINT64_MAX;
+}
 
 }  // namespace ufo

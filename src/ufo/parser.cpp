@@ -24,6 +24,18 @@ bool Parser::openInput(const std::string& member, vn::InputFile& file) {
   return file.open(resolve(member));
 }
 
+bool Parser::readMember(const std::string& member, std::string& text, std::uint64_t limit) {
+  text.clear();
+  vn::InputFile file;
+  if (!openInput(member, file)) return false;
+  if (!file.isRegular()) throw MemberError("\"" + member + "\" is not a regular file");
+  if (file.size() > limit) {
+    throw MemberError("\"" + member + "\" is larger than the reader accepts (" + std::to_string(limit) + " bytes)");
+  }
+  if (!file.readAll(text)) throw MemberError("\"" + member + "\" cannot be read");
+  return true;
+}
+
 bool Parser::read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
                   const vn::ImportOptions* options) {
   NumericLocaleScope locale;

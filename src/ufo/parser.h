@@ -1,6 +1,7 @@
 // Reader of a UFO 2 folder into a font/style pair.
 #pragma once
 
+#include <cstdint>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -30,6 +31,9 @@ class Parser : public xml::UriReader, public xml::UriBase {
   virtual bool openInput(const std::string& member, std::ifstream& in);
   // The same without a stream, for files read whole (see InputFile).
   bool openInput(const std::string& member, vn::InputFile& file);
+  // Reads a member whole into `text`: false when it is missing; MemberError when it is
+  // there but is no regular file, holds more than `limit` bytes or cannot be read.
+  bool readMember(const std::string& member, std::string& text, std::uint64_t limit);
 
   // Reads the folder (its path ends with "/") into the pair; the lib tree of "lib.plist"
   // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 
 namespace ufo {
 
@@ -12,6 +13,13 @@ struct UfoParserException {
   static constexpr std::int32_t kGlyphFile = 2;
 
   std::int32_t code = kPropertyList;
+};
+
+// A member of the folder that is there but cannot be taken: not a regular file (a FIFO,
+// a device, a folder), larger than the reader's limit, or unreadable. what() names it.
+class MemberError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 }  // namespace ufo

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iostream>
-#include <iterator>
+#include <sstream>
 #include <unordered_set>
 
 #include "layout/registry/glyph_name_registry.h"
@@ -14,6 +14,7 @@
 #include "model/style.h"
 #include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
+#include "ufo/limits.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_text.h"
@@ -91,6 +92,9 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   } catch (const UfoParserException& error) {
     std::cerr << kOpenError << error.code << '\n' << std::flush;
     result = false;
+  } catch (const MemberError& error) {
+    std::cerr << kOpenError << error.what() << '\n' << std::flush;
+    result = false;
   } catch (const LayoutAssertException&) {
     throw;
   } catch (...) {
@@ -110,17 +114,14 @@ bool UfoFontParser::loadDocuments() {
   };
   const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
                             {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
-  vn::InputFile file;
   for (const Member& member : members) {
     member.document->clear();
-    if (!parser_->openInput(member.name, file)) {
+    std::string text;
+    if (!parser_->readMember(member.name, text, kMaxPropertyListBytes)) {
       if (member.document == &meta_) return false;
       continue;
     }
-    std::string text;
-    const bool read = file.readAll(text);
-    file.close();
-    if (!read || !plistParser_.parse(std::move(text), *member.document)) return false;
+    if (!plistParser_.parse(std::move(text), *member.document)) return false;
   }
   return true;
 }
@@ -185,10 +186,16 @@ void UfoFontParser::readLayoutFiles() {
   // The feature text is kept verbatim by the layout member. With the layout XML document
   // it is compiled first all the same: the document holds no GDEF, which the text gives,
   // and the layout compares the two. A document that reads wins over the text.
-  std::ifstream in;
-  if (parser_->openInput(kFeatures, in) && !layout.hasFeatures()) layout.importFeatureText(in);
-  std::ifstream xml;
-  if (document && parser_->openInput(kLayoutXml, xml)) layout.importFeatures(xml);
+  std::string text;
+  if (!layout.hasFeatures() && parser_->readMember(kFeatures, text, kMaxFeatureTextBytes)) {
+    std::istringstream in(std::move(text));
+    layout.importFeatureText(in);
+  }
+  std::string xml;
+  if (document && parser_->readMember(kLayoutXml, xml, kMaxLayoutDocumentBytes)) {
+    std::istringstream in(std::move(xml));
+    layout.importFeatures(in);
+  }
 }
 
 void UfoFontParser::noteMissingComponents() {
@@ -253,11 +260,10 @@ void UfoFontParser::noteStructureChanges() {
 }
 
 void UfoFontParser::noteOtherLayers() {
-  std::ifstream in;
-  if (!parser_->openInput(kLayerContents, in)) return;
+  std::string text;
+  if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;
   PListParser quiet;
   PListDocument document;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (!quiet.parseText(std::move(text), document)) return;
   const auto* plist = document.firstNode();
   const auto* array = plist ? plist->first_node() : nullptr;

@@ -17,6 +17,17 @@ constexpr const char* kEntitiesRefused = "the document declares entities, which 
 constexpr const char* kTooDeep = "elements are nested too deeply";
 constexpr const char* kHandlerFailed = "a handler failed";
 constexpr const char* kStreamNotReadable = "the input cannot be read";
+constexpr const char* kDocumentTooLarge = "the document is larger than the reader accepts";
+constexpr const char* kAttributeTooLong = "an attribute value is longer than the reader accepts";
+constexpr const char* kTextTooLong = "a text is longer than the reader accepts";
+
+bool attributesTooLong(const XML_Char** attributes) {
+  if (attributes == nullptr) return false;
+  for (int i = 0; attributes[i] != nullptr && attributes[i + 1] != nullptr; i += 2) {
+    if (std::strlen(attributes[i + 1]) > kMaxAttributeBytes) return true;
+  }
+  return false;
+}
 }  // namespace
 
 // The C callbacks registered with expat. No C++ exception may unwind through
@@ -41,6 +52,11 @@ struct XmlParser::Callbacks {
         self.fail(kTooDeep);
         return;
       }
+      if (attributesTooLong(attributes)) {
+        self.fail(kAttributeTooLong);
+        return;
+      }
+      self.textRun_ = 0;
       if (self.startHandler_ != nullptr) {
         self.startHandler_(self, name, attributes);
       } else {
@@ -51,6 +67,7 @@ struct XmlParser::Callbacks {
   static void end(void* userData, const XML_Char* name) {
     guarded(userData, [&](XmlParser& self) {
       --self.depth_;
+      self.textRun_ = 0;
       if (self.endHandler_ != nullptr) {
         self.endHandler_(self, name);
       } else {
@@ -59,7 +76,15 @@ struct XmlParser::Callbacks {
     });
   }
   static void characters(void* userData, const XML_Char* text, int length) {
-    guarded(userData, [&](XmlParser& self) { self.characterData(text, length); });
+    guarded(userData, [&](XmlParser& self) {
+      // expat hands one text over in pieces; the bound is on the whole run.
+      self.textRun_ += static_cast<std::size_t>(length);
+      if (self.textRun_ > kMaxTextBytes) {
+        self.fail(kTextTooLong);
+        return;
+      }
+      self.characterData(text, length);
+    });
   }
   static void instruction(void* userData, const XML_Char* target, const XML_Char* data) {
     guarded(userData, [&](XmlParser& self) { self.processingInstruction(target, data); });
@@ -131,6 +156,7 @@ void XmlParser::resetState() {
   halted_ = false;
   replaying_ = false;
   depth_ = 0;
+  textRun_ = 0;
 }
 
 void XmlParser::createParser() {
@@ -198,13 +224,22 @@ bool XmlParser::parseStream(std::istream& in) {
     errorMessage_ = kStreamNotReadable;
     return false;
   }
+  // The whole document goes to expat in one call: fed in pieces, expat scans an
+  // unfinished token again from its start with every piece, so one long token would
+  // cost the square of its length.
+  std::string document;
   char buffer[kChunkSize];
-  bool succeeded = false;
   for (;;) {
     in.read(buffer, sizeof buffer);
-    const auto length = static_cast<int>(in.gcount());
-    if (feed(buffer, length, !in.good(), succeeded)) return succeeded;
+    const auto length = static_cast<std::size_t>(in.gcount());
+    if (length > kMaxDocumentBytes - document.size()) {
+      errorMessage_ = kDocumentTooLarge;
+      return false;
+    }
+    document.append(buffer, length);
+    if (!in.good()) break;
   }
+  return feedWhole(document);
 }
 
 bool XmlParser::parse(std::istream& in) {
@@ -214,6 +249,10 @@ bool XmlParser::parse(std::istream& in) {
 
 bool XmlParser::parseBuffer(std::string_view document) {
   createParser();
+  return feedWhole(document);
+}
+
+bool XmlParser::feedWhole(std::string_view document) {
   // expat takes lengths as int: larger documents go in pieces.
   constexpr std::size_t kMaxPiece = std::size_t{1} << 30;
   bool succeeded = false;

@@ -17,7 +17,7 @@ class XmlRecording;
 
 class XmlParser {
  public:
-  // Input is fed to expat in chunks of this many bytes.
+  // A stream is read in pieces of this many bytes (and parsed as one buffer).
   static constexpr std::size_t kChunkSize = 49152;
 
   // Element handlers that replace startElement/endElement while parsing (see
@@ -88,6 +88,8 @@ class XmlParser {
   // Hands one piece of the document to expat. True when the parse is over, its
   // outcome in `succeeded`; false when more input is wanted.
   bool feed(const char* data, int length, bool final, bool& succeeded);
+  // Hands the whole document to expat in as few calls as its int lengths allow.
+  bool feedWhole(std::string_view document);
 
   StartHandler startHandler_ = nullptr;
   EndHandler endHandler_ = nullptr;
@@ -97,6 +99,7 @@ class XmlParser {
   bool halted_ = false;  // no further events are delivered
   bool replaying_ = false;  // events come from a recording, not from expat
   int depth_ = 0;
+  std::size_t textRun_ = 0;  // bytes of character data since the last tag
 };
 
 // True when an element's name is the wanted one.

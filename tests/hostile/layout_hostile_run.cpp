@@ -43,7 +43,7 @@ std::string repeat(const std::string& text, size_t times) {
   return out;
 }
 
-RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch) {
+RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch, const RunSetting& setting) {
   const fs::path log = scratch / "run.log";
   const fs::path peak = scratch / "run.peak";
   std::vector<std::string> command{"/usr/bin/time", "-f", "%M", "-o", peak.string(),
@@ -57,9 +57,14 @@ RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch
     ::dup2(file, 1);
     ::dup2(file, 2);
     if (!kSanitized) {
-      const rlimit address{kAddressLimit, kAddressLimit};
+      const rlimit address{setting.addressLimit, setting.addressLimit};
       ::setrlimit(RLIMIT_AS, &address);
     }
+    if (setting.fileSizeLimit != RLIM_INFINITY) {
+      const rlimit size{setting.fileSizeLimit, setting.fileSizeLimit};
+      ::setrlimit(RLIMIT_FSIZE, &size);
+    }
+    if (!setting.folder.empty() && ::chdir(setting.folder.c_str()) != 0) ::_exit(125);
     std::vector<char*> argv;
     for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -74,7 +79,8 @@ RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   // time reports a signal of its child as "Command terminated by signal N" and exits 128+N;
   // timeout passes the program's signal on the same way and exits 137 when it kills.
-  if (result.exitCode > 128) result.signal = result.exitCode - 128;
+  // The program's own failure codes (252 to 255) lie above every 128+N of a signal.
+  if (result.exitCode > 128 && result.exitCode < 128 + 32) result.signal = result.exitCode - 128;
   result.output = readAll(log);
   const std::string peakText = readAll(peak);
   const size_t lastLine = peakText.find_last_of("0123456789");

@@ -36,9 +36,16 @@ std::string readAll(const fs::path& path);
 void writeFile(const fs::path& path, const std::string& bytes);
 std::string repeat(const std::string& text, size_t times);
 
+// Where and how a command runs beyond the default bounds.
+struct RunSetting {
+  fs::path folder;                          // the working folder; empty: the test's own
+  rlim_t fileSizeLimit = RLIM_INFINITY;     // largest file the command may write (ulimit -f)
+  rlim_t addressLimit = kAddressLimit;      // address space (not applied when sanitized)
+};
+
 // Runs a command under /usr/bin/time (for the child's own peak) and timeout (for the wall
 // bound), in an address space bounded unless sanitized; the scratch folder holds its log.
-RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch);
+RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch, const RunSetting& setting = {});
 std::string describe(const RunResult& run);
 
 // A run ended in order: no signal, no timeout, bounded memory, the expected exit code
