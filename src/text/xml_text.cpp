@@ -9,6 +9,11 @@ namespace {
 
 bool isAllowedControl(unsigned char c) { return c == '\t' || c == '\n' || c == '\r'; }
 
+// A printable ASCII character that goes out as it is, in text and attributes alike.
+bool isPlain(unsigned char c) {
+  return c >= 0x20 && c < 0x80 && c != '"' && c != '&' && c != '\'' && c != '<' && c != '>';
+}
+
 // True when a reader would hand the character back changed at `place`.
 bool needsReference(unsigned char c, XmlPlace place) {
   return c == '\r' || (place == XmlPlace::kAttribute && (c == '\t' || c == '\n'));
@@ -39,6 +44,14 @@ void appendEscapedMarkup(std::string& out, std::string_view text, XmlPlace place
   out.reserve(out.size() + text.size());
   const unicode::u32* windows1252 = unicode::codePageTable(0);
   for (std::size_t i = 0; i < text.size();) {
+    // Most text is plain: a run of it is appended at once.
+    std::size_t plainEnd = i;
+    while (plainEnd < text.size() && isPlain(static_cast<unsigned char>(text[plainEnd]))) ++plainEnd;
+    if (plainEnd > i) {
+      out.append(text.data() + i, plainEnd - i);
+      i = plainEnd;
+      continue;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       switch (c) {
