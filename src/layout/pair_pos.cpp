@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <ostream>
+#include <vector>
 
 #include "layout/glyph_id_map.h"
 #include "layout/limits.h"
@@ -216,16 +217,21 @@ void writeFormat1(const LpPairFormat1Impl& impl, ot::BinaryWriter& writer, const
 void writeFormat2(const LpPairFormat2Impl& impl, ot::BinaryWriter& writer, const GlyphIdMap& map) {
   const uint32_t class1Count = impl.classDef1.maxClass() + 1u;
   const uint32_t class2Count = impl.classDef2.maxClass() + 1u;
-  std::map<std::pair<uint16_t, uint16_t>, const GPosClassPair*> cells;
   uint16_t vf1 = 0, vf2 = 0;
   for (const auto& pair : impl.pairs) {
     vf1 |= pair.value1.valueFormat();
     vf2 |= pair.value2.valueFormat();
-    if (pair.class1 < class1Count && pair.class2 < class2Count) cells[{pair.class1, pair.class2}] = &pair;
   }
   const uint64_t recordSize = valueRecordSize(vf1) + valueRecordSize(vf2);
   // The Coverage offset follows the matrix: a matrix past 16-bit reach cannot be written.
   if (16 + uint64_t{class1Count} * class2Count * recordSize > 65534) throw ot_bin_layout::SubtableOffsetException();
+  // The pair of each matrix cell (the last one given wins). With records of bytes the check
+  // above bounds the matrix; records of no bytes need no matrix at all.
+  std::vector<const GPosClassPair*> cells(recordSize == 0 ? 0 : size_t{class1Count} * class2Count, nullptr);
+  for (const auto& pair : impl.pairs) {
+    if (!cells.empty() && pair.class1 < class1Count && pair.class2 < class2Count)
+      cells[size_t{pair.class1} * class2Count + pair.class2] = &pair;
+  }
   // Every classed first glyph stays covered, whatever its row holds: a covered glyph stops
   // the lookup at this subtable, and dropping it would let a later subtable apply.
   GlyphSet coveredIds;
@@ -251,15 +257,15 @@ void writeFormat2(const LpPairFormat2Impl& impl, ot::BinaryWriter& writer, const
   // Records of no bytes (every value empty) need no walk over the matrix.
   for (uint32_t c1 = 0; recordSize != 0 && c1 < class1Count; ++c1) {
     for (uint32_t c2 = 0; c2 < class2Count; ++c2) {
-      auto it = cells.find({static_cast<uint16_t>(c1), static_cast<uint16_t>(c2)});
-      if (it == cells.end()) {
+      const GPosClassPair* cell = cells[size_t{c1} * class2Count + c2];
+      if (!cell) {
         empty.writeBinary(writer, vf1, unused);
         empty.writeBinary(writer, vf2, unused);
         continue;
       }
-      Devices d{it->second, {}, {}};
-      it->second->value1.writeBinary(writer, vf1, d.fields1);
-      it->second->value2.writeBinary(writer, vf2, d.fields2);
+      Devices d{cell, {}, {}};
+      cell->value1.writeBinary(writer, vf1, d.fields1);
+      cell->value2.writeBinary(writer, vf2, d.fields2);
       devices.push_back(d);
     }
   }
