@@ -35,22 +35,19 @@ void fillError(FeaCompileError* error, const FeaCompileResult& result, const Fea
   if (error) ot_fea_layout::compileErrorText(*error, result, blocks);
 }
 
-// Glyphs of the block's lookups whose names feature text cannot spell.
-GlyphSet unspellableGlyphs(const LayoutTableBlock& block) {
-  GlyphSet used, glyphs;
-  block.lookups.collectGlyphs(used);
+// Of the glyphs used, those whose names feature text cannot spell.
+GlyphSet unspellableGlyphs(const GlyphSet& used) {
+  GlyphSet glyphs;
   for (uint32_t id : used) {
     if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) glyphs.insert(id);
   }
   return glyphs;
 }
 
-// Glyphs of the block's lookups that the map lacks, or whose names feature text cannot
-// spell.
-GlyphSet unwritableGlyphs(const LayoutTableBlock& block, const GlyphIdMap& map, bool invalidNames) {
+// Glyphs of the block's lookups that the map lacks.
+GlyphSet missingGlyphs(const LayoutTableBlock& block, const GlyphIdMap& map) {
   GlyphSet glyphs;
   block.lookups.collectMissingGlyphs(glyphs, map);
-  if (invalidNames) glyphs.merge(unspellableGlyphs(block));
   return glyphs;
 }
 
@@ -186,7 +183,7 @@ bool LayoutFea::writeBinaryTable(std::ostream& out, uint32_t tableId, const Glyp
       copy = std::make_unique<LayoutTableBlock>(tableId, classCopy.get());
       *copy = *source;
     };
-    const GlyphSet missing = unwritableGlyphs(*source, map, false);
+    const GlyphSet missing = missingGlyphs(*source, map);
     if (!missing.empty()) {
       makeCopy();
       copy->pruneMissingGlyphs(missing);
@@ -252,9 +249,13 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   LayoutTableBlock* copies[2] = {&gsubCopy, &gposCopy};
   ot_fea_layout::FeaDocumentWriter writer;
   for (int i = 0; i < 2; ++i) {
-    ot_fea_layout::reportGlyphUsers(*blocks[i], unspellableGlyphs(*blocks[i]), ot_fea_layout::LeftOutKind::kGlyphNames,
-                                    writer.leftOut());
-    const GlyphSet unwritable = unwritableGlyphs(*blocks[i], map, true);
+    GlyphSet used;
+    blocks[i]->lookups.collectGlyphs(used);
+    const GlyphSet unspellable = unspellableGlyphs(used);
+    ot_fea_layout::reportGlyphUsers(*blocks[i], unspellable, ot_fea_layout::LeftOutKind::kGlyphNames, writer.leftOut());
+    // Glyphs the font lacks or feature text cannot spell.
+    GlyphSet unwritable = missingGlyphs(*blocks[i], map);
+    unwritable.insert(unspellable.begin(), unspellable.end());
     if (unwritable.empty()) continue;
     *copies[i] = *blocks[i];
     copies[i]->pruneMissingGlyphs(unwritable);
@@ -264,11 +265,9 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
   const GDefTableData* gdefSource = gdef_.get();
   GlyphSet gdefGlyphs;
   gdef_->missingGlyphs(gdefGlyphs, map);
-  GlyphSet used;
-  gdef_->collectGlyphs(used);
-  for (uint32_t id : used) {
-    if (!ot_fea_layout::isFeaTextGlyphName(glyphNameById(id))) gdefGlyphs.insert(id);
-  }
+  GlyphSet gdefUsed;
+  gdef_->collectGlyphs(gdefUsed);
+  gdefGlyphs.merge(unspellableGlyphs(gdefUsed));
   if (!gdefGlyphs.empty()) {
     gdefCopy.assign(*gdef_);
     gdefCopy.pruneByGlyphs(gdefGlyphs);
