@@ -197,11 +197,8 @@ void gposCursiveFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
   }
   anchors.write(s.bytes);
-  otlBuilderFinish(g, h.b, index, std::move(s));
-  if (h.b.mainSize >= 0x10000) {
-    coreMsg(g, 3, "Cursive Attach lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
-            OTL_TAG_ARGS(l.p.feature));
-  }
+  otlBuilderFinish(g, h.b, index, std::move(s),
+                   "Cursive Attach lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.");
 }
 
 void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
@@ -266,11 +263,8 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
   }
   anchors.write(s.bytes);
-  otlBuilderFinish(g, h.b, index, std::move(s));
-  if (h.b.mainSize > 0xFFFF) {
-    coreMsg(g, 3, "MarkToBase lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
-            OTL_TAG_ARGS(l.p.feature));
-  }
+  otlBuilderFinish(g, h.b, index, std::move(s),
+                   "MarkToBase lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.");
 }
 
 void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
@@ -361,11 +355,8 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
   }
   anchors.write(s.bytes);
-  otlBuilderFinish(g, h.b, index, std::move(s));
-  if (h.b.mainSize > 0xFFFF) {
-    coreMsg(g, 3, "MarkToLigature lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
-            OTL_TAG_ARGS(l.p.feature));
-  }
+  otlBuilderFinish(g, h.b, index, std::move(s),
+                   "MarkToLigature lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.");
 }
 
 }  // namespace fea

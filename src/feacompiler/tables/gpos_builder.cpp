@@ -58,29 +58,9 @@ void gposValueWrite(Bytes& out, uint16_t format, const GposValue& v) {
   }
 }
 
-void GPOSNew(coreContext* g) {
-  g->gpos = new GPOSContext();
-  g->gpos->b.extensionType = 9;
-  g->gpos->b.kind = "positioning";
-}
-
-void GPOSFree(coreContext* g) {
-  delete g->gpos;
-  g->gpos = nullptr;
-}
-
-void GPOSReuse(coreContext* g) {
-  GPOSContext& h = *g->gpos;
-  h.cur = GposLookupInfo();
-  h.anon.clear();
-  h.sides[0] = GposClassSide();
-  h.sides[1] = GposClassSide();
-  h.pairBreak = h.generalBreak = false;
-  h.sizeMenuNameId = 0;
-  h.maxContext = 0;
-  h.sizeSubtable = SIZE_MAX;
-  otlBuilderReuse(g, h.b);
-}
+void GPOSNew(coreContext* g) { otlContextNew(g->gpos); }
+void GPOSFree(coreContext* g) { otlContextFree(g->gpos); }
+void GPOSReuse(coreContext* g) { otlContextReuse(g, *g->gpos); }
 
 void GPOSSetTags(coreContext* g, uint32_t script, uint32_t language, uint32_t feature) {
   LookupParams& p = g->gpos->cur.p;
@@ -120,7 +100,7 @@ void GPOSSubtableBreak(coreContext* g, bool pairBreak) {
 
 void GPOSSetSizeMenuNameId(coreContext* g, uint16_t nameId) { g->gpos->sizeMenuNameId = nameId; }
 
-int GPOSMaxContext(coreContext* g) { return g->gpos->maxContext; }
+int GPOSMaxContext(coreContext* g) { return g->gpos->b.maxContext; }
 
 namespace {
 
@@ -144,15 +124,11 @@ void sizeNameCheck(coreContext* g, GPOSContext& h) {
   uint16_t id = h.sizeMenuNameId;
   set16(h.b.subtables[h.sizeSubtable].built.bytes, 4, id);
   if (id == 0) return;
-  int missing = nameMissingDefaults(g, id);
-  if (missing == 3) {
-    coreMsg(g, 3, "Missing both Mac and Windows default names for size feature menu name nameid %i", id);
-  } else if (missing == 1) {
-    coreMsg(g, 3, "Missing Windows default name for size feature menu name nameid %i", id);
-  } else if (missing == 2) {
-    // Macintosh names are optional in a font: a warning, not the end of the compile.
-    coreMsg(g, 1, "Missing Mac default name for size feature menu name nameid %i", id);
-  }
+  static constexpr NameDefaultsTexts kTexts = {
+      "Missing both Mac and Windows default names for size feature menu name nameid %i",
+      "Missing Windows default name for size feature menu name nameid %i",
+      "Missing Mac default name for size feature menu name nameid %i"};
+  nameDefaultsCheck(g, id, kTexts);
 }
 
 }  // namespace
@@ -224,10 +200,7 @@ void GPOSLookupEnd(coreContext* g, uint32_t feature) {
     coreMsg(g, 3, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
   }
   gposBuildLookup(g, h, h.cur);
-  if (h.b.mainSize > 0xFFFF) {
-    coreMsg(g, 3, "GPOS feature '%c%c%c%c' causes overflow of offset to a subtable (0x%lx)",
-            OTL_TAG_ARGS(h.cur.p.feature), static_cast<unsigned long>(h.b.mainSize));
-  }
+  otlBuilderSectionCheck(g, h.b, h.cur.p.feature);
   h.pairBreak = h.generalBreak = false;
 }
 
@@ -308,15 +281,11 @@ int GPOSFill(coreContext* g) {
     gposBuildLookup(g, h, a);
   }
   otlBuilderFill(g, h.b);
-  OS_2RaiseMaxContext(g, h.maxContext);
+  OS_2RaiseMaxContext(g, h.b.maxContext);
   return 1;
 }
 
-void GPOSWrite(coreContext* g) {
-  Bytes out;
-  otlBuilderWrite(g, g->gpos->b, out);
-  otlEmit(g, out);
-}
+void GPOSWrite(coreContext* g) { otlBuilderWrite(g, g->gpos->b); }
 
 bool gposIsVerticalKern(const GposLookupInfo& l) { return l.p.feature == kTagVkrn; }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "feacompiler/glyph_node.h"
+#include "feacompiler/tables/chain_context.h"
 #include "feacompiler/tables/otl_builder.h"
 
 namespace fea {
@@ -18,6 +19,8 @@ namespace fea {
 #define GPOS_LIGATURE_CONFLICT                                                         \
   "MarkToLigature statement for glyph '%s' contains a duplicate or conflicting mark " \
   "class assignment. Skipping rule. %s"
+
+constexpr uint16_t kGposExtensionType = 9;
 
 // A value record as given (count 0, 1 or 4 numbers) with its value format and the four
 // fields it sets (XPlacement, YPlacement, XAdvance, YAdvance).
@@ -52,11 +55,6 @@ struct GposMarkClass {
   std::vector<std::pair<uint16_t, GpsAnchor>> members;  // glyph and its anchor
 };
 
-struct GposChainRule {
-  std::vector<std::vector<uint16_t>> backtrack, input, lookahead;
-  std::vector<std::pair<uint16_t, uint16_t>> records;  // (sequence index, label)
-};
-
 struct GposClassEntry {
   uint16_t index = 0;
   std::vector<uint16_t> glyphs;  // in the class's order; glyphs[0] is its first glyph
@@ -70,7 +68,7 @@ struct GposClassSide {
 struct GposLookupInfo {
   LookupParams p;
   uint16_t parentType = 0;
-  std::vector<GposChainRule> chainRules;
+  std::vector<ChainRule> chainRules;
   std::vector<GposMarkClass> markClasses;
   std::vector<GposBaseRecord> baseRecords;
   std::vector<GposSingleRecord> singles;
@@ -82,13 +80,13 @@ struct GposLookupInfo {
 
 struct GPOSContext {
   GposLookupInfo cur;
-  OtlBuilder b;
+  OtlBuilder b{kGposExtensionType, "positioning",
+               "GPOS feature '%c%c%c%c' causes overflow of offset to a subtable (0x%lx)"};
   uint16_t sizeMenuNameId = 0;
   bool pairBreak = false;
   bool generalBreak = false;
   GposClassSide sides[2];
   std::vector<GposLookupInfo> anon;
-  int maxContext = 0;
   // 'size' parameters of the current lookup: subtable index and subfamily identifier.
   size_t sizeSubtable = SIZE_MAX;
   uint16_t sizeSubfamily = 0;

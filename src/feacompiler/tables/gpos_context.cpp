@@ -135,49 +135,19 @@ void gposContextRuleAdd(coreContext* g, GPOSContext& h, GlyphNode* pattern, int 
     if (parent != 0) h.cur.parentType = 8;
   }
 
-  GposChainRule rule;
-  for (const GlyphNode* e = pattern; e != nullptr; e = e->nextSeq) {
-    if (e->flags & GN_BACKTRACK) {
-      rule.backtrack.push_back(elementGlyphs(e));
-    } else if (e->flags & GN_LOOKAHEAD) {
-      rule.lookahead.push_back(elementGlyphs(e));
-    } else {
-      auto found = labels.find(e);
-      int label = found != labels.end() ? found->second : e->lookupLabel;
-      if ((e->flags & GN_MARKED) && label >= 0) {
-        rule.records.emplace_back(static_cast<uint16_t>(rule.input.size()),
-                                  static_cast<uint16_t>(label));
-      }
-      rule.input.push_back(elementGlyphs(e));
-    }
-  }
+  ChainRule rule = chainRuleOf(pattern, [&](const GlyphNode* e) {
+    if (!(e->flags & GN_MARKED)) return -1;
+    auto found = labels.find(e);
+    return found != labels.end() ? int{found->second} : e->lookupLabel;
+  });
   h.cur.chainRules.push_back(std::move(rule));
 }
 
 void gposChainFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
-  bool textOrder = (g->optionFlags & kOptBacktrackInTextOrder) != 0;
-  for (const GposChainRule& r : l.chainRules) {
-    size_t index = otlBuilderStart(g, h.b, l.p, false);
-    OtlTable* t = otlBuilderSections(g, h.b, index);
-    std::vector<uint32_t> bt, in, la;
-    for (const auto& e : r.backtrack) bt.push_back(otlCoverageOf(g, t, e));
-    for (const auto& e : r.input) in.push_back(otlCoverageOf(g, t, e));
-    for (const auto& e : r.lookahead) la.push_back(otlCoverageOf(g, t, e));
-    if (!textOrder) std::reverse(bt.begin(), bt.end());
-    h.maxContext = std::max(h.maxContext, static_cast<int>(r.input.size() + r.lookahead.size()));
-
-    BuiltSubtable s;
-    put16(s.bytes, 3);
-    s.coverageList(bt, "backtrack", "chain contextual");
-    s.coverageList(in, "input", "chain contextual");
-    s.coverageList(la, "look-ahead", "chain contextual");
-    s.lookupRecords(r.records);
-    otlBuilderFinish(g, h.b, index, std::move(s));
-    if (h.b.mainSize > 0xFFFF) {
-      coreMsg(g, 3, "Chain contextual lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow.",
-              OTL_TAG_ARGS(l.p.feature));
-    }
-  }
+  static constexpr ChainTexts kChain = {
+      "backtrack", "input", "look-ahead",
+      "Chain contextual lookup subtable in GPOS feature '%c%c%c%c' causes offset overflow."};
+  chainContextFill(g, h.b, l.p, l.chainRules, kChain, false);
 }
 
 }  // namespace fea

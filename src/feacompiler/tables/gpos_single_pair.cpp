@@ -99,7 +99,7 @@ void gposSingleFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     }
     otlBuilderFinish(g, h.b, index, std::move(s));
   }
-  h.maxContext = std::max(h.maxContext, 1);
+  otlBuilderRaiseContext(h.b, 1);
 }
 
 namespace {
@@ -191,7 +191,7 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
     }
     if (glyphPairs) {
       // Records beyond what a 16-bit subtable can reach are refused before they are made.
-      if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() > 0xFFFF / 2) {
+      if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() > otlMaxOffset16 / 2) {
         coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
                 OTL_TAG_ARGS(l.p.feature));
       }
@@ -290,7 +290,7 @@ void gposPairDedupe(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
 void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   if (l.pairs.empty()) return;
   gposPairDedupe(g, h, l);
-  h.maxContext = std::max(h.maxContext, 2);
+  otlBuilderRaiseContext(h.b, 2);
   uint16_t vf1 = l.vf1, vf2 = l.vf2;
   int bits = gposFormatBits(vf1) + gposFormatBits(vf2);
   size_t index = otlBuilderStart(g, h.b, l.p, false);
@@ -333,7 +333,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     uint64_t class2Count = b.classes.size() + 1;
     // Refused before the matrix is allocated: its offsets could not reach past it.
     uint64_t size = 16 + 2 * static_cast<uint64_t>(bits) * class1Count * class2Count;
-    if (size > 0xFFFF) {
+    if (size > otlMaxOffset16) {
       coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }

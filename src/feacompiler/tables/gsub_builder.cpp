@@ -15,28 +15,9 @@ std::vector<uint16_t> elementGlyphs(const GlyphNode* element) {
   return glyphs;
 }
 
-void GSUBNew(coreContext* g) {
-  g->gsub = new GSUBContext();
-  g->gsub->b.extensionType = 7;
-  g->gsub->b.kind = "substitution";
-}
-
-void GSUBFree(coreContext* g) {
-  delete g->gsub;
-  g->gsub = nullptr;
-}
-
-void GSUBReuse(coreContext* g) {
-  GSUBContext& h = *g->gsub;
-  h.cur = LookupParams();
-  h.rules.clear();
-  h.chainRules.clear();
-  h.breakFlag = false;
-  h.anon.clear();
-  h.featureNames.clear();
-  h.maxContext = 0;
-  otlBuilderReuse(g, h.b);
-}
+void GSUBNew(coreContext* g) { otlContextNew(g->gsub); }
+void GSUBFree(coreContext* g) { otlContextFree(g->gsub); }
+void GSUBReuse(coreContext* g) { otlContextReuse(g, *g->gsub); }
 
 void GSUBSetTags(coreContext* g, uint32_t script, uint32_t language, uint32_t feature) {
   GSUBContext& h = *g->gsub;
@@ -63,7 +44,7 @@ void GSUBAddFeatureName(coreContext* g, uint32_t feature, uint16_t nameId) {
   g->gsub->featureNames.emplace_back(feature, nameId);
 }
 
-int GSUBMaxContext(coreContext* g) { return g->gsub->maxContext; }
+int GSUBMaxContext(coreContext* g) { return g->gsub->b.maxContext; }
 
 void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
   GSUBContext& h = *g->gsub;
@@ -78,19 +59,32 @@ void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
 namespace {
 
 // More ligatures than a 16-bit subtable can hold: refused before they are expanded.
-constexpr uint64_t kMaxLigatures = 0xFFFF / 6;
+constexpr uint64_t kMaxLigatures = otlMaxOffset16 / 6;
 
-void checkExpansion(coreContext* g, const GlyphNode* pattern, uint32_t feature) {
+// Every component sequence the elements spell, the first element varying fastest. More
+// ligatures than a 16-bit subtable can hold are fatal before they are made.
+std::vector<std::vector<uint16_t>> ligatureSequences(coreContext* g,
+                                                     const std::vector<const GlyphNode*>& elements,
+                                                     uint32_t feature) {
   uint64_t count = 1;
-  for (const GlyphNode* e = pattern; e != nullptr; e = e->nextSeq) {
+  for (const GlyphNode* e : elements) {
     uint64_t n = 0;
     for (const GlyphNode* m = e; m != nullptr; m = m->nextCl) ++n;
     count *= n;
-    if (count > kMaxLigatures) {
-      coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
-              OTL_TAG_ARGS(feature));
-    }
+    if (count > kMaxLigatures) coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW, OTL_TAG_ARGS(feature));
   }
+  std::vector<std::vector<uint16_t>> seqs{{}};
+  for (const GlyphNode* e : elements) {
+    std::vector<std::vector<uint16_t>> next;
+    for (uint16_t gid : elementGlyphs(e)) {
+      for (const auto& s : seqs) {
+        next.push_back(s);
+        next.back().push_back(gid);
+      }
+    }
+    seqs = std::move(next);
+  }
+  return seqs;
 }
 
 // Stores an inline replacement of a contextual rule in an anonymous lookup; returns its label.
@@ -108,27 +102,7 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
     }
   } else {
     type = 4;
-    uint64_t count = 1;
-    for (const GlyphNode* e : marked) {
-      count *= elementGlyphs(e).size();
-      if (count > kMaxLigatures) {
-        coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
-                OTL_TAG_ARGS(h.cur.feature));
-      }
-    }
-    std::vector<std::vector<uint16_t>> seqs{{}};
-    for (const GlyphNode* e : marked) {
-      std::vector<uint16_t> glyphs = elementGlyphs(e);
-      std::vector<std::vector<uint16_t>> next;
-      // The first element varies fastest.
-      for (uint16_t gid : glyphs) {
-        for (const auto& s : seqs) {
-          next.push_back(s);
-          next.back().push_back(gid);
-        }
-      }
-      seqs = std::move(next);
-    }
+    std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, marked, h.cur.feature);
     for (auto& s : seqs) rules.push_back({std::move(s), {replacement->gid}, 0});
   }
 
@@ -179,22 +153,11 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
 
 void gsubChainAdd(coreContext* g, GSUBContext& h, const GlyphNode* target,
                   const GlyphNode* replacement, bool reverse) {
-  GsubChainRule rule;
-  std::vector<const GlyphNode*> marked;
-  for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) {
-    if (e->flags & GN_BACKTRACK) {
-      rule.backtrack.push_back(elementGlyphs(e));
-    } else if (e->flags & GN_LOOKAHEAD) {
-      rule.lookahead.push_back(elementGlyphs(e));
-    } else {
-      if (!reverse && e->lookupLabel >= 0) {
-        rule.records.emplace_back(static_cast<uint16_t>(rule.input.size()),
-                                  static_cast<uint16_t>(e->lookupLabel));
-      }
-      rule.input.push_back(elementGlyphs(e));
-      marked.push_back(e);
-    }
-  }
+  std::vector<const GlyphNode*> marked;  // the input elements
+  ChainRule rule = chainRuleOf(target, [&](const GlyphNode* e) {
+    marked.push_back(e);
+    return reverse ? -1 : e->lookupLabel;
+  });
   if (reverse) {
     // Without a replacement (an ignore clause) every glyph stands for itself.
     std::vector<uint16_t> repl = replacement ? elementGlyphs(replacement) : std::vector<uint16_t>{};
@@ -256,18 +219,9 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       h.rules.push_back({{target->gid}, elementGlyphs(replacement), h.ruleCounter++});
       break;
     case 4: {
-      checkExpansion(g, target, h.cur.feature);
-      std::vector<std::vector<uint16_t>> seqs{{}};
-      for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) {
-        std::vector<std::vector<uint16_t>> next;
-        for (uint16_t gid : elementGlyphs(e)) {
-          for (const auto& s : seqs) {
-            next.push_back(s);
-            next.back().push_back(gid);
-          }
-        }
-        seqs = std::move(next);
-      }
+      std::vector<const GlyphNode*> elements;
+      for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) elements.push_back(e);
+      std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, elements, h.cur.feature);
       uint16_t lig = replacement ? replacement->gid : 0;
       for (auto& s : seqs) h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
       break;
@@ -317,17 +271,11 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
       gsubChainFill(g, h, true);
       break;
     case 9: {
-      int missing = nameMissingDefaults(g, h.featureNameId);
-      if (missing == 3) {
-        coreMsg(g, 3, "Missing both Mac and Windows default names for feature name  nameid %i",
-                h.featureNameId);
-      } else if (missing == 1) {
-        coreMsg(g, 3, "Missing Windows default name for for feature name  nameid %i",
-                h.featureNameId);
-      } else if (missing == 2) {
-        // Macintosh names are optional in a font: a warning, not the end of the compile.
-        coreMsg(g, 1, "Missing Mac default name for for feature name  nameid %i", h.featureNameId);
-      }
+      static constexpr NameDefaultsTexts kTexts = {
+          "Missing both Mac and Windows default names for feature name  nameid %i",
+          "Missing Windows default name for for feature name  nameid %i",
+          "Missing Mac default name for for feature name  nameid %i"};
+      nameDefaultsCheck(g, h.featureNameId, kTexts);
       break;
     }
     case 5:
@@ -337,10 +285,7 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
       coreMsg(g, 3, "unknown GSUB lkpType <%d>", h.cur.type);
       break;
   }
-  if (h.b.mainSize > 0xFFFF) {
-    coreMsg(g, 3, "GSUB feature '%c%c%c%c' causes overflow of offset to a subtable (0x%lx)",
-            OTL_TAG_ARGS(h.cur.feature), static_cast<unsigned long>(h.b.mainSize));
-  }
+  otlBuilderSectionCheck(g, h.b, h.cur.feature);
   h.rules.clear();
   h.chainRules.clear();
   h.breakFlag = false;
@@ -364,14 +309,10 @@ int GSUBFill(coreContext* g) {
     }
   }
   otlBuilderFill(g, h.b);
-  OS_2RaiseMaxContext(g, h.maxContext);
+  OS_2RaiseMaxContext(g, h.b.maxContext);
   return 1;
 }
 
-void GSUBWrite(coreContext* g) {
-  Bytes out;
-  otlBuilderWrite(g, g->gsub->b, out);
-  otlEmit(g, out);
-}
+void GSUBWrite(coreContext* g) { otlBuilderWrite(g, g->gsub->b); }
 
 }  // namespace fea

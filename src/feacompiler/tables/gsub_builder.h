@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "feacompiler/glyph_node.h"
+#include "feacompiler/tables/chain_context.h"
 #include "feacompiler/tables/otl_builder.h"
 
 namespace fea {
@@ -15,19 +16,14 @@ namespace fea {
 #define GSUB_LIGATURE_OVERFLOW \
   "Ligature lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow."
 
+constexpr uint16_t kGsubExtensionType = 7;
+
 // One substitution: a target sequence (one glyph, or a ligature's components) and its
 // replacement glyphs; order is the rule's place in the text.
 struct GsubRule {
   std::vector<uint16_t> target;
   std::vector<uint16_t> replacement;
   uint32_t order = 0;
-};
-
-// A chain contextual or reverse chaining rule, one subtable each.
-struct GsubChainRule {
-  std::vector<std::vector<uint16_t>> backtrack, input, lookahead;
-  std::vector<std::pair<uint16_t, uint16_t>> records;  // (sequence index, label)
-  std::vector<uint16_t> substitutes;                   // reverse chaining: per input glyph
 };
 
 struct GsubAnonLookup {
@@ -41,14 +37,14 @@ struct GsubAnonLookup {
 struct GSUBContext {
   LookupParams cur;
   std::vector<GsubRule> rules;
-  std::vector<GsubChainRule> chainRules;
+  std::vector<ChainRule> chainRules;  // chain contextual or reverse chaining, one subtable each
   bool breakFlag = false;
   uint16_t featureNameId = 0;
   uint32_t ruleCounter = 0;
-  OtlBuilder b;
+  OtlBuilder b{kGsubExtensionType, "substitution",
+               "GSUB feature '%c%c%c%c' causes overflow of offset to a subtable (0x%lx)"};
   std::vector<GsubAnonLookup> anon;
   std::vector<std::pair<uint32_t, uint16_t>> featureNames;
-  int maxContext = 0;
 };
 
 // Builders of each lookup type over the collected rules (gsub_subtables.cpp).

@@ -9,8 +9,6 @@ namespace fea {
 
 namespace {
 
-constexpr uint32_t kMaxSubtable = 0xFFFF;
-
 void noteDuplicate(coreContext* g, const char* format, uint32_t feature, const GsubRule& r) {
   for (size_t i = 0; i < r.target.size(); ++i) {
     featGlyphNoteAppend(g, r.target[i], i + 1 < r.target.size() ? ' ' : -1);
@@ -19,16 +17,15 @@ void noteDuplicate(coreContext* g, const char* format, uint32_t feature, const G
   coreMsg(g, 0, format, OTL_TAG_ARGS(feature), text.c_str());
 }
 
-// Sorts by target; of rules with the same target the last in text order stays.
-void dropDuplicateTargets(coreContext* g, const GSUBContext& h, std::vector<GsubRule>& rules,
-                          const char* format) {
-  std::stable_sort(rules.begin(), rules.end(), [](const GsubRule& a, const GsubRule& b) {
-    return a.target[0] < b.target[0];
-  });
+// Of neighbouring rules that `same` finds alike, the last in text order stays; each one
+// dropped is noted with `format`.
+template <class Same>
+void keepLastOfAlike(coreContext* g, const GSUBContext& h, std::vector<GsubRule>& rules,
+                     const char* format, Same same) {
   std::vector<GsubRule> kept;
   kept.reserve(rules.size());
   for (GsubRule& r : rules) {
-    if (!kept.empty() && kept.back().target[0] == r.target[0]) {
+    if (!kept.empty() && same(kept.back(), r)) {
       noteDuplicate(g, format, h.cur.feature, kept.back());
       kept.back() = std::move(r);
     } else {
@@ -38,14 +35,20 @@ void dropDuplicateTargets(coreContext* g, const GSUBContext& h, std::vector<Gsub
   rules = std::move(kept);
 }
 
-void raiseContext(GSUBContext& h, size_t n) {
-  h.maxContext = std::max(h.maxContext, static_cast<int>(n));
+// Sorts by target; of rules with the same target the last in text order stays.
+void dropDuplicateTargets(coreContext* g, const GSUBContext& h, std::vector<GsubRule>& rules,
+                          const char* format) {
+  std::stable_sort(rules.begin(), rules.end(), [](const GsubRule& a, const GsubRule& b) {
+    return a.target[0] < b.target[0];
+  });
+  keepLastOfAlike(g, h, rules, format,
+                  [](const GsubRule& a, const GsubRule& b) { return a.target[0] == b.target[0]; });
 }
 
 }  // namespace
 
 void gsubSingleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules) {
-  raiseContext(h, 1);
+  otlBuilderRaiseContext(h.b, 1);
   dropDuplicateTargets(g, h, rules, "Removing duplicate single substitution in '%c%c%c%c' feature: %s");
   size_t index = otlBuilderStart(g, h.b, h.cur, false);
   OtlTable* t = otlBuilderSections(g, h.b, index);
@@ -70,7 +73,7 @@ void gsubSingleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules
 }
 
 void gsubMultipleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules) {
-  raiseContext(h, 1);
+  otlBuilderRaiseContext(h.b, 1);
   dropDuplicateTargets(g, h, rules,
                        "Duplicate target glyph for alternate substitution in '%c%c%c%c' feature: %s");
   const char* where = h.cur.type == 2 ? "multiple" : "alternate";
@@ -81,7 +84,7 @@ void gsubMultipleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     size_t last = first;
     while (last < rules.size()) {
       uint64_t next = size + 4 + 2 * rules[last].replacement.size();
-      if (next > kMaxSubtable && last > first) break;
+      if (next > otlMaxOffset16 && last > first) break;
       size = next;
       ++last;
     }
@@ -116,18 +119,9 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     return a.target < b.target;
   });
   // Equal component sequences: the last in text order stays.
-  std::vector<GsubRule> kept;
-  for (GsubRule& r : rules) {
-    if (!kept.empty() && kept.back().target == r.target) {
-      noteDuplicate(g, "Removing duplicate ligature substitution in '%c%c%c%c' feature: %s",
-                    h.cur.feature, kept.back());
-      kept.back() = std::move(r);
-    } else {
-      kept.push_back(std::move(r));
-    }
-  }
-  rules = std::move(kept);
-  for (const GsubRule& r : rules) raiseContext(h, r.target.size());
+  keepLastOfAlike(g, h, rules, "Removing duplicate ligature substitution in '%c%c%c%c' feature: %s",
+                  [](const GsubRule& a, const GsubRule& b) { return a.target == b.target; });
+  for (const GsubRule& r : rules) otlBuilderRaiseContext(h.b, r.target.size());
 
   size_t index = otlBuilderStart(g, h.b, h.cur, false);
   OtlTable* t = otlBuilderSections(g, h.b, index);
@@ -150,12 +144,12 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
   for (size_t k = 0; k < setStart.size(); ++k) {
     size_t from = setStart[k];
     size_t to = k + 1 < setStart.size() ? setStart[k + 1] : rules.size();
-    if (pos > kMaxSubtable) overflow = true;
+    if (pos > otlMaxOffset16) overflow = true;
     put16(s.bytes, static_cast<uint16_t>(pos));
     uint64_t ligPos = 2 + 2 * (to - from);
     put16(sets, static_cast<uint32_t>(to - from));
     for (size_t i = from; i < to; ++i) {
-      if (ligPos > kMaxSubtable) overflow = true;
+      if (ligPos > otlMaxOffset16) overflow = true;
       put16(sets, static_cast<uint16_t>(ligPos));
       ligPos += 4 + 2 * (rules[i].target.size() - 1);
     }
@@ -166,7 +160,7 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     }
     pos += ligPos;
   }
-  if (overflow || pos > kMaxSubtable) {
+  if (overflow || pos > otlMaxOffset16) {
     coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
             OTL_TAG_ARGS(h.cur.feature));
   }
@@ -175,44 +169,13 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
 }
 
 void gsubChainFill(coreContext* g, GSUBContext& h, bool reverse) {
-  const char* where = "chain contextual";
-  bool textOrder = (g->optionFlags & kOptBacktrackInTextOrder) != 0;
-  for (const GsubChainRule& r : h.chainRules) {
-    size_t index = otlBuilderStart(g, h.b, h.cur, false);
-    OtlTable* t = otlBuilderSections(g, h.b, index);
-    std::vector<uint32_t> bt, in, la;
-    for (const auto& e : r.backtrack) bt.push_back(otlCoverageOf(g, t, e));
-    for (const auto& e : r.input) in.push_back(otlCoverageOf(g, t, e));
-    for (const auto& e : r.lookahead) la.push_back(otlCoverageOf(g, t, e));
-    if (!textOrder) std::reverse(bt.begin(), bt.end());
-    raiseContext(h, r.input.size() + r.lookahead.size());
-
-    BuiltSubtable s;
-    if (reverse) {
-      put16(s.bytes, 1);
-      s.coverage(2, in.empty() ? 0 : in[0], "Coverage", where);
-      put16(s.bytes, 0);
-      s.coverageList(bt, "Coverage", where);
-      s.coverageList(la, "Coverage", where);
-      put16(s.bytes, static_cast<uint32_t>(r.substitutes.size()));
-      for (uint16_t gid : r.substitutes) put16(s.bytes, gid);
-    } else {
-      put16(s.bytes, 3);
-      s.coverageList(bt, "Coverage", where);
-      s.coverageList(in, "Coverage", where);
-      s.coverageList(la, "Coverage", where);
-      s.lookupRecords(r.records);
-    }
-    otlBuilderFinish(g, h.b, index, std::move(s));
-    if (h.b.mainSize > kMaxSubtable) {
-      coreMsg(g, 3,
-              reverse ? "Reverse Chain contextual lookup subtable in GSUB feature '%c%c%c%c' causes "
-                        "offset overflow."
-                      : "Chain contextual lookup subtable in GSUB feature '%c%c%c%c' causes offset "
-                        "overflow.",
-              OTL_TAG_ARGS(h.cur.feature));
-    }
-  }
+  static constexpr ChainTexts kChain = {
+      "Coverage", "Coverage", "Coverage",
+      "Chain contextual lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow."};
+  static constexpr ChainTexts kReverse = {
+      "Coverage", "Coverage", "Coverage",
+      "Reverse Chain contextual lookup subtable in GSUB feature '%c%c%c%c' causes offset overflow."};
+  chainContextFill(g, h.b, h.cur, h.chainRules, reverse ? kReverse : kChain, reverse);
 }
 
 }  // namespace fea

@@ -95,6 +95,18 @@ int nameMissingDefaults(coreContext* g, uint16_t nameId) {
   return missing;
 }
 
+void nameDefaultsCheck(coreContext* g, uint16_t nameId, const NameDefaultsTexts& texts) {
+  int missing = nameMissingDefaults(g, nameId);
+  if (missing == 3) {
+    coreMsg(g, 3, texts.both, nameId);
+  } else if (missing == 1) {
+    coreMsg(g, 3, texts.windows, nameId);
+  } else if (missing == 2) {
+    // Macintosh names are optional in a font: a warning, not the end of the compile.
+    coreMsg(g, 1, texts.mac, nameId);
+  }
+}
+
 namespace {
 
 const char* axisName(bool vertical) { return vertical ? "vertical" : "horizontal"; }

@@ -77,6 +77,15 @@ void nameAddRecord(NameContext& n, uint16_t platform, uint16_t encoding, uint16_
                    uint16_t nameId, const std::string& text);
 // Bit 0: no (3, 1, 0x409) record of the id; bit 1: no (1, 0, 0) record.
 int nameMissingDefaults(coreContext* g, uint16_t nameId);
+// The messages (formats taking the id) for a name id that a feature parameter points at
+// when the font lacks both default names, the Windows one, or the Macintosh one.
+struct NameDefaultsTexts {
+  const char* both;
+  const char* windows;
+  const char* mac;
+};
+// Fatal when the Windows default name is missing; a warning when only the Macintosh one is.
+void nameDefaultsCheck(coreContext* g, uint16_t nameId, const NameDefaultsTexts& texts);
 
 // MMFX: a named metric and its charstring; the value of a metric at the font's design
 // vector (fatal when the id was never added).

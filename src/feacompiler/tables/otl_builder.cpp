@@ -44,7 +44,14 @@ OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index) {
   return s.ext ? s.ext.get() : b.table.get();
 }
 
-void otlBuilderFinish(coreContext*, OtlBuilder& b, size_t index, BuiltSubtable built) {
+namespace {
+
+bool sectionOverflows(const OtlBuilder& b) { return b.mainSize > otlMaxOffset16; }
+
+}  // namespace
+
+void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built,
+                      const char* overflow) {
   BuilderSubtable& s = b.subtables[index];
   uint32_t size = static_cast<uint32_t>(built.bytes.size());
   s.built = std::move(built);
@@ -53,6 +60,17 @@ void otlBuilderFinish(coreContext*, OtlBuilder& b, size_t index, BuiltSubtable b
   } else {
     b.mainSize += size;
   }
+  if (overflow != nullptr && sectionOverflows(b)) coreMsg(g, 3, overflow, OTL_TAG_ARGS(s.p.feature));
+}
+
+void otlBuilderSectionCheck(coreContext* g, const OtlBuilder& b, uint32_t feature) {
+  if (sectionOverflows(b)) {
+    coreMsg(g, 3, b.sectionOverflow, OTL_TAG_ARGS(feature), static_cast<unsigned long>(b.mainSize));
+  }
+}
+
+void otlBuilderRaiseContext(OtlBuilder& b, size_t context) {
+  b.maxContext = std::max(b.maxContext, static_cast<int>(context));
 }
 
 void otlBuilderFill(coreContext* g, OtlBuilder& b) {
@@ -92,7 +110,8 @@ void writeBuilt(coreContext* g, const OtlBuilder& b, const BuiltSubtable& built,
 
 }  // namespace
 
-void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out) {
+void otlBuilderWrite(coreContext* g, OtlBuilder& b) {
+  Bytes out;
   otlTableWrite(g, b.table.get(), out);
   for (const BuilderSubtable& s : b.subtables) {
     if (otlIsReference(s.p.label)) continue;
@@ -114,11 +133,13 @@ void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out) {
     otlCoverageWrite(g, s.ext.get(), out);
     otlClassWrite(g, s.ext.get(), out);
   }
+  otlEmit(g, out);
 }
 
 void otlBuilderReuse(coreContext* g, OtlBuilder& b) {
   b.subtables.clear();
   b.mainSize = b.extSize = b.extStart = 0;
+  b.maxContext = 0;
   if (b.table) {
     otlListsReuse(g, b.table.get());
     otlCoverageReuse(g, b.table.get());

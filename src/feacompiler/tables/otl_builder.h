@@ -81,12 +81,17 @@ struct BuilderSubtable {
 };
 
 struct OtlBuilder {
-  uint16_t extensionType = 0;   // 7 GSUB, 9 GPOS
-  const char* kind = "";        // "substitution" / "positioning"
+  OtlBuilder(uint16_t extensionType, const char* kind, const char* sectionOverflow)
+      : extensionType(extensionType), kind(kind), sectionOverflow(sectionOverflow) {}
+
+  uint16_t extensionType;       // the table's Extension lookup type
+  const char* kind;             // "substitution" / "positioning"
+  const char* sectionOverflow;  // fatal format: feature tag, then the section's size
   std::vector<BuilderSubtable> subtables;
   uint32_t mainSize = 0;        // the subtable section
   uint32_t extSize = 0;         // the extension region
   uint32_t extStart = 0;        // main + coverage + class sections, set by the fill
+  int maxContext = 0;           // the longest input plus look-ahead of the rules built
   std::unique_ptr<OtlTable> table;
 };
 
@@ -94,14 +99,42 @@ struct OtlBuilder {
 size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam);
 // The table that holds the coverages and classes of a subtable.
 OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index);
-// Places the built subtable and grows its section.
-void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built);
+// Places the built subtable and grows its section. With `overflow` (a format taking the
+// feature tag), a subtable section grown past 16-bit offsets is fatal.
+void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built,
+                      const char* overflow = nullptr);
+// At a lookup's end: a subtable section grown past 16-bit offsets is fatal.
+void otlBuilderSectionCheck(coreContext* g, const OtlBuilder& b, uint32_t feature);
+void otlBuilderRaiseContext(OtlBuilder& b, size_t context);
 // Registers every record, fills the lists and resolves lookup fixups.
 void otlBuilderFill(coreContext* g, OtlBuilder& b);
-void otlBuilderWrite(coreContext* g, OtlBuilder& b, Bytes& out);
+// Writes the finished table through the client's output.
+void otlBuilderWrite(coreContext* g, OtlBuilder& b);
 void otlBuilderReuse(coreContext* g, OtlBuilder& b);
 
 // Writes a finished table through the client's output.
 void otlEmit(coreContext* g, const Bytes& out);
+
+// The life of a GSUB or GPOS context (the table's rule state around its `OtlBuilder b`):
+// made with the core, emptied between compiles while the builder keeps its sections'
+// storage, and freed with the core.
+template <class Context>
+void otlContextNew(Context*& context) {
+  context = new Context();
+}
+
+template <class Context>
+void otlContextFree(Context*& context) {
+  delete context;
+  context = nullptr;
+}
+
+template <class Context>
+void otlContextReuse(coreContext* g, Context& context) {
+  OtlBuilder kept = std::move(context.b);
+  context = Context();
+  context.b = std::move(kept);
+  otlBuilderReuse(g, context.b);
+}
 
 }  // namespace fea

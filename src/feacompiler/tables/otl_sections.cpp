@@ -8,8 +8,6 @@ namespace fea {
 
 namespace {
 
-constexpr uint32_t kSectionLimit = 0x10000;
-
 uint32_t coverageRanges(const std::vector<uint16_t>& glyphs) {
   uint32_t ranges = 1;  // an empty list counts as one range
   for (size_t i = 1; i < glyphs.size(); ++i) {
@@ -64,7 +62,7 @@ uint32_t otlCoverageEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->coverageSize;
   t->coverageSize += coverageFormatSize(c);
-  if (t->coverageSize >= kSectionLimit) {
+  if (t->coverageSize > otlMaxOffset16) {
     coreMsg(g, 3, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
   }
   t->coverageIndex.emplace(std::move(glyphs), c.offset);
@@ -105,7 +103,7 @@ uint32_t otlClassEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->classSize;
   t->classSize += classFormatSize(c);
-  if (t->classSize >= kSectionLimit) {
+  if (t->classSize > otlMaxOffset16) {
     coreMsg(g, 3, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
   }
   t->classIndex.emplace(std::move(pairs), c.offset);

@@ -9,7 +9,7 @@ namespace fea {
 
 uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
                      const char* kind) {
-  if (value > 0xFFFF) {
+  if (value > otlMaxOffset16) {
     coreMsg(g, 3, "%s offset overflow (0x%lx) in %s %s", what, static_cast<unsigned long>(value),
             where, kind);
   }

@@ -38,7 +38,11 @@ inline void set16(Bytes& b, size_t pos, uint32_t v) {
   b[pos + 1] = static_cast<uint8_t>(v);
 }
 
-// The one checked 16-bit offset: a value past 0xFFFF is fatal
+// The farthest a 16-bit offset reaches: the bound of every offset, subtable section and
+// coverage or class section of a GSUB or GPOS table.
+constexpr uint32_t otlMaxOffset16 = 0xFFFF;
+
+// The one checked 16-bit offset: a value past otlMaxOffset16 is fatal
 // "<what> offset overflow (0x..) in <where> <kind>".
 uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
                      const char* kind);
