@@ -10,7 +10,7 @@ namespace otl {
 
 class LsChainedContext : public LookupSubtable {
  public:
-  explicit LsChainedContext(GlyphClassHolder classes) : LookupSubtable(kTableGsub, 16, classes) {}
+  explicit LsChainedContext(GlyphClassHolder classes) : LookupSubtable(kTableGsub, kGsubChainedContext, classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;
@@ -43,7 +43,7 @@ class LsChainedContext : public LookupSubtable {
 
 class LsContext : public LsChainedContext {
  public:
-  explicit LsContext(GlyphClassHolder classes) : LsChainedContext(kTableGsub, 15, classes) {}
+  explicit LsContext(GlyphClassHolder classes) : LsChainedContext(kTableGsub, kGsubContext, classes) {}
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;
   void writeBinary(ot::BinaryWriter& writer, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
@@ -55,12 +55,12 @@ class LsContext : public LsChainedContext {
 
 class LpContext : public LsContext {
  public:
-  explicit LpContext(GlyphClassHolder classes) : LsContext(kTableGpos, 7, classes) {}
+  explicit LpContext(GlyphClassHolder classes) : LsContext(kTableGpos, kGposContext, classes) {}
 };
 
 class LpChainedContext : public LsChainedContext {
  public:
-  explicit LpChainedContext(GlyphClassHolder classes) : LsChainedContext(kTableGpos, 8, classes) {}
+  explicit LpChainedContext(GlyphClassHolder classes) : LsChainedContext(kTableGpos, kGposChainedContext, classes) {}
 };
 
 }  // namespace otl

@@ -22,7 +22,7 @@ struct EntryExitRecord {
 
 class LpCursive : public LookupSubtable {
  public:
-  explicit LpCursive(GlyphClassHolder classes) : LookupSubtable(kTableGpos, 3, classes), coverage(classes) {}
+  explicit LpCursive(GlyphClassHolder classes) : LookupSubtable(kTableGpos, kGposCursive, classes), coverage(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

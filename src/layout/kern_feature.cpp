@@ -6,8 +6,6 @@ namespace otl {
 
 namespace {
 
-constexpr uint32_t kPairTypeCode = 2;
-
 const LpPair* asPair(const LookupSubtable& subtable) { return dynamic_cast<const LpPair*>(&subtable); }
 
 }  // namespace
@@ -17,7 +15,7 @@ bool addKernFeature(LayoutFea& layout, const vn::FontKerning& kerning) {
   LayoutTableBlock& gpos = *layout.block(kTableGpos);
   Lookup* lookup = gpos.lookups.createLookup();
   lookup->tableId = kTableGpos;
-  lookup->typeCode = kPairTypeCode;
+  lookup->typeCode = kGposPair;
   auto subtable = lookup->createSubtable();
   auto* pair = dynamic_cast<LpPair*>(subtable.get());
   if (!pair) return false;
@@ -50,7 +48,7 @@ bool extractKerning(const LayoutFea& layout, vn::FontKerning& kerning, uint32_t 
   std::vector<const LpPair*> subtables;
   for (uint32_t index : indices) {
     const Lookup* lookup = gpos.lookups.findLookup(index);
-    if (!lookup || lookup->typeCode != kPairTypeCode) continue;
+    if (!lookup || lookup->typeCode != kGposPair) continue;
     for (const auto& subtable : lookup->subtables) {
       if (const LpPair* pair = asPair(*subtable)) subtables.push_back(pair);
     }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "layout/extension_lookup.h"
 #include "layout/glyph_id_map.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_reader.h"
 
 namespace otl::ot_bin_layout {
@@ -13,43 +15,8 @@ const char* const kUnsupportedKind = "lookup kind not supported: ";
 const char* const kParamsDropped = "feature parameters cannot be read; dropped";
 }  // namespace
 
-uint32_t fromBinaryLookupType(uint16_t binaryType, uint32_t tableId) {
-  if (tableId == 1 && binaryType >= 1 && binaryType <= 8) return binaryType + 10u;
-  if (tableId == 2 && binaryType >= 1 && binaryType <= 9) return binaryType;
-  return 0;
-}
-
-uint16_t toBinaryLookupType(uint32_t typeCode, uint32_t tableId) {
-  if (tableId == 1 && typeCode >= 11 && typeCode <= 18) return static_cast<uint16_t>(typeCode - 10);
-  if (tableId == 2 && typeCode >= 1 && typeCode <= 9) return static_cast<uint16_t>(typeCode);
-  return 0;
-}
-
 const char* tableName(uint32_t tableId) {
-  return tableId == 1 ? "GSUB" : tableId == 2 ? "GPOS" : tableId == 3 ? "GDEF" : "table";
-}
-
-const char* lookupKindName(uint32_t typeCode) {
-  switch (typeCode) {
-    case 1: return "single adjustment positioning";
-    case 2: return "pair adjustment positioning";
-    case 3: return "cursive attachment positioning";
-    case 4: return "mark-to-base attachment positioning";
-    case 5: return "mark-to-ligature attachment positioning";
-    case 6: return "mark-to-mark attachment positioning";
-    case 7: return "contextual positioning";
-    case 8: return "chained contextual positioning";
-    case 9: return "extension positioning";
-    case 11: return "single substitution";
-    case 12: return "multiple substitution";
-    case 13: return "alternate substitution";
-    case 14: return "ligature substitution";
-    case 15: return "contextual substitution";
-    case 16: return "chained contextual substitution";
-    case 17: return "extension substitution";
-    case 18: return "reverse chained contextual substitution";
-    default: return "unknown lookup kind";
-  }
+  return tableId == kTableGsub ? "GSUB" : tableId == kTableGpos ? "GPOS" : tableId == kTableGdef ? "GDEF" : "table";
 }
 
 template <class Read>
@@ -109,43 +76,26 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
   reader.setContext(where);
   Lookup* lookup = block_->lookups.findLookup(lookupIndexMap_.at(i));
   const uint16_t binaryType = reader.readUInt16();
-  lookup->typeCode = fromBinaryLookupType(binaryType, tableId);
-  if (lookup->typeCode == 0) {
+  const LookupKindRow* kind = findBinaryLookupKind(tableId, binaryType);
+  if (!kind) {
     throw ot::Exception(ot::Exception::kUnsupported, where + ": unknown lookup type " + std::to_string(binaryType));
   }
+  lookup->typeCode = kind->kind;
   lookup->flag = reader.readUInt16();
-  const bool extension = lookup->typeCode == 9 || lookup->typeCode == 17;
+  const bool extension = kind->extension;
   const uint16_t subtableCount = reader.readUInt16();
   reader.requireRecords(subtableCount, 2);
   if (lookup->flag & kUseMarkFilteringSet) {
     reader.seek(6 + 2u * subtableCount);
     lookup->markFilteringSet = reader.readUInt16();
   }
-  uint32_t realType = 0;
   size_t skipped = 0;
   for (uint16_t j = 0; j < subtableCount; ++j) {
     reader.charge();
     reader.seek(6 + 2u * j);
     size_t subtableOffset = reader.readUInt16();
     const std::string subtableWhere = where + " subtable " + std::to_string(j);
-    if (extension) {
-      ot::BinaryReader ext = reader.window(subtableOffset, 8);
-      ext.setContext(subtableWhere);
-      if (ext.readUInt16() != 1) {
-        throw ot::Exception(ot::Exception::kUnsupported, subtableWhere + ": Extension format not 1");
-      }
-      const uint32_t type = fromBinaryLookupType(ext.readUInt16(), tableId);
-      // An Extension holds one real kind, the same in every subtable.
-      if (type == 0 || type == 9 || type == 17 || (realType != 0 && type != realType)) {
-        throw ot::Exception(ot::Exception::kUnsupported, subtableWhere + ": bad Extension lookup type");
-      }
-      realType = type;
-      lookup->typeCode = type;
-      subtableOffset += ext.readUInt32();  // size_t: no wrap
-      if (subtableOffset > reader.size()) {
-        throw ot::Exception(ot::Exception::kReadFailed, subtableWhere + ": Extension offset past the end");
-      }
-    }
+    if (extension) subtableOffset = readExtension(reader, subtableOffset, *lookup, subtableWhere);
     auto subtable = lookup->createSubtable();
     if (!subtable) {
       ++skipped;

@@ -20,14 +20,8 @@ class GlyphIdMap;
 
 namespace otl::ot_bin_layout {
 
-// Binary lookup type <-> model type code (GSUB 1..8 are 11..18, GPOS 1..9 stay); 0 for
-// anything else.
-uint32_t fromBinaryLookupType(uint16_t binaryType, uint32_t tableId);
-uint16_t toBinaryLookupType(uint32_t typeCode, uint32_t tableId);
 // "GSUB", "GPOS" or "GDEF".
 const char* tableName(uint32_t tableId);
-// The kind of a model type code in words ("ligature substitution").
-const char* lookupKindName(uint32_t typeCode);
 
 class LayoutBinParser {
  public:

@@ -2,6 +2,7 @@
 // kind, and subtables that cannot be written within 16-bit offsets.
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_bin_writer.h"
+#include "layout/lookup_kind_table.h"
 
 namespace otl::ot_bin_layout {
 
@@ -34,7 +35,7 @@ void deleteLookups(LayoutTableBlock& block, LookupIndexSet deleted) {
 
 bool LayoutBinWriter::needsCleaning(const LayoutTableBlock& block) {
   for (const auto& [index, lookup] : block.lookups.lookups()) {
-    if (toBinaryLookupType(lookup->typeCode, block.tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
+    if (!isWritableKind(block.tableId, lookup->typeCode)) {
       return true;
     }
     for (const auto& subtable : lookup->subtables) {
@@ -47,7 +48,7 @@ bool LayoutBinWriter::needsCleaning(const LayoutTableBlock& block) {
 bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics) {
   LookupIndexSet deleted;
   for (const auto& [index, lookup] : block.lookups.lookups()) {
-    if (toBinaryLookupType(lookup->typeCode, block.tableId) == 0 || lookup->typeCode == 9 || lookup->typeCode == 17) {
+    if (!isWritableKind(block.tableId, lookup->typeCode)) {
       deleted.insert(index);
       diagnostics.add(Severity::kWarning, lookupWhere(block, index), "lookup without a writable kind dropped");
       continue;

@@ -4,8 +4,10 @@
 #include <new>
 
 #include "layout/glyph_id_map.h"
+#include "layout/extension_lookup.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/limits.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
 
@@ -252,7 +254,7 @@ void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
   std::vector<Record> records;
   int64_t fixed = 0;
   for (const auto& [index, lookup] : block_->lookups.lookups()) {
-    fixed += 2 + lookupHeaderSize(*lookup) + 8 * static_cast<int64_t>(lookup->subtables.size());
+    fixed += 2 + lookupHeaderSize(*lookup) + kExtensionRecordSize * static_cast<int64_t>(lookup->subtables.size());
   }
   const int64_t budget = kLookupBudget - fixed;
   int64_t total = 0;
@@ -287,17 +289,13 @@ void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
     record.position = out.position();
     writeOffset(out, start, static_cast<uint32_t>(start + 2 + 2 * i));
     const uint16_t type = toBinaryLookupType(lookup.typeCode, tableId);
-    out.writeUInt16(record.extension ? (tableId == 1 ? 7 : 9) : type);
+    out.writeUInt16(record.extension ? extensionLookupType(tableId) : type);
     out.writeUInt16(lookup.flag);
     out.writeUInt16(lookup.subtables.size());
     for (size_t j = 0; j < lookup.subtables.size(); ++j) out.writeUInt16(0);
     if (usesMarkFilteringSet(lookup)) out.writeUInt16(lookup.markFilteringSet);
     if (record.extension) {
-      for (size_t j = 0; j < lookup.subtables.size(); ++j) {
-        out.writeUInt16(1);
-        out.writeUInt16(type);
-        out.writeUInt32(0u);
-      }
+      for (size_t j = 0; j < lookup.subtables.size(); ++j) writeExtensionRecord(out, type);
     }
   }
   for (const Record& record : records) {
@@ -314,12 +312,9 @@ void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
     const Lookup& lookup = *record.lookup;
     const uint32_t extensions = record.position + lookupHeaderSize(lookup);
     for (size_t j = 0; j < lookup.subtables.size(); ++j) {
-      const uint32_t x = static_cast<uint32_t>(extensions + 8 * j);
+      const uint32_t x = static_cast<uint32_t>(extensions + kExtensionRecordSize * j);
       writeOffsetValue(out, static_cast<uint32_t>(record.position + 6 + 2 * j), x - record.position);
-      const uint32_t here = out.position();
-      out.seek(x + 4);
-      out.writeUInt32(here - x);
-      out.seek(here);
+      pointExtension(out, x, out.position());
       writeSubtable(out, *lookup.subtables[j], lookupIndex_, *glyphs_);
     }
   }

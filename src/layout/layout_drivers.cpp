@@ -164,7 +164,7 @@ bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, cons
     if (fresh) *target = *fresh;
     return true;
   }
-  if (tableId == 3) {
+  if (tableId == kTableGdef) {
     if (!gdef_->readBinary(reader, map)) return false;
     // The font's glyphs carry the classes and carets too.
     gdef_->applyToGlyphs();
@@ -202,7 +202,7 @@ bool LayoutFea::writeBinaryTable(std::ostream& out, uint32_t tableId, const Glyp
     out << writer.str();
     return static_cast<bool>(out);
   }
-  if (tableId == 3) {
+  if (tableId == kTableGdef) {
     // The layout's own GDEF data stays as it is; glyphs the map lacks would be written as
     // glyph 0.
     GDefTableData working(&owner_);

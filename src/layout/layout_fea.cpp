@@ -25,16 +25,16 @@ LayoutFea::~LayoutFea() {
 }
 
 LayoutTableBlock* LayoutFea::block(uint32_t tableId) {
-  return tableId == 1 ? &gsub : tableId == 2 ? &gpos : nullptr;
+  return tableId == kTableGsub ? &gsub : tableId == kTableGpos ? &gpos : nullptr;
 }
 
 const LayoutTableBlock* LayoutFea::block(uint32_t tableId) const {
-  return tableId == 1 ? &gsub : tableId == 2 ? &gpos : nullptr;
+  return tableId == kTableGsub ? &gsub : tableId == kTableGpos ? &gpos : nullptr;
 }
 
 void LayoutFea::clearTable(uint32_t tableId) {
   if (auto* target = block(tableId)) target->clear();
-  if (tableId == 3) gdef_->clear();
+  if (tableId == kTableGdef) gdef_->clear();
 }
 
 bool LayoutFea::isEmpty() const {
@@ -46,7 +46,7 @@ bool LayoutFea::isEmpty() const {
 
 bool LayoutFea::hasTableData(uint32_t tableId) const {
   if (const auto* target = block(tableId)) return !target->lookups.isEmpty() && !target->scripts.empty();
-  return tableId == 3 && !gdef_->isEmpty();
+  return tableId == kTableGdef && !gdef_->isEmpty();
 }
 
 void LayoutFea::removeMissingGlyphsFromBlock(LayoutTableBlock& target, const GlyphIdMap& map,

@@ -7,7 +7,8 @@ namespace otl {
 
 class LsLigature : public LookupSubtable {
  public:
-  explicit LsLigature(GlyphClassHolder classes) : LookupSubtable(kTableGsub, 14, classes), ligatures(classes) {}
+  explicit LsLigature(GlyphClassHolder classes)
+      : LookupSubtable(kTableGsub, kGsubLigature, classes), ligatures(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

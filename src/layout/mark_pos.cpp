@@ -251,7 +251,7 @@ void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNam
   writeFeaMarkClasses(out);
   const size_t n = std::min<size_t>(bases.glyphCount(), baseRecords.size());
   for (size_t i = 0; i < n; ++i) {
-    out << (typeCode == 6 ? "      pos mark " : "      pos base ");
+    out << (typeCode == kGposMarkToMark ? "      pos mark " : "      pos base ");
     writeFeaGlyph(out, bases.glyphAt(i));
     out << ' ';
     for (uint16_t c = 0; c < classCount; ++c) {

@@ -60,7 +60,7 @@ class LpMarkTo : public LookupSubtable {
 
 class LpMarkToBase : public LpMarkTo {
  public:
-  explicit LpMarkToBase(GlyphClassHolder classes) : LpMarkTo(4, classes) {}
+  explicit LpMarkToBase(GlyphClassHolder classes) : LpMarkTo(kGposMarkToBase, classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;
@@ -83,13 +83,13 @@ class LpMarkToBase : public LpMarkTo {
 
 class LpMarkToMark : public LpMarkToBase {
  public:
-  explicit LpMarkToMark(GlyphClassHolder classes) : LpMarkToBase(6, classes) {}
+  explicit LpMarkToMark(GlyphClassHolder classes) : LpMarkToBase(kGposMarkToMark, classes) {}
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 };
 
 class LpMarkToLigature : public LpMarkTo {
  public:
-  explicit LpMarkToLigature(GlyphClassHolder classes) : LpMarkTo(5, classes) {}
+  explicit LpMarkToLigature(GlyphClassHolder classes) : LpMarkTo(kGposMarkToLigature, classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

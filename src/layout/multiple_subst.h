@@ -8,7 +8,8 @@ namespace otl {
 
 class LsMultiple : public LookupSubtable {
  public:
-  explicit LsMultiple(GlyphClassHolder classes) : LookupSubtable(kTableGsub, 12, classes), coverage(classes) {}
+  explicit LsMultiple(GlyphClassHolder classes)
+      : LookupSubtable(kTableGsub, kGsubMultiple, classes), coverage(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;
@@ -37,7 +38,7 @@ class LsMultiple : public LookupSubtable {
 
 class LsAlternate : public LsMultiple {
  public:
-  explicit LsAlternate(GlyphClassHolder classes) : LsMultiple(classes, 13) {}
+  explicit LsAlternate(GlyphClassHolder classes) : LsMultiple(classes, kGsubAlternate) {}
 
   void writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const override;
   void pruneByGlyphs(const GlyphSet& remove) override;

@@ -25,7 +25,7 @@ bool classPairLess(const GPosClassPair& a, const GPosClassPair& b) {
   return a.class1 != b.class1 ? a.class1 < b.class1 : a.class2 < b.class2;
 }
 
-LpPair::LpPair(uint16_t pairFormat) : LookupSubtable(kTableGpos, 2, nullptr), format(pairFormat) {
+LpPair::LpPair(uint16_t pairFormat) : LookupSubtable(kTableGpos, kGposPair, nullptr), format(pairFormat) {
   if (pairFormat == 1) format1 = std::make_unique<LpPairFormat1Impl>();
   else format2 = std::make_unique<LpPairFormat2Impl>();
 }

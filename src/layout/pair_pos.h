@@ -47,7 +47,7 @@ class LpPair : public LookupSubtable {
   explicit LpPair(uint16_t pairFormat);
   // The factory's subtable: format 1 and no format object yet.
   struct Bare {};
-  explicit LpPair(Bare) : LookupSubtable(kTableGpos, 2, nullptr) {}
+  explicit LpPair(Bare) : LookupSubtable(kTableGpos, kGposPair, nullptr) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

@@ -10,7 +10,7 @@ namespace otl {
 class LsReverseChainedContext : public LookupSubtable {
  public:
   explicit LsReverseChainedContext(GlyphClassHolder classes)
-      : LookupSubtable(kTableGsub, 18, classes), input(classes), substitutes(classes) {}
+      : LookupSubtable(kTableGsub, kGsubReverseChainedContext, classes), input(classes), substitutes(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

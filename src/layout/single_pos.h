@@ -8,7 +8,7 @@ namespace otl {
 
 class LpSingle : public LookupSubtable {
  public:
-  explicit LpSingle(GlyphClassHolder classes) : LookupSubtable(kTableGpos, 1, classes), coverage(classes) {}
+  explicit LpSingle(GlyphClassHolder classes) : LookupSubtable(kTableGpos, kGposSingle, classes), coverage(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

@@ -8,7 +8,7 @@ namespace otl {
 class LsSingle : public LookupSubtable {
  public:
   explicit LsSingle(GlyphClassHolder classes)
-      : LookupSubtable(kTableGsub, 11, classes), input(classes), output(classes) {}
+      : LookupSubtable(kTableGsub, kGsubSingle, classes), input(classes), output(classes) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "layout/glyph_slot.h"
+#include "layout/lookup_kind.h"
 
 namespace ot {
 class BinaryReader;
@@ -34,11 +35,6 @@ using LookupNames = std::map<std::pair<uint32_t, uint32_t>, std::string>;
 using ProblemMap = std::map<uint32_t, std::set<uint32_t>>;
 using SubtableList = std::vector<std::unique_ptr<LookupSubtable>>;
 using LookupSet = std::set<uint32_t>;
-
-// Table ids.
-inline constexpr uint32_t kTableGsub = 1;
-inline constexpr uint32_t kTableGpos = 2;
-inline constexpr uint32_t kTableGdef = 3;
 
 class LookupSubtable {
  public:

@@ -20,7 +20,7 @@ int runXml(const Arguments& arguments) {
   otl::GlyphIdMap glyphs;
   glyphs.fill(names);
   otl::LayoutFea layout(nullptr, "");
-  for (uint32_t tableId : {1u, 2u}) {
+  for (uint32_t tableId : {otl::kTableGsub, otl::kTableGpos}) {
     const auto found = input.find(otl::ot_bin_layout::tableName(tableId));
     if (found == input.end()) continue;
     ot::BinaryReader reader(found->second);

@@ -8,6 +8,7 @@
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
@@ -23,21 +24,8 @@ bool FlagTracker::matches(const Lookup& lookup) const {
 }
 
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
-  static const char* const gpos[] = {"",
-                                     "Single adjustment",
-                                     "Pair adjustment",
-                                     "Cursive attachment",
-                                     "MarkToBase attachment",
-                                     "MarkToLigature attachment",
-                                     "MarkToMark attachment",
-                                     "Context positioning",
-                                     "Chained Context positioning",
-                                     "Extension positioning"};
-  static const char* const gsub[] = {"Single", "Multiple", "Alternate", "Ligature", "Context", "Chaining Context",
-                                     "Extension Substitution", "Reverse chaining context single"};
-  if (tableId == kTableGpos && typeCode >= 1 && typeCode <= 9) return gpos[typeCode];
-  if (tableId == kTableGsub && typeCode >= 11 && typeCode <= 18) return gsub[typeCode - 11];
-  return "";
+  const LookupKindRow* kind = findLookupKind(tableId, typeCode);
+  return kind ? kind->listName : "";
 }
 
 void FeaDocumentWriter::gatherFeatures() {

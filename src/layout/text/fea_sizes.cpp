@@ -7,6 +7,7 @@
 
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
@@ -22,7 +23,7 @@ constexpr size_t kOffsetReach = 65535;
 std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup, const std::vector<size_t>& sizes) {
   std::vector<std::vector<size_t>> groups;
   size_t groupBytes = 0;
-  if (lookup.tableId != kTableGpos || lookup.typeCode < 4 || lookup.typeCode > 6) return groups;
+  if (!isMarkAttachmentKind(lookup.tableId, lookup.typeCode)) return groups;
   GlyphSet marks;
   GlyphSet bases;
   auto overlaps = [](const GlyphClassSlot& slot, const GlyphSet& seen) {
@@ -96,8 +97,7 @@ void FeaDocumentWriter::groupMarkSubtables() {
   markGroups_.clear();
   for (const auto& [key, info] : lookups_) {
     const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
-    if (!lookup || info->referenced || lookup->tableId != kTableGpos || lookup->typeCode < 4 || lookup->typeCode > 6)
-      continue;
+    if (!lookup || info->referenced || !isMarkAttachmentKind(lookup->tableId, lookup->typeCode)) continue;
     markGroups_[key] = markSubtableGroups(*lookup, subtableSizes(*lookup));
   }
 }

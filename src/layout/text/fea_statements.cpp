@@ -12,10 +12,6 @@ namespace otl::ot_fea_layout {
 
 namespace {
 
-constexpr uint32_t kGsubMultiple = 12;
-constexpr uint32_t kGsubLigature = 14;
-constexpr uint32_t kGposPair = 2;
-
 size_t countWords(const std::string& text) {
   std::istringstream words(text);
   size_t n = 0;

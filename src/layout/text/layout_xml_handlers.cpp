@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "layout/lookup_kind_table.h"
 #include "layout/ot/exception.h"
 #include "layout/registry/glyph_name_registry.h"
 
@@ -95,29 +96,11 @@ bool CoverageXMLParser::endElement(const char* name) {
   return true;
 }
 
-SubtableKind subtableTypeFromName(const char* name) {
-  static const struct {
-    const char* name;
-    uint32_t table, type;
-  } kKinds[] = {
-      {"SingleSubst", 1, 11},    {"MultipleSubst", 1, 12},   {"AlternateSubst", 1, 13},
-      {"LigatureSubst", 1, 14},  {"ContextSubst", 1, 15},    {"ChainContextSubst", 1, 16},
-      {"ReverseChainSingleSubst", 1, 18},
-      {"SinglePos", 2, 1},       {"PairPos", 2, 2},          {"CursivePos", 2, 3},
-      {"MarkBasePos", 2, 4},     {"MarkLigPos", 2, 5},       {"MarkMarkPos", 2, 6},
-      {"ContextPos", 2, 7},      {"ChainContextPos", 2, 8},
-  };
-  for (const auto& kind : kKinds) {
-    if (nameIs(name, kind.name)) return {true, kind.table, kind.type};
-  }
-  return {};
-}
-
 void SubtableXMLParser::endElement(const char* name) {
-  const SubtableKind kind = subtableTypeFromName(name);
-  if (!kind.found) return;
-  if (!failed && lookup && subtable && lookup->tableId == kind.tableId && lookup->typeCode == kind.typeCode &&
-      subtable->tableId == kind.tableId && subtable->typeCode == kind.typeCode) {
+  const LookupKindRow* kind = findXmlLookupKind(name);
+  if (!kind) return;
+  if (!failed && lookup && subtable && lookup->tableId == kind->tableId && lookup->typeCode == kind->kind &&
+      subtable->tableId == kind->tableId && subtable->typeCode == kind->kind) {
     commit();
     if (isValid()) lookup->addSubtable(std::move(subtable));
   }
@@ -133,8 +116,8 @@ void SubtableXMLParser::abort() {
 
 std::unique_ptr<SubtableXMLParser> createSubtableParser(std::unique_ptr<LookupSubtable> subtable, int32_t format) {
   if (!subtable) return nullptr;
-  if (subtable->tableId == 2) return createPosParser(subtable, format);
-  return createSubstParser(subtable, format);
+  const LookupKindRow* kind = findLookupKind(subtable->tableId, subtable->typeCode);
+  return kind && kind->xmlReader ? kind->xmlReader(subtable, format) : nullptr;
 }
 
 }  // namespace otl::xml

@@ -86,13 +86,6 @@ class CoverageXMLParser {
   bool inside_ = false;
 };
 
-// (table id, type code) of a subtable element name; found false for other names.
-struct SubtableKind {
-  bool found = false;
-  uint32_t tableId = 0, typeCode = 0;
-};
-SubtableKind subtableTypeFromName(const char* name);
-
 class SubtableXMLParser : public LayoutObjectParser {
  public:
   SubtableXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable)
@@ -126,8 +119,17 @@ class KindParser : public SubtableXMLParser {
 
 // The handler for the model subtable's kind, or null for a kind without one.
 std::unique_ptr<SubtableXMLParser> createSubtableParser(std::unique_ptr<LookupSubtable> subtable, int32_t format);
-std::unique_ptr<SubtableXMLParser> createSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
-std::unique_ptr<SubtableXMLParser> createPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
-std::unique_ptr<SubtableXMLParser> createContextParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+// Each kind's handler; the lookup kinds table names the one of each kind.
+std::unique_ptr<SubtableXMLParser> singleSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> multipleSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> alternateSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> ligatureSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> reverseChainSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> contextParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> singlePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> pairPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> cursivePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> markBasePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
+std::unique_ptr<SubtableXMLParser> markLigPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format);
 
 }  // namespace otl::xml

@@ -6,6 +6,7 @@
 
 #include "layout/cursive_pos.h"
 #include "layout/limits.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
 #include "layout/pair_pos.h"
 #include "layout/single_pos.h"
@@ -151,7 +152,8 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
     if (nameIs(name, "Value")) {
       reader_.reset();
     } else {
-      if (nameIs(name, "SinglePos") && format == 1 && values_.size() <= 1) {
+      const LookupKindRow* kind = findXmlLookupKind(name);
+      if (kind && kind->kind == kGposSingle && format == 1 && values_.size() <= 1) {
         // One value for every covered glyph.
         values_.resize(coverage_.glyphs.size(), values_.empty() ? GPosValue() : values_.front());
       }
@@ -449,25 +451,25 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
 }  // namespace
 
-std::unique_ptr<SubtableXMLParser> createPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
-  switch (subtable->typeCode) {
-    case 1:
-      return std::make_unique<LpSingleXMLParser>(format, std::move(subtable));
-    case 2:
-      return std::make_unique<LpPairXMLParser>(format, std::move(subtable));
-    case 3:
-      return std::make_unique<LpCursiveXMLParser>(format, std::move(subtable));
-    case 4:
-    case 6:
-      return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), false);
-    case 5:
-      return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), true);
-    case 7:
-    case 8:
-      return createContextParser(subtable, format);
-    default:
-      return nullptr;
-  }
+std::unique_ptr<SubtableXMLParser> singlePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpSingleXMLParser>(format, std::move(subtable));
+}
+
+std::unique_ptr<SubtableXMLParser> pairPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpPairXMLParser>(format, std::move(subtable));
+}
+
+std::unique_ptr<SubtableXMLParser> cursivePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpCursiveXMLParser>(format, std::move(subtable));
+}
+
+// Mark-to-base and mark-to-mark share a reader.
+std::unique_ptr<SubtableXMLParser> markBasePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), false);
+}
+
+std::unique_ptr<SubtableXMLParser> markLigPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), true);
 }
 
 }  // namespace otl::xml

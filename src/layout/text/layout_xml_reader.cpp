@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "layout/context_subst.h"
+#include "layout/extension_lookup.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
 #include "layout/limits.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/ot/exception.h"
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_handlers.h"
@@ -179,7 +181,7 @@ class LookupXMLParser : public LayoutObjectParser {
       // The kind is fixed once a subtable is in: a late LookupType would relabel them.
       if (!lookup->subtables.empty()) return;
       if (const char* value = firstAttribute(attributes, "value")) {
-        lookup->typeCode = ot_bin_layout::fromBinaryLookupType(parseU16(value), lookup->tableId);
+        lookup->typeCode = fromBinaryLookupType(parseU16(value), lookup->tableId);
       }
       return;
     }
@@ -191,14 +193,11 @@ class LookupXMLParser : public LayoutObjectParser {
       if (const char* value = firstAttribute(attributes, "value")) lookup->markFilteringSet = parseU16(value);
       return;
     }
-    const SubtableKind kind = subtableTypeFromName(name);
-    if (!kind.found) return;
+    const LookupKindRow* kind = findXmlLookupKind(name);
+    if (!kind) return;
     const char* formatText = ::xml::findAttribute(attributes, "Format");
     const int64_t format = formatText ? parseNumber(formatText, 0, 65535) : 0;
-    // An Extension lookup takes the kind of the subtable it holds.
-    const bool extension = (lookup->tableId == kTableGpos && lookup->typeCode == 9) ||
-                           (lookup->tableId != kTableGpos && lookup->typeCode == 17);
-    if (extension && lookup->subtables.empty() && kind.tableId == lookup->tableId) lookup->typeCode = kind.typeCode;
+    adoptWrappedKind(*lookup, kind->tableId, kind->kind);
     handler_ = format >= 1 ? createSubtableParser(lookup->createSubtable(), static_cast<int32_t>(format)) : nullptr;
     if (!handler_) {
       skip_ = SkipParser();
@@ -331,9 +330,7 @@ class TableXMLParser : public LayoutObjectParser {
     for (uint32_t index : created_) {
       Lookup* lookup = block->lookups.findLookup(index);
       if (!lookup) continue;
-      const uint32_t type = lookup->typeCode;
-      const bool contextual = lookup->tableId == kTableGpos ? (type == 7 || type == 8) : (type == 15 || type == 16);
-      if (!contextual) continue;
+      if (!isContextualKind(lookup->tableId, lookup->typeCode)) continue;
       for (auto& subtable : lookup->subtables) {
         auto* context = dynamic_cast<LsChainedContext*>(subtable.get());
         if (!context) continue;

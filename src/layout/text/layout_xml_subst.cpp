@@ -4,6 +4,7 @@
 
 #include "layout/context_subst.h"
 #include "layout/ligature_subst.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/multiple_subst.h"
 #include "layout/reverse_chain.h"
 #include "layout/single_subst.h"
@@ -217,7 +218,7 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
         scratch_.clear();
         return;
       }
-      if (subtableTypeFromName(name).found && !rule_->input.empty()) kind().rules.push_back(std::move(rule_));
+      if (findXmlLookupKind(name) && !rule_->input.empty()) kind().rules.push_back(std::move(rule_));
     } else if (isRuleElement(name)) {
       kind().rules.push_back(std::move(rule_));
       rule_ = std::make_unique<Context>(holder());
@@ -312,28 +313,29 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
 
 }  // namespace
 
-std::unique_ptr<SubtableXMLParser> createSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
-  switch (subtable->typeCode) {
-    case 11:
-      return std::make_unique<LsSingleXMLParser>(format, std::move(subtable));
-    case 12:
-      return std::make_unique<LsMultipleXMLParser>(format, std::move(subtable));
-    case 13:
-      return std::make_unique<LsAlternateXMLParser>(format, std::move(subtable));
-    case 14:
-      return std::make_unique<LsLigatureXMLParser>(format, std::move(subtable));
-    case 15:
-    case 16:
-      return std::make_unique<ContextXMLParser>(format, std::move(subtable));
-    case 18:
-      return std::make_unique<LsReverseChainedContextXMLParser>(format, std::move(subtable));
-    default:
-      return nullptr;
-  }
+std::unique_ptr<SubtableXMLParser> singleSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LsSingleXMLParser>(format, std::move(subtable));
 }
 
-// The contextual positioning kinds share the contextual reader.
-std::unique_ptr<SubtableXMLParser> createContextParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+std::unique_ptr<SubtableXMLParser> multipleSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LsMultipleXMLParser>(format, std::move(subtable));
+}
+
+std::unique_ptr<SubtableXMLParser> alternateSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LsAlternateXMLParser>(format, std::move(subtable));
+}
+
+std::unique_ptr<SubtableXMLParser> ligatureSubstParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LsLigatureXMLParser>(format, std::move(subtable));
+}
+
+std::unique_ptr<SubtableXMLParser> reverseChainSubstParser(std::unique_ptr<LookupSubtable>& subtable,
+                                                           int32_t format) {
+  return std::make_unique<LsReverseChainedContextXMLParser>(format, std::move(subtable));
+}
+
+// The contextual kinds of both tables share one reader.
+std::unique_ptr<SubtableXMLParser> contextParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
   return std::make_unique<ContextXMLParser>(format, std::move(subtable));
 }
 

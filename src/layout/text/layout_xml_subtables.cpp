@@ -10,6 +10,7 @@
 #include "layout/glyph_id_map.h"
 #include "layout/ligature_subst.h"
 #include "layout/limits.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
 #include "layout/multiple_subst.h"
 #include "layout/ot/binary_reader.h"
@@ -33,14 +34,13 @@ struct ReadBack {
   vn::FeaGlyphGroups* classesPtr = &classes;
   std::unique_ptr<LookupSubtable> subtable;
 
-  ReadBack(const LookupSubtable& source, const LookupIndexMap& lookups, const GlyphIdMap& glyphs, uint16_t format) {
+  ReadBack(const SubtableXml& e, uint16_t format) {
     ot::BinaryWriter writer;
-    source.writeBinary(writer, lookups, glyphs, format);
+    e.subtable.writeBinary(writer, e.lookups, e.glyphs, format);
     const std::string bytes = writer.str();
     ot::BinaryReader reader(bytes);
-    subtable = createSubtable(source.tableId, source.typeCode, &classesPtr);
-    if (!subtable) throw ot::Exception(ot::Exception::kUnsupported, "subtable kind without a document form");
-    subtable->readBinary(reader, 0, {}, glyphs);
+    subtable = e.kind.create(&classesPtr);
+    subtable->readBinary(reader, 0, {}, e.glyphs);
   }
   template <class Kind>
   const Kind& as() const {
@@ -50,6 +50,14 @@ struct ReadBack {
 
 void open(LineWriter& w, const char* name, int64_t index, int format) {
   w.start(6, name, {{"index", number(index)}, {"Format", number(format)}});
+}
+
+// The kind's element, shown with `format`, around what `body` writes.
+template <class Body>
+void element(const SubtableXml& e, int format, Body&& body) {
+  open(e.w, e.kind.xmlElement, e.index, format);
+  body();
+  e.w.end(6, e.kind.xmlElement);
 }
 
 void writeSingleSubst(LineWriter& w, const LsSingle& s) {
@@ -176,13 +184,13 @@ uint16_t formatOf(const std::vector<const GPosValue*>& values) {
   return format;
 }
 
-void writeSinglePos(LineWriter& w, const LpSingle& s, int64_t index) {
+void writeSinglePos(LineWriter& w, const LpSingle& s, const char* name, int64_t index) {
   const size_t n = std::min<size_t>(s.coverage.glyphCount(), s.values.size());
   std::vector<const GPosValue*> values;
   for (size_t i = 0; i < n; ++i) values.push_back(&s.values[i]);
   bool same = n >= 1;
   for (size_t i = 1; same && i < n; ++i) same = s.values[i] == s.values[0];
-  open(w, "SinglePos", index, same ? 1 : 2);
+  open(w, name, index, same ? 1 : 2);
   GlyphList covered(s.coverage.glyphs().begin(), s.coverage.glyphs().begin() + static_cast<long>(n));
   w.coverage(kIn, "Coverage", covered);
   const uint16_t format = formatOf(values);
@@ -193,7 +201,7 @@ void writeSinglePos(LineWriter& w, const LpSingle& s, int64_t index) {
     w.comment(kIn, "ValueCount", static_cast<uint16_t>(n));
     for (size_t i = 0; i < n; ++i) w.valueRecord(kIn, "Value", s.values[i], format, static_cast<int64_t>(i));
   }
-  w.end(6, "SinglePos");
+  w.end(6, name);
 }
 
 void writePairValues(LineWriter& w, int indent, const GPosPair& pair, uint16_t f1, uint16_t f2) {
@@ -211,7 +219,7 @@ std::pair<uint16_t, uint16_t> pairFormats(const Pairs& pairs) {
   return {f1, f2};
 }
 
-void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMap& glyphs) {
+void writePairPos(LineWriter& w, const LpPair& s, const char* name, int64_t index, const GlyphIdMap& glyphs) {
   if (s.format == 1 && s.format1) {
     const auto& pairs = s.format1->pairs;
     const auto [f1, f2] = pairFormats(pairs);
@@ -223,7 +231,7 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMa
       if (set.empty()) firsts.push_back(pair.first);
       set.push_back(&pair);
     }
-    open(w, "PairPos", index, 1);
+    open(w, name, index, 1);
     w.coverage(kIn, "Coverage", firsts);
     w.value(kIn, "ValueFormat1", number(f1));
     w.value(kIn, "ValueFormat2", number(f2));
@@ -240,7 +248,7 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMa
       }
       w.end(kIn, "PairSet");
     }
-    w.end(6, "PairPos");
+    w.end(6, name);
   } else if (s.format == 2 && s.format2) {
     const auto& impl = *s.format2;
     const auto [f1, f2] = pairFormats(impl.pairs);
@@ -262,7 +270,7 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMa
     if (uint64_t{count1} * count2 > limits::kMaxOffset16) {
       throw ot::Exception(ot::Exception::kWriteFailed, "class pair matrix too large");
     }
-    open(w, "PairPos", index, 2);
+    open(w, name, index, 2);
     w.coverage(kIn, "Coverage", coverage);
     w.value(kIn, "ValueFormat1", number(f1));
     w.value(kIn, "ValueFormat2", number(f2));
@@ -281,7 +289,7 @@ void writePairPos(LineWriter& w, const LpPair& s, int64_t index, const GlyphIdMa
       }
       w.end(kIn, "Class1Record");
     }
-    w.end(6, "PairPos");
+    w.end(6, name);
   }
 }
 
@@ -369,67 +377,69 @@ void writeMarkLigature(LineWriter& w, const LpMarkToLigature& s) {
 
 void writeSubtableXml(LineWriter& w, const LookupSubtable& subtable, int64_t index, const LookupIndexMap& lookups,
                       const GlyphIdMap& glyphs) {
-  const bool gpos = subtable.tableId == kTableGpos;
-  const uint32_t type = subtable.typeCode;
-  if (gpos ? (type == 7 || type == 8) : (type == 15 || type == 16)) {
-    const bool chained = type == (gpos ? 8 : 16);
-    const char* name = gpos ? (chained ? "ChainContextPos" : "ContextPos")
-                            : (chained ? "ChainContextSubst" : "ContextSubst");
-    open(w, name, index, 3);
-    writeContext(w, static_cast<const LsChainedContext&>(subtable), chained, lookups);
-    w.end(6, name);
-    return;
-  }
-  if (!gpos && type == 18) {
-    open(w, "ReverseChainSingleSubst", index, 3);
-    writeReverse(w, static_cast<const LsReverseChainedContext&>(subtable));
-    w.end(6, "ReverseChainSingleSubst");
-    return;
-  }
+  const LookupKindRow* kind = findLookupKind(subtable.tableId, subtable.typeCode);
+  if (kind && kind->xmlWriter) kind->xmlWriter({w, *kind, subtable, index, lookups, glyphs});
+}
 
-  const uint16_t requested = (!gpos && type == 11) ? 2 : (!gpos && (type == 12 || type == 13)) ? 1 : 0;
-  const ReadBack back(subtable, lookups, glyphs, requested);
-  if (!gpos) {
-    static const std::map<uint32_t, const char*> kNames = {
-        {11, "SingleSubst"}, {12, "MultipleSubst"}, {13, "AlternateSubst"}, {14, "LigatureSubst"}};
-    const auto found = kNames.find(type);
-    if (found == kNames.end()) return;
-    open(w, found->second, index, type == 11 ? 2 : 1);
-    if (type == 11) writeSingleSubst(w, back.as<LsSingle>());
-    if (type == 12) writeMultipleSubst(w, back.as<LsMultiple>());
-    if (type == 13) writeAlternateSubst(w, back.as<LsMultiple>());
-    if (type == 14) writeLigatureSubst(w, back.as<LsLigature>());
-    w.end(6, found->second);
-    return;
-  }
-  switch (type) {
-    case 1:
-      writeSinglePos(w, back.as<LpSingle>(), index);
-      return;
-    case 2:
-      writePairPos(w, back.as<LpPair>(), index, glyphs);
-      return;
-    case 3:
-      open(w, "CursivePos", index, 1);
-      writeCursive(w, back.as<LpCursive>());
-      w.end(6, "CursivePos");
-      return;
-    case 4:
-    case 6: {
-      const char* name = type == 4 ? "MarkBasePos" : "MarkMarkPos";
-      open(w, name, index, 1);
-      writeMarkBase(w, back.as<LpMarkToBase>(), type == 6);
-      w.end(6, name);
-      return;
-    }
-    case 5:
-      open(w, "MarkLigPos", index, 1);
-      writeMarkLigature(w, back.as<LpMarkToLigature>());
-      w.end(6, "MarkLigPos");
-      return;
-    default:
-      return;
-  }
+// The substitution kinds show the binary format they are written in by default.
+void writeSingleSubstXml(const SubtableXml& e) {
+  const ReadBack back(e, 2);
+  element(e, 2, [&] { writeSingleSubst(e.w, back.as<LsSingle>()); });
+}
+
+void writeMultipleSubstXml(const SubtableXml& e) {
+  const ReadBack back(e, 1);
+  element(e, 1, [&] { writeMultipleSubst(e.w, back.as<LsMultiple>()); });
+}
+
+void writeAlternateSubstXml(const SubtableXml& e) {
+  const ReadBack back(e, 1);
+  element(e, 1, [&] { writeAlternateSubst(e.w, back.as<LsMultiple>()); });
+}
+
+void writeLigatureSubstXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  element(e, 1, [&] { writeLigatureSubst(e.w, back.as<LsLigature>()); });
+}
+
+// Contexts are shown in the coverage format, from the model.
+void writeContextXml(const SubtableXml& e) {
+  element(e, 3, [&] { writeContext(e.w, static_cast<const LsChainedContext&>(e.subtable), false, e.lookups); });
+}
+
+void writeChainedContextXml(const SubtableXml& e) {
+  element(e, 3, [&] { writeContext(e.w, static_cast<const LsChainedContext&>(e.subtable), true, e.lookups); });
+}
+
+void writeReverseChainSubstXml(const SubtableXml& e) {
+  element(e, 3, [&] { writeReverse(e.w, static_cast<const LsReverseChainedContext&>(e.subtable)); });
+}
+
+// Single and pair positioning choose the format from the values.
+void writeSinglePosXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  writeSinglePos(e.w, back.as<LpSingle>(), e.kind.xmlElement, e.index);
+}
+
+void writePairPosXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  writePairPos(e.w, back.as<LpPair>(), e.kind.xmlElement, e.index, e.glyphs);
+}
+
+void writeCursivePosXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  element(e, 1, [&] { writeCursive(e.w, back.as<LpCursive>()); });
+}
+
+// Mark-to-base and mark-to-mark differ only in the names of their records.
+void writeMarkBasePosXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  element(e, 1, [&] { writeMarkBase(e.w, back.as<LpMarkToBase>(), e.kind.kind == kGposMarkToMark); });
+}
+
+void writeMarkLigPosXml(const SubtableXml& e) {
+  const ReadBack back(e, 0);
+  element(e, 1, [&] { writeMarkLigature(e.w, back.as<LpMarkToLigature>()); });
 }
 
 }  // namespace otl::xml_out

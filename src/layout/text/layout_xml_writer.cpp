@@ -9,6 +9,7 @@
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/ot/exception.h"
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_out.h"
@@ -149,7 +150,7 @@ void writeLookupList(LineWriter& w, const TableIndices& indices, const LayoutTab
   int64_t i = 0;
   for (const auto& [index, lookup] : block.lookups.lookups()) {
     w.start(4, "Lookup", {{"index", number(i++)}});
-    w.value(6, "LookupType", number(ot_bin_layout::toBinaryLookupType(lookup->typeCode, block.tableId)));
+    w.value(6, "LookupType", number(toBinaryLookupType(lookup->typeCode, block.tableId)));
     w.value(6, "LookupFlag", number(lookup->flag));
     if (lookup->flag & kUseMarkFilteringSet) w.value(6, "MarkFilteringSet", number(lookup->markFilteringSet));
     const uint16_t count = static_cast<uint16_t>(lookup->subtables.size());
