@@ -1,6 +1,7 @@
-// Contextual and chained contextual subtables (GSUB 5/6, GPOS 7/8): rules of backtrack,
-// input and lookahead positions with lookups applied at input positions. Formats 1 to 3
-// are read; a lookup holds one rule per subtable, written as format 3.
+// Contextual and chained contextual subtables of both tables (GSUB 5/6, GPOS 7/8): rules
+// of backtrack, input and lookahead positions with lookups applied at input positions.
+// Every binary form is read, one reader per format (context_format1/2/3.cpp); a subtable
+// holds one rule when it is written, as format 3.
 #pragma once
 
 #include "layout/records.h"
@@ -8,9 +9,12 @@
 
 namespace otl {
 
-class LsChainedContext : public LookupSubtable {
+// The four kinds share this one class: they differ only in their table and in whether
+// the rules have backtrack and lookahead positions (`chained`).
+class ContextSubtable : public LookupSubtable {
  public:
-  explicit LsChainedContext(GlyphClassHolder classes) : LookupSubtable(kTableGsub, kGsubChainedContext, classes) {}
+  ContextSubtable(uint32_t table, uint32_t type, bool chainedForm, GlyphClassHolder classes)
+      : LookupSubtable(table, type, classes), chained(chainedForm) {}
 
   void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
                   const GlyphIdMap& glyphs) override;
@@ -31,36 +35,29 @@ class LsChainedContext : public LookupSubtable {
   void writeFeaContext(std::ostream& out, const Context& rule, const LookupMap& lookups,
                        const LookupNames& names) const;
 
+  const bool chained;
   std::vector<std::unique_ptr<Context>> rules;
-
- protected:
-  LsChainedContext(uint32_t table, uint32_t type, GlyphClassHolder classes) : LookupSubtable(table, type, classes) {}
-  void readRules(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
-                 bool chained);
-  void writeRule(ot::BinaryWriter& writer, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
-                 bool chained) const;
 };
 
-class LsContext : public LsChainedContext {
+// The kinds by name, for the factory and for code that builds a subtable of one kind.
+class LsContext final : public ContextSubtable {
  public:
-  explicit LsContext(GlyphClassHolder classes) : LsChainedContext(kTableGsub, kGsubContext, classes) {}
-  void readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap& lookups,
-                  const GlyphIdMap& glyphs) override;
-  void writeBinary(ot::BinaryWriter& writer, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
-                   uint16_t format) const override;
-
- protected:
-  LsContext(uint32_t table, uint32_t type, GlyphClassHolder classes) : LsChainedContext(table, type, classes) {}
+  explicit LsContext(GlyphClassHolder classes) : ContextSubtable(kTableGsub, kGsubContext, false, classes) {}
 };
 
-class LpContext : public LsContext {
+class LsChainedContext final : public ContextSubtable {
  public:
-  explicit LpContext(GlyphClassHolder classes) : LsContext(kTableGpos, kGposContext, classes) {}
+  explicit LsChainedContext(GlyphClassHolder classes) : ContextSubtable(kTableGsub, kGsubChainedContext, true, classes) {}
 };
 
-class LpChainedContext : public LsChainedContext {
+class LpContext final : public ContextSubtable {
  public:
-  explicit LpChainedContext(GlyphClassHolder classes) : LsChainedContext(kTableGpos, kGposChainedContext, classes) {}
+  explicit LpContext(GlyphClassHolder classes) : ContextSubtable(kTableGpos, kGposContext, false, classes) {}
+};
+
+class LpChainedContext final : public ContextSubtable {
+ public:
+  explicit LpChainedContext(GlyphClassHolder classes) : ContextSubtable(kTableGpos, kGposChainedContext, true, classes) {}
 };
 
 }  // namespace otl

@@ -1,5 +1,6 @@
 // GPOS pair adjustment (lookup type 2): glyph pairs (format 1) or class pairs over two
-// class definitions (format 2), each with two value records.
+// class definitions (format 2), each with two value records. LpPair holds one of the two
+// forms and hands each call to it.
 #pragma once
 
 #include "layout/records.h"
@@ -32,13 +33,39 @@ struct GPosClassPair : GPosPair {
 
 bool classPairLess(const GPosClassPair& a, const GPosClassPair& b);
 
+// The fields both binary formats start with, read before the format's own.
+struct PairHeader {
+  GlyphList covered;  // first glyphs
+  uint16_t valueFormat1 = 0, valueFormat2 = 0;
+  // Bytes of the two value records of one pair.
+  uint32_t recordSize() const { return valueRecordSize(valueFormat1) + valueRecordSize(valueFormat2); }
+};
+
+// Each form holds its pairs and its own binary form and feature text (pair_format1.cpp,
+// pair_format2.cpp); the readers continue after the header.
 struct LpPairFormat1Impl {
   std::vector<GPosSpecificPair> pairs;
+
+  void readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map);
+  void writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
+  void writeFea(std::ostream& out) const;
+  void pruneByGlyphs(const GlyphSet& remove);
+  void collectGlyphs(GlyphSet& out) const;
+  // The first glyph of every pair.
+  void appendCoverage(GlyphList& out) const;
 };
 
 struct LpPairFormat2Impl {
   ClassDefinitionTable classDef1, classDef2;
   std::vector<GPosClassPair> pairs;
+
+  void readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map);
+  void writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
+  void writeFea(std::ostream& out) const;
+  void pruneByGlyphs(const GlyphSet& remove);
+  void collectGlyphs(GlyphSet& out) const;
+  // Class pairs give no coverage: only the glyph-pair form names its first glyphs.
+  void appendCoverage(GlyphList&) const {}
 };
 
 class LpPair : public LookupSubtable {
@@ -72,6 +99,7 @@ class LpPair : public LookupSubtable {
   // Class pairs -> glyph pairs (format 1); nothing when the glyph form exists already.
   void toGlyphPairs();
 
+  // The form in use is the one `format` names; the other is null.
   uint16_t format = 1;
   std::unique_ptr<LpPairFormat1Impl> format1;
   std::unique_ptr<LpPairFormat2Impl> format2;

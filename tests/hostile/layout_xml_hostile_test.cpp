@@ -82,6 +82,13 @@ std::vector<XmlCase> xmlCases() {
                            "<LookupType value=\"65535\"");
        },
        false},
+      // The plain form has no lookahead: the document's chained rule given the plain kind.
+      {"a plain context with a lookahead",
+       [](const std::string& d) {
+         return replaceAll(replaceAll(d, "<LookupType value=\"6\"/>", "<LookupType value=\"5\"/>"),
+                           "ChainContextSubst", "ContextSubst");
+       },
+       false},
       {"indices past 32 bits",
        [](const std::string& d) { return replaceAll(d, "(index|value|Class|Format)=\"[0-9]+\"", "$1=\"4294967297\""); },
        true},

@@ -77,7 +77,7 @@ TEST(Container, PruningCascadesAndKeepsCallersAsIgnoreRules) {
   const auto& features = block.scripts.at(kLatn).languages.at(kDflt).features;
   EXPECT_EQ(features.count(kLiga), 0u);
   ASSERT_NE(block.lookups.findLookup(caller->index), nullptr);  // the rule stays without its call
-  const auto* context = dynamic_cast<const otl::LsChainedContext*>(caller->subtables.at(0).get());
+  const auto* context = dynamic_cast<const otl::ContextSubtable*>(caller->subtables.at(0).get());
   ASSERT_TRUE(context && context->rules.size() == 1);
   EXPECT_TRUE(context->rules[0]->lookups.empty());
   block.pruneMissingGlyphs({glyph("c")});
@@ -92,7 +92,7 @@ TEST(Container, ReferencesAreFollowedToAnyDepth) {
   otl::Lookup* top = addCaller(block, glyph("a"), middle->index);
   otl::Lookup* cycleA = addCaller(block, glyph("a"), 0);
   otl::Lookup* cycleB = addCaller(block, glyph("a"), cycleA->index);
-  dynamic_cast<otl::LsChainedContext&>(*cycleA->subtables[0]).rules[0]->lookups[0].lookupIndex =
+  dynamic_cast<otl::ContextSubtable&>(*cycleA->subtables[0]).rules[0]->lookups[0].lookupIndex =
       static_cast<int32_t>(cycleB->index);
   const uint32_t unused = addSingle(block, glyph("b"), glyph("a"))->index;
   feature(block, kLiga).lookups = {top->index, cycleA->index};

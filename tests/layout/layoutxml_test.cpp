@@ -173,7 +173,7 @@ TEST(LayoutXml, SecondTableElementKeepsEarlierCalls) {
   ASSERT_TRUE(load(layout, doc, map));
   const auto& lookups = layout.gsub.lookups.lookups();
   ASSERT_EQ(lookups.size(), 3u);
-  const auto& chain = static_cast<const otl::LsChainedContext&>(*lookups.at(2)->subtables.at(0));
+  const auto& chain = static_cast<const otl::ContextSubtable&>(*lookups.at(2)->subtables.at(0));
   EXPECT_EQ(chain.rules.at(0)->lookups.at(0).lookupIndex, 1);
 }
 

@@ -70,7 +70,7 @@ TEST(Lookup, SplitsContextsPrunesAndWritesSubtableBreaks) {
   lookup.addSubtable(std::move(chained));
   ASSERT_EQ(lookup.subtables.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    auto* piece = dynamic_cast<otl::LsChainedContext*>(lookup.subtables[i].get());
+    auto* piece = dynamic_cast<otl::ContextSubtable*>(lookup.subtables[i].get());
     ASSERT_TRUE(piece && piece->rules.size() == 1);
     EXPECT_EQ(piece->rules[0]->input[0].singleGlyph(), g.id(i + 1));
   }

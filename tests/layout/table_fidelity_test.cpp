@@ -154,7 +154,7 @@ TEST(TableFidelity, ContextSubtablesCoveringManyGlyphsAreRead) {
     ASSERT_EQ(block.lookups.lookups().size(), 1u);
     size_t rules = 0;
     for (const auto& subtable : block.lookups.lookups().begin()->second->subtables) {
-      rules += dynamic_cast<const otl::LsChainedContext&>(*subtable).rules.size();
+      rules += dynamic_cast<const otl::ContextSubtable&>(*subtable).rules.size();
     }
     EXPECT_EQ(rules, covered);
   }

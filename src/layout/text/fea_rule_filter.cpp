@@ -94,7 +94,7 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
   for (const auto& [index, lookup] : lookups) {
     if (!lookup) continue;
     for (auto& subtable : lookup->subtables) {
-      if (auto* context = dynamic_cast<LsChainedContext*>(subtable.get())) {
+      if (auto* context = dynamic_cast<ContextSubtable*>(subtable.get())) {
         std::erase_if(context->rules, [&](std::unique_ptr<Context>& rule) {
           if (keepOneCallPerPosition(*rule)) report.add(LeftOutKind::kSecondCall, block.tableId, index);
           LeftOutKind kind{};

@@ -332,7 +332,7 @@ class TableXMLParser : public LayoutObjectParser {
       if (!lookup) continue;
       if (!isContextualKind(lookup->tableId, lookup->typeCode)) continue;
       for (auto& subtable : lookup->subtables) {
-        auto* context = dynamic_cast<LsChainedContext*>(subtable.get());
+        auto* context = dynamic_cast<ContextSubtable*>(subtable.get());
         if (!context) continue;
         for (auto& rule : context->rules) {
           for (auto& record : rule->lookups) record.lookupIndex = static_cast<int32_t>(translate(record.lookupIndex));

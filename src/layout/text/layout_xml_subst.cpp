@@ -183,7 +183,7 @@ class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedConte
 
 // Contextual subtables of both tables. The document form is format 3 (a coverage per
 // position); the rule-set (1) and class-set (2) forms are read as well.
-class ContextXMLParser : public KindParser<LsChainedContext> {
+class ContextXMLParser : public KindParser<ContextSubtable> {
  public:
   ContextXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable)
       : KindParser(format, std::move(subtable)), rule_(std::make_unique<Context>(holder())) {}
@@ -218,9 +218,9 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
         scratch_.clear();
         return;
       }
-      if (findXmlLookupKind(name) && !rule_->input.empty()) kind().rules.push_back(std::move(rule_));
+      if (findXmlLookupKind(name) && !rule_->input.empty()) keepRule();
     } else if (isRuleElement(name)) {
-      kind().rules.push_back(std::move(rule_));
+      keepRule();
       rule_ = std::make_unique<Context>(holder());
       return;
     } else if (!coverage_.endElement(name) && classDefOf(name)) {
@@ -233,6 +233,11 @@ class ContextXMLParser : public KindParser<LsChainedContext> {
   bool isValid() const override { return (format >= 1 && format <= 3) && !kind().rules.empty(); }
 
  private:
+  // The plain form has no backtrack or lookahead: a rule given them is left out.
+  void keepRule() {
+    if (kind().chained || (rule_->backtrack.empty() && rule_->lookahead.empty())) kind().rules.push_back(std::move(rule_));
+  }
+
   void startFormat3(const char* name, const char** attributes) {
     if (nameIs(name, "Glyph")) {
       if (const char* v = firstAttribute(attributes, "value")) scratch_.push_back(glyphOf(v));

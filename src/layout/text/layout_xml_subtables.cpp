@@ -144,7 +144,7 @@ void writeLookupRecords(LineWriter& w, const Context& rule, bool gsub, const Loo
   }
 }
 
-void writeContext(LineWriter& w, const LsChainedContext& s, bool chained, const LookupIndexMap& lookups) {
+void writeContext(LineWriter& w, const ContextSubtable& s, bool chained, const LookupIndexMap& lookups) {
   if (s.rules.empty()) return;
   const Context& rule = *s.rules.front();
   const bool gsub = s.tableId != kTableGpos;
@@ -404,11 +404,11 @@ void writeLigatureSubstXml(const SubtableXml& e) {
 
 // Contexts are shown in the coverage format, from the model.
 void writeContextXml(const SubtableXml& e) {
-  element(e, 3, [&] { writeContext(e.w, static_cast<const LsChainedContext&>(e.subtable), false, e.lookups); });
+  element(e, 3, [&] { writeContext(e.w, static_cast<const ContextSubtable&>(e.subtable), false, e.lookups); });
 }
 
 void writeChainedContextXml(const SubtableXml& e) {
-  element(e, 3, [&] { writeContext(e.w, static_cast<const LsChainedContext&>(e.subtable), true, e.lookups); });
+  element(e, 3, [&] { writeContext(e.w, static_cast<const ContextSubtable&>(e.subtable), true, e.lookups); });
 }
 
 void writeReverseChainSubstXml(const SubtableXml& e) {

@@ -1,0 +1,36 @@
+// Context format 1: a Coverage of first glyphs and one rule set per covered glyph, each
+// rule a sequence of glyph indices.
+#include "layout/context_formats.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/exception.h"
+#include "layout/ot/offset_array.h"
+
+namespace otl {
+
+namespace {
+
+void readGlyphRuleSets(ot::BinaryReader& r, const ContextReadScope& scope, context_read::RuleSetRuleReader readRule,
+                       ContextRules& rules) {
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), scope.map);
+  const uint16_t setCount = r.readUInt16();
+  if (setCount != covered.size())
+    throw ot::Exception(ot::Exception::kInconsistent, "rule set count differs from the coverage");
+  const context_read::ValueSource glyphs{&scope.map, nullptr, &r, {}};
+  const context_read::RuleSets sets{ot::readOffsets(r, setCount),
+                                    [&](size_t i) { return GlyphList{covered[i]}; }, glyphs, glyphs, glyphs};
+  context_read::readRuleSets(r, sets, readRule, scope, rules);
+}
+
+}  // namespace
+
+void readContextFormat1(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
+  readGlyphRuleSets(r, scope, context_read::readRuleSetRule, rules);
+}
+
+void readChainedContextFormat1(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
+  readGlyphRuleSets(r, scope, context_read::readChainedRuleSetRule, rules);
+}
+
+}  // namespace otl

@@ -1,0 +1,60 @@
+// Context format 2: a Coverage of first glyphs, ClassDefs (the input one; the chained form
+// adds backtrack and lookahead) and one rule set per input class, each rule a sequence of
+// classes.
+#include "layout/context_formats.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/offset_array.h"
+
+namespace otl {
+
+namespace {
+
+struct ContextClasses {
+  ClassDefinitionTable backtrack, input, lookahead;
+};
+
+// The rule sets after the ClassDefs. Input class 0 is every covered glyph that the input
+// ClassDef leaves out.
+void readClassRuleSets(ot::BinaryReader& r, const ContextReadScope& scope, const GlyphList& covered,
+                       ContextClasses& classes, context_read::RuleSetRuleReader readRule, ContextRules& rules) {
+  GlyphSet classed;  // a range may name class 0 explicitly
+  for (size_t i = 0; i < classes.input.glyphs.size() && i < classes.input.classes.size(); ++i) {
+    if (classes.input.classes[i] != 0) classed.insert(classes.input.glyphs[i]);
+  }
+  for (uint32_t g : covered) {
+    if (!classed.count(g)) classes.input.class0.push_back(g);
+  }
+  const context_read::ValueSource backtrack{&scope.map, &classes.backtrack, &r, {}};
+  const context_read::ValueSource input{&scope.map, &classes.input, &r, {}};
+  const context_read::ValueSource lookahead{&scope.map, &classes.lookahead, &r, {}};
+  auto firstOf = [&](size_t i) {
+    GlyphList first;
+    classes.input.glyphsOfClass(first, static_cast<uint16_t>(i));
+    return first;
+  };
+  const context_read::RuleSets sets{ot::readOffsetArray(r), firstOf, backtrack, input, lookahead};
+  context_read::readRuleSets(r, sets, readRule, scope, rules);
+}
+
+}  // namespace
+
+void readContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), scope.map);
+  ContextClasses classes;
+  classes.input.readBinary(r, r.readUInt16(), scope.map);
+  readClassRuleSets(r, scope, covered, classes, context_read::readRuleSetRule, rules);
+}
+
+void readChainedContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
+  GlyphList covered;
+  readCoverageTable(covered, r, r.readUInt16(), scope.map);
+  ContextClasses classes;
+  classes.backtrack.readBinary(r, r.readUInt16(), scope.map);
+  classes.input.readBinary(r, r.readUInt16(), scope.map);
+  classes.lookahead.readBinary(r, r.readUInt16(), scope.map);
+  readClassRuleSets(r, scope, covered, classes, context_read::readChainedRuleSetRule, rules);
+}
+
+}  // namespace otl

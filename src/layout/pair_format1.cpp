@@ -1,0 +1,184 @@
+// Pair adjustment format 1: a Coverage of first glyphs and one pair set per covered glyph,
+// each a list of (second glyph, value records).
+#include <algorithm>
+#include <array>
+#include <map>
+#include <ostream>
+#include <vector>
+
+#include "layout/glyph_id_map.h"
+#include "layout/limits.h"
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/binary_writer.h"
+#include "layout/ot/coverage.h"
+#include "layout/ot/offset_array.h"
+#include "layout/pair_pos.h"
+
+namespace otl {
+
+namespace {
+// Lines of glyph pairs after which the feature text breaks the subtable.
+constexpr uint32_t kPairLinesPerSubtable = 15000;
+constexpr uint16_t kGlyphPairFormat = 1;
+}  // namespace
+
+void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map) {
+  const uint32_t recordSize = header.recordSize();
+  const uint16_t setCount = r.readUInt16();
+  if (setCount > header.covered.size()) r.fail("more pair sets than covered glyphs");
+  const std::vector<uint16_t> setOffsets = ot::readOffsets(r, setCount);
+  for (size_t i = 0; i < setCount; ++i) {
+    r.seek(setOffsets[i]);
+    const uint16_t count = r.readUInt16();
+    r.requireRecords(count, 2 + recordSize);
+    // Pair sets may share one offset: the charge follows the memory the kept records
+    // take, not the bytes they are read from.
+    r.charge(limits::keptRecordSteps(count, 2 + recordSize));
+    if (pairs.capacity() - pairs.size() < count) pairs.reserve(std::max(pairs.size() + count, 2 * pairs.capacity()));
+    for (uint16_t k = 0; k < count; ++k) {
+      GPosSpecificPair pair;
+      pair.first = header.covered[i];
+      pair.second = map.idOf(r.readUInt16());
+      pair.value1.readBinary(r, r.position(), 0, header.valueFormat1);
+      pair.value2.readBinary(r, r.position(), 0, header.valueFormat2);
+      pairs.push_back(std::move(pair));
+    }
+  }
+}
+
+void LpPairFormat1Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
+  struct Record {
+    uint16_t second;
+    const GPosSpecificPair* pair;
+  };
+  struct PairSet {
+    uint16_t first;
+    std::vector<Record> records;
+  };
+  std::vector<PairSet> sets;
+  std::map<uint16_t, size_t> setOf;
+  uint16_t vf1 = 0, vf2 = 0;
+  for (const auto& pair : pairs) {
+    const uint16_t first = map.indexOf(pair.first);
+    auto [it, added] = setOf.emplace(first, sets.size());
+    if (added) sets.push_back(PairSet{first, {}});
+    sets[it->second].records.push_back(Record{map.indexOf(pair.second), &pair});
+    vf1 |= pair.value1.valueFormat();
+    vf2 |= pair.value2.valueFormat();
+  }
+  for (auto& set : sets) {
+    std::stable_sort(set.records.begin(), set.records.end(),
+                     [](const Record& a, const Record& b) { return a.second < b.second; });
+  }
+  std::vector<uint16_t> firsts;
+  for (const auto& set : sets) firsts.push_back(set.first);
+  const auto order = glyphSortOrder(firsts);
+  const uint32_t start = writer.position();
+  writer.writeUInt16(kGlyphPairFormat);
+  const uint32_t coverageField = writer.reserveOffset16();
+  writer.writeUInt16(vf1);
+  writer.writeUInt16(vf2);
+  writer.writeUInt16(static_cast<uint16_t>(sets.size()));
+  std::vector<uint32_t> setFields;
+  for (size_t k = 0; k < sets.size(); ++k) setFields.push_back(writer.reserveOffset16());
+  struct Devices {
+    const GPosSpecificPair* pair;
+    std::array<uint32_t, 4> fields1, fields2;
+  };
+  std::vector<Devices> devices;
+  std::vector<std::pair<const PairSet*, uint32_t>> written;  // PairSets already written, with offsets
+  auto sameRecords = [](const PairSet& a, const PairSet& b) {
+    if (a.records.size() != b.records.size()) return false;
+    for (size_t i = 0; i < a.records.size(); ++i) {
+      const auto& x = a.records[i];
+      const auto& y = b.records[i];
+      if (x.second != y.second || !(x.pair->value1 == y.pair->value1) || !(x.pair->value2 == y.pair->value2))
+        return false;
+    }
+    return true;
+  };
+  for (size_t k = 0; k < order.size(); ++k) {
+    const PairSet& set = sets[order[k]];
+    bool shared = false;
+    for (const auto& [earlier, setOffset] : written) {
+      if (sameRecords(*earlier, set)) {
+        ot_bin_layout::writeOffsetValue(writer, setFields[k], setOffset);
+        shared = true;
+        break;
+      }
+    }
+    if (shared) continue;
+    const uint32_t setOffset = writer.position() - start;
+    ot_bin_layout::writeOffset(writer, start, setFields[k]);
+    written.emplace_back(&set, setOffset);
+    writer.writeUInt16(static_cast<uint16_t>(set.records.size()));
+    for (const auto& record : set.records) {
+      writer.writeUInt16(record.second);
+      Devices d{record.pair, {}, {}};
+      record.pair->value1.writeBinary(writer, vf1, d.fields1);
+      record.pair->value2.writeBinary(writer, vf2, d.fields2);
+      devices.push_back(d);
+    }
+  }
+  for (const auto& d : devices) {
+    d.pair->value1.writeDevices(writer, start, d.fields1);
+    d.pair->value2.writeDevices(writer, start, d.fields2);
+  }
+  ot_bin_layout::writeOffset(writer, start, coverageField);
+  std::vector<uint16_t> covered;
+  for (size_t k : order) covered.push_back(firsts[k]);
+  writeCoverageTable(writer, covered);
+}
+
+void LpPairFormat1Impl::writeFea(std::ostream& out) const {
+  uint16_t vf2 = 0;
+  for (const auto& p : pairs) vf2 |= p.value2.valueFormat();
+  uint32_t lines = 0;
+  uint32_t remembered = 0;
+  bool waiting = false;
+  for (const auto& p : pairs) {
+    if (waiting && p.first != remembered) {
+      out << " subtable;\n";
+      waiting = false;
+      lines = 0;
+    }
+    if (!waiting && lines >= kPairLinesPerSubtable) {
+      remembered = p.first;
+      waiting = true;
+      lines = 0;
+    }
+    out << " pos ";
+    writeFeaGlyph(out, p.first);
+    out << ' ';
+    if (vf2) {
+      p.value1.writeFea(out);
+      out << ' ';
+      writeFeaGlyph(out, p.second);
+      out << ' ';
+      p.value2.writeFea(out);
+    } else {
+      writeFeaGlyph(out, p.second);
+      out << ' ';
+      p.value1.writeFea(out);
+    }
+    out << ";\n" << std::flush;
+    ++lines;
+  }
+}
+
+void LpPairFormat1Impl::pruneByGlyphs(const GlyphSet& remove) {
+  std::erase_if(pairs, [&](const GPosSpecificPair& p) { return remove.count(p.first) || remove.count(p.second); });
+}
+
+void LpPairFormat1Impl::collectGlyphs(GlyphSet& out) const {
+  for (const auto& p : pairs) {
+    out.insert(p.first);
+    out.insert(p.second);
+  }
+}
+
+void LpPairFormat1Impl::appendCoverage(GlyphList& out) const {
+  for (const auto& p : pairs) out.push_back(p.first);
+}
+
+}  // namespace otl
