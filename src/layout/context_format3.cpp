@@ -43,8 +43,7 @@ void writeLookupRecords(ot::BinaryWriter& writer, const Context& rule, const Loo
 void writeCoverages(ot::BinaryWriter& writer, uint32_t start, const Sequence& sequence,
                     const std::vector<uint32_t>& fields, const GlyphIdMap& map) {
   for (size_t i = 0; i < sequence.size(); ++i) {
-    ot_bin_layout::writeOffset(writer, start, fields[i]);
-    writeCoverageTable(writer, sortedIndices(sequence[i].glyphs(), map));
+    writeCoverageAt(writer, start, fields[i], sortedIndices(sequence[i].glyphs(), map));
   }
 }
 

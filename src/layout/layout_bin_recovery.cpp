@@ -3,6 +3,7 @@
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
+#include "layout/ot/binary_writer.h"
 
 namespace otl::ot_bin_layout {
 
@@ -67,6 +68,15 @@ bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagn
   return true;
 }
 
+bool LayoutBinWriter::fitsSharingBlocks(const LookupSubtable& subtable) const {
+  try {
+    subtableBytes(subtable, lookupIndex_, *glyphs_, true);
+  } catch (const SubtableOffsetException&) {
+    return false;
+  }
+  return true;
+}
+
 void LayoutBinWriter::recover(LayoutTableBlock& copy) {
   LookupIndexSet emptied;
   for (const auto& [index, lookup] : copy.lookups.lookups()) {
@@ -76,8 +86,14 @@ void LayoutBinWriter::recover(LayoutTableBlock& copy) {
         ++j;
         continue;
       }
-      SubtableList pieces;
       const std::string where = lookupWhere(copy, index) + " subtable " + std::to_string(j);
+      if (fitsSharingBlocks(*subtables[j])) {
+        diagnostics_.add(Severity::kWarning, where, "identical blocks shared to fit 16-bit offsets");
+        sharingBlocks_.insert(subtables[j].get());
+        ++j;
+        continue;
+      }
+      SubtableList pieces;
       if (subtables[j]->splitForOffsets(pieces, lookupIndex_, *glyphs_)) {
         diagnostics_.add(Severity::kWarning, where,
                          "split into " + std::to_string(pieces.size()) + " subtables to fit 16-bit offsets");

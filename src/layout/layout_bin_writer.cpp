@@ -4,7 +4,6 @@
 #include <new>
 
 #include "layout/glyph_id_map.h"
-#include "layout/extension_lookup.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/limits.h"
 #include "layout/lookup_kind_table.h"
@@ -17,15 +16,6 @@ namespace {
 
 constexpr uint32_t kTableVersion = 0x00010000;
 constexpr uint16_t kNoFeature = 0xFFFF;
-constexpr int64_t kLookupBudget = 65533;
-
-bool usesMarkFilteringSet(const Lookup& lookup) { return (lookup.flag & kUseMarkFilteringSet) != 0; }
-
-// Lookup table bytes besides the Extension records: type, flag, count, offsets, set.
-uint32_t lookupHeaderSize(const Lookup& lookup) {
-  return 6 + 2 * static_cast<uint32_t>(lookup.subtables.size()) + (usesMarkFilteringSet(lookup) ? 2 : 0);
-}
-
 TagTriple tripleOf(const ot::Tag& script, const ot::Tag& language, const ot::Tag& feature) {
   return {script.value(), language.value(), feature.value()};
 }
@@ -48,11 +38,7 @@ bool reportFailures(Diagnostics& diagnostics, const std::string& where, Write&& 
 
 void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
                    const GlyphIdMap& glyphs) {
-  try {
-    subtable.writeBinary(writer, lookups, glyphs, 0);
-  } catch (const SubtableOffsetException& e) {
-    throw SubtableOffsetException(e.code());
-  }
+  subtable.writeBinary(writer, lookups, glyphs, 0);
 }
 
 void LayoutBinWriter::buildIndices() {
@@ -75,6 +61,7 @@ void LayoutBinWriter::buildIndices() {
 bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& writer, const GlyphIdMap& glyphs) {
   diagnostics_.clear();
   recovered_ = false;
+  sharingBlocks_.clear();
   block_ = block;
   glyphs_ = &glyphs;
   if (!block) return false;
@@ -94,6 +81,7 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
   std::unique_ptr<vn::FeaGlyphGroups> cleanClasses, repairedClasses;
   std::unique_ptr<LayoutTableBlock> clean, repaired;
   const auto restore = [&] {
+    sharingBlocks_.clear();  // they belong to the repaired copy
     block_ = block;
     buildIndices();
   };
@@ -241,83 +229,6 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
       feature.params.writeBinary(out);
     }
   });
-}
-
-void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
-  struct Record {
-    const Lookup* lookup = nullptr;
-    std::vector<uint32_t> starts;
-    ot::BinaryWriter buffer;
-    bool extension = false;
-    uint32_t position = 0;
-  };
-  std::vector<Record> records;
-  int64_t fixed = 0;
-  for (const auto& [index, lookup] : block_->lookups.lookups()) {
-    fixed += 2 + lookupHeaderSize(*lookup) + kExtensionRecordSize * static_cast<int64_t>(lookup->subtables.size());
-  }
-  const int64_t budget = kLookupBudget - fixed;
-  int64_t total = 0;
-  bool extensionMode = false;
-  for (const auto& [index, lookup] : block_->lookups.lookups()) {
-    Record record;
-    record.lookup = lookup.get();
-    if (!extensionMode) {
-      for (const auto& subtable : lookup->subtables) {
-        record.starts.push_back(record.buffer.position());
-        writeSubtable(record.buffer, *subtable, lookupIndex_, *glyphs_);
-      }
-      if (total + static_cast<int64_t>(record.buffer.size()) > budget) {
-        extensionMode = true;
-        record = Record{};
-        record.lookup = lookup.get();
-      } else {
-        total += static_cast<int64_t>(record.buffer.size());
-      }
-    }
-    record.extension = extensionMode;
-    records.push_back(std::move(record));
-  }
-
-  const uint32_t start = out.position();
-  out.writeUInt16(records.size());
-  for (size_t i = 0; i < records.size(); ++i) out.writeUInt16(0);
-  const uint32_t tableId = block_->tableId;
-  for (size_t i = 0; i < records.size(); ++i) {
-    Record& record = records[i];
-    const Lookup& lookup = *record.lookup;
-    record.position = out.position();
-    writeOffset(out, start, static_cast<uint32_t>(start + 2 + 2 * i));
-    const uint16_t type = toBinaryLookupType(lookup.typeCode, tableId);
-    out.writeUInt16(record.extension ? extensionLookupType(tableId) : type);
-    out.writeUInt16(lookup.flag);
-    out.writeUInt16(lookup.subtables.size());
-    for (size_t j = 0; j < lookup.subtables.size(); ++j) out.writeUInt16(0);
-    if (usesMarkFilteringSet(lookup)) out.writeUInt16(lookup.markFilteringSet);
-    if (record.extension) {
-      for (size_t j = 0; j < lookup.subtables.size(); ++j) writeExtensionRecord(out, type);
-    }
-  }
-  for (const Record& record : records) {
-    if (record.extension) continue;
-    const uint32_t data = out.position();
-    for (size_t j = 0; j < record.starts.size(); ++j) {
-      writeOffsetValue(out, static_cast<uint32_t>(record.position + 6 + 2 * j),
-                       uint64_t{data} + record.starts[j] - record.position);
-    }
-    out.writeBytes(record.buffer.buffer());
-  }
-  for (const Record& record : records) {
-    if (!record.extension) continue;
-    const Lookup& lookup = *record.lookup;
-    const uint32_t extensions = record.position + lookupHeaderSize(lookup);
-    for (size_t j = 0; j < lookup.subtables.size(); ++j) {
-      const uint32_t x = static_cast<uint32_t>(extensions + kExtensionRecordSize * j);
-      writeOffsetValue(out, static_cast<uint32_t>(record.position + 6 + 2 * j), x - record.position);
-      pointExtension(out, x, out.position());
-      writeSubtable(out, *lookup.subtables[j], lookupIndex_, *glyphs_);
-    }
-  }
 }
 
 }  // namespace otl::ot_bin_layout

@@ -1,11 +1,14 @@
 // Writes one table block as a binary GSUB or GPOS table: ScriptList, FeatureList and
-// LookupList with 16-bit offsets patched after the data they point to, lookups beyond
-// the offset budget as Extension lookups, and a second attempt from a repaired copy when
-// an offset overflows anyway.
+// LookupList with 16-bit offsets patched after the data they point to, each subtable
+// written into its own buffer and placed by its lookup, lookups beyond the offset budget
+// as Extension lookups, and a second attempt from a repaired copy when an offset
+// overflows anyway (the subtable's identical Coverage blocks shared, else the subtable
+// split, else dropped).
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <tuple>
 #include <vector>
 
@@ -29,6 +32,10 @@ using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
 // out as SubtableOffsetException.
 void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
                    const GlyphIdMap& glyphs);
+// The same in a buffer of its own, for its parent to place; with `shareBlocks` identical
+// Coverage blocks are written once.
+ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
+                               bool shareBlocks = false);
 
 class LayoutBinWriter {
  public:
@@ -64,13 +71,22 @@ class LayoutBinWriter {
   void writeScript(ot::BinaryWriter& out, const Script& script);
   void writeLangSys(ot::BinaryWriter& out, const Script& script, const ot::Tag& languageTag, const Language& language);
   bool writeFeatureList(ot::BinaryWriter& out);
+  struct PlacedLookup;
+  // Which lookups are Extensions, and the plain ones' subtables written.
+  std::vector<PlacedLookup> planLookups() const;
+  void writeLookupTable(ot::BinaryWriter& out, PlacedLookup& placed) const;
+  // The subtable's bytes, sharing blocks when the repair chose that for it.
+  ot::BinaryWriter bytesOf(const LookupSubtable& subtable) const;
   void writeLookupList(ot::BinaryWriter& out);
   // Lookups whose kind has no binary form (type 0, bare Extension), or empty subtables.
   static bool needsCleaning(const LayoutTableBlock& block);
   // Drops those lookups and empty subtables; true when a lookup went.
   static bool dropUnwritable(LayoutTableBlock& block, Diagnostics& diagnostics);
-  // Splits or drops each subtable that cannot be written alone; empties lookups go.
+  // Each subtable that cannot be written alone shares its identical blocks, or else is
+  // split, or else dropped; emptied lookups go.
   void recover(LayoutTableBlock& copy);
+  // True when the subtable fits once its identical blocks are shared.
+  bool fitsSharingBlocks(const LookupSubtable& subtable) const;
 
   const LayoutTableBlock* block_ = nullptr;
   const GlyphIdMap* glyphs_ = nullptr;
@@ -79,6 +95,8 @@ class LayoutBinWriter {
   LookupIndexMap lookupIndex_;
   Diagnostics diagnostics_;
   bool recovered_ = false;
+  // Subtables of the repaired copy written with shared blocks.
+  std::set<const LookupSubtable*> sharingBlocks_;
 };
 
 }  // namespace otl::ot_bin_layout

@@ -1,6 +1,7 @@
 #include "layout/ligature_subst.h"
 
 #include <algorithm>
+#include <map>
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
@@ -8,6 +9,7 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
+#include "layout/subtable_split.h"
 
 namespace otl {
 
@@ -37,50 +39,44 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
 }
 
 namespace {
-struct LigatureEntry {
-  std::vector<uint16_t> rest;  // components after the first
-  size_t rule;
-};
-struct LigatureSet {
-  uint16_t first;
-  std::vector<LigatureEntry> entries;
-};
 
 // True when `longer` continues every component of `shorter` and has more.
 bool extends(const std::vector<uint16_t>& longer, const std::vector<uint16_t>& shorter) {
   return longer.size() > shorter.size() && std::equal(shorter.begin(), shorter.end(), longer.begin());
 }
+
 }  // namespace
 
-void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
-                             uint16_t) const {
-  std::vector<LigatureSet> sets;
+std::vector<LsLigature::LigatureSet> LsLigature::ligatureSets(const GlyphIdMap& map) const {
+  std::map<uint16_t, LigatureSet> sets;  // by first glyph index, the Coverage order
   const size_t n = ruleCount();
   for (size_t i = 0; i < n; ++i) {
     const auto indices = glyphIndices(rules[i].glyphs(), map, rules[i].glyphCount());
     if (indices.empty()) continue;
     LigatureEntry entry{std::vector<uint16_t>(indices.begin() + 1, indices.end()), i};
-    auto set = std::find_if(sets.begin(), sets.end(), [&](const LigatureSet& s) { return s.first == indices[0]; });
-    if (set == sets.end()) {
-      sets.push_back(LigatureSet{indices[0], {}});
-      set = sets.end() - 1;
-    }
+    auto& set = sets.try_emplace(indices[0], LigatureSet{indices[0], {}}).first->second;
     // A sequence given twice keeps its first rule.
-    if (std::any_of(set->entries.begin(), set->entries.end(),
+    if (std::any_of(set.entries.begin(), set.entries.end(),
                     [&](const LigatureEntry& e) { return e.rest == entry.rest; }))
       continue;
     // Before the first entry it extends, so a longer match is tried first; otherwise
     // entries keep their rule order.
-    auto at = std::find_if(set->entries.begin(), set->entries.end(),
+    auto at = std::find_if(set.entries.begin(), set.entries.end(),
                            [&](const LigatureEntry& e) { return extends(entry.rest, e.rest); });
-    set->entries.insert(at, std::move(entry));
+    set.entries.insert(at, std::move(entry));
   }
-  std::vector<uint16_t> firsts;
-  for (const auto& s : sets) firsts.push_back(s.first);
-  const auto order = glyphSortOrder(firsts);
+  std::vector<LigatureSet> sorted;
+  sorted.reserve(sets.size());
+  for (auto& [first, set] : sets) sorted.push_back(std::move(set));
+  return sorted;
+}
+
+void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
+                             uint16_t) const {
+  const std::vector<LigatureSet> sets = ligatureSets(map);
   CoveredOffsetsWriter head(writer, sets.size());
-  for (size_t k = 0; k < order.size(); ++k) {
-    const auto& set = sets[order[k]];
+  for (size_t k = 0; k < sets.size(); ++k) {
+    const auto& set = sets[k];
     head.startTable(k, set.first);
     const uint32_t setStart = writer.position();
     const auto entryFields = ot_bin_layout::reserveOffsetArray(writer, set.entries.size());
@@ -93,6 +89,25 @@ void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
     }
   }
   head.finish();
+}
+
+bool LsLigature::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
+  RuleGroups groups;
+  for (const auto& set : ligatureSets(map)) {
+    auto& group = groups.emplace_back();
+    for (const auto& entry : set.entries) group.push_back(entry.rule);
+  }
+  const auto makePiece = [&](const std::vector<size_t>& kept) {
+    auto piece = std::make_unique<LsLigature>(holder);
+    GlyphList ligatureGlyphs;
+    for (size_t k : kept) {
+      piece->rules.emplace_back(holder, rules[k]);
+      ligatureGlyphs.push_back(ligatures.glyphAt(k));
+    }
+    piece->ligatures.assign(ligatureGlyphs);
+    return piece;
+  };
+  return splitRuleGroups(out, groups, makePiece, lookups, map);
 }
 
 void LsLigature::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {

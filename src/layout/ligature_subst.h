@@ -20,11 +20,25 @@ class LsLigature : public LookupSubtable {
   void collectGlyphs(GlyphSet& out) const override;
   void collectGroupRefs(GlyphSet& out) const override;
   bool isEmpty() const override { return rules.empty(); }
+  // Pieces by runs of first glyphs; a set too large alone is shared out by its ligatures.
+  bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
   void checkSequences(ProblemMap& problems) const override;
   void checkDuplicates(ProblemMap& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 
   size_t ruleCount() const { return std::min<size_t>(rules.size(), ligatures.glyphCount()); }
+
+  // A LigatureSet as written: its first glyph's index and its rules, longer matches first.
+  struct LigatureEntry {
+    std::vector<uint16_t> rest;  // components after the first
+    size_t rule;
+  };
+  struct LigatureSet {
+    uint16_t first;
+    std::vector<LigatureEntry> entries;
+  };
+  // The sets by ascending first glyph; a sequence given twice keeps its first rule.
+  std::vector<LigatureSet> ligatureSets(const GlyphIdMap& glyphs) const;
 
   // Each rule's whole component sequence, first component included.
   std::vector<GlyphClassSlot> rules;

@@ -7,6 +7,7 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
+#include "layout/subtable_split.h"
 
 namespace otl {
 
@@ -42,6 +43,22 @@ void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
     for (uint32_t g : glyphs) writer.writeUInt16(map.indexOf(g));
   }
   head.finish();
+}
+
+bool LsMultiple::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
+  const auto kept = uniqueSortOrder(glyphIndices(coverage.glyphs(), map, ruleCount()));
+  const auto makePiece = [&](const std::vector<size_t>& rules) {
+    auto piece = createSubtable(tableId, typeCode, holder);  // multiple or alternate, as this one
+    auto& pieceRules = static_cast<LsMultiple&>(*piece);
+    GlyphList covered;
+    for (size_t k : rules) {
+      covered.push_back(coverage.glyphAt(k));
+      pieceRules.sequences.emplace_back(holder, sequences[k]);
+    }
+    pieceRules.coverage.assign(covered);
+    return piece;
+  };
+  return splitRuleGroups(out, singleRuleGroups(kept), makePiece, lookups, map);
 }
 
 void LsMultiple::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {

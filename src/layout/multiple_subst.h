@@ -22,6 +22,8 @@ class LsMultiple : public LookupSubtable {
   void collectGroupRefs(GlyphSet& out) const override;
   bool isEmpty() const override { return !coverage.hasGlyphs(); }
   void appendCoverage(GlyphList& out) const override;
+  // Pieces by runs of covered glyphs, of the same kind.
+  bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
   void checkSequences(ProblemMap& problems) const override;
   void checkDuplicates(ProblemMap& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;

@@ -67,15 +67,12 @@ void LsReverseChainedContext::writeBinary(ot::BinaryWriter& writer, const Lookup
     writer.writeUInt16(out[k]);
     covered.push_back(in[k]);
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
-  writeCoverageTable(writer, covered);
+  writeCoverageAt(writer, start, coverageField, covered);
   for (size_t i = 0; i < backtrack.size(); ++i) {
-    ot_bin_layout::writeOffset(writer, start, backtrackFields[i]);
-    writeCoverageTable(writer, sortedIndices(backtrack[i].glyphs(), map));
+    writeCoverageAt(writer, start, backtrackFields[i], sortedIndices(backtrack[i].glyphs(), map));
   }
   for (size_t i = 0; i < lookahead.size(); ++i) {
-    ot_bin_layout::writeOffset(writer, start, lookaheadFields[i]);
-    writeCoverageTable(writer, sortedIndices(lookahead[i].glyphs(), map));
+    writeCoverageAt(writer, start, lookaheadFields[i], sortedIndices(lookahead[i].glyphs(), map));
   }
 }
 

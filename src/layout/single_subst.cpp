@@ -8,6 +8,7 @@
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
+#include "layout/subtable_split.h"
 
 namespace otl {
 
@@ -68,6 +69,24 @@ void LsSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
   covered.reserve(order.size());
   for (size_t k : order) covered.push_back(in[k]);
   writeCoverageTable(writer, covered);
+}
+
+bool LsSingle::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
+  const size_t n = std::min(input.glyphCount(), output.glyphCount());
+  // The rules the writer keeps, in its order.
+  const auto kept = uniqueSortOrder(glyphIndices(input.glyphs(), map, n));
+  const auto makePiece = [&](const std::vector<size_t>& rules) {
+    auto piece = std::make_unique<LsSingle>(holder);
+    GlyphList in, out;
+    for (size_t k : rules) {
+      in.push_back(input.glyphAt(k));
+      out.push_back(output.glyphAt(k));
+    }
+    piece->input.assign(in);
+    piece->output.assign(out);
+    return piece;
+  };
+  return splitRuleGroups(out, singleRuleGroups(kept), makePiece, lookups, map);
 }
 
 void LsSingle::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {

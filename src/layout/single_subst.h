@@ -21,6 +21,8 @@ class LsSingle : public LookupSubtable {
   void collectGroupRefs(GlyphSet& out) const override;
   bool isEmpty() const override { return !input.hasGlyphs(); }
   void appendCoverage(GlyphList& out) const override;
+  // Pieces by runs of covered glyphs.
+  bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
   void checkDuplicates(ProblemMap& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 

@@ -5,12 +5,8 @@
 #include <map>
 #include <sstream>
 
-#include "layout/glyph_id_map.h"
-#include "layout/layout_bin_parser.h"
-#include "layout/layout_bin_writer.h"
 #include "layout/mark_pos.h"
-#include "layout/ot/binary_reader.h"
-#include "layout/ot/binary_writer.h"
+#include "repair_fixture.h"
 
 namespace {
 
@@ -75,17 +71,12 @@ TEST(MarkSplit, OversizedSubtablesSplitByBasesKeepEveryAnchor) {
     size_t minPieces;  // at least this many subtables come out
   };
   const Case cases[] = {{4, 3000, 2}, {6, 2500, 2}, {5, 1400, 2}, {4, 9000, 4}};
-  std::vector<std::string> names;
-  for (int i = 0; i < 20000; ++i) names.push_back("ms" + std::to_string(i));
-  otl::GlyphIdMap glyphs;
-  glyphs.fill(names);
+  const otl::GlyphIdMap glyphs = layout_test::glyphsNamed("ms", 20000);
   for (const Case& test : cases) {
     SCOPED_TRACE(test.type * 100000 + test.bases);
     vn::FeaGlyphGroups classes;
     otl::LayoutTableBlock block(2, &classes);
-    otl::Lookup* lookup = block.lookups.createLookup();
-    lookup->tableId = 2;
-    lookup->typeCode = test.type;
+    otl::Lookup* lookup = layout_test::lookupInFeature(block, test.type, "mark");
     auto subtable = lookup->createSubtable();
     auto& mark = dynamic_cast<otl::LpMarkTo&>(*subtable);
     otl::GlyphList marks, bases;
@@ -108,24 +99,11 @@ TEST(MarkSplit, OversizedSubtablesSplitByBasesKeepEveryAnchor) {
     }
     mark.bases.assign(bases);
     lookup->addSubtable(std::move(subtable));
-    const ot::Tag latn = ot::Tag::fromString("latn"), dflt = ot::Tag::fromString("dflt"),
-                  feature = ot::Tag::fromString("mark");
-    block.scripts.try_emplace(latn, latn).first->second.languages.try_emplace(dflt, dflt).first->second
-        .features.try_emplace(feature, feature).first->second.lookups = {lookup->index};
-
-    otl::ot_bin_layout::LayoutBinWriter writer;
-    ot::BinaryWriter out;
-    ASSERT_TRUE(writer.write(&block, out, glyphs));
-    EXPECT_TRUE(writer.recovered());
-    EXPECT_FALSE(writer.diagnostics().hasErrors()) << writer.diagnostics().formatAll();
 
     vn::FeaGlyphGroups classes2;
     otl::LayoutTableBlock again(2, &classes2);
-    const std::string bytes = out.str();
-    ot::BinaryReader reader(bytes);
-    otl::ot_bin_layout::LayoutBinParser parser;
-    uint32_t tableId = 2;
-    ASSERT_TRUE(parser.parse(&again, reader, tableId, glyphs)) << parser.diagnostics().formatAll();
+    std::string bytes;
+    ASSERT_TRUE(layout_test::repairRoundTrip(block, glyphs, again, bytes));
     ASSERT_EQ(again.lookups.lookups().size(), 1u);
     const Attachments before = attachments(block), after = attachments(again);
     EXPECT_GE(after.marksPerSubtable.size(), test.minPieces);

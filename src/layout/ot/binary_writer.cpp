@@ -72,6 +72,19 @@ std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count)
   return slots;
 }
 
+void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const ot::BinaryWriter& block) {
+  if (writer.sharesBlocks()) {
+    const auto found = writer.sharedBlocks().find(block.buffer());
+    if (found != writer.sharedBlocks().end() && found->second >= base) {
+      writeOffsetValue(writer, slot, found->second - base);
+      return;
+    }
+    writer.sharedBlocks()[block.buffer()] = writer.position();
+  }
+  writeOffset(writer, base, slot);
+  writer.writeBytes(block.buffer());
+}
+
 void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance) {
   if (distance > limits::kMaxOffset16) throw SubtableOffsetException(1);
   const uint32_t current = writer.position();

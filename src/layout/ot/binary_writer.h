@@ -5,6 +5,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,6 +39,13 @@ class BinaryWriter {
   const std::vector<uint8_t>& buffer() const { return buffer_; }
   std::string str() const { return std::string(buffer_.begin(), buffer_.end()); }
 
+  // From now on identical blocks placed with ot_bin_layout::writeSharedBlock are written
+  // once (the repair of a subtable past 16-bit offsets asks for it).
+  void shareBlocks() { sharing_ = true; }
+  bool sharesBlocks() const { return sharing_; }
+  // Blocks written while sharing, by their bytes: where the last copy starts.
+  std::map<std::vector<uint8_t>, uint32_t>& sharedBlocks() { return blocks_; }
+
  private:
   void put(const uint8_t* bytes, size_t count);
   void put16(uint16_t value);
@@ -45,6 +53,8 @@ class BinaryWriter {
 
   std::vector<uint8_t> buffer_;
   size_t pos_ = 0;
+  bool sharing_ = false;
+  std::map<std::vector<uint8_t>, uint32_t> blocks_;
 };
 
 }  // namespace ot
@@ -58,6 +68,11 @@ void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot);
 
 // Writes a 16-bit count and that many offset placeholders; returns their positions.
 std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count);
+
+// Points the offset at `slot` (from `base`) at the block `block` holds: appended at the
+// writer's position, or, when the writer shares blocks, an identical one at or after
+// `base` written before. Overflow as writeOffset.
+void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const ot::BinaryWriter& block);
 
 // Writes `distance` as a 16-bit offset at P, keeping the position; 65535 or more throws
 // SubtableOffsetException.

@@ -91,6 +91,12 @@ void writeCoverageTable(ot::BinaryWriter& writer, const std::vector<uint16_t>& i
   for (uint16_t index : indices) writer.writeUInt16(index);
 }
 
+void writeCoverageAt(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const std::vector<uint16_t>& indices) {
+  ot::BinaryWriter block;
+  writeCoverageTable(block, indices);
+  ot_bin_layout::writeSharedBlock(writer, base, slot, block);
+}
+
 uint16_t xmlCoverageFormat(const GlyphList& glyphs) {
   const size_t n = glyphs.size();
   if (n < 2) return 1;

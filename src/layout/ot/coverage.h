@@ -30,6 +30,10 @@ void readCoverageIndices(std::vector<uint16_t>& out, ot::BinaryReader& reader, s
 // Writes sorted, distinct glyph indices; format 2 when it has fewer than n / 3 ranges.
 void writeCoverageTable(ot::BinaryWriter& writer, const std::vector<uint16_t>& indices);
 
+// Points the offset at `slot` (from `base`) at the Coverage of `indices`: written at the
+// writer's position, or an identical one shared (see writeSharedBlock).
+void writeCoverageAt(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const std::vector<uint16_t>& indices);
+
 // The format the layout XML states for a list of glyph ids.
 uint16_t xmlCoverageFormat(const GlyphList& glyphs);
 

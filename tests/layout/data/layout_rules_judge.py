@@ -1,0 +1,54 @@
+"""Lists the rules of a written GSUB or GPOS table as fontTools reads them.
+
+usage: layout_rules_judge.py TABLE GLYPHCOUNT [TAG]
+
+TAG is GSUB (the default) or GPOS; glyph i is named "g<i>". Prints one line per rule of
+the single, multiple, alternate and ligature subtables, glyph indices only, sorted:
+"S in out", "M in out...", "A in alternates...", "L components... ligature"; for
+format 3 contexts and reverse chains the glyph counts of their Coverages, backtrack,
+input, then lookahead: "C n..."; then "subtables=N".
+"""
+import sys
+
+from fontTools.ttLib import TTFont, newTable
+
+
+def main():
+    path, count = sys.argv[1], int(sys.argv[2])
+    tag = sys.argv[3] if len(sys.argv) > 3 else "GSUB"
+    font = TTFont()
+    font.setGlyphOrder(["g%d" % i for i in range(count)])
+    table = newTable(tag)
+    with open(path, "rb") as f:
+        table.decompile(f.read(), font)
+    gid = font.getGlyphID
+    lines = []
+    subtables = 0
+    for lookup in table.table.LookupList.Lookup:
+        for st in lookup.SubTable:
+            if st.LookupType == (7 if tag == "GSUB" else 9):
+                st = st.ExtSubTable
+            subtables += 1
+            coverages = []
+            for name in ("BacktrackCoverage", "InputCoverage", "Coverage", "LookAheadCoverage"):
+                value = getattr(st, name, None)
+                coverages += value if isinstance(value, list) else [value] if value else []
+            if tag == "GPOS" or st.LookupType > 4:
+                lines.append("C " + " ".join(str(len(c.glyphs)) for c in coverages))
+            elif st.LookupType == 1:
+                lines += ["S %d %d" % (gid(a), gid(b)) for a, b in st.mapping.items()]
+            elif st.LookupType == 2:
+                lines += ["M %d %s" % (gid(a), " ".join(str(gid(g)) for g in b)) for a, b in st.mapping.items()]
+            elif st.LookupType == 3:
+                lines += ["A %d %s" % (gid(a), " ".join(str(gid(g)) for g in b)) for a, b in st.alternates.items()]
+            elif st.LookupType == 4:
+                for first, ligatures in st.ligatures.items():
+                    for lig in ligatures:
+                        parts = [gid(first)] + [gid(g) for g in lig.Component] + [gid(lig.LigGlyph)]
+                        lines.append("L " + " ".join(str(p) for p in parts))
+    for line in sorted(lines):
+        print(line)
+    print("subtables=%d" % subtables)
+
+
+main()
