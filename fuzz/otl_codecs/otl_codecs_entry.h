@@ -96,8 +96,6 @@ inline bool otlReadWrite(unsigned which, const std::string& bytes, std::string& 
     }
   } catch (const ot::Exception&) {
     return false;
-  } catch (const otl::ot_bin_layout::SubtableOffsetException&) {
-    return false;
   }
   written = writer.str();
   return true;

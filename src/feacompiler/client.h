@@ -8,13 +8,18 @@
 
 namespace fea {
 
+// Message levels. Notes and warnings are recorded, not shown; errors and fatal messages
+// are shown with their level; a line is shown as it stands (the parser's syntax errors
+// and the compiler's own guards, whose texts carry their form).
+enum MessageLevel : int { kMsgNote = 0, kMsgWarning = 1, kMsgError = 2, kMsgFatal = 3, kMsgLine = 4 };
+
 class FeaClient {
  public:
   virtual ~FeaClient() = default;
 
   // Ends the compile; never returns (throws FeaCompilerException).
   [[noreturn]] virtual void fatal() = 0;
-  // One message at a level (0 note, 1 warning, 2 error, 3 fatal).
+  // One message at a level (MessageLevel): the one way the compiler says anything.
   virtual void message(int level, const std::string& text) = 0;
   virtual const char* clientName() const { return "FEA_compiler"; }
 

@@ -25,6 +25,7 @@ namespace {
 constexpr size_t kInputBufferSize = 512;
 constexpr uint32_t kGlyphIdLimit = 0xFFFF;
 constexpr const char* kNotAccessible = "feature file is not accessible";
+constexpr const char* kShownPrefix = "FEA compiler error: ";
 constexpr const char* kOutOfMemory = "out of memory while compiling the feature file";
 }  // namespace
 
@@ -66,10 +67,12 @@ FeaCompilerImpl::~FeaCompilerImpl() {
 
 bool FeaCompilerImpl::message(const std::string& text, int level) {
   if (text.empty()) return true;
-  static const char* const kPrefixes[] = {"[NOTE] ", "[WARNING] ", "[E] ", "[F] "};
-  if (level != 2 && level != 3) return true;  // notes and warnings are not shown
-  std::cerr << "FEA compiler error: " << kPrefixes[level] << text << "\n";
-  std::cerr.flush();
+  // The one place the compiler writes to the standard error stream. Notes and warnings
+  // are not shown.
+  if (level != kMsgError && level != kMsgFatal && level != kMsgLine) return true;
+  const std::string line =
+      level == kMsgLine ? text : std::string(kShownPrefix) + (level == kMsgError ? "[E] " : "[F] ") + text;
+  std::cerr << line << '\n' << std::flush;
   return true;
 }
 

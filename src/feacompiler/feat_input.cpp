@@ -1,7 +1,5 @@
 // The feature layer's services for the lexer: messages, hard errors, the input reader,
 // include files and the text of anonymous blocks.
-#include <cstdio>
-#include <iostream>
 
 #include "feacompiler/feat_context.h"
 
@@ -203,8 +201,7 @@ void featSyntaxError(coreContext* g, const std::vector<int>& expected) {
       out += " " + tokenDisplayName(expected[0]);
     }
   }
-  std::cerr << out << "\n";
-  std::cerr.flush();
+  g->client->message(kMsgLine, out);
   g->msgFileName = featCurrentFile(g);
   g->msgFileGiven = true;
   coreMsg(g, 3, "aborting because of errors");

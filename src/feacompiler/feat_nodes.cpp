@@ -2,7 +2,6 @@
 #include "feacompiler/feat_nodes.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include "feacompiler/feat_context.h"
 
@@ -12,6 +11,7 @@ namespace {
 constexpr size_t kFirstBlock = 3000;
 constexpr size_t kLaterBlock = 6000;
 constexpr size_t kRecycleLimit = 100000;
+constexpr const char* kRecycleTimeout = "Vevazer [WARNING]: Timeout in featRecycleNode. Possible error.";
 }  // namespace
 
 GlyphNode* featNewNode(coreContext* g) {
@@ -43,7 +43,7 @@ void featRecycleNode(coreContext* g, GlyphNode* pattern) {
     for (GlyphNode* m = e; m;) {
       GlyphNode* nextMember = m->nextCl;
       if (++count > kRecycleLimit) {
-        std::cerr << "Vevazer [WARNING]: Timeout in featRecycleNode. Possible error.\n";
+        g->client->message(kMsgLine, kRecycleTimeout);
         return;
       }
       m->nextSeq = f.freeList;

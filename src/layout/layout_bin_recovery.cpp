@@ -4,6 +4,7 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 
 namespace otl::ot_bin_layout {
 
@@ -69,12 +70,7 @@ bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagn
 }
 
 bool LayoutBinWriter::fitsSharingBlocks(const LookupSubtable& subtable) const {
-  try {
-    subtableBytes(subtable, lookupIndex_, *glyphs_, true);
-  } catch (const SubtableOffsetException&) {
-    return false;
-  }
-  return true;
+  return ot::fitsOffsets([&] { subtableBytes(subtable, lookupIndex_, *glyphs_, true); });
 }
 
 void LayoutBinWriter::recover(LayoutTableBlock& copy) {

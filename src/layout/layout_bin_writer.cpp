@@ -16,6 +16,7 @@ namespace {
 
 constexpr uint32_t kTableVersion = 0x00010000;
 constexpr uint16_t kNoFeature = 0xFFFF;
+constexpr const char* kOffsetOverflow = "offset overflow";
 TagTriple tripleOf(const ot::Tag& script, const ot::Tag& language, const ot::Tag& feature) {
   return {script.value(), language.value(), feature.value()};
 }
@@ -27,9 +28,7 @@ bool reportFailures(Diagnostics& diagnostics, const std::string& where, Write&& 
     write();
     return true;
   } catch (const ot::Exception& e) {
-    diagnostics.add(Severity::kError, where, e.message());
-  } catch (const SubtableOffsetException&) {
-    diagnostics.add(Severity::kError, where, "offset overflow");
+    diagnostics.add(Severity::kError, where, e.isOffsetOverflow() ? kOffsetOverflow : e.message());
   }
   return false;
 }
@@ -93,12 +92,8 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
   }
   buildIndices();
   ot::BinaryWriter out;
-  try {
-    if (!writeTable(out)) {
-      restore();
-      return false;
-    }
-  } catch (const SubtableOffsetException&) {
+  bool written = false;
+  if (!ot::fitsOffsets([&] { written = writeTable(out); })) {
     repaired = copyOf(*block_, repairedClasses);
     recover(*repaired);
     block_ = repaired.get();
@@ -106,16 +101,15 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
     recovered_ = true;
     // A fresh buffer: nothing of the first attempt survives.
     out = ot::BinaryWriter();
-    try {
-      if (!writeTable(out)) {
-        restore();
-        return false;
-      }
-    } catch (const SubtableOffsetException&) {
+    if (!ot::fitsOffsets([&] { written = writeTable(out); })) {
       diagnostics_.add(Severity::kError, table, "offsets overflow even after splitting; table not written");
       restore();
       return false;
     }
+  }
+  if (!written) {
+    restore();
+    return false;
   }
   writer.writeBytes(out.buffer());
   restore();

@@ -29,7 +29,7 @@ namespace otl::ot_bin_layout {
 using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
 
 // Writes the subtable (the kind chooses its format); an offset overflow inside it comes
-// out as SubtableOffsetException.
+// out as the ot::Exception that says so (isOffsetOverflow).
 void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
                    const GlyphIdMap& glyphs);
 // The same in a buffer of its own, for its parent to place; with `shareBlocks` identical

@@ -1,6 +1,7 @@
 // otl::LayoutFea as the font model's layout object, and the factory the program installs.
 #include <algorithm>
-#include <iostream>
+#include <istream>
+#include <ostream>
 #include <memory>
 #include <set>
 #include <tuple>
@@ -35,7 +36,7 @@ bool LayoutFea::importFeatureFile(std::istream& in, const std::string& fontName,
   const bool compiled = importFeatureFile(in, fontName, allowMissingGlyphs, recordError ? &error : nullptr);
   if (!compiled && recordError) {
     lastError_ = error;
-    std::cerr << kNotCompiledPrefix << ot_fea_layout::compileErrorLine(error) << '\n' << std::flush;
+    reports.add(Severity::kError, {}, kNotCompiledPrefix + ot_fea_layout::compileErrorLine(error));
   }
   return compiled;
 }

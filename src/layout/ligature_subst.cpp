@@ -157,16 +157,18 @@ void LsLigature::collectGroupRefs(GlyphSet& out) const {
   }
 }
 
-void LsLigature::checkSequences(ProblemMap& problems) const {
+void LsLigature::checkSequences(RuleProblems& problems) const {
   for (size_t i = 0; i < rules.size(); ++i) {
-    if (rules[i].glyphCount() < 2) problems[static_cast<uint32_t>(i)].insert(kOnlyGlyphInLigature);
+    if (rules[i].glyphCount() < 2) problems.add(static_cast<uint32_t>(i), kOnlyGlyphInLigature);
   }
 }
 
-void LsLigature::checkDuplicates(ProblemMap& problems) const {
+void LsLigature::checkDuplicates(RuleProblems& problems) const {
   std::set<GlyphList> seen;
   for (size_t i = 0; i < rules.size(); ++i) {
-    if (!seen.insert(rules[i].glyphs()).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateLigatureSource);
+    if (!seen.insert(rules[i].glyphs()).second) {
+      problems.addShadowed(static_cast<uint32_t>(i), kDuplicateLigatureSource);
+    }
   }
 }
 

@@ -22,8 +22,8 @@ class LsLigature : public LookupSubtable {
   bool isEmpty() const override { return rules.empty(); }
   // Pieces by runs of first glyphs; a set too large alone is shared out by its ligatures.
   bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
-  void checkSequences(ProblemMap& problems) const override;
-  void checkDuplicates(ProblemMap& problems) const override;
+  void checkSequences(RuleProblems& problems) const override;
+  void checkDuplicates(RuleProblems& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 
   size_t ruleCount() const { return std::min<size_t>(rules.size(), ligatures.glyphCount()); }

@@ -111,36 +111,18 @@ void collectCalledLookups(const std::vector<uint32_t>& indices, const LookupMap&
   }
 }
 
-std::string problemText(uint32_t code) {
-  switch (code) {
-    case kOnlyGlyphInLigature: return "The only glyph in ligature sequence";
-    case kOnlyGlyphInMultiple: return "The only glyph in multiple sequence";
-    case kDuplicateSingleSource: return "Duplicate single substitution source glyph";
-    case kDuplicateLigatureSource: return "Duplicate ligature substitution source sequence";
-    case kDuplicateMultipleSource: return "Duplicate multiple substitution source glyph";
-    case kDuplicateAlternateSource: return "Duplicate alternate substitution source glyph";
-    default: return {};
-  }
-}
-
-std::string joinProblemTexts(const std::set<uint32_t>& codes) {
-  std::string text;
-  for (uint32_t code : codes) {
-    if (!text.empty()) text += ", ";
-    text += problemText(code);
-  }
-  return text;
-}
-
-bool writeRuleProblems(std::ostream& out, uint32_t rule, const ProblemMap& problems) {
-  auto it = problems.find(rule);
-  if (it != problems.end()) out << "### " << "Problems in rule: " << joinProblemTexts(it->second) << '\n';
+bool writeRuleProblems(std::ostream& out, uint32_t rule, const RuleProblems& problems) {
+  const auto found = problems.texts.find(rule);
+  if (found == problems.texts.end()) return false;
+  out << "### Problems in rule: ";
+  for (size_t i = 0; i < found->second.size(); ++i) out << (i ? ", " : "") << found->second[i];
+  out << '\n';
   return false;
 }
 
 void writeFeaSequenceRules(std::ostream& out, const LookupSubtable& subtable,
                            const std::vector<GlyphClassSlot>& sequences, size_t n) {
-  ProblemMap problems;
+  RuleProblems problems;
   subtable.checkRules(problems);
   if (n == 0) return;
   size_t first = 0;
@@ -152,18 +134,10 @@ void writeFeaSequenceRules(std::ostream& out, const LookupSubtable& subtable,
   }
   // A later rule for the same input never applies (the first one does); as a rule a
   // compiler could make it the effective one, so it stays a comment.
-  auto shadowed = [&](size_t i) {
-    auto it = problems.find(static_cast<uint32_t>(i));
-    if (it == problems.end()) return false;
-    for (uint32_t code : {kDuplicateSingleSource, kDuplicateLigatureSource, kDuplicateMultipleSource,
-                          kDuplicateAlternateSource}) {
-      if (it->second.count(code)) return true;
-    }
-    return false;
-  };
   auto writeRule = [&](size_t i) {
-    writeRuleProblems(out, static_cast<uint32_t>(i), problems);
-    subtable.writeFeaRule(out, static_cast<uint32_t>(i), shadowed(i));
+    const auto rule = static_cast<uint32_t>(i);
+    writeRuleProblems(out, rule, problems);
+    subtable.writeFeaRule(out, rule, problems.shadowed.count(rule) != 0);
   };
   writeRule(first);
   for (size_t i = 0; i < n; ++i) {

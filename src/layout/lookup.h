@@ -63,20 +63,15 @@ void writeFeaLookupFlag(uint16_t flag, std::ostream& out);
 // Adds each listed lookup that exists and every lookup it calls, however deep.
 void collectCalledLookups(const std::vector<uint32_t>& indices, const LookupMap& lookups, LookupSet& out);
 
-// Problem codes of rule checks.
-enum ProblemCode : uint32_t {
-  kOnlyGlyphInLigature = 1,
-  kOnlyGlyphInMultiple = 2,
-  kDuplicateSingleSource = 3,
-  kDuplicateLigatureSource = 4,
-  kDuplicateMultipleSource = 5,
-  kDuplicateAlternateSource = 6,
-};
-std::string problemText(uint32_t code);
-std::string joinProblemTexts(const std::set<uint32_t>& codes);
+// What the rule checks find.
+inline constexpr const char* kOnlyGlyphInLigature = "The only glyph in ligature sequence";
+inline constexpr const char* kOnlyGlyphInMultiple = "The only glyph in multiple sequence";
+inline constexpr const char* kDuplicateSingleSource = "Duplicate single substitution source glyph";
+inline constexpr const char* kDuplicateLigatureSource = "Duplicate ligature substitution source sequence";
+inline constexpr const char* kDuplicateMultipleSource = "Duplicate multiple substitution source glyph";
 // The "### Problems in rule: " line when the rule has problems; always false (the rule
 // itself is written as usual).
-bool writeRuleProblems(std::ostream& out, uint32_t rule, const ProblemMap& problems);
+bool writeRuleProblems(std::ostream& out, uint32_t rule, const RuleProblems& problems);
 // Writes rules 0..n-1 of a multiple or ligature substitution, each after its problems,
 // with the first rule whose sequence has two glyphs or more in front: the first rule of
 // a lookup decides its kind when the text is read back.

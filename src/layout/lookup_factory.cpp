@@ -17,12 +17,7 @@ namespace ot_bin_layout {
 
 bool trialWriteSubtable(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) {
   ot::BinaryWriter scratch;
-  try {
-    subtable.writeBinary(scratch, lookups, glyphs, 0);
-  } catch (const SubtableOffsetException&) {
-    return false;
-  }
-  return true;
+  return ot::fitsOffsets([&] { subtable.writeBinary(scratch, lookups, glyphs, 0); });
 }
 
 }  // namespace ot_bin_layout

@@ -187,7 +187,7 @@ void LpMarkToBase::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, 
   const MarkLayout layout = sortMarks(*this, baseRecords.size(), map);
   // The Coverages follow the anchor offsets: past 16-bit reach nothing can be written.
   if (16 + 4 * uint64_t{layout.markOrder.size()} + 2 * uint64_t{layout.baseOrder.size()} * classCount > 65534)
-    throw ot_bin_layout::SubtableOffsetException();
+    throw ot::Exception::offsetOverflow();
   const MarkFields f = writeMarkHead(writer, *this, layout);
   ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t baseArray = writer.position();
@@ -207,7 +207,7 @@ void LpMarkToLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMa
   const MarkLayout layout = sortMarks(*this, ligatureRecords.size(), map);
   uint64_t attachBytes = 0;
   for (size_t k : layout.baseOrder) attachBytes += 2 + 2 * uint64_t{ligatureRecords[k].size()} * classCount;
-  if (16 + 4 * uint64_t{layout.markOrder.size()} + attachBytes > 65534) throw ot_bin_layout::SubtableOffsetException();
+  if (16 + 4 * uint64_t{layout.markOrder.size()} + attachBytes > 65534) throw ot::Exception::offsetOverflow();
   const MarkFields f = writeMarkHead(writer, *this, layout);
   ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t ligatureArray = writer.position();

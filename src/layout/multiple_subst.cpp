@@ -155,17 +155,17 @@ void LsMultiple::appendCoverage(GlyphList& out) const {
   out.insert(out.end(), coverage.glyphs().begin(), coverage.glyphs().end());
 }
 
-void LsMultiple::checkSequences(ProblemMap& problems) const {
+void LsMultiple::checkSequences(RuleProblems& problems) const {
   for (size_t i = 0; i < sequences.size(); ++i) {
-    if (sequences[i].glyphCount() < 2) problems[static_cast<uint32_t>(i)].insert(kOnlyGlyphInMultiple);
+    if (sequences[i].glyphCount() < 2) problems.add(static_cast<uint32_t>(i), kOnlyGlyphInMultiple);
   }
 }
 
-void LsMultiple::checkDuplicates(ProblemMap& problems) const {
+void LsMultiple::checkDuplicates(RuleProblems& problems) const {
   GlyphSet seen;
   const auto& covered = coverage.glyphs();
   for (size_t i = 0; i < covered.size(); ++i) {
-    if (!seen.insert(covered[i]).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateMultipleSource);
+    if (!seen.insert(covered[i]).second) problems.addShadowed(static_cast<uint32_t>(i), kDuplicateMultipleSource);
   }
 }
 

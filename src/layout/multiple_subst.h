@@ -24,8 +24,8 @@ class LsMultiple : public LookupSubtable {
   void appendCoverage(GlyphList& out) const override;
   // Pieces by runs of covered glyphs, of the same kind.
   bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
-  void checkSequences(ProblemMap& problems) const override;
-  void checkDuplicates(ProblemMap& problems) const override;
+  void checkSequences(RuleProblems& problems) const override;
+  void checkDuplicates(RuleProblems& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 
   size_t ruleCount() const { return std::min<size_t>(coverage.glyphCount(), sequences.size()); }
@@ -44,7 +44,7 @@ class LsAlternate : public LsMultiple {
 
   void writeFeaRule(std::ostream& out, uint32_t rule, bool commented) const override;
   void pruneByGlyphs(const GlyphSet& remove) override;
-  void checkSequences(ProblemMap&) const override {}
+  void checkSequences(RuleProblems&) const override {}
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 };
 

@@ -72,7 +72,7 @@ void LpPairFormat2Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
   const uint64_t recordSize = valueRecordSize(vf1) + valueRecordSize(vf2);
   // The Coverage offset follows the matrix: a matrix past 16-bit reach cannot be written.
   if (kClassPairHeaderSize + uint64_t{class1Count} * class2Count * recordSize > 65534)
-    throw ot_bin_layout::SubtableOffsetException();
+    throw ot::Exception::offsetOverflow();
   // The pair of each matrix cell (the last one given wins). With records of bytes the check
   // above bounds the matrix; records of no bytes need no matrix at all.
   std::vector<const GPosClassPair*> cells(recordSize == 0 ? 0 : size_t{class1Count} * class2Count, nullptr);

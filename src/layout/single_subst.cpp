@@ -134,11 +134,11 @@ void LsSingle::appendCoverage(GlyphList& out) const {
   out.insert(out.end(), input.glyphs().begin(), input.glyphs().end());
 }
 
-void LsSingle::checkDuplicates(ProblemMap& problems) const {
+void LsSingle::checkDuplicates(RuleProblems& problems) const {
   GlyphSet seen;
   const auto& in = input.glyphs();
   for (size_t i = 0; i < in.size(); ++i) {
-    if (!seen.insert(in[i]).second) problems[static_cast<uint32_t>(i)].insert(kDuplicateSingleSource);
+    if (!seen.insert(in[i]).second) problems.addShadowed(static_cast<uint32_t>(i), kDuplicateSingleSource);
   }
 }
 

@@ -23,7 +23,7 @@ class LsSingle : public LookupSubtable {
   void appendCoverage(GlyphList& out) const override;
   // Pieces by runs of covered glyphs.
   bool splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) const override;
-  void checkDuplicates(ProblemMap& problems) const override;
+  void checkDuplicates(RuleProblems& problems) const override;
   std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const override;
 
   GlyphClassSlot input;

@@ -31,10 +31,22 @@ using LookupIndexMap = std::map<uint32_t, uint32_t>;
 using LookupMap = std::map<uint32_t, std::unique_ptr<Lookup>>;
 // Lookup names of the feature-file writer by (table id, lookup index).
 using LookupNames = std::map<std::pair<uint32_t, uint32_t>, std::string>;
-// Rule index -> problem codes.
-using ProblemMap = std::map<uint32_t, std::set<uint32_t>>;
 using SubtableList = std::vector<std::unique_ptr<LookupSubtable>>;
 using LookupSet = std::set<uint32_t>;
+
+// What a subtable's rule checks found, by rule index: the texts of the "### Problems in
+// rule" comment written before the rule, in the order found, and the rules that never
+// apply because an earlier rule has the same input.
+struct RuleProblems {
+  void add(uint32_t rule, std::string text) { texts[rule].push_back(std::move(text)); }
+  void addShadowed(uint32_t rule, std::string text) {
+    add(rule, std::move(text));
+    shadowed.insert(rule);
+  }
+
+  std::map<uint32_t, std::vector<std::string>> texts;
+  std::set<uint32_t> shadowed;
+};
 
 class LookupSubtable {
  public:
@@ -52,9 +64,9 @@ class LookupSubtable {
                            uint16_t format) const = 0;
   virtual void writeFea(std::ostream& out, const LookupMap& lookups, const LookupNames& names) const = 0;
   virtual void writeFeaRule(std::ostream& /*out*/, uint32_t /*rule*/, bool /*commented*/) const {}
-  virtual void checkRules(ProblemMap& problems) const {
-    checkDuplicates(problems);
+  virtual void checkRules(RuleProblems& problems) const {
     checkSequences(problems);
+    checkDuplicates(problems);
   }
   // Removes the glyphs of the set and the rules that depend on them.
   virtual void pruneByGlyphs(const GlyphSet& remove) = 0;
@@ -69,8 +81,8 @@ class LookupSubtable {
   }
   virtual bool splitRules(SubtableList& /*out*/) { return false; }
   virtual void pruneByLookups(const LookupSet& /*kept*/) {}
-  virtual void checkSequences(ProblemMap& /*problems*/) const {}
-  virtual void checkDuplicates(ProblemMap& /*problems*/) const {}
+  virtual void checkSequences(RuleProblems& /*problems*/) const {}
+  virtual void checkDuplicates(RuleProblems& /*problems*/) const {}
   // A deep copy whose slots belong to `classes`.
   virtual std::unique_ptr<LookupSubtable> clone(GlyphClassHolder classes) const = 0;
 

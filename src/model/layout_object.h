@@ -45,8 +45,8 @@ class LayoutObject {
 
   // Compiles feature-file text into the model and keeps the text; true on success.
   // allowMissingGlyphs: rules naming glyphs the font lacks are dropped instead of failing
-  // the compile. recordError: a failure is recorded by the layout object and shown on the
-  // standard error stream. May throw LayoutAssertException.
+  // the compile. recordError: a failure is recorded by the layout object and reported among
+  // its warnings (takeWarnings). May throw LayoutAssertException.
   virtual bool importFeatureFile(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
                                  bool recordError) = 0;
   // Compiles feature-file text; a failure is recorded by the layout object.

@@ -142,8 +142,36 @@ TEST(DriverReports, UnreadableDocumentLeavesTheCompiledText) {
   EXPECT_FALSE(layout.loadLayoutXml(in));
   EXPECT_TRUE(layout.hasFeature("salt"));
   EXPECT_FALSE(layout.gdef().isEmpty());
-  EXPECT_NE(joined(layout.takeWarnings()).find("cannot be read; the layout comes from features.fea"),
-            std::string::npos);
+  // The reader's reason first, then what became of the document.
+  EXPECT_EQ(joined(layout.takeWarnings()),
+            "layout XML: no element found at line 1: layout XML document\n"
+            "cannot be read; the layout comes from features.fea: layout XML document\n");
+}
+
+// A text the compiler refuses is kept as it is; why is among the layout's warnings (the
+// converter prints them), once per import.
+TEST(DriverReports, FeatureTextThatDoesNotCompileIsReported) {
+  const struct {
+    const char* text;
+    const char* why;
+  } cases[] = {
+      {"feature liga { sub g1 by g2 } liga;\n", "<Font> aborting because of errors. (feature block liga, line 1)"},
+      {"feature liga { sub @none by g2; } liga;\n",
+       "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 1)"},
+      {"languagesystem DFLT dflt;\nfeature liga { sub g1 g2 by g3; } liga;\nfeature liga {\n",
+       "<Font> aborting because of errors."},
+  };
+  for (const auto& c : cases) {
+    vn::Ref<vn::Font> font = makeFont(8);
+    otl::LayoutFea layout(font.get(), "");
+    std::istringstream in(c.text);
+    layout.importFeatureText(in);
+    EXPECT_TRUE(layout.hasFeatureText()) << c.text;
+    EXPECT_EQ(joined(layout.takeWarnings()),
+              std::string("Feature text kept as it is, not compiled: FEA compilation fatal error: ") + c.why + "\n")
+        << c.text;
+    EXPECT_TRUE(layout.takeWarnings().empty()) << c.text;
+  }
 }
 
 }  // namespace

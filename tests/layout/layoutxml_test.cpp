@@ -83,20 +83,24 @@ TEST(LayoutXml, RejectedDocumentsLeaveNoLayout) {
   const struct {
     const char* what;
     std::string doc;
+    const char* why;  // the error the layout reports for the document
   } cases[] = {
-      {"not XML", "<GSUB><Lookup"},
-      {"unknown feature lookup", gsub(single(0, "g1", "g2"), "0 7")},
-      {"unknown context lookup", gsub(chainCalling(0, "9"), "0")},
-      {"16-bit overflow", gsub(single(0, "g1", "g2", "65536"))},
-      {"64-bit overflow", gsub(single(0, "g1", "g2", "99999999999999999999999"))},
-      {"not a number", gsub(single(0, "g1", "g2", "8x"))},
+      {"not XML", "<GSUB><Lookup", "unclosed token at line 1"},
+      {"unknown feature lookup", gsub(single(0, "g1", "g2"), "0 7"), "lookup 7 is not in the LookupList"},
+      {"unknown context lookup", gsub(chainCalling(0, "9"), "0"), "lookup 9 is not in the LookupList"},
+      {"16-bit overflow", gsub(single(0, "g1", "g2", "65536")), "65536 is out of range"},
+      {"64-bit overflow", gsub(single(0, "g1", "g2", "99999999999999999999999")),
+       "\"99999999999999999999999\" is not a number"},
+      {"not a number", gsub(single(0, "g1", "g2", "8x")), "\"8x\" is not a number"},
       {"long tag", "<GSUB><FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"ligature\"/>"
-                   "</FeatureRecord></FeatureList></GSUB>"},
+                   "</FeatureRecord></FeatureList></GSUB>", "\"ligature\" is not a tag"},
   };
   for (const auto& c : cases) {
     otl::LayoutFea layout(nullptr, "");
     EXPECT_FALSE(load(layout, c.doc, map)) << c.what;
     EXPECT_TRUE(empty(layout)) << c.what;
+    // Why is the layout's to report, as an error of the document.
+    EXPECT_EQ(layout.reports.formatAll(), std::string("[E] layout XML document: layout XML: ") + c.why + "\n") << c.what;
   }
   otl::LayoutFea layout(nullptr, "");
   EXPECT_TRUE(load(layout, gsub(single(0, "g1", "g2")), map));

@@ -41,7 +41,9 @@ TEST(LookupText, LookupFlagLines) {
     EXPECT_EQ(out.str(), text);
   }
   std::ostringstream problems;
-  otl::ProblemMap map{{3, {4, 1}}};
+  otl::RuleProblems map;
+  map.add(3, otl::kOnlyGlyphInLigature);
+  map.addShadowed(3, otl::kDuplicateLigatureSource);
   EXPECT_FALSE(otl::writeRuleProblems(problems, 3, map));
   EXPECT_FALSE(otl::writeRuleProblems(problems, 2, map));
   EXPECT_EQ(problems.str(),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <sstream>
 
 #include "layout/limits.h"
@@ -68,9 +70,40 @@ TEST(OtStreams, OffsetLimitIs65534) {
       EXPECT_EQ(writer.buffer()[1], 0xFE);
       EXPECT_EQ(writer.position(), distance);
     } else {
-      EXPECT_THROW(otl::ot_bin_layout::writeOffset(writer, 0, slot),
-                   otl::ot_bin_layout::SubtableOffsetException);
+      try {
+        otl::ot_bin_layout::writeOffset(writer, 0, slot);
+        ADD_FAILURE() << "no overflow at " << distance;
+      } catch (const ot::Exception& e) {
+        // The writer's recovery acts on this code alone.
+        EXPECT_TRUE(e.isOffsetOverflow());
+        EXPECT_EQ(e.code(), ot::Exception::kOffsetOverflow);
+      }
       EXPECT_EQ(writer.position(), slot);
+    }
+  }
+}
+
+// The writer's recovery absorbs the offset overflow alone: any other failure of a write
+// must reach the caller, or a broken table would be "recovered" into a wrong one.
+TEST(OtStreams, OnlyTheOffsetOverflowIsAbsorbed) {
+  enum Outcome { kFits, kOverflows, kPassesThrough };
+  const struct {
+    const char* name;
+    std::function<void()> write;
+    Outcome outcome;
+  } cases[] = {
+      {"completes", [] {}, kFits},
+      {"offset overflow", [] { throw ot::Exception::offsetOverflow(); }, kOverflows},
+      {"overflow with a place", [] { throw ot::Exception::offsetOverflow().within("GSUB lookup 2"); }, kOverflows},
+      {"unresolved reference", [] { throw ot::Exception(ot::Exception::kUnresolved, "lookup 9"); }, kPassesThrough},
+      {"out of memory", [] { throw std::bad_alloc(); }, kPassesThrough},
+  };
+  for (const auto& c : cases) {
+    try {
+      EXPECT_EQ(ot::fitsOffsets(c.write), c.outcome == kFits) << c.name;
+      EXPECT_NE(c.outcome, kPassesThrough) << c.name;
+    } catch (...) {
+      EXPECT_EQ(c.outcome, kPassesThrough) << c.name;
     }
   }
 }

@@ -18,7 +18,11 @@ int runReadXml(const Arguments& arguments) {
   otl::GlyphIdMap glyphs;
   glyphs.fill(names);
   otl::LayoutFea layout(nullptr, "");
-  if (!otl::xml::loadLayoutXml(layout, in, glyphs)) throw ToolError("otltool: layout XML rejected");
+  if (!otl::xml::loadLayoutXml(layout, in, glyphs)) {
+    // Why the document was refused is among the layout's reports.
+    reportDiagnostics(layout.reports);
+    throw ToolError("otltool: layout XML rejected");
+  }
   TableSet output;
   for (uint32_t tableId : {otl::kTableGsub, otl::kTableGpos}) {
     const otl::LayoutTableBlock* block = layout.block(tableId);

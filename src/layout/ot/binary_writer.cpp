@@ -59,7 +59,7 @@ void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot) {
   const uint32_t current = writer.position();
   writer.seek(slot);
   const uint32_t distance = current - base;  // unsigned: a base after C overflows too
-  if (distance > limits::kMaxOffset16) throw SubtableOffsetException(1);
+  if (distance > limits::kMaxOffset16) throw ot::Exception::offsetOverflow();
   writer.writeUInt16(static_cast<uint16_t>(distance));
   writer.seek(current);
 }
@@ -86,7 +86,7 @@ void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, co
 }
 
 void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance) {
-  if (distance > limits::kMaxOffset16) throw SubtableOffsetException(1);
+  if (distance > limits::kMaxOffset16) throw ot::Exception::offsetOverflow();
   const uint32_t current = writer.position();
   writer.seek(slot);
   writer.writeUInt16(static_cast<uint16_t>(distance));

@@ -63,7 +63,7 @@ namespace otl::ot_bin_layout {
 
 // Patches the 16-bit offset at slot position P after the data it points to was written:
 // with C the current position, writes C - B at P and returns to C. When C - B is 65535
-// or more, throws SubtableOffsetException (code 1) and leaves the writer at P.
+// or more, throws the offset overflow (ot::Exception code 1) and leaves the writer at P.
 void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot);
 
 // Writes a 16-bit count and that many offset placeholders; returns their positions.
@@ -75,7 +75,7 @@ std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count)
 void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const ot::BinaryWriter& block);
 
 // Writes `distance` as a 16-bit offset at P, keeping the position; 65535 or more throws
-// SubtableOffsetException.
+// the offset overflow.
 void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance);
 
 }  // namespace otl::ot_bin_layout

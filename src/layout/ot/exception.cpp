@@ -1,11 +1,12 @@
 #include "layout/ot/exception.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace ot {
 
 namespace {
+constexpr const char* kOffsetOverflowText = "16-bit offset overflow";
+
 std::string codeText(int32_t code) {
   char buffer[16];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, code);
@@ -23,12 +24,6 @@ Exception Exception::within(const std::string& where) const {
   return Exception(code_, message_.empty() ? where : where + ": " + message_);
 }
 
-void Exception::print() const {
-  std::string line = "Error (OT exception): " + codeText(code_) + "\n";
-  // The code alone does not say what failed: the reason follows on its own line.
-  if (!message_.empty()) line += message_ + "\n";
-  std::fputs(line.c_str(), stderr);
-  std::fflush(stderr);
-}
+Exception Exception::offsetOverflow() { return Exception(kOffsetOverflow, kOffsetOverflowText); }
 
 }  // namespace ot

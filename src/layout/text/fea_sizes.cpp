@@ -69,8 +69,6 @@ std::vector<size_t> FeaDocumentWriter::subtableSizes(const Lookup& lookup) {
     try {
       ot_bin_layout::writeSubtable(scratch, *subtable, listIndex_[lookup.tableId], glyphs_);
       sizes.push_back(scratch.size());
-    } catch (const ot_bin_layout::SubtableOffsetException&) {
-      sizes.push_back(kOffsetReach + 1);
     } catch (const ot::Exception&) {
       sizes.push_back(kOffsetReach + 1);
     }

@@ -29,9 +29,11 @@ namespace {
 constexpr uint32_t kNoFeature = 65535;
 // Characters of the feature-file syntax that no tag may hold.
 constexpr const char* kTagBreakers = ";{}#[]<>@'\",\\()=";
+// What every reason for refusing the document starts with.
+constexpr const char* kRefused = "layout XML: ";
 
 [[noreturn]] void reject(const std::string& message) {
-  throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
+  throw ot::Exception(ot::Exception::kReadFailed, kRefused + message);
 }
 
 ot::Tag tagOf(const std::string& text) {
@@ -379,8 +381,8 @@ class DocumentParser : public ::xml::XmlParser {
   ReaderState& state_;
 };
 
-// False on an XML error or a rejected value; the message goes to the standard error.
-bool parseLayoutStream(LayoutXMLParser& root, std::istream& in) {
+// False on an XML error or a rejected value; why is reported under the document's name.
+bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& reports) {
   if (!in.good()) return false;
   ReaderState state;
   root.state = &state;
@@ -388,11 +390,11 @@ bool parseLayoutStream(LayoutXMLParser& root, std::istream& in) {
   DocumentParser parser(state);
   try {
     if (!parser.parse(in)) {
-      std::fprintf(stderr, "layout XML: %s\n", parser.errorMessage().c_str());
+      reports.add(Severity::kError, kLayoutXmlDocument, kRefused + parser.errorMessage());
       return false;
     }
   } catch (const ot::Exception& e) {
-    std::fprintf(stderr, "%s\n", e.message().c_str());
+    reports.add(Severity::kError, kLayoutXmlDocument, e.message());
     return false;
   }
   return true;
@@ -403,7 +405,7 @@ template <class Prune>
 bool load(LayoutFea& layout, std::istream& in, Prune&& prune) {
   for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
   LayoutXMLParser root(layout);
-  if (!parseLayoutStream(root, in)) {
+  if (!parseLayoutStream(root, in, layout.reports)) {
     // A partial layout is not a layout: the caller falls back to the feature text.
     for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
     return false;

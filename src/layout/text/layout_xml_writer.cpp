@@ -158,17 +158,16 @@ void writeLookupList(LineWriter& w, const TableIndices& indices, const LayoutTab
     int64_t position = 0;
     for (uint16_t j = 0; j < count; ++j) {
       const LookupSubtable& subtable = *lookup->subtables[j];
-      try {
-        xml_out::writeSubtableXml(w, subtable, position, indices.lookupIndex, glyphs);
+      if (ot::fitsOffsets([&] { xml_out::writeSubtableXml(w, subtable, position, indices.lookupIndex, glyphs); })) {
         ++position;
-      } catch (const ot_bin_layout::SubtableOffsetException&) {
-        // Too big for 16-bit offsets: written as the pieces the binary writer makes.
-        SubtableList pieces;
-        if (!subtable.splitForOffsets(pieces, indices.lookupIndex, glyphs)) {
-          throw ot::Exception(ot::Exception::kWriteFailed, "a subtable does not fit 16-bit offsets");
-        }
-        for (const auto& piece : pieces) xml_out::writeSubtableXml(w, *piece, position++, indices.lookupIndex, glyphs);
+        continue;
       }
+      // Too big for 16-bit offsets: written as the pieces the binary writer makes.
+      SubtableList pieces;
+      if (!subtable.splitForOffsets(pieces, indices.lookupIndex, glyphs)) {
+        throw ot::Exception(ot::Exception::kWriteFailed, "a subtable does not fit 16-bit offsets");
+      }
+      for (const auto& piece : pieces) xml_out::writeSubtableXml(w, *piece, position++, indices.lookupIndex, glyphs);
     }
     w.end(4, "Lookup");
   }
