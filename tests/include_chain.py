@@ -20,15 +20,16 @@ DIRECT = {
     "stream": ["model"],
     "hinting": ["model", "stream"],
     "xml": ["model"],
-    "feacompiler": ["model"],
-    "layout": ["model", "xml", "feacompiler"],
+    "ot": [],
+    "feacompiler": ["model", "ot"],
+    "layout": ["model", "xml", "feacompiler", "ot"],
     "native": ["model", "stream", "hinting", "layout"],
     "ufo": ["model", "xml", "hinting", "layout", "platform"],
     "app": ["native", "ufo", "layout", "hinting", "xml", "model", "platform"],
 }
 
 # Folders that are a library of their own although they sit inside another one's folder.
-NESTED = {"layout/registry": "registry", "native/stream": "stream"}
+NESTED = {"layout/registry": "registry", "native/stream": "stream", "layout/ot": "ot"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 

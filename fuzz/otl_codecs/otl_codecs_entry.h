@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/class_def.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
+#include "layout/records.h"
 
 namespace fuzz {
 
@@ -50,10 +50,10 @@ inline bool otlReadWrite(unsigned which, const std::string& bytes, std::string& 
     switch (which) {
       case 0: {
         std::vector<uint16_t> indices;
-        otl::readCoverageIndices(indices, reader, 0, map);
+        ot::readCoverageIndices(indices, reader, 0, map.glyphCount());
         std::sort(indices.begin(), indices.end());
         indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-        otl::writeCoverageTable(writer, indices);
+        ot::writeCoverageTable(writer, indices);
         break;
       }
       case 1: {

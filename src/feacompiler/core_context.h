@@ -12,6 +12,13 @@
 
 namespace fea {
 
+// Values of the compiler's script, language and feature fields that are no tag.
+constexpr uint32_t kTagNone = 0xFFFFFFFF;        // registered under no language system
+constexpr uint32_t kTagStandalone = 0x01010101;  // lookup block outside every feature
+// The default language 'dflt': four blanks, below every language tag, so the default
+// language system comes first when a script's languages are sorted.
+constexpr uint32_t kTagDefaultLanguage = 0x20202020;
+
 // Glyph record flags.
 constexpr uint16_t kGlyphNoUnicode = 4;  // left out of the Unicode encodings
 constexpr uint16_t kUnsetMetric = 32767;

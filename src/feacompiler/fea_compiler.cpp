@@ -139,8 +139,8 @@ bool FeaCompilerImpl::featOpen(const char* name, long offset, std::string& opene
   if (path.empty()) return false;
   fileName_ = path;
   if (mainOpen_ || includeOpen_) fatalf("previous feature file not closed\n");
-  if (offset == 0 && ++includeOpens_ > kMaxIncludeOpens) {
-    fatalf("includes ask for too much work: more than " + std::to_string(kMaxIncludeOpens) +
+  if (offset == 0 && ++includeOpens_ > ot::limits::kMaxIncludeOpens) {
+    fatalf("includes ask for too much work: more than " + std::to_string(ot::limits::kMaxIncludeOpens) +
            " include files opened\n");
   }
   openInclude(path, offset);
@@ -158,10 +158,10 @@ void FeaCompilerImpl::openInclude(const std::string& path, long offset) {
     closeInclude();
     fatalf(std::string(kNotAccessible) + ": " + path + " is not a regular file\n");
   }
-  if (static_cast<std::uint64_t>(status.st_size) > kMaxIncludeBytes) {
+  if (static_cast<std::uint64_t>(status.st_size) > ot::limits::kMaxIncludeBytes) {
     closeInclude();
     fatalf(std::string(kNotAccessible) + ": " + path + " is larger than the compiler reads (" +
-           std::to_string(kMaxIncludeBytes) + " bytes)\n");
+           std::to_string(ot::limits::kMaxIncludeBytes) + " bytes)\n");
   }
   if (offset > 0 && ::lseek(include_, offset, SEEK_SET) < 0) {
     closeInclude();
@@ -193,9 +193,9 @@ const char* FeaCompilerImpl::featRefill(size_t& count) {
   if (got < 0) fatalf(std::string(kNotAccessible) + "\n");
   count = static_cast<size_t>(got);
   includeBytes_ += count;
-  if (includeBytes_ > kMaxIncludeBytes) {
+  if (includeBytes_ > ot::limits::kMaxIncludeBytes) {
     core_->msgFileName = fileName_;
-    fatalf("includes ask for too much work: more than " + std::to_string(kMaxIncludeBytes) +
+    fatalf("includes ask for too much work: more than " + std::to_string(ot::limits::kMaxIncludeBytes) +
            " bytes read from include files\n");
   }
   return count ? inputBuffer_ : nullptr;

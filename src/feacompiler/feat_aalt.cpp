@@ -26,19 +26,19 @@ std::vector<uint16_t> members(const GlyphNode* element) {
 
 void featAaltAddFeature(coreContext* g, uint32_t tag) {
   FeatContext& f = *g->feat;
-  if (f.curr.feature != kTagAalt) {
+  if (f.curr.feature != ot::kTagAalt) {
     featMsg(g, 2, "\"feature\" statement allowed only in 'aalt' feature");
     return;
   }
-  if (tag == kTagAalt || aaltIndexOf(f, tag) >= 0) return;
+  if (tag == ot::kTagAalt || aaltIndexOf(f, tag) >= 0) return;
   f.aaltFeatures.push_back({tag, false});
 }
 
 void featAaltStore(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
   FeatContext& f = *g->feat;
-  if (f.curr.table == kTagGPOS || !replacement) return;
+  if (f.curr.table == ot::kTagGPOS || !replacement) return;
   int index = -1;
-  if (f.curr.feature != kTagAalt) {
+  if (f.curr.feature != ot::kTagAalt) {
     index = aaltIndexOf(f, f.curr.feature);
     if (index < 0) return;
   }
@@ -67,7 +67,7 @@ void featAaltStore(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
 
 void featAaltAddRule(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
   FeatContext& f = *g->feat;
-  int order = f.curr.feature == kTagAalt ? -1 : aaltIndexOf(f, f.curr.feature);
+  int order = f.curr.feature == ot::kTagAalt ? -1 : aaltIndexOf(f, f.curr.feature);
   std::vector<uint16_t> targets = members(target);
   std::vector<uint16_t> repl = members(replacement);
   bool singleTarget = targets.size() == 1 && !(target->flags & GN_CLASS);
@@ -116,10 +116,10 @@ void featAaltCreate(coreContext* g) {
   singles = boundary;
   if (f.langSys.empty()) {
     if (f.fFlags & kLangSysMode) coreMsg(g, 1, "[internal] aalt language system unspecified");
-    featAddLanguageSystem(g, kTagDFLT, kTagDflt, false);
+    featAddLanguageSystem(g, ot::kTagDFLT, kTagDefaultLanguage, false);
   }
   const LangSysRecord first = f.langSys.front();
-  GSUBSetTags(g, first.script, first.language, kTagAalt);
+  GSUBSetTags(g, first.script, first.language, ot::kTagAalt);
   int ext = f.aaltUseExtension ? 1 : 0;
   uint16_t singleLabel = kLabelNone, altLabel = kLabelNone;
   auto node = [g](uint16_t gid) {
@@ -134,7 +134,7 @@ void featAaltCreate(coreContext* g) {
       if (g->errorFlag) break;
       GSUBRuleAdd(g, node(rules[i].target), node(rules[i].alternates[0].gid));
     }
-    GSUBLookupEnd(g, kTagAalt);
+    GSUBLookupEnd(g, ot::kTagAalt);
   }
   if (singles < rules.size()) {
     altLabel = featNextAnonLabel(g);
@@ -154,17 +154,17 @@ void featAaltCreate(coreContext* g) {
       head->flags |= GN_CLASS;
       GSUBRuleAdd(g, node(rules[i].target), head);
     }
-    GSUBLookupEnd(g, kTagAalt);
+    GSUBLookupEnd(g, ot::kTagAalt);
   }
   for (size_t i = 1; i < f.langSys.size(); ++i) {
-    GSUBSetTags(g, f.langSys[i].script, f.langSys[i].language, kTagAalt);
+    GSUBSetTags(g, f.langSys[i].script, f.langSys[i].language, ot::kTagAalt);
     if (singleLabel != kLabelNone) {
       GSUBLookupParams(g, ext, 1, 0, 0, static_cast<uint16_t>(singleLabel | kLabelRef));
-      GSUBLookupEnd(g, kTagAalt);
+      GSUBLookupEnd(g, ot::kTagAalt);
     }
     if (altLabel != kLabelNone) {
       GSUBLookupParams(g, ext, 3, 0, 0, static_cast<uint16_t>(altLabel | kLabelRef));
-      GSUBLookupEnd(g, kTagAalt);
+      GSUBLookupEnd(g, ot::kTagAalt);
     }
   }
 }

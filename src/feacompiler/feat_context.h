@@ -12,18 +12,11 @@
 #include "feacompiler/core_context.h"
 #include "feacompiler/glyph_node.h"
 #include "feacompiler/lexer.h"
-#include "feacompiler/limits.h"
+#include "layout/ot/limits.h"
+#include "layout/ot/tag.h"
 
 namespace fea {
 
-constexpr uint32_t kTagNone = 0xFFFFFFFF;
-constexpr uint32_t kTagStandalone = 0x01010101;  // lookup block outside every feature
-constexpr uint32_t kTagDflt = 0x20202020;        // the default language 'dflt'
-constexpr uint32_t kTagDFLT = 0x44464C54;
-constexpr uint32_t kTagGSUB = 0x47535542;
-constexpr uint32_t kTagGPOS = 0x47504F53;
-constexpr uint32_t kTagAalt = 0x61616C74;
-constexpr uint32_t kTagSize = 0x73697A65;
 constexpr uint16_t kLabelNone = 0xFFFF;
 constexpr uint16_t kLabelRef = 0x8000;
 constexpr uint16_t kFirstAnonLabel = 8192;

@@ -42,7 +42,7 @@ void featLexErrorf(coreContext* g, const char* format, ...) {
 }
 
 uint32_t featStringToTag(const std::string& text) {
-  if (text == "dflt") return kTagDflt;
+  if (text == "dflt") return kTagDefaultLanguage;
   uint32_t tag = 0;
   for (size_t i = 0; i < 4; ++i) {
     unsigned char c = i < text.size() ? static_cast<unsigned char>(text[i]) : ' ';
@@ -88,9 +88,9 @@ int featIncludeOpen(coreContext* g, const char* name) {
   // A failure to open is reported against the including file.
   g->msgFileName = featCurrentFile(g);
   if (!f.includes.empty()) {
-    if (f.includes.size() >= static_cast<size_t>(kMaxIncludeDepth))
+    if (f.includes.size() >= static_cast<size_t>(ot::limits::kMaxIncludeDepth))
       featMsg(g, 3, "Can't include [%s]; maximum include levels <%d> reached", name,
-              kMaxIncludeDepth);
+              ot::limits::kMaxIncludeDepth);
     f.includes.back().line = g->line;
     // Characters read ahead are read again when this file is reopened.
     f.includes.back().offset = f.delivered - static_cast<long>(f.lex.pushback.size());

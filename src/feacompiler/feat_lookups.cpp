@@ -17,13 +17,13 @@ void addOnce(std::vector<uint32_t>& list, uint32_t tag) {
 }
 
 bool inAaltOrSize(const FeatContext& f) {
-  return f.curr.feature == kTagAalt || f.curr.feature == kTagSize;
+  return f.curr.feature == ot::kTagAalt || f.curr.feature == ot::kTagSize;
 }
 
 uint32_t languageOfLangSys(coreContext* g, uint32_t language) {
-  if (language == kTagDFLT) {
+  if (language == ot::kTagDFLT) {
     featMsg(g, 1, "'DFLT' is not a valid tag for a language statement; using 'dflt'.");
-    return kTagDflt;
+    return kTagDefaultLanguage;
   }
   return language;
 }
@@ -44,23 +44,23 @@ void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, b
   bool checkDflt = true;
   if (!(f.gFlags & kSeenLangSys)) {
     f.gFlags |= kSeenLangSys;
-  } else if (script == kTagDFLT) {
+  } else if (script == ot::kTagDFLT) {
     featMsg(g, 2,
             "The languagesystem DFLT dlft; statement must preceed all other language system "
             "statements.");
     checkDflt = false;
   }
-  if (checkDflt && script == kTagDflt) {
+  if (checkDflt && script == kTagDefaultLanguage) {
     featMsg(g, 1,
             "'dflt' is not a valid script tag for a languagesystem  statement; using 'DFLT'.");
-    script = kTagDFLT;
+    script = ot::kTagDFLT;
   }
-  if (language == kTagDFLT) {
+  if (language == ot::kTagDFLT) {
     featMsg(g, 1,
             "'DFLT' is not a valid language tag for a languagesystem  statement; using 'dflt'.");
-    language = kTagDflt;
+    language = kTagDefaultLanguage;
   }
-  if (script == kTagDFLT && language != kTagDflt)
+  if (script == ot::kTagDFLT && language != kTagDefaultLanguage)
     featMsg(g, 2,
             "The languagesystem script tag DFLT must be used only with the language tag dflt.");
   for (const LangSysRecord& r : f.langSys) {
@@ -76,7 +76,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
   FeatContext& f = *g->feat;
   if (!start) {
     if (tag != f.curr.feature) featMsg(g, 3, "doesn't match starting tag of block");
-    if (f.curr.feature != kTagAalt) {
+    if (f.curr.feature != ot::kTagAalt) {
       featCloseLookup(g, f.prev);
       featRegisterDefaultLangSys(g);
     }
@@ -95,7 +95,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
     f.defaultLookups.clear();
     f.scripts.clear();
     if (!(f.gFlags & kSeenLangSys)) {
-      featAddLanguageSystem(g, kTagDFLT, kTagDflt, false);
+      featAddLanguageSystem(g, ot::kTagDFLT, kTagDefaultLanguage, false);
       featMsg(g, 1,
               "[internal] Feature block seen before any language system statement.  You should "
               "place languagesystem statements before any feature definition");
@@ -119,9 +119,9 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
     return -1;
   }
   tag = languageOfLangSys(g, tag);
-  if (tag != kTagDflt) f.fFlags &= ~kLangSysMode;
+  if (tag != kTagDefaultLanguage) f.fFlags &= ~kLangSysMode;
   if (tag == f.curr.language) return 0;
-  if (tag == kTagDflt) featMsg(g, 3, "dflt must precede language-specific behavior");
+  if (tag == kTagDefaultLanguage) featMsg(g, 3, "dflt must precede language-specific behavior");
   if (contains(f.languages, tag)) featMsg(g, 3, "language-specific behavior already specified");
   f.languages.push_back(tag);
   f.curr.language = tag;
@@ -199,10 +199,10 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
         featMsg(g, 3, "Lookup flags different from previous rules in this block");
       if (c.markSetIndex != f.prev.markSetIndex)
         featMsg(g, 3, "Lookup flag UseMarkSetIndex different from previous rules in this block");
-    } else if (c.table == kTagGSUB && f.prev.table == kTagGSUB && c.lookupType == 1 &&
+    } else if (c.table == ot::kTagGSUB && f.prev.table == ot::kTagGSUB && c.lookupType == 1 &&
                f.prev.lookupType == 4) {
       c.lookupType = 4;
-    } else if (c.table == kTagGSUB && f.prev.table == kTagGSUB && c.lookupType == 1 &&
+    } else if (c.table == ot::kTagGSUB && f.prev.table == ot::kTagGSUB && c.lookupType == 1 &&
                f.prev.lookupType == 2) {
       c.lookupType = 2;
     } else {
@@ -211,7 +211,7 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
   }
   // A script statement sets the list for its script (featScriptDefaultLookups).
   if (c.feature != f.prev.feature) f.dfltLookups.clear();
-  if (begins && c.language == kTagDflt) f.dfltLookups.push_back(c);
+  if (begins && c.language == kTagDefaultLanguage) f.dfltLookups.push_back(c);
   if (!(c.label & kLabelRef) && replacement) featAaltStore(g, target, replacement);
   if (sameLookupState(c, f.prev) && c.label == f.prev.label) {
     if (c.lookupFlag != f.prev.lookupFlag)
@@ -227,10 +227,10 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
     if (index >= f.namedLookups.size()) coreMsg(g, 3, "[internal] label not found\n");
     useExtension = f.namedLookups[index].useExtension;
   }
-  if (c.table == kTagGSUB) {
+  if (c.table == ot::kTagGSUB) {
     GSUBSetTags(g, c.script, c.language, c.feature);
     GSUBLookupParams(g, useExtension, c.lookupType, c.lookupFlag, c.markSetIndex, c.label);
-  } else if (c.table == kTagGPOS) {
+  } else if (c.table == ot::kTagGPOS) {
     GPOSSetTags(g, c.script, c.language, c.feature);
     GPOSLookupBegin(g, c.lookupType, c.lookupFlag, c.label, useExtension, c.markSetIndex);
   }
@@ -254,7 +254,7 @@ void featScriptDefaultLookups(coreContext* g, uint32_t script) {
   // The rules written before the first script statement are registered under the script's
   // default language when that is a declared language system: they are its default rules.
   bool declared = false;
-  for (const LangSysRecord& r : f.langSys) declared = declared || (r.script == script && r.language == kTagDflt);
+  for (const LangSysRecord& r : f.langSys) declared = declared || (r.script == script && r.language == kTagDefaultLanguage);
   if (!declared) return;
   for (const DefaultLookupRecord& d : f.defaultLookups) {
     FeatState s = f.curr;
@@ -269,8 +269,8 @@ void featScriptDefaultLookups(coreContext* g, uint32_t script) {
 
 void featCloseLookup(coreContext* g, const FeatState& state) {
   if (state.table == kTagNone || state.lookupType == 0) return;
-  if (state.table == kTagGSUB) GSUBLookupEnd(g, state.feature);
-  else if (state.table == kTagGPOS) GPOSLookupEnd(g, state.feature);
+  if (state.table == ot::kTagGSUB) GSUBLookupEnd(g, state.feature);
+  else if (state.table == ot::kTagGPOS) GPOSLookupEnd(g, state.feature);
   else coreMsg(g, 3, "[internal] unrecognized tbl");
 }
 
@@ -285,11 +285,11 @@ void featRegisterDefaultLangSys(coreContext* g) {
     }
     for (const DefaultLookupRecord& d : f.defaultLookups) {
       uint16_t label = static_cast<uint16_t>(d.label | kLabelRef);
-      if (d.table == kTagGSUB) {
+      if (d.table == ot::kTagGSUB) {
         GSUBSetTags(g, ls.script, ls.language, f.curr.feature);
         GSUBLookupParams(g, d.useExtension, d.lookupType, d.lookupFlag, d.markSetIndex, label);
         GSUBLookupEnd(g, f.curr.feature);
-      } else if (d.table == kTagGPOS) {
+      } else if (d.table == ot::kTagGPOS) {
         GPOSSetTags(g, ls.script, ls.language, f.curr.feature);
         GPOSLookupBegin(g, d.lookupType, d.lookupFlag, label, d.useExtension, d.markSetIndex);
         GPOSLookupEnd(g, f.curr.feature);

@@ -32,11 +32,11 @@ NamedLookupRecord& currentNamed(coreContext* g) {
 void featLookupBlock(coreContext* g, const std::string& name, bool start, bool topLevel) {
   FeatContext& f = *g->feat;
   if (!topLevel) {
-    if (f.curr.feature == kTagAalt) {
+    if (f.curr.feature == ot::kTagAalt) {
       if (start) featMsg(g, 2, "%s", kLookupInAalt);
       return;
     }
-    if (f.curr.feature == kTagSize) {
+    if (f.curr.feature == ot::kTagSize) {
       if (start) featMsg(g, 2, "%s", kLookupInSize);
       return;
     }
@@ -45,7 +45,7 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
     if (topLevel) {
       featTagBlock(g, kTagStandalone, 1, true, name);
       f.fFlags |= kSeenScript;
-      if (!(f.curr.script == kTagStandalone && f.curr.language == kTagDflt)) {
+      if (!(f.curr.script == kTagStandalone && f.curr.language == kTagDefaultLanguage)) {
         f.fFlags &= ~kLangSysMode;
         bool listed = false;
         for (uint32_t s : f.scripts) listed = listed || s == kTagStandalone;
@@ -56,8 +56,8 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
         f.curr.script = kTagStandalone;
         f.languages.clear();
         f.dfltLookups.clear();
-        f.curr.language = kTagDflt;
-        f.languages.push_back(kTagDflt);
+        f.curr.language = kTagDefaultLanguage;
+        f.languages.push_back(kTagDefaultLanguage);
         f.includeDflt = true;
         f.curr.lookupFlag = 0;
         f.curr.markSetIndex = 0;
@@ -88,14 +88,14 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
 
 void featLookupReference(coreContext* g, const std::string& name) {
   FeatContext& f = *g->feat;
-  if (f.curr.feature == kTagAalt) {
+  if (f.curr.feature == ot::kTagAalt) {
     featMsg(g, 2, "%s", kLookupInAalt);
     return;
   }
   for (AaltFeature& a : f.aaltFeatures) {
     if (a.tag == f.curr.feature) a.used = true;
   }
-  if (f.curr.feature == kTagSize) {
+  if (f.curr.feature == ot::kTagSize) {
     featMsg(g, 2, "%s", kLookupInSize);
     return;
   }
@@ -141,18 +141,18 @@ void featUseExtension(coreContext* g, bool inLookup) {
     currentNamed(g).useExtension = 1;
     return;
   }
-  if (f.curr.feature == kTagAalt) f.aaltUseExtension = true;
+  if (f.curr.feature == ot::kTagAalt) f.aaltUseExtension = true;
   else featMsg(g, 2, "\"useExtension\" allowed in feature-scope only for 'aalt'");
 }
 
 void featSubtableBreak(coreContext* g) {
   FeatContext& f = *g->feat;
-  if (f.curr.feature == kTagAalt || f.curr.feature == kTagSize) {
+  if (f.curr.feature == ot::kTagAalt || f.curr.feature == ot::kTagSize) {
     featMsg(g, 2, "\"subtable\" use not allowed in 'aalt' or 'size' feature");
     return;
   }
-  if (f.curr.table == kTagGSUB) GSUBSubtableBreak(g);
-  else if (f.curr.table == kTagGPOS) GPOSSubtableBreak(g, f.curr.lookupType == 2);
+  if (f.curr.table == ot::kTagGSUB) GSUBSubtableBreak(g);
+  else if (f.curr.table == ot::kTagGPOS) GPOSSubtableBreak(g, f.curr.lookupType == 2);
   else featMsg(g, 2, "Statement not expected here");
 }
 

@@ -20,12 +20,12 @@ void ruleDone(coreContext* g) {
 
 void featAddGSUBRule(coreContext* g, uint32_t type, GlyphNode* target, GlyphNode* repl) {
   FeatContext& f = *g->feat;
-  if (f.curr.feature == kTagAalt) {
+  if (f.curr.feature == ot::kTagAalt) {
     if (type == 1 || type == 3) featAaltAddRule(g, target, repl);
     else featMsg(g, 1, "%s", kOnlyInAalt);
     return;
   }
-  featPrepRule(g, kTagGSUB, type, target, repl);
+  featPrepRule(g, ot::kTagGSUB, type, target, repl);
   if (!g->errorFlag) GSUBRuleAdd(g, target, repl);
   ruleDone(g);
   featRecycleNode(g, target);
@@ -35,7 +35,7 @@ void featAddGSUBRule(coreContext* g, uint32_t type, GlyphNode* target, GlyphNode
 void featAddGPOSRule(coreContext* g, uint32_t type, GlyphNode* pattern) {
   FeatContext& f = *g->feat;
   bool marked = pattern->flags & GN_PATTERN_MARKED;
-  featPrepRule(g, kTagGPOS, marked ? 8 : type, pattern, nullptr);
+  featPrepRule(g, ot::kTagGPOS, marked ? 8 : type, pattern, nullptr);
   if (!g->errorFlag) {
     if (marked) GPOSSetContextTypes(g, 8, type);
     GPOSRuleAdd(g, pattern, featCurrentFile(g), g->line, static_cast<int>(f.anchors.size()),
@@ -85,11 +85,11 @@ void featSubstitutionRule(coreContext* g, GlyphNode* target, GlyphNode* repl, in
   } else if (!featCheckContextSub(g, target, repl)) {
     return;
   }
-  if (f.curr.feature == kTagAalt) {
+  if (f.curr.feature == ot::kTagAalt) {
     featMsg(g, 1, "%s", kOnlyInAalt);
     return;
   }
-  featPrepRule(g, kTagGSUB, lookupType, target, repl);
+  featPrepRule(g, ot::kTagGSUB, lookupType, target, repl);
   if (!g->errorFlag) GSUBRuleAdd(g, target, repl);
   ruleDone(g);
   featRecycleNode(g, target);
@@ -180,19 +180,19 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
 void featAddFeatureParams(coreContext* g, const std::vector<uint16_t>& params) {
   FeatContext& f = *g->feat;
   uint32_t t = f.curr.feature;
-  if (t != kTagSize) {
+  if (t != ot::kTagSize) {
     featMsg(g, 2, "Feature parameter not supported for feature '%c%c%c%c'",
             static_cast<char>(t >> 24), static_cast<char>(t >> 16), static_cast<char>(t >> 8),
             static_cast<char>(t));
     return;
   }
-  featPrepRule(g, kTagGPOS, 10, nullptr, nullptr);
+  featPrepRule(g, ot::kTagGPOS, 10, nullptr, nullptr);
   GPOSAddSizeParams(g, params.data(), static_cast<int>(params.size()));
   ruleDone(g);
 }
 
 void featAddFeatureNamesParam(coreContext* g, uint16_t nameId) {
-  featPrepRule(g, kTagGSUB, 9, nullptr, nullptr);
+  featPrepRule(g, ot::kTagGSUB, 9, nullptr, nullptr);
   GSUBFeatureNameParam(g, nameId);
   ruleDone(g);
 }

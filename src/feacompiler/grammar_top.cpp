@@ -184,7 +184,7 @@ void Grammar::scriptAssign() {
   std::string text = lex_.text;
   advance();
   FeatState& c = f_.curr;
-  if (c.feature == kTagAalt || c.feature == kTagSize) {
+  if (c.feature == ot::kTagAalt || c.feature == ot::kTagSize) {
     featMsg(g_, 2,
             "\"script\" and \"language\" statements not allowed anymore in 'aalt' or 'size' "
             "feature; use \"languagesystem\" statement(s) at beginning of file instead to "
@@ -198,15 +198,15 @@ void Grammar::scriptAssign() {
   // Rules written before the first script statement apply to every language system; the
   // statement ends that even when it names the script those rules were built under.
   const bool leavesDefaultMode = (f_.fFlags & kLangSysMode) != 0;
-  if (tag == c.script && c.language == kTagDflt && !leavesDefaultMode) return;
+  if (tag == c.script && c.language == kTagDefaultLanguage && !leavesDefaultMode) return;
   f_.fFlags &= ~kLangSysMode;
   // Each script statement starts lookups of its own: rules on either side of it never
   // share one.
   f_.newLookup = true;
   if (tag != c.script) {
-    if (tag == kTagDflt) {
+    if (tag == kTagDefaultLanguage) {
       featMsg(g_, 1, "'dflt' is not a valid tag for a script statement; using 'DFLT'.");
-      tag = kTagDFLT;
+      tag = ot::kTagDFLT;
     }
     bool listed = false;
     for (uint32_t s : f_.scripts) listed = listed || s == tag;
@@ -219,8 +219,8 @@ void Grammar::scriptAssign() {
   }
   // The language list belongs to the script: it starts again at the default language,
   // which takes the script's default rules.
-  f_.languages.assign(1, kTagDflt);
-  c.language = kTagDflt;
+  f_.languages.assign(1, kTagDefaultLanguage);
+  c.language = kTagDefaultLanguage;
   f_.includeDflt = true;
   c.lookupFlag = 0;
   c.markSetIndex = 0;
@@ -303,7 +303,7 @@ void Grammar::lookupflagAssign() {
   if (count == 0)
     syntaxError({T_NUM, K_RightToLeft, K_IgnoreBaseGlyphs, K_IgnoreLigatures, K_IgnoreMarks,
                  K_UseMarkFilteringSet, K_MarkAttachmentType});
-  if (f_.curr.feature == kTagAalt || f_.curr.feature == kTagSize) {
+  if (f_.curr.feature == ot::kTagAalt || f_.curr.feature == ot::kTagSize) {
     featMsg(g_, 2, "\"lookupflag\" use not allowed in 'aalt' or 'size' feature");
     return;
   }

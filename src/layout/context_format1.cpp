@@ -1,8 +1,8 @@
 // Context format 1: a Coverage of first glyphs and one rule set per covered glyph, each
 // rule a sequence of glyph indices.
 #include "layout/context_formats.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 #include "layout/ot/offset_array.h"
 

@@ -2,8 +2,8 @@
 // adds backtrack and lookahead) and one rule set per input class, each rule a sequence of
 // classes.
 #include "layout/context_formats.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/offset_array.h"
 
 namespace otl {

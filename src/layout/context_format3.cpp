@@ -1,8 +1,8 @@
 // Context format 3: one rule, a Coverage per position. The one form written.
 #include "layout/context_formats.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 
 namespace otl {
@@ -85,9 +85,9 @@ void writeChainedContextFormat3(ot::BinaryWriter& writer, const Context& rule, c
                                 const GlyphIdMap& map) {
   const uint32_t start = writer.position();
   writer.writeUInt16(kCoverageFormat);
-  const auto backtrackFields = ot_bin_layout::reserveOffsetArray(writer, rule.backtrack.size());
-  const auto inputFields = ot_bin_layout::reserveOffsetArray(writer, rule.input.size());
-  const auto lookaheadFields = ot_bin_layout::reserveOffsetArray(writer, rule.lookahead.size());
+  const auto backtrackFields = ot::reserveOffsetArray(writer, rule.backtrack.size());
+  const auto inputFields = ot::reserveOffsetArray(writer, rule.input.size());
+  const auto lookaheadFields = ot::reserveOffsetArray(writer, rule.lookahead.size());
   writer.writeUInt16(static_cast<uint16_t>(rule.lookups.size()));
   writeLookupRecords(writer, rule, lookups);
   writeCoverages(writer, start, rule.backtrack, backtrackFields, map);

@@ -2,9 +2,9 @@
 // set and the walk over rule sets.
 #include "layout/context_formats.h"
 #include "layout/glyph_id_map.h"
-#include "layout/limits.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/ot/offset_array.h"
 
 namespace otl::context_read {
@@ -16,7 +16,7 @@ uint16_t readInputCount(ot::BinaryReader& r) {
   const uint16_t inputCount = r.readUInt16();
   if (inputCount == 0) r.fail("context rule without input");
   // The limit is the one format 3 applies to its whole input.
-  if (inputCount > limits::kMaxContextGlyphs) r.fail("context longer than allowed");
+  if (inputCount > ot::limits::kMaxContextGlyphs) r.fail("context longer than allowed");
   return inputCount;
 }
 
@@ -28,7 +28,7 @@ void appendPositions(Sequence& sequence, const std::vector<uint16_t>& values, co
 }  // namespace
 
 std::vector<uint16_t> readGlyphSequence(ot::BinaryReader& r, uint32_t count) {
-  if (count > limits::kMaxContextGlyphs) r.fail("context longer than allowed");
+  if (count > ot::limits::kMaxContextGlyphs) r.fail("context longer than allowed");
   r.requireRecords(count, 2);
   r.charge(count);
   std::vector<uint16_t> values(count);

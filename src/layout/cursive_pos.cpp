@@ -3,9 +3,9 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 
 namespace otl {
 
@@ -38,7 +38,7 @@ void LpCursive::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, con
                             uint16_t) const {
   const size_t n = std::min<size_t>(coverage.glyphCount(), records.size());
   const auto indices = glyphIndices(coverage.glyphs(), map, n);
-  const auto order = uniqueSortOrder(indices);
+  const auto order = ot::uniqueSortOrder(indices);
   const uint32_t start = writer.position();
   writer.writeUInt16(1);
   const uint32_t coverageField = writer.reserveOffset16();
@@ -53,15 +53,15 @@ void LpCursive::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, con
     covered.push_back(indices[order[k]]);
     const uint32_t field = start + 6 + 4 * static_cast<uint32_t>(k);
     if (record.entry) {
-      ot_bin_layout::writeOffset(writer, start, field);
+      ot::writeOffset(writer, start, field);
       record.entry->writeBinary(writer);
     }
     if (record.exit) {
-      ot_bin_layout::writeOffset(writer, start, field + 2);
+      ot::writeOffset(writer, start, field + 2);
       record.exit->writeBinary(writer);
     }
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
+  ot::writeOffset(writer, start, coverageField);
   writeCoverageTable(writer, covered);
 }
 

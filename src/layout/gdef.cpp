@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 
 namespace otl {
 
-using ot_bin_layout::writeOffset;
+using ot::writeOffset;
 
 void GDefTableData::assign(const GDefTableData& other) {
   if (this == &other) return;
@@ -184,7 +184,7 @@ void GDefTableData::writeParts(ot::BinaryWriter& writer, const GlyphIdMap& map) 
 
 void GDefTableData::writeAttachList(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
   const auto entries = sortedEntries(attachGlyphs, attachPoints, map);
-  CoveredOffsetsWriter head(writer, entries.size(), 0);
+  ot::CoveredOffsetsWriter head(writer, entries.size(), 0);
   for (size_t i = 0; i < entries.size(); ++i) {
     head.startTable(i, entries[i].first);
     writer.writeUInt16(entries[i].second->size());
@@ -195,12 +195,12 @@ void GDefTableData::writeAttachList(ot::BinaryWriter& writer, const GlyphIdMap& 
 
 void GDefTableData::writeCaretList(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
   const auto entries = sortedEntries(caretGlyphs, carets, map);
-  CoveredOffsetsWriter head(writer, entries.size(), 0);
+  ot::CoveredOffsetsWriter head(writer, entries.size(), 0);
   for (size_t i = 0; i < entries.size(); ++i) {
     head.startTable(i, entries[i].first);
     const uint32_t glyph = writer.position();
     const auto& list = *entries[i].second;
-    const auto caretFields = ot_bin_layout::reserveOffsetArray(writer, list.size());
+    const auto caretFields = ot::reserveOffsetArray(writer, list.size());
     for (size_t j = 0; j < list.size(); ++j) {
       writeOffset(writer, glyph, caretFields[j]);
       const LigatureCaret& caret = list[j];

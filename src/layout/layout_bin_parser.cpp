@@ -163,7 +163,7 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
       if (defaultOffset != 0) {
         Language* language = findDefaultEntry(target.languages);
         if (!language) {
-          const ot::Tag dflt = ot::Tag::fromString("dflt");
+          const ot::Tag dflt = ot::Tag::fromUInt32(ot::kTagDflt);
           language = &target.languages.try_emplace(dflt, dflt).first->second;
         }
         ot::BinaryReader langSys = script.window(defaultOffset);

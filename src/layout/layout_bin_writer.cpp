@@ -5,10 +5,10 @@
 
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
-#include "layout/limits.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace otl::ot_bin_layout {
 
@@ -65,7 +65,7 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
   glyphs_ = &glyphs;
   if (!block) return false;
   const std::string table = tableName(block->tableId);
-  if (glyphs.glyphCount() > limits::kMaxGlyphCount) {
+  if (glyphs.glyphCount() > ot::limits::kMaxGlyphCount) {
     diagnostics_.add(Severity::kError, table, "more glyphs than 16-bit glyph indices reach; table not written");
     return false;
   }
@@ -206,7 +206,7 @@ bool LayoutBinWriter::writeFeatureList(ot::BinaryWriter& out) {
       const auto& lookups = feature.lookups;
       // The parameters follow the lookup indices, so their offset is known now.
       const uint64_t paramsOffset = feature.params.empty() ? 0 : 4 + 2 * uint64_t{lookups.size()};
-      if (paramsOffset > limits::kMaxOffset16) {
+      if (paramsOffset > ot::limits::kMaxOffset16) {
         throw ot::Exception(ot::Exception::kWriteFailed,
                             "feature " + records_[i].feature.text() + " has too many lookups for its parameters");
       }

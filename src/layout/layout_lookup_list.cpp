@@ -7,13 +7,15 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 
 namespace otl::ot_bin_layout {
 
 namespace {
 
-// Room for lookup tables and subtables behind 16-bit offsets from the LookupList.
-constexpr int64_t kLookupBudget = 65533;
+// Room for lookup tables and subtables behind 16-bit offsets from the LookupList: one
+// under what a 16-bit offset reaches, where the switch to Extensions has always been.
+constexpr int64_t kLookupBudget = ot::limits::kMaxOffset16 - 1;
 
 bool usesMarkFilteringSet(const Lookup& lookup) { return (lookup.flag & kUseMarkFilteringSet) != 0; }
 

@@ -28,8 +28,8 @@ ot::Tag LayoutTableBlock::requiredFeature(ot::Tag script, ot::Tag language) cons
   if (foundScript == scripts.end()) return {};
   const auto& languages = foundScript->second.languages;
   auto foundLanguage = languages.find(language);
-  if (foundLanguage == languages.end() && language.sameBytes(ot::Tag::fromString("DFLT"))) {
-    foundLanguage = languages.find(ot::Tag::fromString("dflt"));
+  if (foundLanguage == languages.end() && language.value() == ot::kTagDFLT) {
+    foundLanguage = languages.find(ot::Tag::fromUInt32(ot::kTagDflt));
   }
   return foundLanguage == languages.end() ? ot::Tag{} : foundLanguage->second.required;
 }

@@ -5,10 +5,10 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/subtable_split.h"
 
 namespace otl {
@@ -74,15 +74,15 @@ std::vector<LsLigature::LigatureSet> LsLigature::ligatureSets(const GlyphIdMap& 
 void LsLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
                              uint16_t) const {
   const std::vector<LigatureSet> sets = ligatureSets(map);
-  CoveredOffsetsWriter head(writer, sets.size());
+  ot::CoveredOffsetsWriter head(writer, sets.size());
   for (size_t k = 0; k < sets.size(); ++k) {
     const auto& set = sets[k];
     head.startTable(k, set.first);
     const uint32_t setStart = writer.position();
-    const auto entryFields = ot_bin_layout::reserveOffsetArray(writer, set.entries.size());
+    const auto entryFields = ot::reserveOffsetArray(writer, set.entries.size());
     for (size_t j = 0; j < set.entries.size(); ++j) {
       const auto& entry = set.entries[j];
-      ot_bin_layout::writeOffset(writer, setStart, entryFields[j]);
+      ot::writeOffset(writer, setStart, entryFields[j]);
       writer.writeUInt16(map.indexOf(ligatures.glyphAt(entry.rule)));
       writer.writeUInt16(static_cast<uint16_t>(entry.rest.size() + 1));
       for (uint16_t g : entry.rest) writer.writeUInt16(g);

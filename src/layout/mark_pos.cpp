@@ -3,10 +3,11 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -122,8 +123,8 @@ MarkLayout sortMarks(const LpMarkTo& subtable, size_t baseRecordCount, const Gly
   const size_t baseCount = std::min<size_t>(subtable.bases.glyphCount(), baseRecordCount);
   layout.markIndices = glyphIndices(subtable.marks.glyphs(), map, markCount);
   layout.baseIndices = glyphIndices(subtable.bases.glyphs(), map, baseCount);
-  layout.markOrder = uniqueSortOrder(layout.markIndices);
-  layout.baseOrder = uniqueSortOrder(layout.baseIndices);
+  layout.markOrder = ot::uniqueSortOrder(layout.markIndices);
+  layout.baseOrder = ot::uniqueSortOrder(layout.baseIndices);
   return layout;
 }
 
@@ -142,7 +143,7 @@ MarkFields writeMarkHead(ot::BinaryWriter& writer, const LpMarkTo& subtable, con
   writer.writeUInt16(subtable.classCount);
   f.markArrayField = writer.reserveOffset16();
   f.baseArrayField = writer.reserveOffset16();
-  ot_bin_layout::writeOffset(writer, f.start, f.markArrayField);
+  ot::writeOffset(writer, f.start, f.markArrayField);
   f.markArray = writer.position();
   writer.writeUInt16(static_cast<uint16_t>(layout.markOrder.size()));
   for (size_t k : layout.markOrder) {
@@ -155,7 +156,7 @@ MarkFields writeMarkHead(ot::BinaryWriter& writer, const LpMarkTo& subtable, con
 void writeMarkAnchors(ot::BinaryWriter& writer, const LpMarkTo& subtable, const MarkLayout& layout,
                       const MarkFields& f) {
   for (size_t i = 0; i < layout.markOrder.size(); ++i) {
-    ot_bin_layout::writeOffset(writer, f.markArray, f.anchorFields[i]);
+    ot::writeOffset(writer, f.markArray, f.anchorFields[i]);
     subtable.markRecords[layout.markOrder[i]].anchor.writeBinary(writer);
   }
 }
@@ -163,11 +164,11 @@ void writeMarkAnchors(ot::BinaryWriter& writer, const LpMarkTo& subtable, const 
 void writeCoverages(ot::BinaryWriter& writer, const MarkLayout& layout, const MarkFields& f) {
   std::vector<uint16_t> covered;
   for (size_t k : layout.markOrder) covered.push_back(layout.markIndices[k]);
-  ot_bin_layout::writeOffset(writer, f.start, f.markCoverage);
+  ot::writeOffset(writer, f.start, f.markCoverage);
   writeCoverageTable(writer, covered);
   covered.clear();
   for (size_t k : layout.baseOrder) covered.push_back(layout.baseIndices[k]);
-  ot_bin_layout::writeOffset(writer, f.start, f.baseCoverage);
+  ot::writeOffset(writer, f.start, f.baseCoverage);
   writeCoverageTable(writer, covered);
 }
 
@@ -175,7 +176,7 @@ void writeRowAnchors(ot::BinaryWriter& writer, const AnchorRow& row, uint16_t cl
                      uint32_t firstField) {
   for (uint16_t c = 0; c < classCount && c < row.size(); ++c) {
     if (!row[c]) continue;
-    ot_bin_layout::writeOffset(writer, base, firstField + 2u * c);
+    ot::writeOffset(writer, base, firstField + 2u * c);
     row[c]->writeBinary(writer);
   }
 }
@@ -186,10 +187,10 @@ void LpMarkToBase::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, 
                                uint16_t) const {
   const MarkLayout layout = sortMarks(*this, baseRecords.size(), map);
   // The Coverages follow the anchor offsets: past 16-bit reach nothing can be written.
-  if (16 + 4 * uint64_t{layout.markOrder.size()} + 2 * uint64_t{layout.baseOrder.size()} * classCount > 65534)
+  if (16 + 4 * uint64_t{layout.markOrder.size()} + 2 * uint64_t{layout.baseOrder.size()} * classCount > ot::limits::kMaxOffset16)
     throw ot::Exception::offsetOverflow();
   const MarkFields f = writeMarkHead(writer, *this, layout);
-  ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
+  ot::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t baseArray = writer.position();
   writer.writeUInt16(static_cast<uint16_t>(layout.baseOrder.size()));
   const uint32_t firstField = writer.position();
@@ -207,15 +208,15 @@ void LpMarkToLigature::writeBinary(ot::BinaryWriter& writer, const LookupIndexMa
   const MarkLayout layout = sortMarks(*this, ligatureRecords.size(), map);
   uint64_t attachBytes = 0;
   for (size_t k : layout.baseOrder) attachBytes += 2 + 2 * uint64_t{ligatureRecords[k].size()} * classCount;
-  if (16 + 4 * uint64_t{layout.markOrder.size()} + attachBytes > 65534) throw ot::Exception::offsetOverflow();
+  if (16 + 4 * uint64_t{layout.markOrder.size()} + attachBytes > ot::limits::kMaxOffset16) throw ot::Exception::offsetOverflow();
   const MarkFields f = writeMarkHead(writer, *this, layout);
-  ot_bin_layout::writeOffset(writer, f.start, f.baseArrayField);
+  ot::writeOffset(writer, f.start, f.baseArrayField);
   const uint32_t ligatureArray = writer.position();
-  const auto attachFields = ot_bin_layout::reserveOffsetArray(writer, layout.baseOrder.size());
+  const auto attachFields = ot::reserveOffsetArray(writer, layout.baseOrder.size());
   writeMarkAnchors(writer, *this, layout, f);
   std::vector<uint32_t> attachStarts;
   for (size_t i = 0; i < layout.baseOrder.size(); ++i) {
-    ot_bin_layout::writeOffset(writer, ligatureArray, attachFields[i]);
+    ot::writeOffset(writer, ligatureArray, attachFields[i]);
     attachStarts.push_back(writer.position());
     const auto& rows = ligatureRecords[layout.baseOrder[i]];
     writer.writeUInt16(static_cast<uint16_t>(rows.size()));

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "layout/glyph_id_map.h"
-#include "layout/limits.h"
+#include "layout/glyph_indices.h"
 #include "layout/mark_pos.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -54,8 +54,8 @@ bool LpMarkTo::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups,
   const size_t count = std::min<size_t>(bases.glyphCount(), baseCount());
   const std::vector<uint16_t> markIndices = glyphIndices(marks.glyphs(), map, markCount);
   const std::vector<uint16_t> baseIndices = glyphIndices(bases.glyphs(), map, count);
-  const std::vector<size_t> markOrder = uniqueSortOrder(markIndices);
-  const std::vector<size_t> baseOrder = uniqueSortOrder(baseIndices);
+  const std::vector<size_t> markOrder = ot::uniqueSortOrder(markIndices);
+  const std::vector<size_t> baseOrder = ot::uniqueSortOrder(baseIndices);
 
   // Everything but the base records and the base Coverage, which comes last and so
   // needs only its offset to reach: header, MarkArray, mark anchors, base array count,
@@ -74,8 +74,8 @@ bool LpMarkTo::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups,
   uint64_t used = fixed, total = fixed;
   for (size_t k : baseOrder) {
     const uint64_t bytes = baseRecordBytes(k);
-    if (fixed + bytes > limits::kMaxOffset16) return false;
-    if (used + bytes > limits::kMaxOffset16) {
+    if (fixed + bytes > ot::limits::kMaxOffset16) return false;
+    if (used + bytes > ot::limits::kMaxOffset16) {
       runs.emplace_back();
       used = fixed;
       total += fixed;
@@ -85,7 +85,7 @@ bool LpMarkTo::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups,
     total += bytes;
   }
   // More pieces than a lookup counts, or than a table holds, would only cost memory.
-  if (runs.size() < 2 || runs.size() > limits::kMaxCount16 || total > limits::kMaxTableBytes) return false;
+  if (runs.size() < 2 || runs.size() > ot::limits::kMaxCount16 || total > ot::limits::kMaxTableBytes) return false;
 
   SubtableList pieces;
   for (const auto& run : runs) {

@@ -3,10 +3,10 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/subtable_split.h"
 
 namespace otl {
@@ -34,8 +34,8 @@ void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
 void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,
                              uint16_t) const {
   const auto in = glyphIndices(coverage.glyphs(), map, ruleCount());
-  const auto order = uniqueSortOrder(in);
-  CoveredOffsetsWriter head(writer, order.size());
+  const auto order = ot::uniqueSortOrder(in);
+  ot::CoveredOffsetsWriter head(writer, order.size());
   for (size_t k = 0; k < order.size(); ++k) {
     head.startTable(k, in[order[k]]);
     const auto& glyphs = sequences[order[k]].glyphs();
@@ -46,7 +46,7 @@ void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, co
 }
 
 bool LsMultiple::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
-  const auto kept = uniqueSortOrder(glyphIndices(coverage.glyphs(), map, ruleCount()));
+  const auto kept = ot::uniqueSortOrder(glyphIndices(coverage.glyphs(), map, ruleCount()));
   const auto makePiece = [&](const std::vector<size_t>& rules) {
     auto piece = createSubtable(tableId, typeCode, holder);  // multiple or alternate, as this one
     auto& pieceRules = static_cast<LsMultiple&>(*piece);

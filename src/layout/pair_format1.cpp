@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "layout/glyph_id_map.h"
-#include "layout/limits.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
+#include "layout/ot/limits.h"
 #include "layout/ot/offset_array.h"
 #include "layout/pair_pos.h"
 
@@ -33,7 +33,7 @@ void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
     r.requireRecords(count, 2 + recordSize);
     // Pair sets may share one offset: the charge follows the memory the kept records
     // take, not the bytes they are read from.
-    r.charge(limits::keptRecordSteps(count, 2 + recordSize));
+    r.charge(ot::limits::keptRecordSteps(count, 2 + recordSize));
     if (pairs.capacity() - pairs.size() < count) pairs.reserve(std::max(pairs.size() + count, 2 * pairs.capacity()));
     for (uint16_t k = 0; k < count; ++k) {
       GPosSpecificPair pair;
@@ -72,7 +72,7 @@ void LpPairFormat1Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
   }
   std::vector<uint16_t> firsts;
   for (const auto& set : sets) firsts.push_back(set.first);
-  const auto order = glyphSortOrder(firsts);
+  const auto order = ot::glyphSortOrder(firsts);
   const uint32_t start = writer.position();
   writer.writeUInt16(kGlyphPairFormat);
   const uint32_t coverageField = writer.reserveOffset16();
@@ -102,14 +102,14 @@ void LpPairFormat1Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
     bool shared = false;
     for (const auto& [earlier, setOffset] : written) {
       if (sameRecords(*earlier, set)) {
-        ot_bin_layout::writeOffsetValue(writer, setFields[k], setOffset);
+        ot::writeOffsetValue(writer, setFields[k], setOffset);
         shared = true;
         break;
       }
     }
     if (shared) continue;
     const uint32_t setOffset = writer.position() - start;
-    ot_bin_layout::writeOffset(writer, start, setFields[k]);
+    ot::writeOffset(writer, start, setFields[k]);
     written.emplace_back(&set, setOffset);
     writer.writeUInt16(static_cast<uint16_t>(set.records.size()));
     for (const auto& record : set.records) {
@@ -124,7 +124,7 @@ void LpPairFormat1Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
     d.pair->value1.writeDevices(writer, start, d.fields1);
     d.pair->value2.writeDevices(writer, start, d.fields2);
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
+  ot::writeOffset(writer, start, coverageField);
   std::vector<uint16_t> covered;
   for (size_t k : order) covered.push_back(firsts[k]);
   writeCoverageTable(writer, covered);

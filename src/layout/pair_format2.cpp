@@ -6,10 +6,11 @@
 #include <vector>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/pair_pos.h"
 
 namespace otl {
@@ -69,9 +70,9 @@ void LpPairFormat2Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
     vf1 |= pair.value1.valueFormat();
     vf2 |= pair.value2.valueFormat();
   }
-  const uint64_t recordSize = valueRecordSize(vf1) + valueRecordSize(vf2);
+  const uint64_t recordSize = ot::valueRecordSize(vf1) + ot::valueRecordSize(vf2);
   // The Coverage offset follows the matrix: a matrix past 16-bit reach cannot be written.
-  if (kClassPairHeaderSize + uint64_t{class1Count} * class2Count * recordSize > 65534)
+  if (kClassPairHeaderSize + uint64_t{class1Count} * class2Count * recordSize > ot::limits::kMaxOffset16)
     throw ot::Exception::offsetOverflow();
   // The pair of each matrix cell (the last one given wins). With records of bytes the check
   // above bounds the matrix; records of no bytes need no matrix at all.
@@ -117,11 +118,11 @@ void LpPairFormat2Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
       devices.push_back(d);
     }
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
+  ot::writeOffset(writer, start, coverageField);
   writeCoverageTable(writer, covered);
-  ot_bin_layout::writeOffset(writer, start, classDef1Field);
+  ot::writeOffset(writer, start, classDef1Field);
   classDef1.writeBinary(writer, map);
-  ot_bin_layout::writeOffset(writer, start, classDef2Field);
+  ot::writeOffset(writer, start, classDef2Field);
   classDef2.writeBinary(writer, map);
   for (const auto& d : devices) {
     d.pair->value1.writeDevices(writer, start, d.fields1);

@@ -1,7 +1,7 @@
 #include "layout/pair_pos.h"
 
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 
 namespace otl {

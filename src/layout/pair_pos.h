@@ -38,7 +38,7 @@ struct PairHeader {
   GlyphList covered;  // first glyphs
   uint16_t valueFormat1 = 0, valueFormat2 = 0;
   // Bytes of the two value records of one pair.
-  uint32_t recordSize() const { return valueRecordSize(valueFormat1) + valueRecordSize(valueFormat2); }
+  uint32_t recordSize() const { return ot::valueRecordSize(valueFormat1) + ot::valueRecordSize(valueFormat2); }
 };
 
 // Each form holds its pairs and its own binary form and feature text (pair_format1.cpp,

@@ -7,7 +7,7 @@
 #include <map>
 #include <sstream>
 
-#include "layout/limits.h"
+#include "layout/ot/limits.h"
 #include "layout/pair_pos.h"
 
 namespace otl {

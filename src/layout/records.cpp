@@ -6,78 +6,6 @@
 
 namespace otl {
 
-namespace {
-// Deep copy of an optional record; an existing target is assigned in place.
-template <class Record>
-void copyOptional(std::unique_ptr<Record>& target, const std::unique_ptr<Record>& source) {
-  if (!source) {
-    target.reset();
-  } else if (!target) {
-    target = std::make_unique<Record>(*source);
-  } else {
-    *target = *source;
-  }
-}
-}  // namespace
-
-void copyDevice(DevicePtr& target, const DevicePtr& source) { copyOptional(target, source); }
-
-bool sameDevice(const DevicePtr& a, const DevicePtr& b) {
-  if (!a || !b) return !a && !b;
-  return a->entries == b->entries;
-}
-
-GPosValue& GPosValue::operator=(const GPosValue& other) {
-  if (this == &other) return *this;
-  xPlacement = other.xPlacement;
-  yPlacement = other.yPlacement;
-  xAdvance = other.xAdvance;
-  yAdvance = other.yAdvance;
-  ids = other.ids;
-  for (size_t i = 0; i < 4; ++i) copyDevice(devices[i], other.devices[i]);
-  return *this;
-}
-
-void GPosValue::clear() { *this = GPosValue{}; }
-
-bool GPosValue::operator==(const GPosValue& other) const {
-  if (xPlacement != other.xPlacement || yPlacement != other.yPlacement || xAdvance != other.xAdvance ||
-      yAdvance != other.yAdvance || ids != other.ids)
-    return false;
-  for (size_t i = 0; i < 4; ++i) {
-    if (!sameDevice(devices[i], other.devices[i])) return false;
-  }
-  return true;
-}
-
-bool GPosValue::operator<(const GPosValue& other) const {
-  if (xPlacement != other.xPlacement) return xPlacement < other.xPlacement;
-  if (yPlacement != other.yPlacement) return yPlacement < other.yPlacement;
-  if (xAdvance != other.xAdvance) return xAdvance < other.xAdvance;
-  return yAdvance < other.yAdvance;
-}
-
-bool GPosValue::isEmpty() const {
-  if (xPlacement || yPlacement || xAdvance || yAdvance) return false;
-  for (const auto& device : devices) {
-    if (device) return false;
-  }
-  return true;
-}
-
-uint16_t GPosValue::valueFormat() const {
-  uint16_t format = 0;
-  if (xPlacement) format |= kXPlacement;
-  if (yPlacement) format |= kYPlacement;
-  if (xAdvance) format |= kXAdvance;
-  if (yAdvance) format |= kYAdvance;
-  for (size_t i = 0; i < 4; ++i) {
-    if (devices[i]) format |= static_cast<uint16_t>(kXPlaDevice << i);
-    if (ids[i]) format |= static_cast<uint16_t>(0x0100 << i);
-  }
-  return format;
-}
-
 void GPosValue::writeFea(std::ostream& out) const {
   if (xPlacement == 0 && yPlacement == 0 && yAdvance == 0) {
     out << xAdvance;
@@ -90,22 +18,7 @@ void GPosValue::writeFeaFull(std::ostream& out) const {
   out << '<' << xPlacement << ' ' << yPlacement << ' ' << xAdvance << ' ' << yAdvance << '>';
 }
 
-void copyAnchor(AnchorPtr& target, const AnchorPtr& source) { copyOptional(target, source); }
-
-AnchorTable& AnchorTable::operator=(const AnchorTable& other) {
-  if (this == &other) return *this;
-  x = other.x;
-  y = other.y;
-  contourPoint = other.contourPoint;
-  copyDevice(xDevice, other.xDevice);
-  copyDevice(yDevice, other.yDevice);
-  return *this;
-}
-
-bool AnchorTable::operator==(const AnchorTable& other) const {
-  return x == other.x && y == other.y && contourPoint == other.contourPoint &&
-         sameDevice(xDevice, other.xDevice) && sameDevice(yDevice, other.yDevice);
-}
+void copyAnchor(AnchorPtr& target, const AnchorPtr& source) { ot::copyOptional(target, source); }
 
 void AnchorTable::writeFea(std::ostream& out) const {
   out << "<anchor " << x << ' ' << y;

@@ -3,17 +3,17 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
-#include "layout/limits.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
 namespace {
 std::vector<uint16_t> readOffsets(ot::BinaryReader& r) {
   const uint16_t count = r.readUInt16();
-  if (count > limits::kMaxContextGlyphs) r.fail("context longer than allowed");
+  if (count > ot::limits::kMaxContextGlyphs) r.fail("context longer than allowed");
   return r.readUInt16Array(count);
 }
 }  // namespace
@@ -55,12 +55,12 @@ void LsReverseChainedContext::writeBinary(ot::BinaryWriter& writer, const Lookup
   const size_t n = std::min(input.glyphCount(), substitutes.glyphCount());
   const auto in = glyphIndices(input.glyphs(), map, n);
   const auto out = glyphIndices(substitutes.glyphs(), map, n);
-  const auto order = uniqueSortOrder(in);
+  const auto order = ot::uniqueSortOrder(in);
   const uint32_t start = writer.position();
   writer.writeUInt16(1);
   const uint32_t coverageField = writer.reserveOffset16();
-  const auto backtrackFields = ot_bin_layout::reserveOffsetArray(writer, backtrack.size());
-  const auto lookaheadFields = ot_bin_layout::reserveOffsetArray(writer, lookahead.size());
+  const auto backtrackFields = ot::reserveOffsetArray(writer, backtrack.size());
+  const auto lookaheadFields = ot::reserveOffsetArray(writer, lookahead.size());
   writer.writeUInt16(static_cast<uint16_t>(order.size()));
   std::vector<uint16_t> covered;
   for (size_t k : order) {

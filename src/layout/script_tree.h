@@ -51,15 +51,15 @@ bool removeLookupIndices(std::vector<uint32_t>& lookups, const LookupIndexSet& i
 // The first entry tagged "DFLT" or "dflt" in tag order ("DFLT" wins); null when neither.
 template <class Map>
 auto* findDefaultEntry(Map& map) {
-  for (const char* text : {"DFLT", "dflt"}) {
-    auto found = map.find(ot::Tag::fromString(text));
+  for (uint32_t value : {ot::kTagDFLT, ot::kTagDflt}) {
+    auto found = map.find(ot::Tag::fromUInt32(value));
     if (found != map.end()) return &found->second;
   }
   return static_cast<decltype(&map.begin()->second)>(nullptr);
 }
 
 inline bool isDefaultTag(const ot::Tag& tag) {
-  return tag.sameBytes(ot::Tag::fromString("DFLT")) || tag.sameBytes(ot::Tag::fromString("dflt"));
+  return tag.value() == ot::kTagDFLT || tag.value() == ot::kTagDflt;
 }
 
 }  // namespace otl

@@ -3,9 +3,9 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 
 namespace otl {
@@ -25,7 +25,7 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     values.assign(coverage.glyphCount(), value);
   } else if (format == 2) {
     const uint16_t count = r.readUInt16();
-    r.requireRecords(count, valueRecordSize(valueFormat));
+    r.requireRecords(count, ot::valueRecordSize(valueFormat));
     r.charge(count);
     values.resize(count);
     for (auto& value : values) value.readBinary(r, r.position(), 0, valueFormat);
@@ -38,7 +38,7 @@ void LpSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
                            uint16_t requested) const {
   const size_t n = std::min<size_t>(coverage.glyphCount(), values.size());
   const auto indices = glyphIndices(coverage.glyphs(), map, n);
-  const auto order = uniqueSortOrder(indices);
+  const auto order = ot::uniqueSortOrder(indices);
   bool same = requested != 2 && n >= 1;
   for (size_t i = 1; same && i < n; ++i) same = values[i] == values[0];
   const uint32_t start = writer.position();
@@ -59,7 +59,7 @@ void LpSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
     for (size_t k = 0; k < order.size(); ++k) values[order[k]].writeBinary(writer, format, fields[k]);
     for (size_t k = 0; k < order.size(); ++k) values[order[k]].writeDevices(writer, start, fields[k]);
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
+  ot::writeOffset(writer, start, coverageField);
   std::vector<uint16_t> covered;
   for (size_t k : order) covered.push_back(indices[k]);
   writeCoverageTable(writer, covered);

@@ -3,10 +3,10 @@
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 #include "layout/subtable_split.h"
 
@@ -17,7 +17,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   const uint16_t format = r.readUInt16();
   const uint16_t coverageOffset = r.readUInt16();
   std::vector<uint16_t> indices;
-  readCoverageIndices(indices, r, coverageOffset, map);
+  ot::readCoverageIndices(indices, r, coverageOffset, map.glyphCount());
   GlyphList in, out;
   in.reserve(indices.size());
   for (uint16_t index : indices) in.push_back(map.idOf(index));
@@ -49,7 +49,7 @@ void LsSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
   const size_t n = std::min(input.glyphCount(), output.glyphCount());
   const auto in = glyphIndices(input.glyphs(), map, n);
   const auto out = glyphIndices(output.glyphs(), map, n);
-  const auto order = uniqueSortOrder(in);
+  const auto order = ot::uniqueSortOrder(in);
   bool sameDelta = requested != 2 && input.glyphCount() == output.glyphCount() && !order.empty();
   const uint32_t delta = order.empty() ? 0 : uint32_t{out[order[0]]} - in[order[0]];
   for (size_t k : order) {
@@ -64,7 +64,7 @@ void LsSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
     writer.writeUInt16(static_cast<uint16_t>(order.size()));
     for (size_t k : order) writer.writeUInt16(out[k]);
   }
-  ot_bin_layout::writeOffset(writer, start, coverageField);
+  ot::writeOffset(writer, start, coverageField);
   std::vector<uint16_t> covered;
   covered.reserve(order.size());
   for (size_t k : order) covered.push_back(in[k]);
@@ -74,7 +74,7 @@ void LsSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, cons
 bool LsSingle::splitForOffsets(SubtableList& out, const LookupIndexMap& lookups, const GlyphIdMap& map) const {
   const size_t n = std::min(input.glyphCount(), output.glyphCount());
   // The rules the writer keeps, in its order.
-  const auto kept = uniqueSortOrder(glyphIndices(input.glyphs(), map, n));
+  const auto kept = ot::uniqueSortOrder(glyphIndices(input.glyphs(), map, n));
   const auto makePiece = [&](const std::vector<size_t>& rules) {
     auto piece = std::make_unique<LsSingle>(holder);
     GlyphList in, out;

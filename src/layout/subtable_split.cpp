@@ -1,6 +1,6 @@
 #include "layout/subtable_split.h"
 
-#include "layout/limits.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -17,7 +17,7 @@ class RuleSplitter {
     for (size_t g = begin; g < end; ++g) rules.insert(rules.end(), groups[g].begin(), groups[g].end());
     auto piece = makePiece_(rules);
     if (ot_bin_layout::trialWriteSubtable(*piece, lookups_, glyphs_)) {
-      if (pieces_.size() >= limits::kMaxCount16) return false;
+      if (pieces_.size() >= ot::limits::kMaxCount16) return false;
       pieces_.push_back(std::move(piece));
       return true;
     }

@@ -1,6 +1,6 @@
 #include "layout/tag_registry.h"
 
-#include "layout/limits.h"
+#include "layout/ot/limits.h"
 #include "layout/tag_registry_data.h"
 
 namespace otl {
@@ -36,7 +36,7 @@ bool TagRegistry::readField(std::istream& in, std::string& field) {
   std::string piece;
   bool any = false;
   char c = 0;
-  while (piece.size() < limits::kMaxRegistryField && in.get(c)) {
+  while (piece.size() < ot::limits::kMaxRegistryField && in.get(c)) {
     any = true;
     if (c == ',') break;
     piece.push_back(c);

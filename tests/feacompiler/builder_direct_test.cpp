@@ -340,10 +340,10 @@ TEST(BuilderDirect, SinglePositioningFormats) {
 // 'aalt' lookups come first in the LookupList although they are built last.
 TEST(BuilderDirect, StandAloneAndAaltLookups) {
   Harness h(kNames);
-  fea::GSUBSetTags(h.g, fea::otlTagUndefined, fea::otlTagUndefined, fea::otlTagStandAlone);
+  fea::GSUBSetTags(h.g, fea::kTagNone, fea::kTagNone, fea::kTagStandalone);
   fea::GSUBLookupParams(h.g, 0, 1, 0, 0, 0);
   fea::GSUBRuleAdd(h.g, h.el({"a"}), h.el({"b"}));
-  fea::GSUBLookupEnd(h.g, fea::otlTagStandAlone);
+  fea::GSUBLookupEnd(h.g, fea::kTagStandalone);
   gsubLookup(h, kLiga, 4, 1);
   fea::GSUBRuleAdd(h.g, h.seq({h.el({"f"}), h.el({"i"})}), h.el({"fi"}));
   fea::GSUBLookupEnd(h.g, kLiga);

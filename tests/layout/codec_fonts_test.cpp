@@ -10,9 +10,9 @@
 
 #include "command_output.h"
 #include "layout/glyph_id_map.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
-#include "layout/ot/class_def.h"
-#include "layout/ot/coverage.h"
+#include "layout/records.h"
 #include "support/judge_passes.h"
 
 namespace {

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "codec_fixture.h"
-#include "layout/ot/anchor.h"
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/class_def.h"
-#include "layout/ot/coverage.h"
-#include "layout/ot/device.h"
 #include "layout/ot/exception.h"
-#include "layout/ot/value_record.h"
+#include "layout/records.h"
 
 namespace {
 
@@ -38,7 +35,7 @@ TEST(CodecCoverage, DecodesAndReencodesBothFormats) {
   };
   for (const auto& c : cases) {
     ot::BinaryWriter writer;
-    otl::writeCoverageTable(writer, c.indices);
+    ot::writeCoverageTable(writer, c.indices);
     EXPECT_EQ(writer.str(), c.bytes);
     ot::BinaryReader reader(c.bytes);
     otl::GlyphList glyphs;

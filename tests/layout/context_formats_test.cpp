@@ -4,10 +4,10 @@
 
 #include "codec_fixture.h"
 #include "layout/context_subst.h"
-#include "layout/limits.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/ot/offset_array.h"
 
 namespace {
@@ -156,7 +156,7 @@ TEST(OffsetArrays, CountCheckedAndCharged) {
     ot::BinaryReader reader(c.bytes);
     if (c.budgetLeft) {
       reader.startBudget();
-      reader.charge(otl::limits::operationsBudget(c.bytes.size()) - c.budgetLeft);
+      reader.charge(ot::limits::operationsBudget(c.bytes.size()) - c.budgetLeft);
     }
     try {
       EXPECT_EQ(ot::readOffsetArray(reader), c.offsets) << c.name;

@@ -4,10 +4,10 @@
 #include <new>
 #include <sstream>
 
-#include "layout/limits.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/ot/tag.h"
 
 namespace {
@@ -50,7 +50,7 @@ TEST(OtStreams, BudgetAndNestingAreBounded) {
   const std::string bytes(8, '\0');
   ot::BinaryReader reader(bytes);
   reader.startBudget();
-  EXPECT_THROW(reader.charge(otl::limits::kMinOperations + 1), ot::Exception);
+  EXPECT_THROW(reader.charge(ot::limits::kMinOperations + 1), ot::Exception);
   ot::BinaryReader nested(bytes);
   EXPECT_THROW(
       {
@@ -65,13 +65,13 @@ TEST(OtStreams, OffsetLimitIs65534) {
     const uint32_t slot = writer.reserveOffset16();
     writer.writeBytes(std::string(distance - 2, 'x'));
     if (distance == 65534u) {
-      otl::ot_bin_layout::writeOffset(writer, 0, slot);
+      ot::writeOffset(writer, 0, slot);
       EXPECT_EQ(writer.buffer()[0], 0xFF);
       EXPECT_EQ(writer.buffer()[1], 0xFE);
       EXPECT_EQ(writer.position(), distance);
     } else {
       try {
-        otl::ot_bin_layout::writeOffset(writer, 0, slot);
+        ot::writeOffset(writer, 0, slot);
         ADD_FAILURE() << "no overflow at " << distance;
       } catch (const ot::Exception& e) {
         // The writer's recovery acts on this code alone.

@@ -2,25 +2,15 @@
 #include <algorithm>
 
 #include "feacompiler/tables/cmap_module.h"
+#include "layout/ot/big_endian.h"
 
 namespace fea {
 
 namespace {
 
-void put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v >> 8));
-  b.push_back(static_cast<uint8_t>(v));
-}
-
-void put32(std::vector<uint8_t>& b, uint32_t v) {
-  put16(b, v >> 16);
-  put16(b, v & 0xFFFF);
-}
-
-void set16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-  b[at] = static_cast<uint8_t>(v >> 8);
-  b[at + 1] = static_cast<uint8_t>(v);
-}
+using ot::put16;
+using ot::put32;
+using ot::set16;
 
 struct Segment {
   uint32_t start, end;

@@ -9,11 +9,6 @@
 
 namespace fea {
 
-namespace {
-constexpr uint32_t kTagVkrn = 0x766B726E;
-constexpr uint32_t kTagSize = 0x73697A65;
-}  // namespace
-
 std::string gposGlyphName(coreContext* g, uint16_t gid) {
   std::string saved = std::move(g->note);
   g->note.clear();
@@ -172,7 +167,7 @@ void gposBuildLookup(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       gposChainFill(g, h, l);
       break;
     case 10:
-      if (l.p.feature != kTagSize) {
+      if (l.p.feature != ot::kTagSize) {
         coreMsg(g, 3, "feature '%c%c%c%c'with FeatureParameter is not supported.",
                 OTL_TAG_ARGS(l.p.feature));
       }
@@ -277,7 +272,7 @@ int GPOSFill(coreContext* g) {
   for (size_t i = 0; i < h.anon.size(); ++i) {
     if (g->errorFlag) break;
     GposLookupInfo& a = h.anon[i];
-    a.p.script = a.p.language = a.p.feature = otlTagUndefined;
+    a.p.script = a.p.language = a.p.feature = kTagNone;
     gposBuildLookup(g, h, a);
   }
   otlBuilderFill(g, h.b);
@@ -287,6 +282,6 @@ int GPOSFill(coreContext* g) {
 
 void GPOSWrite(coreContext* g) { otlBuilderWrite(g, g->gpos->b); }
 
-bool gposIsVerticalKern(const GposLookupInfo& l) { return l.p.feature == kTagVkrn; }
+bool gposIsVerticalKern(const GposLookupInfo& l) { return l.p.feature == ot::kTagVkrn; }
 
 }  // namespace fea

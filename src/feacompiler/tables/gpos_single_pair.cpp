@@ -191,7 +191,8 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
     }
     if (glyphPairs) {
       // Records beyond what a 16-bit subtable can reach are refused before they are made.
-      if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() > otlMaxOffset16 / 2) {
+      if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() >
+          ot::limits::kMaxCompilerOffset16 / 2) {
         coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
                 OTL_TAG_ARGS(l.p.feature));
       }
@@ -333,7 +334,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     uint64_t class2Count = b.classes.size() + 1;
     // Refused before the matrix is allocated: its offsets could not reach past it.
     uint64_t size = 16 + 2 * static_cast<uint64_t>(bits) * class1Count * class2Count;
-    if (size > otlMaxOffset16) {
+    if (size > ot::limits::kMaxCompilerOffset16) {
       coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }

@@ -59,7 +59,7 @@ void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
 namespace {
 
 // More ligatures than a 16-bit subtable can hold: refused before they are expanded.
-constexpr uint64_t kMaxLigatures = otlMaxOffset16 / 6;
+constexpr uint64_t kMaxLigatures = ot::limits::kMaxCompilerOffset16 / 6;
 
 // Every component sequence the elements spell, the first element varying fastest. More
 // ligatures than a 16-bit subtable can hold are fatal before they are made.

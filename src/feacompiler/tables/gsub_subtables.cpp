@@ -84,7 +84,7 @@ void gsubMultipleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     size_t last = first;
     while (last < rules.size()) {
       uint64_t next = size + 4 + 2 * rules[last].replacement.size();
-      if (next > otlMaxOffset16 && last > first) break;
+      if (next > ot::limits::kMaxCompilerOffset16 && last > first) break;
       size = next;
       ++last;
     }
@@ -144,12 +144,12 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
   for (size_t k = 0; k < setStart.size(); ++k) {
     size_t from = setStart[k];
     size_t to = k + 1 < setStart.size() ? setStart[k + 1] : rules.size();
-    if (pos > otlMaxOffset16) overflow = true;
+    if (pos > ot::limits::kMaxCompilerOffset16) overflow = true;
     put16(s.bytes, static_cast<uint16_t>(pos));
     uint64_t ligPos = 2 + 2 * (to - from);
     put16(sets, static_cast<uint32_t>(to - from));
     for (size_t i = from; i < to; ++i) {
-      if (ligPos > otlMaxOffset16) overflow = true;
+      if (ligPos > ot::limits::kMaxCompilerOffset16) overflow = true;
       put16(sets, static_cast<uint16_t>(ligPos));
       ligPos += 4 + 2 * (rules[i].target.size() - 1);
     }
@@ -160,7 +160,7 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     }
     pos += ligPos;
   }
-  if (overflow || pos > otlMaxOffset16) {
+  if (overflow || pos > ot::limits::kMaxCompilerOffset16) {
     coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
             OTL_TAG_ARGS(h.cur.feature));
   }

@@ -46,7 +46,7 @@ OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index) {
 
 namespace {
 
-bool sectionOverflows(const OtlBuilder& b) { return b.mainSize > otlMaxOffset16; }
+bool sectionOverflows(const OtlBuilder& b) { return b.mainSize > ot::limits::kMaxCompilerOffset16; }
 
 }  // namespace
 

@@ -20,9 +20,9 @@ std::vector<uint16_t> elementGlyphs(const GlyphNode* element);
 uint16_t featNextAnonLabel(coreContext* g);
 
 struct LookupParams {
-  uint32_t script = otlTagUndefined;
-  uint32_t language = otlTagUndefined;
-  uint32_t feature = otlTagUndefined;
+  uint32_t script = kTagNone;
+  uint32_t language = kTagNone;
+  uint32_t feature = kTagNone;
   bool useExtension = false;
   uint16_t type = 0;
   uint16_t flag = 0;

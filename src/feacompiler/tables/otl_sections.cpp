@@ -62,7 +62,7 @@ uint32_t otlCoverageEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->coverageSize;
   t->coverageSize += coverageFormatSize(c);
-  if (t->coverageSize > otlMaxOffset16) {
+  if (t->coverageSize > ot::limits::kMaxCompilerOffset16) {
     coreMsg(g, 3, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
   }
   t->coverageIndex.emplace(std::move(glyphs), c.offset);
@@ -103,7 +103,7 @@ uint32_t otlClassEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->classSize;
   t->classSize += classFormatSize(c);
-  if (t->classSize > otlMaxOffset16) {
+  if (t->classSize > ot::limits::kMaxCompilerOffset16) {
     coreMsg(g, 3, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
   }
   t->classIndex.emplace(std::move(pairs), c.offset);

@@ -9,7 +9,7 @@ namespace fea {
 
 uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
                      const char* kind) {
-  if (value > otlMaxOffset16) {
+  if (!ot::fitsOffset16(value, ot::limits::kMaxCompilerOffset16)) {
     coreMsg(g, 3, "%s offset overflow (0x%lx) in %s %s", what, static_cast<unsigned long>(value),
             where, kind);
   }
@@ -33,9 +33,9 @@ void otlSubtableAdd(coreContext*, OtlTable* t, uint32_t script, uint32_t languag
   r.offset = offset;
   r.label = label;
   r.featureParam = featureParam;
-  r.seenInFeature = feature != otlTagStandAlone;
-  if (script == otlTagUndefined) ++t->noScriptCount;
-  if (feature == otlTagStandAlone) ++t->standAloneCount;
+  r.seenInFeature = feature != kTagStandalone;
+  if (script == kTagNone) ++t->noScriptCount;
+  if (feature == kTagStandalone) ++t->standAloneCount;
   if (otlIsReference(label)) {
     ++t->referenceCount;
   } else if (featureParam) {
@@ -61,7 +61,7 @@ void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
     if (ra) return false;
     if (a.featureParam != b.featureParam) return b.featureParam;
     if (a.feature != b.feature) {
-      bool aa = a.feature == otlTagAalt, ab = b.feature == otlTagAalt;
+      bool aa = a.feature == ot::kTagAalt, ab = b.feature == ot::kTagAalt;
       if (aa != ab) return aa;
     }
     return a.offset < b.offset;
@@ -95,8 +95,8 @@ void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
 }
 
 bool hasTriple(const OtlSubtableRecord& r) {
-  return r.script != otlTagUndefined && r.feature != otlTagUndefined &&
-         r.feature != otlTagStandAlone;
+  return r.script != kTagNone && r.feature != kTagNone &&
+         r.feature != kTagStandalone;
 }
 
 using Triple = std::tuple<uint32_t, uint32_t, uint32_t>;  // feature, script, language
@@ -184,7 +184,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
   for (auto& [script, langs] : scripts) {
     put32(scriptList, script);
     put16(scriptList, otlOffset16(g, scriptPos, "Script", "ScriptList", kListWhat));
-    bool hasDefault = langs.begin()->first == otlTagDefaultLang;
+    bool hasDefault = langs.begin()->first == kTagDefaultLanguage;
     uint32_t others = static_cast<uint32_t>(langs.size()) - (hasDefault ? 1 : 0);
     Bytes table;
     uint32_t pos = 4 + 6 * others;
@@ -202,7 +202,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
       pos += 6 + 2 * static_cast<uint32_t>(langs.begin()->second.size());
     }
     for (auto& [lang, idx] : langs) {
-      if (lang == otlTagDefaultLang) continue;
+      if (lang == kTagDefaultLanguage) continue;
       put32(table, lang);
       put16(table, otlOffset16(g, pos, "LangSys", "ScriptList", kListWhat));
       addLangSys(idx);

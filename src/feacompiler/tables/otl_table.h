@@ -11,13 +11,11 @@
 #include <vector>
 
 #include "feacompiler/core_context.h"
+#include "layout/ot/big_endian.h"
+#include "layout/ot/tag.h"
 
 namespace fea {
 
-constexpr uint32_t otlTagStandAlone = 0x01010101;  // lookup block outside every feature
-constexpr uint32_t otlTagUndefined = 0xFFFFFFFF;   // registered under no language system
-constexpr uint32_t otlTagDefaultLang = 0x20202020;
-constexpr uint32_t otlTagAalt = 0x61616C74;
 constexpr uint16_t otlNoLabel = 0xFFFF;
 constexpr uint16_t otlNoLookupIndex = 0xFFFF;
 
@@ -25,24 +23,13 @@ inline bool otlIsReference(uint16_t label) { return label >= 0x8000 && label != 
 
 using Bytes = std::vector<uint8_t>;
 
-inline void put16(Bytes& b, uint32_t v) {
-  b.push_back(static_cast<uint8_t>(v >> 8));
-  b.push_back(static_cast<uint8_t>(v));
-}
-inline void put32(Bytes& b, uint32_t v) {
-  put16(b, v >> 16);
-  put16(b, v & 0xFFFF);
-}
-inline void set16(Bytes& b, size_t pos, uint32_t v) {
-  b[pos] = static_cast<uint8_t>(v >> 8);
-  b[pos + 1] = static_cast<uint8_t>(v);
-}
+// The tables are built with the binary layer's big-endian helpers.
+using ot::put16;
+using ot::put32;
+using ot::set16;
 
-// The farthest a 16-bit offset reaches: the bound of every offset, subtable section and
-// coverage or class section of a GSUB or GPOS table.
-constexpr uint32_t otlMaxOffset16 = 0xFFFF;
-
-// The one checked 16-bit offset: a value past otlMaxOffset16 is fatal
+// The one checked 16-bit offset of the compiler, the binary layer's check against the
+// compiler's bound (ot::limits::kMaxCompilerOffset16): a value past it is fatal
 // "<what> offset overflow (0x..) in <where> <kind>".
 uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
                      const char* kind);

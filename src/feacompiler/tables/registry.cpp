@@ -3,6 +3,7 @@
 #include "feacompiler/tables/cmap_module.h"
 #include "feacompiler/tables/table_modules.h"
 #include "feacompiler/tables/unwritten_modules.h"
+#include "layout/ot/tag.h"
 
 namespace fea {
 
@@ -13,11 +14,6 @@ struct SfntDirectory {
 
 namespace {
 
-constexpr uint32_t tag(const char (&t)[5]) {
-  return (uint32_t(uint8_t(t[0])) << 24) | (uint32_t(uint8_t(t[1])) << 16) |
-         (uint32_t(uint8_t(t[2])) << 8) | uint32_t(uint8_t(t[3]));
-}
-
 void nothing(coreContext*) {}
 int cffFill(coreContext*) { return 1; }
 
@@ -25,25 +21,25 @@ int cffFill(coreContext*) { return 1; }
 
 const std::vector<TableModule>& tableRegistry() {
   static const std::vector<TableModule> registry = {
-      {tag("head"), headNew, headFill, headWrite, nothing, headFree, 1, 1, 0},
-      {tag("hhea"), hheaNew, nullptr, nullptr, nothing, hheaFree, 2, 2, 0},
-      {tag("maxp"), maxpNew, maxpFill, maxpWrite, nothing, maxpFree, 1, 3, 0},
-      {tag("OS/2"), OS_2New, nullptr, nullptr, nothing, OS_2Free, 1, 4, 0},
-      {tag("name"), nameNew, nullptr, nullptr, nothing, nameFree, 3, 5, 0},
-      {tag("cmap"), cmapNew, nullptr, nullptr, cmapReuse, cmapFree, 1, 6, 0},
-      {tag("post"), postNew, postFill, postWrite, nothing, postFree, 1, 7, 0},
-      {tag("fvar"), fvarNew, fvarFill, fvarWrite, nothing, fvarFree, 1, 8, 0},
-      {tag("MMSD"), MMSDNew, MMSDFill, MMSDWrite, MMSDReuse, MMSDFree, 1, 9, 0},
-      {tag("MMFX"), MMFXNew, nullptr, nullptr, nothing, MMFXFree, 1, 10, 0},
-      {tag("CFF "), CFFNew, cffFill, CFFWrite, nothing, CFFFree, 1, 11, 0},
-      {tag("hmtx"), hmtxNew, hmtxFill, hmtxWrite, nothing, hmtxFree, 1, 12, 0},
-      {tag("vhea"), vheaNew, vheaFill, vheaWrite, nothing, vheaFree, 2, 13, 0},
-      {tag("vmtx"), vmtxNew, vmtxFill, vmtxWrite, nothing, vmtxFree, 1, 14, 0},
-      {tag("GDEF"), GDEFNew, GDEFFill, GDEFWrite, nothing, GDEFFree, 1, 15, 0},
-      {tag("GSUB"), GSUBNew, GSUBFill, GSUBWrite, GSUBReuse, GSUBFree, 1, 16, 0},
-      {tag("GPOS"), GPOSNew, GPOSFill, GPOSWrite, GPOSReuse, GPOSFree, 1, 17, 0},
-      {tag("BASE"), BASENew, nullptr, nullptr, nothing, BASEFree, 1, 18, 0},
-      {tag("VORG"), VORGNew, VORGFill, VORGWrite, VORGReuse, VORGFree, 1, 19, 0},
+      {ot::tagValue("head"), headNew, headFill, headWrite, nothing, headFree, 1, 1, 0},
+      {ot::tagValue("hhea"), hheaNew, nullptr, nullptr, nothing, hheaFree, 2, 2, 0},
+      {ot::tagValue("maxp"), maxpNew, maxpFill, maxpWrite, nothing, maxpFree, 1, 3, 0},
+      {ot::tagValue("OS/2"), OS_2New, nullptr, nullptr, nothing, OS_2Free, 1, 4, 0},
+      {ot::tagValue("name"), nameNew, nullptr, nullptr, nothing, nameFree, 3, 5, 0},
+      {ot::tagValue("cmap"), cmapNew, nullptr, nullptr, cmapReuse, cmapFree, 1, 6, 0},
+      {ot::tagValue("post"), postNew, postFill, postWrite, nothing, postFree, 1, 7, 0},
+      {ot::tagValue("fvar"), fvarNew, fvarFill, fvarWrite, nothing, fvarFree, 1, 8, 0},
+      {ot::tagValue("MMSD"), MMSDNew, MMSDFill, MMSDWrite, MMSDReuse, MMSDFree, 1, 9, 0},
+      {ot::tagValue("MMFX"), MMFXNew, nullptr, nullptr, nothing, MMFXFree, 1, 10, 0},
+      {ot::tagValue("CFF "), CFFNew, cffFill, CFFWrite, nothing, CFFFree, 1, 11, 0},
+      {ot::tagValue("hmtx"), hmtxNew, hmtxFill, hmtxWrite, nothing, hmtxFree, 1, 12, 0},
+      {ot::tagValue("vhea"), vheaNew, vheaFill, vheaWrite, nothing, vheaFree, 2, 13, 0},
+      {ot::tagValue("vmtx"), vmtxNew, vmtxFill, vmtxWrite, nothing, vmtxFree, 1, 14, 0},
+      {ot::tagValue("GDEF"), GDEFNew, GDEFFill, GDEFWrite, nothing, GDEFFree, 1, 15, 0},
+      {ot::tagValue("GSUB"), GSUBNew, GSUBFill, GSUBWrite, GSUBReuse, GSUBFree, 1, 16, 0},
+      {ot::tagValue("GPOS"), GPOSNew, GPOSFill, GPOSWrite, GPOSReuse, GPOSFree, 1, 17, 0},
+      {ot::tagValue("BASE"), BASENew, nullptr, nullptr, nothing, BASEFree, 1, 18, 0},
+      {ot::tagValue("VORG"), VORGNew, VORGFill, VORGWrite, VORGReuse, VORGFree, 1, 19, 0},
   };
   return registry;
 }

@@ -4,22 +4,37 @@
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
 
-namespace otl {
+namespace ot {
 
 namespace {
-void readAnchorDevice(DevicePtr& device, ot::BinaryReader& anchor, uint16_t offset) {
+void readAnchorDevice(DevicePtr& device, BinaryReader& anchor, uint16_t offset) {
   if (offset == 0) return;
-  if (!device) device = std::make_unique<DeviceTable>();
+  if (!device) device = std::make_unique<Device>();
   if (!device->readBinary(anchor, offset)) device.reset();
 }
 }  // namespace
 
-void AnchorTable::readBinary(ot::BinaryReader& reader, size_t offset) {
-  ot::BinaryReader r = reader.window(offset);
+Anchor& Anchor::operator=(const Anchor& other) {
+  if (this == &other) return *this;
+  x = other.x;
+  y = other.y;
+  contourPoint = other.contourPoint;
+  copyDevice(xDevice, other.xDevice);
+  copyDevice(yDevice, other.yDevice);
+  return *this;
+}
+
+bool Anchor::operator==(const Anchor& other) const {
+  return x == other.x && y == other.y && contourPoint == other.contourPoint &&
+         sameDevice(xDevice, other.xDevice) && sameDevice(yDevice, other.yDevice);
+}
+
+void Anchor::readBinary(BinaryReader& reader, size_t offset) {
+  BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
   x = 0;
   y = 0;
-  if (format < 1 || format > 3) throw ot::Exception(ot::Exception::kUnsupported, "unknown anchor format");
+  if (format < 1 || format > 3) throw Exception(Exception::kUnsupported, "unknown anchor format");
   x = r.readInt16();
   y = r.readInt16();
   if (format == 2) contourPoint = r.readUInt16();
@@ -31,7 +46,7 @@ void AnchorTable::readBinary(ot::BinaryReader& reader, size_t offset) {
   }
 }
 
-void AnchorTable::writeBinary(ot::BinaryWriter& writer) const {
+void Anchor::writeBinary(BinaryWriter& writer) const {
   const uint32_t start = writer.position();
   if (contourPoint != kNoPoint) {
     writer.writeUInt16(2);
@@ -52,13 +67,13 @@ void AnchorTable::writeBinary(ot::BinaryWriter& writer) const {
   writer.writeUInt16(0);
   writer.writeUInt16(0);
   if (xDevice) {
-    ot_bin_layout::writeOffset(writer, start, start + 6);
+    writeOffset(writer, start, start + 6);
     xDevice->pack(writer);
   }
   if (yDevice) {
-    ot_bin_layout::writeOffset(writer, start, start + 8);
+    writeOffset(writer, start, start + 8);
     yDevice->pack(writer);
   }
 }
 
-}  // namespace otl
+}  // namespace ot

@@ -1,7 +1,7 @@
 #include "layout/ot/binary_reader.h"
 
-#include "layout/limits.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace ot {
 
@@ -12,7 +12,7 @@ BinaryReader::BinaryReader(std::string_view bytes)
 
 void BinaryReader::startBudget() {
   budget_ = std::make_shared<ReadBudget>();
-  budget_->left = otl::limits::operationsBudget(bytes_.size());
+  budget_->left = ot::limits::operationsBudget(bytes_.size());
 }
 
 void BinaryReader::fail(const std::string& why) const {
@@ -70,7 +70,7 @@ BinaryReader BinaryReader::window(size_t offset) const {
 
 BinaryReader BinaryReader::window(size_t offset, size_t length) const {
   if (offset > bytes_.size() || length > bytes_.size() - offset) fail("offset past the end");
-  if (depth_ + 1 > otl::limits::kMaxNesting) fail("nesting too deep");
+  if (depth_ + 1 > ot::limits::kMaxNesting) fail("nesting too deep");
   charge();
   BinaryReader child(bytes_.subspan(offset, length));
   child.depth_ = depth_ + 1;

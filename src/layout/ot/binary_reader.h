@@ -26,7 +26,7 @@ class BinaryReader {
   // The reader does not own its bytes: keep them alive while it is used.
 
   // Gives this reader (and every window opened from it) a fresh operations budget
-  // sized for its length (see layout/limits.h).
+  // sized for its length (see layout/ot/limits.h).
   void startBudget();
 
   uint8_t readUInt8();

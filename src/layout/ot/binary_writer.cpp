@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
-#include "layout/limits.h"
+#include "layout/ot/big_endian.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace ot {
 
 void BinaryWriter::put(const uint8_t* bytes, size_t count) {
-  if (pos_ + count > otl::limits::kMaxTableBytes) {
+  if (pos_ + count > ot::limits::kMaxTableBytes) {
     throw Exception(Exception::kWriteFailed, "table larger than the size limit");
   }
   if (pos_ + count > buffer_.size()) buffer_.resize(pos_ + count);
@@ -19,13 +20,14 @@ void BinaryWriter::put(const uint8_t* bytes, size_t count) {
 void BinaryWriter::writeUInt8(uint8_t value) { put(&value, 1); }
 
 void BinaryWriter::put16(uint16_t value) {
-  const uint8_t bytes[2] = {static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  uint8_t bytes[2];
+  store16(bytes, value);
   put(bytes, 2);
 }
 
 void BinaryWriter::put32(uint32_t value) {
-  const uint8_t bytes[4] = {static_cast<uint8_t>(value >> 24), static_cast<uint8_t>(value >> 16),
-                            static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+  uint8_t bytes[4];
+  store32(bytes, value);
   put(bytes, 4);
 }
 
@@ -51,20 +53,16 @@ void BinaryWriter::pad(size_t alignment) {
   while (alignment > 1 && buffer_.size() % alignment != 0) writeUInt8(0);
 }
 
-}  // namespace ot
-
-namespace otl::ot_bin_layout {
-
-void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot) {
+void writeOffset(BinaryWriter& writer, uint32_t base, uint32_t slot) {
   const uint32_t current = writer.position();
   writer.seek(slot);
   const uint32_t distance = current - base;  // unsigned: a base after C overflows too
-  if (distance > limits::kMaxOffset16) throw ot::Exception::offsetOverflow();
+  if (!fitsOffset16(distance)) throw Exception::offsetOverflow();
   writer.writeUInt16(static_cast<uint16_t>(distance));
   writer.seek(current);
 }
 
-std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count) {
+std::vector<uint32_t> reserveOffsetArray(BinaryWriter& writer, size_t count) {
   writer.writeUInt16(static_cast<uint16_t>(count));
   std::vector<uint32_t> slots;
   slots.reserve(count);
@@ -72,7 +70,7 @@ std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count)
   return slots;
 }
 
-void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const ot::BinaryWriter& block) {
+void writeSharedBlock(BinaryWriter& writer, uint32_t base, uint32_t slot, const BinaryWriter& block) {
   if (writer.sharesBlocks()) {
     const auto found = writer.sharedBlocks().find(block.buffer());
     if (found != writer.sharedBlocks().end() && found->second >= base) {
@@ -85,12 +83,12 @@ void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, co
   writer.writeBytes(block.buffer());
 }
 
-void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance) {
-  if (distance > limits::kMaxOffset16) throw ot::Exception::offsetOverflow();
+void writeOffsetValue(BinaryWriter& writer, uint32_t slot, uint64_t distance) {
+  if (!fitsOffset16(distance)) throw Exception::offsetOverflow();
   const uint32_t current = writer.position();
   writer.seek(slot);
   writer.writeUInt16(static_cast<uint16_t>(distance));
   writer.seek(current);
 }
 
-}  // namespace otl::ot_bin_layout
+}  // namespace ot

@@ -39,7 +39,7 @@ class BinaryWriter {
   const std::vector<uint8_t>& buffer() const { return buffer_; }
   std::string str() const { return std::string(buffer_.begin(), buffer_.end()); }
 
-  // From now on identical blocks placed with ot_bin_layout::writeSharedBlock are written
+  // From now on identical blocks placed with ot::writeSharedBlock are written
   // once (the repair of a subtable past 16-bit offsets asks for it).
   void shareBlocks() { sharing_ = true; }
   bool sharesBlocks() const { return sharing_; }
@@ -57,25 +57,21 @@ class BinaryWriter {
   std::map<std::vector<uint8_t>, uint32_t> blocks_;
 };
 
-}  // namespace ot
-
-namespace otl::ot_bin_layout {
-
 // Patches the 16-bit offset at slot position P after the data it points to was written:
 // with C the current position, writes C - B at P and returns to C. When C - B is 65535
 // or more, throws the offset overflow (ot::Exception code 1) and leaves the writer at P.
-void writeOffset(ot::BinaryWriter& writer, uint32_t base, uint32_t slot);
+void writeOffset(BinaryWriter& writer, uint32_t base, uint32_t slot);
 
 // Writes a 16-bit count and that many offset placeholders; returns their positions.
-std::vector<uint32_t> reserveOffsetArray(ot::BinaryWriter& writer, size_t count);
+std::vector<uint32_t> reserveOffsetArray(BinaryWriter& writer, size_t count);
 
 // Points the offset at `slot` (from `base`) at the block `block` holds: appended at the
 // writer's position, or, when the writer shares blocks, an identical one at or after
 // `base` written before. Overflow as writeOffset.
-void writeSharedBlock(ot::BinaryWriter& writer, uint32_t base, uint32_t slot, const ot::BinaryWriter& block);
+void writeSharedBlock(BinaryWriter& writer, uint32_t base, uint32_t slot, const BinaryWriter& block);
 
 // Writes `distance` as a 16-bit offset at P, keeping the position; 65535 or more throws
 // the offset overflow.
-void writeOffsetValue(ot::BinaryWriter& writer, uint32_t slot, uint64_t distance);
+void writeOffsetValue(BinaryWriter& writer, uint32_t slot, uint64_t distance);
 
-}  // namespace otl::ot_bin_layout
+}  // namespace ot

@@ -2,19 +2,17 @@
 
 #include <algorithm>
 
-#include "layout/glyph_id_map.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
 
-namespace otl {
+namespace ot {
 
-void ClassDefinitionTable::readBinary(ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map) {
-  ot::BinaryReader r = reader.window(offset);
+void ClassDef::readBinary(BinaryReader& reader, size_t offset, uint32_t glyphCount) {
+  BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
-  const uint32_t glyphCount = map.glyphCount();
-  const uint32_t last = glyphCount == 0 ? 0xFFFF : glyphCount - 1;
+  const uint32_t last = lastGlyphIndex(glyphCount);
   if (format == 1) {
     const uint16_t start = r.readUInt16();
     const uint16_t count = r.readUInt16();
@@ -24,12 +22,12 @@ void ClassDefinitionTable::readBinary(ot::BinaryReader& reader, size_t offset, c
       const uint16_t cls = r.readUInt16();
       const uint32_t index = start + i;
       if (cls == 0 || index > last) continue;
-      glyphs.push_back(map.idOf(static_cast<uint16_t>(index)));
+      glyphs.push_back(static_cast<uint16_t>(index));
       classes.push_back(cls);
     }
     return;
   }
-  if (format != 2) throw ot::Exception(ot::Exception::kUnsupported, "unknown class definition format");
+  if (format != 2) throw Exception(Exception::kUnsupported, "unknown class definition format");
   const uint16_t rangeCount = r.readUInt16();
   r.requireRecords(rangeCount, 6);
   int64_t previousEnd = -1;
@@ -44,22 +42,22 @@ void ClassDefinitionTable::readBinary(ot::BinaryReader& reader, size_t offset, c
     const uint32_t stop = std::min<uint32_t>(end, last);
     r.charge(stop - start + 1);
     for (uint32_t g = start; g <= stop; ++g) {
-      glyphs.push_back(map.idOf(static_cast<uint16_t>(g)));
+      glyphs.push_back(static_cast<uint16_t>(g));
       classes.push_back(cls);
     }
   }
 }
 
-void ClassDefinitionTable::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const {
-  const size_t n = pairCount();
-  std::vector<uint16_t> indices = glyphIndices(glyphs, map, n);
-  const auto order = glyphSortOrder(indices);
+void ClassDef::writeBinary(BinaryWriter& writer) const {
+  const size_t n = std::min(glyphs.size(), classes.size());
+  const auto order = glyphSortOrder(glyphs);
   // Pairs in index order; a glyph index given twice keeps its first class.
   std::vector<std::pair<uint16_t, uint16_t>> pairs;
   pairs.reserve(n);
   for (size_t k : order) {
-    if (!pairs.empty() && pairs.back().first == indices[k]) continue;
-    pairs.emplace_back(indices[k], classes[k]);
+    if (k >= n) continue;  // a glyph without a class
+    if (!pairs.empty() && pairs.back().first == glyphs[k]) continue;
+    pairs.emplace_back(glyphs[k], classes[k]);
   }
   if (pairs.empty()) {
     writer.writeUInt16(2);
@@ -100,4 +98,4 @@ void ClassDefinitionTable::writeBinary(ot::BinaryWriter& writer, const GlyphIdMa
   for (uint16_t cls : table) writer.writeUInt16(cls);
 }
 
-}  // namespace otl
+}  // namespace ot

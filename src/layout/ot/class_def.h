@@ -1,5 +1,27 @@
-// ClassDef tables (formats 1 and 2): the binary form of otl::ClassDefinitionTable, whose
-// read and write members live in class_def.cpp.
+// ClassDef tables (formats 1 and 2) over glyph indices.
 #pragma once
 
-#include "layout/records.h"
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace ot {
+
+class BinaryReader;
+class BinaryWriter;
+
+struct ClassDef {
+  std::vector<uint16_t> glyphs;   // glyph indices
+  std::vector<uint16_t> classes;  // parallel to glyphs
+
+  // Appends the glyphs the table at `offset` puts in a class other than 0, in the
+  // table's order. Glyphs past the last of `glyphCount` are left out (none when the
+  // count is 0). Ranges out of order or overlapping throw ot::Exception 2, an unknown
+  // format 26.
+  void readBinary(BinaryReader& reader, size_t offset, uint32_t glyphCount);
+  // Writes the pairs in index order, a glyph given twice with its first class; format 2
+  // when it has fewer ranges than a third of the indices spanned.
+  void writeBinary(BinaryWriter& writer) const;
+};
+
+}  // namespace ot

@@ -5,15 +5,22 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 
-namespace otl {
+namespace ot {
 
 namespace {
 // Bits per delta of DeltaFormat 1, 2 and 3.
 constexpr unsigned kDeltaBits[4] = {0, 2, 4, 8};
 }  // namespace
 
-bool DeviceTable::readBinary(ot::BinaryReader& reader, size_t offset) {
-  ot::BinaryReader r = reader.window(offset);
+void copyDevice(DevicePtr& target, const DevicePtr& source) { copyOptional(target, source); }
+
+bool sameDevice(const DevicePtr& a, const DevicePtr& b) {
+  if (!a || !b) return !a && !b;
+  return a->entries == b->entries;
+}
+
+bool Device::readBinary(BinaryReader& reader, size_t offset) {
+  BinaryReader r = reader.window(offset);
   const uint16_t startSize = r.readUInt16();
   const uint16_t endSize = r.readUInt16();
   const uint16_t format = r.readUInt16();
@@ -40,7 +47,7 @@ bool DeviceTable::readBinary(ot::BinaryReader& reader, size_t offset) {
   return true;
 }
 
-void DeviceTable::pack(ot::BinaryWriter& writer) const {
+void Device::pack(BinaryWriter& writer) const {
   if (entries.empty()) {
     // Nothing to adjust: a one-size table with a zero delta.
     writer.writeUInt16(0);
@@ -87,4 +94,4 @@ void DeviceTable::pack(ot::BinaryWriter& writer) const {
   writer.writeUInt16(word);
 }
 
-}  // namespace otl
+}  // namespace ot

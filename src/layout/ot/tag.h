@@ -11,6 +11,21 @@ namespace ot {
 class BinaryReader;
 class BinaryWriter;
 
+// The big-endian value of a four-character tag, as the tables store it.
+constexpr uint32_t tagValue(const char (&text)[5]) {
+  return (uint32_t{static_cast<uint8_t>(text[0])} << 24) | (uint32_t{static_cast<uint8_t>(text[1])} << 16) |
+         (uint32_t{static_cast<uint8_t>(text[2])} << 8) | uint32_t{static_cast<uint8_t>(text[3])};
+}
+
+// The tags the layout and the feature-file compiler look for by name.
+inline constexpr uint32_t kTagDFLT = tagValue("DFLT");  // the default script
+inline constexpr uint32_t kTagDflt = tagValue("dflt");  // the default language
+inline constexpr uint32_t kTagGSUB = tagValue("GSUB");
+inline constexpr uint32_t kTagGPOS = tagValue("GPOS");
+inline constexpr uint32_t kTagAalt = tagValue("aalt");
+inline constexpr uint32_t kTagSize = tagValue("size");
+inline constexpr uint32_t kTagVkrn = tagValue("vkrn");
+
 class Tag {
  public:
   Tag() = default;

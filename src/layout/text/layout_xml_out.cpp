@@ -3,9 +3,9 @@
 #include <charconv>
 #include <map>
 
+#include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/coverage.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "text/xml_text.h"
 
@@ -127,13 +127,13 @@ void LineWriter::valueRecord(int indent, std::string_view name, const GPosValue&
   line += name;
   if (index >= 0) ::xml::appendAttribute(line, "index", number(index));
   static constexpr std::pair<uint16_t, const char*> kFields[] = {
-      {kXPlacement, "XPlacement"}, {kYPlacement, "YPlacement"}, {kXAdvance, "XAdvance"}, {kYAdvance, "YAdvance"}};
+      {ot::kXPlacement, "XPlacement"}, {ot::kYPlacement, "YPlacement"}, {ot::kXAdvance, "XAdvance"}, {ot::kYAdvance, "YAdvance"}};
   const int16_t numbers[] = {value.xPlacement, value.yPlacement, value.xAdvance, value.yAdvance};
   for (size_t i = 0; i < 4; ++i) {
     if (format & kFields[i].first) ::xml::appendAttribute(line, kFields[i].second, number(numbers[i]));
   }
   static constexpr std::pair<uint16_t, const char*> kDevices[] = {
-      {kXPlaDevice, "XPlaDevice"}, {kYPlaDevice, "YPlaDevice"}, {kXAdvDevice, "XAdvDevice"}, {kYAdvDevice, "YAdvDevice"}};
+      {ot::kXPlaDevice, "XPlaDevice"}, {ot::kYPlaDevice, "YPlaDevice"}, {ot::kXAdvDevice, "XAdvDevice"}, {ot::kYAdvDevice, "YAdvDevice"}};
   bool anyDevice = false;
   for (size_t i = 0; i < 4; ++i) anyDevice = anyDevice || ((format & kDevices[i].first) && value.devices[i]);
   line += anyDevice ? ">" : "/>";

@@ -5,9 +5,9 @@
 #include <set>
 
 #include "layout/cursive_pos.h"
-#include "layout/limits.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
+#include "layout/ot/limits.h"
 #include "layout/pair_pos.h"
 #include "layout/single_pos.h"
 #include "layout/text/layout_xml_handlers.h"
@@ -399,7 +399,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
     // Every row gets a 2-byte anchor offset per class: past 16-bit offsets is no table.
     uint64_t rows = rows_.size();
     for (const auto& ligature : ligatures_) rows += ligature.size();
-    if (2 * rows * s.classCount > limits::kMaxOffset16) {
+    if (2 * rows * s.classCount > ot::limits::kMaxOffset16) {
       beyondClasses_ = true;
       return;
     }

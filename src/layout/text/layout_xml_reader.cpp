@@ -13,9 +13,9 @@
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
-#include "layout/limits.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_handlers.h"
 #include "layout/text/layout_xml_params.h"
@@ -161,7 +161,7 @@ class FeatureListXMLParser : public LayoutObjectParser {
     const char* value = ::xml::findAttribute(attributes, "value");
     if (!value) return;
     if (params_.kind == FeatureParams::Kind::kCharacterVariant && nameIs(name, xml_params::kCharacter)) {
-      if (params_.characters.size() >= limits::kMaxCount16) reject("more than 65535 characters in feature parameters");
+      if (params_.characters.size() >= ot::limits::kMaxCount16) reject("more than 65535 characters in feature parameters");
       params_.characters.push_back(static_cast<uint32_t>(parseNumber(value, 0, kMaxParamCharacter)));
       return;
     }

@@ -9,13 +9,13 @@
 #include "layout/cursive_pos.h"
 #include "layout/glyph_id_map.h"
 #include "layout/ligature_subst.h"
-#include "layout/limits.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/mark_pos.h"
 #include "layout/multiple_subst.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/pair_pos.h"
 #include "layout/reverse_chain.h"
 #include "layout/single_pos.h"
@@ -267,7 +267,7 @@ void writePairPos(LineWriter& w, const LpPair& s, const char* name, int64_t inde
                      [&](uint32_t a, uint32_t b) { return glyphs.indexOf(a) < glyphs.indexOf(b); });
     // Without values the matrix says nothing; with values the binary form bounds it.
     if (f1 == 0 && f2 == 0) count1 = count2 = 0;
-    if (uint64_t{count1} * count2 > limits::kMaxOffset16) {
+    if (uint64_t{count1} * count2 > ot::limits::kMaxOffset16) {
       throw ot::Exception(ot::Exception::kWriteFailed, "class pair matrix too large");
     }
     open(w, name, index, 2);

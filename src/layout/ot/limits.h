@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace otl::limits {
+namespace ot::limits {
 
 // Operations budget of one table read: a step per record visited, so shared offsets,
 // loops and huge ranges cannot run away. The floor lets even a small table spread a
@@ -39,6 +39,10 @@ inline constexpr uint32_t kMaxGlyphCount = 65535;
 
 // A 16-bit offset holds at most this distance; 65535 and more overflow.
 inline constexpr uint32_t kMaxOffset16 = 65534;
+// The farthest a 16-bit offset of the feature-file compiler reaches, 65535 included: the
+// bound of every offset, subtable section and coverage or class section of the GSUB or
+// GPOS table it builds; past it the compile fails.
+inline constexpr uint32_t kMaxCompilerOffset16 = 65535;
 
 // Lookups of a table, subtables of a lookup, and records of a list are 16-bit counts.
 inline constexpr uint32_t kMaxCount16 = 65535;
@@ -48,11 +52,20 @@ inline constexpr uint32_t kMaxCount16 = 65535;
 // operations budget bound the work.
 inline constexpr uint32_t kMaxContextGlyphs = 65535;
 
-// Feature-file compiler input: include nesting, statements of one compile.
-inline constexpr uint32_t kMaxIncludeDepth = 50;
-inline constexpr uint64_t kMaxStatements = 10'000'000;
+// Feature-file compiler input. Files open in the include stack: the main text and four
+// nested includes.
+inline constexpr int kMaxIncludeDepth = 5;
+
+// Include statements followed in one compile. Each include closes its parent and opens
+// it again afterwards, so a few small files including each other many times would
+// otherwise make millions of opens.
+inline constexpr std::uint32_t kMaxIncludeOpens = 10000;
+
+// Bytes read from include files in one compile (a file read again after each of its
+// includes counts again), and so also the largest include file.
+inline constexpr std::uint64_t kMaxIncludeBytes = std::uint64_t{256} << 20;
 
 // Tag registry text: characters of one field.
 inline constexpr size_t kMaxRegistryField = 255;
 
-}  // namespace otl::limits
+}  // namespace ot::limits

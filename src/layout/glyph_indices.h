@@ -1,0 +1,34 @@
+// The layout model's glyph ids to and from the glyph indices of the binary tables
+// (layout/ot works on indices only): coverages of glyph lists and the font's map.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "layout/glyph_slot.h"
+#include "layout/ot/coverage.h"
+
+namespace otl {
+
+class GlyphIdMap;
+
+// Reads the Coverage at `offset` of the reader's span into glyph ids (an index the map
+// lacks gives id 0). Ranges are capped by the map's glyph count; ranges out of order or
+// overlapping throw ot::Exception 2, an unknown format 26.
+void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map);
+
+// Reads the format and the Coverage of the subtable `r` spans, for kinds with format 1
+// only; another format throws ot::Exception 26 with `formatError`.
+GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError);
+
+// The glyph indices of the first `count` of `glyphs` through the map (absent ids give 0).
+std::vector<uint16_t> glyphIndices(const GlyphList& glyphs, const GlyphIdMap& map, size_t count);
+
+// Sorted distinct glyph indices of a list of glyph ids (a context position's coverage).
+std::vector<uint16_t> sortedIndices(const GlyphList& glyphs, const GlyphIdMap& map);
+
+// The format the layout XML states for a list of glyph ids.
+uint16_t xmlCoverageFormat(const GlyphList& glyphs);
+
+}  // namespace otl
