@@ -53,9 +53,9 @@ void* coreMemManage(const ArrayAllocator* record, void* block, size_t size) {
     std::free(block);
     return nullptr;
   }
-  if (block && size > kMaxResize) coreMsg(g, 3, "memory limit reached");
+  if (block && size > kMaxResize) coreMsg(g, kMsgFatal, "memory limit reached");
   void* result = block ? std::realloc(block, size) : std::malloc(size);
-  if (!result) coreMsg(g, 3, "out of memory");
+  if (!result) coreMsg(g, kMsgFatal, "out of memory");
   return result;
 }
 
@@ -122,8 +122,8 @@ void coreMsg(coreContext* g, int level, const char* format, ...) {
     g->client->message(level, text);
   }
   g->note.clear();
-  if (level == 2) g->errorFlag = 1;
-  if (level == 3) coreFatal(g);
+  if (level == kMsgError) g->errorFlag = 1;
+  if (level == kMsgFatal) coreFatal(g);
 }
 
 const char* coreGlyphName(const coreContext* g, uint32_t gid) {
@@ -196,10 +196,10 @@ void coreSetVertOrigin(coreContext* g, uint16_t gid, int16_t value, const std::s
   if (r.vOrigin == static_cast<int16_t>(kUnsetMetric)) {
     r.vOrigin = value;
   } else if (r.vOrigin == value) {
-    coreMsg(g, 0, "Ignoring duplicate VertOriginY entry for glyph %s [%s %d]", r.name,
+    coreMsg(g, kMsgNote, "Ignoring duplicate VertOriginY entry for glyph %s [%s %d]", r.name,
             file.c_str(), g->line);
   } else {
-    coreMsg(g, 3, "VertOriginY redefined for glyph %s [%s %d]", r.name, file.c_str(), g->line);
+    coreMsg(g, kMsgFatal, "VertOriginY redefined for glyph %s [%s %d]", r.name, file.c_str(), g->line);
   }
 }
 
@@ -211,10 +211,10 @@ void coreSetVertAdvance(coreContext* g, uint16_t gid, int16_t value, const std::
   if (r.vAdvance == static_cast<int16_t>(kUnsetMetric)) {
     r.vAdvance = stored;
   } else if (r.vAdvance == stored) {
-    coreMsg(g, 0, "Ignoring duplicate VertAdvanceY entry for glyph %s [%s %d]", r.name,
+    coreMsg(g, kMsgNote, "Ignoring duplicate VertAdvanceY entry for glyph %s [%s %d]", r.name,
             file.c_str(), g->line);
   } else {
-    coreMsg(g, 3, "VertAdvanceY redefined for glyph %s [%s %d]", r.name, file.c_str(), g->line);
+    coreMsg(g, kMsgFatal, "VertAdvanceY redefined for glyph %s [%s %d]", r.name, file.c_str(), g->line);
   }
 }
 

@@ -32,7 +32,7 @@ class CoreCffClient : public CffReaderClient {
 std::string coreCFFData(coreContext* g, uint32_t offset, uint32_t length) {
   std::string bytes;
   if (length == 0) return bytes;
-  if (!g->fontProgram) coreMsg(g, 3, kBadOffset);
+  if (!g->fontProgram) coreMsg(g, kMsgFatal, kBadOffset);
   size_t count = 0;
   const uint8_t* block = g->fontProgram->seek(offset, count);
   // A block of the input may be far larger than the range: take only what was asked.
@@ -42,13 +42,13 @@ std::string coreCFFData(coreContext* g, uint32_t offset, uint32_t length) {
     if (bytes.size() == length) return bytes;
     block = g->fontProgram->refill(count);
   }
-  coreMsg(g, 3, kBadOffset);
+  coreMsg(g, kMsgFatal, kBadOffset);
   return bytes;  // not reached: level 3 ends the compile
 }
 
 CffReader& coreCffReader(coreContext* g) {
   if (!g->cffReader) {
-    if (!g->fontProgram) coreMsg(g, 3, kBadOffset);
+    if (!g->fontProgram) coreMsg(g, kMsgFatal, kBadOffset);
     g->cffReaderClient = new CoreCffClient(g);
     g->cffReader = new CffReader(*g->cffReaderClient);
   }

@@ -86,7 +86,7 @@ void FeaCompilerImpl::fatal() {
 
 // The front end's own fatal conditions carry their own text and line.
 void FeaCompilerImpl::fatalf(const std::string& text) {
-  message(text, 3);
+  message(text, kMsgFatal);
   core_->lastMsg = text;
   core_->lastLine = core_->line;
   fatal();

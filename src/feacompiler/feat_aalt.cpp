@@ -27,7 +27,7 @@ std::vector<uint16_t> members(const GlyphNode* element) {
 void featAaltAddFeature(coreContext* g, uint32_t tag) {
   FeatContext& f = *g->feat;
   if (f.curr.feature != ot::kTagAalt) {
-    featMsg(g, 2, "\"feature\" statement allowed only in 'aalt' feature");
+    featMsg(g, kMsgError, "\"feature\" statement allowed only in 'aalt' feature");
     return;
   }
   if (tag == ot::kTagAalt || aaltIndexOf(f, tag) >= 0) return;
@@ -115,7 +115,7 @@ void featAaltCreate(coreContext* g) {
   }
   singles = boundary;
   if (f.langSys.empty()) {
-    if (f.fFlags & kLangSysMode) coreMsg(g, 1, "[internal] aalt language system unspecified");
+    if (f.fFlags & kLangSysMode) coreMsg(g, kMsgWarning, "[internal] aalt language system unspecified");
     featAddLanguageSystem(g, ot::kTagDFLT, kTagDefaultLanguage, false);
   }
   const LangSysRecord first = f.langSys.front();
@@ -172,7 +172,7 @@ void featAaltCreate(coreContext* g) {
 void featAaltCheckFeatures(coreContext* g) {
   for (const AaltFeature& a : g->feat->aaltFeatures) {
     if (a.used) continue;
-    coreMsg(g, 1,
+    coreMsg(g, kMsgWarning,
             "feature '%c%c%c%c', referenced in aalt feature, either is not defined or had no "
             "rules which could be included in the aalt feature.",
             static_cast<char>(a.tag >> 24), static_cast<char>(a.tag >> 16),

@@ -68,10 +68,10 @@ ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep)
     if (isMarkClass(f, name)) {
       // Its members carry their anchors; a plain class in its place would leave later
       // markClass statements adding to glyphs without one.
-      featMsg(g, 2, "Mark class @%s cannot be redefined as a glyph class", name.c_str());
+      featMsg(g, kMsgError, "Mark class @%s cannot be redefined as a glyph class", name.c_str());
       return &it->second;
     }
-    featMsg(g, 1, "Glyph class @%s redefined", name.c_str());
+    featMsg(g, kMsgWarning, "Glyph class @%s redefined", name.c_str());
     // The old nodes stay alive: rules and GDEF classes may still point at them.
     it->second.head = nullptr;
     it->second.tail = nullptr;
@@ -128,7 +128,7 @@ GlyphNode* featClassEnd(coreContext* g) {
 void featAddRange(coreContext* g, uint16_t firstId, uint16_t lastId, const std::string& first,
                   const std::string& last) {
   auto invalid = [&] {
-    featMsg(g, 3, "Invalid glyph range [%s-%s]", first.c_str(), last.c_str());
+    featMsg(g, kMsgFatal, "Invalid glyph range [%s-%s]", first.c_str(), last.c_str());
   };
   if (first.size() != last.size() || first == last) invalid();
   size_t p = 0;
@@ -174,7 +174,7 @@ FeatValueRecord* featNewValueRecord(coreContext* g) {
 void featAddValueRecordDef(coreContext* g, const int16_t values[4], const std::string& name) {
   FeatContext& f = *g->feat;
   if (f.namedValues.count(name))
-    featMsg(g, 3,
+    featMsg(g, kMsgFatal,
             "Named value record definition '%s' is a a duplicate of an earlier named value "
             "record definition.",
             name.c_str());
@@ -185,7 +185,7 @@ void featAddValueRecordDef(coreContext* g, const int16_t values[4], const std::s
 void featGetValueRecordDef(coreContext* g, const std::string& name, int16_t values[4]) {
   auto it = g->feat->namedValues.find(name);
   if (it == g->feat->namedValues.end()) {
-    featMsg(g, 2, "Named value reference '%s' is not in list of named value records.",
+    featMsg(g, kMsgError, "Named value reference '%s' is not in list of named value records.",
             name.c_str());
     std::fill(values, values + 4, 0);
     return;
@@ -197,7 +197,7 @@ void featAddAnchorDef(coreContext* g, int16_t x, int16_t y, uint16_t contourPoin
                       bool hasContourPoint, const std::string& name) {
   FeatContext& f = *g->feat;
   if (f.namedAnchors.count(name))
-    featMsg(g, 3,
+    featMsg(g, kMsgFatal,
             "Named anchor definition '%s' is a a duplicate of an earlier named anchor "
             "definition.",
             name.c_str());
@@ -211,7 +211,7 @@ void featAddAnchor(coreContext* g, int16_t x, int16_t y, uint16_t contourPoint, 
   if (name) {
     auto it = f.namedAnchors.find(*name);
     if (it == f.namedAnchors.end())
-      featMsg(g, 3, "Named anchor reference '%s' is not in list of named anchors.",
+      featMsg(g, kMsgFatal, "Named anchor reference '%s' is not in list of named anchors.",
               name->c_str());
     a.x = it->second.x;
     a.y = it->second.y;
@@ -235,7 +235,7 @@ void featAddMarkClass(coreContext* g, GlyphNode* glyphs, const std::string& name
   featClassBegin(g, name);
   ClassRecord* r = f.building;
   if (r->head && (r->head->flags & GN_MARK_CLASS_USED))
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "You cannot add glyphs to a mark class after the mark class has been used in a "
             "position statement. %s.",
             name.c_str());
@@ -263,7 +263,7 @@ void featSetAnchorMarkClass(coreContext* g, const std::string& name) {
   FeatContext& f = *g->feat;
   ClassRecord* r = featClassFind(g, name);
   if (!r || !r->head) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "MarkToBase or MarkToMark rule references a mark class (%s) that has not yet been "
             "defined",
             name.c_str());
@@ -278,7 +278,7 @@ int featGetMarkAttachClass(coreContext* g, const std::string& name) {
   if (!r) featLexError(g, "glyph class not defined");
   int number = GDEFAddMarkAttachClass(g, r->head);
   if (number > 15)
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "No more than 15 different class names can be used with the \"lookupflag "
             "MarkAttachmentType <class name.\" statement \"%s\" would be a 16th.",
             name.c_str());

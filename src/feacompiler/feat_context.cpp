@@ -42,7 +42,7 @@ int featFill(coreContext* g) {
 
   if (f.exceptCount != 0) {
     bool one = f.exceptCount == 1;
-    coreMsg(g, 0,
+    coreMsg(g, kMsgNote,
             "There %s %hd instance%s of the deprecated \"except\" syntax in the feature file. "
             "Though such statements are processed correctly by this parser for backward "
             "compatibility, please update them to the newer \"ignore substitute\" syntax. For "
@@ -54,14 +54,14 @@ int featFill(coreContext* g) {
   featAaltCreate(g);
   if (f.gFlags & (kSeenIgnoreFlag | kSeenMarkClass)) featSetGDEFGlyphClasses(g);
   featAaltCheckFeatures(g);
-  if (g->errorFlag) coreMsg(g, 3, "aborting because of errors");
+  if (g->errorFlag) coreMsg(g, kMsgFatal, "aborting because of errors");
   return 1;
 }
 
 uint16_t featNextAnonLabel(coreContext* g) {
   FeatContext& f = *g->feat;
   if (f.anonCounter > 32766)
-    coreMsg(g, 3, "[internal] maximum number of lookups reached: %d", 24575);
+    coreMsg(g, kMsgFatal, "[internal] maximum number of lookups reached: %d", 24575);
   return f.anonCounter++;
 }
 

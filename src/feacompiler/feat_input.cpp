@@ -27,7 +27,7 @@ void featMsg(coreContext* g, int level, const char* format, ...) {
 }
 
 void featLexError(coreContext* g, const char* message) {
-  featMsg(g, 3, "%s (text was \"%s\")", message ? message : "Lexical error",
+  featMsg(g, kMsgFatal, "%s (text was \"%s\")", message ? message : "Lexical error",
           g->feat->lex.text.c_str());
   coreFatal(g);  // not reached: level 3 ends the compile
 }
@@ -74,7 +74,7 @@ int featNextChar(coreContext* g) {
 std::string featIncludeName(coreContext* g) {
   const std::string& t = g->feat->lex.text;
   if (t.size() < 2 || t.front() != '(' || t.back() != ')')
-    featMsg(g, 3, "bad include file: <%s>", t.c_str());
+    featMsg(g, kMsgFatal, "bad include file: <%s>", t.c_str());
   size_t b = 1, e = t.size() - 1;
   while (b < e && (t[b] == ' ' || t[b] == '\t')) ++b;
   while (e > b && (t[e - 1] == ' ' || t[e - 1] == '\t')) --e;
@@ -89,7 +89,7 @@ int featIncludeOpen(coreContext* g, const char* name) {
   g->msgFileName = featCurrentFile(g);
   if (!f.includes.empty()) {
     if (f.includes.size() >= static_cast<size_t>(ot::limits::kMaxIncludeDepth))
-      featMsg(g, 3, "Can't include [%s]; maximum include levels <%d> reached", name,
+      featMsg(g, kMsgFatal, "Can't include [%s]; maximum include levels <%d> reached", name,
               ot::limits::kMaxIncludeDepth);
     f.includes.back().line = g->line;
     // Characters read ahead are read again when this file is reopened.
@@ -102,7 +102,7 @@ int featIncludeOpen(coreContext* g, const char* name) {
     if (f.includes.size() == 1) return 0;
     f.includes.pop_back();
     g->line = f.includes.back().line;
-    featMsg(g, 3, "include file <%s> not found [%s %d]", name ? name : "",
+    featMsg(g, kMsgFatal, "include file <%s> not found [%s %d]", name ? name : "",
             f.includes.back().name.c_str(), g->line);
   }
   f.includes.back().name = opened;
@@ -127,7 +127,7 @@ int featIncludeClose(coreContext* g, int flag) {
   std::string opened;
   const char* name = f.includes.size() == 1 ? nullptr : top.name.c_str();
   if (!g->client->featOpen(name, top.offset, opened))
-    featMsg(g, 3, "include file <%s> not found", top.name.c_str());
+    featMsg(g, kMsgFatal, "include file <%s> not found", top.name.c_str());
   f.delivered = top.offset;
   f.buf = nullptr;
   f.bufLen = f.bufPos = 0;
@@ -204,7 +204,7 @@ void featSyntaxError(coreContext* g, const std::vector<int>& expected) {
   g->client->message(kMsgLine, out);
   g->msgFileName = featCurrentFile(g);
   g->msgFileGiven = true;
-  coreMsg(g, 3, "aborting because of errors");
+  coreMsg(g, kMsgFatal, "aborting because of errors");
   coreFatal(g);  // not reached
 }
 

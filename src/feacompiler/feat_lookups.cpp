@@ -22,7 +22,7 @@ bool inAaltOrSize(const FeatContext& f) {
 
 uint32_t languageOfLangSys(coreContext* g, uint32_t language) {
   if (language == ot::kTagDFLT) {
-    featMsg(g, 1, "'DFLT' is not a valid tag for a language statement; using 'dflt'.");
+    featMsg(g, kMsgWarning, "'DFLT' is not a valid tag for a language statement; using 'dflt'.");
     return kTagDefaultLanguage;
   }
   return language;
@@ -38,34 +38,34 @@ bool sameLookupState(const FeatState& a, const FeatState& b) {
 void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, bool mustPrecede) {
   FeatContext& f = *g->feat;
   if (mustPrecede && (f.gFlags & kSeenFeature)) {
-    featMsg(g, 2, "languagesystem must be specified before all feature blocks");
+    featMsg(g, kMsgError, "languagesystem must be specified before all feature blocks");
     return;
   }
   bool checkDflt = true;
   if (!(f.gFlags & kSeenLangSys)) {
     f.gFlags |= kSeenLangSys;
   } else if (script == ot::kTagDFLT) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "The languagesystem DFLT dlft; statement must preceed all other language system "
             "statements.");
     checkDflt = false;
   }
   if (checkDflt && script == kTagDefaultLanguage) {
-    featMsg(g, 1,
+    featMsg(g, kMsgWarning,
             "'dflt' is not a valid script tag for a languagesystem  statement; using 'DFLT'.");
     script = ot::kTagDFLT;
   }
   if (language == ot::kTagDFLT) {
-    featMsg(g, 1,
+    featMsg(g, kMsgWarning,
             "'DFLT' is not a valid language tag for a languagesystem  statement; using 'dflt'.");
     language = kTagDefaultLanguage;
   }
   if (script == ot::kTagDFLT && language != kTagDefaultLanguage)
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "The languagesystem script tag DFLT must be used only with the language tag dflt.");
   for (const LangSysRecord& r : f.langSys) {
     if (r.script == script && r.language == language) {
-      featMsg(g, 1, "Duplicate specification of language system");
+      featMsg(g, kMsgWarning, "Duplicate specification of language system");
       return;
     }
   }
@@ -75,7 +75,7 @@ void featAddLanguageSystem(coreContext* g, uint32_t script, uint32_t language, b
 int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::string& text) {
   FeatContext& f = *g->feat;
   if (!start) {
-    if (tag != f.curr.feature) featMsg(g, 3, "doesn't match starting tag of block");
+    if (tag != f.curr.feature) featMsg(g, kMsgFatal, "doesn't match starting tag of block");
     if (f.curr.feature != ot::kTagAalt) {
       featCloseLookup(g, f.prev);
       featRegisterDefaultLangSys(g);
@@ -85,7 +85,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
   }
   if (kind == 1) {
     if (contains(f.features, tag)) {
-      if (tag != kTagStandalone) featMsg(g, 1, "feature already defined: %s", text.c_str());
+      if (tag != kTagStandalone) featMsg(g, kMsgWarning, "feature already defined: %s", text.c_str());
     } else {
       f.features.push_back(tag);
     }
@@ -96,7 +96,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
     f.scripts.clear();
     if (!(f.gFlags & kSeenLangSys)) {
       featAddLanguageSystem(g, ot::kTagDFLT, kTagDefaultLanguage, false);
-      featMsg(g, 1,
+      featMsg(g, kMsgWarning,
               "[internal] Feature block seen before any language system statement.  You should "
               "place languagesystem statements before any feature definition");
     }
@@ -112,7 +112,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
   }
   // kind 3: language
   if (inAaltOrSize(f)) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "\"script\" and \"language\" statements not allowed anymore in 'aalt' or 'size' "
             "feature; use \"languagesystem\" statement(s) at beginning of file instead to "
             "specify the language system(s) this feature should be registered under");
@@ -121,8 +121,8 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
   tag = languageOfLangSys(g, tag);
   if (tag != kTagDefaultLanguage) f.fFlags &= ~kLangSysMode;
   if (tag == f.curr.language) return 0;
-  if (tag == kTagDefaultLanguage) featMsg(g, 3, "dflt must precede language-specific behavior");
-  if (contains(f.languages, tag)) featMsg(g, 3, "language-specific behavior already specified");
+  if (tag == kTagDefaultLanguage) featMsg(g, kMsgFatal, "dflt must precede language-specific behavior");
+  if (contains(f.languages, tag)) featMsg(g, kMsgFatal, "language-specific behavior already specified");
   f.languages.push_back(tag);
   f.curr.language = tag;
   return 1;
@@ -131,7 +131,7 @@ int featTagBlock(coreContext* g, uint32_t tag, int kind, bool start, const std::
 void featIncludeDflt(coreContext* g, bool include, int changed, bool deprecated) {
   FeatContext& f = *g->feat;
   if (deprecated && !f.deprecationWarned) {
-    featMsg(g, 1,
+    featMsg(g, kMsgWarning,
             "Use of includeDFLT and excludeDFLT tags has been deprecated. It will work, but "
             "please use 'include_dflt' and 'exclude_dflt' tags instead.");
     f.deprecationWarned = true;
@@ -139,7 +139,7 @@ void featIncludeDflt(coreContext* g, bool include, int changed, bool deprecated)
   if (changed) {
     f.includeDflt = include;
   } else if (include != f.includeDflt) {
-    featMsg(g, 3,
+    featMsg(g, kMsgFatal,
             "can't change whether a language should include dflt rules once this has already "
             "been indicated");
   }
@@ -196,9 +196,9 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
   if (f.currNamedLookup != kLabelNone && c.label < kFirstAnonLabel && c.label == f.prev.label) {
     if (c.table == f.prev.table && c.lookupType == f.prev.lookupType) {
       if (c.lookupFlag != f.prev.lookupFlag)
-        featMsg(g, 3, "Lookup flags different from previous rules in this block");
+        featMsg(g, kMsgFatal, "Lookup flags different from previous rules in this block");
       if (c.markSetIndex != f.prev.markSetIndex)
-        featMsg(g, 3, "Lookup flag UseMarkSetIndex different from previous rules in this block");
+        featMsg(g, kMsgFatal, "Lookup flag UseMarkSetIndex different from previous rules in this block");
     } else if (c.table == ot::kTagGSUB && f.prev.table == ot::kTagGSUB && c.lookupType == 1 &&
                f.prev.lookupType == 4) {
       c.lookupType = 4;
@@ -206,7 +206,7 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
                f.prev.lookupType == 2) {
       c.lookupType = 2;
     } else {
-      featMsg(g, 3, "Lookup type different from previous rules in this lookup block");
+      featMsg(g, kMsgFatal, "Lookup type different from previous rules in this lookup block");
     }
   }
   // A script statement sets the list for its script (featScriptDefaultLookups).
@@ -215,16 +215,16 @@ void featPrepRule(coreContext* g, uint32_t table, uint32_t type, GlyphNode* targ
   if (!(c.label & kLabelRef) && replacement) featAaltStore(g, target, replacement);
   if (sameLookupState(c, f.prev) && c.label == f.prev.label) {
     if (c.lookupFlag != f.prev.lookupFlag)
-      featMsg(g, 3, "Lookup flags different from previous rules in this block");
+      featMsg(g, kMsgFatal, "Lookup flags different from previous rules in this block");
     if (c.markSetIndex != f.prev.markSetIndex)
-      featMsg(g, 3, "Lookup flag UseMarkSetIndex different from previous rules in this block");
+      featMsg(g, kMsgFatal, "Lookup flag UseMarkSetIndex different from previous rules in this block");
     return;
   }
   featCloseLookup(g, f.prev);
   int useExtension = 0;
   if (f.currNamedLookup != kLabelNone && (f.currNamedLookup & 0x7FFF) < kFirstAnonLabel) {
     size_t index = f.currNamedLookup & 0x7FFF;
-    if (index >= f.namedLookups.size()) coreMsg(g, 3, "[internal] label not found\n");
+    if (index >= f.namedLookups.size()) coreMsg(g, kMsgFatal, "[internal] label not found\n");
     useExtension = f.namedLookups[index].useExtension;
   }
   if (c.table == ot::kTagGSUB) {
@@ -271,7 +271,7 @@ void featCloseLookup(coreContext* g, const FeatState& state) {
   if (state.table == kTagNone || state.lookupType == 0) return;
   if (state.table == ot::kTagGSUB) GSUBLookupEnd(g, state.feature);
   else if (state.table == ot::kTagGPOS) GPOSLookupEnd(g, state.feature);
-  else coreMsg(g, 3, "[internal] unrecognized tbl");
+  else coreMsg(g, kMsgFatal, "[internal] unrecognized tbl");
 }
 
 void featRegisterDefaultLangSys(coreContext* g) {

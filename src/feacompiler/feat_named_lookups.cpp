@@ -23,7 +23,7 @@ NamedLookupRecord& currentNamed(coreContext* g) {
   FeatContext& f = *g->feat;
   size_t index = f.currNamedLookup & 0x7FFF;
   if (f.currNamedLookup == kLabelNone || index >= f.namedLookups.size())
-    coreMsg(g, 3, "[internal] label not found\n");
+    coreMsg(g, kMsgFatal, "[internal] label not found\n");
   return f.namedLookups[index];
 }
 
@@ -33,11 +33,11 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
   FeatContext& f = *g->feat;
   if (!topLevel) {
     if (f.curr.feature == ot::kTagAalt) {
-      if (start) featMsg(g, 2, "%s", kLookupInAalt);
+      if (start) featMsg(g, kMsgError, "%s", kLookupInAalt);
       return;
     }
     if (f.curr.feature == ot::kTagSize) {
-      if (start) featMsg(g, 2, "%s", kLookupInSize);
+      if (start) featMsg(g, kMsgError, "%s", kLookupInSize);
       return;
     }
   }
@@ -50,7 +50,7 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
         bool listed = false;
         for (uint32_t s : f.scripts) listed = listed || s == kTagStandalone;
         if (listed)
-          featMsg(g, 1, "script behavior already specified (text was \"%s\")", name.c_str());
+          featMsg(g, kMsgWarning, "script behavior already specified (text was \"%s\")", name.c_str());
         else
           f.scripts.push_back(kTagStandalone);
         f.curr.script = kTagStandalone;
@@ -63,9 +63,9 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
         f.curr.markSetIndex = 0;
       }
     }
-    if (findNamed(f, name)) featMsg(g, 3, "lookup name \"%s\" already defined", name.c_str());
+    if (findNamed(f, name)) featMsg(g, kMsgFatal, "lookup name \"%s\" already defined", name.c_str());
     if (f.namedCounter > 8191)
-      coreMsg(g, 3, "[internal] maximum number of named lookups reached: %d", 8192);
+      coreMsg(g, kMsgFatal, "[internal] maximum number of named lookups reached: %d", 8192);
     f.currNamedLookup = f.namedCounter++;
     NamedLookupRecord r;
     r.name = name;
@@ -74,7 +74,7 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
   }
   if (topLevel) featTagBlock(g, kTagStandalone, 1, false, name);
   NamedLookupRecord& r = currentNamed(g);
-  if (r.name != name) featMsg(g, 3, "doesn't match starting label of block");
+  if (r.name != name) featMsg(g, kMsgFatal, "doesn't match starting label of block");
   r.state = f.curr;
   // A block without rules made no lookup; the state left by the rules before it is not its
   // own, and a reference to it must not name a lookup that was never built.
@@ -89,19 +89,19 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
 void featLookupReference(coreContext* g, const std::string& name) {
   FeatContext& f = *g->feat;
   if (f.curr.feature == ot::kTagAalt) {
-    featMsg(g, 2, "%s", kLookupInAalt);
+    featMsg(g, kMsgError, "%s", kLookupInAalt);
     return;
   }
   for (AaltFeature& a : f.aaltFeatures) {
     if (a.tag == f.curr.feature) a.used = true;
   }
   if (f.curr.feature == ot::kTagSize) {
-    featMsg(g, 2, "%s", kLookupInSize);
+    featMsg(g, kMsgError, "%s", kLookupInSize);
     return;
   }
   const NamedLookupRecord* r = findNamed(f, name);
   if (!r) {
-    featMsg(g, 2, "lookup name \"%s\" not defined", name.c_str());
+    featMsg(g, kMsgError, "lookup name \"%s\" not defined", name.c_str());
     return;
   }
   featUseLookup(g, *r);
@@ -126,10 +126,10 @@ uint16_t featGetLabelByName(coreContext* g, const std::string& name) {
     if (f.namedLookups[i].name != name) continue;
     // A closed block without rules built no lookup for the rule to call.
     if (i != f.currNamedLookup && f.namedLookups[i].state.table == kTagNone)
-      featMsg(g, 2, "lookup \"%s\" has no rules; a contextual rule cannot call it", name.c_str());
+      featMsg(g, kMsgError, "lookup \"%s\" has no rules; a contextual rule cannot call it", name.c_str());
     return static_cast<uint16_t>(i);
   }
-  featMsg(g, 3, "lookup name \"%s\" not defined", name.c_str());
+  featMsg(g, kMsgFatal, "lookup name \"%s\" not defined", name.c_str());
   return kLabelNone;
 }
 
@@ -142,18 +142,18 @@ void featUseExtension(coreContext* g, bool inLookup) {
     return;
   }
   if (f.curr.feature == ot::kTagAalt) f.aaltUseExtension = true;
-  else featMsg(g, 2, "\"useExtension\" allowed in feature-scope only for 'aalt'");
+  else featMsg(g, kMsgError, "\"useExtension\" allowed in feature-scope only for 'aalt'");
 }
 
 void featSubtableBreak(coreContext* g) {
   FeatContext& f = *g->feat;
   if (f.curr.feature == ot::kTagAalt || f.curr.feature == ot::kTagSize) {
-    featMsg(g, 2, "\"subtable\" use not allowed in 'aalt' or 'size' feature");
+    featMsg(g, kMsgError, "\"subtable\" use not allowed in 'aalt' or 'size' feature");
     return;
   }
   if (f.curr.table == ot::kTagGSUB) GSUBSubtableBreak(g);
   else if (f.curr.table == ot::kTagGPOS) GPOSSubtableBreak(g, f.curr.lookupType == 2);
-  else featMsg(g, 2, "Statement not expected here");
+  else featMsg(g, kMsgError, "Statement not expected here");
 }
 
 }  // namespace fea

@@ -24,7 +24,7 @@ GlyphNode* featNewNode(coreContext* g) {
     if (f.blocks.empty() || f.blockUsed == f.blockSize) {
       size_t size = f.blocks.empty() ? kFirstBlock : kLaterBlock;
       if (f.blocks.size() * kLaterBlock >= kMaxNodes)
-        featMsg(g, 3, "too many glyph nodes: glyph classes or patterns are too large");
+        featMsg(g, kMsgFatal, "too many glyph nodes: glyph classes or patterns are too large");
       f.blocks.push_back(std::make_unique<GlyphNode[]>(size));
       f.blockSize = size;
       f.blockUsed = 0;
@@ -87,7 +87,7 @@ const std::vector<GlyphNode*>& featMakeCrossProduct(coreContext* g, GlyphNode* p
     size_t members = 0;
     for (GlyphNode* m = e; m; m = m->nextCl) ++members;
     if (k * members > kMaxCrossProduct)
-      featMsg(g, 3, "glyph class cross product too large (more than %zu sequences)",
+      featMsg(g, kMsgFatal, "glyph class cross product too large (more than %zu sequences)",
               kMaxCrossProduct);
     // Copies first (from the sequences as they stand), then the first glyph everywhere.
     size_t j = 1;
@@ -132,7 +132,7 @@ void featSortGlyphClass(coreContext* g, GlyphNode** place, bool report) {
     if (!g->errorFlag && members.size() >= 2 && !kept.empty() && kept.back()->gid == m->gid) {
       if (report && !g->feat->includes.empty()) {
         featGlyphNoteAppend(g, m->gid, -1);
-        featMsg(g, 0, "Removing duplicate glyph <%s>", g->note.c_str());
+        featMsg(g, kMsgNote, "Removing duplicate glyph <%s>", g->note.c_str());
       }
       m->nextCl = nullptr;
       featRecycleNode(g, m);
@@ -151,7 +151,7 @@ void featSortGlyphClass(coreContext* g, GlyphNode** place, bool report) {
 }
 
 void featExtendNodeToClass(coreContext* g, GlyphNode* node, int count) {
-  if (node->flags & GN_CLASS) coreMsg(g, 3, "[internal] can't extend glyph class");
+  if (node->flags & GN_CLASS) coreMsg(g, kMsgFatal, "[internal] can't extend glyph class");
   node->flags |= GN_CLASS;
   GlyphNode** place = &node->nextCl;
   for (int i = 0; i < count; ++i) {

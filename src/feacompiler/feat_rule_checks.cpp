@@ -60,7 +60,7 @@ bool featCheckClassLengths(coreContext* g, const GlyphNode* target, const GlyphN
                            const char* sub) {
   int t = memberCount(target), r = memberCount(repl);
   if (t == r) return true;
-  featMsg(g, 2,
+  featMsg(g, kMsgError,
           "Target glyph class in %srule doesn't have the same number of elements as the "
           "replacement class; the target has %d, the replacement, %d",
           sub, t, r);
@@ -69,12 +69,12 @@ bool featCheckClassLengths(coreContext* g, const GlyphNode* target, const GlyphN
 
 bool featCheckSingleSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
   if (markedCount(t)) {
-    featMsg(g, 2, "Target must not be marked in this rule");
+    featMsg(g, kMsgError, "Target must not be marked in this rule");
     return false;
   }
   if (!isClassElement(t)) {
     if (isClassElement(r) || r->nextSeq) {
-      featMsg(g, 2, "Replacement in %srule must be a single glyph", "");
+      featMsg(g, kMsgError, "Replacement in %srule must be a single glyph", "");
       return false;
     }
     return true;
@@ -85,26 +85,26 @@ bool featCheckSingleSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
 
 bool featCheckMultipleSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
   if (markedCount(t)) {
-    featMsg(g, 2, "Target must not be marked in this rule");
+    featMsg(g, kMsgError, "Target must not be marked in this rule");
     return false;
   }
   bool ok = !isClassElement(t) && elementCount(r) >= 2 && !markedCount(r);
   for (GlyphNode* e = r; e && ok; e = e->nextSeq) ok = !isClassElement(e);
-  if (!ok) featMsg(g, 2, "Invalid multiple substitution rule");
+  if (!ok) featMsg(g, kMsgError, "Invalid multiple substitution rule");
   return ok;
 }
 
 bool featCheckAlternateSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
   if (markedCount(t)) {
-    featMsg(g, 2, "Target must not be marked in this rule");
+    featMsg(g, kMsgError, "Target must not be marked in this rule");
     return false;
   }
   if (t->nextSeq || isClassElement(t)) {
-    featMsg(g, 2, "Target of alternate substitution %srule must be a single unmarked glyph", "");
+    featMsg(g, kMsgError, "Target of alternate substitution %srule must be a single unmarked glyph", "");
     return false;
   }
   if (!r || r->nextSeq || !isClassElement(r)) {
-    featMsg(g, 2, "Replacement of alternate substitution %srule must be a glyph class", "");
+    featMsg(g, kMsgError, "Replacement of alternate substitution %srule must be a glyph class", "");
     return false;
   }
   return true;
@@ -116,7 +116,7 @@ static bool markIgnoreClause(coreContext* g, GlyphNode* p) {
   if (!markedCount(p)) {
     p->flags |= GN_MARKED;
   } else if (secondMarkedRun(p)) {
-    featMsg(g, 2, "ignore clause may have at most one run of marked glyphs");
+    featMsg(g, kMsgError, "ignore clause may have at most one run of marked glyphs");
     return false;
   }
   setPositions(p);
@@ -129,16 +129,16 @@ bool featCheckReverseSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
       "Reverse contextual GSUB rule may must have one and only one glyph or class marked for "
       "replacement";
   if (secondMarkedRun(t)) {
-    featMsg(g, 2, "%s", onlyOne);
+    featMsg(g, kMsgError, "%s", onlyOne);
     return false;
   }
   if (!markedCount(t)) markAll(t);
   if (r->nextSeq) {
-    featMsg(g, 2, "Reverse contextual GSUB replacement sequence may have only one glyph or class");
+    featMsg(g, kMsgError, "Reverse contextual GSUB replacement sequence may have only one glyph or class");
     return false;
   }
   if (markedCount(t) != 1) {
-    featMsg(g, 2, "%s", onlyOne);
+    featMsg(g, kMsgError, "%s", onlyOne);
     return false;
   }
   setPositions(t);
@@ -154,46 +154,46 @@ bool featCheckContextSub(coreContext* g, GlyphNode* t, GlyphNode* r) {
   if (t->flags & GN_IGNORE) return markIgnoreClause(g, t);
   if (!r) {
     if (!(t->flags & GN_LOOKUP_REF)) {
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "contextual substitution clause must have a replacement rule or direct lookup "
               "reference.");
       return false;
     }
     if (!markedCount(t)) {
-      featMsg(g, 2, "%s", mustMark);
+      featMsg(g, kMsgError, "%s", mustMark);
       return false;
     }
   } else if (t->flags & GN_LOOKUP_REF) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "contextual substitution clause cannot both have a replacement rule and a direct "
             "lookup reference.");
     return false;
   }
   for (GlyphNode* e = t; e; e = e->nextSeq) {
     if (!(e->flags & GN_MARKED) && e->lookupLabel >= 0) {
-      featMsg(g, 2, "%s", mustMark);
+      featMsg(g, kMsgError, "%s", mustMark);
       return false;
     }
   }
   if (secondMarkedRun(t)) {
-    featMsg(g, 2, "Unsupported contextual GSUB target sequence");
+    featMsg(g, kMsgError, "Unsupported contextual GSUB target sequence");
     return false;
   }
   if (!markedCount(t)) markAll(t);
   if (r) {
     if (r->nextSeq) {
-      featMsg(g, 2, "Unsupported contextual GSUB replacement sequence");
+      featMsg(g, kMsgError, "Unsupported contextual GSUB replacement sequence");
       return false;
     }
     GlyphNode* first = t;
     while (!(first->flags & GN_MARKED)) first = first->nextSeq;
     if (markedCount(t) > 1) {
       if (isClassElement(r)) {
-        featMsg(g, 2, "Invalid ligature %srule replacement", "sub-");
+        featMsg(g, kMsgError, "Invalid ligature %srule replacement", "sub-");
         return false;
       }
     } else if (!first->nextSeq && !isClassElement(first) && isClassElement(r)) {
-      featMsg(g, 2, "Contextual alternate rule not yet supported");
+      featMsg(g, kMsgError, "Contextual alternate rule not yet supported");
       return false;
     } else if (isClassElement(r) && !featCheckClassLengths(g, first, r, "sub-")) {
       return false;
@@ -219,25 +219,25 @@ bool featCheckContextPos(coreContext* g, GlyphNode* p) {
       continue;
     }
     if (e->lookupLabel >= 0) {
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "Lookup references are allowed only in the input sequencee: this is the sequence "
               "of marked glyphs.");
       ok = false;
     }
     if (e->flags & GN_LAST_MARK) {
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "The final mark class must be marked as part of the input sequence: this is the "
               "sequence of marked glyphs.");
       ok = false;
     }
     if (e->valueRecord) {
       if (!seenMarked) {
-        featMsg(g, 2,
+        featMsg(g, kMsgError,
                 "Positioning cannot be applied in the bactrack glyph sequence, before the "
                 "marked glyph sequence.");
         ok = false;
       } else if (e->nextSeq || marked > 1) {
-        featMsg(g, 2,
+        featMsg(g, kMsgError,
                 "Positioning values are allowed only in the marked glyph sequence, or after "
                 "the final glyph node when only one glyph node is marked.");
         ok = false;
@@ -249,7 +249,7 @@ bool featCheckContextPos(coreContext* g, GlyphNode* p) {
     }
   }
   if (secondMarkedRun(p)) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "Unsupported contextual GPOS target sequence: only one run of marked glyphs  is "
             "supported.");
     ok = false;
@@ -257,7 +257,7 @@ bool featCheckContextPos(coreContext* g, GlyphNode* p) {
   if (p->flags & GN_IGNORE) {
     if (!marked) p->flags |= GN_MARKED;
   } else if (!values && !anchors && !labels) {
-    featMsg(g, 2,
+    featMsg(g, kMsgError,
             "Contextual positioning rule must specify a positioning value or a mark attachent "
             "rule ro a direct lookup reference.");
     ok = false;

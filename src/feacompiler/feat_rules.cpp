@@ -22,7 +22,7 @@ void featAddGSUBRule(coreContext* g, uint32_t type, GlyphNode* target, GlyphNode
   FeatContext& f = *g->feat;
   if (f.curr.feature == ot::kTagAalt) {
     if (type == 1 || type == 3) featAaltAddRule(g, target, repl);
-    else featMsg(g, 1, "%s", kOnlyInAalt);
+    else featMsg(g, kMsgWarning, "%s", kOnlyInAalt);
     return;
   }
   featPrepRule(g, ot::kTagGSUB, type, target, repl);
@@ -66,7 +66,7 @@ void featSubstitutionRule(coreContext* g, GlyphNode* target, GlyphNode* repl, in
       }
     } else {
       if (repl->nextSeq || isClassElement(repl)) {
-        featMsg(g, 2, "Invalid ligature %srule replacement", "");
+        featMsg(g, kMsgError, "Invalid ligature %srule replacement", "");
         return;
       }
       for (GlyphNode* e = target; e; e = e->nextSeq)
@@ -86,7 +86,7 @@ void featSubstitutionRule(coreContext* g, GlyphNode* target, GlyphNode* repl, in
     return;
   }
   if (f.curr.feature == ot::kTagAalt) {
-    featMsg(g, 1, "%s", kOnlyInAalt);
+    featMsg(g, kMsgWarning, "%s", kOnlyInAalt);
     return;
   }
   featPrepRule(g, ot::kTagGSUB, lookupType, target, repl);
@@ -101,7 +101,7 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
   const int elements = elementCount(pattern);
   for (GlyphNode* e = pattern; e; e = e->nextSeq) {
     if (e->lookupLabel >= 0 && !(e->flags & GN_MARKED))
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "the glyph which precedes the 'lookup' keyword must be marked as part of the "
               "contextual input sequence");
   }
@@ -112,7 +112,7 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
   const int marked = markedCount(pattern);
   if (marked) pattern->flags |= GN_PATTERN_MARKED;
   if (elements == 2 && !marked && type == 1) type = 2;
-  else if (enumerate) featMsg(g, 2, "\"enumerate\" only allowed with pair positionings,");
+  else if (enumerate) featMsg(g, kMsgError, "\"enumerate\" only allowed with pair positionings,");
   const size_t anchorCount = g->feat->anchors.size();
   switch (type) {
     case 1:
@@ -123,12 +123,12 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
       break;
     case 3:
       if (anchorCount != 2) {
-        featMsg(g, 2, "The 'cursive' statement requires two anchors. This has %d. Skipping rule.",
+        featMsg(g, kMsgError, "The 'cursive' statement requires two anchors. This has %d. Skipping rule.",
                 static_cast<int>(anchorCount));
         return;
       }
       if (!marked && (!(pattern->flags & GN_HAS_ANCHOR) || pattern->nextSeq)) {
-        featMsg(g, 2,
+        featMsg(g, kMsgError,
                 "This statement has contextual glyphs around the cursive statement, but no "
                 "glyphs are marked as part of the input sequence. Skipping rule.");
         return;
@@ -143,7 +143,7 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
                                                     : "ZUZ_BASE_CLASS");
       if (!marked && (!(pattern->flags & GN_HAS_ANCHOR) || elements >= 3)) {
         const char* what = type == 4 ? "base-to-mark" : type == 5 ? "ligature" : "mark-to-mark";
-        featMsg(g, 2,
+        featMsg(g, kMsgError,
                 "This statement has contextual glyphs around the %s statement, but no glyphs "
                 "are marked as part of the input sequence. Skipping rule.",
                 what);
@@ -161,7 +161,7 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
     }
     case 8:
       if (!marked) {
-        featMsg(g, 2,
+        featMsg(g, kMsgError,
                 "The 'lookup' keyword can be used only in a contextual statement. At least one "
                 "glyph in the sequence must be marked. Skipping rule.");
         return;
@@ -169,7 +169,7 @@ void featPositionRule(coreContext* g, GlyphNode* pattern, int type, bool enumera
       if (!featCheckContextPos(g, pattern)) return;
       break;
     default:
-      featMsg(g, 2, "This rule type is not recognized..");
+      featMsg(g, kMsgError, "This rule type is not recognized..");
       return;
   }
   // A marked rule of any kind is contextual: its positions are set (and checked) here.
@@ -181,7 +181,7 @@ void featAddFeatureParams(coreContext* g, const std::vector<uint16_t>& params) {
   FeatContext& f = *g->feat;
   uint32_t t = f.curr.feature;
   if (t != ot::kTagSize) {
-    featMsg(g, 2, "Feature parameter not supported for feature '%c%c%c%c'",
+    featMsg(g, kMsgError, "Feature parameter not supported for feature '%c%c%c%c'",
             static_cast<char>(t >> 24), static_cast<char>(t >> 16), static_cast<char>(t >> 8),
             static_cast<char>(t));
     return;

@@ -38,19 +38,19 @@ std::string threePlaces(double value) {
 
 void featAddAttach(coreContext* g, GlyphNode* target, int index) {
   if (target->nextSeq)
-    featMsg(g, 2, "Only one glyph|glyphClass may be present per AttachTable statement");
+    featMsg(g, kMsgError, "Only one glyph|glyphClass may be present per AttachTable statement");
   for (GlyphNode* m = target; m; m = m->nextCl) {
     if (!GDEFAddAttachPoint(g, m->gid, static_cast<uint16_t>(index)))
-      featMsg(g, 1, "Skipping duplicate contour index %d", index);
+      featMsg(g, kMsgWarning, "Skipping duplicate contour index %d", index);
   }
 }
 
 void featAddLigCaret(coreContext* g, GlyphNode* target, int value, int format) {
   if (target->nextSeq)
-    featMsg(g, 2, "Only one glyph|glyphClass may be present per LigatureCaret statement");
+    featMsg(g, kMsgError, "Only one glyph|glyphClass may be present per LigatureCaret statement");
   for (GlyphNode* m = target; m; m = m->nextCl) {
     if (!GDEFAddLigCaret(g, m->gid, static_cast<uint16_t>(format), static_cast<int16_t>(value)))
-      featMsg(g, 1, "Skipping duplicate caret value %d", value);
+      featMsg(g, kMsgWarning, "Skipping duplicate caret value %d", value);
   }
 }
 
@@ -67,7 +67,7 @@ void featAddNameString(coreContext* g, int platform, int encoding, int language,
   const std::string& text = g->feat->stringBuf;
   int failed = platform == 1 ? coreDecodeMacString(text, decoded) : coreDecodeWinString(text, decoded);
   if (failed) {
-    featMsg(g, 2, "Bad string");
+    featMsg(g, kMsgError, "Bad string");
     return;
   }
   nameAddRecord(*g->name, static_cast<uint16_t>(platform), static_cast<uint16_t>(encoding),
@@ -99,7 +99,7 @@ void featSetUnicodeRange(coreContext* g, const std::vector<uint32_t>& values) {
     uint32_t v = values[i];
     if (v == 0xFFFF) break;
     if (v > 127) {
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "OS/2 Bad Unicode block value <%u>. All values must be in [0 ...127] inclusive.",
               static_cast<unsigned>(v));
       continue;
@@ -115,7 +115,7 @@ void featSetCodePageRange(coreContext* g, const std::vector<uint32_t>& values) {
   for (size_t i = 0; i < values.size() && i < 64; ++i) {
     int bit = codePageBit(values[i]);
     if (bit < 0) {
-      featMsg(g, 2,
+      featMsg(g, kMsgError,
               "OS/2 Code page value <%u> is not permitted according to the OpenType spec v1.4.",
               static_cast<unsigned>(values[i]));
       continue;
@@ -129,10 +129,10 @@ void featSetCodePageRange(coreContext* g, const std::vector<uint32_t>& values) {
 void featSetVendor(coreContext* g) {
   std::string v = g->feat->stringBuf;
   if (v.size() < 4) {
-    featMsg(g, 1, "Vendor name too short. Padded automatically to 4 characters.");
+    featMsg(g, kMsgWarning, "Vendor name too short. Padded automatically to 4 characters.");
     v.resize(4, ' ');
   } else if (v.size() > 4) {
-    featMsg(g, 2, "Vendor name too long. Max is 4 characters.");
+    featMsg(g, kMsgError, "Vendor name too long. Max is 4 characters.");
   }
   coreSetVendor(g, v);
 }
@@ -143,7 +143,7 @@ void featSetFontRevision(coreContext* g, const std::string& text) {
   long major = 0;
   auto r = std::from_chars(whole.data(), whole.data() + whole.size(), major);
   if (r.ec != std::errc() || major < 1 || major > 255)
-    featMsg(g, 1, "Major version number not in range 1 .. 255");
+    featMsg(g, kMsgWarning, "Major version number not in range 1 .. 255");
   double value = static_cast<double>(major);
   if (dot != std::string::npos) {
     std::string frac = text.substr(dot);
@@ -151,10 +151,10 @@ void featSetFontRevision(coreContext* g, const std::string& text) {
     for (size_t i = 1; i < frac.size(); ++i, scale /= 10) f += (frac[i] - '0') * scale;
     value += f;
     if (frac.size() != 4)
-      featMsg(g, 1, "head FontRevision entry <%s> should have 3 fractional decimal places. Stored as <%s>",
+      featMsg(g, kMsgWarning, "head FontRevision entry <%s> should have 3 fractional decimal places. Stored as <%s>",
               text.c_str(), threePlaces(value).c_str());
   } else {
-    featMsg(g, 1,
+    featMsg(g, kMsgWarning,
             "head FontRevision entry <%ld> should have 3 fractional decimal places; it now has "
             "none.",
             major);

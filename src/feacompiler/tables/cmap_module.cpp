@@ -53,7 +53,7 @@ void checkDuplicateCodes(coreContext* g) {
       continue;
     }
     g->note = std::string(coreGlyphName(g, a.gid)) + " " + coreGlyphName(g, b.gid);
-    cmapMsg(g, 3, formatf("multiple glyphs %s mapped to code <%hx>", g->note.c_str(),
+    cmapMsg(g, kMsgFatal, formatf("multiple glyphs %s mapped to code <%hx>", g->note.c_str(),
                           static_cast<unsigned short>(a.code)));
   }
   cutRemoved(c);
@@ -61,9 +61,9 @@ void checkDuplicateCodes(coreContext* g) {
 
 void makeWindows(coreContext* g, std::vector<uint8_t>& table) {
   CmapContext& c = *g->cmap;
-  if (c.byteSizes & kCmapSingle) cmapMsg(g, 1, "single-byte codes in MS platform");
+  if (c.byteSizes & kCmapSingle) cmapMsg(g, kMsgWarning, "single-byte codes in MS platform");
   if (c.byteSizes & kCmapFour) {
-    if (c.byteSizes & kCmapDouble) cmapMsg(g, 1, "2-byte codes in 4-byte MS encoding");
+    if (c.byteSizes & kCmapDouble) cmapMsg(g, kMsgWarning, "2-byte codes in 4-byte MS encoding");
     cmapMakeFormat12(c.mappings, c.language, table);
     return;
   }
@@ -74,25 +74,25 @@ void makeWindows(coreContext* g, std::vector<uint8_t>& table) {
   }
   cutRemoved(c);
   if (!cmapMakeFormat4(c.mappings, c.language, table))
-    cmapMsg(g, 3, "Length overflow in cmap format 4 subtable - too many segments.");
+    cmapMsg(g, kMsgFatal, "Length overflow in cmap format 4 subtable - too many segments.");
 }
 
 void makeOther(coreContext* g, std::vector<uint8_t>& table) {
   CmapContext& c = *g->cmap;
   if ((c.byteSizes & kCmapSingle) && (c.byteSizes & kCmapDouble)) {
     if (c.platform != kMacintosh)
-      cmapMsg(g, 1, formatf("platform %hd cmap is mixed-byte", static_cast<short>(c.platform)));
+      cmapMsg(g, kMsgWarning, formatf("platform %hd cmap is mixed-byte", static_cast<short>(c.platform)));
     // Lead bytes with many trail bytes can pass the 16-bit length.
     if (!cmapMakeFormat2(c.mappings, c.language, table))
-      cmapMsg(g, 3, "Length overflow in cmap format 2 subtable - too many codes.");
+      cmapMsg(g, kMsgFatal, "Length overflow in cmap format 2 subtable - too many codes.");
     return;
   }
-  if (c.maxCode >= 0x10000) cmapMsg(g, 3, "[internal] maxCode > 0xFFFF");
+  if (c.maxCode >= 0x10000) cmapMsg(g, kMsgFatal, "[internal] maxCode > 0xFFFF");
   if (c.maxCode < 256 && c.maxGid < 256) {
     cmapMakeFormat0(c.mappings, c.language, table);
     return;
   }
-  if (c.platform == kCustom) cmapMsg(g, 0, "format 6 custom cmap created");
+  if (c.platform == kCustom) cmapMsg(g, kMsgNote, "format 6 custom cmap created");
   cmapMakeFormat6(c.mappings, c.language, table);
 }
 
@@ -118,7 +118,7 @@ void cmapBeginEncoding(coreContext* g, uint16_t platform, uint16_t script, uint1
 void cmapAddMapping(coreContext* g, uint32_t code, uint16_t gid, uint16_t size) {
   CmapContext& c = *g->cmap;
   if (size == kCmapDouble && code > 0xFFFF)
-    cmapMsg(g, 3, formatf("code <%lx> is not double-byte", static_cast<unsigned long>(code)));
+    cmapMsg(g, kMsgFatal, formatf("code <%lx> is not double-byte", static_cast<unsigned long>(code)));
   c.mappings.push_back({code, gid, static_cast<uint16_t>(size == kCmapDouble ? kCmapDoubleByte : 0)});
   c.byteSizes |= size;
   c.maxCode = std::max(c.maxCode, code);
@@ -128,7 +128,7 @@ void cmapAddMapping(coreContext* g, uint32_t code, uint16_t gid, uint16_t size) 
 bool cmapEndEncoding(coreContext* g) {
   CmapContext& c = *g->cmap;
   if (c.mappings.empty()) {
-    cmapMsg(g, 1, "empty encoding");
+    cmapMsg(g, kMsgWarning, "empty encoding");
     if (c.platform != kMacintosh) return false;
   }
   const int index = c.encodings.empty() ? 0 : c.encodings.back().subtable + 1;

@@ -79,7 +79,7 @@ int GDEFAddMarkSet(coreContext* g, GlyphNode* cls) {
     if (d.markSets[i].key == cls) return static_cast<int>(i);
   }
   if (d.markSets.size() >= kMaxMarkSets) {
-    coreMsg(g, 3, "No more than %d different mark glyph sets can be used with UseMarkFilteringSet.",
+    coreMsg(g, kMsgFatal, "No more than %d different mark glyph sets can be used with UseMarkFilteringSet.",
             static_cast<int>(kMaxMarkSets));
     return 0;
   }

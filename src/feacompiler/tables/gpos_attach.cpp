@@ -53,7 +53,7 @@ int gposMarkClassAdd(coreContext* g, GposLookupInfo& l, const GlyphNode* cls, in
     for (const GposMarkClass& other : l.markClasses) {
       for (const auto& m : other.members) {
         if (m.first != gid) continue;
-        coreMsg(g, 2, "The glyph '%s' is in mark class '%s' and in mark class '%s' of the same lookup.%s",
+        coreMsg(g, kMsgError, "The glyph '%s' is in mark class '%s' and in mark class '%s' of the same lookup.%s",
                 gposGlyphName(g, gid).c_str(), other.name.c_str(), mc.name.c_str(), where.c_str());
         error = true;
       }
@@ -62,7 +62,7 @@ int gposMarkClassAdd(coreContext* g, GposLookupInfo& l, const GlyphNode* cls, in
   for (size_t i = 0; i < mc.members.size(); ++i) {
     for (size_t j = i + 1; j < mc.members.size(); ++j) {
       if (mc.members[i].first != mc.members[j].first) continue;
-      coreMsg(g, 2, "The glyph '%s' occurs more than once in mark class '%s'.%s",
+      coreMsg(g, kMsgError, "The glyph '%s' occurs more than once in mark class '%s'.%s",
               gposGlyphName(g, mc.members[i].first).c_str(), mc.name.c_str(), where.c_str());
       error = true;
     }
@@ -167,7 +167,7 @@ void gposCursiveFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   std::vector<const GposBaseRecord*> recs;
   for (const GposBaseRecord& r : l.baseRecords) {
     if (!recs.empty() && recs.back()->gid == r.gid) {
-      coreMsg(g, 2,
+      coreMsg(g, kMsgError,
               "Cursive statement error: A previous statment has already referenced the same glyph "
               "'%s'. Skipping rule. %s",
               gposGlyphName(g, r.gid).c_str(),
@@ -215,14 +215,14 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   for (const GposBaseRecord& r : l.baseRecords) {
     std::string name = gposGlyphName(g, r.gid);
     if (prev != nullptr && prev->gid == r.gid) {
-      coreMsg(g, 2,
+      coreMsg(g, kMsgError,
               "MarkToBase or MarkToMark error: A previous statement has already defined the anchors "
               "and marks on this the same glyph '%s'. Skipping rule. %s",
               (name + ":" + name).c_str(),
               l.file.empty() ? ""
                              : formatf(" [%s current %d previous %d]", l.file.c_str(), r.line,
                                        prev->line).c_str());
-      coreMsg(g, 2,
+      coreMsg(g, kMsgError,
               "MarkToBase or MarkToMark error: A previous statment has already defined the nchors "
               "and marks for the current base glyph '%s'. Skipping rule. %s",
               name.c_str(), gposWhere(l.file, r.line).c_str());
@@ -235,7 +235,7 @@ void gposMarkToBaseFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       if (a.format == 0 || a.markClassIndex < 0 || static_cast<size_t>(a.markClassIndex) >= classCount) continue;
       int64_t& entry = rows.back()[static_cast<size_t>(a.markClassIndex)];
       if (entry >= 0) {
-        coreMsg(g, 2,
+        coreMsg(g, kMsgError,
                 "MarkToBase or MarkToMark error: A previous statment has already assigned the "
                 "current mark class to another anchor point on the same glyph '%s'. Skipping rule. %s",
                 name.c_str(), gposWhere(l.file, r.line).c_str());
@@ -294,7 +294,7 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   for (const Ligature& lig : ligs) {
     if (!unique.empty() && unique.back().gid == lig.gid) {
       const GposBaseRecord& r = l.baseRecords[lig.from];
-      coreMsg(g, 2,
+      coreMsg(g, kMsgError,
               GPOS_LIGATURE_CONFLICT,
               gposGlyphName(g, lig.gid).c_str(), gposWhere(l.file, r.line).c_str());
       continue;
@@ -321,7 +321,7 @@ void gposMarkToLigatureFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
         }
         int64_t& entry = m[c * classCount + static_cast<size_t>(a.markClassIndex)];
         if (entry >= 0) {
-          coreMsg(g, 2,
+          coreMsg(g, kMsgError,
                   GPOS_LIGATURE_CONFLICT,
                   gposGlyphName(g, lig.gid).c_str(), gposWhere(l.file, r.line).c_str());
           continue;

@@ -138,7 +138,7 @@ void gposBuildLookup(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     bool empty = type == 1 ? l.singles.empty()
                  : type == 2 ? l.pairs.empty() && l.pairFormat == 0
                              : l.baseRecords.empty();
-    if (empty) coreMsg(g, 3, "%s", kEmpty[type]);
+    if (empty) coreMsg(g, kMsgFatal, "%s", kEmpty[type]);
   }
   switch (type) {
     case 1:
@@ -160,21 +160,21 @@ void gposBuildLookup(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       gposMarkToLigatureFill(g, h, l);
       break;
     case 7:
-      coreMsg(g, 3, "unsupported GPOS lkpType <%d>\n", type);
+      coreMsg(g, kMsgFatal, "unsupported GPOS lkpType <%d>\n", type);
       break;
     case 8:
-      if (l.chainRules.empty()) coreMsg(g, 3, "Empty GPOS Contextual Positioning lookup");
+      if (l.chainRules.empty()) coreMsg(g, kMsgFatal, "Empty GPOS Contextual Positioning lookup");
       gposChainFill(g, h, l);
       break;
     case 10:
       if (l.p.feature != ot::kTagSize) {
-        coreMsg(g, 3, "feature '%c%c%c%c'with FeatureParameter is not supported.",
+        coreMsg(g, kMsgFatal, "feature '%c%c%c%c'with FeatureParameter is not supported.",
                 OTL_TAG_ARGS(l.p.feature));
       }
       sizeNameCheck(g, h);
       break;
     default:
-      coreMsg(g, 3, "unknown GPOS lkpType <%d>\n", type);
+      coreMsg(g, kMsgFatal, "unknown GPOS lkpType <%d>\n", type);
       break;
   }
   clearRules(l);
@@ -192,7 +192,7 @@ void GPOSLookupEnd(coreContext* g, uint32_t feature) {
     return;
   }
   if (feature != h.cur.p.feature) {
-    coreMsg(g, 3, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
+    coreMsg(g, kMsgFatal, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
   }
   gposBuildLookup(g, h, h.cur);
   otlBuilderSectionCheck(g, h.b, h.cur.p.feature);
@@ -242,10 +242,10 @@ void GPOSAddSizeParams(coreContext* g, const uint16_t* params, int count) {
   for (int i = 0; i < count && i < 4; ++i) p[i] = params[i];
   if (p[1] == 0) {
     if (count != 4 && count != 2) {
-      coreMsg(g, 3, "size feature must have 4 or 2 parameters if sub family code is zero!");
+      coreMsg(g, kMsgFatal, "size feature must have 4 or 2 parameters if sub family code is zero!");
     }
   } else if (count != 4) {
-    coreMsg(g, 3, "size feature must have 4 parameters if sub family ID code is non-zero!");
+    coreMsg(g, kMsgFatal, "size feature must have 4 parameters if sub family ID code is non-zero!");
   }
   size_t index = otlBuilderStart(g, h.b, h.cur.p, true);
   BuiltSubtable s;

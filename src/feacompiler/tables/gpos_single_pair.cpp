@@ -38,11 +38,11 @@ void gposSingleFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     if (!kept.empty() && kept.back().gid == r.gid) {
       std::string name = gposGlyphName(g, r.gid);
       if (sameNumbers(kept.back().value, r.value)) {
-        coreMsg(g, 0, "Removing duplicate single positioning in '%c%c%c%c' feature: %s",
+        coreMsg(g, kMsgNote, "Removing duplicate single positioning in '%c%c%c%c' feature: %s",
                 OTL_TAG_ARGS(l.p.feature), name.c_str());
         continue;
       }
-      coreMsg(g, 3, "Duplicate single positioning glyph with different values in '%c%c%c%c' feature: %s",
+      coreMsg(g, kMsgFatal, "Duplicate single positioning glyph with different values in '%c%c%c%c' feature: %s",
               OTL_TAG_ARGS(l.p.feature), name.c_str());
       continue;
     }
@@ -123,7 +123,7 @@ int gposClassInsert(coreContext* g, GposClassSide& side, const std::vector<uint1
   for (uint16_t gid : glyphs) {
     auto it = std::lower_bound(side.glyphs.begin(), side.glyphs.end(), gid);
     if (it != side.glyphs.end() && *it == gid) {
-      coreMsg(g, 1, "Duplicate glyph found in glyph class");
+      coreMsg(g, kMsgWarning, "Duplicate glyph found in glyph class");
       continue;
     }
     side.glyphs.insert(it, gid);
@@ -180,7 +180,7 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
         h.sides[0] = GposClassSide();
         h.sides[1] = GposClassSide();
         if (wasClass && glyphPairs) {
-          coreMsg(g, 1, "Specific kern pair occurring after class kern pair: %s%s",
+          coreMsg(g, kMsgWarning, "Specific kern pair occurring after class kern pair: %s%s",
                   (patternText(g, first) + " " + patternText(g, second)).c_str(),
                   gposWhere(file, line).c_str());
         }
@@ -193,7 +193,7 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
       // Records beyond what a 16-bit subtable can reach are refused before they are made.
       if (l.pairs.size() + uint64_t{firstGlyphs.size()} * secondGlyphs.size() >
           ot::limits::kMaxCompilerOffset16 / 2) {
-        coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
+        coreMsg(g, kMsgFatal, GPOS_PAIR_OVERFLOW,
                 OTL_TAG_ARGS(l.p.feature));
       }
       for (uint16_t b : secondGlyphs) {
@@ -210,7 +210,7 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
       l.pairs.push_back({static_cast<uint16_t>(i1), static_cast<uint16_t>(i2), v1, v2, false});
       return;
     }
-    coreMsg(g, 1, "Start of new pair positioning subtable; some pairs may never be accessed: %s%s",
+    coreMsg(g, kMsgWarning, "Start of new pair positioning subtable; some pairs may never be accessed: %s%s",
             (patternText(g, first) + " " + patternText(g, second)).c_str(),
             gposWhere(file, line).c_str());
     h.pairBreak = true;
@@ -241,7 +241,7 @@ std::string pairText(coreContext* g, const GPOSContext& h, const GposLookupInfo&
       if (c.index == index) found = &c;
     }
     if (found == nullptr) {
-      coreMsg(g, 3, "class <%u> not valid in classDef", static_cast<unsigned>(index));
+      coreMsg(g, kMsgFatal, "class <%u> not valid in classDef", static_cast<unsigned>(index));
       return text;
     }
     text += "[";
@@ -270,10 +270,10 @@ void gposPairDedupe(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       bool same = prev.v1.raw[0] == r.v1.raw[0] && (r.v2.count == 0 || prev.v2.raw[0] == r.v2.raw[0]);
       std::string text = pairText(g, h, l, r);
       if (same) {
-        coreMsg(g, 0, "Removing duplicate pair positioning in '%c%c%c%c' feature: %s",
+        coreMsg(g, kMsgNote, "Removing duplicate pair positioning in '%c%c%c%c' feature: %s",
                 OTL_TAG_ARGS(l.p.feature), text.c_str());
       } else {
-        coreMsg(g, 1,
+        coreMsg(g, kMsgWarning,
                 "Pair positioning has two different values in '%c%c%c%c' feature; choosing the "
                 "smaller absolute value: %s",
                 OTL_TAG_ARGS(l.p.feature), text.c_str());
@@ -329,13 +329,13 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
   } else {
     const GposClassSide& a = h.sides[0];
     const GposClassSide& b = h.sides[1];
-    if (a.classes.empty() || b.classes.empty()) coreMsg(g, 3, "empty classdef");
+    if (a.classes.empty() || b.classes.empty()) coreMsg(g, kMsgFatal, "empty classdef");
     uint64_t class1Count = a.classes.size();
     uint64_t class2Count = b.classes.size() + 1;
     // Refused before the matrix is allocated: its offsets could not reach past it.
     uint64_t size = 16 + 2 * static_cast<uint64_t>(bits) * class1Count * class2Count;
     if (size > ot::limits::kMaxCompilerOffset16) {
-      coreMsg(g, 3, GPOS_PAIR_OVERFLOW,
+      coreMsg(g, kMsgFatal, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }
     uint32_t cov = otlCoverageOf(g, t, a.glyphs);

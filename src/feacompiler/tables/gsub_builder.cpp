@@ -71,7 +71,7 @@ std::vector<std::vector<uint16_t>> ligatureSequences(coreContext* g,
     uint64_t n = 0;
     for (const GlyphNode* m = e; m != nullptr; m = m->nextCl) ++n;
     count *= n;
-    if (count > kMaxLigatures) coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW, OTL_TAG_ARGS(feature));
+    if (count > kMaxLigatures) coreMsg(g, kMsgFatal, GSUB_LIGATURE_OVERFLOW, OTL_TAG_ARGS(feature));
   }
   std::vector<std::vector<uint16_t>> seqs{{}};
   for (const GlyphNode* e : elements) {
@@ -248,10 +248,10 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
     return;
   }
   if (feature != h.cur.feature) {
-    coreMsg(g, 3, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
+    coreMsg(g, kMsgFatal, "Empty lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
   }
   if (h.rules.empty() && h.chainRules.empty() && h.cur.type != 9) {
-    coreMsg(g, 3, "Empty GSUB lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
+    coreMsg(g, kMsgFatal, "Empty GSUB lookup in feature '%c%c%c%c'", OTL_TAG_ARGS(feature));
   }
   switch (h.cur.type) {
     case 1:
@@ -279,10 +279,10 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
       break;
     }
     case 5:
-      coreMsg(g, 3, "unsupported GSUB lkpType <%d>", h.cur.type);
+      coreMsg(g, kMsgFatal, "unsupported GSUB lkpType <%d>", h.cur.type);
       break;
     default:
-      coreMsg(g, 3, "unknown GSUB lkpType <%d>", h.cur.type);
+      coreMsg(g, kMsgFatal, "unknown GSUB lkpType <%d>", h.cur.type);
       break;
   }
   otlBuilderSectionCheck(g, h.b, h.cur.feature);

@@ -14,7 +14,7 @@ void noteDuplicate(coreContext* g, const char* format, uint32_t feature, const G
     featGlyphNoteAppend(g, r.target[i], i + 1 < r.target.size() ? ' ' : -1);
   }
   std::string text = g->note;
-  coreMsg(g, 0, format, OTL_TAG_ARGS(feature), text.c_str());
+  coreMsg(g, kMsgNote, format, OTL_TAG_ARGS(feature), text.c_str());
 }
 
 // Of neighbouring rules that `same` finds alike, the last in text order stays; each one
@@ -161,7 +161,7 @@ void gsubLigatureFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rul
     pos += ligPos;
   }
   if (overflow || pos > ot::limits::kMaxCompilerOffset16) {
-    coreMsg(g, 3, GSUB_LIGATURE_OVERFLOW,
+    coreMsg(g, kMsgFatal, GSUB_LIGATURE_OVERFLOW,
             OTL_TAG_ARGS(h.cur.feature));
   }
   s.bytes.insert(s.bytes.end(), sets.begin(), sets.end());

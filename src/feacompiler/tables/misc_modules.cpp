@@ -64,7 +64,7 @@ int32_t MMFXGetMetric(coreContext* g, uint32_t id) {
     // 16.16 to the nearest whole unit, halves upward.
     return static_cast<int32_t>((static_cast<int64_t>(value) + 0x8000) >> 16);
   }
-  coreMsg(g, 3, "Metric id <%u> not found", static_cast<unsigned>(id));
+  coreMsg(g, kMsgFatal, "Metric id <%u> not found", static_cast<unsigned>(id));
   return 0;  // not reached: level 3 ends the compile
 }
 
@@ -98,12 +98,12 @@ int nameMissingDefaults(coreContext* g, uint16_t nameId) {
 void nameDefaultsCheck(coreContext* g, uint16_t nameId, const NameDefaultsTexts& texts) {
   int missing = nameMissingDefaults(g, nameId);
   if (missing == 3) {
-    coreMsg(g, 3, texts.both, nameId);
+    coreMsg(g, kMsgFatal, texts.both, nameId);
   } else if (missing == 1) {
-    coreMsg(g, 3, texts.windows, nameId);
+    coreMsg(g, kMsgFatal, texts.windows, nameId);
   } else if (missing == 2) {
     // Macintosh names are optional in a font: a warning, not the end of the compile.
-    coreMsg(g, 1, texts.mac, nameId);
+    coreMsg(g, kMsgWarning, texts.mac, nameId);
   }
 }
 
@@ -138,7 +138,7 @@ uint16_t addValueSet(BASEContext& b, uint16_t defaultIndex, const std::vector<in
 void BASESetTagList(coreContext* g, bool vertical, const std::vector<uint32_t>& tags) {
   for (size_t i = 1; i < tags.size(); ++i) {
     if (tags[i] < tags[i - 1])
-      coreMsg(g, 3, "baseline tag list not sorted for %s axis", axisName(vertical));
+      coreMsg(g, kMsgFatal, "baseline tag list not sorted for %s axis", axisName(vertical));
   }
   (vertical ? g->base->vert : g->base->horiz).tags = tags;
 }
@@ -149,13 +149,13 @@ uint16_t BASEAddScript(coreContext* g, bool vertical, uint32_t script, uint32_t 
   BASEAxis& axis = vertical ? b.vert : b.horiz;
   axis.scripts.push_back({script, 0});
   if (axis.tags.empty())
-    coreMsg(g, 3, "baseline tags not specified for %s axis", axisName(vertical));
+    coreMsg(g, kMsgFatal, "baseline tags not specified for %s axis", axisName(vertical));
   int found = -1;
   for (size_t i = 0; i < axis.tags.size(); ++i) {
     if (axis.tags[i] == baseline) found = static_cast<int>(i);
   }
   if (found < 0)
-    coreMsg(g, 3, "baseline %c%c%c%c not specified for %s axis", static_cast<char>(baseline >> 24),
+    coreMsg(g, kMsgFatal, "baseline %c%c%c%c not specified for %s axis", static_cast<char>(baseline >> 24),
             static_cast<char>(baseline >> 16), static_cast<char>(baseline >> 8),
             static_cast<char>(baseline), axisName(vertical));
   uint16_t set = addValueSet(b, static_cast<uint16_t>(found), coords);

@@ -60,12 +60,12 @@ void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable
   } else {
     b.mainSize += size;
   }
-  if (overflow != nullptr && sectionOverflows(b)) coreMsg(g, 3, overflow, OTL_TAG_ARGS(s.p.feature));
+  if (overflow != nullptr && sectionOverflows(b)) coreMsg(g, kMsgFatal, overflow, OTL_TAG_ARGS(s.p.feature));
 }
 
 void otlBuilderSectionCheck(coreContext* g, const OtlBuilder& b, uint32_t feature) {
   if (sectionOverflows(b)) {
-    coreMsg(g, 3, b.sectionOverflow, OTL_TAG_ARGS(feature), static_cast<unsigned long>(b.mainSize));
+    coreMsg(g, kMsgFatal, b.sectionOverflow, OTL_TAG_ARGS(feature), static_cast<unsigned long>(b.mainSize));
   }
 }
 

@@ -63,7 +63,7 @@ uint32_t otlCoverageEnd(coreContext* g, OtlTable* t) {
   c.offset = t->coverageSize;
   t->coverageSize += coverageFormatSize(c);
   if (t->coverageSize > ot::limits::kMaxCompilerOffset16) {
-    coreMsg(g, 3, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
+    coreMsg(g, kMsgFatal, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
   }
   t->coverageIndex.emplace(std::move(glyphs), c.offset);
   t->coverages.push_back(std::move(c));
@@ -104,7 +104,7 @@ uint32_t otlClassEnd(coreContext* g, OtlTable* t) {
   c.offset = t->classSize;
   t->classSize += classFormatSize(c);
   if (t->classSize > ot::limits::kMaxCompilerOffset16) {
-    coreMsg(g, 3, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
+    coreMsg(g, kMsgFatal, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
   }
   t->classIndex.emplace(std::move(pairs), c.offset);
   t->classes.push_back(std::move(c));

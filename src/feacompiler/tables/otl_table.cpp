@@ -10,7 +10,7 @@ namespace fea {
 uint16_t otlOffset16(coreContext* g, uint64_t value, const char* what, const char* where,
                      const char* kind) {
   if (!ot::fitsOffset16(value, ot::limits::kMaxCompilerOffset16)) {
-    coreMsg(g, 3, "%s offset overflow (0x%lx) in %s %s", what, static_cast<unsigned long>(value),
+    coreMsg(g, kMsgFatal, "%s offset overflow (0x%lx) in %s %s", what, static_cast<unsigned long>(value),
             where, kind);
   }
   return static_cast<uint16_t>(value);
@@ -72,7 +72,7 @@ void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
     OtlSubtableRecord& r = recs[i];
     if (otlIsReference(r.label)) break;
     if (prev != nullptr && prev->offset == r.offset) {
-      coreMsg(g, 3, "[internal] subtables have same offset");
+      coreMsg(g, kMsgFatal, "[internal] subtables have same offset");
     }
     if (prev != nullptr && prev->label == r.label) {
       r.lookupIndex = prev->lookupIndex;
@@ -86,7 +86,7 @@ void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
                    [](const OtlLabelRecord& a, const OtlLabelRecord& b) { return a.label < b.label; });
   for (size_t i = 1; i < t->labels.size(); ++i) {
     if (t->labels[i].label == t->labels[i - 1].label) {
-      coreMsg(g, 3, "[internal] duplicate subtable label encountered");
+      coreMsg(g, kMsgFatal, "[internal] duplicate subtable label encountered");
     }
   }
   for (OtlSubtableRecord& r : recs) {
@@ -113,7 +113,7 @@ uint16_t otlLabelLookupIndex(coreContext* g, OtlTable* t, uint16_t label) {
   auto it = std::lower_bound(t->labels.begin(), t->labels.end(), label,
                              [](const OtlLabelRecord& r, uint16_t l) { return r.label < l; });
   if (it == t->labels.end() || it->label != label) {
-    coreMsg(g, 3, "(internal) label 0x%x not found", label);
+    coreMsg(g, kMsgFatal, "(internal) label 0x%x not found", label);
     return 0;
   }
   it->used = true;
@@ -141,7 +141,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
     r.featureIndex = static_cast<int>(featureOf[Triple{r.feature, r.script, r.language}]);
     if (r.featureParam) {
       if (f.param != nullptr) {
-        coreMsg(g, 3, "GPOS feature '%c%c%c%c' has more than one FeatureParameter subtable! ",
+        coreMsg(g, kMsgFatal, "GPOS feature '%c%c%c%c' has more than one FeatureParameter subtable! ",
                 OTL_TAG_ARGS(r.feature));
       }
       f.param = &r;
@@ -228,7 +228,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
   for (size_t i = 0; i < lookups.size(); ++i) {
     lookupPos[i] = lookupListSize;
     if (lookups[i].empty()) {
-      coreMsg(g, 3, "Base lookup %d not found", static_cast<int>(i));
+      coreMsg(g, kMsgFatal, "Base lookup %d not found", static_cast<int>(i));
       continue;
     }
     lookupListSize += 6 + 2 * static_cast<uint32_t>(lookups[i].size());
@@ -306,12 +306,12 @@ void otlLookupCheck(coreContext* g, OtlTable* t) {
         byIndex.begin(), byIndex.end(), r.lookupIndex,
         [](const OtlLabelRecord& l, uint16_t index) { return l.lookupIndex < index; });
     if (it == byIndex.end() || it->lookupIndex != r.lookupIndex) {
-      coreMsg(g, 3, "Base lookup %d not found", r.lookupIndex);
+      coreMsg(g, kMsgFatal, "Base lookup %d not found", r.lookupIndex);
       continue;
     }
     if (!it->used && std::find(warned.begin(), warned.end(), r.lookupIndex) == warned.end()) {
       warned.push_back(r.lookupIndex);
-      coreMsg(g, 1,
+      coreMsg(g, kMsgWarning,
               "Stand-alone lookup with Lookup Index %d was not referenced from within any "
               "feature, and will never be used.",
               r.lookupIndex);
