@@ -150,7 +150,7 @@ bool GDefTableData::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map)
   // Written whole into its own buffer: a part past 16-bit offsets (shared lists in the
   // input expand when written) leaves nothing behind and gives false.
   ot::BinaryWriter out;
-  if (!ot::fitsOffsets([&] { writeParts(out, map); })) return false;
+  if (!ot::writesWithinOffsets([&] { writeParts(out, map); })) return false;
   writer.writeBytes(out.buffer());
   return true;
 }

@@ -70,7 +70,7 @@ bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagn
 }
 
 bool LayoutBinWriter::fitsSharingBlocks(const LookupSubtable& subtable) const {
-  return ot::fitsOffsets([&] { subtableBytes(subtable, lookupIndex_, *glyphs_, true); });
+  return ot::writesWithinOffsets([&] { subtableBytes(subtable, lookupIndex_, *glyphs_, true); });
 }
 
 void LayoutBinWriter::recover(LayoutTableBlock& copy) {

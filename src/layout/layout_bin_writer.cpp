@@ -93,7 +93,7 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
   buildIndices();
   ot::BinaryWriter out;
   bool written = false;
-  if (!ot::fitsOffsets([&] { written = writeTable(out); })) {
+  if (!ot::writesWithinOffsets([&] { written = writeTable(out); })) {
     repaired = copyOf(*block_, repairedClasses);
     recover(*repaired);
     block_ = repaired.get();
@@ -101,7 +101,7 @@ bool LayoutBinWriter::write(const LayoutTableBlock* block, ot::BinaryWriter& wri
     recovered_ = true;
     // A fresh buffer: nothing of the first attempt survives.
     out = ot::BinaryWriter();
-    if (!ot::fitsOffsets([&] { written = writeTable(out); })) {
+    if (!ot::writesWithinOffsets([&] { written = writeTable(out); })) {
       diagnostics_.add(Severity::kError, table, "offsets overflow even after splitting; table not written");
       restore();
       return false;

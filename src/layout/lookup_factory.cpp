@@ -17,7 +17,7 @@ namespace ot_bin_layout {
 
 bool trialWriteSubtable(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) {
   ot::BinaryWriter scratch;
-  return ot::fitsOffsets([&] { subtable.writeBinary(scratch, lookups, glyphs, 0); });
+  return ot::writesWithinOffsets([&] { subtable.writeBinary(scratch, lookups, glyphs, 0); });
 }
 
 }  // namespace ot_bin_layout

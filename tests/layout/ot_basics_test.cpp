@@ -100,7 +100,7 @@ TEST(OtStreams, OnlyTheOffsetOverflowIsAbsorbed) {
   };
   for (const auto& c : cases) {
     try {
-      EXPECT_EQ(ot::fitsOffsets(c.write), c.outcome == kFits) << c.name;
+      EXPECT_EQ(ot::writesWithinOffsets(c.write), c.outcome == kFits) << c.name;
       EXPECT_NE(c.outcome, kPassesThrough) << c.name;
     } catch (...) {
       EXPECT_EQ(c.outcome, kPassesThrough) << c.name;

@@ -84,7 +84,7 @@ TEST(OtBigEndian, OffsetBoundsOfWriterAndCompiler) {
       ot::writeOffsetValue(writer, slot, c.distance);
       EXPECT_EQ(wordsOf(writer.str()), Words{static_cast<uint16_t>(c.distance)});
     } else {
-      EXPECT_FALSE(ot::fitsOffsets([&] { ot::writeOffsetValue(writer, slot, c.distance); })) << c.distance;
+      EXPECT_FALSE(ot::writesWithinOffsets([&] { ot::writeOffsetValue(writer, slot, c.distance); })) << c.distance;
     }
   }
 }

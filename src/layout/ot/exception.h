@@ -42,7 +42,7 @@ class Exception : public std::exception {
 // Runs `write`: true when it completes, false when a 16-bit offset in it overflowed.
 // Every other failure passes through.
 template <class Write>
-bool fitsOffsets(Write&& write) {
+bool writesWithinOffsets(Write&& write) {
   try {
     write();
     return true;

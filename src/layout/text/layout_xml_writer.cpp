@@ -158,7 +158,7 @@ void writeLookupList(LineWriter& w, const TableIndices& indices, const LayoutTab
     int64_t position = 0;
     for (uint16_t j = 0; j < count; ++j) {
       const LookupSubtable& subtable = *lookup->subtables[j];
-      if (ot::fitsOffsets([&] { xml_out::writeSubtableXml(w, subtable, position, indices.lookupIndex, glyphs); })) {
+      if (ot::writesWithinOffsets([&] { xml_out::writeSubtableXml(w, subtable, position, indices.lookupIndex, glyphs); })) {
         ++position;
         continue;
       }
