@@ -1,0 +1,179 @@
+// Subtable handlers of the layout XML reader for mark-to-base, mark-to-mark and
+// mark-to-ligature positioning.
+#include <algorithm>
+#include <set>
+
+#include "layout/mark_pos.h"
+#include "layout/ot/limits.h"
+#include "layout/text/layout_xml_handlers.h"
+#include "layout/text/layout_xml_values.h"
+
+namespace otl::xml {
+
+namespace {
+
+// Mark-to-base, mark-to-mark and mark-to-ligature. A per-class anchor goes to the place
+// its "index" names (or the next one); classes without an anchor stay null, and an
+// anchor for a class no mark has rejects the subtable.
+class LpMarkXMLParser : public SubtableXMLParser {
+ public:
+  LpMarkXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable, bool ligature)
+      : SubtableXMLParser(format, std::move(subtable)), ligature_(ligature) {}
+
+  LpMarkTo& marks() const { return static_cast<LpMarkTo&>(*subtable); }
+
+  void startElement(const char* name, const char** attributes) override {
+    if (nameIs(name, "MarkCoverage") || nameIs(name, "Mark1Coverage")) {
+      if (!(ligature_ && nameIs(name, "Mark1Coverage"))) inCoverage_ = 1;
+    } else if (nameIs(name, ligature_ ? "LigatureCoverage" : "BaseCoverage") ||
+               (!ligature_ && nameIs(name, "Mark2Coverage"))) {
+      inCoverage_ = 2;
+    } else if (nameIs(name, "Glyph")) {
+      const char* v = firstAttribute(attributes, "value");
+      if (v && inCoverage_ == 1) markGlyphs_.push_back(glyphOf(v));
+      if (v && inCoverage_ == 2) baseGlyphs_.push_back(glyphOf(v));
+    } else if (nameIs(name, "Class")) {
+      if (const char* v = firstAttribute(attributes, "value")) mark_.markClass = parseU16(v);
+    } else if (nameIs(name, "MarkAnchor")) {
+      anchors_.reset();
+      anchors_.target = &mark_.anchor;
+    } else if (isClassAnchor(name)) {
+      const char* index = firstAttribute(attributes, "index");
+      const size_t place = index ? parseU16(index) : row_.size();
+      anchors_.reset();
+      // The mark records come first and give the class count.
+      if (place >= markClassCount()) {
+        beyondClasses_ = true;
+        return;
+      }
+      if (row_.size() <= place) row_.resize(place + 1);
+      row_[place] = std::make_unique<AnchorTable>();
+      anchors_.target = row_[place].get();
+    } else {
+      anchors_.startElement(name, attributes);
+    }
+  }
+
+  void endElement(const char* name) override {
+    if (inCoverage_ && (nameIs(name, "MarkCoverage") || nameIs(name, "Mark1Coverage") || nameIs(name, "BaseCoverage") ||
+                        nameIs(name, "Mark2Coverage") || nameIs(name, "LigatureCoverage"))) {
+      inCoverage_ = 0;
+    } else if (nameIs(name, "MarkRecord")) {
+      anchors_.reset();
+      marks().markRecords.push_back(mark_);
+      mark_ = MarkRecord();
+    } else if (!ligature_ && (nameIs(name, "BaseRecord") || nameIs(name, "Mark2Record"))) {
+      rows_.push_back(std::move(row_));
+      row_.clear();
+    } else if (ligature_ && nameIs(name, "ComponentRecord")) {
+      components_.push_back(std::move(row_));
+      row_.clear();
+    } else if (ligature_ && nameIs(name, "LigatureAttach")) {
+      // Feature text names a ligature's anchors by component: it needs one at least.
+      if (components_.empty()) rejectElement("LigatureAttach", "without a ComponentRecord");
+      ligatures_.push_back(std::move(components_));
+      components_.clear();
+    } else if (nameIs(name, "MarkAnchor") || isClassAnchor(name)) {
+      anchors_.reset();
+    } else {
+      SubtableXMLParser::endElement(name);
+    }
+  }
+
+  uint32_t markClassCount() const {
+    uint32_t classCount = 0;
+    for (const auto& record : marks().markRecords) classCount = std::max<uint32_t>(classCount, record.markClass + 1u);
+    return classCount;
+  }
+
+  void commit() override {
+    LpMarkTo& s = marks();
+    // A mark whose class has no anchor in any record attaches nowhere, as if it were not
+    // covered; feature text cannot say it, so it goes (with its class).
+    std::set<uint16_t> anchored;
+    auto noteRow = [&](const AnchorRow& row) {
+      for (size_t c = 0; c < row.size(); ++c) {
+        if (row[c]) anchored.insert(static_cast<uint16_t>(c));
+      }
+    };
+    for (const auto& row : rows_) noteRow(row);
+    for (const auto& ligature : ligatures_) {
+      for (const auto& component : ligature) noteRow(component);
+    }
+    if (markGlyphs_.size() == s.markRecords.size()) {
+      GlyphList keptGlyphs;
+      std::vector<MarkRecord> keptRecords;
+      for (size_t k = 0; k < markGlyphs_.size(); ++k) {
+        if (!anchored.count(s.markRecords[k].markClass)) continue;
+        keptGlyphs.push_back(markGlyphs_[k]);
+        keptRecords.push_back(std::move(s.markRecords[k]));
+      }
+      markGlyphs_ = std::move(keptGlyphs);
+      s.markRecords = std::move(keptRecords);
+    }
+    s.classCount = static_cast<uint16_t>(std::min<uint32_t>(markClassCount(), ot::limits::kMaxCount16));
+    // Every row gets a 2-byte anchor offset per class: past 16-bit offsets is no table.
+    uint64_t rows = rows_.size();
+    for (const auto& ligature : ligatures_) rows += ligature.size();
+    if (2 * rows * s.classCount > ot::limits::kMaxOffset16) {
+      beyondClasses_ = true;
+      return;
+    }
+    s.marks.assign(markGlyphs_);
+    s.bases.assign(baseGlyphs_);
+    auto fit = [&](AnchorRow& row) {
+      if (row.size() > s.classCount) {
+        if (std::any_of(row.begin() + s.classCount, row.end(), [](const AnchorPtr& a) { return a != nullptr; })) {
+          beyondClasses_ = true;
+        }
+      }
+      row.resize(s.classCount);
+    };
+    if (ligature_) {
+      for (auto& ligature : ligatures_) {
+        for (auto& component : ligature) fit(component);
+      }
+      static_cast<LpMarkToLigature&>(s).ligatureRecords = std::move(ligatures_);
+    } else {
+      for (auto& row : rows_) fit(row);
+      static_cast<LpMarkToBase&>(s).baseRecords = std::move(rows_);
+    }
+  }
+
+  bool isValid() const override {
+    const LpMarkTo& s = marks();
+    // Without marks there is no class and nothing to attach: the binary form has no such
+    // subtable, so none is kept.
+    return !beyondClasses_ && !s.markRecords.empty() && markGlyphs_.size() == s.markRecords.size() &&
+           s.marks.glyphCount() == markGlyphs_.size() && s.bases.glyphCount() == baseGlyphs_.size() &&
+           baseGlyphs_.size() == s.baseCount();
+  }
+
+ private:
+  bool isClassAnchor(const char* name) const {
+    return ligature_ ? nameIs(name, "LigatureAnchor") : (nameIs(name, "BaseAnchor") || nameIs(name, "Mark2Anchor"));
+  }
+
+  bool ligature_;
+  int inCoverage_ = 0;
+  bool beyondClasses_ = false;
+  GlyphList markGlyphs_, baseGlyphs_;
+  MarkRecord mark_;
+  AnchorRow row_;
+  std::vector<AnchorRow> rows_, components_;
+  std::vector<std::vector<AnchorRow>> ligatures_;
+  AnchorTableParser anchors_;
+};
+
+}  // namespace
+
+// Mark-to-base and mark-to-mark share a reader.
+std::unique_ptr<SubtableXMLParser> markBasePosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), false);
+}
+
+std::unique_ptr<SubtableXMLParser> markLigPosParser(std::unique_ptr<LookupSubtable>& subtable, int32_t format) {
+  return std::make_unique<LpMarkXMLParser>(format, std::move(subtable), true);
+}
+
+}  // namespace otl::xml
