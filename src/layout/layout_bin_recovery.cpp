@@ -4,7 +4,6 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
-#include "layout/ot/exception.h"
 
 namespace otl::ot_bin_layout {
 
@@ -69,10 +68,6 @@ bool LayoutBinWriter::dropUnwritable(LayoutTableBlock& block, Diagnostics& diagn
   return true;
 }
 
-bool LayoutBinWriter::fitsSharingBlocks(const LookupSubtable& subtable) const {
-  return ot::writesWithinOffsets([&] { subtableBytes(subtable, lookupIndex_, *glyphs_, true); });
-}
-
 void LayoutBinWriter::recover(LayoutTableBlock& copy) {
   LookupIndexSet emptied;
   for (const auto& [index, lookup] : copy.lookups.lookups()) {
@@ -83,7 +78,7 @@ void LayoutBinWriter::recover(LayoutTableBlock& copy) {
         continue;
       }
       const std::string where = lookupWhere(copy, index) + " subtable " + std::to_string(j);
-      if (fitsSharingBlocks(*subtables[j])) {
+      if (trialWriteSubtable(*subtables[j], lookupIndex_, *glyphs_, true)) {
         diagnostics_.add(Severity::kWarning, where, "identical blocks shared to fit 16-bit offsets");
         sharingBlocks_.insert(subtables[j].get());
         ++j;

@@ -35,11 +35,6 @@ bool reportFailures(Diagnostics& diagnostics, const std::string& where, Write&& 
 
 }  // namespace
 
-void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
-                   const GlyphIdMap& glyphs) {
-  subtable.writeBinary(writer, lookups, glyphs, 0);
-}
-
 void LayoutBinWriter::buildIndices() {
   records_.clear();
   featureIndex_.clear();

@@ -28,12 +28,9 @@ namespace otl::ot_bin_layout {
 // (script, language, feature) by their 32-bit tag values.
 using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
 
-// Writes the subtable (the kind chooses its format); an offset overflow inside it comes
-// out as the ot::Exception that says so (isOffsetOverflow).
-void writeSubtable(ot::BinaryWriter& writer, const LookupSubtable& subtable, const LookupIndexMap& lookups,
-                   const GlyphIdMap& glyphs);
-// The same in a buffer of its own, for its parent to place; with `shareBlocks` identical
-// Coverage blocks are written once.
+// The subtable in a buffer of its own, for its parent to place (the kind chooses its
+// format); with `shareBlocks` identical Coverage blocks are written once. An offset
+// overflow inside it comes out as the ot::Exception that says so (isOffsetOverflow).
 ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
                                bool shareBlocks = false);
 
@@ -86,7 +83,6 @@ class LayoutBinWriter {
   // split, or else dropped; emptied lookups go.
   void recover(LayoutTableBlock& copy);
   // True when the subtable fits once its identical blocks are shared.
-  bool fitsSharingBlocks(const LookupSubtable& subtable) const;
 
   const LayoutTableBlock* block_ = nullptr;
   const GlyphIdMap* glyphs_ = nullptr;

@@ -7,6 +7,7 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 #include "layout/ot/limits.h"
 
 namespace otl::ot_bin_layout {
@@ -43,6 +44,11 @@ ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndex
   if (shareBlocks) bytes.shareBlocks();
   subtable.writeBinary(bytes, lookups, glyphs, 0);
   return bytes;
+}
+
+bool trialWriteSubtable(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
+                        bool shareBlocks) {
+  return ot::writesWithinOffsets([&] { subtableBytes(subtable, lookups, glyphs, shareBlocks); });
 }
 
 ot::BinaryWriter LayoutBinWriter::bytesOf(const LookupSubtable& subtable) const {

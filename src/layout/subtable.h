@@ -96,9 +96,10 @@ class LookupSubtable {
 std::unique_ptr<LookupSubtable> createSubtable(uint32_t tableId, uint32_t typeCode, GlyphClassHolder holder);
 
 namespace ot_bin_layout {
-// Writes the subtable into a scratch buffer: false when a 16-bit offset overflowed.
+// Writes the subtable into a scratch buffer (with `shareBlocks`, identical Coverage
+// blocks once): false when a 16-bit offset overflowed.
 [[nodiscard]] bool trialWriteSubtable(const LookupSubtable& subtable, const LookupIndexMap& lookups,
-                                      const GlyphIdMap& glyphs);
+                                      const GlyphIdMap& glyphs, bool shareBlocks = false);
 }  // namespace ot_bin_layout
 
 }  // namespace otl

@@ -65,10 +65,8 @@ std::vector<size_t> FeaDocumentWriter::subtableSizes(const Lookup& lookup) {
     }
   }
   for (const auto& subtable : lookup.subtables) {
-    ot::BinaryWriter scratch;
     try {
-      ot_bin_layout::writeSubtable(scratch, *subtable, listIndex_[lookup.tableId], glyphs_);
-      sizes.push_back(scratch.size());
+      sizes.push_back(ot_bin_layout::subtableBytes(*subtable, listIndex_[lookup.tableId], glyphs_).size());
     } catch (const ot::Exception&) {
       sizes.push_back(kOffsetReach + 1);
     }
