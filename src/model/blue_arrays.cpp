@@ -19,11 +19,9 @@ int32_t buildBlues(const std::vector<Zone>& zones, bool defaultBottom, std::vect
       out.push_back(zone.position);
     }
   }
-  // The baseline pair leads the top zones; without a top zone there is nothing to lead,
-  // and an empty array stays empty.
-  const bool hasTop = std::any_of(zones.begin(), zones.end(), [](const Zone& zone) { return zone.isTop(); });
-  if (defaultBottom && out.empty() && hasTop) {
-    out.push_back(-20);
+  // BlueValues always begin with a baseline pair: a font without one gets the default.
+  if (defaultBottom && out.empty()) {
+    out.push_back(kDefaultBlueBottom);
     out.push_back(0);
   }
   for (const Zone& zone : zones) {
@@ -50,6 +48,11 @@ void collectOtherBlues(const std::vector<Zone>& zones, bool lowFirst, std::vecto
 }
 
 }  // namespace
+
+bool addsDefaultBluePair(const FontHinting& hinting) {
+  return std::none_of(hinting.zones2.begin(), hinting.zones2.end(),
+                      [](const Zone& zone) { return !zone.isTop() && zone.position == 0; });
+}
 
 int32_t blueValues(const FontHinting& hinting, std::vector<double>& out) {
   return buildBlues(hinting.zones2, true, out);

@@ -14,11 +14,16 @@ namespace vn {
 inline constexpr size_t kMaxBlueValues = 14;
 inline constexpr size_t kMaxOtherBlues = 10;
 
+// Lower edge of the baseline pair BlueValues begin with when no zone gives one.
+inline constexpr double kDefaultBlueBottom = -20.0;
+
 // Each fills `out` (emptied first) and returns the number of values.
 // BlueValues from zones2: the bottom zones whose top edge is 0 (-width, 0; the
-// pair -20, 0 when there is none but there are top zones), then the top zones
-// (position, position + width).
+// pair kDefaultBlueBottom, 0 when there is none, also for a font without zones), then
+// the top zones (position, position + width).
 int32_t blueValues(const FontHinting& hinting, std::vector<double>& out);
+// True when zones2 has no bottom zone at the baseline, so BlueValues get the default pair.
+bool addsDefaultBluePair(const FontHinting& hinting);
 // OtherBlues from zones2: the bottom zones not at 0 (position - width, position).
 int32_t otherBlues(const FontHinting& hinting, std::vector<double>& out);
 // FamilyBlues from zones3: as blueValues, without the default pair.

@@ -276,4 +276,11 @@ bool setFontInfoNumber(const FontInfoKey& entry, vn::Style& style, double value)
   }
 }
 
+const char* styleMapStyleText(const vn::StyleFlags& flags) {
+  return flags.isBold && flags.isItalic ? "bold italic"
+         : flags.isItalic              ? "italic"
+         : flags.isBold                ? "bold"
+                                       : "regular";
+}
+
 }  // namespace ufo

@@ -121,4 +121,8 @@ std::optional<double> fontInfoNumber(const FontInfoKey& entry, const vn::Style& 
 bool setFontInfoText(const FontInfoKey& entry, vn::Style& style, const std::string& text);
 bool setFontInfoNumber(const FontInfoKey& entry, vn::Style& style, double value);
 
+// The "styleMapStyleName" text of the style-linking switches: "regular", "bold",
+// "italic" or "bold italic".
+const char* styleMapStyleText(const vn::StyleFlags& flags);
+
 }  // namespace ufo

@@ -69,21 +69,6 @@ void FontInfoReader::notRead(const std::string& key) {
   }
 }
 
-// The native file has no place of its own for the preferred names: the family goes
-// through "familyName" and the subfamily through "styleName". A value that cannot go
-// there is named with the keys left out.
-void FontInfoReader::notePreferredNames() {
-  const vn::FontNames& names = style_->names;
-  const auto family = names.namedStrings.find(kPreferredFamilyKey);
-  if (family != names.namedStrings.end() && family->second != names.familyName) {
-    notRead("openTypeNamePreferredFamilyName");
-  }
-  const auto subfamily = names.namedStrings.find(kPreferredSubfamilyKey);
-  if (subfamily != names.namedStrings.end() && styleNameText_ && *styleNameText_ != subfamily->second) {
-    notRead(names.styleName == subfamily->second ? kStyleNameKey : "openTypeNamePreferredSubfamilyName");
-  }
-}
-
 void FontInfoReader::readKey(const std::string& key, std::string_view elementName, const std::string& rawText) {
   if (!font_ || !style_) return;
   const FontInfoKey* entry = findFontInfoKey(key);
@@ -96,6 +81,7 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
   vn::FontHinting& hinting = font_->hinting;
   const std::string text = modelText(rawText, warnings_);
   if (key == kStyleNameKey) styleNameText_ = text;
+  if (entry->nameField == &vn::FontNames::styleMapFamilyName) styleMapFamilyText_ = text;
 
   auto real = [&]() -> std::optional<double> {
     auto value = readReal(rawText);
@@ -110,7 +96,10 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
 
   switch (entry->rule) {
     case Rule::kHeadCreated: readCreated(rawText); return;
-    case Rule::kStyleMapStyleName: readStyleMapStyleName(text); return;
+    case Rule::kStyleMapStyleName:
+      styleMapStyleGiven_ = true;
+      readStyleMapStyleName(text);
+      return;
     case Rule::kPreferredFamilyName:
       names.namedStrings[kPreferredFamilyKey] = text;
       if (names.familyName.empty()) names.familyName = text;
@@ -348,6 +337,7 @@ void FontInfoReader::readCreated(const std::string& text) {
   created.tm_min = minute;
   created.tm_sec = second;
   font_->created = created;
+  createdGiven_ = true;
 }
 
 void FontInfoReader::readStyleMapStyleName(const std::string& text) {
@@ -364,7 +354,7 @@ void FontInfoReader::readStyleMapStyleName(const std::string& text) {
     flags.isItalic = 1;
     name = "Bold Italic";
   } else {
-    name = "Regular";
+    name = kRegularStyle;
   }
 }
 
@@ -407,7 +397,7 @@ void FontInfoReader::finish() {
   notePreferredNames();
   // Without "styleMapStyleName" the style links as regular, as a native file without
   // the linking style reads; the native file then holds what a UFO written from it says.
-  if (style_->names.styleMapStyleName.empty()) style_->names.styleMapStyleName = "Regular";
+  if (style_->names.styleMapStyleName.empty()) style_->names.styleMapStyleName = kRegularStyle;
   style_->names.widthName =
       vn::widthNameFor(vn::saturateInt32(metrics.widthValue), style_->flags.isFixedPitch != 0);
   std::int32_t major = 1;
@@ -416,6 +406,7 @@ void FontInfoReader::finish() {
   style_->findInteger("revision_minor", &minor);
   style_->names.version = vn::formatInteger(major) + "." + vn::formatInteger(minor);
   style_->composeStyleNames();
+  noteChangedValues();
 }
 
 }  // namespace ufo

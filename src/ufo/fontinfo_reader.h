@@ -47,10 +47,14 @@ class FontInfoReader {
   void ignored(const std::string& key, const std::string& text);
   void notRead(const std::string& key);
   void notePreferredNames();
+  // Values the native file holds in another form than the source gave them (names it
+  // adds or drops, the creation time, the default blue pair): named on one line.
+  void noteChangedValues();
 
   static constexpr const char* kStyleNameKey = "styleName";
   static constexpr const char* kPreferredFamilyKey = "pref_family";
   static constexpr const char* kPreferredSubfamilyKey = "pref_subfamily";
+  static constexpr const char* kRegularStyle = "Regular";
 
   vn::Font* font_;
   vn::Style* style_;
@@ -61,6 +65,11 @@ class FontInfoReader {
   std::map<std::string, double> sharedMetrics_;
   // The "styleName" text as the file gave it (the preferred subfamily may replace it).
   std::optional<std::string> styleNameText_;
+  // The "styleMapFamilyName" text as the file gave it, and whether the file gave a
+  // "styleMapStyleName" and a readable "openTypeHeadCreated".
+  std::optional<std::string> styleMapFamilyText_;
+  bool styleMapStyleGiven_ = false;
+  bool createdGiven_ = false;
 };
 
 }  // namespace ufo

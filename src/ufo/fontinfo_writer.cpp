@@ -349,14 +349,9 @@ class KeyWriter {
       case Rule::kIsFixedPitch:
         keyWithBoolean(entry, flags.isFixedPitch != 0);
         break;
-      case Rule::kStyleMapStyleName: {
-        const char* text = flags.isBold && flags.isItalic ? "bold italic"
-                           : flags.isItalic              ? "italic"
-                           : flags.isBold                ? "bold"
-                                                         : "regular";
-        keyWithString(entry, text);
+      case Rule::kStyleMapStyleName:
+        keyWithString(entry, styleMapStyleText(flags));
         break;
-      }
       case Rule::kVersionMajor:
         if (version_) keyWithInteger(entry, version_->major);
         break;

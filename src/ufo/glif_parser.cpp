@@ -358,6 +358,7 @@ void UfoGlyphParser::finishContour() {
 }
 
 void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {
+  if (!vn::isIntegral(x) || !vn::isIntegral(y)) fractionalAnchors_.insert(glyph_->name);
   vn::PointLink link;
   link.first.index = vn::saturateInt16(x);
   link.first.secondIndex = -1;

@@ -6,6 +6,7 @@
 #include <istream>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "model/font.h"
@@ -33,8 +34,12 @@ class UfoGlyphParser : public xml::XmlParser {
   void setTarget(vn::Font* font, vn::Style* style) {
     font_ = font;
     style_ = style;
+    fractionalAnchors_.clear();
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
+  // Whether an anchor of the named glyph (a point link) lost a fraction of its position
+  // since the last setTarget: the links hold whole units.
+  bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
 
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
@@ -75,6 +80,7 @@ class UfoGlyphParser : public xml::XmlParser {
   vn::Font* font_ = nullptr;
   vn::Style* style_ = nullptr;
   ReadWarnings* warnings_ = nullptr;
+  std::unordered_set<std::string> fractionalAnchors_;
 };
 
 }  // namespace ufo

@@ -214,51 +214,6 @@ void UfoFontParser::noteMissingComponents() {
   }
 }
 
-namespace {
-bool isWhole(double value) { return std::floor(value) == value; }
-
-bool hasFractionalCoordinates(const vn::Glyph& glyph) {
-  for (const vn::Component& component : glyph.components) {
-    if (!isWhole(component.matrix.e) || !isWhole(component.matrix.f)) return true;
-  }
-  const vn::VarnelData* data = glyph.varnelDataIfAny();
-  if (!data) return false;
-  for (const vn::Layer& layer : data->layers) {
-    for (const vn::Element& element : layer.elements) {
-      for (const vn::Contour& contour : element.contours) {
-        for (const vn::Node& node : contour.nodes) {
-          if (!isWhole(node.x) || !isWhole(node.y)) return true;
-        }
-      }
-    }
-  }
-  return false;
-}
-}  // namespace
-
-void UfoFontParser::noteStructureChanges() {
-  bool components = false;
-  for (const vn::Glyph* glyph : font_->glyphs) {
-    if (!glyph) continue;
-    components = components || !glyph->components.empty();
-    if (hasFractionalCoordinates(*glyph)) {
-      warnings_.list(warning::kRoundedCoordinates, warning::kRoundedCoordinatesLine, glyph->name);
-    }
-  }
-  if (!components) return;
-  font_->rebuildGlyphIndex();
-  for (const vn::Glyph* glyph : font_->glyphs) {
-    if (!glyph || glyph->components.empty()) continue;
-    // As the native writer flattens them (transformed components decomposed).
-    const vn::Glyph::ComponentChange change = glyph->componentChange(*font_, true);
-    if (change == vn::Glyph::ComponentChange::kRepointed) {
-      warnings_.list(warning::kRepointedComponents, warning::kRepointedComponentsLine, glyph->name);
-    } else if (change == vn::Glyph::ComponentChange::kDecomposed) {
-      warnings_.list(warning::kDecomposedComponents, warning::kDecomposedComponentsLine, glyph->name);
-    }
-  }
-}
-
 void UfoFontParser::noteOtherLayers() {
   std::string text;
   if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;

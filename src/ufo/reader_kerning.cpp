@@ -1,9 +1,11 @@
 // "groups.plist" and "kerning.plist": groups become kerning classes (their side from
 // the name and from how kerning uses them) or plain glyph classes; then the pairs.
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
+#include "model/numbers.h"
 #include "ufo/reader_errors.h"
 #include "ufo/reader_font.h"
 #include "ufo/reader_text.h"
@@ -55,6 +58,12 @@ struct KerningEntry {
   double value = 0.0;
   bool repeated = false;  // an earlier pair has the same key
 };
+
+// Whether the value, truncated toward zero as the native file stores it, is a 32-bit number.
+bool fitsInt32(double value) {
+  return std::trunc(value) >= std::numeric_limits<std::int32_t>::min() &&
+         std::trunc(value) <= std::numeric_limits<std::int32_t>::max();
+}
 
 // A side as one number: its kind above its id (a side made by ofGlyph or ofClass has
 // only the one id).
@@ -173,8 +182,10 @@ void UfoFontParser::applyKerning() {
     return side;
   };
 
-  // All pairs first, in file order.
+  // All pairs first, in file order; the few whose value the native file cannot hold as
+  // it stands are remembered by position, to be named once repeats are known.
   std::vector<KerningEntry> pairs;
+  std::vector<std::pair<std::size_t, std::string>> inexact;
   std::string valueStorage;
   visitDictEntries(kerning_.rootDict(), [&](std::string_view firstKey, const XmlNode* firstValue) {
     if (elementName(firstValue) != "dict") wrongStructure();
@@ -190,10 +201,22 @@ void UfoFontParser::applyKerning() {
       }
       const vn::KerningSide right = sideOf(secondKey);
       if (left.id() == 0 || right.id() == 0) return;
+      if (!vn::isIntegral(*value) || !fitsInt32(*value)) {
+        inexact.emplace_back(pairs.size(), std::string(firstKey) + " " + std::string(secondKey) + " (" +
+                                               std::string(text) + ")");
+      }
       pairs.push_back(KerningEntry{vn::KerningPairKey{left, right}, *value, false});
     });
   });
   markRepeatedPairs(pairs);
+  for (const auto& [index, item] : inexact) {
+    if (pairs[index].repeated) continue;
+    if (fitsInt32(pairs[index].value)) {
+      warnings_.list(warning::kTruncatedKerning, warning::kTruncatedKerningLine, item);
+    } else {
+      warnings_.list(warning::kClampedKerning, warning::kClampedKerningLine, item);
+    }
+  }
 
   // Non-zero pairs first: a 0 is kept only as an exception to a less specific pair
   // that is already stored, whatever the order of the file.

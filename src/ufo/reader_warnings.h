@@ -62,6 +62,10 @@ inline constexpr const char* kUnreadableLibEntry = "unreadable lib entry";
 inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";
 inline constexpr const char* kRoundedCoordinates = "rounded coordinates";
+inline constexpr const char* kTruncatedValues = "truncated values";
+inline constexpr const char* kFontInfoChanges = "fontinfo changes";
+inline constexpr const char* kClampedKerning = "clamped kerning";
+inline constexpr const char* kTruncatedKerning = "truncated kerning";
 inline constexpr const char* kRepointedComponents = "re-pointed components";
 inline constexpr const char* kDecomposedComponents = "decomposed components";
 inline constexpr const char* kDerivedMetrics = "derived metrics";
@@ -69,7 +73,17 @@ inline constexpr const char* kDerivedMetrics = "derived metrics";
 std::string notCarried(const std::string& what);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
 inline constexpr const char* kRoundedCoordinatesLine =
-    "coordinates that are not whole numbers are rounded, as the native format holds whole units";
+    "contour points that are not whole numbers are rounded to the nearest unit, as the native format holds "
+    "whole units";
+inline constexpr const char* kTruncatedValuesLine =
+    "advances, anchors, component offsets and stem hints that are not whole numbers are truncated toward zero, "
+    "as the native format holds whole units";
+inline constexpr const char* kFontInfoChangesLine =
+    "fontinfo.plist values that the native format holds in another form are changed";
+inline constexpr const char* kClampedKerningLine =
+    "kerning values beyond the 32-bit range of the native format are clamped to it";
+inline constexpr const char* kTruncatedKerningLine =
+    "kerning values that are not whole numbers are truncated toward zero, as the native format holds whole units";
 inline constexpr const char* kRepointedComponentsLine =
     "components of composite glyphs are re-pointed at the glyphs with the outlines, as the native format holds "
     "one level of components";

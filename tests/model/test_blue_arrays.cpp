@@ -17,16 +17,27 @@ using Values = std::vector<double>;
 TEST(BlueArrays, EmptyHintingAndZonesOutsideTheirArrays) {
   FontHinting hinting;
   Values values{1, 2, 3};
-  // No zone, or only zones away from the baseline: nothing is made up.
-  EXPECT_EQ(blueValues(hinting, values), 0);
-  EXPECT_TRUE(values.empty());
+  // No zone, or only zones away from the baseline: BlueValues begin with the default
+  // baseline pair all the same, and say so.
+  EXPECT_TRUE(addsDefaultBluePair(hinting));
+  EXPECT_EQ(blueValues(hinting, values), 2);
+  EXPECT_EQ(values, (Values{-20, 0}));
   hinting.zones2 = {bottom(-200, 10)};
-  EXPECT_EQ(blueValues(hinting, values), 0);
-  EXPECT_TRUE(values.empty());
+  EXPECT_TRUE(addsDefaultBluePair(hinting));
+  EXPECT_EQ(blueValues(hinting, values), 2);
+  EXPECT_EQ(values, (Values{-20, 0}));
   // Top zones without a baseline zone get the baseline pair before them.
   hinting.zones2 = {top(500, 10)};
+  EXPECT_TRUE(addsDefaultBluePair(hinting));
   EXPECT_EQ(blueValues(hinting, values), 4);
   EXPECT_EQ(values, (Values{-20, 0, 500, 510}));
+  // A zone at the baseline (of any width, even 0) needs no default.
+  for (const double width : {15.0, 0.0}) {
+    hinting.zones2 = {top(500, 10), bottom(0, width)};
+    EXPECT_FALSE(addsDefaultBluePair(hinting));
+    EXPECT_EQ(blueValues(hinting, values), 4);
+    EXPECT_EQ(values, (Values{-width, 0, 500, 510}));
+  }
   hinting.zones2.clear();
   EXPECT_EQ(familyBlues(hinting, values), 0);
   EXPECT_TRUE(values.empty());

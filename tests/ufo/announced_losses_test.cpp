@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
+
+#include "ufo/reader_warnings.h"
 
 #include "ufo_fixtures.h"
 
@@ -101,7 +104,8 @@ TEST(AnnouncedLosses, GlyphStructureChangesAreNamedByKind) {
     std::vector<std::string> named;
     std::vector<std::string> notNamed;
   } kinds[] = {
-      {"not whole numbers are rounded", {": a", "f"}, {"b", "c", "d", "g"}},
+      {"points that are not whole numbers are rounded", {": a"}, {"b", "c", "d", "f", "g"}},
+      {"not whole numbers are truncated", {": f (component offset)"}, {"a", "b", "c", "d", "g"}},
       {"re-pointed", {": c"}, {"a", "b", "d", "f", "g"}},
       {"decomposed", {"d", "g"}, {"a", "b", "c", "f"}},
   };
@@ -121,6 +125,85 @@ TEST(AnnouncedLosses, GlyphStructureChangesAreNamedByKind) {
   const std::string d = readFile(folder.path() / "back.ufo" / "glyphs" / "d.glif");
   EXPECT_EQ(d.find("<component"), std::string::npos) << d;
   EXPECT_EQ(countOf(d, "<contour"), 2) << d;
+}
+
+// The native file holds whole units: contour points are rounded, advances, anchors and
+// component offsets truncated toward zero. The values come back so, and the two warning
+// lines say which glyph lost what.
+TEST(AnnouncedLosses, WholeUnitsRoundedOrTruncatedAsTheLinesSay) {
+  TempFolder folder;
+  auto withAdvance = [](const std::string& name, const char* width, const std::string& inner) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<glyph name=\"" + name + "\" format=\"2\">\n"
+           "<advance width=\"" + width + "\"/>\n" + inner + "\n</glyph>\n";
+  };
+  const std::vector<GlyphFile> glyphs = {
+      {"a", withAdvance("a", "500.7",
+                        "<anchor x=\"99.8\" y=\"-0.6\" name=\"top\"/><outline><contour>"
+                        "<point x=\"10.7\" y=\"0\" type=\"line\"/><point x=\"10.7\" y=\"100.6\" type=\"line\"/>"
+                        "<point x=\"-20.7\" y=\"100.6\" type=\"line\"/></contour></outline>")},
+      {"b", withAdvance("b", "500", "<outline><component base=\"a\" xOffset=\"475.667\" yOffset=\"-10.7\"/>"
+                                    "</outline>")},
+      {"c", withAdvance("c", "-300.5", "<outline><contour><point x=\"-5.5\" y=\"0\" type=\"line\"/>"
+                                       "<point x=\"5\" y=\"0\" type=\"line\"/><point x=\"5\" y=\"5\" type=\"line\"/>"
+                                       "</contour></outline>")},
+      {"d", withAdvance("d", "600", "<outline><component base=\"a\" xOffset=\"10\"/></outline>")},
+  };
+  writeUfo(folder.path() / "in.ufo", "<key>familyName</key><string>F</string>", glyphs);
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(there.code, 0) << there.out;
+  ASSERT_EQ(back.code, 0) << back.out;
+  const std::string lines = warningLines(there.out);
+  EXPECT_EQ(lineWith(lines, "rounded"),
+            std::string("Warning: ") + ufo::warning::kRoundedCoordinatesLine + ": a, c") << lines;
+  EXPECT_EQ(lineWith(lines, "truncated"), std::string("Warning: ") + ufo::warning::kTruncatedValuesLine +
+                                              ": a (advance width, anchor), b (component offset), c (advance width)")
+      << lines;
+
+  const auto glyph = [&](const char* name) { return readFile(folder.path() / "back.ufo" / "glyphs" / name); };
+  const std::string a = glyph("a.glif");
+  EXPECT_NE(a.find("<advance width=\"500\""), std::string::npos) << a;
+  EXPECT_NE(a.find("x=\"99\" y=\"0\" type=\"move\" name=\"top\""), std::string::npos) << a;
+  for (const char* point : {"x=\"11\" y=\"0\"", "x=\"11\" y=\"101\"", "x=\"-21\" y=\"101\""}) {
+    EXPECT_NE(a.find(point), std::string::npos) << point << "\n" << a;
+  }
+  const std::string b = glyph("b.glif");
+  EXPECT_NE(b.find("xOffset=\"475\" yOffset=\"-10\""), std::string::npos) << b;
+  const std::string c = glyph("c.glif");
+  EXPECT_NE(c.find("<advance width=\"-300\""), std::string::npos) << c;
+  EXPECT_NE(c.find("x=\"-6\" y=\"0\""), std::string::npos) << c;
+}
+
+// Kerning values beyond 32 bits are clamped and fractions truncated, as the native file
+// stores them; each gets one line naming its pairs, with the value the file gave.
+TEST(AnnouncedLosses, KerningValuesClampedOrTruncatedAreNamed) {
+  TempFolder folder;
+  std::vector<GlyphFile> glyphs;
+  for (const char* name : {"g0", "g1", "g2", "g3", "g4", "g5"}) glyphs.push_back({name, glif(name, "")});
+  writeUfo(folder.path() / "in.ufo", "<key>familyName</key><string>F</string>", glyphs, {},
+           "<key>g0</key><dict><key>g1</key><integer>1099511627776</integer><key>g4</key><real>-10.7</real>"
+           "<key>g5</key><integer>40000</integer></dict>"
+           "<key>g2</key><dict><key>g3</key><integer>-1099511627776</integer><key>g5</key><real>2147483647.5</real>"
+           "</dict>"
+           "<key>public.kern1.L</key><dict><key>g5</key><real>1e12</real></dict>",
+           "<key>public.kern1.L</key><array><string>g3</string><string>g4</string></array>");
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(there.code, 0) << there.out;
+  ASSERT_EQ(back.code, 0) << back.out;
+  const std::string lines = warningLines(there.out);
+  EXPECT_EQ(lineWith(lines, "kerning values beyond"),
+            std::string("Warning: ") + ufo::warning::kClampedKerningLine +
+                ": g0 g1 (1099511627776), g2 g3 (-1099511627776), public.kern1.L g5 (1e12)")
+      << lines;
+  EXPECT_EQ(lineWith(lines, "kerning values that are not whole"),
+            std::string("Warning: ") + ufo::warning::kTruncatedKerningLine + ": g0 g4 (-10.7), g2 g5 (2147483647.5)")
+      << lines;
+  const std::string kerning = readFile(folder.path() / "back.ufo" / "kerning.plist");
+  for (const auto& [first, second, value] :
+       {std::tuple{"g0", "g1", "<integer>2147483647</integer>"}, {"g2", "g3", "<integer>-2147483648</integer>"},
+        {"g0", "g4", "<integer>-10</integer>"}, {"g0", "g5", "<integer>40000</integer>"},
+        {"g2", "g5", "<integer>2147483647</integer>"}}) {
+    EXPECT_EQ(valueOf(valueOf(kerning, first), second), value) << first << " " << second << "\n" << kerning;
+  }
 }
 
 }  // namespace

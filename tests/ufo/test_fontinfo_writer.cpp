@@ -51,15 +51,16 @@ TEST(FontInfoWriter, FreshFontWritesTheAlwaysKeysInTableOrder) {
       "openTypeHeadFlags", "openTypeOS2Selection", "openTypeOS2Type", "openTypeOS2TypoAscender",
       "openTypeOS2TypoDescender", "openTypeOS2TypoLineGap", "openTypeOS2WeightClass", "openTypeOS2WidthClass",
       "openTypeOS2WinAscent", "openTypeOS2WinDescent", "postscriptBlueFuzz", "postscriptBlueScale",
-      "postscriptBlueShift", "postscriptFontName", "postscriptForceBold",
+      "postscriptBlueShift", "postscriptBlueValues", "postscriptFontName", "postscriptForceBold",
       "postscriptIsFixedPitch", "postscriptUnderlinePosition", "postscriptUnderlineThickness",
       "styleMapFamilyName", "styleMapStyleName", "styleName", "unitsPerEm", "versionMajor", "versionMinor",
       "xHeight"};
   EXPECT_EQ(keyNames(keys), expected);
   EXPECT_EQ(valueOf(keys, "openTypeHeadCreated"), "  <string>2026/01/06 00:00:00</string>\n");
   EXPECT_EQ(valueOf(keys, "openTypeHeadFlags"), "  <array>\n  </array>\n");
-  // No zones, no BlueValues: the font never had any.
-  EXPECT_EQ(valueOf(keys, "postscriptBlueValues"), std::nullopt);
+  // No zones: BlueValues are the default baseline pair.
+  EXPECT_EQ(valueOf(keys, "postscriptBlueValues"),
+            "  <array>\n    <integer>-20</integer>\n    <integer>0</integer>\n  </array>\n");
   EXPECT_EQ(valueOf(keys, "postscriptBlueScale"), "  <real>0.039625</real>\n");
   EXPECT_EQ(valueOf(keys, "styleMapStyleName"), "  <string>regular</string>\n");
 }

@@ -116,7 +116,7 @@ TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
   ReadResult r;
   ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;
-  EXPECT_EQ(r.out,
+  EXPECT_EQ(ufotest::withoutFontInfoChanges(r.out),
             "Warning: texts with characters outside Windows-1252 are kept as UTF-8 bytes (first: \"\xE4\xB8\x80\")\n"
             "Warning: kerning.plist: value \"x\" is not a number; the pair is left out\n");
   const ufotest::FlatKerning expected = {

@@ -24,6 +24,7 @@
 #include "model/style.h"
 #include "ufo/parser.h"
 #include "ufo/plist_node.h"
+#include "ufo/reader_warnings.h"
 #include "ufo/writer.h"
 
 namespace ufotest {
@@ -161,6 +162,17 @@ inline void readUfo(const std::string& folderPath, ReadResult& result, const vn:
   result.err = err.str();
 }
 inline void readUfo(const TempUfo& ufo, ReadResult& result) { readUfo(ufo.folderPath(), result); }
+
+// The console lines without the one that names the fontinfo values a small test font
+// leaves to their defaults (creation time, style-linking names, blue pair).
+inline std::string withoutFontInfoChanges(const std::string& out) {
+  std::string kept;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.starts_with(std::string("Warning: ") + ufo::warning::kFontInfoChangesLine)) kept += line + "\n";
+  }
+  return kept;
+}
 
 // Every glyph pair the kerning expands to, by names.
 using FlatKerning = std::map<std::pair<std::string, std::string>, double>;

@@ -6,6 +6,8 @@
 
 #include <sstream>
 
+#include "ufo/reader_warnings.h"
+
 #include "ufo_fixtures.h"
 
 namespace {
@@ -60,20 +62,99 @@ TEST(ValuesNotInvented, WinMetricsComeFromTheGlyphsWhenMissing) {
   }
 }
 
-TEST(ValuesNotInvented, BlueArraysAsGiven) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"<array/>", ""},
+// The native file's BlueValues always begin with a baseline pair: a font without one
+// gets -20, 0, which comes back, and the conversion says it added it.
+TEST(ValuesNotInvented, BlueArraysAsGivenOrWithTheAnnouncedBaselinePair) {
+  const char* const kDefaultPair = "<array><integer>-20</integer><integer>0</integer></array>";
+  const struct {
+    const char* given;  // the key's value, or null for no key
+    const char* expected;
+    bool added;
+  } cases[] = {
+      {nullptr, kDefaultPair, true},
+      {"<array/>", kDefaultPair, true},
       {"<array><integer>-15</integer><integer>0</integer></array>",
-       "<array><integer>-15</integer><integer>0</integer></array>"},
+       "<array><integer>-15</integer><integer>0</integer></array>", false},
       {"<array><integer>-15</integer><integer>0</integer><integer>500</integer><integer>515</integer></array>",
-       "<array><integer>-15</integer><integer>0</integer><integer>500</integer><integer>515</integer></array>"},
+       "<array><integer>-15</integer><integer>0</integer><integer>500</integer><integer>515</integer></array>", false},
   };
-  for (const auto& [given, expected] : cases) {
-    const Converted run = convert(std::string("<key>postscriptBlueValues</key>") + given);
-    EXPECT_EQ(valueOf(run.fontinfo, "postscriptBlueValues"), expected) << given << "\n" << run.fontinfo;
+  for (const auto& c : cases) {
+    const Converted run = convert(c.given ? std::string("<key>postscriptBlueValues</key>") + c.given : "");
+    const char* label = c.given ? c.given : "(no key)";
+    EXPECT_EQ(valueOf(run.fontinfo, "postscriptBlueValues"), c.expected) << label << "\n" << run.fontinfo;
+    EXPECT_EQ(countOf(run.warnings, "postscriptBlueValues -20 0 added"), c.added ? 1 : 0) << label << "\n"
+                                                                                         << run.warnings;
   }
-  // Without the key at all, none comes back.
-  EXPECT_EQ(valueOf(convert("").fontinfo, "postscriptBlueValues"), "");
+}
+
+// Name keys the native file holds in another form, and values it must hold that the
+// source lacks: each change is named on the one fontinfo line, and what the line says
+// is what comes back.
+TEST(ValuesNotInvented, FontInfoChangesAreNamed) {
+  // Every value the native file must hold, given.
+  const std::string complete =
+      "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+      "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
+      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>";
+  const struct {
+    std::string info;
+    std::vector<std::string> named;    // on the line, in this order; empty: no line
+    std::vector<std::string> absent;   // keys that do not come back
+    std::vector<std::pair<std::string, std::string>> back;  // values that come back
+  } cases[] = {
+      {complete, {}, {}, {{"openTypeHeadCreated", "<string>2024/01/02 03:04:05</string>"}}},
+      {"<key>openTypeNamePreferredFamilyName</key><string>F</string>"
+       "<key>openTypeNamePreferredSubfamilyName</key><string>Regular</string>"
+       "<key>styleName</key><string>Regular</string><key>styleMapStyleName</key><string>regular</string>",
+       {"openTypeNamePreferredFamilyName left out (the same as familyName)",
+        "openTypeNamePreferredSubfamilyName left out (the same as styleName)", "styleMapFamilyName \"F\" added",
+        "openTypeHeadCreated set to the time of the conversion", "postscriptBlueValues -20 0 added"},
+       {"openTypeNamePreferredFamilyName", "openTypeNamePreferredSubfamilyName"},
+       {{"styleMapFamilyName", "<string>F</string>"}}},
+      // The preferred family equal to the family makes it the linking family.
+      {complete + "<key>openTypeNamePreferredFamilyName</key><string>F</string>",
+       {"openTypeNamePreferredFamilyName left out (the same as familyName)"}, {"openTypeNamePreferredFamilyName"},
+       {}},
+      {"<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+       "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
+       "<key>styleMapFamilyName</key><string>F Bold</string><key>openTypeNamePreferredFamilyName</key>"
+       "<string>F</string><key>styleMapStyleName</key><string>regular</string>",
+       {"openTypeNamePreferredFamilyName left out (the same as familyName)",
+        "styleMapFamilyName \"F Bold\" becomes \"F\""},
+       {"openTypeNamePreferredFamilyName"}, {{"styleMapFamilyName", "<string>F</string>"}}},
+      // Where the linking names differ from the family and style names, the preferred
+      // names come back as those: as given, or added.
+      {"<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+       "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
+       "<key>openTypeNamePreferredFamilyName</key><string>F</string><key>styleMapFamilyName</key>"
+       "<string>F Bold</string><key>styleMapStyleName</key><string>regular</string>"
+       "<key>styleName</key><string>Bold</string>",
+       {"openTypeNamePreferredSubfamilyName \"Bold\" added"}, {},
+       {{"openTypeNamePreferredFamilyName", "<string>F</string>"},
+        {"openTypeNamePreferredSubfamilyName", "<string>Bold</string>"},
+        {"styleMapFamilyName", "<string>F Bold</string>"}}},
+      {"<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+       "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>",
+       {"styleMapFamilyName \"F\" added", "styleMapStyleName \"regular\" added"}, {},
+       {{"styleMapFamilyName", "<string>F</string>"}, {"styleMapStyleName", "<string>regular</string>"}}},
+  };
+  for (const auto& c : cases) {
+    const Converted run = convert(c.info);
+    std::string line;
+    std::istringstream in(run.warnings);
+    for (std::string each; std::getline(in, each);) {
+      if (each.find(ufo::warning::kFontInfoChangesLine) != std::string::npos) line = each;
+    }
+    if (c.named.empty()) {
+      EXPECT_EQ(line, "") << c.info;
+    } else {
+      std::string expected = std::string("Warning: ") + ufo::warning::kFontInfoChangesLine + ":";
+      for (size_t i = 0; i < c.named.size(); ++i) expected += (i == 0 ? " " : ", ") + c.named[i];
+      EXPECT_EQ(line.substr(0, expected.size()), expected) << c.info;
+    }
+    for (const std::string& key : c.absent) EXPECT_EQ(valueOf(run.fontinfo, key), "") << key << "\n" << c.info;
+    for (const auto& [key, value] : c.back) EXPECT_EQ(valueOf(run.fontinfo, key), value) << key << "\n" << c.info;
+  }
 }
 
 TEST(ValuesNotInvented, PreferredNamesThatCannotTravelAreNamed) {

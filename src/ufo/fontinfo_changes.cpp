@@ -1,0 +1,69 @@
+// What a conversion to a native file does to fontinfo values it keeps in another form:
+// preferred names folded into the family and style names, names and a creation time it
+// must hold and the source lacks, the baseline pair BlueValues always begin with.
+#include "model/blue_arrays.h"
+#include "model/font.h"
+#include "model/numbers.h"
+#include "model/style.h"
+#include "ufo/fontinfo_keys.h"
+#include "ufo/fontinfo_reader.h"
+#include "ufo/reader_warnings.h"
+
+namespace ufo {
+
+// The native file has no place of its own for the preferred names: the family goes
+// through "familyName" and the subfamily through "styleName". A value that cannot go
+// there is named with the keys left out.
+void FontInfoReader::notePreferredNames() {
+  const vn::FontNames& names = style_->names;
+  const auto family = names.namedStrings.find(kPreferredFamilyKey);
+  if (family != names.namedStrings.end() && family->second != names.familyName) {
+    notRead("openTypeNamePreferredFamilyName");
+  }
+  const auto subfamily = names.namedStrings.find(kPreferredSubfamilyKey);
+  if (subfamily != names.namedStrings.end() && styleNameText_ && *styleNameText_ != subfamily->second) {
+    notRead(names.styleName == subfamily->second ? kStyleNameKey : "openTypeNamePreferredSubfamilyName");
+  }
+}
+
+void FontInfoReader::noteChangedValues() {
+  if (!warnings_) return;
+  const vn::FontNames& names = style_->names;
+  auto changed = [&](const std::string& item) {
+    warnings_->list(warning::kFontInfoChanges, warning::kFontInfoChangesLine, item);
+  };
+  auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
+  // A preferred name travels as the family or style name; a UFO written from the native
+  // file gives the preferred key exactly where that name differs from the linking name.
+  // (Preferred names that differ from the family or style name are named with the keys
+  // left out.)
+  const auto family = names.namedStrings.find(kPreferredFamilyKey);
+  const bool familyWritten = names.familyName != names.styleMapFamilyName;
+  if (family == names.namedStrings.end()) {
+    if (familyWritten) changed("openTypeNamePreferredFamilyName " + quoted(names.familyName) + " added");
+  } else if (family->second == names.familyName && !familyWritten) {
+    changed("openTypeNamePreferredFamilyName left out (the same as familyName)");
+  }
+  const auto subfamily = names.namedStrings.find(kPreferredSubfamilyKey);
+  const bool subfamilyWritten = names.styleName != names.styleMapStyleName;
+  const bool styleNameLost = styleNameText_ && *styleNameText_ != names.styleName;
+  if (subfamily == names.namedStrings.end()) {
+    if (subfamilyWritten) changed("openTypeNamePreferredSubfamilyName " + quoted(names.styleName) + " added");
+  } else if (!styleNameLost && subfamily->second == names.styleName && !subfamilyWritten) {
+    changed("openTypeNamePreferredSubfamilyName left out (the same as styleName)");
+  }
+  // The style-linking names are always held.
+  if (!styleMapFamilyText_) {
+    if (!names.styleMapFamilyName.empty()) changed("styleMapFamilyName " + quoted(names.styleMapFamilyName) + " added");
+  } else if (*styleMapFamilyText_ != names.styleMapFamilyName) {
+    changed("styleMapFamilyName " + quoted(*styleMapFamilyText_) + " becomes " + quoted(names.styleMapFamilyName));
+  }
+  if (!styleMapStyleGiven_) changed("styleMapStyleName " + quoted(styleMapStyleText(style_->flags)) + " added");
+  if (!createdGiven_) changed("openTypeHeadCreated set to the time of the conversion");
+  if (vn::addsDefaultBluePair(font_->hinting)) {
+    changed("postscriptBlueValues " + vn::formatNumber(vn::kDefaultBlueBottom, 0) +
+            " 0 added (no blue zone at the baseline)");
+  }
+}
+
+}  // namespace ufo
