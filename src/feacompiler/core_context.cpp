@@ -98,8 +98,9 @@ void coreFree(coreContext* g) {
 void coreMsg(coreContext* g, int level, const char* format, ...) {
   g->lastLine = g->line;
   g->lastMsg.clear();
-  // A message from outside the feature layer names the file being parsed.
-  if (!g->msgFileGiven && g->feat && !g->feat->includes.empty()) g->msgFileName = featCurrentFile(g);
+  // A message from outside the feature layer names the file being parsed (after the
+  // parse: the main text).
+  if (!g->msgFileGiven && g->feat) g->msgFileName = featCurrentFile(g);
   g->msgFileGiven = false;
   std::string prefix;
   if (!g->fontName.empty()) prefix = "<" + g->fontName + "> ";

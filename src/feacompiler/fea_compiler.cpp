@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <filesystem>
@@ -25,6 +26,8 @@ namespace {
 constexpr size_t kInputBufferSize = 512;
 constexpr uint32_t kGlyphIdLimit = 0xFFFF;
 constexpr const char* kNotAccessible = "feature file is not accessible";
+// Where relative include names resolve without an include folder.
+constexpr const char* kCurrentFolder = "the current folder";
 constexpr const char* kShownPrefix = "FEA compiler error: ";
 constexpr const char* kOutOfMemory = "out of memory while compiling the feature file";
 }  // namespace
@@ -43,6 +46,7 @@ int FeaCompiler::compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istrea
   return impl_->compile(flags, featureText);
 }
 std::list<std::string>& FeaCompiler::missingGlyphs() { return impl_->missing; }
+const std::vector<std::string>& FeaCompiler::includedFiles() const { return impl_->included; }
 std::string& FeaCompiler::gposData() { return impl_->gpos; }
 std::string& FeaCompiler::gsubData() { return impl_->gsub; }
 std::string& FeaCompiler::gdefData() { return impl_->gdef; }
@@ -97,13 +101,17 @@ std::string FeaCompilerImpl::resolveIncludePath(const std::string& name) const {
   if (name.empty()) return std::string();
   if (name[0] == '/') return name;
   std::error_code ec;
+  // A folder given with its final "/" gets no second one.
+  const auto inFolder = [&](const std::string& folder) {
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+  };
   for (const std::string& folder : includeFolders) {
     if (folder.empty()) continue;
-    std::string path = folder == "/" ? name : folder + "/" + name;
+    std::string path = folder == "/" ? name : inFolder(folder);
     if (std::filesystem::exists(path, ec)) return path;
   }
   // Not found: still relative to the text's folder, never to the process's.
-  if (!includeFolders.empty()) return includeFolders.front() + "/" + name;
+  if (!includeFolders.empty() && !includeFolders.front().empty()) return inFolder(includeFolders.front());
   return name;
 }
 
@@ -143,16 +151,35 @@ bool FeaCompilerImpl::featOpen(const char* name, long offset, std::string& opene
     fatalf("includes ask for too much work: more than " + std::to_string(ot::limits::kMaxIncludeOpens) +
            " include files opened\n");
   }
-  openInclude(path, offset);
+  openInclude(path, offset, offset > 0 ? std::string() : std::string(name));
+  if (offset == 0 && std::find(included.begin(), included.end(), name) == included.end()) included.push_back(name);
   openedName = fileName_;
   return true;
 }
 
-void FeaCompilerImpl::openInclude(const std::string& path, long offset) {
+std::string FeaCompilerImpl::notAccessibleText(const std::string& name, int error) const {
+  std::string text = std::string(kNotAccessible) + ": include \"" + name + "\"";
+  if ((name.empty() || name[0] != '/') && includeFolders.empty()) {
+    text += std::string(", searched in ") + kCurrentFolder;
+  } else if (name.empty() || name[0] != '/') {
+    std::string folder = includeFolders.front();
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    text += ", searched in folder \"" + folder + "\"";
+  }
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return text + ": no such file\n";
+    case ELOOP: return text + ": a loop of symbolic links\n";
+    case EACCES: return text + ": permission denied\n";
+    default: return text + ": cannot be opened\n";
+  }
+}
+
+void FeaCompilerImpl::openInclude(const std::string& path, long offset, const std::string& name) {
   // Non-blocking, so that a named pipe cannot stall the open; only regular files are
   // read, since a FIFO or a device would block or never end.
   include_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (include_ < 0) fatalf(std::string(kNotAccessible) + "\n");
+  if (include_ < 0) fatalf(notAccessibleText(name.empty() ? path : name, errno));
   struct stat status {};
   if (::fstat(include_, &status) != 0 || !S_ISREG(status.st_mode)) {
     closeInclude();
@@ -165,7 +192,7 @@ void FeaCompilerImpl::openInclude(const std::string& path, long offset) {
   }
   if (offset > 0 && ::lseek(include_, offset, SEEK_SET) < 0) {
     closeInclude();
-    fatalf(std::string(kNotAccessible) + "\n");
+    fatalf(std::string(kNotAccessible) + ": " + path + " cannot be read\n");
   }
   includeOpen_ = true;
 }
@@ -190,7 +217,7 @@ const char* FeaCompilerImpl::featRefill(size_t& count) {
   do {
     got = ::read(include_, inputBuffer_, kInputBufferSize);
   } while (got < 0 && errno == EINTR);
-  if (got < 0) fatalf(std::string(kNotAccessible) + "\n");
+  if (got < 0) fatalf(std::string(kNotAccessible) + ": " + fileName_ + " cannot be read\n");
   count = static_cast<size_t>(got);
   includeBytes_ += count;
   if (includeBytes_ > ot::limits::kMaxIncludeBytes) {
@@ -231,6 +258,7 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
     fileName_ = "features";
     includeOpens_ = 0;
     includeBytes_ = 0;
+    included.clear();
     glyphCount_ = static_cast<int>(glyphs->size());
     gpos.clear();
     gsub.clear();

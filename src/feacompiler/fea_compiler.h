@@ -44,6 +44,8 @@ class FeaCompiler {
   int compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istream* featureText);
 
   std::list<std::string>& missingGlyphs();
+  // The include names the text opened (as written), each once, in order of first open.
+  const std::vector<std::string>& includedFiles() const;
   std::string& gposData();
   std::string& gsubData();
   std::string& gdefData();

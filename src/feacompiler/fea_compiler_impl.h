@@ -39,14 +39,19 @@ class FeaCompilerImpl : public FeaClient {
   // Position of each name in `missing`: a text may name a million missing glyphs.
   std::unordered_map<std::string, uint32_t> missingIndex;
   std::list<std::string> includeFolders;
+  // Include names opened by this compile, as written, each once in order of first open.
+  std::vector<std::string> included;
   std::string gpos, gsub, gdef;
   int maxContext = 0;
 
  private:
   [[noreturn]] void fatalf(const std::string& text);
   void startOutput();
-  // Opens an include file (regular files only) at an offset; fatal when it cannot be read.
-  void openInclude(const std::string& path, long offset);
+  // Opens an include file (regular files only) at an offset; fatal when it cannot be read,
+  // naming the include as written (name) or, on a reopen, the path.
+  void openInclude(const std::string& path, long offset, const std::string& name);
+  // "feature file is not accessible" with the include's name, the folder searched and why.
+  std::string notAccessibleText(const std::string& name, int error) const;
   void closeInclude();
 
   std::string fontName_;

@@ -38,7 +38,16 @@ int featFill(coreContext* g) {
   lexReset(f.lex);
   g->line = 1;
 
-  if (featIncludeOpen(g, nullptr)) featIncludeClose(g, 1);
+  f.parsedName.clear();
+  f.lastChar = -1;
+  if (featIncludeOpen(g, nullptr)) {
+    std::string mainName = f.includes.front().name;
+    featIncludeClose(g, 1);
+    // What is reported from here on concerns the whole text: it names the main text and
+    // its last line (not the empty one after a final line end).
+    f.parsedName = std::move(mainName);
+    if ((f.lastChar == '\n' || f.lastChar == '\r') && g->line > 1) --g->line;
+  }
 
   if (f.exceptCount != 0) {
     bool one = f.exceptCount == 1;
@@ -60,8 +69,10 @@ int featFill(coreContext* g) {
 
 uint16_t featNextAnonLabel(coreContext* g) {
   FeatContext& f = *g->feat;
+  // A limit of the input, reported against the file and line of the lookup too many.
   if (f.anonCounter > 32766)
-    coreMsg(g, kMsgFatal, "[internal] maximum number of lookups reached: %d", 24575);
+    featMsg(g, kMsgFatal, "too many lookups: a feature file may make at most %d besides its named ones",
+            32767 - kFirstAnonLabel);
   return f.anonCounter++;
 }
 

@@ -19,7 +19,7 @@ namespace fea {
 
 constexpr uint16_t kLabelNone = 0xFFFF;
 constexpr uint16_t kLabelRef = 0x8000;
-constexpr uint16_t kFirstAnonLabel = 8192;
+constexpr uint16_t kFirstAnonLabel = ot::limits::kMaxNamedLookups;  // labels below are named lookups
 // Bounds on work a hostile text can ask for: nodes alive at once (class copies and cross
 // products grow multiplicatively) and sequences of one cross product.
 constexpr size_t kMaxNodes = 4000000;
@@ -104,6 +104,9 @@ struct FeatContext {
   std::vector<IncludeRecord> includes;
   // Input position in the current file.
   long delivered = 0;
+  int lastChar = -1;  // the last character delivered
+  // The main text's name once its parse is done: what messages of the table builders name.
+  std::string parsedName;
   const char* buf = nullptr;
   size_t bufLen = 0, bufPos = 0;
 

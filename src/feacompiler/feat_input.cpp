@@ -12,7 +12,8 @@ constexpr size_t kMaxFeatMessage = 1023;
 const std::string& featCurrentFile(coreContext* g) {
   static const std::string none;
   const FeatContext& f = *g->feat;
-  return f.includes.empty() ? none : f.includes.back().name;
+  if (f.includes.empty()) return f.parsedName.empty() ? none : f.parsedName;
+  return f.includes.back().name;
 }
 
 void featMsg(coreContext* g, int level, const char* format, ...) {
@@ -55,7 +56,8 @@ int featNextChar(coreContext* g) {
   FeatContext& f = *g->feat;
   if (f.bufPos < f.bufLen) {
     ++f.delivered;
-    return static_cast<unsigned char>(f.buf[f.bufPos++]);
+    f.lastChar = static_cast<unsigned char>(f.buf[f.bufPos++]);
+    return f.lastChar;
   }
   size_t count = 0;
   const char* buf = g->client->featRefill(count);
@@ -68,7 +70,8 @@ int featNextChar(coreContext* g) {
   f.bufLen = count;
   f.bufPos = 1;
   ++f.delivered;
-  return static_cast<unsigned char>(buf[0]);
+  f.lastChar = static_cast<unsigned char>(buf[0]);
+  return f.lastChar;
 }
 
 std::string featIncludeName(coreContext* g) {

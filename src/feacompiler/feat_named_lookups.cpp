@@ -64,8 +64,10 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
       }
     }
     if (findNamed(f, name)) featMsg(g, kMsgFatal, "lookup name \"%s\" already defined", name.c_str());
-    if (f.namedCounter > 8191)
-      coreMsg(g, kMsgFatal, "[internal] maximum number of named lookups reached: %d", 8192);
+    // A limit of the input, reported against the file and line of the lookup too many.
+    if (f.namedCounter >= ot::limits::kMaxNamedLookups)
+      featMsg(g, kMsgFatal, "too many named lookups: a feature file may name at most %u",
+              static_cast<unsigned>(ot::limits::kMaxNamedLookups));
     f.currNamedLookup = f.namedCounter++;
     NamedLookupRecord r;
     r.name = name;

@@ -41,8 +41,10 @@ std::string Grammar::nameText() {
   if (tok() == T_GCLASS && !name.empty() && name[0] == '@') name.erase(0, 1);
   bool badFirst = !name.empty() && ((name[0] >= '0' && name[0] <= '9') || name[0] == '.');
   if (tok() == T_GNAME && name == ".notdef") badFirst = false;
-  // A glyph the font has is a glyph whatever its name begins with (".null" is common).
-  if (badFirst && tok() == T_GNAME && mapName2Glyph(g_, name.c_str()) != kNoGlyph) badFirst = false;
+  // A glyph the font has may begin with a period (".null" is common); a leading digit
+  // stays refused whatever the font holds.
+  if (badFirst && tok() == T_GNAME && name[0] == '.' && mapName2Glyph(g_, name.c_str()) != kNoGlyph)
+    badFirst = false;
   if (badFirst) featLexError(g_, "invalid first character in name");
   return name;
 }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "feacompiler/fea_compiler.h"
+#include "layout/compile_report.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_bin_writer.h"
@@ -87,6 +88,7 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
   try {
     compiler.compile(0, &glyphs, &in);
   } catch (const fea::FeaCompilerException& failure) {
+    includedFiles_ = compiler.includedFiles();
     if (error) {
       // The line is reported within its feature block.
       FeatureTextBlocks blocks;
@@ -115,9 +117,12 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
     glyphNameRegistry().reserveIds(parseMap, indices);
   }
 
+  includedFiles_ = compiler.includedFiles();
   try {
     for (uint32_t tableId : kTableIds) clearTable(tableId);
     bool result = true;
+    // Where rules naming glyphs the font lacks were left out.
+    std::vector<std::string> leftOut;
     const std::string* data[] = {&compiler.gsubData(), &compiler.gposData(), &compiler.gdefData()};
     for (uint32_t tableId : kTableIds) {
       const std::string& bytes = *data[tableId - 1];
@@ -130,9 +135,17 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
                                                              " table could not be read" + why, -1}, nullptr);
         result = false;
       }
-      if (LayoutTableBlock* target = block(tableId)) removeMissingGlyphsFromBlock(*target, fontMap, false);
-      else gdef_->removeMissingGlyphs(fontMap);
+      if (LayoutTableBlock* target = block(tableId)) {
+        placesUsingGlyphs(*target, missingGlyphs(*target, fontMap), leftOut);
+        removeMissingGlyphsFromBlock(*target, fontMap, false);
+      } else {
+        GlyphSet gdefMissing;
+        gdef_->missingGlyphs(gdefMissing, fontMap);
+        if (!gdefMissing.empty()) leftOut.push_back(storedTableName(tableId));
+        gdef_->removeMissingGlyphs(fontMap);
+      }
     }
+    if (!missing.empty()) reports.add(Severity::kWarning, {}, missingGlyphsWarning(missing, leftOut));
     if (result) storeBinaryTables(fontMap);
     return result;
   } catch (const LayoutAssertException& failure) {
@@ -236,6 +249,7 @@ void LayoutFea::storeBinaryTables(const GlyphIdMap& map) {
 bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOptions& options) {
   if (textBlocks) {
     ot_fea_layout::writeFeatureTextLines(*textBlocks, out);
+    if (!includedFiles_.empty()) reports.add(Severity::kWarning, {}, includesNotCarriedWarning(includedFiles_));
     return true;
   }
   vn::FeaGlyphGroups classCopy = classes;

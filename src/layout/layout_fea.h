@@ -134,6 +134,9 @@ class LayoutFea : public vn::LayoutObject {
   vn::Font* owner_;
   std::unique_ptr<GDefTableData> gdef_;
   FeaCompileError lastError_;
+  // Include names the last compile read: the verbatim text needs them, a written font
+  // does not carry them.
+  std::vector<std::string> includedFiles_;
 };
 
 // Makes otl::LayoutFea the font model's layout object (the program calls it at start-up).

@@ -14,7 +14,7 @@ const fs::path kJudge = fs::path(TARNWICK_TEST_DATA_DIR) / "builder_judge.py";
 const std::vector<std::string>& glyphs() {
   static const std::vector<std::string> g = {".notdef", "a",    "b",     "c",     "d",
                                              "e",       "f",    ".null", "acute", "grave",
-                                             "lam",     "alef", "lamalef", "fatha"};
+                                             "lam",     "alef", "lamalef", "fatha", "1a"};
   return g;
 }
 
@@ -145,6 +145,12 @@ const std::vector<Scenario>& scenarios() {
        "feature liga { sub .nothere by b; } liga;\n", 1,
        "FEA compiler error: [F] <Font> invalid first character in name (text was \".nothere\")", "",
        false},
+      // Only a leading period is taken from the font's glyph set; a leading digit is refused
+      // even for a glyph the font holds.
+      {"a name starting with a digit that the font holds", "feature liga { sub a by 1a; } liga;\n", 1,
+       "FEA compiler error: [F] <Font> invalid first character in name (text was \"1a\")", "", false},
+      {"an escaped name starting with a digit", "feature liga { sub \\1a by b; } liga;\n", 1,
+       "FEA compiler error: [F] <Font> invalid first character in name (text was \"\\1a\")", "", false},
       {"the base of a mark-to-mark rule is a mark",
        "markClass acute <anchor 0 500> @TOP;\n"
        "feature mkmk { pos mark grave <anchor 0 700> mark @TOP; } mkmk;\n",

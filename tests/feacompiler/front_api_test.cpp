@@ -65,8 +65,10 @@ TEST(FrontApi, ExceptionCarriesTextAndLine) {
   const Case cases[] = {
       {"\nfeature liga { sub a by b } liga;", "<Font> aborting because of errors", 2},
       {"\n\n\nfeature liga { sub a by b; } calt;", "<Font> doesn't match starting tag of block", 4},
-      // The front end's own fatal: its text and the line of the include.
-      {"\n\ninclude(no-such-file.fea);", "feature file is not accessible\n", 3},
+      // The front end's own fatal: its text, naming the include and where it was looked
+      // for, and the line of the include.
+      {"\n\ninclude(no-such-file.fea);",
+       "feature file is not accessible: include \"no-such-file.fea\", searched in the current folder: no such file\n", 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

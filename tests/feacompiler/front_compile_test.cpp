@@ -2,6 +2,8 @@
 // includes and the exact messages of rejected texts.
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include "front_run.h"
 
 namespace front_test {
@@ -28,6 +30,45 @@ std::map<std::string, std::string> includeChain(int levels) {
   return files;
 }
 
+// `count` named lookups, one a line; without rules, so that no table has to hold them.
+std::string namedLookups(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "lookup L" + std::to_string(i) + " { lookupflag IgnoreMarks; } L" + std::to_string(i) + ";\n";
+  }
+  return text;
+}
+
+// 5,000 language systems: their ScriptList passes the 16-bit offsets.
+std::string manyLanguageSystems() {
+  std::string text;
+  for (int language = 0; language < 5; ++language) {
+    for (int script = 0; script < 1000; ++script) {
+      char line[64];
+      std::snprintf(line, sizeof line, "languagesystem s%03d l%03d;\n", script, language);
+      text += line;
+    }
+  }
+  return text + "feature liga { sub f i by f_i; } liga;\n";
+}
+
+std::vector<std::string> manyGlyphs(int count) {
+  std::vector<std::string> names = {".notdef"};
+  for (int i = 0; i < count; ++i) names.push_back("g" + std::to_string(i));
+  return names;
+}
+
+// 40 carets on each of `count` glyphs, on one line: the LigCaretList passes its offsets.
+std::string manyCarets(int count) {
+  std::string text = "table GDEF {\n";
+  for (int i = 0; i < count; ++i) {
+    text += "LigatureCaretByPos g" + std::to_string(i);
+    for (int k = 1; k <= 40; ++k) text += " " + std::to_string(k);
+    text += "; ";
+  }
+  return text + "\n} GDEF;\n";
+}
+
 TEST(FrontCompile, Cases) {
   const std::string aborting = "FEA compiler error: [F] <Font> aborting because of errors\n";
   const std::vector<Case> cases = {
@@ -35,9 +76,10 @@ TEST(FrontCompile, Cases) {
       {"two glyphs named A", {"A", "A"}, {{"main.fea", ""}}, 1, "",
        "FEA compiler error: [F] <Font> cmap{plat=3,script=1,lang=0}: multiple glyphs A A "
        "mapped to code <41>\n" + kFatalLine + "\" at line 1\n"},
-      {"missing glyphs get ids after the font's", tenGlyphs(),
+      // By name, in order of first use: their provisional ids are no glyphs of the list.
+      {"missing glyphs are named", tenGlyphs(),
        {{"main.fea", "feature liga { sub a by new1; sub b by new2; sub c by new1; } liga;"}}, 0,
-       "missing new1 10\nmissing new2 11\nmaxContext 1\n", ""},
+       "missing new1\nmissing new2\nmaxContext 1\n", ""},
       {"four nested includes", tenGlyphs(), includeChain(3), 0, "maxContext 0\n", ""},
       {"a fifth include level", tenGlyphs(), includeChain(4), 1, "",
        "FEA compiler error: [F] <Font> Can't include [inc5.fea]; maximum include levels <5> "
@@ -50,8 +92,28 @@ TEST(FrontCompile, Cases) {
        {{"main.fea", "table head {\n  include(version.fea);\n} head;\n"},
         {"version.fea", "FontRevision 2.040;\n"}}, 0, "maxContext 0\n", ""},
       {"missing include", tenGlyphs(), {{"main.fea", "\n\ninclude(nothere.fea);\n"}}, 1, "",
-       "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine +
-           "features\" at line 3\n"},
+       "FEA compiler error: [F] feature file is not accessible: include \"nothere.fea\", searched in "
+       "folder \"{DIR}\": no such file\n\n" + kFatalLine + "features\" at line 3\n"},
+      {"missing include by an absolute path", tenGlyphs(),
+       {{"main.fea", "include({DIR}/nothere.fea);\n"}}, 1, "",
+       "FEA compiler error: [F] feature file is not accessible: include \"{DIR}/nothere.fea\": no such "
+       "file\n\n" + kFatalLine + "features\" at line 1\n"},
+      {"a named lookup too many", tenGlyphs(), {{"main.fea", namedLookups(8193)}}, 1, "",
+       "FEA compiler error: [F] <Font> too many named lookups: a feature file may name at most 8192\n" +
+           kFatalLine + "features\" at line 8193\n"},
+      {"as many named lookups as allowed", tenGlyphs(), {{"main.fea", namedLookups(8192)}}, 0, nullptr, ""},
+      // Offsets overflow while the tables are built, after the parse: the main text and its
+      // last line are named.
+      {"a ScriptList past its offsets", tenGlyphs(), {{"main.fea", manyLanguageSystems()}}, 1, "",
+       "FEA compiler error: [F] <Font> Script offset overflow (0x10024) in ScriptList list\n" + kFatalLine +
+           "features\" at line 5001\n"},
+      {"the same overflow from an include", tenGlyphs(),
+       {{"main.fea", "include(systems.fea);\n"}, {"systems.fea", manyLanguageSystems()}}, 1, "",
+       "FEA compiler error: [F] <Font> Script offset overflow (0x10024) in ScriptList list\n" + kFatalLine +
+           "features\" at line 1\n"},
+      {"a LigCaretList past its offsets", manyGlyphs(400), {{"main.fea", manyCarets(400)}}, 1, "",
+       "FEA compiler error: [F] <Font> LigGlyph offset overflow (0x1007c) in LigCaretList GDEF\n" +
+           kFatalLine + "features\" at line 3\n"},
       {"unterminated string", tenGlyphs(), {{"main.fea", "table name {\n nameid 9 \"abc"}}, 1,
        "",
        "FEA compiler error: [F] <Font> Unexpected end of file (text was \"\")\n" + kFatalLine +
@@ -80,7 +142,7 @@ TEST(FrontCompile, Cases) {
          "liga;\n"}}, 1, "",
        "FEA compiler error: [E] <Font> The languagesystem DFLT dlft; statement must preceed "
        "all other language system statements.\n" + aborting + kFatalLine +
-           "features\" at line 4\n"},
+           "features\" at line 3\n"},
       {"flags 1 and 0 compile the same text", tenGlyphs(),
        {{"main.fea", "feature calt { sub a' b by c; } calt;"}}, 0, "maxContext 2\n", ""},
   };
@@ -125,6 +187,40 @@ TEST(FrontCompile, IncludeOfAFifoIsRefused) {
   EXPECT_EQ(WEXITSTATUS(status), 1);
   EXPECT_NE(readFile(setup.dir / "stderr").find("feature file is not accessible"),
             std::string::npos);
+  fs::remove_all(setup.dir);
+}
+
+// `import` takes a conversion's road: the rules naming glyphs the list lacks go, and the
+// converter's warning names them, while `compile` lists the names.
+TEST(FrontCompile, ImportNamesTheGlyphsWhoseRulesWent) {
+  CompileRun run = compileText(tenGlyphs(), "feature liga {\n  sub f i by f_i;\n  sub f zz by f_i;\n} liga;\n", "import");
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "missing zz\nmaxContext 2\n");
+  std::string cmd = std::string(TARNWICK_OTLTOOL) + " import " + quote(run.dir / "glyphs.txt") + " " +
+                    quote(run.dir / "main.fea") + " " + quote(run.dir / "imported") + " 2>" + quote(run.dir / "stderr");
+  int status = std::system(cmd.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(readFile(run.dir / "stderr"),
+            "otltool: warning: feature text names glyphs the font lacks (zz); the rules using them were left out "
+            "of GSUB lookup 1 (liga)\n");
+  EXPECT_TRUE(fs::exists(run.dir / "imported" / "GSUB"));
+  fs::remove_all(run.dir);
+}
+
+// An include that is a loop of symbolic links is named with what is wrong.
+TEST(FrontCompile, IncludeOfASymlinkLoopIsNamed) {
+  CompileRun setup = compileText(tenGlyphs(), "", "symloop");
+  fs::create_symlink("b.fea", setup.dir / "a.fea");
+  fs::create_symlink("a.fea", setup.dir / "b.fea");
+  writeFile(setup.dir / "main.fea", "languagesystem DFLT dflt;\ninclude(a.fea);\n");
+  std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + quote(setup.dir / "glyphs.txt") + " " +
+                    quote(setup.dir / "main.fea") + " " + quote(setup.dir / "tables") + " 2>" +
+                    quote(setup.dir / "stderr");
+  int status = std::system(cmd.c_str());
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(readFile(setup.dir / "stderr"),
+            "FEA compiler error: [F] feature file is not accessible: include \"a.fea\", searched in folder \"" +
+                setup.dir.string() + "\": a loop of symbolic links\n\n" + kFatalLine + "features\" at line 2\n");
   fs::remove_all(setup.dir);
 }
 

@@ -34,6 +34,12 @@ inline void writeFile(const fs::path& path, const std::string& text) {
 
 inline std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
+inline std::string replaceAll(std::string s, const std::string& from, const std::string& to) {
+  for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
+    s.replace(p, from.size(), to);
+  return s;
+}
+
 // files: name -> text; "main.fea" is the compiled text. Every {DIR} in the texts is the folder.
 inline CompileRun compileFiles(const std::vector<std::string>& glyphs,
                                const std::map<std::string, std::string>& files,
@@ -45,7 +51,7 @@ inline CompileRun compileFiles(const std::vector<std::string>& glyphs,
   std::string order;
   for (const std::string& g : glyphs) order += g + "\n";
   writeFile(run.dir / "glyphs.txt", order);
-  for (const auto& [name, text] : files) writeFile(run.dir / name, text);
+  for (const auto& [name, text] : files) writeFile(run.dir / name, replaceAll(text, "{DIR}", run.dir.string()));
   std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + quote(run.dir / "glyphs.txt") +
                     " " + quote(run.dir / "main.fea") + " " + quote(run.dir / "tables") + " >" +
                     quote(run.dir / "stdout") + " 2>" + quote(run.dir / "stderr");
@@ -59,12 +65,6 @@ inline CompileRun compileFiles(const std::vector<std::string>& glyphs,
 inline CompileRun compileText(const std::vector<std::string>& glyphs, const std::string& text,
                               const std::string& tag) {
   return compileFiles(glyphs, {{"main.fea", text}}, tag);
-}
-
-inline std::string replaceAll(std::string s, const std::string& from, const std::string& to) {
-  for (size_t p = s.find(from); p != std::string::npos; p = s.find(from, p + to.size()))
-    s.replace(p, from.size(), to);
-  return s;
 }
 
 // A ten-glyph font.

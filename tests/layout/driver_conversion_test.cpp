@@ -95,4 +95,43 @@ TEST_F(DriverConversion, IncludesResolveAgainstTheSourceFolder) {
   EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
 }
 
+// Rules naming glyphs the font lacks still go, but each way of the round trip, as each
+// compiles the text, names the glyphs and where their rules were; the text is kept.
+TEST_F(DriverConversion, RulesNamingMissingGlyphsAreReported) {
+  const std::string text = "languagesystem DFLT dflt;\n\nfeature liga {\n    sub A V by Aacute;\n    sub A c by Aacute;\n} liga;\n";
+  std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;
+  const std::string line =
+      "Warning: layout: feature text names glyphs the font lacks (c); the rules using them were left out of GSUB "
+      "lookup 1 (liga)\n";
+  std::string err;
+  EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
+  EXPECT_EQ(err, "");
+  EXPECT_NE(out_.find(line), std::string::npos) << out_;
+  EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0);
+  EXPECT_NE(out_.find(line), std::string::npos) << out_;
+  EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
+}
+
+// The native file keeps the text verbatim but not the files it includes: writing it says
+// so, and reading it where they are not names the include and the folder searched.
+TEST_F(DriverConversion, IncludedFilesTheNativeFileLacksAreNamed) {
+  const std::string text = "feature kern {\n    include(kern.fea);\n} kern;\n";
+  std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;
+  std::ofstream(work_ / "Sample.ufo/kern.fea") << "pos A V -50;\n";
+  std::string err;
+  EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
+  EXPECT_NE(out_.find("Warning: layout: feature text reads include files that the written font does not carry (its "
+                      "text keeps the include statements, so it compiles only where those files are found): "
+                      "kern.fea\n"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0);
+  EXPECT_NE(out_.find("Warning: layout: Feature text kept as it is, not compiled: FEA compilation fatal error: "
+                      "feature file is not accessible: include \"kern.fea\", searched in folder \"" +
+                      work_.string() + "\": no such file. (feature block kern, line 2)\n"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "layout/layout_fea.h"
 #include "model/font.h"
@@ -70,6 +72,36 @@ TEST(DriverImport, MissingGlyphsFailOrLoseTheirRules) {
   EXPECT_EQ(tags, std::vector<std::string>{"liga"});
   EXPECT_TRUE(font->tables.count("GSUB"));
   EXPECT_EQ(exported(layout), text);
+}
+
+// The rules go as before, but one warning names the glyphs (the first few, then a count)
+// and the lookups, with their features, and GDEF, whose rules were left out.
+TEST(DriverImport, MissingGlyphsAreNamedWithWhereTheirRulesWere) {
+  vn::Ref<vn::Font> font = makeFont({".notdef", "f", "i", "f_i", "acute"});
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string warning;
+  };
+  const std::vector<Case> cases = {
+      {"rules in two features and GDEF",
+       "feature liga {\n  sub f i by f_i;\n  sub X Y by f;\n} liga;\nfeature salt {\n  sub [i m1 m2 m3 m4] by f;\n} salt;\n"
+       "table GDEF { GlyphClassDef [f], , [acute m5], ; } GDEF;\n",
+       "feature text names glyphs the font lacks (X, Y, m1, m2, m3 and 2 more); the rules using them were left out of "
+       "GSUB lookup 1 (liga), GSUB lookup 2 (salt), GDEF"},
+      {"a class no rule uses", "@UNUSED = [f nothere];\nfeature liga { sub f i by f_i; } liga;\n",
+       "feature text names glyphs the font lacks (nothere); no rule used them"},
+      {"all glyphs there", "feature liga { sub f i by f_i; } liga;\n", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    otl::LayoutFea layout(font.get(), "");
+    otl::FeaCompileError error;
+    ASSERT_TRUE(import(layout, c.text, true, &error)) << error.message;
+    const std::vector<std::string> warnings = layout.takeWarnings();
+    EXPECT_EQ(warnings, c.warning.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.warning});
+    EXPECT_EQ(exported(layout), c.text);
+  }
 }
 
 TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {

@@ -1,6 +1,8 @@
 // otltool compile GLYPHS FEA OUTDIR: the compiler's own GSUB/GPOS/GDEF bytes. The compiler's
-// messages go to the standard error stream; the standard output lists the glyphs the text
-// used that GLYPHS lacks (with their provisional ids) and the largest rule context.
+// messages go to the standard error stream; the standard output gives the largest rule
+// context, after the names of the glyphs the text used that GLYPHS lacks, one a line in
+// order of first use. The tables are the compiler's own, which numbers those glyphs after
+// GLYPHS; `import` leaves their rules out and says so, as a conversion does.
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -31,10 +33,8 @@ int runCompile(const Arguments& arguments) {
   } catch (const fea::FeaCompilerException&) {
     return 1;  // the compiler has shown its messages
   }
-  size_t id = names.size();
-  for (const std::string& name : compiler.missingGlyphs()) {
-    std::printf("missing %s %zu\n", name.c_str(), id++);
-  }
+  // By name only: the compiler's provisional ids past the glyph list are no glyphs of it.
+  for (const std::string& name : compiler.missingGlyphs()) std::printf("missing %s\n", name.c_str());
   std::printf("maxContext %d\n", compiler.maxContext());
   TableSet tables;
   tables["GSUB"] = compiler.gsubData();

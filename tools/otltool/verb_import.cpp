@@ -2,6 +2,7 @@
 // tables, the road a font's feature text takes in a conversion. Glyph names the text uses
 // and GLYPHS lacks lose their rules, as in a conversion. The tables are written even when
 // the table writer had to drop rules, but that loss is reported and fails the run.
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
@@ -21,6 +22,8 @@ int runImport(const Arguments& arguments) {
   if (!layout.importFeatureFile(text, "otltool", true, &error)) {
     throw ToolError(otl::ot_fea_layout::compileErrorLine(error));
   }
+  // As the converter says them (rules left out for glyphs GLYPHS lacks, among others).
+  for (const std::string& line : layout.takeWarnings()) std::fprintf(stderr, "otltool: warning: %s\n", line.c_str());
   TableSet tables;
   for (const std::string& name : tableNames()) {
     const auto found = font->tables.find(name);

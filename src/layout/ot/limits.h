@@ -65,6 +65,9 @@ inline constexpr std::uint32_t kMaxIncludeOpens = 10000;
 // includes counts again), and so also the largest include file.
 inline constexpr std::uint64_t kMaxIncludeBytes = std::uint64_t{256} << 20;
 
+// Named lookup blocks of one feature file: their labels are 13-bit numbers.
+inline constexpr std::uint32_t kMaxNamedLookups = 8192;
+
 // Tag registry text: characters of one field.
 inline constexpr size_t kMaxRegistryField = 255;
 

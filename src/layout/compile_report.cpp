@@ -1,0 +1,59 @@
+#include "layout/compile_report.h"
+
+#include <algorithm>
+
+#include "layout/layout_bin_parser.h"
+#include "layout/lookup.h"
+#include "model/numbers.h"
+
+namespace otl {
+
+namespace {
+// How many names a warning line spells out before it only counts the rest.
+constexpr size_t kNamesShown = 5;
+constexpr const char* kMissingGlyphs = "feature text names glyphs the font lacks (";
+constexpr const char* kRulesLeftOut = "); the rules using them were left out of ";
+constexpr const char* kNoRuleLeftOut = "); no rule used them";
+constexpr const char* kIncludesNotCarried =
+    "feature text reads include files that the written font does not carry (its text keeps the include "
+    "statements, so it compiles only where those files are found): ";
+}  // namespace
+
+std::string firstFewWithCount(const std::vector<std::string>& texts) {
+  std::string out;
+  for (size_t i = 0; i < texts.size() && i < kNamesShown; ++i) out += (i ? ", " : "") + texts[i];
+  if (texts.size() > kNamesShown) out += " and " + vn::formatUnsigned(texts.size() - kNamesShown) + " more";
+  return out;
+}
+
+void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places) {
+  if (glyphs.empty()) return;
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    if (!lookup) continue;
+    GlyphSet used;
+    lookup->collectGlyphs(used);
+    if (std::none_of(used.begin(), used.end(), [&](uint32_t g) { return glyphs.count(g) != 0; })) continue;
+    std::vector<std::string> features;
+    block.forEachFeature([&](const Script&, const Language&, const Feature& feature) {
+      const std::string tag = feature.tag.text();
+      if (std::find(feature.lookups.begin(), feature.lookups.end(), index) != feature.lookups.end() &&
+          std::find(features.begin(), features.end(), tag) == features.end())
+        features.push_back(tag);
+    });
+    std::string place = std::string(ot_bin_layout::tableName(block.tableId)) + " lookup " + vn::formatUnsigned(index);
+    if (!features.empty()) place += " (" + firstFewWithCount(features) + ")";
+    places.push_back(std::move(place));
+  }
+}
+
+std::string missingGlyphsWarning(const std::list<std::string>& names, const std::vector<std::string>& places) {
+  const std::string glyphs = firstFewWithCount(std::vector<std::string>(names.begin(), names.end()));
+  if (places.empty()) return kMissingGlyphs + glyphs + kNoRuleLeftOut;
+  return kMissingGlyphs + glyphs + kRulesLeftOut + firstFewWithCount(places);
+}
+
+std::string includesNotCarriedWarning(const std::vector<std::string>& includes) {
+  return kIncludesNotCarried + firstFewWithCount(includes);
+}
+
+}  // namespace otl

@@ -1,0 +1,29 @@
+// What a compile of feature text says beyond success: the rules left out because they name
+// glyphs the font lacks, and the include files the text read but a written font does not
+// carry. Each is one warning line.
+#pragma once
+
+#include <list>
+#include <string>
+#include <vector>
+
+#include "layout/glyph_id_map.h"
+#include "layout/layout_table_block.h"
+
+namespace otl {
+
+// The first few texts, then how many others ("c, d, e, f, g and 12 more").
+std::string firstFewWithCount(const std::vector<std::string>& texts);
+
+// Where a block's rules use a glyph of the set: "GSUB lookup 3 (liga, dlig)" per lookup, with
+// the features that reach it.
+void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places);
+
+// The warning for glyph names the text uses and the font lacks, naming the places whose
+// rules were left out (none: no rule used them).
+std::string missingGlyphsWarning(const std::list<std::string>& names, const std::vector<std::string>& places);
+
+// The warning for include files a written font does not carry.
+std::string includesNotCarriedWarning(const std::vector<std::string>& includes);
+
+}  // namespace otl
