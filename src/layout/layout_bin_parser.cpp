@@ -13,6 +13,7 @@ namespace {
 constexpr uint16_t kNoFeature = 0xFFFF;
 const char* const kUnsupportedKind = "lookup kind not supported: ";
 const char* const kParamsDropped = "feature parameters cannot be read; dropped";
+const char* const kSubtableDropped = "subtable cannot be read; dropped";
 }  // namespace
 
 const char* tableName(uint32_t tableId) {
@@ -52,6 +53,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   const bool lookupsOk = readLookupList(reader, lookupList, tableId, glyphs) == 0;
   const bool featuresOk = readFeatureList(reader, featureList) == 0;
   const bool scriptsOk = readScriptList(reader, scriptList) == 0;
+  for (const ot::ReadNote& note : reader.takeNotes()) diagnostics_.add(Severity::kWarning, note.where, note.message);
   return lookupsOk && featuresOk && scriptsOk && unsupported_.empty();
 }
 
@@ -102,7 +104,17 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
       continue;
     }
     reader.setContext(subtableWhere);
-    subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    try {
+      subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    } catch (const ot::Exception& e) {
+      // A defect inside one subtable costs that subtable, not the table; a table that
+      // used up its reading budget stops here.
+      if (reader.budgetExhausted()) throw;
+      std::string why = e.message();
+      if (why.rfind(subtableWhere + ": ", 0) == 0) why.erase(0, subtableWhere.size() + 2);
+      diagnostics_.add(Severity::kWarning, subtableWhere, kSubtableDropped + std::string(" (") + why + ")");
+      continue;
+    }
     lookup->addSubtable(std::move(subtable));
   }
   if (skipped != 0) {
