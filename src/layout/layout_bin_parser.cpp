@@ -203,11 +203,10 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
   reader.requireRecords(count, 2);
   std::vector<uint16_t> indices(count);
   for (auto& index : indices) index = reader.readUInt16();
-  // The required feature applies whether listed or not; the model keeps it by tag, so an
-  // unlisted one joins the language's features to keep its lookups.
-  if (hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end()) {
-    indices.push_back(required);
-  }
+  // The required feature applies whether listed or not; the model keeps its lookups among
+  // the language's features, and an unlisted one stays unlisted when written.
+  language.requiredOnly = hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end();
+  if (language.requiredOnly) indices.push_back(required);
   for (uint16_t index : indices) {
     if (index >= featureRecords_.size()) continue;
     const FeatureRecord& record = featureRecords_[index];

@@ -38,7 +38,8 @@ class Rules(Judge):
 def rules(font):
     """(table, script, language, feature) -> the lookup lists it has there (the required
     feature's counted once with its listed one), rule by rule, feature parameters
-    included."""
+    included; (table, script, language, "required " + feature) -> whether the language
+    system also lists its required feature."""
     out = {}
     for tag in ("GSUB", "GPOS"):
         judge = Rules(font, tag)
@@ -56,6 +57,9 @@ def rules(font):
                     key = (tag, sr.ScriptTag, lang.strip() or lang, fr.FeatureTag)
                     if entry not in out.setdefault(key, []):
                         out[key].append(entry)
+                    # Required only, or required and listed as well: kept as the font has it.
+                    listed = any(records[i].FeatureTag == fr.FeatureTag for i in ls.FeatureIndex)
+                    out[(tag, sr.ScriptTag, lang.strip() or lang, "required " + fr.FeatureTag)] = [listed]
     return out
 
 
