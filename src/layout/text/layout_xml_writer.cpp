@@ -185,7 +185,7 @@ void writeTable(LineWriter& w, const LayoutTableBlock& block, const char* tag, c
   w.end(0, tag);
 }
 
-bool tableQualifies(const LayoutTableBlock& block) { return !block.lookups.isEmpty() && !block.scripts.empty(); }
+bool tableQualifies(const LayoutTableBlock& block) { return block.hasTableData(); }
 
 }  // namespace
 
