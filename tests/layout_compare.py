@@ -48,6 +48,13 @@ class Judge(Normalizer):
             self.cache[index] = result
         return result
 
+    def chain_rule(self, bt, inp, la, recs):
+        """A context glyph set is a set: a coverage listing a glyph twice (overlapping
+        ranges) is written once."""
+        def sets(seq):
+            return [tuple(sorted(set(glyphs))) for glyphs in seq]
+        return super().chain_rule(sets(bt), sets(inp), sets(la), recs)
+
     def context_rules(self, subs):
         rules = []
         names = ("Sub", "Subst") if self.tag == "GSUB" else ("Pos", "Pos")

@@ -41,7 +41,7 @@ void readClassRuleSets(ot::BinaryReader& r, const ContextReadScope& scope, const
 
 void readContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
   GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), scope.map);
+  readCoverageTable(covered, r, r.readUInt16(), scope.map, CoverageUse::kGlyphSet);
   ContextClasses classes;
   classes.input.readBinary(r, r.readUInt16(), scope.map);
   readClassRuleSets(r, scope, covered, classes, context_read::readRuleSetRule, rules);
@@ -49,7 +49,7 @@ void readContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, Cont
 
 void readChainedContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, ContextRules& rules) {
   GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), scope.map);
+  readCoverageTable(covered, r, r.readUInt16(), scope.map, CoverageUse::kGlyphSet);
   ContextClasses classes;
   classes.backtrack.readBinary(r, r.readUInt16(), scope.map);
   classes.input.readBinary(r, r.readUInt16(), scope.map);

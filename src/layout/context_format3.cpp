@@ -20,7 +20,7 @@ void readCoverageRule(ot::BinaryReader& r, const context_read::RuleValues& offse
   auto positions = [&](const std::vector<uint16_t>& coverageOffsets, Sequence& sequence) {
     for (uint16_t o : coverageOffsets) {
       GlyphList glyphs;
-      readCoverageTable(glyphs, r, o, scope.map);
+      readCoverageTable(glyphs, r, o, scope.map, CoverageUse::kGlyphSet);
       sequence.emplace_back(scope.holder, glyphs);
     }
   };

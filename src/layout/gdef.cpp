@@ -123,7 +123,7 @@ void GDefTableData::readMarkGlyphSets(ot::BinaryReader& parent, size_t offset, c
   for (uint16_t i = 0; i < count; ++i) {
     reader.seek(4 + 4u * i);
     const uint32_t coverage = reader.readUInt32();
-    readCoverageTable(markGlyphSets[i], reader, coverage, map);
+    readCoverageTable(markGlyphSets[i], reader, coverage, map, CoverageUse::kGlyphSet);
   }
 }
 

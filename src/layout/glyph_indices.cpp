@@ -10,10 +10,19 @@
 
 namespace otl {
 
-void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map) {
+void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map,
+                       CoverageUse use) {
   std::vector<uint16_t> indices;
-  ot::readCoverageIndices(indices, reader, offset, map.glyphCount());
+  const bool twice = ot::readCoverageIndices(indices, reader, offset, map.glyphCount());
   out.clear();
+  if (twice && use == CoverageUse::kGlyphSet) {
+    const std::vector<size_t> kept = ot::firstOccurrences(indices);
+    out.reserve(kept.size());
+    for (size_t k : kept) out.push_back(map.idOf(indices[k]));
+    return;
+  }
+  // Indexed: entries stay at their coverage indices; the writers keep a glyph's first.
+  if (twice) reader.note(ot::kCoveredTwice);
   out.reserve(indices.size());
   for (uint16_t index : indices) out.push_back(map.idOf(index));
 }

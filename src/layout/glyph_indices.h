@@ -13,10 +13,16 @@ namespace otl {
 
 class GlyphIdMap;
 
+// What a Coverage is read for: its coverage indices select records (a glyph covered
+// twice keeps its entries, the first one used, and the reader gets a note), or it is a
+// set of glyphs (a glyph covered twice is kept once).
+enum class CoverageUse { kIndexed, kGlyphSet };
+
 // Reads the Coverage at `offset` of the reader's span into glyph ids (an index the map
 // lacks gives id 0). Ranges are capped by the map's glyph count; ranges out of order or
-// overlapping throw ot::Exception 2, an unknown format 26.
-void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map);
+// overlapping are read as stored; an unknown format throws ot::Exception 26.
+void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map,
+                       CoverageUse use = CoverageUse::kIndexed);
 
 // Reads the format and the Coverage of the subtable `r` spans, for kinds with format 1
 // only; another format throws ot::Exception 26 with `formatError`.

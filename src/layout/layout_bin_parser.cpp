@@ -13,6 +13,7 @@ namespace {
 constexpr uint16_t kNoFeature = 0xFFFF;
 const char* const kUnsupportedKind = "lookup kind not supported: ";
 const char* const kParamsDropped = "feature parameters cannot be read; dropped";
+const char* const kSubtableDropped = "subtable cannot be read; dropped";
 }  // namespace
 
 const char* tableName(uint32_t tableId) {
@@ -52,6 +53,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   const bool lookupsOk = readLookupList(reader, lookupList, tableId, glyphs) == 0;
   const bool featuresOk = readFeatureList(reader, featureList) == 0;
   const bool scriptsOk = readScriptList(reader, scriptList) == 0;
+  for (const ot::ReadNote& note : reader.takeNotes()) diagnostics_.add(Severity::kWarning, note.where, note.message);
   return lookupsOk && featuresOk && scriptsOk && unsupported_.empty();
 }
 
@@ -102,7 +104,17 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
       continue;
     }
     reader.setContext(subtableWhere);
-    subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    try {
+      subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    } catch (const ot::Exception& e) {
+      // A defect inside one subtable costs that subtable, not the table; a table that
+      // used up its reading budget stops here.
+      if (reader.budgetExhausted()) throw;
+      std::string why = e.message();
+      if (why.rfind(subtableWhere + ": ", 0) == 0) why.erase(0, subtableWhere.size() + 2);
+      diagnostics_.add(Severity::kWarning, subtableWhere, kSubtableDropped + std::string(" (") + why + ")");
+      continue;
+    }
     lookup->addSubtable(std::move(subtable));
   }
   if (skipped != 0) {
@@ -191,11 +203,10 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
   reader.requireRecords(count, 2);
   std::vector<uint16_t> indices(count);
   for (auto& index : indices) index = reader.readUInt16();
-  // The required feature applies whether listed or not; the model keeps it by tag, so an
-  // unlisted one joins the language's features to keep its lookups.
-  if (hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end()) {
-    indices.push_back(required);
-  }
+  // The required feature applies whether listed or not; the model keeps its lookups among
+  // the language's features, and an unlisted one stays unlisted when written.
+  language.requiredOnly = hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end();
+  if (language.requiredOnly) indices.push_back(required);
   for (uint16_t index : indices) {
     if (index >= featureRecords_.size()) continue;
     const FeatureRecord& record = featureRecords_[index];

@@ -176,11 +176,12 @@ void LayoutBinWriter::writeLangSys(ot::BinaryWriter& out, const Script& script, 
     if (found != featureIndex_.end()) required = found->second;
   }
   out.writeUInt16(required);
-  out.writeUInt16(language.features.size());
-  for (const auto& [tag, feature] : language.features) {
-    const auto found = featureIndex_.find(tripleOf(script.tag, languageTag, tag));
+  const std::vector<const Feature*> listed = language.listedFeatures();
+  out.writeUInt16(listed.size());
+  for (const Feature* feature : listed) {
+    const auto found = featureIndex_.find(tripleOf(script.tag, languageTag, feature->tag));
     if (found == featureIndex_.end()) {
-      throw ot::Exception(ot::Exception::kUnresolved, "feature " + tag.text() + " has no FeatureList entry");
+      throw ot::Exception(ot::Exception::kUnresolved, "feature " + feature->tag.text() + " has no FeatureList entry");
     }
     out.writeUInt16(found->second);
   }

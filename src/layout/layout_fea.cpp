@@ -39,13 +39,13 @@ void LayoutFea::clearTable(uint32_t tableId) {
 
 bool LayoutFea::isEmpty() const {
   for (const auto* target : {&gsub, &gpos}) {
-    if (!target->lookups.isEmpty() && !target->scripts.empty()) return false;
+    if (target->hasTableData()) return false;
   }
   return gdef_->isEmpty();
 }
 
 bool LayoutFea::hasTableData(uint32_t tableId) const {
-  if (const auto* target = block(tableId)) return !target->lookups.isEmpty() && !target->scripts.empty();
+  if (const auto* target = block(tableId)) return target->hasTableData();
   return tableId == kTableGdef && !gdef_->isEmpty();
 }
 

@@ -16,6 +16,14 @@ void LayoutTableBlock::clear() {
   lookups.clear();
 }
 
+bool LayoutTableBlock::hasTableData() const {
+  if (scripts.empty()) return false;
+  if (!lookups.isEmpty()) return true;
+  bool params = false;
+  forEachFeature([&](const Script&, const Language&, const Feature& feature) { params |= !feature.params.empty(); });
+  return params;
+}
+
 bool LayoutTableBlock::hasFeatures() const {
   for (const auto& [scriptTag, script] : scripts)
     for (const auto& [languageTag, language] : script.languages)

@@ -20,6 +20,9 @@ class LayoutTableBlock {
 
   void clear();
   bool hasFeatures() const;
+  // Worth a table: scripts and lookups, or scripts with a feature that has parameters and
+  // no lookup (a 'size' feature has none).
+  bool hasTableData() const;
   // The required feature of a language system; "DFLT" falls back to "dflt"; zero when none.
   ot::Tag requiredFeature(ot::Tag script, ot::Tag language) const;
   bool removeScript(ot::Tag tag) { return scripts.erase(tag) != 0; }

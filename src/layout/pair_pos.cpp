@@ -65,7 +65,9 @@ void LpPair::readBinary(ot::BinaryReader& reader, size_t offset, const LookupInd
   format2.reset();
   format = posFormat;
   PairHeader header;
-  readCoverageTable(header.covered, r, r.readUInt16(), map);
+  // Format 2 takes a glyph's class from the ClassDef: its Coverage is a set.
+  readCoverageTable(header.covered, r, r.readUInt16(), map,
+                    posFormat == 1 ? CoverageUse::kIndexed : CoverageUse::kGlyphSet);
   header.valueFormat1 = r.readUInt16();
   header.valueFormat2 = r.readUInt16();
   if (posFormat == 1) format1 = std::make_unique<LpPairFormat1Impl>();

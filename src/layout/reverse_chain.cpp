@@ -40,12 +40,12 @@ void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset
   lookahead.clear();
   for (uint16_t o : backtrackOffsets) {
     GlyphList glyphs;
-    readCoverageTable(glyphs, r, o, map);
+    readCoverageTable(glyphs, r, o, map, CoverageUse::kGlyphSet);
     backtrack.emplace_back(holder, glyphs);
   }
   for (uint16_t o : lookaheadOffsets) {
     GlyphList glyphs;
-    readCoverageTable(glyphs, r, o, map);
+    readCoverageTable(glyphs, r, o, map, CoverageUse::kGlyphSet);
     lookahead.emplace_back(holder, glyphs);
   }
 }

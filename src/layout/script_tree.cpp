@@ -12,6 +12,14 @@ bool removeLookupIndices(std::vector<uint32_t>& lookups, const LookupIndexSet& i
   return changed;
 }
 
+std::vector<const Feature*> Language::listedFeatures() const {
+  std::vector<const Feature*> listed;
+  for (const auto& [tag, feature] : features) {
+    if (lists(tag)) listed.push_back(&feature);
+  }
+  return listed;
+}
+
 bool Language::removeLookups(ot::Tag feature, const LookupIndexSet* indices) {
   if (feature.value() != 0) {
     auto found = features.find(feature);

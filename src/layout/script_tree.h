@@ -29,8 +29,15 @@ class Language : public ot::TagObject {
   // and a feature emptied by that goes; without one, the feature(s) go. True on change.
   bool removeLookups(ot::Tag feature, const LookupIndexSet* indices);
 
+  // False for the required feature when the language system has it only as required,
+  // not also among its listed features (its lookups are kept in `features` all the same).
+  bool lists(const ot::Tag& feature) const { return !(requiredOnly && feature.sameBytes(required)); }
+  // The features the language system lists (FeatureIndex), in tag order.
+  std::vector<const Feature*> listedFeatures() const;
+
   std::map<ot::Tag, Feature> features;
   ot::Tag required;  // zero: no required feature
+  bool requiredOnly = false;  // the required feature is not listed as well
 };
 
 class Script : public ot::TagObject {

@@ -14,7 +14,7 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   ot::BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
   GlyphList covered;
-  readCoverageTable(covered, r, r.readUInt16(), map);
+  readCoverageTable(covered, r, r.readUInt16(), map, format == 1 ? CoverageUse::kGlyphSet : CoverageUse::kIndexed);
   coverage.assign(covered);
   r.seek(4);
   const uint16_t valueFormat = r.readUInt16();

@@ -17,7 +17,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   const uint16_t format = r.readUInt16();
   const uint16_t coverageOffset = r.readUInt16();
   std::vector<uint16_t> indices;
-  ot::readCoverageIndices(indices, r, coverageOffset, map.glyphCount());
+  const bool twice = ot::readCoverageIndices(indices, r, coverageOffset, map.glyphCount());
   GlyphList in, out;
   in.reserve(indices.size());
   for (uint16_t index : indices) in.push_back(map.idOf(index));
@@ -27,6 +27,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     out.reserve(indices.size());
     for (uint16_t index : indices) out.push_back(map.idOf(static_cast<uint16_t>(index + delta)));
   } else if (format == 2) {
+    if (twice) r.note(ot::kCoveredTwice);  // the writer keeps a glyph's first substitute
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, 2);
     r.charge(count);

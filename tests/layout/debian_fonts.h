@@ -26,6 +26,12 @@ inline constexpr const char* kDebianFonts[] = {
     "/usr/share/fonts/opentype/lateef/Lateef-Regular.ttf",
     "/usr/share/fonts/truetype/andika/Andika-Regular.ttf",
     "/usr/share/fonts/truetype/lohit-bengali/Lohit-Bengali.ttf",
+    // Its GSUB has a Coverage whose ranges overlap (one glyph in two ranges).
+    "/usr/share/fonts/opentype/inter/Inter-Regular.otf",
+    "/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Regular.ttf",
+    "/usr/share/fonts/truetype/ezra/SILEOT.ttf",
+    // A required feature ("thai") that its language system does not list.
+    "/usr/share/fonts/opentype/freefont/FreeSerif.otf",
 };
 
 // Empty when fontTools, ots-sanitize and hb-shape are there; otherwise what is missing.

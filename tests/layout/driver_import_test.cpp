@@ -2,11 +2,14 @@
 // font lacks, failures recorded with their block, and the text written back verbatim.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "layout/glyph_id_map.h"
 #include "layout/layout_fea.h"
+#include "layout/text/layout_xml.h"
 #include "model/font.h"
 #include "model/glyph.h"
 #include "model/object.h"
@@ -117,6 +120,35 @@ TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {
   // The earlier compile's tables stay; the text is the new one, verbatim.
   EXPECT_FALSE(layout.gpos.lookups.isEmpty());
   EXPECT_EQ(exported(layout), broken);
+}
+
+// A feature with parameters and no lookup ('size' has none) is a table of its own: stored
+// after the compile, written to the layout XML document and read back from it.
+TEST(DriverImport, SizeFeatureAloneStoresGpos) {
+  vn::Ref<vn::Font> font = makeFont({".notdef", "a"});
+  otl::LayoutFea layout(font.get(), "");
+  otl::FeaCompileError error;
+  ASSERT_TRUE(import(layout, "feature size { parameters 10.0 3 80 139; } size;\n", false, &error)) << error.message;
+  EXPECT_TRUE(layout.hasTableData(otl::kTableGpos));
+  EXPECT_FALSE(layout.isEmpty());
+  ASSERT_TRUE(font->tables.count("GPOS"));
+  const std::vector<uint8_t>& gpos = font->tables["GPOS"];
+  // The design size (100 decipoints), subfamily 3, no menu name, range 80 to 139.
+  const std::vector<uint8_t> params = {0, 100, 0, 3, 0, 0, 0, 80, 0, 139};
+  EXPECT_NE(std::search(gpos.begin(), gpos.end(), params.begin(), params.end()), gpos.end());
+  otl::GlyphIdMap glyphs;
+  glyphs.fillGlyphs(font->glyphs);
+  std::ostringstream document;
+  ASSERT_TRUE(otl::writeLayoutXml(layout, document, glyphs, true));
+  EXPECT_NE(document.str().find("<FeatureTag value=\"size\"/>"), std::string::npos) << document.str();
+  otl::LayoutFea again(nullptr, "");
+  std::istringstream in(document.str());
+  ASSERT_TRUE(otl::xml::loadLayoutXml(again, in, glyphs));
+  EXPECT_TRUE(again.hasTableData(otl::kTableGpos));
+  std::ostringstream written;
+  ASSERT_TRUE(again.writeBinaryTable(written, otl::kTableGpos, glyphs));
+  const std::string bytes = written.str();
+  EXPECT_NE(bytes.find(std::string(params.begin(), params.end())), std::string::npos);
 }
 
 }  // namespace

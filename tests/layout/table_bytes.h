@@ -104,10 +104,14 @@ inline otl::GlyphIdMap glyphOrder(size_t count) {
   return map;
 }
 
-inline bool parse(otl::LayoutTableBlock& block, const std::string& bytes, const otl::GlyphIdMap& glyphs, uint32_t id = 1) {
+// With `reports`, the parser's diagnostics are copied there.
+inline bool parse(otl::LayoutTableBlock& block, const std::string& bytes, const otl::GlyphIdMap& glyphs, uint32_t id = 1,
+                  otl::Diagnostics* reports = nullptr) {
   ot::BinaryReader reader(bytes);
   LayoutBinParser parser;
-  return parser.parse(&block, reader, id, glyphs);
+  const bool read = parser.parse(&block, reader, id, glyphs);
+  if (reports) *reports = parser.diagnostics();
+  return read;
 }
 
 inline std::string write(const otl::LayoutTableBlock& block, const otl::GlyphIdMap& glyphs, LayoutBinWriter& writer) {

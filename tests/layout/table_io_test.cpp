@@ -164,13 +164,17 @@ TEST(TableIo, HostileTablesReportFailure) {
     otl::LayoutTableBlock block(1, &classes);
     EXPECT_FALSE(parse(block, bytes, glyphs)) << what;
   }
-  // Every truncation fails cleanly: a false result or ot::Exception, never more.
+  // Every truncation fails cleanly: a false result or ot::Exception, or a subtable cut
+  // short dropped with its warning; never a silent success.
   const std::string whole = table({lookup(1, 0x18, {sub}, 0), extension(7, 1, sub)});
   for (size_t n = 0; n < whole.size(); ++n) {
     vn::FeaGlyphGroups classes;
     otl::LayoutTableBlock block(1, &classes);
+    otl::Diagnostics reports;
     try {
-      EXPECT_FALSE(parse(block, whole.substr(0, n), glyphs)) << n;
+      if (!parse(block, whole.substr(0, n), glyphs, 1, &reports)) continue;
+      ASSERT_FALSE(reports.empty()) << n;
+      EXPECT_NE(reports.entries().front().message.find("subtable cannot be read; dropped"), std::string::npos) << n;
     } catch (const ot::Exception& e) {
       EXPECT_EQ(e.code(), 2) << n;
     }

@@ -145,7 +145,9 @@ TEST(OtCoverage, IndicesCappedByTheGlyphCount) {
       {"format 1 as stored", {1, 3, 9, 2, 70}, 5, {9, 2, 70}, 0},
       {"format 2 ranges", {2, 2, 3, 5, 0, 8, 8, 3}, 0, {3, 4, 5, 8}, 0},
       {"a range past the last glyph is cut", {2, 2, 3, 5, 0, 8, 8, 3}, 5, {3, 4}, 0},
-      {"overlapping ranges", {2, 2, 3, 5, 0, 5, 8, 3}, 0, {}, ot::Exception::kReadFailed},
+      // Read as stored, as shaping engines read them: glyph 5 at coverage indices 2 and 3.
+      {"overlapping ranges", {2, 2, 3, 5, 0, 5, 8, 3}, 0, {3, 4, 5, 5, 6, 7, 8}, 0},
+      {"ranges out of order", {2, 2, 7, 8, 0, 1, 2, 2}, 0, {7, 8, 1, 2}, 0},
       {"unknown format", {3, 0}, 0, {}, ot::Exception::kUnsupported},
   };
   for (const Case& c : cases) {
@@ -153,14 +155,47 @@ TEST(OtCoverage, IndicesCappedByTheGlyphCount) {
     ot::BinaryReader reader(bytes);
     std::vector<uint16_t> indices;
     int code = 0;
+    bool twice = false;
     try {
-      ot::readCoverageIndices(indices, reader, 0, c.glyphCount);
+      twice = ot::readCoverageIndices(indices, reader, 0, c.glyphCount);
     } catch (const ot::Exception& e) {
       code = e.code();
     }
     EXPECT_EQ(code, c.code) << c.what;
     if (c.code == 0) {
       EXPECT_EQ(indices, c.indices) << c.what;
+      EXPECT_EQ(twice, ot::coversTwice(c.indices)) << c.what;
+    }
+  }
+}
+
+// Overlapping ClassDef ranges are read as stored; a glyph two ranges give keeps the first
+// range's class, and the reader is told when the two classes differ.
+TEST(OtClassDef, OverlappingRangesKeepTheFirstClass) {
+  struct Case {
+    const char* what;
+    Words bytes;
+    Words glyphs, classes;
+    bool noted;
+  } cases[] = {
+      {"glyph 5 in classes 1 and 2", {2, 2, 3, 5, 1, 5, 6, 2}, {3, 4, 5, 6}, {1, 1, 1, 2}, true},
+      {"glyph 5 twice in class 1", {2, 2, 3, 5, 1, 5, 6, 1}, {3, 4, 5, 6}, {1, 1, 1, 1}, false},
+      {"ranges out of order", {2, 2, 8, 9, 2, 3, 4, 1}, {8, 9, 3, 4}, {2, 2, 1, 1}, false},
+  };
+  for (const Case& c : cases) {
+    const std::string bytes = bytesOf(c.bytes);
+    ot::BinaryReader reader(bytes);
+    reader.startBudget();
+    reader.setContext("here");
+    ot::ClassDef def;
+    def.readBinary(reader, 0, 0);
+    EXPECT_EQ(def.glyphs, c.glyphs) << c.what;
+    EXPECT_EQ(def.classes, c.classes) << c.what;
+    const auto notes = reader.takeNotes();
+    EXPECT_EQ(notes.size(), c.noted ? 1u : 0u) << c.what;
+    if (c.noted && !notes.empty()) {
+      EXPECT_EQ(notes[0].where, "here");
+      EXPECT_EQ(notes[0].message, ot::kGlyphInTwoClasses);
     }
   }
 }

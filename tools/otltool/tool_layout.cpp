@@ -22,9 +22,19 @@ vn::Ref<vn::Font> fontOfGlyphs(const std::vector<std::string>& names) {
 }
 
 void reportDiagnostics(const otl::Diagnostics& diagnostics) {
+  otl::Diagnostics warnings;
   for (const auto& entry : diagnostics.entries()) {
-    std::fprintf(stderr, "otltool: %s\n", otl::Diagnostics::format(entry).c_str());
+    if (entry.severity <= otl::Severity::kWarning) {
+      warnings.add(entry);
+    } else {
+      std::fprintf(stderr, "otltool: %s\n", otl::Diagnostics::format(entry).c_str());
+    }
   }
+  printLayoutWarnings(warnings.linesByKind());
+}
+
+void printLayoutWarnings(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) std::fprintf(stderr, "Warning: layout: %s\n", line.c_str());
 }
 
 bool readLayoutTables(const TableSet& input, const otl::GlyphIdMap& glyphs, otl::LayoutFea& layout) {

@@ -17,8 +17,13 @@ namespace otltool {
 // A font holding one empty glyph per name, in order.
 vn::Ref<vn::Font> fontOfGlyphs(const std::vector<std::string>& names);
 
-// Each diagnostic as one "otltool: " line on the standard error stream.
+// Each error as one "otltool: " line on the standard error stream; warnings and notes as
+// the converter prints them, one "Warning: layout: " line per kind.
 void reportDiagnostics(const otl::Diagnostics& diagnostics);
+
+// Lines of the layout's reports (otl::Diagnostics::linesByKind) as "Warning: layout: "
+// lines on the standard error stream.
+void printLayoutWarnings(const std::vector<std::string>& lines);
 
 // Reads GSUB, GPOS and GDEF of the set into the layout, printing what went wrong; false
 // when any table could not be read.

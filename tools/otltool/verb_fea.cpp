@@ -22,7 +22,7 @@ int runFea(const Arguments& arguments) {
   vn::FeatureWriteOptions options;  // the UFO writer's
   const bool written = layout.writeFeatureFile(text, options);
   // What the layout reports (rules the text leaves out and the like), as the converter prints it.
-  for (const std::string& line : layout.takeWarnings()) std::fprintf(stderr, "Warning: layout: %s\n", line.c_str());
+  printLayoutWarnings(layout.takeWarnings());
   if (!written) return 1;
   writeWholeFile(arguments[2], text.str());
   return 0;

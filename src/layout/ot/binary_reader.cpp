@@ -1,5 +1,7 @@
 #include "layout/ot/binary_reader.h"
 
+#include <utility>
+
 #include "layout/ot/exception.h"
 #include "layout/ot/limits.h"
 
@@ -13,6 +15,19 @@ BinaryReader::BinaryReader(std::string_view bytes)
 void BinaryReader::startBudget() {
   budget_ = std::make_shared<ReadBudget>();
   budget_->left = ot::limits::operationsBudget(bytes_.size());
+  notes_ = std::make_shared<std::vector<ReadNote>>();
+}
+
+void BinaryReader::note(const std::string& message) const {
+  // One note per place and message: a table repeating a defect says it once per subtable.
+  if (!notes_ || notes_->size() >= ot::limits::kMaxReadNotes ||
+      (!notes_->empty() && notes_->back().where == context_ && notes_->back().message == message)) return;
+  notes_->push_back(ReadNote{context_, message});
+}
+
+std::vector<ReadNote> BinaryReader::takeNotes() const {
+  if (!notes_) return {};
+  return std::exchange(*notes_, {});
 }
 
 void BinaryReader::fail(const std::string& why) const {
@@ -75,6 +90,7 @@ BinaryReader BinaryReader::window(size_t offset, size_t length) const {
   BinaryReader child(bytes_.subspan(offset, length));
   child.depth_ = depth_ + 1;
   child.budget_ = budget_;
+  child.notes_ = notes_;
   child.context_ = context_;
   return child;
 }

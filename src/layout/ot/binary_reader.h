@@ -18,6 +18,13 @@ struct ReadBudget {
   uint64_t left = 0;
 };
 
+// Something read past with a choice made (a glyph covered twice, its first entry used):
+// where, and what. One list per table read, shared like the budget.
+struct ReadNote {
+  std::string where;
+  std::string message;
+};
+
 class BinaryReader {
  public:
   BinaryReader() = default;
@@ -26,8 +33,10 @@ class BinaryReader {
   // The reader does not own its bytes: keep them alive while it is used.
 
   // Gives this reader (and every window opened from it) a fresh operations budget
-  // sized for its length (see layout/ot/limits.h).
+  // sized for its length (see layout/ot/limits.h) and an empty list of notes.
   void startBudget();
+  // True once the budget has run out: every further step fails.
+  bool budgetExhausted() const { return budget_ && budget_->left == 0; }
 
   uint8_t readUInt8();
   int8_t readInt8() { return static_cast<int8_t>(readUInt8()); }
@@ -67,12 +76,17 @@ class BinaryReader {
   const std::string& context() const { return context_; }
 
   [[noreturn]] void fail(const std::string& why) const;
+  // Records a note under this reader's context (nothing without startBudget).
+  void note(const std::string& message) const;
+  // The notes recorded since startBudget, emptied.
+  std::vector<ReadNote> takeNotes() const;
 
  private:
   std::span<const uint8_t> bytes_;
   size_t pos_ = 0;
   uint32_t depth_ = 0;
   std::shared_ptr<ReadBudget> budget_;
+  std::shared_ptr<std::vector<ReadNote>> notes_;
   std::string context_;
 };
 

@@ -9,6 +9,39 @@
 
 namespace ot {
 
+namespace {
+
+// Keeps each glyph read from `first` on once, with its first class; says so when a later
+// range gave it another class.
+void keepFirstClasses(ClassDef& def, const BinaryReader& r, size_t first) {
+  auto& glyphs = def.glyphs;
+  auto& classes = def.classes;
+  const std::vector<uint16_t> read(glyphs.begin() + static_cast<std::ptrdiff_t>(first), glyphs.end());
+  const std::vector<size_t> kept = firstOccurrences(read);
+  if (kept.size() == read.size()) return;
+  // A glyph in two ranges: the first range's class is the one used.
+  std::vector<bool> keptAt(read.size());
+  for (size_t k : kept) keptAt[k] = true;
+  std::vector<uint16_t> firstClass(size_t{1} << 16);
+  for (size_t k : kept) firstClass[read[k]] = classes[first + k];
+  bool differs = false;
+  for (size_t k = 0; k < read.size(); ++k) {
+    if (!keptAt[k] && classes[first + k] != firstClass[read[k]]) differs = true;
+  }
+  std::vector<uint16_t> keptClasses;
+  keptClasses.reserve(kept.size());
+  glyphs.resize(first);
+  for (size_t k : kept) {
+    glyphs.push_back(read[k]);
+    keptClasses.push_back(classes[first + k]);
+  }
+  classes.resize(first);
+  classes.insert(classes.end(), keptClasses.begin(), keptClasses.end());
+  if (differs) r.note(kGlyphInTwoClasses);
+}
+
+}  // namespace
+
 void ClassDef::readBinary(BinaryReader& reader, size_t offset, uint32_t glyphCount) {
   BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
@@ -30,13 +63,16 @@ void ClassDef::readBinary(BinaryReader& reader, size_t offset, uint32_t glyphCou
   if (format != 2) throw Exception(Exception::kUnsupported, "unknown class definition format");
   const uint16_t rangeCount = r.readUInt16();
   r.requireRecords(rangeCount, 6);
+  const size_t first = glyphs.size();
   int64_t previousEnd = -1;
+  bool ascending = true;
   for (uint16_t i = 0; i < rangeCount; ++i) {
     const uint16_t start = r.readUInt16();
     const uint16_t end = r.readUInt16();
     const uint16_t cls = r.readUInt16();
-    if (start > end) return;
-    if (static_cast<int64_t>(start) <= previousEnd) r.fail("class ranges out of order or overlapping");
+    if (start > end) break;
+    // Overlapping or unordered ranges are read as stored (as shaping engines do).
+    if (static_cast<int64_t>(start) <= previousEnd) ascending = false;
     previousEnd = end;
     if (start > last) continue;
     const uint32_t stop = std::min<uint32_t>(end, last);
@@ -46,7 +82,9 @@ void ClassDef::readBinary(BinaryReader& reader, size_t offset, uint32_t glyphCou
       classes.push_back(cls);
     }
   }
+  if (!ascending) keepFirstClasses(*this, r, first);
 }
+
 
 void ClassDef::writeBinary(BinaryWriter& writer) const {
   const size_t n = std::min(glyphs.size(), classes.size());

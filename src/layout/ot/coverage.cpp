@@ -11,17 +11,23 @@ namespace ot {
 
 uint32_t lastGlyphIndex(uint32_t glyphCount) { return glyphCount == 0 ? 0xFFFF : glyphCount - 1; }
 
-void readCoverageIndices(std::vector<uint16_t>& out, BinaryReader& reader, size_t offset, uint32_t glyphCount) {
+bool readCoverageIndices(std::vector<uint16_t>& out, BinaryReader& reader, size_t offset, uint32_t glyphCount) {
   out.clear();
   BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
+  // Entries stay where the table puts them (position k is coverage index k); only a list
+  // that is not strictly ascending can name a glyph twice.
+  bool ascending = true;
   if (format == 1) {
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, 2);
     r.charge(count);
     out.reserve(count);
-    for (uint16_t i = 0; i < count; ++i) out.push_back(r.readUInt16());
-    return;
+    for (uint16_t i = 0; i < count; ++i) {
+      out.push_back(r.readUInt16());
+      if (i != 0 && out[i] <= out[i - 1]) ascending = false;
+    }
+    return !ascending && coversTwice(out);
   }
   if (format != 2) throw Exception(Exception::kUnsupported, "unknown coverage format");
   const uint16_t rangeCount = r.readUInt16();
@@ -33,13 +39,37 @@ void readCoverageIndices(std::vector<uint16_t>& out, BinaryReader& reader, size_
     const uint16_t end = r.readUInt16();
     r.readUInt16();  // start coverage index: implied by the ranges
     if (end < start) continue;
-    if (static_cast<int64_t>(start) <= previousEnd) r.fail("coverage ranges out of order or overlapping");
+    // Ranges that overlap or come out of order are read as stored, as shaping engines
+    // and other readers take them (fonts overlap a range's end with the next's start).
+    if (static_cast<int64_t>(start) <= previousEnd) ascending = false;
     previousEnd = end;
     if (start > last) continue;
     const uint32_t stop = std::min<uint32_t>(end, last);
     r.charge(stop - start + 1);
     for (uint32_t g = start; g <= stop; ++g) out.push_back(static_cast<uint16_t>(g));
   }
+  return !ascending && coversTwice(out);
+}
+
+bool coversTwice(const std::vector<uint16_t>& indices) {
+  std::vector<bool> seen(size_t{1} << 16);
+  for (uint16_t index : indices) {
+    if (seen[index]) return true;
+    seen[index] = true;
+  }
+  return false;
+}
+
+std::vector<size_t> firstOccurrences(const std::vector<uint16_t>& indices) {
+  std::vector<bool> seen(size_t{1} << 16);
+  std::vector<size_t> kept;
+  kept.reserve(indices.size());
+  for (size_t k = 0; k < indices.size(); ++k) {
+    if (seen[indices[k]]) continue;
+    seen[indices[k]] = true;
+    kept.push_back(k);
+  }
+  return kept;
 }
 
 void writeCoverageTable(BinaryWriter& writer, const std::vector<uint16_t>& indices) {

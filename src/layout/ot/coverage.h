@@ -16,10 +16,20 @@ class BinaryWriter;
 // glyph count is 0 (not known).
 uint32_t lastGlyphIndex(uint32_t glyphCount);
 
-// Reads the glyph indices of the Coverage at `offset` of the reader's span, as stored.
-// Ranges are capped at lastGlyphIndex(glyphCount); ranges out of order or overlapping
-// throw ot::Exception 2, an unknown format 26.
-void readCoverageIndices(std::vector<uint16_t>& out, BinaryReader& reader, size_t offset, uint32_t glyphCount);
+// Reads the glyph indices of the Coverage at `offset` of the reader's span, as stored:
+// entry k is coverage index k. Ranges are capped at lastGlyphIndex(glyphCount); ranges
+// out of order or overlapping are read as they stand. True when a glyph is covered twice
+// (at two coverage indices). An unknown format throws ot::Exception 26.
+bool readCoverageIndices(std::vector<uint16_t>& out, BinaryReader& reader, size_t offset, uint32_t glyphCount);
+
+// The note when a Coverage whose index selects a record covers a glyph twice.
+inline constexpr const char* kCoveredTwice = "coverage lists a glyph twice; its first entry is used";
+
+// True when some index stands twice in the list.
+bool coversTwice(const std::vector<uint16_t>& indices);
+
+// The positions of the first entry of each index, in list order.
+std::vector<size_t> firstOccurrences(const std::vector<uint16_t>& indices);
 
 // Writes sorted, distinct glyph indices; format 2 when it has fewer than n / 3 ranges.
 void writeCoverageTable(BinaryWriter& writer, const std::vector<uint16_t>& indices);

@@ -31,6 +31,9 @@ constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 
+// Notes one table read keeps (a glyph covered twice, ...); a hostile table says no more.
+inline constexpr size_t kMaxReadNotes = 256;
+
 // Largest table accepted for reading (and produced by writing).
 inline constexpr size_t kMaxTableBytes = size_t{64} << 20;
 

@@ -297,11 +297,16 @@ class TableXMLParser : public LayoutObjectParser {
   }
 
   void resolveLangSys(const LangSysRecord& record, Language& language) {
+    std::vector<uint32_t> indices = record.features;
     if (record.required != kNoFeature) {
       const auto found = features_.features.find(static_cast<int32_t>(record.required));
       if (found != features_.features.end()) language.required = found->second.tag;
+      // A required feature the language system does not list keeps its lookups, unlisted.
+      language.requiredOnly = found != features_.features.end() &&
+                              std::find(indices.begin(), indices.end(), record.required) == indices.end();
+      if (language.requiredOnly) indices.push_back(record.required);
     }
-    for (uint32_t index : record.features) {
+    for (uint32_t index : indices) {
       const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
       if (found == features_.features.end()) continue;
       auto& feature = language.features.try_emplace(found->second.tag, found->second.tag).first->second;

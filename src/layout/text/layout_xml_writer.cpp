@@ -60,10 +60,11 @@ void writeLangSys(LineWriter& w, const TableIndices& indices, ot::Tag script, co
     if (found != indices.featureIndex.end()) required = found->second;
   }
   w.value(12, "ReqFeatureIndex", number(required));
-  w.comment(12, "FeatureCount", static_cast<uint16_t>(language.features.size()));
+  const std::vector<const Feature*> listed = language.listedFeatures();
+  w.comment(12, "FeatureCount", static_cast<uint16_t>(listed.size()));
   int64_t k = 0;
-  for (const auto& [tag, feature] : language.features) {
-    const auto found = indices.featureIndex.find(TableIndices::key(script, language.tag, tag));
+  for (const Feature* feature : listed) {
+    const auto found = indices.featureIndex.find(TableIndices::key(script, language.tag, feature->tag));
     if (found != indices.featureIndex.end()) {
       w.empty(12, "FeatureIndex", {{"index", number(k)}, {"value", number(found->second)}});
     }
@@ -184,7 +185,7 @@ void writeTable(LineWriter& w, const LayoutTableBlock& block, const char* tag, c
   w.end(0, tag);
 }
 
-bool tableQualifies(const LayoutTableBlock& block) { return !block.lookups.isEmpty() && !block.scripts.empty(); }
+bool tableQualifies(const LayoutTableBlock& block) { return block.hasTableData(); }
 
 }  // namespace
 

@@ -27,18 +27,15 @@ from table_io_font_roundtrip import behaviour_difference  # noqa: E402
 
 
 class Rules(Judge):
-    """A context glyph set is a set: a coverage listing a glyph twice is written once."""
-
-    def chain_rule(self, bt, inp, la, recs):
-        def sets(seq):
-            return [tuple(sorted(set(glyphs))) for glyphs in seq]
-        return super().chain_rule(sets(bt), sets(inp), sets(la), recs)
+    """The shared judge (a context glyph set is a set there: a coverage listing a glyph
+    twice is written once)."""
 
 
 def rules(font):
     """(table, script, language, feature) -> the lookup lists it has there (the required
     feature's counted once with its listed one), rule by rule, feature parameters
-    included."""
+    included; (table, script, language, "required " + feature) -> whether the language
+    system also lists its required feature."""
     out = {}
     for tag in ("GSUB", "GPOS"):
         judge = Rules(font, tag)
@@ -56,6 +53,9 @@ def rules(font):
                     key = (tag, sr.ScriptTag, lang.strip() or lang, fr.FeatureTag)
                     if entry not in out.setdefault(key, []):
                         out[key].append(entry)
+                    # Required only, or required and listed as well: kept as the font has it.
+                    listed = any(records[i].FeatureTag == fr.FeatureTag for i in ls.FeatureIndex)
+                    out[(tag, sr.ScriptTag, lang.strip() or lang, "required " + fr.FeatureTag)] = [listed]
     return out
 
 
