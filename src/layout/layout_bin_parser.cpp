@@ -102,7 +102,13 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
       continue;
     }
     reader.setContext(subtableWhere);
-    subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    try {
+      subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
+    } catch (const ot::Exception& e) {
+      // Every failure names its lookup and subtable, also those the record readers raise.
+      if (e.message().starts_with(subtableWhere + ": ")) throw;
+      throw e.within(subtableWhere);
+    }
     lookup->addSubtable(std::move(subtable));
   }
   if (skipped != 0) {

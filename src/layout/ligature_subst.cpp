@@ -11,6 +11,7 @@
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 #include "layout/subtable_split.h"
 
 namespace otl {
@@ -32,6 +33,8 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
       if (components == 0) set.fail("ligature without components");
       set.requireRecords(components - 1u, 2);
       set.charge(components);
+      // The rule's slot, its components and its ligature glyph, however often shared.
+      set.keep(ot::limits::heapBytes(sizeof(GlyphClassSlot) + sizeof(uint32_t) * (components + 1u)));
       GlyphList sequence{firsts[i]};
       for (uint32_t c = 1; c < components; ++c) sequence.push_back(map.idOf(set.readUInt16()));
       rules.emplace_back(holder, sequence);
