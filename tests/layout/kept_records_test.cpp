@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "command_output.h"
+#include "layout/gdef.h"
 #include "table_bytes.h"
 
 namespace {
@@ -187,6 +188,34 @@ TEST(KeptRecords, RecordsReachedThroughSharedOffsetsAreChargedEachTimeTheyAreKep
   }
 }
 
+// A GDEF whose ligature glyphs share one LigGlyph of 1,000 carets, all at one CaretValue.
+std::string sharedCarets(uint16_t glyphs) {
+  Bytes g;
+  g.u32(0x00010000).u16(0).u16(0).u16(12).u16(0);
+  const uint16_t ligGlyph = 4 + 2 * glyphs;
+  g.u16(ligGlyph + 2 + 2000 + 4).u16(glyphs);
+  for (uint16_t i = 0; i < glyphs; ++i) g.u16(ligGlyph);
+  g.u16(1000);
+  for (uint16_t i = 0; i < 1000; ++i) g.u16(2 + 2000);
+  return g.u16(1).u16(100).add(coverageRange(1, glyphs)).b;
+}
+
+TEST(KeptRecords, SharedCaretListsAreChargedEachTimeTheyAreKept) {
+  for (const uint16_t glyphs : {20, 500}) {
+    SCOPED_TRACE(glyphs);
+    const std::string bytes = sharedCarets(glyphs);
+    ot::BinaryReader reader(bytes);
+    otl::GDefTableData gdef;
+    std::string message;
+    try {
+      EXPECT_TRUE(gdef.readBinary(reader, table_bytes::glyphOrder(1000)));
+    } catch (const ot::Exception& e) {
+      message = e.message();
+    }
+    EXPECT_EQ(message, glyphs == 20 ? std::string() : std::string("GDEF: ") + kKeptTooMuch);
+  }
+}
+
 // Each verb that reads binary tables prints why it refused them.
 TEST(KeptRecords, OtltoolNamesTheRefusal) {
   namespace fs = std::filesystem;
@@ -243,6 +272,14 @@ TEST(KeptRecords, RecordReaderFailuresNameTheirLookupAndSubtable) {
     EXPECT_FALSE(read.complete);
     EXPECT_NE(read.messages.find(c.message), std::string::npos) << read.messages;
   }
+  // A language system's feature naming a lookup past the LookupList names the script and
+  // the language.
+  Bytes beyond{table_bytes::table({table_bytes::lookup(1, 0, {soundSingle})})};
+  beyond.set16(table_bytes::at16(beyond.b, 6) + 12, 5);
+  const Read read = readTable(beyond.b, otl::kTableGsub);
+  EXPECT_NE(read.messages.find("GSUB script 'latn' default language: feature test names lookup 5 beyond the LookupList"),
+            std::string::npos)
+      << read.messages;
 }
 
 }  // namespace
