@@ -96,7 +96,8 @@ void GDefTableData::readCaretList(ot::BinaryReader& parent, size_t offset, const
     ot::BinaryReader glyph = reader.window(reader.readUInt16());
     const uint16_t caretCount = glyph.readUInt16();
     glyph.requireRecords(caretCount, 2);
-    glyph.keep(ot::limits::heapBytes(sizeof(LigatureCaret) * uint64_t{caretCount}) + sizeof(std::vector<LigatureCaret>));
+    glyph.keep(ot::limits::heapBytes(sizeof(LigatureCaret) * uint64_t{caretCount}) +
+               sizeof(std::vector<LigatureCaret>));
     std::vector<LigatureCaret> list(caretCount);
     for (uint16_t j = 0; j < caretCount; ++j) {
       glyph.seek(2 + 2u * j);

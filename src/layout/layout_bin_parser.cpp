@@ -216,9 +216,9 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
     for (uint16_t lookupIndex : record.lookups) {
       const auto found = lookupIndexMap_.find(lookupIndex);
       if (found == lookupIndexMap_.end()) {
-        throw ot::Exception(ot::Exception::kUnresolved,
-                            reader.context() + ": feature " + record.tag.text() + " names lookup " + std::to_string(lookupIndex) +
-                                " beyond the LookupList");
+        throw ot::Exception(ot::Exception::kUnresolved, reader.context() + ": feature " + record.tag.text() +
+                                                            " names lookup " + std::to_string(lookupIndex) +
+                                                            " beyond the LookupList");
       }
       feature.lookups.push_back(found->second);
     }
