@@ -15,6 +15,8 @@ constexpr uint16_t kCoverageFormat = 3;
 // Coverages as positions.
 void readCoverageRule(ot::BinaryReader& r, const context_read::RuleValues& offsets, const ContextReadScope& scope,
                       ContextRules& rules) {
+  context_read::keepRule(r, offsets.backtrack.size() + offsets.input.size() + offsets.lookahead.size(),
+                         offsets.lookupCount);
   auto rule = std::make_unique<Context>(scope.holder);
   context_read::readLookupRecords(r, offsets.lookupCount, scope.lookups, *rule);
   auto positions = [&](const std::vector<uint16_t>& coverageOffsets, Sequence& sequence) {

@@ -48,6 +48,10 @@ struct RuleValues {
   uint16_t lookupCount = 0;
 };
 
+// Counts a rule of `positions` glyph positions as kept by the read: rule sets and
+// subtables may share rules, and each is kept whole every time it is reached.
+void keepRule(const ot::BinaryReader& r, uint64_t positions, uint16_t lookupCount);
+
 // `count` values of one sequence, bounded by the longest context allowed.
 std::vector<uint16_t> readGlyphSequence(ot::BinaryReader& r, uint32_t count);
 

@@ -47,6 +47,11 @@ void readLookupRecords(ot::BinaryReader& r, uint16_t count, const LookupIndexMap
   }
 }
 
+void keepRule(const ot::BinaryReader& r, uint64_t positions, uint16_t lookupCount) {
+  r.keep(ot::limits::heapBytes(sizeof(Context)) + sizeof(GlyphClassSlot) * positions +
+         sizeof(LookupRecord) * uint64_t{lookupCount});
+}
+
 RuleValues readRuleSetRule(ot::BinaryReader& r) {
   RuleValues values;
   const uint16_t inputCount = readInputCount(r);
@@ -96,8 +101,9 @@ void readRuleSets(ot::BinaryReader& r, const RuleSets& sets, RuleSetRuleReader r
     const GlyphList first = sets.firstOf(i);
     for (uint16_t ruleOffset : ruleOffsets) {
       set.seek(ruleOffset);
-      auto rule = std::make_unique<Context>(scope.holder);
       const RuleValues values = readRule(set);
+      keepRule(set, values.backtrack.size() + values.input.size() + 1 + values.lookahead.size(), values.lookupCount);
+      auto rule = std::make_unique<Context>(scope.holder);
       readLookupRecords(set, values.lookupCount, scope.lookups, *rule);
       appendPositions(rule->backtrack, values.backtrack, sets.backtrack, scope.holder);
       rule->input.emplace_back(scope.holder, first);

@@ -6,6 +6,7 @@
 #include "layout/glyph_indices.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -15,6 +16,7 @@ void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const Lookup
   r.seek(4);
   const uint16_t count = r.readUInt16();
   r.requireRecords(count, 4);
+  r.keep(ot::limits::heapBytes(uint64_t{count} * sizeof(EntryExitRecord)));
   records.clear();
   records.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
@@ -22,14 +24,8 @@ void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const Lookup
     const uint16_t entryOffset = r.readUInt16();
     const uint16_t exitOffset = r.readUInt16();
     EntryExitRecord record;
-    if (entryOffset) {
-      record.entry = std::make_unique<AnchorTable>();
-      record.entry->readBinary(r, entryOffset);
-    }
-    if (exitOffset) {
-      record.exit = std::make_unique<AnchorTable>();
-      record.exit->readBinary(r, exitOffset);
-    }
+    if (entryOffset) record.entry = readKeptAnchor(r, entryOffset);
+    if (exitOffset) record.exit = readKeptAnchor(r, exitOffset);
     records.push_back(std::move(record));
   }
 }

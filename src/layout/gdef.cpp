@@ -7,6 +7,7 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -74,6 +75,8 @@ void GDefTableData::readAttachList(ot::BinaryReader& parent, size_t offset, cons
     const uint16_t points = point.readUInt16();
     point.requireRecords(points, 2);
     point.charge(points);
+    // Glyphs may share one AttachPoint table: each keeps its own list.
+    point.keep(ot::limits::heapBytes(sizeof(uint16_t) * uint64_t{points}) + sizeof(std::vector<uint16_t>));
     std::vector<uint16_t> list(points);
     for (auto& p : list) p = point.readUInt16();
     attachPoints.push_back(std::move(list));
@@ -93,6 +96,8 @@ void GDefTableData::readCaretList(ot::BinaryReader& parent, size_t offset, const
     ot::BinaryReader glyph = reader.window(reader.readUInt16());
     const uint16_t caretCount = glyph.readUInt16();
     glyph.requireRecords(caretCount, 2);
+    glyph.keep(ot::limits::heapBytes(sizeof(LigatureCaret) * uint64_t{caretCount}) +
+               sizeof(std::vector<LigatureCaret>));
     std::vector<LigatureCaret> list(caretCount);
     for (uint16_t j = 0; j < caretCount; ++j) {
       glyph.seek(2 + 2u * j);
@@ -124,6 +129,8 @@ void GDefTableData::readMarkGlyphSets(ot::BinaryReader& parent, size_t offset, c
     reader.seek(4 + 4u * i);
     const uint32_t coverage = reader.readUInt32();
     readCoverageTable(markGlyphSets[i], reader, coverage, map, CoverageUse::kGlyphSet);
+    // Sets may share one Coverage: each keeps its own list.
+    reader.keep(ot::limits::heapBytes(sizeof(uint32_t) * markGlyphSets[i].size()));
   }
 }
 

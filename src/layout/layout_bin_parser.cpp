@@ -107,11 +107,16 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
     try {
       subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
     } catch (const ot::Exception& e) {
-      // A defect inside one subtable costs that subtable, not the table; a table that
-      // used up its reading budget stops here.
-      if (reader.budgetExhausted()) throw;
+      // A defect inside one subtable costs that subtable, not the table; a table that used
+      // up its reading or kept-bytes budget stops here. Either way the failure names its
+      // lookup and subtable, also where the record readers raised it.
+      const bool named = e.message().starts_with(subtableWhere + ": ");
+      if (reader.budgetExhausted()) {
+        if (named) throw;
+        throw e.within(subtableWhere);
+      }
       std::string why = e.message();
-      if (why.rfind(subtableWhere + ": ", 0) == 0) why.erase(0, subtableWhere.size() + 2);
+      if (named) why.erase(0, subtableWhere.size() + 2);
       diagnostics_.add(Severity::kWarning, subtableWhere, kSubtableDropped + std::string(" (") + why + ")");
       continue;
     }
@@ -134,6 +139,7 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       record.tag = ot::Tag::read(list);
       if (record.tag.sameBytes(ot::Tag::fromString("    "))) record.tag = ot::Tag::fromString("REQD");
       ot::BinaryReader feature = list.window(list.readUInt16());
+      feature.setContext(table_ + " feature " + std::to_string(i) + " '" + record.tag.text() + "'");
       const uint16_t paramsOffset = feature.readUInt16();
       if (paramsOffset != 0) readFeatureParams(list, feature, paramsOffset, record);
       feature.seek(2);
@@ -170,6 +176,8 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
       list.seek(2 + 6u * i);
       const ot::Tag tag = ot::Tag::read(list);
       ot::BinaryReader script = list.window(list.readUInt16());
+      const std::string scriptWhere = table_ + " script '" + tag.text() + "'";
+      script.setContext(scriptWhere);
       Script& target = block_->scripts.try_emplace(tag, tag).first->second;
       const uint16_t defaultOffset = script.readUInt16();
       if (defaultOffset != 0) {
@@ -179,6 +187,7 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
           language = &target.languages.try_emplace(dflt, dflt).first->second;
         }
         ot::BinaryReader langSys = script.window(defaultOffset);
+        langSys.setContext(scriptWhere + " default language");
         readLangSys(langSys, *language);
       }
       const uint16_t languages = script.readUInt16();
@@ -187,6 +196,7 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
         script.seek(4 + 6u * j);
         const ot::Tag languageTag = ot::Tag::read(script);
         ot::BinaryReader langSys = script.window(script.readUInt16());
+        langSys.setContext(scriptWhere + " language '" + languageTag.text() + "'");
         readLangSys(langSys, target.languages.try_emplace(languageTag, languageTag).first->second);
       }
     }
@@ -216,9 +226,9 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
     for (uint16_t lookupIndex : record.lookups) {
       const auto found = lookupIndexMap_.find(lookupIndex);
       if (found == lookupIndexMap_.end()) {
-        throw ot::Exception(ot::Exception::kUnresolved,
-                            "feature " + record.tag.text() + " names lookup " + std::to_string(lookupIndex) +
-                                " beyond the LookupList");
+        throw ot::Exception(ot::Exception::kUnresolved, reader.context() + ": feature " + record.tag.text() +
+                                                            " names lookup " + std::to_string(lookupIndex) +
+                                                            " beyond the LookupList");
       }
       feature.lookups.push_back(found->second);
     }

@@ -1,14 +1,17 @@
 #include "layout/ligature_subst.h"
 
-#include <algorithm>
+#include <iterator>
+#include <list>
 #include <map>
 #include <ostream>
+#include <unordered_map>
 
 #include "layout/glyph_id_map.h"
 #include "layout/glyph_indices.h"
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 #include "layout/subtable_split.h"
 
 namespace otl {
@@ -30,6 +33,8 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
       if (components == 0) set.fail("ligature without components");
       set.requireRecords(components - 1u, 2);
       set.charge(components);
+      // The rule's slot, its components and its ligature glyph, however often shared.
+      set.keep(ot::limits::heapBytes(sizeof(GlyphClassSlot) + sizeof(uint32_t) * (components + 1u)));
       GlyphList sequence{firsts[i]};
       for (uint32_t c = 1; c < components; ++c) sequence.push_back(map.idOf(set.readUInt16()));
       rules.emplace_back(holder, sequence);
@@ -40,34 +45,73 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
 
 namespace {
 
-// True when `longer` continues every component of `shorter` and has more.
-bool extends(const std::vector<uint16_t>& longer, const std::vector<uint16_t>& shorter) {
-  return longer.size() > shorter.size() && std::equal(shorter.begin(), shorter.end(), longer.begin());
-}
+// The entries of one LigatureSet while they are placed. An entry goes before the first
+// entry it extends, else at the end. Entries on one chain of extensions therefore stand
+// longest first, so the first one an entry extends is the longest: the deepest node
+// holding an entry on the entry's own path through a trie of the sets' components.
+struct SetBuilder {
+  uint32_t root = 0;
+  std::list<LsLigature::LigatureEntry> entries;
+};
+
+class LigatureTrie {
+ public:
+  using Position = std::list<LsLigature::LigatureEntry>::iterator;
+
+  uint32_t addRoot() {
+    nodes_.emplace_back();
+    return static_cast<uint32_t>(nodes_.size() - 1);
+  }
+
+  // Places `entry` in `set`; a sequence given twice keeps its first entry.
+  void place(SetBuilder& set, LsLigature::LigatureEntry&& entry) {
+    uint32_t node = set.root;
+    Position before = set.entries.end();
+    for (uint16_t glyph : entry.rest) {
+      if (nodes_[node].placed) before = nodes_[node].entry;
+      node = child(node, glyph);
+    }
+    if (nodes_[node].placed) return;
+    nodes_[node].entry = set.entries.insert(before, std::move(entry));
+    nodes_[node].placed = true;
+  }
+
+ private:
+  struct Node {
+    Position entry;
+    bool placed = false;
+  };
+
+  uint32_t child(uint32_t node, uint16_t glyph) {
+    const auto [it, added] = children_.try_emplace((uint64_t{node} << 16) | glyph, 0);
+    if (added) it->second = addRoot();
+    return it->second;
+  }
+
+  std::vector<Node> nodes_;
+  std::unordered_map<uint64_t, uint32_t> children_;  // (node, glyph) -> child node
+};
 
 }  // namespace
 
 std::vector<LsLigature::LigatureSet> LsLigature::ligatureSets(const GlyphIdMap& map) const {
-  std::map<uint16_t, LigatureSet> sets;  // by first glyph index, the Coverage order
+  std::map<uint16_t, SetBuilder> sets;  // by first glyph index, the Coverage order
+  LigatureTrie trie;
   const size_t n = ruleCount();
   for (size_t i = 0; i < n; ++i) {
     const auto indices = glyphIndices(rules[i].glyphs(), map, rules[i].glyphCount());
     if (indices.empty()) continue;
-    LigatureEntry entry{std::vector<uint16_t>(indices.begin() + 1, indices.end()), i};
-    auto& set = sets.try_emplace(indices[0], LigatureSet{indices[0], {}}).first->second;
-    // A sequence given twice keeps its first rule.
-    if (std::any_of(set.entries.begin(), set.entries.end(),
-                    [&](const LigatureEntry& e) { return e.rest == entry.rest; }))
-      continue;
-    // Before the first entry it extends, so a longer match is tried first; otherwise
-    // entries keep their rule order.
-    auto at = std::find_if(set.entries.begin(), set.entries.end(),
-                           [&](const LigatureEntry& e) { return extends(entry.rest, e.rest); });
-    set.entries.insert(at, std::move(entry));
+    auto [found, added] = sets.try_emplace(indices[0]);
+    if (added) found->second.root = trie.addRoot();
+    trie.place(found->second, LigatureEntry{std::vector<uint16_t>(indices.begin() + 1, indices.end()), i});
   }
   std::vector<LigatureSet> sorted;
   sorted.reserve(sets.size());
-  for (auto& [first, set] : sets) sorted.push_back(std::move(set));
+  for (auto& [first, set] : sets) {
+    sorted.push_back(LigatureSet{first, {}});
+    sorted.back().entries.assign(std::make_move_iterator(set.entries.begin()),
+                                 std::make_move_iterator(set.entries.end()));
+  }
   return sorted;
 }
 

@@ -31,14 +31,13 @@ AnchorRow copyAnchorRow(const AnchorRow& row) {
 namespace {
 
 // `count` anchor offsets at the reader's position, anchors read relative to `base`.
+// Rows and anchors are counted as kept: shared offsets cost their size every time.
 AnchorRow readAnchorRow(ot::BinaryReader& r, const ot::BinaryReader& base, uint16_t count) {
+  r.keep(ot::limits::heapBytes(uint64_t{count} * sizeof(AnchorPtr)));
   AnchorRow row(count);
   for (uint16_t c = 0; c < count; ++c) {
     const uint16_t o = r.readUInt16();
-    if (o == 0) continue;
-    row[c] = std::make_unique<AnchorTable>();
-    ot::BinaryReader anchors = base;
-    row[c]->readBinary(anchors, o);
+    if (o != 0) row[c] = readKeptAnchor(base, o);
   }
   return row;
 }
@@ -66,14 +65,12 @@ uint16_t LpMarkTo::readMarks(ot::BinaryReader& r, const GlyphIdMap& map) {
   ot::BinaryReader markArray = r.window(markArrayOffset);
   const uint16_t count = markArray.readUInt16();
   markArray.requireRecords(count, 4);
+  markArray.keep(ot::limits::heapBytes(uint64_t{count} * sizeof(MarkRecord)));
   markRecords.clear();
   markRecords.resize(count);
   for (auto& record : markRecords) {
     record.markClass = markArray.readUInt16();
-    const uint16_t anchorOffset = markArray.readUInt16();
-    const uint32_t next = markArray.position();
-    record.anchor.readBinary(markArray, anchorOffset);
-    markArray.seek(next);
+    record.anchor.readBinary(markArray, markArray.readUInt16());
   }
   return baseArrayOffset;
 }
@@ -85,6 +82,7 @@ void LpMarkToBase::readBinary(ot::BinaryReader& reader, size_t offset, const Loo
   const uint16_t count = baseArray.readUInt16();
   baseArray.requireRecords(uint64_t{count} * classCount, 2);
   baseArray.charge(count);
+  baseArray.keep(ot::limits::heapBytes(uint64_t{count} * sizeof(AnchorRow)));
   baseRecords.clear();
   baseRecords.reserve(count);
   for (uint16_t i = 0; i < count; ++i) baseRecords.push_back(readAnchorRow(baseArray, baseArray, classCount));
@@ -96,6 +94,7 @@ void LpMarkToLigature::readBinary(ot::BinaryReader& reader, size_t offset, const
   const uint16_t ligatureArrayOffset = readMarks(r, map);
   ot::BinaryReader ligatureArray = r.window(ligatureArrayOffset);
   const auto offsets = ligatureArray.readUInt16Array(ligatureArray.readUInt16());
+  ligatureArray.keep(ot::limits::heapBytes(offsets.size() * sizeof(std::vector<AnchorRow>)));
   ligatureRecords.clear();
   ligatureRecords.reserve(offsets.size());
   for (uint16_t o : offsets) {
@@ -103,6 +102,7 @@ void LpMarkToLigature::readBinary(ot::BinaryReader& reader, size_t offset, const
     const uint16_t components = attach.readUInt16();
     attach.requireRecords(uint64_t{components} * classCount, 2);
     attach.charge(components);
+    attach.keep(ot::limits::heapBytes(uint64_t{components} * sizeof(AnchorRow)));
     std::vector<AnchorRow> rows;
     rows.reserve(components);
     for (uint16_t c = 0; c < components; ++c) rows.push_back(readAnchorRow(attach, attach, classCount));

@@ -7,6 +7,7 @@
 #include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 #include "layout/subtable_split.h"
 
 namespace otl {
@@ -24,6 +25,8 @@ void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
     const uint16_t glyphCount = r.readUInt16();
     r.requireRecords(glyphCount, 2);
     r.charge(glyphCount + 1u);
+    // Sequences may share one offset: each is kept whole.
+    r.keep(ot::limits::heapBytes(sizeof(GlyphClassSlot) + sizeof(uint32_t) * uint64_t{glyphCount}));
     GlyphList glyphs;
     glyphs.reserve(glyphCount);
     for (uint16_t i = 0; i < glyphCount; ++i) glyphs.push_back(map.idOf(r.readUInt16()));

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "layout/ot/binary_reader.h"
+#include "layout/ot/limits.h"
 #include "layout/registry/glyph_name_registry.h"
 
 namespace otl {
@@ -19,6 +21,13 @@ void GPosValue::writeFeaFull(std::ostream& out) const {
 }
 
 void copyAnchor(AnchorPtr& target, const AnchorPtr& source) { ot::copyOptional(target, source); }
+
+AnchorPtr readKeptAnchor(const ot::BinaryReader& reader, size_t offset) {
+  reader.keep(ot::limits::heapBytes(sizeof(AnchorTable)));
+  auto anchor = std::make_unique<AnchorTable>();
+  anchor->readBinary(reader, offset);
+  return anchor;
+}
 
 void AnchorTable::writeFea(std::ostream& out) const {
   out << "<anchor " << x << ' ' << y;

@@ -56,6 +56,8 @@ struct AnchorTable : ot::Anchor {
 
 using AnchorPtr = std::unique_ptr<AnchorTable>;
 void copyAnchor(AnchorPtr& target, const AnchorPtr& source);
+// The anchor at `offset` of the reader's span, its memory counted as kept by the read.
+AnchorPtr readKeptAnchor(const ot::BinaryReader& reader, size_t offset);
 
 class ClassDefinitionTable {
  public:

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "otltool/tool_layout.h"
 #include "otltool/verbs.h"
@@ -24,7 +25,7 @@ int runFea(const Arguments& arguments) {
   // What the layout reports (rules the text leaves out and the like), as the converter prints it.
   printLayoutWarnings(layout.takeWarnings());
   if (!written) return 1;
-  writeWholeFile(arguments[2], text.str());
+  writeWholeFile(arguments[2], std::move(text).str());
   return 0;
 }
 

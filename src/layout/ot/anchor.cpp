@@ -29,7 +29,7 @@ bool Anchor::operator==(const Anchor& other) const {
          sameDevice(xDevice, other.xDevice) && sameDevice(yDevice, other.yDevice);
 }
 
-void Anchor::readBinary(BinaryReader& reader, size_t offset) {
+void Anchor::readBinary(const BinaryReader& reader, size_t offset) {
   BinaryReader r = reader.window(offset);
   const uint16_t format = r.readUInt16();
   x = 0;

@@ -22,9 +22,9 @@ struct Anchor {
   Anchor& operator=(Anchor&&) noexcept = default;
   bool operator==(const Anchor& other) const;
 
-  // Reads the anchor at `offset`; leaves the reader after the anchor's fields. An
+  // Reads the anchor at `offset` of the reader's span; the reader does not move. An
   // unknown format throws ot::Exception 26.
-  void readBinary(BinaryReader& reader, size_t offset);
+  void readBinary(const BinaryReader& reader, size_t offset);
   // Format 2 with a contour point, else 3 with a device, else 1.
   void writeBinary(BinaryWriter& writer) const;
 };

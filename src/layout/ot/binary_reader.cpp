@@ -7,6 +7,15 @@
 
 namespace ot {
 
+namespace {
+const std::string& keptTooMuch() {
+  static const std::string text = "the records read would take more than " +
+                                  std::to_string(ot::limits::kKeptBytesPerByte) +
+                                  " times the table's size in memory";
+  return text;
+}
+}  // namespace
+
 BinaryReader::BinaryReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
 BinaryReader::BinaryReader(std::string_view bytes)
@@ -15,6 +24,7 @@ BinaryReader::BinaryReader(std::string_view bytes)
 void BinaryReader::startBudget() {
   budget_ = std::make_shared<ReadBudget>();
   budget_->left = ot::limits::operationsBudget(bytes_.size());
+  budget_->keptLeft = ot::limits::keptBytesBudget(bytes_.size());
   notes_ = std::make_shared<std::vector<ReadNote>>();
 }
 
@@ -106,6 +116,15 @@ void BinaryReader::charge(uint64_t steps) const {
     fail("operations budget exhausted");
   }
   budget_->left -= steps;
+}
+
+void BinaryReader::keep(uint64_t bytes) const {
+  if (!budget_) return;
+  if (budget_->keptLeft < bytes) {
+    budget_->keptLeft = 0;
+    fail(keptTooMuch());
+  }
+  budget_->keptLeft -= bytes;
 }
 
 }  // namespace ot

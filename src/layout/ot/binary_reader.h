@@ -16,6 +16,7 @@ namespace ot {
 // Steps left for one table read; shared by every window opened on that table.
 struct ReadBudget {
   uint64_t left = 0;
+  uint64_t keptLeft = 0;  // bytes the model may still keep (see layout/ot/limits.h)
 };
 
 // Something read past with a choice made (a glyph covered twice, its first entry used):
@@ -32,11 +33,11 @@ class BinaryReader {
   explicit BinaryReader(std::string_view bytes);
   // The reader does not own its bytes: keep them alive while it is used.
 
-  // Gives this reader (and every window opened from it) a fresh operations budget
-  // sized for its length (see layout/ot/limits.h) and an empty list of notes.
+  // Gives this reader (and every window opened from it) a fresh operations budget and
+  // kept-bytes budget sized for its length (see layout/ot/limits.h) and an empty list of notes.
   void startBudget();
-  // True once the budget has run out: every further step fails.
-  bool budgetExhausted() const { return budget_ && budget_->left == 0; }
+  // True once either budget has run out: every further step (or kept record) fails.
+  bool budgetExhausted() const { return budget_ && (budget_->left == 0 || budget_->keptLeft == 0); }
 
   uint8_t readUInt8();
   int8_t readInt8() { return static_cast<int8_t>(readUInt8()); }
@@ -70,6 +71,9 @@ class BinaryReader {
 
   // One step per record visited; throws code 2 when the budget runs out.
   void charge(uint64_t steps = 1) const;
+  // The bytes of memory the model takes for a record it keeps, counted before it is made;
+  // throws code 2 when the table's kept records would pass their bound.
+  void keep(uint64_t bytes) const;
 
   // The text put in front of every failure of this reader ("GSUB lookup 3 subtable 1").
   void setContext(std::string context) { context_ = std::move(context); }

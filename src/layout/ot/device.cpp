@@ -4,6 +4,7 @@
 
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/limits.h"
 
 namespace ot {
 
@@ -33,6 +34,8 @@ bool Device::readBinary(BinaryReader& reader, size_t offset) {
   const uint32_t words = (count + perWord - 1) / perWord;
   r.requireRecords(words, 2);
   r.charge(count);
+  // A device shared by many anchors or value records is kept once for each.
+  r.keep(limits::heapBytes(sizeof(Device)) + limits::heapBytes(uint64_t{count} * sizeof(Entry)));
   entries.reserve(entries.size() + count);
   uint32_t ppem = startSize;
   for (uint32_t w = 0; w < words; ++w) {

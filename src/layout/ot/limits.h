@@ -28,6 +28,21 @@ constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
   return records * recordBytes * kStepsPerKeptByte;
 }
 
+// What the model keeps of a table read (anchors, mark and base records, ligatures,
+// sequences, context rules, device entries) is counted by the bytes it takes in memory,
+// apart from the operations budget: a record reached again through a shared offset costs
+// its whole size again, so the model of a table stays within this many times its bytes.
+// The floor leaves small tables room for what a few shared records may rightly hold.
+inline constexpr uint64_t kKeptBytesPerByte = 64;
+inline constexpr uint64_t kMinKeptBytes = uint64_t{1} << 20;
+constexpr uint64_t keptBytesBudget(size_t tableBytes) {
+  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kKeptBytesPerByte;
+  return scaled < kMinKeptBytes ? kMinKeptBytes : scaled;
+}
+// A record the model keeps on the heap: its size and what the allocator adds to a block.
+inline constexpr uint64_t kAllocationBytes = 16;
+constexpr uint64_t heapBytes(uint64_t size) { return size + kAllocationBytes; }
+
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 
