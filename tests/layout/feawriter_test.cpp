@@ -203,6 +203,18 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
      "feature ccmp { sub [a .null] by b; } ccmp;\n",
      {{"\\.null", 2}}},
+    // A rule calling a lookup that lost its only rule (a glyph name feature text cannot
+    // hold) goes with a word; kept without its call it would match and do nothing,
+    // blocking the rules after it.
+    {"call_of_emptied_lookup",
+     "languagesystem DFLT dflt;\nlookup L { sub a by a_glyph_name_longer_than_any_text_allows; } L;\n"
+     "lookup M { sub a by x; } M;\nfeature calt { sub b b a' lookup L; sub b a' lookup M; } calt;\n",
+     {{"ignore sub", 0}, {"      sub \\b \\a' lookup calt_2 ;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
+     "GSUB lookup 1\n"
+     "Warning: layout: the generated feature text leaves out rules that call a lookup that has no rule left: GSUB "
+     "lookup 3\n"},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -226,7 +238,8 @@ TEST(FeaWriter, ScenariosRecompile) {
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_scenarios_" + std::to_string(::getpid()));
   fs::create_directories(work);
-  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n";
+  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n"
+                                     << "a_glyph_name_longer_than_any_text_allows\n";
   for (const Scenario& scenario : kScenarios) {
     const fs::path dir = work / scenario.name;
     const std::string result = judgeScenario(work / "glyphs.txt", dir, scenario.fea);
