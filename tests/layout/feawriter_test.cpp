@@ -115,6 +115,13 @@ struct Scenario {
   const char* warnings = "";                         // what `otltool fea` prints on standard error
 };
 
+// Python lines giving the ligature lookup at `index` the one-glyph ligature `glyph` -> `lig`
+// (feaLib makes a single substitution of "sub a by x;").
+#define ONE_GLYPH_LIGATURE(index, glyph, lig)                                                              \
+  "#@ from fontTools.ttLib.tables import otTables\n"                                                      \
+  "#@ lig = otTables.Ligature(); lig.LigGlyph = '" lig "'; lig.Component = []; lig.CompCount = 1\n"       \
+  "#@ font['GSUB'].table.LookupList.Lookup[" #index "].SubTable[0].ligatures['" glyph "'] = [lig]\n"
+
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
     {"flag_after_script",
@@ -203,6 +210,22 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
      "feature ccmp { sub [a .null] by b; } ccmp;\n",
      {{"\\.null", 2}}},
+    // A ligature lookup of one-glyph ligatures only is a single substitution lookup under
+    // its own name, so the rules calling it still name it.
+    {"one_glyph_ligatures_only",
+     "languagesystem DFLT dflt;\nlookup L { sub a a by x; } L;\n"
+     "feature ccmp { lookupflag RightToLeft; sub b b by x; } ccmp;\nfeature calt { sub b a' lookup L; } calt;\n"
+     ONE_GLYPH_LIGATURE(0, "a", "x") ONE_GLYPH_LIGATURE(1, "b", "y"),
+     {{"      sub \\a by \\x;", 1}, {"      sub \\b by \\y;", 1}, {"      sub \\b \\a' lookup calt_2 ;", 1}}},
+    // Beside longer ligatures they follow in a lookup of their own, also where context
+    // rules call the lookup too; those calls cannot have them, which is said.
+    {"one_glyph_ligature_called_too",
+     "languagesystem DFLT dflt;\nlookup L { sub a a by x; } L;\n"
+     "feature ccmp { lookup L; sub f' lookup L i; } ccmp;\n" ONE_GLYPH_LIGATURE(0, "c", "x"),
+     {{"      lookup ccmp_1;\n      lookup ccmp_1_single;\n", 1}, {"      sub \\c by \\x;", 1}},
+     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that make a one-glyph ligature in a lookup that "
+     "context rules call: GSUB lookup 1\n"},
     // A rule calling a lookup that lost its only rule (a glyph name feature text cannot
     // hold) goes with a word; kept without its call it would match and do nothing,
     // blocking the rules after it.

@@ -133,12 +133,15 @@ void FeaDocumentWriter::markEmptyLookups() {
       std::ostringstream body;
       FlagTracker tracker;
       std::string singles;
-      singles_ = info->referenced ? nullptr : &singles;
+      singles_ = &singles;
       if (lookup) writeLookupBody(body, *lookup, tracker, false);
       singles_ = nullptr;
-      info->singlesPart = !singles.empty();
-      if (hasRules(body.str())) continue;
-      info->singlesPart = false;
+      info->singlesPart = !singles.empty() && hasRules(body.str());
+      info->singlesOnly = !singles.empty() && !info->singlesPart;
+      // Context rules name one lookup: where it holds longer ligatures too, they call
+      // those alone.
+      if (info->singlesPart && info->referenced) leftOut_.add(LeftOutKind::kOneGlyphLigature, info->tableId, info->index);
+      if (hasRules(body.str()) || info->singlesOnly) continue;
       // Rules calling it go too (they carry the marker name), which may empty their lookup.
       info->empty = true;
       names_[key] = kEmptyLookupName;
@@ -155,7 +158,7 @@ void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, F
   if (groups.size() < 2) {
     // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
     std::string singles;
-    singles_ = info.singlesPart ? &singles : nullptr;
+    singles_ = info.singlesPart || info.singlesOnly ? &singles : nullptr;
     writeLookupBlock(out, info, info.name, lookup, groups.empty() ? nullptr : &groups[0], tracker);
     singles_ = nullptr;
     if (lookup && !singles.empty()) {
@@ -190,6 +193,10 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
         << lookupTypeName(info.tableId, info.typeCode) << ")\n";
   }
   if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
+  if (info.singlesOnly && singles_) {
+    out << *singles_;
+    singles_->clear();
+  }
   if (lookup && part) {
     std::ostringstream body;
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
