@@ -226,6 +226,41 @@ const Scenario kScenarios[] = {
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that make a one-glyph ligature in a lookup that "
      "context rules call: GSUB lookup 1\n"},
+    // A class-pair subtable covers c and f with a row of zeros, which keeps the later
+    // subtable from kerning f z: a zero pair keeps them covered.
+    {"class_row_of_zeros",
+     "languagesystem DFLT dflt;\n"
+     "feature kern { pos [a b] [x] -20; pos [c f] [y] 0; subtable; pos [f] [z] -10; } kern;\n",
+     {{" pos [\\c \\f] [", 1}, {" pos [\\f] [\\z] -10;", 1}}},
+    // Shapers that find a language system without features apply nothing there; no text
+    // makes one, which is said.
+    {"featureless_language_system",
+     "languagesystem DFLT dflt;\nfeature kern { pos a b -20; } kern;\n"
+     "#@ from fontTools.ttLib.tables import otTables\n"
+     "#@ record = otTables.ScriptRecord(); record.ScriptTag = 'latn'; record.Script = otTables.Script()\n"
+     "#@ record.Script.DefaultLangSys = otTables.LangSys(); record.Script.DefaultLangSys.ReqFeatureIndex = 0xFFFF\n"
+     "#@ record.Script.DefaultLangSys.FeatureIndex = []; record.Script.LangSysRecord = []\n"
+     "#@ font['GPOS'].table.ScriptList.ScriptRecord.append(record)\n",
+     {},
+     "DIFF feaLib:hb-shape import:hb-shape --", nullptr,
+     "Warning: layout: the generated feature text cannot keep a language system without features (shapers that find "
+     "it apply nothing there; compilers leave it out, so shapers take other features): GPOS script latn language "
+     "dflt\n"},
+    // Compilers register 'aalt' under every language system and make single substitutions
+    // of sets of one alternate: the text says so where the font's 'aalt' differs.
+    {"aalt_changes",
+     "languagesystem DFLT dflt; languagesystem latn dflt;\n"
+     "feature aalt { sub a from [b c]; } aalt;\nfeature salt { sub x by y; } salt;\n"
+     "#@ gsub = font['GSUB'].table\n"
+     "#@ [l for l in gsub.LookupList.Lookup if l.LookupType == 3][0].SubTable[0].alternates['x'] = ['y']\n"
+     "#@ latn = [s for s in gsub.ScriptList.ScriptRecord if s.ScriptTag == 'latn'][0].Script.DefaultLangSys\n"
+     "#@ aalt = [i for i, f in enumerate(gsub.FeatureList.FeatureRecord) if f.FeatureTag == 'aalt']\n"
+     "#@ latn.FeatureIndex = [i for i in latn.FeatureIndex if i not in aalt]\n",
+     {{"feature aalt useExtension {", 1}, {"      sub \\x from [\\y];", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text cannot keep 'aalt' as it is (compilers build it their way): it "
+     "comes back under every language system of the text; its sets of one alternate come back as single "
+     "substitutions: feature aalt\n"},
     // A rule calling a lookup that lost its only rule (a glyph name feature text cannot
     // hold) goes with a word; kept without its call it would match and do nothing,
     // blocking the rules after it.

@@ -14,6 +14,7 @@
 #include "layout/ot/exception.h"
 #include "layout/tag_registry.h"
 #include "layout/text/fea_statements.h"
+#include "layout/text/fea_unsayable.h"
 #include "model/font.h"
 #include "model/numbers.h"
 
@@ -30,7 +31,9 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
 
 void FeaDocumentWriter::gatherFeatures() {
   const LayoutTableBlock** blocks[2] = {&gsub_, &gpos_};
+  const LayoutTableBlock& fontGsub = *gsub_;
   for (int i = 0; i < 2; ++i) {
+    reportFeaturelessLanguageSystems(**blocks[i], diagnostics_);
     writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
     *writable_[i] = **blocks[i];
     removeUnwritableRules(*writable_[i], leftOut_);
@@ -48,6 +51,7 @@ void FeaDocumentWriter::gatherFeatures() {
   adoptAaltLookups(features_);
   collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
   collectStatistics(features_, statistics_, counts_);
+  reportAaltChanges(fontGsub, statistics_.languageSystems, diagnostics_);
 }
 
 void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
