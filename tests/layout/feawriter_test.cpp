@@ -226,6 +226,15 @@ const Scenario kScenarios[] = {
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that make a one-glyph ligature in a lookup that "
      "context rules call: GSUB lookup 1\n"},
+    // Where a longer ligature makes the glyph a one-glyph ligature takes, the single
+    // substitution after the lookup changes the made glyph too, which is said.
+    {"one_glyph_ligature_of_output",
+     "languagesystem DFLT dflt;\nfeature ccmp { sub a a by x; sub b b by c; } ccmp;\n" ONE_GLYPH_LIGATURE(0, "x", "y"),
+     {{"      sub \\x by \\y;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text cannot keep one-glyph ligatures apart from the glyphs longer "
+     "ligatures of their lookup make (the single substitution that follows the lookup changes those too): GSUB "
+     "lookup 1\n"},
     // A class-pair subtable covers c and f with a row of zeros, which keeps the later
     // subtable from kerning f z: a zero pair keeps them covered.
     {"class_row_of_zeros",

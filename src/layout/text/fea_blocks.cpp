@@ -153,6 +153,11 @@ void FeaDocumentWriter::markEmptyLookups() {
     }
   }
   markClassCounter() = counter;
+  for (const auto& [key, info] : lookups_) {
+    const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
+    if (info->singlesPart && lookup && oneGlyphLigatureOfOutput(*lookup))
+      diagnostics_.add(Severity::kWarning, "GSUB lookup " + vn::formatUnsigned(info->index), kOneGlyphLigatureOfOutput);
+  }
 }
 
 void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {

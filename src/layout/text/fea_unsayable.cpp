@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "layout/ligature_subst.h"
 #include "layout/lookup.h"
 #include "layout/multiple_subst.h"
 
@@ -44,6 +45,20 @@ bool compilersForm(const LayoutTableBlock& gsub, const std::vector<uint32_t>& li
 }
 
 }  // namespace
+
+bool oneGlyphLigatureOfOutput(const Lookup& lookup) {
+  GlyphSet made, taken;
+  for (const auto& subtable : lookup.subtables) {
+    const auto* ligatures = dynamic_cast<const LsLigature*>(subtable.get());
+    if (!ligatures) continue;
+    for (size_t i = 0; i < ligatures->ruleCount(); ++i) {
+      const GlyphList& components = ligatures->rules[i].glyphs();
+      if (components.size() == 1) taken.insert(components.front());
+      else made.insert(ligatures->ligatures.glyphAt(i));
+    }
+  }
+  return std::any_of(taken.begin(), taken.end(), [&](uint32_t glyph) { return made.count(glyph) != 0; });
+}
 
 void reportFeaturelessLanguageSystems(const LayoutTableBlock& block, Diagnostics& reports) {
   const char* table = block.tableId == kTableGsub ? "GSUB" : "GPOS";

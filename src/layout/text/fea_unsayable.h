@@ -6,6 +6,7 @@
 
 #include "layout/diagnostics.h"
 #include "layout/layout_table_block.h"
+#include "layout/lookup.h"
 #include "layout/text/fea_inventory.h"
 
 namespace otl::ot_fea_layout {
@@ -16,6 +17,13 @@ inline constexpr const char* kFeaturelessLanguageSystem =
 
 // Each language system of the block that has no feature ("GPOS script gur2 language dflt").
 void reportFeaturelessLanguageSystems(const LayoutTableBlock& block, Diagnostics& reports);
+
+inline constexpr const char* kOneGlyphLigatureOfOutput =
+    "the generated feature text cannot keep one-glyph ligatures apart from the glyphs longer ligatures of their "
+    "lookup make (the single substitution that follows the lookup changes those too)";
+
+// Whether a one-glyph ligature of the lookup takes a glyph that a longer one makes.
+bool oneGlyphLigatureOfOutput(const Lookup& lookup);
 
 // How compilers build the text's 'aalt' differently from the font's: under every language
 // system of the text (`textSystems`, as the text states them), one-glyph alternate sets as
