@@ -38,13 +38,19 @@ SKIPPED_FEATURES = ("aalt",)
 
 class Judge(Normalizer):
     """Plain contextual lookups (GSUB 5, GPOS 7) compared as chained ones without context:
-    feature text has one syntax for both and compilers write the chained kind."""
+    feature text has one syntax for both and compilers write the chained kind; ligature
+    lookups of one-glyph ligatures only as single substitutions."""
 
     def lookup(self, index):
         result = super().lookup(index)
         plain = {"GSUB": 5, "GPOS": 7}[self.tag]
         if result[0] == plain:
             result = (plain + 1,) + result[1:]
+            self.cache[index] = result
+        if self.tag == "GSUB" and result[0] == 4 and result[2] and all(len(k) == 1 for k, _ in result[2]):
+            # Ligatures of one glyph each act as a single substitution, the only form
+            # feature text has for them.
+            result = (1, result[1], tuple(sorted(((k[0], v) for k, v in result[2]), key=repr)))
             self.cache[index] = result
         return result
 

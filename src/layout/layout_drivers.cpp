@@ -272,7 +272,7 @@ bool LayoutFea::writeFeatureFile(std::ostream& out, const vn::FeatureWriteOption
     unwritable.insert(unspellable.begin(), unspellable.end());
     if (unwritable.empty()) continue;
     *copies[i] = *blocks[i];
-    copies[i]->pruneMissingGlyphs(unwritable);
+    ot_fea_layout::pruneGlyphsKeepingCalls(*copies[i], unwritable);
     blocks[i] = copies[i];
   }
   GDefTableData gdefCopy(&owner_);

@@ -1,7 +1,9 @@
 // Pair adjustment format 2: a Coverage of first glyphs, a ClassDef for each side and a
 // matrix of value records, one cell per (first class, second class).
+#include <algorithm>
 #include <array>
 #include <map>
+#include <set>
 #include <ostream>
 #include <vector>
 
@@ -150,6 +152,38 @@ void LpPairFormat2Impl::writeFea(std::ostream& out) const {
       out << ' ';
       p.value1.writeFea(out);
     }
+    out << ";\n" << std::flush;
+  }
+  writeFeaZeroRows(out, vf2 != 0, classes1, classes2);
+}
+
+// A covered first glyph stops the lookup at this subtable even where its row is all
+// zero, so later subtables never kern it. Compilers cover only the first glyphs that
+// rules name: each first class without a written pair gets a zero pair with a second
+// class of the subtable (its cell is zero too).
+void LpPairFormat2Impl::writeFeaZeroRows(std::ostream& out, bool twoValues,
+                                         const std::map<uint16_t, GlyphList>& classes1,
+                                         const std::map<uint16_t, GlyphList>& classes2) const {
+  const auto second = std::find_if(classes2.begin(), classes2.end(),
+                                   [](const auto& entry) { return entry.first != 0 && !entry.second.empty(); });
+  if (second == classes2.end()) return;
+  std::set<uint16_t> written;
+  for (const auto& p : pairs) {
+    if (twoValues || !p.value1.isEmpty()) written.insert(p.class1);
+  }
+  const GPosValue zero;
+  for (const auto& [class1, glyphs] : classes1) {
+    if (glyphs.empty() || written.count(class1)) continue;
+    out << " pos ";
+    writeFeaGlyphList(&glyphs, out, 1, 0, -1);
+    out << ' ';
+    if (twoValues) {
+      zero.writeFea(out);
+      out << ' ';
+    }
+    writeFeaGlyphList(&second->second, out, 1, 0, -1);
+    out << ' ';
+    zero.writeFea(out);
     out << ";\n" << std::flush;
   }
 }

@@ -3,6 +3,8 @@
 // forms and hands each call to it.
 #pragma once
 
+#include <map>
+
 #include "layout/records.h"
 #include "layout/subtable.h"
 
@@ -62,6 +64,8 @@ struct LpPairFormat2Impl {
   void readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map);
   void writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& map) const;
   void writeFea(std::ostream& out) const;
+  void writeFeaZeroRows(std::ostream& out, bool twoValues, const std::map<uint16_t, GlyphList>& classes1,
+                        const std::map<uint16_t, GlyphList>& classes2) const;
   void pruneByGlyphs(const GlyphSet& remove);
   void collectGlyphs(GlyphSet& out) const;
   // Class pairs give no coverage: only the glyph-pair form names its first glyphs.

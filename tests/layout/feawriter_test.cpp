@@ -115,6 +115,13 @@ struct Scenario {
   const char* warnings = "";                         // what `otltool fea` prints on standard error
 };
 
+// Python lines giving the ligature lookup at `index` the one-glyph ligature `glyph` -> `lig`
+// (feaLib makes a single substitution of "sub a by x;").
+#define ONE_GLYPH_LIGATURE(index, glyph, lig)                                                              \
+  "#@ from fontTools.ttLib.tables import otTables\n"                                                      \
+  "#@ lig = otTables.Ligature(); lig.LigGlyph = '" lig "'; lig.Component = []; lig.CompCount = 1\n"       \
+  "#@ font['GSUB'].table.LookupList.Lookup[" #index "].SubTable[0].ligatures['" glyph "'] = [lig]\n"
+
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
     {"flag_after_script",
@@ -203,6 +210,78 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
      "feature ccmp { sub [a .null] by b; } ccmp;\n",
      {{"\\.null", 2}}},
+    // A ligature lookup of one-glyph ligatures only is a single substitution lookup under
+    // its own name, so the rules calling it still name it.
+    {"one_glyph_ligatures_only",
+     "languagesystem DFLT dflt;\nlookup L { sub a a by x; } L;\n"
+     "feature ccmp { lookupflag RightToLeft; sub b b by x; } ccmp;\nfeature calt { sub b a' lookup L; } calt;\n"
+     ONE_GLYPH_LIGATURE(0, "a", "x") ONE_GLYPH_LIGATURE(1, "b", "y"),
+     {{"      sub \\a by \\x;", 1}, {"      sub \\b by \\y;", 1}, {"      sub \\b \\a' lookup calt_2 ;", 1}}},
+    // Beside longer ligatures they follow in a lookup of their own, also where context
+    // rules call the lookup too; those calls cannot have them, which is said.
+    {"one_glyph_ligature_called_too",
+     "languagesystem DFLT dflt;\nlookup L { sub a a by x; } L;\n"
+     "feature ccmp { lookup L; sub f' lookup L i; } ccmp;\n" ONE_GLYPH_LIGATURE(0, "c", "x"),
+     {{"      lookup ccmp_1;\n      lookup ccmp_1_single;\n", 1}, {"      sub \\c by \\x;", 1}},
+     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that make a one-glyph ligature in a lookup that "
+     "context rules call: GSUB lookup 1\n"},
+    // Where a longer ligature makes the glyph a one-glyph ligature takes, the single
+    // substitution after the lookup changes the made glyph too, which is said.
+    {"one_glyph_ligature_of_output",
+     "languagesystem DFLT dflt;\nfeature ccmp { sub a a by x; sub b b by c; } ccmp;\n" ONE_GLYPH_LIGATURE(0, "x", "y"),
+     {{"      sub \\x by \\y;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text cannot keep one-glyph ligatures apart from the glyphs longer "
+     "ligatures of their lookup make (the single substitution that follows the lookup changes those too): GSUB "
+     "lookup 1\n"},
+    // A class-pair subtable covers c and f with a row of zeros, which keeps the later
+    // subtable from kerning f z: a zero pair keeps them covered.
+    {"class_row_of_zeros",
+     "languagesystem DFLT dflt;\n"
+     "feature kern { pos [a b] [x] -20; pos [c f] [y] 0; subtable; pos [f] [z] -10; } kern;\n",
+     {{" pos [\\c \\f] [", 1}, {" pos [\\f] [\\z] -10;", 1}}},
+    // Shapers that find a language system without features apply nothing there; no text
+    // makes one, which is said.
+    {"featureless_language_system",
+     "languagesystem DFLT dflt;\nfeature kern { pos a b -20; } kern;\n"
+     "#@ from fontTools.ttLib.tables import otTables\n"
+     "#@ record = otTables.ScriptRecord(); record.ScriptTag = 'latn'; record.Script = otTables.Script()\n"
+     "#@ record.Script.DefaultLangSys = otTables.LangSys(); record.Script.DefaultLangSys.ReqFeatureIndex = 0xFFFF\n"
+     "#@ record.Script.DefaultLangSys.FeatureIndex = []; record.Script.LangSysRecord = []\n"
+     "#@ font['GPOS'].table.ScriptList.ScriptRecord.append(record)\n",
+     {},
+     "DIFF feaLib:hb-shape import:hb-shape --", nullptr,
+     "Warning: layout: the generated feature text cannot keep a language system without features (shapers that find "
+     "it apply nothing there; compilers leave it out, so shapers take other features): GPOS script latn language "
+     "dflt\n"},
+    // Compilers register 'aalt' under every language system and make single substitutions
+    // of sets of one alternate: the text says so where the font's 'aalt' differs.
+    {"aalt_changes",
+     "languagesystem DFLT dflt; languagesystem latn dflt;\n"
+     "feature aalt { sub a from [b c]; } aalt;\nfeature salt { sub x by y; } salt;\n"
+     "#@ gsub = font['GSUB'].table\n"
+     "#@ [l for l in gsub.LookupList.Lookup if l.LookupType == 3][0].SubTable[0].alternates['x'] = ['y']\n"
+     "#@ latn = [s for s in gsub.ScriptList.ScriptRecord if s.ScriptTag == 'latn'][0].Script.DefaultLangSys\n"
+     "#@ aalt = [i for i, f in enumerate(gsub.FeatureList.FeatureRecord) if f.FeatureTag == 'aalt']\n"
+     "#@ latn.FeatureIndex = [i for i in latn.FeatureIndex if i not in aalt]\n",
+     {{"feature aalt useExtension {", 1}, {"      sub \\x from [\\y];", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text cannot keep 'aalt' as it is (compilers build it their way): it "
+     "comes back under every language system of the text; its sets of one alternate come back as single "
+     "substitutions: feature aalt\n"},
+    // A rule calling a lookup that lost its only rule (a glyph name feature text cannot
+    // hold) goes with a word; kept without its call it would match and do nothing,
+    // blocking the rules after it.
+    {"call_of_emptied_lookup",
+     "languagesystem DFLT dflt;\nlookup L { sub a by a_glyph_name_longer_than_any_text_allows; } L;\n"
+     "lookup M { sub a by x; } M;\nfeature calt { sub b b a' lookup L; sub b a' lookup M; } calt;\n",
+     {{"ignore sub", 0}, {"      sub \\b \\a' lookup calt_2 ;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
+     "GSUB lookup 1\n"
+     "Warning: layout: the generated feature text leaves out rules that call a lookup that has no rule left: GSUB "
+     "lookup 3\n"},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -226,7 +305,8 @@ TEST(FeaWriter, ScenariosRecompile) {
   if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
   const fs::path work = fs::temp_directory_path() / ("feawriter_scenarios_" + std::to_string(::getpid()));
   fs::create_directories(work);
-  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n";
+  std::ofstream(work / "glyphs.txt") << ".notdef\na\nb\nc\nf\ni\nl\nx\ny\nz\nf_i\nf_l\nacute\ngrave\n.null\n"
+                                     << "a_glyph_name_longer_than_any_text_allows\n";
   for (const Scenario& scenario : kScenarios) {
     const fs::path dir = work / scenario.name;
     const std::string result = judgeScenario(work / "glyphs.txt", dir, scenario.fea);

@@ -14,6 +14,7 @@
 #include "layout/ot/exception.h"
 #include "layout/tag_registry.h"
 #include "layout/text/fea_statements.h"
+#include "layout/text/fea_unsayable.h"
 #include "model/font.h"
 #include "model/numbers.h"
 
@@ -30,7 +31,9 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
 
 void FeaDocumentWriter::gatherFeatures() {
   const LayoutTableBlock** blocks[2] = {&gsub_, &gpos_};
+  const LayoutTableBlock& fontGsub = *gsub_;
   for (int i = 0; i < 2; ++i) {
+    reportFeaturelessLanguageSystems(**blocks[i], diagnostics_);
     writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
     *writable_[i] = **blocks[i];
     removeUnwritableRules(*writable_[i], leftOut_);
@@ -48,6 +51,7 @@ void FeaDocumentWriter::gatherFeatures() {
   adoptAaltLookups(features_);
   collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
   collectStatistics(features_, statistics_, counts_);
+  reportAaltChanges(fontGsub, statistics_.languageSystems, diagnostics_);
 }
 
 void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
@@ -133,12 +137,15 @@ void FeaDocumentWriter::markEmptyLookups() {
       std::ostringstream body;
       FlagTracker tracker;
       std::string singles;
-      singles_ = info->referenced ? nullptr : &singles;
+      singles_ = &singles;
       if (lookup) writeLookupBody(body, *lookup, tracker, false);
       singles_ = nullptr;
-      info->singlesPart = !singles.empty();
-      if (hasRules(body.str())) continue;
-      info->singlesPart = false;
+      info->singlesPart = !singles.empty() && hasRules(body.str());
+      info->singlesOnly = !singles.empty() && !info->singlesPart;
+      // Context rules name one lookup: where it holds longer ligatures too, they call
+      // those alone.
+      if (info->singlesPart && info->referenced) leftOut_.add(LeftOutKind::kOneGlyphLigature, info->tableId, info->index);
+      if (hasRules(body.str()) || info->singlesOnly) continue;
       // Rules calling it go too (they carry the marker name), which may empty their lookup.
       info->empty = true;
       names_[key] = kEmptyLookupName;
@@ -146,6 +153,11 @@ void FeaDocumentWriter::markEmptyLookups() {
     }
   }
   markClassCounter() = counter;
+  for (const auto& [key, info] : lookups_) {
+    const Lookup* lookup = table(info->tableId).lookups.findLookup(info->index);
+    if (info->singlesPart && lookup && oneGlyphLigatureOfOutput(*lookup))
+      diagnostics_.add(Severity::kWarning, "GSUB lookup " + vn::formatUnsigned(info->index), kOneGlyphLigatureOfOutput);
+  }
 }
 
 void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, FlagTracker& tracker) {
@@ -155,7 +167,7 @@ void FeaDocumentWriter::writeLookup(std::ostream& out, const LookupInfo& info, F
   if (groups.size() < 2) {
     // Compilers merge a mark lookup's subtables and refuse "subtable;" there.
     std::string singles;
-    singles_ = info.singlesPart ? &singles : nullptr;
+    singles_ = info.singlesPart || info.singlesOnly ? &singles : nullptr;
     writeLookupBlock(out, info, info.name, lookup, groups.empty() ? nullptr : &groups[0], tracker);
     singles_ = nullptr;
     if (lookup && !singles.empty()) {
@@ -190,6 +202,10 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
         << lookupTypeName(info.tableId, info.typeCode) << ")\n";
   }
   if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
+  if (info.singlesOnly && singles_) {
+    out << *singles_;
+    singles_->clear();
+  }
   if (lookup && part) {
     std::ostringstream body;
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
@@ -275,29 +291,6 @@ void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* 
   if (!record) return;
   writeLookupReferences(out, kTableGsub, record->gsub, tracker, inPlace);
   writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
-}
-
-// Our compiler hands a language the default lookups of the last script that had rules
-// when its own script has none yet, where feaLib gives it the feature-level ones: such a
-// language states exclude_dflt and names the feature-level lookups.
-std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
-  std::set<const LanguageInfo*> restated;
-  bool otherScriptDefaults = false;
-  for (const auto& script : feature.scripts) {
-    const bool ownDefaults = script->defaults && !script->defaults->empty();
-    bool inherited = otherScriptDefaults && !ownDefaults;
-    bool wroteRule = false;
-    for (const auto& language : script->languages) {
-      if (inherited && !language->excludeDflt) restated.insert(language.get());
-      // A rule of this script starts our compiler's list afresh.
-      if (restated.count(language.get()) || !language->empty()) {
-        inherited = false;
-        wroteRule = true;
-      }
-    }
-    otherScriptDefaults = ownDefaults || (otherScriptDefaults && !wroteRule);
-  }
-  return restated;
 }
 
 // Compilers refuse a feature block without rules: one whose lookups all lost their rules

@@ -31,9 +31,6 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
 // other lookups.
 std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup, const std::vector<size_t>& sizes = {});
 
-// The languages whose default lookups must be named again after exclude_dflt.
-std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature);
-
 // The lookup flag last put in force in the text; unknown where a compiler may differ.
 struct FlagTracker {
   bool known = true;

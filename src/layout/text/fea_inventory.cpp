@@ -264,4 +264,27 @@ bool compareFeaturesByLookups(const FeatureInfo& a, const FeatureInfo& b) {
   return lessSets(ap, bp, decided);
 }
 
+// Our compiler hands a language the default lookups of the last script that had rules
+// when its own script has none yet, where feaLib gives it the feature-level ones: such a
+// language states exclude_dflt and names the feature-level lookups.
+std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature) {
+  std::set<const LanguageInfo*> restated;
+  bool otherScriptDefaults = false;
+  for (const auto& script : feature.scripts) {
+    const bool ownDefaults = script->defaults && !script->defaults->empty();
+    bool inherited = otherScriptDefaults && !ownDefaults;
+    bool wroteRule = false;
+    for (const auto& language : script->languages) {
+      if (inherited && !language->excludeDflt) restated.insert(language.get());
+      // A rule of this script starts our compiler's list afresh.
+      if (restated.count(language.get()) || !language->empty()) {
+        inherited = false;
+        wroteRule = true;
+      }
+    }
+    otherScriptDefaults = ownDefaults || (otherScriptDefaults && !wroteRule);
+  }
+  return restated;
+}
+
 }  // namespace otl::ot_fea_layout

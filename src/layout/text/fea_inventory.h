@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -79,5 +80,8 @@ void sortLanguageSystems(std::vector<LanguageSystem>& systems);
 bool compareFeaturesByLookups(const FeatureInfo& a, const FeatureInfo& b);
 // Every index of every record of the feature in one table, sorted, duplicates kept once.
 std::vector<uint32_t> featureLookupSet(const FeatureInfo& feature, uint32_t tableId);
+
+// The languages whose default lookups must be named again after exclude_dflt.
+std::set<const LanguageInfo*> restatedLanguages(const FeatureInfo& feature);
 
 }  // namespace otl::ot_fea_layout

@@ -32,6 +32,9 @@ struct LookupInfo {
   bool empty = false;
   // One-glyph ligatures follow in a single substitution lookup "<name>_single".
   bool singlesPart = false;
+  // Its every rule is a one-glyph ligature: written as a single substitution lookup under
+  // its own name, which the context rules calling it can name too.
+  bool singlesOnly = false;
   std::map<ot::Tag, std::vector<LanguageSystem>> users;
 };
 

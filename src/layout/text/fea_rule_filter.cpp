@@ -138,6 +138,13 @@ void removeUnwritableRules(LayoutTableBlock& block, LeftOutRules& report) {
   }
 }
 
+void pruneGlyphsKeepingCalls(LayoutTableBlock& block, const GlyphSet& glyphs) {
+  if (glyphs.empty()) return;
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    if (lookup) lookup->pruneByGlyphs(glyphs);
+  }
+}
+
 void reportGlyphUsers(const LayoutTableBlock& block, const GlyphSet& glyphs, LeftOutKind kind, LeftOutRules& report) {
   if (glyphs.empty()) return;
   for (const auto& [index, lookup] : block.lookups.lookups()) {

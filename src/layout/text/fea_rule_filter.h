@@ -44,6 +44,11 @@ class LeftOutRules {
 // rules) and the calls beyond one per position, reporting each.
 void removeUnwritableRules(LayoutTableBlock& block, LeftOutRules& report);
 
+// Takes the glyphs of the set out of the block's lookups. A lookup left without rules stays
+// (empty), so that the context rules calling it go with it (removeUnwritableRules, with a
+// word) instead of staying as rules without their call, which would match and do nothing.
+void pruneGlyphsKeepingCalls(LayoutTableBlock& block, const GlyphSet& glyphs);
+
 // Notes every lookup of the block that uses a glyph of the set.
 void reportGlyphUsers(const LayoutTableBlock& block, const GlyphSet& glyphs, LeftOutKind kind, LeftOutRules& report);
 
