@@ -81,6 +81,39 @@ TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
   EXPECT_EQ(roundTrip(err), text);
 }
 
+// A layout XML document the reader refuses: the layout exception's code on the standard
+// error stream, why (element and line) in the layout's warning, and features.fea's layout
+// kept. otltool readxml prints the same line before its own.
+TEST_F(DriverConversion, RefusedLayoutDocumentIsReportedOnBothStreams) {
+  const std::string document =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<OTLayout><GSUB><LookupList><Lookup index=\"0\">"
+      "<LookupType value=\"1\"/>\n<LigatureSubst index=\"0\" Format=\"1\"><LigatureSet glyph=\"A\"><Ligature "
+      "components=\"V\" glyph=\"O\"/></LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>\n";
+  fs::create_directories(work_ / "Sample.ufo/data");
+  std::ofstream(work_ / "Sample.ufo/data/com.quorvel.v2.otl.ttx.xml", std::ios::binary) << document;
+  const std::string text = readText(work_ / "Sample.ufo/features.fea");
+  std::string err;
+  EXPECT_EQ(convert("-ttx Sample.ufo Sample.qtf", err), 0);
+  EXPECT_EQ(err, "Error (OT exception): 2\n");
+  EXPECT_NE(out_.find("\nWarning: layout: layout XML: LigatureSubst on line 3: is not of its lookup's LookupType: "
+                      "layout XML document\nWarning: layout: cannot be read; the layout comes from features.fea: "
+                      "layout XML document\n"),
+            std::string::npos)
+      << out_;
+  EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0) << err;
+  EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);
+
+  std::ofstream(work_ / "glyphs.txt") << "A\nAacute\nO\nV\n";
+  const std::string tool = "cd '" + work_.string() + "' && '" + TARNWICK_OTLTOOL +
+                           "' readxml glyphs.txt Sample.ufo/data/com.quorvel.v2.otl.ttx.xml tables > out.log 2> err.log";
+  EXPECT_NE(std::system(tool.c_str()), 0);
+  EXPECT_EQ(readText(work_ / "err.log").rfind("Error (OT exception): 2\notltool: [E] layout XML document: layout XML: "
+                                              "LigatureSubst on line 3: ",
+                                              0),
+            0u)
+      << readText(work_ / "err.log");
+}
+
 TEST_F(DriverConversion, IncludesResolveAgainstTheSourceFolder) {
   const std::string text = "feature kern {\n    include(kern.fea);\n} kern;\n";
   std::ofstream(work_ / "Sample.ufo/features.fea", std::ios::binary) << text;

@@ -62,6 +62,14 @@ std::string chainCalling(int index, const std::string& called) {
          called + "\"/></SubstLookupRecord></ChainContextSubst></Lookup>";
 }
 
+// The same as a GPOS table (feature "liga" all the same).
+std::string gpos(const std::string& lookups) {
+  std::string doc = gsub(lookups);
+  doc.replace(doc.find("GSUB>"), 4, "GPOS");
+  doc.replace(doc.rfind("GSUB>"), 4, "GPOS");
+  return doc;
+}
+
 bool load(otl::LayoutFea& layout, const std::string& doc, const otl::GlyphIdMap& map) {
   std::istringstream in(doc);
   return otl::xml::loadLayoutXml(layout, in, map);
@@ -86,14 +94,57 @@ TEST(LayoutXml, RejectedDocumentsLeaveNoLayout) {
     const char* why;  // the error the layout reports for the document
   } cases[] = {
       {"not XML", "<GSUB><Lookup", "unclosed token at line 1"},
-      {"unknown feature lookup", gsub(single(0, "g1", "g2"), "0 7"), "lookup 7 is not in the LookupList"},
-      {"unknown context lookup", gsub(chainCalling(0, "9"), "0"), "lookup 9 is not in the LookupList"},
-      {"16-bit overflow", gsub(single(0, "g1", "g2", "65536")), "65536 is out of range"},
+      // References are resolved at the table's end tag.
+      {"unknown feature lookup", gsub(single(0, "g1", "g2"), "0 7"), "GSUB on line 1: lookup 7 is not in the LookupList"},
+      {"unknown context lookup", gsub(chainCalling(0, "9"), "0"), "GSUB on line 1: lookup 9 is not in the LookupList"},
+      {"16-bit overflow", gsub(single(0, "g1", "g2", "65536")), "LookupFlag on line 1: 65536 is out of range"},
       {"64-bit overflow", gsub(single(0, "g1", "g2", "99999999999999999999999")),
-       "\"99999999999999999999999\" is not a number"},
-      {"not a number", gsub(single(0, "g1", "g2", "8x")), "\"8x\" is not a number"},
+       "LookupFlag on line 1: \"99999999999999999999999\" is not a number"},
+      {"not a number", gsub(single(0, "g1", "g2", "8x")), "LookupFlag on line 1: \"8x\" is not a number"},
       {"long tag", "<GSUB><FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"ligature\"/>"
-                   "</FeatureRecord></FeatureList></GSUB>", "\"ligature\" is not a tag"},
+                   "</FeatureRecord></FeatureList></GSUB>", "FeatureTag on line 1: \"ligature\" is not a tag"},
+      {"feature lookup past 16 bits, on its own line", gsub(single(0, "g1", "g2"), "0 99999").insert(0, "\n\n"),
+       "LookupListIndex on line 3: 99999 is out of range"},
+      // Lookups that cannot be taken whole: dropping a subtable would lose its rules.
+      {"ligature subtable in a single substitution lookup",
+       gsub("<Lookup index=\"0\"><LookupType value=\"1\"/><LigatureSubst Format=\"1\"><LigatureSet glyph=\"g1\">"
+            "<Ligature components=\"g2\" glyph=\"g3\"/></LigatureSet></LigatureSubst></Lookup>"),
+       "LigatureSubst on line 1: is not of its lookup's LookupType"},
+      {"an extension lookup of two kinds",
+       gsub("<Lookup index=\"0\"><LookupType value=\"7\"/><SingleSubst Format=\"2\"><Substitution in=\"g1\" "
+            "out=\"g2\"/></SingleSubst><LigatureSubst Format=\"1\"></LigatureSubst></Lookup>"),
+       "LigatureSubst on line 1: is not of its lookup's LookupType"},
+      {"ligature component without a name",
+       gsub("<Lookup index=\"0\"><LookupType value=\"4\"/><LigatureSubst Format=\"1\"><LigatureSet glyph=\"g1\">"
+            "<Ligature components=\"g2, ,g3\" glyph=\"g3\"/></LigatureSet></LigatureSubst></Lookup>"),
+       "Ligature on line 1: components \"g2, ,g3\" leaves a component out"},
+      {"chained context without input coverage",
+       gsub("<Lookup index=\"0\"><LookupType value=\"6\"/><ChainContextSubst Format=\"3\"><SubstLookupRecord>"
+            "<SequenceIndex value=\"0\"/><LookupListIndex value=\"0\"/></SubstLookupRecord></ChainContextSubst>"
+            "</Lookup>"),
+       "ChainContextSubst on line 1: has no rule with an input position"},
+      {"sequence index past the input",
+       gsub("<Lookup index=\"0\"><LookupType value=\"6\"/><ChainContextSubst Format=\"3\"><InputCoverage><Glyph "
+            "value=\"g1\"/></InputCoverage><SubstLookupRecord><SequenceIndex value=\"65535\"/><LookupListIndex "
+            "value=\"0\"/></SubstLookupRecord></ChainContextSubst></Lookup>"),
+       "ChainContextSubst on line 1: has SequenceIndex 65535 past its 1 input positions"},
+      {"plain context with a lookahead",
+       gsub("<Lookup index=\"0\"><LookupType value=\"5\"/><ContextSubst Format=\"3\"><Coverage><Glyph value=\"g1\"/>"
+            "</Coverage><LookAheadCoverage><Glyph value=\"g2\"/></LookAheadCoverage></ContextSubst></Lookup>"),
+       "ContextSubst on line 1: has a backtrack or lookahead, which a plain context has not"},
+      {"context rule set past the coverage",
+       gsub("<Lookup index=\"0\"><LookupType value=\"6\"/><ChainContextSubst Format=\"1\"><Coverage><Glyph "
+            "value=\"g1\"/></Coverage><ChainSubRuleSet index=\"1\"><ChainSubRule></ChainSubRule></ChainSubRuleSet>"
+            "</ChainContextSubst></Lookup>"),
+       "ChainSubRule on line 1: belongs to no rule set within the Coverage"},
+      {"mark class 65535",
+       gpos("<Lookup index=\"0\"><LookupType value=\"4\"/><MarkBasePos Format=\"1\"><MarkCoverage><Glyph "
+            "value=\"g1\"/></MarkCoverage><MarkArray><MarkRecord><Class value=\"65535\"/></MarkRecord></MarkArray>"
+            "</MarkBasePos></Lookup>"),
+       "Class on line 1: 65535 is out of range"},
+      {"pair positioning of format 3",
+       gpos("<Lookup index=\"0\"><LookupType value=\"2\"/><PairPos Format=\"3\"></PairPos></Lookup>"),
+       "PairPos on line 1: Format 3 is not read"},
   };
   for (const auto& c : cases) {
     otl::LayoutFea layout(nullptr, "");
@@ -159,14 +210,15 @@ TEST(LayoutXml, ClassAnchorsArePlacedByIndex) {
   ASSERT_NE(markBase->baseRecords[1][1], nullptr);
   EXPECT_EQ(markBase->baseRecords[1][1]->x, 300);
 
-  // An anchor for a class no mark has drops the subtable.
+  // An anchor for a class no mark has refuses the document: the subtable cannot be
+  // taken whole.
   std::string doc = allKinds();
   doc.replace(doc.find("<BaseAnchor index=\"1\" Format=\"3\">"), 34, "<BaseAnchor index=\"5\" Format=\"3\">");
   otl::LayoutFea hostile(nullptr, "");
-  ASSERT_TRUE(load(hostile, doc, map));
-  for (const auto& [index, lookup] : hostile.gpos.lookups.lookups()) {
-    EXPECT_TRUE(lookup->typeCode != 4 || lookup->subtables.empty());
-  }
+  EXPECT_FALSE(load(hostile, doc, map));
+  EXPECT_TRUE(empty(hostile));
+  EXPECT_NE(hostile.reports.formatAll().find("MarkBasePos on line "), std::string::npos) << hostile.reports.formatAll();
+  EXPECT_NE(hostile.reports.formatAll().find(": has an anchor for a class that no mark has"), std::string::npos);
 }
 
 TEST(LayoutXml, SecondTableElementKeepsEarlierCalls) {
@@ -204,17 +256,16 @@ TEST(LayoutXml, HugeClassNumbersStayBounded) {
            "<BaseArray>";
   for (int i = 2; i < 40; ++i) marks += "<BaseRecord><BaseAnchor index=\"65534\"/></BaseRecord>";
   marks += "</BaseArray></MarkBasePos></Lookup>";
-  std::string doc = gsub("", "0 1");
-  doc.replace(doc.find("GSUB>"), 4, "GPOS");
-  doc.replace(doc.rfind("GSUB>"), 4, "GPOS");
-  doc.insert(doc.find("</LookupList>"), pairs + marks);
+  // The class pairs carry no value: an empty subtable, kept.
   otl::LayoutFea layout(nullptr, "");
-  ASSERT_TRUE(load(layout, doc, map));
-  for (const auto& [index, lookup] : layout.gpos.lookups.lookups()) {
-    // The class pairs carry no value; the mark rows would need 38 x 65535 anchors.
-    EXPECT_TRUE(lookup->typeCode != 4 || lookup->subtables.empty());
-  }
+  ASSERT_TRUE(load(layout, gpos(pairs), map));
   EXPECT_LT(write(layout, map).size(), 10000u);
+  // The mark rows would need 38 x 65535 anchors, past 16-bit offsets: refused.
+  otl::LayoutFea marked(nullptr, "");
+  EXPECT_FALSE(load(marked, gpos(pairs + marks), map));
+  EXPECT_NE(marked.reports.formatAll().find(": has more class anchors than 16-bit offsets reach"), std::string::npos)
+      << marked.reports.formatAll();
+  EXPECT_LT(write(marked, map).size(), 10000u);
 }
 
 class LayoutXmlDebianFont : public ::testing::TestWithParam<const char*> {};

@@ -1,11 +1,13 @@
 #include "layout/ot/exception.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace ot {
 
 namespace {
 constexpr const char* kOffsetOverflowText = "16-bit offset overflow";
+constexpr const char* kPrintPrefix = "Error (OT exception): ";
 
 std::string codeText(int32_t code) {
   char buffer[16];
@@ -22,6 +24,12 @@ Exception::Exception(int32_t code, std::string message)
 
 Exception Exception::within(const std::string& where) const {
   return Exception(code_, message_.empty() ? where : where + ": " + message_);
+}
+
+void Exception::print() const {
+  const std::string line = kPrintPrefix + codeText(code_) + "\n";
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
 }
 
 Exception Exception::offsetOverflow() { return Exception(kOffsetOverflow, kOffsetOverflowText); }

@@ -33,6 +33,10 @@ class Exception : public std::exception {
   // The same failure with a location put in front of its message.
   Exception within(const std::string& where) const;
 
+  // "Error (OT exception): <code>" and a line end on the standard error stream, flushed:
+  // what the layout XML document's reader and writer print for a failure they catch.
+  void print() const;
+
  private:
   int32_t code_;
   std::string message_;

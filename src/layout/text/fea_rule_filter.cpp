@@ -95,7 +95,8 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
     if (!lookup) continue;
     for (auto& subtable : lookup->subtables) {
       if (auto* context = dynamic_cast<ContextSubtable*>(subtable.get())) {
-        std::erase_if(context->rules, [&](std::unique_ptr<Context>& rule) {
+        // The lookup's index by value: clang before 16 cannot capture a structured binding.
+        std::erase_if(context->rules, [&, index = index](std::unique_ptr<Context>& rule) {
           if (keepOneCallPerPosition(*rule)) report.add(LeftOutKind::kSecondCall, block.tableId, index);
           LeftOutKind kind{};
           if (!contextRuleGoes(*rule, lookups, kind)) return false;

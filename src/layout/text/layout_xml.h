@@ -25,8 +25,12 @@ namespace xml {
 
 // Empties the layout and reads the document into it; glyphs the owner font lacks are
 // pruned afterwards. False, with the layout emptied, when the document is malformed
-// (XML error, bad number, unknown lookup reference) or the layout has no owner font.
+// (XML error, bad number, unknown lookup reference, a subtable that does not hold
+// together) or the layout has no owner font; why is among the layout's reports, with
+// the element and its line. The owner font's layout goes on as feature text, so what
+// only binary tables hold (a one-component ligature) is refused too.
 bool loadLayoutXml(LayoutFea& layout, std::istream& in);
+// The same over a given glyph order, for a layout that goes on as binary tables.
 bool loadLayoutXml(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs);
 
 }  // namespace xml

@@ -7,18 +7,13 @@
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/exception.h"
 #include "layout/registry/glyph_name_registry.h"
+#include "model/numbers.h"
 
 namespace otl::xml {
 
-namespace {
+void reject(const std::string& why) { throw ot::Exception(ot::Exception::kReadFailed, why); }
 
-[[noreturn]] void reject(std::string message) {
-  throw ot::Exception(ot::Exception::kReadFailed, "layout XML: " + message);
-}
-
-}  // namespace
-
-void rejectElement(const char* element, const std::string& why) { reject(std::string(element) + " " + why); }
+void rejectElement(const char* subject, const std::string& why) { reject(std::string(subject) + " " + why); }
 
 void LayoutObjectParser::pushHandler(LayoutObjectParser& child) {
   child.parent = this;
@@ -99,20 +94,17 @@ bool CoverageXMLParser::endElement(const char* name) {
 void SubtableXMLParser::endElement(const char* name) {
   const LookupKindRow* kind = findXmlLookupKind(name);
   if (!kind) return;
-  if (!failed && lookup && subtable && lookup->tableId == kind->tableId && lookup->typeCode == kind->kind &&
-      subtable->tableId == kind->tableId && subtable->typeCode == kind->kind) {
-    commit();
-    if (isValid()) lookup->addSubtable(std::move(subtable));
+  if (!lookup || !subtable || lookup->tableId != kind->tableId || lookup->typeCode != kind->kind ||
+      subtable->tableId != kind->tableId || subtable->typeCode != kind->kind) {
+    reject(kNotOfItsLookupType);
   }
+  commit();
+  if (!isValid()) reject(invalidReason());
+  lookup->addSubtable(std::move(subtable));
   popHandler();
 }
 
-void SubtableXMLParser::abort() {
-  failed = true;
-  // The rest of the element, its end tag included, is skipped.
-  state->current = parent;
-  static_cast<LayoutObjectParser*>(parent)->pushHandler(skip_);
-}
+std::string SubtableXMLParser::formatNotRead() const { return "Format " + vn::formatInteger(format) + " is not read"; }
 
 std::unique_ptr<SubtableXMLParser> createSubtableParser(std::unique_ptr<LookupSubtable> subtable, int32_t format) {
   if (!subtable) return nullptr;

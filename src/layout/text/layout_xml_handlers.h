@@ -34,6 +34,9 @@ class LayoutObjectParser {
 
 struct ReaderState {
   LayoutObjectParser* current = nullptr;
+  // The layout goes on as feature text (the converter's native file): what the binary
+  // tables hold but feature text cannot say is refused rather than lost.
+  bool forFeatureText = false;
 };
 
 // Reads nothing until its own element ends: the content of a skipped element.
@@ -48,8 +51,13 @@ class SkipParser : public LayoutObjectParser {
   uint64_t depth_ = 0;
 };
 
-// Refuses the document: "<element> <why>" (ot::Exception 2).
-[[noreturn]] void rejectElement(const char* element, const std::string& why);
+// Refuses the document (ot::Exception 2). The reader puts the element being read and its
+// line in front of `why`.
+[[noreturn]] void reject(const std::string& why);
+// The same about one part of the element: "<subject> <why>".
+[[noreturn]] void rejectElement(const char* subject, const std::string& why);
+// Why a subtable element in a lookup of another kind is refused.
+inline constexpr const char* kNotOfItsLookupType = "is not of its lookup's LookupType";
 // The value of the first attribute when it has that name; null otherwise.
 const char* firstAttribute(const char** attributes, const char* name);
 // Decimal integer in [low, high]; anything else rejects the document (ot::Exception 2).
@@ -90,23 +98,23 @@ class SubtableXMLParser : public LayoutObjectParser {
  public:
   SubtableXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable)
       : format(format), subtable(std::move(subtable)) {}
-  // The shared protocol: at the subtable's own end tag, commit, validate, add or drop.
+  // The shared protocol: at the subtable's own end tag, commit, validate and add. A
+  // subtable that does not hold together refuses the document: dropping it would lose
+  // the lookup's rules without a word.
   void endElement(const char* name) override;
   virtual bool isValid() const = 0;
+  // Why isValid() fails, as the refusal says it.
+  virtual std::string invalidReason() const { return "has glyphs and records that do not pair up"; }
   virtual void commit() = 0;
-  // Drops the subtable; the rest of its element is skipped.
-  void abort();
 
   int32_t format;
   std::unique_ptr<LookupSubtable> subtable;
   Lookup* lookup = nullptr;
-  bool failed = false;
 
  protected:
   GlyphClassHolder holder() const { return subtable->holder; }
-
- private:
-  SkipParser skip_;
+  // "Format <n> is not read".
+  std::string formatNotRead() const;
 };
 
 // A handler with typed access to its model subtable.

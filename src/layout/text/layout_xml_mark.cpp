@@ -14,7 +14,7 @@ namespace {
 
 // Mark-to-base, mark-to-mark and mark-to-ligature. A per-class anchor goes to the place
 // its "index" names (or the next one); classes without an anchor stay null, and an
-// anchor for a class no mark has rejects the subtable.
+// anchor for a class no mark has refuses the document.
 class LpMarkXMLParser : public SubtableXMLParser {
  public:
   LpMarkXMLParser(int32_t format, std::unique_ptr<LookupSubtable> subtable, bool ligature)
@@ -33,7 +33,10 @@ class LpMarkXMLParser : public SubtableXMLParser {
       if (v && inCoverage_ == 1) markGlyphs_.push_back(glyphOf(v));
       if (v && inCoverage_ == 2) baseGlyphs_.push_back(glyphOf(v));
     } else if (nameIs(name, "Class")) {
-      if (const char* v = firstAttribute(attributes, "value")) mark_.markClass = parseU16(v);
+      // Classes count from 0 in a 16-bit ClassCount: 65535 is one past the last.
+      if (const char* v = firstAttribute(attributes, "value")) {
+        mark_.markClass = static_cast<uint16_t>(parseNumber(v, 0, ot::limits::kMaxCount16 - 1));
+      }
     } else if (nameIs(name, "MarkAnchor")) {
       anchors_.reset();
       anchors_.target = &mark_.anchor;
@@ -43,7 +46,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
       anchors_.reset();
       // The mark records come first and give the class count.
       if (place >= markClassCount()) {
-        beyondClasses_ = true;
+        beyond_ = kNoSuchClass;
         return;
       }
       if (row_.size() <= place) row_.resize(place + 1);
@@ -70,7 +73,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
       row_.clear();
     } else if (ligature_ && nameIs(name, "LigatureAttach")) {
       // Feature text names a ligature's anchors by component: it needs one at least.
-      if (components_.empty()) rejectElement("LigatureAttach", "without a ComponentRecord");
+      if (components_.empty()) reject("has no ComponentRecord");
       ligatures_.push_back(std::move(components_));
       components_.clear();
     } else if (nameIs(name, "MarkAnchor") || isClassAnchor(name)) {
@@ -116,7 +119,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
     uint64_t rows = rows_.size();
     for (const auto& ligature : ligatures_) rows += ligature.size();
     if (2 * rows * s.classCount > ot::limits::kMaxOffset16) {
-      beyondClasses_ = true;
+      beyond_ = kPastOffsets;
       return;
     }
     s.marks.assign(markGlyphs_);
@@ -124,7 +127,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
     auto fit = [&](AnchorRow& row) {
       if (row.size() > s.classCount) {
         if (std::any_of(row.begin() + s.classCount, row.end(), [](const AnchorPtr& a) { return a != nullptr; })) {
-          beyondClasses_ = true;
+          beyond_ = kNoSuchClass;
         }
       }
       row.resize(s.classCount);
@@ -143,20 +146,27 @@ class LpMarkXMLParser : public SubtableXMLParser {
   bool isValid() const override {
     const LpMarkTo& s = marks();
     // Without marks there is no class and nothing to attach: the binary form has no such
-    // subtable, so none is kept.
-    return !beyondClasses_ && !s.markRecords.empty() && markGlyphs_.size() == s.markRecords.size() &&
+    // subtable.
+    return !beyond_ && !s.markRecords.empty() && markGlyphs_.size() == s.markRecords.size() &&
            s.marks.glyphCount() == markGlyphs_.size() && s.bases.glyphCount() == baseGlyphs_.size() &&
            baseGlyphs_.size() == s.baseCount();
   }
+  std::string invalidReason() const override {
+    if (beyond_) return beyond_;
+    return marks().markRecords.empty() ? "has no MarkRecord" : SubtableXMLParser::invalidReason();
+  }
 
  private:
+  static constexpr const char* kNoSuchClass = "has an anchor for a class that no mark has";
+  static constexpr const char* kPastOffsets = "has more class anchors than 16-bit offsets reach";
+
   bool isClassAnchor(const char* name) const {
     return ligature_ ? nameIs(name, "LigatureAnchor") : (nameIs(name, "BaseAnchor") || nameIs(name, "Mark2Anchor"));
   }
 
   bool ligature_;
   int inCoverage_ = 0;
-  bool beyondClasses_ = false;
+  const char* beyond_ = nullptr;  // why the class anchors do not fit
   GlyphList markGlyphs_, baseGlyphs_;
   MarkRecord mark_;
   AnchorRow row_;

@@ -126,6 +126,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
     if (s.format == 2) return s.format2 && !s.format1;
     return false;
   }
+  std::string invalidReason() const override { return formatNotRead(); }
 
  private:
   int classDef_ = 0;

@@ -20,6 +20,7 @@
 #include "layout/text/layout_xml_handlers.h"
 #include "layout/text/layout_xml_params.h"
 #include "model/font.h"
+#include "model/numbers.h"
 #include "xml/xml_parser.h"
 
 namespace otl::xml {
@@ -31,10 +32,6 @@ constexpr uint32_t kNoFeature = 65535;
 constexpr const char* kTagBreakers = ";{}#[]<>@'\",\\()=";
 // What every reason for refusing the document starts with.
 constexpr const char* kRefused = "layout XML: ";
-
-[[noreturn]] void reject(const std::string& message) {
-  throw ot::Exception(ot::Exception::kReadFailed, kRefused + message);
-}
 
 ot::Tag tagOf(const std::string& text) {
   // OpenType tags are one to four printable ASCII characters; those that would end or
@@ -200,6 +197,8 @@ class LookupXMLParser : public LayoutObjectParser {
     const char* formatText = ::xml::findAttribute(attributes, "Format");
     const int64_t format = formatText ? parseNumber(formatText, 0, 65535) : 0;
     adoptWrappedKind(*lookup, kind->tableId, kind->kind);
+    // Another kind's subtable would be dropped, and the lookup's rules with it.
+    if (format >= 1 && (lookup->tableId != kind->tableId || lookup->typeCode != kind->kind)) reject(kNotOfItsLookupType);
     handler_ = format >= 1 ? createSubtableParser(lookup->createSubtable(), static_cast<int32_t>(format)) : nullptr;
     if (!handler_) {
       skip_ = SkipParser();
@@ -291,7 +290,7 @@ class TableXMLParser : public LayoutObjectParser {
   uint32_t translate(int64_t documentIndex) const {
     const auto found = lookupIndex_.find(static_cast<uint32_t>(documentIndex));
     if (documentIndex < 0 || documentIndex > 65535 || found == lookupIndex_.end()) {
-      reject("lookup " + std::to_string(documentIndex) + " is not in the LookupList");
+      reject("lookup " + vn::formatInteger(documentIndex) + " is not in the LookupList");
     }
     return found->second;
   }
@@ -371,25 +370,42 @@ class LayoutXMLParser : public LayoutObjectParser {
   TableXMLParser table_;
 };
 
-// Forwards expat's element events to the current handler.
+// Forwards expat's element events to the current handler. A refusal gets the element and
+// the line of the tag being read put in front of its reason.
 class DocumentParser : public ::xml::XmlParser {
  public:
   explicit DocumentParser(ReaderState& state) : state_(state) {}
   void startElement(const char* name, const char** attributes) override {
-    if (state_.current) state_.current->startElement(name, attributes);
+    if (!state_.current) return;
+    try {
+      state_.current->startElement(name, attributes);
+    } catch (const ot::Exception& e) {
+      throw located(e, name);
+    }
   }
   void endElement(const char* name) override {
-    if (state_.current) state_.current->endElement(name);
+    if (!state_.current) return;
+    try {
+      state_.current->endElement(name);
+    } catch (const ot::Exception& e) {
+      throw located(e, name);
+    }
   }
 
  private:
+  ot::Exception located(const ot::Exception& e, const char* name) const {
+    const uint64_t line = parser ? XML_GetCurrentLineNumber(parser) : 0;
+    return ot::Exception(e.code(), std::string(name) + " on line " + vn::formatUnsigned(line) + ": " + e.message());
+  }
+
   ReaderState& state_;
 };
 
 // False on an XML error or a rejected value; why is reported under the document's name.
-bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& reports) {
+bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& reports, bool forFeatureText) {
   if (!in.good()) return false;
   ReaderState state;
+  state.forFeatureText = forFeatureText;
   root.state = &state;
   state.current = &root;
   DocumentParser parser(state);
@@ -399,42 +415,40 @@ bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& rep
       return false;
     }
   } catch (const ot::Exception& e) {
-    reports.add(Severity::kError, kLayoutXmlDocument, e.message());
+    e.print();
+    reports.add(Severity::kError, kLayoutXmlDocument, kRefused + e.message());
     return false;
   }
   return true;
 }
 
 // The document holds GSUB and GPOS only: the GDEF data stays as it is.
-template <class Prune>
-bool load(LayoutFea& layout, std::istream& in, Prune&& prune) {
+bool load(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs, bool forFeatureText) {
   for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
   LayoutXMLParser root(layout);
-  if (!parseLayoutStream(root, in, layout.reports)) {
+  if (!parseLayoutStream(root, in, layout.reports, forFeatureText)) {
     // A partial layout is not a layout: the caller falls back to the feature text.
     for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
     return false;
   }
-  prune();
+  // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
+  // binary reader keeps them, so a document read and written again is unchanged.
+  LayoutFea::removeMissingGlyphsFromBlock(layout.gsub, glyphs, false);
+  LayoutFea::removeMissingGlyphsFromBlock(layout.gpos, glyphs, false);
   return true;
 }
 
 }  // namespace
 
 bool loadLayoutXml(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs) {
-  // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
-  // binary reader keeps them, so a document read and written again is unchanged.
-  return load(layout, in, [&] {
-    LayoutFea::removeMissingGlyphsFromBlock(layout.gsub, glyphs, false);
-    LayoutFea::removeMissingGlyphsFromBlock(layout.gpos, glyphs, false);
-  });
+  return load(layout, in, glyphs, false);
 }
 
 bool loadLayoutXml(LayoutFea& layout, std::istream& in) {
   if (!layout.font()) return false;
   GlyphIdMap glyphs;
   glyphs.fillGlyphs(layout.font()->glyphs);
-  return loadLayoutXml(layout, in, glyphs);
+  return load(layout, in, glyphs, true);
 }
 
 }  // namespace otl::xml

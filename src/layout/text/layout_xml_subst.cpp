@@ -9,6 +9,7 @@
 #include "layout/reverse_chain.h"
 #include "layout/single_subst.h"
 #include "layout/text/layout_xml_handlers.h"
+#include "model/numbers.h"
 #include "text/xml_text.h"
 
 namespace otl::xml {
@@ -87,7 +88,7 @@ class LsAlternateXMLParser : public KindParser<LsAlternate> {
     if (nameIs(name, "AlternateSet")) {
       inSet_ = false;
       // Feature text has no alternate set without alternates.
-      if (alternates_.empty()) rejectElement("AlternateSet", "without an Alternate");
+      if (alternates_.empty()) reject("has no Alternate");
       kind().sequences.emplace_back(holder(), alternates_);
     } else {
       SubtableXMLParser::endElement(name);
@@ -116,11 +117,16 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
         if (nameIs(attributes[i], "components")) {
           GlyphList sequence{first_};
           const std::string text = attributes[i + 1];
-          // An empty value is a one-component ligature: the set glyph alone.
+          // The value names the second and later components; an empty value is a ligature
+          // of one component, which feature text cannot say. An empty name is no glyph.
+          if (text.empty() && state->forFeatureText) {
+            rejectElement("components", "is empty: feature text has no one-glyph ligature");
+          }
           for (size_t start = 0; !text.empty();) {
             const size_t comma = text.find(',', start);
             std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
             ::xml::trimWhitespace(piece);
+            if (piece.empty()) rejectElement("components", "\"" + text.substr(0, 40) + "\" leaves a component out");
             sequence.push_back(glyphOf(piece.c_str()));
             if (comma == std::string::npos) break;
             start = comma + 1;
@@ -143,6 +149,7 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
   bool isValid() const override {
     return kind().rules.size() == ligatures_.size() && kind().ligatures.glyphCount() == ligatures_.size();
   }
+  std::string invalidReason() const override { return "has a Ligature without its components or its glyph"; }
 
  private:
   bool inSet_ = false;
@@ -176,6 +183,7 @@ class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedConte
   }
   void commit() override { kind().substitutes.assign(substitutes_); }
   bool isValid() const override { return kind().input.hasGlyphs() && kind().substitutes.hasGlyphs(); }
+  std::string invalidReason() const override { return "lacks its Coverage or its Substitute glyphs"; }
 
  private:
   GlyphList current_, substitutes_;
@@ -219,6 +227,8 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
         return;
       }
       if (findXmlLookupKind(name) && !rule_->input.empty()) keepRule();
+      // Without an input position the rule matches nothing: nothing is kept, and the
+      // shared protocol refuses the subtable.
     } else if (isRuleElement(name)) {
       keepRule();
       rule_ = std::make_unique<Context>(holder());
@@ -231,11 +241,23 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
 
   void commit() override {}
   bool isValid() const override { return (format >= 1 && format <= 3) && !kind().rules.empty(); }
+  std::string invalidReason() const override {
+    return format >= 1 && format <= 3 ? "has no rule with an input position" : formatNotRead();
+  }
 
  private:
-  // The plain form has no backtrack or lookahead: a rule given them is left out.
+  // A rule the model cannot hold as it stands refuses the document.
   void keepRule() {
-    if (kind().chained || (rule_->backtrack.empty() && rule_->lookahead.empty())) kind().rules.push_back(std::move(rule_));
+    if (!kind().chained && !(rule_->backtrack.empty() && rule_->lookahead.empty())) {
+      reject("has a backtrack or lookahead, which a plain context has not");
+    }
+    for (const LookupRecord& record : rule_->lookups) {
+      if (record.sequenceIndex >= rule_->input.size()) {
+        reject("has SequenceIndex " + vn::formatUnsigned(record.sequenceIndex) + " past its " +
+               vn::formatUnsigned(rule_->input.size()) + " input positions");
+      }
+    }
+    kind().rules.push_back(std::move(rule_));
   }
 
   void startFormat3(const char* name, const char** attributes) {
@@ -277,7 +299,7 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
     } else if (isRuleElement(name)) {
       rule_ = std::make_unique<Context>(holder());
       if (format == 1) {
-        if (setIndex_ < 0) return abort();
+        if (setIndex_ < 0) reject("belongs to no rule set within the Coverage");
         rule_->input.emplace_back(holder(), GlyphList{coverage_.glyphs[static_cast<size_t>(setIndex_)]});
       } else {
         rule_->input.push_back(slotOfClass(inputClasses_, setIndex_));

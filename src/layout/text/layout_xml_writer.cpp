@@ -208,6 +208,7 @@ bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap
     if (tableQualifies(copy.gsub)) writeTable(w, copy.gsub, "GSUB", glyphs);
     if (frame) w.end(0, "OTLayout");
   } catch (const ot::Exception& e) {
+    e.print();
     layout.reports.add(Severity::kError, kLayoutXmlDocument, e.message());
     return false;
   }
