@@ -32,7 +32,34 @@ void deleteLookups(LayoutTableBlock& block, LookupIndexSet deleted) {
   block.removeLookupRefs(all);
 }
 
+// Puts the pieces where the subtable at `at` stood; returns how many they are.
+size_t replaceByPieces(SubtableList& subtables, size_t at, SubtableList& pieces) {
+  subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(at));
+  const size_t count = pieces.size();
+  subtables.insert(subtables.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(pieces.begin()),
+                   std::make_move_iterator(pieces.end()));
+  return count;
+}
+
 }  // namespace
+
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
+                         const std::function<void(uint32_t, size_t, size_t)>& split) {
+  for (const auto& [index, lookup] : block.lookups.lookups()) {
+    if (!lookup) continue;
+    auto& subtables = lookup->subtables;
+    for (size_t j = 0; j < subtables.size();) {
+      SubtableList pieces;
+      if (trialWriteSubtable(*subtables[j], lookups, glyphs) ||
+          !subtables[j]->splitForOffsets(pieces, lookups, glyphs)) {
+        ++j;
+        continue;
+      }
+      if (split) split(index, j, pieces.size());
+      j += replaceByPieces(subtables, j, pieces);
+    }
+  }
+}
 
 bool LayoutBinWriter::needsCleaning(const LayoutTableBlock& block) {
   for (const auto& [index, lookup] : block.lookups.lookups()) {
@@ -88,11 +115,7 @@ void LayoutBinWriter::recover(LayoutTableBlock& copy) {
       if (subtables[j]->splitForOffsets(pieces, lookupIndex_, *glyphs_)) {
         diagnostics_.add(Severity::kWarning, where,
                          "split into " + std::to_string(pieces.size()) + " subtables to fit 16-bit offsets");
-        subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));
-        const size_t count = pieces.size();
-        subtables.insert(subtables.begin() + static_cast<std::ptrdiff_t>(j), std::make_move_iterator(pieces.begin()),
-                         std::make_move_iterator(pieces.end()));
-        j += count;  // the pieces are not tried again
+        j += replaceByPieces(subtables, j, pieces);  // the pieces are not tried again
       } else {
         diagnostics_.add(Severity::kError, where, "cannot be written within 16-bit offsets; dropped");
         subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
@@ -33,6 +34,13 @@ using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
 // overflow inside it comes out as the ot::Exception that says so (isOffsetOverflow).
 ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
                                bool shareBlocks = false);
+
+// Replaces, in every lookup of the block, each subtable that cannot be written alone
+// (blocks unshared) by the pieces it splits into, as the table writer's repair does, so
+// that compilers of feature text build pieces that fit; a subtable that cannot be split
+// stays. Calls `split` (lookup index, subtable position, pieces) for each one split.
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
+                         const std::function<void(uint32_t, size_t, size_t)>& split = {});
 
 class LayoutBinWriter {
  public:

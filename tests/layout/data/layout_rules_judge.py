@@ -1,6 +1,9 @@
 """Lists the rules of a written GSUB or GPOS table as fontTools reads them.
 
 usage: layout_rules_judge.py TABLE GLYPHCOUNT [TAG]
+       layout_rules_judge.py FEATURES.fea GLYPHCOUNT [TAG]
+
+A feature file is built by feaLib first, and its table written and read back.
 
 TAG is GSUB (the default) or GPOS; glyph i is named "g<i>". Prints one line per rule of
 the single, multiple, alternate and ligature subtables, glyph indices only, sorted:
@@ -18,9 +21,16 @@ def main():
     tag = sys.argv[3] if len(sys.argv) > 3 else "GSUB"
     font = TTFont()
     font.setGlyphOrder(["g%d" % i for i in range(count)])
+    if path.endswith(".fea"):
+        from fontTools.feaLib.builder import addOpenTypeFeatures
+
+        addOpenTypeFeatures(font, path, tables=[tag])
+        data = font[tag].compile(font)
+    else:
+        with open(path, "rb") as f:
+            data = f.read()
     table = newTable(tag)
-    with open(path, "rb") as f:
-        table.decompile(f.read(), font)
+    table.decompile(data, font)
     gid = font.getGlyphID
     lines = []
     subtables = 0
