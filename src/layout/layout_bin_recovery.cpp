@@ -4,6 +4,7 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 
 namespace otl::ot_bin_layout {
 
@@ -43,19 +44,22 @@ size_t replaceByPieces(SubtableList& subtables, size_t at, SubtableList& pieces)
 
 }  // namespace
 
-void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
-                         const std::function<void(uint32_t, size_t, size_t)>& split) {
-  for (const auto& [index, lookup] : block.lookups.lookups()) {
-    if (!lookup) continue;
-    auto& subtables = lookup->subtables;
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) {
+  for (const auto& entry : block.lookups.lookups()) {
+    if (!entry.second) continue;
+    auto& subtables = entry.second->subtables;
     for (size_t j = 0; j < subtables.size();) {
       SubtableList pieces;
-      if (trialWriteSubtable(*subtables[j], lookups, glyphs) ||
-          !subtables[j]->splitForOffsets(pieces, lookups, glyphs)) {
+      bool keep = true;
+      try {
+        keep = trialWriteSubtable(*subtables[j], lookups, glyphs) || !subtables[j]->splitForOffsets(pieces, lookups, glyphs);
+      } catch (const ot::Exception&) {
+        keep = true;  // not writable for another reason: left to the table writer's report
+      }
+      if (keep) {
         ++j;
         continue;
       }
-      if (split) split(index, j, pieces.size());
       j += replaceByPieces(subtables, j, pieces);
     }
   }

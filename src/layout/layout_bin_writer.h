@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
@@ -37,10 +36,9 @@ ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndex
 
 // Replaces, in every lookup of the block, each subtable that cannot be written alone
 // (blocks unshared) by the pieces it splits into, as the table writer's repair does, so
-// that compilers of feature text build pieces that fit; a subtable that cannot be split
-// stays. Calls `split` (lookup index, subtable position, pieces) for each one split.
-void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
-                         const std::function<void(uint32_t, size_t, size_t)>& split = {});
+// that compilers of feature text build pieces that fit; a subtable that cannot be split,
+// or not written at all, stays.
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs);
 
 class LayoutBinWriter {
  public:
