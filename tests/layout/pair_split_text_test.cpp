@@ -9,9 +9,6 @@
 
 #include "layout/layout_fea.h"
 #include "layout/pair_pos.h"
-#include "model/font.h"
-#include "model/glyph.h"
-#include "model/object.h"
 #include "repair_fixture.h"
 #include "rules_judge.h"
 
@@ -59,12 +56,7 @@ std::string firstDifference(const std::string& a, const std::string& b) {
 }
 
 TEST(PairSplitText, GeneratedTextBreaksWhereTheWriterSplits) {
-  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
-  for (uint16_t i = 0; i < kGlyphCount; ++i) {
-    auto* glyph = new vn::Glyph();
-    glyph->name = "g" + std::to_string(i);
-    font->appendGlyph(glyph);
-  }
+  vn::Ref<vn::Font> font = layout_test::fontNamed("g", kGlyphCount);
   const otl::GlyphIdMap glyphs = layout_test::glyphsNamed("g", kGlyphCount);
   otl::LayoutFea layout(font.get(), "");
   otl::Lookup* lookup = layout_test::lookupInFeature(layout.gpos, otl::kGposPair, "kern");

@@ -12,9 +12,6 @@
 #include "layout/multiple_subst.h"
 #include "layout/single_subst.h"
 #include "repair_fixture.h"
-#include "model/font.h"
-#include "model/glyph.h"
-#include "model/object.h"
 #include "rules_judge.h"
 
 namespace {
@@ -199,12 +196,7 @@ TEST(SubstSplit, OversizedSubtablesSplitByCoveredGlyphKeepEveryRule) {
 TEST(SubstSplit, GeneratedTextBreaksWhereTheWriterSplits) {
   const Case cases[] = {
       {"single", 11, singleRules(), 2}, {"multiple", 12, sequenceRules(), 2}, {"ligature", 14, ligatureRules(), 2}};
-  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
-  for (uint16_t i = 0; i < kGlyphCount; ++i) {
-    auto* glyph = new vn::Glyph();
-    glyph->name = "g" + std::to_string(i);
-    font->appendGlyph(glyph);
-  }
+  vn::Ref<vn::Font> font = layout_test::fontNamed("g", kGlyphCount);
   const otl::GlyphIdMap glyphs = layout_test::glyphsNamed("g", kGlyphCount);
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
