@@ -4,6 +4,7 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/lookup_kind_table.h"
 #include "layout/ot/binary_writer.h"
+#include "layout/ot/exception.h"
 
 namespace otl::ot_bin_layout {
 
@@ -32,7 +33,37 @@ void deleteLookups(LayoutTableBlock& block, LookupIndexSet deleted) {
   block.removeLookupRefs(all);
 }
 
+// Puts the pieces where the subtable at `at` stood; returns how many they are.
+size_t replaceByPieces(SubtableList& subtables, size_t at, SubtableList& pieces) {
+  subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(at));
+  const size_t count = pieces.size();
+  subtables.insert(subtables.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(pieces.begin()),
+                   std::make_move_iterator(pieces.end()));
+  return count;
+}
+
 }  // namespace
+
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs) {
+  for (const auto& entry : block.lookups.lookups()) {
+    if (!entry.second) continue;
+    auto& subtables = entry.second->subtables;
+    for (size_t j = 0; j < subtables.size();) {
+      SubtableList pieces;
+      bool keep = true;
+      try {
+        keep = trialWriteSubtable(*subtables[j], lookups, glyphs) || !subtables[j]->splitForOffsets(pieces, lookups, glyphs);
+      } catch (const ot::Exception&) {
+        keep = true;  // not writable for another reason: left to the table writer's report
+      }
+      if (keep) {
+        ++j;
+        continue;
+      }
+      j += replaceByPieces(subtables, j, pieces);
+    }
+  }
+}
 
 bool LayoutBinWriter::needsCleaning(const LayoutTableBlock& block) {
   for (const auto& [index, lookup] : block.lookups.lookups()) {
@@ -88,11 +119,7 @@ void LayoutBinWriter::recover(LayoutTableBlock& copy) {
       if (subtables[j]->splitForOffsets(pieces, lookupIndex_, *glyphs_)) {
         diagnostics_.add(Severity::kWarning, where,
                          "split into " + std::to_string(pieces.size()) + " subtables to fit 16-bit offsets");
-        subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));
-        const size_t count = pieces.size();
-        subtables.insert(subtables.begin() + static_cast<std::ptrdiff_t>(j), std::make_move_iterator(pieces.begin()),
-                         std::make_move_iterator(pieces.end()));
-        j += count;  // the pieces are not tried again
+        j += replaceByPieces(subtables, j, pieces);  // the pieces are not tried again
       } else {
         diagnostics_.add(Severity::kError, where, "cannot be written within 16-bit offsets; dropped");
         subtables.erase(subtables.begin() + static_cast<std::ptrdiff_t>(j));

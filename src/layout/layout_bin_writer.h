@@ -34,6 +34,12 @@ using TagTriple = std::tuple<uint32_t, uint32_t, uint32_t>;
 ot::BinaryWriter subtableBytes(const LookupSubtable& subtable, const LookupIndexMap& lookups, const GlyphIdMap& glyphs,
                                bool shareBlocks = false);
 
+// Replaces, in every lookup of the block, each subtable that cannot be written alone
+// (blocks unshared) by the pieces it splits into, as the table writer's repair does, so
+// that compilers of feature text build pieces that fit; a subtable that cannot be split,
+// or not written at all, stays.
+void splitUnfitSubtables(LayoutTableBlock& block, const LookupIndexMap& lookups, const GlyphIdMap& glyphs);
+
 class LayoutBinWriter {
  public:
   struct FeatureRecord {

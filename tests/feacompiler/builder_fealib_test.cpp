@@ -126,4 +126,37 @@ TEST(BuilderFeaLib, SameLayoutAsFeaLib) {
   }
 }
 
+// Two chain lookups of 1,700 rules, each within 16-bit offsets alone, that pass them
+// together: the second moves to the Extension form and the text compiles, with the rules
+// feaLib builds (a shared named lookup is defined outside the features, as generated text
+// defines it).
+TEST(BuilderFeaLib, ChainLookupsPastTheOffsetsTogether) {
+  if (!judgesPresent()) GTEST_SKIP() << "fontTools absent";
+  const fs::path dir = fs::temp_directory_path() / ("builder_fealib_chains_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  {
+    std::ofstream glyphs(dir / "glyphs.txt");
+    glyphs << ".notdef\n";
+    for (int i = 0; i < 60; ++i) glyphs << "g" << i << "\n";
+    std::ofstream text(dir / "features.fea");
+    text << "languagesystem DFLT dflt;\nlookup MOVE { pos g1 10; } MOVE;\n";
+    for (const char* name : {"C1", "C2"}) {
+      text << "lookup " << name << " {\n";
+      for (int i = 0; i < 1700; ++i) text << "  pos g" << 2 + i % 50 << " g1' lookup MOVE g" << 2 + i / 50 << ";\n";
+      text << "} " << name << ";\n";
+    }
+    text << "feature kern { lookup C1; lookup C2; } kern;\nfeature dist { lookup C1; lookup C2; } dist;\n";
+  }
+  const std::string d = dir.string();
+  const std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + d + "/glyphs.txt " + d + "/features.fea " + d +
+                          "/out 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  builder_test::Harness judge({});
+  bool ok = false;
+  const std::string out = judge.judge("compare " + d + "/glyphs.txt " + d + "/features.fea " + d + "/out", &ok);
+  EXPECT_TRUE(ok) << out;
+  fs::remove_all(dir);
+}
+
 }  // namespace

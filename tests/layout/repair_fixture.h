@@ -12,6 +12,9 @@
 #include "layout/layout_bin_writer.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
+#include "model/font.h"
+#include "model/glyph.h"
+#include "model/object.h"
 
 namespace layout_test {
 
@@ -22,6 +25,17 @@ inline otl::GlyphIdMap glyphsNamed(const std::string& prefix, size_t count) {
   otl::GlyphIdMap glyphs;
   glyphs.fill(names);
   return glyphs;
+}
+
+// A font of the glyphs "<prefix>0", "<prefix>1"... in that order.
+inline vn::Ref<vn::Font> fontNamed(const std::string& prefix, size_t count) {
+  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
+  for (size_t i = 0; i < count; ++i) {
+    auto* glyph = new vn::Glyph();
+    glyph->name = prefix + std::to_string(i);
+    font->appendGlyph(glyph);
+  }
+  return font;
 }
 
 // A new lookup of the kind, the only one of `feature` under latn/dflt.

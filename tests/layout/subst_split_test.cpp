@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "layout/layout_fea.h"
 #include "layout/ligature_subst.h"
 #include "layout/multiple_subst.h"
 #include "layout/single_subst.h"
@@ -187,6 +188,43 @@ TEST(SubstSplit, OversizedSubtablesSplitByCoveredGlyphKeepEveryRule) {
     EXPECT_EQ(judge, sortedText(before) + "subtables=" + std::to_string(pieces) + "\n");
   }
   if (!judged) GTEST_SKIP() << "fontTools missing: the tables were not judged";
+}
+
+// Where the table writer splits a subtable, the generated feature text has one subtable a
+// piece, "subtable;" between them (and useExtension), so that our compiler and feaLib
+// both build it, with every rule.
+TEST(SubstSplit, GeneratedTextBreaksWhereTheWriterSplits) {
+  const Case cases[] = {
+      {"single", 11, singleRules(), 2}, {"multiple", 12, sequenceRules(), 2}, {"ligature", 14, ligatureRules(), 2}};
+  vn::Ref<vn::Font> font = layout_test::fontNamed("g", kGlyphCount);
+  const otl::GlyphIdMap glyphs = layout_test::glyphsNamed("g", kGlyphCount);
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    otl::LayoutFea layout(font.get(), "");
+    otl::Lookup* lookup = layout_test::lookupInFeature(layout.gsub, test.type, "ccmp");
+    auto subtable = lookup->createSubtable();
+    fill(*subtable, test.rules, glyphs);
+    lookup->addSubtable(std::move(subtable));
+    const std::string before = sortedText(ruleLines(layout.gsub, glyphs));
+
+    std::ostringstream out;
+    ASSERT_TRUE(layout.writeFeatureFile(out, vn::FeatureWriteOptions{}));
+    const std::string text = out.str();
+    size_t breaks = 0;
+    for (size_t at = text.find("subtable;"); at != std::string::npos; at = text.find("subtable;", at + 1)) ++breaks;
+    EXPECT_GE(breaks + 1, test.minPieces);
+    EXPECT_NE(text.find("useExtension"), std::string::npos);
+
+    otl::LayoutFea again(font.get(), "");
+    std::istringstream back(text);
+    otl::FeaCompileError error;
+    EXPECT_TRUE(again.importFeatureFile(back, "Test", false, &error)) << error.message;
+    EXPECT_EQ(sortedText(ruleLines(again.gsub, glyphs)), before);
+
+    const std::string judge = layout_test::judgeFeaLibRules(text, kGlyphCount);
+    if (judge.empty()) continue;
+    EXPECT_EQ(judge.substr(0, judge.rfind("subtables=")), before);
+  }
 }
 
 }  // namespace

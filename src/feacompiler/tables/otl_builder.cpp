@@ -10,36 +10,99 @@ namespace {
 // Past this many bytes of subtables, coverages and classes in the shared sections, a new
 // lookup takes the Extension form: its subtable then lies in the extension region with its
 // own sections, and the 16-bit offsets of the shared sections stop growing but for its
-// 8-byte Extension record.
+// 8-byte Extension record. A plain lookup that goes on past it moves to that form whole.
 constexpr uint64_t kAutoExtensionFrom = 0xC000;
 
-// The Extension form is a lookup's: every subtable of a lookup takes the form of its first.
-bool takesExtensionForm(const OtlBuilder& b, const LookupParams& p) {
+uint64_t sharedSize(const OtlBuilder& b) {
+  return uint64_t{b.mainSize} + b.table->coverageSize + b.table->classSize;
+}
+
+// The first subtable of the plain lookup that the last subtable belongs to; none (the
+// count) when the last is in the Extension form, a reference or a feature parameter, or
+// when the lookup has subtables further back that others follow.
+size_t plainLookupStart(const OtlBuilder& b) {
+  const size_t none = b.subtables.size();
+  if (b.subtables.empty()) return none;
+  const BuilderSubtable& last = b.subtables.back();
+  if (last.ext || last.featureParam || otlIsReference(last.p.label)) return none;
+  size_t first = none - 1;
+  auto sameLookup = [&](const BuilderSubtable& s) { return s.p.label == last.p.label && !s.featureParam; };
+  while (first > 0 && sameLookup(b.subtables[first - 1])) --first;
+  for (size_t i = 0; i < first; ++i) {
+    if (sameLookup(b.subtables[i])) return none;
+  }
+  return first;
+}
+
+// Moves the subtables from `first` on (one plain lookup, the last in the section) to the
+// Extension form: each gets its own coverages and classes, the shared sections give back
+// what only they made, and the subtable section keeps their 8-byte records.
+void moveToExtension(coreContext* g, OtlBuilder& b, size_t first) {
+  OtlTable* shared = b.table.get();
+  for (size_t i = first; i < b.subtables.size(); ++i) {
+    BuilderSubtable& s = b.subtables[i];
+    s.ext = otlNew(g);
+    for (OtlFixup& f : s.built.fixups) {
+      if (f.kind == OtlFixup::kCoverage) {
+        f.value = otlCoverageOf(g, s.ext.get(), otlCoverageAt(g, shared, f.value));
+      } else if (f.kind == OtlFixup::kClass) {
+        otlClassBegin(g, s.ext.get());
+        for (const auto& [gid, cls] : otlClassAt(g, shared, f.value)) otlClassAddMapping(g, s.ext.get(), gid, cls);
+        f.value = otlClassEnd(g, s.ext.get());
+      }
+    }
+  }
+  otlSectionsCut(shared, b.subtables[first].coverageMark, b.subtables[first].classMark);
+  b.mainSize = b.subtables[first].offset;
+  for (size_t i = first; i < b.subtables.size(); ++i) {
+    BuilderSubtable& s = b.subtables[i];
+    s.offset = b.mainSize;
+    s.extOffset = b.extSize;
+    b.mainSize += 8;
+    b.extSize += static_cast<uint32_t>(s.built.bytes.size()) + s.ext->coverageSize + s.ext->classSize;
+  }
+}
+
+// The Extension form is a lookup's: every subtable of a lookup takes the form of its first,
+// and a plain lookup going on past the limit moves to the Extension form first.
+bool takesExtensionForm(coreContext* g, OtlBuilder& b, const LookupParams& p) {
   if (p.useExtension) return true;
-  if (!b.subtables.empty() && b.subtables.back().p.label == p.label)
-    return b.subtables.back().ext != nullptr;
-  return uint64_t{b.mainSize} + b.table->coverageSize + b.table->classSize > kAutoExtensionFrom;
+  if (!b.subtables.empty() && b.subtables.back().p.label == p.label) {
+    if (b.subtables.back().ext) return true;
+    if (sharedSize(b) <= kAutoExtensionFrom) return false;
+    size_t first = plainLookupStart(b);
+    if (first == b.subtables.size()) return false;
+    moveToExtension(g, b, first);
+    return true;
+  }
+  return sharedSize(b) > kAutoExtensionFrom;
 }
 
 }  // namespace
 
 size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam) {
-  if (!b.table) b.table = otlNew(g);
+  if (!b.table) {
+    b.table = otlNew(g);
+    b.table->checksAtOnce = false;
+  }
   BuilderSubtable s;
   s.p = p;
-  s.offset = b.mainSize;
   s.featureParam = featureParam;
-  if (!otlIsReference(p.label) && !featureParam && takesExtensionForm(b, p)) {
+  if (!otlIsReference(p.label) && !featureParam && takesExtensionForm(g, b, p)) {
     s.ext = otlNew(g);
     s.extOffset = b.extSize;
+    s.offset = b.mainSize;
     b.mainSize += 8;
+  } else {
+    s.offset = b.mainSize;
+    s.coverageMark = b.table->coverageSize;
+    s.classMark = b.table->classSize;
   }
   b.subtables.push_back(std::move(s));
   return b.subtables.size() - 1;
 }
 
-OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index) {
-  if (!b.table) b.table = otlNew(g);
+OtlTable* otlBuilderSections(coreContext*, OtlBuilder& b, size_t index) {
   BuilderSubtable& s = b.subtables[index];
   return s.ext ? s.ext.get() : b.table.get();
 }
@@ -59,6 +122,12 @@ void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable
     b.extSize += size + s.ext->coverageSize + s.ext->classSize;
   } else {
     b.mainSize += size;
+    // Past this, an offset from a plain subtable to its coverages or classes may overflow.
+    if (sharedSize(b) > ot::limits::kMaxCompilerOffset16) {
+      size_t first = plainLookupStart(b);
+      if (first != b.subtables.size()) moveToExtension(g, b, first);
+    }
+    otlSectionsCheck(g, b.table.get());
   }
   if (overflow != nullptr && sectionOverflows(b)) coreMsg(g, kMsgFatal, overflow, OTL_TAG_ARGS(s.p.feature));
 }
@@ -75,6 +144,7 @@ void otlBuilderRaiseContext(OtlBuilder& b, size_t context) {
 
 void otlBuilderFill(coreContext* g, OtlBuilder& b) {
   if (!b.table) b.table = otlNew(g);
+  otlSectionsCheck(g, b.table.get());
   for (const BuilderSubtable& s : b.subtables) {
     bool ref = otlIsReference(s.p.label);
     bool ext = s.ext != nullptr;

@@ -77,6 +77,9 @@ struct BuilderSubtable {
   bool featureParam = false;
   std::unique_ptr<OtlTable> ext;  // the Extension form's own sections
   uint32_t extOffset = 0;         // in the extension region
+  // The shared sections' sizes when a plain subtable was started: what came after is its
+  // lookup's own, to be taken back when the lookup moves to the Extension form.
+  uint32_t coverageMark = 0, classMark = 0;
   BuiltSubtable built;
 };
 
@@ -99,8 +102,9 @@ struct OtlBuilder {
 size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, bool featureParam);
 // The table that holds the coverages and classes of a subtable.
 OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index);
-// Places the built subtable and grows its section. With `overflow` (a format taking the
-// feature tag), a subtable section grown past 16-bit offsets is fatal.
+// Places the built subtable and grows its section. A plain lookup that no longer fits the
+// 16-bit offsets of the shared sections moves to the Extension form; when even that leaves
+// the subtable section past them, `overflow` (a format taking the feature tag) is fatal.
 void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built,
                       const char* overflow = nullptr);
 // At a lookup's end: a subtable section grown past 16-bit offsets is fatal.

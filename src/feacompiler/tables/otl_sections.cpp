@@ -40,6 +40,51 @@ uint32_t classFormatSize(const OtlClassDef& c) {
 
 }  // namespace
 
+void otlSectionsCheck(coreContext* g, const OtlTable* t) {
+  if (t->coverageSize > ot::limits::kMaxCompilerOffset16) {
+    coreMsg(g, kMsgFatal, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
+  }
+  if (t->classSize > ot::limits::kMaxCompilerOffset16) {
+    coreMsg(g, kMsgFatal, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
+  }
+}
+
+namespace {
+
+// The record at `offset` of a section whose records lie in offset order.
+template <class Record>
+const Record& recordAt(coreContext* g, const std::vector<Record>& records, uint32_t offset) {
+  auto found = std::lower_bound(records.begin(), records.end(), offset,
+                                [](const Record& r, uint32_t value) { return r.offset < value; });
+  if (found == records.end() || found->offset != offset) {
+    coreMsg(g, kMsgFatal, "[internal] no section record at offset 0x%lx", static_cast<unsigned long>(offset));
+  }
+  return *found;
+}
+
+}  // namespace
+
+const std::vector<uint16_t>& otlCoverageAt(coreContext* g, const OtlTable* t, uint32_t offset) {
+  return recordAt(g, t->coverages, offset).glyphs;
+}
+
+const std::vector<std::pair<uint16_t, uint16_t>>& otlClassAt(coreContext* g, const OtlTable* t, uint32_t offset) {
+  return recordAt(g, t->classes, offset).pairs;
+}
+
+void otlSectionsCut(OtlTable* t, uint32_t coverageSize, uint32_t classSize) {
+  while (!t->coverages.empty() && t->coverages.back().offset >= coverageSize) {
+    t->coverageIndex.erase(t->coverages.back().glyphs);
+    t->coverages.pop_back();
+  }
+  t->coverageSize = std::min(t->coverageSize, coverageSize);
+  while (!t->classes.empty() && t->classes.back().offset >= classSize) {
+    t->classIndex.erase(t->classes.back().pairs);
+    t->classes.pop_back();
+  }
+  t->classSize = std::min(t->classSize, classSize);
+}
+
 void otlCoverageBegin(coreContext*, OtlTable* t) { t->currentCoverage.clear(); }
 
 void otlCoverageAddGlyph(coreContext*, OtlTable* t, uint16_t gid) {
@@ -62,9 +107,7 @@ uint32_t otlCoverageEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->coverageSize;
   t->coverageSize += coverageFormatSize(c);
-  if (t->coverageSize > ot::limits::kMaxCompilerOffset16) {
-    coreMsg(g, kMsgFatal, "coverage section too large (%0lx)", static_cast<unsigned long>(t->coverageSize));
-  }
+  if (t->checksAtOnce) otlSectionsCheck(g, t);
   t->coverageIndex.emplace(std::move(glyphs), c.offset);
   t->coverages.push_back(std::move(c));
   return t->coverages.back().offset;
@@ -103,9 +146,7 @@ uint32_t otlClassEnd(coreContext* g, OtlTable* t) {
   c.format = size1 < size2 ? 1 : 2;
   c.offset = t->classSize;
   t->classSize += classFormatSize(c);
-  if (t->classSize > ot::limits::kMaxCompilerOffset16) {
-    coreMsg(g, kMsgFatal, "class section too large (%0lx)", static_cast<unsigned long>(t->classSize));
-  }
+  if (t->checksAtOnce) otlSectionsCheck(g, t);
   t->classIndex.emplace(std::move(pairs), c.offset);
   t->classes.push_back(std::move(c));
   return t->classes.back().offset;

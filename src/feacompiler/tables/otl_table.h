@@ -88,6 +88,10 @@ struct OtlTable {
   std::vector<std::pair<uint16_t, uint16_t>> currentClass;
   std::map<std::vector<std::pair<uint16_t, uint16_t>>, uint32_t> classIndex;
   uint32_t classSize = 0;
+
+  // A section grown past 16-bit offsets is fatal at once; the builders' shared table checks
+  // when a subtable is finished instead, after moving its lookup to the Extension form.
+  bool checksAtOnce = true;
 };
 
 std::unique_ptr<OtlTable> otlNew(coreContext* g);
@@ -103,6 +107,14 @@ void otlCoverageAddGlyph(coreContext* g, OtlTable* t, uint16_t gid);
 uint32_t otlCoverageEnd(coreContext* g, OtlTable* t);
 // One whole coverage of the glyphs: its offset within the coverage section.
 uint32_t otlCoverageOf(coreContext* g, OtlTable* t, const std::vector<uint16_t>& glyphs);
+
+// Fatal "coverage section too large" / "class section too large" past 16-bit offsets.
+void otlSectionsCheck(coreContext* g, const OtlTable* t);
+// The glyphs of the coverage at `offset` / the pairs of the class definition at `offset`.
+const std::vector<uint16_t>& otlCoverageAt(coreContext* g, const OtlTable* t, uint32_t offset);
+const std::vector<std::pair<uint16_t, uint16_t>>& otlClassAt(coreContext* g, const OtlTable* t, uint32_t offset);
+// Forgets the coverages and class definitions made since the sections had these sizes.
+void otlSectionsCut(OtlTable* t, uint32_t coverageSize, uint32_t classSize);
 
 void otlClassBegin(coreContext* g, OtlTable* t);
 void otlClassAddMapping(coreContext* g, OtlTable* t, uint16_t gid, uint16_t cls);

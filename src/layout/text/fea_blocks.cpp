@@ -40,6 +40,7 @@ void FeaDocumentWriter::gatherFeatures() {
     *blocks[i] = writable_[i].get();
   }
   trialReady_ = false;
+  splitUnfitSubtables();
   features_.clear();
   lookups_.clear();
   names_.clear();

@@ -64,6 +64,9 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups();
   void decideExtensions();
+  // Fills the glyph order and the lookup list positions for trial writes; false without a font.
+  bool prepareTrials();
+  void splitUnfitSubtables();
   // Binary sizes of the lookup's subtables as the table writer makes them (a subtable that
   // cannot be written counts as too large); empty without a font.
   std::vector<size_t> subtableSizes(const Lookup& lookup);

@@ -51,9 +51,8 @@ std::vector<std::vector<size_t>> markSubtableGroups(const Lookup& lookup, const 
   return groups;
 }
 
-std::vector<size_t> FeaDocumentWriter::subtableSizes(const Lookup& lookup) {
-  std::vector<size_t> sizes;
-  if (!font_) return sizes;
+bool FeaDocumentWriter::prepareTrials() {
+  if (!font_) return false;
   if (!trialReady_) {
     trialReady_ = true;
     glyphs_ = GlyphIdMap();
@@ -64,6 +63,21 @@ std::vector<size_t> FeaDocumentWriter::subtableSizes(const Lookup& lookup) {
       for (const auto& [index, entry] : table(tableId).lookups.lookups()) listIndex_[tableId][index] = position++;
     }
   }
+  return true;
+}
+
+// Where the table writer splits a subtable to fit 16-bit offsets, the text has one
+// subtable a piece, with "subtable;" between them, so that compilers build pieces that fit.
+void FeaDocumentWriter::splitUnfitSubtables() {
+  if (!prepareTrials()) return;
+  for (auto& block : writable_) {
+    if (block) ot_bin_layout::splitUnfitSubtables(*block, listIndex_[block->tableId], glyphs_);
+  }
+}
+
+std::vector<size_t> FeaDocumentWriter::subtableSizes(const Lookup& lookup) {
+  std::vector<size_t> sizes;
+  if (!prepareTrials()) return sizes;
   for (const auto& subtable : lookup.subtables) {
     try {
       sizes.push_back(ot_bin_layout::subtableBytes(*subtable, listIndex_[lookup.tableId], glyphs_).size());

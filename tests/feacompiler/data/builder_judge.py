@@ -430,6 +430,12 @@ def main(argv):
     if mode == "dump":
         print("\n".join(dump(load_ours(make_font(glyphs), argv[3]))))
         return 0
+    if mode == "same":
+        # Two builds of one layout (table folders): the same rules, whatever their forms.
+        font = make_font(glyphs)
+        a, b = dump(load_ours(font, argv[3])), dump(load_ours(make_font(glyphs), argv[4]))
+        print("\n".join(line for line in a if line not in b) or "")
+        return 0 if a == b and a else 1
     if mode == "compare":
         ours = load_ours(make_font(glyphs), argv[4])
         theirs = fealib_font(glyphs, argv[3])
