@@ -51,7 +51,8 @@ class PendingOutputFile {
   PendingOutputFile(const PendingOutputFile&) = delete;
   PendingOutputFile& operator=(const PendingOutputFile&) = delete;
 
-  // Opens the temporary file for binary output; false when it cannot be opened.
+  // Opens the temporary file for binary output; false when it cannot be opened or a
+  // FIFO or device stands at the target.
   bool open(const std::string& path);
   std::ofstream& stream() { return stream_; }
   // Flushes, closes and renames onto the target; false (temporary removed)
