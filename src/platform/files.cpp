@@ -64,10 +64,10 @@ PendingOutputFile::~PendingOutputFile() { discard(); }
 
 bool PendingOutputFile::open(const std::string& path) {
   discard();
-  // Unique among the files this process writes at the same time.
-  static std::atomic<unsigned> counter{0};
   // Moved onto a FIFO or device, the finished file would replace it (as root, /dev/null).
   if (pathKind(path) == PathKind::kSpecial) return false;
+  // Unique among the files this process writes at the same time.
+  static std::atomic<unsigned> counter{0};
   target_ = path;
   temporary_ = path + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
   open_ = openOutputFile(stream_, temporary_);

@@ -13,7 +13,10 @@ Parser::~Parser() = default;
 
 bool Parser::openInput(const std::string& member, std::ifstream& in) {
   if (!vn::isSafeMemberName(member)) return false;
-  return vn::openInputFile(in, resolve(member));
+  // A stream would block on a FIFO before anything could be checked.
+  const std::string path = resolve(member);
+  if (vn::pathKind(path) != vn::PathKind::kFile) return false;
+  return vn::openInputFile(in, path);
 }
 
 bool Parser::openInput(const std::string& member, vn::InputFile& file) {

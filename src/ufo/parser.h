@@ -29,6 +29,7 @@ class Parser : public xml::UriReader, public xml::UriBase {
   Parser& operator=(const Parser&) = delete;
 
   // Opens a member of the folder (a relative name) for binary input; true when open.
+  // Only a regular file is opened.
   virtual bool openInput(const std::string& member, std::ifstream& in);
   // The same without a stream, for files read whole (see InputFile).
   bool openInput(const std::string& member, vn::InputFile& file);
