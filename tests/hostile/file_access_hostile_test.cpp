@@ -5,7 +5,9 @@
 // a message naming the file, and leaves no output behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <functional>
@@ -171,6 +173,28 @@ TEST(FileAccessHostile, UnusableFilesAreNamedAndStopTheRun) {
       EXPECT_TRUE(fs::is_fifo(dir / "out" / name)) << hostileCase.what << ": the FIFO was replaced";
     }
   }
+}
+
+// otltool writes its text into a FIFO (or /dev/null) in place: a finished file moved onto
+// it would replace it, and as root that breaks /dev/null for everyone.
+TEST(FileAccessHostile, OtltoolWritesIntoAFifoWithoutReplacingIt) {
+  ScratchFolder scratch;
+  writeGlyphList(scratch.path() / "glyphs.txt", 3);
+  fs::create_directories(scratch.path() / "tables");
+  const fs::path pipe = scratch.path() / "pipe";
+  makeOdd(pipe, Odd::kFifo);
+  // A reader is there before the tool opens the FIFO; the short text fits the pipe.
+  const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  RunSetting setting{scratch.path()};
+  setting.wallSeconds = kHangSeconds;
+  const RunResult result = tool({"fea", "glyphs.txt", "tables", "pipe"}, scratch.path(), setting);
+  expectBounded(result, 0, "", "otltool fea into a FIFO");
+  std::string text(4096, '\0');
+  const ssize_t got = ::read(reader, text.data(), text.size());
+  ::close(reader);
+  EXPECT_GT(got, 0);
+  EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 }  // namespace
