@@ -60,6 +60,9 @@ std::string missingValue(const std::string& option) {
 std::string sourceNotAccessible(const std::string& displayName) {
   return "Source font file \"" + displayName + "\" is not accessible.";
 }
+std::string sourceNotRegularFile(const std::string& displayName) {
+  return "Source font file \"" + displayName + "\" is not a regular file.";
+}
 std::string destinationNotAccessible(const std::string& folder) {
   return "Destination folder \"" + folder + "\" is not accessible";
 }
@@ -70,15 +73,19 @@ std::string layoutWarning(const std::string& line) { return "Warning: layout: " 
 std::string outputIsFolder(const std::string& path) {
   return "Output file \"" + path + "\" is a folder, cannot overwrite.";
 }
+std::string outputNotRegularFile(const std::string& path) {
+  return "Output file \"" + path + "\" is not a regular file, cannot overwrite.";
+}
 std::string notNativeFile(const std::string& inputPath) {
   return "Input file \"" + inputPath + "\" cannot be opened as QTF file.";
 }
 std::string noFonts(const std::string& displayName) {
   return "Source font file \"" + displayName + "\" does not contain any fonts.";
 }
-std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName) {
+std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName,
+                             const std::string& place) {
   return "Master " + std::to_string(index) + " of " + std::to_string(count) + " (\"" + name +
-         "\") in source font file \"" + displayName + "\" cannot be read.";
+         "\") in source font file \"" + displayName + "\" cannot be read: " + place + ".";
 }
 std::string processingFont(const std::string& fullName) { return "Processing font: " + fullName; }
 std::string cannotCreateUfoFolder(const std::string& path) {

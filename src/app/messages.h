@@ -37,16 +37,22 @@ std::string isoDate(std::string_view buildDate);
 std::string unknownOption(const std::string& option);
 std::string missingValue(const std::string& option);
 std::string sourceNotAccessible(const std::string& displayName);
+// A FIFO, socket or device given as the input: opening it could block for ever.
+std::string sourceNotRegularFile(const std::string& displayName);
 std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
 // A line the layout reported, as a warning.
 std::string layoutWarning(const std::string& line);
 // A folder stands where the output file is to be written; it is left untouched.
 std::string outputIsFolder(const std::string& path);
+// A FIFO, socket or device stands where the output is to go; it is left untouched.
+std::string outputNotRegularFile(const std::string& path);
 std::string notNativeFile(const std::string& inputPath);
 std::string noFonts(const std::string& displayName);
-// `index` counts from 1; `name` is what the master's records gave before the failure.
-std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName);
+// `index` counts from 1; `name` is what the master's records gave before the failure;
+// `place` is where in the file the read stopped.
+std::string masterUnreadable(int index, int count, const std::string& name, const std::string& displayName,
+                             const std::string& place);
 std::string processingFont(const std::string& fullName);
 std::string cannotCreateUfoFolder(const std::string& path);
 std::string cannotExportFont(const std::string& path);

@@ -54,7 +54,8 @@ bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>
     if (!parser.parse(master, &options)) {
       const vn::FontNames& names = style->names;
       const std::string& name = !names.fullName.empty() ? names.fullName : names.fontName;
-      run.console.line(msg::masterUnreadable(master + 1, count, name.empty() ? "unnamed" : name, run.displayName));
+      run.console.line(msg::masterUnreadable(master + 1, count, name.empty() ? "unnamed" : name, run.displayName,
+                                             parser.failurePlace()));
       ++failed;
       continue;
     }
@@ -82,7 +83,8 @@ void printFontList(RunContext& run, const std::list<FontStylePair>& pairs, bool 
   }
 }
 
-// kFailed goes on with the next font; the last two end the run.
+// kFailed goes on with the next font; the last two end the run (kOutputExists: something
+// that is not to be replaced stands at the target).
 enum class FontOutcome { kWritten, kFailed, kOutputExists, kNoFolder };
 
 // Writes one font.
@@ -91,6 +93,10 @@ FontOutcome writeFont(RunContext& run, FontStylePair& pair) {
   const std::string target =
       run.outParts.withKindExtension(zipped ? PathParts::kUfoz : PathParts::kUfo);
   const bool targetExists = vn::pathExists(target);
+  if (vn::pathKind(target) == vn::PathKind::kSpecial) {
+    run.console.line(msg::outputNotRegularFile(target));
+    return FontOutcome::kOutputExists;
+  }
   if (targetExists && !run.line.forceOverwrite) {
     run.console.line(msg::outputExists(target));
     return FontOutcome::kOutputExists;
@@ -166,10 +172,14 @@ int convertNative(RunContext& run) {
   const bool listing = run.line.listFonts || run.line.listFontsLong;
   // Before reading, only a plain file is looked for; an existing folder is found when its
   // font comes to be written.
-  if (!listing && !run.line.forceOverwrite) {
+  if (!listing) {
     const std::string target =
         run.outParts.withKindExtension(run.line.zipped ? PathParts::kUfoz : PathParts::kUfo);
-    if (vn::fileExists(target)) {
+    if (vn::pathKind(target) == vn::PathKind::kSpecial) {
+      run.console.line(msg::outputNotRegularFile(target));
+      return msg::kFailure;
+    }
+    if (!run.line.forceOverwrite && vn::fileExists(target)) {
       run.console.line(msg::outputExists(target));
       return msg::kFailure;
     }

@@ -96,6 +96,10 @@ int convertUfo(RunContext& run) {
     run.console.line(msg::outputIsFolder(outputPath));
     return msg::kFailure;
   }
+  if (vn::pathKind(outputPath) == vn::PathKind::kSpecial) {
+    run.console.line(msg::outputNotRegularFile(outputPath));
+    return msg::kFailure;
+  }
   if (vn::fileExists(outputPath) && !run.line.forceOverwrite) {
     run.console.line(msg::outputExists(outputPath));
     return msg::kFailure;

@@ -29,6 +29,14 @@ bool Parser::parse(int32_t master, const vn::ImportOptions* options) {
   return impl_->read(static_cast<uint32_t>(master));
 }
 
+std::string Parser::failurePlace() const {
+  const RecordPlace& place = impl_->input.lastRecord();
+  if (!place.started) return "the file header";
+  const std::string at = " at byte " + std::to_string(place.offset);
+  if (place.tag < 0) return "the record header" + at;
+  return "record " + std::to_string(place.tag) + at;
+}
+
 void Parser::applyMaster(vn::Style* style, int32_t master) { impl_->applyMaster(style, master); }
 
 bool Parser::isValidFile() { return impl_->isValidFile(); }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <istream>
 #include <memory>
+#include <string>
 
 #include "model/font_info.h"
 #include "model/font_style_pair.h"
@@ -22,6 +23,9 @@ class Parser {
   int32_t masterCount();
   // Reads master `master` into the pair; options may be null.
   [[nodiscard]] bool parse(int32_t master, const vn::ImportOptions* options);
+  // After a failed parse, where it stopped: "the file header", "the record header at
+  // byte N" or "record T at byte N" (the record's tag and the offset of its header).
+  std::string failurePlace() const;
   // Sets the style names of master `master`.
   void applyMaster(vn::Style* style, int32_t master);
   virtual bool isValidFile();

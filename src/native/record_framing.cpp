@@ -42,6 +42,7 @@ bool RecordInput::checkHeader() {
   if (!in_) return false;
   in_->seekg(0);
   pos_ = 0;
+  lastRecord_ = RecordPlace{};
   if (!good()) return false;
   endKnown_ = false;
   if (!ensureEnd()) {
@@ -69,6 +70,7 @@ bool RecordInput::readRecordHeader(uint16_t& tag, uint32_t& length) {
   tag = tag::kEnd;
   length = 0;
   if (!good()) return true;
+  lastRecord_ = RecordPlace{true, -1, pos_};
   const uint16_t rawTag = readU16();
   uint32_t rawLength = readU16();
   if (!good()) return false;
@@ -78,6 +80,7 @@ bool RecordInput::readRecordHeader(uint16_t& tag, uint32_t& length) {
   }
   tag = rawTag & kTagMask;
   length = rawLength;
+  lastRecord_.tag = tag;
   // A length past the end of the file is a damaged or cut-off record.
   return fitsInFile(length);
 }

@@ -19,6 +19,14 @@
 
 namespace qtf {
 
+// The record a read stopped in: the byte offset of its header and its tag (negative
+// while the header is not read whole). `started` is false before the first record.
+struct RecordPlace {
+  bool started = false;
+  int32_t tag = -1;
+  uint64_t offset = 0;
+};
+
 class RecordInput {
  public:
   explicit RecordInput(std::istream* in) : in_(in) {}
@@ -53,6 +61,9 @@ class RecordInput {
   // the stream is not good).
   uint64_t bytesLeft();
 
+  // The record whose header was read last since the header check.
+  const RecordPlace& lastRecord() const { return lastRecord_; }
+
  private:
   bool ensureEnd();
   // Good, and `length` bytes are left in the file; a longer length marks it failed.
@@ -65,6 +76,7 @@ class RecordInput {
   uint64_t pos_ = 0;
   uint64_t end_ = 0;
   bool endKnown_ = false;
+  RecordPlace lastRecord_;
 };
 
 // The 44 header bytes as the writer puts them.

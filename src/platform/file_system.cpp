@@ -54,9 +54,24 @@ void removeTree(const std::string& path, const std::string& shown, std::ostream&
 
 }  // namespace
 
+PathKind pathKind(const std::string& path) {
+  struct stat info {};
+  if (statPath(path, info)) {
+    if (S_ISREG(info.st_mode)) return PathKind::kFile;
+    return S_ISDIR(info.st_mode) ? PathKind::kFolder : PathKind::kSpecial;
+  }
+  if (path.empty()) return PathKind::kAbsent;
+  const int statError = errno;
+  if (lstatPath(path, info)) return PathKind::kUnreachable;
+  const int lstatError = errno;
+  const bool nothing = (statError == ENOENT || statError == ENOTDIR) &&
+                       (lstatError == ENOENT || lstatError == ENOTDIR);
+  return nothing ? PathKind::kAbsent : PathKind::kUnreachable;
+}
+
 bool fileExists(const std::string& path) {
   struct stat info {};
-  if (!statPath(path, info) || S_ISDIR(info.st_mode)) return false;
+  if (!statPath(path, info) || !S_ISREG(info.st_mode)) return false;
   std::ifstream stream(path, std::ios::in | std::ios::binary);
   return stream.is_open();
 }

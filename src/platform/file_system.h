@@ -18,7 +18,18 @@ class FolderCreationError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// True when the path names something that opens as a file for reading; a folder does not count.
+// What stands at a path, symbolic links followed.
+enum class PathKind {
+  kAbsent,       // nothing: no entry of that name, or a folder on the way is missing
+  kFile,         // a regular file
+  kFolder,
+  kSpecial,      // a FIFO, socket or device: opening or reading it may block or never end
+  kUnreachable,  // an entry that cannot be followed or examined (dangling or looping link)
+};
+PathKind pathKind(const std::string& path);
+
+// True when the path names a regular file that opens for reading; a folder, FIFO or
+// device does not count (opening a FIFO would block).
 bool fileExists(const std::string& path);
 // True when the path names a folder (a symbolic link to a folder counts).
 bool isDirectory(const std::string& path);

@@ -19,7 +19,12 @@ bool InputFile::open(const std::string& path) {
   close();
   // Non-blocking, so that a named pipe in place of a file cannot stall the read.
   descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (descriptor_ < 0) return false;
+  if (descriptor_ < 0) {
+    openError_ = errno;
+    // A dangling or looping link fails as a missing file does, yet something is there.
+    absent_ = pathKind(path) == PathKind::kAbsent;
+    return false;
+  }
   struct stat status {};
   regular_ = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
   if (regular_ && status.st_size > 0) size_ = static_cast<std::uint64_t>(status.st_size);
@@ -31,6 +36,8 @@ void InputFile::close() {
   descriptor_ = -1;
   size_ = 0;
   regular_ = false;
+  absent_ = false;
+  openError_ = 0;
 }
 
 bool InputFile::readAll(std::string& contents) {
@@ -57,6 +64,8 @@ PendingOutputFile::~PendingOutputFile() { discard(); }
 
 bool PendingOutputFile::open(const std::string& path) {
   discard();
+  // Moved onto a FIFO or device, the finished file would replace it (as root, /dev/null).
+  if (pathKind(path) == PathKind::kSpecial) return false;
   // Unique among the files this process writes at the same time.
   static std::atomic<unsigned> counter{0};
   target_ = path;

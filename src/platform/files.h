@@ -20,6 +20,10 @@ class InputFile {
 
   // True when the file could be opened for reading (the one opened before is closed).
   bool open(const std::string& path);
+  // After a failed open: true when nothing stands at the path (it is missing, not
+  // unopenable), and the system's error number of the failure.
+  bool absent() const { return absent_; }
+  int openError() const { return openError_; }
   void close();
   bool isOpen() const { return descriptor_ >= 0; }
   // Bytes of a regular file as it was when opened; 0 for anything else.
@@ -34,6 +38,8 @@ class InputFile {
   int descriptor_ = -1;
   std::uint64_t size_ = 0;
   bool regular_ = false;
+  bool absent_ = false;
+  int openError_ = 0;
 };
 
 // An output file written under a temporary name beside its target and moved
@@ -45,7 +51,8 @@ class PendingOutputFile {
   PendingOutputFile(const PendingOutputFile&) = delete;
   PendingOutputFile& operator=(const PendingOutputFile&) = delete;
 
-  // Opens the temporary file for binary output; false when it cannot be opened.
+  // Opens the temporary file for binary output; false when it cannot be opened or a
+  // FIFO or device stands at the target.
   bool open(const std::string& path);
   std::ofstream& stream() { return stream_; }
   // Flushes, closes and renames onto the target; false (temporary removed)

@@ -12,8 +12,9 @@ namespace {
 constexpr const char* kGlyphFolder = "glyphs/";
 }  // namespace
 
-GlyphFileLoader::GlyphFileLoader(Opener open, std::vector<std::string> fileNames, std::uint64_t byteLimit)
-    : open_(std::move(open)), fileNames_(std::move(fileNames)), byteLimit_(byteLimit) {
+GlyphFileLoader::GlyphFileLoader(Opener open, std::vector<std::string> fileNames, std::uint64_t byteLimit,
+                                 std::uint64_t fileLimit)
+    : open_(std::move(open)), fileNames_(std::move(fileNames)), byteLimit_(byteLimit), fileLimit_(fileLimit) {
   const unsigned cores = std::thread::hardware_concurrency();
   batchCount_ = (fileNames_.size() + kBatch - 1) / kBatch;
   // A single batch gains nothing from helpers.
@@ -40,24 +41,39 @@ void GlyphFileLoader::stop() {
   helpers_.clear();
 }
 
-bool GlyphFileLoader::openFile(std::size_t index, vn::InputFile& file, Outcome& failure) const {
-  // The literal name first; older files %-encode some characters.
+bool GlyphFileLoader::openFile(std::size_t index, vn::InputFile& file, Result& failure) const {
+  // The literal name first; older files %-encode some characters. A name under which
+  // something stands that does not open is not tried otherwise: that file is not missing.
+  const auto unopenable = [&] {
+    failure.outcome = Outcome::kUnopenable;
+    failure.openError = file.openError();
+    return false;
+  };
   const std::string& fileName = fileNames_[index];
-  if (isSafeGlyphFileName(fileName) && open_(kGlyphFolder + fileName, file)) return true;
+  if (isSafeGlyphFileName(fileName)) {
+    if (open_(kGlyphFolder + fileName, file)) return true;
+    if (!file.absent()) return unopenable();
+  }
   const std::string decoded = xml::Uri::decodePercent(fileName);
   if (!isSafeGlyphFileName(fileName) || !isSafeGlyphFileName(decoded)) {
-    failure = Outcome::kUnsafeName;
+    failure.outcome = Outcome::kUnsafeName;
     return false;
   }
-  failure = Outcome::kMissing;
-  return decoded != fileName && open_(kGlyphFolder + decoded, file);
+  failure.outcome = Outcome::kMissing;
+  if (decoded == fileName) return false;
+  if (open_(kGlyphFolder + decoded, file)) return true;
+  return file.absent() ? false : unopenable();
 }
 
 GlyphFileLoader::Result GlyphFileLoader::load(std::size_t index) {
   Result result;
-  if (!openFile(index, file_, result.outcome)) return result;
+  if (!openFile(index, file_, result)) return result;
   const std::uint64_t size = file_.size();
-  if (size > byteLimit_ - bytesRead_) {
+  if (!file_.isRegular()) {
+    result.outcome = Outcome::kNotRegular;
+  } else if (size > fileLimit_) {
+    result.outcome = Outcome::kTooLarge;
+  } else if (size > byteLimit_ - bytesRead_) {
     result.outcome = Outcome::kOverLimit;
   } else {
     bytesRead_ += size;
@@ -78,11 +94,12 @@ bool GlyphFileLoader::reserveBytes(std::uint64_t size) {
 GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, vn::InputFile& file,
                                                        xml::XmlRecorder& recorder) {
   Prefetched prefetched;
-  if (!openFile(index, file, prefetched.result.outcome)) return prefetched;
+  if (!openFile(index, file, prefetched.result)) return prefetched;
   const std::uint64_t size = file.size();
   // The helpers read no more in all than the limit allows, so that a list naming one
-  // file many times costs no more reading than it does in order.
-  if (size > kMaxRecordedBytes || !reserveBytes(size)) {
+  // file many times costs no more reading than it does in order. What is no regular
+  // file is judged by the caller.
+  if (!file.isRegular() || size > kMaxRecordedBytes || size > fileLimit_ || !reserveBytes(size)) {
     file.close();
     prefetched.deferred = true;
     return prefetched;
@@ -156,7 +173,7 @@ GlyphFileLoader::Result GlyphFileLoader::next() {
   if (prefetched.deferred) return load(index);
   // The limit, counted in list order as load() counts it.
   if (prefetched.result.outcome == Outcome::kRead) {
-    if (prefetched.size > byteLimit_ - bytesRead_) return Result{Outcome::kOverLimit, {}, false, {}};
+    if (prefetched.size > byteLimit_ - bytesRead_) return Result{Outcome::kOverLimit, 0, {}, false, {}};
     bytesRead_ += prefetched.size;
   }
   return std::move(prefetched.result);

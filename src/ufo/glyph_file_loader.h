@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "ufo/limits.h"
 #include "xml/xml_recording.h"
 
 namespace ufo {
@@ -35,9 +36,13 @@ class GlyphFileLoader {
     kMissing,     // no file under the name nor its %-decoded form
     kOverLimit,   // reading it would pass the limit on glyph bytes
     kUnreadable,  // opened, but reading it failed
+    kUnopenable,  // something is there (a looping or dangling link) that does not open
+    kNotRegular,  // a folder, FIFO or device
+    kTooLarge,    // larger than the limit on one file
   };
   struct Result {
     Outcome outcome = Outcome::kMissing;
+    int openError = 0;  // kUnopenable: the system's error number
     std::string text;
     // When true, `recording` holds the file's XML events (replayed instead of parsing
     // `text`); otherwise the caller parses the text itself.
@@ -57,8 +62,10 @@ class GlyphFileLoader {
   static constexpr unsigned kMaxHelpers = 4;
 
   // fileNames as listed; byteLimit bounds the bytes of all files read (a file that
-  // would pass it is left out, later smaller ones are still read).
-  GlyphFileLoader(Opener open, std::vector<std::string> fileNames, std::uint64_t byteLimit);
+  // would pass it is left out, later smaller ones are still read), fileLimit those of
+  // one file.
+  GlyphFileLoader(Opener open, std::vector<std::string> fileNames, std::uint64_t byteLimit,
+                  std::uint64_t fileLimit = kMaxOneGlyphFileBytes);
   ~GlyphFileLoader();
   GlyphFileLoader(const GlyphFileLoader&) = delete;
   GlyphFileLoader& operator=(const GlyphFileLoader&) = delete;
@@ -80,7 +87,7 @@ class GlyphFileLoader {
   };
 
   // Opens file `index` under its literal or %-decoded name; the outcome when it cannot.
-  bool openFile(std::size_t index, vn::InputFile& file, Outcome& failure) const;
+  bool openFile(std::size_t index, vn::InputFile& file, Result& failure) const;
   // Loads file `index` on the caller's side, counting its bytes against the limit.
   Result load(std::size_t index);
   Prefetched prefetch(std::size_t index, vn::InputFile& file, xml::XmlRecorder& recorder);
@@ -92,6 +99,7 @@ class GlyphFileLoader {
   Opener open_;
   std::vector<std::string> fileNames_;
   std::uint64_t byteLimit_;
+  std::uint64_t fileLimit_;
   std::uint64_t bytesRead_ = 0;  // the caller's count, in list order
   std::atomic<std::uint64_t> bytesPrefetched_{0};
   vn::InputFile file_;

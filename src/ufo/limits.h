@@ -26,6 +26,11 @@ inline constexpr std::size_t kMaxFontHintSteps = 1024;
 // fonts need.
 inline constexpr std::uint64_t kMaxGlyphFileBytes = std::uint64_t{4} << 30;
 
+// Bytes of one glyph file: real ones hold a few kilobytes, a megabyte or so with large
+// lib data. A larger file ends the read (before it is read or unpacked) instead of
+// taking memory a whole font's worth at a time.
+inline constexpr std::uint64_t kMaxOneGlyphFileBytes = std::uint64_t{64} << 20;
+
 // Bytes of one member read whole: each property list, "features.fea" (the compiler
 // holds the text twice) and the layout XML document. Far above real fonts.
 inline constexpr std::uint64_t kMaxPropertyListBytes = std::uint64_t{512} << 20;
@@ -39,7 +44,7 @@ constexpr std::uint64_t memberByteLimit(std::string_view member) {
   if (member == "features.fea") return kMaxFeatureTextBytes;
   if (member == "data/com.quorvel.v2.otl.ttx.xml") return kMaxLayoutDocumentBytes;
   if (member.ends_with(".plist")) return kMaxPropertyListBytes;
-  if (member.ends_with(".glif")) return kMaxGlyphFileBytes;
+  if (member.ends_with(".glif")) return kMaxOneGlyphFileBytes;
   return UINT64_MAX;
 }
 

@@ -13,7 +13,10 @@ Parser::~Parser() = default;
 
 bool Parser::openInput(const std::string& member, std::ifstream& in) {
   if (!vn::isSafeMemberName(member)) return false;
-  return vn::openInputFile(in, resolve(member));
+  // A stream would block on a FIFO before anything could be checked.
+  const std::string path = resolve(member);
+  if (vn::pathKind(path) != vn::PathKind::kFile) return false;
+  return vn::openInputFile(in, path);
 }
 
 bool Parser::openInput(const std::string& member, vn::InputFile& file) {
@@ -27,13 +30,20 @@ bool Parser::openInput(const std::string& member, vn::InputFile& file) {
 bool Parser::readMember(const std::string& member, std::string& text, std::uint64_t limit) {
   text.clear();
   vn::InputFile file;
-  if (!openInput(member, file)) return false;
-  if (!file.isRegular()) throw MemberError("\"" + member + "\" is not a regular file");
-  if (file.size() > limit) {
-    throw MemberError("\"" + member + "\" is larger than the reader accepts (" + std::to_string(limit) + " bytes)");
+  if (!openInput(member, file)) {
+    // Only a member that is not there at all is absent; a looping link is not.
+    if (!vn::isSafeMemberName(member) || file.absent()) return false;
+    throw MemberError::cannotOpen(member, file.openError());
   }
-  if (!file.readAll(text)) throw MemberError("\"" + member + "\" cannot be read");
+  if (!file.isRegular()) throw MemberError::notRegularFile(member);
+  if (file.size() > limit) throw MemberError::tooLarge(member, limit);
+  if (!file.readAll(text)) throw MemberError::cannotRead(member);
   return true;
+}
+
+vn::PathKind Parser::memberKind(const std::string& member) {
+  if (!vn::isSafeMemberName(member)) return vn::PathKind::kAbsent;
+  return vn::pathKind(resolve(member));
 }
 
 bool Parser::read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,

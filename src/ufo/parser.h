@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/font_info.h"
+#include "platform/file_system.h"
 #include "model/font_style_pair.h"
 #include "ufo/plist_node.h"
 #include "ufo/reader_errors.h"
@@ -28,12 +29,16 @@ class Parser : public xml::UriReader, public xml::UriBase {
   Parser& operator=(const Parser&) = delete;
 
   // Opens a member of the folder (a relative name) for binary input; true when open.
+  // Only a regular file is opened.
   virtual bool openInput(const std::string& member, std::ifstream& in);
   // The same without a stream, for files read whole (see InputFile).
   bool openInput(const std::string& member, vn::InputFile& file);
   // Reads a member whole into `text`: false when it is missing; MemberError when it is
-  // there but is no regular file, holds more than `limit` bytes or cannot be read.
+  // there but cannot be opened, is no regular file, holds more than `limit` bytes or
+  // cannot be read.
   bool readMember(const std::string& member, std::string& text, std::uint64_t limit);
+  // What stands at a member's place.
+  vn::PathKind memberKind(const std::string& member);
 
   // Reads the folder (its path ends with "/") into the pair; the lib tree of "lib.plist"
   // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.

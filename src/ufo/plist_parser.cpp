@@ -1,5 +1,6 @@
 #include "ufo/plist_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <iterator>
@@ -15,6 +16,8 @@ namespace {
 constexpr const char* kParseErrorPrefix = "plist parsing error: ";
 constexpr const char* kTooDeep = "elements are nested deeper than 256 levels";
 constexpr int kParseFlags = rapidxml::parse_validate_closing_tags;
+// What trimWhitespace cuts from both ends.
+constexpr const char* kTrimmedBlanks = " \t\n";
 
 bool isXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -113,6 +116,31 @@ bool scanText(const char* begin, const char* end, int maxDepth,
   return true;
 }
 
+// The character reference that stands for a blank the parser would drop.
+const char* blankReference(char c) {
+  return c == ' ' ? "&#x20;" : c == '\t' ? "&#x9;" : c == '\n' ? "&#xA;" : "&#xD;";
+}
+
+// The offset in `text` of an offset into the parsed copy, in which the blank runs of
+// `blankValues` stand as character references.
+std::size_t sourceOffset(const std::string& text, const std::vector<std::pair<std::size_t, std::size_t>>& blankValues,
+                         std::size_t parsedOffset) {
+  std::size_t parsed = 0;
+  std::size_t source = 0;
+  for (const auto& [start, length] : blankValues) {
+    const std::size_t plain = start - source;
+    if (parsedOffset < parsed + plain) break;
+    parsed += plain;
+    source = start;
+    std::size_t replaced = 0;
+    for (std::size_t i = start; i < start + length; ++i) replaced += std::strlen(blankReference(text[i]));
+    if (parsedOffset < parsed + replaced) return start;
+    parsed += replaced;
+    source = start + length;
+  }
+  return source + (parsedOffset - parsed);
+}
+
 }  // namespace
 
 const rapidxml::xml_node<char>* PListDocument::rootDict() const {
@@ -151,15 +179,20 @@ bool PListParser::parse(std::istream& in, PListDocument& document) {
   return parse(std::move(text), document);
 }
 
-bool PListParser::parse(std::string text, PListDocument& document) {
+bool PListParser::parse(std::string text, PListDocument& document, std::string_view source) {
   if (parseText(std::move(text), document)) return true;
-  std::cout << kParseErrorPrefix << errorMessage_ << std::endl;
+  std::cout << kParseErrorPrefix << errorMessage_;
+  if (!source.empty()) std::cout << " of \"" << source << '"';
+  std::cout << std::endl;
   return false;
 }
 
 bool PListParser::parseText(std::string text, PListDocument& document) {
   errorMessage_.clear();
   document.clear();
+  // Blanks cut from the front still count for the place of an error.
+  const std::size_t leading = std::min(text.size(), text.find_first_not_of(kTrimmedBlanks));
+  const auto leadingLines = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(leading), '\n');
   trimWhitespace(text);
   std::vector<std::pair<std::size_t, std::size_t>> blankValues;
   if (!scanText(text.data(), text.data() + text.size(), kMaxPlistDepth, blankValues)) {
@@ -172,10 +205,7 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
     document.text_.insert(document.text_.end(), text.begin() + static_cast<std::ptrdiff_t>(copied),
                           text.begin() + static_cast<std::ptrdiff_t>(start));
     for (std::size_t i = start; i < start + length; ++i) {
-      const char* reference = text[i] == ' '    ? "&#x20;"
-                              : text[i] == '\t' ? "&#x9;"
-                              : text[i] == '\n' ? "&#xA;"
-                                                : "&#xD;";
+      const char* reference = blankReference(text[i]);
       document.text_.insert(document.text_.end(), reference, reference + std::strlen(reference));
     }
     copied = start + length;
@@ -189,7 +219,9 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
     errorMessage_ = error.what();
     const auto offset = error.where<char>() - document.text_.data();
     if (offset >= 0 && static_cast<std::size_t>(offset) < document.text_.size()) {
-      errorMessage_ += " at offset " + std::to_string(offset);
+      const std::size_t at = std::min(text.size(), sourceOffset(text, blankValues, static_cast<std::size_t>(offset)));
+      const auto lines = leadingLines + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
+      errorMessage_ += " at line " + std::to_string(lines + 1) + " (byte " + std::to_string(leading + at) + ")";
     }
     document.clear();
     return false;

@@ -40,8 +40,9 @@ class PListParser {
   // text into the document. On failure prints "plist parsing error: " and the
   // message on the standard output and returns false (the document is empty).
   [[nodiscard]] bool parse(std::istream& in, PListDocument& document);
-  // The same for text already in memory (reported the same way).
-  [[nodiscard]] bool parse(std::string text, PListDocument& document);
+  // The same for text already in memory (reported the same way); a failure names
+  // `source`, the file the text came from, when it is given.
+  [[nodiscard]] bool parse(std::string text, PListDocument& document, std::string_view source = {});
   // The same for text already in memory; prints nothing.
   [[nodiscard]] bool parseText(std::string text, PListDocument& document);
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace ufo {
 
@@ -16,10 +17,19 @@ struct UfoParserException {
 };
 
 // A member of the folder that is there but cannot be taken: not a regular file (a FIFO,
-// a device, a folder), larger than the reader's limit, or unreadable. what() names it.
+// a device, a folder), larger than the reader's limit, unopenable (a looping or dangling
+// link) or unreadable; or a member the folder must have. what() names it.
 class MemberError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+
+  static MemberError notRegularFile(const std::string& member);
+  static MemberError notFolder(const std::string& member);
+  static MemberError missing(const std::string& member);
+  // `error` is the system's error number of the failed open.
+  static MemberError cannotOpen(const std::string& member, int error);
+  static MemberError cannotRead(const std::string& member);
+  static MemberError tooLarge(const std::string& member, std::uint64_t limit);
 };
 
 }  // namespace ufo

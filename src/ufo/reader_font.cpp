@@ -12,6 +12,7 @@
 #include "model/layout_object.h"
 #include "model/numbers.h"
 #include "model/style.h"
+#include "platform/file_system.h"
 #include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
 #include "ufo/limits.h"
@@ -28,6 +29,7 @@ constexpr const char* kGroups = "groups.plist";
 constexpr const char* kKerning = "kerning.plist";
 constexpr const char* kLib = "lib.plist";
 constexpr const char* kContents = "glyphs/contents.plist";
+constexpr const char* kGlyphsFolder = "glyphs";
 constexpr const char* kLayerContents = "layercontents.plist";
 constexpr const char* kFeatures = "features.fea";
 constexpr const char* kLayoutXml = "data/com.quorvel.v2.otl.ttx.xml";
@@ -118,12 +120,28 @@ bool UfoFontParser::loadDocuments() {
     member.document->clear();
     std::string text;
     if (!parser_->readMember(member.name, text, kMaxPropertyListBytes)) {
-      if (member.document == &meta_) return false;
+      if (member.document == &meta_) throw MemberError::missing(kMetaInfo);
+      if (member.document == &contents_) checkGlyphsFolder();
       continue;
     }
-    if (!plistParser_.parse(std::move(text), *member.document)) return false;
+    if (!plistParser_.parse(std::move(text), *member.document, member.name)) return false;
   }
   return true;
+}
+
+void UfoFontParser::checkGlyphsFolder() {
+  // Without its list, the glyph files of a folder would all be lost without a word.
+  switch (parser_->memberKind(kGlyphsFolder)) {
+    case vn::PathKind::kAbsent:
+      return;
+    case vn::PathKind::kFolder: {
+      const auto entries = vn::listFolder(parser_->resolve(kGlyphsFolder));
+      if (entries && entries->empty()) return;
+      throw MemberError::missing(kContents);
+    }
+    default:
+      throw MemberError::notFolder(kGlyphsFolder);
+  }
 }
 
 void UfoFontParser::applyMetaInfo() {

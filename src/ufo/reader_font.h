@@ -49,6 +49,9 @@ class UfoFontParser {
 
  private:
   [[nodiscard]] bool loadDocuments();
+  // "glyphs/contents.plist" is missing: fine without a glyphs folder or with an empty
+  // one; otherwise throws MemberError.
+  void checkGlyphsFolder();
   void applyMetaInfo();
   void applyFontInfo();
   void applyLib();

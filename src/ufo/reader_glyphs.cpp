@@ -93,9 +93,19 @@ void UfoFontParser::applyGlyphs() {
                      name);
       continue;
     }
-    if (file.outcome == GlyphFileLoader::Outcome::kUnreadable) {
-      warnings_.list(warning::kUnreadableGlyphFile, "glyph files that cannot be read are left out", name);
-      continue;
+    // A glyph file that is there but cannot be taken fails the read, as any other file does.
+    const std::string member = "glyphs/" + loader.fileName(i);
+    switch (file.outcome) {
+      case GlyphFileLoader::Outcome::kUnopenable:
+        throw MemberError::cannotOpen(member, file.openError);
+      case GlyphFileLoader::Outcome::kNotRegular:
+        throw MemberError::notRegularFile(member);
+      case GlyphFileLoader::Outcome::kTooLarge:
+        throw MemberError::tooLarge(member, kMaxOneGlyphFileBytes);
+      case GlyphFileLoader::Outcome::kUnreadable:
+        throw MemberError::cannotRead(member);
+      default:
+        break;
     }
     if (file.outcome == GlyphFileLoader::Outcome::kOverLimit) {
       warnings_.report(warning::kGlyphBytes, "glyph files beyond " + std::to_string(kMaxGlyphFileBytes >> 30) +

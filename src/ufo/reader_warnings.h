@@ -57,7 +57,6 @@ inline constexpr const char* kGlyphLib = "glyph lib";
 inline constexpr const char* kSharedMetric = "shared metric";
 inline constexpr const char* kMissingGroup = "missing group";
 inline constexpr const char* kMissingGlyphFile = "missing glyph file";
-inline constexpr const char* kUnreadableGlyphFile = "unreadable glyph file";
 inline constexpr const char* kUnreadableLibEntry = "unreadable lib entry";
 inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";

@@ -47,7 +47,7 @@ RunResult run(const std::vector<std::string>& arguments, const fs::path& scratch
   const fs::path log = scratch / "run.log";
   const fs::path peak = scratch / "run.peak";
   std::vector<std::string> command{"/usr/bin/time", "-f", "%M", "-o", peak.string(),
-                                   "/usr/bin/timeout", "-s", "KILL", std::to_string(kWallSeconds)};
+                                   "/usr/bin/timeout", "-s", "KILL", std::to_string(setting.wallSeconds)};
   command.insert(command.end(), arguments.begin(), arguments.end());
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = ::fork();

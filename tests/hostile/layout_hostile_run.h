@@ -41,6 +41,7 @@ struct RunSetting {
   fs::path folder;                          // the working folder; empty: the test's own
   rlim_t fileSizeLimit = RLIM_INFINITY;     // largest file the command may write (ulimit -f)
   rlim_t addressLimit = kAddressLimit;      // address space (not applied when sanitized)
+  int wallSeconds = kWallSeconds;           // killed after this long
 };
 
 // Runs a command under /usr/bin/time (for the child's own peak) and timeout (for the wall

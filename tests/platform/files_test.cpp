@@ -1,5 +1,6 @@
 // Member-name checks, folder creation and files written under a temporary name.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -32,6 +33,18 @@ TEST(FolderAccess, EnsureFolderMakesOneLevelOnly) {
   EXPECT_TRUE(vn::ensureFolderOf(one));  // already there
   EXPECT_FALSE(vn::ensureFolderOf(root / "a/b/c.plist"));
   EXPECT_TRUE(vn::ensureFolderOf("bare-file-name"));
+}
+
+// Moved into place, the finished file would replace a FIFO or device standing there.
+TEST(FolderAccess, PendingOutputNeverReplacesAFifo) {
+  TempFolder root;
+  const std::string target = root / "pipe";
+  ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+  vn::PendingOutputFile file;
+  EXPECT_FALSE(file.open(target));
+  EXPECT_FALSE(vn::writeFileAtomically(target, "bytes"));
+  EXPECT_EQ(vn::pathKind(target), vn::PathKind::kSpecial);
+  EXPECT_EQ(root.entryCount(), 1u);
 }
 
 TEST(FolderAccess, PendingOutputAppearsOnlyWhenCommitted) {

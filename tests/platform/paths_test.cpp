@@ -1,6 +1,7 @@
 // Path splitting, output names, member-name checks, absolute paths and the file-system
 // helpers.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <tuple>
 
 #include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/path_parts.h"
 #include "platform_helpers.h"
 
@@ -87,16 +89,35 @@ TEST(FileSystem, ExistenceTestsTellFilesFromFolders) {
   fs::create_directory(folder / "dir");
   fs::create_symlink(folder / "dir", folder / "link");
   fs::create_symlink(folder / "nothing", folder / "dangling");
+  fs::create_symlink("loop", folder / "loop");
+  ASSERT_EQ(::mkfifo((folder / "fifo").c_str(), 0600), 0);
 
-  // name: file exists, is a folder, path exists
-  const std::tuple<std::string, bool, bool, bool> cases[] = {
-      {"file", true, false, true},  {"dir", false, true, true},       {"link", false, true, true},
-      {"dangling", false, false, true}, {"missing", false, false, false}};
-  for (const auto& [name, file, directory, exists] : cases) {
+  // name: file exists, is a folder, path exists, what stands there
+  using vn::PathKind;
+  const std::tuple<std::string, bool, bool, bool, PathKind> cases[] = {
+      {"file", true, false, true, PathKind::kFile},
+      {"dir", false, true, true, PathKind::kFolder},
+      {"link", false, true, true, PathKind::kFolder},
+      {"dangling", false, false, true, PathKind::kUnreachable},
+      {"loop", false, false, true, PathKind::kUnreachable},
+      {"missing", false, false, false, PathKind::kAbsent},
+      {"file/below", false, false, false, PathKind::kAbsent},
+      {"missing/below", false, false, false, PathKind::kAbsent},
+      {"fifo", false, false, true, PathKind::kSpecial}};  // must not block
+  for (const auto& [name, file, directory, exists, kind] : cases) {
     EXPECT_EQ(vn::fileExists(folder / name), file) << name;
     EXPECT_EQ(vn::isDirectory(folder / name), directory) << name;
     EXPECT_EQ(vn::pathExists(folder / name), exists) << name;
+    EXPECT_EQ(vn::pathKind(folder / name), kind) << name;
+
+    // A failed open tells a missing file from one that is there.
+    vn::InputFile input;
+    if (!input.open(folder / name)) {
+      EXPECT_EQ(input.absent(), kind == PathKind::kAbsent) << name;
+      EXPECT_NE(input.openError(), 0) << name;
+    }
   }
+  EXPECT_EQ(vn::pathKind(""), PathKind::kAbsent);
   EXPECT_FALSE(vn::fileExists(""));
   EXPECT_FALSE(vn::isDirectory(""));
 

@@ -1,11 +1,14 @@
 // Folder access of the reader and writer: member names that leave the folder, folders
 // with URI characters in their names, member folders made one level deep.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/file_system.h"
 #include "platform/path_parts.h"
+#include "ufo/parser.h"
 #include "ufo_fixtures.h"
 #include "xml/uri.h"
 
@@ -38,6 +41,23 @@ TEST(FolderAccess, FontsAreWrittenIntoAndReadFromFoldersWithUriCharacters) {
   }
   // Nothing was written beside the folders.
   EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 4);
+}
+
+// Members are opened only when they are regular files: a stream on a FIFO would block.
+TEST(FolderAccess, OnlyRegularMembersOpenAsStreams) {
+  ufotest::TempFolder temp;
+  std::ofstream(temp.path() / "file.plist") << "x";
+  ASSERT_EQ(::mkfifo((temp.path() / "pipe.plist").c_str(), 0600), 0);
+  fs::create_directory(temp.path() / "folder.plist");
+  fs::create_symlink("loop.plist", temp.path() / "loop.plist");
+  ufo::Parser parser;
+  parser.setBase(temp.path().string() + "/");
+  for (const auto& [member, opens] : {std::pair{"file.plist", true}, std::pair{"pipe.plist", false},
+                                      std::pair{"folder.plist", false}, std::pair{"loop.plist", false},
+                                      std::pair{"missing.plist", false}}) {
+    std::ifstream in;
+    EXPECT_EQ(parser.openInput(member, in), opens) << member;
+  }
 }
 
 TEST(FolderAccess, TheFolderOfAMemberIsMadeOneLevelDeepOnly) {

@@ -220,4 +220,23 @@ TEST(PListParser, RejectsMalformedTextWithMessage) {
   EXPECT_EQ(document.rootDict(), nullptr);  // the first child must be the dict
 }
 
+// The place of an error is the line and byte of the text as given, whatever the parser
+// cut from the front or put in place of blank values.
+TEST(PListParser, ErrorsSayTheLineAndByteOfTheTextAsGiven) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"garbage", "at line 1 (byte 0)"},
+      {"\n\n  \tgarbage", "at line 3 (byte 5)"},
+      {"<plist>\n<dict>\n<key>\n\n</key>\n<string>\t \n</string>\n</array>", "at line 8 (byte 57)"},
+      {"<plist><key> </key>\n<a></b></plist>", "at line 2 (byte 26)"},
+  };
+  for (const auto& [text, place] : cases) {
+    ufo::PListParser parser;
+    ufo::PListDocument document;
+    EXPECT_FALSE(parser.parseText(text, document)) << text;
+    const std::string& message = parser.errorMessage();
+    ASSERT_GE(message.size(), place.size()) << message;
+    EXPECT_EQ(message.substr(message.size() - place.size()), place) << text << ": " << message;
+  }
+}
+
 }  // namespace

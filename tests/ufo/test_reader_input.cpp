@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <fstream>
+#include <functional>
 #include <map>
 
 #include "ufo/glyph_file_loader.h"
+#include "ufo/limits.h"
 #include "ufo/reader_text.h"
 #include "ufo_fixtures.h"
 
@@ -32,21 +35,45 @@ TEST(ReaderText, WholeNumbersReadAsDecimalsDo) {
   for (const char* text : {"", "-", "+-", "0x10", "12abc", "--1", "1e999", "nan"}) EXPECT_FALSE(ufo::readReal(text)) << text;
 }
 
-TEST(ReaderFolder, OddFilesInPlaceOfGlyphFilesAreSkipped) {
-  TempUfo ufo;
-  ufo.write("glyphs/a.glif", glif("<advance width=\"5\"/>"));
-  std::filesystem::create_directories(ufo.folder() / "glyphs" / "dir.glif");
-  ASSERT_EQ(::mkfifo((ufo.folder() / "glyphs" / "pipe.glif").c_str(), 0600), 0);  // no writer: must not block
-  // Sparse: its size counts against the bound on glyph bytes without any byte being read.
-  ufo.write("glyphs/huge.glif", "");
-  std::filesystem::resize_file((ufo.folder() / "glyphs" / "huge.glif"), std::uintmax_t{5} << 30);
-  ufo.contents({{"dir", "dir.glif"}, {"pipe", "pipe.glif"}, {"huge", "huge.glif"}, {"a", "a.glif"}});
-  ReadResult r;
-  ufotest::readUfo(ufo, r);
-  ASSERT_TRUE(r.ok) << r.out << r.err;
-  EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));
-  EXPECT_EQ(countOf(r.out, "glyph \"dir\" skipped"), 1) << r.out;
-  EXPECT_EQ(countOf(r.out, "first left out: \"huge\""), 1) << r.out;
+// A glyph file that is there but cannot be taken fails the read, named; one that is not
+// there at all is left out with a warning.
+TEST(ReaderFolder, OddFilesInPlaceOfGlyphFilesFailTheReadByName) {
+  namespace fs = std::filesystem;
+  struct Case {
+    const char* file;
+    std::function<void(const fs::path&)> make;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"dir.glif", [](const fs::path& p) { fs::create_directories(p); }, "is not a regular file"},
+      {"pipe.glif", [](const fs::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); }, "is not a regular file"},
+      // Sparse: nothing of it is read.
+      {"huge.glif",
+       [](const fs::path& p) {
+         std::ofstream(p) << "";
+         fs::resize_file(p, ufo::kMaxOneGlyphFileBytes + 1);
+       },
+       "is larger than the reader accepts (67108864 bytes)"},
+      {"loop.glif", [](const fs::path& p) { fs::create_symlink("loop.glif", p); },
+       "cannot be opened: Too many levels of symbolic links"},
+      {"gone.glif", [](const fs::path&) {}, nullptr},
+  };
+  for (const Case& odd : cases) {
+    TempUfo ufo;
+    ufo.write("glyphs/a.glif", glif("<advance width=\"5\"/>"));
+    odd.make(ufo.folder() / "glyphs" / odd.file);
+    ufo.contents({{"odd", odd.file}, {"a", "a.glif"}});
+    ReadResult r;
+    ufotest::readUfo(ufo, r);
+    if (odd.message == nullptr) {
+      ASSERT_TRUE(r.ok) << r.out << r.err;
+      EXPECT_EQ(r.glyphNames(), (std::vector<std::string>{"a"}));
+      EXPECT_EQ(countOf(r.out, "without their file are left out"), 1) << r.out;
+      continue;
+    }
+    EXPECT_FALSE(r.ok) << odd.file;
+    EXPECT_EQ(r.err, "Error while opening UFO: \"glyphs/" + std::string(odd.file) + "\" " + odd.message + "\n");
+  }
 }
 
 // Glyph files are read and parsed ahead by helpers: more files than the read-ahead

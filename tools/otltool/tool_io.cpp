@@ -42,6 +42,15 @@ std::string readWholeFile(const std::string& path) {
 }
 
 void writeWholeFile(const std::string& path, const std::string& bytes) {
+  // A FIFO or device (/dev/null) is written in place: a file moved onto it would replace it.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw ToolError("cannot write \"" + path + "\"");
+    return;
+  }
   const std::string temporary = path + ".otltool-tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
