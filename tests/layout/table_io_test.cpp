@@ -240,6 +240,41 @@ TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
   }
 }
 
+// Many one-rule subtables (a class-based context lookup read back makes one per rule):
+// the lookup tables with their Extension records pass 16-bit reach of the LookupList,
+// so the later Extension lookups keep bare tables and their records come after all tables.
+TEST(TableIo, ExtensionRecordsPastTheListReachComeAfterTheTables) {
+  const auto glyphs = glyphOrder(40);
+  const std::string small = singleSubst({{1, 2}});
+  constexpr int kSubtables = 2000;
+  Bytes many;
+  many.u16(1).u16(0).u16(kSubtables);
+  for (int i = 0; i < kSubtables; ++i) many.u16(6 + 2 * kSubtables);
+  many.add(small);
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ASSERT_TRUE(parse(block, table({many.b, many.b, many.b, many.b, many.b}), glyphs));
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphs, writer);
+  ASSERT_FALSE(written.empty()) << writer.diagnostics().formatAll();
+  EXPECT_FALSE(writer.recovered());
+  const size_t list = at16(written, 8);
+  ASSERT_EQ(at16(written, list), 5);
+  for (int l = 0; l < 5; ++l) {
+    const size_t at = list + at16(written, list + 2 + 2 * l);
+    EXPECT_EQ(at16(written, at), 7);
+    ASSERT_EQ(at16(written, at + 4), kSubtables);
+    // The first three lookups' records follow their tables; the last two's come later.
+    const size_t firstRecord = at16(written, at + 6);
+    EXPECT_EQ(firstRecord == 6 + 2 * kSubtables, l < 3) << l;
+    EXPECT_EQ(at16(written, at + firstRecord), 1);  // ExtensionFormat
+  }
+  vn::FeaGlyphGroups classes2;
+  otl::LayoutTableBlock again(1, &classes2);
+  ASSERT_TRUE(parse(again, written, glyphs));
+  EXPECT_TRUE(sameText(rules(again), rules(block)));
+}
+
 // A lookup whose subtable exceeds 16-bit offsets is split and keeps its rules: pair
 // positioning, and a ligature subtable whose input shares one LigatureSet.
 TEST(TableIo, OverflowRecoverySplitsPairsAndLigatures) {
