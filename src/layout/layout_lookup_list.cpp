@@ -101,7 +101,8 @@ void LayoutBinWriter::placeRecords(std::vector<PlacedLookup>& placed) {
   bool apart = false;
   for (size_t i = 0; i < placed.size(); ++i) {
     const Lookup& lookup = *placed[i].lookup;
-    const int64_t records = placed[i].extension ? kExtensionRecordSize * static_cast<int64_t>(lookup.subtables.size()) : 0;
+    const int64_t records =
+        placed[i].extension ? kExtensionRecordSize * static_cast<int64_t>(lookup.subtables.size()) : 0;
     // Inline records must leave every later table a start within reach.
     const bool later = i + 1 < placed.size();
     if (!apart && later && start + records + bareAfter[i] - bareAfter[placed.size() - 1] > ot::limits::kMaxOffset16) {
