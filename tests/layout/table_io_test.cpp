@@ -181,6 +181,15 @@ TEST(TableIo, HostileTablesReportFailure) {
   }
 }
 
+// A single substitution lookup of `count` subtable offsets to one small subtable.
+std::string lookupOfManySubtables(int count) {
+  Bytes many;
+  many.u16(1).u16(0).u16(count);
+  for (int i = 0; i < count; ++i) many.u16(6 + 2 * count);
+  many.add(singleSubst({{1, 2}}));
+  return many.b;
+}
+
 TEST(TableIo, LookupsPastTheBudgetBecomeExtensions) {
   const auto glyphs = glyphOrder(12000);
   std::vector<std::string> lookups;
@@ -217,11 +226,8 @@ TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
   const std::string small = singleSubst({{1, 2}});
   // Two lookups of 3300 subtable offsets to one small subtable: 16-bit offsets in the
   // input, yet 2N + sum(6 + 10S) alone is past 65533 when written.
-  Bytes many;
-  many.u16(1).u16(0).u16(3300);
-  for (int i = 0; i < 3300; ++i) many.u16(6 + 2 * 3300);
-  many.add(small);
-  const std::string cases[] = {tableOfExtensions(1, {singleSubst(big), small}), table({many.b, many.b})};
+  const std::string many = lookupOfManySubtables(3300);
+  const std::string cases[] = {tableOfExtensions(1, {singleSubst(big), small}), table({many, many})};
   for (const std::string& input : cases) {
     SCOPED_TRACE(&input - cases);
     vn::FeaGlyphGroups classes;
@@ -245,15 +251,11 @@ TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
 // so the later Extension lookups keep bare tables and their records come after all tables.
 TEST(TableIo, ExtensionRecordsPastTheListReachComeAfterTheTables) {
   const auto glyphs = glyphOrder(40);
-  const std::string small = singleSubst({{1, 2}});
   constexpr int kSubtables = 2000;
-  Bytes many;
-  many.u16(1).u16(0).u16(kSubtables);
-  for (int i = 0; i < kSubtables; ++i) many.u16(6 + 2 * kSubtables);
-  many.add(small);
+  const std::string many = lookupOfManySubtables(kSubtables);
   vn::FeaGlyphGroups classes;
   otl::LayoutTableBlock block(1, &classes);
-  ASSERT_TRUE(parse(block, table({many.b, many.b, many.b, many.b, many.b}), glyphs));
+  ASSERT_TRUE(parse(block, table({many, many, many, many, many}), glyphs));
   LayoutBinWriter writer;
   const std::string written = write(block, glyphs, writer);
   ASSERT_FALSE(written.empty()) << writer.diagnostics().formatAll();
