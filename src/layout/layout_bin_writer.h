@@ -77,6 +77,8 @@ class LayoutBinWriter {
   struct PlacedLookup;
   // Which lookups are Extensions, and the plain ones' subtables written.
   std::vector<PlacedLookup> planLookups() const;
+  // Which Extension lookups have their records after all lookup tables.
+  static void placeRecords(std::vector<PlacedLookup>& placed);
   void writeLookupTable(ot::BinaryWriter& out, PlacedLookup& placed) const;
   // The subtable's bytes, sharing blocks when the repair chose that for it.
   ot::BinaryWriter bytesOf(const LookupSubtable& subtable) const;

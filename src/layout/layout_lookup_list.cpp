@@ -1,7 +1,10 @@
 // The LookupList of a written table: each subtable in its own buffer, placed by its lookup
 // through the checked offset helper. Plain lookups come first with their subtables after
 // all lookup tables; from the first lookup past the 16-bit budget on, lookups are
-// Extensions whose subtables follow, each behind a 32-bit offset.
+// Extensions whose subtables follow, each behind a 32-bit offset. An Extension lookup's
+// records follow its table while the tables still start within 16-bit reach of the
+// LookupList; past that (many one-rule subtables) the remaining tables stay bare and
+// their records come after all tables, each within 16-bit reach of its own table.
 #include "layout/extension_lookup.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_bin_writer.h"
@@ -34,7 +37,10 @@ struct LayoutBinWriter::PlacedLookup {
   // A plain lookup's subtables, each in its own buffer (an Extension's are written when
   // placed, one at a time, to keep memory down).
   std::vector<ot::BinaryWriter> subtables;
+  // An Extension lookup whose records come after all lookup tables.
+  bool recordsApart = false;
   uint32_t position = 0;
+  uint32_t recordsPosition = 0;
   std::vector<uint32_t> subtableFields;
 };
 
@@ -83,7 +89,28 @@ std::vector<LayoutBinWriter::PlacedLookup> LayoutBinWriter::planLookups() const 
     entry.extension = extensionMode;
     placed.push_back(std::move(entry));
   }
+  placeRecords(placed);
   return placed;
+}
+
+void LayoutBinWriter::placeRecords(std::vector<PlacedLookup>& placed) {
+  // Bytes of the bare lookup tables from each one to the end of the list.
+  std::vector<int64_t> bareAfter(placed.size() + 1, 0);
+  for (size_t i = placed.size(); i-- > 0;) bareAfter[i] = bareAfter[i + 1] + lookupHeaderSize(*placed[i].lookup);
+  int64_t start = 2 + 2 * static_cast<int64_t>(placed.size());
+  bool apart = false;
+  for (size_t i = 0; i < placed.size(); ++i) {
+    const Lookup& lookup = *placed[i].lookup;
+    const int64_t records =
+        placed[i].extension ? kExtensionRecordSize * static_cast<int64_t>(lookup.subtables.size()) : 0;
+    // Inline records must leave every later table a start within reach.
+    const bool later = i + 1 < placed.size();
+    if (!apart && later && start + records + bareAfter[i] - bareAfter[placed.size() - 1] > ot::limits::kMaxOffset16) {
+      apart = true;
+    }
+    placed[i].recordsApart = apart && placed[i].extension;
+    start += lookupHeaderSize(lookup) + (placed[i].recordsApart ? 0 : records);
+  }
 }
 
 void LayoutBinWriter::writeLookupTable(ot::BinaryWriter& out, PlacedLookup& placed) const {
@@ -94,7 +121,8 @@ void LayoutBinWriter::writeLookupTable(ot::BinaryWriter& out, PlacedLookup& plac
   out.writeUInt16(lookup.flag);
   placed.subtableFields = reserveOffsetArray(out, lookup.subtables.size());
   if (usesMarkFilteringSet(lookup)) out.writeUInt16(lookup.markFilteringSet);
-  if (!placed.extension) return;
+  placed.recordsPosition = out.position();
+  if (!placed.extension || placed.recordsApart) return;
   for (size_t j = 0; j < lookup.subtables.size(); ++j) writeExtensionRecord(out, type);
 }
 
@@ -106,6 +134,12 @@ void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
     writeOffset(out, start, lookupFields[i]);
     writeLookupTable(out, placed[i]);
   }
+  for (PlacedLookup& entry : placed) {
+    if (!entry.recordsApart) continue;
+    const uint16_t type = toBinaryLookupType(entry.lookup->typeCode, block_->tableId);
+    entry.recordsPosition = out.position();
+    for (size_t j = 0; j < entry.lookup->subtables.size(); ++j) writeExtensionRecord(out, type);
+  }
   for (const PlacedLookup& entry : placed) {
     for (size_t j = 0; j < entry.subtables.size(); ++j) {
       writeOffset(out, entry.position, entry.subtableFields[j]);
@@ -115,7 +149,7 @@ void LayoutBinWriter::writeLookupList(ot::BinaryWriter& out) {
   for (const PlacedLookup& entry : placed) {
     if (!entry.extension) continue;
     const Lookup& lookup = *entry.lookup;
-    const uint32_t records = entry.position + lookupHeaderSize(lookup);
+    const uint32_t records = entry.recordsPosition;
     for (size_t j = 0; j < lookup.subtables.size(); ++j) {
       const uint32_t record = static_cast<uint32_t>(records + kExtensionRecordSize * j);
       writeOffsetValue(out, entry.subtableFields[j], record - entry.position);

@@ -181,6 +181,15 @@ TEST(TableIo, HostileTablesReportFailure) {
   }
 }
 
+// A single substitution lookup of `count` subtable offsets to one small subtable.
+std::string lookupOfManySubtables(int count) {
+  Bytes many;
+  many.u16(1).u16(0).u16(count);
+  for (int i = 0; i < count; ++i) many.u16(6 + 2 * count);
+  many.add(singleSubst({{1, 2}}));
+  return many.b;
+}
+
 TEST(TableIo, LookupsPastTheBudgetBecomeExtensions) {
   const auto glyphs = glyphOrder(12000);
   std::vector<std::string> lookups;
@@ -217,11 +226,8 @@ TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
   const std::string small = singleSubst({{1, 2}});
   // Two lookups of 3300 subtable offsets to one small subtable: 16-bit offsets in the
   // input, yet 2N + sum(6 + 10S) alone is past 65533 when written.
-  Bytes many;
-  many.u16(1).u16(0).u16(3300);
-  for (int i = 0; i < 3300; ++i) many.u16(6 + 2 * 3300);
-  many.add(small);
-  const std::string cases[] = {tableOfExtensions(1, {singleSubst(big), small}), table({many.b, many.b})};
+  const std::string many = lookupOfManySubtables(3300);
+  const std::string cases[] = {tableOfExtensions(1, {singleSubst(big), small}), table({many, many})};
   for (const std::string& input : cases) {
     SCOPED_TRACE(&input - cases);
     vn::FeaGlyphGroups classes;
@@ -238,6 +244,37 @@ TEST(TableIo, BudgetLimitsMakeEveryLookupAnExtension) {
     ASSERT_TRUE(parse(again, written, glyphs));
     EXPECT_TRUE(sameText(rules(again), rules(block)));
   }
+}
+
+// Many one-rule subtables (a class-based context lookup read back makes one per rule):
+// the lookup tables with their Extension records pass 16-bit reach of the LookupList,
+// so the later Extension lookups keep bare tables and their records come after all tables.
+TEST(TableIo, ExtensionRecordsPastTheListReachComeAfterTheTables) {
+  const auto glyphs = glyphOrder(40);
+  constexpr int kSubtables = 2000;
+  const std::string many = lookupOfManySubtables(kSubtables);
+  vn::FeaGlyphGroups classes;
+  otl::LayoutTableBlock block(1, &classes);
+  ASSERT_TRUE(parse(block, table({many, many, many, many, many}), glyphs));
+  LayoutBinWriter writer;
+  const std::string written = write(block, glyphs, writer);
+  ASSERT_FALSE(written.empty()) << writer.diagnostics().formatAll();
+  EXPECT_FALSE(writer.recovered());
+  const size_t list = at16(written, 8);
+  ASSERT_EQ(at16(written, list), 5);
+  for (int l = 0; l < 5; ++l) {
+    const size_t at = list + at16(written, list + 2 + 2 * l);
+    EXPECT_EQ(at16(written, at), 7);
+    ASSERT_EQ(at16(written, at + 4), kSubtables);
+    // The first three lookups' records follow their tables; the last two's come later.
+    const size_t firstRecord = at16(written, at + 6);
+    EXPECT_EQ(firstRecord == 6 + 2 * kSubtables, l < 3) << l;
+    EXPECT_EQ(at16(written, at + firstRecord), 1);  // ExtensionFormat
+  }
+  vn::FeaGlyphGroups classes2;
+  otl::LayoutTableBlock again(1, &classes2);
+  ASSERT_TRUE(parse(again, written, glyphs));
+  EXPECT_TRUE(sameText(rules(again), rules(block)));
 }
 
 // A lookup whose subtable exceeds 16-bit offsets is split and keeps its rules: pair
