@@ -364,6 +364,33 @@ TEST(FeaWriter, LargeMarkLookupRecompiles) {
   fs::remove_all(work);
 }
 
+// A glyph-pair subtable whose first glyphs kern alike two by two: a binary writer shares
+// their pair sets and the subtable fits, but compilers write a set for each first glyph and
+// the Coverage after them, past 16-bit reach. The text breaks it into two subtables that
+// both compilers build, to the same rules.
+TEST(FeaWriter, SharedPairSetsRecompile) {
+  if (!haveFontTools() || !fs::exists("/usr/bin/hb-shape")) GTEST_SKIP() << "fontTools or hb-shape missing";
+  const fs::path work = fs::temp_directory_path() / ("feawriter_pairs_" + std::to_string(::getpid()));
+  fs::create_directories(work);
+  // Per first glyph 4 + 10 * 10 bytes as compilers lay them out: about 73,000 in all.
+  constexpr int kFirsts = 700, kSeconds = 10;
+  std::ostringstream glyphs, fea;
+  glyphs << ".notdef\na\nb\nc\n";
+  for (int i = 0; i < kFirsts; ++i) glyphs << "f" << i << "\n";
+  for (int k = 0; k < kSeconds; ++k) glyphs << "s" << k << "\n";
+  std::ofstream(work / "glyphs.txt") << glyphs.str();
+  fea << "languagesystem DFLT dflt;\nfeature kern {\n";
+  for (int i = 0; i < kFirsts; ++i) {
+    for (int k = 0; k < kSeconds; ++k) fea << "  pos f" << i << " s" << k << " <1 2 " << k + 3 << ' ' << i / 2 + 3 << ">;\n";
+  }
+  fea << "} kern;\n";
+  const std::string result = judgeScenario(work / "glyphs.txt", work / "pairs", fea.str());
+  EXPECT_EQ(result.rfind("OK ", 0), 0u) << result;
+  const std::string text = readFile(work / "pairs" / "judge" / "features.fea");
+  EXPECT_EQ(countOf(text, " subtable;\n"), 1);
+  fs::remove_all(work);
+}
+
 // Debian's fonts: the generated text recompiles, with both compilers, to the font's own
 // lookups rule by rule and shapes the same, except for the documented differences listed
 // with each font (the judge's findings, "<build>:<table>/<feature>" or "<build>:hb-shape");
