@@ -17,9 +17,19 @@
 namespace otl {
 
 namespace {
-// Lines of glyph pairs after which the feature text breaks the subtable.
-constexpr uint32_t kPairLinesPerSubtable = 15000;
 constexpr uint16_t kGlyphPairFormat = 1;
+// Compilers lay a glyph-pair subtable out as its header (format, Coverage offset, two value
+// formats, set count), one offset per pair set, then the sets (a count, then records of a
+// second glyph and the values), and put the Coverage after all of them: its 16-bit offset
+// is the whole size of what comes before it.
+constexpr uint64_t kGlyphPairHeaderSize = 10;
+constexpr uint64_t kPairSetFixedSize = 4;  // its offset and its count
+
+// The most bytes a compiler gives a value as the text writes it: a bare number (one field,
+// even for an empty value) or all four fields.
+uint64_t compiledValueSize(const GPosValue& value) {
+  return value.xPlacement == 0 && value.yPlacement == 0 && value.yAdvance == 0 ? 2 : 8;
+}
 }  // namespace
 
 void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map) {
@@ -130,22 +140,36 @@ void LpPairFormat1Impl::writeBinary(ot::BinaryWriter& writer, const GlyphIdMap& 
   writeCoverageTable(writer, covered);
 }
 
+// A first glyph's pairs stay in one subtable; "subtable;" comes before the first glyph
+// whose pair set would take the subtable's Coverage offset, as compilers lay it out, past
+// 16-bit reach.
 void LpPairFormat1Impl::writeFea(std::ostream& out) const {
   uint16_t vf2 = 0;
   for (const auto& p : pairs) vf2 |= p.value2.valueFormat();
-  uint32_t lines = 0;
-  uint32_t remembered = 0;
-  bool waiting = false;
+  // A record: the second glyph, then the values in the largest form any pair takes.
+  uint64_t size1 = 0, size2 = 0;
   for (const auto& p : pairs) {
-    if (waiting && p.first != remembered) {
-      out << " subtable;\n";
-      waiting = false;
-      lines = 0;
-    }
-    if (!waiting && lines >= kPairLinesPerSubtable) {
-      remembered = p.first;
-      waiting = true;
-      lines = 0;
+    size1 = std::max(size1, compiledValueSize(p.value1));
+    if (vf2) size2 = std::max(size2, compiledValueSize(p.value2));
+  }
+  const uint64_t recordSize = 2 + size1 + size2;
+  std::map<uint32_t, uint64_t> setBytes;  // first glyph -> its pair set's share
+  for (const auto& p : pairs) {
+    auto [it, added] = setBytes.emplace(p.first, kPairSetFixedSize);
+    it->second += recordSize;
+  }
+  GlyphSet inSubtable;
+  uint64_t subtableBytes = kGlyphPairHeaderSize;
+  for (const auto& p : pairs) {
+    if (!inSubtable.count(p.first)) {
+      const uint64_t bytes = setBytes[p.first];
+      if (!inSubtable.empty() && subtableBytes + bytes > ot::limits::kMaxCompilerOffset16) {
+        out << " subtable;\n";
+        inSubtable.clear();
+        subtableBytes = kGlyphPairHeaderSize;
+      }
+      inSubtable.insert(p.first);
+      subtableBytes += bytes;
     }
     out << " pos ";
     writeFeaGlyph(out, p.first);
@@ -162,7 +186,6 @@ void LpPairFormat1Impl::writeFea(std::ostream& out) const {
       p.value1.writeFea(out);
     }
     out << ";\n" << std::flush;
-    ++lines;
   }
 }
 
