@@ -34,7 +34,7 @@ void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, st
     lookup->collectGlyphs(used);
     if (std::none_of(used.begin(), used.end(), [&](uint32_t g) { return glyphs.count(g) != 0; })) continue;
     std::vector<std::string> features;
-    block.forEachFeature([&](const Script&, const Language&, const Feature& feature) {
+    block.forEachFeature([&, index = index](const Script&, const Language&, const Feature& feature) {
       const std::string tag = feature.tag.text();
       if (std::find(feature.lookups.begin(), feature.lookups.end(), index) != feature.lookups.end() &&
           std::find(features.begin(), features.end(), tag) == features.end())
