@@ -143,18 +143,19 @@ std::size_t sourceOffset(const std::string& text, const std::vector<std::pair<st
 
 }  // namespace
 
-const rapidxml::xml_node<char>* PListDocument::rootDict() const {
+const rapidxml::xml_node<char>* PListDocument::rootElement() const {
   const auto* plist = document_.first_node();
   if (plist == nullptr || plist->type() != rapidxml::node_element ||
       std::string_view(plist->name(), plist->name_size()) != "plist") {
     return nullptr;
   }
-  const auto* dict = plist->first_node();
-  if (dict == nullptr || dict->type() != rapidxml::node_element ||
-      std::string_view(dict->name(), dict->name_size()) != "dict") {
-    return nullptr;
-  }
-  return dict;
+  const auto* root = plist->first_node();
+  return root != nullptr && root->type() == rapidxml::node_element ? root : nullptr;
+}
+
+const rapidxml::xml_node<char>* PListDocument::rootDict() const {
+  const auto* dict = rootElement();
+  return dict != nullptr && std::string_view(dict->name(), dict->name_size()) == "dict" ? dict : nullptr;
 }
 
 void PListDocument::clear() {
@@ -181,14 +182,21 @@ bool PListParser::parse(std::istream& in, PListDocument& document) {
 
 bool PListParser::parse(std::string text, PListDocument& document, std::string_view source) {
   if (parseText(std::move(text), document)) return true;
-  std::cout << kParseErrorPrefix << errorMessage_;
-  if (!source.empty()) std::cout << " of \"" << source << '"';
-  std::cout << std::endl;
+  // The parser's message stands alone on its line; where it happened goes on the next.
+  std::cout << kParseErrorPrefix << errorMessage_ << '\n';
+  if (!source.empty()) {
+    std::cout << "in \"" << source << '"';
+    if (errorLine_ > 0) std::cout << " at line " << errorLine_ << " (byte " << errorByte_ << ')';
+    std::cout << '\n';
+  }
+  std::cout << std::flush;
   return false;
 }
 
 bool PListParser::parseText(std::string text, PListDocument& document) {
   errorMessage_.clear();
+  errorLine_ = 0;
+  errorByte_ = 0;
   document.clear();
   // Blanks cut from the front still count for the place of an error.
   const std::size_t leading = std::min(text.size(), text.find_first_not_of(kTrimmedBlanks));
@@ -221,7 +229,8 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
     if (offset >= 0 && static_cast<std::size_t>(offset) < document.text_.size()) {
       const std::size_t at = std::min(text.size(), sourceOffset(text, blankValues, static_cast<std::size_t>(offset)));
       const auto lines = leadingLines + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n');
-      errorMessage_ += " at line " + std::to_string(lines + 1) + " (byte " + std::to_string(leading + at) + ")";
+      errorLine_ = static_cast<std::size_t>(lines) + 1;
+      errorByte_ = leading + at;
     }
     document.clear();
     return false;

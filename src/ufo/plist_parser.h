@@ -2,6 +2,7 @@
 // closing-tag validation.
 #pragma once
 
+#include <cstddef>
 #include <istream>
 #include <rapidxml/rapidxml.hpp>
 #include <string>
@@ -20,8 +21,10 @@ class PListDocument {
   // The first top-level element (declarations, comments and DOCTYPE are not
   // kept), or null for an empty document.
   const rapidxml::xml_node<char>* firstNode() const { return document_.first_node(); }
-  // The "dict" element when the first node is "plist" and its first child
-  // element is "dict"; otherwise null.
+  // The first child of the "plist" root when it is an element; null when the first
+  // node is not "plist" or its first child is no element.
+  const rapidxml::xml_node<char>* rootElement() const;
+  // The root element when it is "dict"; otherwise null.
   const rapidxml::xml_node<char>* rootDict() const;
   const rapidxml::xml_document<char>& xml() const { return document_; }
   void clear();
@@ -38,18 +41,26 @@ class PListParser {
 
   // Reads the whole stream, trims blanks, tabs and line feeds, and parses the
   // text into the document. On failure prints "plist parsing error: " and the
-  // message on the standard output and returns false (the document is empty).
+  // XML parser's message as one line on the standard output and returns false (the
+  // document is empty).
   [[nodiscard]] bool parse(std::istream& in, PListDocument& document);
-  // The same for text already in memory (reported the same way); a failure names
-  // `source`, the file the text came from, when it is given.
+  // The same for text already in memory (reported the same way); when `source`, the
+  // file the text came from, is given, a second line names it and where the error is.
   [[nodiscard]] bool parse(std::string text, PListDocument& document, std::string_view source = {});
   // The same for text already in memory; prints nothing.
   [[nodiscard]] bool parseText(std::string text, PListDocument& document);
 
+  // The XML parser's message of the last failure, alone.
   const std::string& errorMessage() const { return errorMessage_; }
+  // Where it happened in the text given: line from 1 and byte from 0; line 0 when the
+  // failure has no place.
+  std::size_t errorLine() const { return errorLine_; }
+  std::size_t errorByte() const { return errorByte_; }
 
  private:
   std::string errorMessage_;
+  std::size_t errorLine_ = 0;
+  std::size_t errorByte_ = 0;
 };
 
 // Text of an element: its character data and CDATA children joined (entity

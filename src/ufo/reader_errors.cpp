@@ -25,5 +25,17 @@ MemberError MemberError::cannotRead(const std::string& member) {
 MemberError MemberError::tooLarge(const std::string& member, std::uint64_t limit) {
   return MemberError(quoted(member) + " is larger than the reader accepts (" + std::to_string(limit) + " bytes)");
 }
+MemberError MemberError::emptyList(const std::string& member) {
+  return MemberError(quoted(member) + " is empty");
+}
+MemberError MemberError::wrongRoot(const std::string& member, const std::string& root) {
+  const char* article = root == "array" ? "an " : "a ";
+  return MemberError(quoted(member) + " is not a property list holding " + article + root);
+}
+MemberError MemberError::sharedGlyphFile(const std::string& fileName, const std::string& first,
+                                         const std::string& second) {
+  return MemberError("\"glyphs/contents.plist\" names the file " + quoted(fileName) + " for two glyphs, " +
+                     quoted(first) + " and " + quoted(second));
+}
 
 }  // namespace ufo

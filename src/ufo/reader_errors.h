@@ -18,7 +18,8 @@ struct UfoParserException {
 
 // A member of the folder that is there but cannot be taken: not a regular file (a FIFO,
 // a device, a folder), larger than the reader's limit, unopenable (a looping or dangling
-// link) or unreadable; or a member the folder must have. what() names it.
+// link) or unreadable; a member the folder must have; a property list that holds
+// nothing or not what it must. what() names it.
 class MemberError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -30,6 +31,12 @@ class MemberError : public std::runtime_error {
   static MemberError cannotOpen(const std::string& member, int error);
   static MemberError cannotRead(const std::string& member);
   static MemberError tooLarge(const std::string& member, std::uint64_t limit);
+  // A property list without a root element, or whose root is not the one it must hold
+  // (`root`: "dict" or "array").
+  static MemberError emptyList(const std::string& member);
+  static MemberError wrongRoot(const std::string& member, const std::string& root);
+  // Two glyphs of "glyphs/contents.plist" that name the same glyph file.
+  static MemberError sharedGlyphFile(const std::string& fileName, const std::string& first, const std::string& second);
 };
 
 }  // namespace ufo

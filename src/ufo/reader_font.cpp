@@ -34,6 +34,8 @@ constexpr const char* kLayerContents = "layercontents.plist";
 constexpr const char* kFeatures = "features.fea";
 constexpr const char* kLayoutXml = "data/com.quorvel.v2.otl.ttx.xml";
 constexpr const char* kOpenError = "Error while opening UFO: ";
+constexpr const char* kDict = "dict";
+constexpr const char* kArray = "array";
 
 constexpr std::size_t kTtxByte = 1;
 
@@ -102,7 +104,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   } catch (...) {
     result = false;
   }
-  for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_}) {
+  for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_, &layers_}) {
     document->clear();
   }
   warnings_.flush();
@@ -113,9 +115,12 @@ bool UfoFontParser::loadDocuments() {
   struct Member {
     const char* name;
     PListDocument* document;
+    const char* root;  // the element the "plist" root must hold
   };
-  const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
-                            {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
+  const Member members[] = {{kMetaInfo, &meta_, kDict},         {kFontInfo, &fontInfo_, kDict},
+                            {kGroups, &groups_, kDict},         {kKerning, &kerning_, kDict},
+                            {kLib, &lib_, kDict},               {kContents, &contents_, kDict},
+                            {kLayerContents, &layers_, kArray}};
   for (const Member& member : members) {
     member.document->clear();
     std::string text;
@@ -125,6 +130,11 @@ bool UfoFontParser::loadDocuments() {
       continue;
     }
     if (!plistParser_.parse(std::move(text), *member.document, member.name)) return false;
+    // A list that holds nothing, or something else than it must, would be read as an
+    // empty one: its glyphs, kerning or names lost without a word.
+    if (!member.document->firstNode()) throw MemberError::emptyList(member.name);
+    const auto* root = member.document->rootElement();
+    if (!root || elementName(root) != member.root) throw MemberError::wrongRoot(member.name, member.root);
   }
   return true;
 }
@@ -233,15 +243,8 @@ void UfoFontParser::noteMissingComponents() {
 }
 
 void UfoFontParser::noteOtherLayers() {
-  std::string text;
-  if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;
-  PListParser quiet;
-  PListDocument document;
-  if (!quiet.parseText(std::move(text), document)) return;
-  const auto* plist = document.firstNode();
-  const auto* array = plist ? plist->first_node() : nullptr;
-  while (array && array->type() != rapidxml::node_element) array = array->next_sibling();
-  if (!array || elementName(array) != "array") return;
+  const auto* array = layers_.rootElement();
+  if (!array) return;
   // Each entry is an array of the layer name and its folder; "glyphs" is the default.
   for (const auto* layer = array->first_node(); layer; layer = layer->next_sibling()) {
     if (layer->type() != rapidxml::node_element) continue;

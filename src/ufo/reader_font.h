@@ -56,6 +56,8 @@ class UfoFontParser {
   void applyFontInfo();
   void applyLib();
   void applyGlyphs();
+  // Throws MemberError when two entries of "glyphs/contents.plist" name one file.
+  static void checkFileNamesUnique(const std::vector<std::string>& keys, const std::vector<std::string>& fileNames);
   void applyGroups();
   void applyKerning();
   void registerEarlierNames(std::size_t count);
@@ -79,7 +81,7 @@ class UfoFontParser {
   bool winAscentGiven_ = false;
   bool winDescentGiven_ = false;
 
-  PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_;
+  PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_, layers_;
 };
 
 namespace detail {

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -45,6 +46,19 @@ bool isSafeGlyphFileName(const std::string& name) {
   return true;
 }
 
+void UfoFontParser::checkFileNamesUnique(const std::vector<std::string>& keys,
+                                         const std::vector<std::string>& fileNames) {
+  // No writer lists one file for two glyphs: one of them would stand for the other.
+  // Names count as the same only byte for byte, as the file system of the writer may
+  // have told letter cases apart.
+  std::unordered_map<std::string_view, std::size_t> firstGlyph;
+  firstGlyph.reserve(fileNames.size());
+  for (std::size_t i = 0; i < fileNames.size(); ++i) {
+    const auto [found, added] = firstGlyph.emplace(fileNames[i], i);
+    if (!added) throw MemberError::sharedGlyphFile(fileNames[i], keys[found->second], keys[i]);
+  }
+}
+
 void UfoFontParser::applyGlyphs() {
   storeTtHinting(style_, font_);
   std::int32_t next = static_cast<std::int32_t>(font_->glyphCount());
@@ -76,6 +90,7 @@ void UfoFontParser::applyGlyphs() {
     }
   }
   contents_.clear();
+  checkFileNamesUnique(keys, fileNames);
 
   GlyphFileLoader loader([this](const std::string& member, vn::InputFile& file) { return parser_->openInput(member, file); },
                          std::move(fileNames), kMaxGlyphFileBytes);

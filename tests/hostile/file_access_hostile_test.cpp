@@ -132,7 +132,7 @@ std::vector<Case> cases() {
       ufoCase("glyphs/g1.glif", Odd::kFifo, "\"glyphs/g1.glif\" is not a regular file"),
       ufoCase("glyphs/g1.glif", Odd::kFolder, "\"glyphs/g1.glif\" is not a regular file"),
       ufoCase("glyphs/g1.glif", Odd::kOverGlyphCap, "\"glyphs/g1.glif\" is larger than the reader accepts"),
-      ufoCase("lib.plist", Odd::kGarbage, "plist parsing error: expected < at line 1 (byte 0) of \"lib.plist\""),
+      ufoCase("lib.plist", Odd::kGarbage, "plist parsing error: expected <\nin \"lib.plist\" at line 1 (byte 0)"),
       ufoCase("kerning.plist", Odd::kDangling, "\"kerning.plist\" cannot be opened"),
       ufoCase("glyphs/g2.glif", Odd::kDangling, "\"glyphs/g2.glif\" cannot be opened"),
       {"an archive whose glyph file passes the cap",
