@@ -97,7 +97,11 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
   }
   if (font.layout.hasFeatures() || font.layout.hasFeatureData() || !font.layout.featureText().empty()) {
     std::ostringstream text;
-    if (font.layout.exportFeatures(text, vn::FeatureWriteOptions{})) {
+    const bool exported = font.layout.exportFeatures(text, vn::FeatureWriteOptions{});
+    // The stream fails when its buffer cannot grow: the text is then cut off, and the
+    // file is not written with it (nor silently without it).
+    if (text.fail()) return false;
+    if (exported) {
       extras.hasFeatureText = true;
       extras.featureText = text.str();
     }

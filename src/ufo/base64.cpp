@@ -1,5 +1,6 @@
 #include "ufo/base64.h"
 
+#include <new>
 #include <sstream>
 
 namespace ufo {
@@ -109,7 +110,8 @@ bool encodeBase64(std::istream& in, std::ostream& out, int lineLength, const std
 std::string encodeBase64(std::string_view bytes, int lineLength) {
   std::istringstream in{std::string(bytes)};
   std::ostringstream out;
-  encodeBase64(in, out, lineLength, std::string());
+  // The string stream fails only when its buffer cannot grow: never a cut-off text.
+  if (!encodeBase64(in, out, lineLength, std::string())) throw std::bad_alloc();
   return out.str();
 }
 
@@ -234,6 +236,7 @@ std::string decodeBase64(std::string_view text) {
   std::ostringstream out;
   DataUriDecoder decoder;
   decoder.decode(&in, DataUriDecoder::kModePlain, &out);
+  if (out.fail()) throw std::bad_alloc();  // as above
   return out.str();
 }
 

@@ -1,6 +1,5 @@
 #include "ufo/glif_writer.h"
 
-#include <sstream>
 #include <vector>
 
 #include "model/glyph.h"
@@ -127,11 +126,7 @@ void GlifWriter::writeGlyphLib(std::string& out, const vn::Glyph& glyph, const P
     out += text;
     if (!text.empty() && text.back() != '\n') out += '\n';
   }
-  if (libEntries && libEntries->firstChild()) {
-    std::ostringstream entries;
-    libEntries->firstChild()->writeXml(entries, 2, true, true);
-    out += entries.str();
-  }
+  if (libEntries && libEntries->firstChild()) libEntries->firstChild()->appendXml(out, 2, true, true);
   out += "  </dict>\n  </lib>\n";
 }
 

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <sstream>
 #include <string_view>
 #include <unordered_map>
@@ -200,12 +201,10 @@ class Writer::Impl {
       if (!entry.empty() && entry.back() != '\n') text += '\n';
     }
     if (libRoot_) {
-      std::ostringstream children;
       for (const PListNode* child = libRoot_->firstChild(); child; child = child->next()) {
         if (child->key() == libkey::kGlyphBranch) continue;
-        child->writeXml(children, 2, true, false);
+        child->appendXml(text, 2, true, false);
       }
-      text += children.str();
     }
     text += kPlistFooter;
     return writeMember("lib.plist", text);
@@ -216,8 +215,10 @@ class Writer::Impl {
     const bool keptText = !layout.layoutIfAny() && !layout.featureText().empty();
     if (!layout.hasFeatures() && !layout.hasFeatureData() && !keptText) return true;
 
+    // A text stream fails when its buffer cannot grow: what it holds is then cut off, and
+    // the write fails rather than leave a truncated file.
     std::ostringstream features;
-    if (!layout.exportFeatures(features, vn::FeatureWriteOptions{})) return false;
+    if (!layout.exportFeatures(features, vn::FeatureWriteOptions{}) || features.fail()) return false;
     if (!writeMember("features.fea", features.str())) return false;
 
     if (options_.ttx) {
@@ -229,10 +230,14 @@ class Writer::Impl {
         std::cout << kLayoutExceptionPrefix << error.text() << kLayoutExceptionSeparator << error.number() << '\n'
                   << std::flush;
         return true;
+      } catch (const std::bad_alloc&) {
+        return false;  // a document that did not fit in memory is a failed write, not one left out
       } catch (...) {
         return true;
       }
-      // A failed or empty document is not written: no truncated or ill-formed file.
+      if (document.fail()) return false;
+      // A document the layout could not write, or an empty one, is not written: no
+      // ill-formed file.
       const std::string text = document.str();
       if (written && !text.empty() && !writeMember(kLayoutXmlMember, text)) return false;
     }

@@ -3,7 +3,9 @@
 //   "throw-after-read:<suffix>"  the first allocation after the first read from a file
 //                                whose path ends with <suffix> throws std::bad_alloc;
 //   "throw-after-open:<suffix>"  the same after opening such a file;
-//   "zip-stat" / "zip-close"     the zip library fails to describe an entry / to close.
+//   "zip-stat" / "zip-close"     the zip library fails to describe an entry / to close;
+//   "alloc-limit:<bytes>"         every allocation of at least <bytes> throws std::bad_alloc,
+//                                as under a memory limit a large buffer's next growth fails.
 // The library also stands in for the zip library (it carries its name, so the program's
 // loading of the zip library finds it) and hands every other call to the real one.
 #include <dlfcn.h>
@@ -51,7 +53,19 @@ Function realZip(const char* name) {
 
 }  // namespace
 
+// The bytes of "alloc-limit:<bytes>"; 0 without it.
+static std::size_t allocationLimit() {
+  static const std::size_t limit = [] {
+    constexpr const char* kMode = "alloc-limit:";
+    const char* value = fault();
+    return std::strncmp(value, kMode, std::strlen(kMode)) == 0 ? std::strtoull(value + std::strlen(kMode), nullptr, 10)
+                                                              : 0ull;
+  }();
+  return limit;
+}
+
 void* operator new(std::size_t size) {
+  if (allocationLimit() != 0 && size >= allocationLimit()) throw std::bad_alloc();
   if (armed) {
     armed = false;
     throw std::bad_alloc();

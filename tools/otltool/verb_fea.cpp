@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "otltool/tool_io.h"
 #include "otltool/tool_layout.h"
 #include "otltool/verbs.h"
 
@@ -24,6 +25,8 @@ int runFea(const Arguments& arguments) {
   const bool written = layout.writeFeatureFile(text, options);
   // What the layout reports (rules the text leaves out and the like), as the converter prints it.
   printLayoutWarnings(layout.takeWarnings());
+  // A stream whose buffer could not grow holds a truncated text: never written as if whole.
+  if (text.fail()) throw ToolError("cannot write \"" + arguments[2] + "\": the text could not be held in memory");
   if (!written) return 1;
   writeWholeFile(arguments[2], std::move(text).str());
   return 0;

@@ -23,9 +23,9 @@ int runXml(const Arguments& arguments) {
   // Prints why a table could not be read, as the other verbs do.
   if (!readLayoutTables(input, glyphs, layout)) return 1;
   std::ostringstream out;
-  if (!otl::writeLayoutXml(layout, out, glyphs, true)) {
-    throw ToolError("layout XML not written\n" + layout.reports.formatAll());
-  }
+  const bool written = otl::writeLayoutXml(layout, out, glyphs, true);
+  if (out.fail()) throw ToolError("cannot write \"" + arguments[2] + "\": the document could not be held in memory");
+  if (!written) throw ToolError("layout XML not written\n" + layout.reports.formatAll());
   // Written whole under a temporary name: a failed run leaves no partial document.
   writeWholeFile(arguments[2], std::move(out).str());
   return 0;

@@ -19,6 +19,18 @@
 #include "model/numbers.h"
 
 namespace otl::ot_fea_layout {
+namespace {
+
+// A part of the text is built in a stream of its own before it is copied: a part that
+// could not be held whole fails the text it belongs to, which is then never taken as
+// complete. True when the part is whole.
+bool partWhole(const std::ostream& part, std::ostream& out) {
+  if (!part.fail()) return true;
+  out.setstate(std::ios::badbit);
+  return false;
+}
+
+}  // namespace
 
 bool FlagTracker::matches(const Lookup& lookup) const {
   return known && value == lookup.flag && (!(lookup.flag & kUseMarkFilteringSet) || filterSet == lookup.markFilteringSet);
@@ -120,6 +132,7 @@ void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup,
   tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
   uint16_t last = lookup.flag;
   lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
+  if (!partWhole(body, out)) return;
   copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_, reportFor(lookup));
 }
 
@@ -128,7 +141,7 @@ LeftOutReport FeaDocumentWriter::reportFor(const Lookup& lookup) {
 }
 
 // A lookup whose rules all are left out would be an empty block, which compilers refuse.
-void FeaDocumentWriter::markEmptyLookups() {
+void FeaDocumentWriter::markEmptyLookups(std::ostream& out) {
   const int32_t counter = markClassCounter();
   for (bool changed = true; changed;) {
     changed = false;
@@ -141,6 +154,11 @@ void FeaDocumentWriter::markEmptyLookups() {
       singles_ = &singles;
       if (lookup) writeLookupBody(body, *lookup, tracker, false);
       singles_ = nullptr;
+      // A body cut off would pass for an empty lookup.
+      if (!partWhole(body, out)) {
+        markClassCounter() = counter;
+        return;
+      }
       info->singlesPart = !singles.empty() && hasRules(body.str());
       info->singlesOnly = !singles.empty() && !info->singlesPart;
       // Context rules name one lookup: where it holds longer ligatures too, they call
@@ -212,7 +230,8 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
     if (!tracker.matches(*lookup)) writeFlagLine(body, *lookup);
     tracker = FlagTracker{true, lookup->flag, lookup->markFilteringSet};
     for (size_t i : *part) lookup->subtables[i]->writeFea(body, table(lookup->tableId).lookups.lookups(), names_);
-    copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr, reportFor(*lookup));
+    if (partWhole(body, out))
+      copyWritableStatements(body.str(), out, lookup->tableId, lookup->typeCode, nullptr, reportFor(*lookup));
   }
   out << "    } " << name << ";\n\n";
 }
@@ -255,7 +274,7 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
                      [](const auto& a, const auto& b) { return compareFeaturesByLookups(*a, *b); });
   }
   for (const auto& [key, info] : lookups_) names_[key] = info->name;
-  markEmptyLookups();
+  markEmptyLookups(out);
   std::vector<const LookupInfo*> written;
   for (auto& [key, info] : lookups_) {
     if (info->named) writeNamedWithCallees(out, *info, written);
@@ -378,7 +397,7 @@ void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
     if (found == counts_.end()) continue;
     std::ostringstream block;
     writeFeature(block, *feature, found->second);
-    if (!block.str().empty()) out << block.str() << '\n';
+    if (partWhole(block, out) && !block.str().empty()) out << block.str() << '\n';
   }
   writeFeatureParameters(out);
 }

@@ -62,7 +62,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   static std::string partName(const LookupInfo& info, size_t part);
   // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
   void writeFlagClasses(std::ostream& out) const;
-  void markEmptyLookups();
+  void markEmptyLookups(std::ostream& out);
   void decideExtensions();
   // Fills the glyph order and the lookup list positions for trial writes; false without a font.
   bool prepareTrials();

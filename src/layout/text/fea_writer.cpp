@@ -77,7 +77,9 @@ bool LayoutFeaWriter::write(const vn::Font* font, const vn::Style* style, const 
   diagnostics_.clear();
   writeAll(out);
   if (options.featureBlocks && options.gdefText && gdef) gdef->writeFea(options, out);
-  return true;
+  // A stream that could not take all of the text (its buffer could not grow) holds a
+  // truncated one.
+  return !out.fail();
 }
 
 void LayoutFeaWriter::writeAll(std::ostream& out) {

@@ -61,7 +61,8 @@ class LayoutFeaWriter {
   // Tests fix the "Generated on" time.
   void setClock(Clock clock) { clock_ = std::move(clock); }
 
-  // False, writing nothing, without a GSUB or GPOS block.
+  // False, writing nothing, without a GSUB or GPOS block; false too when `out` failed
+  // (the text in it is then incomplete).
   bool write(const vn::Font* font, const vn::Style* style, const vn::FeaGlyphGroups& classes,
              const LayoutTableBlock* gsub, const LayoutTableBlock* gpos, const GDefTableData* gdef,
              const FeaWriterOptions& options, std::ostream& out);
