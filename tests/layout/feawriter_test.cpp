@@ -123,10 +123,11 @@ struct Scenario {
   "#@ lig = otTables.Ligature(); lig.LigGlyph = '" lig "'; lig.Component = []; lig.CompCount = 1\n"       \
   "#@ font['GSUB'].table.LookupList.Lookup[" #index "].SubTable[0].ligatures['" glyph "'] = [lig]\n"
 
-// The warning line of calls left out.
+// The warning lines of calls left out and of 'aalt' changed.
 #define KUNWRITTEN_CALLS                                                                               \
   "the generated feature text leaves out calls of lookups that have no rule left (the rules making them " \
   "stay and match as before)"
+#define KAALT_LINE "the generated feature text cannot keep 'aalt' as it is (compilers build it their way): "
 
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
@@ -178,6 +179,14 @@ const Scenario kScenarios[] = {
      "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"
      "Warning: layout: " KUNWRITTEN_CALLS ": GSUB lookup 2\n"},
+    // A feature whose lookups all lost their rules is left out (compilers refuse a feature
+    // block without rules), with a word.
+    {"feature_emptied",
+     "languagesystem DFLT dflt;\nfeature ccmp { sub a by NULL; } ccmp;\nfeature salt { sub x by y; } salt;\n",
+     {{"feature ccmp", 0}, {"      sub \\x by \\y;", 1}},
+     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"
+     "Warning: layout: the generated feature text leaves out features that have no rule left: feature ccmp\n"},
     // An empty set of alternates has no text either ("from []" is refused).
     {"empty_alternates",
      "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"
@@ -297,6 +306,41 @@ const Scenario kScenarios[] = {
      "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
      "GSUB lookup 1\n"
      "Warning: layout: " KUNWRITTEN_CALLS ": GSUB lookup 3\n"},
+    // 'aalt' holds no lookup flag (the grammar refuses one there) and only single and
+    // alternate substitutions; the warning says what changes.
+    {"aalt_flag_and_ligature",
+     "languagesystem DFLT dflt;\nlookup LIG { sub f i by f_i; } LIG;\n"
+     "feature aalt { sub a by b; } aalt;\nfeature salt { sub x by y; } salt;\n"
+     "#@ gsub = font['GSUB'].table\n"
+     "#@ aalt = [f for f in gsub.FeatureList.FeatureRecord if f.FeatureTag == 'aalt'][0].Feature\n"
+     "#@ gsub.LookupList.Lookup[aalt.LookupListIndex[0]].LookupFlag = 1\n"
+     "#@ aalt.LookupListIndex.append([i for i, l in enumerate(gsub.LookupList.Lookup) if l.LookupType == 4][0])\n"
+     "#@ aalt.LookupCount = len(aalt.LookupListIndex)\n",
+     {{"lookupflag", 0}, {"feature aalt useExtension {", 1}, {"      sub \\a by \\b;", 1}, {"\\f_i", 0}},
+     "OK ", nullptr,
+     "Warning: layout: " KAALT_LINE "its lookups come back as one single and one alternate substitution lookup; "
+     "its lookup flags are not kept; its rules other than single and alternate substitutions are left out: "
+     "feature aalt\n"},
+    // An 'aalt' of two language systems with lookups of their own: one 'aalt' holds the
+    // rules of both.
+    {"aalt_two_language_systems",
+     "languagesystem DFLT dflt; languagesystem grek dflt; languagesystem latn dflt;\n"
+     "feature ss01 { script grek; sub a by b; script latn; sub b by a; } ss01;\n"
+     "#@ for record in font['GSUB'].table.FeatureList.FeatureRecord: record.FeatureTag = 'aalt'\n",
+     {{"feature aalt useExtension {", 1}, {"      sub \\a by \\b;", 1}, {"      sub \\b by \\a;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: " KAALT_LINE "it comes back under every language system of the text; its lookups come back "
+     "as one single and one alternate substitution lookup: feature aalt\n"},
+    // An 'aalt' whose lookups lost every rule is no empty block (a syntax error), and the
+    // warning says it is gone.
+    {"aalt_emptied",
+     "languagesystem DFLT dflt;\nfeature aalt { sub a by a_glyph_name_longer_than_any_text_allows; } aalt;\n"
+     "feature salt { sub x by y; } salt;\n",
+     {{"feature aalt", 0}, {"      sub \\x by \\y;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
+     "GSUB lookup 1\n"
+     "Warning: layout: " KAALT_LINE "it is left out, since none of its lookups has a rule left: feature aalt\n"},
 };
 
 int countOf(const std::string& text, const std::string& part) {
