@@ -23,6 +23,7 @@
 #include "layout/layout_fea.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/text/fea_blocks.h"
+#include "layout/text/fea_statements.h"
 #include "support/judge_passes.h"
 
 namespace {
@@ -122,6 +123,12 @@ struct Scenario {
   "#@ lig = otTables.Ligature(); lig.LigGlyph = '" lig "'; lig.Component = []; lig.CompCount = 1\n"       \
   "#@ font['GSUB'].table.LookupList.Lookup[" #index "].SubTable[0].ligatures['" glyph "'] = [lig]\n"
 
+// The warning lines of calls left out and of 'aalt' changed.
+#define KUNWRITTEN_CALLS                                                                               \
+  "the generated feature text leaves out calls of lookups that have no rule left (the rules making them " \
+  "stay and match as before)"
+#define KAALT_LINE "the generated feature text cannot keep 'aalt' as it is (compilers build it their way): "
+
 const Scenario kScenarios[] = {
     // The flag is stated again after a "script" line (compilers reset it there).
     {"flag_after_script",
@@ -162,15 +169,24 @@ const Scenario kScenarios[] = {
      {{"NULL", 0}, {"sub \\a", 0}, {"      sub \\b by \\c \\c;", 1}},
      "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"},
-    // The calls of a lookup that lost its only rule go with it, and so does the feature
-    // they leave empty (compilers refuse a feature block without rules).
+    // The calls of a lookup that lost its only rule go; the rules stay as "ignore" rules,
+    // matching where the font's rules match.
     {"calls_emptied",
      "languagesystem DFLT dflt;\nlookup D { sub a by NULL; } D;\n"
      "feature calt { sub a' lookup D b; sub x' lookup D [y z]; } calt;\nfeature ccmp { sub c by x; } ccmp;\n",
-     {{"feature calt", 0}, {"      sub \\c by \\x;", 1}},
+     {{"feature calt", 1}, {"      ignore sub \\a' \\b;", 1}, {"      ignore sub \\x' [\\y \\z];", 1},
+      {"      sub \\c by \\x;", 1}},
      "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"
-     "Warning: layout: the generated feature text leaves out rules that call a lookup that has no rule left: GSUB lookup 2\n"},
+     "Warning: layout: " KUNWRITTEN_CALLS ": GSUB lookup 2\n"},
+    // A feature whose lookups all lost their rules is left out (compilers refuse a feature
+    // block without rules), with a word.
+    {"feature_emptied",
+     "languagesystem DFLT dflt;\nfeature ccmp { sub a by NULL; } ccmp;\nfeature salt { sub x by y; } salt;\n",
+     {{"feature ccmp", 0}, {"      sub \\x by \\y;", 1}},
+     "DIFF feaLib:GSUB/ccmp import:GSUB/ccmp --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that substitute a glyph by nothing: GSUB lookup 1\n"
+     "Warning: layout: the generated feature text leaves out features that have no rule left: feature ccmp\n"},
     // An empty set of alternates has no text either ("from []" is refused).
     {"empty_alternates",
      "languagesystem DFLT dflt;\nfeature salt { sub a from [b c]; sub x from [y z]; } salt;\n"
@@ -271,17 +287,60 @@ const Scenario kScenarios[] = {
      "comes back under every language system of the text; its sets of one alternate come back as single "
      "substitutions: feature aalt\n"},
     // A rule calling a lookup that lost its only rule (a glyph name feature text cannot
-    // hold) goes with a word; kept without its call it would match and do nothing,
-    // blocking the rules after it.
+    // hold) stays as an "ignore" rule: it still claims its position, as the font's rule
+    // does, so the later rule of its lookup does not apply there.
     {"call_of_emptied_lookup",
      "languagesystem DFLT dflt;\nlookup L { sub a by a_glyph_name_longer_than_any_text_allows; } L;\n"
      "lookup M { sub a by x; } M;\nfeature calt { sub b b a' lookup L; sub b a' lookup M; } calt;\n",
-     {{"ignore sub", 0}, {"      sub \\b \\a' lookup calt_2 ;", 1}},
+     {{"      ignore sub \\b \\b \\a';", 1}, {"      sub \\b \\a' lookup calt_2 ;", 1}},
      "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
      "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
      "GSUB lookup 1\n"
-     "Warning: layout: the generated feature text leaves out rules that call a lookup that has no rule left: GSUB "
-     "lookup 3\n"},
+     "Warning: layout: " KUNWRITTEN_CALLS ": GSUB lookup 3\n"},
+    // Only the call of the emptied lookup goes; the rule keeps its other call.
+    {"call_of_emptied_lookup_beside_another",
+     "languagesystem DFLT dflt;\nlookup L { sub a by a_glyph_name_longer_than_any_text_allows; } L;\n"
+     "lookup M { sub b by x; } M;\nfeature calt { sub a' lookup L b' lookup M; } calt;\n",
+     {{"      sub \\a' \\b' lookup calt_2 ;", 1}},
+     "DIFF feaLib:GSUB/calt import:GSUB/calt --", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
+     "GSUB lookup 1\n"
+     "Warning: layout: " KUNWRITTEN_CALLS ": GSUB lookup 3\n"},
+    // 'aalt' holds no lookup flag (the grammar refuses one there) and only single and
+    // alternate substitutions; the warning says what changes.
+    {"aalt_flag_and_ligature",
+     "languagesystem DFLT dflt;\nlookup LIG { sub f i by f_i; } LIG;\n"
+     "feature aalt { sub a by b; } aalt;\nfeature salt { sub x by y; } salt;\n"
+     "#@ gsub = font['GSUB'].table\n"
+     "#@ aalt = [f for f in gsub.FeatureList.FeatureRecord if f.FeatureTag == 'aalt'][0].Feature\n"
+     "#@ gsub.LookupList.Lookup[aalt.LookupListIndex[0]].LookupFlag = 1\n"
+     "#@ aalt.LookupListIndex.append([i for i, l in enumerate(gsub.LookupList.Lookup) if l.LookupType == 4][0])\n"
+     "#@ aalt.LookupCount = len(aalt.LookupListIndex)\n",
+     {{"lookupflag", 0}, {"feature aalt useExtension {", 1}, {"      sub \\a by \\b;", 1}, {"\\f_i", 0}},
+     "OK ", nullptr,
+     "Warning: layout: " KAALT_LINE "its lookups come back as one single and one alternate substitution lookup; "
+     "its lookup flags are not kept; its rules other than single and alternate substitutions are left out: "
+     "feature aalt\n"},
+    // An 'aalt' of two language systems with lookups of their own: one 'aalt' holds the
+    // rules of both.
+    {"aalt_two_language_systems",
+     "languagesystem DFLT dflt; languagesystem grek dflt; languagesystem latn dflt;\n"
+     "feature ss01 { script grek; sub a by b; script latn; sub b by a; } ss01;\n"
+     "#@ for record in font['GSUB'].table.FeatureList.FeatureRecord: record.FeatureTag = 'aalt'\n",
+     {{"feature aalt useExtension {", 1}, {"      sub \\a by \\b;", 1}, {"      sub \\b by \\a;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: " KAALT_LINE "it comes back under every language system of the text; its lookups come back "
+     "as one single and one alternate substitution lookup: feature aalt\n"},
+    // An 'aalt' whose lookups lost every rule is no empty block (a syntax error), and the
+    // warning says it is gone.
+    {"aalt_emptied",
+     "languagesystem DFLT dflt;\nfeature aalt { sub a by a_glyph_name_longer_than_any_text_allows; } aalt;\n"
+     "feature salt { sub x by y; } salt;\n",
+     {{"feature aalt", 0}, {"      sub \\x by \\y;", 1}},
+     "OK ", nullptr,
+     "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
+     "GSUB lookup 1\n"
+     "Warning: layout: " KAALT_LINE "it is left out, since none of its lookups has a rule left: feature aalt\n"},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -326,6 +385,31 @@ TEST(FeaWriter, ScenariosRecompile) {
     }
   }
   fs::remove_all(work);
+}
+
+// A context rule calling a lookup the text does not write keeps its place: the call goes,
+// and a rule left without calls becomes an "ignore" rule.
+TEST(FeaWriter, CallsOfUnwrittenLookupsGo) {
+  namespace fea = otl::ot_fea_layout;
+  const std::string call = std::string(" lookup ") + fea::kEmptyLookupName + " ";
+  const struct {
+    uint32_t table, type;
+    std::string rule;
+    const char* written;
+  } cases[] = {
+      {otl::kTableGsub, otl::kGsubChainedContext, "      sub \\a'" + call + " \\b;\n", "      ignore sub \\a' \\b;\n"},
+      {otl::kTableGsub, otl::kGsubChainedContext, "      sub \\a'" + call + " \\b' lookup calt_2 ;\n",
+       "      sub \\a' \\b' lookup calt_2 ;\n"},
+      {otl::kTableGpos, otl::kGposContext, "      pos \\x \\a'" + call + ";\n", "      ignore pos \\x \\a';\n"},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out;
+    int reported = 0;
+    fea::copyWritableStatements(c.rule, out, c.table, c.type, nullptr,
+                                [&](fea::LeftOutKind kind) { reported += kind == fea::LeftOutKind::kUnwrittenLookup; });
+    EXPECT_EQ(out.str(), c.written) << c.rule;
+    EXPECT_EQ(reported, 1) << c.rule;
+  }
 }
 
 // A mark lookup whose two subtables (no mark or base shared) pass the 16-bit offsets

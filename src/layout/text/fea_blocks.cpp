@@ -43,7 +43,8 @@ const char* lookupTypeName(uint32_t tableId, uint32_t typeCode) {
 
 void FeaDocumentWriter::gatherFeatures() {
   const LayoutTableBlock** blocks[2] = {&gsub_, &gpos_};
-  const LayoutTableBlock& fontGsub = *gsub_;
+  fontGsub_ = gsub_;
+  aalt_ = AaltWritten{};
   for (int i = 0; i < 2; ++i) {
     reportFeaturelessLanguageSystems(**blocks[i], diagnostics_);
     writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
@@ -64,7 +65,6 @@ void FeaDocumentWriter::gatherFeatures() {
   adoptAaltLookups(features_);
   collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
   collectStatistics(features_, statistics_, counts_);
-  reportAaltChanges(fontGsub, statistics_.languageSystems, diagnostics_);
 }
 
 void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
@@ -125,13 +125,12 @@ void FeaDocumentWriter::writeFlagLine(std::ostream& out, const Lookup& lookup) c
   out << (any ? ";\n" : " 0;\n");
 }
 
-void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker,
-                                        bool noSubtableBreaks) {
+void FeaDocumentWriter::writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker) {
   std::ostringstream body;
   if (!tracker.matches(lookup)) writeFlagLine(body, lookup);
   tracker = FlagTracker{true, lookup.flag, lookup.markFilteringSet};
   uint16_t last = lookup.flag;
-  lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, noSubtableBreaks);
+  lookup.writeFea(body, table(lookup.tableId).lookups.lookups(), last, names_, false);
   if (!partWhole(body, out)) return;
   copyWritableStatements(body.str(), out, lookup.tableId, lookup.typeCode, singles_, reportFor(lookup));
 }
@@ -152,7 +151,7 @@ void FeaDocumentWriter::markEmptyLookups(std::ostream& out) {
       FlagTracker tracker;
       std::string singles;
       singles_ = &singles;
-      if (lookup) writeLookupBody(body, *lookup, tracker, false);
+      if (lookup) writeLookupBody(body, *lookup, tracker);
       singles_ = nullptr;
       // A body cut off would pass for an empty lookup.
       if (!partWhole(body, out)) {
@@ -220,7 +219,7 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
         << vn::formatUnsigned(info.index) << ", type " << vn::formatUnsigned(info.typeCode) << " ("
         << lookupTypeName(info.tableId, info.typeCode) << ")\n";
   }
-  if (lookup && !part) writeLookupBody(out, *lookup, tracker, false);
+  if (lookup && !part) writeLookupBody(out, *lookup, tracker);
   if (info.singlesOnly && singles_) {
     out << *singles_;
     singles_->clear();
@@ -282,12 +281,12 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
 }
 
 void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
-                                              FlagTracker& tracker, bool inPlace) {
+                                              FlagTracker& tracker) {
   for (uint32_t index : list) {
     const Lookup* body = index == 0xFFFFFFFF ? nullptr : table(tableId).lookups.findLookup(index);
     auto found = lookups_.find({tableId, index});
-    if (inPlace || found == lookups_.end()) {
-      if (body) writeLookupBody(out, *body, tracker, inPlace);
+    if (found == lookups_.end()) {
+      if (body) writeLookupBody(out, *body, tracker);
       continue;
     }
     const LookupInfo& info = *found->second;
@@ -306,11 +305,10 @@ void FeaDocumentWriter::writeLookupReferences(std::ostream& out, uint32_t tableI
   }
 }
 
-void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker,
-                                         bool inPlace) {
+void FeaDocumentWriter::writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker) {
   if (!record) return;
-  writeLookupReferences(out, kTableGsub, record->gsub, tracker, inPlace);
-  writeLookupReferences(out, kTableGpos, record->gpos, tracker, inPlace);
+  writeLookupReferences(out, kTableGsub, record->gsub, tracker);
+  writeLookupReferences(out, kTableGpos, record->gpos, tracker);
 }
 
 // Compilers refuse a feature block without rules: one whose lookups all lost their rules
@@ -339,8 +337,12 @@ bool FeaDocumentWriter::allNamed(const LanguageInfo* record) const {
 
 void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count) {
   const bool aalt = isTag(feature.tag, "aalt");
-  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0 || !writesLookups(feature))
-    return;
+  if (isTag(feature.tag, "size") || (aalt && !feature.defaults) || count.lookups == 0) return;
+  const std::string aaltBody = aalt ? aaltRules(*feature.defaults) : std::string();
+  if (aalt ? aaltBody.empty() : !writesLookups(feature)) {
+    if (!aalt) diagnostics_.add(Severity::kWarning, "feature " + feature.tag.text(), kFeatureWithoutRules);
+    return;  // 'aalt' says so on its own line
+  }
   if (!sayableTag(feature.tag)) {
     diagnostics_.add(Severity::kWarning, "feature " + feature.tag.text(), kTagNotSayable);
     return;
@@ -355,8 +357,9 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
   }
   out << '\n';
   FlagTracker tracker;
-  writeRecordLists(out, feature.defaults.get(), tracker, aalt);
+  out << aaltBody;
   if (!aalt) {
+    writeRecordLists(out, feature.defaults.get(), tracker);
     const auto restated = restatedLanguages(feature);
     bool firstScript = true;
     for (const auto& script : feature.scripts) {
@@ -367,7 +370,7 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
       if (comments() && TagRegistry::findName(script->tag, TagRegistry::kScript, name)) out << " # " << name;
       out << '\n';
       tracker = FlagTracker{};  // a script statement resets the flag to 0
-      writeRecordLists(out, script->defaults.get(), tracker, false);
+      writeRecordLists(out, script->defaults.get(), tracker);
       bool firstLanguage = true;
       for (const auto& language : script->languages) {
         if (!firstLanguage) out << '\n';
@@ -383,8 +386,8 @@ void FeaDocumentWriter::writeFeature(std::ostream& out, const FeatureInfo& featu
         if (comments() && TagRegistry::findName(language->tag, TagRegistry::kLanguage, name)) out << " # " << name;
         out << '\n';
         tracker.known = false;
-        if (restate) writeRecordLists(out, feature.defaults.get(), tracker, false);
-        writeRecordLists(out, language.get(), tracker, false);
+        if (restate) writeRecordLists(out, feature.defaults.get(), tracker);
+        writeRecordLists(out, language.get(), tracker);
       }
     }
   }
@@ -399,6 +402,7 @@ void FeaDocumentWriter::writeFeatureBlocks(std::ostream& out) {
     writeFeature(block, *feature, found->second);
     if (partWhole(block, out) && !block.str().empty()) out << block.str() << '\n';
   }
+  reportAaltChanges(*fontGsub_, statistics_.languageSystems, aalt_, diagnostics_);
   writeFeatureParameters(out);
 }
 

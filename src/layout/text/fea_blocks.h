@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "layout/glyph_id_map.h"
+#include "layout/text/fea_aalt.h"
 #include "layout/text/fea_inventory.h"
 #include "layout/text/fea_lookup_names.h"
 #include "layout/text/fea_rule_filter.h"
@@ -21,6 +22,8 @@ namespace otl::ot_fea_layout {
 // False for a tag that feature text cannot name: a blank before its last character.
 bool sayableTag(const ot::Tag& tag);
 inline constexpr const char* kTagNotSayable = "the feature text cannot name this feature; its block is left out";
+// Compilers refuse a feature block without rules.
+inline constexpr const char* kFeatureWithoutRules = "the generated feature text leaves out features that have no rule left";
 
 // The lookup type's name in comments; empty for an unknown code.
 const char* lookupTypeName(uint32_t tableId, uint32_t typeCode);
@@ -73,11 +76,12 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   void groupMarkSubtables();
   const std::vector<std::vector<size_t>>& markGroups(const LookupInfo& info) const;
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
-  void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker, bool noSubtableBreaks);
+  void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker);
   void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
   void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
-                             FlagTracker& tracker, bool inPlace);
-  void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker, bool inPlace);
+                             FlagTracker& tracker);
+  void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker);
+  std::string aaltRules(const LanguageInfo& record);
   void writeFeature(std::ostream& out, const FeatureInfo& feature, const FeatureCount& count);
   bool writesLookups(const FeatureInfo& feature) const;
   // Whether every lookup of the record is referenced by name (none is written in place).
@@ -86,6 +90,8 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   LeftOutReport reportFor(const Lookup& lookup);
 
   std::string* singles_ = nullptr;  // where one-glyph ligatures go while set
+  const LayoutTableBlock* fontGsub_ = nullptr;  // the font's, before rules were left out
+  AaltWritten aalt_;
   // The blocks as written: copies without the rules feature text cannot hold.
   std::unique_ptr<LayoutTableBlock> writable_[2];
   LeftOutRules leftOut_;

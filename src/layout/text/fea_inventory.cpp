@@ -169,15 +169,22 @@ void factorDefaultLookups(FeatureList& features) {
 void adoptAaltLookups(FeatureList& features) {
   if (features.empty() || !isTag(features.front()->tag, "aalt")) return;
   FeatureInfo& aalt = *features.front();
-  if (!aalt.defaults && !aalt.scripts.empty()) {
-    ScriptInfo& first = *aalt.scripts.front();
-    if (first.defaults) {
-      aalt.defaults = std::move(first.defaults);
-    } else if (!first.languages.empty()) {
-      aalt.defaults = std::move(first.languages.front());
-      aalt.defaults->excludeDflt = false;
+  auto merged = std::make_unique<LanguageInfo>(ot::Tag::fromString("DFLT"));
+  auto take = [&](const LanguageInfo* record) {
+    if (!record) return;
+    for (uint32_t tableId : {kTableGsub, kTableGpos}) {
+      auto& list = merged->list(tableId);
+      for (uint32_t index : record->list(tableId)) {
+        if (std::find(list.begin(), list.end(), index) == list.end()) list.push_back(index);
+      }
     }
+  };
+  take(aalt.defaults.get());
+  for (const auto& script : aalt.scripts) {
+    take(script->defaults.get());
+    for (const auto& language : script->languages) take(language.get());
   }
+  if (!merged->empty()) aalt.defaults = std::move(merged);
   aalt.scripts.clear();
 }
 

@@ -69,7 +69,8 @@ void sortFeatures(FeatureList& features);
 void placeFeatureLevelLookups(FeatureList& features, const std::vector<LanguageSystem>& systems);
 // Removes inherited leading lookups; a language not beginning with them gets exclude_dflt.
 void factorDefaultLookups(FeatureList& features);
-// "aalt" keeps feature-level lookups only.
+// "aalt" is written once for every language system (compilers register it under each):
+// its feature-level record gathers the lookups of all its records, each once.
 void adoptAaltLookups(FeatureList& features);
 // Every (script, language) a record stands for, sorted as the languagesystem section wants.
 std::vector<LanguageSystem> collectLanguageSystems(const FeatureList& features);

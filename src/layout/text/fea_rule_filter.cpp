@@ -12,14 +12,16 @@ namespace otl::ot_fea_layout {
 
 namespace {
 
+// What is left out, after "the generated feature text leaves out ".
 const char* kindText(LeftOutKind kind) {
   switch (kind) {
-    case LeftOutKind::kByNothing: return "substitute a glyph by nothing";
-    case LeftOutKind::kEmptyClass: return "hold a position that matches no glyph";
-    case LeftOutKind::kGlyphNames: return "use glyph names that feature text cannot hold";
-    case LeftOutKind::kSecondCall: return "call a second lookup at one position or call lookups out of position order";
-    case LeftOutKind::kUnwrittenLookup: return "call a lookup that has no rule left";
-    case LeftOutKind::kOneGlyphLigature: return "make a one-glyph ligature in a lookup that context rules call";
+    case LeftOutKind::kByNothing: return "rules that substitute a glyph by nothing";
+    case LeftOutKind::kEmptyClass: return "rules that hold a position that matches no glyph";
+    case LeftOutKind::kGlyphNames: return "rules that use glyph names that feature text cannot hold";
+    case LeftOutKind::kSecondCall:
+      return "rules that call a second lookup at one position or call lookups out of position order";
+    case LeftOutKind::kUnwrittenLookup: return kUnwrittenCalls;
+    case LeftOutKind::kOneGlyphLigature: return "rules that make a one-glyph ligature in a lookup that context rules call";
   }
   return "";
 }
@@ -67,24 +69,22 @@ bool keepOneCallPerPosition(Context& rule) {
   return changed;
 }
 
-// Whether the rule goes, by its data, and why.
-bool contextRuleGoes(const Context& rule, const LookupMap& lookups, LeftOutKind& kind) {
+// Whether a position of the rule matches no glyph, so the rule never applies.
+bool contextRuleMatchesNothing(const Context& rule, const LookupMap& lookups) {
   auto nothing = [](const Sequence& sequence) { return std::any_of(sequence.begin(), sequence.end(), matchesNothing); };
   bool emptyInput = false;
   for (size_t k = 0; k < rule.input.size(); ++k) emptyInput = emptyInput || inputMatchesNothing(rule, k, lookups);
-  if (nothing(rule.backtrack) || nothing(rule.lookahead) || emptyInput) {
-    kind = LeftOutKind::kEmptyClass;
-    return true;
-  }
-  for (const LookupRecord& record : rule.lookups) {
-    if (record.lookupIndex < 0) continue;
-    const auto found = lookups.find(static_cast<uint32_t>(record.lookupIndex));
-    if (found == lookups.end() || !hasRules(found->second.get())) {
-      kind = LeftOutKind::kUnwrittenLookup;
-      return true;
-    }
-  }
-  return false;
+  return nothing(rule.backtrack) || nothing(rule.lookahead) || emptyInput;
+}
+
+// A call of a lookup without rules does nothing: it goes, and the rule stays (an "ignore"
+// rule when no call is left), still taking its position from the rules after it.
+bool dropCallsOfEmptyLookups(Context& rule, const LookupMap& lookups) {
+  return std::erase_if(rule.lookups, [&](const LookupRecord& record) {
+           if (record.lookupIndex < 0) return false;
+           const auto found = lookups.find(static_cast<uint32_t>(record.lookupIndex));
+           return found == lookups.end() || !hasRules(found->second.get());
+         }) != 0;
 }
 
 // One pass over the block; true when a rule went (which may leave a called lookup empty).
@@ -98,11 +98,13 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
         // The lookup's index by value: clang before 16 cannot capture a structured binding.
         std::erase_if(context->rules, [&, index = index](std::unique_ptr<Context>& rule) {
           if (keepOneCallPerPosition(*rule)) report.add(LeftOutKind::kSecondCall, block.tableId, index);
-          LeftOutKind kind{};
-          if (!contextRuleGoes(*rule, lookups, kind)) return false;
-          report.add(kind, block.tableId, index);
-          removed = true;
-          return true;
+          if (contextRuleMatchesNothing(*rule, lookups)) {
+            report.add(LeftOutKind::kEmptyClass, block.tableId, index);
+            removed = true;
+            return true;
+          }
+          if (dropCallsOfEmptyLookups(*rule, lookups)) report.add(LeftOutKind::kUnwrittenLookup, block.tableId, index);
+          return false;
         });
       } else if (auto* multiple = dynamic_cast<LsMultiple*>(subtable.get())) {
         // Multiple substitutions by an empty sequence and alternates from an empty set.
@@ -125,7 +127,7 @@ bool removePass(LayoutTableBlock& block, LeftOutRules& report) {
 
 void LeftOutRules::reportTo(Diagnostics& reports) const {
   for (const auto& [kind, lookups] : found_) {
-    const std::string message = std::string("the generated feature text leaves out rules that ") + kindText(kind);
+    const std::string message = std::string("the generated feature text leaves out ") + kindText(kind);
     for (const auto& [tableId, index] : lookups) {
       reports.add(Severity::kWarning, (tableId == kTableGsub ? "GSUB lookup " : "GPOS lookup ") + vn::formatUnsigned(index),
                   message);

@@ -20,9 +20,12 @@ enum class LeftOutKind {
   kEmptyClass,        // a position that matches no glyph
   kGlyphNames,        // a glyph whose name feature text cannot hold
   kSecondCall,        // a second lookup called at one position, or calls out of position order
-  kUnwrittenLookup,   // a call of a lookup left with no rule
+  kUnwrittenLookup,   // a call of a lookup left with no rule (the call goes, the rule stays)
   kOneGlyphLigature,  // a one-glyph ligature of a lookup that context rules call
 };
+
+inline constexpr const char* kUnwrittenCalls =
+    "calls of lookups that have no rule left (the rules making them stay and match as before)";
 
 // Where a writer step reports a rule it left out.
 using LeftOutReport = std::function<void(LeftOutKind)>;
@@ -40,13 +43,12 @@ class LeftOutRules {
 };
 
 // Takes out of the block's lookups the rules that feature text cannot hold (substitutions
-// by nothing, context rules with a position matching nothing or calling a lookup without
-// rules) and the calls beyond one per position, reporting each.
+// by nothing, context rules with a position matching nothing), the calls beyond one per
+// position and the calls of lookups without rules, reporting each.
 void removeUnwritableRules(LayoutTableBlock& block, LeftOutRules& report);
 
 // Takes the glyphs of the set out of the block's lookups. A lookup left without rules stays
-// (empty), so that the context rules calling it go with it (removeUnwritableRules, with a
-// word) instead of staying as rules without their call, which would match and do nothing.
+// (empty), so that removeUnwritableRules names the context rules that lose their call of it.
 void pruneGlyphsKeepingCalls(LayoutTableBlock& block, const GlyphSet& glyphs);
 
 // Notes every lookup of the block that uses a glyph of the set.

@@ -24,6 +24,22 @@ bool isSubtableBreak(const std::string& statement) {
   return first != std::string::npos && statement.compare(first, 9, "subtable;") == 0;
 }
 
+// The calls of lookups that are not written go; a rule left without calls becomes an
+// "ignore" rule, which still takes its position from the rules after it.
+bool dropUnwrittenCalls(std::string& statement) {
+  const std::string call = std::string(" lookup ") + kEmptyLookupName + " ";
+  bool dropped = false;
+  for (size_t at = statement.find(call); at != std::string::npos; at = statement.find(call, at)) {
+    statement.erase(at, call.size());
+    dropped = true;
+  }
+  if (dropped && statement.find(" lookup ") == std::string::npos) {
+    const size_t first = statement.find_first_not_of(' ');
+    statement.insert(first == std::string::npos ? 0 : first, "ignore ");
+  }
+  return dropped;
+}
+
 }  // namespace
 
 bool isOneGlyphLigature(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
@@ -40,7 +56,6 @@ bool isOneGlyphLigature(const std::string& statement, uint32_t tableId, uint32_t
 // type). They are left out.
 std::optional<LeftOutKind> unwritable(const std::string& statement, uint32_t tableId, uint32_t typeCode) {
   if (statement.find("[]") != std::string::npos) return LeftOutKind::kEmptyClass;
-  if (statement.find(kEmptyLookupName) != std::string::npos) return LeftOutKind::kUnwrittenLookup;
   for (size_t at = statement.find('\\'); at != std::string::npos; at = statement.find('\\', at + 1)) {
     const char next = at + 1 < statement.size() ? statement[at + 1] : ' ';
     if (next == ' ' || next == ';' || next == ']' || next == '\n' || next == '\'' || next == ',')
@@ -168,6 +183,24 @@ void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t
       report(*refused);
     }
   };
+  forEachStatement(text, [&](const std::string& line, bool comment) {
+    if (comment) {
+      out << line;
+      return;
+    }
+    std::string statement = line;
+    if (dropUnwrittenCalls(statement) && report) report(LeftOutKind::kUnwrittenLookup);
+    if (singles && isOneGlyphLigature(statement, tableId, typeCode) &&
+        !unwritable(statement, tableId, kGsubMultiple)) {
+      *singles += statement;
+    } else {
+      emitWritable(statement);
+    }
+  });
+  if (pairs) pairs->finish();
+}
+
+void forEachStatement(const std::string& text, const std::function<void(const std::string&, bool comment)>& take) {
   std::string statement;
   size_t start = 0;
   while (start < text.size()) {
@@ -177,22 +210,16 @@ void copyWritableStatements(const std::string& text, std::ostream& out, uint32_t
     start = end;
     const size_t first = line.find_first_not_of(' ');
     if (statement.empty() && first != std::string::npos && line[first] == '#') {
-      out << line;
+      take(line, true);
       continue;
     }
     statement += line;
     const size_t last = line.find_last_not_of(" \n");
     if (last != std::string::npos && line[last] != ';' && line[last] != '{' && line[last] != '}') continue;
-    if (singles && isOneGlyphLigature(statement, tableId, typeCode) &&
-        !unwritable(statement, tableId, kGsubMultiple)) {
-      *singles += statement;
-    } else {
-      emitWritable(statement);
-    }
+    take(statement, false);
     statement.clear();
   }
-  if (!statement.empty()) emitWritable(statement);
-  if (pairs) pairs->finish();
+  if (!statement.empty()) take(statement, false);
 }
 
 bool hasRules(const std::string& body) {

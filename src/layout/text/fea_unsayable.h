@@ -2,12 +2,9 @@
 // found in the font's table blocks and reported as warnings, one line per kind.
 #pragma once
 
-#include <vector>
-
 #include "layout/diagnostics.h"
 #include "layout/layout_table_block.h"
 #include "layout/lookup.h"
-#include "layout/text/fea_inventory.h"
 
 namespace otl::ot_fea_layout {
 
@@ -24,13 +21,5 @@ inline constexpr const char* kOneGlyphLigatureOfOutput =
 
 // Whether a one-glyph ligature of the lookup takes a glyph that a longer one makes.
 bool oneGlyphLigatureOfOutput(const Lookup& lookup);
-
-// How compilers build the text's 'aalt' differently from the font's: under every language
-// system of the text (`textSystems`, as the text states them), one-glyph alternate sets as
-// single substitutions, and all its lookups merged into one single and one alternate
-// substitution lookup. One warning naming what changes; nothing when the font has no
-// 'aalt' or compiling gives it back.
-void reportAaltChanges(const LayoutTableBlock& gsub, const std::vector<LanguageSystem>& textSystems,
-                       Diagnostics& reports);
 
 }  // namespace otl::ot_fea_layout
