@@ -9,8 +9,6 @@
 namespace otl {
 
 namespace {
-// How many names a warning line spells out before it only counts the rest.
-constexpr size_t kNamesShown = 5;
 constexpr const char* kMissingGlyphs = "feature text names glyphs the font lacks (";
 constexpr const char* kRulesLeftOut = "); the rules using them were left out of ";
 constexpr const char* kNoRuleLeftOut = "); no rule used them";
@@ -18,13 +16,6 @@ constexpr const char* kIncludesNotCarried =
     "feature text reads include files that the written font does not carry (its text keeps the include "
     "statements, so it compiles only where those files are found): ";
 }  // namespace
-
-std::string firstFewWithCount(const std::vector<std::string>& texts) {
-  std::string out;
-  for (size_t i = 0; i < texts.size() && i < kNamesShown; ++i) out += (i ? ", " : "") + texts[i];
-  if (texts.size() > kNamesShown) out += " and " + vn::formatUnsigned(texts.size() - kNamesShown) + " more";
-  return out;
-}
 
 void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places) {
   if (glyphs.empty()) return;

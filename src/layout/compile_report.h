@@ -9,11 +9,12 @@
 
 #include "layout/glyph_id_map.h"
 #include "layout/layout_table_block.h"
+#include "model/first_few.h"
 
 namespace otl {
 
 // The first few texts, then how many others ("c, d, e, f, g and 12 more").
-std::string firstFewWithCount(const std::vector<std::string>& texts);
+using vn::firstFewWithCount;
 
 // Where a block's rules use a glyph of the set: "GSUB lookup 3 (liga, dlig)" per lookup, with
 // the features that reach it.

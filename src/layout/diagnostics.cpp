@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <map>
+#include <utility>
+
+#include "model/first_few.h"
 
 namespace otl {
 
@@ -50,15 +53,18 @@ std::string Diagnostics::formatAll() const {
 }
 
 std::vector<std::string> Diagnostics::linesByKind() const {
-  std::vector<std::string> lines;
-  std::map<std::string, size_t> lineOf;
+  // Places per message, in the order first seen; each line names the first few.
+  std::vector<std::pair<const std::string*, std::vector<std::string>>> kinds;
+  std::map<std::string, size_t> kindOf;
   for (const auto& entry : entries_) {
-    const auto [found, added] = lineOf.emplace(entry.message, lines.size());
-    if (added) {
-      lines.push_back(entry.message + (entry.tablePath.empty() ? "" : ": " + entry.tablePath));
-    } else if (!entry.tablePath.empty()) {
-      lines[found->second] += (lines[found->second].size() > entry.message.size() ? ", " : ": ") + entry.tablePath;
-    }
+    const auto [found, added] = kindOf.emplace(entry.message, kinds.size());
+    if (added) kinds.emplace_back(&entry.message, std::vector<std::string>());
+    if (!entry.tablePath.empty()) kinds[found->second].second.push_back(entry.tablePath);
+  }
+  std::vector<std::string> lines;
+  lines.reserve(kinds.size());
+  for (const auto& [message, places] : kinds) {
+    lines.push_back(places.empty() ? *message : *message + ": " + vn::firstFewWithCount(places));
   }
   return lines;
 }

@@ -32,8 +32,9 @@ class Diagnostics {
   // "[E] file:line: GPOS lookup 12 subtable 3: message", one line per entry.
   static std::string format(const Diagnostic& diagnostic);
   std::string formatAll() const;
-  // One line per message, naming every place it was reported at ("message: GPOS lookup
-  // 3 subtable 1, GPOS lookup 5"), in the order first seen.
+  // One line per message, naming the places it was reported at ("message: GPOS lookup
+  // 3 subtable 1, GPOS lookup 5"), the first few and then how many more, in the order
+  // first seen.
   std::vector<std::string> linesByKind() const;
 
  private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <compare>
+#include <utility>
 
 namespace vn {
 
@@ -73,6 +74,17 @@ int32_t familyOtherBlues(const FontHinting& hinting, std::vector<double>& out) {
   std::sort(out.begin(), out.end(),
             [](double a, double b) { return std::strong_order(a, b) < 0; });
   return static_cast<int32_t>(out.size());
+}
+
+void appendBlueZones(const std::vector<double>& values, bool firstIsBottom, std::vector<Zone>& zones) {
+  for (size_t i = 0; i + 1 < values.size(); i += 2) {
+    const bool top = firstIsBottom && i > 0;
+    Zone zone;
+    zone.position = top ? values[i] : values[i + 1];
+    zone.width = values[i + 1] - values[i];
+    zone.kind = top ? 1 : 0;
+    zones.push_back(std::move(zone));
+  }
 }
 
 uint32_t countZonesOfKind(const FontHinting& hinting, uint8_t kind) {

@@ -31,6 +31,12 @@ int32_t familyBlues(const FontHinting& hinting, std::vector<double>& out);
 // FamilyOtherBlues from zones3: the bottom zones not at 0, sorted ascending.
 int32_t familyOtherBlues(const FontHinting& hinting, std::vector<double>& out);
 
+// The zones of one blue array read back, pair by pair (a, b), appended to `zones`: with
+// `firstIsBottom` (BlueValues, FamilyBlues) pair 0 is a bottom zone (position b) and the
+// later pairs are top zones (position a); otherwise every pair is a bottom zone. The
+// width is b - a; a last value without its pair is ignored.
+void appendBlueZones(const std::vector<double>& values, bool firstIsBottom, std::vector<Zone>& zones);
+
 // TrueType zones (the `zones` list) of the given kind byte.
 uint32_t countZonesOfKind(const FontHinting& hinting, uint8_t kind);
 // The n-th (from 0) TrueType zone of the kind, or null.

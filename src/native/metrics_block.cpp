@@ -98,20 +98,9 @@ void readBluePairs(const uint8_t* r, size_t offset, int32_t pairCapacity, int32_
                    std::vector<vn::Zone>& zones) {
   // The count comes from another record: never more pairs than the field holds.
   count = std::clamp(count, 0, pairCapacity);
-  for (int32_t i = 0; i < count; ++i) {
-    const double a = getInt(r, offset + 8 * static_cast<size_t>(i));
-    const double b = getInt(r, offset + 8 * static_cast<size_t>(i) + 4);
-    vn::Zone zone;
-    zone.width = b - a;
-    if (firstIsBottom && i > 0) {
-      zone.kind = 1;
-      zone.position = a;
-    } else {
-      zone.kind = 0;
-      zone.position = b;
-    }
-    zones.push_back(std::move(zone));
-  }
+  std::vector<double> values;
+  for (int32_t i = 0; i < 2 * count; ++i) values.push_back(getInt(r, offset + 4 * static_cast<size_t>(i)));
+  vn::appendBlueZones(values, firstIsBottom, zones);
 }
 
 void decodeMetricsRecord(const uint8_t* r, vn::Font& font, vn::Style& style) {

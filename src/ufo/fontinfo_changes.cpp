@@ -1,7 +1,7 @@
 // What a conversion to a native file does to fontinfo values it keeps in another form:
-// preferred names folded into the family and style names, names and a creation time it
-// must hold and the source lacks, the baseline pair BlueValues always begin with.
-#include "model/blue_arrays.h"
+// preferred names folded into the family and style names, a compatible full name the same
+// as the full name, names, a creation time and a weight it must hold and the source lacks
+// or gives otherwise, and the blue pairs its arrays move, leave out or add.
 #include "model/font.h"
 #include "model/numbers.h"
 #include "model/style.h"
@@ -29,9 +29,6 @@ void FontInfoReader::notePreferredNames() {
 void FontInfoReader::noteChangedValues() {
   if (!warnings_) return;
   const vn::FontNames& names = style_->names;
-  auto changed = [&](const std::string& item) {
-    warnings_->list(warning::kFontInfoChanges, warning::kFontInfoChangesLine, item);
-  };
   auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
   // A preferred name travels as the family or style name; a UFO written from the native
   // file gives the preferred key exactly where that name differs from the linking name.
@@ -52,6 +49,12 @@ void FontInfoReader::noteChangedValues() {
   } else if (!styleNameLost && subfamily->second == names.styleName && !subfamilyWritten) {
     changed("openTypeNamePreferredSubfamilyName left out (the same as styleName)");
   }
+  // The UFO writer gives the compatible full name only where it says something of its own.
+  if (compatibleFullNameText_ && names.compatibleFullName.empty()) {
+    changed("openTypeNameCompatibleFullName left out (empty)");
+  } else if (compatibleFullNameText_ && names.compatibleFullName == names.fullName) {
+    changed("openTypeNameCompatibleFullName left out (the same as postscriptFullName)");
+  }
   // The style-linking names are always held.
   if (!styleMapFamilyText_) {
     if (!names.styleMapFamilyName.empty()) changed("styleMapFamilyName " + quoted(names.styleMapFamilyName) + " added");
@@ -60,10 +63,25 @@ void FontInfoReader::noteChangedValues() {
   }
   if (!styleMapStyleGiven_) changed("styleMapStyleName " + quoted(styleMapStyleText(style_->flags)) + " added");
   if (!createdGiven_) changed("openTypeHeadCreated set to the time of the conversion");
-  if (vn::addsDefaultBluePair(font_->hinting)) {
-    changed("postscriptBlueValues " + vn::formatNumber(vn::kDefaultBlueBottom, 0) +
-            " 0 added (no blue zone at the baseline)");
+  noteBlueChanges();
+  // The weight class and its name are always held; a class of 400 (the default) takes
+  // the class of the name.
+  const int weightClass = weightClassOf(*style_);
+  if (!weightClassGiven_) {
+    if (weightClass >= 0) changed("openTypeOS2WeightClass " + vn::formatInteger(weightClass) + " added");
+  } else if (weightClassRead_ && *weightClassRead_ != weightClass) {
+    changed("openTypeOS2WeightClass " + vn::formatInteger(*weightClassRead_) + " becomes " +
+            vn::formatInteger(weightClass) + " (the class of postscriptWeightName " + quoted(names.weightName) + ")");
   }
+  if (!weightNameText_) {
+    if (!names.weightName.empty()) changed("postscriptWeightName " + quoted(names.weightName) + " added");
+  } else if (*weightNameText_ != names.weightName) {
+    changed("postscriptWeightName " + quoted(*weightNameText_) + " becomes " + quoted(names.weightName));
+  }
+}
+
+void FontInfoReader::changed(const std::string& item) {
+  if (warnings_) warnings_->listEvery(warning::kFontInfoChanges, warning::kFontInfoChangesLine, item);
 }
 
 }  // namespace ufo

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "model/numbers.h"
 #include "model/style.h"
+#include "model/style_names.h"
 
 namespace ufo {
 
@@ -281,6 +283,19 @@ const char* styleMapStyleText(const vn::StyleFlags& flags) {
          : flags.isItalic              ? "italic"
          : flags.isBold                ? "bold"
                                        : "regular";
+}
+
+int weightClassOf(const vn::Style& style) {
+  // A weight value other than the default was read as a class (from a UFO or the native
+  // weight record) and goes back unchanged; the name's class fills in only for the
+  // default, since the name of 350 would give 300.
+  int weightClass = vn::roundToInt32(style.metrics.weightValue);
+  if (style.metrics.weightValue == vn::kDefaultWeightValue) {
+    int length = 0;
+    int named = 0;
+    if (vn::weightClassForName(style.names.weightName, length, named) >= 0) weightClass = named;
+  }
+  return weightClass;
 }
 
 }  // namespace ufo

@@ -125,4 +125,8 @@ bool setFontInfoNumber(const FontInfoKey& entry, vn::Style& style, double value)
 // "italic" or "bold italic".
 const char* styleMapStyleText(const vn::StyleFlags& flags);
 
+// The "openTypeOS2WeightClass" of a style: its weight value, or for the default value
+// the class its weight name stands for; negative for none.
+int weightClassOf(const vn::Style& style);
+
 }  // namespace ufo

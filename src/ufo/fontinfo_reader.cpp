@@ -82,6 +82,8 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
   const std::string text = modelText(rawText, warnings_);
   if (key == kStyleNameKey) styleNameText_ = text;
   if (entry->nameField == &vn::FontNames::styleMapFamilyName) styleMapFamilyText_ = text;
+  if (entry->nameField == &vn::FontNames::compatibleFullName) compatibleFullNameText_ = text;
+  if (entry->nameField == &vn::FontNames::weightName) weightNameText_ = text;
 
   auto real = [&]() -> std::optional<double> {
     auto value = readReal(rawText);
@@ -110,7 +112,9 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
       names.styleName = text;
       return;
     case Rule::kWeightClass:
+      weightClassGiven_ = true;
       if (auto value = integer(); value && inRange(*value, 0, 65535)) {
+        weightClassRead_ = *value;
         metrics.weightValue = *value;
         names.weightName = vn::weightNameFor(*value);
       } else if (value) {
@@ -284,29 +288,6 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
     }
     default:
       return;
-  }
-}
-
-void FontInfoReader::readBlueZones(const std::vector<std::int32_t>& v, bool family, bool other) {
-  auto& zones = family ? font_->hinting.zones3 : font_->hinting.zones2;
-  auto zone = [](double position, double width, std::uint8_t kind) {
-    vn::Zone z;
-    z.position = position;
-    z.width = width;
-    z.kind = kind;
-    return z;
-  };
-  const std::size_t n = v.size();
-  // Differences in double: two int32 values may be far apart.
-  if (other) {
-    for (std::size_t i = 0; i < n / 2; ++i) {
-      zones.push_back(zone(v[2 * i + 1], double(v[2 * i + 1]) - v[2 * i], 0));
-    }
-    return;
-  }
-  if (n > 1) zones.push_back(zone(v[1], double(v[1]) - v[0], 0));
-  for (std::size_t i = 1; i < n / 2; ++i) {
-    zones.push_back(zone(v[2 * i], double(v[2 * i + 1]) - v[2 * i], 1));
   }
 }
 

@@ -43,6 +43,8 @@ class FontInfoReader {
  private:
   void readCreated(const std::string& text);
   void readStyleMapStyleName(const std::string& text);
+  // The zones of a blue array ("postscriptBlueValues" and the like), noting where each
+  // came from.
   void readBlueZones(const std::vector<std::int32_t>& values, bool family, bool other);
   void ignored(const std::string& key, const std::string& text);
   void notRead(const std::string& key);
@@ -50,6 +52,10 @@ class FontInfoReader {
   // Values the native file holds in another form than the source gave them (names it
   // adds or drops, the creation time, the default blue pair): named on one line.
   void noteChangedValues();
+  // Blue pairs that the native file's arrays, read back, move, leave out or add.
+  void noteBlueChanges();
+  // Names one change on the fontinfo changes line.
+  void changed(const std::string& item);
 
   static constexpr const char* kStyleNameKey = "styleName";
   static constexpr const char* kPreferredFamilyKey = "pref_family";
@@ -70,6 +76,23 @@ class FontInfoReader {
   std::optional<std::string> styleMapFamilyText_;
   bool styleMapStyleGiven_ = false;
   bool createdGiven_ = false;
+  // The "openTypeNameCompatibleFullName" and "postscriptWeightName" texts as the file gave
+  // them, whether it gave "openTypeOS2WeightClass", and the class when it was readable.
+  std::optional<std::string> compatibleFullNameText_;
+  std::optional<std::string> weightNameText_;
+  bool weightClassGiven_ = false;
+  std::optional<std::int32_t> weightClassRead_;
+  // Each pair read from a blue array, with the array it came from.
+  struct BlueSource {
+    bool family = false;  // FamilyBlues / FamilyOtherBlues
+    bool other = false;   // OtherBlues / FamilyOtherBlues
+    bool bottom = false;  // read as a bottom zone
+    double low = 0;
+    double high = 0;
+  };
+  std::vector<BlueSource> blueSources_;
+  // Last numbers of blue arrays of odd length, which make no pair: "postscriptBlueValues 600".
+  std::vector<std::string> unpairedBlues_;
 };
 
 }  // namespace ufo

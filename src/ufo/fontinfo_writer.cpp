@@ -291,15 +291,7 @@ class KeyWriter {
         break;
       }
       case Rule::kWeightClass: {
-        // A weight value other than the default was read as a class (from a UFO or the
-        // native weight record) and goes back unchanged; the name's class fills in only
-        // for the default, since the name of 350 would give 300.
-        int length = 0;
-        int weightClass = vn::roundToInt32(style_.metrics.weightValue);
-        if (style_.metrics.weightValue == vn::kDefaultWeightValue) {
-          int named = 0;
-          if (vn::weightClassForName(names.weightName, length, named) >= 0) weightClass = named;
-        }
+        const int weightClass = weightClassOf(style_);
         if (weightClass >= 0) keyWithInteger(entry, weightClass);
         break;
       }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "model/first_few.h"
+
 namespace ufo {
 
 void ReadWarnings::report(const std::string& kind, const std::string& line) {
@@ -10,9 +12,17 @@ void ReadWarnings::report(const std::string& kind, const std::string& line) {
 }
 
 void ReadWarnings::list(const std::string& kind, const std::string& line, const std::string& item) {
+  add(kind, line, item, false);
+}
+
+void ReadWarnings::listEvery(const std::string& kind, const std::string& line, const std::string& item) {
+  add(kind, line, item, true);
+}
+
+void ReadWarnings::add(const std::string& kind, const std::string& line, const std::string& item, bool every) {
   kinds_.insert(kind);
   auto found = std::find_if(listed_.begin(), listed_.end(), [&](const Listed& entry) { return entry.kind == kind; });
-  if (found == listed_.end()) found = listed_.insert(listed_.end(), Listed{kind, line, {}, {}});
+  if (found == listed_.end()) found = listed_.insert(listed_.end(), Listed{kind, line, {}, {}, every});
   if (found->known.insert(item).second) found->items.push_back(item);
 }
 
@@ -20,7 +30,11 @@ void ReadWarnings::flush() {
   for (const Listed& entry : listed_) {
     if (!out_) continue;
     *out_ << "Warning: " << entry.line << ':';
-    for (size_t i = 0; i < entry.items.size(); ++i) *out_ << (i == 0 ? " " : ", ") << entry.items[i];
+    if (entry.every) {
+      for (size_t i = 0; i < entry.items.size(); ++i) *out_ << (i == 0 ? " " : ", ") << entry.items[i];
+    } else {
+      *out_ << ' ' << vn::firstFewWithCount(entry.items);
+    }
     *out_ << '\n' << std::flush;
   }
   listed_.clear();

@@ -18,9 +18,12 @@ class ReadWarnings {
   // kind are counted but not printed.
   void report(const std::string& kind, const std::string& line);
   // Adds `item` (a key or a glyph name) to the list of the kind; at flush the kind gets
-  // one line "Warning: <line>: item, item, ..." naming every item once, in the order
-  // first seen.
+  // one line "Warning: <line>: item, item, ..." naming each item once, in the order first
+  // seen: the first few, then how many more ("and 594 more").
   void list(const std::string& kind, const std::string& line, const std::string& item);
+  // As list(), but the line names every item: for kinds whose items are few by nature
+  // (one per fontinfo key), where each must be named.
+  void listEvery(const std::string& kind, const std::string& line, const std::string& item);
   // Prints the listed kinds (in the order first seen) and forgets them.
   void flush();
   bool seen(const std::string& kind) const { return kinds_.count(kind) != 0; }
@@ -32,7 +35,10 @@ class ReadWarnings {
     std::string line;
     std::vector<std::string> items;
     std::set<std::string> known;
+    bool every = false;
   };
+
+  void add(const std::string& kind, const std::string& line, const std::string& item, bool every);
 
   std::ostream* out_;
   std::set<std::string> kinds_;

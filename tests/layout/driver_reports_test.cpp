@@ -69,6 +69,29 @@ TEST(DriverReports, SizeParametersGoThroughTablesAndBackToText) {
   EXPECT_EQ(params.at(ot::Tag::fromString("size")).params.fields, (std::vector<uint16_t>{105, 3, 0, 80, 139}));
 }
 
+// Name ids of many stylistic sets: the warning names the first five and counts the rest.
+TEST(DriverReports, ManyFeatureParameterNamesGiveOneShortLine) {
+  const struct {
+    int sets;
+    const char* named;
+  } cases[] = {{5, "(name ids 256, 257, 258, 259, 260)"}, {20, "(name ids 256, 257, 258, 259, 260 and 15 more)"}};
+  for (const auto& c : cases) {
+    vn::Ref<vn::Font> font = makeFont(4);
+    otl::LayoutFea layout(font.get(), "");
+    std::string text;
+    for (int i = 1; i <= c.sets; ++i) {
+      const std::string tag = (i < 10 ? "ss0" : "ss") + std::to_string(i);
+      text += "feature " + tag + " { featureNames { name \"Set\"; }; sub g1 by g3; } " + tag + ";\n";
+    }
+    ASSERT_TRUE(compile(layout, text));
+    generated(layout);
+    const std::string warnings = joined(layout.takeWarnings());
+    EXPECT_NE(warnings.find(std::string("feature parameter names are not in the feature text ") + c.named),
+              std::string::npos)
+        << warnings;
+  }
+}
+
 TEST(DriverReports, CompiledContextsLongerThanAThousandGlyphsAreReadBack) {
   // Backtrack, marked input and lookahead of 2,000 positions each.
   std::string text = "lookup S { sub g1 by g2; } S;\nfeature calt { sub";

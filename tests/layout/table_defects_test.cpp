@@ -110,6 +110,23 @@ TEST(TableDefects, GlyphCoveredTwiceKeepsItsFirstRecord) {
   }
 }
 
+// The same defect in hundreds of subtables: one warning line, naming the first five places
+// and counting the others.
+TEST(TableDefects, ManyPlacesOfOneDefectGiveOneShortLine) {
+  const auto glyphs = glyphOrder(16);
+  const std::string sub = singleSubstOver(rangeCoverage({{1, 3}, {3, 4}}), {10, 11, 12, 13, 14});
+  for (const size_t count : {5u, 6u, 200u}) {
+    vn::FeaGlyphGroups classes;
+    otl::LayoutTableBlock block(1, &classes);
+    const Read read = readInto(block, table(std::vector<std::string>(count, lookup(1, 0, {sub}))), glyphs);
+    ASSERT_TRUE(read.ok) << read.reports.formatAll();
+    std::string expected = std::string(ot::kCoveredTwice) + ": GSUB lookup 0 subtable 0";
+    for (size_t i = 1; i < 5; ++i) expected += ", GSUB lookup " + std::to_string(i) + " subtable 0";
+    if (count > 5) expected += " and " + std::to_string(count - 5) + " more";
+    EXPECT_EQ(read.reports.linesByKind(), std::vector<std::string>{expected}) << count;
+  }
+}
+
 TEST(TableDefects, UnreadableSubtableAloneIsDropped) {
   const auto glyphs = glyphOrder(8);
   // The first subtable's Coverage lies past the end of the data.

@@ -95,7 +95,8 @@ TEST(ValuesNotInvented, FontInfoChangesAreNamed) {
   const std::string complete =
       "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
       "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
-      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>";
+      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
+      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>";
   const struct {
     std::string info;
     std::vector<std::string> named;    // on the line, in this order; empty: no line
@@ -153,6 +154,117 @@ TEST(ValuesNotInvented, FontInfoChangesAreNamed) {
       EXPECT_EQ(line.substr(0, expected.size()), expected) << c.info;
     }
     for (const std::string& key : c.absent) EXPECT_EQ(valueOf(run.fontinfo, key), "") << key << "\n" << c.info;
+    for (const auto& [key, value] : c.back) EXPECT_EQ(valueOf(run.fontinfo, key), value) << key << "\n" << c.info;
+  }
+}
+
+// The fontinfo line of a run, without its "Warning: <line>: " start; empty when none.
+std::string fontInfoChanges(const std::string& warnings) {
+  const std::string start = std::string("Warning: ") + ufo::warning::kFontInfoChangesLine + ": ";
+  std::istringstream in(warnings);
+  for (std::string each; std::getline(in, each);) {
+    if (each.starts_with(start)) return each.substr(start.size());
+  }
+  return {};
+}
+
+// Values the native file holds otherwise than given: the line names each one, every time
+// in full, and what comes back is what it says.
+TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
+  const std::string given =
+      "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string><key>styleName</key><string>Regular</string>"
+      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
+      "<key>postscriptFullName</key><string>F Regular</string>";
+  const std::string weight =
+      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>";
+  const std::string baseline = "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>";
+  auto array = [](std::vector<int> values) {
+    std::string text = "<array>";
+    for (int value : values) text += "<integer>" + std::to_string(value) + "</integer>";
+    return text + "</array>";
+  };
+  const std::string kAdded = "postscriptBlueValues -20 0 added (BlueValues begin with a bottom zone whose top edge "
+                             "is 0, and none was given)";
+  const struct {
+    std::string info;
+    std::vector<std::string> named;  // the whole line, item by item
+    std::vector<std::pair<std::string, std::string>> back;  // "" for a key that does not come back
+  } cases[] = {
+      {given + weight + baseline + "<key>openTypeNameCompatibleFullName</key><string>F Regular</string>",
+       {"openTypeNameCompatibleFullName left out (the same as postscriptFullName)"},
+       {{"openTypeNameCompatibleFullName", ""}}},
+      {given + weight + baseline + "<key>openTypeNameCompatibleFullName</key><string>F Book</string>", {},
+       {{"openTypeNameCompatibleFullName", "<string>F Book</string>"}}},
+      // Neither weight key: the class and name of the default weight.
+      {given + baseline, {"openTypeOS2WeightClass 400 added", "postscriptWeightName \"Regular\" added"},
+       {{"openTypeOS2WeightClass", "<integer>400</integer>"}, {"postscriptWeightName", "<string>Regular</string>"}}},
+      {given + baseline + "<key>postscriptWeightName</key><string>Bold</string>", {"openTypeOS2WeightClass 700 added"},
+       {{"openTypeOS2WeightClass", "<integer>700</integer>"}}},
+      {given + baseline + "<key>openTypeOS2WeightClass</key><integer>700</integer>",
+       {"postscriptWeightName \"Bold\" added"}, {{"postscriptWeightName", "<string>Bold</string>"}}},
+      {given + baseline + "<key>openTypeOS2WeightClass</key><integer>400</integer>"
+                          "<key>postscriptWeightName</key><string>Bold</string>",
+       {"openTypeOS2WeightClass 400 becomes 700 (the class of postscriptWeightName \"Bold\")"},
+       {{"openTypeOS2WeightClass", "<integer>700</integer>"}}},
+      // A weight class after the name names the weight anew.
+      {given + baseline + "<key>postscriptWeightName</key><string>Heavyish</string>"
+                          "<key>openTypeOS2WeightClass</key><integer>400</integer>",
+       {"postscriptWeightName \"Heavyish\" becomes \"Regular\""}, {{"postscriptWeightName", "<string>Regular</string>"}}},
+      // A first pair away from the baseline is a bottom zone of OtherBlues (before those given).
+      {given + weight + "<key>postscriptBlueValues</key>" + array({-20, -10, 0, 0, 500, 510}) +
+           "<key>postscriptOtherBlues</key>" + array({-223, -213}),
+       {"postscriptBlueValues -20 -10 moved to postscriptOtherBlues (a first pair whose top edge is not 0 is a "
+        "bottom zone away from the baseline)",
+        kAdded},
+       {{"postscriptBlueValues", array({-20, 0, 0, 0, 500, 510})},
+        {"postscriptOtherBlues", array({-20, -10, -223, -213})}}},
+      {given + weight + "<key>postscriptOtherBlues</key>" + array({-100, -90, -15, 0}),
+       {"postscriptOtherBlues -15 0 moved to postscriptBlueValues (a pair whose top edge is 0 is the bottom zone at "
+        "the baseline)"},
+       {{"postscriptBlueValues", array({-15, 0})}, {"postscriptOtherBlues", array({-100, -90})}}},
+      // FamilyBlues have no default pair: the native file reads their first pair as the bottom zone.
+      {given + weight + "<key>postscriptFamilyBlues</key>" + array({-20, -10, 600, 610, 700, 710}) + baseline,
+       {"postscriptFamilyBlues -20 -10 moved to postscriptFamilyOtherBlues (a first pair whose top edge is not 0 is a "
+        "bottom zone away from the baseline)",
+        "postscriptFamilyBlues 600 610 moved to postscriptFamilyOtherBlues (FamilyBlues without a pair whose top edge "
+        "is 0 begin with it, and a first pair is read back as a bottom zone)"},
+       {{"postscriptFamilyBlues", array({700, 710})}, {"postscriptFamilyOtherBlues", array({-20, -10, 600, 610})}}},
+      {given + weight + baseline + "<key>postscriptFamilyBlues</key>" + array({-15, 0, 600, 610}) +
+           "<key>postscriptFamilyOtherBlues</key>" + array({-200, -190, -195, -185}),
+       {"postscriptFamilyOtherBlues -200 -190, -195 -185 left out (FamilyBlues hold at most 14 values and "
+        "FamilyOtherBlues 10, in ascending order)",
+        "postscriptFamilyOtherBlues -200 -195 added (FamilyOtherBlues are written in ascending order, which pairs "
+        "their values anew)",
+        "postscriptFamilyOtherBlues -190 -185 added (FamilyOtherBlues are written in ascending order, which pairs "
+        "their values anew)"},
+       {{"postscriptFamilyBlues", array({-15, 0, 600, 610})},
+        {"postscriptFamilyOtherBlues", array({-200, -195, -190, -185})}}},
+      // Past the arrays' limits, and a number without its pair.
+      {given + weight + baseline + "<key>postscriptOtherBlues</key>" +
+           array({-110, -100, -210, -200, -310, -300, -410, -400, -510, -500, -610, -600, -710, -700, 5}),
+       {"postscriptOtherBlues -610 -600, -710 -700 left out (BlueValues hold at most 14 values and OtherBlues 10)",
+        "postscriptOtherBlues 5 left out (a number without its pair)"},
+       {{"postscriptOtherBlues", array({-110, -100, -210, -200, -310, -300, -410, -400, -510, -500})}}},
+      {given + weight + "<key>postscriptBlueValues</key>" +
+           array({-15, 0, 100, 110, 200, 210, 300, 310, 400, 410, 500, 510, 600, 610, 700, 710}),
+       {"postscriptBlueValues 700 710 left out (BlueValues hold at most 14 values and OtherBlues 10)"},
+       {{"postscriptBlueValues", array({-15, 0, 100, 110, 200, 210, 300, 310, 400, 410, 500, 510, 600, 610})}}},
+      // Many at once: still every one.
+      {"<key>styleName</key><string>Regular</string><key>openTypeNameCompatibleFullName</key><string>F Regular</string>"
+       "<key>postscriptWeightName</key>"
+       "<string>Bold</string><key>postscriptBlueValues</key>" + array({-20, -10}),
+       {"openTypeNameCompatibleFullName left out (the same as postscriptFullName)", "styleMapFamilyName \"F\" added",
+        "styleMapStyleName \"regular\" added", "openTypeHeadCreated set to the time of the conversion",
+        "postscriptBlueValues -20 -10 moved to postscriptOtherBlues (a first pair whose top edge is not 0 is a "
+        "bottom zone away from the baseline)",
+        kAdded, "openTypeOS2WeightClass 700 added"},
+       {{"openTypeNameCompatibleFullName", ""}, {"openTypeOS2WeightClass", "<integer>700</integer>"}}},
+  };
+  for (const auto& c : cases) {
+    const Converted run = convert(c.info);
+    std::string expected;
+    for (const std::string& item : c.named) expected += (expected.empty() ? "" : ", ") + item;
+    EXPECT_EQ(fontInfoChanges(run.warnings), expected) << c.info;
     for (const auto& [key, value] : c.back) EXPECT_EQ(valueOf(run.fontinfo, key), value) << key << "\n" << c.info;
   }
 }

@@ -6,8 +6,10 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "layout/text/fea_blocks.h"
+#include "model/first_few.h"
 #include "model/numbers.h"
 
 namespace otl::ot_fea_layout {
@@ -39,9 +41,9 @@ void FeaDocumentWriter::writeFeatureParameters(std::ostream& out) {
     });
   }
   if (!ids.empty()) {
-    std::string list;
-    for (uint16_t id : ids) list += (list.empty() ? "" : ", ") + vn::formatUnsigned(id);
-    diagnostics_.add(Severity::kWarning, "feature text", kNamesNotWritten + list + ")");
+    std::vector<std::string> list;
+    for (uint16_t id : ids) list.push_back(vn::formatUnsigned(id));
+    diagnostics_.add(Severity::kWarning, "feature text", kNamesNotWritten + vn::firstFewWithCount(list) + ")");
   }
   if (!size || size->fields.size() < 5) return;
   const auto& f = size->fields;
