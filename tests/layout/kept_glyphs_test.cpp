@@ -20,6 +20,7 @@ using table_bytes::coverageRange;
 
 constexpr uint16_t kLast = 65534;  // glyphs 0 to kLast: every glyph of the glyph order
 constexpr const char* kTooManyGlyphs = "the glyph lists read would hold more than 3000000 glyphs";
+constexpr const char* kKeptTooMuch = "the records read would take more than 64 times the table's size in memory";
 
 // One lookup whose `count` subtable offsets all lead to one subtable.
 std::string sharedSubtable(uint16_t type, const std::string& subtable, uint16_t count) {
@@ -108,6 +109,7 @@ TEST(KeptGlyphs, GlyphListsKeptAgainAndAgainAreCountedEachTime) {
   };
   const uint32_t gsub = otl::kTableGsub, gpos = otl::kTableGpos;
   const std::string singleSubst = Bytes().u16(1).u16(6).u16(1).add(coverageRange(0, kLast)).b;
+  const std::string singlePos = Bytes().u16(1).u16(8).u16(4).u16(10).add(coverageRange(0, 9999)).b;
   const std::string allInOne = classPairs(classRange(0, kLast, 1), 2);
   const Case cases[] = {
       {"23 single substitutions of every glyph", gsub, sharedSubtable(1, singleSubst, 23), "GSUB lookup 0 subtable 22: ",
@@ -132,6 +134,10 @@ TEST(KeptGlyphs, GlyphListsKeptAgainAndAgainAreCountedEachTime) {
        table_bytes::lookup(2, 0, {classPairs(singleGlyphClasses(60), 61)}), "GPOS lookup 0 subtable 0: ",
        kTooManyGlyphs},
       {"40 of them", gpos, table_bytes::lookup(2, 0, {classPairs(singleGlyphClasses(40), 41)}), nullptr, nullptr},
+      // One value per covered glyph, however small the Coverage.
+      {"30 single positionings of 10,000 glyphs", gpos, sharedSubtable(1, singlePos, 30), "GPOS lookup 0 subtable ",
+       kKeptTooMuch},
+      {"10 of them", gpos, sharedSubtable(1, singlePos, 10), nullptr, nullptr},
   };
   const otl::GlyphIdMap glyphs = table_bytes::glyphOrder(kLast + 1);
   for (const Case& c : cases) {
