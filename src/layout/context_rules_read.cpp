@@ -71,10 +71,15 @@ RuleValues readChainedRuleSetRule(ot::BinaryReader& r) {
 }
 
 GlyphList ValueSource::glyphsOf(uint16_t value) const {
-  if (!classes) return GlyphList{map->idOf(value)};
+  if (!classes) {
+    reader->keepGlyphs(1);
+    return GlyphList{map->idOf(value)};
+  }
+  // Every position holds its class's glyphs, however many rules name the class.
   if (value != 0) {
     GlyphList list;
     classes->glyphsOfClass(list, value);
+    reader->keepGlyphs(list.size());
     return list;
   }
   if (!unclassed) {
@@ -89,6 +94,7 @@ GlyphList ValueSource::glyphsOf(uint16_t value) const {
     }
   }
   reader->charge(unclassed->size() / 8 + 1);
+  reader->keepGlyphs(unclassed->size());
   return *unclassed;
 }
 
@@ -106,6 +112,7 @@ void readRuleSets(ot::BinaryReader& r, const RuleSets& sets, RuleSetRuleReader r
       auto rule = std::make_unique<Context>(scope.holder);
       readLookupRecords(set, values.lookupCount, scope.lookups, *rule);
       appendPositions(rule->backtrack, values.backtrack, sets.backtrack, scope.holder);
+      set.keepGlyphs(first.size());
       rule->input.emplace_back(scope.holder, first);
       appendPositions(rule->input, values.input, sets.input, scope.holder);
       appendPositions(rule->lookahead, values.lookahead, sets.lookahead, scope.holder);

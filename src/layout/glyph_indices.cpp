@@ -14,6 +14,8 @@ void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, 
                        CoverageUse use) {
   std::vector<uint16_t> indices;
   const bool twice = ot::readCoverageIndices(indices, reader, offset, map.glyphCount());
+  // Subtables may share one Coverage: each keeps its own glyphs.
+  reader.keepGlyphs(indices.size());
   out.clear();
   if (twice && use == CoverageUse::kGlyphSet) {
     const std::vector<size_t> kept = ot::firstOccurrences(indices);
@@ -64,6 +66,7 @@ uint16_t xmlCoverageFormat(const GlyphList& glyphs) {
 void ClassDefinitionTable::readBinary(ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map) {
   ot::ClassDef read;
   read.readBinary(reader, offset, map.glyphCount());
+  reader.keepGlyphs(read.glyphs.size());
   glyphs.reserve(glyphs.size() + read.glyphs.size());
   for (uint16_t index : read.glyphs) glyphs.push_back(map.idOf(index));
   classes.insert(classes.end(), read.classes.begin(), read.classes.end());

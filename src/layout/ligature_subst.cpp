@@ -35,6 +35,7 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
       set.charge(components);
       // The rule's slot, its components and its ligature glyph, however often shared.
       set.keep(ot::limits::heapBytes(sizeof(GlyphClassSlot) + sizeof(uint32_t) * (components + 1u)));
+      set.keepGlyphs(components + 1u);
       GlyphList sequence{firsts[i]};
       for (uint32_t c = 1; c < components; ++c) sequence.push_back(map.idOf(set.readUInt16()));
       rules.emplace_back(holder, sequence);

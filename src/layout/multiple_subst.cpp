@@ -27,6 +27,7 @@ void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
     r.charge(glyphCount + 1u);
     // Sequences may share one offset: each is kept whole.
     r.keep(ot::limits::heapBytes(sizeof(GlyphClassSlot) + sizeof(uint32_t) * uint64_t{glyphCount}));
+    r.keepGlyphs(glyphCount);
     GlyphList glyphs;
     glyphs.reserve(glyphCount);
     for (uint16_t i = 0; i < glyphCount; ++i) glyphs.push_back(map.idOf(r.readUInt16()));

@@ -22,6 +22,17 @@ constexpr uint16_t kClassPairFormat = 2;
 // Bytes before the matrix: format, Coverage, two value formats, two ClassDefs, two counts.
 constexpr uint32_t kClassPairHeaderSize = 16;
 
+// How many glyphs each class below `count` holds (class 0: its known glyphs).
+std::vector<uint32_t> classSizes(const ClassDefinitionTable& classes, uint32_t count) {
+  std::vector<uint32_t> sizes(count, 0);
+  if (count != 0) sizes[0] = static_cast<uint32_t>(classes.class0.size());
+  const size_t n = classes.pairCount();
+  for (size_t i = 0; i < n; ++i) {
+    if (classes.classes[i] < count) ++sizes[classes.classes[i]];
+  }
+  return sizes;
+}
+
 // The glyphs of every class of a definition, by class.
 std::map<uint16_t, GlyphList> glyphsByClass(const ClassDefinitionTable& classes) {
   std::map<uint16_t, GlyphList> lists;
@@ -52,6 +63,10 @@ void LpPairFormat2Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
   r.seek(kClassPairHeaderSize);
   r.requireRecords(cells, recordSize);
   r.charge(cells);
+  // A class pair stands for the glyphs of its two classes, which the feature text spells
+  // out for every pair: one large class in many pairs is charged at each of them.
+  const std::vector<uint32_t> sizes1 = classSizes(classDef1, class1Count);
+  const std::vector<uint32_t> sizes2 = classSizes(classDef2, class2Count);
   for (uint32_t c1 = 0; c1 < class1Count; ++c1) {
     for (uint32_t c2 = 0; c2 < class2Count; ++c2) {
       GPosClassPair pair;
@@ -59,7 +74,9 @@ void LpPairFormat2Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
       pair.class2 = static_cast<uint16_t>(c2);
       pair.value1.readBinary(r, r.position(), 0, header.valueFormat1);
       pair.value2.readBinary(r, r.position(), 0, header.valueFormat2);
-      if (!pair.bothEmpty()) pairs.push_back(std::move(pair));
+      if (pair.bothEmpty()) continue;
+      r.keepGlyphs(uint64_t{sizes1[c1]} + sizes2[c2]);
+      pairs.push_back(std::move(pair));
     }
   }
 }

@@ -27,6 +27,7 @@ void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset
   const auto lookaheadOffsets = readOffsets(r);
   const uint16_t count = r.readUInt16();
   r.requireRecords(count, 2);
+  r.keepGlyphs(count);
   GlyphList subs;
   subs.reserve(count);
   for (uint16_t i = 0; i < count; ++i) subs.push_back(map.idOf(r.readUInt16()));

@@ -7,6 +7,7 @@
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 
 namespace otl {
 
@@ -22,11 +23,15 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   if (format == 1) {
     GPosValue value;
     value.readBinary(r, r.position(), 0, valueFormat);
+    // One value per covered glyph, however few bytes the Coverage and the value take.
+    r.keep(ot::limits::heapBytes(sizeof(GPosValue) * uint64_t{coverage.glyphCount()}));
     values.assign(coverage.glyphCount(), value);
   } else if (format == 2) {
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, ot::valueRecordSize(valueFormat));
     r.charge(count);
+    // Records of no bytes, and subtables sharing one offset, cost their values each time.
+    r.keep(ot::limits::heapBytes(sizeof(GPosValue) * uint64_t{count}));
     values.resize(count);
     for (auto& value : values) value.readBinary(r, r.position(), 0, valueFormat);
   } else {

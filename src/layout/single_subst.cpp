@@ -18,12 +18,15 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   const uint16_t coverageOffset = r.readUInt16();
   std::vector<uint16_t> indices;
   const bool twice = ot::readCoverageIndices(indices, r, coverageOffset, map.glyphCount());
+  // Subtables may share one Coverage: each keeps its input glyphs and their substitutes.
+  r.keepGlyphs(indices.size());
   GlyphList in, out;
   in.reserve(indices.size());
   for (uint16_t index : indices) in.push_back(map.idOf(index));
   r.seek(4);
   if (format == 1) {
     const uint16_t delta = r.readUInt16();
+    r.keepGlyphs(indices.size());
     out.reserve(indices.size());
     for (uint16_t index : indices) out.push_back(map.idOf(static_cast<uint16_t>(index + delta)));
   } else if (format == 2) {
@@ -31,6 +34,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, 2);
     r.charge(count);
+    r.keepGlyphs(count);
     out.reserve(count);
     for (uint16_t i = 0; i < count; ++i) out.push_back(map.idOf(r.readUInt16()));
     // Both lists pair up position by position: keep what pairs.

@@ -34,7 +34,7 @@ std::string sharedExtension(uint16_t extensionType, uint16_t innerType, const st
   return l.b;
 }
 
-std::string coverageRange(uint16_t first, uint16_t last) { return Bytes().u16(2).u16(1).u16(first).u16(last).u16(0).b; }
+using table_bytes::coverageRange;
 
 // Mark-to-base: mark 0 and bases 1..bases, every base anchor of every class at one anchor
 // (none when `anchored` is false).

@@ -38,6 +38,11 @@ inline std::string coverage(const std::vector<uint16_t>& glyphs) {
   return c.b;
 }
 
+// Coverage format 2 of one range.
+inline std::string coverageRange(uint16_t first, uint16_t last) {
+  return Bytes().u16(2).u16(1).u16(first).u16(last).u16(0).b;
+}
+
 // Single substitution format 2 (from -> to, sorted by from).
 inline std::string singleSubst(const std::vector<std::pair<uint16_t, uint16_t>>& map) {
   Bytes s;

@@ -14,6 +14,10 @@ const std::string& keptTooMuch() {
                                   " times the table's size in memory";
   return text;
 }
+
+std::string tooManyGlyphs(uint64_t limit) {
+  return "the glyph lists read would hold more than " + std::to_string(limit) + " glyphs";
+}
 }  // namespace
 
 BinaryReader::BinaryReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
@@ -25,6 +29,8 @@ void BinaryReader::startBudget() {
   budget_ = std::make_shared<ReadBudget>();
   budget_->left = ot::limits::operationsBudget(bytes_.size());
   budget_->keptLeft = ot::limits::keptBytesBudget(bytes_.size());
+  budget_->glyphsLimit = ot::limits::keptGlyphsBudget(bytes_.size());
+  budget_->glyphsLeft = budget_->glyphsLimit;
   notes_ = std::make_shared<std::vector<ReadNote>>();
 }
 
@@ -125,6 +131,15 @@ void BinaryReader::keep(uint64_t bytes) const {
     fail(keptTooMuch());
   }
   budget_->keptLeft -= bytes;
+}
+
+void BinaryReader::keepGlyphs(uint64_t count) const {
+  if (!budget_) return;
+  if (budget_->glyphsLeft < count) {
+    budget_->glyphsLeft = 0;
+    fail(tooManyGlyphs(budget_->glyphsLimit));
+  }
+  budget_->glyphsLeft -= count;
 }
 
 }  // namespace ot

@@ -17,6 +17,8 @@ namespace ot {
 struct ReadBudget {
   uint64_t left = 0;
   uint64_t keptLeft = 0;  // bytes the model may still keep (see layout/ot/limits.h)
+  uint64_t glyphsLimit = 0;  // glyphs its lists may hold
+  uint64_t glyphsLeft = 0;
 };
 
 // Something read past with a choice made (a glyph covered twice, its first entry used):
@@ -33,11 +35,14 @@ class BinaryReader {
   explicit BinaryReader(std::string_view bytes);
   // The reader does not own its bytes: keep them alive while it is used.
 
-  // Gives this reader (and every window opened from it) a fresh operations budget and
-  // kept-bytes budget sized for its length (see layout/ot/limits.h) and an empty list of notes.
+  // Gives this reader (and every window opened from it) a fresh operations budget, kept-bytes
+  // budget and kept-glyphs budget sized for its length (see layout/ot/limits.h) and an empty
+  // list of notes.
   void startBudget();
-  // True once either budget has run out: every further step (or kept record) fails.
-  bool budgetExhausted() const { return budget_ && (budget_->left == 0 || budget_->keptLeft == 0); }
+  // True once a budget has run out: every further step (or kept record) fails.
+  bool budgetExhausted() const {
+    return budget_ && (budget_->left == 0 || budget_->keptLeft == 0 || budget_->glyphsLeft == 0);
+  }
 
   uint8_t readUInt8();
   int8_t readInt8() { return static_cast<int8_t>(readUInt8()); }
@@ -74,6 +79,9 @@ class BinaryReader {
   // The bytes of memory the model takes for a record it keeps, counted before it is made;
   // throws code 2 when the table's kept records would pass their bound.
   void keep(uint64_t bytes) const;
+  // The same for `count` glyphs of a list the model keeps (a coverage, a class definition,
+  // a context position, a sequence), against the table's kept-glyphs bound.
+  void keepGlyphs(uint64_t count) const;
 
   // The text put in front of every failure of this reader ("GSUB lookup 3 subtable 1").
   void setContext(std::string context) { context_ = std::move(context); }

@@ -43,6 +43,22 @@ constexpr uint64_t keptBytesBudget(size_t tableBytes) {
 inline constexpr uint64_t kAllocationBytes = 16;
 constexpr uint64_t heapBytes(uint64_t size) { return size + kAllocationBytes; }
 
+// The glyphs that the lists of kept records hold, counted each time a list is kept:
+// coverages expanded to their glyphs, class definitions, sequences, and every context
+// position (a class that many rules name, or class 0 for all the font's other glyphs,
+// counts at each use). A range of six bytes stands for 65,535 glyphs and shared offsets
+// repeat it, so the kept bytes alone do not bound them; and the writers spell out each one
+// (a name in the feature text, an element in the layout XML), about 80 bytes of their
+// memory per glyph. Real fonts keep up to 12 glyphs per byte of a table (class-based
+// context rules of an Indic font: two million glyphs from 166 KB), so the floor does most
+// of the work: three million glyphs keep the model and either text within 256 MB.
+inline constexpr uint64_t kKeptGlyphsPerByte = 3;
+inline constexpr uint64_t kMinKeptGlyphs = 3'000'000;
+constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
+  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kKeptGlyphsPerByte;
+  return scaled < kMinKeptGlyphs ? kMinKeptGlyphs : scaled;
+}
+
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 
