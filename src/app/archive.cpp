@@ -11,6 +11,7 @@
 #include "app/zip_library.h"
 #include "model/numbers.h"
 #include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/path_parts.h"
 #include "ufo/limits.h"
 
@@ -127,6 +128,17 @@ int unpackFile(const vn::ZipLibrary& zip, zip_t* archive, zip_uint64_t index, zi
   return result;
 }
 
+// Opens the archive on a copy of `descriptor`, which the library closes with the archive.
+zip_t* openArchive(const vn::ZipLibrary& zip, int descriptor) {
+  const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return nullptr;
+  int error = 0;
+  zip_t* archive = zip.fdopen(copy, 0, &error);
+  // After a failure the copy may or may not have been closed by the library.
+  if (archive == nullptr && ::fcntl(copy, F_GETFD) != -1) ::close(copy);
+  return archive;
+}
+
 }  // namespace
 
 bool addFolderToZip(zip_t* archive, const std::string& path, const std::string& entryName) {
@@ -179,11 +191,17 @@ ArchiveStatus packFolder(const std::string& archivePath, const std::string& fold
 
 ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
                             const std::string& displayName) {
+  InputFile source;
+  if (!source.open(archivePath)) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
+  return unpackArchive(source, destination, displayName);
+}
+
+ArchiveStatus unpackArchive(const InputFile& source, const std::string& destination,
+                            const std::string& displayName) {
   const ZipLibrary* library = zipLibrary();
   if (library == nullptr) return failure(kArchiveUnreadable, zipLibraryMissing());
   const ZipLibrary& zip = *library;
-  int error = 0;
-  zip_t* archive = zip.open(archivePath.c_str(), ZIP_RDONLY, &error);
+  zip_t* archive = source.isRegular() ? openArchive(zip, source.descriptor()) : nullptr;
   if (archive == nullptr) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
 
   std::string folder = destination;
