@@ -41,6 +41,13 @@ std::string entryTooLarge(const std::string& entry, std::uint64_t limit) {
   return "Cannot read from compressed file \"" + entry + "\": it unpacks to more than the " +
          vn::formatUnsigned(limit) + " bytes the reader accepts.";
 }
+// Printed on a line of its own after cannotReadEntry.
+std::string archiveUnpacksTooMuch(const std::string& displayName, std::uint64_t archiveBytes) {
+  return "The archive \"" + displayName + "\" unpacks to more than it may: " +
+         vn::formatUnsigned(vn::kMaxUnpackRatio) + " times its size of " + vn::formatUnsigned(archiveBytes) +
+         " bytes (at least " + vn::formatUnsigned(vn::kMinUnpackBudget) + " bytes, at most " +
+         vn::formatUnsigned(vn::kMaxUnpackedBytes) + ").";
+}
 constexpr const char* kCannotReadInfo = "Cannot read compressed file info.";
 constexpr const char* kCannotFinalize = "Cannot finalize file decompression.";
 
@@ -203,6 +210,7 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
   const ZipLibrary& zip = *library;
   zip_t* archive = source.isRegular() ? openArchive(zip, source.descriptor()) : nullptr;
   if (archive == nullptr) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
+  const std::uint64_t budget = unpackBudget(source.size());
 
   std::string folder = destination;
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
@@ -237,9 +245,12 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
       status = failure(kEntryReadFailed, entryTooLarge(name, limit));
       break;
     }
+    // Stated sizes are checked before anything is unpacked; unpackFile holds each entry
+    // to its stated size.
     total += info.size;
-    if (total > kMaxUnpackedBytes) {
-      status = failure(kEntryReadFailed, cannotReadEntry(name));
+    if (total > budget) {
+      status = failure(kEntryReadFailed,
+                       cannotReadEntry(name) + "\n" + archiveUnpacksTooMuch(displayName, source.size()));
       break;
     }
     const int code = unpackFile(zip, archive, index, info.size, folder + name);

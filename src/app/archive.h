@@ -32,7 +32,8 @@ ArchiveStatus packFolder(const std::string& archivePath, const std::string& fold
 // Unpacks every entry of the open archive `source` below `destination` (an existing
 // folder), creating missing folders on the way. The archive is read from the open file,
 // never reopened by its path; what is not a regular file is refused. Entry names that
-// would leave the folder are refused. `displayName` is the archive's own name for the
+// would leave the folder are refused, and so is an archive that unpacks to more than its
+// budget (unpackBudget in app/limits.h). `displayName` is the archive's own name for the
 // messages. Throws FolderCreationError when a folder cannot be created.
 ArchiveStatus unpackArchive(const InputFile& source, const std::string& destination,
                             const std::string& displayName);
