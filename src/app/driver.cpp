@@ -24,7 +24,8 @@ void printBanner(Console& console, bool always) {
 
 // Opens the input without blocking (a FIFO opens at once) and tells what was opened, from
 // the descriptor: a check by path could be outrun by a FIFO put in the file's place. A
-// file that cannot be opened counts as absent; a folder may be one that cannot be listed.
+// file that cannot be opened counts as absent; a folder that cannot be opened stays a
+// folder, for its reader to report.
 vn::PathKind openSource(vn::InputFile& source, const std::string& path) {
   if (source.open(path)) return source.kind();
   const vn::PathKind kind = vn::pathKind(path);
