@@ -11,6 +11,7 @@
 #include "app/zip_library.h"
 #include "model/numbers.h"
 #include "platform/file_system.h"
+#include "platform/files.h"
 #include "platform/path_parts.h"
 #include "ufo/limits.h"
 
@@ -39,6 +40,13 @@ std::string cannotReadEntry(const std::string& entry) {
 std::string entryTooLarge(const std::string& entry, std::uint64_t limit) {
   return "Cannot read from compressed file \"" + entry + "\": it unpacks to more than the " +
          vn::formatUnsigned(limit) + " bytes the reader accepts.";
+}
+// Printed on a line of its own after cannotReadEntry.
+std::string archiveUnpacksTooMuch(const std::string& displayName, std::uint64_t archiveBytes) {
+  return "The archive \"" + displayName + "\" unpacks to more than it may: " +
+         vn::formatUnsigned(vn::kMaxUnpackRatio) + " times its size of " + vn::formatUnsigned(archiveBytes) +
+         " bytes (at least " + vn::formatUnsigned(vn::kMinUnpackBudget) + " bytes, at most " +
+         vn::formatUnsigned(vn::kMaxUnpackedBytes) + ").";
 }
 constexpr const char* kCannotReadInfo = "Cannot read compressed file info.";
 constexpr const char* kCannotFinalize = "Cannot finalize file decompression.";
@@ -127,6 +135,17 @@ int unpackFile(const vn::ZipLibrary& zip, zip_t* archive, zip_uint64_t index, zi
   return result;
 }
 
+// Opens the archive on a copy of `descriptor`, which the library closes with the archive.
+zip_t* openArchive(const vn::ZipLibrary& zip, int descriptor) {
+  const int copy = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return nullptr;
+  int error = 0;
+  zip_t* archive = zip.fdopen(copy, 0, &error);
+  // After a failure the copy may or may not have been closed by the library.
+  if (archive == nullptr && ::fcntl(copy, F_GETFD) != -1) ::close(copy);
+  return archive;
+}
+
 }  // namespace
 
 bool addFolderToZip(zip_t* archive, const std::string& path, const std::string& entryName) {
@@ -179,12 +198,19 @@ ArchiveStatus packFolder(const std::string& archivePath, const std::string& fold
 
 ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
                             const std::string& displayName) {
+  InputFile source;
+  if (!source.open(archivePath)) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
+  return unpackArchive(source, destination, displayName);
+}
+
+ArchiveStatus unpackArchive(const InputFile& source, const std::string& destination,
+                            const std::string& displayName) {
   const ZipLibrary* library = zipLibrary();
   if (library == nullptr) return failure(kArchiveUnreadable, zipLibraryMissing());
   const ZipLibrary& zip = *library;
-  int error = 0;
-  zip_t* archive = zip.open(archivePath.c_str(), ZIP_RDONLY, &error);
+  zip_t* archive = source.isRegular() ? openArchive(zip, source.descriptor()) : nullptr;
   if (archive == nullptr) return failure(kArchiveUnreadable, cannotOpenArchive(displayName));
+  const std::uint64_t budget = unpackBudget(source.size());
 
   std::string folder = destination;
   if (folder.empty() || folder.back() != '/') folder.push_back('/');
@@ -219,9 +245,12 @@ ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& d
       status = failure(kEntryReadFailed, entryTooLarge(name, limit));
       break;
     }
+    // Stated sizes are checked before anything is unpacked; unpackFile holds each entry
+    // to its stated size.
     total += info.size;
-    if (total > kMaxUnpackedBytes) {
-      status = failure(kEntryReadFailed, cannotReadEntry(name));
+    if (total > budget) {
+      status = failure(kEntryReadFailed,
+                       cannotReadEntry(name) + "\n" + archiveUnpacksTooMuch(displayName, source.size()));
       break;
     }
     const int code = unpackFile(zip, archive, index, info.size, folder + name);

@@ -13,6 +13,8 @@ bool addFolderToZip(struct zip* archive, const std::string& path, const std::str
 
 namespace vn {
 
+class InputFile;
+
 // Outcome of an archive step: exit code 0 on success, otherwise the run's exit code (or, for
 // packing, the failure) with the message to print.
 struct ArchiveStatus {
@@ -27,10 +29,15 @@ struct ArchiveStatus {
 ArchiveStatus packFolder(const std::string& archivePath, const std::string& folder,
                          const std::string& rootName);
 
-// Unpacks every entry of the archive below `destination` (an existing folder), creating
-// missing folders on the way. Entry names that would leave the folder are refused.
-// `displayName` is the archive's own name for the messages. Throws FolderCreationError
-// when a folder cannot be created.
+// Unpacks every entry of the open archive `source` below `destination` (an existing
+// folder), creating missing folders on the way. The archive is read from the open file,
+// never reopened by its path; what is not a regular file is refused. Entry names that
+// would leave the folder are refused, and so is an archive that unpacks to more than its
+// budget (unpackBudget in app/limits.h). `displayName` is the archive's own name for the
+// messages. Throws FolderCreationError when a folder cannot be created.
+ArchiveStatus unpackArchive(const InputFile& source, const std::string& destination,
+                            const std::string& displayName);
+// The same for the archive at `archivePath`, opened without blocking.
 ArchiveStatus unpackArchive(const std::string& archivePath, const std::string& destination,
                             const std::string& displayName);
 

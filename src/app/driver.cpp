@@ -22,6 +22,16 @@ void printBanner(Console& console, bool always) {
   print(msg::bannerBuildLine());
 }
 
+// Opens the input without blocking (a FIFO opens at once) and tells what was opened, from
+// the descriptor: a check by path could be outrun by a FIFO put in the file's place. A
+// file that cannot be opened counts as absent; a folder that cannot be opened stays a
+// folder, for its reader to report.
+vn::PathKind openSource(vn::InputFile& source, const std::string& path) {
+  if (source.open(path)) return source.kind();
+  const vn::PathKind kind = vn::pathKind(path);
+  return kind == vn::PathKind::kFile ? vn::PathKind::kAbsent : kind;
+}
+
 // Chooses the output folder and name: beside the input, in the "-p" folder, or as the
 // output path says. 0 or the exit code of a failure.
 int resolveOutput(RunContext& run, const std::string& absoluteInput) {
@@ -75,7 +85,7 @@ int runConverter(const std::vector<std::string>& arguments, Console& console) {
   // Feature text is compiled into the layout model from here on.
   otl::installLayoutFactory();
 
-  RunContext run{parsed.line, console, {}, {}, {}, {}};
+  RunContext run{parsed.line, console, {}, {}, {}, {}, {}};
   console.setSilent(run.line.silent);
   printBanner(console, false);
 
@@ -85,11 +95,12 @@ int runConverter(const std::vector<std::string>& arguments, Console& console) {
   const std::string absoluteInput = vn::absolutePath(input).value_or(input);
   run.displayName = PathParts(absoluteInput).prefixed("");
 
-  if (vn::pathKind(input) == vn::PathKind::kSpecial) {
+  const vn::PathKind kind = openSource(run.source, input);
+  if (kind == vn::PathKind::kSpecial) {
     console.line(msg::sourceNotRegularFile(run.displayName));
     return msg::kConversionFailure;
   }
-  if (!vn::fileExists(input) && !vn::isDirectory(input)) {
+  if (kind != vn::PathKind::kFile && kind != vn::PathKind::kFolder) {
     console.line(msg::sourceNotAccessible(run.displayName));
     return msg::kConversionFailure;
   }

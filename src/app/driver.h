@@ -7,6 +7,7 @@
 
 #include "app/console.h"
 #include "app/options.h"
+#include "platform/files.h"
 #include "platform/path_parts.h"
 
 namespace vn {
@@ -21,6 +22,9 @@ struct RunContext {
   PathParts outParts;       // folder and name from which output paths are built
   std::string displayName;  // the input's file name, for the messages
   std::vector<std::string> writtenPaths;
+  // The input, opened once at the start and checked on its descriptor; the native file
+  // and the archive are read from it, never reopened by path.
+  vn::InputFile source;
 
   // Prints the written paths with "-pp".
   void listWrittenPaths();

@@ -1,5 +1,5 @@
 // Native file to UFO: one UFO folder (or ".ufoz" archive) per font of the native file.
-#include <fstream>
+#include <istream>
 #include <list>
 #include <memory>
 
@@ -10,6 +10,7 @@
 #include "model/numbers.h"
 #include "native/parser.h"
 #include "platform/file_system.h"
+#include "platform/input_file_stream.h"
 #include "ufo/plist_node.h"
 #include "ufo/writer.h"
 
@@ -23,7 +24,7 @@ vn::ImportOptions nativeImportOptions() {
   return options;
 }
 
-void rewind(std::ifstream& input) {
+void rewind(std::istream& input) {
   input.clear();
   input.seekg(0);
 }
@@ -31,7 +32,7 @@ void rewind(std::ifstream& input) {
 // Reads every master into its own pair; a master that cannot be read is reported by its
 // number and name and counted in `failed`. Returns false after printing when the file is
 // not a native file.
-bool readMasters(RunContext& run, std::ifstream& input, std::list<FontStylePair>& pairs, int& failed) {
+bool readMasters(RunContext& run, std::istream& input, std::list<FontStylePair>& pairs, int& failed) {
   int32_t count = 0;
   {
     qtf::Parser counter(nullptr, &input);
@@ -185,8 +186,8 @@ int convertNative(RunContext& run) {
     }
   }
 
-  std::ifstream input;
-  vn::openInputFile(input, run.line.inputPath, std::ios::binary);
+  // The file the driver opened and checked, not the path again.
+  vn::InputFileStream input(run.source);
 
   std::list<FontStylePair> pairs;
   int failedMasters = 0;

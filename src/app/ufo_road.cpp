@@ -116,7 +116,7 @@ int convertUfo(RunContext& run) {
       unpacked.emplace(vn::uniqueTemporaryPath(run.outParts.folder, ""));
       vn::makeFolder(unpacked->path());
       const vn::ArchiveStatus status =
-          vn::unpackArchive(run.line.inputPath, unpacked->path(), run.displayName);
+          vn::unpackArchive(run.source, unpacked->path(), run.displayName);
       if (!status.ok()) {
         run.console.line(status.message);
         return status.exitCode;

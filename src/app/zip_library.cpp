@@ -19,7 +19,8 @@ const ZipLibrary* load() {
   void* library = ::dlopen(TARNWICK_LIBZIP_SONAME, RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) return nullptr;
   ZipLibrary& f = functions;
-  const bool bound = bind(library, "zip_open", f.open) && bind(library, "zip_close", f.close) &&
+  const bool bound = bind(library, "zip_open", f.open) && bind(library, "zip_fdopen", f.fdopen) &&
+                     bind(library, "zip_close", f.close) &&
                      bind(library, "zip_discard", f.discard) && bind(library, "zip_get_error", f.getError) &&
                      bind(library, "zip_error_code_zip", f.errorCodeZip) &&
                      bind(library, "zip_get_num_entries", f.getNumEntries) &&

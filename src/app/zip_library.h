@@ -11,6 +11,7 @@ namespace vn {
 
 struct ZipLibrary {
   decltype(&::zip_open) open = nullptr;
+  decltype(&::zip_fdopen) fdopen = nullptr;
   decltype(&::zip_close) close = nullptr;
   decltype(&::zip_discard) discard = nullptr;
   decltype(&::zip_get_error) getError = nullptr;

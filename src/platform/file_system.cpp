@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/files.h"
 #include "platform/path_parts.h"
 
 namespace vn {
@@ -70,10 +71,10 @@ PathKind pathKind(const std::string& path) {
 }
 
 bool fileExists(const std::string& path) {
-  struct stat info {};
-  if (!statPath(path, info) || !S_ISREG(info.st_mode)) return false;
-  std::ifstream stream(path, std::ios::in | std::ios::binary);
-  return stream.is_open();
+  // Opened without blocking and checked on the descriptor: a FIFO put in the file's place
+  // after a check by path would make a blocking open wait for a writer.
+  InputFile file;
+  return file.open(path) && file.isRegular();
 }
 
 bool isDirectory(const std::string& path) {

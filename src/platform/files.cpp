@@ -26,8 +26,14 @@ bool InputFile::open(const std::string& path) {
     return false;
   }
   struct stat status {};
-  regular_ = ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
-  if (regular_ && status.st_size > 0) size_ = static_cast<std::uint64_t>(status.st_size);
+  if (::fstat(descriptor_, &status) != 0) {
+    kind_ = PathKind::kUnreachable;
+  } else if (S_ISREG(status.st_mode)) {
+    kind_ = PathKind::kFile;
+    if (status.st_size > 0) size_ = static_cast<std::uint64_t>(status.st_size);
+  } else {
+    kind_ = S_ISDIR(status.st_mode) ? PathKind::kFolder : PathKind::kSpecial;
+  }
   return true;
 }
 
@@ -35,7 +41,7 @@ void InputFile::close() {
   if (descriptor_ >= 0) ::close(descriptor_);
   descriptor_ = -1;
   size_ = 0;
-  regular_ = false;
+  kind_ = PathKind::kAbsent;
   absent_ = false;
   openError_ = 0;
 }

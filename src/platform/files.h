@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace vn {
 
 // A file read whole without a stream: a font has thousands of small glyph files, and
@@ -29,7 +31,12 @@ class InputFile {
   // Bytes of a regular file as it was when opened; 0 for anything else.
   std::uint64_t size() const { return size_; }
   // True when what was opened is a regular file (not a FIFO, device or folder).
-  bool isRegular() const { return regular_; }
+  bool isRegular() const { return kind_ == PathKind::kFile; }
+  // What the open descriptor is: a file, a folder or something special; kAbsent when
+  // nothing is open. Checked on the descriptor, so the path cannot change under it.
+  PathKind kind() const { return kind_; }
+  // The open descriptor, or -1; it stays owned by this object.
+  int descriptor() const { return descriptor_; }
   // Replaces `contents` (its memory is reused) by at most size() bytes from the start
   // of the file; what is not a regular file gives no bytes. False on a read error.
   [[nodiscard]] bool readAll(std::string& contents);
@@ -37,7 +44,7 @@ class InputFile {
  private:
   int descriptor_ = -1;
   std::uint64_t size_ = 0;
-  bool regular_ = false;
+  PathKind kind_ = PathKind::kAbsent;
   bool absent_ = false;
   int openError_ = 0;
 };

@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include <filesystem>
+#include <random>
 
 #include "app/archive.h"
 #include "platform/file_system.h"
@@ -39,6 +40,13 @@ void makeArchive(const std::string& path, const std::vector<Entry>& entries, boo
       zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
   }
   ASSERT_EQ(zip_close(archive), 0);
+}
+
+std::string repeat(const std::string& text, std::size_t count) {
+  std::string out;
+  out.reserve(text.size() * count);
+  for (std::size_t i = 0; i < count; ++i) out += text;
+  return out;
 }
 
 std::vector<std::string> entryNames(const std::string& path) {
@@ -167,6 +175,48 @@ TEST(Archive, HostileArchivesEndTheRunWithoutLeftovers) {
     std::vector<std::string> left;
     for (const auto& item : fs::directory_iterator(work)) left.push_back(item.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"x.ufoz"}) << c.out;
+  }
+}
+
+// An archive unpacks to at most 32 times its own size, or to 8 MiB when that is more: the
+// run ends at the entry that would pass that, before unpacking it.
+TEST(Archive, UnpackedBytesAreBoundedByTheArchiveSize) {
+  std::mt19937 random(7);
+  std::string noise(320 << 10, '\0');  // incompressible: it makes the archive larger
+  for (char& byte : noise) byte = static_cast<char>(random());
+  const std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+  struct Case {
+    std::size_t filler;  // bytes that compress to almost nothing
+    bool noisy;
+    bool refused;
+  };
+  const Case cases[] = {
+      {7 << 20, false, false},         // under 8 MiB: taken from an archive of a few kilobytes
+      {9 << 20, false, true},          // 9 MiB from a few kilobytes
+      {(19 << 20) / 2, true, false},   // 9.5 MiB and the noise from about 330 KB
+      {11 << 20, true, true},          // 11 MiB and the noise: past 32 times the archive
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    std::vector<Entry> entries{
+        {"x.ufo/metainfo.plist", plist + "<dict><key>formatVersion</key><integer>2</integer></dict></plist>"},
+        {"x.ufo/glyphs/contents.plist", plist + "<dict><key>a</key><string>a.glif</string></dict></plist>"},
+        {"x.ufo/glyphs/a.glif", "<glyph name=\"a\" format=\"1\"><advance width=\"500\"/></glyph>"}};
+    if (c.noisy) entries.push_back({"x.ufo/data/noise.bin", noise});
+    entries.push_back({"x.ufo/data/filler.txt", repeat("filler\n", c.filler / 7)});
+    makeArchive(folder / "x.ufoz", entries);
+    const std::string size = std::to_string(fs::file_size(folder / "x.ufoz"));
+    const RunResult run = testing_app::runProgram(folder.path(), {"-s", "x.ufoz"});
+    if (!c.refused) {
+      EXPECT_EQ(run.exitCode, 0) << c.filler << ": " << run.out;
+      EXPECT_EQ(folder.names(), (std::vector<std::string>{"x.qtf", "x.ufoz"}));
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 103) << c.filler;
+    EXPECT_EQ(run.out, "Cannot read from compressed file \"x.ufo/data/filler.txt\".\n"
+                       "The archive \"x.ufoz\" unpacks to more than it may: 32 times its size of " +
+                           size + " bytes (at least 8388608 bytes, at most 4294967296).\n");
+    EXPECT_EQ(folder.names(), std::vector<std::string>{"x.ufoz"});
   }
 }
 

@@ -18,9 +18,10 @@ using testing_app::TempFolder;
 // Runs the program with the fault; its exit code and standard output.
 int runWithFault(const std::string& folder, const std::string& fault, const std::string& arguments,
                  std::string* out) {
+  // A run that blocks is ended by the timeout, with its exit code 124.
   const std::string command = "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quoteForShell(TARNWICK_FAULTS) +
-                              " TW_FAULT=" + quoteForShell(fault) + " " + quoteForShell(TARNWICK_EXE) + " " +
-                              arguments + " 2>/dev/null";
+                              " TW_FAULT=" + quoteForShell(fault) + " timeout 60 " + quoteForShell(TARNWICK_EXE) +
+                              " " + arguments + " 2>/dev/null";
   return testing_app::runShell(folder, command, out);
 }
 
@@ -46,6 +47,32 @@ TEST(Failures, ExceptionsAndZipLibraryFailuresEndTheRun) {
   EXPECT_EQ(out, "Cannot finalize file decompression.\n");
   // Nothing is left behind.
   EXPECT_EQ(folder.names(), (std::vector<std::string>{"font.qtf", "font.ufo", "font.ufoz"}));
+}
+
+// Another process may put a FIFO in the input's place at any moment. The input is opened
+// once and read from what was opened, so the run neither blocks on the FIFO nor reads it.
+TEST(Failures, InputSwappedForAFifoAfterItWasOpenedIsReadAsOpened) {
+  struct Case {
+    std::string input;
+    std::string output;
+  };
+  const Case cases[] = {{"font.qtf", "out.ufo"}, {"font.ufoz", "out.qtf"}};
+  TempFolder folder;
+  qtftest::FileBuilder file;
+  file.begin().fontInfo(1).glyph(qtftest::GlyphRecord().name("a").advance(500)).end();
+  testing_app::writeFile(folder / "source.qtf", file.str());
+  ASSERT_EQ(testing_app::runShell(folder.path(), quoteForShell(TARNWICK_EXE) +
+                                                     " -s -z source.qtf font.ufoz >/dev/null 2>&1"),
+            0);
+  for (const Case& c : cases) {
+    if (c.input == "font.qtf") fs::copy_file(folder / "source.qtf", folder / c.input);
+    std::string out;
+    EXPECT_EQ(runWithFault(folder.path(), "fifo-after-open:" + c.input, "-s " + c.input + " " + c.output, &out),
+              0)
+        << c.input << ": " << out;
+    EXPECT_TRUE(fs::is_fifo(folder / c.input)) << c.input << ": the fault did not happen";
+    EXPECT_TRUE(fs::exists(folder / c.output)) << c.input;
+  }
 }
 
 }  // namespace

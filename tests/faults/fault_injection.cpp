@@ -4,12 +4,16 @@
 //                                whose path ends with <suffix> throws std::bad_alloc;
 //   "throw-after-open:<suffix>"  the same after opening such a file;
 //   "zip-stat" / "zip-close"     the zip library fails to describe an entry / to close;
-//   "alloc-limit:<bytes>"         every allocation of at least <bytes> throws std::bad_alloc,
+//   "alloc-limit:<bytes>"        every allocation of at least <bytes> throws std::bad_alloc,
 //                                as under a memory limit a large buffer's next growth fails.
+//   "fifo-after-open:<suffix>"   right after the first open of a path that ends with
+//                                <suffix>, a FIFO takes the file's place (as another
+//                                process could do at any moment).
 // The library also stands in for the zip library (it carries its name, so the program's
 // loading of the zip library finds it) and hands every other call to the real one.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
@@ -38,6 +42,31 @@ void armFor(const char* mode, const char* path) {
   const char* suffix = fault() + length;
   const size_t pathLength = std::strlen(path), suffixLength = std::strlen(suffix);
   armed = pathLength >= suffixLength && std::strcmp(path + pathLength - suffixLength, suffix) == 0;
+}
+
+bool endsWith(const char* path, const char* suffix) {
+  const size_t pathLength = std::strlen(path), suffixLength = std::strlen(suffix);
+  return pathLength >= suffixLength && std::strcmp(path + pathLength - suffixLength, suffix) == 0;
+}
+
+// Puts a FIFO in place of the file at `path`, once, when the fault asks for that path.
+void swapForFifo(const char* path) {
+  static bool swapped = false;
+  const std::string mode = "fifo-after-open:", chosen = fault();
+  if (swapped || !path || chosen.compare(0, mode.size(), mode) != 0) return;
+  if (!endsWith(path, chosen.c_str() + mode.size())) return;
+  swapped = true;
+  const std::string pipe = std::string(path) + ".fifo";
+  ::unlink(pipe.c_str());
+  if (::mkfifo(pipe.c_str(), 0600) == 0) ::rename(pipe.c_str(), path);
+}
+
+// Arms the "throw-after-read" fault when `file` is open on a path with its suffix.
+void armForDescriptor(int file) {
+  if (armed || std::strncmp(fault(), "throw-after-read:", 17) != 0) return;
+  char path[4096] = {};
+  const std::string link = "/proc/self/fd/" + std::to_string(file);
+  if (::readlink(link.c_str(), path, sizeof path - 1) > 0) armFor("throw-after-read:", path);
 }
 
 template <class Function>
@@ -80,24 +109,58 @@ extern "C" {
 
 ssize_t read(int file, void* buffer, size_t count) {
   static const auto real = next<ssize_t (*)(int, void*, size_t)>("read");
-  if (!armed && std::strncmp(fault(), "throw-after-read:", 17) == 0) {
-    char path[4096] = {};
-    const std::string link = "/proc/self/fd/" + std::to_string(file);
-    if (::readlink(link.c_str(), path, sizeof path - 1) > 0) armFor("throw-after-read:", path);
-  }
+  armForDescriptor(file);
   return real(file, buffer, count);
+}
+
+ssize_t pread(int file, void* buffer, size_t count, off_t offset) {
+  static const auto real = next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+  armForDescriptor(file);
+  return real(file, buffer, count, offset);
+}
+
+ssize_t pread64(int file, void* buffer, size_t count, off64_t offset) {
+  static const auto real = next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+  armForDescriptor(file);
+  return real(file, buffer, count, offset);
 }
 
 FILE* fopen(const char* path, const char* mode) {
   static const auto real = next<FILE* (*)(const char*, const char*)>("fopen");
   armFor("throw-after-open:", path);
-  return real(path, mode);
+  FILE* file = real(path, mode);
+  swapForFifo(path);
+  return file;
 }
 
 FILE* fopen64(const char* path, const char* mode) {
   static const auto real = next<FILE* (*)(const char*, const char*)>("fopen64");
   armFor("throw-after-open:", path);
-  return real(path, mode);
+  FILE* file = real(path, mode);
+  swapForFifo(path);
+  return file;
+}
+
+int open(const char* path, int flags, ...) {
+  static const auto real = next<int (*)(const char*, int, ...)>("open");
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+  va_end(arguments);
+  const int file = real(path, flags, mode);
+  swapForFifo(path);
+  return file;
+}
+
+int open64(const char* path, int flags, ...) {
+  static const auto real = next<int (*)(const char*, int, ...)>("open64");
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+  va_end(arguments);
+  const int file = real(path, flags, mode);
+  swapForFifo(path);
+  return file;
 }
 
 #define TW_FORWARD(name, ...)                                        \
@@ -105,6 +168,7 @@ FILE* fopen64(const char* path, const char* mode) {
   return real(__VA_ARGS__);
 
 zip_t* zip_open(const char* path, int flags, int* error) { TW_FORWARD(zip_open, path, flags, error) }
+zip_t* zip_fdopen(int file, int flags, int* error) { TW_FORWARD(zip_fdopen, file, flags, error) }
 int zip_close(zip_t* archive) {
   if (isFault("zip-close")) return -1;
   TW_FORWARD(zip_close, archive)

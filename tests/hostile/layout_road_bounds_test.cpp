@@ -40,7 +40,9 @@ class LayoutRoadBounds : public ::testing::Test {
 };
 
 // One attribute of 64 MiB: read in time linear in its length and refused by its length;
-// through the program the layout then comes from features.fea, which stays verbatim.
+// through the program the layout then comes from features.fea, which stays verbatim. The
+// archive of it, some 100 KB, is refused before it is unpacked: it would unpack to far more
+// than 32 times its size.
 TEST_F(LayoutRoadBounds, ALongAttributeIsReadInLinearTimeAndRefused) {
   const std::string sound = soundDocument();
   const size_t root = sound.find("<OTLayout>");
@@ -64,6 +66,10 @@ TEST_F(LayoutRoadBounds, ALongAttributeIsReadInLinearTimeAndRefused) {
     fs::remove_all(path("font.qtf"));
     fs::remove_all(path("back.ufo"));
     const RunResult there = program({"-s", "-ttx", input.string(), path("font.qtf").string()}, scratch_.path());
+    if (input.extension() == ".ufoz") {
+      expectBounded(there, 103, "unpacks to more than it may: 32 times its size", what + ", UFO -> native");
+      continue;
+    }
     expectBounded(there, 0, "", what + ", UFO -> native");
     const RunResult home = program({"-s", path("font.qtf").string(), path("back.ufo").string()}, scratch_.path());
     expectBounded(home, 0, "", what + ", native -> UFO");
