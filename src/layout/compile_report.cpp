@@ -9,7 +9,7 @@
 namespace otl {
 
 namespace {
-constexpr const char* kMissingGlyphs = "feature text names glyphs the font lacks (";
+constexpr const char* kMissingGlyphs = " names glyphs the font lacks (";
 constexpr const char* kRulesLeftOut = "); the rules using them were left out of ";
 constexpr const char* kNoRuleLeftOut = "); no rule used them";
 constexpr const char* kIncludesNotCarried =
@@ -17,13 +17,15 @@ constexpr const char* kIncludesNotCarried =
     "statements, so it compiles only where those files are found): ";
 }  // namespace
 
-void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places) {
-  if (glyphs.empty()) return;
+void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places,
+                       const LookupIndexSet& leftOut) {
+  if (glyphs.empty() && leftOut.empty()) return;
   for (const auto& [index, lookup] : block.lookups.lookups()) {
     if (!lookup) continue;
     GlyphSet used;
     lookup->collectGlyphs(used);
-    if (std::none_of(used.begin(), used.end(), [&](uint32_t g) { return glyphs.count(g) != 0; })) continue;
+    if (!leftOut.count(index) && std::none_of(used.begin(), used.end(), [&](uint32_t g) { return glyphs.count(g) != 0; }))
+      continue;
     std::vector<std::string> features;
     block.forEachFeature([&, index = index](const Script&, const Language&, const Feature& feature) {
       const std::string tag = feature.tag.text();
@@ -37,10 +39,12 @@ void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, st
   }
 }
 
-std::string missingGlyphsWarning(const std::list<std::string>& names, const std::vector<std::string>& places) {
-  const std::string glyphs = firstFewWithCount(std::vector<std::string>(names.begin(), names.end()));
-  if (places.empty()) return kMissingGlyphs + glyphs + kNoRuleLeftOut;
-  return kMissingGlyphs + glyphs + kRulesLeftOut + firstFewWithCount(places);
+std::string missingGlyphsWarning(const char* source, const std::list<std::string>& names,
+                                 const std::vector<std::string>& places) {
+  const std::string glyphs = source + std::string(kMissingGlyphs) +
+                             firstFewWithCount(std::vector<std::string>(names.begin(), names.end()));
+  if (places.empty()) return glyphs + kNoRuleLeftOut;
+  return glyphs + kRulesLeftOut + firstFewWithCount(places);
 }
 
 std::string includesNotCarriedWarning(const std::vector<std::string>& includes) {

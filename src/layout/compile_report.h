@@ -17,12 +17,19 @@ namespace otl {
 using vn::firstFewWithCount;
 
 // Where a block's rules use a glyph of the set: "GSUB lookup 3 (liga, dlig)" per lookup, with
-// the features that reach it.
-void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places);
+// the features that reach it. Lookups of `leftOut` count too: a reader already took such
+// rules out of them.
+void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places,
+                       const LookupIndexSet& leftOut = {});
 
-// The warning for glyph names the text uses and the font lacks, naming the places whose
+// What names the glyphs of a missing-glyph warning: the feature text, or the layout XML
+// document (kLayoutXmlDocument).
+inline constexpr const char* kFeatureTextSource = "feature text";
+
+// The warning for glyph names the source uses and the font lacks, naming the places whose
 // rules were left out (none: no rule used them).
-std::string missingGlyphsWarning(const std::list<std::string>& names, const std::vector<std::string>& places);
+std::string missingGlyphsWarning(const char* source, const std::list<std::string>& names,
+                                 const std::vector<std::string>& places);
 
 // The warning for include files a written font does not carry.
 std::string includesNotCarriedWarning(const std::vector<std::string>& includes);

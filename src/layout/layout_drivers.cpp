@@ -145,7 +145,7 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
         gdef_->removeMissingGlyphs(fontMap);
       }
     }
-    if (!missing.empty()) reports.add(Severity::kWarning, {}, missingGlyphsWarning(missing, leftOut));
+    if (!missing.empty()) reports.add(Severity::kWarning, {}, missingGlyphsWarning(kFeatureTextSource, missing, leftOut));
     if (result) storeBinaryTables(fontMap);
     return result;
   } catch (const LayoutAssertException& failure) {

@@ -31,13 +31,15 @@ constexpr const char* kFeatures =
 // and the program must fall back on features.fea; otherwise either outcome is sound.
 // `why`, given the spoiled document: the reason both must give for the refusal (element
 // and line), after "Error (OT exception): 2". `readxmlTakes`: only the program refuses
-// (a one-component ligature: binary tables hold it, feature text cannot).
+// (a one-component ligature: binary tables hold it, feature text cannot). `warning`: the
+// document is taken, and both say what it lost in this line.
 struct XmlCase {
   const char* name;
   std::function<std::string(const std::string&)> spoil;
   bool rejected;
   std::function<std::string(const std::string&)> why = nullptr;
   bool readxmlTakes = false;
+  const char* warning = nullptr;
 };
 
 std::string replaceAll(const std::string& text, const std::string& pattern, const std::string& by) {
@@ -147,6 +149,17 @@ std::vector<XmlCase> xmlCases() {
          return replaceAll(d, "<LookupListIndex index=\"0\" value=\"0\"/>", "<LookupListIndex index=\"0\" value=\"99999\"/>");
        },
        true, refusedAt("LookupListIndex", "value=\"99999\"", "99999 is out of range")},
+      {"a feature index past the FeatureList",
+       [](const std::string& d) { return replaceAll(d, "<FeatureIndex index=\"0\" value=\"0\"/>", "<FeatureIndex index=\"0\" value=\"999\"/>"); },
+       true, refusedAt("GPOS", "</GPOS>", "feature 999 is not in the FeatureList")},
+      {"a positioning subtable without Format",
+       [](const std::string& d) { return replaceAll(d, "<PairPos index=\"0\" Format=\"1\">", "<PairPos index=\"0\">"); },
+       true, refusedAt("PairPos", "<PairPos index=\"0\">", "has no Format")},
+      {"a ligature component the font lacks",
+       [](const std::string& d) { return replaceAll(d, "components=\"g2\"", "components=\"nosuch\""); }, false,
+       nullptr, false,
+       "layout XML document names glyphs the font lacks (nosuch); the rules using them were left out of GSUB "
+       "lookup 1 (liga)"},
   };
 }
 
@@ -199,6 +212,11 @@ TEST_F(LayoutXmlHostile, DocumentsThroughOtltoolAndTheProgram) {
       EXPECT_NE(read.output.find("Error (OT exception): 2\n"), std::string::npos) << hostileCase.name << read.output;
       EXPECT_NE(read.output.find(why + "\n"), std::string::npos) << hostileCase.name << ": " << why << "\n" << read.output;
     }
+    if (hostileCase.warning) {
+      EXPECT_EQ(read.exitCode, 0) << hostileCase.name << read.output;
+      EXPECT_NE(read.output.find(std::string("otltool: warning: ") + hostileCase.warning + "\n"), std::string::npos)
+          << hostileCase.name << read.output;
+    }
     std::cout << hostileCase.name << ": readxml exit " << read.exitCode << ", " << read.seconds << " s, "
               << read.peakKilobytes / 1024 << " MB: " << read.output.substr(0, read.output.find('\n')) << "\n";
 
@@ -214,6 +232,10 @@ TEST_F(LayoutXmlHostile, DocumentsThroughOtltoolAndTheProgram) {
       EXPECT_NE(there.output.find("Warning: layout: " + why + ": layout XML document\n"), std::string::npos)
           << hostileCase.name << ": " << why << "\n" << there.output;
     }
+    if (hostileCase.warning) {
+      EXPECT_NE(there.output.find(std::string("Warning: layout: ") + hostileCase.warning + "\n"), std::string::npos)
+          << hostileCase.name << there.output;
+    }
     if (there.exitCode != 0) continue;
     const RunResult home = program(folder / "font.qtf", folder / "back.ufo", false);
     expectInOrder(home, 0, std::string(hostileCase.name) + ", native -> UFO");
@@ -224,6 +246,28 @@ TEST_F(LayoutXmlHostile, DocumentsThroughOtltoolAndTheProgram) {
     }
     fs::remove_all(folder);
   }
+}
+
+// A document that leaves Format out of its substitutions, as other tools write them,
+// converts as the document that gives it: the rules are read, not dropped.
+TEST_F(LayoutXmlHostile, SubstitutionsWithoutFormatConvertAsTheSoundDocument) {
+  const std::string bare = replaceAll(sound_, "<(SingleSubst|LigatureSubst) index=\"0\" Format=\"[0-9]\">", "<$1>");
+  ASSERT_NE(bare, sound_);
+  std::vector<std::string> texts;
+  for (const std::string& document : {sound_, bare}) {
+    const fs::path folder = scratch_.path() / ("bare" + std::to_string(texts.size()));
+    writeUfo(folder / "font.ufo");
+    writeFile(folder / "font.ufo" / "features.fea", kFeatures);
+    writeFile(folder / "font.ufo" / kDocument, document);
+    const RunResult there = program(folder / "font.ufo", folder / "font.qtf", true);
+    expectInOrder(there, 0, "UFO -> native");
+    EXPECT_EQ(there.output.find("Warning: layout: "), std::string::npos) << there.output;
+    expectInOrder(program(folder / "font.qtf", folder / "back.ufo", false), 0, "native -> UFO");
+    // The header comment dates the text.
+    texts.push_back(replaceAll(readAll(folder / "back.ufo" / "features.fea"), "#[^\n]*\n", ""));
+  }
+  EXPECT_NE(texts[0].find("by \\g3;"), std::string::npos) << texts[0];
+  EXPECT_EQ(texts[1], texts[0]);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // otltool readxml GLYPHS XMLFILE OUTDIR: layout XML -> layout model -> binary GSUB/GPOS.
+#include <cstdio>
 #include <sstream>
 #include <string>
 
@@ -23,6 +24,8 @@ int runReadXml(const Arguments& arguments) {
     reportDiagnostics(layout.reports);
     throw ToolError("otltool: layout XML rejected");
   }
+  // What the document lost on the way (rules naming glyphs the list lacks), as `import` says it.
+  for (const std::string& line : layout.takeWarnings()) std::fprintf(stderr, "otltool: warning: %s\n", line.c_str());
   TableSet output;
   for (uint32_t tableId : {otl::kTableGsub, otl::kTableGpos}) {
     const otl::LayoutTableBlock* block = layout.block(tableId);

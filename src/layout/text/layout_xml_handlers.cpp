@@ -8,8 +8,71 @@
 #include "layout/ot/exception.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "model/numbers.h"
+#include "text/xml_text.h"
 
 namespace otl::xml {
+
+namespace {
+
+// The Format values each kind's element is read with, as bits (1 << format): the binary
+// formats, and 3 for the reverse chaining substitution, which this system's writer shows.
+struct ElementFormats {
+  LookupKind kind;
+  uint32_t formats;
+  bool impliedByContent;  // may be left out
+};
+
+constexpr uint32_t kOne = 1u << 1, kOneTwo = kOne | 1u << 2, kOneToThree = kOneTwo | 1u << 3;
+
+constexpr ElementFormats kElementFormats[] = {
+    {kGsubSingle, kOneTwo, true},
+    {kGsubMultiple, kOne, true},
+    {kGsubAlternate, kOne, true},
+    {kGsubLigature, kOne, true},
+    {kGsubContext, kOneToThree, false},
+    {kGsubChainedContext, kOneToThree, false},
+    {kGsubReverseChainedContext, kOne | 1u << 3, false},
+    {kGposSingle, kOneTwo, false},
+    {kGposPair, kOneTwo, false},
+    {kGposCursive, kOne, false},
+    {kGposMarkToBase, kOne, false},
+    {kGposMarkToLigature, kOne, false},
+    {kGposMarkToMark, kOne, false},
+    {kGposContext, kOneToThree, false},
+    {kGposChainedContext, kOneToThree, false},
+};
+
+}  // namespace
+
+int32_t subtableFormat(const LookupKindRow& kind, const char* formatText) {
+  const ElementFormats* known = nullptr;
+  for (const ElementFormats& row : kElementFormats) {
+    if (row.kind == kind.kind) known = &row;
+  }
+  if (!formatText) {
+    if (!known || !known->impliedByContent) reject("has no Format");
+    return 1;
+  }
+  const int64_t format = parseNumber(formatText, 0, 65535);
+  if (!known || format > 31 || !(known->formats & 1u << format)) reject(formatNotRead(format));
+  return static_cast<int32_t>(format);
+}
+
+std::string formatNotRead(int64_t format) { return "Format " + vn::formatInteger(format) + " is not read"; }
+
+GlyphList glyphNameList(const char* attribute, const std::string& text, const char* what) {
+  GlyphList glyphs;
+  for (size_t start = 0; !text.empty();) {
+    const size_t comma = text.find(',', start);
+    std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    ::xml::trimWhitespace(piece);
+    if (piece.empty()) rejectElement(attribute, "\"" + text.substr(0, 40) + "\" leaves " + what + " out");
+    glyphs.push_back(glyphOf(piece.c_str()));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return glyphs;
+}
 
 void reject(const std::string& why) { throw ot::Exception(ot::Exception::kReadFailed, why); }
 
@@ -99,12 +162,12 @@ void SubtableXMLParser::endElement(const char* name) {
     reject(kNotOfItsLookupType);
   }
   commit();
-  if (!isValid()) reject(invalidReason());
-  lookup->addSubtable(std::move(subtable));
+  if (!leftOutWhole()) {
+    if (!isValid()) reject(invalidReason());
+    lookup->addSubtable(std::move(subtable));
+  }
   popHandler();
 }
-
-std::string SubtableXMLParser::formatNotRead() const { return "Format " + vn::formatInteger(format) + " is not read"; }
 
 std::unique_ptr<SubtableXMLParser> createSubtableParser(std::unique_ptr<LookupSubtable> subtable, int32_t format) {
   if (!subtable) return nullptr;

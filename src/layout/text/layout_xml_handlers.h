@@ -9,9 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "layout/glyph_id_map.h"
 #include "layout/glyph_slot.h"
 #include "layout/lookup.h"
+#include "layout/lookup_kind_table.h"
 #include "layout/records.h"
+
+namespace otl {
+class LayoutFea;
+}
 
 namespace otl::xml {
 
@@ -37,7 +43,22 @@ struct ReaderState {
   // The layout goes on as feature text (the converter's native file): what the binary
   // tables hold but feature text cannot say is refused rather than lost.
   bool forFeatureText = false;
+  // The font's glyphs. Rules naming others go after reading; a handler whose records must
+  // stay in step (a mark class needs an anchor) takes them out itself and notes them here.
+  const GlyphIdMap* glyphs = nullptr;
+  GlyphSet leftOutGlyphs;
+  std::map<uint32_t, LookupSet> leftOutLookups;  // by table id
+
+  bool fontHas(uint32_t glyph) const { return glyphs && glyph != 0 && glyphs->contains(glyph); }
+  void noteLeftOut(uint32_t glyph, const Lookup& lookup) {
+    leftOutGlyphs.insert(glyph);
+    leftOutLookups[lookup.tableId].insert(lookup.index);
+  }
 };
+
+// After a document is read: every rule naming a glyph the font lacks goes, with one warning
+// naming the glyphs and the lookups they went from.
+void leaveOutMissingGlyphs(LayoutFea& layout, const ReaderState& state);
 
 // Reads nothing until its own element ends: the content of a skipped element.
 class SkipParser : public LayoutObjectParser {
@@ -60,6 +81,17 @@ class SkipParser : public LayoutObjectParser {
 inline constexpr const char* kNotOfItsLookupType = "is not of its lookup's LookupType";
 // The value of the first attribute when it has that name; null otherwise.
 const char* firstAttribute(const char** attributes, const char* name);
+// The format of a subtable element: its Format attribute (null when absent), checked
+// against the formats its kind is read in. The four substitutions whose content decides
+// the format may leave it out, as other tools write them; any other missing or unknown
+// format refuses the document.
+int32_t subtableFormat(const LookupKindRow& kind, const char* formatText);
+// Why a subtable element's format is refused.
+std::string formatNotRead(int64_t format);
+// The glyphs of a comma-separated list of names (a ligature's components, a sequence),
+// blanks trimmed; an empty piece refuses the document, naming the attribute and `what`
+// it leaves out. An empty text is no glyph.
+GlyphList glyphNameList(const char* attribute, const std::string& text, const char* what);
 // Decimal integer in [low, high]; anything else rejects the document (ot::Exception 2).
 int64_t parseNumber(const char* text, int64_t low, int64_t high);
 int16_t parseS16(const char* text);
@@ -114,7 +146,9 @@ class SubtableXMLParser : public LayoutObjectParser {
  protected:
   GlyphClassHolder holder() const { return subtable->holder; }
   // "Format <n> is not read".
-  std::string formatNotRead() const;
+  std::string formatNotRead() const { return xml::formatNotRead(format); }
+  // True when every rule went with glyphs the font lacks: the subtable is left out.
+  virtual bool leftOutWhole() const { return false; }
 };
 
 // A handler with typed access to its model subtable.

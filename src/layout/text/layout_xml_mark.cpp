@@ -2,11 +2,13 @@
 // mark-to-ligature positioning.
 #include <algorithm>
 #include <set>
+#include <string>
 
 #include "layout/mark_pos.h"
 #include "layout/ot/limits.h"
 #include "layout/text/layout_xml_handlers.h"
 #include "layout/text/layout_xml_values.h"
+#include "xml/xml_parser.h"
 
 namespace otl::xml {
 
@@ -25,13 +27,21 @@ class LpMarkXMLParser : public SubtableXMLParser {
   void startElement(const char* name, const char** attributes) override {
     if (nameIs(name, "MarkCoverage") || nameIs(name, "Mark1Coverage")) {
       if (!(ligature_ && nameIs(name, "Mark1Coverage"))) inCoverage_ = 1;
+      coverageName_ = name;
     } else if (nameIs(name, ligature_ ? "LigatureCoverage" : "BaseCoverage") ||
                (!ligature_ && nameIs(name, "Mark2Coverage"))) {
       inCoverage_ = 2;
+      coverageName_ = name;
     } else if (nameIs(name, "Glyph")) {
       const char* v = firstAttribute(attributes, "value");
-      if (v && inCoverage_ == 1) markGlyphs_.push_back(glyphOf(v));
-      if (v && inCoverage_ == 2) baseGlyphs_.push_back(glyphOf(v));
+      if (v && inCoverage_) {
+        // A coverage holds a glyph once: a second record for it would be lost.
+        const uint32_t glyph = glyphOf(v);
+        if (!(inCoverage_ == 1 ? markSeen_ : baseSeen_).insert(glyph).second) {
+          reject(std::string(v) + " is listed twice in " + coverageName_);
+        }
+        (inCoverage_ == 1 ? markGlyphs_ : baseGlyphs_).push_back(glyph);
+      }
     } else if (nameIs(name, "Class")) {
       // Classes count from 0 in a 16-bit ClassCount: 65535 is one past the last.
       if (const char* v = firstAttribute(attributes, "value")) {
@@ -44,6 +54,8 @@ class LpMarkXMLParser : public SubtableXMLParser {
       const char* index = firstAttribute(attributes, "index");
       const size_t place = index ? parseU16(index) : row_.size();
       anchors_.reset();
+      // Other tools mark a class without an anchor so.
+      if (const char* empty = ::xml::findAttribute(attributes, "empty"); empty && nameIs(empty, "1")) return;
       // The mark records come first and give the class count.
       if (place >= markClassCount()) {
         beyond_ = kNoSuchClass;
@@ -91,6 +103,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
 
   void commit() override {
     LpMarkTo& s = marks();
+    leaveOutMissingGlyphs();
     // A mark whose class has no anchor in any record attaches nowhere, as if it were not
     // covered; feature text cannot say it, so it goes (with its class).
     std::set<uint16_t> anchored;
@@ -143,6 +156,9 @@ class LpMarkXMLParser : public SubtableXMLParser {
     }
   }
 
+  // Every mark went with glyphs the font lacks (or with the bases that anchored its class).
+  bool leftOutWhole() const override { return leftOut_ && hadMarks_ && !beyond_ && marks().markRecords.empty(); }
+
   bool isValid() const override {
     const LpMarkTo& s = marks();
     // Without marks there is no class and nothing to attach: the binary form has no such
@@ -160,12 +176,65 @@ class LpMarkXMLParser : public SubtableXMLParser {
   static constexpr const char* kNoSuchClass = "has an anchor for a class that no mark has";
   static constexpr const char* kPastOffsets = "has more class anchors than 16-bit offsets reach";
 
+  // Marks and bases the font lacks go here, with their records, so that the rules below
+  // hold for what is kept; the anchors of a class left without marks go with them.
+  void leaveOutMissingGlyphs() {
+    LpMarkTo& s = marks();
+    hadMarks_ = !s.markRecords.empty();
+    auto absent = [&](uint32_t glyph) {
+      if (state->fontHas(glyph)) return false;
+      state->noteLeftOut(glyph, *lookup);
+      leftOut_ = true;
+      return true;
+    };
+    std::set<uint16_t> emptied;
+    if (markGlyphs_.size() == s.markRecords.size()) {
+      keepPresent(markGlyphs_, s.markRecords, absent, [&](const MarkRecord& r) { emptied.insert(r.markClass); });
+    }
+    for (const MarkRecord& record : s.markRecords) emptied.erase(record.markClass);
+    if (ligature_ && baseGlyphs_.size() == ligatures_.size()) {
+      keepPresent(baseGlyphs_, ligatures_, absent, [](const auto&) {});
+    } else if (!ligature_ && baseGlyphs_.size() == rows_.size()) {
+      keepPresent(baseGlyphs_, rows_, absent, [](const auto&) {});
+    }
+    auto clear = [&](AnchorRow& row) {
+      for (uint16_t cls : emptied) {
+        if (cls < row.size()) row[cls].reset();
+      }
+    };
+    for (auto& row : rows_) clear(row);
+    for (auto& ligature : ligatures_) {
+      for (auto& component : ligature) clear(component);
+    }
+  }
+
+  // Keeps the glyphs the font has with their records (paired by position).
+  template <class Records, class Absent, class Dropped>
+  static void keepPresent(GlyphList& glyphs, Records& records, Absent&& absent, Dropped&& dropped) {
+    GlyphList keptGlyphs;
+    Records keptRecords;
+    for (size_t k = 0; k < glyphs.size(); ++k) {
+      if (absent(glyphs[k])) {
+        dropped(records[k]);
+        continue;
+      }
+      keptGlyphs.push_back(glyphs[k]);
+      keptRecords.push_back(std::move(records[k]));
+    }
+    glyphs = std::move(keptGlyphs);
+    records = std::move(keptRecords);
+  }
+
   bool isClassAnchor(const char* name) const {
     return ligature_ ? nameIs(name, "LigatureAnchor") : (nameIs(name, "BaseAnchor") || nameIs(name, "Mark2Anchor"));
   }
 
   bool ligature_;
+  bool leftOut_ = false;  // glyphs the font lacks went
+  bool hadMarks_ = false;
   int inCoverage_ = 0;
+  std::string coverageName_;
+  GlyphSet markSeen_, baseSeen_;
   const char* beyond_ = nullptr;  // why the class anchors do not fit
   GlyphList markGlyphs_, baseGlyphs_;
   MarkRecord mark_;

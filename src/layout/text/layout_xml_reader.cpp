@@ -194,17 +194,12 @@ class LookupXMLParser : public LayoutObjectParser {
     }
     const LookupKindRow* kind = findXmlLookupKind(name);
     if (!kind) return;
-    const char* formatText = ::xml::findAttribute(attributes, "Format");
-    const int64_t format = formatText ? parseNumber(formatText, 0, 65535) : 0;
+    const int32_t format = subtableFormat(*kind, ::xml::findAttribute(attributes, "Format"));
     adoptWrappedKind(*lookup, kind->tableId, kind->kind);
     // Another kind's subtable would be dropped, and the lookup's rules with it.
-    if (format >= 1 && (lookup->tableId != kind->tableId || lookup->typeCode != kind->kind)) reject(kNotOfItsLookupType);
-    handler_ = format >= 1 ? createSubtableParser(lookup->createSubtable(), static_cast<int32_t>(format)) : nullptr;
-    if (!handler_) {
-      skip_ = SkipParser();
-      pushHandler(skip_);
-      return;
-    }
+    if (lookup->tableId != kind->tableId || lookup->typeCode != kind->kind) reject(kNotOfItsLookupType);
+    handler_ = createSubtableParser(lookup->createSubtable(), format);
+    if (!handler_) reject(kNotOfItsLookupType);
     handler_->lookup = lookup;
     pushHandler(*handler_);
   }
@@ -215,7 +210,6 @@ class LookupXMLParser : public LayoutObjectParser {
 
  private:
   std::unique_ptr<SubtableXMLParser> handler_;
-  SkipParser skip_;
 };
 
 class LookupListXMLParser : public LayoutObjectParser {
@@ -295,22 +289,28 @@ class TableXMLParser : public LayoutObjectParser {
     return found->second;
   }
 
+  // A language system naming a feature the FeatureList lacks would lose it without a word.
+  const FeatureRecord& feature(uint32_t index) const {
+    const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
+    if (found == features_.features.end()) {
+      reject("feature " + vn::formatUnsigned(index) + " is not in the FeatureList");
+    }
+    return found->second;
+  }
+
   void resolveLangSys(const LangSysRecord& record, Language& language) {
     std::vector<uint32_t> indices = record.features;
     if (record.required != kNoFeature) {
-      const auto found = features_.features.find(static_cast<int32_t>(record.required));
-      if (found != features_.features.end()) language.required = found->second.tag;
+      language.required = feature(record.required).tag;
       // A required feature the language system does not list keeps its lookups, unlisted.
-      language.requiredOnly = found != features_.features.end() &&
-                              std::find(indices.begin(), indices.end(), record.required) == indices.end();
+      language.requiredOnly = std::find(indices.begin(), indices.end(), record.required) == indices.end();
       if (language.requiredOnly) indices.push_back(record.required);
     }
     for (uint32_t index : indices) {
-      const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
-      if (found == features_.features.end()) continue;
-      auto& feature = language.features.try_emplace(found->second.tag, found->second.tag).first->second;
-      if (!found->second.params.empty()) feature.params = found->second.params;
-      for (uint16_t lookup : found->second.lookups) feature.lookups.push_back(translate(lookup));
+      const FeatureRecord& found = feature(index);
+      auto& target = language.features.try_emplace(found.tag, found.tag).first->second;
+      if (!found.params.empty()) target.params = found.params;
+      for (uint16_t lookup : found.lookups) target.lookups.push_back(translate(lookup));
     }
   }
 
@@ -402,10 +402,8 @@ class DocumentParser : public ::xml::XmlParser {
 };
 
 // False on an XML error or a rejected value; why is reported under the document's name.
-bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& reports, bool forFeatureText) {
+bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& reports, ReaderState& state) {
   if (!in.good()) return false;
-  ReaderState state;
-  state.forFeatureText = forFeatureText;
   root.state = &state;
   state.current = &root;
   DocumentParser parser(state);
@@ -426,15 +424,17 @@ bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& rep
 bool load(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs, bool forFeatureText) {
   for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
   LayoutXMLParser root(layout);
-  if (!parseLayoutStream(root, in, layout.reports, forFeatureText)) {
+  ReaderState state;
+  state.forFeatureText = forFeatureText;
+  state.glyphs = &glyphs;
+  if (!parseLayoutStream(root, in, layout.reports, state)) {
     // A partial layout is not a layout: the caller falls back to the feature text.
     for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
     return false;
   }
   // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
   // binary reader keeps them, so a document read and written again is unchanged.
-  LayoutFea::removeMissingGlyphsFromBlock(layout.gsub, glyphs, false);
-  LayoutFea::removeMissingGlyphsFromBlock(layout.gpos, glyphs, false);
+  leaveOutMissingGlyphs(layout, state);
   return true;
 }
 

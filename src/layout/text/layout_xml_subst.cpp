@@ -36,6 +36,8 @@ class LsSingleXMLParser : public KindParser<LsSingle> {
   GlyphList input_, output_;
 };
 
+// The sequences come as a Coverage and its Sequence elements, or as Substitution elements
+// ("in" one glyph, "out" a comma-separated list), as other tools write them.
 class LsMultipleXMLParser : public KindParser<LsMultiple> {
  public:
   using KindParser::KindParser;
@@ -47,12 +49,17 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
       sequence_.clear();
     } else if (nameIs(name, "Substitute") && inSequence_) {
       forEachAttribute(attributes, "value", [&](const char* v) { sequence_.push_back(glyphOf(v)); });
+    } else if (nameIs(name, "Substitution")) {
+      // A substitution lacking either side leaves the counts apart: the subtable is refused.
+      forEachAttribute(attributes, "in", [&](const char* v) { inputs_.push_back(glyphOf(v)); });
+      forEachAttribute(attributes, "out", [&](const char* v) {
+        kind().sequences.emplace_back(holder(), glyphNameList("out", v, "a glyph"));
+      });
     }
   }
   void endElement(const char* name) override {
     if (coverage_.endElement(name)) {
-      covered_ = coverage_.glyphs.size();
-      kind().coverage.assign(coverage_.glyphs);
+      inputs_ = coverage_.glyphs;
     } else if (nameIs(name, "Sequence")) {
       inSequence_ = false;
       kind().sequences.emplace_back(holder(), sequence_);
@@ -60,16 +67,15 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override {}
+  void commit() override { kind().coverage.assign(inputs_); }
   bool isValid() const override {
-    return covered_ == kind().sequences.size() && kind().coverage.glyphCount() == covered_;
+    return inputs_.size() == kind().sequences.size() && kind().coverage.glyphCount() == inputs_.size();
   }
 
  private:
   bool inSequence_ = false;
   CoverageXMLParser coverage_;
-  GlyphList sequence_;
-  size_t covered_ = 0;
+  GlyphList sequence_, inputs_;
 };
 
 class LsAlternateXMLParser : public KindParser<LsAlternate> {
@@ -118,19 +124,12 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
           GlyphList sequence{first_};
           const std::string text = attributes[i + 1];
           // The value names the second and later components; an empty value is a ligature
-          // of one component, which feature text cannot say. An empty name is no glyph.
+          // of one component, which feature text cannot say.
           if (text.empty() && state->forFeatureText) {
             rejectElement("components", "is empty: feature text has no one-glyph ligature");
           }
-          for (size_t start = 0; !text.empty();) {
-            const size_t comma = text.find(',', start);
-            std::string piece = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-            ::xml::trimWhitespace(piece);
-            if (piece.empty()) rejectElement("components", "\"" + text.substr(0, 40) + "\" leaves a component out");
-            sequence.push_back(glyphOf(piece.c_str()));
-            if (comma == std::string::npos) break;
-            start = comma + 1;
-          }
+          const GlyphList rest = glyphNameList("components", text, "a component");
+          sequence.insert(sequence.end(), rest.begin(), rest.end());
           kind().rules.emplace_back(holder(), sequence);
         } else if (nameIs(attributes[i], "glyph")) {
           ligatures_.push_back(glyphOf(attributes[i + 1]));
