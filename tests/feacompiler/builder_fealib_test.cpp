@@ -159,4 +159,104 @@ TEST(BuilderFeaLib, ChainLookupsPastTheOffsetsTogether) {
   fs::remove_all(dir);
 }
 
+// `count` rules of a chain lookup, each with an input glyph marked to call `called`, then a
+// look-ahead glyph and a second look-ahead position: one glyph from `seed` on, or for the
+// first `wide` rules a class of 500 glyphs (a coverage of about 1,000 bytes each).
+std::string chainLookup(const std::string& name, const char* verb, const char* called, int count, int seed,
+                        int wide = 0) {
+  std::string text = "lookup " + name + " {\n";
+  for (int i = 0; i < count; ++i) {
+    const int k = seed + i;
+    std::string last = "g" + std::to_string(2 + (k / 2500) % 50);
+    if (i < wide) {
+      last = "[";
+      for (int j = 0; j < 500; ++j) last += " g" + std::to_string(100 + i + 2 * j);
+      last += "]";
+    }
+    text += std::string("  ") + verb + " g" + std::to_string(2 + k % 50) + "' lookup " + called + " g" +
+            std::to_string(2 + (k / 50) % 50) + " " + last + ";\n";
+  }
+  return text + "} " + name + ";\n";
+}
+
+// Two plain lookups of about 40,000 bytes of subtables (before the point where lookups take
+// the Extension form), then the lookup MANY, as a font's generated text defines its lookups.
+std::string afterTwoPlain(bool gpos, const std::string& many, int wide = 0) {
+  const char* verb = gpos ? "pos" : "sub";
+  const char* called = gpos ? "MOVE" : "SWAP";
+  const std::string feature = gpos ? "kern" : "calt";
+  std::string text = std::string("languagesystem DFLT dflt;\n") +
+                     (gpos ? "lookup MOVE { pos g1 10; } MOVE;\n" : "lookup SWAP { sub g1 by g2; } SWAP;\n");
+  text += chainLookup("P1", verb, called, 1000, 0, wide) + chainLookup("P2", verb, called, 1000, 1000) + many;
+  return text + "feature " + feature + " { lookup P1; lookup P2; } " + feature + ";\n" +
+         "feature dist { lookup MANY; } dist;\n";
+}
+
+// The two plain lookups, then a chain lookup MANY of `count` rules.
+std::string chainsAfterTwoPlain(bool gpos, int count, int wide = 0) {
+  return afterTwoPlain(gpos, chainLookup("MANY", gpos ? "pos" : "sub", gpos ? "MOVE" : "SWAP", count, 2000), wide);
+}
+
+// A single positioning lookup MANY of `count` rules of their own glyphs from g60 on, each in
+// a subtable of its own.
+std::string brokenSingles(int count) {
+  std::string text = "lookup MANY {\n";
+  for (int i = 0; i < count; ++i) {
+    const std::string v = std::to_string(i + 1);
+    if (i != 0) text += "  subtable;\n";
+    text += "  pos g" + std::to_string(60 + i) + " <" + v + " 0 " + v + " 0>;\n";
+  }
+  return text + "} MANY;\n";
+}
+
+struct ReachCase {
+  const char* name;
+  std::string text;
+};
+
 }  // namespace
+
+// Lookups that pass 16-bit offsets only together, as in a font's generated text: plain
+// lookups fill most of the subtable section, and the lookups after them add Extension
+// records and Lookup tables past its reach. Earlier lookups move to the Extension form and
+// the text compiles, with the rules feaLib builds.
+TEST(BuilderFeaLib, ExtensionRecordsPastTheOffsetsMoveEarlierLookups) {
+  if (!judgesPresent()) GTEST_SKIP() << "fontTools absent";
+  const ReachCase cases[] = {
+      {"chain positioning records past the subtable section", chainsAfterTwoPlain(true, 3300)},
+      {"chain substitution records past the subtable section", chainsAfterTwoPlain(false, 3300)},
+      {"a Lookup table out of reach of its subtables", chainsAfterTwoPlain(true, 2800)},
+      {"a plain subtable out of reach of its coverages", chainsAfterTwoPlain(true, 2300, 8)},
+      {"a lookup of many subtables past the subtable section at its end",
+       afterTwoPlain(true, brokenSingles(3300))},
+  };
+  builder_test::Harness judge({});
+  int n = 0;
+  for (const ReachCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir =
+        fs::temp_directory_path() / ("builder_fealib_reach_" + std::to_string(getpid()) + "_" + std::to_string(n++));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    {
+      std::ofstream glyphs(dir / "glyphs.txt");
+      glyphs << ".notdef\n";
+      for (int i = 0; i < 3400; ++i) glyphs << "g" << i << "\n";
+      std::ofstream(dir / "features.fea") << c.text;
+    }
+    const std::string d = dir.string();
+    const std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + d + "/glyphs.txt " + d + "/features.fea " +
+                            d + "/out 2>&1";
+    if (std::system(cmd.c_str()) != 0) {
+      ADD_FAILURE() << cmd;
+      fs::remove_all(dir);
+      continue;
+    }
+    bool ok = false;
+    std::string out = judge.judge("compare " + d + "/glyphs.txt " + d + "/features.fea " + d + "/out", &ok);
+    EXPECT_TRUE(ok) << out.substr(0, 2000);
+    out = judge.judge("ots " + d + "/glyphs.txt " + d + "/out", &ok);
+    EXPECT_TRUE(ok) << out;
+    fs::remove_all(dir);
+  }
+}

@@ -17,52 +17,6 @@ uint64_t sharedSize(const OtlBuilder& b) {
   return uint64_t{b.mainSize} + b.table->coverageSize + b.table->classSize;
 }
 
-// The first subtable of the plain lookup that the last subtable belongs to; none (the
-// count) when the last is in the Extension form, a reference or a feature parameter, or
-// when the lookup has subtables further back that others follow.
-size_t plainLookupStart(const OtlBuilder& b) {
-  const size_t none = b.subtables.size();
-  if (b.subtables.empty()) return none;
-  const BuilderSubtable& last = b.subtables.back();
-  if (last.ext || last.featureParam || otlIsReference(last.p.label)) return none;
-  size_t first = none - 1;
-  auto sameLookup = [&](const BuilderSubtable& s) { return s.p.label == last.p.label && !s.featureParam; };
-  while (first > 0 && sameLookup(b.subtables[first - 1])) --first;
-  for (size_t i = 0; i < first; ++i) {
-    if (sameLookup(b.subtables[i])) return none;
-  }
-  return first;
-}
-
-// Moves the subtables from `first` on (one plain lookup, the last in the section) to the
-// Extension form: each gets its own coverages and classes, the shared sections give back
-// what only they made, and the subtable section keeps their 8-byte records.
-void moveToExtension(coreContext* g, OtlBuilder& b, size_t first) {
-  OtlTable* shared = b.table.get();
-  for (size_t i = first; i < b.subtables.size(); ++i) {
-    BuilderSubtable& s = b.subtables[i];
-    s.ext = otlNew(g);
-    for (OtlFixup& f : s.built.fixups) {
-      if (f.kind == OtlFixup::kCoverage) {
-        f.value = otlCoverageOf(g, s.ext.get(), otlCoverageAt(g, shared, f.value));
-      } else if (f.kind == OtlFixup::kClass) {
-        otlClassBegin(g, s.ext.get());
-        for (const auto& [gid, cls] : otlClassAt(g, shared, f.value)) otlClassAddMapping(g, s.ext.get(), gid, cls);
-        f.value = otlClassEnd(g, s.ext.get());
-      }
-    }
-  }
-  otlSectionsCut(shared, b.subtables[first].coverageMark, b.subtables[first].classMark);
-  b.mainSize = b.subtables[first].offset;
-  for (size_t i = first; i < b.subtables.size(); ++i) {
-    BuilderSubtable& s = b.subtables[i];
-    s.offset = b.mainSize;
-    s.extOffset = b.extSize;
-    b.mainSize += 8;
-    b.extSize += static_cast<uint32_t>(s.built.bytes.size()) + s.ext->coverageSize + s.ext->classSize;
-  }
-}
-
 // The Extension form is a lookup's: every subtable of a lookup takes the form of its first,
 // and a plain lookup going on past the limit moves to the Extension form first.
 bool takesExtensionForm(coreContext* g, OtlBuilder& b, const LookupParams& p) {
@@ -70,9 +24,7 @@ bool takesExtensionForm(coreContext* g, OtlBuilder& b, const LookupParams& p) {
   if (!b.subtables.empty() && b.subtables.back().p.label == p.label) {
     if (b.subtables.back().ext) return true;
     if (sharedSize(b) <= kAutoExtensionFrom) return false;
-    size_t first = plainLookupStart(b);
-    if (first == b.subtables.size()) return false;
-    moveToExtension(g, b, first);
+    otlBuilderPromote(g, b, {p.label});
     return true;
   }
   return sharedSize(b) > kAutoExtensionFrom;
@@ -109,7 +61,7 @@ OtlTable* otlBuilderSections(coreContext*, OtlBuilder& b, size_t index) {
 
 namespace {
 
-bool sectionOverflows(const OtlBuilder& b) { return b.mainSize > ot::limits::kMaxCompilerOffset16; }
+bool sectionOverflows(const OtlBuilder& b) { return b.minMainSize > ot::limits::kMaxCompilerOffset16; }
 
 }  // namespace
 
@@ -120,13 +72,12 @@ void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable
   s.built = std::move(built);
   if (s.ext) {
     b.extSize += size + s.ext->coverageSize + s.ext->classSize;
+    b.minMainSize += 8;
   } else {
     b.mainSize += size;
+    b.minMainSize += s.featureParam ? size : std::min<uint32_t>(size, 8);
     // Past this, an offset from a plain subtable to its coverages or classes may overflow.
-    if (sharedSize(b) > ot::limits::kMaxCompilerOffset16) {
-      size_t first = plainLookupStart(b);
-      if (first != b.subtables.size()) moveToExtension(g, b, first);
-    }
+    if (sharedSize(b) > ot::limits::kMaxCompilerOffset16 && !s.featureParam) otlBuilderPromote(g, b, {s.p.label});
     otlSectionsCheck(g, b.table.get());
   }
   if (overflow != nullptr && sectionOverflows(b)) coreMsg(g, kMsgFatal, overflow, OTL_TAG_ARGS(s.p.feature));
@@ -134,7 +85,7 @@ void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable
 
 void otlBuilderSectionCheck(coreContext* g, const OtlBuilder& b, uint32_t feature) {
   if (sectionOverflows(b)) {
-    coreMsg(g, kMsgFatal, b.sectionOverflow, OTL_TAG_ARGS(feature), static_cast<unsigned long>(b.mainSize));
+    coreMsg(g, kMsgFatal, b.sectionOverflow, OTL_TAG_ARGS(feature), static_cast<unsigned long>(b.minMainSize));
   }
 }
 
@@ -142,9 +93,9 @@ void otlBuilderRaiseContext(OtlBuilder& b, size_t context) {
   b.maxContext = std::max(b.maxContext, static_cast<int>(context));
 }
 
-void otlBuilderFill(coreContext* g, OtlBuilder& b) {
-  if (!b.table) b.table = otlNew(g);
-  otlSectionsCheck(g, b.table.get());
+namespace {
+
+void addRecords(coreContext* g, OtlBuilder& b) {
   for (const BuilderSubtable& s : b.subtables) {
     bool ref = otlIsReference(s.p.label);
     bool ext = s.ext != nullptr;
@@ -152,6 +103,23 @@ void otlBuilderFill(coreContext* g, OtlBuilder& b) {
                    ext ? b.extensionType : s.p.type, s.p.flag, s.p.markSetIndex,
                    ext ? s.p.type : 0, ref ? 0 : s.offset, s.p.label, s.featureParam);
   }
+}
+
+}  // namespace
+
+void otlBuilderFill(coreContext* g, OtlBuilder& b) {
+  if (!b.table) b.table = otlNew(g);
+  // Extension records piled up behind plain subtables can carry the offsets from the Lookup
+  // tables, or from the plain subtables to the shared sections, past 16 bits: earlier
+  // lookups move to the Extension form until the whole table fits.
+  for (;;) {
+    addRecords(g, b);
+    uint64_t reach = std::max(otlLookupReach(b.table.get()), otlBuilderSectionReach(b));
+    if (reach <= ot::limits::kMaxCompilerOffset16) break;
+    if (!otlBuilderShrink(g, b, reach - ot::limits::kMaxCompilerOffset16)) break;
+    otlListsReuse(g, b.table.get());
+  }
+  otlSectionsCheck(g, b.table.get());
   otlTableFill(g, b.table.get());
   b.extStart = b.mainSize + b.table->coverageSize + b.table->classSize;
   for (BuilderSubtable& s : b.subtables) {
@@ -208,7 +176,7 @@ void otlBuilderWrite(coreContext* g, OtlBuilder& b) {
 
 void otlBuilderReuse(coreContext* g, OtlBuilder& b) {
   b.subtables.clear();
-  b.mainSize = b.extSize = b.extStart = 0;
+  b.mainSize = b.minMainSize = b.extSize = b.extStart = 0;
   b.maxContext = 0;
   if (b.table) {
     otlListsReuse(g, b.table.get());

@@ -77,8 +77,8 @@ struct BuilderSubtable {
   bool featureParam = false;
   std::unique_ptr<OtlTable> ext;  // the Extension form's own sections
   uint32_t extOffset = 0;         // in the extension region
-  // The shared sections' sizes when a plain subtable was started: what came after is its
-  // lookup's own, to be taken back when the lookup moves to the Extension form.
+  // The shared sections' sizes when a plain subtable was placed: the blocks past them are
+  // its and its followers', to be given back when they move to the Extension form.
   uint32_t coverageMark = 0, classMark = 0;
   BuiltSubtable built;
 };
@@ -92,6 +92,9 @@ struct OtlBuilder {
   const char* sectionOverflow;  // fatal format: feature tag, then the section's size
   std::vector<BuilderSubtable> subtables;
   uint32_t mainSize = 0;        // the subtable section
+  // The smallest the subtable section can be made: every subtable that may take the
+  // Extension form in it, as its 8-byte record.
+  uint32_t minMainSize = 0;
   uint32_t extSize = 0;         // the extension region
   uint32_t extStart = 0;        // main + coverage + class sections, set by the fill
   int maxContext = 0;           // the longest input plus look-ahead of the rules built
@@ -103,12 +106,21 @@ size_t otlBuilderStart(coreContext* g, OtlBuilder& b, const LookupParams& p, boo
 // The table that holds the coverages and classes of a subtable.
 OtlTable* otlBuilderSections(coreContext* g, OtlBuilder& b, size_t index);
 // Places the built subtable and grows its section. A plain lookup that no longer fits the
-// 16-bit offsets of the shared sections moves to the Extension form; when even that leaves
-// the subtable section past them, `overflow` (a format taking the feature tag) is fatal.
+// 16-bit offsets of the shared sections moves to the Extension form; when the subtable
+// section would pass them even with every lookup in that form, `overflow` (a format taking
+// the feature tag) is fatal.
 void otlBuilderFinish(coreContext* g, OtlBuilder& b, size_t index, BuiltSubtable built,
                       const char* overflow = nullptr);
-// At a lookup's end: a subtable section grown past 16-bit offsets is fatal.
+// At a lookup's end: a subtable section past 16-bit offsets in any form is fatal.
 void otlBuilderSectionCheck(coreContext* g, const OtlBuilder& b, uint32_t feature);
+// Lays the subtables out again in their order with the lookups of the `promoted` labels in
+// the Extension form; the shared sections keep what the plain subtables use.
+void otlBuilderPromote(coreContext* g, OtlBuilder& b, const std::vector<uint16_t>& promoted);
+// The largest offset from a plain subtable to one of its coverages or classes.
+uint64_t otlBuilderSectionReach(const OtlBuilder& b);
+// Moves the plain lookups that take the most room in the subtable section to the Extension
+// form, at least `excess` bytes of it; false when no plain lookup is left.
+bool otlBuilderShrink(coreContext* g, OtlBuilder& b, uint64_t excess);
 void otlBuilderRaiseContext(OtlBuilder& b, size_t context);
 // Registers every record, fills the lists and resolves lookup fixups.
 void otlBuilderFill(coreContext* g, OtlBuilder& b);

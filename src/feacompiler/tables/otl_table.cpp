@@ -48,10 +48,10 @@ namespace {
 
 const char* const kListWhat = "list";
 
-// Lookup order, label records and lookup indices.
-void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
-  auto& recs = t->records;
-  order.resize(recs.size());
+// Records in LookupList order: lookups by where their subtables lie ('aalt' lookups first),
+// then feature parameters, then references.
+std::vector<size_t> otlLookupOrder(const std::vector<OtlSubtableRecord>& recs) {
+  std::vector<size_t> order(recs.size());
   std::iota(order.begin(), order.end(), size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](size_t ia, size_t ib) {
     const OtlSubtableRecord& a = recs[ia];
@@ -66,6 +66,17 @@ void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
     }
     return a.offset < b.offset;
   });
+  return order;
+}
+
+uint32_t lookupTableSize(const OtlSubtableRecord& first, size_t subtables) {
+  return 6 + 2 * static_cast<uint32_t>(subtables) + ((first.lookupFlag & otlUseMarkFilteringSet) ? 2 : 0);
+}
+
+// Lookup order, label records and lookup indices.
+void otlLookupIndexes(coreContext* g, OtlTable* t, std::vector<size_t>& order) {
+  auto& recs = t->records;
+  order = otlLookupOrder(recs);
   uint16_t nextIndex = 0;
   const OtlSubtableRecord* prev = nullptr;
   for (size_t i : order) {
@@ -231,8 +242,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
       coreMsg(g, kMsgFatal, "Base lookup %d not found", static_cast<int>(i));
       continue;
     }
-    lookupListSize += 6 + 2 * static_cast<uint32_t>(lookups[i].size());
-    if (lookups[i].front()->lookupFlag & 0x0010) lookupListSize += 2;
+    lookupListSize += lookupTableSize(*lookups[i].front(), lookups[i].size());
   }
   Bytes lookupList;
   put16(lookupList, static_cast<uint32_t>(lookups.size()));
@@ -248,7 +258,7 @@ void otlTableFill(coreContext* g, OtlTable* t) {
       uint64_t off = uint64_t{lookupListSize} - lookupPos[i] + r->offset;
       put16(lookupList, otlOffset16(g, off, "Lookup subtable", "LookupList", kListWhat));
     }
-    if (first->lookupFlag & 0x0010) put16(lookupList, first->markSetIndex);
+    if (first->lookupFlag & otlUseMarkFilteringSet) put16(lookupList, first->markSetIndex);
   }
 
   uint32_t featureListOffset = 10 + static_cast<uint32_t>(scriptList.size());
@@ -291,6 +301,27 @@ void otlTableFill(coreContext* g, OtlTable* t) {
   t->lists.insert(t->lists.end(), featureList.begin(), featureList.end());
   t->lists.insert(t->lists.end(), lookupList.begin(), lookupList.end());
   t->filled = true;
+}
+
+uint64_t otlLookupReach(const OtlTable* t) {
+  // The lookups: runs of records of one label in LookupList order.
+  std::vector<std::vector<const OtlSubtableRecord*>> lookups;
+  const OtlSubtableRecord* prev = nullptr;
+  for (size_t i : otlLookupOrder(t->records)) {
+    const OtlSubtableRecord& r = t->records[i];
+    if (otlIsReference(r.label) || r.featureParam) continue;
+    if (prev == nullptr || prev->label != r.label) lookups.emplace_back();
+    lookups.back().push_back(&r);
+    prev = &r;
+  }
+  uint64_t listSize = 2 + 2 * uint64_t{lookups.size()};
+  for (const auto& l : lookups) listSize += lookupTableSize(*l.front(), l.size());
+  uint64_t pos = 2 + 2 * uint64_t{lookups.size()}, reach = 0;
+  for (const auto& l : lookups) {
+    for (const OtlSubtableRecord* r : l) reach = std::max(reach, listSize - pos + r->offset);
+    pos += lookupTableSize(*l.front(), l.size());
+  }
+  return reach;
 }
 
 void otlLookupCheck(coreContext* g, OtlTable* t) {

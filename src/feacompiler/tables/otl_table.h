@@ -21,6 +21,9 @@ constexpr uint16_t otlNoLookupIndex = 0xFFFF;
 
 inline bool otlIsReference(uint16_t label) { return label >= 0x8000 && label != otlNoLabel; }
 
+// The lookup flag bit that adds a mark-filtering-set index to a Lookup table.
+constexpr uint16_t otlUseMarkFilteringSet = 0x0010;
+
 using Bytes = std::vector<uint8_t>;
 
 // The tables are built with the binary layer's big-endian helpers.
@@ -122,6 +125,9 @@ uint32_t otlClassEnd(coreContext* g, OtlTable* t);
 
 // Lookup and feature indices and the three lists.
 void otlTableFill(coreContext* g, OtlTable* t);
+// The largest offset from a Lookup table to one of its subtables that the LookupList of the
+// records would hold, with the subtable section right behind it.
+uint64_t otlLookupReach(const OtlTable* t);
 // Lookup index of a label; marks the lookup used. Fatal when the label is unknown.
 uint16_t otlLabelLookupIndex(coreContext* g, OtlTable* t, uint16_t label);
 void otlLookupCheck(coreContext* g, OtlTable* t);
