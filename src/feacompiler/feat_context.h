@@ -20,6 +20,7 @@ namespace fea {
 constexpr uint16_t kLabelNone = 0xFFFF;
 constexpr uint16_t kLabelRef = 0x8000;
 constexpr uint16_t kFirstAnonLabel = ot::limits::kMaxNamedLookups;  // labels below are named lookups
+constexpr int kLastAnonLabel = 0x7FFE;  // 0x7FFF with the reference bit would read as "none"
 // Bounds on work a hostile text can ask for: nodes alive at once (class copies and cross
 // products grow multiplicatively) and sequences of one cross product.
 constexpr size_t kMaxNodes = 4000000;

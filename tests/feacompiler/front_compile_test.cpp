@@ -39,6 +39,17 @@ std::string namedLookups(int count) {
   return text;
 }
 
+// `count` contextual rules whose inline lookups cannot be shared: each asks for an
+// anonymous lookup of its own, besides the one contextual lookup that holds them.
+std::string inlineLookups(bool positioning, int count) {
+  std::string text = positioning ? "feature kern {\n" : "feature calt {\n";
+  for (int i = 0; i < count; ++i) {
+    text += positioning ? "pos a' " + std::to_string(i + 1) + " b;\n"
+                        : std::string("sub a' b by ") + (i % 2 ? "c" : "f") + ";\n";
+  }
+  return text + (positioning ? "} kern;\n" : "} calt;\n");
+}
+
 // 5,000 language systems: their ScriptList passes the 16-bit offsets.
 std::string manyLanguageSystems() {
   std::string text;
@@ -99,9 +110,16 @@ TEST(FrontCompile, Cases) {
        "FEA compiler error: [F] feature file is not accessible: include \"{DIR}/nothere.fea\": no such "
        "file\n\n" + kFatalLine + "features\" at line 1\n"},
       {"a named lookup too many", tenGlyphs(), {{"main.fea", namedLookups(8193)}}, 1, "",
-       "FEA compiler error: [F] <Font> too many named lookups: a feature file may name at most 8192\n" +
+       "FEA compiler error: [F] <Font> [internal] maximum number of named lookups reached: 8192\n" +
            kFatalLine + "features\" at line 8193\n"},
       {"as many named lookups as allowed", tenGlyphs(), {{"main.fea", namedLookups(8192)}}, 0, nullptr, ""},
+      // 24,575 anonymous lookups at most; the contextual lookup takes one of them.
+      {"an inline substitution lookup too many", tenGlyphs(), {{"main.fea", inlineLookups(false, 24575)}}, 1, "",
+       "FEA compiler error: [F] <Font> [internal] maximum number of lookups reached: 24575\n" + kFatalLine +
+           "features\" at line 24576\n"},
+      {"an inline positioning lookup too many", tenGlyphs(), {{"main.fea", inlineLookups(true, 24575)}}, 1, "",
+       "FEA compiler error: [F] <Font> [internal] maximum number of lookups reached: 24575\n" + kFatalLine +
+           "features\" at line 24576\n"},
       // Offsets overflow while the tables are built, after the parse: the main text and its
       // last line are named.
       {"a ScriptList past its offsets", tenGlyphs(), {{"main.fea", manyLanguageSystems()}}, 1, "",
