@@ -85,11 +85,9 @@ int runConverter(const std::vector<std::string>& arguments, Console& console) {
   const std::string absoluteInput = vn::absolutePath(input).value_or(input);
   run.displayName = PathParts(absoluteInput).prefixed("");
 
-  if (vn::pathKind(input) == vn::PathKind::kSpecial) {
-    console.line(msg::sourceNotRegularFile(run.displayName));
-    return msg::kConversionFailure;
-  }
-  if (!vn::fileExists(input) && !vn::isDirectory(input)) {
+  // A FIFO, socket or device is not accessible as a font: it is refused unopened, since
+  // opening it could block for ever.
+  if (vn::pathKind(input) == vn::PathKind::kSpecial || (!vn::fileExists(input) && !vn::isDirectory(input))) {
     console.line(msg::sourceNotAccessible(run.displayName));
     return msg::kConversionFailure;
   }
