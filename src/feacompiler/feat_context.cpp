@@ -39,6 +39,8 @@ int featFill(coreContext* g) {
   g->line = 1;
 
   f.parsedName.clear();
+  f.blockTag.clear();
+  f.blockLine = 0;
   f.lastChar = -1;
   if (featIncludeOpen(g, nullptr)) {
     std::string mainName = f.includes.front().name;
