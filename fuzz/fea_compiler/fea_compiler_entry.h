@@ -32,7 +32,7 @@ inline bool feaCompilerEntry(const std::uint8_t* data, std::size_t size) {
   std::istringstream text(std::string(reinterpret_cast<const char*>(data), size));
   fea::FeaCompiler compiler("fuzz");
   // Includes resolve inside a folder that does not exist.
-  compiler.setIncludeFolder("/nonexistent-fea-include-folder");
+  compiler.setIncludeFolders({{"/nonexistent-fea-include-folder", {}, false}});
   try {
     compiler.compile(0, &glyphs, &text);
   } catch (const fea::FeaCompilerException&) {

@@ -95,11 +95,9 @@ int runConverter(const std::vector<std::string>& arguments, Console& console) {
   const std::string absoluteInput = vn::absolutePath(input).value_or(input);
   run.displayName = PathParts(absoluteInput).prefixed("");
 
+  // A FIFO, socket or device is not accessible as a font: it is refused as soon as the
+  // open (which never blocks) shows what it is.
   const vn::PathKind kind = openSource(run.source, input);
-  if (kind == vn::PathKind::kSpecial) {
-    console.line(msg::sourceNotRegularFile(run.displayName));
-    return msg::kConversionFailure;
-  }
   if (kind != vn::PathKind::kFile && kind != vn::PathKind::kFolder) {
     console.line(msg::sourceNotAccessible(run.displayName));
     return msg::kConversionFailure;

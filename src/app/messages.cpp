@@ -60,9 +60,6 @@ std::string missingValue(const std::string& option) {
 std::string sourceNotAccessible(const std::string& displayName) {
   return "Source font file \"" + displayName + "\" is not accessible.";
 }
-std::string sourceNotRegularFile(const std::string& displayName) {
-  return "Source font file \"" + displayName + "\" is not a regular file.";
-}
 std::string destinationNotAccessible(const std::string& folder) {
   return "Destination folder \"" + folder + "\" is not accessible";
 }

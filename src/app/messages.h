@@ -37,8 +37,6 @@ std::string isoDate(std::string_view buildDate);
 std::string unknownOption(const std::string& option);
 std::string missingValue(const std::string& option);
 std::string sourceNotAccessible(const std::string& displayName);
-// A FIFO, socket or device given as the input: opening it could block for ever.
-std::string sourceNotRegularFile(const std::string& displayName);
 std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
 // A line the layout reported, as a warning.

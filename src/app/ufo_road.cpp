@@ -37,6 +37,19 @@ std::string unpackedUfoFolder(const std::string& container, const std::string& a
   return expected;
 }
 
+// Where the relative include names of "features.fea" are looked up: beside the UFO first,
+// where build tools look and sources keep shared files, then inside it. For an archive,
+// "beside" is the archive's folder, and the unpacked folder serves only names that stay
+// inside it: its parent is the output folder, which is no part of the input.
+vn::IncludeFolders includeFolders(const std::string& typedInput, const std::string& ufoPath, bool archive) {
+  const std::string absoluteInput = vn::absolutePath(typedInput).value_or(typedInput);
+  vn::IncludeFolders folders;
+  folders.push_back({PathParts(absoluteInput).folder, {}, false});
+  if (archive) folders.push_back({ufoPath, absoluteInput, true});
+  else folders.push_back({absoluteInput, {}, false});
+  return folders;
+}
+
 // Holds the folder an archive is unpacked into and removes it in every case.
 class UnpackFolder {
  public:
@@ -126,8 +139,7 @@ int convertUfo(RunContext& run) {
     std::string ufoPath = inputParts.fullPath();
     if (!ufoPath.empty() && ufoPath.back() != '/') ufoPath.push_back('/');
 
-    // Include names of "features.fea" resolve against the UFO folder.
-    font->layout.setSourceFolder(ufoPath);
+    font->layout.setIncludeFolders(includeFolders(run.line.inputPath, ufoPath, unpacked.has_value()));
     ufo::Parser parser;
     ufo::PListNode libRoot(ufo::plist::kDict, std::string(), std::string());
     const vn::ImportOptions options = ufoImportOptions(run.line.ttx);

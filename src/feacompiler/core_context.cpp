@@ -123,8 +123,15 @@ void coreMsg(coreContext* g, int level, const char* format, ...) {
     g->client->message(level, text);
   }
   g->note.clear();
+  if (level == kMsgError || level == kMsgFatal) coreNoteErrorPlace(g);
   if (level == kMsgError) g->errorFlag = 1;
   if (level == kMsgFatal) coreFatal(g);
+}
+
+void coreNoteErrorPlace(coreContext* g) {
+  if (g->errorPlaced) return;
+  g->errorPlaced = true;
+  if (g->feat) g->errorPlace = featErrorPlace(g);
 }
 
 const char* coreGlyphName(const coreContext* g, uint32_t gid) {

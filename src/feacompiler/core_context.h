@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "feacompiler/client.h"
+#include "feacompiler/fea_compiler.h"
 #include "feacompiler/grow_array.h"
 
 namespace fea {
@@ -122,6 +123,9 @@ struct coreContext {
   int lastLine = -1;
   std::string msgFileName;
   bool msgFileGiven = false;  // set by the feature layer for the message it reports
+  // Where the first error of the compile is (what the caller's report names).
+  FeaErrorPlace errorPlace;
+  bool errorPlaced = false;
 
   // Module contexts.
   FeatContext* feat = nullptr;
@@ -180,6 +184,10 @@ void coreMsg(coreContext* g, int level, const char* format, ...);
 
 // Ends the compile through the client; never returns.
 [[noreturn]] void coreFatal(coreContext* g);
+
+// Keeps where the text stands as the place of the compile's error, unless an earlier
+// error's place is kept already.
+void coreNoteErrorPlace(coreContext* g);
 
 // printf into a string (messages only; numbers in them are integers or pre-formatted).
 std::string formatText(const char* format, va_list args);

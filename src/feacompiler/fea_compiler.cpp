@@ -25,11 +25,25 @@ namespace fea {
 namespace {
 constexpr size_t kInputBufferSize = 512;
 constexpr uint32_t kGlyphIdLimit = 0xFFFF;
+// What the console shows when an include cannot be opened or read; the caller's record of
+// the failure gets the include, the folders searched and why.
+constexpr const char* kNotAccessibleLine = "feature file is not accessible\n";
 constexpr const char* kNotAccessible = "feature file is not accessible";
 // Where relative include names resolve without an include folder.
 constexpr const char* kCurrentFolder = "the current folder";
 constexpr const char* kShownPrefix = "FEA compiler error: ";
 constexpr const char* kOutOfMemory = "out of memory while compiling the feature file";
+
+// Whether a relative name stays inside the folder it is looked up in.
+bool staysInside(const std::string& name) {
+  const std::filesystem::path normal = std::filesystem::path(name).lexically_normal();
+  return normal.empty() || *normal.begin() != "..";
+}
+
+std::string withoutFinalSlashes(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
 }  // namespace
 
 // ---- FeaCompiler ----
@@ -37,9 +51,8 @@ constexpr const char* kOutOfMemory = "out of memory while compiling the feature 
 FeaCompiler::FeaCompiler(const std::string& fontName)
     : impl_(std::make_unique<FeaCompilerImpl>(fontName)) {}
 FeaCompiler::~FeaCompiler() = default;
-void FeaCompiler::setIncludeFolder(const std::string& folder) {
-  impl_->includeFolders.clear();
-  if (!folder.empty()) impl_->includeFolders.push_back(folder);
+void FeaCompiler::setIncludeFolders(std::vector<IncludeFolder> folders) {
+  impl_->includeFolders = std::move(folders);
 }
 int FeaCompiler::compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istream* featureText) {
   impl_->glyphs = glyphs;
@@ -85,34 +98,49 @@ void FeaCompilerImpl::fatal() {
   std::string file = core_->msgFileName;
   message("font \"" + fontName_ + "\" in file \"" + file + "\" at line " + std::to_string(line),
           3);
-  throw FeaCompilerException(1, core_->lastMsg, line);
+  coreNoteErrorPlace(core_);
+  FeaCompilerException failure(1, core_->lastMsg, line);
+  failure.place = core_->errorPlace;
+  throw failure;
 }
 
-// The front end's own fatal conditions carry their own text and line.
-void FeaCompilerImpl::fatalf(const std::string& text) {
+// The front end's own fatal conditions carry their own text and line; the failure records
+// `recorded` when given (the shown text may say less).
+void FeaCompilerImpl::fatalf(const std::string& text, const std::string& recorded) {
   message(text, kMsgFatal);
-  core_->lastMsg = text;
+  core_->lastMsg = recorded.empty() ? text : recorded;
   core_->lastLine = core_->line;
   fatal();
   std::terminate();  // fatal throws
 }
 
+std::vector<const IncludeFolder*> FeaCompilerImpl::foldersServing(const std::string& name) const {
+  std::vector<const IncludeFolder*> folders;
+  for (const IncludeFolder& folder : includeFolders) {
+    if (!folder.path.empty() && (!folder.confined || staysInside(name))) folders.push_back(&folder);
+  }
+  return folders;
+}
+
 std::string FeaCompilerImpl::resolveIncludePath(const std::string& name) const {
   if (name.empty()) return std::string();
   if (name[0] == '/') return name;
-  std::error_code ec;
   // A folder given with its final "/" gets no second one.
   const auto inFolder = [&](const std::string& folder) {
+    if (folder == "/") return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
   };
-  for (const std::string& folder : includeFolders) {
-    if (folder.empty()) continue;
-    std::string path = folder == "/" ? name : inFolder(folder);
+  const std::vector<const IncludeFolder*> folders = foldersServing(name);
+  std::error_code ec;
+  for (const IncludeFolder* folder : folders) {
+    std::string path = inFolder(folder->path);
     if (std::filesystem::exists(path, ec)) return path;
   }
-  // Not found: still relative to the text's folder, never to the process's.
-  if (!includeFolders.empty() && !includeFolders.front().empty()) return inFolder(includeFolders.front());
-  return name;
+  // Found nowhere: still relative to the text's folders, never to the process's.
+  if (!folders.empty()) return inFolder(folders.front()->path);
+  const bool anyFolder = std::any_of(includeFolders.begin(), includeFolders.end(),
+                                     [](const IncludeFolder& folder) { return !folder.path.empty(); });
+  return anyFolder ? std::string() : name;
 }
 
 void FeaCompilerImpl::startOutput() {
@@ -159,40 +187,49 @@ bool FeaCompilerImpl::featOpen(const char* name, long offset, std::string& opene
 
 std::string FeaCompilerImpl::notAccessibleText(const std::string& name, int error) const {
   std::string text = std::string(kNotAccessible) + ": include \"" + name + "\"";
-  if ((name.empty() || name[0] != '/') && includeFolders.empty()) {
-    text += std::string(", searched in ") + kCurrentFolder;
-  } else if (name.empty() || name[0] != '/') {
-    std::string folder = includeFolders.front();
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    text += ", searched in folder \"" + folder + "\"";
+  if (name.empty() || name[0] != '/') {
+    const std::vector<const IncludeFolder*> folders = foldersServing(name);
+    if (folders.empty()) text += std::string(", searched in ") + kCurrentFolder;
+    for (size_t i = 0; i < folders.size(); ++i) {
+      const std::string shown = folders[i]->shownAs.empty() ? folders[i]->path : folders[i]->shownAs;
+      text += i == 0 ? (folders.size() == 1 ? ", searched in folder " : ", searched in folders ")
+                     : (i + 1 == folders.size() ? " and " : ", ");
+      text += "\"" + withoutFinalSlashes(shown) + "\"";
+    }
   }
   switch (error) {
     case ENOENT:
-    case ENOTDIR: return text + ": no such file\n";
-    case ELOOP: return text + ": a loop of symbolic links\n";
-    case EACCES: return text + ": permission denied\n";
-    default: return text + ": cannot be opened\n";
+    case ENOTDIR: return text + ": no such file";
+    case ELOOP: return text + ": a loop of symbolic links";
+    case EACCES: return text + ": permission denied";
+    default: return text + ": cannot be opened";
   }
+}
+
+void FeaCompilerImpl::notAccessible(const std::string& path, const std::string& recorded) {
+  // The fatal report names the file that could not be read.
+  core_->msgFileName = path;
+  fatalf(kNotAccessibleLine, recorded);
 }
 
 void FeaCompilerImpl::openInclude(const std::string& path, long offset, const std::string& name) {
   // Non-blocking, so that a named pipe cannot stall the open; only regular files are
   // read, since a FIFO or a device would block or never end.
   include_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (include_ < 0) fatalf(notAccessibleText(name.empty() ? path : name, errno));
+  if (include_ < 0) notAccessible(path, notAccessibleText(name.empty() ? path : name, errno));
   struct stat status {};
   if (::fstat(include_, &status) != 0 || !S_ISREG(status.st_mode)) {
     closeInclude();
-    fatalf(std::string(kNotAccessible) + ": " + path + " is not a regular file\n");
+    notAccessible(path, std::string(kNotAccessible) + ": " + path + " is not a regular file");
   }
   if (static_cast<std::uint64_t>(status.st_size) > ot::limits::kMaxIncludeBytes) {
     closeInclude();
-    fatalf(std::string(kNotAccessible) + ": " + path + " is larger than the compiler reads (" +
-           std::to_string(ot::limits::kMaxIncludeBytes) + " bytes)\n");
+    notAccessible(path, std::string(kNotAccessible) + ": " + path + " is larger than the compiler reads (" +
+                            std::to_string(ot::limits::kMaxIncludeBytes) + " bytes)");
   }
   if (offset > 0 && ::lseek(include_, offset, SEEK_SET) < 0) {
     closeInclude();
-    fatalf(std::string(kNotAccessible) + ": " + path + " cannot be read\n");
+    notAccessible(path, std::string(kNotAccessible) + ": " + path + " cannot be read");
   }
   includeOpen_ = true;
 }
@@ -217,7 +254,7 @@ const char* FeaCompilerImpl::featRefill(size_t& count) {
   do {
     got = ::read(include_, inputBuffer_, kInputBufferSize);
   } while (got < 0 && errno == EINTR);
-  if (got < 0) fatalf(std::string(kNotAccessible) + ": " + fileName_ + " cannot be read\n");
+  if (got < 0) notAccessible(fileName_, std::string(kNotAccessible) + ": " + fileName_ + " cannot be read");
   count = static_cast<size_t>(got);
   includeBytes_ += count;
   if (includeBytes_ > ot::limits::kMaxIncludeBytes) {
@@ -269,6 +306,8 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
     core_->line = 1;
     core_->lastLine = -1;
     core_->lastMsg.clear();
+    core_->errorPlace = FeaErrorPlace();
+    core_->errorPlaced = false;
     core_->glyphs.assign(glyphs->size(), GlyphRecord());
     for (size_t i = 0; i < glyphs->size(); ++i) {
       GlyphRecord& r = core_->glyphs[i];
@@ -317,7 +356,10 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
     // Said here, where the file and line are known: the callers only see a failure.
     const int line = core_->line;
     message(std::string(kOutOfMemory) + " in file \"" + fileName_ + "\" at line " + std::to_string(line), 3);
-    throw FeaCompilerException(1, kOutOfMemory, line);
+    coreNoteErrorPlace(core_);
+    FeaCompilerException failure(1, kOutOfMemory, line);
+    failure.place = core_->errorPlace;
+    throw failure;
   } catch (const std::exception&) {
     GSUBReuse(core_);
     GPOSReuse(core_);

@@ -14,8 +14,17 @@ class Glyph;
 
 namespace fea {
 
+// Where a compile error is, as far as the compiler knows it.
+struct FeaErrorPlace {
+  int line = -1;             // -1: not known (found after the text was read)
+  std::string file;          // the include name as written; empty: the caller's text
+  std::string featureBlock;  // in the caller's text: the tag of the feature block it is in
+  int blockLine = -1;        // then its line counted from the block's first line
+};
+
 // A failed compile. code 1: a compile error (message = the last reported text, line = its
-// feature-file line); code 0: anything else (empty message, line -1).
+// feature-file line); code 0: anything else (empty message, line -1). The place is that of
+// the first error, which later messages ("aborting because of errors") do not move.
 class FeaCompilerException : public std::exception {
  public:
   FeaCompilerException(int code, std::string message, int line = -1)
@@ -25,6 +34,14 @@ class FeaCompilerException : public std::exception {
   int code;
   std::string message;
   int line;
+  FeaErrorPlace place;
+};
+
+// A folder include names are looked up in.
+struct IncludeFolder {
+  std::string path;
+  std::string shownAs;    // how messages name it; empty: by its path
+  bool confined = false;  // serves only names that stay inside it
 };
 
 class FeaCompilerImpl;
@@ -36,8 +53,9 @@ class FeaCompiler {
   FeaCompiler(const FeaCompiler&) = delete;
   FeaCompiler& operator=(const FeaCompiler&) = delete;
 
-  // Include names resolve against this folder (the one that holds the text's source).
-  void setIncludeFolder(const std::string& folder);
+  // Relative include names are looked up in these folders, in order; one found nowhere is
+  // taken as in the first folder that serves it.
+  void setIncludeFolders(std::vector<IncludeFolder> folders);
 
   // 0 when done, -1 without glyphs; failures throw FeaCompilerException. The glyphs must
   // outlive the compile. Bit 0 of flags: backtrack coverages in the order of the text.

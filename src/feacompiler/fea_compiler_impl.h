@@ -38,20 +38,24 @@ class FeaCompilerImpl : public FeaClient {
   std::list<std::string> missing;
   // Position of each name in `missing`: a text may name a million missing glyphs.
   std::unordered_map<std::string, uint32_t> missingIndex;
-  std::list<std::string> includeFolders;
+  std::vector<IncludeFolder> includeFolders;
   // Include names opened by this compile, as written, each once in order of first open.
   std::vector<std::string> included;
   std::string gpos, gsub, gdef;
   int maxContext = 0;
 
  private:
-  [[noreturn]] void fatalf(const std::string& text);
+  [[noreturn]] void fatalf(const std::string& text, const std::string& recorded = std::string());
   void startOutput();
   // Opens an include file (regular files only) at an offset; fatal when it cannot be read,
   // naming the include as written (name) or, on a reopen, the path.
   void openInclude(const std::string& path, long offset, const std::string& name);
-  // "feature file is not accessible" with the include's name, the folder searched and why.
+  // "feature file is not accessible" with the include's name, the folders searched and why.
   std::string notAccessibleText(const std::string& name, int error) const;
+  // The fatal "feature file is not accessible" for the file at `path`, recording `recorded`.
+  [[noreturn]] void notAccessible(const std::string& path, const std::string& recorded);
+  // The include folders that a relative name may be looked up in, in order.
+  std::vector<const IncludeFolder*> foldersServing(const std::string& name) const;
   void closeInclude();
 
   std::string fontName_;

@@ -39,6 +39,8 @@ int featFill(coreContext* g) {
   g->line = 1;
 
   f.parsedName.clear();
+  f.blockTag.clear();
+  f.blockLine = 0;
   f.lastChar = -1;
   if (featIncludeOpen(g, nullptr)) {
     std::string mainName = f.includes.front().name;
@@ -69,10 +71,10 @@ int featFill(coreContext* g) {
 
 uint16_t featNextAnonLabel(coreContext* g) {
   FeatContext& f = *g->feat;
-  // A limit of the input, reported against the file and line of the lookup too many.
-  if (f.anonCounter > 32766)
-    featMsg(g, kMsgFatal, "too many lookups: a feature file may make at most %d besides its named ones",
-            32767 - kFirstAnonLabel);
+  // Labels are 15-bit: the named lookups' labels come first, the anonymous ones fill the
+  // rest. Reported against the file and line of the lookup too many.
+  if (f.anonCounter > kLastAnonLabel)
+    featMsg(g, kMsgFatal, "[internal] maximum number of lookups reached: %d", kLastAnonLabel + 1 - kFirstAnonLabel);
   return f.anonCounter++;
 }
 

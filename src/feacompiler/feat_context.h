@@ -20,6 +20,7 @@ namespace fea {
 constexpr uint16_t kLabelNone = 0xFFFF;
 constexpr uint16_t kLabelRef = 0x8000;
 constexpr uint16_t kFirstAnonLabel = ot::limits::kMaxNamedLookups;  // labels below are named lookups
+constexpr int kLastAnonLabel = 0x7FFE;  // 0x7FFF with the reference bit would read as "none"
 // Bounds on work a hostile text can ask for: nodes alive at once (class copies and cross
 // products grow multiplicatively) and sequences of one cross product.
 constexpr size_t kMaxNodes = 4000000;
@@ -56,7 +57,8 @@ struct NamedLookupRecord {
 };
 
 struct IncludeRecord {
-  std::string name;
+  std::string name;     // as opened: the resolved path ("features" for the caller's text)
+  std::string written;  // as the include statement gave it (empty for the caller's text)
   int line = 1;
   long offset = 0;
 };
@@ -107,6 +109,10 @@ struct FeatContext {
   int lastChar = -1;  // the last character delivered
   // The main text's name once its parse is done: what messages of the table builders name.
   std::string parsedName;
+  // The feature block of the main text being read: its tag as written and the line of its
+  // "feature" keyword (0: none).
+  std::string blockTag;
+  int blockLine = 0;
   const char* buf = nullptr;
   size_t bufLen = 0, bufPos = 0;
 
@@ -171,6 +177,9 @@ int featIncludeOpen(coreContext* g, const char* name);
 int featIncludeClose(coreContext* g, int flag);
 std::string featIncludeName(coreContext* g);
 const std::string& featCurrentFile(coreContext* g);
+// Where the text being read stands; line -1 when none is (after the parse). An include
+// being opened is placed at its include statement.
+FeaErrorPlace featErrorPlace(coreContext* g);
 // One character of an anon block's body; 1 when the line closed the block.
 int featLexAppend(coreContext* g, int c, bool endOfLine);
 void featAnonDataFlush(coreContext* g);

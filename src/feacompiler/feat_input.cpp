@@ -16,6 +16,23 @@ const std::string& featCurrentFile(coreContext* g) {
   return f.includes.back().name;
 }
 
+FeaErrorPlace featErrorPlace(coreContext* g) {
+  const FeatContext& f = *g->feat;
+  FeaErrorPlace place;
+  size_t depth = f.includes.size();
+  // An include not opened yet has no name: its include statement is the place.
+  if (depth > 1 && f.includes.back().name.empty()) --depth;
+  if (depth == 0) return place;
+  place.line = g->line;
+  if (depth > 1) {
+    place.file = f.includes[depth - 1].written;
+  } else if (f.blockLine > 0 && g->line >= f.blockLine) {
+    place.featureBlock = f.blockTag;
+    place.blockLine = g->line - f.blockLine + 1;
+  }
+  return place;
+}
+
 void featMsg(coreContext* g, int level, const char* format, ...) {
   va_list args;
   va_start(args, format);
@@ -100,6 +117,7 @@ int featIncludeOpen(coreContext* g, const char* name) {
     g->client->featClose();
   }
   f.includes.push_back(IncludeRecord());
+  if (name) f.includes.back().written = name;
   std::string opened;
   if (!g->client->featOpen(name, 0, opened)) {
     if (f.includes.size() == 1) return 0;

@@ -66,8 +66,8 @@ void featLookupBlock(coreContext* g, const std::string& name, bool start, bool t
     if (findNamed(f, name)) featMsg(g, kMsgFatal, "lookup name \"%s\" already defined", name.c_str());
     // A limit of the input, reported against the file and line of the lookup too many.
     if (f.namedCounter >= ot::limits::kMaxNamedLookups)
-      featMsg(g, kMsgFatal, "too many named lookups: a feature file may name at most %u",
-              static_cast<unsigned>(ot::limits::kMaxNamedLookups));
+      featMsg(g, kMsgFatal, "[internal] maximum number of named lookups reached: %d",
+              static_cast<int>(ot::limits::kMaxNamedLookups));
     f.currNamedLookup = f.namedCounter++;
     NamedLookupRecord r;
     r.name = name;

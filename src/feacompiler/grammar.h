@@ -35,7 +35,8 @@ class Grammar {
   int numUInt16Ext();
   int metricValue() { return numInt16(); }
 
-  // 8.110: file level and blocks.
+  // The file level: top-level statements, feature, lookup and anon blocks, and the
+  // statements of a block.
   void topLevelStatement();
   void languageSystem();
   void featureBlock();
@@ -57,7 +58,8 @@ class Grammar {
   GlyphNode* glyphClass(bool defining);
   void classItems();
 
-  // 8.111: rules.
+  // Substitution, positioning and ignore rules, and the mark class, anchor and value
+  // record definitions they use.
   GlyphNode* element();
   GlyphNode* pattern(bool marksAllowed);
   void ignoreStatement();
@@ -72,7 +74,7 @@ class Grammar {
   void anchorDefStatement();
   void valueRecordDefStatement();
 
-  // 8.112: table blocks.
+  // Table blocks (BASE, GDEF, head, hhea, name, OS/2, vhea, vmtx).
   void tableBlock();
   void tableBASE();
   void baseAxis();

@@ -55,10 +55,16 @@ void Grammar::languageSystem() {
 }
 
 void Grammar::featureBlock() {
+  // Errors report the block they are in, when it is one of the caller's text.
+  const int firstLine = g_->line;
   advance();
   if (tok() != T_TAG) syntaxError({T_TAG});
   uint32_t tag = tagValue();
   std::string text = lex_.text;
+  if (f_.includes.size() == 1) {
+    f_.blockTag = text;
+    f_.blockLine = firstLine;
+  }
   advance();
   featTagBlock(g_, tag, 1, true, text);
   f_.featNameId = 0;
@@ -82,6 +88,11 @@ void Grammar::featureBlock() {
   advance();
   // The end of the block closes its lookups and registers them under the language systems.
   featTagBlock(g_, closing, 1, false, text);
+  // The block ends at its ";": what the next token brings is outside it.
+  if (tok() == P_SEMI) {
+    f_.blockTag.clear();
+    f_.blockLine = 0;
+  }
   expect(P_SEMI);
 }
 

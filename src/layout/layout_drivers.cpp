@@ -32,8 +32,36 @@ constexpr const char* kTableNotStored = "table cannot be written; the font keeps
 
 const char* storedTableName(uint32_t tableId) { return ot_bin_layout::tableName(tableId); }
 
-void fillError(FeaCompileError* error, const FeaCompileResult& result, const FeatureTextBlocks* blocks) {
-  if (error) ot_fea_layout::compileErrorText(*error, result, blocks);
+void fillError(FeaCompileError* error, const FeaCompileResult& result) {
+  if (error) ot_fea_layout::compileErrorText(*error, result);
+}
+
+// A failure whose place is not known.
+FeaCompileResult failureWithoutPlace(int32_t kind, std::string message) {
+  FeaCompileResult result;
+  result.kind = kind;
+  result.message = std::move(message);
+  return result;
+}
+
+// A failed compile as the error record has it, with the place the compiler gave.
+FeaCompileResult compileFailure(const fea::FeaCompilerException& failure) {
+  FeaCompileResult result = failureWithoutPlace(failure.code, failure.message);
+  const fea::FeaErrorPlace& place = failure.place;
+  if (place.line < 0) return result;
+  if (!place.file.empty()) {
+    result.scope = FeaErrorScope::kIncludedFile;
+    result.details = place.file;
+    result.line = place.line;
+  } else if (!place.featureBlock.empty()) {
+    result.scope = FeaErrorScope::kFeatureBlock;
+    result.details = place.featureBlock;
+    result.line = place.blockLine;
+  } else {
+    result.scope = FeaErrorScope::kTopLevel;
+    result.line = place.line;
+  }
+  return result;
 }
 
 // Of the glyphs used, those whose names feature text cannot spell.
@@ -84,19 +112,15 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
   GlyphIdMap parseMap = fontMap;
 
   fea::FeaCompiler compiler(fontName);
-  compiler.setIncludeFolder(includeFolder);
+  std::vector<fea::IncludeFolder> folders;
+  for (const vn::IncludeFolder& folder : includeFolders)
+    folders.push_back({folder.path, folder.shownAs, folder.confined});
+  compiler.setIncludeFolders(std::move(folders));
   try {
     compiler.compile(0, &glyphs, &in);
   } catch (const fea::FeaCompilerException& failure) {
     includedFiles_ = compiler.includedFiles();
-    if (error) {
-      // The line is reported within its feature block.
-      FeatureTextBlocks blocks;
-      in.clear();
-      in.seekg(0);
-      ot_fea_layout::splitFeatureText(in, blocks);
-      fillError(error, FeaCompileResult{failure.code, failure.message, failure.line}, &blocks);
-    }
+    fillError(error, compileFailure(failure));
     return false;
   } catch (const std::exception&) {
     return false;
@@ -108,7 +132,7 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
     if (!allowMissingGlyphs) {
       std::string names;
       for (const std::string& name : missing) names += (names.empty() ? "" : ", ") + name;
-      fillError(error, FeaCompileResult{2, names, -1}, nullptr);
+      fillError(error, failureWithoutPlace(2, names));
       return false;
     }
     // The compiler numbered them after the font's glyphs; their rules go after parsing.
@@ -131,8 +155,8 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
       std::string why;
       if (!readBinaryTable(reader, tableId, parseMap, &why)) {
         // A failure without a reason would leave the user with an empty message.
-        if (result) fillError(error, FeaCompileResult{0, std::string("the compiled ") + storedTableName(tableId) +
-                                                             " table could not be read" + why, -1}, nullptr);
+        if (result) fillError(error, failureWithoutPlace(0, std::string("the compiled ") + storedTableName(tableId) +
+                                                                " table could not be read" + why));
         result = false;
       }
       if (LayoutTableBlock* target = block(tableId)) {
@@ -151,7 +175,7 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
   } catch (const LayoutAssertException& failure) {
     throw LayoutAssertException(failure.text(), failure.number());
   } catch (const std::exception& failure) {
-    fillError(error, FeaCompileResult{0, failure.what(), -1}, nullptr);
+    fillError(error, failureWithoutPlace(0, failure.what()));
     return false;
   }
 }

@@ -26,9 +26,17 @@ namespace otl {
 
 class GlyphIdMap;
 
-// What a failed import reports: the message, the block the line lies in, the line in it.
+// Where a compile error is: in a feature block of the main text, at the main text's top
+// level (outside every feature block), in an included file, or not known (found after the
+// text was read).
+enum class FeaErrorScope { kUnknown, kFeatureBlock, kTopLevel, kIncludedFile };
+
+// What a failed import reports: the message and where the error is: the feature block's tag
+// or the included file's name as written, and the line within the block, the main text or
+// the included file.
 struct FeaCompileError {
   std::string message;
+  FeaErrorScope scope = FeaErrorScope::kUnknown;
   std::string details;
   int32_t line = -1;
 };
@@ -109,13 +117,13 @@ class LayoutFea : public vn::LayoutObject {
   vn::GlyphId defineGlyphClass(const std::string& className, const vn::GlyphIdList& members,
                                const std::string& keyGlyph) override;
   void listGlyphClasses(std::vector<vn::LayoutClassEntry>& out) const override;
-  void setSourceFolder(const std::string& folder) override { includeFolder = folder; }
+  void setIncludeFolders(const vn::IncludeFolders& folders) override { includeFolders = folders; }
   std::vector<std::string> takeWarnings() override;
 
   // The error of the last failed compile of importFeatureText (empty message: none).
   const FeaCompileError& lastCompileError() const { return lastError_; }
-  // Include names of feature text resolve against this folder.
-  std::string includeFolder;
+  // Relative include names of feature text are looked up in these folders, in order.
+  vn::IncludeFolders includeFolders;
 
   // What the binary reader and writer, the layout XML document and the feature-text
   // writer report while they work for this layout; the converter prints it as warnings.

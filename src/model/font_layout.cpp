@@ -35,7 +35,7 @@ LayoutObject* FontLayout::layout() {
   if (!layout_ && layoutFactory()) {
     layout_ = layoutFactory()(owner_);
     if (layout_) {
-      layout_->setSourceFolder(sourceFolder_);
+      layout_->setIncludeFolders(includeFolders_);
       for (const auto& [id, glyphClass] : keptClasses_.classes)
         layout_->defineGlyphClass(glyphClass.name, glyphClass.glyphs, glyphClass.keyGlyph);
       keptClasses_.clear();
@@ -63,9 +63,9 @@ bool FontLayout::hasFeatureData() const { return layout_ && layout_->hasFeatureT
 
 bool FontLayout::hasFeatures() const { return layout_ && !layout_->isEmpty(); }
 
-void FontLayout::setSourceFolder(const std::string& folder) {
-  sourceFolder_ = folder;
-  if (layout_) layout_->setSourceFolder(folder);
+void FontLayout::setIncludeFolders(IncludeFolders folders) {
+  includeFolders_ = std::move(folders);
+  if (layout_) layout_->setIncludeFolders(includeFolders_);
 }
 
 bool FontLayout::compileFeatures(std::istream& in, const std::string& fontName, bool allowMissingGlyphs,
@@ -104,7 +104,7 @@ bool FontLayout::exportFeatures(std::ostream& out, const FeatureWriteOptions& op
   if (layoutFactory()) {
     std::unique_ptr<LayoutObject> temporary = layoutFactory()(owner_);
     if (temporary) {
-      temporary->setSourceFolder(sourceFolder_);
+      temporary->setIncludeFolders(includeFolders_);
       temporary->writeFeatureFile(out, options);
       return true;
     }

@@ -69,8 +69,10 @@ class FontLayout {
   void setFeatureText(std::string text) { featureText_ = std::move(text); }
 
   void setOwner(Font* owner) { owner_ = owner; }
-  // Where include names of the feature text resolve: the folder of the text's source.
-  void setSourceFolder(const std::string& folder);
+  // Where relative include names of the feature text are looked up, in order.
+  void setIncludeFolders(IncludeFolders folders);
+  // The one folder of the text's source (a native file's folder).
+  void setSourceFolder(const std::string& folder) { setIncludeFolders({IncludeFolder{folder, {}, false}}); }
   Font* owner() const { return owner_; }
 
  private:
@@ -78,7 +80,7 @@ class FontLayout {
   std::unique_ptr<LayoutObject> layout_;
   Font* owner_ = nullptr;
   std::string featureText_;
-  std::string sourceFolder_;
+  IncludeFolders includeFolders_;
   GlyphClassStore keptClasses_;
 };
 

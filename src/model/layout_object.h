@@ -32,6 +32,14 @@ struct FeatureWriteOptions {
   uint8_t gdefText = 1;  // without it glyph classes and carets would be lost
 };
 
+// A folder that the include statements of a font's feature text are looked up in.
+struct IncludeFolder {
+  std::string path;
+  std::string shownAs;    // how messages name it; empty: by its path
+  bool confined = false;  // serves only names that stay inside it (an unpacked archive)
+};
+using IncludeFolders = std::vector<IncludeFolder>;
+
 // A feature-file glyph class of the layout model, as listed for the groups of a font.
 struct LayoutClassEntry {
   GlyphId id = 0;
@@ -70,9 +78,8 @@ class LayoutObject {
                                    const std::string& keyGlyph) = 0;
   // The feature-file glyph classes in ascending id order.
   virtual void listGlyphClasses(std::vector<LayoutClassEntry>& out) const = 0;
-  // The folder holding the feature text's source (a UFO folder, a native file's folder):
-  // include names resolve against it.
-  virtual void setSourceFolder(const std::string& /*folder*/) {}
+  // Where relative include names of the feature text are looked up, in order.
+  virtual void setIncludeFolders(const IncludeFolders& /*folders*/) {}
   // What the layout reported since the last call (dropped or split lookups, tables or
   // documents not written, data the feature text cannot carry): one line per kind.
   virtual std::vector<std::string> takeWarnings() { return {}; }

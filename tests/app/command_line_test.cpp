@@ -1,7 +1,15 @@
 // The program run end to end: exact standard output and exit codes of the command line.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "app/messages.h"
 #include "test_helpers.h"
@@ -124,6 +132,55 @@ TEST(CommandLine, MessagesAndExitCodes) {
   // "-p" makes the output folder.
   runProgram(folder.path(), {"in.qtf", "-p", "made"});
   EXPECT_TRUE(fs::is_directory(folder / "made"));
+}
+
+// A FIFO, socket or device given as the input is not accessible, whatever its extension,
+// and is never opened (opening a FIFO without a writer would block the run).
+TEST(CommandLine, SpecialFilesAsTheInputAreNotAccessible) {
+  TempFolder folder;
+  const auto fifo = [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); };
+  const auto socketFile = [](const std::string& path) {
+    const int handle = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(handle, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, path.c_str());
+    ASSERT_EQ(::bind(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(handle);
+  };
+  const auto device = [](const char* target) {
+    return [target](const std::string& path) { fs::create_symlink(target, path); };
+  };
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> make;
+    std::vector<std::string> options;
+  };
+  const Case cases[] = {
+      {"in.qtf", fifo, {}},
+      {"in.ufo", fifo, {"-fo"}},
+      {"in.ufoz", fifo, {"-ttx"}},
+      {"s.qtf", socketFile, {}},
+      {"null.qtf", device("/dev/null"), {"-fo"}},
+      {"zero.ufoz", device("/dev/zero"), {}},
+      {"null.ufo", device("/dev/null"), {}},
+  };
+  for (const Case& c : cases) {
+    c.make(folder / c.name);
+    std::vector<std::string> arguments = c.options;
+    arguments.push_back(c.name);
+    const RunResult run = runProgram(folder.path(), arguments);
+    EXPECT_EQ(run.out, banner() + "Source font file \"" + c.name + "\" is not accessible.\n") << c.name;
+    EXPECT_EQ(run.exitCode, 253) << c.name;
+    const RunResult silent = runProgram(folder.path(), {"-s", c.name, "out.qtf"});
+    EXPECT_EQ(silent.out, "Source font file \"" + std::string(c.name) + "\" is not accessible.\n") << c.name;
+    EXPECT_EQ(silent.exitCode, 253) << c.name;
+  }
+  std::vector<std::string> expected;
+  for (const Case& c : cases) expected.push_back(c.name);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder.names(), expected);
 }
 
 }  // namespace

@@ -56,26 +56,58 @@ TEST(FrontApi, ResultsOfACompile) {
   EXPECT_EQ(compiler.missingGlyphs(), std::list<std::string>{"nope"});
 }
 
-TEST(FrontApi, ExceptionCarriesTextAndLine) {
+// 5,000 language systems: their ScriptList passes the 16-bit offsets when GSUB is written.
+std::string manyLanguageSystems() {
+  std::string text;
+  for (int i = 0; i < 5000; ++i)
+    text += "languagesystem s" + std::to_string(i % 1000) + " l" + std::to_string(i / 1000) + ";\n";
+  return text + "feature liga { sub a by b; } liga;\n";
+}
+
+// The exception's text and line are those of the last message; its place is where the
+// first error is: a feature block of the text (its tag and the line in it), the top level
+// (outside every feature block), or not known when the error was found after the parse.
+TEST(FrontApi, ExceptionCarriesTextLineAndPlace) {
   struct Case {
-    const char* text;
+    std::string text;
     const char* message;
     int line;
+    int placeLine;
+    const char* block;
+    int blockLine;
   };
   const Case cases[] = {
-      {"\nfeature liga { sub a by b } liga;", "<Font> aborting because of errors", 2},
-      {"\n\n\nfeature liga { sub a by b; } calt;", "<Font> doesn't match starting tag of block", 4},
+      {"\nfeature liga { sub a by b } liga;", "<Font> aborting because of errors", 2, 2, "liga", 1},
+      {"\n\n\nfeature liga { sub a by b; } calt;", "<Font> doesn't match starting tag of block", 4, 4, "liga", 1},
+      {"feature liga {\n\n  sub a by @none;\n} liga;", "<Font> glyph class not defined (text was \"@none\")", 3, 3,
+       "liga", 3},
       // The front end's own fatal: its text, naming the include and where it was looked
       // for, and the line of the include.
       {"\n\ninclude(no-such-file.fea);",
-       "feature file is not accessible: include \"no-such-file.fea\", searched in the current folder: no such file\n", 3},
+       "feature file is not accessible: include \"no-such-file.fea\", searched in the current folder: no such file", 3,
+       3, "", -1},
+      // A lookup block before the language systems: the error is at the languagesystem
+      // statement, outside every block, though the compile stops at the end of the text.
+      {"lookup x {\n  sub a by b;\n} x;\nlanguagesystem DFLT dflt;\nfeature liga {\n  sub a by b;\n} liga;\n",
+       "<Font> aborting because of errors", 7, 4, "", -1},
+      // After a feature block, the top level again.
+      {"feature liga {\n  sub a by b;\n} liga;\nlanguagesystem DFLT dflt;\n", "<Font> aborting because of errors", 4, 4,
+       "", -1},
+      // A block left open at the end of the text: the error is in it.
+      {"feature liga {\n  sub a by b;\n} liga;\nfeature calt {\n  sub a by b c d;\n",
+       "<Font> aborting because of errors", 6, 6, "calt", 3},
+      {manyLanguageSystems(), "<Font> Script offset overflow (0x10024) in ScriptList list", 5001, -1, "", -1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
+    SCOPED_TRACE(c.text.substr(0, 80));
     fea::FeaCompilerException e = compileFails(c.text);
     EXPECT_EQ(e.code, 1);
     EXPECT_EQ(e.message, c.message);
     EXPECT_EQ(e.line, c.line);
+    EXPECT_EQ(e.place.line, c.placeLine);
+    EXPECT_EQ(e.place.file, "");
+    EXPECT_EQ(e.place.featureBlock, c.block);
+    EXPECT_EQ(e.place.blockLine, c.blockLine);
   }
 }
 

@@ -39,6 +39,17 @@ std::string namedLookups(int count) {
   return text;
 }
 
+// `count` contextual rules whose inline lookups cannot be shared: each asks for an
+// anonymous lookup of its own, besides the one contextual lookup that holds them.
+std::string inlineLookups(bool positioning, int count) {
+  std::string text = positioning ? "feature kern {\n" : "feature calt {\n";
+  for (int i = 0; i < count; ++i) {
+    text += positioning ? "pos a' " + std::to_string(i + 1) + " b;\n"
+                        : std::string("sub a' b by ") + (i % 2 ? "c" : "f") + ";\n";
+  }
+  return text + (positioning ? "} kern;\n" : "} calt;\n");
+}
+
 // 5,000 language systems: their ScriptList passes the 16-bit offsets.
 std::string manyLanguageSystems() {
   std::string text;
@@ -91,17 +102,28 @@ TEST(FrontCompile, Cases) {
       {"include in a head block", tenGlyphs(),
        {{"main.fea", "table head {\n  include(version.fea);\n} head;\n"},
         {"version.fea", "FontRevision 2.040;\n"}}, 0, "maxContext 0\n", ""},
+      // The text ends with a line end of its own; the fatal report names the path the
+      // include stood for, at the line of the include statement.
       {"missing include", tenGlyphs(), {{"main.fea", "\n\ninclude(nothere.fea);\n"}}, 1, "",
-       "FEA compiler error: [F] feature file is not accessible: include \"nothere.fea\", searched in "
-       "folder \"{DIR}\": no such file\n\n" + kFatalLine + "features\" at line 3\n"},
+       "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine + "{DIR}/nothere.fea\" at line 3\n"},
       {"missing include by an absolute path", tenGlyphs(),
        {{"main.fea", "include({DIR}/nothere.fea);\n"}}, 1, "",
-       "FEA compiler error: [F] feature file is not accessible: include \"{DIR}/nothere.fea\": no such "
-       "file\n\n" + kFatalLine + "features\" at line 1\n"},
+       "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine + "{DIR}/nothere.fea\" at line 1\n"},
+      {"missing include of an include", tenGlyphs(),
+       {{"main.fea", "include(part.fea);\n"}, {"part.fea", "@X = [a];\n\ninclude(sub/nothere.fea);\n"}}, 1, "",
+       "FEA compiler error: [F] feature file is not accessible\n\n" + kFatalLine +
+           "{DIR}/sub/nothere.fea\" at line 3\n"},
       {"a named lookup too many", tenGlyphs(), {{"main.fea", namedLookups(8193)}}, 1, "",
-       "FEA compiler error: [F] <Font> too many named lookups: a feature file may name at most 8192\n" +
+       "FEA compiler error: [F] <Font> [internal] maximum number of named lookups reached: 8192\n" +
            kFatalLine + "features\" at line 8193\n"},
       {"as many named lookups as allowed", tenGlyphs(), {{"main.fea", namedLookups(8192)}}, 0, nullptr, ""},
+      // 24,575 anonymous lookups at most; the contextual lookup takes one of them.
+      {"an inline substitution lookup too many", tenGlyphs(), {{"main.fea", inlineLookups(false, 24575)}}, 1, "",
+       "FEA compiler error: [F] <Font> [internal] maximum number of lookups reached: 24575\n" + kFatalLine +
+           "features\" at line 24576\n"},
+      {"an inline positioning lookup too many", tenGlyphs(), {{"main.fea", inlineLookups(true, 24575)}}, 1, "",
+       "FEA compiler error: [F] <Font> [internal] maximum number of lookups reached: 24575\n" + kFatalLine +
+           "features\" at line 24576\n"},
       // Offsets overflow while the tables are built, after the parse: the main text and its
       // last line are named.
       {"a ScriptList past its offsets", tenGlyphs(), {{"main.fea", manyLanguageSystems()}}, 1, "",
@@ -207,20 +229,27 @@ TEST(FrontCompile, ImportNamesTheGlyphsWhoseRulesWent) {
   fs::remove_all(run.dir);
 }
 
-// An include that is a loop of symbolic links is named with what is wrong.
+// An include that is a loop of symbolic links: the compiler's fatal text names the path,
+// and the record a conversion reports names the include with what is wrong.
 TEST(FrontCompile, IncludeOfASymlinkLoopIsNamed) {
   CompileRun setup = compileText(tenGlyphs(), "", "symloop");
   fs::create_symlink("b.fea", setup.dir / "a.fea");
   fs::create_symlink("a.fea", setup.dir / "b.fea");
   writeFile(setup.dir / "main.fea", "languagesystem DFLT dflt;\ninclude(a.fea);\n");
-  std::string cmd = std::string(TARNWICK_OTLTOOL) + " compile " + quote(setup.dir / "glyphs.txt") + " " +
-                    quote(setup.dir / "main.fea") + " " + quote(setup.dir / "tables") + " 2>" +
-                    quote(setup.dir / "stderr");
-  int status = std::system(cmd.c_str());
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_EQ(readFile(setup.dir / "stderr"),
-            "FEA compiler error: [F] feature file is not accessible: include \"a.fea\", searched in folder \"" +
-                setup.dir.string() + "\": a loop of symbolic links\n\n" + kFatalLine + "features\" at line 2\n");
+  const std::string fatal = "FEA compiler error: [F] feature file is not accessible\n\n";
+  for (const char* verb : {"compile", "import"}) {
+    std::string cmd = std::string(TARNWICK_OTLTOOL) + " " + verb + " " + quote(setup.dir / "glyphs.txt") + " " +
+                      quote(setup.dir / "main.fea") + " " + quote(setup.dir / "tables") + " 2>" +
+                      quote(setup.dir / "stderr");
+    int status = std::system(cmd.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::string expected = fatal + kFatalLine + setup.dir.string() + "/a.fea\" at line 2\n";
+    if (std::string(verb) == "import") {
+      expected += "otltool: FEA compilation fatal error: feature file is not accessible: include \"a.fea\", searched in "
+                 "folder \"" + setup.dir.string() + "\": a loop of symbolic links. (top level, line 2)\n";
+    }
+    EXPECT_EQ(readFile(setup.dir / "stderr"), expected) << verb;
+  }
   fs::remove_all(setup.dir);
 }
 

@@ -92,7 +92,7 @@ Case fifoInput(const std::string& name) {
             makeOdd(dir / name, Odd::kFifo);
             return std::vector<std::string>{"-fo", name, "out/font.qtf"};
           },
-          kConversionFailure, "Source font file \"" + name + "\" is not a regular file.", {}};
+          kConversionFailure, "Source font file \"" + name + "\" is not accessible.\n", {}};
 }
 
 // A FIFO where the output goes: refused, left as it is, with or without "-fo".
@@ -119,7 +119,7 @@ std::vector<Case> cases() {
          fs::create_symlink("/dev/zero", dir / "zero.qtf");
          return std::vector<std::string>{"zero.qtf", "out/zero.ufo"};
        },
-       kConversionFailure, "\"zero.qtf\" is not a regular file", {}},
+       kConversionFailure, "Source font file \"zero.qtf\" is not accessible.\n", {}},
       fifoOutput("font.ufo", "font.qtf", {}),
       fifoOutput("font.ufo", "font.qtf", {"-fo"}),
       fifoOutput("font.qtf", "font.ufo", {"-fo"}),

@@ -63,7 +63,8 @@ TEST_F(LayoutRoadFiles, SpecialMembersOfAUfoAreRefusedByName) {
   }
 }
 
-// Includes that are no regular file or too large stop the compile with a message.
+// Includes that are no regular file or too large stop the compile with a message: the
+// compiler's own line, and the conversion's record of why (what `import` prints).
 TEST_F(LayoutRoadFiles, SpecialAndHugeIncludesStopTheCompile) {
   writeGlyphList(path("glyphs.txt"), 10);
   struct Case {
@@ -89,9 +90,11 @@ TEST_F(LayoutRoadFiles, SpecialAndHugeIncludesStopTheCompile) {
     writeFile(folder / "features.fea", std::string("include(inc.fea);\n") + kFeatures);
     hostileCase.make(folder / "inc.fea");
     const RunResult result =
-        tool({"compile", path("glyphs.txt").string(), (folder / "features.fea").string(), path("tables").string()},
+        tool({"import", path("glyphs.txt").string(), (folder / "features.fea").string(), path("tables").string()},
              scratch_.path());
-    expectBounded(result, 1, hostileCase.needle, "an include of " + hostileCase.what);
+    const std::string what = "an include of " + hostileCase.what;
+    expectBounded(result, 1, "FEA compiler error: [F] feature file is not accessible\n", what);
+    expectBounded(result, 1, hostileCase.needle, what);
   }
 }
 

@@ -181,8 +181,9 @@ TEST(DriverReports, FeatureTextThatDoesNotCompileIsReported) {
       {"feature liga { sub g1 by g2 } liga;\n", "<Font> aborting because of errors. (feature block liga, line 1)"},
       {"feature liga { sub @none by g2; } liga;\n",
        "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 1)"},
+      // The text ends inside the second block.
       {"languagesystem DFLT dflt;\nfeature liga { sub g1 g2 by g3; } liga;\nfeature liga {\n",
-       "<Font> aborting because of errors."},
+       "<Font> aborting because of errors. (feature block liga, line 2)"},
   };
   for (const auto& c : cases) {
     vn::Ref<vn::Font> font = makeFont(8);

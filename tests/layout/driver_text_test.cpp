@@ -47,25 +47,49 @@ TEST(DriverText, BlocksGiveTheTextBackByteForByte) {
   }
 }
 
-TEST(DriverText, CompileErrorIsLocatedInItsBlock) {
-  FeatureTextBlocks blocks;
-  fl::splitFeatureText(std::string("# head\nfeature kern {\n  pos A V -50;\n} kern;\nfeature liga {\n  sub f i by;\n"
-                                   "} liga;\n"),
-                       blocks);
-  otl::FeaCompileError error;
-  fl::compileErrorText(error, otl::FeaCompileResult{1, "syntax error", 6}, &blocks);
-  EXPECT_EQ(error.message, "FEA compilation fatal errorsyntax error.\n");
-  EXPECT_EQ(error.details, "liga");
-  EXPECT_EQ(error.line, 2);
-  EXPECT_EQ(fl::compileErrorLine(error), "FEA compilation fatal error: syntax error. (feature block liga, line 2)");
-
-  fl::compileErrorText(error, otl::FeaCompileResult{2, "X, Y", -1}, nullptr);
-  EXPECT_EQ(error.message, "Missing glyph names were found: X, Y.\n");
-  EXPECT_EQ(error.details, "");
-  EXPECT_EQ(error.line, -1);
-  fl::compileErrorText(error, otl::FeaCompileResult{1, "", 99}, &blocks);
-  EXPECT_EQ(error.line, -1);
-  EXPECT_EQ(error.details, "");
+// The record of a failed compile keeps the place the compiler gave, and its line says it:
+// a feature block with the line in it, the top level or an included file with their lines,
+// nothing when the place is not known.
+TEST(DriverText, CompileErrorIsLocatedInItsPlace) {
+  using Scope = otl::FeaErrorScope;
+  struct Case {
+    otl::FeaCompileResult result;
+    std::string message;
+    Scope scope;
+    std::string details;
+    int32_t line;
+    std::string shown;
+  };
+  const std::vector<Case> cases = {
+      {{1, "syntax error", Scope::kFeatureBlock, "liga", 2}, "FEA compilation fatal errorsyntax error.\n",
+       Scope::kFeatureBlock, "liga", 2, "FEA compilation fatal error: syntax error. (feature block liga, line 2)"},
+      {{1, "<Font> aborting because of errors", Scope::kTopLevel, "", 7},
+       "FEA compilation fatal error<Font> aborting because of errors.\n", Scope::kTopLevel, "", 7,
+       "FEA compilation fatal error: <Font> aborting because of errors. (top level, line 7)"},
+      {{1, "feature file is not accessible: a.fea is not a regular file", Scope::kIncludedFile, "a.fea", 3},
+       "FEA compilation fatal errorfeature file is not accessible: a.fea is not a regular file.\n",
+       Scope::kIncludedFile, "a.fea", 3,
+       "FEA compilation fatal error: feature file is not accessible: a.fea is not a regular file. (included file "
+       "\"a.fea\", line 3)"},
+      {{2, "X, Y", Scope::kUnknown, "", -1}, "Missing glyph names were found: X, Y.\n", Scope::kUnknown, "", -1,
+       "Missing glyph names were found: X, Y."},
+      // A scope without a line is no place.
+      {{1, "", Scope::kFeatureBlock, "liga", -1}, "FEA compilation fatal error", Scope::kUnknown, "", -1,
+       "FEA compilation fatal error"},
+      {{0, "", Scope::kUnknown, "", -1}, "FEA compilation unknown exception", Scope::kUnknown, "", -1,
+       "FEA compilation unknown exception"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    otl::FeaCompileError error;
+    error.details = "left over";
+    fl::compileErrorText(error, c.result);
+    EXPECT_EQ(error.message, c.message);
+    EXPECT_EQ(error.scope, c.scope);
+    EXPECT_EQ(error.details, c.details);
+    EXPECT_EQ(error.line, c.line);
+    EXPECT_EQ(fl::compileErrorLine(error), c.shown);
+  }
 }
 
 TEST(DriverText, GeneratedHeaderAndLanguageSystems) {

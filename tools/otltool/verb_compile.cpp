@@ -26,7 +26,7 @@ int runCompile(const Arguments& arguments) {
     glyphs.back()->name = name;
   }
   fea::FeaCompiler compiler("otltool");
-  compiler.setIncludeFolder(std::filesystem::path(arguments[1]).parent_path().string());
+  compiler.setIncludeFolders({{std::filesystem::path(arguments[1]).parent_path().string(), {}, false}});
   std::istringstream stream(text);
   try {
     compiler.compile(0, &glyphs, &stream);

@@ -17,7 +17,7 @@ int runImport(const Arguments& arguments) {
   std::istringstream text(readWholeFile(arguments[1]));
   vn::Ref<vn::Font> font = fontOfGlyphs(names);
   otl::LayoutFea layout(font.get(), "");
-  layout.includeFolder = std::filesystem::path(arguments[1]).parent_path().string();
+  layout.includeFolders = {{std::filesystem::path(arguments[1]).parent_path().string(), {}, false}};
   otl::FeaCompileError error;
   if (!layout.importFeatureFile(text, "otltool", true, &error)) {
     throw ToolError(otl::ot_fea_layout::compileErrorLine(error));

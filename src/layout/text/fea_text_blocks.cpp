@@ -120,20 +120,12 @@ void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out) {
   out.flush();
 }
 
-void compileErrorText(FeaCompileError& record, const FeaCompileResult& result, const FeatureTextBlocks* blocks) {
+void compileErrorText(FeaCompileError& record, const FeaCompileResult& result) {
   record = FeaCompileError{};
-  record.line = result.line;
-  if (blocks) {
-    record.line = -1;
-    // The compiler counts lines from 1, the blocks from 0.
-    const int32_t line = result.line - 1;
-    for (const FeatureTextBlock& block : *blocks) {
-      if (result.line > 0 && block.startLine <= line && line < block.startLine + block.lineCount) {
-        record.details = block.name;
-        record.line = line - block.startLine + 1;
-        break;
-      }
-    }
+  if (result.scope != FeaErrorScope::kUnknown && result.line > 0) {
+    record.scope = result.scope;
+    record.details = result.details;
+    record.line = result.line;
   }
   switch (result.kind) {
     case 0: record.message = kUnknownText; break;
@@ -155,10 +147,12 @@ std::string compileErrorLine(const FeaCompileError& record) {
     const std::string_view prefix(kind);
     if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0) text.insert(prefix.size(), ": ");
   }
-  if (!record.details.empty()) {
-    text += " (feature block " + record.details;
-    if (record.line > 0) text += ", line " + vn::formatInteger(record.line);
-    text += ")";
+  const std::string line = ", line " + vn::formatInteger(record.line);
+  switch (record.scope) {
+    case FeaErrorScope::kFeatureBlock: return text + " (feature block " + record.details + line + ")";
+    case FeaErrorScope::kTopLevel: return text + " (top level" + line + ")";
+    case FeaErrorScope::kIncludedFile: return text + " (included file \"" + record.details + "\"" + line + ")";
+    case FeaErrorScope::kUnknown: break;
   }
   return text;
 }

@@ -1,6 +1,6 @@
 // Feature-file text kept as named blocks ("FeaPrefix", then one per feature block), so a
 // layout that came from text writes that text back unchanged, and the error record of a
-// failed compile, whose line is given within its block.
+// failed compile, which names where the error is.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +12,12 @@
 namespace otl {
 
 // What the compile gave: kind 0 an unknown failure, 1 a fatal compiler error, 2 missing
-// glyph names; the compiler's message; the line in the whole text (-1 none).
+// glyph names; the compiler's message; where the error is (as FeaCompileError has it).
 struct FeaCompileResult {
   int32_t kind = 0;
   std::string message;
+  FeaErrorScope scope = FeaErrorScope::kUnknown;
+  std::string details;
   int32_t line = -1;
 };
 
@@ -35,11 +37,12 @@ void addTextBlock(FeatureTextBlocks& blocks, FeatureTextBlock block);
 // Writes the blocks' texts in order, as they are (no separator is added), then flushes.
 void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out);
 
-// Fills the record of a failed compile; with blocks, the line is mapped into its block.
-void compileErrorText(FeaCompileError& record, const FeaCompileResult& result, const FeatureTextBlocks* blocks);
+// Fills the record of a failed compile.
+void compileErrorText(FeaCompileError& record, const FeaCompileResult& result);
 
-// One line for the standard error stream: the message, then "in feature block NAME,
-// line N" when the record knows them.
+// One line for the standard error stream: the message, then where the error is when the
+// record knows it: "(feature block NAME, line N)", "(top level, line N)" or "(included
+// file "NAME", line N)".
 std::string compileErrorLine(const FeaCompileError& record);
 
 }  // namespace ot_fea_layout
