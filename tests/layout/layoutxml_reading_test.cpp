@@ -142,6 +142,14 @@ TEST(LayoutXmlReading, MalformedDocumentsAreRefusedNamingTheElement) {
        "Glyph on line 1: g20 is listed twice in MarkCoverage"},
       {"a base listed twice", "GPOS", lookup(4, markBase("g21", "g1")), "",
        "Glyph on line 1: g1 is listed twice in BaseCoverage"},
+      {"a lookup without its index", "GSUB",
+       lookup(1, "<SingleSubst Format=\"1\"><Substitution in=\"g1\" out=\"g2\"/></SingleSubst>") +
+           "<Lookup><LookupType value=\"1\"/></Lookup>",
+       "", "Lookup on line 1: has no index"},
+      {"a lookup index given twice", "GSUB",
+       lookup(1, "<SingleSubst Format=\"1\"><Substitution in=\"g1\" out=\"g2\"/></SingleSubst>") +
+           lookup(1, "<SingleSubst Format=\"1\"><Substitution in=\"g3\" out=\"g4\"/></SingleSubst>"),
+       "", "Lookup on line 1: index 0 is given twice"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -216,13 +216,12 @@ class LookupListXMLParser : public LayoutObjectParser {
  public:
   void startElement(const char* name, const char** attributes) override {
     if (!nameIs(name, "Lookup")) return;
+    // Features and context rules call lookups by this number: a lookup without one, or a
+    // number given twice, would leave a lookup no call reaches.
     const char* index = firstAttribute(attributes, "index");
-    if (!index) {
-      skip_ = SkipParser();
-      pushHandler(skip_);
-      return;
-    }
+    if (!index) reject("has no index");
     const uint16_t documentIndex = parseU16(index);
+    if (indexMap->count(documentIndex)) reject("index " + vn::formatUnsigned(documentIndex) + " is given twice");
     Lookup* lookup = lookups->createLookup();
     lookup->tableId = tableId;
     (*indexMap)[documentIndex] = lookup->index;
@@ -241,7 +240,6 @@ class LookupListXMLParser : public LayoutObjectParser {
 
  private:
   LookupXMLParser lookup_;
-  SkipParser skip_;
 };
 
 class TableXMLParser : public LayoutObjectParser {
