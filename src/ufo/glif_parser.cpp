@@ -401,7 +401,9 @@ void UfoGlyphParser::readAnchor(const char** attributes) {
 
 void UfoGlyphParser::readLibText() {
   PListParser plistParser;
+  plistParser.setNodeBudget(plistNodesLeft_);
   PListDocument document;
+  document.setTreeBuilt(true);
   const bool parsed = plistParser.parse(std::move(libText_), document);
   libText_.clear();
   if (!parsed) return;

@@ -37,6 +37,8 @@ class UfoGlyphParser : public xml::XmlParser {
     fractionalAnchors_.clear();
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
+  // The budget of property-list nodes that glyph libs are parsed against (PListParser).
+  void setNodeBudget(std::size_t* nodesLeft) { plistNodesLeft_ = nodesLeft; }
   // Whether an anchor of the named glyph (a point link) lost a fraction of its position
   // since the last setTarget: the links hold whole units.
   bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
@@ -80,6 +82,7 @@ class UfoGlyphParser : public xml::XmlParser {
   vn::Font* font_ = nullptr;
   vn::Style* style_ = nullptr;
   ReadWarnings* warnings_ = nullptr;
+  std::size_t* plistNodesLeft_ = nullptr;
   std::unordered_set<std::string> fractionalAnchors_;
 };
 

@@ -11,6 +11,12 @@ namespace ufo {
 // Property-list containers nested deeper than this are not built from parsed XML.
 inline constexpr int kMaxPlistDepth = 256;
 
+// Nodes (elements, attributes, texts) that the property lists of one UFO, and the trees
+// built from them, may hold at once. Each costs about a hundred bytes however little
+// text it stands for, so this bounds the reader's memory for lists of any shape; real
+// fonts hold a few tens of thousands.
+inline constexpr std::size_t kMaxPlistNodes = 800'000;
+
 // Unicode values of one glyph: each new one is checked against the others.
 inline constexpr std::size_t kMaxUnicodesPerGlyph = 256;
 

@@ -15,7 +15,11 @@ namespace {
 
 constexpr const char* kParseErrorPrefix = "plist parsing error: ";
 constexpr const char* kTooDeep = "elements are nested deeper than 256 levels";
+constexpr const char* kTooManyNodes =
+    "the property lists hold more elements, attributes and texts than the reader accepts";
 constexpr int kParseFlags = rapidxml::parse_validate_closing_tags;
+// A node per text would double the size of a document of scalars.
+constexpr int kPlainTextFlags = kParseFlags | rapidxml::parse_no_data_nodes;
 // What trimWhitespace cuts from both ends.
 constexpr const char* kTrimmedBlanks = " \t\n";
 
@@ -25,6 +29,25 @@ bool isXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'
 bool holdsText(std::string_view tag) {
   return tag == "string" || tag == "key" || tag == "integer" || tag == "real" || tag == "date";
 }
+
+// Elements whose children are elements.
+bool isContainer(std::string_view tag) {
+  const std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
+  return name == "dict" || name == "array" || name == "plist";
+}
+
+// What a scan finds out about a document before it is parsed.
+struct DocumentShape {
+  // Every text is the only content of its element: the parser may keep it as the
+  // element's value alone.
+  bool plainTexts = true;
+  std::size_t elements = 0;
+  std::size_t attributes = 0;
+  std::size_t texts = 0;
+
+  // What the parser makes of it.
+  std::size_t nodes() const { return elements + attributes + (plainTexts ? 0 : texts); }
+};
 
 // Advances text past the first occurrence of terminator; false when it is missing.
 bool skipPast(const char*& text, const char* end, std::string_view terminator) {
@@ -50,17 +73,32 @@ bool skipPast(const char*& text, const char* end, std::string_view terminator) {
 //
 // Also notes where a key or scalar element holds nothing but blanks: the
 // parser drops such text, so it is handed over as character references.
+//
+// And notes the document's shape: whether every text stands alone in its element (then
+// the element's value is its text, and the parser need not make a node for each text),
+// and how many nodes the parse makes.
 bool scanText(const char* begin, const char* end, int maxDepth,
-              std::vector<std::pair<std::size_t, std::size_t>>& blankValues) {
+              std::vector<std::pair<std::size_t, std::size_t>>& blankValues, DocumentShape& shape) {
   const char* text = begin;
   int depth = 0;
+  // For each open element: whether it is a container, whose children are elements only.
+  std::vector<bool> containers;
   while (text < end) {
     if (*text != '<') {
       const void* tag = std::memchr(text, '<', static_cast<std::size_t>(end - text));
+      const char* stop = tag == nullptr ? end : static_cast<const char*>(tag);
+      if (depth > 0 && std::any_of(text, stop, [](char c) { return !isXmlBlank(c); })) {
+        ++shape.texts;
+        if (containers.back()) shape.plainTexts = false;
+      }
       if (tag == nullptr) break;
-      text = static_cast<const char*>(tag);
+      text = stop;
     }
     const std::string_view rest(text, static_cast<std::size_t>(end - text));
+    // Comments, CDATA and instructions inside an element can split or carry its text.
+    if (depth > 0 && rest.starts_with("<!")) shape.plainTexts = false;
+    if (depth > 0 && rest.starts_with("<?")) shape.plainTexts = false;
+    if (rest.starts_with("<![CDATA[")) ++shape.texts;
     if (rest.starts_with("<!--")) {
       if (!skipPast(text, end, "-->")) return true;
     } else if (rest.starts_with("<![CDATA[")) {
@@ -82,7 +120,10 @@ bool scanText(const char* begin, const char* end, int maxDepth,
     } else if (rest.starts_with("<!")) {
       if (!skipPast(text, end, ">")) return true;
     } else if (rest.starts_with("</")) {
-      if (depth > 0) --depth;
+      if (depth > 0) {
+        --depth;
+        containers.pop_back();
+      }
       if (!skipPast(text, end, ">")) return true;
     } else {
       char quote = 0;
@@ -92,6 +133,8 @@ bool scanText(const char* begin, const char* end, int maxDepth,
           if (*text == quote) quote = 0;
         } else if (*text == '"' || *text == '\'') {
           quote = *text;
+        } else if (*text == '=') {
+          ++shape.attributes;
         } else if (*text == '>') {
           break;
         }
@@ -101,8 +144,12 @@ bool scanText(const char* begin, const char* end, int maxDepth,
       const std::string_view tag(rest.data() + 1, static_cast<std::size_t>(text - rest.data() - 1));
       ++text;
       if (depth + 1 > maxDepth) return false;
+      ++shape.elements;
+      // Markup inside a value (a data entry holding XML) is printed from its text nodes.
+      if (depth > 0 && !containers.back()) shape.plainTexts = false;
       if (previous == '/') continue;  // an empty element opens no level
       ++depth;
+      containers.push_back(isContainer(tag));
       if (holdsText(tag)) {
         const char* blank = text;
         while (blank < end && isXmlBlank(*blank)) ++blank;
@@ -158,7 +205,17 @@ const rapidxml::xml_node<char>* PListDocument::rootDict() const {
   return dict != nullptr && std::string_view(dict->name(), dict->name_size()) == "dict" ? dict : nullptr;
 }
 
+void PListDocument::clearKeepingTree() {
+  nodes_ -= treeNodes_;
+  treeNodes_ = 0;
+  clear();
+}
+
 void PListDocument::clear() {
+  if (budget_ != nullptr) *budget_ += nodes_;
+  budget_ = nullptr;
+  nodes_ = 0;
+  treeNodes_ = 0;
   document_.clear();
   std::vector<char>().swap(text_);  // gives the memory back, not only the length
 }
@@ -203,9 +260,22 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
   const auto leadingLines = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(leading), '\n');
   trimWhitespace(text);
   std::vector<std::pair<std::size_t, std::size_t>> blankValues;
-  if (!scanText(text.data(), text.data() + text.size(), kMaxPlistDepth, blankValues)) {
+  DocumentShape shape;
+  if (!scanText(text.data(), text.data() + text.size(), kMaxPlistDepth, blankValues, shape)) {
     errorMessage_ = kTooDeep;
     return false;
+  }
+  shape.texts += blankValues.size();
+  const std::size_t treeNodes = document.treeBuilt_ ? shape.elements : 0;
+  if (budget_ != nullptr) {
+    if (shape.nodes() + treeNodes > *budget_) {
+      errorMessage_ = std::string(kTooManyNodes) + " (" + std::to_string(kMaxPlistNodes) + " at once)";
+      return false;
+    }
+    *budget_ -= shape.nodes() + treeNodes;
+    document.budget_ = budget_;
+    document.nodes_ = shape.nodes() + treeNodes;
+    document.treeNodes_ = treeNodes;
   }
   document.text_.reserve(text.size() + 1);
   std::size_t copied = 0;
@@ -222,7 +292,11 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
                         text.end());
   document.text_.push_back('\0');
   try {
-    document.document_.parse<kParseFlags>(document.text_.data());
+    if (shape.plainTexts) {
+      document.document_.parse<kPlainTextFlags>(document.text_.data());
+    } else {
+      document.document_.parse<kParseFlags>(document.text_.data());
+    }
   } catch (const rapidxml::parse_error& error) {
     errorMessage_ = error.what();
     const auto offset = error.where<char>() - document.text_.data();
@@ -239,14 +313,9 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
 }
 
 std::string elementText(const rapidxml::xml_node<char>* element) {
-  std::string text;
-  if (element == nullptr) return text;
-  for (const auto* child = element->first_node(); child != nullptr; child = child->next_sibling()) {
-    if (child->type() == rapidxml::node_data || child->type() == rapidxml::node_cdata) {
-      text.append(child->value(), child->value_size());
-    }
-  }
-  return text;
+  std::string storage;
+  const std::string_view text = elementTextView(element, storage);
+  return text.data() == storage.data() ? std::move(storage) : std::string(text);
 }
 
 
@@ -256,12 +325,19 @@ std::string_view elementTextView(const rapidxml::xml_node<char>* element, std::s
   for (const auto* child = element->first_node(); child != nullptr; child = child->next_sibling()) {
     if (child->type() != rapidxml::node_data && child->type() != rapidxml::node_cdata) continue;
     if (piece != nullptr) {
-      storage = elementText(element);
+      storage.clear();
+      for (piece = element->first_node(); piece != nullptr; piece = piece->next_sibling()) {
+        if (piece->type() == rapidxml::node_data || piece->type() == rapidxml::node_cdata) {
+          storage.append(piece->value(), piece->value_size());
+        }
+      }
       return storage;
     }
     piece = child;
   }
-  if (piece == nullptr) return {};
+  // Parsed without text nodes, an element holds its text as its value; with them, an
+  // element without text has an empty value.
+  if (piece == nullptr) return {element->value(), element->value_size()};
   return {piece->value(), piece->value_size()};
 }
 

@@ -15,6 +15,7 @@ namespace ufo {
 class PListDocument {
  public:
   PListDocument() = default;
+  ~PListDocument() { clear(); }
   PListDocument(const PListDocument&) = delete;
   PListDocument& operator=(const PListDocument&) = delete;
 
@@ -27,12 +28,26 @@ class PListDocument {
   // The root element when it is "dict"; otherwise null.
   const rapidxml::xml_node<char>* rootDict() const;
   const rapidxml::xml_document<char>& xml() const { return document_; }
+  // Gives the nodes taken from the parser's budget back.
   void clear();
+  // The same, except the share of the tree built from it, which outlives the document:
+  // that stays taken.
+  void clearKeepingTree();
+
+  // A tree will be built from this document (ufo::PListNode): its nodes are taken from
+  // the budget with the parsed nodes. Set before parsing.
+  void setTreeBuilt(bool built) { treeBuilt_ = built; }
+  // Nodes the document (and its tree) holds, as taken from the budget.
+  std::size_t nodes() const { return nodes_; }
 
  private:
   friend class PListParser;
   std::vector<char> text_;
   rapidxml::xml_document<char> document_;
+  bool treeBuilt_ = false;
+  std::size_t nodes_ = 0;
+  std::size_t treeNodes_ = 0;
+  std::size_t* budget_ = nullptr;
 };
 
 class PListParser {
@@ -50,6 +65,12 @@ class PListParser {
   // The same for text already in memory; prints nothing.
   [[nodiscard]] bool parseText(std::string text, PListDocument& document);
 
+  // Nodes that the documents parsed from now on may hold at once (elements, attributes,
+  // texts, and the nodes of trees built from them): each parse takes its share before
+  // the document is built and refuses the text when too few are left; a document gives
+  // its share back when cleared. Null: no bound. The counter must outlive the documents.
+  void setNodeBudget(std::size_t* nodesLeft) { budget_ = nodesLeft; }
+
   // The XML parser's message of the last failure, alone.
   const std::string& errorMessage() const { return errorMessage_; }
   // Where it happened in the text given: line from 1 and byte from 0; line 0 when the
@@ -58,6 +79,7 @@ class PListParser {
   std::size_t errorByte() const { return errorByte_; }
 
  private:
+  std::size_t* budget_ = nullptr;
   std::string errorMessage_;
   std::size_t errorLine_ = 0;
   std::size_t errorByte_ = 0;

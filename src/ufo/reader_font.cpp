@@ -66,6 +66,10 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   warnings_ = ReadWarnings(&std::cout);
   glyphParser_.setTarget(font_, style_);
   glyphParser_.setWarnings(&warnings_);
+  plistNodesLeft_ = kMaxPlistNodes;
+  plistParser_.setNodeBudget(&plistNodesLeft_);
+  glyphParser_.setNodeBudget(&plistNodesLeft_);
+  lib_.setTreeBuilt(true);
 
   bool result = false;
   try {
@@ -77,7 +81,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       applyFontInfo();
       fontInfo_.clear();
       applyLib();
-      lib_.clear();
+      lib_.clearKeepingTree();  // the tree stays in the lib root
       const std::size_t earlierGlyphs = font_->glyphCount();
       applyGlyphs();
       contents_.clear();

@@ -71,6 +71,9 @@ class UfoFontParser {
 
   Parser* parser_;
   const vn::ImportOptions* options_ = nullptr;
+  // Nodes the property lists may still take (kMaxPlistNodes at the start of a read);
+  // before the documents, which give theirs back when destroyed.
+  std::size_t plistNodesLeft_ = 0;
   PListParser plistParser_;
   UfoGlyphParser glyphParser_;
   PListNode* libRoot_ = nullptr;

@@ -208,6 +208,11 @@ void UfoFontParser::applyKerning() {
       pairs.push_back(KerningEntry{vn::KerningPairKey{left, right}, *value, false});
     });
   });
+  // The pairs are all taken: the list's document and the look-ups go before the model's
+  // pairs are made.
+  kerning_.clear();
+  SideCache().swap(sides);
+  std::unordered_set<std::string>().swap(glyphNames);
   markRepeatedPairs(pairs);
   for (const auto& [index, item] : inexact) {
     if (pairs[index].repeated) continue;
