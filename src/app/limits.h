@@ -27,4 +27,12 @@ constexpr std::uint64_t unpackBudget(std::uint64_t archiveBytes) {
   return byRatio > kMinUnpackBudget ? byRatio : kMinUnpackBudget;
 }
 
+// Property-list nodes (elements, attributes, texts: about a hundred bytes each, however
+// little text they stand for) that a UFO unpacked from an archive may hold at once: one
+// a byte of the archive, and at least the UFO reader's own bound. A folder's lists are
+// read without this bound: what they cost follows their own bytes.
+constexpr std::uint64_t plistNodeLimit(std::uint64_t archiveBytes, std::uint64_t readerBound) {
+  return archiveBytes > readerBound ? archiveBytes : readerBound;
+}
+
 }  // namespace vn

@@ -1,15 +1,18 @@
 // UFO folder or ".ufoz" archive to one native file.
 #include <fstream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string_view>
 
 #include "app/archive.h"
 #include "app/driver.h"
+#include "app/limits.h"
 #include "app/messages.h"
 #include "model/font_style_pair.h"
 #include "native/writer.h"
 #include "platform/file_system.h"
+#include "ufo/limits.h"
 #include "ufo/parser.h"
 #include "ufo/plist_node.h"
 
@@ -141,6 +144,8 @@ int convertUfo(RunContext& run) {
 
     font->layout.setIncludeFolders(includeFolders(run.line.inputPath, ufoPath, unpacked.has_value()));
     ufo::Parser parser;
+    parser.setPlistNodeLimit(unpacked ? vn::plistNodeLimit(run.source.size(), ufo::kMaxPlistNodes)
+                                      : std::numeric_limits<std::size_t>::max());
     ufo::PListNode libRoot(ufo::plist::kDict, std::string(), std::string());
     const vn::ImportOptions options = ufoImportOptions(run.line.ttx);
     read = parser.read(pair, &libRoot, ufoPath, &options);

@@ -12,6 +12,7 @@
 #include "model/font.h"
 #include "model/layer.h"
 #include "model/style.h"
+#include "ufo/plist_parser.h"
 #include "xml/xml_parser.h"
 #include "xml/xml_recording.h"
 
@@ -38,7 +39,7 @@ class UfoGlyphParser : public xml::XmlParser {
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
   // The budget of property-list nodes that glyph libs are parsed against (PListParser).
-  void setNodeBudget(std::size_t* nodesLeft) { plistNodesLeft_ = nodesLeft; }
+  void setNodeBudget(PListNodeBudget* budget) { plistNodesLeft_ = budget; }
   // Whether an anchor of the named glyph (a point link) lost a fraction of its position
   // since the last setTarget: the links hold whole units.
   bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
@@ -82,7 +83,7 @@ class UfoGlyphParser : public xml::XmlParser {
   vn::Font* font_ = nullptr;
   vn::Style* style_ = nullptr;
   ReadWarnings* warnings_ = nullptr;
-  std::size_t* plistNodesLeft_ = nullptr;
+  PListNodeBudget* plistNodesLeft_ = nullptr;
   std::unordered_set<std::string> fractionalAnchors_;
 };
 

@@ -46,6 +46,8 @@ vn::PathKind Parser::memberKind(const std::string& member) {
   return vn::pathKind(resolve(member));
 }
 
+void Parser::setPlistNodeLimit(std::size_t nodes) { fontParser_->setPlistNodeLimit(nodes); }
+
 bool Parser::read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
                   const vn::ImportOptions* options) {
   NumericLocaleScope locale;

@@ -44,6 +44,8 @@ class Parser : public xml::UriReader, public xml::UriBase {
   // goes to libRoot. libRoot and options may be null. LC_NUMERIC is "C" meanwhile.
   [[nodiscard]] bool read(FontStylePair& pair, PListNode* libRoot, const std::string& folder,
             const vn::ImportOptions* options);
+  // Nodes the property lists of one read may hold at once (kMaxPlistNodes unless set).
+  void setPlistNodeLimit(std::size_t nodes);
 
  private:
   std::unique_ptr<UfoFontParser> fontParser_;

@@ -212,7 +212,7 @@ void PListDocument::clearKeepingTree() {
 }
 
 void PListDocument::clear() {
-  if (budget_ != nullptr) *budget_ += nodes_;
+  if (budget_ != nullptr) budget_->left += nodes_;
   budget_ = nullptr;
   nodes_ = 0;
   treeNodes_ = 0;
@@ -268,11 +268,11 @@ bool PListParser::parseText(std::string text, PListDocument& document) {
   shape.texts += blankValues.size();
   const std::size_t treeNodes = document.treeBuilt_ ? shape.elements : 0;
   if (budget_ != nullptr) {
-    if (shape.nodes() + treeNodes > *budget_) {
-      errorMessage_ = std::string(kTooManyNodes) + " (" + std::to_string(kMaxPlistNodes) + " at once)";
+    if (shape.nodes() + treeNodes > budget_->left) {
+      errorMessage_ = std::string(kTooManyNodes) + " (" + std::to_string(budget_->limit) + " at once)";
       return false;
     }
-    *budget_ -= shape.nodes() + treeNodes;
+    budget_->left -= shape.nodes() + treeNodes;
     document.budget_ = budget_;
     document.nodes_ = shape.nodes() + treeNodes;
     document.treeNodes_ = treeNodes;

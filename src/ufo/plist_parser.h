@@ -11,6 +11,12 @@
 
 namespace ufo {
 
+// Property-list nodes that documents may still take, out of the limit set for one read.
+struct PListNodeBudget {
+  std::size_t left = 0;
+  std::size_t limit = 0;
+};
+
 // A parsed document and the text it points into.
 class PListDocument {
  public:
@@ -47,7 +53,7 @@ class PListDocument {
   bool treeBuilt_ = false;
   std::size_t nodes_ = 0;
   std::size_t treeNodes_ = 0;
-  std::size_t* budget_ = nullptr;
+  PListNodeBudget* budget_ = nullptr;
 };
 
 class PListParser {
@@ -68,8 +74,8 @@ class PListParser {
   // Nodes that the documents parsed from now on may hold at once (elements, attributes,
   // texts, and the nodes of trees built from them): each parse takes its share before
   // the document is built and refuses the text when too few are left; a document gives
-  // its share back when cleared. Null: no bound. The counter must outlive the documents.
-  void setNodeBudget(std::size_t* nodesLeft) { budget_ = nodesLeft; }
+  // its share back when cleared. Null: no bound. The budget must outlive the documents.
+  void setNodeBudget(PListNodeBudget* budget) { budget_ = budget; }
 
   // The XML parser's message of the last failure, alone.
   const std::string& errorMessage() const { return errorMessage_; }
@@ -79,7 +85,7 @@ class PListParser {
   std::size_t errorByte() const { return errorByte_; }
 
  private:
-  std::size_t* budget_ = nullptr;
+  PListNodeBudget* budget_ = nullptr;
   std::string errorMessage_;
   std::size_t errorLine_ = 0;
   std::size_t errorByte_ = 0;

@@ -66,7 +66,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   warnings_ = ReadWarnings(&std::cout);
   glyphParser_.setTarget(font_, style_);
   glyphParser_.setWarnings(&warnings_);
-  plistNodesLeft_ = kMaxPlistNodes;
+  plistNodesLeft_ = PListNodeBudget{plistNodeLimit_, plistNodeLimit_};
   plistParser_.setNodeBudget(&plistNodesLeft_);
   glyphParser_.setNodeBudget(&plistNodesLeft_);
   lib_.setTreeBuilt(true);

@@ -10,6 +10,7 @@
 #include "model/font_style_pair.h"
 #include "model/kerning.h"
 #include "ufo/glif_parser.h"
+#include "ufo/limits.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_errors.h"
@@ -46,6 +47,7 @@ class UfoFontParser {
   virtual ~UfoFontParser() = default;
 
   [[nodiscard]] bool read(FontStylePair& pair, PListNode* libRoot, const vn::ImportOptions* options);
+  void setPlistNodeLimit(std::size_t nodes) { plistNodeLimit_ = nodes; }
 
  private:
   [[nodiscard]] bool loadDocuments();
@@ -73,7 +75,8 @@ class UfoFontParser {
   const vn::ImportOptions* options_ = nullptr;
   // Nodes the property lists may still take (kMaxPlistNodes at the start of a read);
   // before the documents, which give theirs back when destroyed.
-  std::size_t plistNodesLeft_ = 0;
+  PListNodeBudget plistNodesLeft_;
+  std::size_t plistNodeLimit_ = kMaxPlistNodes;
   PListParser plistParser_;
   UfoGlyphParser glyphParser_;
   PListNode* libRoot_ = nullptr;

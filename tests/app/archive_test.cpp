@@ -220,6 +220,37 @@ TEST(Archive, UnpackedBytesAreBoundedByTheArchiveSize) {
   }
 }
 
+// Property-list nodes cost about a hundred bytes each however short their text, so a
+// small archive may not bring more of them than the reader's bound; a folder's lists
+// cost in proportion to their own bytes and are read whatever their count.
+TEST(Archive, PropertyListNodesAreBoundedInArchivesOnly) {
+  const std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+  const std::vector<Entry> entries{
+      {"x.ufo/metainfo.plist", plist + "<dict><key>formatVersion</key><integer>2</integer></dict></plist>"},
+      {"x.ufo/glyphs/contents.plist", plist + "<dict><key>a</key><string>a.glif</string></dict></plist>"},
+      {"x.ufo/glyphs/a.glif", "<glyph name=\"a\" format=\"1\"><advance width=\"500\"/></glyph>"},
+      // 500,000 elements, kept as a tree too: past the 800,000 nodes, 3.5 MB of text.
+      {"x.ufo/lib.plist", plist + "<dict><key>com.example.flags</key><array>" + repeat("<true/>", 500000) +
+                              "</array></dict></plist>"}};
+  TempFolder folder;
+  for (const Entry& entry : entries) {
+    fs::create_directories(fs::path(folder / entry.name).parent_path());
+    writeFile(folder / entry.name, entry.content);
+  }
+  std::vector<Entry> zipped;
+  for (const Entry& entry : entries) zipped.push_back({"z" + entry.name.substr(1), entry.content});
+  makeArchive(folder / "z.ufoz", zipped);
+  const RunResult fromFolder = testing_app::runProgram(folder.path(), {"-s", "x.ufo"});
+  EXPECT_EQ(fromFolder.exitCode, 0) << fromFolder.out;
+  const RunResult fromArchive = testing_app::runProgram(folder.path(), {"-s", "z.ufoz"});
+  EXPECT_EQ(fromArchive.exitCode, 252);
+  EXPECT_NE(fromArchive.out.find("plist parsing error: the property lists hold more elements, attributes and "
+                                 "texts than the reader accepts (800000 at once)\n"),
+            std::string::npos)
+      << fromArchive.out;
+  EXPECT_FALSE(fs::exists(folder / "z.qtf"));
+}
+
 TEST(Archive, ReadFailureNamesTheArchiveAndRemovesTheUnpackedFolder) {
   TempFolder folder;
   // A well-formed archive whose UFO cannot be read (no metainfo.plist).
