@@ -80,6 +80,13 @@ Function realZip(const char* name) {
   return library ? reinterpret_cast<Function>(::dlsym(library, name)) : nullptr;
 }
 
+// open and open64 alike: the real call, then the FIFO swap when armed.
+int openThenSwap(int (*real)(const char*, int, ...), const char* path, int flags, va_list arguments) {
+  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+  const int file = real(path, flags, mode);
+  swapForFifo(path);
+  return file;
+}
 }  // namespace
 
 // The bytes of "alloc-limit:<bytes>"; 0 without it.
@@ -145,10 +152,8 @@ int open(const char* path, int flags, ...) {
   static const auto real = next<int (*)(const char*, int, ...)>("open");
   va_list arguments;
   va_start(arguments, flags);
-  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+  const int file = openThenSwap(real, path, flags, arguments);
   va_end(arguments);
-  const int file = real(path, flags, mode);
-  swapForFifo(path);
   return file;
 }
 
@@ -156,10 +161,8 @@ int open64(const char* path, int flags, ...) {
   static const auto real = next<int (*)(const char*, int, ...)>("open64");
   va_list arguments;
   va_start(arguments, flags);
-  const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+  const int file = openThenSwap(real, path, flags, arguments);
   va_end(arguments);
-  const int file = real(path, flags, mode);
-  swapForFifo(path);
   return file;
 }
 
