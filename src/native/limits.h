@@ -19,8 +19,8 @@ inline constexpr uint32_t kMaxGlyphName = 255;
 // compares (the font's and the rebuilt ones together, so twice the pairs); past them
 // the kerning is hostile and is not written. Real fonts reach millions: a class with a
 // zero exception under a class pair travels as glyph pairs (one Debian font comes to
-// 2.3 million pairs, checked over 4.8 million combinations). At the bound a write
-// takes about a gigabyte.
+// 2.3 million pairs, checked over 4.8 million combinations). At the bound a conversion
+// either way peaks at about 1.2 GB.
 inline constexpr uint64_t kMaxWrittenGlyphPairs = uint64_t{1} << 22;
 inline constexpr uint64_t kMaxCheckedCombinations = 2 * kMaxWrittenGlyphPairs;
 
