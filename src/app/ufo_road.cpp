@@ -71,6 +71,7 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
   const std::string temporary =
       vn::uniqueTemporaryPath(run.outParts.folder, run.outParts.name + ".qtf");
   bool written = false;
+  std::string failure;  // the writer's reason, when the font is the cause
   try {
     std::fstream stream;
     vn::openFileStream(stream, temporary,
@@ -83,6 +84,7 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
       // one write instead of a system call per glyph.
       std::stringstream buffer(std::ios::in | std::ios::out | std::ios::binary);
       written = writer.write(pair, &optionByte, &buffer);
+      failure = writer.failure();
       const std::string_view bytes = buffer.view();
       stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       stream.flush();
@@ -98,6 +100,7 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
   if (!written || !vn::movePath(temporary, outputPath)) {
     vn::removeQuietly(temporary);
     run.console.line(msg::cannotWriteNative(outputPath));
+    if (!failure.empty()) run.console.line(failure);
     return msg::kConversionFailure;
   }
   run.writtenPaths.push_back(outputPath);

@@ -71,6 +71,8 @@ class Writer::Impl {
  public:
   bool write(FontStylePair& pair, uint8_t options, std::ostream& stream);
 
+  std::string failure;
+
  private:
   bool writeGlyphs(RecordWriter& out, vn::Font& font, const KerningPreparation& kerning);
 };
@@ -88,7 +90,10 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
 
   KerningPreparation kerning;
   // Kerning too large for the file fails the write rather than leaving it out silently.
-  if (!prepareKerning(font, kerning, kerningLayoutRoutes())) return false;
+  if (!prepareKerning(font, kerning, kerningLayoutRoutes())) {
+    failure = kerning.refusal;
+    return false;
+  }
 
   FontInfoExtras extras;
   extras.kerningClassBlock = kerning.kerningClassBlock;
@@ -162,8 +167,11 @@ Writer::Writer() : impl_(std::make_unique<Impl>()) {}
 Writer::~Writer() = default;
 
 bool Writer::write(FontStylePair& pair, const uint8_t* options, std::ostream* out) {
+  impl_->failure.clear();
   if (!pair.font || !pair.style || !out || !out->good()) return false;
   return impl_->write(pair, options ? *options : 1, *out);
 }
+
+const std::string& Writer::failure() const { return impl_->failure; }
 
 }  // namespace qtf

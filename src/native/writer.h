@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "model/font_style_pair.h"
 
@@ -22,6 +23,9 @@ class Writer {
   // written. The stream is neither flushed at the end nor closed: the caller writes to
   // a temporary file and moves it into place.
   bool write(FontStylePair& pair, const uint8_t* options, std::ostream* out);
+  // Why the last write failed, where the font itself is the cause (a line for the user);
+  // empty otherwise.
+  const std::string& failure() const;
 
  private:
   class Impl;

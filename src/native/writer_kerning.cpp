@@ -486,6 +486,13 @@ void buildClassBlock(const std::vector<WrittenClass>& classes, KerningPreparatio
   out.kerningClassBlock.assign(bytes.begin(), bytes.end());
 }
 
+// The detail line of a refused kerning.
+std::string kerningTooLarge() {
+  return "Its kerning would take more than " + vn::formatInteger(static_cast<int64_t>(kMaxWrittenGlyphPairs)) +
+         " glyph pairs in the native file: a kerning class whose every member is kerned on its own, or whose "
+         "glyphs have a zero exception under a class pair, is written as glyph pairs.";
+}
+
 }  // namespace
 
 bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes* routes) {
@@ -520,6 +527,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
   std::vector<WrittenClass> classes = classesToWrite(source, true);
   if (!groupNamesReadBack(classes)) classes = classesToWrite(source, true, KeyedNames::kKeyGlyph);
   out.glyphKerning.clear();
+  out.refusal.clear();
   const uint64_t fontExpandedSize = expandedSize(fontKerning);
   bool faithful = (&source == &fontKerning ? fontExpandedSize : expandedSize(source)) <= kMaxWrittenGlyphPairs;
   // A layout class of the same name would replace a kerning class's definition.
@@ -539,6 +547,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
     if (fontExpandedSize > kMaxWrittenGlyphPairs) {
       out.glyphKerning.clear();
       buildClassBlock(classes, out);
+      out.refusal = kerningTooLarge();
       return false;
     }
     if (!fontExpanded) expandToFilePairs(fontKerning, out.glyphKerning);

@@ -43,6 +43,8 @@ struct KerningPreparation {
   std::vector<vn::GlyphId> glyphIds;
   // True when the classes could not carry the kerning and it is written flat.
   bool flattened = false;
+  // Why the kerning cannot be written, when prepareKerning refused it; else empty.
+  std::string refusal;
 };
 
 // False when the kerning cannot be written: classes that do not read back and a flat
