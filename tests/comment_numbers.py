@@ -4,8 +4,8 @@
 Usage: comment_numbers.py ROOT_DIR
 
 Comments say in the code's own words what a piece of code holds or why. A comment
-that begins with a section number ("// 4.120: the header") or names a section by
-its number ("see section 4.120") explains nothing to the reader of this tree.
+that begins with a section number (two slashes, then a number such as 4 dot 120 and a
+colon) or names a section by its number explains nothing to the reader of this tree.
 Every source file under src/, tools/, tests/, fuzz/ and bench/ is read.
 """
 import os
