@@ -84,7 +84,9 @@ TEST(FaithfulGlyphs, ContoursStartingWithOffCurvePointsKeepTheirSegments) {
 
 // Closed contours whose last on-curve point stands on their first: the zero-length
 // closing segment is a point of its own and must come back, however the contour ends.
+// A closed contour of one point (a mark some fonts keep) stays closed.
 const std::vector<std::vector<std::string>> kRepeatedStart = {
+    {"-512,1147,line"},
     {"419,408,line", "419,408,line"},
     {"0,0,line", "100,0,line", "100,100,line", "0,0,line"},
     {"0,0,line", "100,0,line", "100,60,off", "40,100,off", "0,0,curve"},
