@@ -2,14 +2,49 @@
 // preferred names folded into the family and style names, a compatible full name the same
 // as the full name, names, a creation time and a weight it must hold and the source lacks
 // or gives otherwise, and the blue pairs its arrays move, leave out or add.
+#include <string_view>
+
 #include "model/font.h"
 #include "model/numbers.h"
 #include "model/style.h"
 #include "ufo/fontinfo_keys.h"
 #include "ufo/fontinfo_reader.h"
+#include "ufo/fontinfo_writer.h"
+#include "ufo/plist_parser.h"
 #include "ufo/reader_warnings.h"
 
 namespace ufo {
+
+namespace {
+
+using Node = rapidxml::xml_node<char>;
+
+std::string_view nameOf(const Node* node) { return {node->name(), node->name_size()}; }
+
+// A written value as the changes line shows it: text quoted, numbers as written, a
+// list as its numbers.
+std::string shownValue(const Node* value) {
+  const std::string_view name = nameOf(value);
+  const std::string text(value->value(), value->value_size());
+  if (name == "string") return "\"" + text + "\"";
+  if (name == "array") {
+    std::string shown;
+    for (const Node* item = value->first_node(); item; item = item->next_sibling()) {
+      if (!shown.empty()) shown += ' ';
+      shown.append(item->value(), item->value_size());
+    }
+    return shown.empty() ? "(empty)" : shown;
+  }
+  if (name == "true" || name == "false") return std::string(name);
+  return text;
+}
+
+// Named on the line of the metrics taken from the glyphs' bounds.
+bool namedWithDerivedMetrics(std::string_view key) {
+  return key == "openTypeOS2WinAscent" || key == "openTypeOS2WinDescent";
+}
+
+}  // namespace
 
 // The native file has no place of its own for the preferred names: the family goes
 // through "familyName" and the subfamily through "styleName". A value that cannot go
@@ -78,9 +113,43 @@ void FontInfoReader::noteChangedValues() {
   } else if (*weightNameText_ != names.weightName) {
     changed("postscriptWeightName " + quoted(*weightNameText_) + " becomes " + quoted(names.weightName));
   }
+  noteAddedKeys();
+}
+
+void FontInfoReader::noteAddedKeys() {
+  // What the UFO writer gives for the font as read is what a UFO written from the
+  // native file gives: the keys it adds are found by writing them.
+  std::string text = "<plist><dict>";
+  FontInfoWriter(font_, style_).appendKeys(text);
+  text += "</dict></plist>";
+  PListDocument document;
+  if (!PListParser().parseText(std::move(text), document) || !document.rootDict()) return;
+  for (const Node* key = document.rootDict()->first_node(); key; key = key->next_sibling()) {
+    const Node* value = key->next_sibling();
+    if (!value) break;
+    const std::string name(key->value(), key->value_size());
+    if (!givenKeys_.count(name) && !namedKeys_.count(name) && !namedWithDerivedMetrics(name)) {
+      changed(name + " " + shownValue(value) + " added");
+    }
+    key = value;
+  }
+  // The native file always holds an hhea line gap: without one of its own, the typo
+  // line gap in 16 bits.
+  constexpr const char* kHheaLineGap = "openTypeHheaLineGap";
+  if (!givenKeys_.count(kHheaLineGap) && !namedKeys_.count(kHheaLineGap)) {
+    const auto held = static_cast<std::int16_t>(vn::roundToInt32(style_->metrics.typoLineGap));
+    changed(std::string(kHheaLineGap) + " " + vn::formatInteger(held) + " added");
+  }
 }
 
 void FontInfoReader::changed(const std::string& item) {
+  // The key an item starts with, and the one a value moves to, count as named.
+  namedKeys_.insert(item.substr(0, item.find(' ')));
+  constexpr std::string_view kMovedTo = " moved to ";
+  if (const size_t moved = item.find(kMovedTo); moved != std::string::npos) {
+    const size_t start = moved + kMovedTo.size();
+    namedKeys_.insert(item.substr(start, item.find(' ', start) - start));
+  }
   if (warnings_) warnings_->listEvery(warning::kFontInfoChanges, warning::kFontInfoChangesLine, item);
 }
 

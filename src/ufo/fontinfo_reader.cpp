@@ -71,6 +71,7 @@ void FontInfoReader::notRead(const std::string& key) {
 
 void FontInfoReader::readKey(const std::string& key, std::string_view elementName, const std::string& rawText) {
   if (!font_ || !style_) return;
+  givenKeys_.insert(key);
   const FontInfoKey* entry = findFontInfoKey(key);
   if (!entry || !nativeFileCarries(key)) {
     notRead(key);
@@ -199,6 +200,7 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
 
 void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
   if (!font_ || !style_) return;
+  givenKeys_.insert(key);
   if (key == "guidelines") {
     // UFO 3 font guidelines: the font's guides, as the older lib entry gives them.
     if (value && nameOf(value) == "array") {

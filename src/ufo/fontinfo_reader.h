@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,10 @@ class FontInfoReader {
   void noteChangedValues();
   // Blue pairs that the native file's arrays, read back, move, leave out or add.
   void noteBlueChanges();
+  // Keys the UFO writer gives from what the native file holds though the source left
+  // them out (the defaults and composed values the native file must hold), each with
+  // its value, apart from those another entry already names.
+  void noteAddedKeys();
   // Names one change on the fontinfo changes line.
   void changed(const std::string& item);
 
@@ -93,6 +98,9 @@ class FontInfoReader {
   std::vector<BlueSource> blueSources_;
   // Last numbers of blue arrays of odd length, which make no pair: "postscriptBlueValues 600".
   std::vector<std::string> unpairedBlues_;
+  // Every key the file gave, and the keys named on the changes line so far.
+  std::set<std::string> givenKeys_;
+  std::set<std::string> namedKeys_;
 };
 
 }  // namespace ufo

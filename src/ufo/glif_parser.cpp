@@ -300,6 +300,12 @@ void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes, bool open) {
                                       [](const Node& node) { return node.type != Node::kQuadratic; });
     if (onCurve != nodes.end()) std::rotate(nodes.begin(), onCurve, nodes.end());
   }
+  // A closed contour whose own last on-curve point stands on its first ends with a
+  // zero-length segment; that point is kept by a closing node added below. (Every
+  // off-curve point is still of the quadratic type here; "curve" points are cubic.)
+  const bool endsOnStart = !open && nodes.size() > 1 && nodes.front().type != Node::kQuadratic &&
+                           nodes.back().type != Node::kQuadratic && nodes.back().x == nodes.front().x &&
+                           nodes.back().y == nodes.front().y;
   if (nodes.front().type == Node::kQuadratic) {
     if (nodes.back().type != Node::kQuadratic) {
       Node start = nodes.back();
@@ -336,6 +342,15 @@ void UfoGlyphParser::finishNodes(std::vector<vn::Node>& nodes, bool open) {
     }
     nodes[i].type = Node::kOnCurve;
     if (run >= 2) i -= run;
+  }
+  // The glyph writer leaves out a closed contour's last node when it stands on the
+  // first; this one is the node it leaves out, so the file's own last point comes back.
+  if (endsOnStart) {
+    Node closing;
+    closing.x = nodes.front().x;
+    closing.y = nodes.front().y;
+    closing.flags = nodes.front().flags & Node::kFlagSmooth;
+    nodes.push_back(std::move(closing));
   }
 }
 

@@ -73,6 +73,9 @@ void writeContour(std::string& out, const vn::Contour& contour, const vn::Matrix
       --count;
     }
     state = nodes[count - 1].type;
+    // A closed contour has no move point: one whose only written node is its first
+    // (a contour of one point) writes it as a line point, so that it stays closed.
+    if (state == vn::Node::kMove) state = vn::Node::kOnCurve;
   }
 
   out += "    <contour>\n";

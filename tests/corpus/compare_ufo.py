@@ -199,6 +199,8 @@ WARNINGS = {
     "glyph lib": "glyph lib entries are not carried",
     "glyph notes": "glyph notes are not carried",
     "layers": "glyph layers other than the default one are not carried",
+    "fontinfo changes": "fontinfo.plist values that the native format holds in another form are changed",
+    "derived metrics": "fontinfo.plist lacks win metrics the native format must hold",
 }
 
 # Keys the writer always writes (or composes) when the original leaves them out:
@@ -209,7 +211,7 @@ KNOWN_WHEN_ABSENT = {
     "openTypeOS2TypoDescender", "openTypeOS2TypoLineGap", "capHeight", "xHeight", "italicAngle",
     "openTypeHeadFlags", "openTypeOS2Type", "openTypeOS2Selection", "styleMapFamilyName", "styleMapStyleName",
     "postscriptFontName", "postscriptFullName", "postscriptWeightName", "versionMajor", "versionMinor",
-    "ascender", "descender", "unitsPerEm",
+    "ascender", "descender", "unitsPerEm", "openTypeHheaLineGap",
 }
 TRUNCATED_ARRAYS = {"postscriptStemSnapH", "postscriptStemSnapV", "postscriptBlueValues", "postscriptOtherBlues",
                     "postscriptFamilyBlues", "postscriptFamilyOtherBlues"}
@@ -235,6 +237,8 @@ def info_loss(key, va, vb, info_a, info_b):
         return "not written when equal to the full name"
     if key == "openTypeOS2Panose" and vb is None and va is not None and len(va) != 10:
         return "kept only with exactly ten digits"
+    if key == "postscriptBlueValues" and va is None and vb == [-20, 0]:
+        return "BlueValues begin with a bottom zone at the baseline"
     if key in TRUNCATED_ARRAYS and va is not None and [int(v) for v in va] == list(vb or []):
         return "fractions are truncated"
     if key == "postscriptBlueScale" and va is not None and vb is not None and abs(va - vb) <= abs(va) * 1e-5:
@@ -448,7 +452,10 @@ def main(original_path, round_trip_path, log_path=None, keep_classes=False):
         reason = info_loss(key, va, vb, info_a, info_b)
         if reason:
             known["fontinfo " + key].append("%r -> %r (%s)" % (va, vb, reason))
-            if key in ("ascender", "descender"):
+            if va is None:
+                # A value the round trip adds is named by the conversion.
+                warned("derived metrics" if key.startswith("openTypeOS2Win") else "fontinfo changes", key)
+            elif key in ("ascender", "descender"):
                 warned("shared metric", key)
             elif reason in ("not a key of this program", "the native file has no place for it"):
                 warned("fontinfo", key)

@@ -82,6 +82,36 @@ TEST(FaithfulGlyphs, ContoursStartingWithOffCurvePointsKeepTheirSegments) {
   }
 }
 
+// Closed contours whose last on-curve point stands on their first: the zero-length
+// closing segment is a point of its own and must come back, however the contour ends.
+// A closed contour of one point (a mark some fonts keep) stays closed.
+const std::vector<std::vector<std::string>> kRepeatedStart = {
+    {"-512,1147,line"},
+    {"419,408,line", "419,408,line"},
+    {"0,0,line", "100,0,line", "100,100,line", "0,0,line"},
+    {"0,0,line", "100,0,line", "100,60,off", "40,100,off", "0,0,curve"},
+    {"0,0,line", "100,0,line", "50,100,off", "0,0,qcurve"},
+    {"0,0,line", "100,0,line", "100,100,line", "0,0,line", "0,0,line"},
+    {"30,100,off", "0,50,qcurve", "0,0,line", "100,0,line", "0,50,line"},
+};
+
+TEST(FaithfulGlyphs, ClosedContoursEndingOnTheirStartKeepEveryPoint) {
+  TempFolder folder;
+  std::vector<GlyphFile> glyphs;
+  for (size_t i = 0; i < kRepeatedStart.size(); ++i) {
+    const std::string name = "r" + std::to_string(i);
+    glyphs.push_back({name, glif(name, "<outline>" + pointsXml(kRepeatedStart[i]) + "</outline>")});
+  }
+  writeUfo(folder.path() / "in.ufo", "<key>familyName</key><string>F</string>", glyphs);
+  const auto [there, back] = convertBothWays(folder);
+  ASSERT_EQ(back.code, 0) << there.out << back.out;
+  for (size_t i = 0; i < kRepeatedStart.size(); ++i) {
+    const std::string name = "r" + std::to_string(i);
+    const auto expected = contours(glif(name, pointsXml(kRepeatedStart[i])));
+    EXPECT_EQ(contours(readFile(folder.path() / "back.ufo" / "glyphs" / (name + ".glif"))), expected) << name;
+  }
+}
+
 std::string markArray(const char* red, const char* green, const char* blue) {
   return std::string("<lib><dict><key>com.typemytype.robofont.mark</key><array><real>") + red + "</real><real>" +
          green + "</real><real>" + blue + "</real><real>1</real></array></dict></lib>";

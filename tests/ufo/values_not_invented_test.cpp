@@ -4,6 +4,7 @@
 // that is lost is named.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "ufo/reader_warnings.h"
@@ -18,6 +19,34 @@ using namespace ufotest;
 const char* const kTallOutline =
     "<outline><contour><point x=\"0\" y=\"-200\" type=\"line\"/><point x=\"300\" y=\"-200\" type=\"line\"/>"
     "<point x=\"300\" y=\"1094\" type=\"line\"/></contour></outline>";
+
+// The values the native file always holds that the cases below do not exercise, as
+// they come back: given, a case's line names only what it is about.
+const std::vector<std::pair<std::string, std::string>> kHeldValues = {
+    {"unitsPerEm", "<integer>1000</integer>"},          {"ascender", "<integer>750</integer>"},
+    {"descender", "<integer>-250</integer>"},           {"capHeight", "<integer>750</integer>"},
+    {"xHeight", "<integer>500</integer>"},              {"italicAngle", "<integer>0</integer>"},
+    {"versionMajor", "<integer>1</integer>"},           {"versionMinor", "<integer>0</integer>"},
+    {"openTypeHeadFlags", "<array/>"},                  {"openTypeOS2Selection", "<array/>"},
+    {"openTypeOS2Type", "<array/>"},                    {"openTypeOS2WidthClass", "<integer>5</integer>"},
+    {"openTypeOS2TypoAscender", "<integer>750</integer>"}, {"openTypeOS2TypoDescender", "<integer>-250</integer>"},
+    {"openTypeOS2TypoLineGap", "<integer>0</integer>"}, {"openTypeHheaLineGap", "<integer>0</integer>"},
+    {"postscriptBlueFuzz", "<integer>1</integer>"},     {"postscriptBlueScale", "<real>0.039625</real>"},
+    {"postscriptBlueShift", "<integer>7</integer>"},    {"postscriptForceBold", "<false/>"},
+    {"postscriptIsFixedPitch", "<false/>"},             {"postscriptUnderlinePosition", "<integer>-100</integer>"},
+    {"postscriptUnderlineThickness", "<integer>50</integer>"}, {"postscriptFontName", "<string>F-Regular</string>"},
+};
+
+// The held values as fontinfo entries, but for the keys left out.
+std::string heldValues(const std::set<std::string>& leftOut = {}) {
+  std::string entries;
+  for (const auto& [key, value] : kHeldValues) {
+    if (!leftOut.count(key)) entries += "<key>" + key + "</key>" + value;
+  }
+  return entries;
+}
+
+const std::string kAlwaysHeld = heldValues();
 
 struct Converted {
   std::string warnings;  // the warning lines of the run to the native file
@@ -92,11 +121,12 @@ TEST(ValuesNotInvented, BlueArraysAsGivenOrWithTheAnnouncedBaselinePair) {
 // is what comes back.
 TEST(ValuesNotInvented, FontInfoChangesAreNamed) {
   // Every value the native file must hold, given.
-  const std::string complete =
+  const std::string complete = kAlwaysHeld +
       "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
       "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
       "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
-      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>";
+      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>"
+      "<key>styleName</key><string>Regular</string><key>postscriptFullName</key><string>F Regular</string>";
   const struct {
     std::string info;
     std::vector<std::string> named;    // on the line, in this order; empty: no line
@@ -171,7 +201,7 @@ std::string fontInfoChanges(const std::string& warnings) {
 // Values the native file holds otherwise than given: the line names each one, every time
 // in full, and what comes back is what it says.
 TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
-  const std::string given =
+  const std::string given = kAlwaysHeld +
       "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string><key>styleName</key><string>Regular</string>"
       "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
       "<key>postscriptFullName</key><string>F Regular</string>";
@@ -257,14 +287,66 @@ TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
         "styleMapStyleName \"regular\" added", "openTypeHeadCreated set to the time of the conversion",
         "postscriptBlueValues -20 -10 moved to postscriptOtherBlues (a first pair whose top edge is not 0 is a "
         "bottom zone away from the baseline)",
-        kAdded, "openTypeOS2WeightClass 700 added"},
-       {{"openTypeNameCompatibleFullName", ""}, {"openTypeOS2WeightClass", "<integer>700</integer>"}}},
+        kAdded, "openTypeOS2WeightClass 700 added",
+        // and every value the native file holds by default, as it comes back
+        "ascender 750 added", "capHeight 750 added", "descender -250 added", "italicAngle 0 added",
+        "openTypeHeadFlags (empty) added", "openTypeOS2Selection (empty) added", "openTypeOS2Type (empty) added",
+        "openTypeOS2TypoAscender 750 added", "openTypeOS2TypoDescender -250 added", "openTypeOS2TypoLineGap 0 added",
+        "openTypeOS2WidthClass 5 added", "postscriptBlueFuzz 1 added", "postscriptBlueScale 0.039625 added",
+        "postscriptBlueShift 7 added", "postscriptFontName \"F-Regular\" added", "postscriptForceBold false added",
+        "postscriptFullName \"F Regular\" added", "postscriptIsFixedPitch false added",
+        "postscriptUnderlinePosition -100 added", "postscriptUnderlineThickness 50 added", "unitsPerEm 1000 added",
+        "versionMajor 1 added", "versionMinor 0 added", "xHeight 500 added", "openTypeHheaLineGap 0 added"},
+       {{"openTypeNameCompatibleFullName", ""}, {"openTypeOS2WeightClass", "<integer>700</integer>"},
+        {"openTypeOS2TypoLineGap", "<integer>0</integer>"}, {"openTypeHheaLineGap", "<integer>0</integer>"},
+        {"postscriptFontName", "<string>F-Regular</string>"}, {"openTypeOS2Type", "<array></array>"}}},
   };
   for (const auto& c : cases) {
     const Converted run = convert(c.info);
     std::string expected;
     for (const std::string& item : c.named) expected += (expected.empty() ? "" : ", ") + item;
     EXPECT_EQ(fontInfoChanges(run.warnings), expected) << c.info;
+    for (const auto& [key, value] : c.back) EXPECT_EQ(valueOf(run.fontinfo, key), value) << key << "\n" << c.info;
+  }
+}
+
+// Values the native file always holds and the source leaves out come back as the UFO
+// writer gives them from it: each is named with the value that comes back.
+TEST(ValuesNotInvented, HeldValuesTheSourceLeavesOutAreNamedAsTheyComeBack) {
+  const std::string rest =
+      "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+      "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
+      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
+      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>"
+      "<key>styleName</key><string>Regular</string><key>postscriptFullName</key><string>F Regular</string>";
+  const struct {
+    std::string info;
+    std::string line;  // the whole line; empty: none
+    std::vector<std::pair<std::string, std::string>> back;
+  } cases[] = {
+      {rest + heldValues(), "", {{"openTypeHheaLineGap", "<integer>0</integer>"}}},
+      // What fonts made from binary fonts lack: the hhea line gap is the typo one.
+      {rest + heldValues({"openTypeHheaLineGap"}), "openTypeHheaLineGap 0 added",
+       {{"openTypeHheaLineGap", "<integer>0</integer>"}}},
+      {rest + heldValues({"openTypeHheaLineGap", "openTypeOS2TypoLineGap"}) +
+           "<key>openTypeOS2TypoLineGap</key><integer>90</integer>",
+       "openTypeHheaLineGap 90 added", {{"openTypeHheaLineGap", "<integer>90</integer>"}}},
+      {rest + heldValues({"openTypeHheaLineGap"}) + "<key>openTypeHheaLineGap</key><integer>67</integer>", "",
+       {{"openTypeHheaLineGap", "<integer>67</integer>"}}},
+      // Numbers, lists, truth values and names, each as written.
+      {rest + heldValues({"italicAngle", "openTypeOS2Type", "postscriptForceBold", "postscriptFontName",
+                          "postscriptBlueScale", "openTypeOS2TypoDescender"}),
+       "italicAngle 0 added, openTypeOS2Type (empty) added, openTypeOS2TypoDescender -250 added, "
+       "postscriptBlueScale 0.039625 added, postscriptFontName \"F-Regular\" added, postscriptForceBold false added",
+       {{"italicAngle", "<integer>0</integer>"}, {"openTypeOS2Type", "<array></array>"},
+        {"postscriptForceBold", "<false/>"}, {"postscriptFontName", "<string>F-Regular</string>"}}},
+      // A value that cannot be read keeps its default, named on the line of such values.
+      {rest + heldValues({"xHeight"}) + "<key>xHeight</key><string>tall</string>", "",
+       {{"xHeight", "<integer>500</integer>"}}},
+  };
+  for (const auto& c : cases) {
+    const Converted run = convert(c.info);
+    EXPECT_EQ(fontInfoChanges(run.warnings), c.line) << c.info;
     for (const auto& [key, value] : c.back) EXPECT_EQ(valueOf(run.fontinfo, key), value) << key << "\n" << c.info;
   }
 }
