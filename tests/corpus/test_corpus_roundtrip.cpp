@@ -15,34 +15,14 @@
 #include <sstream>
 #include <string>
 
+#include "corpus/shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) {
-    if (c == '\'') {
-      out += "'\\''";
-    } else {
-      out += c;
-    }
-  }
-  return out + "'";
-}
-
-// Runs a shell command; its output goes to `log`. Returns the exit status.
-int run(const std::string& command, const fs::path& log) {
-  const int status = std::system((command + " > " + quoted(log.string()) + " 2>&1").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using corpus_shell::quoted;
+using corpus_shell::run;
+using corpus_shell::readText;
 
 class CorpusRoundTrip : public ::testing::TestWithParam<const char*> {
  protected:

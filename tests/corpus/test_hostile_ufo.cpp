@@ -11,15 +11,12 @@
 #include <sstream>
 #include <string>
 
+#include "corpus/shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using corpus_shell::quoted;
 
 int run(const std::string& command, std::string& output, const fs::path& log) {
   const int status = std::system((command + " > " + quoted(log.string()) + " 2>&1").c_str());

@@ -13,31 +13,16 @@
 #include <string>
 
 #include "support/judge_passes.h"
+#include "corpus/shell.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using corpus_shell::quoted;
+using corpus_shell::run;
+using corpus_shell::readText;
 
 constexpr const char* kFont = "/usr/share/fonts/opentype/junicode/JunicodeTwoBeta-BoldItalic.otf";
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-// Runs a shell command with its output in `log`; its exit status.
-int run(const std::string& command, const fs::path& log) {
-  const int status = std::system((command + " > " + quoted(log.string()) + " 2>&1").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string readText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(LargeKerningFont, MillionsOfGlyphPairsConvertAndComeBack) {
   TARNWICK_WHOLE_FONT_JUDGES();

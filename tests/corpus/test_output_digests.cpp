@@ -19,18 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "corpus/shell.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using corpus_shell::quoted;
 
 constexpr const char* kFixedCreationEntry =
     "<key>openTypeHeadCreated</key>\n\t<string>2024/01/02 03:04:05</string>\n\t";
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 std::string readBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

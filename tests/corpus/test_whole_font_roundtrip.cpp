@@ -19,10 +19,12 @@
 
 #include <unistd.h>
 #include "support/judge_passes.h"
+#include "corpus/shell.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using corpus_shell::quoted;
 
 struct WholeFont {
   const char* name;
@@ -59,12 +61,6 @@ const WholeFont kFonts[] = {
 };
 
 void PrintTo(const WholeFont& font, std::ostream* out) { *out << font.name; }
-
-std::string quoted(const std::string& text) {
-  std::string out = "'";
-  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 std::string runOutput(const std::string& command) {
   std::string out;
