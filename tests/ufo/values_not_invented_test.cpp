@@ -116,17 +116,20 @@ TEST(ValuesNotInvented, BlueArraysAsGivenOrWithTheAnnouncedBaselinePair) {
   }
 }
 
+// The values the native file holds in another form, given, so that no line names them.
+const std::string kGivenOtherwise =
+    "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
+    "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
+    "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
+    "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>"
+    "<key>styleName</key><string>Regular</string><key>postscriptFullName</key><string>F Regular</string>";
+
 // Name keys the native file holds in another form, and values it must hold that the
 // source lacks: each change is named on the one fontinfo line, and what the line says
 // is what comes back.
 TEST(ValuesNotInvented, FontInfoChangesAreNamed) {
   // Every value the native file must hold, given.
-  const std::string complete = kAlwaysHeld +
-      "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
-      "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
-      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
-      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>"
-      "<key>styleName</key><string>Regular</string><key>postscriptFullName</key><string>F Regular</string>";
+  const std::string complete = kAlwaysHeld + kGivenOtherwise;
   const struct {
     std::string info;
     std::vector<std::string> named;    // on the line, in this order; empty: no line
@@ -313,12 +316,7 @@ TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
 // Values the native file always holds and the source leaves out come back as the UFO
 // writer gives them from it: each is named with the value that comes back.
 TEST(ValuesNotInvented, HeldValuesTheSourceLeavesOutAreNamedAsTheyComeBack) {
-  const std::string rest =
-      "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string>"
-      "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>"
-      "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
-      "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>"
-      "<key>styleName</key><string>Regular</string><key>postscriptFullName</key><string>F Regular</string>";
+  const std::string& rest = kGivenOtherwise;
   const struct {
     std::string info;
     std::string line;  // the whole line; empty: none
