@@ -1,11 +1,13 @@
 #include "app/archive.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <cerrno>
 #include <string_view>
+#include <unordered_set>
 
 #include "app/limits.h"
 #include "app/zip_library.h"
@@ -48,6 +50,15 @@ std::string archiveUnpacksTooMuch(const std::string& displayName, std::uint64_t 
          " bytes (at least " + vn::formatUnsigned(vn::kMinUnpackBudget) + " bytes, at most " +
          vn::formatUnsigned(vn::kMaxUnpackedBytes) + ").";
 }
+// Printed on a line of its own after cannotOpenEntry.
+std::string memberTwice(const std::string& displayName, const std::string& path) {
+  return "The archive \"" + displayName + "\" holds two members that unpack to \"" + path +
+         "\": which of them is the font's cannot be told.";
+}
+std::string linkLeftOut(const std::string& entry) {
+  return "Warning: the archive member \"" + entry +
+         "\" is a symbolic link, which is not followed: it is left out, as if missing.";
+}
 constexpr const char* kCannotReadInfo = "Cannot read compressed file info.";
 constexpr const char* kCannotFinalize = "Cannot finalize file decompression.";
 
@@ -60,7 +71,7 @@ enum UnpackExit {
   kArchiveNotClosed = 105,
 };
 
-vn::ArchiveStatus failure(int code, std::string message) { return {code, std::move(message)}; }
+vn::ArchiveStatus failure(int code, std::string message) { return {code, std::move(message), {}}; }
 
 // An entry name stays inside the unpack folder: relative, "/"-separated, no ".." segment.
 bool isSafeEntryName(std::string_view name) {
@@ -74,6 +85,32 @@ bool isSafeEntryName(std::string_view name) {
     start = end + 1;
   }
   return true;
+}
+
+// The path a safe entry name unpacks to, below the unpack folder: empty and "." segments
+// dropped, so that "a//b" and "a/./b" are both "a/b".
+std::string unpackedPath(std::string_view name) {
+  std::string path;
+  std::size_t start = 0;
+  while (start < name.size()) {
+    std::size_t end = name.find('/', start);
+    if (end == std::string_view::npos) end = name.size();
+    const std::string_view segment = name.substr(start, end - start);
+    if (!segment.empty() && segment != ".") {
+      if (!path.empty()) path.push_back('/');
+      path.append(segment);
+    }
+    start = end + 1;
+  }
+  return path;
+}
+
+// True when the entry was stored with the mode of a symbolic link.
+bool isSymbolicLink(const vn::ZipLibrary& zip, zip_t* archive, zip_uint64_t index) {
+  zip_uint8_t system = 0;
+  zip_uint32_t attributes = 0;
+  if (zip.fileGetExternalAttributes(archive, index, 0, &system, &attributes) != 0) return false;
+  return system == ZIP_OPSYS_UNIX && ((attributes >> 16) & S_IFMT) == S_IFLNK;
 }
 
 // The path of an entry inside the UFO folder: without the archive's top folder.
@@ -217,6 +254,7 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
 
   ArchiveStatus status;
   std::uint64_t total = 0;
+  std::unordered_set<std::string> members;  // unpacked paths of the file entries so far
   const zip_int64_t count = zip.getNumEntries(archive, 0);
   for (zip_int64_t i = 0; status.ok() && i < count; ++i) {
     const auto index = static_cast<zip_uint64_t>(i);
@@ -239,6 +277,15 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
       throw;
     }
     if (name.back() == '/') continue;
+    const std::string path = unpackedPath(name);
+    if (!members.insert(path).second) {
+      status = failure(kEntryUnreadable, cannotOpenEntry(name) + "\n" + memberTwice(displayName, path));
+      break;
+    }
+    if (isSymbolicLink(zip, archive, index)) {
+      status.warnings.push_back(linkLeftOut(name));
+      continue;
+    }
     // Refused before unpacking: the reader would refuse the unpacked file anyway.
     const std::uint64_t limit = ufo::memberByteLimit(memberOfUfo(name));
     if (info.size > limit) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct zip;
 
@@ -20,6 +21,8 @@ class InputFile;
 struct ArchiveStatus {
   int exitCode = 0;
   std::string message;
+  // Warning lines of an unpacking that succeeded: what was left out, each on a line.
+  std::vector<std::string> warnings;
   bool ok() const { return exitCode == 0; }
 };
 
@@ -32,9 +35,12 @@ ArchiveStatus packFolder(const std::string& archivePath, const std::string& fold
 // Unpacks every entry of the open archive `source` below `destination` (an existing
 // folder), creating missing folders on the way. The archive is read from the open file,
 // never reopened by its path; what is not a regular file is refused. Entry names that
-// would leave the folder are refused, and so is an archive that unpacks to more than its
-// budget (unpackBudget in app/limits.h). `displayName` is the archive's own name for the
-// messages. Throws FolderCreationError when a folder cannot be created.
+// would leave the folder are refused, and so are two members that unpack to one path
+// (which of them is the font's cannot be told) and an archive that unpacks to more than
+// its budget (unpackBudget in app/limits.h). A member stored as a symbolic link is left
+// out, with a warning: its text is no file's content, and following it could read outside
+// the folder. `displayName` is the archive's own name for the messages. Throws
+// FolderCreationError when a folder cannot be created.
 ArchiveStatus unpackArchive(const InputFile& source, const std::string& destination,
                             const std::string& displayName);
 // The same for the archive at `archivePath`, opened without blocking.

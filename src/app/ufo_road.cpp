@@ -42,14 +42,21 @@ std::string unpackedUfoFolder(const std::string& container, const std::string& a
 
 // Where the relative include names of "features.fea" are looked up: beside the UFO first,
 // where build tools look and sources keep shared files, then inside it. For an archive,
-// "beside" is the archive's folder, and the unpacked folder serves only names that stay
-// inside it: its parent is the output folder, which is no part of the input.
+// "beside" is the archive's folder; then come the unpacked folder that holds the UFO, where
+// "Fam.ufo/tables.fea" names the UFO's own member as it does beside a UFO folder, and the
+// UFO. The unpacked folders serve only names that stay inside them: their parent is the
+// output folder, which is no part of the input. Messages name them inside the archive.
 vn::IncludeFolders includeFolders(const std::string& typedInput, const std::string& ufoPath, bool archive) {
   const std::string absoluteInput = vn::absolutePath(typedInput).value_or(typedInput);
   vn::IncludeFolders folders;
   folders.push_back({PathParts(absoluteInput).folder, {}, false});
-  if (archive) folders.push_back({ufoPath, absoluteInput, true});
-  else folders.push_back({absoluteInput, {}, false});
+  if (!archive) {
+    folders.push_back({absoluteInput, {}, false});
+    return folders;
+  }
+  const PathParts ufo(ufoPath.substr(0, ufoPath.find_last_not_of('/') + 1));
+  folders.push_back({ufo.folder, absoluteInput, true});
+  folders.push_back({ufoPath, absoluteInput + "/" + ufo.prefixed(""), true});
   return folders;
 }
 
@@ -140,6 +147,7 @@ int convertUfo(RunContext& run) {
         run.console.line(status.message);
         return status.exitCode;
       }
+      for (const std::string& warning : status.warnings) run.console.line(warning);
       inputParts.split(unpackedUfoFolder(unpacked->path(), inputParts.name));
     }
     std::string ufoPath = inputParts.fullPath();

@@ -25,6 +25,7 @@ const ZipLibrary* load() {
                      bind(library, "zip_error_code_zip", f.errorCodeZip) &&
                      bind(library, "zip_get_num_entries", f.getNumEntries) &&
                      bind(library, "zip_stat_init", f.statInit) && bind(library, "zip_stat_index", f.statIndex) &&
+                     bind(library, "zip_file_get_external_attributes", f.fileGetExternalAttributes) &&
                      bind(library, "zip_fopen_index", f.fopenIndex) && bind(library, "zip_fread", f.fread) &&
                      bind(library, "zip_fclose", f.fclose) && bind(library, "zip_source_file", f.sourceFile) &&
                      bind(library, "zip_source_free", f.sourceFree) && bind(library, "zip_file_add", f.fileAdd) &&

@@ -19,6 +19,7 @@ struct ZipLibrary {
   decltype(&::zip_get_num_entries) getNumEntries = nullptr;
   decltype(&::zip_stat_init) statInit = nullptr;
   decltype(&::zip_stat_index) statIndex = nullptr;
+  decltype(&::zip_file_get_external_attributes) fileGetExternalAttributes = nullptr;
   decltype(&::zip_fopen_index) fopenIndex = nullptr;
   decltype(&::zip_fread) fread = nullptr;
   decltype(&::zip_fclose) fclose = nullptr;

@@ -1,9 +1,12 @@
 // ".ufoz" archives: packing, unpacking, and hostile archives through the program.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <filesystem>
 #include <random>
+#include <set>
+#include <sstream>
 
 #include "app/archive.h"
 #include "platform/file_system.h"
@@ -20,26 +23,44 @@ namespace fs = std::filesystem;
 struct Entry {
   std::string name;  // a name ending with "/" is a folder entry
   std::string content;
+  bool link = false;  // stored with the mode of a symbolic link to `content`
 };
 
-// Builds an archive with libzip; stored entries keep their bytes readable in the file.
+// Builds an archive with libzip; stored entries keep their bytes readable in the file. A
+// name given twice, which libzip refuses, is added under a stand-in of its length and
+// written over in the finished archive's bytes.
 void makeArchive(const std::string& path, const std::vector<Entry>& entries, bool stored = false) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   ASSERT_NE(archive, nullptr);
+  std::set<std::string> added;
+  std::vector<std::pair<std::string, std::string>> standIns;
   for (const Entry& entry : entries) {
-    if (!entry.name.empty() && entry.name.back() == '/') {
-      ASSERT_GE(zip_dir_add(archive, entry.name.c_str(), ZIP_FL_ENC_UTF_8), 0);
-      continue;
+    std::string name = entry.name;
+    if (!added.insert(name).second) {
+      name.front() = static_cast<char>('!' + standIns.size());
+      standIns.emplace_back(name, entry.name);
     }
-    zip_source_t* source =
-        zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
-    const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    zip_int64_t index = -1;
+    if (!name.empty() && name.back() == '/') {
+      index = zip_dir_add(archive, name.c_str(), ZIP_FL_ENC_UTF_8);
+    } else {
+      zip_source_t* source = zip_source_buffer(archive, entry.content.data(), entry.content.size(), 0);
+      index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    }
     ASSERT_GE(index, 0) << entry.name;
-    if (stored)
-      zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    const auto at = static_cast<zip_uint64_t>(index);
+    if (stored && name.back() != '/') zip_set_file_compression(archive, at, ZIP_CM_STORE, 0);
+    if (entry.link)
+      zip_file_set_external_attributes(archive, at, 0, ZIP_OPSYS_UNIX, (S_IFLNK | 0777u) << 16);
   }
   ASSERT_EQ(zip_close(archive), 0);
+  if (standIns.empty()) return;
+  std::string bytes = readFile(path);
+  for (const auto& [standIn, name] : standIns) {
+    for (std::size_t at = 0; (at = bytes.find(standIn, at)) != std::string::npos;) bytes.replace(at, name.size(), name);
+  }
+  writeFile(path, bytes);
 }
 
 std::string repeat(const std::string& text, std::size_t count) {
@@ -249,6 +270,94 @@ TEST(Archive, PropertyListNodesAreBoundedInArchivesOnly) {
             std::string::npos)
       << fromArchive.out;
   EXPECT_FALSE(fs::exists(folder / "z.qtf"));
+}
+
+// The members of a small UFO "x.ufo" whose features.fea adds 'ss01' when compiled.
+std::vector<Entry> smallUfo() {
+  const std::string plist = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+  return {{"x.ufo/metainfo.plist", plist + "<dict><key>formatVersion</key><integer>2</integer></dict></plist>"},
+          {"x.ufo/glyphs/contents.plist",
+           plist + "<dict><key>a</key><string>a.glif</string><key>b</key><string>b.glif</string></dict></plist>"},
+          {"x.ufo/glyphs/a.glif", "<glyph name=\"a\" format=\"1\"><advance width=\"500\"/></glyph>"},
+          {"x.ufo/glyphs/b.glif", "<glyph name=\"b\" format=\"1\"><advance width=\"500\"/></glyph>"},
+          {"x.ufo/features.fea", "languagesystem DFLT dflt;\nfeature ss01 { sub a by b; } ss01;\n"}};
+}
+
+// The lines of a run without the unpack folder's removal list and the font information's
+// lines.
+std::string withoutRemovalsAndFontInfo(const std::string& out) {
+  std::string kept;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    const bool removal = line.front() == '/' && (line.ends_with(" file") || line.ends_with(" directory"));
+    if (!removal && !line.starts_with("Warning: fontinfo.plist")) kept += line + "\n";
+  }
+  return kept;
+}
+
+// The features.fea the converted font gives back: what its layout kept.
+std::string featuresOfConverted(const TempFolder& folder) {
+  const RunResult back = testing_app::runProgram(folder.path(), {"-s", "x.qtf", "back.ufo"});
+  EXPECT_EQ(back.exitCode, 0) << back.out;
+  return readFile(folder / "back.ufo/features.fea");
+}
+
+// Two members that unpack to one path would leave the second in place of the first, so a
+// tool reading the first sees another font: the archive is refused before anything is read.
+// A member stored as a symbolic link is no file: it is left out with a line naming it, and
+// nothing is read through it.
+TEST(Archive, MembersOfOneNameAreRefusedAndLinksLeftOut) {
+  const std::string dflt = "languagesystem DFLT dflt;\n";
+  const std::string twice = "Cannot decompress file \"@M\".\nThe archive \"x.ufoz\" holds two members that unpack to "
+                            "\"@P\": which of them is the font's cannot be told.\n";
+  const std::string link = "Warning: the archive member \"@M\" is a symbolic link, which is not followed: it is left "
+                           "out, as if missing.\n";
+  struct Case {
+    const char* what;
+    std::vector<Entry> added;  // after the small UFO's members
+    int exitCode;
+    std::string out;   // "@M" the last added member, "@P" x.ufo/features.fea
+    bool ss01;         // the converted font's layout has 'ss01'
+  };
+  const std::vector<Case> cases = {
+      {"features.fea twice", {{"x.ufo/features.fea", dflt}}, 101, twice, false},
+      {"spelt otherwise", {{"x.ufo//./features.fea", dflt}}, 101, twice, false},
+      {"a link of the same name", {{"x.ufo/features.fea", "../x.fea", true}}, 101, twice, false},
+      {"a folder entry twice", {{"x.ufo/glyphs/", ""}, {"x.ufo/glyphs/", ""}}, 0, "", true},
+      {"a link to a file outside", {{"x.ufo/data/shared.bin", "../../../x.ufoz", true}}, 0, link, true},
+      {"a link into the UFO", {{"x.ufo/data/a.glif", "../glyphs/a.glif", true}}, 0, link, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    std::vector<Entry> entries = smallUfo();
+    entries.insert(entries.end(), c.added.begin(), c.added.end());
+    makeArchive(folder / "x.ufoz", entries);
+    const RunResult run = testing_app::runProgram(folder.path(), {"-s", "x.ufoz"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out;
+    std::string out = c.out;
+    for (std::size_t at; (at = out.find("@M")) != std::string::npos;) out.replace(at, 2, c.added.back().name);
+    for (std::size_t at; (at = out.find("@P")) != std::string::npos;) out.replace(at, 2, "x.ufo/features.fea");
+    EXPECT_EQ(withoutRemovalsAndFontInfo(run.out), out);
+    if (c.exitCode != 0) {
+      EXPECT_EQ(folder.names(), std::vector<std::string>{"x.ufoz"});
+      continue;
+    }
+    EXPECT_EQ(featuresOfConverted(folder).find("feature ss01") != std::string::npos, c.ss01);
+  }
+
+  // The features.fea of a family kept as a link to the family's file: left out, so the font
+  // has no layout, and the file the link names is not read.
+  TempFolder folder;
+  std::vector<Entry> entries = smallUfo();
+  entries.back() = {"x.ufo/features.fea", "../x.fea", true};
+  makeArchive(folder / "x.ufoz", entries);
+  writeFile(folder / "x.fea", "languagesystem DFLT dflt;\nfeature ss01 { sub a by b; } ss01;\n");
+  const RunResult run = testing_app::runProgram(folder.path(), {"-s", "x.ufoz"});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(withoutRemovalsAndFontInfo(run.out), "Warning: the archive member \"x.ufo/features.fea\" is a symbolic link, which is not followed: "
+                     "it is left out, as if missing.\n");
+  EXPECT_EQ(featuresOfConverted(folder).find("feature ss01"), std::string::npos);
 }
 
 TEST(Archive, ReadFailureNamesTheArchiveAndRemovesTheUnpackedFolder) {

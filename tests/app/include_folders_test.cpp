@@ -1,8 +1,10 @@
 // Where the include statements of a UFO's "features.fea" find their files, through the
 // program: beside the UFO first (where build tools look and real sources keep shared
-// feature files), then inside it; for a ".ufoz", beside the archive, then inside it, but
-// never through the folder the archive is unpacked into. An include found nowhere ends
-// the compile with the compiler's own text and names the path it stood for.
+// feature files), then inside it; for a ".ufoz", beside the archive, then in the archive's
+// top folder (where "Sample.ufo/..." names the UFO's own member, as beside a UFO folder),
+// then inside the UFO, but never through the folder the archive is unpacked into. An
+// include found nowhere ends the compile with the compiler's own text and names the path
+// it stood for.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,14 +57,22 @@ TEST(IncludeFolders, RelativeIncludesResolveBesideTheUfoThenInsideIt) {
        false, "", ""},
       {"beside the archive", "include(family.fea);\n", {{"src/family.fea", kFamily}}, true, "", ""},
       {"inside the archive", "include(family.fea);\n", {{"@U/family.fea", kFamily}}, true, "", ""},
+      {"through the UFO's folder name", "include(Sample.ufo/family.fea);\n", {{"@U/family.fea", kFamily}}, false,
+       "", ""},
+      {"through the UFO's folder name, in an archive", "include(Sample.ufo/family.fea);\n",
+       {{"@U/family.fea", kFamily}}, true, "", ""},
+      // A family's layout: its own tables through the UFO's name, shared files beside it.
+      {"a family's layout, in an archive", "include(Sample.ufo/family.fea);\ninclude(features/more.fea);\n",
+       {{"@U/family.fea", kFamily}, {"src/features/more.fea", "feature ss02 { sub A by Aacute; } ss02;\n"}}, true,
+       "", ""},
       {"nowhere", "include(family.fea);\n", {}, false,
        notAccessible + fatalFont + "@R/src/family.fea\" at line 1\n",
        notAccessibleRecord + "include \"family.fea\", searched in folders \"@R/src\" and \"@R/src/Sample.ufo\": no "
                              "such file. (top level, line 1)"},
       {"nowhere, from an archive", "\ninclude(family.fea);\n", {}, true,
        notAccessible + fatalFont + "@R/src/family.fea\" at line 2\n",
-       notAccessibleRecord + "include \"family.fea\", searched in folders \"@R/src\" and \"@R/src/Sample.ufoz\": no "
-                             "such file. (top level, line 2)"},
+       notAccessibleRecord + "include \"family.fea\", searched in folders \"@R/src\", \"@R/src/Sample.ufoz\" and "
+                             "\"@R/src/Sample.ufoz/Sample.ufo\": no such file. (top level, line 2)"},
       // From the unpacked folder (out/XXXXXX/Sample.ufo) this name reaches out/: not looked at.
       {"out of an archive", std::string("include(../../") + kOutside + ");\n",
        {{std::string("out/") + kOutside, kFamily}}, true,

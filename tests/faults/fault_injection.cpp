@@ -200,6 +200,10 @@ int zip_stat_index(zip_t* archive, zip_uint64_t index, zip_flags_t flags, zip_st
   if (isFault("zip-stat")) return -1;
   TW_FORWARD(zip_stat_index, archive, index, flags, stat)
 }
+int zip_file_get_external_attributes(zip_t* archive, zip_uint64_t index, zip_flags_t flags, zip_uint8_t* system,
+                                     zip_uint32_t* attributes) {
+  TW_FORWARD(zip_file_get_external_attributes, archive, index, flags, system, attributes)
+}
 zip_file_t* zip_fopen_index(zip_t* archive, zip_uint64_t index, zip_flags_t flags) {
   TW_FORWARD(zip_fopen_index, archive, index, flags)
 }
