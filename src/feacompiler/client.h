@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace fea {
 
@@ -35,6 +36,11 @@ class FeaClient {
   virtual bool featOpen(const char* name, long offset, std::string& openedName) = 0;
   virtual const char* featRefill(size_t& count) = 0;
   virtual void featClose() = 0;
+
+  // What 'aalt' got, once the text is read, when the text has an 'aalt' feature block: the
+  // features it lists that gave it no rule (in the order listed), and whether it got any
+  // rule at all (without one no 'aalt' is built).
+  virtual void aaltOutcome(const std::vector<uint32_t>& /*listedWithoutRule*/, bool /*built*/) {}
 
   // Text of an anonymous block; the front end keeps none.
   virtual void anonBlock(const std::string& /*text*/, uint32_t /*tag*/) {}

@@ -17,6 +17,7 @@
 #include "feacompiler/glyph_map.h"
 #include "feacompiler/tables/cmap_module.h"
 #include "feacompiler/tables/table_modules.h"
+#include "layout/ot/tag.h"
 #include "model/encodings.h"
 #include "model/glyph.h"
 
@@ -60,6 +61,7 @@ int FeaCompiler::compile(int flags, std::vector<vn::Glyph*>* glyphs, std::istrea
 }
 std::list<std::string>& FeaCompiler::missingGlyphs() { return impl_->missing; }
 const std::vector<std::string>& FeaCompiler::includedFiles() const { return impl_->included; }
+const AaltOutcome& FeaCompiler::aaltOutcome() const { return impl_->aalt; }
 std::string& FeaCompiler::gposData() { return impl_->gpos; }
 std::string& FeaCompiler::gsubData() { return impl_->gsub; }
 std::string& FeaCompiler::gdefData() { return impl_->gdef; }
@@ -271,6 +273,13 @@ void FeaCompilerImpl::featClose() {
   mainOpen_ = false;
 }
 
+void FeaCompilerImpl::aaltOutcome(const std::vector<uint32_t>& listedWithoutRule, bool built) {
+  aalt.defined = true;
+  aalt.built = built;
+  aalt.listedWithoutRule.clear();
+  for (uint32_t tag : listedWithoutRule) aalt.listedWithoutRule.push_back(ot::Tag::fromUInt32(tag).text());
+}
+
 uint32_t FeaCompilerImpl::glyphLookup(const char* name) {
   if (!name) return kGlyphIdLimit;
   const auto known = missingIndex.find(name);
@@ -296,6 +305,7 @@ int FeaCompilerImpl::compile(int flags, std::istream* featureText) {
     includeOpens_ = 0;
     includeBytes_ = 0;
     included.clear();
+    aalt = AaltOutcome();
     glyphCount_ = static_cast<int>(glyphs->size());
     gpos.clear();
     gsub.clear();

@@ -44,6 +44,14 @@ struct IncludeFolder {
   bool confined = false;  // serves only names that stay inside it
 };
 
+// What 'aalt' got from a text that has an 'aalt' feature block.
+struct AaltOutcome {
+  bool defined = false;  // the text has an 'aalt' block
+  bool built = false;    // it got at least one rule (without one no 'aalt' is built)
+  // The features it lists that gave it no rule, as tags, in the order listed.
+  std::vector<std::string> listedWithoutRule;
+};
+
 class FeaCompilerImpl;
 
 class FeaCompiler {
@@ -64,6 +72,8 @@ class FeaCompiler {
   std::list<std::string>& missingGlyphs();
   // The include names the text opened (as written), each once, in order of first open.
   const std::vector<std::string>& includedFiles() const;
+  // What 'aalt' got (nothing defined when the text has no 'aalt' block).
+  const AaltOutcome& aaltOutcome() const;
   std::string& gposData();
   std::string& gsubData();
   std::string& gdefData();

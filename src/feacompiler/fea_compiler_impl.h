@@ -33,6 +33,7 @@ class FeaCompilerImpl : public FeaClient {
   const char* featRefill(size_t& count) override;
   void featClose() override;
   uint32_t glyphLookup(const char* name) override;
+  void aaltOutcome(const std::vector<uint32_t>& listedWithoutRule, bool built) override;
 
   std::vector<vn::Glyph*>* glyphs = nullptr;
   std::list<std::string> missing;
@@ -41,6 +42,7 @@ class FeaCompilerImpl : public FeaClient {
   std::vector<IncludeFolder> includeFolders;
   // Include names opened by this compile, as written, each once in order of first open.
   std::vector<std::string> included;
+  AaltOutcome aalt;
   std::string gpos, gsub, gdef;
   int maxContext = 0;
 

@@ -61,7 +61,10 @@ void featAaltStore(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
     default:
       return;
   }
-  if (index >= 0) f.aaltFeatures[static_cast<size_t>(index)].used = true;
+  if (index >= 0) {
+    AaltFeature& listed = f.aaltFeatures[static_cast<size_t>(index)];
+    listed.used = listed.gaveRule = true;
+  }
   featAaltAddRule(g, target, replacement);
 }
 
@@ -170,7 +173,15 @@ void featAaltCreate(coreContext* g) {
 }
 
 void featAaltCheckFeatures(coreContext* g) {
-  for (const AaltFeature& a : g->feat->aaltFeatures) {
+  const FeatContext& f = *g->feat;
+  if (std::find(f.features.begin(), f.features.end(), ot::kTagAalt) != f.features.end()) {
+    std::vector<uint32_t> withoutRule;
+    for (const AaltFeature& a : f.aaltFeatures) {
+      if (!a.gaveRule) withoutRule.push_back(a.tag);
+    }
+    g->client->aaltOutcome(withoutRule, !f.aaltRules.empty());
+  }
+  for (const AaltFeature& a : f.aaltFeatures) {
     if (a.used) continue;
     coreMsg(g, kMsgWarning,
             "feature '%c%c%c%c', referenced in aalt feature, either is not defined or had no "

@@ -66,6 +66,7 @@ struct IncludeRecord {
 struct AaltFeature {
   uint32_t tag;
   bool used;
+  bool gaveRule = false;  // a rule of the feature went into 'aalt' (a lookup reference sets only `used`)
 };
 
 struct AaltAlternate {

@@ -15,6 +15,11 @@ constexpr const char* kNoRuleLeftOut = "); no rule used them";
 constexpr const char* kIncludesNotCarried =
     "feature text reads include files that the written font does not carry (its text keeps the include "
     "statements, so it compiles only where those files are found): ";
+constexpr const char* kAaltTakes =
+    "'aalt' takes alternates only from rules that substitute one glyph, written inside it or inside the features "
+    "it lists after it, not from lookups those features reference";
+constexpr const char* kAaltLeftOut = "the feature text's 'aalt' got no rule and is left out (";
+constexpr const char* kAaltListed = "; features it lists that gave it none: ";
 }  // namespace
 
 void placesUsingGlyphs(const LayoutTableBlock& block, const GlyphSet& glyphs, std::vector<std::string>& places,
@@ -49,6 +54,14 @@ std::string missingGlyphsWarning(const char* source, const std::list<std::string
 
 std::string includesNotCarriedWarning(const std::vector<std::string>& includes) {
   return kIncludesNotCarried + firstFewWithCount(includes);
+}
+
+std::string aaltWarning(const fea::AaltOutcome& aalt) {
+  if (!aalt.defined || (aalt.built && aalt.listedWithoutRule.empty())) return {};
+  std::string line = aalt.built ? std::string("the feature text's ") + kAaltTakes
+                                 : std::string(kAaltLeftOut) + kAaltTakes + ")";
+  if (!aalt.listedWithoutRule.empty()) line += kAaltListed + firstFewWithCount(aalt.listedWithoutRule);
+  return line;
 }
 
 }  // namespace otl

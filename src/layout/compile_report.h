@@ -1,12 +1,13 @@
 // What a compile of feature text says beyond success: the rules left out because they name
-// glyphs the font lacks, and the include files the text read but a written font does not
-// carry. Each is one warning line.
+// glyphs the font lacks, the include files the text read but a written font does not
+// carry, and the features an 'aalt' lists that gave it nothing. Each is one warning line.
 #pragma once
 
 #include <list>
 #include <string>
 #include <vector>
 
+#include "feacompiler/fea_compiler.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_table_block.h"
 #include "model/first_few.h"
@@ -33,5 +34,9 @@ std::string missingGlyphsWarning(const char* source, const std::list<std::string
 
 // The warning for include files a written font does not carry.
 std::string includesNotCarriedWarning(const std::vector<std::string>& includes);
+
+// The warning for an 'aalt' that got no rule, or lists features that gave it none; empty
+// when there is nothing to say.
+std::string aaltWarning(const fea::AaltOutcome& aalt);
 
 }  // namespace otl

@@ -126,6 +126,9 @@ bool LayoutFea::compileFeatures(std::istream& in, const std::string& fontName, b
     return false;
   }
   maxContext = compiler.maxContext();
+  if (const std::string aalt = aaltWarning(compiler.aaltOutcome()); !aalt.empty()) {
+    reports.add(Severity::kWarning, {}, aalt);
+  }
 
   const std::list<std::string>& missing = compiler.missingGlyphs();
   if (!missing.empty()) {

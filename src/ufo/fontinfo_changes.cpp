@@ -2,11 +2,14 @@
 // preferred names folded into the family and style names, a compatible full name the same
 // as the full name, names, a creation time and a weight it must hold and the source lacks
 // or gives otherwise, and the blue pairs its arrays move, leave out or add.
+#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "model/font.h"
 #include "model/numbers.h"
 #include "model/style.h"
+#include "ufo/fontinfo_held.h"
 #include "ufo/fontinfo_keys.h"
 #include "ufo/fontinfo_reader.h"
 #include "ufo/fontinfo_writer.h"
@@ -38,6 +41,21 @@ std::string shownValue(const Node* value) {
   if (name == "true" || name == "false") return std::string(name);
   return text;
 }
+
+// The style's metrics as the native file gives them back, for as long as this lives.
+class HeldMetricsInPlace {
+ public:
+  explicit HeldMetricsInPlace(vn::Style& style) : style_(style), given_(style.metrics) {
+    style_.metrics = heldMetrics(given_);
+  }
+  ~HeldMetricsInPlace() { style_.metrics = std::move(given_); }
+  HeldMetricsInPlace(const HeldMetricsInPlace&) = delete;
+  HeldMetricsInPlace& operator=(const HeldMetricsInPlace&) = delete;
+
+ private:
+  vn::Style& style_;
+  vn::FontMetrics given_;
+};
 
 // Named on the line of the metrics taken from the glyphs' bounds.
 bool namedWithDerivedMetrics(std::string_view key) {
@@ -113,14 +131,45 @@ void FontInfoReader::noteChangedValues() {
   } else if (*weightNameText_ != names.weightName) {
     changed("postscriptWeightName " + quoted(*weightNameText_) + " becomes " + quoted(names.weightName));
   }
+  noteHeldValues();
   noteAddedKeys();
+}
+
+void FontInfoReader::noteHeldValues() {
+  const vn::FontMetrics held = heldMetrics(style_->metrics);
+  auto valueIn = [](const FontInfoKey& entry, const vn::FontMetrics& metrics) -> std::optional<double> {
+    if (entry.source == FontInfoSource::kMetricsField) return metrics.*entry.metricsField;
+    double value = 0;
+    if (entry.source == FontInfoSource::kNamedNumber && metrics.findNumber(std::string(entry.modelKey), &value)) {
+      return value;
+    }
+    return std::nullopt;
+  };
+  for (const FontInfoKey& entry : fontInfoKeys()) {
+    const auto given = givenNumbers_.find(std::string(entry.key));
+    if (given == givenNumbers_.end() || !nativeFileCarries(entry.key)) continue;
+    const std::optional<double> kept = valueIn(entry, style_->metrics);
+    const std::optional<double> back = valueIn(entry, held);
+    // A value another key replaced is named on the line of shared metrics.
+    if (!kept || !back || *kept != given->second || *back == *kept) continue;
+    const char* why = !vn::isIntegral(*kept) ? " (the native format holds whole units)"
+                      : entry.metricsField == &vn::FontMetrics::typoLineGap
+                          ? " (the native format reads a typo line gap of 0 as the hhea line gap)"
+                          : " (beyond the range the native format holds)";
+    changed(std::string(entry.key) + " " + vn::formatShortest(*kept) + " becomes " + vn::formatShortest(*back) +
+            why);
+  }
 }
 
 void FontInfoReader::noteAddedKeys() {
   // What the UFO writer gives for the font as read is what a UFO written from the
   // native file gives: the keys it adds are found by writing them.
+  // The metrics as the native file gives them back.
   std::string text = "<plist><dict>";
-  FontInfoWriter(font_, style_).appendKeys(text);
+  {
+    const HeldMetricsInPlace held(*style_);
+    FontInfoWriter(font_, style_).appendKeys(text);
+  }
   text += "</dict></plist>";
   PListDocument document;
   if (!PListParser().parseText(std::move(text), document) || !document.rootDict()) return;

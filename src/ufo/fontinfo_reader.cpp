@@ -176,7 +176,10 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
       }
       return;
     case Source::kNamedNumber:
-      if (auto value = real()) setFontInfoNumber(*entry, *style_, *value);
+      if (auto value = real()) {
+        setFontInfoNumber(*entry, *style_, *value);
+        givenNumbers_[key] = *value;
+      }
       return;
     case Source::kNamedInteger:
       if (auto value = integer()) style_->namedIntegers[std::string(entry->modelKey)] = *value;
@@ -185,9 +188,11 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
       if (auto value = real()) {
         if (entry->metricNumber >= 0) {
           metrics_[entry->metricNumber] = *value;
+          givenNumbers_[key] = *value;
           if (entry->metricNumber == kAscender || entry->metricNumber == kDescender) sharedMetrics_[key] = *value;
         } else if (*value > 0.0 && *value <= kMaxUnitsPerEm) {
           unitsPerEm_ = *value;
+          givenNumbers_[key] = *value;
         } else {
           ignored(key, rawText);
         }

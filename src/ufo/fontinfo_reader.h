@@ -59,6 +59,9 @@ class FontInfoReader {
   // them out (the defaults and composed values the native file must hold), each with
   // its value, apart from those another entry already names.
   void noteAddedKeys();
+  // Numbers the native file gives back otherwise than given (whole units): each named
+  // with the value that comes back.
+  void noteHeldValues();
   // Names one change on the fontinfo changes line.
   void changed(const std::string& item);
 
@@ -98,6 +101,8 @@ class FontInfoReader {
   std::vector<BlueSource> blueSources_;
   // Last numbers of blue arrays of odd length, which make no pair: "postscriptBlueValues 600".
   std::vector<std::string> unpairedBlues_;
+  // The number each metric or named-number key gave, by key.
+  std::map<std::string, double> givenNumbers_;
   // Every key the file gave, and the keys named on the changes line so far.
   std::set<std::string> givenKeys_;
   std::set<std::string> namedKeys_;

@@ -11,6 +11,7 @@
 #include "text/xml_text.h"
 #include "ufo/glyph_lib_parsers.h"
 #include "ufo/limits.h"
+#include "ufo/mark_colour_fate.h"
 #include "ufo/plist_node.h"
 #include "ufo/plist_parser.h"
 #include "ufo/reader_errors.h"
@@ -116,10 +117,10 @@ bool UfoGlyphParser::run(vn::Glyph* glyph, Parse&& parseDocument) {
   }
   glyph_ = nullptr;
   if (!parsed) return false;
-  const std::vector<std::string> unreadable =
-      glyph->lib.empty() ? std::vector<std::string>() : dispatchGlyphLib(*glyph);
+  const GlyphLibRead read = glyph->lib.empty() ? GlyphLibRead() : dispatchGlyphLib(*glyph);
   if (warnings_) {
-    for (const std::string& key : unreadable) {
+    if (read.markColour) noteMarkColour(*warnings_, glyph->name, markColourFate(*read.markColour, glyph->markColor));
+    for (const std::string& key : read.unreadable) {
       warnings_->list(warning::kUnreadableLibEntry, warning::kUnreadableLibEntryLine,
                       glyph->name + " (" + key + ")");
     }

@@ -39,24 +39,26 @@ bool runParser(Parser& parser, std::istream& in) {
   }
 }
 
-// "public.markColor": the stored entry is "<string>r,g,b,a</string>".
-void readPublicMarkColor(const std::string& stored, vn::Glyph& glyph) {
+// "public.markColor": the stored entry is "<string>r,g,b,a</string>" (alpha 1 when left
+// out). Returns the colour read.
+std::optional<MarkColour> readPublicMarkColor(const std::string& stored, vn::Glyph& glyph) {
   const auto open = stored.find("<string>");
   const auto close = stored.rfind("</string>");
-  if (open == std::string::npos || close == std::string::npos || close < open + 8) return;
+  if (open == std::string::npos || close == std::string::npos || close < open + 8) return std::nullopt;
   std::string_view text(stored.data() + open + 8, close - open - 8);
   std::vector<double> values;
   while (values.size() < 4) {
     const auto comma = text.find(',');
     std::optional<double> value = readReal(text.substr(0, comma));
-    if (!value) return;
+    if (!value) return std::nullopt;
     values.push_back(*value);
     if (comma == std::string_view::npos) break;
     text.remove_prefix(comma + 1);
   }
-  if (values.size() < 3) return;
+  if (values.size() < 3) return std::nullopt;
   const std::int32_t mark = GlyphMarkColorXMLParser::markForColor(values[0], values[1], values[2]);
   if (mark >= 0) glyph.markColor = mark;
+  return MarkColour{values[0], values[1], values[2], values.size() > 3 ? values[3] : 1.0};
 }
 
 template <class Parser>
@@ -83,8 +85,9 @@ std::string libDataText(const std::string& stored) {
   return text;
 }
 
-std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph) {
-  std::vector<std::string> unreadable;
+GlyphLibRead dispatchGlyphLib(vn::Glyph& glyph) {
+  GlyphLibRead read;
+  std::vector<std::string>& unreadable = read.unreadable;
   auto& lib = glyph.lib;
   if (auto found = lib.find(libkey::kHintSets); found != lib.end()) {
     GlyphHintsXMLParser parser;
@@ -103,15 +106,16 @@ std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph) {
   // The UFO 3 mark colour, a string "r,g,b,a"; the older array below wins when both are
   // there.
   if (auto found = lib.find(libkey::kPublicMark); found != lib.end()) {
-    readPublicMarkColor(found->second, glyph);
+    read.markColour = readPublicMarkColor(found->second, glyph);
     lib.erase(libkey::kPublicMark);
   }
   if (auto found = lib.find(libkey::kMark); found != lib.end()) {
     GlyphMarkColorXMLParser parser;
     if (!parseText(parser, found->second, glyph)) unreadable.push_back(libkey::kMark);
+    if (parser.colour()) read.markColour = parser.colour();
     lib.erase(libkey::kMark);
   }
-  return unreadable;
+  return read;
 }
 
 // ---- guides
@@ -315,6 +319,7 @@ void GlyphHintsInstrXMLParser::endElement(const char* name) {
 bool GlyphMarkColorXMLParser::parse(std::istream& in, vn::Glyph* glyph) {
   if (!glyph) return false;
   glyph_ = glyph;
+  colour_.reset();
   index_ = 0;
   inReal_ = false;
   return runParser(*this, in);
@@ -345,6 +350,7 @@ void GlyphMarkColorXMLParser::endElement(const char* name) {
     ++index_;
     inReal_ = false;
   } else if (xml::isElement(name, "array") && index_ >= 4) {
+    colour_ = MarkColour{values_[0], values_[1], values_[2], values_[3]};
     const std::int32_t mark = markForColor(values_[0], values_[1], values_[2]);
     if (mark >= 0) glyph_->markColor = mark;
   }

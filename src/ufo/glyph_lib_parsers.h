@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 
 #include "model/font.h"
 #include "model/style.h"
+#include "ufo/mark_colour_fate.h"
 #include "ufo/plist_node.h"
 #include "xml/xml_parser.h"
 
@@ -16,11 +18,17 @@
 
 namespace ufo {
 
+// What the glyph lib's known entries gave beyond the glyph itself.
+struct GlyphLibRead {
+  std::vector<std::string> unreadable;     // keys whose text did not parse
+  std::optional<MarkColour> markColour;    // the mark colour read, as given
+};
+
 // Runs the sub-parsers over the glyph's kept lib entries and removes the entries they
 // handle ("com.adobe.type.autohint", "com.quorvel.ttprogram",
 // "com.typemytype.robofont.guides", "com.typemytype.robofont.mark", "public.markColor"),
-// parsed or not. Returns the keys whose text did not parse.
-[[nodiscard]] std::vector<std::string> dispatchGlyphLib(vn::Glyph& glyph);
+// parsed or not.
+[[nodiscard]] GlyphLibRead dispatchGlyphLib(vn::Glyph& glyph);
 
 // The text between the first "<data>" and the last "</data>" of a stored entry, without
 // leading blanks and bytes of 128 and above; decoded from base64 unless it is markup.
@@ -80,11 +88,14 @@ class GlyphMarkColorXMLParser : public xml::XmlParser {
   // The mark of a colour: hue (a fraction of a turn) in kMarkHueSteps steps, rounded,
   // plus 1; 0 for black; -1 for a grey other than black or values that are not finite.
   static std::int32_t markForColor(double red, double green, double blue);
+  // The colour of the last complete array (alpha as given).
+  const std::optional<MarkColour>& colour() const { return colour_; }
 
  private:
   vn::Glyph* glyph_ = nullptr;
   int index_ = 0;
   double values_[4] = {0, 0, 0, 0};
+  std::optional<MarkColour> colour_;
   bool inReal_ = false;
   std::string text_;
 };

@@ -74,6 +74,8 @@ inline constexpr const char* kTruncatedKerning = "truncated kerning";
 inline constexpr const char* kRepointedComponents = "re-pointed components";
 inline constexpr const char* kDecomposedComponents = "decomposed components";
 inline constexpr const char* kDerivedMetrics = "derived metrics";
+inline constexpr const char* kMarkColoursChanged = "mark colours changed";
+inline constexpr const char* kMarkColoursLost = "mark colours lost";
 
 std::string notCarried(const std::string& what);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
@@ -89,6 +91,12 @@ inline constexpr const char* kClampedKerningLine =
     "kerning values beyond the 32-bit range of the native format are clamped to it";
 inline constexpr const char* kTruncatedKerningLine =
     "kerning values that are not whole numbers are truncated toward zero, as the native format holds whole units";
+inline constexpr const char* kMarkColoursChangedLine =
+    "mark colours come back as the nearest of the 254 hues the native format holds, with saturation 1, "
+    "lightness 0.8 and alpha 1";
+inline constexpr const char* kMarkColoursLostLine =
+    "mark colours without a hue (greys, white, black) are not held by the native format and come back with no "
+    "colour";
 inline constexpr const char* kRepointedComponentsLine =
     "components of composite glyphs are re-pointed at the glyphs with the outlines, as the native format holds "
     "one level of components";

@@ -204,10 +204,11 @@ std::string fontInfoChanges(const std::string& warnings) {
 // Values the native file holds otherwise than given: the line names each one, every time
 // in full, and what comes back is what it says.
 TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
-  const std::string given = kAlwaysHeld +
+  const std::string names =
       "<key>openTypeHeadCreated</key><string>2024/01/02 03:04:05</string><key>styleName</key><string>Regular</string>"
       "<key>styleMapFamilyName</key><string>F</string><key>styleMapStyleName</key><string>regular</string>"
       "<key>postscriptFullName</key><string>F Regular</string>";
+  const std::string given = kAlwaysHeld + names;
   const std::string weight =
       "<key>openTypeOS2WeightClass</key><integer>400</integer><key>postscriptWeightName</key><string>Regular</string>";
   const std::string baseline = "<key>postscriptBlueValues</key><array><integer>-15</integer><integer>0</integer></array>";
@@ -218,6 +219,11 @@ TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
   };
   const std::string kAdded = "postscriptBlueValues -20 0 added (BlueValues begin with a bottom zone whose top edge "
                              "is 0, and none was given)";
+  // Numbers given otherwise than the native file holds them, the rest as held.
+  auto numbers = [&](const std::set<std::string>& keys, const std::string& values) {
+    return heldValues(keys) + values + names + weight + baseline;
+  };
+  const std::string kWhole = " (the native format holds whole units)";
   const struct {
     std::string info;
     std::vector<std::string> named;  // the whole line, item by item
@@ -282,6 +288,28 @@ TEST(ValuesNotInvented, EveryChangedValueIsNamedInFull) {
            array({-15, 0, 100, 110, 200, 210, 300, 310, 400, 410, 500, 510, 600, 610, 700, 710}),
        {"postscriptBlueValues 700 710 left out (BlueValues hold at most 14 values and OtherBlues 10)"},
        {{"postscriptBlueValues", array({-15, 0, 100, 110, 200, 210, 300, 310, 400, 410, 500, 510, 600, 610})}}},
+      // Whole units: most cut toward zero, the hhea values and the underline's top edge rounded;
+      // a value the file does not give comes back as held.
+      {numbers({"xHeight", "capHeight", "italicAngle", "openTypeOS2TypoLineGap"},
+               "<key>xHeight</key><real>1023.5</real><key>capHeight</key><real>700.25</real>"
+               "<key>italicAngle</key><real>-11.5</real><key>openTypeOS2TypoLineGap</key><real>67.5</real>"),
+       {"capHeight 700.25 becomes 700" + kWhole, "openTypeOS2TypoLineGap 67.5 becomes 67" + kWhole,
+        "xHeight 1023.5 becomes 1023" + kWhole},
+       {{"xHeight", "<integer>1023</integer>"}, {"capHeight", "<integer>700</integer>"},
+        {"italicAngle", "<real>-11.5</real>"}, {"openTypeOS2TypoLineGap", "<integer>67</integer>"}}},
+      {numbers({"openTypeOS2TypoLineGap", "openTypeHheaLineGap"}, "<key>openTypeOS2TypoLineGap</key><real>67.5</real>"),
+       {"openTypeOS2TypoLineGap 67.5 becomes 67" + kWhole, "openTypeHheaLineGap 68 added"},
+       {{"openTypeOS2TypoLineGap", "<integer>67</integer>"}, {"openTypeHheaLineGap", "<integer>68</integer>"}}},
+      {numbers({"ascender", "openTypeOS2TypoAscender", "postscriptUnderlinePosition"},
+               "<key>ascender</key><real>750.5</real><key>openTypeHheaAscender</key><real>800.5</real>"
+               "<key>postscriptUnderlinePosition</key><real>10.5</real>"
+               "<key>openTypeOS2SubscriptYSize</key><real>650.5</real>"),
+       {"ascender 750.5 becomes 750" + kWhole, "openTypeHheaAscender 800.5 becomes 801" + kWhole,
+        "openTypeOS2SubscriptYSize 650.5 becomes 651" + kWhole,
+        "postscriptUnderlinePosition 10.5 becomes 11" + kWhole, "openTypeOS2TypoAscender 750 added"},
+       {{"ascender", "<integer>750</integer>"}, {"openTypeOS2TypoAscender", "<integer>750</integer>"},
+        {"openTypeHheaAscender", "<integer>801</integer>"}, {"postscriptUnderlinePosition", "<integer>11</integer>"},
+        {"openTypeOS2SubscriptYSize", "<integer>651</integer>"}}},
       // Many at once: still every one.
       {"<key>styleName</key><string>Regular</string><key>openTypeNameCompatibleFullName</key><string>F Regular</string>"
        "<key>postscriptWeightName</key>"
@@ -329,8 +357,10 @@ TEST(ValuesNotInvented, HeldValuesTheSourceLeavesOutAreNamedAsTheyComeBack) {
       {rest + heldValues({"openTypeHheaLineGap", "openTypeOS2TypoLineGap"}) +
            "<key>openTypeOS2TypoLineGap</key><integer>90</integer>",
        "openTypeHheaLineGap 90 added", {{"openTypeHheaLineGap", "<integer>90</integer>"}}},
-      {rest + heldValues({"openTypeHheaLineGap"}) + "<key>openTypeHheaLineGap</key><integer>67</integer>", "",
-       {{"openTypeHheaLineGap", "<integer>67</integer>"}}},
+      // A typo line gap of 0 is read back as the hhea one.
+      {rest + heldValues({"openTypeHheaLineGap"}) + "<key>openTypeHheaLineGap</key><integer>67</integer>",
+       "openTypeOS2TypoLineGap 0 becomes 67 (the native format reads a typo line gap of 0 as the hhea line gap)",
+       {{"openTypeHheaLineGap", "<integer>67</integer>"}, {"openTypeOS2TypoLineGap", "<integer>67</integer>"}}},
       // Numbers, lists, truth values and names, each as written.
       {rest + heldValues({"italicAngle", "openTypeOS2Type", "postscriptForceBold", "postscriptFontName",
                           "postscriptBlueScale", "openTypeOS2TypoDescender"}),
