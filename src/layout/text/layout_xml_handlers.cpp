@@ -1,12 +1,17 @@
 #include "layout/text/layout_xml_handlers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string_view>
 
 #include "layout/lookup_kind_table.h"
+#include "layout/ot/class_def.h"
+#include "layout/ot/coverage.h"
 #include "layout/ot/exception.h"
+#include "layout/ot/limits.h"
 #include "layout/registry/glyph_name_registry.h"
+#include "layout/text/layout_xml.h"
 #include "model/numbers.h"
 #include "text/xml_text.h"
 
@@ -14,32 +19,31 @@ namespace otl::xml {
 
 namespace {
 
-// The Format values each kind's element is read with, as bits (1 << format): the binary
-// formats, and 3 for the reverse chaining substitution, which this system's writer shows.
+// The Format values each kind's element is read with. Most kinds read every format from 1
+// the same way; pair positioning and the contexts read theirs by format, so a format they
+// do not know would lose the subtable.
 struct ElementFormats {
   LookupKind kind;
-  uint32_t formats;
+  int64_t lastFormat;     // 0: any
   bool impliedByContent;  // may be left out
 };
 
-constexpr uint32_t kOne = 1u << 1, kOneTwo = kOne | 1u << 2, kOneToThree = kOneTwo | 1u << 3;
-
 constexpr ElementFormats kElementFormats[] = {
-    {kGsubSingle, kOneTwo, true},
-    {kGsubMultiple, kOne, true},
-    {kGsubAlternate, kOne, true},
-    {kGsubLigature, kOne, true},
-    {kGsubContext, kOneToThree, false},
-    {kGsubChainedContext, kOneToThree, false},
-    {kGsubReverseChainedContext, kOne | 1u << 3, false},
-    {kGposSingle, kOneTwo, false},
-    {kGposPair, kOneTwo, false},
-    {kGposCursive, kOne, false},
-    {kGposMarkToBase, kOne, false},
-    {kGposMarkToLigature, kOne, false},
-    {kGposMarkToMark, kOne, false},
-    {kGposContext, kOneToThree, false},
-    {kGposChainedContext, kOneToThree, false},
+    {kGsubSingle, 0, true},
+    {kGsubMultiple, 0, true},
+    {kGsubAlternate, 0, true},
+    {kGsubLigature, 0, true},
+    {kGsubContext, 3, false},
+    {kGsubChainedContext, 3, false},
+    {kGsubReverseChainedContext, 0, false},
+    {kGposSingle, 0, false},
+    {kGposPair, 2, false},
+    {kGposCursive, 0, false},
+    {kGposMarkToBase, 0, false},
+    {kGposMarkToLigature, 0, false},
+    {kGposMarkToMark, 0, false},
+    {kGposContext, 3, false},
+    {kGposChainedContext, 3, false},
 };
 
 }  // namespace
@@ -54,7 +58,7 @@ int32_t subtableFormat(const LookupKindRow& kind, const char* formatText) {
     return 1;
   }
   const int64_t format = parseNumber(formatText, 0, 65535);
-  if (!known || format > 31 || !(known->formats & 1u << format)) reject(formatNotRead(format));
+  if (!known || format < 1 || (known->lastFormat != 0 && format > known->lastFormat)) reject(formatNotRead(format));
   return static_cast<int32_t>(format);
 }
 
@@ -72,6 +76,14 @@ GlyphList glyphNameList(const char* attribute, const std::string& text, const ch
     start = comma + 1;
   }
   return glyphs;
+}
+
+std::string ReaderState::placeOf(const char* element, uint64_t line) {
+  return std::string(element) + " on line " + vn::formatUnsigned(line) + " of " + kLayoutXmlDocument;
+}
+
+void ReaderState::warn(const std::string& place, const std::string& message) {
+  if (warnings.entries().size() < ot::limits::kMaxReadNotes) warnings.add(Severity::kWarning, place, message);
 }
 
 void reject(const std::string& why) { throw ot::Exception(ot::Exception::kReadFailed, why); }
@@ -137,11 +149,34 @@ void readClassDefRecord(const char** attributes, ClassDefinitionTable& table) {
   table.classes.push_back(cls);
 }
 
+bool keepFirstClasses(ClassDefinitionTable& table) {
+  const size_t n = std::min(table.glyphs.size(), table.classes.size());
+  std::map<uint32_t, uint16_t> classOf;
+  GlyphList glyphs;
+  std::vector<uint16_t> classes;
+  bool differs = false;
+  for (size_t k = 0; k < n; ++k) {
+    const auto [found, added] = classOf.emplace(table.glyphs[k], table.classes[k]);
+    if (!added) {
+      differs = differs || found->second != table.classes[k];
+      continue;
+    }
+    glyphs.push_back(table.glyphs[k]);
+    classes.push_back(table.classes[k]);
+  }
+  table.glyphs = std::move(glyphs);
+  table.classes = std::move(classes);
+  return differs;
+}
+
 bool CoverageXMLParser::startElement(const char* name, const char** attributes) {
   if (nameIs(name, "Coverage")) {
     inside_ = true;
   } else if (nameIs(name, "Glyph") && inside_) {
-    if (const char* v = firstAttribute(attributes, "value")) glyphs.push_back(glyphOf(v));
+    if (const char* v = firstAttribute(attributes, "value")) {
+      glyphs.push_back(glyphOf(v));
+      first_.emplace(glyphs.back(), glyphs.size() - 1);
+    }
   } else {
     return false;
   }
@@ -152,6 +187,26 @@ bool CoverageXMLParser::endElement(const char* name) {
   if (!nameIs(name, "Coverage")) return false;
   inside_ = false;
   return true;
+}
+
+void CoverageXMLParser::clear() {
+  glyphs.clear();
+  first_.clear();
+}
+
+bool CoverageXMLParser::firstAt(size_t k) const {
+  const auto found = first_.find(glyphs.at(k));
+  return found != first_.end() && found->second == k;
+}
+
+void SubtableXMLParser::noteCoveredTwice() {
+  if (notedTwice_) return;
+  notedTwice_ = true;
+  state->warn(place, ot::kCoveredTwice);
+}
+
+void SubtableXMLParser::keepFirstClassesOf(ClassDefinitionTable& table) {
+  if (keepFirstClasses(table)) state->warn(place, ot::kGlyphInTwoClasses);
 }
 
 void SubtableXMLParser::endElement(const char* name) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/diagnostics.h"
 #include "layout/glyph_id_map.h"
 #include "layout/glyph_slot.h"
 #include "layout/lookup.h"
@@ -49,7 +50,16 @@ struct ReaderState {
   GlyphSet leftOutGlyphs;
   std::map<uint32_t, LookupSet> leftOutLookups;  // by table id
 
+  // The line of the tag being read.
+  uint64_t line = 0;
+  // What was read past with a choice made; filed with the layout's reports once the
+  // document is read, a bounded number of them.
+  Diagnostics warnings;
+
   bool fontHas(uint32_t glyph) const { return glyphs && glyph != 0 && glyphs->contains(glyph); }
+  // "<element> on line <n> of the layout XML document", where a warning names its place.
+  static std::string placeOf(const char* element, uint64_t line);
+  void warn(const std::string& place, const std::string& message);
   void noteLeftOut(uint32_t glyph, const Lookup& lookup) {
     leftOutGlyphs.insert(glyph);
     leftOutLookups[lookup.tableId].insert(lookup.index);
@@ -81,10 +91,11 @@ class SkipParser : public LayoutObjectParser {
 inline constexpr const char* kNotOfItsLookupType = "is not of its lookup's LookupType";
 // The value of the first attribute when it has that name; null otherwise.
 const char* firstAttribute(const char** attributes, const char* name);
-// The format of a subtable element: its Format attribute (null when absent), checked
-// against the formats its kind is read in. The four substitutions whose content decides
-// the format may leave it out, as other tools write them; any other missing or unknown
-// format refuses the document.
+// The format of a subtable element: its Format attribute (null when absent). Every format
+// from 1 is read, the same way, except by pair positioning (1 and 2) and the contexts (1
+// to 3). The four substitutions whose content decides the format may leave it out, as
+// other tools write them; any other missing format, a format 0 and a format past those
+// of a pair or context refuse the document.
 int32_t subtableFormat(const LookupKindRow& kind, const char* formatText);
 // Why a subtable element's format is refused.
 std::string formatNotRead(int64_t format);
@@ -112,6 +123,28 @@ int64_t indexAttribute(const char** attributes);
 // Appends the glyph and class of a "ClassDef" record (0 for a missing one).
 void readClassDefRecord(const char** attributes, ClassDefinitionTable& table);
 
+// Keeps the glyphs that `drop` does not take, each with its record (glyphs and records pair
+// by position, as many of each); `dropped` sees every record that goes.
+template <class Records, class Drop, class Dropped>
+void keepPaired(GlyphList& glyphs, Records& records, Drop&& drop, Dropped&& dropped) {
+  GlyphList keptGlyphs;
+  Records keptRecords;
+  for (size_t k = 0; k < glyphs.size(); ++k) {
+    if (drop(glyphs[k])) {
+      dropped(records[k]);
+      continue;
+    }
+    keptGlyphs.push_back(glyphs[k]);
+    keptRecords.push_back(std::move(records[k]));
+  }
+  glyphs = std::move(keptGlyphs);
+  records = std::move(keptRecords);
+}
+
+// Gives each glyph of the definition its first class, as a table's reader takes it. True
+// when a glyph was given two different classes.
+bool keepFirstClasses(ClassDefinitionTable& table);
+
 // The glyphs of a "Coverage" element: the "Glyph" records between its tags.
 class CoverageXMLParser {
  public:
@@ -119,11 +152,15 @@ class CoverageXMLParser {
   bool startElement(const char* name, const char** attributes);
   // True at a Coverage end tag.
   bool endElement(const char* name);
+  void clear();
+  // True when glyph k is listed at k first: the coverage index that selects its record.
+  bool firstAt(size_t k) const;
 
   GlyphList glyphs;
 
  private:
   bool inside_ = false;
+  std::map<uint32_t, size_t> first_;
 };
 
 class SubtableXMLParser : public LayoutObjectParser {
@@ -142,13 +179,41 @@ class SubtableXMLParser : public LayoutObjectParser {
   int32_t format;
   std::unique_ptr<LookupSubtable> subtable;
   Lookup* lookup = nullptr;
+  // Where a warning names the subtable: its element and the line it starts on.
+  std::string place;
 
  protected:
+  // A glyph listed twice where its position selects a record: the first is used, as a
+  // table's reader uses it, and one warning line says so.
+  void noteCoveredTwice();
+  // Keeps the first record of each glyph (paired by position; lists that do not pair up
+  // are refused as they stand).
+  template <class Records>
+  void keepFirstOfEach(GlyphList& glyphs, Records& records) {
+    if (glyphs.size() != records.size()) return;
+    GlyphSet seen;
+    bool twice = false;
+    keepPaired(
+        glyphs, records,
+        [&](uint32_t glyph) {
+          if (seen.insert(glyph).second) return false;
+          twice = true;
+          return true;
+        },
+        [](const auto&) {});
+    if (twice) noteCoveredTwice();
+  }
+  // A class definition read whole: each glyph keeps its first class, with the table
+  // reader's warning line when a later class differed.
+  void keepFirstClassesOf(ClassDefinitionTable& table);
   GlyphClassHolder holder() const { return subtable->holder; }
   // "Format <n> is not read".
   std::string formatNotRead() const { return xml::formatNotRead(format); }
   // True when every rule went with glyphs the font lacks: the subtable is left out.
   virtual bool leftOutWhole() const { return false; }
+
+ private:
+  bool notedTwice_ = false;
 };
 
 // A handler with typed access to its model subtable.

@@ -189,13 +189,13 @@ class LpMarkXMLParser : public SubtableXMLParser {
     };
     std::set<uint16_t> emptied;
     if (markGlyphs_.size() == s.markRecords.size()) {
-      keepPresent(markGlyphs_, s.markRecords, absent, [&](const MarkRecord& r) { emptied.insert(r.markClass); });
+      keepPaired(markGlyphs_, s.markRecords, absent, [&](const MarkRecord& r) { emptied.insert(r.markClass); });
     }
     for (const MarkRecord& record : s.markRecords) emptied.erase(record.markClass);
     if (ligature_ && baseGlyphs_.size() == ligatures_.size()) {
-      keepPresent(baseGlyphs_, ligatures_, absent, [](const auto&) {});
+      keepPaired(baseGlyphs_, ligatures_, absent, [](const auto&) {});
     } else if (!ligature_ && baseGlyphs_.size() == rows_.size()) {
-      keepPresent(baseGlyphs_, rows_, absent, [](const auto&) {});
+      keepPaired(baseGlyphs_, rows_, absent, [](const auto&) {});
     }
     auto clear = [&](AnchorRow& row) {
       for (uint16_t cls : emptied) {
@@ -206,23 +206,6 @@ class LpMarkXMLParser : public SubtableXMLParser {
     for (auto& ligature : ligatures_) {
       for (auto& component : ligature) clear(component);
     }
-  }
-
-  // Keeps the glyphs the font has with their records (paired by position).
-  template <class Records, class Absent, class Dropped>
-  static void keepPresent(GlyphList& glyphs, Records& records, Absent&& absent, Dropped&& dropped) {
-    GlyphList keptGlyphs;
-    Records keptRecords;
-    for (size_t k = 0; k < glyphs.size(); ++k) {
-      if (absent(glyphs[k])) {
-        dropped(records[k]);
-        continue;
-      }
-      keptGlyphs.push_back(glyphs[k]);
-      keptRecords.push_back(std::move(records[k]));
-    }
-    glyphs = std::move(keptGlyphs);
-    records = std::move(keptRecords);
   }
 
   bool isClassAnchor(const char* name) const {

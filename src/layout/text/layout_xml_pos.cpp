@@ -38,6 +38,7 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
     }
   }
   void commit() override {
+    keepFirstOfEach(coverage_.glyphs, values_);
     kind().coverage.assign(coverage_.glyphs);
     kind().values = values_;
   }
@@ -86,12 +87,17 @@ class LpPairXMLParser : public KindParser<LpPair> {
   void endElement(const char* name) override {
     if (coverage_.endElement(name)) return;
     if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
+      if (format == 2) keepFirstClassesOf(classDef_ == 2 ? kind().format2->classDef2 : kind().format2->classDef1);
       classDef_ = 0;
     } else if (nameIs(name, "Value1") || nameIs(name, "Value2")) {
       reader_.reset();
     } else if (nameIs(name, "PairValueRecord") && format == 1) {
-      // A pair without adjustment is kept: it stops later subtables for that pair.
-      if (pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.glyphs.size()) && second_ != 0) {
+      // A pair without adjustment is kept: it stops later subtables for that pair. The
+      // pair set of a first glyph listed before in the Coverage is never reached.
+      const bool covered = pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.glyphs.size());
+      const bool reached = covered && coverage_.firstAt(static_cast<size_t>(pairSet_));
+      if (covered && !reached) noteCoveredTwice();
+      if (reached && second_ != 0) {
         kind().format1->pairs.emplace_back(coverage_.glyphs[static_cast<size_t>(pairSet_)], second_, pair_.value1,
                                            pair_.value2);
       }
@@ -112,6 +118,8 @@ class LpPairXMLParser : public KindParser<LpPair> {
   }
   void commit() override {
     if (format != 2) return;
+    // ClassDef records outside ClassDef1 and ClassDef2 are read into the first.
+    keepFirstClassesOf(kind().format2->classDef1);
     // Covered glyphs that ClassDef1 does not list are its class 0.
     ClassDefinitionTable& first = kind().format2->classDef1;
     GlyphSet classed(first.glyphs.begin(), first.glyphs.end());
@@ -163,7 +171,10 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override { kind().coverage.assign(coverage_.glyphs); }
+  void commit() override {
+    keepFirstOfEach(coverage_.glyphs, kind().records);
+    kind().coverage.assign(coverage_.glyphs);
+  }
   bool isValid() const override {
     return coverage_.glyphs.size() == kind().records.size() && kind().coverage.glyphCount() == coverage_.glyphs.size();
   }

@@ -201,6 +201,7 @@ class LookupXMLParser : public LayoutObjectParser {
     handler_ = createSubtableParser(lookup->createSubtable(), format);
     if (!handler_) reject(kNotOfItsLookupType);
     handler_->lookup = lookup;
+    handler_->place = ReaderState::placeOf(name, state->line);
     pushHandler(*handler_);
   }
   void endElement(const char* name) override {
@@ -216,12 +217,17 @@ class LookupListXMLParser : public LayoutObjectParser {
  public:
   void startElement(const char* name, const char** attributes) override {
     if (!nameIs(name, "Lookup")) return;
-    // Features and context rules call lookups by this number: a lookup without one, or a
-    // number given twice, would leave a lookup no call reaches.
+    // Features and context rules call lookups by this number: a lookup without one is
+    // read past, as no call can reach it. A number given twice makes both lookups; calls
+    // reach the later one.
     const char* index = firstAttribute(attributes, "index");
-    if (!index) reject("has no index");
+    if (!index) {
+      state->warn(ReaderState::placeOf(name, state->line), kLookupWithoutIndex);
+      skip_ = SkipParser();
+      pushHandler(skip_);
+      return;
+    }
     const uint16_t documentIndex = parseU16(index);
-    if (indexMap->count(documentIndex)) reject("index " + vn::formatUnsigned(documentIndex) + " is given twice");
     Lookup* lookup = lookups->createLookup();
     lookup->tableId = tableId;
     (*indexMap)[documentIndex] = lookup->index;
@@ -239,7 +245,9 @@ class LookupListXMLParser : public LayoutObjectParser {
   std::vector<uint32_t>* created = nullptr;
 
  private:
+  static constexpr const char* kLookupWithoutIndex = "Lookup without an index left out: no feature or call reaches it";
   LookupXMLParser lookup_;
+  SkipParser skip_;
 };
 
 class TableXMLParser : public LayoutObjectParser {
@@ -287,28 +295,27 @@ class TableXMLParser : public LayoutObjectParser {
     return found->second;
   }
 
-  // A language system naming a feature the FeatureList lacks would lose it without a word.
-  const FeatureRecord& feature(uint32_t index) const {
+  // The feature a language system names; null for an index no FeatureRecord declared,
+  // which carries no rule and is skipped, as the binary reader skips it.
+  const FeatureRecord* feature(uint32_t index) const {
     const auto found = features_.features.find(static_cast<int32_t>(index & 0xFFFF));
-    if (found == features_.features.end()) {
-      reject("feature " + vn::formatUnsigned(index) + " is not in the FeatureList");
-    }
-    return found->second;
+    return found == features_.features.end() ? nullptr : &found->second;
   }
 
   void resolveLangSys(const LangSysRecord& record, Language& language) {
     std::vector<uint32_t> indices = record.features;
-    if (record.required != kNoFeature) {
-      language.required = feature(record.required).tag;
+    if (const FeatureRecord* required = record.required != kNoFeature ? feature(record.required) : nullptr) {
+      language.required = required->tag;
       // A required feature the language system does not list keeps its lookups, unlisted.
       language.requiredOnly = std::find(indices.begin(), indices.end(), record.required) == indices.end();
       if (language.requiredOnly) indices.push_back(record.required);
     }
     for (uint32_t index : indices) {
-      const FeatureRecord& found = feature(index);
-      auto& target = language.features.try_emplace(found.tag, found.tag).first->second;
-      if (!found.params.empty()) target.params = found.params;
-      for (uint16_t lookup : found.lookups) target.lookups.push_back(translate(lookup));
+      const FeatureRecord* found = feature(index);
+      if (!found) continue;
+      auto& target = language.features.try_emplace(found->tag, found->tag).first->second;
+      if (!found->params.empty()) target.params = found->params;
+      for (uint16_t lookup : found->lookups) target.lookups.push_back(translate(lookup));
     }
   }
 
@@ -375,6 +382,7 @@ class DocumentParser : public ::xml::XmlParser {
   explicit DocumentParser(ReaderState& state) : state_(state) {}
   void startElement(const char* name, const char** attributes) override {
     if (!state_.current) return;
+    state_.line = currentLine();
     try {
       state_.current->startElement(name, attributes);
     } catch (const ot::Exception& e) {
@@ -383,6 +391,7 @@ class DocumentParser : public ::xml::XmlParser {
   }
   void endElement(const char* name) override {
     if (!state_.current) return;
+    state_.line = currentLine();
     try {
       state_.current->endElement(name);
     } catch (const ot::Exception& e) {
@@ -391,9 +400,9 @@ class DocumentParser : public ::xml::XmlParser {
   }
 
  private:
+  uint64_t currentLine() const { return parser ? XML_GetCurrentLineNumber(parser) : 0; }
   ot::Exception located(const ot::Exception& e, const char* name) const {
-    const uint64_t line = parser ? XML_GetCurrentLineNumber(parser) : 0;
-    return ot::Exception(e.code(), std::string(name) + " on line " + vn::formatUnsigned(line) + ": " + e.message());
+    return ot::Exception(e.code(), std::string(name) + " on line " + vn::formatUnsigned(state_.line) + ": " + e.message());
   }
 
   ReaderState& state_;
@@ -430,6 +439,7 @@ bool load(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs, bool fo
     for (uint32_t table : {kTableGsub, kTableGpos}) layout.clearTable(table);
     return false;
   }
+  layout.reports.append(state.warnings);
   // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
   // binary reader keeps them, so a document read and written again is unchanged.
   leaveOutMissingGlyphs(layout, state);

@@ -25,6 +25,7 @@ class LsSingleXMLParser : public KindParser<LsSingle> {
     forEachAttribute(attributes, "out", [&](const char* v) { output_.push_back(glyphOf(v)); });
   }
   void commit() override {
+    keepFirstOfEach(input_, output_);
     kind().input.assign(input_);
     kind().output.assign(output_);
   }
@@ -42,7 +43,7 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
  public:
   using KindParser::KindParser;
   void startElement(const char* name, const char** attributes) override {
-    if (nameIs(name, "Coverage")) coverage_.glyphs.clear();  // a later Coverage replaces the first
+    if (nameIs(name, "Coverage")) coverage_.clear();  // a later Coverage replaces the first
     if (coverage_.startElement(name, attributes)) return;
     if (nameIs(name, "Sequence")) {
       inSequence_ = true;
@@ -67,7 +68,10 @@ class LsMultipleXMLParser : public KindParser<LsMultiple> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override { kind().coverage.assign(inputs_); }
+  void commit() override {
+    keepFirstOfEach(inputs_, kind().sequences);
+    kind().coverage.assign(inputs_);
+  }
   bool isValid() const override {
     return inputs_.size() == kind().sequences.size() && kind().coverage.glyphCount() == inputs_.size();
   }
@@ -100,7 +104,10 @@ class LsAlternateXMLParser : public KindParser<LsAlternate> {
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override { kind().coverage.assign(sets_); }
+  void commit() override {
+    keepFirstOfEach(sets_, kind().sequences);
+    kind().coverage.assign(sets_);
+  }
   bool isValid() const override {
     return sets_.size() == kind().sequences.size() && kind().coverage.glyphCount() == sets_.size();
   }
@@ -118,7 +125,10 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
       inSet_ = true;
       const char* v = firstAttribute(attributes, "glyph");
       first_ = v ? glyphOf(v) : 0;
-    } else if (nameIs(name, "Ligature") && inSet_) {
+      // A set of a glyph listed before is never reached: the first set is used.
+      laterSet_ = !sets_.insert(first_).second;
+      if (laterSet_) noteCoveredTwice();
+    } else if (nameIs(name, "Ligature") && inSet_ && !laterSet_) {
       for (size_t i = 0; attributes && attributes[i]; i += 2) {
         if (nameIs(attributes[i], "components")) {
           GlyphList sequence{first_};
@@ -152,7 +162,9 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
 
  private:
   bool inSet_ = false;
+  bool laterSet_ = false;
   uint32_t first_ = 0;
+  GlyphSet sets_;
   GlyphList ligatures_;
 };
 
@@ -168,7 +180,7 @@ class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedConte
   }
   void endElement(const char* name) override {
     if (nameIs(name, "Coverage")) {
-      kind().input.assign(current_);
+      input_ = std::move(current_);
       current_.clear();
     } else if (nameIs(name, "BacktrackCoverage")) {
       kind().backtrack.emplace_back(holder(), current_);
@@ -180,12 +192,16 @@ class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedConte
       SubtableXMLParser::endElement(name);
     }
   }
-  void commit() override { kind().substitutes.assign(substitutes_); }
+  void commit() override {
+    keepFirstOfEach(input_, substitutes_);
+    kind().input.assign(input_);
+    kind().substitutes.assign(substitutes_);
+  }
   bool isValid() const override { return kind().input.hasGlyphs() && kind().substitutes.hasGlyphs(); }
   std::string invalidReason() const override { return "lacks its Coverage or its Substitute glyphs"; }
 
  private:
-  GlyphList current_, substitutes_;
+  GlyphList input_, current_, substitutes_;
 };
 
 // Contextual subtables of both tables. The document form is format 3 (a coverage per
@@ -229,10 +245,11 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
       // Without an input position the rule matches nothing: nothing is kept, and the
       // shared protocol refuses the subtable.
     } else if (isRuleElement(name)) {
-      keepRule();
+      if (!laterSet_) keepRule();
       rule_ = std::make_unique<Context>(holder());
       return;
     } else if (!coverage_.endElement(name) && classDefOf(name)) {
+      keepFirstClassesOf(*classDefOf(name));
       inClassDef_ = nullptr;
     }
     SubtableXMLParser::endElement(name);
@@ -295,6 +312,9 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
     } else if (isSetElement(name)) {
       setIndex_ = indexAttribute(attributes);
       if (format == 1 && setIndex_ >= static_cast<int64_t>(coverage_.glyphs.size())) setIndex_ = -1;
+      // The rule set of a glyph listed before in the Coverage is never reached.
+      laterSet_ = format == 1 && setIndex_ >= 0 && !coverage_.firstAt(static_cast<size_t>(setIndex_));
+      if (laterSet_) noteCoveredTwice();
     } else if (isRuleElement(name)) {
       rule_ = std::make_unique<Context>(holder());
       if (format == 1) {
@@ -332,6 +352,7 @@ class ContextXMLParser : public KindParser<ContextSubtable> {
   uint32_t sequenceIndex_ = 0;
   int32_t lookupIndex_ = -1;
   int64_t setIndex_ = -1;
+  bool laterSet_ = false;
   bool inRecord_ = false;
   ClassDefinitionTable backtrackClasses_, inputClasses_, lookaheadClasses_;
   ClassDefinitionTable* inClassDef_ = nullptr;
