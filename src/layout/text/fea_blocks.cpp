@@ -47,6 +47,7 @@ void FeaDocumentWriter::gatherFeatures() {
   aalt_ = AaltWritten{};
   for (int i = 0; i < 2; ++i) {
     reportFeaturelessLanguageSystems(**blocks[i], diagnostics_);
+    reportUnusedLookups(**blocks[i]);
     writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
     *writable_[i] = **blocks[i];
     removeUnwritableRules(*writable_[i], leftOut_);
@@ -65,17 +66,16 @@ void FeaDocumentWriter::gatherFeatures() {
   adoptAaltLookups(features_);
   collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
   collectStatistics(features_, statistics_, counts_);
-  reportUnusedLookups();
 }
 
 // Only the lookups the features use are written (named or in place): a lookup that no
-// feature lists, nor reaches through the lookups it lists, has no place in the text.
-void FeaDocumentWriter::reportUnusedLookups() {
-  for (const LayoutTableBlock* block : {gsub_, gpos_}) {
-    LookupIndexSet unused;
-    block->collectUnreferencedLookups(unused);
-    for (uint32_t index : unused) leftOut_.add(LeftOutKind::kUnusedLookup, block->tableId, index);
-  }
+// feature lists, nor reaches through the lookups it lists, has no place in the text. The
+// block is the one given, before calls the text cannot hold are taken out (those say so
+// on their own line).
+void FeaDocumentWriter::reportUnusedLookups(const LayoutTableBlock& block) {
+  LookupIndexSet unused;
+  block.collectUnreferencedLookups(unused);
+  for (uint32_t index : unused) leftOut_.add(LeftOutKind::kUnusedLookup, block.tableId, index);
 }
 
 void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {

@@ -66,7 +66,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups(std::ostream& out);
-  void reportUnusedLookups();
+  void reportUnusedLookups(const LayoutTableBlock& block);
   void decideExtensions();
   // Fills the glyph order and the lookup list positions for trial writes; false without a font.
   bool prepareTrials();
