@@ -101,11 +101,12 @@ void reportAaltChanges(const LayoutTableBlock& gsub, const std::vector<LanguageS
     }
     std::set<LanguageSystem> font;
     std::vector<uint32_t> lookups;  // every language system's, each once
+    std::set<uint32_t> taken;
     bool sameLists = true;
     for (const auto& [system, list] : fontSystems) {
       font.insert(system);
       for (uint32_t index : list) {
-        if (std::find(lookups.begin(), lookups.end(), index) == lookups.end()) lookups.push_back(index);
+        if (taken.insert(index).second) lookups.push_back(index);
       }
       sameLists = sameLists && list == fontSystems.begin()->second;
     }

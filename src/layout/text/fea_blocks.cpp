@@ -47,6 +47,7 @@ void FeaDocumentWriter::gatherFeatures() {
   aalt_ = AaltWritten{};
   for (int i = 0; i < 2; ++i) {
     reportFeaturelessLanguageSystems(**blocks[i], diagnostics_);
+    reportUnusedLookups(**blocks[i]);
     writable_[i] = std::make_unique<LayoutTableBlock>((*blocks[i])->tableId, nullptr);
     *writable_[i] = **blocks[i];
     removeUnwritableRules(*writable_[i], leftOut_);
@@ -65,6 +66,16 @@ void FeaDocumentWriter::gatherFeatures() {
   adoptAaltLookups(features_);
   collectLookupUsers(features_, *gsub_, *gpos_, lookups_);
   collectStatistics(features_, statistics_, counts_);
+}
+
+// Only the lookups the features use are written (named or in place): a lookup that no
+// feature lists, nor reaches through the lookups it lists, has no place in the text. The
+// block is the one given, before calls the text cannot hold are taken out (those say so
+// on their own line).
+void FeaDocumentWriter::reportUnusedLookups(const LayoutTableBlock& block) {
+  LookupIndexSet unused;
+  block.collectUnreferencedLookups(unused);
+  for (uint32_t index : unused) leftOut_.add(LeftOutKind::kUnusedLookup, block.tableId, index);
 }
 
 void FeaDocumentWriter::writeFlagClasses(std::ostream& out) const {
@@ -238,9 +249,8 @@ void FeaDocumentWriter::writeLookupBlock(std::ostream& out, const LookupInfo& in
 // Named lookups in index order, each after the lookups it calls, so every name is defined
 // before its use and the application order of the rest stays as in the font.
 void FeaDocumentWriter::writeNamedWithCallees(std::ostream& out, LookupInfo& info,
-                                              std::vector<const LookupInfo*>& written) {
-  if (std::find(written.begin(), written.end(), &info) != written.end()) return;
-  written.push_back(&info);
+                                              std::set<const LookupInfo*>& written) {
+  if (!written.insert(&info).second) return;
   if (const Lookup* lookup = table(info.tableId).lookups.findLookup(info.index)) {
     LookupSet called;
     lookup->collectLookupRefs(called);
@@ -274,7 +284,7 @@ void FeaDocumentWriter::writeLookupDefinitions(std::ostream& out) {
   }
   for (const auto& [key, info] : lookups_) names_[key] = info->name;
   markEmptyLookups(out);
-  std::vector<const LookupInfo*> written;
+  std::set<const LookupInfo*> written;
   for (auto& [key, info] : lookups_) {
     if (info->named) writeNamedWithCallees(out, *info, written);
   }

@@ -66,6 +66,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   // "@MFS_n" and "@MAT_n" for the mark filtering sets and attachment classes the flags use.
   void writeFlagClasses(std::ostream& out) const;
   void markEmptyLookups(std::ostream& out);
+  void reportUnusedLookups(const LayoutTableBlock& block);
   void decideExtensions();
   // Fills the glyph order and the lookup list positions for trial writes; false without a font.
   bool prepareTrials();
@@ -77,7 +78,7 @@ class FeaDocumentWriter : public LayoutFeaWriter {
   const std::vector<std::vector<size_t>>& markGroups(const LookupInfo& info) const;
   void writeFlagLine(std::ostream& out, const Lookup& lookup) const;
   void writeLookupBody(std::ostream& out, const Lookup& lookup, FlagTracker& tracker);
-  void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::vector<const LookupInfo*>& written);
+  void writeNamedWithCallees(std::ostream& out, LookupInfo& info, std::set<const LookupInfo*>& written);
   void writeLookupReferences(std::ostream& out, uint32_t tableId, const std::vector<uint32_t>& list,
                              FlagTracker& tracker);
   void writeRecordLists(std::ostream& out, const LanguageInfo* record, FlagTracker& tracker);

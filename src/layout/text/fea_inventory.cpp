@@ -170,12 +170,13 @@ void adoptAaltLookups(FeatureList& features) {
   if (features.empty() || !isTag(features.front()->tag, "aalt")) return;
   FeatureInfo& aalt = *features.front();
   auto merged = std::make_unique<LanguageInfo>(ot::Tag::fromString("DFLT"));
+  std::set<uint32_t> taken[2];  // GSUB's and GPOS's indices in `merged`
   auto take = [&](const LanguageInfo* record) {
     if (!record) return;
     for (uint32_t tableId : {kTableGsub, kTableGpos}) {
       auto& list = merged->list(tableId);
       for (uint32_t index : record->list(tableId)) {
-        if (std::find(list.begin(), list.end(), index) == list.end()) list.push_back(index);
+        if (taken[tableId - 1].insert(index).second) list.push_back(index);
       }
     }
   };

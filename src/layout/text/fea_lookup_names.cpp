@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "model/numbers.h"
 
@@ -16,37 +19,45 @@ void trimBlanks(std::string& text) {
   while (!text.empty() && text.back() == ' ') text.pop_back();
 }
 
-bool hasRepeats(const std::vector<uint32_t>& list) {
-  std::vector<uint32_t> sorted = list;
-  std::sort(sorted.begin(), sorted.end());
-  return std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
-}
-
-void registerList(LookupInfoMap& lookups, const LayoutTableBlock& block, const std::vector<uint32_t>& list,
-                  const LanguageSystem& user, ot::Tag feature) {
-  const bool repeats = hasRepeats(list);
-  for (uint32_t index : list) {
-    const Lookup* lookup = block.lookups.findLookup(index);
-    if (!lookup) continue;
-    registerLookupUser(lookups, *lookup, user, feature, false);
-    if (repeats && std::count(list.begin(), list.end(), index) > 1)
-      lookups[{block.tableId, index}]->repeated = true;
-    // The whole closure: a called lookup must be defined, whatever the depth.
-    LookupSet direct;
-    lookup->collectLookupRefs(direct);
-    LookupIndexSet called(direct.begin(), direct.end());
-    block.lookups.addReferencedLookups(called);
-    for (uint32_t calledIndex : called) {
-      if (const Lookup* target = block.lookups.findLookup(calledIndex))
-        registerLookupUser(lookups, *target, user, feature, true);
+// The names the records hold, as a base name and a number ("liga_latn" and 2 for
+// "liga_latn_2"; a name splits only one way, at its last "_"). A record named again gets
+// the lowest number that no other record holds with its base: each base keeps the numbers
+// it let go in order, so that number is found without trying every number against every
+// record.
+class NameNumbers {
+ public:
+  // The record's new name for `base`; the name it held is let go first, since a record's
+  // own name never stands in its way.
+  std::string name(const LookupInfoKey& record, const std::string& base) {
+    auto held = held_.find(record);
+    if (held != held_.end()) {
+      bases_[held->second.first].free.insert(held->second.second);
+    } else {
+      held = held_.emplace(record, std::pair<std::string, uint32_t>{}).first;
     }
+    Numbers& numbers = bases_[base];
+    uint32_t number = 0;
+    if (numbers.free.empty()) {
+      number = ++numbers.highest;
+    } else {
+      number = *numbers.free.begin();
+      numbers.free.erase(numbers.free.begin());
+    }
+    held->second = {base, number};
+    return base + "_" + vn::formatUnsigned(number);
   }
-}
 
-}  // namespace
+ private:
+  struct Numbers {
+    uint32_t highest = 0;     // every number up to it is held or let go
+    std::set<uint32_t> free;  // let go, none above `highest`
+  };
+  std::unordered_map<std::string, Numbers> bases_;
+  std::map<LookupInfoKey, std::pair<std::string, uint32_t>> held_;
+};
 
-void registerLookupUser(LookupInfoMap& lookups, const Lookup& lookup, const LanguageSystem& user, ot::Tag feature,
-                        bool referenced) {
+void registerLookupUser(LookupInfoMap& lookups, NameNumbers& names, const Lookup& lookup, const LanguageSystem& user,
+                        ot::Tag feature, bool referenced) {
   const LookupInfoKey key{lookup.tableId, lookup.index};
   auto& slot = lookups[key];
   if (!slot) {
@@ -62,8 +73,36 @@ void registerLookupUser(LookupInfoMap& lookups, const Lookup& lookup, const Lang
   auto& pairs = info.users[feature];
   if (std::find(pairs.begin(), pairs.end(), user) != pairs.end()) return;
   pairs.push_back(user);
-  info.name = makeUniqueLookupName(lookups, info);
+  // Every name carries a number, unique or not.
+  info.name = names.name(key, makeLookupName(info));
 }
+
+void registerList(LookupInfoMap& lookups, NameNumbers& names, const LayoutTableBlock& block,
+                  const std::vector<uint32_t>& list, const LanguageSystem& user, ot::Tag feature) {
+  // A lookup listed again for the same user changes nothing but that it is written in two
+  // places: each index is registered at its first place only.
+  std::unordered_set<uint32_t> seen;
+  for (uint32_t index : list) {
+    const Lookup* lookup = block.lookups.findLookup(index);
+    if (!lookup) continue;
+    if (!seen.insert(index).second) {
+      lookups[{block.tableId, index}]->repeated = true;
+      continue;
+    }
+    registerLookupUser(lookups, names, *lookup, user, feature, false);
+    // The whole closure: a called lookup must be defined, whatever the depth.
+    LookupSet direct;
+    lookup->collectLookupRefs(direct);
+    LookupIndexSet called(direct.begin(), direct.end());
+    block.lookups.addReferencedLookups(called);
+    for (uint32_t calledIndex : called) {
+      if (const Lookup* target = block.lookups.findLookup(calledIndex))
+        registerLookupUser(lookups, names, *target, user, feature, true);
+    }
+  }
+}
+
+}  // namespace
 
 std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts) {
   std::string text;
@@ -99,31 +138,16 @@ std::string makeLookupName(const LookupInfo& info) {
   return name;
 }
 
-std::string makeUniqueLookupName(const LookupInfoMap& lookups, const LookupInfo& info) {
-  const std::string base = makeLookupName(info);
-  for (uint32_t number = 1;; ++number) {
-    const std::string candidate = base + "_" + vn::formatUnsigned(number);
-    bool taken = false;
-    for (const auto& [key, other] : lookups) {
-      if (other.get() == &info || !other) continue;
-      if (other->name == candidate) {
-        taken = true;
-        break;
-      }
-    }
-    if (!taken) return candidate;
-  }
-}
-
 void collectLookupUsers(const FeatureList& features, const LayoutTableBlock& gsub, const LayoutTableBlock& gpos,
                         LookupInfoMap& lookups) {
+  NameNumbers names;
   const ot::Tag dflt = ot::Tag::fromString("DFLT");
   for (const auto& feature : features) {
     if (isTag(feature->tag, "aalt")) continue;
     auto visit = [&](const LanguageInfo* record, const LanguageSystem& user) {
       if (!record) return;
-      registerList(lookups, gsub, record->gsub, user, feature->tag);
-      registerList(lookups, gpos, record->gpos, user, feature->tag);
+      registerList(lookups, names, gsub, record->gsub, user, feature->tag);
+      registerList(lookups, names, gpos, record->gpos, user, feature->tag);
     };
     visit(feature->defaults.get(), {dflt, dflt});
     for (const auto& script : feature->scripts) {

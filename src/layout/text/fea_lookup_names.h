@@ -44,12 +44,9 @@ using LookupInfoMap = std::map<LookupInfoKey, std::unique_ptr<LookupInfo>>;
 // Registers every lookup the features (but "aalt") use, with every lookup those call.
 void collectLookupUsers(const FeatureList& features, const LayoutTableBlock& gsub, const LayoutTableBlock& gpos,
                         LookupInfoMap& lookups);
-void registerLookupUser(LookupInfoMap& lookups, const Lookup& lookup, const LanguageSystem& user, ot::Tag feature,
-                        bool referenced);
 
 std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts);
 std::string makeLookupName(const LookupInfo& info);
-std::string makeUniqueLookupName(const LookupInfoMap& lookups, const LookupInfo& info);
 
 // Named unless inline lookups are allowed and the lookup is used in one place only.
 void decideNamed(LookupInfoMap& lookups, bool inlineLookups);

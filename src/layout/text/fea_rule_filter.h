@@ -22,6 +22,7 @@ enum class LeftOutKind {
   kSecondCall,        // a second lookup called at one position, or calls out of position order
   kUnwrittenLookup,   // a call of a lookup left with no rule (the call goes, the rule stays)
   kOneGlyphLigature,  // a one-glyph ligature of a lookup that context rules call
+  kUnusedLookup,      // a lookup that no feature lists or reaches through the lookups it lists
 };
 
 inline constexpr const char* kUnwrittenCalls =
