@@ -33,7 +33,10 @@ SKIPPED_FOLDERS = {".git", "__pycache__"}
 
 
 def kind_of(name, text):
-    suffix = os.path.splitext(name)[1].lower()
+    stem, suffix = os.path.splitext(name)
+    if suffix == ".in" and os.path.splitext(stem)[1]:  # a template is read as the file it makes
+        stem, suffix = os.path.splitext(stem)
+    suffix = suffix.lower()
     if name in HASH_NAMES or suffix in HASH_SUFFIXES or text.startswith("#!"):
         return "hash"
     if suffix in C_SUFFIXES:
@@ -147,18 +150,13 @@ def citations(text, kind):
 
 
 def read_text(path):
-    """The file's text, or None for a file that is not text (a NUL byte or not UTF-8)."""
+    """The file's text, or None for a file that is not text (one holding a NUL byte)."""
     try:
         with open(path, "rb") as source:
             data = source.read()
     except OSError:
         return None
-    if b"\0" in data:
-        return None
-    try:
-        return data.decode("utf-8")
-    except UnicodeDecodeError:
-        return None
+    return None if b"\0" in data else data.decode("utf-8", errors="replace")
 
 
 def is_build_folder(directory, name, root):

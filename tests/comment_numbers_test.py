@@ -40,6 +40,7 @@ PLANTED = [
     ("scripts/test", f"#!/usr/bin/env bash\necho run  # see {N}\n", 2),
     ("scripts/check.py", f'"""Reads\nwhat {N} holds."""\n', 2),
     ("cmake/Libraries.cmake", f"# ({N})\n", 1),
+    ("cmake/build_info.h.in", f"#pragma once\n// see {N}\n", 2),
     ("CMakeLists.txt", f"project(x)\n# {N}\n", 2),
     (".ci/run", f"#!/bin/sh\n# {N}\n", 2),
     ("bench/run", f"#!/usr/bin/env bash\n# as {N} says\n", 2),
