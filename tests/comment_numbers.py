@@ -4,8 +4,8 @@
 Usage: comment_numbers.py ROOT_DIR
 
 Comments say in the code's own words what a piece of code holds or why; a comment that names
-a section by its number (a digit, a period, then one and two more digits, as in "see" or
-"(...)" followed by such a number, or such a number opening the comment) explains nothing to
+a section by its number (a digit from 1 to 9, a period, a 1 and two more digits: such a
+number anywhere in the comment, after "see", in brackets or opening it) explains nothing to
 the reader of this tree. Every file of the tree is read, wherever it stands: sources and
 headers of every suffix, scripts (by suffix or by a "#!" first line), CMake files, feature
 files and markup data, and the documents (README and other text). In code and data only
@@ -19,8 +19,7 @@ import sys
 
 # A section number: one digit from 1, a period, a 1 and two digits, not part of a longer
 # number, a version or a word ("2.040", "1.2.100", "100.125" and "v1.100a" do not count).
-SECTION = r"(?<![\w.])[1-9]\.1\d\d(?![\w]|\.\d)"
-BARE_NUMBER = re.compile(SECTION)
+BARE_NUMBER = re.compile(r"(?<![\w.])[1-9]\.1\d\d(?![\w]|\.\d)")
 NAMED_NUMBER = re.compile(r"(?:\b[Pp]arts?|\b[Ss]ections?|§)\s*\d+\.\d{2,3}\b")
 LEADING_NUMBER = re.compile(r"^\W*\d+\.\d{2,3}:")
 
