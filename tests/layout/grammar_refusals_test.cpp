@@ -15,7 +15,7 @@ namespace {
 
 bool compiles(const std::string& text) {
   vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
-  for (const char* name : {".notdef", "A", "Aacute", "acute", "f", "i", "f_i"}) {
+  for (const char* name : {".notdef", "A", "Aacute", "acute", "cedilla", "f", "i", "f_i"}) {
     auto* glyph = new vn::Glyph();
     glyph->name = name;
     font->appendGlyph(glyph);
@@ -39,8 +39,11 @@ std::string readmeSection(const std::string& title) {
 TEST(GrammarRefusals, WhatTheReadmeSaysIsRefusedIsRefused) {
   const std::string ls = "languagesystem DFLT dflt;\n";
   const std::string mark = "markClass acute <anchor 100 500> @TOP;\n";
+  const std::string marks = mark + "markClass cedilla <anchor 100 0> @BOTTOM;\n";
+  const std::string top = "pos base A <anchor 300 700> mark @TOP;";
+  const std::string topAgain = "pos base A <anchor 320 720> mark @TOP;";
   const struct {
-    const char* readme;  // how the README names the form
+    std::string readme;  // how the README names the form
     std::string refused;
     std::string accepted;  // the same said within the grammar
   } cases[] = {
@@ -57,6 +60,26 @@ TEST(GrammarRefusals, WhatTheReadmeSaysIsRefusedIsRefused) {
        ls + mark + "feature mark { pos ligature f_i <anchor 100 600> mark @TOP ligComponent <anchor NULL>; } mark;\n",
        ls + mark +
            "feature mark { pos ligature f_i <anchor 100 600> mark @TOP ligComponent <anchor NULL> mark @TOP; } mark;\n"},
+      {"a base glyph given anchors in two mark-to-base or mark-to-mark statements of one lookup (`" + top +
+           "` and again `" + topAgain + "`)",
+       ls + mark + "feature mark { " + top + " " + topAgain + " } mark;\n",
+       ls + mark + "feature mark { " + top + " } mark;\n"},
+      {"one statement per glyph with each mark class once compiles "
+       "(`pos base A <anchor 300 700> mark @TOP <anchor 300 0> mark @BOTTOM;`)",
+       ls + marks + "feature mark { " + top + " pos base A <anchor 300 0> mark @BOTTOM; } mark;\n",
+       ls + marks + "feature mark { pos base A <anchor 300 700> mark @TOP <anchor 300 0> mark @BOTTOM; } mark;\n"},
+      {"and so does a `subtable;` statement between the two",
+       ls + mark + "feature mark { " + top + " " + topAgain + " } mark;\n",
+       ls + mark + "feature mark { " + top + " subtable; " + topAgain + " } mark;\n"},
+      {"two mark-to-base or mark-to-mark statements",
+       ls + mark +
+           "feature mkmk { pos mark cedilla <anchor 100 700> mark @TOP; pos mark cedilla <anchor 100 0> mark @TOP; }"
+           " mkmk;\n",
+       ls + mark + "feature mkmk { pos mark cedilla <anchor 100 700> mark @TOP; } mkmk;\n"},
+      {"a `lookup` reference inside 'aalt' (`feature aalt { lookup ALTS; } aalt;`), where the rules written in 'aalt' "
+       "itself compile (`feature aalt { sub A by Aacute; } aalt;`)",
+       ls + "lookup ALTS { sub A by Aacute; } ALTS;\nfeature aalt { lookup ALTS; } aalt;\n",
+       ls + "feature aalt { sub A by Aacute; } aalt;\n"},
   };
   const std::string section = readmeSection("What it does not do yet");
   std::string flat;  // the section's words, whatever the line breaks
