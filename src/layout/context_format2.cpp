@@ -14,6 +14,12 @@ struct ContextClasses {
   ClassDefinitionTable backtrack, input, lookahead;
 };
 
+// A class definition left out (offset 0) puts every glyph in class 0: fonts leave out the
+// backtrack or lookahead one when no rule looks there.
+void readClasses(ClassDefinitionTable& classes, ot::BinaryReader& r, uint16_t offset, const GlyphIdMap& map) {
+  if (offset != 0) classes.readBinary(r, offset, map);
+}
+
 // The rule sets after the ClassDefs. Input class 0 is every covered glyph that the input
 // ClassDef leaves out.
 void readClassRuleSets(ot::BinaryReader& r, const ContextReadScope& scope, const GlyphList& covered,
@@ -43,7 +49,7 @@ void readContextFormat2(ot::BinaryReader& r, const ContextReadScope& scope, Cont
   GlyphList covered;
   readCoverageTable(covered, r, r.readUInt16(), scope.map, CoverageUse::kGlyphSet);
   ContextClasses classes;
-  classes.input.readBinary(r, r.readUInt16(), scope.map);
+  readClasses(classes.input, r, r.readUInt16(), scope.map);
   readClassRuleSets(r, scope, covered, classes, context_read::readRuleSetRule, rules);
 }
 
@@ -51,9 +57,9 @@ void readChainedContextFormat2(ot::BinaryReader& r, const ContextReadScope& scop
   GlyphList covered;
   readCoverageTable(covered, r, r.readUInt16(), scope.map, CoverageUse::kGlyphSet);
   ContextClasses classes;
-  classes.backtrack.readBinary(r, r.readUInt16(), scope.map);
-  classes.input.readBinary(r, r.readUInt16(), scope.map);
-  classes.lookahead.readBinary(r, r.readUInt16(), scope.map);
+  readClasses(classes.backtrack, r, r.readUInt16(), scope.map);
+  readClasses(classes.input, r, r.readUInt16(), scope.map);
+  readClasses(classes.lookahead, r, r.readUInt16(), scope.map);
   readClassRuleSets(r, scope, covered, classes, context_read::readChainedRuleSetRule, rules);
 }
 

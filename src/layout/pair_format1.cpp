@@ -33,19 +33,41 @@ uint64_t compiledValueSize(const GPosValue& value) {
 }  // namespace
 
 void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header, const GlyphIdMap& map) {
-  const uint32_t recordSize = header.recordSize();
+  const uint32_t recordBytes = 2 + header.recordSize();
   const uint16_t setCount = r.readUInt16();
   if (setCount > header.covered.size()) r.fail("more pair sets than covered glyphs");
   const std::vector<uint16_t> setOffsets = ot::readOffsets(r, setCount);
+  // A set that several first glyphs share is read once: the first glyph reaching it is
+  // charged for reading it, each later one for the copy it keeps.
+  std::map<uint16_t, size_t> readBy;  // set offset -> the first glyph's set index
+  std::vector<uint16_t> counts(setCount);
+  uint64_t total = 0;
   for (size_t i = 0; i < setCount; ++i) {
     r.seek(setOffsets[i]);
-    const uint16_t count = r.readUInt16();
-    r.requireRecords(count, 2 + recordSize);
-    // Pair sets may share one offset: the charge follows the memory the kept records
-    // take, not the bytes they are read from.
-    r.charge(ot::limits::keptRecordSteps(count, 2 + recordSize));
-    if (pairs.capacity() - pairs.size() < count) pairs.reserve(std::max(pairs.size() + count, 2 * pairs.capacity()));
-    for (uint16_t k = 0; k < count; ++k) {
+    counts[i] = r.readUInt16();
+    r.requireRecords(counts[i], recordBytes);
+    if (readBy.emplace(setOffsets[i], i).second) {
+      r.charge(ot::limits::keptRecordSteps(counts[i], recordBytes));
+    } else {
+      r.keepGlyphs(uint64_t{counts[i]} * ot::limits::kGlyphsPerSharedPair);
+    }
+    total += counts[i];
+  }
+  pairs.reserve(pairs.size() + total);
+  std::vector<size_t> firstPair(setCount);  // where each set's pairs begin in the list
+  for (size_t i = 0; i < setCount; ++i) {
+    firstPair[i] = pairs.size();
+    if (const size_t reader = readBy[setOffsets[i]]; reader != i) {
+      for (size_t k = firstPair[reader]; k < firstPair[reader] + counts[i]; ++k) {
+        GPosSpecificPair copy = pairs[k];
+        r.keep(copy.value1.keptDeviceBytes() + copy.value2.keptDeviceBytes());
+        copy.first = header.covered[i];
+        pairs.push_back(std::move(copy));
+      }
+      continue;
+    }
+    r.seek(setOffsets[i] + 2u);
+    for (uint16_t k = 0; k < counts[i]; ++k) {
       GPosSpecificPair pair;
       pair.first = header.covered[i];
       pair.second = map.idOf(r.readUInt16());

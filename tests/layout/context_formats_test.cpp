@@ -4,6 +4,7 @@
 
 #include "codec_fixture.h"
 #include "layout/context_subst.h"
+#include "layout/lookup.h"
 #include "layout/ot/binary_reader.h"
 #include "layout/ot/binary_writer.h"
 #include "layout/ot/exception.h"
@@ -73,6 +74,63 @@ TEST(ContextForms, EveryFormReadsTheRuleAndWritesFormat3) {
       auto copy = subtable->clone(g.holder);
       EXPECT_EQ(copy->typeCode, subtable->typeCode);
       EXPECT_EQ(dynamic_cast<const otl::ContextSubtable&>(*copy).chained, form.chained);
+    }
+  }
+}
+
+// Fonts leave a class definition out (offset 0) where no rule looks, as real fonts do
+// for backtrack and lookahead: every glyph is then in class 0. Each form reads to all its
+// rules, and the rules written back (one format-3 subtable each) read the same.
+TEST(ContextForms, ClassDefinitionsLeftOutPutEveryGlyphInClassZero) {
+  Glyphs g;
+  using Positions = std::vector<otl::GlyphList>;
+  struct Rule {
+    Positions input;
+    uint32_t lookupAt;
+  };
+  struct Case {
+    const char* name;
+    bool chained;
+    std::string bytes;
+    std::vector<Rule> rules;
+  };
+  const Case cases[] = {
+      // Input classes g2: 1, g3 g4: 2; set 1 holds two rules, set 2 one.
+      {"chained, no backtrack or lookahead classes", true,
+       words({2, 68, 0, 78, 0, 3, 0, 18, 50, 2, 6, 20, 0, 2, 2, 0, 1, 1, 0, 0, 1, 0, 1, 0, 0, 1, 4, 0, 2, 1, 0, 1, 0, 0,
+              1, 3, 2, 3, 4, 1, 2, 3, 1, 2, 2}),
+       {{{g.ids({2}), g.ids({3, 4})}, 1}, {{g.ids({2})}, 0}, {{g.ids({3, 4}), g.ids({2})}, 0}}},
+      // No input classes: class 0 is every covered glyph.
+      {"plain, no input classes", false, words({2, 22, 0, 1, 10, 1, 4, 1, 1, 0, 0, 1, 2, 2, 3}),
+       {{{g.ids({2, 3})}, 0}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const uint32_t type = c.chained ? 16 : 15;
+    otl::Lookup lookup(0, g.holder);
+    lookup.tableId = otl::kTableGsub;
+    lookup.typeCode = type;
+    auto read = otl::createSubtable(otl::kTableGsub, type, g.holder);
+    ot::BinaryReader reader(c.bytes);
+    reader.startBudget();
+    ASSERT_NO_THROW(read->readBinary(reader, 0, {{0, 0}}, g.map));
+    lookup.addSubtable(std::move(read));
+    ASSERT_EQ(lookup.subtables.size(), c.rules.size());
+    for (size_t k = 0; k < c.rules.size(); ++k) {
+      ot::BinaryWriter writer;
+      lookup.subtables[k]->writeBinary(writer, {{0, 0}}, g.map, 0);
+      auto again = otl::createSubtable(otl::kTableGsub, type, g.holder);
+      const std::string written = writer.str();
+      ot::BinaryReader back(written);
+      again->readBinary(back, 0, {{0, 0}}, g.map);
+      for (const auto* subtable : {lookup.subtables[k].get(), again.get()}) {
+        const auto& rules = dynamic_cast<const otl::ContextSubtable&>(*subtable).rules;
+        ASSERT_EQ(rules.size(), 1u);
+        EXPECT_TRUE(rules[0]->backtrack.empty());
+        EXPECT_TRUE(rules[0]->lookahead.empty());
+        EXPECT_EQ(glyphsOf(rules[0]->input), c.rules[k].input) << "rule " << k;
+        EXPECT_EQ(rules[0]->lookups, (std::vector<otl::LookupRecord>{{c.rules[k].lookupAt, 0}})) << "rule " << k;
+      }
     }
   }
 }

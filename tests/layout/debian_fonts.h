@@ -32,6 +32,8 @@ inline constexpr const char* kDebianFonts[] = {
     "/usr/share/fonts/truetype/ezra/SILEOT.ttf",
     // A required feature ("thai") that its language system does not list.
     "/usr/share/fonts/opentype/freefont/FreeSerif.otf",
+    // Class-based chained contexts that leave their backtrack and lookahead classes out.
+    "/usr/share/fonts/truetype/noto/NotoSansLepcha-Regular.ttf",
 };
 
 // Empty when fontTools, ots-sanitize and hb-shape are there; otherwise what is missing.

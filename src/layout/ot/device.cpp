@@ -20,6 +20,10 @@ bool sameDevice(const DevicePtr& a, const DevicePtr& b) {
   return a->entries == b->entries;
 }
 
+uint64_t Device::keptBytes(uint64_t count) {
+  return limits::heapBytes(sizeof(Device)) + limits::heapBytes(count * sizeof(Entry));
+}
+
 bool Device::readBinary(BinaryReader& reader, size_t offset) {
   BinaryReader r = reader.window(offset);
   const uint16_t startSize = r.readUInt16();
@@ -35,7 +39,7 @@ bool Device::readBinary(BinaryReader& reader, size_t offset) {
   r.requireRecords(words, 2);
   r.charge(count);
   // A device shared by many anchors or value records is kept once for each.
-  r.keep(limits::heapBytes(sizeof(Device)) + limits::heapBytes(uint64_t{count} * sizeof(Entry)));
+  r.keep(keptBytes(count));
   entries.reserve(entries.size() + count);
   uint32_t ppem = startSize;
   for (uint32_t w = 0; w < words; ++w) {

@@ -24,6 +24,8 @@ struct Device {
   // Appends the entries of the table at `offset` of the reader's span; false (nothing
   // added) for an unknown delta format. A malformed table throws ot::Exception 2.
   [[nodiscard]] bool readBinary(BinaryReader& reader, size_t offset);
+  // The memory a device of `count` entries takes in the model, as reads count it.
+  static uint64_t keptBytes(uint64_t count);
   void pack(BinaryWriter& writer) const;
 };
 

@@ -21,8 +21,9 @@ constexpr uint64_t operationsBudget(size_t tableBytes) {
 
 // Records kept in the model (pairs of a pair set) are charged this many steps per byte
 // they are read from. Without shared offsets they use at most a quarter of the budget;
-// pair sets that share one offset can keep at most four times the records their table's
-// bytes could hold, so memory stays a small multiple of the input.
+// subtables that share one pair set's bytes can keep at most four times the records their
+// table's bytes could hold, so memory stays a small multiple of the input. (Inside one
+// subtable a shared set is read once; its copies are kept glyphs, below.)
 inline constexpr uint64_t kStepsPerKeptByte = kOperationsPerByte / 4;
 constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
   return records * recordBytes * kStepsPerKeptByte;
@@ -58,6 +59,15 @@ constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
   const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kKeptGlyphsPerByte;
   return scaled < kMinKeptGlyphs ? kMinKeptGlyphs : scaled;
 }
+
+// Writers give first glyphs with the same pairs one pair set: the reader reads it once and
+// copies its pairs for each further glyph that shares it. A copy counts against the
+// kept-glyphs bound as this many glyphs: its record in the model (about a hundred bytes)
+// and its spelling in the layout XML document (a few hundred) take what eight glyphs of a
+// list take. So a small subtable pointing thousands of first glyphs at one large set ends
+// at the bound, while the tables the writers make, sharing sets of a few thousand pairs
+// among hundreds of glyphs, read back.
+inline constexpr uint64_t kGlyphsPerSharedPair = 8;
 
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;

@@ -43,6 +43,14 @@ bool ValueRecord::isEmpty() const {
   return true;
 }
 
+uint64_t ValueRecord::keptDeviceBytes() const {
+  uint64_t bytes = 0;
+  for (const auto& device : devices) {
+    if (device) bytes += Device::keptBytes(device->entries.size());
+  }
+  return bytes;
+}
+
 uint16_t ValueRecord::valueFormat() const {
   uint16_t format = 0;
   if (xPlacement) format |= kXPlacement;

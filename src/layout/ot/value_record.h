@@ -46,6 +46,8 @@ struct ValueRecord {
   bool operator<(const ValueRecord& other) const;
   // The four values are 0 and no device is present (ids are not looked at).
   bool isEmpty() const;
+  // The memory its devices take in the model, as reads count it.
+  uint64_t keptDeviceBytes() const;
   // The smallest format that holds the record.
   uint16_t valueFormat() const;
 
