@@ -29,7 +29,8 @@ class MemberError : public std::runtime_error {
   static MemberError missing(const std::string& member);
   // `error` is the system's error number of the failed open.
   static MemberError cannotOpen(const std::string& member, int error);
-  static MemberError cannotRead(const std::string& member);
+  // `error` is the system's error number of the failed read.
+  static MemberError cannotRead(const std::string& member, int error);
   static MemberError tooLarge(const std::string& member, std::uint64_t limit);
   // A property list without a root element, or whose root is not the one it must hold
   // (`root`: "dict" or "array").
