@@ -5,6 +5,7 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,8 +29,12 @@ class ProcfsText {
     block.replace(0, text.size(), text);
     int ready[2];
     if (::pipe(ready) != 0) return;
+    const pid_t parent = ::getpid();
     pid_ = ::fork();
     if (pid_ == 0) {
+      // Ends with the test, also when the test crashes.
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      if (::getppid() != parent) ::_exit(1);
       ::close(ready[0]);
       std::memcpy(reinterpret_cast<char*>(start), block.data(), block.size());
       const char signal = 1;
