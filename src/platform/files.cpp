@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -44,26 +45,40 @@ void InputFile::close() {
   kind_ = PathKind::kAbsent;
   absent_ = false;
   openError_ = 0;
+  readError_ = 0;
 }
 
-bool InputFile::readAll(std::string& contents) {
+InputFile::ReadOutcome InputFile::readAll(std::string& contents, std::uint64_t limit) {
   contents.clear();
-  if (descriptor_ < 0) return false;
-  if (size_ > contents.max_size()) return false;
-  contents.resize(static_cast<std::size_t>(size_));
+  readError_ = 0;
+  if (descriptor_ < 0 || kind_ != PathKind::kFile) return ReadOutcome::kRead;
+  // One byte past the limit tells that the file passes it. The size given at the open is
+  // the first guess, so that a file that stays as it was takes one buffer.
+  const std::uint64_t cap = std::min<std::uint64_t>(limit, contents.max_size() - 1) + 1;
+  constexpr std::uint64_t kFirstGrowth = 64 * 1024;
+  contents.resize(static_cast<std::size_t>(std::min(size_ + 1, cap)));
   std::size_t done = 0;
-  while (done < contents.size()) {
-    const ssize_t got = ::read(descriptor_, contents.data() + done, contents.size() - done);
+  for (;;) {
+    if (done == contents.size()) {
+      if (done >= cap) {
+        contents.clear();
+        return ReadOutcome::kTooLarge;
+      }
+      const std::uint64_t grown = std::max<std::uint64_t>(std::uint64_t{done} * 2, kFirstGrowth);
+      contents.resize(static_cast<std::size_t>(std::min(grown, cap)));
+    }
+    const ssize_t got = ::pread(descriptor_, contents.data() + done, contents.size() - done, static_cast<off_t>(done));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
+      readError_ = errno;
       contents.clear();
-      return false;
+      return ReadOutcome::kFailed;
     }
-    if (got == 0) break;  // the file became shorter
+    if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
   contents.resize(done);
-  return true;
+  return ReadOutcome::kRead;
 }
 
 PendingOutputFile::~PendingOutputFile() { discard(); }

@@ -28,7 +28,9 @@ class InputFile {
   int openError() const { return openError_; }
   void close();
   bool isOpen() const { return descriptor_ >= 0; }
-  // Bytes of a regular file as it was when opened; 0 for anything else.
+  // Bytes of a regular file as its status gave them when opened; 0 for anything else. A
+  // file may hold more than this (procfs files give 0, a file may grow): readAll() reads
+  // to the end.
   std::uint64_t size() const { return size_; }
   // True when what was opened is a regular file (not a FIFO, device or folder).
   bool isRegular() const { return kind_ == PathKind::kFile; }
@@ -37,9 +39,17 @@ class InputFile {
   PathKind kind() const { return kind_; }
   // The open descriptor, or -1; it stays owned by this object.
   int descriptor() const { return descriptor_; }
-  // Replaces `contents` (its memory is reused) by at most size() bytes from the start
-  // of the file; what is not a regular file gives no bytes. False on a read error.
-  [[nodiscard]] bool readAll(std::string& contents);
+  enum class ReadOutcome {
+    kRead,      // contents holds the whole file
+    kTooLarge,  // the file holds more than the limit (contents is empty)
+    kFailed,    // a read failed (contents is empty); readError() tells why
+  };
+  // Replaces `contents` (its memory is reused) by the bytes of the file from its start to
+  // its end, read until the end is met, whatever size() says; at most `limit` + 1 bytes
+  // are ever read. What is not a regular file gives no bytes.
+  [[nodiscard]] ReadOutcome readAll(std::string& contents, std::uint64_t limit);
+  // The system's error number of the last failed read.
+  int readError() const { return readError_; }
 
  private:
   int descriptor_ = -1;
@@ -47,6 +57,7 @@ class InputFile {
   PathKind kind_ = PathKind::kAbsent;
   bool absent_ = false;
   int openError_ = 0;
+  int readError_ = 0;
 };
 
 // An output file written under a temporary name beside its target and moved

@@ -46,7 +46,7 @@ bool GlyphFileLoader::openFile(std::size_t index, vn::InputFile& file, Result& f
   // something stands that does not open is not tried otherwise: that file is not missing.
   const auto unopenable = [&] {
     failure.outcome = Outcome::kUnopenable;
-    failure.openError = file.openError();
+    failure.error = file.openError();
     return false;
   };
   const std::string& fileName = fileNames_[index];
@@ -69,15 +69,32 @@ GlyphFileLoader::Result GlyphFileLoader::load(std::size_t index) {
   Result result;
   if (!openFile(index, file_, result)) return result;
   const std::uint64_t size = file_.size();
+  const std::uint64_t left = byteLimit_ - bytesRead_;
   if (!file_.isRegular()) {
     result.outcome = Outcome::kNotRegular;
   } else if (size > fileLimit_) {
     result.outcome = Outcome::kTooLarge;
-  } else if (size > byteLimit_ - bytesRead_) {
+  } else if (size > left) {
     result.outcome = Outcome::kOverLimit;
   } else {
-    bytesRead_ += size;
-    result.outcome = file_.readAll(result.text) ? Outcome::kRead : Outcome::kUnreadable;
+    // The size given is read past when the file holds more (it grew, or is a procfs
+    // file whose size reads as 0): the bounds hold for what is read.
+    const bool withinFileLimit = fileLimit_ <= left;
+    switch (file_.readAll(result.text, std::min(fileLimit_, left))) {
+      case vn::InputFile::ReadOutcome::kRead:
+        bytesRead_ += result.text.size();
+        result.outcome = Outcome::kRead;
+        break;
+      case vn::InputFile::ReadOutcome::kTooLarge:
+        // What was read counts, so that a list naming such a file again reads no more.
+        bytesRead_ = withinFileLimit ? bytesRead_ + fileLimit_ : byteLimit_;
+        result.outcome = withinFileLimit ? Outcome::kTooLarge : Outcome::kOverLimit;
+        break;
+      case vn::InputFile::ReadOutcome::kFailed:
+        result.outcome = Outcome::kUnreadable;
+        result.error = file_.readError();
+        break;
+    }
   }
   file_.close();
   return result;
@@ -104,13 +121,21 @@ GlyphFileLoader::Prefetched GlyphFileLoader::prefetch(std::size_t index, vn::Inp
     prefetched.deferred = true;
     return prefetched;
   }
-  prefetched.size = size;
-  const bool read = file.readAll(prefetched.result.text);
+  // Read no further than the bytes taken: a file holding more is read by the caller.
+  const auto read = file.readAll(prefetched.result.text, size);
+  const int error = file.readError();
   file.close();
-  if (!read) {
-    prefetched.result.outcome = Outcome::kUnreadable;
+  if (read == vn::InputFile::ReadOutcome::kTooLarge) {
+    bytesPrefetched_ -= size;
+    prefetched.deferred = true;
     return prefetched;
   }
+  if (read == vn::InputFile::ReadOutcome::kFailed) {
+    prefetched.result.outcome = Outcome::kUnreadable;
+    prefetched.result.error = error;
+    return prefetched;
+  }
+  prefetched.size = prefetched.result.text.size();
   prefetched.result.outcome = Outcome::kRead;
   recorder.record(prefetched.result.text, prefetched.result.recording);
   prefetched.result.recorded = true;

@@ -42,7 +42,7 @@ class GlyphFileLoader {
   };
   struct Result {
     Outcome outcome = Outcome::kMissing;
-    int openError = 0;  // kUnopenable: the system's error number
+    int error = 0;  // kUnopenable, kUnreadable: the system's error number
     std::string text;
     // When true, `recording` holds the file's XML events (replayed instead of parsing
     // `text`); otherwise the caller parses the text itself.
@@ -79,7 +79,9 @@ class GlyphFileLoader {
   struct Prefetched {
     Result result;
     std::uint64_t size = 0;  // bytes read
-    bool deferred = false;   // left to the caller (large, or past the byte budget)
+    // Left to the caller: large, past the byte budget, or holding more than its size
+    // said (a file that grew, a procfs file).
+    bool deferred = false;
   };
   struct Slot {
     bool ready = false;

@@ -37,7 +37,14 @@ bool Parser::readMember(const std::string& member, std::string& text, std::uint6
   }
   if (!file.isRegular()) throw MemberError::notRegularFile(member);
   if (file.size() > limit) throw MemberError::tooLarge(member, limit);
-  if (!file.readAll(text)) throw MemberError::cannotRead(member);
+  switch (file.readAll(text, limit)) {
+    case vn::InputFile::ReadOutcome::kTooLarge:
+      throw MemberError::tooLarge(member, limit);
+    case vn::InputFile::ReadOutcome::kFailed:
+      throw MemberError::cannotRead(member, file.readError());
+    case vn::InputFile::ReadOutcome::kRead:
+      break;
+  }
   return true;
 }
 

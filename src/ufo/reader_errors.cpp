@@ -19,8 +19,8 @@ MemberError MemberError::missing(const std::string& member) {
 MemberError MemberError::cannotOpen(const std::string& member, int error) {
   return MemberError(quoted(member) + " cannot be opened: " + std::generic_category().message(error));
 }
-MemberError MemberError::cannotRead(const std::string& member) {
-  return MemberError(quoted(member) + " cannot be read");
+MemberError MemberError::cannotRead(const std::string& member, int error) {
+  return MemberError(quoted(member) + " cannot be read: " + std::generic_category().message(error));
 }
 MemberError MemberError::tooLarge(const std::string& member, std::uint64_t limit) {
   return MemberError(quoted(member) + " is larger than the reader accepts (" + std::to_string(limit) + " bytes)");

@@ -18,8 +18,8 @@ struct UfoParserException {
 
 // A member of the folder that is there but cannot be taken: not a regular file (a FIFO,
 // a device, a folder), larger than the reader's limit, unopenable (a looping or dangling
-// link) or unreadable; a member the folder must have; a property list that holds
-// nothing or not what it must. what() names it.
+// link) or unreadable; a member the folder must have; a glyph list that holds no dict
+// while the glyphs folder holds files. what() names it.
 class MemberError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -29,10 +29,11 @@ class MemberError : public std::runtime_error {
   static MemberError missing(const std::string& member);
   // `error` is the system's error number of the failed open.
   static MemberError cannotOpen(const std::string& member, int error);
-  static MemberError cannotRead(const std::string& member);
+  // `error` is the system's error number of the failed read.
+  static MemberError cannotRead(const std::string& member, int error);
   static MemberError tooLarge(const std::string& member, std::uint64_t limit);
   // A property list without a root element, or whose root is not the one it must hold
-  // (`root`: "dict" or "array").
+  // (`root`: "dict").
   static MemberError emptyList(const std::string& member);
   static MemberError wrongRoot(const std::string& member, const std::string& root);
   // Two glyphs of "glyphs/contents.plist" that name the same glyph file.

@@ -30,6 +30,7 @@ constexpr const char* kKerning = "kerning.plist";
 constexpr const char* kLib = "lib.plist";
 constexpr const char* kContents = "glyphs/contents.plist";
 constexpr const char* kGlyphsFolder = "glyphs";
+constexpr const char* kContentsFile = "contents.plist";
 constexpr const char* kLayerContents = "layercontents.plist";
 constexpr const char* kFeatures = "features.fea";
 constexpr const char* kLayoutXml = "data/com.quorvel.v2.otl.ttx.xml";
@@ -108,7 +109,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   } catch (...) {
     result = false;
   }
-  for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_, &layers_}) {
+  for (PListDocument* document : {&meta_, &fontInfo_, &groups_, &kerning_, &lib_, &contents_}) {
     document->clear();
   }
   warnings_.flush();
@@ -119,43 +120,68 @@ bool UfoFontParser::loadDocuments() {
   struct Member {
     const char* name;
     PListDocument* document;
-    const char* root;  // the element the "plist" root must hold
   };
-  const Member members[] = {{kMetaInfo, &meta_, kDict},         {kFontInfo, &fontInfo_, kDict},
-                            {kGroups, &groups_, kDict},         {kKerning, &kerning_, kDict},
-                            {kLib, &lib_, kDict},               {kContents, &contents_, kDict},
-                            {kLayerContents, &layers_, kArray}};
+  const Member members[] = {{kMetaInfo, &meta_}, {kFontInfo, &fontInfo_}, {kGroups, &groups_},
+                            {kKerning, &kerning_}, {kLib, &lib_},        {kContents, &contents_}};
   for (const Member& member : members) {
     member.document->clear();
     std::string text;
     if (!parser_->readMember(member.name, text, kMaxPropertyListBytes)) {
       if (member.document == &meta_) throw MemberError::missing(kMetaInfo);
-      if (member.document == &contents_) checkGlyphsFolder();
+      if (member.document == &contents_ && glyphsFolderHoldsFiles()) throw MemberError::missing(kContents);
       continue;
     }
     if (!plistParser_.parse(std::move(text), *member.document, member.name)) return false;
-    // A list that holds nothing, or something else than it must, would be read as an
-    // empty one: its glyphs, kerning or names lost without a word.
-    if (!member.document->firstNode()) throw MemberError::emptyList(member.name);
-    const auto* root = member.document->rootElement();
-    if (!root || elementName(root) != member.root) throw MemberError::wrongRoot(member.name, member.root);
+    if (member.document->rootDict()) continue;
+    // A list without a dict reads as an empty one. Read so, the glyph list would lose
+    // every glyph file of the folder.
+    if (member.document == &contents_ && glyphsFolderHoldsFiles()) {
+      if (!member.document->firstNode()) throw MemberError::emptyList(kContents);
+      throw MemberError::wrongRoot(kContents, kDict);
+    }
+    if (holdsData(*member.document)) {
+      warnings_.report(warning::kUnreadList + std::string(member.name), warning::listNotRead(member.name));
+    }
   }
   return true;
 }
 
-void UfoFontParser::checkGlyphsFolder() {
-  // Without its list, the glyph files of a folder would all be lost without a word.
+bool UfoFontParser::glyphsFolderHoldsFiles() {
   switch (parser_->memberKind(kGlyphsFolder)) {
     case vn::PathKind::kAbsent:
-      return;
+      return false;
     case vn::PathKind::kFolder: {
       const auto entries = vn::listFolder(parser_->resolve(kGlyphsFolder));
-      if (entries && entries->empty()) return;
-      throw MemberError::missing(kContents);
+      if (!entries) return true;
+      return std::any_of(entries->begin(), entries->end(),
+                         [](const vn::FolderEntry& entry) { return entry.name != kContentsFile; });
     }
     default:
       throw MemberError::notFolder(kGlyphsFolder);
   }
+}
+
+bool UfoFontParser::holdsData(const PListDocument& document) {
+  // Containers with nothing in them hold nothing; any other element, or text, is data.
+  // Text stands in data nodes or, parsed without them, as the element's value.
+  const auto blank = [](const rapidxml::xml_base<char>* node) {
+    return std::string_view(node->value(), node->value_size()).find_first_not_of(" \t\r\n") ==
+           std::string_view::npos;
+  };
+  const auto holds = [&blank](const auto& self, const rapidxml::xml_node<char>* node) -> bool {
+    for (; node; node = node->next_sibling()) {
+      if (node->type() == rapidxml::node_data || node->type() == rapidxml::node_cdata) {
+        if (!blank(node)) return true;
+        continue;
+      }
+      if (node->type() != rapidxml::node_element) continue;
+      const std::string_view name = elementName(node);
+      if ((name != "plist" && name != kDict && name != kArray) || !blank(node)) return true;
+      if (self(self, node->first_node())) return true;
+    }
+    return false;
+  };
+  return holds(holds, document.xml().first_node());
 }
 
 void UfoFontParser::applyMetaInfo() {
@@ -247,10 +273,26 @@ void UfoFontParser::noteMissingComponents() {
 }
 
 void UfoFontParser::noteOtherLayers() {
-  const auto* array = layers_.rootElement();
-  if (!array) return;
+  // The list only names layers the native file does not carry: one that cannot be read
+  // costs their names, not the font.
+  std::string text;
+  if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;
+  PListDocument document;
+  std::string unread;
+  if (!plistParser_.parseText(std::move(text), document)) {
+    unread = plistParser_.errorMessage();
+    if (plistParser_.errorLine() > 0) unread += " at line " + std::to_string(plistParser_.errorLine());
+  } else if (!document.firstNode()) {
+    unread = "it is empty";
+  } else if (elementName(document.rootElement()) != kArray) {
+    unread = "it is not a property list holding an array";
+  }
+  if (!unread.empty()) {
+    warnings_.report(warning::kLayerList, warning::layerListNotRead(kLayerContents, unread));
+    return;
+  }
   // Each entry is an array of the layer name and its folder; "glyphs" is the default.
-  for (const auto* layer = array->first_node(); layer; layer = layer->next_sibling()) {
+  for (const auto* layer = document.rootElement()->first_node(); layer; layer = layer->next_sibling()) {
     if (layer->type() != rapidxml::node_element) continue;
     std::vector<std::string> texts;
     for (const auto* part = layer->first_node(); part; part = part->next_sibling()) {

@@ -50,10 +50,15 @@ class UfoFontParser {
   void setPlistNodeLimit(std::size_t nodes) { plistNodeLimit_ = nodes; }
 
  private:
+  // Loads the six property lists; one that holds no dict reads as empty, with a line
+  // when it holds something else.
   [[nodiscard]] bool loadDocuments();
-  // "glyphs/contents.plist" is missing: fine without a glyphs folder or with an empty
-  // one; otherwise throws MemberError.
-  void checkGlyphsFolder();
+  // True when the glyphs folder holds files besides its list (or cannot be listed);
+  // false without a glyphs folder. MemberError when "glyphs" is no folder.
+  bool glyphsFolderHoldsFiles();
+  // True when the document holds anything besides "plist", "dict" and "array" elements
+  // with nothing in them.
+  static bool holdsData(const PListDocument& document);
   void applyMetaInfo();
   void applyFontInfo();
   void applyLib();
@@ -64,6 +69,8 @@ class UfoFontParser {
   void applyKerning();
   void registerEarlierNames(std::size_t count);
   void readLayoutFiles();
+  // Names the further layers of "layercontents.plist"; a list that cannot be read is
+  // named on a line of its own and the read goes on.
   void noteOtherLayers();
   void noteMissingComponents();
   // Glyph structure the native file cannot hold as read: kept in shape, named here.
@@ -87,7 +94,7 @@ class UfoFontParser {
   bool winAscentGiven_ = false;
   bool winDescentGiven_ = false;
 
-  PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_, layers_;
+  PListDocument meta_, fontInfo_, groups_, kerning_, lib_, contents_;
 };
 
 namespace detail {

@@ -112,13 +112,13 @@ void UfoFontParser::applyGlyphs() {
     const std::string member = "glyphs/" + loader.fileName(i);
     switch (file.outcome) {
       case GlyphFileLoader::Outcome::kUnopenable:
-        throw MemberError::cannotOpen(member, file.openError);
+        throw MemberError::cannotOpen(member, file.error);
       case GlyphFileLoader::Outcome::kNotRegular:
         throw MemberError::notRegularFile(member);
       case GlyphFileLoader::Outcome::kTooLarge:
         throw MemberError::tooLarge(member, kMaxOneGlyphFileBytes);
       case GlyphFileLoader::Outcome::kUnreadable:
-        throw MemberError::cannotRead(member);
+        throw MemberError::cannotRead(member, file.error);
       default:
         break;
     }

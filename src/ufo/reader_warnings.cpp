@@ -46,6 +46,15 @@ std::string notCarried(const std::string& what) {
   return what + " are not carried by the native format and are left out";
 }
 
+std::string listNotRead(const std::string& member) {
+  return "\"" + member + "\" is not a property list holding a dict; its content was not read";
+}
+
+std::string layerListNotRead(const std::string& member, const std::string& why) {
+  return "\"" + member + "\" cannot be read (" + why +
+         "); glyph layers other than the default one, which the native format does not carry, are not named";
+}
+
 }  // namespace warning
 
 }  // namespace ufo

@@ -76,8 +76,15 @@ inline constexpr const char* kDecomposedComponents = "decomposed components";
 inline constexpr const char* kDerivedMetrics = "derived metrics";
 inline constexpr const char* kMarkColoursChanged = "mark colours changed";
 inline constexpr const char* kMarkColoursLost = "mark colours lost";
+// Followed by the file's name: one line per property list.
+inline constexpr const char* kUnreadList = "unread list:";
+inline constexpr const char* kLayerList = "layer list";
 
 std::string notCarried(const std::string& what);
+// A property list whose content is not a dict (read as an empty one).
+std::string listNotRead(const std::string& member);
+// The list of layers, that cannot be read for `why`.
+std::string layerListNotRead(const std::string& member, const std::string& why);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
 inline constexpr const char* kRoundedCoordinatesLine =
     "contour points that are not whole numbers are rounded to the nearest unit, as the native format holds "

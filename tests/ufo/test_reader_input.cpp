@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/procfs_text.h"
 #include "ufo/glyph_file_loader.h"
 #include "ufo/limits.h"
 #include "ufo/reader_text.h"
@@ -77,16 +78,22 @@ TEST(ReaderFolder, OddFilesInPlaceOfGlyphFilesFailTheReadByName) {
 }
 
 // Glyph files are read and parsed ahead by helpers: more files than the read-ahead
-// window, and a file too large to record ahead, all arrive in list order, whole.
+// window, a file too large to record ahead, and a procfs file that holds more than its
+// size of 0 says, all arrive in list order, whole.
 TEST(ReaderFolder, ManyAndLargeGlyphFilesArriveInOrder) {
   TempUfo ufo;
   std::vector<std::pair<std::string, std::string>> entries;
   std::vector<std::string> expected;
+  testing_platform::ProcfsText procfs(glif("<advance width=\"100\"/>"));
   for (int i = 0; i < 150; ++i) {
     const std::string name = "g" + std::to_string(149 - i);
     std::string body = "<advance width=\"" + std::to_string(i) + "\"/>";
     if (i == 70) body += std::string(ufo::GlyphFileLoader::kMaxRecordedBytes, ' ');
-    ufo.write("glyphs/" + name + ".glif", glif(body));
+    if (i == 100 && procfs.ready()) {
+      std::filesystem::create_symlink(procfs.path(), ufo.folder() / "glyphs" / (name + ".glif"));
+    } else {
+      ufo.write("glyphs/" + name + ".glif", glif(body));
+    }
     entries.push_back({name, name + ".glif"});
     expected.push_back(name);
   }
@@ -95,7 +102,11 @@ TEST(ReaderFolder, ManyAndLargeGlyphFilesArriveInOrder) {
   ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out;
   EXPECT_EQ(r.glyphNames(), expected) << r.out;
-  for (int i = 0; i < 150; ++i) EXPECT_EQ(r.glyph("g" + std::to_string(149 - i))->advanceWidth, i) << i;
+  for (int i = 0; i < 150; ++i) {
+    const vn::Glyph* glyph = r.glyph("g" + std::to_string(149 - i));
+    ASSERT_NE(glyph, nullptr) << i;
+    EXPECT_EQ(glyph->advanceWidth, i) << i;
+  }
 }
 
 // The bound on glyph bytes is counted in list order whatever the helpers' pace; names

@@ -1,12 +1,15 @@
-// Property lists the reader refuses rather than reading as empty: no root element, the
-// wrong root, one glyph file listed for two glyphs; and how a list that is not
-// well-formed XML is reported.
+// Property lists without a dict, read as empty or refused when the glyphs would go; the
+// layer list that cannot be read; one glyph file listed for two glyphs; and how a list
+// that is not well-formed XML is reported.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "ufo_fixtures.h"
 
 namespace {
 
+using ufotest::countOf;
 using ufotest::plist;
 using ufotest::ReadResult;
 using ufotest::TempUfo;
@@ -29,47 +32,95 @@ void fillFolder(const TempUfo& ufo) {
   ufo.write("glyphs/b.glif", kGlyph);
 }
 
-TEST(ReaderLists, ListsWithoutTheirRootAreRefusedByName) {
-  struct Case {
-    const char* member;
-    std::string text;
-    std::string error;  // after "Error while opening UFO: " and the quoted member
-  };
-  std::vector<Case> cases;
-  for (const char* member : {"metainfo.plist", "fontinfo.plist", "groups.plist", "kerning.plist", "lib.plist",
-                             "glyphs/contents.plist"}) {
-    cases.push_back({member, "", " is empty"});
-    cases.push_back({member, " \n\t\n", " is empty"});
-    cases.push_back({member, "<?xml version=\"1.0\"?>\n<!-- nothing -->\n", " is empty"});
-    cases.push_back({member, kArrayList, " is not a property list holding a dict"});
-    cases.push_back({member, "<dict><key>a</key><string>b</string></dict>", " is not a property list holding a dict"});
-    cases.push_back({member, "<plist version=\"1.0\"/>", " is not a property list holding a dict"});
-  }
-  cases.push_back({"layercontents.plist", "", " is empty"});
-  cases.push_back({"layercontents.plist", kDictList, " is not a property list holding an array"});
+// What each list gives the font, and whether the read took it.
+struct ListUse {
+  const char* member;
+  std::function<bool(ReadResult&)> taken;
+};
+const ListUse kListUses[] = {
+    {"metainfo.plist", [](ReadResult& r) { return r.style().names.namedStrings.count("ufo_creator") != 0; }},
+    {"fontinfo.plist", [](ReadResult& r) { return r.style().names.familyName == "F"; }},
+    {"groups.plist", [](ReadResult& r) { return !r.font().kerningGroups()->empty(); }},
+    {"kerning.plist", [](ReadResult& r) { return !ufotest::flatKerning(r.font()).empty(); }},
+    {"lib.plist", [](ReadResult& r) { return r.glyphNames() == std::vector<std::string>{"b", "a"}; }},
+};
 
+// A list without a dict reads as an empty one; a line names it when it held something
+// else, which is then not read. Only the glyph list of a folder with glyph files is
+// refused: read as empty, every glyph would go.
+TEST(ReaderLists, ListsWithoutADictReadAsEmpty) {
+  struct Case {
+    std::string text;
+    bool holdsData;  // something is there that is not read
+  };
+  const Case cases[] = {
+      {"", false},
+      {" \n\t\n", false},
+      {"<?xml version=\"1.0\"?>\n<!-- nothing -->\n", false},
+      {"<plist version=\"1.0\"/>", false},
+      {kArrayList, false},
+      {std::string(ufotest::kPlistHead) + "<array>\n  <dict/>\n</array></plist>", false},
+      {std::string(ufotest::kPlistHead) + "<array><string>a</string><integer>-20</integer></array></plist>", true},
+      {"<dict><key>a</key><string>b</string></dict>", true},
+      {std::string(ufotest::kPlistHead) + "<string>text</string></plist>", true},
+      {std::string(ufotest::kPlistHead) + "<true/></plist>", true},
+      {"<plist version=\"1.0\">a</plist>", true},
+  };
   for (const Case& c : cases) {
+    for (const ListUse& use : kListUses) {
+      TempUfo ufo;
+      fillFolder(ufo);
+      ufo.write(use.member, c.text);
+      ReadResult r;
+      ufotest::readUfo(ufo, r);
+      const std::string what = std::string(use.member) + " holding \"" + c.text + "\"";
+      ASSERT_TRUE(r.ok) << what << ": " << r.out << r.err;
+      EXPECT_FALSE(use.taken(r)) << what;
+      // Every other list is read.
+      for (const ListUse& other : kListUses) {
+        if (other.member != use.member) {
+          EXPECT_TRUE(other.taken(r)) << what << ": " << other.member;
+        }
+      }
+      EXPECT_EQ(r.font().glyphCount(), 2u) << what;
+      const std::string line = "Warning: \"" + std::string(use.member) +
+                               "\" is not a property list holding a dict; its content was not read\n";
+      EXPECT_EQ(ufotest::warningLines(ufotest::withoutFontInfoChanges(r.out)), c.holdsData ? line : "") << what;
+      EXPECT_EQ(r.err, "") << what;
+    }
+
+    // The glyph list: refused while the glyphs folder holds files, empty without them.
+    const std::string what = "glyphs/contents.plist holding \"" + c.text + "\"";
     TempUfo ufo;
     fillFolder(ufo);
-    ufo.write(c.member, c.text);
-    ReadResult r;
-    ufotest::readUfo(ufo, r);
-    const std::string what = std::string(c.member) + " holding \"" + c.text + "\"";
-    EXPECT_FALSE(r.ok) << what;
-    EXPECT_EQ(r.err, "Error while opening UFO: \"" + std::string(c.member) + "\"" + c.error + "\n") << what;
-    // Refused before any list is applied.
-    EXPECT_EQ(r.font().glyphCount(), 0u) << what;
-    EXPECT_TRUE(r.style().names.familyName.empty()) << what;
+    ufo.write("glyphs/contents.plist", c.text);
+    ReadResult refused;
+    ufotest::readUfo(ufo, refused);
+    EXPECT_FALSE(refused.ok) << what;
+    const std::string error = c.text.find('<') == std::string::npos || c.text.find("nothing") != std::string::npos
+                                  ? " is empty"
+                                  : " is not a property list holding a dict";
+    EXPECT_EQ(refused.err, "Error while opening UFO: \"glyphs/contents.plist\"" + error + "\n") << what;
+    EXPECT_EQ(refused.font().glyphCount(), 0u) << what;
+    ufo.remove("glyphs/a.glif");
+    ufo.remove("glyphs/b.glif");
+    ReadResult empty;
+    ufotest::readUfo(ufo, empty);
+    ASSERT_TRUE(empty.ok) << what << ": " << empty.err;
+    EXPECT_EQ(empty.font().glyphCount(), 0u) << what;
+    EXPECT_EQ(empty.style().names.familyName, "F") << what;
+    EXPECT_EQ(countOf(empty.out, "\"glyphs/contents.plist\" is not a property list"), c.holdsData ? 1 : 0) << what;
   }
 
   // The same folder with every list as it should be, and with lists that are there but
-  // hold an empty dict or array, reads.
+  // hold an empty dict or array, reads, without a line.
   TempUfo ufo;
   fillFolder(ufo);
   ReadResult full;
   ufotest::readUfo(ufo, full);
   ASSERT_TRUE(full.ok) << full.out << full.err;
-  EXPECT_EQ(full.glyphNames(), (std::vector<std::string>{"b", "a"}));
+  for (const ListUse& use : kListUses) EXPECT_TRUE(use.taken(full)) << use.member;
+  EXPECT_EQ(ufotest::warningLines(ufotest::withoutFontInfoChanges(full.out)), "");
   for (const char* member : {"fontinfo.plist", "groups.plist", "kerning.plist", "lib.plist"}) {
     ufo.write(member, kDictList);
   }
@@ -77,6 +128,44 @@ TEST(ReaderLists, ListsWithoutTheirRootAreRefusedByName) {
   ReadResult empty;
   ufotest::readUfo(ufo, empty);
   EXPECT_TRUE(empty.ok) << empty.out << empty.err;
+  EXPECT_EQ(ufotest::warningLines(ufotest::withoutFontInfoChanges(empty.out)), "");
+}
+
+// The layer list only names layers that the native file does not carry: one that cannot
+// be read is named on a line and the font is read.
+TEST(ReaderLists, UnreadableLayerListIsNamedAndTheFontRead) {
+  struct Case {
+    std::string text;
+    std::string why;  // empty: read, its further layer named
+  };
+  const std::string head = ufotest::kPlistHead;
+  const Case cases[] = {
+      {"", "it is empty"},
+      {"\n \n", "it is empty"},
+      {head + "<array><array><string>public.default</string>", "unexpected end of data at line 4"},
+      {kDictList, "it is not a property list holding an array"},
+      {"<plist version=\"1.0\"/>", "it is not a property list holding an array"},
+      {"<array/>", "it is not a property list holding an array"},
+      {head + "<array><array><string>public.default</string><string>glyphs</string></array>"
+              "<array><string>back</string><string>glyphs.back</string></array></array></plist>",
+       ""},
+  };
+  for (const Case& c : cases) {
+    TempUfo ufo;
+    fillFolder(ufo);
+    ufo.write("layercontents.plist", c.text);
+    ReadResult r;
+    ufotest::readUfo(ufo, r);
+    ASSERT_TRUE(r.ok) << c.text << ": " << r.err;
+    for (const ListUse& use : kListUses) EXPECT_TRUE(use.taken(r)) << c.text << ": " << use.member;
+    const std::string line =
+        c.why.empty() ? "Warning: glyph layers other than the default one are not carried by the native format and "
+                        "are left out: back\n"
+                      : "Warning: \"layercontents.plist\" cannot be read (" + c.why +
+                            "); glyph layers other than the default one, which the native format does not carry, "
+                            "are not named\n";
+    EXPECT_EQ(ufotest::warningLines(ufotest::withoutFontInfoChanges(r.out)), line) << c.text;
+  }
 }
 
 TEST(ReaderLists, OneGlyphFileForTwoGlyphsIsRefused) {
