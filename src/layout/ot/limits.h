@@ -59,6 +59,22 @@ constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
   return scaled < kMinKeptGlyphs ? kMinKeptGlyphs : scaled;
 }
 
+// What the language systems of a table keep: each language system, each feature it lists
+// and each lookup index and parameter character of those. The writers spell every one out
+// (a line of the layout XML, a statement of the feature text), and language systems that
+// share one table, or list one feature again and again, would repeat them without end.
+// Real fonts keep under one per ten bytes of their table, a few thousand in all; a million
+// keeps the model and either text within about 100 MB.
+inline constexpr uint64_t kFeatureEntriesPerByte = 1;
+inline constexpr uint64_t kMinFeatureEntries = uint64_t{1} << 20;
+constexpr uint64_t featureEntriesBudget(size_t inputBytes) {
+  const uint64_t scaled = static_cast<uint64_t>(inputBytes) * kFeatureEntriesPerByte;
+  return scaled < kMinFeatureEntries ? kMinFeatureEntries : scaled;
+}
+// A language system or one of its features counts as this many entries: a map node in the
+// model and several lines in either text.
+inline constexpr uint64_t kEntriesPerFeatureNode = 8;
+
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 
