@@ -144,11 +144,12 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       record.tag = ot::Tag::read(list);
       if (record.tag.sameBytes(ot::Tag::fromString("    "))) record.tag = ot::Tag::fromString("REQD");
       const uint16_t featureOffset = list.readUInt16();
-      const auto [known, fresh] = read.try_emplace({featureOffset, FeatureParams::kindOf(record.tag)},
-                                                   featureTables_.size());
-      record.table = known->second;
-      featureRecords_.push_back(record);
-      if (!fresh) continue;
+      const auto known = read.find({featureOffset, FeatureParams::kindOf(record.tag)});
+      if (known != read.end()) {
+        record.table = known->second;
+        featureRecords_.push_back(record);
+        continue;
+      }
       ot::BinaryReader feature = list.window(featureOffset);
       feature.setContext(table_ + " feature " + std::to_string(i) + " '" + record.tag.text() + "'");
       FeatureTable data;
@@ -160,7 +161,11 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
       feature.charge(lookups);
       data.lookups.resize(lookups);
       for (auto& index : data.lookups) index = feature.readUInt16();
+      // A record enters only with its table read: a failure leaves no record without one.
+      record.table = featureTables_.size();
+      read.emplace(std::make_pair(featureOffset, FeatureParams::kindOf(record.tag)), record.table);
       featureTables_.push_back(std::move(data));
+      featureRecords_.push_back(record);
     }
   });
 }
@@ -234,6 +239,17 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language, 
   // the language's features, and an unlisted one stays unlisted when written.
   language.requiredOnly = hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end();
   if (language.requiredOnly) indices.push_back(required);
+  try {
+    fillLanguage(reader, language, indices, listing);
+  } catch (const ot::Exception& e) {
+    // The bound of the listing names no place: this language system is where it ran out.
+    if (e.message().starts_with(reader.context())) throw;
+    throw e.within(reader.context());
+  }
+}
+
+void LayoutBinParser::fillLanguage(const ot::BinaryReader& reader, Language& language,
+                                   const std::vector<uint16_t>& indices, FeatureListing& listing) {
   listing.startLanguage();
   for (uint16_t index : indices) {
     if (index >= featureRecords_.size() || !listing.firstListing(index)) continue;

@@ -61,6 +61,9 @@ class LayoutBinParser {
                          FeatureParams& params);
   int32_t readScriptList(ot::BinaryReader& table, uint16_t offset);
   void readLangSys(ot::BinaryReader& reader, Language& language, FeatureListing& listing);
+  // Adds the listed feature records (FeatureList indices) to the language.
+  void fillLanguage(const ot::BinaryReader& reader, Language& language, const std::vector<uint16_t>& indices,
+                    FeatureListing& listing);
   // Reads the list at `offset` of the table (none at 0) with `read`; a failure becomes
   // an error under the list's `name`. 0, or the failure's code.
   template <class Read>
