@@ -77,6 +77,11 @@ constexpr uint64_t featureEntriesBudget(size_t inputBytes) {
 // model and several lines in either text.
 inline constexpr uint64_t kEntriesPerFeatureNode = 8;
 
+// A number the feature text spells out for a record the model keeps in two bytes (a GDEF
+// attachment point: up to five digits and a space), charged as kept bytes at this size so
+// that shared lists cannot make the text far larger than the model.
+inline constexpr uint64_t kWrittenNumberBytes = 6;
+
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;
 
