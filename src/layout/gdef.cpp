@@ -75,8 +75,10 @@ void GDefTableData::readAttachList(ot::BinaryReader& parent, size_t offset, cons
     const uint16_t points = point.readUInt16();
     point.requireRecords(points, 2);
     point.charge(points);
-    // Glyphs may share one AttachPoint table: each keeps its own list.
-    point.keep(ot::limits::heapBytes(sizeof(uint16_t) * uint64_t{points}) + sizeof(std::vector<uint16_t>));
+    // Glyphs may share one AttachPoint table: each keeps its own list, which the feature
+    // text spells out number by number.
+    point.keep(ot::limits::heapBytes(ot::limits::kWrittenNumberBytes * uint64_t{points}) +
+               sizeof(std::vector<uint16_t>));
     std::vector<uint16_t> list(points);
     for (auto& p : list) p = point.readUInt16();
     attachPoints.push_back(std::move(list));

@@ -1,6 +1,8 @@
 #include "layout/layout_bin_parser.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "layout/extension_lookup.h"
 #include "layout/glyph_id_map.h"
@@ -39,6 +41,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   block_ = block;
   if (!isValid()) return false;
   featureRecords_.clear();
+  featureTables_.clear();
   lookupIndexMap_.clear();
   diagnostics_.clear();
   unsupported_.clear();
@@ -133,43 +136,58 @@ int32_t LayoutBinParser::readFeatureList(ot::BinaryReader& table, uint16_t offse
     const uint16_t count = list.readUInt16();
     list.requireRecords(count, 6);
     featureRecords_.reserve(count);
+    // A Feature table is read once per kind of parameters its records' tags give it.
+    std::map<std::pair<uint16_t, FeatureParams::Kind>, size_t> read;
     for (uint16_t i = 0; i < count; ++i) {
       list.seek(2 + 6u * i);
       FeatureRecord record;
       record.tag = ot::Tag::read(list);
       if (record.tag.sameBytes(ot::Tag::fromString("    "))) record.tag = ot::Tag::fromString("REQD");
-      ot::BinaryReader feature = list.window(list.readUInt16());
+      const uint16_t featureOffset = list.readUInt16();
+      const auto known = read.find({featureOffset, FeatureParams::kindOf(record.tag)});
+      if (known != read.end()) {
+        record.table = known->second;
+        featureRecords_.push_back(record);
+        continue;
+      }
+      ot::BinaryReader feature = list.window(featureOffset);
       feature.setContext(table_ + " feature " + std::to_string(i) + " '" + record.tag.text() + "'");
+      FeatureTable data;
       const uint16_t paramsOffset = feature.readUInt16();
-      if (paramsOffset != 0) readFeatureParams(list, feature, paramsOffset, record);
+      if (paramsOffset != 0) readFeatureParams(list, feature, paramsOffset, record.tag, data.params);
       feature.seek(2);
       const uint16_t lookups = feature.readUInt16();
       feature.requireRecords(lookups, 2);
       feature.charge(lookups);
-      record.lookups.resize(lookups);
-      for (auto& index : record.lookups) index = feature.readUInt16();
-      featureRecords_.push_back(std::move(record));
+      data.lookups.resize(lookups);
+      for (auto& index : data.lookups) index = feature.readUInt16();
+      // A record enters only with its table read: a failure leaves no record without one.
+      record.table = featureTables_.size();
+      read.emplace(std::make_pair(featureOffset, FeatureParams::kindOf(record.tag)), record.table);
+      featureTables_.push_back(std::move(data));
+      featureRecords_.push_back(record);
     }
   });
 }
 
 void LayoutBinParser::readFeatureParams(ot::BinaryReader& list, ot::BinaryReader& feature, uint16_t offset,
-                                        FeatureRecord& record) {
+                                        const ot::Tag& tag, FeatureParams& params) {
   // Some fonts place the 'size' block relative to the FeatureList: that is tried second.
   for (ot::BinaryReader* base : {&feature, &list}) {
     try {
-      record.params.readBinary(*base, offset, record.tag);
-      if (record.params.plausible()) return;
+      params.readBinary(*base, offset, tag);
+      if (params.plausible()) return;
     } catch (const ot::Exception&) {
     }
-    if (FeatureParams::kindOf(record.tag) != FeatureParams::Kind::kSize) break;
+    if (FeatureParams::kindOf(tag) != FeatureParams::Kind::kSize) break;
   }
-  record.params = FeatureParams();
-  diagnostics_.add(Severity::kWarning, table_ + " feature " + record.tag.text(), kParamsDropped);
+  params = FeatureParams();
+  diagnostics_.add(Severity::kWarning, table_ + " feature " + tag.text(), kParamsDropped);
 }
 
 int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset) {
-  return readList(table, offset, "ScriptList", [&](ot::BinaryReader& list) {
+  FeatureListing listing(table.size());
+  const int32_t result = readList(table, offset, "ScriptList", [&](ot::BinaryReader& list) {
     const uint16_t count = list.readUInt16();
     list.requireRecords(count, 6);
     for (uint16_t i = 0; i < count; ++i) {
@@ -188,7 +206,7 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
         }
         ot::BinaryReader langSys = script.window(defaultOffset);
         langSys.setContext(scriptWhere + " default language");
-        readLangSys(langSys, *language);
+        readLangSys(langSys, *language, listing);
       }
       const uint16_t languages = script.readUInt16();
       script.requireRecords(languages, 6);
@@ -197,13 +215,17 @@ int32_t LayoutBinParser::readScriptList(ot::BinaryReader& table, uint16_t offset
         const ot::Tag languageTag = ot::Tag::read(script);
         ot::BinaryReader langSys = script.window(script.readUInt16());
         langSys.setContext(scriptWhere + " language '" + languageTag.text() + "'");
-        readLangSys(langSys, target.languages.try_emplace(languageTag, languageTag).first->second);
+        readLangSys(langSys, target.languages.try_emplace(languageTag, languageTag).first->second, listing);
       }
     }
   });
+  if (const std::string note = listing.repeatsNote(); !note.empty()) {
+    diagnostics_.add(Severity::kWarning, table_ + " ScriptList", note);
+  }
+  return result;
 }
 
-void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) {
+void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language, FeatureListing& listing) {
   reader.readUInt16();  // LookupOrder: not kept
   const uint16_t required = reader.readUInt16();
   language.required = ot::Tag();
@@ -217,21 +239,32 @@ void LayoutBinParser::readLangSys(ot::BinaryReader& reader, Language& language) 
   // the language's features, and an unlisted one stays unlisted when written.
   language.requiredOnly = hasRequired && std::find(indices.begin(), indices.end(), required) == indices.end();
   if (language.requiredOnly) indices.push_back(required);
+  try {
+    fillLanguage(reader, language, indices, listing);
+  } catch (const ot::Exception& e) {
+    // The bound of the listing names no place: this language system is where it ran out.
+    if (e.message().starts_with(reader.context())) throw;
+    throw e.within(reader.context());
+  }
+}
+
+void LayoutBinParser::fillLanguage(const ot::BinaryReader& reader, Language& language,
+                                   const std::vector<uint16_t>& indices, FeatureListing& listing) {
+  listing.startLanguage();
   for (uint16_t index : indices) {
-    if (index >= featureRecords_.size()) continue;
+    if (index >= featureRecords_.size() || !listing.firstListing(index)) continue;
     const FeatureRecord& record = featureRecords_[index];
-    reader.charge(1 + record.lookups.size());
-    Feature& feature = language.features.try_emplace(record.tag, record.tag).first->second;
-    if (!record.params.empty()) feature.params = record.params;
-    for (uint16_t lookupIndex : record.lookups) {
+    const FeatureTable& data = featureTables_[record.table];
+    reader.charge(1 + data.lookups.size());
+    listing.add(language, record.tag, data.lookups, data.params, [&](uint16_t lookupIndex) {
       const auto found = lookupIndexMap_.find(lookupIndex);
       if (found == lookupIndexMap_.end()) {
         throw ot::Exception(ot::Exception::kUnresolved, reader.context() + ": feature " + record.tag.text() +
                                                             " names lookup " + std::to_string(lookupIndex) +
                                                             " beyond the LookupList");
       }
-      feature.lookups.push_back(found->second);
-    }
+      return found->second;
+    });
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "layout/diagnostics.h"
+#include "layout/feature_listing.h"
 #include "layout/layout_table_block.h"
 #include "layout/ot/exception.h"
 
@@ -25,10 +26,15 @@ const char* tableName(uint32_t tableId);
 
 class LayoutBinParser {
  public:
-  struct FeatureRecord {
-    ot::Tag tag;
+  // What a Feature table holds; records sharing one table (and one kind of parameters)
+  // share it, so shared offsets are read once.
+  struct FeatureTable {
     std::vector<uint16_t> lookups;
     FeatureParams params;
+  };
+  struct FeatureRecord {
+    ot::Tag tag;
+    size_t table = 0;  // in featureTables_
   };
 
   LayoutBinParser() = default;
@@ -51,9 +57,13 @@ class LayoutBinParser {
   int32_t readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId, const GlyphIdMap& glyphs);
   void readLookup(ot::BinaryReader& list, uint16_t i, uint32_t tableId, const GlyphIdMap& glyphs);
   int32_t readFeatureList(ot::BinaryReader& table, uint16_t offset);
-  void readFeatureParams(ot::BinaryReader& list, ot::BinaryReader& feature, uint16_t offset, FeatureRecord& record);
+  void readFeatureParams(ot::BinaryReader& list, ot::BinaryReader& feature, uint16_t offset, const ot::Tag& tag,
+                         FeatureParams& params);
   int32_t readScriptList(ot::BinaryReader& table, uint16_t offset);
-  void readLangSys(ot::BinaryReader& reader, Language& language);
+  void readLangSys(ot::BinaryReader& reader, Language& language, FeatureListing& listing);
+  // Adds the listed feature records (FeatureList indices) to the language.
+  void fillLanguage(const ot::BinaryReader& reader, Language& language, const std::vector<uint16_t>& indices,
+                    FeatureListing& listing);
   // Reads the list at `offset` of the table (none at 0) with `read`; a failure becomes
   // an error under the list's `name`. 0, or the failure's code.
   template <class Read>
@@ -61,6 +71,7 @@ class LayoutBinParser {
 
   LayoutTableBlock* block_ = nullptr;
   std::vector<FeatureRecord> featureRecords_;
+  std::vector<FeatureTable> featureTables_;
   LookupIndexMap lookupIndexMap_;
   Diagnostics diagnostics_;
   std::vector<std::string> unsupported_;

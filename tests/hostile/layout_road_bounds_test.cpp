@@ -1,11 +1,13 @@
-// Work and messages on the layout road: a layout XML document with one long attribute, a
-// binary GPOS whose pair sets all share one offset, glyph ids past the 16-bit range, a
-// context too long to read back, and a compile that runs out of memory. Every run ends in
-// order within layout_road::kSecondsBound and says what failed.
+// Work and messages on the layout road: a layout XML document with one long attribute or
+// a feature listed again and again, a binary GPOS whose pair sets all share one offset,
+// glyph ids past the 16-bit range, a context too long to read back, and a compile that
+// runs out of memory. Every run ends in order within layout_road::kSecondsBound and says
+// what failed.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "layout_road_support.h"
@@ -110,6 +112,27 @@ TEST_F(LayoutRoadBounds, SharedPairSetsKeepMemoryAndTimeSmall) {
       EXPECT_LE(result.peakKilobytes, 400 * 1024) << verb;
     }
   }
+}
+
+// A UFO's layout document whose language system lists its feature 2,000 times, the
+// Feature listing its lookup 300 times: read as one listing of 300 lookups, with one line
+// saying so, where every listing once went into the model (600,000 lookup indices).
+TEST_F(LayoutRoadBounds, AFeatureListedAgainIsKeptOnce) {
+  std::string document = soundDocument();
+  const std::pair<const char*, size_t> repeats[] = {{"<FeatureIndex ", 2000}, {"<LookupListIndex ", 300}};
+  for (const auto& [element, times] : repeats) {
+    const size_t at = document.rfind('\n', document.find(element)) + 1;
+    const std::string line = document.substr(at, document.find('\n', at) + 1 - at);
+    std::string repeated;
+    for (size_t i = 1; i < times; ++i) repeated += line;
+    document.insert(at, repeated);
+  }
+  const fs::path ufo = path("listed.ufo");
+  writeUfo(ufo);
+  writeFile(ufo / "features.fea", kFeatures);
+  writeFile(ufo / kLayoutDocument, document);
+  const RunResult result = program({"-s", "-ttx", ufo.string(), path("listed.qtf").string()}, scratch_.path());
+  expectBounded(result, 0, "a language system lists a feature again", "a feature listed 2,000 times");
 }
 
 // Glyph ids 65,535 and up cannot stand in a layout table: a rule naming such a glyph stops

@@ -8,6 +8,12 @@
 
 namespace ot::limits {
 
+// A bound that grows with the input's size, with a floor for small inputs.
+constexpr uint64_t scaledBound(size_t inputBytes, uint64_t perByte, uint64_t floor) {
+  const uint64_t scaled = static_cast<uint64_t>(inputBytes) * perByte;
+  return scaled < floor ? floor : scaled;
+}
+
 // Operations budget of one table read: a step per record visited, so shared offsets,
 // loops and huge ranges cannot run away. The floor lets even a small table spread a
 // coverage and two class definitions over every glyph index: one range of six bytes may
@@ -15,8 +21,7 @@ namespace ot::limits {
 inline constexpr uint64_t kOperationsPerByte = 64;
 inline constexpr uint64_t kMinOperations = 4 * 65536;
 constexpr uint64_t operationsBudget(size_t tableBytes) {
-  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kOperationsPerByte;
-  return scaled < kMinOperations ? kMinOperations : scaled;
+  return scaledBound(tableBytes, kOperationsPerByte, kMinOperations);
 }
 
 // Records kept in the model (pairs of a pair set) are charged this many steps per byte
@@ -37,8 +42,7 @@ constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
 inline constexpr uint64_t kKeptBytesPerByte = 64;
 inline constexpr uint64_t kMinKeptBytes = uint64_t{1} << 20;
 constexpr uint64_t keptBytesBudget(size_t tableBytes) {
-  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kKeptBytesPerByte;
-  return scaled < kMinKeptBytes ? kMinKeptBytes : scaled;
+  return scaledBound(tableBytes, kKeptBytesPerByte, kMinKeptBytes);
 }
 // A record the model keeps on the heap: its size and what the allocator adds to a block.
 inline constexpr uint64_t kAllocationBytes = 16;
@@ -56,8 +60,7 @@ constexpr uint64_t heapBytes(uint64_t size) { return size + kAllocationBytes; }
 inline constexpr uint64_t kKeptGlyphsPerByte = 3;
 inline constexpr uint64_t kMinKeptGlyphs = 3'000'000;
 constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
-  const uint64_t scaled = static_cast<uint64_t>(tableBytes) * kKeptGlyphsPerByte;
-  return scaled < kMinKeptGlyphs ? kMinKeptGlyphs : scaled;
+  return scaledBound(tableBytes, kKeptGlyphsPerByte, kMinKeptGlyphs);
 }
 
 // Writers give first glyphs with the same pairs one pair set: the reader reads it once and
@@ -68,6 +71,26 @@ constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
 // at the bound, while the tables the writers make, sharing sets of a few thousand pairs
 // among hundreds of glyphs, read back.
 inline constexpr uint64_t kGlyphsPerSharedPair = 8;
+
+// What the language systems of a table keep: each language system, each feature it lists
+// and each lookup index and parameter character of those. The writers spell every one out
+// (a line of the layout XML, a statement of the feature text), and language systems that
+// share one table, or list one feature again and again, would repeat them without end.
+// Real fonts keep under one per ten bytes of their table, a few thousand in all; a million
+// keeps the model and either text within about 100 MB.
+inline constexpr uint64_t kFeatureEntriesPerByte = 1;
+inline constexpr uint64_t kMinFeatureEntries = uint64_t{1} << 20;
+constexpr uint64_t featureEntriesBudget(size_t inputBytes) {
+  return scaledBound(inputBytes, kFeatureEntriesPerByte, kMinFeatureEntries);
+}
+// A language system or one of its features counts as this many entries: a map node in the
+// model and several lines in either text.
+inline constexpr uint64_t kEntriesPerFeatureNode = 8;
+
+// A number the feature text spells out for a record the model keeps in two bytes (a GDEF
+// attachment point: up to five digits and a space), charged as kept bytes at this size so
+// that shared lists cannot make the text far larger than the model.
+inline constexpr uint64_t kWrittenNumberBytes = 6;
 
 // Windows opened inside windows (table, list, lookup, Extension, subtable, coverage...).
 inline constexpr uint32_t kMaxNesting = 16;

@@ -1,6 +1,7 @@
 // Loading a layout XML document: the root, table, script list, language, feature list,
 // lookup list and lookup handlers, and the commit of a table at its end tag.
 #include <algorithm>
+#include <functional>
 #include <istream>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 
 #include "layout/context_subst.h"
 #include "layout/extension_lookup.h"
+#include "layout/feature_listing.h"
 #include "layout/glyph_id_map.h"
 #include "layout/layout_bin_parser.h"
 #include "layout/layout_fea.h"
@@ -285,6 +287,10 @@ class TableXMLParser : public LayoutObjectParser {
 
   LayoutTableBlock* block = nullptr;
   uint32_t tableId = 0;
+  // Bytes of the document read so far.
+  std::function<uint64_t()> bytesRead;
+  // One warning per table whose language systems listed a feature again.
+  std::vector<std::string> repeatsNotes;
 
  private:
   uint32_t translate(int64_t documentIndex) const {
@@ -302,7 +308,7 @@ class TableXMLParser : public LayoutObjectParser {
     return found == features_.features.end() ? nullptr : &found->second;
   }
 
-  void resolveLangSys(const LangSysRecord& record, Language& language) {
+  void resolveLangSys(const LangSysRecord& record, Language& language, FeatureListing& listing) {
     std::vector<uint32_t> indices = record.features;
     if (const FeatureRecord* required = record.required != kNoFeature ? feature(record.required) : nullptr) {
       language.required = required->tag;
@@ -310,22 +316,24 @@ class TableXMLParser : public LayoutObjectParser {
       language.requiredOnly = std::find(indices.begin(), indices.end(), record.required) == indices.end();
       if (language.requiredOnly) indices.push_back(record.required);
     }
+    listing.startLanguage();
     for (uint32_t index : indices) {
       const FeatureRecord* found = feature(index);
       if (!found) continue;
-      auto& target = language.features.try_emplace(found->tag, found->tag).first->second;
-      if (!found->params.empty()) target.params = found->params;
-      for (uint16_t lookup : found->lookups) target.lookups.push_back(translate(lookup));
+      if (!listing.firstListing(index & 0xFFFF)) continue;
+      listing.add(language, found->tag, found->lookups, found->params, [&](uint16_t lookup) { return translate(lookup); });
     }
   }
 
   void commit() {
+    // Bounded by what was read so far, the document's own size, over all its tables.
+    FeatureListing listing(bytesRead ? bytesRead() : 0, entriesKept_);
     for (const auto& [text, record] : scripts_.scripts) {
       const ot::Tag scriptTag = tagOf(text);
       Script& script = block->scripts.try_emplace(scriptTag, scriptTag).first->second;
       for (const auto& [languageText, languageRecord] : record.languages) {
         const ot::Tag languageTag = tagOf(languageText);
-        resolveLangSys(languageRecord, script.languages.try_emplace(languageTag, languageTag).first->second);
+        resolveLangSys(languageRecord, script.languages.try_emplace(languageTag, languageTag).first->second, listing);
       }
       if (record.hasFallback) {
         Language* fallback = findDefaultEntry(script.languages);
@@ -333,9 +341,11 @@ class TableXMLParser : public LayoutObjectParser {
           const ot::Tag tag = ot::Tag::fromString("DFLT");
           fallback = &script.languages.try_emplace(tag, tag).first->second;
         }
-        resolveLangSys(record.fallback, *fallback);
+        resolveLangSys(record.fallback, *fallback, listing);
       }
     }
+    entriesKept_ = listing.spent();
+    if (std::string note = listing.repeatsNote(); !note.empty()) repeatsNotes.push_back(std::move(note));
     // Only the contextual lookups of this element: an earlier element's records are
     // already model indices.
     for (uint32_t index : created_) {
@@ -358,6 +368,7 @@ class TableXMLParser : public LayoutObjectParser {
   LookupListXMLParser lookups_;
   std::map<uint32_t, uint32_t> lookupIndex_;
   std::vector<uint32_t> created_;
+  uint64_t entriesKept_ = 0;  // by the language systems of every table element so far
 };
 
 class LayoutXMLParser : public LayoutObjectParser {
@@ -369,6 +380,8 @@ class LayoutXMLParser : public LayoutObjectParser {
     table_.reset(layout_.block(id), id);
     pushHandler(table_);
   }
+  void setBytesRead(std::function<uint64_t()> bytesRead) { table_.bytesRead = std::move(bytesRead); }
+  const std::vector<std::string>& repeatsNotes() const { return table_.repeatsNotes; }
 
  private:
   LayoutFea& layout_;
@@ -380,6 +393,10 @@ class LayoutXMLParser : public LayoutObjectParser {
 class DocumentParser : public ::xml::XmlParser {
  public:
   explicit DocumentParser(ReaderState& state) : state_(state) {}
+  uint64_t bytesRead() const {
+    const XML_Index read = parser ? XML_GetCurrentByteIndex(parser) : 0;
+    return read > 0 ? static_cast<uint64_t>(read) : 0;
+  }
   void startElement(const char* name, const char** attributes) override {
     if (!state_.current) return;
     state_.line = currentLine();
@@ -414,6 +431,7 @@ bool parseLayoutStream(LayoutXMLParser& root, std::istream& in, Diagnostics& rep
   root.state = &state;
   state.current = &root;
   DocumentParser parser(state);
+  root.setBytesRead([&parser] { return parser.bytesRead(); });
   try {
     if (!parser.parse(in)) {
       reports.add(Severity::kError, kLayoutXmlDocument, kRefused + parser.errorMessage());
@@ -440,6 +458,7 @@ bool load(LayoutFea& layout, std::istream& in, const GlyphIdMap& glyphs, bool fo
     return false;
   }
   layout.reports.append(state.warnings);
+  for (const std::string& note : root.repeatsNotes()) layout.reports.add(Severity::kWarning, kLayoutXmlDocument, note);
   // Only what uses missing glyphs goes: lookups no feature reaches are kept, as the
   // binary reader keeps them, so a document read and written again is unchanged.
   leaveOutMissingGlyphs(layout, state);
