@@ -10,12 +10,13 @@ import sys
 import tempfile
 
 N = "8" + ".110"  # a section number, composed so that this file cites none
+M = "4" + ".120"  # another, for the "N.NNN:" form
 
 # Ordinary numbers where the checker reads: comments, markup and a document. None counts.
 CLEAN = {
     "src/model/numbers.cpp": 'double scale = 1.125;  // half is 0.5, the ratio 0.100, a point at (100.125, 8.5)\n'
                              'int count = 1\'000;  // thousands\n'
-                             'const char* slashes = "// 1.125";\n'
+                             'const char* slashes = "/' '/ 1.125";\n'  # two slashes, spelt apart here
                              'const char* raw = R"(/* 1.125 */)";\n'
                              '/* built with libfoo 1.2.100 and v3.110.2 */\n',
     "scripts/demo": "#!/usr/bin/env bash\nn=${#list}; v=1.125\nprintf '%.3f' 1.125  # three places\n",
@@ -31,7 +32,7 @@ PLANTED = [
     ("src/feacompiler/grammar.h", f"int a;  // see {N}\n", 1),
     ("src/layout/tables.hpp", f"/* ({N}) */\n", 1),
     ("src/layout/tables.inc", f"/*\n * as {N} gives it\n */\n", 2),
-    ("tools/otltool.cpp", "// 4.120: the layout tool\n", 1),
+    ("tools/otltool.cpp", f"// {M}: the layout tool\n", 1),
     ("src/app/messages.cpp", f'const char* text = "Part {N}";\n', 1),
     ("tests/corpus/roundtrip_test.cpp", f"// read as in {N}\n", 1),
     ("tests/feacompiler/data/grammar/forms.fea", f"languagesystem DFLT dflt;\n# see {N}\n", 2),
