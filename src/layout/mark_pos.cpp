@@ -1,5 +1,6 @@
 #include "layout/mark_pos.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "layout/glyph_id_map.h"
@@ -248,14 +249,29 @@ int32_t LpMarkTo::writeFeaMarkClasses(std::ostream& out) const {
   return serial;
 }
 
+std::vector<bool> LpMarkTo::classesWithMarks() const {
+  std::vector<bool> used(classCount, false);
+  const size_t n = std::min<size_t>(marks.glyphCount(), markRecords.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (markRecords[i].markClass < classCount) used[markRecords[i].markClass] = true;
+  }
+  return used;
+}
+
+// A class that holds no mark has no "markClass" line, so its name would be undefined;
+// its anchors attach nothing, so its clauses are left out (and with them a rule that
+// would have none).
 void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
   writeFeaMarkClasses(out);
+  const std::vector<bool> used = classesWithMarks();
+  if (std::find(used.begin(), used.end(), true) == used.end()) return;
   const size_t n = std::min<size_t>(bases.glyphCount(), baseRecords.size());
   for (size_t i = 0; i < n; ++i) {
     out << (typeCode == kGposMarkToMark ? "      pos mark " : "      pos base ");
     writeFeaGlyph(out, bases.glyphAt(i));
     out << ' ';
     for (uint16_t c = 0; c < classCount; ++c) {
+      if (!used[c]) continue;
       out << "\n          ";
       writeFeaMarkAnchor(baseRecords[i], out, c);
     }
@@ -265,6 +281,8 @@ void LpMarkToBase::writeFea(std::ostream& out, const LookupMap&, const LookupNam
 
 void LpMarkToLigature::writeFea(std::ostream& out, const LookupMap&, const LookupNames&) const {
   const int32_t serial = writeFeaMarkClasses(out);
+  const std::vector<bool> used = classesWithMarks();
+  if (std::find(used.begin(), used.end(), true) == used.end()) return;
   const size_t n = std::min<size_t>(bases.glyphCount(), ligatureRecords.size());
   for (size_t i = 0; i < n; ++i) {
     out << "      pos ligature ";
@@ -275,6 +293,7 @@ void LpMarkToLigature::writeFea(std::ostream& out, const LookupMap&, const Looku
       if (k > 0) out << "\n        ligComponent \n";
       out << "        ";
       for (uint16_t c = 0; c < classCount; ++c) {
+        if (!used[c]) continue;
         out << ' ';
         writeAnchorText(out, c < rows[k].size() ? rows[k][c].get() : nullptr);
         out << " mark @MARK_CLASS_" << c << '_' << serial;

@@ -49,6 +49,8 @@ class LpMarkTo : public LookupSubtable {
   uint16_t readMarks(ot::BinaryReader& r, const GlyphIdMap& map);
   // Writes "markClass" lines and returns the class serial of this subtable.
   int32_t writeFeaMarkClasses(std::ostream& out) const;
+  // Per class, whether a mark has it (the classes that have "markClass" lines).
+  std::vector<bool> classesWithMarks() const;
   // Removes pruned marks; the caller removes its base records by the returned mask.
   std::vector<bool> pruneMarks(const GlyphSet& remove, bool& removed);
   void copyMarksInto(LpMarkTo& copy) const;

@@ -34,6 +34,8 @@ inline constexpr const char* kDebianFonts[] = {
     "/usr/share/fonts/opentype/freefont/FreeSerif.otf",
     // Class-based chained contexts that leave their backtrack and lookahead classes out.
     "/usr/share/fonts/truetype/noto/NotoSansLepcha-Regular.ttf",
+    // A mark-to-base lookup with a mark class that no mark has.
+    "/usr/share/fonts/truetype/noto/NotoSansGrantha-Regular.ttf",
 };
 
 // Empty when fontTools, ots-sanitize and hb-shape are there; otherwise what is missing.

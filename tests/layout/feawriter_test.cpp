@@ -341,6 +341,21 @@ const Scenario kScenarios[] = {
      "Warning: layout: the generated feature text leaves out rules that use glyph names that feature text cannot hold: "
      "GSUB lookup 1\n"
      "Warning: layout: " KAALT_LINE "it is left out, since none of its lookups has a rule left: feature aalt\n"},
+    // A mark class that no mark has (fonts made by some tools hold one): it has no
+    // "markClass" line, so its clauses go; a base whose only anchor is for it, or whose
+    // anchors are all null, attaches nothing either way.
+    {"mark_class_without_marks",
+     "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b c], [f_i], [acute grave], ; } GDEF;\n"
+     "markClass [acute grave] <anchor 0 500> @TOP;\n"
+     "feature mark { pos base a <anchor 250 450> mark @TOP; pos base b <anchor 300 400> mark @TOP;\n"
+     "  pos base c <anchor NULL> mark @TOP;\n"
+     "  pos ligature f_i <anchor 100 500> mark @TOP ligComponent <anchor 400 500> mark @TOP; } mark;\n"
+     "#@ subtables = [(l.LookupType, s) for l in font['GPOS'].table.LookupList.Lookup for s in l.SubTable]\n"
+     "#@ for kind, s in subtables: s.ClassCount = 2; [setattr(r, 'Class', 1) for r in s.MarkArray.MarkRecord]\n"
+     "#@ [r.BaseAnchor.insert(0, r.BaseAnchor[0]) for kind, s in subtables if kind == 4 for r in s.BaseArray.BaseRecord]\n"
+     "#@ [c.LigatureAnchor.insert(0, None) for kind, s in subtables if kind == 5\n"
+     "#@  for g in s.LigatureArray.LigatureAttach for c in g.ComponentRecord]\n",
+     {{"@MARK_CLASS_0_", 0}, {"markClass", 4}, {" mark @MARK_CLASS_1_1", 3}, {" mark @MARK_CLASS_1_2", 2}}},
 };
 
 int countOf(const std::string& text, const std::string& part) {
@@ -531,6 +546,12 @@ const FontCase kFonts[] = {
     {"/usr/share/fonts/truetype/jetbrains-mono/JetBrainsMono-Regular.ttf", {"feaLib:GSUB/calt", "import:GSUB/calt"}},
     {"/usr/share/fonts/truetype/ezra/SILEOT.ttf", {}},
     {"/usr/share/fonts/opentype/freefont/FreeSerif.otf", {}},
+    // A mark class that no mark has. Their 'dist' and 'kern' context rules call several
+    // lookups at one position: feature text holds one lookup per position.
+    {"/usr/share/fonts/truetype/noto/NotoSansGrantha-Regular.ttf",
+     {"feaLib:GPOS/dist", "import:GPOS/dist", "feaLib:GPOS/kern", "import:GPOS/kern"}},
+    {"/usr/share/fonts/truetype/noto/NotoSerifGrantha-Regular.ttf",
+     {"feaLib:GPOS/dist", "import:GPOS/dist", "feaLib:GPOS/kern", "import:GPOS/kern"}},
 };
 
 // The findings of a "DIFF <finding> ... -- <details>" line.

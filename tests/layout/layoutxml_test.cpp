@@ -243,6 +243,33 @@ TEST(LayoutXml, MissingGlyphsAreNotWrittenAsGlyphZero) {
   EXPECT_NE(written.find("out=\"g4\""), std::string::npos);
 }
 
+// A table without language systems is not in the document: a warning names each of its
+// lookups, which no feature uses; the other table is written as before.
+TEST(LayoutXml, TableWithoutLanguageSystemsIsNamed) {
+  const auto map = glyphOrder();
+  otl::LayoutFea layout(nullptr, "");
+  ASSERT_TRUE(load(layout, allKinds(), map));
+  layout.gpos.scripts.clear();
+  std::vector<std::string> left;
+  for (const auto& entry : layout.gpos.lookups.lookups()) left.push_back("GPOS lookup " + std::to_string(entry.first));
+  ASSERT_FALSE(left.empty());
+  const std::string written = write(layout, map);
+  EXPECT_EQ(written.find("<GPOS>"), std::string::npos);
+  EXPECT_NE(written.find("<GSUB>"), std::string::npos);
+  const std::vector<std::string> lines = layout.reports.linesByKind();
+  ASSERT_EQ(lines.size(), 1u) << layout.reports.formatAll();
+  EXPECT_EQ(lines[0].rfind("the layout XML document leaves out lookups that no feature uses: " + left[0], 0), 0u)
+      << lines[0];
+
+  // Neither table has one: nothing is written, and both tables' lookups are named.
+  layout.reports.clear();
+  layout.gsub.scripts.clear();
+  EXPECT_EQ(write(layout, map).find("<GSUB>"), std::string::npos);
+  const std::string all = layout.reports.formatAll();
+  EXPECT_NE(all.find("GSUB lookup "), std::string::npos) << all;
+  EXPECT_NE(all.find(left.back() + ": the layout XML document leaves out"), std::string::npos) << all;
+}
+
 TEST(LayoutXml, HugeClassNumbersStayBounded) {
   const auto map = glyphOrder();
   const std::string pairs =

@@ -22,7 +22,7 @@ const char* kindText(LeftOutKind kind) {
       return "rules that call a second lookup at one position or call lookups out of position order";
     case LeftOutKind::kUnwrittenLookup: return kUnwrittenCalls;
     case LeftOutKind::kOneGlyphLigature: return "rules that make a one-glyph ligature in a lookup that context rules call";
-    case LeftOutKind::kUnusedLookup: return "lookups that no feature uses";
+    case LeftOutKind::kUnusedLookup: return kUnusedLookups;
   }
   return "";
 }

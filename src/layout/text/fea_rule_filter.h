@@ -28,6 +28,9 @@ enum class LeftOutKind {
 inline constexpr const char* kUnwrittenCalls =
     "calls of lookups that have no rule left (the rules making them stay and match as before)";
 
+// What the text writers leave out of a table whose lookups no feature uses.
+inline constexpr const char* kUnusedLookups = "lookups that no feature uses";
+
 // Where a writer step reports a rule it left out.
 using LeftOutReport = std::function<void(LeftOutKind)>;
 

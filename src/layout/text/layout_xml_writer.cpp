@@ -14,8 +14,10 @@
 #include "layout/text/layout_xml.h"
 #include "layout/text/layout_xml_out.h"
 #include "layout/text/layout_xml_params.h"
+#include "layout/text/fea_rule_filter.h"
 #include "layout/text/layout_xml_subtables.h"
 #include "model/font.h"
+#include "model/numbers.h"
 
 namespace otl {
 
@@ -187,10 +189,26 @@ void writeTable(LineWriter& w, const LayoutTableBlock& block, const char* tag, c
 
 bool tableQualifies(const LayoutTableBlock& block) { return block.hasTableData(); }
 
+// A table without language systems is not written, so no feature uses its lookups and
+// they are not in the document: each is named in the reports.
+void reportTableLeftOut(const LayoutFea& layout, const LayoutTableBlock& block) {
+  if (tableQualifies(block)) return;
+  const std::string message = std::string("the layout XML document leaves out ") + ot_fea_layout::kUnusedLookups;
+  for (const auto& entry : block.lookups.lookups()) {
+    layout.reports.add(Severity::kWarning,
+                       (block.tableId == kTableGsub ? "GSUB lookup " : "GPOS lookup ") + vn::formatUnsigned(entry.first),
+                       message);
+  }
+}
+
 }  // namespace
 
 bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap& glyphs, bool frame) {
-  if (layout.isEmpty()) return true;
+  if (layout.isEmpty()) {
+    reportTableLeftOut(layout, layout.gpos);
+    reportTableLeftOut(layout, layout.gsub);
+    return true;
+  }
   if (!out.good()) return false;
   // A pruned copy: a glyph the font lacks must not come out as the name of glyph 0.
   LayoutFea copy(nullptr, "");
@@ -204,6 +222,8 @@ bool writeLayoutXml(const LayoutFea& layout, std::ostream& out, const GlyphIdMap
       w.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
       w.start(0, "OTLayout");
     }
+    reportTableLeftOut(layout, copy.gpos);
+    reportTableLeftOut(layout, copy.gsub);
     if (tableQualifies(copy.gpos)) writeTable(w, copy.gpos, "GPOS", glyphs);
     if (tableQualifies(copy.gsub)) writeTable(w, copy.gsub, "GSUB", glyphs);
     if (frame) w.end(0, "OTLayout");
