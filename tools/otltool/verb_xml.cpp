@@ -24,6 +24,8 @@ int runXml(const Arguments& arguments) {
   if (!readLayoutTables(input, glyphs, layout)) return 1;
   std::ostringstream out;
   const bool written = otl::writeLayoutXml(layout, out, glyphs, true);
+  // What the layout reports (lookups the document leaves out and the like), as the converter prints it.
+  printLayoutWarnings(layout.takeWarnings());
   if (out.fail()) throw ToolError("cannot write \"" + arguments[2] + "\": the document could not be held in memory");
   if (!written) throw ToolError("layout XML not written\n" + layout.reports.formatAll());
   // Written whole under a temporary name: a failed run leaves no partial document.
