@@ -29,6 +29,13 @@ void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, 
   for (uint16_t index : indices) out.push_back(map.idOf(index));
 }
 
+std::vector<bool> firstEntries(const GlyphList& covered) {
+  std::vector<bool> first(covered.size());
+  GlyphSet seen;
+  for (size_t i = 0; i < covered.size(); ++i) first[i] = seen.insert(covered[i]).second;
+  return first;
+}
+
 GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError) {
   if (r.readUInt16() != 1) throw ot::Exception(ot::Exception::kUnsupported, formatError);
   GlyphList covered;

@@ -24,6 +24,10 @@ enum class CoverageUse { kIndexed, kGlyphSet };
 void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, const GlyphIdMap& map,
                        CoverageUse use = CoverageUse::kIndexed);
 
+// Whether each entry of a Coverage read for its indices is its glyph's first: an engine
+// takes a glyph's first coverage index, so what a later entry selects is never applied.
+std::vector<bool> firstEntries(const GlyphList& covered);
+
 // Reads the format and the Coverage of the subtable `r` spans, for kinds with format 1
 // only; another format throws ot::Exception 26 with `formatError`.
 GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError);
