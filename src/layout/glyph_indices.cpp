@@ -23,7 +23,7 @@ void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, 
     for (size_t k : kept) out.push_back(map.idOf(indices[k]));
     return;
   }
-  // Indexed: entries stay at their coverage indices; the writers keep a glyph's first.
+  // Indexed: entries stay at their coverage indices until the records are paired with them.
   if (twice) reader.note(ot::kCoveredTwice);
   out.reserve(indices.size());
   for (uint16_t index : indices) out.push_back(map.idOf(index));

@@ -4,13 +4,16 @@
 // the same subtable without the later entry.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "layout/layout_fea.h"
 #include "layout/lookup_kind.h"
 #include "layout/ot/coverage.h"
+#include "repair_fixture.h"
 #include "table_bytes.h"
 
 namespace {
@@ -59,18 +62,76 @@ std::string ruleSet(const std::vector<uint16_t>& rest, bool chained) {
   return s.u16(0).u16(1).b;
 }
 
+// Single substitution format 2, one substitute per entry.
+std::string singleSubstOf(const std::vector<uint16_t>& covered, const std::vector<uint16_t>& substitutes) {
+  Bytes s;
+  s.u16(2).u16(6 + 2 * substitutes.size()).u16(substitutes.size());
+  for (uint16_t g : substitutes) s.u16(g);
+  return s.add(coverage(covered)).b;
+}
+
+// Reverse chaining single substitution without context, one substitute per entry.
+std::string reverseChainOf(const std::vector<uint16_t>& covered, const std::vector<uint16_t>& substitutes) {
+  Bytes s;
+  s.u16(1).u16(10 + 2 * substitutes.size()).u16(0).u16(0).u16(substitutes.size());
+  for (uint16_t g : substitutes) s.u16(g);
+  return s.add(coverage(covered)).b;
+}
+
+// Single positioning format 2, an X advance per entry.
+std::string singlePosOf(const std::vector<uint16_t>& covered, const std::vector<uint16_t>& advances) {
+  Bytes s;
+  s.u16(2).u16(8 + 2 * advances.size()).u16(0x0004).u16(advances.size());
+  for (uint16_t x : advances) s.u16(x);
+  return s.add(coverage(covered)).b;
+}
+
+Bytes anchor(uint16_t x) { return Bytes().u16(1).u16(x).u16(x); }
+
+// Cursive attachment, entry k with entry anchor (x, x) and exit anchor (x + 1, x + 1).
+std::string cursiveOf(const std::vector<uint16_t>& covered, const std::vector<uint16_t>& xs) {
+  Bytes s;
+  const size_t n = xs.size();
+  s.u16(1).u16(6 + 16 * n).u16(n);
+  for (size_t k = 0; k < n; ++k) s.u16(6 + 4 * n + 12 * k).u16(6 + 4 * n + 12 * k + 6);
+  for (uint16_t x : xs) s.add(anchor(x).b).add(anchor(x + 1).b);
+  return s.add(coverage(covered)).b;
+}
+
+// Mark-to-base attachment of one mark class, each mark and base with its own anchor.
+std::string markToBaseOf(const std::vector<uint16_t>& marks, const std::vector<uint16_t>& markXs,
+                         const std::vector<uint16_t>& bases, const std::vector<uint16_t>& baseXs) {
+  const size_t m = markXs.size(), b = baseXs.size();
+  const size_t markArray = 12, baseArray = markArray + 2 + 10 * m, markCoverage = baseArray + 2 + 8 * b;
+  Bytes s;
+  s.u16(1).u16(markCoverage).u16(markCoverage + 4 + 2 * marks.size()).u16(1).u16(markArray).u16(baseArray);
+  s.u16(m);
+  for (size_t k = 0; k < m; ++k) s.u16(0).u16(2 + 4 * m + 6 * k);
+  for (uint16_t x : markXs) s.add(anchor(x).b);
+  s.u16(b);
+  for (size_t k = 0; k < b; ++k) s.u16(2 + 2 * b + 6 * k);
+  for (uint16_t x : baseXs) s.add(anchor(x).b);
+  return s.add(coverage(marks)).add(coverage(bases)).b;
+}
+
+template <class T>
+std::vector<T> pick(const std::vector<T>& all, const std::vector<size_t>& entries) {
+  std::vector<T> out;
+  for (size_t k : entries) out.push_back(all[k]);
+  return out;
+}
+
+// A subtable whose Coverage lists a glyph twice, built from the coverage entries given.
 struct Case {
   const char* name;
   uint32_t tableId;
   uint16_t lookupType;
-  Bytes head;
   std::vector<uint16_t> covered;
-  std::vector<size_t> blockOf;
-  std::vector<std::string> blocks;
+  std::function<std::string(const std::vector<size_t>& entries)> subtable;
 };
 
-std::string tableOf(const Case& c, const std::vector<uint16_t>& covered, const std::vector<size_t>& blockOf) {
-  std::vector<std::string> lookups{lookup(c.lookupType, 0, {coveredBlocks(c.head, covered, blockOf, c.blocks)})};
+std::string tableOf(const Case& c, const std::vector<size_t>& entries) {
+  std::vector<std::string> lookups{lookup(c.lookupType, 0, {c.subtable(entries)})};
   // The lookup the context rules call.
   if (c.tableId == otl::kTableGsub) lookups.push_back(lookup(1, 0, {singleSubst({{1, 2}})}));
   return table(lookups);
@@ -79,9 +140,11 @@ std::string tableOf(const Case& c, const std::vector<uint16_t>& covered, const s
 struct Read {
   std::string written;
   std::vector<std::string> lines;
+  std::string text;
 };
 
-Read readAndWrite(const std::string& bytes, uint32_t tableId, const otl::GlyphIdMap& glyphs) {
+Read readAndWrite(const std::string& bytes, uint32_t tableId) {
+  const auto glyphs = layout_test::glyphsNamed("g", 16);
   vn::FeaGlyphGroups classes;
   otl::LayoutTableBlock block(tableId, &classes);
   otl::Diagnostics reports;
@@ -90,46 +153,87 @@ Read readAndWrite(const std::string& bytes, uint32_t tableId, const otl::GlyphId
   read.lines = reports.linesByKind();
   LayoutBinWriter writer;
   read.written = write(block, glyphs, writer);
+  vn::Ref<vn::Font> font = layout_test::fontNamed("g", 16);
+  otl::LayoutFea layout(font.get(), "");
+  ot::BinaryReader reader(bytes);
+  EXPECT_TRUE(layout.readBinaryTable(reader, tableId, glyphs));
+  std::ostringstream text;
+  EXPECT_TRUE(layout.writeFeatureFile(text, vn::FeatureWriteOptions{}));
+  read.text = text.str();
   return read;
 }
 
 TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
-  const auto glyphs = glyphOrder(16);
   const Bytes pairHead = Bytes().u16(1).u16(0).u16(0x0004).u16(0);
   const Bytes head = Bytes().u16(1).u16(0);
+  // Blocks selected by offsets from each coverage entry: entry k takes blocks[blockOf[k]].
+  const auto blocksCase = [](const char* name, uint32_t tableId, uint16_t type, Bytes blocksHead,
+                             std::vector<uint16_t> covered, std::vector<size_t> blockOf,
+                             std::vector<std::string> blocks) {
+    return Case{name, tableId, type, covered, [=](const std::vector<size_t>& e) {
+                  return coveredBlocks(blocksHead, pick(covered, e), pick(blockOf, e), blocks);
+                }};
+  };
+  const std::vector<uint16_t> c{1, 3, 3};
+  const std::vector<uint16_t> marks{5, 7, 7};
   const std::vector<Case> cases = {
-      {"pair sets", otl::kTableGpos, 2, pairHead, {1, 3, 3},
-       {0, 1, 2}, {pairSet({{5, 10}}), pairSet({{6, 20}}), pairSet({{7, 30}, {8, 40}})}},
+      blocksCase("pair sets", otl::kTableGpos, 2, pairHead, c, {0, 1, 2},
+                 {pairSet({{5, 10}}), pairSet({{6, 20}}), pairSet({{7, 30}, {8, 40}})}),
       // The later entry's set is also a later glyph's: that glyph keeps it whole.
-      {"pair set shared past the later entry", otl::kTableGpos, 2, pairHead, {3, 3, 1},
-       {0, 1, 1}, {pairSet({{6, 20}}), pairSet({{7, 30}, {8, 40}})}},
-      {"pair set shared with the later entry", otl::kTableGpos, 2, pairHead, {1, 3, 3},
-       {0, 1, 0}, {pairSet({{5, 10}}), pairSet({{6, 20}})}},
-      {"ligature sets", otl::kTableGsub, 4, head, {1, 3, 3},
-       {0, 1, 2}, {ligatureSet(10, {5}), ligatureSet(11, {6}), ligatureSet(12, {7})}},
-      {"context rule sets", otl::kTableGsub, 5, head, {1, 3, 3},
-       {0, 1, 2}, {ruleSet({5}, false), ruleSet({6}, false), ruleSet({7, 8}, false)}},
-      {"chained rule sets", otl::kTableGsub, 6, head, {1, 3, 3},
-       {0, 1, 2}, {ruleSet({5}, true), ruleSet({6}, true), ruleSet({7, 8}, true)}},
+      blocksCase("pair set shared past the later entry", otl::kTableGpos, 2, pairHead, {3, 3, 1}, {0, 1, 1},
+                 {pairSet({{6, 20}}), pairSet({{7, 30}, {8, 40}})}),
+      blocksCase("pair set shared with the later entry", otl::kTableGpos, 2, pairHead, c, {0, 1, 0},
+                 {pairSet({{5, 10}}), pairSet({{6, 20}})}),
+      blocksCase("ligature sets", otl::kTableGsub, 4, head, c, {0, 1, 2},
+                 {ligatureSet(10, {5}), ligatureSet(11, {6}), ligatureSet(12, {7})}),
+      blocksCase("context rule sets", otl::kTableGsub, 5, head, c, {0, 1, 2},
+                 {ruleSet({5}, false), ruleSet({6}, false), ruleSet({7, 8}, false)}),
+      blocksCase("chained rule sets", otl::kTableGsub, 6, head, c, {0, 1, 2},
+                 {ruleSet({5}, true), ruleSet({6}, true), ruleSet({7, 8}, true)}),
+      blocksCase("multiple substitution sequences", otl::kTableGsub, 2, head, c, {0, 1, 2},
+                 {Bytes().u16(2).u16(10).u16(11).b, Bytes().u16(2).u16(12).u16(13).b, Bytes().u16(2).u16(14).u16(15).b}),
+      blocksCase("alternate sets", otl::kTableGsub, 3, head, c, {0, 1, 2},
+                 {Bytes().u16(1).u16(10).b, Bytes().u16(2).u16(11).u16(12).b, Bytes().u16(1).u16(13).b}),
+      {"single substitutes", otl::kTableGsub, 1, c,
+       [&](const std::vector<size_t>& e) { return singleSubstOf(pick(c, e), pick<uint16_t>({10, 11, 12}, e)); }},
+      {"reverse chaining substitutes", otl::kTableGsub, 8, c,
+       [&](const std::vector<size_t>& e) { return reverseChainOf(pick(c, e), pick<uint16_t>({10, 11, 12}, e)); }},
+      {"single positioning values", otl::kTableGpos, 1, c,
+       [&](const std::vector<size_t>& e) { return singlePosOf(pick(c, e), pick<uint16_t>({10, 20, 30}, e)); }},
+      {"cursive anchors", otl::kTableGpos, 3, c,
+       [&](const std::vector<size_t>& e) { return cursiveOf(pick(c, e), pick<uint16_t>({10, 20, 30}, e)); }},
+      {"mark records", otl::kTableGpos, 4, marks,
+       [&](const std::vector<size_t>& e) {
+         return markToBaseOf(pick(marks, e), pick<uint16_t>({10, 20, 30}, e), {1}, {40});
+       }},
+      {"base records", otl::kTableGpos, 4, c,
+       [&](const std::vector<size_t>& e) {
+         return markToBaseOf({5}, {10}, pick(c, e), pick<uint16_t>({20, 30, 40}, e));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    // The same subtable with each glyph's first entry only.
-    std::vector<uint16_t> firstCovered;
-    std::vector<size_t> firstBlockOf;
+    // Every entry, and each glyph's first entry only.
+    std::vector<size_t> all, firsts;
     std::set<uint16_t> seen;
     for (size_t k = 0; k < c.covered.size(); ++k) {
-      if (!seen.insert(c.covered[k]).second) continue;
-      firstCovered.push_back(c.covered[k]);
-      firstBlockOf.push_back(c.blockOf[k]);
+      all.push_back(k);
+      if (seen.insert(c.covered[k]).second) firsts.push_back(k);
     }
-    const Read twice = readAndWrite(tableOf(c, c.covered, c.blockOf), c.tableId, glyphs);
-    const Read once = readAndWrite(tableOf(c, firstCovered, firstBlockOf), c.tableId, glyphs);
+    const Read twice = readAndWrite(tableOf(c, all), c.tableId);
+    const Read once = readAndWrite(tableOf(c, firsts), c.tableId);
     const std::string place = c.tableId == otl::kTableGpos ? "GPOS" : "GSUB";
     EXPECT_EQ(twice.lines, std::vector<std::string>{std::string(ot::kCoveredTwice) + ": " + place +
                                                     " lookup 0 subtable 0"});
     EXPECT_TRUE(once.lines.empty());
     EXPECT_EQ(twice.written, once.written);
+    EXPECT_EQ(twice.text, once.text);
+    // What is kept compiles again.
+    vn::Ref<vn::Font> font = layout_test::fontNamed("g", 16);
+    otl::LayoutFea again(font.get(), "");
+    std::istringstream text(twice.text);
+    otl::FeaCompileError error;
+    EXPECT_TRUE(again.importFeatureFile(text, "Test", false, &error)) << error.message << "\n" << twice.text;
   }
 }
 
