@@ -29,9 +29,7 @@ void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const Lookup
     records.push_back(std::move(record));
   }
   // A glyph covered twice keeps its first entry's record only, as an engine takes it.
-  const std::vector<bool> first = firstEntries(covered);
-  dropLaterEntries(covered, first);
-  dropLaterEntries(records, first);
+  keepFirstEntries(covered, records);
   coverage.assign(covered);
 }
 

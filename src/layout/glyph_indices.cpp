@@ -1,6 +1,7 @@
 #include "layout/glyph_indices.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "layout/glyph_id_map.h"
 #include "layout/ot/binary_reader.h"
@@ -30,7 +31,9 @@ void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, 
 }
 
 std::vector<bool> firstEntries(const GlyphList& covered) {
-  std::vector<bool> first(covered.size());
+  std::vector<bool> first(covered.size(), true);
+  // A Coverage in ascending order, as tables have it, names each glyph once.
+  if (std::adjacent_find(covered.begin(), covered.end(), std::greater_equal<>()) == covered.end()) return first;
   GlyphSet seen;
   for (size_t i = 0; i < covered.size(); ++i) first[i] = seen.insert(covered[i]).second;
   return first;

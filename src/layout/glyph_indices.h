@@ -44,6 +44,14 @@ void dropLaterEntries(List& list, const std::vector<bool>& first) {
   list.erase(list.begin() + static_cast<std::ptrdiff_t>(kept), list.end());
 }
 
+// Keeps each covered glyph's first entry only, with the records paired with the entries.
+template <class Records>
+void keepFirstEntries(GlyphList& covered, Records& records) {
+  const std::vector<bool> first = firstEntries(covered);
+  dropLaterEntries(covered, first);
+  dropLaterEntries(records, first);
+}
+
 // Reads the format and the Coverage of the subtable `r` spans, for kinds with format 1
 // only; another format throws ot::Exception 26 with `formatError`.
 GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError);

@@ -74,9 +74,7 @@ uint16_t LpMarkTo::readMarks(ot::BinaryReader& r, const GlyphIdMap& map) {
   }
   // A mark covered twice keeps its first entry's record only, as an engine takes it.
   GlyphList markGlyphs = marks.glyphs();
-  const std::vector<bool> first = firstEntries(markGlyphs);
-  dropLaterEntries(markGlyphs, first);
-  dropLaterEntries(markRecords, first);
+  keepFirstEntries(markGlyphs, markRecords);
   marks.assign(markGlyphs);
   return baseArrayOffset;
 }

@@ -52,9 +52,7 @@ class LpMarkTo : public LookupSubtable {
   template <class Records>
   void keepFirstBases(Records& records) {
     GlyphList glyphs = bases.glyphs();
-    const std::vector<bool> first = firstEntries(glyphs);
-    dropLaterEntries(glyphs, first);
-    dropLaterEntries(records, first);
+    keepFirstEntries(glyphs, records);
     bases.assign(glyphs);
   }
   // Writes "markClass" lines and returns the class serial of this subtable.

@@ -34,9 +34,7 @@ void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
     sequences.emplace_back(holder, glyphs);
   }
   // A glyph covered twice keeps its first entry's sequence only, as an engine takes it.
-  const std::vector<bool> first = firstEntries(covered);
-  dropLaterEntries(covered, first);
-  dropLaterEntries(sequences, first);
+  keepFirstEntries(covered, sequences);
   coverage.assign(covered);
 }
 

@@ -36,9 +36,7 @@ void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset
   covered.resize(n);
   subs.resize(n);
   // A glyph covered twice keeps its first entry's substitute only, as an engine takes it.
-  const std::vector<bool> first = firstEntries(covered);
-  dropLaterEntries(covered, first);
-  dropLaterEntries(subs, first);
+  keepFirstEntries(covered, subs);
   input.assign(covered);
   substitutes.assign(subs);
   backtrack.clear();

@@ -34,9 +34,7 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     values.resize(count);
     for (auto& value : values) value.readBinary(r, r.position(), 0, valueFormat);
     // A glyph covered twice keeps its first entry's value only, as an engine takes it.
-    const std::vector<bool> first = firstEntries(covered);
-    dropLaterEntries(covered, first);
-    dropLaterEntries(values, first);
+    keepFirstEntries(covered, values);
   } else {
     coverage.assign(covered);
     throw ot::Exception(ot::Exception::kUnsupported, "unknown single positioning format");

@@ -41,11 +41,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     const size_t n = std::min(in.size(), out.size());
     in.resize(n);
     out.resize(n);
-    if (twice) {
-      const std::vector<bool> first = firstEntries(in);
-      dropLaterEntries(in, first);
-      dropLaterEntries(out, first);
-    }
+    if (twice) keepFirstEntries(in, out);
   } else {
     input.assign(in);
     throw ot::Exception(ot::Exception::kUnsupported, "unknown single substitution format");
