@@ -12,7 +12,7 @@ namespace otl {
 
 void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&, const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  coverage.assign(readCoveredGlyphs(r, map, "unknown cursive positioning format"));
+  GlyphList covered = readCoveredGlyphs(r, map, "unknown cursive positioning format");
   r.seek(4);
   const uint16_t count = r.readUInt16();
   r.requireRecords(count, 4);
@@ -28,6 +28,9 @@ void LpCursive::readBinary(ot::BinaryReader& reader, size_t offset, const Lookup
     if (exitOffset) record.exit = readKeptAnchor(r, exitOffset);
     records.push_back(std::move(record));
   }
+  // A glyph covered twice keeps its first entry's record only, as an engine takes it.
+  keepFirstEntries(covered, records);
+  coverage.assign(covered);
 }
 
 void LpCursive::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,

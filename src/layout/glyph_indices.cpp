@@ -1,6 +1,7 @@
 #include "layout/glyph_indices.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "layout/glyph_id_map.h"
 #include "layout/ot/binary_reader.h"
@@ -23,10 +24,19 @@ void readCoverageTable(GlyphList& out, ot::BinaryReader& reader, size_t offset, 
     for (size_t k : kept) out.push_back(map.idOf(indices[k]));
     return;
   }
-  // Indexed: entries stay at their coverage indices; the writers keep a glyph's first.
+  // Indexed: entries stay at their coverage indices until the records are paired with them.
   if (twice) reader.note(ot::kCoveredTwice);
   out.reserve(indices.size());
   for (uint16_t index : indices) out.push_back(map.idOf(index));
+}
+
+std::vector<bool> firstEntries(const GlyphList& covered) {
+  std::vector<bool> first(covered.size(), true);
+  // A Coverage in ascending order, as tables have it, names each glyph once.
+  if (std::adjacent_find(covered.begin(), covered.end(), std::greater_equal<>()) == covered.end()) return first;
+  GlyphSet seen;
+  for (size_t i = 0; i < covered.size(); ++i) first[i] = seen.insert(covered[i]).second;
+  return first;
 }
 
 GlyphList readCoveredGlyphs(ot::BinaryReader& r, const GlyphIdMap& map, const char* formatError) {

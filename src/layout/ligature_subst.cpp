@@ -21,9 +21,12 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
   ot::BinaryReader r = reader.window(offset);
   const GlyphList firsts = readCoveredGlyphs(r, map, "unknown ligature substitution format");
   const auto setOffsets = readCoveredOffsets(r, firsts.size(), "more ligature sets than covered glyphs");
+  // A glyph covered twice keeps the ligatures of its first entry only (the reader noted it).
+  const std::vector<bool> used = firstEntries(firsts);
   GlyphList ligatureGlyphs;
   rules.clear();
   for (size_t i = 0; i < setOffsets.size(); ++i) {
+    if (!used[i]) continue;
     ot::BinaryReader set = r.window(setOffsets[i]);
     const auto offsets = set.readUInt16Array(set.readUInt16());
     for (uint16_t o : offsets) {

@@ -73,6 +73,10 @@ uint16_t LpMarkTo::readMarks(ot::BinaryReader& r, const GlyphIdMap& map) {
     record.markClass = markArray.readUInt16();
     record.anchor.readBinary(markArray, markArray.readUInt16());
   }
+  // A mark covered twice keeps its first entry's record only, as an engine takes it.
+  GlyphList markGlyphs = marks.glyphs();
+  keepFirstEntries(markGlyphs, markRecords);
+  marks.assign(markGlyphs);
   return baseArrayOffset;
 }
 
@@ -87,6 +91,7 @@ void LpMarkToBase::readBinary(ot::BinaryReader& reader, size_t offset, const Loo
   baseRecords.clear();
   baseRecords.reserve(count);
   for (uint16_t i = 0; i < count; ++i) baseRecords.push_back(readAnchorRow(baseArray, baseArray, classCount));
+  keepFirstBases(baseRecords);
 }
 
 void LpMarkToLigature::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
@@ -109,6 +114,7 @@ void LpMarkToLigature::readBinary(ot::BinaryReader& reader, size_t offset, const
     for (uint16_t c = 0; c < components; ++c) rows.push_back(readAnchorRow(attach, attach, classCount));
     ligatureRecords.push_back(std::move(rows));
   }
+  keepFirstBases(ligatureRecords);
 }
 
 namespace {

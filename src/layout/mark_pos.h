@@ -2,6 +2,7 @@
 // and per base (mark2, ligature component) one anchor per mark class.
 #pragma once
 
+#include "layout/glyph_indices.h"
 #include "layout/records.h"
 #include "layout/subtable.h"
 
@@ -47,6 +48,13 @@ class LpMarkTo : public LookupSubtable {
       : LookupSubtable(kTableGpos, type, classes), marks(classes), bases(classes) {}
   // Header and marks; returns the BaseArray (LigatureArray) offset.
   uint16_t readMarks(ot::BinaryReader& r, const GlyphIdMap& map);
+  // A base covered twice keeps its first entry's record only, as an engine takes it.
+  template <class Records>
+  void keepFirstBases(Records& records) {
+    GlyphList glyphs = bases.glyphs();
+    keepFirstEntries(glyphs, records);
+    bases.assign(glyphs);
+  }
   // Writes "markClass" lines and returns the class serial of this subtable.
   int32_t writeFeaMarkClasses(std::ostream& out) const;
   // Per class, whether a mark has it (the classes that have "markClass" lines).

@@ -15,7 +15,7 @@ namespace otl {
 void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const LookupIndexMap&,
                             const GlyphIdMap& map) {
   ot::BinaryReader r = reader.window(offset);
-  const GlyphList covered = readCoveredGlyphs(r, map, "unknown substitution format");
+  GlyphList covered = readCoveredGlyphs(r, map, "unknown substitution format");
   coverage.assign(covered);
   const auto offsets = readCoveredOffsets(r, covered.size(), "more sequences than covered glyphs");
   sequences.clear();
@@ -33,6 +33,9 @@ void LsMultiple::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
     for (uint16_t i = 0; i < glyphCount; ++i) glyphs.push_back(map.idOf(r.readUInt16()));
     sequences.emplace_back(holder, glyphs);
   }
+  // A glyph covered twice keeps its first entry's sequence only, as an engine takes it.
+  keepFirstEntries(covered, sequences);
+  coverage.assign(covered);
 }
 
 void LsMultiple::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,

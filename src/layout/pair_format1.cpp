@@ -37,12 +37,15 @@ void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
   const uint16_t setCount = r.readUInt16();
   if (setCount > header.covered.size()) r.fail("more pair sets than covered glyphs");
   const std::vector<uint16_t> setOffsets = ot::readOffsets(r, setCount);
+  // A glyph covered twice keeps the set of its first entry only (the reader noted it).
+  const std::vector<bool> used = firstEntries(header.covered);
   // A set that several first glyphs share is read once: the first glyph reaching it is
   // charged for reading it, each later one for the copy it keeps.
   std::map<uint16_t, size_t> readBy;  // set offset -> the first glyph's set index
   std::vector<uint16_t> counts(setCount);
   uint64_t total = 0;
   for (size_t i = 0; i < setCount; ++i) {
+    if (!used[i]) continue;
     r.seek(setOffsets[i]);
     counts[i] = r.readUInt16();
     r.requireRecords(counts[i], recordBytes);
@@ -57,6 +60,7 @@ void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
   std::vector<size_t> firstPair(setCount);  // where each set's pairs begin in the list
   for (size_t i = 0; i < setCount; ++i) {
     firstPair[i] = pairs.size();
+    if (!used[i]) continue;
     if (const size_t reader = readBy[setOffsets[i]]; reader != i) {
       for (size_t k = firstPair[reader]; k < firstPair[reader] + counts[i]; ++k) {
         GPosSpecificPair copy = pairs[k];

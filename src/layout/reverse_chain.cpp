@@ -35,6 +35,8 @@ void LsReverseChainedContext::readBinary(ot::BinaryReader& reader, size_t offset
   const size_t n = std::min(covered.size(), subs.size());
   covered.resize(n);
   subs.resize(n);
+  // A glyph covered twice keeps its first entry's substitute only, as an engine takes it.
+  keepFirstEntries(covered, subs);
   input.assign(covered);
   substitutes.assign(subs);
   backtrack.clear();

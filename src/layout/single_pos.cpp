@@ -16,7 +16,6 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
   const uint16_t format = r.readUInt16();
   GlyphList covered;
   readCoverageTable(covered, r, r.readUInt16(), map, format == 1 ? CoverageUse::kGlyphSet : CoverageUse::kIndexed);
-  coverage.assign(covered);
   r.seek(4);
   const uint16_t valueFormat = r.readUInt16();
   values.clear();
@@ -24,8 +23,8 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     GPosValue value;
     value.readBinary(r, r.position(), 0, valueFormat);
     // One value per covered glyph, however few bytes the Coverage and the value take.
-    r.keep(ot::limits::heapBytes(sizeof(GPosValue) * uint64_t{coverage.glyphCount()}));
-    values.assign(coverage.glyphCount(), value);
+    r.keep(ot::limits::heapBytes(sizeof(GPosValue) * uint64_t{covered.size()}));
+    values.assign(covered.size(), value);
   } else if (format == 2) {
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, ot::valueRecordSize(valueFormat));
@@ -34,9 +33,13 @@ void LpSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     r.keep(ot::limits::heapBytes(sizeof(GPosValue) * uint64_t{count}));
     values.resize(count);
     for (auto& value : values) value.readBinary(r, r.position(), 0, valueFormat);
+    // A glyph covered twice keeps its first entry's value only, as an engine takes it.
+    keepFirstEntries(covered, values);
   } else {
+    coverage.assign(covered);
     throw ot::Exception(ot::Exception::kUnsupported, "unknown single positioning format");
   }
+  coverage.assign(covered);
 }
 
 void LpSingle::writeBinary(ot::BinaryWriter& writer, const LookupIndexMap&, const GlyphIdMap& map,

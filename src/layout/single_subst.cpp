@@ -30,7 +30,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     out.reserve(indices.size());
     for (uint16_t index : indices) out.push_back(map.idOf(static_cast<uint16_t>(index + delta)));
   } else if (format == 2) {
-    if (twice) r.note(ot::kCoveredTwice);  // the writer keeps a glyph's first substitute
+    if (twice) r.note(ot::kCoveredTwice);  // a glyph keeps its first substitute
     const uint16_t count = r.readUInt16();
     r.requireRecords(count, 2);
     r.charge(count);
@@ -41,6 +41,7 @@ void LsSingle::readBinary(ot::BinaryReader& reader, size_t offset, const LookupI
     const size_t n = std::min(in.size(), out.size());
     in.resize(n);
     out.resize(n);
+    if (twice) keepFirstEntries(in, out);
   } else {
     input.assign(in);
     throw ot::Exception(ot::Exception::kUnsupported, "unknown single substitution format");
