@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ufo/layout_document.h"
+
 namespace ufo {
 
 // Property-list containers nested deeper than this are not built from parsed XML.
@@ -26,6 +28,10 @@ inline constexpr std::size_t kMaxHintsPerLayer = 4096;
 // TrueType zones or stems taken from one font hinting document, and steps of one of them.
 inline constexpr std::size_t kMaxFontHintRecords = 4096;
 inline constexpr std::size_t kMaxFontHintSteps = 1024;
+
+// Folders inside "data" walked to name the files the native file leaves out; a deeper
+// folder is named as it stands.
+inline constexpr int kMaxDataFolderDepth = 32;
 
 // Bytes of glyph files read for one font. Keys of "glyphs/contents.plist" may all name
 // one large file; this bounds the work such a list can ask for, far above what real
@@ -48,7 +54,7 @@ inline constexpr std::uint64_t kMaxLayoutDocumentBytes = std::uint64_t{512} << 2
 // Members the reader does not read have no bound of their own.
 constexpr std::uint64_t memberByteLimit(std::string_view member) {
   if (member == "features.fea") return kMaxFeatureTextBytes;
-  if (member == "data/com.quorvel.v2.otl.ttx.xml") return kMaxLayoutDocumentBytes;
+  if (member == kLayoutDocumentMember) return kMaxLayoutDocumentBytes;
   if (member.ends_with(".plist")) return kMaxPropertyListBytes;
   if (member.ends_with(".glif")) return kMaxOneGlyphFileBytes;
   return UINT64_MAX;

@@ -22,7 +22,8 @@ struct UfoParserException {
 // while the glyphs folder holds files. what() names it.
 class MemberError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // What is wrong with the member, without its name ("is not a regular file").
+  const std::string& problem() const { return problem_; }
 
   static MemberError notRegularFile(const std::string& member);
   static MemberError notFolder(const std::string& member);
@@ -38,6 +39,11 @@ class MemberError : public std::runtime_error {
   static MemberError wrongRoot(const std::string& member, const std::string& root);
   // Two glyphs of "glyphs/contents.plist" that name the same glyph file.
   static MemberError sharedGlyphFile(const std::string& fileName, const std::string& first, const std::string& second);
+
+ private:
+  MemberError(const std::string& member, const std::string& problem);
+
+  std::string problem_;
 };
 
 }  // namespace ufo

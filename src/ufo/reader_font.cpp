@@ -15,6 +15,7 @@
 #include "platform/file_system.h"
 #include "platform/files.h"
 #include "ufo/fontinfo_reader.h"
+#include "ufo/layout_document.h"
 #include "ufo/limits.h"
 #include "ufo/parser.h"
 #include "ufo/reader_errors.h"
@@ -30,15 +31,22 @@ constexpr const char* kKerning = "kerning.plist";
 constexpr const char* kLib = "lib.plist";
 constexpr const char* kContents = "glyphs/contents.plist";
 constexpr const char* kGlyphsFolder = "glyphs";
-constexpr const char* kContentsFile = "contents.plist";
+constexpr std::string_view kGlyphFileSuffix = ".glif";
 constexpr const char* kLayerContents = "layercontents.plist";
 constexpr const char* kFeatures = "features.fea";
-constexpr const char* kLayoutXml = "data/com.quorvel.v2.otl.ttx.xml";
 constexpr const char* kOpenError = "Error while opening UFO: ";
 constexpr const char* kDict = "dict";
 constexpr const char* kArray = "array";
 
 constexpr std::size_t kTtxByte = 1;
+
+// Case aside, as a case-blind file system opens "A_.GLIF" for "A_.glif".
+bool isGlyphFileName(std::string_view name) {
+  if (name.size() <= kGlyphFileSuffix.size()) return false;
+  const std::string_view suffix = name.substr(name.size() - kGlyphFileSuffix.size());
+  return std::equal(suffix.begin(), suffix.end(), kGlyphFileSuffix.begin(),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
 
 }  // namespace
 
@@ -96,6 +104,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       kerning_.clear();
       readLayoutFiles();
       noteOtherLayers();
+      noteDataFiles();
       result = true;
     }
   } catch (const UfoParserException& error) {
@@ -128,14 +137,14 @@ bool UfoFontParser::loadDocuments() {
     std::string text;
     if (!parser_->readMember(member.name, text, kMaxPropertyListBytes)) {
       if (member.document == &meta_) throw MemberError::missing(kMetaInfo);
-      if (member.document == &contents_ && glyphsFolderHoldsFiles()) throw MemberError::missing(kContents);
+      if (member.document == &contents_ && glyphsFolderHoldsGlyphFiles()) throw MemberError::missing(kContents);
       continue;
     }
     if (!plistParser_.parse(std::move(text), *member.document, member.name)) return false;
     if (member.document->rootDict()) continue;
     // A list without a dict reads as an empty one. Read so, the glyph list would lose
     // every glyph file of the folder.
-    if (member.document == &contents_ && glyphsFolderHoldsFiles()) {
+    if (member.document == &contents_ && glyphsFolderHoldsGlyphFiles()) {
       if (!member.document->firstNode()) throw MemberError::emptyList(kContents);
       throw MemberError::wrongRoot(kContents, kDict);
     }
@@ -146,15 +155,17 @@ bool UfoFontParser::loadDocuments() {
   return true;
 }
 
-bool UfoFontParser::glyphsFolderHoldsFiles() {
+bool UfoFontParser::glyphsFolderHoldsGlyphFiles() {
   switch (parser_->memberKind(kGlyphsFolder)) {
     case vn::PathKind::kAbsent:
       return false;
     case vn::PathKind::kFolder: {
       const auto entries = vn::listFolder(parser_->resolve(kGlyphsFolder));
       if (!entries) return true;
+      // Only glyph files can be lost: ".DS_Store" or "layerinfo.plist" beside an empty
+      // list leave nothing unread.
       return std::any_of(entries->begin(), entries->end(),
-                         [](const vn::FolderEntry& entry) { return entry.name != kContentsFile; });
+                         [](const vn::FolderEntry& entry) { return !entry.isFolder && isGlyphFileName(entry.name); });
     }
     default:
       throw MemberError::notFolder(kGlyphsFolder);
@@ -250,7 +261,7 @@ void UfoFontParser::readLayoutFiles() {
     layout.importFeatureText(in);
   }
   std::string xml;
-  if (document && parser_->readMember(kLayoutXml, xml, kMaxLayoutDocumentBytes)) {
+  if (document && parser_->readMember(kLayoutDocumentMember, xml, kMaxLayoutDocumentBytes)) {
     std::istringstream in(std::move(xml));
     layout.importFeatures(in);
   }
@@ -276,17 +287,25 @@ void UfoFontParser::noteOtherLayers() {
   // The list only names layers the native file does not carry: one that cannot be read
   // costs their names, not the font.
   std::string text;
-  if (!parser_->readMember(kLayerContents, text, kMaxPropertyListBytes)) return;
-  PListDocument document;
   std::string unread;
-  if (!plistParser_.parseText(std::move(text), document)) {
-    unread = plistParser_.errorMessage();
-    if (plistParser_.errorLine() > 0) unread += " at line " + std::to_string(plistParser_.errorLine());
-  } else if (!document.firstNode()) {
-    unread = "it is empty";
-  } else if (elementName(document.rootElement()) != kArray) {
-    unread = "it is not a property list holding an array";
+  bool present = true;
+  try {
+    present = parser_->readMember(kLayerContents, text, kMaxPropertyListBytes);
+  } catch (const MemberError& error) {  // a dangling link, a FIFO, a folder, ...
+    unread = "it " + error.problem();
   }
+  if (!present) return;
+  PListDocument document;
+  const auto parseProblem = [&]() -> std::string {
+    if (!plistParser_.parseText(std::move(text), document)) {
+      const std::size_t line = plistParser_.errorLine();
+      return plistParser_.errorMessage() + (line > 0 ? " at line " + std::to_string(line) : std::string());
+    }
+    if (!document.firstNode()) return "it is empty";
+    if (elementName(document.rootElement()) != kArray) return "it is not a property list holding an array";
+    return {};
+  };
+  if (unread.empty()) unread = parseProblem();
   if (!unread.empty()) {
     warnings_.report(warning::kLayerList, warning::layerListNotRead(kLayerContents, unread));
     return;

@@ -53,9 +53,9 @@ class UfoFontParser {
   // Loads the six property lists; one that holds no dict reads as empty, with a line
   // when it holds something else.
   [[nodiscard]] bool loadDocuments();
-  // True when the glyphs folder holds files besides its list (or cannot be listed);
-  // false without a glyphs folder. MemberError when "glyphs" is no folder.
-  bool glyphsFolderHoldsFiles();
+  // True when the glyphs folder holds ".glif" files (or cannot be listed); false without
+  // a glyphs folder. MemberError when "glyphs" is no folder.
+  bool glyphsFolderHoldsGlyphFiles();
   // True when the document holds anything besides "plist", "dict" and "array" elements
   // with nothing in them.
   static bool holdsData(const PListDocument& document);
@@ -69,9 +69,12 @@ class UfoFontParser {
   void applyKerning();
   void registerEarlierNames(std::size_t count);
   void readLayoutFiles();
-  // Names the further layers of "layercontents.plist"; a list that cannot be read is
-  // named on a line of its own and the read goes on.
+  // Names the further layers of "layercontents.plist"; a list that cannot be read, in
+  // whatever way, is named on a line of its own and the read goes on.
   void noteOtherLayers();
+  // Files of the "data" folder, which the native file does not carry, named on one line
+  // (the layout XML document apart, read with -ttx).
+  void noteDataFiles();
   void noteMissingComponents();
   // Glyph structure the native file cannot hold as read: kept in shape, named here.
   void noteStructureChanges();

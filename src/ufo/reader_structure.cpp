@@ -1,7 +1,8 @@
 // Glyph data the native file holds otherwise than the UFO gives it: whole units (contour
 // points rounded, the other values truncated toward zero, as the native writer stores
-// them) and one level of untransformed components. The shapes are kept; each glyph so
-// changed is named on the warning line of its kind.
+// them), one level of untransformed components and Unicode values in two lists. The
+// shapes are kept; each glyph so changed is named on the warning line of its kind.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,18 @@ bool hasFractionalOffsets(const vn::Glyph& glyph) {
   return false;
 }
 
+// The native file holds values below U+10000 and the others in two lists, so a value
+// from U+10000 up that stands before a smaller one comes back after it.
+bool hasSupplementaryBeforeOthers(const vn::Glyph& glyph) {
+  constexpr std::uint32_t kFirstSupplementary = 0x10000;
+  bool supplementarySeen = false;
+  for (const std::uint32_t value : glyph.unicodes) {
+    if (value >= kFirstSupplementary) supplementarySeen = true;
+    else if (supplementarySeen) return true;
+  }
+  return false;
+}
+
 // "a (advance width, anchor)": what of the glyph is truncated; empty when nothing is.
 std::string truncatedParts(const vn::Glyph& glyph, bool anchors, bool offsets) {
   std::vector<const char*> parts;
@@ -88,6 +101,9 @@ void UfoFontParser::noteStructureChanges() {
     const std::string truncated = truncatedParts(*glyph, glyphParser_.hasFractionalAnchors(glyph->name),
                                                  !decomposed && fractionalOffsets);
     if (!truncated.empty()) warnings_.list(warning::kTruncatedValues, warning::kTruncatedValuesLine, truncated);
+    if (hasSupplementaryBeforeOthers(*glyph)) {
+      warnings_.list(warning::kSupplementaryFirst, warning::kSupplementaryFirstLine, glyph->name);
+    }
   }
 }
 

@@ -76,6 +76,8 @@ inline constexpr const char* kDecomposedComponents = "decomposed components";
 inline constexpr const char* kDerivedMetrics = "derived metrics";
 inline constexpr const char* kMarkColoursChanged = "mark colours changed";
 inline constexpr const char* kMarkColoursLost = "mark colours lost";
+inline constexpr const char* kDataFiles = "data files";
+inline constexpr const char* kSupplementaryFirst = "supplementary first";
 // Followed by the file's name: one line per property list.
 inline constexpr const char* kUnreadList = "unread list:";
 inline constexpr const char* kLayerList = "layer list";
@@ -110,6 +112,10 @@ inline constexpr const char* kRepointedComponentsLine =
 inline constexpr const char* kDecomposedComponentsLine =
     "components beside contours, transformed or too deep are decomposed into contours, as the native format "
     "cannot hold them as components";
+inline constexpr const char* kDataFilesWhat = "files of the \"data\" folder";
+inline constexpr const char* kSupplementaryFirstLine =
+    "Unicode values from U+10000 up come back after the glyph's other values, as the native format holds them "
+    "in a list of their own";
 }  // namespace warning
 
 }  // namespace ufo

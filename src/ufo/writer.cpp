@@ -17,6 +17,7 @@
 #include "ufo/fontinfo_writer.h"
 #include "ufo/glif_writer.h"
 #include "ufo/glyph_file_names.h"
+#include "ufo/layout_document.h"
 #include "ufo/lib_writer.h"
 #include "ufo/numeric_locale.h"
 #include "ufo/text_encoding.h"
@@ -34,7 +35,6 @@ constexpr std::string_view kPlistHeader =
     "<plist version=\"1.0\">\n"
     "<dict>\n";
 constexpr std::string_view kPlistFooter = "</dict>\n</plist>\n";
-constexpr const char* kLayoutXmlMember = "data/com.quorvel.v2.otl.ttx.xml";
 
 // Console lines of the writer.
 constexpr std::string_view kWarningPrefix = "Warning: ";
@@ -239,7 +239,7 @@ class Writer::Impl {
       // A document the layout could not write, or an empty one, is not written: no
       // ill-formed file.
       const std::string text = document.str();
-      if (written && !text.empty() && !writeMember(kLayoutXmlMember, text)) return false;
+      if (written && !text.empty() && !writeMember(kLayoutDocumentMember, text)) return false;
     }
     return true;
   }
