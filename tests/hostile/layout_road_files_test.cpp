@@ -56,11 +56,9 @@ TEST_F(LayoutRoadFiles, SpecialMembersOfAUfoAreRefusedByName) {
       arguments.insert(arguments.end(), {ufo.string(), path("out/font.qtf").string()});
       fs::create_directories(path("out"));
       const RunResult result = program(arguments, scratch_.path());
-      // The list of further layers only names them: the font converts, with a line.
-      const bool layers = member.member == std::string("layercontents.plist");
-      expectBounded(result, layers ? 0 : kUfoReadFailure,
-                    "\"" + std::string(member.member) + (layers ? "\" cannot be read (it " : "\" is not a regular file"),
-                    what);
+      const bool layers = member.member == std::string("layercontents.plist");  // only named: the font converts
+      const char* const problem = layers ? "\" cannot be read (it is not a regular file" : "\" is not a regular file";
+      expectBounded(result, layers ? 0 : kUfoReadFailure, "\"" + std::string(member.member) + problem, what);
       EXPECT_EQ(listTree(path("out")).empty(), !layers) << what;
       fs::remove_all(path("out"));
     }

@@ -83,11 +83,9 @@ TEST(ShortReads, ProcfsMembersAreReadWholeAndFailedReadsNamed) {
     fs::remove(ufo / member);
     fs::create_symlink("/proc/self/mem", ufo / member);
     const RunResult result = convert(scratch.path(), member == std::string(kLayoutDocument));
-    // The list of further layers only names them: the font converts, with a line.
-    const bool layers = member == std::string("layercontents.plist");
-    expectBounded(result, layers ? 0 : kUfoReadFailure,
-                  "\"" + std::string(member) + (layers ? "\" cannot be read (it " : "\" ") + "cannot be read: Input/output error",
-                  what);
+    const bool layers = member == std::string("layercontents.plist");  // only named: the font converts
+    const char* const problem = layers ? "\" cannot be read (it cannot be read: " : "\" cannot be read: ";
+    expectBounded(result, layers ? 0 : kUfoReadFailure, "\"" + std::string(member) + problem + "Input/output error", what);
     EXPECT_EQ(listTree(scratch.path() / "out").empty(), !layers) << what;
   }
 }
