@@ -37,7 +37,8 @@ TEST(ClassNodes, NestedAndRepeatedClasses) {
       // Rules over a class of a million nodes each give back every node they took.
       {"rules", {{"main.fea", nested() + "@R = [" + repeat(" @D", 100) + "];\nfeature kern {\n" +
                                   "lookup S { pos @R -1; } S;\nlookup T { pos @R -1; } T;\n" +
-                                  "lookup U { pos @R g0 -1; } U;\nlookup V { pos @R g1 -1; } V;\n} kern;\n"}},
+                                  "lookup U { pos @R -1; } U;\nlookup V { pos @R -1; } V;\n" +
+                                  "lookup W { pos @R g0 -1; } W;\n} kern;\n"}},
        0, "Vevazer [WARNING]: Timeout in featRecycleNode. Possible error.\n"},
   };
   std::vector<std::string> glyphs;
