@@ -72,7 +72,10 @@ ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep)
       return &it->second;
     }
     featMsg(g, kMsgWarning, "Glyph class @%s redefined", name.c_str());
-    // The old nodes stay alive: rules and GDEF classes may still point at them.
+    // Rules and GDEF classes hold copies of the glyphs, so the old nodes go back to the
+    // pool, unless the first one names the class somewhere.
+    if (!it->second.keyed && it->second.head) featRecycleNode(g, it->second.head);
+    it->second.keyed = false;
     it->second.head = nullptr;
     it->second.tail = nullptr;
     return &it->second;
@@ -80,6 +83,11 @@ ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep)
   ClassRecord& r = f.classes[name];
   r.name = name;
   return &r;
+}
+
+GlyphNode* featClassKey(ClassRecord* r) {
+  r->keyed = true;
+  return r->head;
 }
 
 void featClassBegin(coreContext* g, const std::string& name) {
@@ -270,13 +278,13 @@ void featSetAnchorMarkClass(coreContext* g, const std::string& name) {
     return;
   }
   r->head->flags |= GN_MARK_CLASS_USED;
-  if (!f.anchors.empty()) f.anchors.back().markClass = r->head;
+  if (!f.anchors.empty()) f.anchors.back().markClass = featClassKey(r);
 }
 
 int featGetMarkAttachClass(coreContext* g, const std::string& name) {
   ClassRecord* r = featClassFind(g, name);
   if (!r) featLexError(g, "glyph class not defined");
-  int number = GDEFAddMarkAttachClass(g, r->head);
+  int number = GDEFAddMarkAttachClass(g, featClassKey(r));
   if (number > 15)
     featMsg(g, kMsgError,
             "No more than 15 different class names can be used with the \"lookupflag "

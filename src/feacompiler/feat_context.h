@@ -23,7 +23,7 @@ constexpr uint16_t kFirstAnonLabel = ot::limits::kMaxNamedLookups;  // labels be
 constexpr int kLastAnonLabel = 0x7FFE;  // 0x7FFF with the reference bit would read as "none"
 // Bounds on work a hostile text can ask for: nodes alive at once (class copies and cross
 // products grow multiplicatively) and sequences of one cross product.
-constexpr size_t kMaxNodes = 4000000;
+constexpr size_t kMaxNodes = ot::limits::kMaxGlyphNodeBytes / sizeof(GlyphNode);
 constexpr size_t kMaxCrossProduct = 100000;
 
 // Global flags.
@@ -83,6 +83,9 @@ struct ClassRecord {
   std::string name;
   GlyphNode* head = nullptr;
   GlyphNode** tail = nullptr;  // where the next member goes, kept by featClassEnd
+  // Its first node was handed out as the class's identity (mark attachment class, mark
+  // filtering set, mark class of a rule): a redefinition must not recycle it for another.
+  bool keyed = false;
 };
 
 struct NamedValueRecord {

@@ -39,6 +39,8 @@ uint16_t featGlyphLookup(coreContext* g, const std::string& name);
 uint16_t featCIDLookup(coreContext* g, int cid);
 ClassRecord* featClassFind(coreContext* g, const std::string& name);
 ClassRecord* featClassDefine(coreContext* g, const std::string& name, bool keep);
+// The class's first node as its identity for another module; kept through redefinitions.
+GlyphNode* featClassKey(ClassRecord* r);
 void featClassBegin(coreContext* g, const std::string& name);
 void featAddRange(coreContext* g, uint16_t firstId, uint16_t lastId, const std::string& first,
                   const std::string& last);

@@ -24,7 +24,10 @@ GlyphNode* featNewNode(coreContext* g) {
     if (f.blocks.empty() || f.blockUsed == f.blockSize) {
       size_t size = f.blocks.empty() ? kFirstBlock : kLaterBlock;
       if (f.blocks.size() * kLaterBlock >= kMaxNodes)
-        featMsg(g, kMsgFatal, "too many glyph nodes: glyph classes or patterns are too large");
+        featMsg(g, kMsgFatal,
+                "too many glyph nodes: glyph classes and rule patterns would hold more than %zu "
+                "glyphs at once, past the %zu MB the compiler gives them",
+                kMaxNodes, static_cast<size_t>(ot::limits::kMaxGlyphNodeBytes >> 20));
       f.blocks.push_back(std::make_unique<GlyphNode[]>(size));
       f.blockSize = size;
       f.blockUsed = 0;
@@ -42,10 +45,9 @@ void featRecycleNode(coreContext* g, GlyphNode* pattern) {
     GlyphNode* nextElement = e->nextSeq;
     for (GlyphNode* m = e; m;) {
       GlyphNode* nextMember = m->nextCl;
-      if (++count > kRecycleLimit) {
-        g->client->message(kMsgLine, kRecycleTimeout);
-        return;
-      }
+      // The warning is kept for large classes, but every node goes back: one left out
+      // would stay taken until the compile ends and count against the node cap.
+      if (++count == kRecycleLimit + 1) g->client->message(kMsgLine, kRecycleTimeout);
       m->nextSeq = f.freeList;
       f.freeList = m;
       m = nextMember;
@@ -125,10 +127,14 @@ void featSortGlyphClass(coreContext* g, GlyphNode** place, bool report) {
   first->markClassName = nullptr;
   std::vector<GlyphNode*> members;
   for (GlyphNode* m = first; m; m = m->nextCl) members.push_back(m);
-  std::stable_sort(members.begin(), members.end(),
-                   [](const GlyphNode* a, const GlyphNode* b) { return a->gid < b->gid; });
+  // Sorted on keys of glyph id and class position, held side by side: comparing through
+  // the nodes would miss the cache at every step of a class of a million copies.
+  std::vector<uint64_t> keys(members.size());
+  for (size_t i = 0; i < members.size(); ++i) keys[i] = uint64_t{members[i]->gid} << 32 | i;
+  std::sort(keys.begin(), keys.end());
   std::vector<GlyphNode*> kept;
-  for (GlyphNode* m : members) {
+  for (uint64_t key : keys) {
+    GlyphNode* m = members[key & 0xFFFFFFFFu];
     if (!g->errorFlag && members.size() >= 2 && !kept.empty() && kept.back()->gid == m->gid) {
       if (report && !g->feat->includes.empty()) {
         featGlyphNoteAppend(g, m->gid, -1);

@@ -285,7 +285,7 @@ void Grammar::lookupflagAssign() {
       if (value & 0x10) featMsg(g_, 2, "UseMarkSetType already specified in this statement");
       ClassRecord* r = featClassFind(g_, name);
       if (!r) featLexError(g_, "glyph class not defined");
-      f_.curr.markSetIndex = static_cast<uint16_t>(GDEFAddMarkSet(g_, r->head));
+      f_.curr.markSetIndex = static_cast<uint16_t>(GDEFAddMarkSet(g_, featClassKey(r)));
       markSetGiven = true;
       value |= 0x10;
       f_.gFlags |= kSeenIgnoreFlag;

@@ -67,7 +67,7 @@ TEST(FeatureMessages, SyntaxErrorsGoToTheClient) {
   }
 }
 
-// Recycling stops at 100,000 class members in one call and says so through the client.
+// Recycling more than 100,000 class members in one call says so through the client.
 TEST(FeatureMessages, RecyclingGuardGoesToTheClient) {
   const struct {
     size_t members;

@@ -170,7 +170,7 @@ TEST_F(LayoutRoadBounds, AContextOfFiveThousandGlyphsReadsBack) {
 TEST_F(LayoutRoadBounds, ACompileOutOfMemorySaysSo) {
   if (hostile::kSanitized) GTEST_SKIP() << "the address-space limit cannot apply under the sanitizers";
   writeGlyphList(path("glyphs.txt"), 1000);
-  // Every class is a copy of a 1,000-glyph class: the nodes outgrow 256 MB long before the
+  // Every class is a copy of a 1,000-glyph class: the nodes outgrow 128 MB long before the
   // compiler's own node bound.
   std::string text = "@ALL = [";
   for (int i = 0; i < 1000; ++i) text += " g" + std::to_string(i);
@@ -178,7 +178,7 @@ TEST_F(LayoutRoadBounds, ACompileOutOfMemorySaysSo) {
   for (int i = 0; i < 400; ++i) text += "@C" + std::to_string(i) + " = [@ALL @ALL @ALL @ALL @ALL @ALL @ALL @ALL];\n";
   writeFile(path("oom/features.fea"), text);
   RunSetting small;
-  small.addressLimit = rlim_t{256} << 20;
+  small.addressLimit = rlim_t{128} << 20;
   const RunResult result =
       tool({"compile", path("glyphs.txt").string(), path("oom/features.fea").string(), path("oom/out").string()},
            scratch_.path(), small);

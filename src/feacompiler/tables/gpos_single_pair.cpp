@@ -106,8 +106,11 @@ namespace {
 
 // Looks a class up in its side: its index, -1 on a conflict, -2 when it is new.
 int gposClassFind(const GposClassSide& side, const std::vector<uint16_t>& glyphs) {
-  for (const GposClassEntry& c : side.classes) {
-    if (c.glyphs[0] == glyphs[0]) return c.glyphs == glyphs ? c.index : -1;
+  // The classes are kept ordered by their first glyphs, which differ.
+  auto same = std::lower_bound(side.classes.begin(), side.classes.end(), glyphs[0],
+                               [](const GposClassEntry& c, uint16_t gid) { return c.glyphs[0] < gid; });
+  if (same != side.classes.end() && same->glyphs[0] == glyphs[0]) {
+    return same->glyphs == glyphs ? same->index : -1;
   }
   for (uint16_t gid : glyphs) {
     if (std::binary_search(side.glyphs.begin(), side.glyphs.end(), gid)) return -1;
@@ -120,15 +123,21 @@ int gposClassInsert(coreContext* g, GposClassSide& side, const std::vector<uint1
   int index = static_cast<int>(side.classes.size()) + base;
   GposClassEntry e;
   e.index = static_cast<uint16_t>(index);
+  // The rule's classes come sorted, so a glyph repeated inside one is the one before it.
+  // The side's list takes the new glyphs in one merge, not one insertion each.
   for (uint16_t gid : glyphs) {
-    auto it = std::lower_bound(side.glyphs.begin(), side.glyphs.end(), gid);
-    if (it != side.glyphs.end() && *it == gid) {
+    if (std::binary_search(side.glyphs.begin(), side.glyphs.end(), gid) ||
+        (!e.glyphs.empty() && e.glyphs.back() == gid)) {
       coreMsg(g, kMsgWarning, "Duplicate glyph found in glyph class");
       continue;
     }
-    side.glyphs.insert(it, gid);
     e.glyphs.push_back(gid);
   }
+  const auto had = static_cast<std::ptrdiff_t>(side.glyphs.size());
+  side.glyphs.insert(side.glyphs.end(), e.glyphs.begin(), e.glyphs.end());
+  std::sort(side.glyphs.begin() + had, side.glyphs.end());
+  std::inplace_merge(side.glyphs.begin(), side.glyphs.begin() + had, side.glyphs.end());
+  side.glyphs.erase(std::unique(side.glyphs.begin(), side.glyphs.end()), side.glyphs.end());
   if (e.glyphs.empty()) e.glyphs.push_back(glyphs[0]);
   auto pos = std::lower_bound(side.classes.begin(), side.classes.end(), e.glyphs[0],
                               [](const GposClassEntry& c, uint16_t gid) { return c.glyphs[0] < gid; });
