@@ -122,10 +122,14 @@ void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out) {
 
 void compileErrorText(FeaCompileError& record, const FeaCompileResult& result) {
   record = FeaCompileError{};
-  if (result.scope != FeaErrorScope::kUnknown && result.line > 0) {
+  // A block is a place by the line it begins at too, an included file by its name.
+  const bool placed = result.line > 0 || (result.scope == FeaErrorScope::kBlock && result.blockLine > 0) ||
+                      (result.scope == FeaErrorScope::kIncludedFile && !result.details.empty());
+  if (result.scope != FeaErrorScope::kUnknown && placed) {
     record.scope = result.scope;
     record.details = result.details;
     record.line = result.line;
+    record.blockLine = result.blockLine;
   }
   switch (result.kind) {
     case 0: record.message = kUnknownText; break;
@@ -147,9 +151,14 @@ std::string compileErrorLine(const FeaCompileError& record) {
     const std::string_view prefix(kind);
     if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0) text.insert(prefix.size(), ": ");
   }
-  const std::string line = ", line " + vn::formatInteger(record.line);
+  const bool lineKnown = record.line > 0;
+  const std::string line = lineKnown ? ", line " + vn::formatInteger(record.line) : std::string();
+  const std::string block = "in block \"" + record.details + "\"";
   switch (record.scope) {
-    case FeaErrorScope::kFeatureBlock: return text + " (feature block " + record.details + line + ")";
+    case FeaErrorScope::kBlock:
+      // The line of the error when the compiler knows it, else the line the block begins at.
+      if (lineKnown) return text + " (line " + vn::formatInteger(record.line) + ", " + block + ")";
+      return text + " (" + block + ", which begins at line " + vn::formatInteger(record.blockLine) + ")";
     case FeaErrorScope::kTopLevel: return text + " (top level" + line + ")";
     case FeaErrorScope::kIncludedFile: return text + " (included file \"" + record.details + "\"" + line + ")";
     case FeaErrorScope::kUnknown: break;
