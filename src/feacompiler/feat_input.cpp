@@ -28,7 +28,7 @@ FeaErrorPlace featErrorPlace(coreContext* g) {
   if (depth > 1) {
     place.file = f.includes[depth - 1].written;
   } else if (f.blockLine > 0 && g->line >= f.blockLine) {
-    place.block = f.block;
+    (f.inLookupBlock ? place.lookupBlock : place.featureBlock) = f.blockName;
     place.blockLine = f.blockLine;
   }
   return place;

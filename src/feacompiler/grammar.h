@@ -42,7 +42,7 @@ class Grammar {
   void featureBlock();
   void lookupBlockTopLevel();
   // The block of the main text the parse is in, which errors name.
-  void blockBegins(const std::string& opening, int line);
+  void blockBegins(const std::string& name, bool lookup, int line);
   void blockEnds();
   void lookupBlockOrUse();
   void lookupBody(const std::string& name, bool topLevel, bool useExtension);

@@ -61,7 +61,7 @@ void Grammar::featureBlock() {
   if (tok() != T_TAG) syntaxError({T_TAG});
   uint32_t tag = tagValue();
   std::string text = lex_.text;
-  blockBegins("feature " + text, firstLine);
+  blockBegins(text, false, firstLine);
   advance();
   featTagBlock(g_, tag, 1, true, text);
   f_.featNameId = 0;
@@ -89,16 +89,17 @@ void Grammar::featureBlock() {
   expect(P_SEMI);
 }
 
-void Grammar::blockBegins(const std::string& opening, int line) {
+void Grammar::blockBegins(const std::string& name, bool lookup, int line) {
   if (f_.includes.size() != 1) return;
-  f_.block = opening;
+  f_.blockName = name;
+  f_.inLookupBlock = lookup;
   f_.blockLine = line;
 }
 
 void Grammar::blockEnds() {
   // The block ends at its ";": what the next token brings is outside it.
   if (tok() != P_SEMI) return;
-  f_.block.clear();
+  f_.blockName.clear();
   f_.blockLine = 0;
 }
 
@@ -125,7 +126,7 @@ void Grammar::lookupBlockTopLevel() {
   advance();
   if (tok() != T_LABEL) syntaxError({T_LABEL});
   std::string name = nameText();
-  blockBegins("lookup " + name, firstLine);
+  blockBegins(name, true, firstLine);
   advance();
   bool useExtension = false;
   if (tok() == K_useExtension) {

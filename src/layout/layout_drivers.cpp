@@ -49,13 +49,13 @@ FeaCompileResult compileFailure(const fea::FeaCompilerException& failure) {
   FeaCompileResult result = failureWithoutPlace(failure.code, failure.message);
   const fea::FeaErrorPlace& place = failure.place;
   result.line = place.line;
+  result.blockLine = place.blockLine;
   if (!place.file.empty()) {
     result.scope = FeaErrorScope::kIncludedFile;
     result.details = place.file;
-  } else if (!place.block.empty()) {
-    result.scope = FeaErrorScope::kBlock;
-    result.details = place.block;
-    result.blockLine = place.blockLine;
+  } else if (!place.featureBlock.empty() || !place.lookupBlock.empty()) {
+    result.scope = place.featureBlock.empty() ? FeaErrorScope::kLookupBlock : FeaErrorScope::kFeatureBlock;
+    result.details = place.featureBlock.empty() ? place.lookupBlock : place.featureBlock;
   } else if (place.line >= 0) {
     result.scope = FeaErrorScope::kTopLevel;
   }

@@ -26,15 +26,15 @@ namespace otl {
 
 class GlyphIdMap;
 
-// Where a compile error is: in a feature or top-level lookup block of the main text, at the
-// main text's top level (outside every block), in an included file, or not known (found
-// after the text was read).
-enum class FeaErrorScope { kUnknown, kBlock, kTopLevel, kIncludedFile };
+// Where a compile error is: in a feature block or a top-level lookup block of the main text,
+// at the main text's top level (outside every block), in an included file, or not known
+// (found after the text was read).
+enum class FeaErrorScope { kUnknown, kFeatureBlock, kLookupBlock, kTopLevel, kIncludedFile };
 
-// What a failed import reports: the message and where the error is: the block's opening
-// ("feature liga", "lookup L") or the included file's name as written; the error's line in
-// the main text or the included file (-1: not known, as for an error found while a lookup's
-// rules were built); the line the block begins at.
+// What a failed import reports: the message and where the error is: the block's tag or name,
+// or the included file's name, as written; the error's line in the main text or the included
+// file (-1: not known, as for an error found while a lookup's rules were built); the line the
+// block begins at.
 struct FeaCompileError {
   std::string message;
   FeaErrorScope scope = FeaErrorScope::kUnknown;

@@ -73,7 +73,7 @@ TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
   EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
   EXPECT_NE(err.find("FEA compiler error"), std::string::npos) << err;
   EXPECT_NE(out_.find("Warning: layout: Feature text kept as it is, not compiled: FEA compilation fatal error: "
-                      "<Font> aborting because of errors. (line 12, in block \"feature kern\")\n"),
+                      "<Font> aborting because of errors. (feature block kern, line 12)\n"),
             std::string::npos)
       << out_;
   // The fatal report names the UFO's font by its PostScript name, not a stand-in.
@@ -161,7 +161,7 @@ TEST_F(DriverConversion, IncludedFilesTheNativeFileLacksAreNamed) {
   EXPECT_EQ(convert("Sample.qtf back/Sample.ufo", err), 0);
   EXPECT_NE(out_.find("Warning: layout: Feature text kept as it is, not compiled: FEA compilation fatal error: "
                       "feature file is not accessible: include \"kern.fea\", searched in folder \"" +
-                      work_.string() + "\": no such file. (line 2, in block \"feature kern\")\n"),
+                      work_.string() + "\": no such file. (feature block kern, line 2)\n"),
             std::string::npos)
       << out_;
   EXPECT_EQ(readText(work_ / "back/Sample.ufo/features.fea"), text);

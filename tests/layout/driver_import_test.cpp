@@ -114,7 +114,7 @@ TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {
   const std::string broken = "feature kern {\n  pos A V -50;\n} kern;\n\nfeature liga {\n  sub A by;\n} liga;\n";
   otl::FeaCompileError error;
   EXPECT_FALSE(import(layout, broken, true, &error));
-  EXPECT_EQ(error.details, "feature liga");
+  EXPECT_EQ(error.details, "liga");
   EXPECT_EQ(error.line, 6);
   EXPECT_NE(error.message.find("FEA compilation fatal error"), std::string::npos);
   // The earlier compile's tables stay; the text is the new one, verbatim.

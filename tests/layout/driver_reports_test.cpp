@@ -178,12 +178,12 @@ TEST(DriverReports, FeatureTextThatDoesNotCompileIsReported) {
     const char* text;
     const char* why;
   } cases[] = {
-      {"feature liga { sub g1 by g2 } liga;\n", "<Font> aborting because of errors. (line 1, in block \"feature liga\")"},
+      {"feature liga { sub g1 by g2 } liga;\n", "<Font> aborting because of errors. (feature block liga, line 1)"},
       {"feature liga { sub @none by g2; } liga;\n",
-       "<Font> glyph class not defined (text was \"@none\"). (line 1, in block \"feature liga\")"},
+       "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 1)"},
       // The text ends inside the second block.
       {"languagesystem DFLT dflt;\nfeature liga { sub g1 g2 by g3; } liga;\nfeature liga {\n",
-       "<Font> aborting because of errors. (line 4, in block \"feature liga\")"},
+       "<Font> aborting because of errors. (feature block liga, line 4)"},
   };
   for (const auto& c : cases) {
     vn::Ref<vn::Font> font = makeFont(8);

@@ -48,7 +48,7 @@ TEST(DriverText, BlocksGiveTheTextBackByteForByte) {
 }
 
 // The record of a failed compile keeps the place the compiler gave, and its line says it:
-// the line and the block it is in, the top level or an included file with their lines,
+// a feature block with the line in it, the top level or an included file with their lines,
 // nothing when the place is not known.
 TEST(DriverText, CompileErrorIsLocatedInItsPlace) {
   using Scope = otl::FeaErrorScope;
@@ -61,8 +61,8 @@ TEST(DriverText, CompileErrorIsLocatedInItsPlace) {
     std::string shown;
   };
   const std::vector<Case> cases = {
-      {{1, "syntax error", Scope::kBlock, "feature liga", 2}, "FEA compilation fatal errorsyntax error.\n",
-       Scope::kBlock, "feature liga", 2, "FEA compilation fatal error: syntax error. (line 2, in block \"feature liga\")"},
+      {{1, "syntax error", Scope::kFeatureBlock, "liga", 2}, "FEA compilation fatal errorsyntax error.\n",
+       Scope::kFeatureBlock, "liga", 2, "FEA compilation fatal error: syntax error. (feature block liga, line 2)"},
       {{1, "<Font> aborting because of errors", Scope::kTopLevel, "", 7},
        "FEA compilation fatal error<Font> aborting because of errors.\n", Scope::kTopLevel, "", 7,
        "FEA compilation fatal error: <Font> aborting because of errors. (top level, line 7)"},
@@ -74,7 +74,7 @@ TEST(DriverText, CompileErrorIsLocatedInItsPlace) {
       {{2, "X, Y", Scope::kUnknown, "", -1}, "Missing glyph names were found: X, Y.\n", Scope::kUnknown, "", -1,
        "Missing glyph names were found: X, Y."},
       // A scope without a line is no place.
-      {{1, "", Scope::kBlock, "feature liga", -1}, "FEA compilation fatal error", Scope::kUnknown, "", -1,
+      {{1, "", Scope::kFeatureBlock, "liga", -1}, "FEA compilation fatal error", Scope::kUnknown, "", -1,
        "FEA compilation fatal error"},
       {{0, "", Scope::kUnknown, "", -1}, "FEA compilation unknown exception", Scope::kUnknown, "", -1,
        "FEA compilation unknown exception"},
