@@ -126,6 +126,9 @@ struct coreContext {
   // Where the first error of the compile is (what the caller's report names).
   FeaErrorPlace errorPlace;
   bool errorPlaced = false;
+  // Set while a lookup's rules are built: the text then stands where the lookup ends, not
+  // at the rule in error.
+  bool buildingLookup = false;
 
   // Module contexts.
   FeatContext* feat = nullptr;
@@ -188,6 +191,16 @@ void coreMsg(coreContext* g, int level, const char* format, ...);
 // Keeps where the text stands as the place of the compile's error, unless an earlier
 // error's place is kept already.
 void coreNoteErrorPlace(coreContext* g);
+
+// Marks the building of a lookup's rules for as long as it lives.
+struct LookupBuildScope {
+  explicit LookupBuildScope(coreContext* g) : g(g), before(g->buildingLookup) { g->buildingLookup = true; }
+  ~LookupBuildScope() { g->buildingLookup = before; }
+  LookupBuildScope(const LookupBuildScope&) = delete;
+  LookupBuildScope& operator=(const LookupBuildScope&) = delete;
+  coreContext* g;
+  bool before;
+};
 
 // printf into a string (messages only; numbers in them are integers or pre-formatted).
 std::string formatText(const char* format, va_list args);

@@ -16,10 +16,11 @@ namespace fea {
 
 // Where a compile error is, as far as the compiler knows it.
 struct FeaErrorPlace {
-  int line = -1;             // -1: not known (found after the text was read)
+  int line = -1;             // -1: not known (found after the text was read, or as a lookup was built)
   std::string file;          // the include name as written; empty: the caller's text
   std::string featureBlock;  // in the caller's text: the tag of the feature block it is in
-  int blockLine = -1;        // then its line counted from the block's first line
+  std::string lookupBlock;   // or the name of the top-level lookup block it is in
+  int blockLine = -1;        // then the line that block begins at
 };
 
 // A failed compile. code 1: a compile error (message = the last reported text, line = its

@@ -39,7 +39,7 @@ int featFill(coreContext* g) {
   g->line = 1;
 
   f.parsedName.clear();
-  f.blockTag.clear();
+  f.blockName.clear();
   f.blockLine = 0;
   f.lastChar = -1;
   if (featIncludeOpen(g, nullptr)) {

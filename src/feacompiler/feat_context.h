@@ -113,9 +113,10 @@ struct FeatContext {
   int lastChar = -1;  // the last character delivered
   // The main text's name once its parse is done: what messages of the table builders name.
   std::string parsedName;
-  // The feature block of the main text being read: its tag as written and the line of its
-  // "feature" keyword (0: none).
-  std::string blockTag;
+  // The feature or top-level lookup block of the main text being read: its tag or name as
+  // written, and the line it begins at (0: none).
+  std::string blockName;
+  bool inLookupBlock = false;
   int blockLine = 0;
   const char* buf = nullptr;
   size_t bufLen = 0, bufPos = 0;

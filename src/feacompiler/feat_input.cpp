@@ -23,12 +23,13 @@ FeaErrorPlace featErrorPlace(coreContext* g) {
   // An include not opened yet has no name: its include statement is the place.
   if (depth > 1 && f.includes.back().name.empty()) --depth;
   if (depth == 0) return place;
-  place.line = g->line;
+  // A lookup's rules are built once the lookup ends: its block is known, the rule's line not.
+  if (!g->buildingLookup) place.line = g->line;
   if (depth > 1) {
     place.file = f.includes[depth - 1].written;
   } else if (f.blockLine > 0 && g->line >= f.blockLine) {
-    place.featureBlock = f.blockTag;
-    place.blockLine = g->line - f.blockLine + 1;
+    (f.inLookupBlock ? place.lookupBlock : place.featureBlock) = f.blockName;
+    place.blockLine = f.blockLine;
   }
   return place;
 }

@@ -41,6 +41,9 @@ class Grammar {
   void languageSystem();
   void featureBlock();
   void lookupBlockTopLevel();
+  // The block of the main text the parse is in, which errors name.
+  void blockBegins(const std::string& name, bool lookup, int line);
+  void blockEnds();
   void lookupBlockOrUse();
   void lookupBody(const std::string& name, bool topLevel, bool useExtension);
   bool isFeatureStatementStart() const;

@@ -61,10 +61,7 @@ void Grammar::featureBlock() {
   if (tok() != T_TAG) syntaxError({T_TAG});
   uint32_t tag = tagValue();
   std::string text = lex_.text;
-  if (f_.includes.size() == 1) {
-    f_.blockTag = text;
-    f_.blockLine = firstLine;
-  }
+  blockBegins(text, false, firstLine);
   advance();
   featTagBlock(g_, tag, 1, true, text);
   f_.featNameId = 0;
@@ -88,12 +85,22 @@ void Grammar::featureBlock() {
   advance();
   // The end of the block closes its lookups and registers them under the language systems.
   featTagBlock(g_, closing, 1, false, text);
-  // The block ends at its ";": what the next token brings is outside it.
-  if (tok() == P_SEMI) {
-    f_.blockTag.clear();
-    f_.blockLine = 0;
-  }
+  blockEnds();
   expect(P_SEMI);
+}
+
+void Grammar::blockBegins(const std::string& name, bool lookup, int line) {
+  if (f_.includes.size() != 1) return;
+  f_.blockName = name;
+  f_.inLookupBlock = lookup;
+  f_.blockLine = line;
+}
+
+void Grammar::blockEnds() {
+  // The block ends at its ";": what the next token brings is outside it.
+  if (tok() != P_SEMI) return;
+  f_.blockName.clear();
+  f_.blockLine = 0;
 }
 
 void Grammar::lookupBody(const std::string& name, bool topLevel, bool useExtension) {
@@ -110,13 +117,16 @@ void Grammar::lookupBody(const std::string& name, bool topLevel, bool useExtensi
   std::string closing = nameText();
   advance();
   featLookupBlock(g_, closing, false, topLevel);
+  if (topLevel) blockEnds();
   expect(P_SEMI);
 }
 
 void Grammar::lookupBlockTopLevel() {
+  const int firstLine = g_->line;
   advance();
   if (tok() != T_LABEL) syntaxError({T_LABEL});
   std::string name = nameText();
+  blockBegins(name, true, firstLine);
   advance();
   bool useExtension = false;
   if (tok() == K_useExtension) {

@@ -48,18 +48,16 @@ FeaCompileResult failureWithoutPlace(int32_t kind, std::string message) {
 FeaCompileResult compileFailure(const fea::FeaCompilerException& failure) {
   FeaCompileResult result = failureWithoutPlace(failure.code, failure.message);
   const fea::FeaErrorPlace& place = failure.place;
-  if (place.line < 0) return result;
+  result.line = place.line;
+  result.blockLine = place.blockLine;
   if (!place.file.empty()) {
     result.scope = FeaErrorScope::kIncludedFile;
     result.details = place.file;
-    result.line = place.line;
-  } else if (!place.featureBlock.empty()) {
-    result.scope = FeaErrorScope::kFeatureBlock;
-    result.details = place.featureBlock;
-    result.line = place.blockLine;
-  } else {
+  } else if (!place.featureBlock.empty() || !place.lookupBlock.empty()) {
+    result.scope = place.featureBlock.empty() ? FeaErrorScope::kLookupBlock : FeaErrorScope::kFeatureBlock;
+    result.details = place.featureBlock.empty() ? place.lookupBlock : place.featureBlock;
+  } else if (place.line >= 0) {
     result.scope = FeaErrorScope::kTopLevel;
-    result.line = place.line;
   }
   return result;
 }

@@ -26,19 +26,21 @@ namespace otl {
 
 class GlyphIdMap;
 
-// Where a compile error is: in a feature block of the main text, at the main text's top
-// level (outside every feature block), in an included file, or not known (found after the
-// text was read).
-enum class FeaErrorScope { kUnknown, kFeatureBlock, kTopLevel, kIncludedFile };
+// Where a compile error is: in a feature block or a top-level lookup block of the main text,
+// at the main text's top level (outside every block), in an included file, or not known
+// (found after the text was read).
+enum class FeaErrorScope { kUnknown, kFeatureBlock, kLookupBlock, kTopLevel, kIncludedFile };
 
-// What a failed import reports: the message and where the error is: the feature block's tag
-// or the included file's name as written, and the line within the block, the main text or
-// the included file.
+// What a failed import reports: the message and where the error is: the block's tag or name,
+// or the included file's name, as written; the error's line in the main text or the included
+// file (-1: not known, as for an error found while a lookup's rules were built); the line the
+// block begins at.
 struct FeaCompileError {
   std::string message;
   FeaErrorScope scope = FeaErrorScope::kUnknown;
   std::string details;
   int32_t line = -1;
+  int32_t blockLine = -1;
 };
 
 // A named piece of the feature text ("FeaPrefix", then one per feature block).

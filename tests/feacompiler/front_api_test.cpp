@@ -65,7 +65,7 @@ std::string manyLanguageSystems() {
 }
 
 // The exception's text and line are those of the last message; its place is where the
-// first error is: a feature block of the text (its tag and the line in it), the top level
+// first error is: a feature block of the text (its tag and the line it begins at), the top level
 // (outside every feature block), or not known when the error was found after the parse.
 TEST(FrontApi, ExceptionCarriesTextLineAndPlace) {
   struct Case {
@@ -77,10 +77,10 @@ TEST(FrontApi, ExceptionCarriesTextLineAndPlace) {
     int blockLine;
   };
   const Case cases[] = {
-      {"\nfeature liga { sub a by b } liga;", "<Font> aborting because of errors", 2, 2, "liga", 1},
-      {"\n\n\nfeature liga { sub a by b; } calt;", "<Font> doesn't match starting tag of block", 4, 4, "liga", 1},
+      {"\nfeature liga { sub a by b } liga;", "<Font> aborting because of errors", 2, 2, "liga", 2},
+      {"\n\n\nfeature liga { sub a by b; } calt;", "<Font> doesn't match starting tag of block", 4, 4, "liga", 4},
       {"feature liga {\n\n  sub a by @none;\n} liga;", "<Font> glyph class not defined (text was \"@none\")", 3, 3,
-       "liga", 3},
+       "liga", 1},
       // The front end's own fatal: its text, naming the include and where it was looked
       // for, and the line of the include.
       {"\n\ninclude(no-such-file.fea);",
@@ -95,7 +95,7 @@ TEST(FrontApi, ExceptionCarriesTextLineAndPlace) {
        "", -1},
       // A block left open at the end of the text: the error is in it.
       {"feature liga {\n  sub a by b;\n} liga;\nfeature calt {\n  sub a by b c d;\n",
-       "<Font> aborting because of errors", 6, 6, "calt", 3},
+       "<Font> aborting because of errors", 6, 6, "calt", 4},
       {manyLanguageSystems(), "<Font> Script offset overflow (0x10024) in ScriptList list", 5001, -1, "", -1},
   };
   for (const Case& c : cases) {

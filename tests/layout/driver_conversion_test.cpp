@@ -73,7 +73,7 @@ TEST_F(DriverConversion, CompileErrorIsReportedAndTheTextKept) {
   EXPECT_EQ(convert("Sample.ufo Sample.qtf", err), 0);
   EXPECT_NE(err.find("FEA compiler error"), std::string::npos) << err;
   EXPECT_NE(out_.find("Warning: layout: Feature text kept as it is, not compiled: FEA compilation fatal error: "
-                      "<Font> aborting because of errors. (feature block kern, line 3)\n"),
+                      "<Font> aborting because of errors. (feature block kern, line 12)\n"),
             std::string::npos)
       << out_;
   // The fatal report names the UFO's font by its PostScript name, not a stand-in.

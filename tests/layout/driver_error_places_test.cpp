@@ -1,5 +1,5 @@
-// Where a compile error is, as the layout's warning line names it: the feature block and
-// the line in it, the top level of the main text with its line, the included file with its
+// Where a compile error is, as the layout's warning line names it: the block and the line
+// (the block's first when a lookup was built), the top level or the included file with its
 // line, or nothing when the error was found after the text was read; never a block the
 // error is not in.
 #include <gtest/gtest.h>
@@ -47,16 +47,22 @@ TEST(DriverErrorPlaces, TheWarningNamesThePlaceOfTheError) {
     std::map<std::string, std::string> files;  // beside the text
     std::string why;                           // "@D": the folder of the text
   };
+  const std::string twoBaseStatements = "markClass b <anchor 0 5> @T;\nmarkClass c <anchor 0 0> @B;\nlookup L {\n"
+                                        "  pos base a <anchor 1 2> mark @T;\n  pos base a <anchor 1 0> mark @B;\n} L;\n";
   const std::vector<Case> cases = {
       {"in a feature block", "languagesystem DFLT dflt;\n\nfeature liga {\n  sub a by @none;\n} liga;\n", {},
-       "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 2)"},
+       "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 4)"},
+      {"found as a lookup is built", "\n" + twoBaseStatements, {},
+       std::string(kAborting) + " (lookup block L, which begins at line 4)"},
+      {"found as an included file's lookup is built", "include(L.fea);\n", {{"L.fea", twoBaseStatements}},
+       std::string(kAborting) + " (included file \"L.fea\")"},
       {"a lookup block before the language systems", "lookup L {\n  sub a by b;\n} L;\n\nlanguagesystem DFLT dflt;\n"
                                                      "feature liga {\n  sub a by c;\n} liga;\n",
        {}, std::string(kAborting) + " (top level, line 5)"},
       {"a language system after a feature block", "feature liga {\n  sub a by c;\n} liga;\nlanguagesystem DFLT dflt;\n",
        {}, std::string(kAborting) + " (top level, line 4)"},
       {"a feature block left open", "feature liga {\n  sub a by c;\n} liga;\n\nfeature calt {\n  sub a by b;\n", {},
-       std::string(kAborting) + " (feature block calt, line 3)"},
+       std::string(kAborting) + " (feature block calt, line 7)"},
       {"in an included file", "feature liga {\n  sub a by c;\n} liga;\ninclude(kern.fea);\n",
        {{"kern.fea", "\nfeature kern {\n  pos a b 10\n} kern;\n"}},
        std::string(kAborting) + " (included file \"kern.fea\", line 4)"},

@@ -115,7 +115,7 @@ TEST(DriverImport, FailedCompileKeepsTheTextAndNamesTheBlock) {
   otl::FeaCompileError error;
   EXPECT_FALSE(import(layout, broken, true, &error));
   EXPECT_EQ(error.details, "liga");
-  EXPECT_EQ(error.line, 2);
+  EXPECT_EQ(error.line, 6);
   EXPECT_NE(error.message.find("FEA compilation fatal error"), std::string::npos);
   // The earlier compile's tables stay; the text is the new one, verbatim.
   EXPECT_FALSE(layout.gpos.lookups.isEmpty());

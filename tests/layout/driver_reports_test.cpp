@@ -183,7 +183,7 @@ TEST(DriverReports, FeatureTextThatDoesNotCompileIsReported) {
        "<Font> glyph class not defined (text was \"@none\"). (feature block liga, line 1)"},
       // The text ends inside the second block.
       {"languagesystem DFLT dflt;\nfeature liga { sub g1 g2 by g3; } liga;\nfeature liga {\n",
-       "<Font> aborting because of errors. (feature block liga, line 2)"},
+       "<Font> aborting because of errors. (feature block liga, line 4)"},
   };
   for (const auto& c : cases) {
     vn::Ref<vn::Font> font = makeFont(8);

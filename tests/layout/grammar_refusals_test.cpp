@@ -42,6 +42,7 @@ TEST(GrammarRefusals, WhatTheReadmeSaysIsRefusedIsRefused) {
   const std::string marks = mark + "markClass cedilla <anchor 100 0> @BOTTOM;\n";
   const std::string top = "pos base A <anchor 300 700> mark @TOP;";
   const std::string topAgain = "pos base A <anchor 320 720> mark @TOP;";
+  const std::string ccmp = "sub A' acute by Aacute; } L;\nfeature ccmp { lookup L; } ccmp;\n";
   const struct {
     std::string readme;  // how the README names the form
     std::string refused;
@@ -54,6 +55,11 @@ TEST(GrammarRefusals, WhatTheReadmeSaysIsRefusedIsRefused) {
       {"top-level `lookup` block before the `languagesystem` statements",
        "lookup L { sub A by Aacute; } L;\n" + ls + "feature ccmp { lookup L; } ccmp;\n",
        ls + "lookup L { sub A by Aacute; } L;\nfeature ccmp { lookup L; } ccmp;\n"},
+      {"a feature block that holds only a comment (`feature mark { # Automatic Code Start } mark;`",
+       ls + "feature mark {\n# Automatic Code Start\n} mark;\n", ls + "feature mark {\n# Automatic Code Start\n;\n} mark;\n"},
+      {"an inline class after `lookupflag UseMarkFilteringSet` or `MarkAttachmentType`",
+       ls + "lookup L { lookupflag UseMarkFilteringSet [acute]; " + ccmp,
+       ls + "@M = [acute];\nlookup L { lookupflag UseMarkFilteringSet @M; " + ccmp},
       {"(`sub A by [Aacute];`, where `sub A by Aacute;` compiles)", ls + "feature ccmp { sub A by [Aacute]; } ccmp;\n",
        ls + "feature ccmp { sub A by Aacute; } ccmp;\n"},
       {"`<anchor NULL>` for a ligature component without its `mark` class",
@@ -68,6 +74,9 @@ TEST(GrammarRefusals, WhatTheReadmeSaysIsRefusedIsRefused) {
        "(`pos base A <anchor 300 700> mark @TOP <anchor 300 0> mark @BOTTOM;`)",
        ls + marks + "feature mark { " + top + " pos base A <anchor 300 0> mark @BOTTOM; } mark;\n",
        ls + marks + "feature mark { pos base A <anchor 300 700> mark @TOP <anchor 300 0> mark @BOTTOM; } mark;\n"},
+      {"also when each statement gives its own mark class, as sources write one statement per class",
+       ls + marks + "feature mkmk { pos mark A <anchor 1 2> mark @TOP; pos mark A <anchor 1 0> mark @BOTTOM; } mkmk;\n",
+       ls + marks + "feature mkmk { pos mark A <anchor 1 2> mark @TOP <anchor 1 0> mark @BOTTOM; } mkmk;\n"},
       {"and so does a `subtable;` statement between the two",
        ls + mark + "feature mark { " + top + " " + topAgain + " } mark;\n",
        ls + mark + "feature mark { " + top + " subtable; " + topAgain + " } mark;\n"},

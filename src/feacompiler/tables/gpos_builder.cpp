@@ -182,6 +182,7 @@ void gposBuildLookup(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
 
 void GPOSLookupEnd(coreContext* g, uint32_t feature) {
   GPOSContext& h = *g->gpos;
+  LookupBuildScope building(g);
   if (otlIsReference(h.cur.p.label)) {
     otlBuilderStart(g, h.b, h.cur.p, h.cur.p.type == 10);
     return;

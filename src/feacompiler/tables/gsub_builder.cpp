@@ -237,6 +237,7 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
 
 void GSUBLookupEnd(coreContext* g, uint32_t feature) {
   GSUBContext& h = *g->gsub;
+  LookupBuildScope building(g);
   if (otlIsReference(h.cur.label)) {
     otlBuilderStart(g, h.b, h.cur, h.cur.type == 9);
     return;

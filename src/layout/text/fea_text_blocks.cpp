@@ -122,10 +122,14 @@ void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out) {
 
 void compileErrorText(FeaCompileError& record, const FeaCompileResult& result) {
   record = FeaCompileError{};
-  if (result.scope != FeaErrorScope::kUnknown && result.line > 0) {
+  // A block is a place by the line it begins at too, an included file by its name.
+  const bool placed = result.line > 0 || (result.scope == FeaErrorScope::kIncludedFile && !result.details.empty()) ||
+                      (result.scope != FeaErrorScope::kTopLevel && result.blockLine > 0);
+  if (result.scope != FeaErrorScope::kUnknown && placed) {
     record.scope = result.scope;
     record.details = result.details;
     record.line = result.line;
+    record.blockLine = result.blockLine;
   }
   switch (result.kind) {
     case 0: record.message = kUnknownText; break;
@@ -147,9 +151,15 @@ std::string compileErrorLine(const FeaCompileError& record) {
     const std::string_view prefix(kind);
     if (text.size() > prefix.size() && text.compare(0, prefix.size(), prefix) == 0) text.insert(prefix.size(), ": ");
   }
-  const std::string line = ", line " + vn::formatInteger(record.line);
+  const std::string line = record.line > 0 ? ", line " + vn::formatInteger(record.line) : std::string();
   switch (record.scope) {
-    case FeaErrorScope::kFeatureBlock: return text + " (feature block " + record.details + line + ")";
+    case FeaErrorScope::kFeatureBlock:
+    case FeaErrorScope::kLookupBlock: {
+      const char* kind = record.scope == FeaErrorScope::kFeatureBlock ? " (feature block " : " (lookup block ";
+      // The error's own line when the compiler knows it, else the line the block begins at.
+      return text + kind + record.details +
+             (line.empty() ? ", which begins at line " + vn::formatInteger(record.blockLine) : line) + ")";
+    }
     case FeaErrorScope::kTopLevel: return text + " (top level" + line + ")";
     case FeaErrorScope::kIncludedFile: return text + " (included file \"" + record.details + "\"" + line + ")";
     case FeaErrorScope::kUnknown: break;

@@ -19,6 +19,7 @@ struct FeaCompileResult {
   FeaErrorScope scope = FeaErrorScope::kUnknown;
   std::string details;
   int32_t line = -1;
+  int32_t blockLine = -1;
 };
 
 namespace ot_fea_layout {
@@ -41,8 +42,9 @@ void writeFeatureTextLines(const FeatureTextBlocks& blocks, std::ostream& out);
 void compileErrorText(FeaCompileError& record, const FeaCompileResult& result);
 
 // One line for the standard error stream: the message, then where the error is when the
-// record knows it: "(feature block NAME, line N)", "(top level, line N)" or "(included
-// file "NAME", line N)".
+// record knows it: "(feature block NAME, line N)" or "(lookup block NAME, line N)", with
+// "which begins at line N" when only the block is known, "(top level, line N)", "(included
+// file "NAME", line N)" (the name alone when only the file is known).
 std::string compileErrorLine(const FeaCompileError& record);
 
 }  // namespace ot_fea_layout
