@@ -14,6 +14,8 @@
 #include "layout/layout_fea.h"
 #include "layout/lookup_kind.h"
 #include "layout/ot/coverage.h"
+#include "layout/pair_pos.h"
+#include "layoutxml_documents.h"
 #include "repair_fixture.h"
 #include "table_bytes.h"
 
@@ -231,6 +233,44 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
     otl::FeaCompileError error;
     EXPECT_TRUE(again.importFeatureFile(text, "Test", false, &error)) << error.message << "\n" << twice.text;
   }
+}
+
+// A pair set giving a second glyph twice, in a table and in the layout XML: the first record
+// is kept with a line saying so, and the rest reads as the set without the later record.
+TEST(CoveredTwice, SecondGlyphGivenTwiceInAPairSetKeepsItsFirstRecord) {
+  using Records = std::vector<std::pair<uint16_t, uint16_t>>;
+  const auto binary = [](const Records& r) {
+    const Bytes head = Bytes().u16(1).u16(0).u16(0x0004).u16(0);
+    return readAndWrite(table({lookup(2, 0, {coveredBlocks(head, {1}, {0}, {pairSet(r)})})}), otl::kTableGpos);
+  };
+  const auto xml = [](const Records& r, std::string& lines) {
+    std::string set;
+    for (auto [g, x] : r) {
+      set += "<PairValueRecord><SecondGlyph value=\"g" + std::to_string(g) + "\"/><Value1 XAdvance=\"" +
+             std::to_string(x) + "\"/></PairValueRecord>";
+    }
+    vn::Ref<vn::Font> font = layout_test::fontNamed("g", 30);
+    otl::LayoutFea layout(font.get(), "");
+    EXPECT_TRUE(layoutxml_documents::load(
+        layout, layoutxml_documents::document(
+                    "GPOS", "kern",
+                    layoutxml_documents::lookup(2, "<PairPos Format=\"1\"><Coverage><Glyph value=\"g1\"/></Coverage>"
+                                                   "<ValueFormat1 value=\"4\"/><PairSet index=\"0\">" +
+                                                       set + "</PairSet></PairPos>"))));
+    lines = layout.reports.formatAll();
+    std::ostringstream text;
+    EXPECT_TRUE(layout.writeFeatureFile(text, vn::FeatureWriteOptions{}));
+    return text.str();
+  };
+  const Records twice{{3, 10}, {2, 20}, {3, 30}}, once{{3, 10}, {2, 20}};
+  const Read b2 = binary(twice), b1 = binary(once);
+  EXPECT_EQ(b2.lines, std::vector<std::string>{std::string(otl::kSecondGlyphTwice) + ": GPOS lookup 0 subtable 0"});
+  EXPECT_EQ(b2.written, b1.written);
+  EXPECT_EQ(b2.text, b1.text);
+  std::string x2, x1;
+  EXPECT_EQ(xml(twice, x2), xml(once, x1));
+  EXPECT_NE(x2.find(otl::kSecondGlyphTwice), std::string::npos) << x2;
+  EXPECT_EQ(x1, "");
 }
 
 }  // namespace
