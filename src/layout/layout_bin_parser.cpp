@@ -113,13 +113,13 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
     try {
       subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
     } catch (const ot::Exception& e) {
-      // A lookup whose records would pass the model's budget is refused whole, and what it
-      // took goes back: the lookups after it are read.
+      // A lookup whose records would pass the model's budget is refused whole (the line names
+      // the subtable that passed it), and what it took goes back: the lookups after it are read.
       if (reader.recordsPassed()) {
         lookup->subtables.clear();
         reader.restoreRecords(recordsBefore);
         refusedLookup_ = true;
-        diagnostics_.add(Severity::kError, where, kLookupRefused + ot::modelBudgetPassed());
+        diagnostics_.add(Severity::kError, subtableWhere, kLookupRefused + ot::modelBudgetPassed());
         return;
       }
       // A defect inside one subtable costs that subtable, not the table; a table that used

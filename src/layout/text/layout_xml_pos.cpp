@@ -25,7 +25,10 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
     }
   }
   void endElement(const char* name) override {
-    if (coverage_.endElement(name)) return;
+    if (coverage_.endElement(name)) {
+      state->keepRecords(coverage_.glyphs.size());
+      return;
+    }
     if (nameIs(name, "Value")) {
       reader_.reset();
     } else {
@@ -178,7 +181,10 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
     }
   }
   void endElement(const char* name) override {
-    if (coverage_.endElement(name)) return;
+    if (coverage_.endElement(name)) {
+      state->keepRecords(coverage_.glyphs.size());
+      return;
+    }
     if (nameIs(name, "EntryExitRecord")) {
       anchors_.reset();
       kind().records.push_back(std::move(record_));
