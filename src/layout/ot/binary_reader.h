@@ -101,11 +101,11 @@ class BinaryReader {
   std::vector<ReadNote> takeNotes() const;
 
  private:
+  void keepRecords(uint64_t records) const;
+
   std::span<const uint8_t> bytes_;
   size_t pos_ = 0;
   uint32_t depth_ = 0;
-  void keepRecords(uint64_t records) const;
-
   std::shared_ptr<ReadBudget> budget_;
   std::shared_ptr<std::vector<ReadNote>> notes_;
   std::string context_;

@@ -28,7 +28,7 @@ constexpr uint64_t operationsBudget(size_t tableBytes) {
 // they are read from. Without shared offsets they use at most a quarter of the budget;
 // subtables that share one pair set's bytes can keep at most four times the records their
 // table's bytes could hold, so memory stays a small multiple of the input. (Inside one
-// subtable a shared set is read once; its copies are kept glyphs, below.)
+// subtable a shared set is read once; its copies count against the model's budget, below.)
 inline constexpr uint64_t kStepsPerKeptByte = kOperationsPerByte / 4;
 constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
   return records * recordBytes * kStepsPerKeptByte;

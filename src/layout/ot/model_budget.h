@@ -17,7 +17,6 @@ class ModelBudget {
     left_ -= records;
     return true;
   }
-  [[nodiscard]] bool takePairs(uint64_t pairs) { return take(limits::pairRecords(pairs)); }
   uint64_t left() const { return left_; }
   // What a refused lookup took goes back: the model does not keep it.
   void restore(uint64_t left) { left_ = left; }
