@@ -16,6 +16,7 @@ constexpr uint16_t kNoFeature = 0xFFFF;
 const char* const kUnsupportedKind = "lookup kind not supported: ";
 const char* const kParamsDropped = "feature parameters cannot be read; dropped";
 const char* const kSubtableDropped = "subtable cannot be read; dropped";
+const char* const kLookupRefused = "lookup refused: ";
 }  // namespace
 
 const char* tableName(uint32_t tableId) {
@@ -45,6 +46,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   lookupIndexMap_.clear();
   diagnostics_.clear();
   unsupported_.clear();
+  refusedLookup_ = false;
   table_ = tableName(tableId);
   reader.startBudget();
   reader.setContext(table_);
@@ -57,7 +59,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   const bool featuresOk = readFeatureList(reader, featureList) == 0;
   const bool scriptsOk = readScriptList(reader, scriptList) == 0;
   for (const ot::ReadNote& note : reader.takeNotes()) diagnostics_.add(Severity::kWarning, note.where, note.message);
-  return lookupsOk && featuresOk && scriptsOk && unsupported_.empty();
+  return lookupsOk && featuresOk && scriptsOk && unsupported_.empty() && !refusedLookup_;
 }
 
 int32_t LayoutBinParser::readLookupList(ot::BinaryReader& table, uint16_t offset, uint32_t tableId,
@@ -95,6 +97,7 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
     lookup->markFilteringSet = reader.readUInt16();
   }
   size_t skipped = 0;
+  const uint64_t recordsBefore = reader.recordsLeft();
   for (uint16_t j = 0; j < subtableCount; ++j) {
     reader.charge();
     reader.seek(6 + 2u * j);
@@ -110,6 +113,15 @@ void LayoutBinParser::readLookup(ot::BinaryReader& list, uint16_t i, uint32_t ta
     try {
       subtable->readBinary(reader, subtableOffset, lookupIndexMap_, glyphs);
     } catch (const ot::Exception& e) {
+      // A lookup whose records would pass the model's budget is refused whole (the line names
+      // the subtable that passed it), and what it took goes back: the lookups after it are read.
+      if (reader.recordsPassed()) {
+        lookup->subtables.clear();
+        reader.restoreRecords(recordsBefore);
+        refusedLookup_ = true;
+        diagnostics_.add(Severity::kError, subtableWhere, kLookupRefused + ot::modelBudgetPassed());
+        return;
+      }
       // A defect inside one subtable costs that subtable, not the table; a table that used
       // up its reading or kept-bytes budget stops here. Either way the failure names its
       // lookup and subtable, also where the record readers raised it.

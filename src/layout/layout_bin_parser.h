@@ -75,6 +75,7 @@ class LayoutBinParser {
   LookupIndexMap lookupIndexMap_;
   Diagnostics diagnostics_;
   std::vector<std::string> unsupported_;
+  bool refusedLookup_ = false;  // a lookup passed the model's budget
   std::string table_;
 };
 

@@ -2,6 +2,7 @@
 // each a list of (second glyph, value records).
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <vector>
@@ -39,8 +40,8 @@ void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
   const std::vector<uint16_t> setOffsets = ot::readOffsets(r, setCount);
   // A glyph covered twice keeps the set of its first entry only (the reader noted it).
   const std::vector<bool> used = firstEntries(header.covered);
-  // A set that several first glyphs share is read once: the first glyph reaching it is
-  // charged for reading it, each later one for the copy it keeps.
+  // A set that several first glyphs share is read once and copied for each later one; every
+  // copy is kept, so every pair counts against the model's budget.
   std::map<uint16_t, size_t> readBy;  // set offset -> the first glyph's set index
   std::vector<uint16_t> counts(setCount);
   uint64_t total = 0;
@@ -49,36 +50,43 @@ void LpPairFormat1Impl::readBinary(ot::BinaryReader& r, const PairHeader& header
     r.seek(setOffsets[i]);
     counts[i] = r.readUInt16();
     r.requireRecords(counts[i], recordBytes);
-    if (readBy.emplace(setOffsets[i], i).second) {
-      r.charge(ot::limits::keptRecordSteps(counts[i], recordBytes));
-    } else {
-      r.keepGlyphs(uint64_t{counts[i]} * ot::limits::kGlyphsPerSharedPair);
-    }
+    if (readBy.emplace(setOffsets[i], i).second) r.charge(ot::limits::keptRecordSteps(counts[i], recordBytes));
+    r.keepPairs(counts[i]);
     total += counts[i];
   }
   pairs.reserve(pairs.size() + total);
-  std::vector<size_t> firstPair(setCount);  // where each set's pairs begin in the list
+  std::vector<size_t> firstPair(setCount), kept(setCount);  // where each set's pairs begin, how many
   for (size_t i = 0; i < setCount; ++i) {
     firstPair[i] = pairs.size();
     if (!used[i]) continue;
     if (const size_t reader = readBy[setOffsets[i]]; reader != i) {
-      for (size_t k = firstPair[reader]; k < firstPair[reader] + counts[i]; ++k) {
+      for (size_t k = firstPair[reader]; k < firstPair[reader] + kept[reader]; ++k) {
         GPosSpecificPair copy = pairs[k];
         r.keep(copy.value1.keptDeviceBytes() + copy.value2.keptDeviceBytes());
         copy.first = header.covered[i];
         pairs.push_back(std::move(copy));
       }
+      kept[i] = kept[reader];
       continue;
     }
     r.seek(setOffsets[i] + 2u);
-    for (uint16_t k = 0; k < counts[i]; ++k) {
-      GPosSpecificPair pair;
+    std::vector<GPosSpecificPair> set(counts[i]);
+    GlyphList seconds;  // glyph indices, as the set lists them
+    for (GPosSpecificPair& pair : set) {
       pair.first = header.covered[i];
-      pair.second = map.idOf(r.readUInt16());
+      seconds.push_back(r.readUInt16());
+      pair.second = map.idOf(static_cast<uint16_t>(seconds.back()));
       pair.value1.readBinary(r, r.position(), 0, header.valueFormat1);
       pair.value2.readBinary(r, r.position(), 0, header.valueFormat2);
-      pairs.push_back(std::move(pair));
     }
+    // A second glyph listed twice keeps its first record, as an engine finds it.
+    const std::vector<bool> firsts = firstEntries(seconds);
+    if (std::find(firsts.begin(), firsts.end(), false) != firsts.end()) {
+      dropLaterEntries(set, firsts);
+      r.note(kSecondGlyphTwice);
+    }
+    std::move(set.begin(), set.end(), std::back_inserter(pairs));
+    kept[i] = pairs.size() - firstPair[i];
   }
 }
 

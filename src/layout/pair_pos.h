@@ -35,6 +35,10 @@ struct GPosClassPair : GPosPair {
 
 bool classPairLess(const GPosClassPair& a, const GPosClassPair& b);
 
+// A pair set naming a second glyph twice: an engine finds the first record, so that one is
+// kept and a line says so.
+inline constexpr const char* kSecondGlyphTwice = "pair set lists a second glyph twice; its first entry is used";
+
 // The fields both binary formats start with, read before the format's own.
 struct PairHeader {
   GlyphList covered;  // first glyphs

@@ -14,6 +14,8 @@
 #include "layout/layout_fea.h"
 #include "layout/lookup_kind.h"
 #include "layout/ot/coverage.h"
+#include "layout/pair_pos.h"
+#include "layoutxml_documents.h"
 #include "repair_fixture.h"
 #include "table_bytes.h"
 
@@ -231,6 +233,30 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
     otl::FeaCompileError error;
     EXPECT_TRUE(again.importFeatureFile(text, "Test", false, &error)) << error.message << "\n" << twice.text;
   }
+}
+
+// A second glyph given twice in a pair set, in a table and in the layout XML: the first kept.
+TEST(CoveredTwice, SecondGlyphGivenTwiceInAPairSetKeepsItsFirstRecord) {
+  const auto read = [](const std::vector<std::pair<uint16_t, uint16_t>>& records) {
+    std::string set;
+    for (auto [g, x] : records) set += "<PairValueRecord><SecondGlyph value='g" + std::to_string(g) + "'/>" +
+                                       "<Value1 XAdvance='" + std::to_string(x) + "'/></PairValueRecord>";
+    vn::Ref<vn::Font> font = layout_test::fontNamed("g", 30);
+    otl::LayoutFea layout(font.get(), "");
+    EXPECT_TRUE(layoutxml_documents::load(layout, layoutxml_documents::document("GPOS", "kern",
+        layoutxml_documents::lookup(2, "<PairPos Format='1'><Coverage><Glyph value='g1'/></Coverage><ValueFormat1 "
+                                       "value='4'/><PairSet index='0'>" + set + "</PairSet></PairPos>"))));
+    const Bytes head = Bytes().u16(1).u16(0).u16(4).u16(0);
+    Read binary = readAndWrite(table({lookup(2, 0, {coveredBlocks(head, {1}, {0}, {pairSet(records)})})}), otl::kTableGpos);
+    for (const std::string& xmlLine : layout.reports.linesByKind()) binary.lines.push_back(xmlLine);
+    return std::pair{binary, layoutxml_documents::write(layout)};
+  };
+  const auto [twice, twiceXml] = read({{3, 10}, {2, 20}, {3, 30}});
+  const auto [once, onceXml] = read({{3, 10}, {2, 20}});
+  const std::string line = std::string(otl::kSecondGlyphTwice) + ": ";
+  EXPECT_EQ(twice.lines, (std::vector<std::string>{line + "GPOS lookup 0 subtable 0",
+                                                   line + "PairPos on line 1 of layout XML document"}));
+  EXPECT_EQ(std::tie(twice.written, twice.text, twiceXml), std::tie(once.written, once.text, onceXml));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ using table_bytes::Bytes;
 using table_bytes::coverageRange;
 
 constexpr uint16_t kLast = 65534;  // glyphs 0 to kLast: every glyph of the glyph order
-constexpr const char* kTooManyGlyphs = "the glyph lists read would hold more than 3000000 glyphs";
+constexpr const char* kTooManyGlyphs = "lookup refused: its records would pass the budget of 3000000 records";
 constexpr const char* kKeptTooMuch = "the records read would take more than 64 times the table's size in memory";
 
 // One lookup whose `count` subtable offsets all lead to one subtable.

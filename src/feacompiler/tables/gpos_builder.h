@@ -10,6 +10,7 @@
 #include "feacompiler/glyph_node.h"
 #include "feacompiler/tables/chain_context.h"
 #include "feacompiler/tables/otl_builder.h"
+#include "layout/ot/model_budget.h"
 
 namespace fea {
 
@@ -90,6 +91,9 @@ struct GPOSContext {
   // 'size' parameters of the current lookup: subtable index and subfamily identifier.
   size_t sizeSubtable = SIZE_MAX;
   uint16_t sizeSubfamily = 0;
+  // What the layout model will hold of the pairs compiled so far (glyph pairs, and the
+  // glyphs of each class pair's classes and of the subtables' coverages and classes).
+  ot::ModelBudget records;
 };
 
 // Value formats and records.

@@ -145,6 +145,15 @@ int gposClassInsert(coreContext* g, GposClassSide& side, const std::vector<uint1
   return index;
 }
 
+// Charges what the layout model will hold of the current lookup's pairs; a lookup that would
+// pass the model's budget is refused, and the compile ends there.
+void gposKeepRecords(coreContext* g, GPOSContext& h, const GposLookupInfo& l, uint64_t records,
+                     const std::string& where) {
+  if (h.records.take(records)) return;
+  coreMsg(g, kMsgFatal, "GPOS feature '%c%c%c%c': lookup refused: %s%s", OTL_TAG_ARGS(l.p.feature),
+          ot::modelBudgetPassed().c_str(), where.c_str());
+}
+
 std::string patternText(coreContext* g, const GlyphNode* element) {
   std::string saved = std::move(g->note);
   g->note.clear();
@@ -205,6 +214,8 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
         coreMsg(g, kMsgFatal, GPOS_PAIR_OVERFLOW,
                 OTL_TAG_ARGS(l.p.feature));
       }
+      gposKeepRecords(g, h, l, ot::limits::pairRecords(uint64_t{firstGlyphs.size()} * secondGlyphs.size()),
+                      gposWhere(file, line));
       for (uint16_t b : secondGlyphs) {
         for (uint16_t a : firstGlyphs) l.pairs.push_back({a, b, v1, v2, false});
       }
@@ -216,6 +227,8 @@ void GPOSAddPair(coreContext* g, GlyphNode* first, GlyphNode* second, const std:
       // Both sides fit: only now do new classes enter the subtable.
       if (i1 == -2) i1 = gposClassInsert(g, h.sides[0], firstGlyphs, 0);
       if (i2 == -2) i2 = gposClassInsert(g, h.sides[1], secondGlyphs, 1);
+      // The model spells out both classes for every class pair.
+      gposKeepRecords(g, h, l, uint64_t{firstGlyphs.size()} + secondGlyphs.size(), gposWhere(file, line));
       l.pairs.push_back({static_cast<uint16_t>(i1), static_cast<uint16_t>(i2), v1, v2, false});
       return;
     }
@@ -311,6 +324,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
     for (size_t i = 0; i < l.pairs.size(); ++i) {
       if (i == 0 || l.pairs[i].first != l.pairs[i - 1].first) setStart.push_back(i);
     }
+    gposKeepRecords(g, h, l, setStart.size(), {});  // the coverage
     std::vector<uint16_t> firsts;
     for (size_t i : setStart) firsts.push_back(l.pairs[i].first);
     uint32_t cov = otlCoverageOf(g, t, firsts);
@@ -347,6 +361,7 @@ void gposPairFill(coreContext* g, GPOSContext& h, GposLookupInfo& l) {
       coreMsg(g, kMsgFatal, GPOS_PAIR_OVERFLOW,
               OTL_TAG_ARGS(l.p.feature));
     }
+    gposKeepRecords(g, h, l, 2 * uint64_t{a.glyphs.size()} + b.glyphs.size(), {});  // coverage and classes
     uint32_t cov = otlCoverageOf(g, t, a.glyphs);
     otlClassBegin(g, t);
     for (const auto& c : a.classes) {

@@ -14,10 +14,6 @@ const std::string& keptTooMuch() {
                                   " times the table's size in memory";
   return text;
 }
-
-std::string tooManyGlyphs(uint64_t limit) {
-  return "the glyph lists read would hold more than " + std::to_string(limit) + " glyphs";
-}
 }  // namespace
 
 BinaryReader::BinaryReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
@@ -29,8 +25,6 @@ void BinaryReader::startBudget() {
   budget_ = std::make_shared<ReadBudget>();
   budget_->left = ot::limits::operationsBudget(bytes_.size());
   budget_->keptLeft = ot::limits::keptBytesBudget(bytes_.size());
-  budget_->glyphsLimit = ot::limits::keptGlyphsBudget(bytes_.size());
-  budget_->glyphsLeft = budget_->glyphsLimit;
   notes_ = std::make_shared<std::vector<ReadNote>>();
 }
 
@@ -133,13 +127,18 @@ void BinaryReader::keep(uint64_t bytes) const {
   budget_->keptLeft -= bytes;
 }
 
-void BinaryReader::keepGlyphs(uint64_t count) const {
+void BinaryReader::keepRecords(uint64_t records) const {
   if (!budget_) return;
-  if (budget_->glyphsLeft < count) {
-    budget_->glyphsLeft = 0;
-    fail(tooManyGlyphs(budget_->glyphsLimit));
+  if (!budget_->records.take(records)) {
+    budget_->recordsPassed = true;
+    fail(modelBudgetPassed());
   }
-  budget_->glyphsLeft -= count;
+}
+
+void BinaryReader::restoreRecords(uint64_t left) const {
+  if (!budget_) return;
+  budget_->records.restore(left);
+  budget_->recordsPassed = false;
 }
 
 }  // namespace ot

@@ -11,14 +11,16 @@
 #include <string_view>
 #include <vector>
 
+#include "layout/ot/model_budget.h"
+
 namespace ot {
 
 // Steps left for one table read; shared by every window opened on that table.
 struct ReadBudget {
   uint64_t left = 0;
   uint64_t keptLeft = 0;  // bytes the model may still keep (see layout/ot/limits.h)
-  uint64_t glyphsLimit = 0;  // glyphs its lists may hold
-  uint64_t glyphsLeft = 0;
+  ModelBudget records;  // what the model of the table may still hold
+  bool recordsPassed = false;
 };
 
 // Something read past with a choice made (a glyph covered twice, its first entry used):
@@ -35,14 +37,17 @@ class BinaryReader {
   explicit BinaryReader(std::string_view bytes);
   // The reader does not own its bytes: keep them alive while it is used.
 
-  // Gives this reader (and every window opened from it) a fresh operations budget, kept-bytes
-  // budget and kept-glyphs budget sized for its length (see layout/ot/limits.h) and an empty
-  // list of notes.
+  // Gives this reader (and every window opened from it) a fresh operations budget and
+  // kept-bytes budget sized for its length, the budget of records the model may hold (see
+  // layout/ot/limits.h) and an empty list of notes.
   void startBudget();
-  // True once a budget has run out: every further step (or kept record) fails.
-  bool budgetExhausted() const {
-    return budget_ && (budget_->left == 0 || budget_->keptLeft == 0 || budget_->glyphsLeft == 0);
-  }
+  // True once the operations or kept-bytes budget has run out: every further step fails.
+  bool budgetExhausted() const { return budget_ && (budget_->left == 0 || budget_->keptLeft == 0); }
+  // True once a kept record did not fit the model's budget; restoreRecords clears it.
+  bool recordsPassed() const { return budget_ && budget_->recordsPassed; }
+  // The records the model may still hold, and their return when what took them is dropped.
+  uint64_t recordsLeft() const { return budget_ ? budget_->records.left() : 0; }
+  void restoreRecords(uint64_t left) const;
 
   uint8_t readUInt8();
   int8_t readInt8() { return static_cast<int8_t>(readUInt8()); }
@@ -80,8 +85,10 @@ class BinaryReader {
   // throws code 2 when the table's kept records would pass their bound.
   void keep(uint64_t bytes) const;
   // The same for `count` glyphs of a list the model keeps (a coverage, a class definition,
-  // a context position, a sequence), against the table's kept-glyphs bound.
-  void keepGlyphs(uint64_t count) const;
+  // a context position, a sequence), and for `count` glyph pairs, against the budget of
+  // records the model may hold.
+  void keepGlyphs(uint64_t count) const { keepRecords(count); }
+  void keepPairs(uint64_t count) const { keepRecords(limits::pairRecords(count)); }
 
   // The text put in front of every failure of this reader ("GSUB lookup 3 subtable 1").
   void setContext(std::string context) { context_ = std::move(context); }
@@ -94,6 +101,8 @@ class BinaryReader {
   std::vector<ReadNote> takeNotes() const;
 
  private:
+  void keepRecords(uint64_t records) const;
+
   std::span<const uint8_t> bytes_;
   size_t pos_ = 0;
   uint32_t depth_ = 0;

@@ -28,7 +28,7 @@ constexpr uint64_t operationsBudget(size_t tableBytes) {
 // they are read from. Without shared offsets they use at most a quarter of the budget;
 // subtables that share one pair set's bytes can keep at most four times the records their
 // table's bytes could hold, so memory stays a small multiple of the input. (Inside one
-// subtable a shared set is read once; its copies are kept glyphs, below.)
+// subtable a shared set is read once; its copies count against the model's budget, below.)
 inline constexpr uint64_t kStepsPerKeptByte = kOperationsPerByte / 4;
 constexpr uint64_t keptRecordSteps(uint64_t records, uint64_t recordBytes) {
   return records * recordBytes * kStepsPerKeptByte;
@@ -48,29 +48,23 @@ constexpr uint64_t keptBytesBudget(size_t tableBytes) {
 inline constexpr uint64_t kAllocationBytes = 16;
 constexpr uint64_t heapBytes(uint64_t size) { return size + kAllocationBytes; }
 
-// The glyphs that the lists of kept records hold, counted each time a list is kept:
-// coverages expanded to their glyphs, class definitions, sequences, and every context
-// position (a class that many rules name, or class 0 for all the font's other glyphs,
-// counts at each use). A range of six bytes stands for 65,535 glyphs and shared offsets
-// repeat it, so the kept bytes alone do not bound them; and the writers spell out each one
-// (a name in the feature text, an element in the layout XML), about 80 bytes of their
-// memory per glyph. Real fonts keep up to 12 glyphs per byte of a table (class-based
-// context rules of an Indic font: two million glyphs from 166 KB), so the floor does most
-// of the work: three million glyphs keep the model and either text within 256 MB.
-inline constexpr uint64_t kKeptGlyphsPerByte = 3;
-inline constexpr uint64_t kMinKeptGlyphs = 3'000'000;
-constexpr uint64_t keptGlyphsBudget(size_t tableBytes) {
-  return scaledBound(tableBytes, kKeptGlyphsPerByte, kMinKeptGlyphs);
-}
-
-// Writers give first glyphs with the same pairs one pair set: the reader reads it once and
-// copies its pairs for each further glyph that shares it. A copy counts against the
-// kept-glyphs bound as this many glyphs: its record in the model (about a hundred bytes)
-// and its spelling in the layout XML document (a few hundred) take what eight glyphs of a
-// list take. So a small subtable pointing thousands of first glyphs at one large set ends
-// at the bound, while the tables the writers make, sharing sets of a few thousand pairs
-// among hundreds of glyphs, read back.
-inline constexpr uint64_t kGlyphsPerSharedPair = 8;
+// The budget of records the layout model may hold of one table: every glyph of a kept list
+// (coverages expanded to their glyphs, class definitions, sequences, every context position,
+// each class pair's two classes) counts one, each time it is kept, and every glyph pair
+// counts kRecordsPerPair. The binary reader, the layout XML reader and the feature-file
+// compiler all charge against it, and a lookup that would pass it is refused with a line
+// naming the lookup and the budget. It does not grow with the input: a table written with
+// shared pair sets or offsets is smaller than the model it holds, and whatever the model
+// holds within the budget must read back from every writer's output. Real fonts keep up to
+// two million (class-based context rules of an Indic font); three million keep the model
+// and the writers' output (the layout XML document, about 150 bytes a pair, held twice by
+// the UFO writer) within 256 MB.
+inline constexpr uint64_t kMaxModelRecords = 3'000'000;
+// A glyph pair: its record in the model (about a hundred bytes), its line of feature text
+// and its element of the layout XML (a few hundred bytes) take what seven glyphs of a list
+// take. So 428,000 glyph pairs fit, a pair set of 613 shared by 613 first glyphs among them.
+inline constexpr uint64_t kRecordsPerPair = 7;
+constexpr uint64_t pairRecords(uint64_t pairs) { return pairs * kRecordsPerPair; }
 
 // What the language systems of a table keep: each language system, each feature it lists
 // and each lookup index and parameter character of those. The writers spell every one out

@@ -86,6 +86,10 @@ void ReaderState::warn(const std::string& place, const std::string& message) {
   if (warnings.entries().size() < ot::limits::kMaxReadNotes) warnings.add(Severity::kWarning, place, message);
 }
 
+void ReaderState::keepRecords(uint64_t count) {
+  if (!records.take(count)) reject(lookupPlace + ": lookup refused: " + ot::modelBudgetPassed());
+}
+
 void reject(const std::string& why) { throw ot::Exception(ot::Exception::kReadFailed, why); }
 
 void rejectElement(const char* subject, const std::string& why) { reject(std::string(subject) + " " + why); }

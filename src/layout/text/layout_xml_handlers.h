@@ -14,6 +14,7 @@
 #include "layout/glyph_slot.h"
 #include "layout/lookup.h"
 #include "layout/lookup_kind_table.h"
+#include "layout/ot/model_budget.h"
 #include "layout/records.h"
 
 namespace otl {
@@ -52,6 +53,12 @@ struct ReaderState {
 
   // The line of the tag being read.
   uint64_t line = 0;
+  // What the model of the table being read may still hold, and the lookup being read: a
+  // record past the budget refuses the document, naming that lookup.
+  ot::ModelBudget records;
+  std::string lookupPlace;
+  void keepRecords(uint64_t count);
+  void keepPairs(uint64_t count) { keepRecords(ot::limits::pairRecords(count)); }
   // What was read past with a choice made; filed with the layout's reports once the
   // document is read, a bounded number of them.
   Diagnostics warnings;

@@ -40,6 +40,7 @@ class LpMarkXMLParser : public SubtableXMLParser {
         if (!(inCoverage_ == 1 ? markSeen_ : baseSeen_).insert(glyph).second) {
           reject(std::string(v) + " is listed twice in " + coverageName_);
         }
+        state->keepRecords(1);
         (inCoverage_ == 1 ? markGlyphs_ : baseGlyphs_).push_back(glyph);
       }
     } else if (nameIs(name, "Class")) {

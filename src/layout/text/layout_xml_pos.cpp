@@ -25,7 +25,10 @@ class LpSingleXMLParser : public KindParser<LpSingle> {
     }
   }
   void endElement(const char* name) override {
-    if (coverage_.endElement(name)) return;
+    if (coverage_.endElement(name)) {
+      state->keepRecords(coverage_.glyphs.size());
+      return;
+    }
     if (nameIs(name, "Value")) {
       reader_.reset();
     } else {
@@ -64,6 +67,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
     if (coverage_.startElement(name, attributes)) return;
     if (nameIs(name, "PairSet")) {
       pairSet_ = indexAttribute(attributes);
+      seconds_.clear();
     } else if (nameIs(name, "PairValueRecord")) {
       second_ = 0;
       reader_.reset();
@@ -73,6 +77,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
     } else if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
       classDef_ = nameIs(name, "ClassDef1") ? 1 : 2;
     } else if (nameIs(name, "ClassDef") && format == 2) {
+      state->keepRecords(1);
       readClassDefRecord(attributes, classDef_ == 2 ? kind().format2->classDef2 : kind().format2->classDef1);
     } else if (nameIs(name, "Class1Record")) {
       class1_ = indexAttribute(attributes);
@@ -85,7 +90,10 @@ class LpPairXMLParser : public KindParser<LpPair> {
     }
   }
   void endElement(const char* name) override {
-    if (coverage_.endElement(name)) return;
+    if (coverage_.endElement(name)) {
+      state->keepRecords(coverage_.glyphs.size());
+      return;
+    }
     if (nameIs(name, "ClassDef1") || nameIs(name, "ClassDef2")) {
       if (format == 2) keepFirstClassesOf(classDef_ == 2 ? kind().format2->classDef2 : kind().format2->classDef1);
       classDef_ = 0;
@@ -97,7 +105,8 @@ class LpPairXMLParser : public KindParser<LpPair> {
       const bool covered = pairSet_ >= 0 && pairSet_ < static_cast<int64_t>(coverage_.glyphs.size());
       const bool reached = covered && coverage_.firstAt(static_cast<size_t>(pairSet_));
       if (covered && !reached) noteCoveredTwice();
-      if (reached && second_ != 0) {
+      if (reached && second_ != 0 && !secondTwice()) {
+        state->keepPairs(1);
         kind().format1->pairs.emplace_back(coverage_.glyphs[static_cast<size_t>(pairSet_)], second_, pair_.value1,
                                            pair_.value2);
       }
@@ -107,6 +116,7 @@ class LpPairXMLParser : public KindParser<LpPair> {
       const auto& impl = *kind().format2;
       if (class1_ >= 0 && class2_ >= 0 && class1_ <= impl.classDef1.maxClass() &&
           class2_ <= impl.classDef2.maxClass() && !pair_.bothEmpty()) {
+        state->keepPairs(1);
         kind().format2->pairs.emplace_back(static_cast<uint16_t>(class1_), static_cast<uint16_t>(class2_),
                                            pair_.value1, pair_.value2);
       }
@@ -137,7 +147,18 @@ class LpPairXMLParser : public KindParser<LpPair> {
   std::string invalidReason() const override { return formatNotRead(); }
 
  private:
+  // A second glyph given twice in one pair set keeps its first record, as the table reader
+  // keeps it, with its line.
+  bool secondTwice() {
+    if (seconds_.insert(second_).second) return false;
+    if (!notedSecondTwice_) state->warn(place, kSecondGlyphTwice);
+    notedSecondTwice_ = true;
+    return true;
+  }
+
   int classDef_ = 0;
+  GlyphSet seconds_;  // of the pair set being read
+  bool notedSecondTwice_ = false;
   CoverageXMLParser coverage_;
   int64_t pairSet_ = -1, class1_ = -1, class2_ = -1;
   uint32_t second_ = 0;
@@ -160,7 +181,10 @@ class LpCursiveXMLParser : public KindParser<LpCursive> {
     }
   }
   void endElement(const char* name) override {
-    if (coverage_.endElement(name)) return;
+    if (coverage_.endElement(name)) {
+      state->keepRecords(coverage_.glyphs.size());
+      return;
+    }
     if (nameIs(name, "EntryExitRecord")) {
       anchors_.reset();
       kind().records.push_back(std::move(record_));

@@ -230,6 +230,7 @@ class LookupListXMLParser : public LayoutObjectParser {
       return;
     }
     const uint16_t documentIndex = parseU16(index);
+    state->lookupPlace = ReaderState::placeOf(name, state->line) + " (index " + index + ")";
     Lookup* lookup = lookups->createLookup();
     lookup->tableId = tableId;
     (*indexMap)[documentIndex] = lookup->index;
@@ -270,6 +271,7 @@ class TableXMLParser : public LayoutObjectParser {
       features_.features.clear();
       pushHandler(features_);
     } else if (nameIs(name, "LookupList")) {
+      state->records = ot::ModelBudget();
       lookupIndex_.clear();
       lookups_.lookups = &block->lookups;
       lookups_.tableId = tableId;
