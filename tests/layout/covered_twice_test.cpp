@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "layout/layout_fea.h"
+#include "layout/ligature_subst.h"
 #include "layout/lookup_kind.h"
 #include "layout/ot/coverage.h"
 #include "repair_fixture.h"
@@ -43,11 +44,16 @@ std::string pairSet(const std::vector<std::pair<uint16_t, uint16_t>>& pairs) {
   return s.b;
 }
 
-// A LigatureSet of one ligature: `ligature` from the covered glyph and `rest`.
-std::string ligatureSet(uint16_t ligature, const std::vector<uint16_t>& rest) {
+// A LigatureSet: each ligature glyph from the covered glyph and the rest of its components.
+std::string ligatureSet(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& ligatures) {
   Bytes s;
-  s.u16(1).u16(4).u16(ligature).u16(rest.size() + 1);
-  for (uint16_t g : rest) s.u16(g);
+  s.u16(ligatures.size());
+  size_t at = 2 + 2 * ligatures.size();
+  for (const auto& [ligature, rest] : ligatures) s.u16(at), at += 4 + 2 * rest.size();
+  for (const auto& [ligature, rest] : ligatures) {
+    s.u16(ligature).u16(rest.size() + 1);
+    for (uint16_t g : rest) s.u16(g);
+  }
   return s.b;
 }
 
@@ -178,7 +184,7 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
       blocksCase("pair set shared with the later entry", otl::kTableGpos, 2, pairHead, c, {0, 1, 0},
                  {pairSet({{5, 10}}), pairSet({{6, 20}})}),
       blocksCase("ligature sets", otl::kTableGsub, 4, head, c, {0, 1, 2},
-                 {ligatureSet(10, {5}), ligatureSet(11, {6}), ligatureSet(12, {7})}),
+                 {ligatureSet({{10, {5}}}), ligatureSet({{11, {6}}}), ligatureSet({{12, {7}}})}),
       blocksCase("context rule sets", otl::kTableGsub, 5, head, c, {0, 1, 2},
                  {ruleSet({5}, false), ruleSet({6}, false), ruleSet({7, 8}, false)}),
       blocksCase("chained rule sets", otl::kTableGsub, 6, head, c, {0, 1, 2},
@@ -230,6 +236,69 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
     std::istringstream text(twice.text);
     otl::FeaCompileError error;
     EXPECT_TRUE(again.importFeatureFile(text, "Test", false, &error)) << error.message << "\n" << twice.text;
+  }
+}
+
+// A LigatureSet holding one component sequence twice, in a table and in a layout XML
+// document: both rules stay in the layout (the feature text shows the later one as never
+// applying), the table written holds the first only, as an engine applies it, and a line
+// says so.
+TEST(CoveredTwice, SequenceTwiceInALigatureSetIsNamed) {
+  const auto table = [](bool twice) {
+    std::vector<std::pair<uint16_t, std::vector<uint16_t>>> ligatures{{3, {2}}, {5, {2, 4}}};
+    if (twice) ligatures.push_back({4, {2}});
+    return table_bytes::table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
+  };
+  const auto document = [](bool twice) {
+    return std::string("<OTLayout><GSUB><ScriptList><ScriptRecord index=\"0\"><ScriptTag value=\"latn\"/><Script>"
+                       "<DefaultLangSys><FeatureIndex index=\"0\" value=\"0\"/></DefaultLangSys></Script>"
+                       "</ScriptRecord></ScriptList><FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/>"
+                       "<Feature><LookupListIndex index=\"0\" value=\"0\"/></Feature></FeatureRecord></FeatureList>"
+                       "<LookupList><Lookup index=\"0\"><LookupType value=\"4\"/><LookupFlag value=\"0\"/>\n"
+                       "<LigatureSubst index=\"0\"><LigatureSet glyph=\"g1\"><Ligature components=\"g2\" glyph=\"g3\"/>"
+                       "<Ligature components=\"g2,g4\" glyph=\"g5\"/>") +
+           (twice ? "<Ligature components=\"g2\" glyph=\"g4\"/>" : "") +
+           "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>";
+  };
+  const auto glyphs = layout_test::glyphsNamed("g", 16);
+  struct Road {
+    const char* name;
+    std::function<bool(otl::LayoutFea&, bool twice)> read;
+    std::string place;
+  };
+  const std::vector<Road> roads = {
+      {"table",
+       [&](otl::LayoutFea& layout, bool twice) {
+         const std::string bytes = table(twice);
+         ot::BinaryReader reader(bytes);
+         return layout.readBinaryTable(reader, otl::kTableGsub, glyphs);
+       },
+       "GSUB lookup 0 subtable 0"},
+      {"document",
+       [&](otl::LayoutFea& layout, bool twice) {
+         std::istringstream in(document(twice));
+         return layout.loadLayoutXml(in);
+       },
+       "LigatureSubst on line 2 of layout XML document"},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    std::string written[2], text[2];
+    for (bool twice : {false, true}) {
+      vn::Ref<vn::Font> font = layout_test::fontNamed("g", 16);
+      otl::LayoutFea layout(font.get(), "");
+      ASSERT_TRUE(road.read(layout, twice));
+      std::vector<std::string> lines;
+      if (twice) lines.push_back(std::string(otl::kLigatureListedTwice) + ": " + road.place);
+      EXPECT_EQ(layout.takeWarnings(), lines);
+      std::ostringstream table, fea;
+      EXPECT_TRUE(layout.writeBinaryTable(table, otl::kTableGsub, glyphs));
+      EXPECT_TRUE(layout.writeFeatureFile(fea, vn::FeatureWriteOptions{}));
+      written[twice] = table.str();
+      text[twice] = fea.str();
+    }
+    EXPECT_EQ(written[true], written[false]);
+    EXPECT_NE(text[true].find("#       sub \\g1 \\g2 by \\g4;\n"), std::string::npos) << text[true];
   }
 }
 
