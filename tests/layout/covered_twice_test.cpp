@@ -244,57 +244,33 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
 // applying), the table written holds the first only, as an engine applies it, and a line
 // says so.
 TEST(CoveredTwice, SequenceTwiceInALigatureSetIsNamed) {
-  const auto table = [](bool twice) {
-    std::vector<std::pair<uint16_t, std::vector<uint16_t>>> ligatures{{3, {2}}, {5, {2, 4}}};
-    if (twice) ligatures.push_back({4, {2}});
-    return table_bytes::table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
-  };
-  const auto document = [](bool twice) {
-    return std::string("<OTLayout><GSUB><ScriptList><ScriptRecord index=\"0\"><ScriptTag value=\"latn\"/><Script>"
-                       "<DefaultLangSys><FeatureIndex index=\"0\" value=\"0\"/></DefaultLangSys></Script>"
-                       "</ScriptRecord></ScriptList><FeatureList><FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/>"
-                       "<Feature><LookupListIndex index=\"0\" value=\"0\"/></Feature></FeatureRecord></FeatureList>"
-                       "<LookupList><Lookup index=\"0\"><LookupType value=\"4\"/><LookupFlag value=\"0\"/>\n"
-                       "<LigatureSubst index=\"0\"><LigatureSet glyph=\"g1\"><Ligature components=\"g2\" glyph=\"g3\"/>"
-                       "<Ligature components=\"g2,g4\" glyph=\"g5\"/>") +
-           (twice ? "<Ligature components=\"g2\" glyph=\"g4\"/>" : "") +
-           "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>";
-  };
   const auto glyphs = layout_test::glyphsNamed("g", 16);
-  struct Road {
-    const char* name;
-    std::function<bool(otl::LayoutFea&, bool twice)> read;
-    std::string place;
-  };
-  const std::vector<Road> roads = {
-      {"table",
-       [&](otl::LayoutFea& layout, bool twice) {
-         const std::string bytes = table(twice);
-         ot::BinaryReader reader(bytes);
-         return layout.readBinaryTable(reader, otl::kTableGsub, glyphs);
-       },
-       "GSUB lookup 0 subtable 0"},
-      {"document",
-       [&](otl::LayoutFea& layout, bool twice) {
-         std::istringstream in(document(twice));
-         return layout.loadLayoutXml(in);
-       },
-       "LigatureSubst on line 2 of layout XML document"},
-  };
-  for (const Road& road : roads) {
-    SCOPED_TRACE(road.name);
+  for (bool document : {false, true}) {
+    SCOPED_TRACE(document ? "document" : "table");
     std::string written[2], text[2];
     for (bool twice : {false, true}) {
       vn::Ref<vn::Font> font = layout_test::fontNamed("g", 16);
       otl::LayoutFea layout(font.get(), "");
-      ASSERT_TRUE(road.read(layout, twice));
+      std::vector<std::pair<uint16_t, std::vector<uint16_t>>> ligatures{{3, {2}}, {5, {2, 4}}};
+      std::string xml = "<Ligature components=\"g2\" glyph=\"g3\"/><Ligature components=\"g2,g4\" glyph=\"g5\"/>";
+      if (twice) ligatures.push_back({4, {2}}), xml += "<Ligature components=\"g2\" glyph=\"g4\"/>";
+      std::istringstream in(
+          "<OTLayout><GSUB><ScriptList><ScriptRecord><ScriptTag value=\"latn\"/><Script><DefaultLangSys>"
+          "<FeatureIndex value=\"0\"/></DefaultLangSys></Script></ScriptRecord></ScriptList><FeatureList>"
+          "<FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/><Feature><LookupListIndex value=\"0\"/></Feature>"
+          "</FeatureRecord></FeatureList><LookupList><Lookup index=\"0\"><LookupType value=\"4\"/>\n<LigatureSubst>"
+          "<LigatureSet glyph=\"g1\">" + xml + "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>");
+      const std::string bytes = table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
+      ot::BinaryReader reader(bytes);
+      ASSERT_TRUE(document ? layout.loadLayoutXml(in) : layout.readBinaryTable(reader, otl::kTableGsub, glyphs));
       std::vector<std::string> lines;
-      if (twice) lines.push_back(std::string(otl::kLigatureListedTwice) + ": " + road.place);
+      const std::string place = document ? "LigatureSubst on line 2 of layout XML document" : "GSUB lookup 0 subtable 0";
+      if (twice) lines.push_back(std::string(otl::kLigatureListedTwice) + ": " + place);
       EXPECT_EQ(layout.takeWarnings(), lines);
-      std::ostringstream table, fea;
-      EXPECT_TRUE(layout.writeBinaryTable(table, otl::kTableGsub, glyphs));
+      std::ostringstream binary, fea;
+      EXPECT_TRUE(layout.writeBinaryTable(binary, otl::kTableGsub, glyphs));
       EXPECT_TRUE(layout.writeFeatureFile(fea, vn::FeatureWriteOptions{}));
-      written[twice] = table.str();
+      written[twice] = binary.str();
       text[twice] = fea.str();
     }
     EXPECT_EQ(written[true], written[false]);

@@ -4,11 +4,13 @@
 // language systems sharing one table cannot make the model keep more than its bound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "layout/layout_fea.h"
+#include "repair_fixture.h"
 #include "layout/text/layout_xml.h"
 #include "table_bytes.h"
 
@@ -24,10 +26,8 @@ struct Listing {
   uint16_t languages = 0;
 };
 
-std::string languageTag(uint16_t i) {
-  const std::string digits = std::to_string(1000 + i);
-  return "L" + digits.substr(digits.size() - 3);
-}
+// "l" and three letters, in tag order.
+std::string languageTag(uint16_t i) { return {'l', char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)}; }
 
 std::string gsubOf(const Listing& listing) {
   Bytes t;
@@ -146,6 +146,34 @@ TEST(FeatureListing, RepeatedListingsKeepEachLookupOnceAndSharingIsBounded) {
       EXPECT_EQ(outcome.reports.find(kListedAgain) != std::string::npos, c.warned) << outcome.reports;
     }
   }
+}
+
+// A script whose 10,900 languages share its default language system, as fonts covering
+// many languages have it: the feature text states each language system once, in order, and
+// each language as it would state one alone.
+TEST(FeatureListing, ManyLanguagesOfOneScriptAreEachStatedOnce) {
+  const Listing listing{{{0}}, {0}, 10900};
+  vn::Ref<vn::Font> font = layout_test::fontNamed("tio", 10);
+  otl::LayoutFea layout(font.get(), "");
+  const std::string gsub = gsubOf(listing);
+  ot::BinaryReader reader(gsub);
+  ASSERT_TRUE(layout.readBinaryTable(reader, otl::kTableGsub, table_bytes::glyphOrder(10)));
+  std::ostringstream out;
+  ASSERT_TRUE(layout.writeFeatureFile(out, vn::FeatureWriteOptions{}));
+  std::vector<std::string> tags;
+  for (uint16_t i = 0; i < listing.languages; ++i) tags.push_back(languageTag(i));
+  std::string systems = "languagesystem latn dflt; # Latin default\n";
+  for (const auto& tag : tags) systems += "languagesystem latn " + tag + "; # Latin\n";
+  // In the feature block languages stand in the order of their tags read from the end.
+  std::sort(tags.begin(), tags.end(), [](const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+  });
+  std::string block = "    } liga_latn_1;\n";
+  for (const auto& tag : tags) block += "\n    language " + tag + ";\n";
+  const std::string text = out.str();
+  EXPECT_NE(text.find("# Languagesystems: 10901\n"), std::string::npos);
+  EXPECT_NE(text.find("languagesystem DFLT dflt;\n" + systems + "\n"), std::string::npos);
+  EXPECT_NE(text.find(block + "} liga;\n"), std::string::npos);
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ class RecordIndex {
  public:
   explicit RecordIndex(FeatureList& features) : features_(features) {
     for (auto& feature : features) {
-      features_by_tag_[feature->tag.value()] = feature.get();
+      featuresByTag_[feature->tag.value()] = feature.get();
       for (auto& script : feature->scripts) {
         scripts_.try_emplace({feature.get(), script->tag.value()}, script.get());
         for (auto& language : script->languages)
@@ -45,7 +45,7 @@ class RecordIndex {
 
   // Found, or appended to the vector it belongs to.
   FeatureInfo& feature(const ot::Tag& tag) {
-    auto [found, added] = features_by_tag_.try_emplace(tag.value(), nullptr);
+    auto [found, added] = featuresByTag_.try_emplace(tag.value(), nullptr);
     if (added) found->second = features_.emplace_back(std::make_unique<FeatureInfo>(tag)).get();
     return *found->second;
   }
@@ -62,7 +62,7 @@ class RecordIndex {
 
  private:
   FeatureList& features_;
-  std::map<uint32_t, FeatureInfo*> features_by_tag_;
+  std::map<uint32_t, FeatureInfo*> featuresByTag_;
   std::map<std::pair<const FeatureInfo*, uint32_t>, ScriptInfo*> scripts_;
   std::map<std::pair<const ScriptInfo*, uint32_t>, LanguageInfo*> languages_;
 };
@@ -91,13 +91,6 @@ bool lessSets(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, bo
 }  // namespace
 
 bool isTag(const ot::Tag& tag, const char* text) { return tag.sameBytes(ot::Tag::fromString(text)); }
-
-LanguageInfo* ScriptInfo::findLanguage(ot::Tag tag) const {
-  for (const auto& language : languages) {
-    if (language->tag.sameBytes(tag)) return language.get();
-  }
-  return nullptr;
-}
 
 ScriptInfo* FeatureInfo::findScript(ot::Tag tag) const {
   for (const auto& script : scripts) {

@@ -32,7 +32,6 @@ class LanguageInfo : public ot::TagObject {
 class ScriptInfo : public ot::TagObject {
  public:
   using ot::TagObject::TagObject;
-  LanguageInfo* findLanguage(ot::Tag tag) const;
 
   std::vector<std::unique_ptr<LanguageInfo>> languages;
   std::unique_ptr<LanguageInfo> defaults;

@@ -105,15 +105,12 @@ void registerList(LookupInfoMap& lookups, NameNumbers& names, const LayoutTableB
   }
 }
 
-}  // namespace
-
-namespace {
-
-// The name of a record from its users: the feature tags in order, each with the
-// (script, language) pairs under it unless !withScripts, up to a pair of script "DFLT";
-// a script that repeats the one before is left out when `users` holds script runs. Only
-// whether the name passes kMaxNameLength matters once it does: it is cut short there, so
-// that a lookup of thousands of users is named in a few steps each time it gains one.
+// The name of a record from its users: the feature tags in order, each followed (with
+// scripts) by its (script, language) pairs up to one of script "DFLT". Without repeated
+// scripts, a script that repeats the one before is left out, so `users` may hold only the
+// first pair of each run of one script. Once the name passes kMaxNameLength it is cut
+// short there (it is only measured then), so that a lookup of thousands of users is
+// named in a few steps each time it gains one.
 std::string buildLookupName(const std::map<ot::Tag, std::vector<LanguageSystem>>& users, bool withScripts,
                             bool keepRepeatedScripts) {
   std::string text;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <ctime>
-#include <set>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "layout/glyph_slot.h"
