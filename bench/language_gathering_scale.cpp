@@ -9,16 +9,11 @@
 //           name has every language as a user
 // Prints "LANGUAGES MILLISECONDS BYTES": the time of the feature-text writer alone
 // (gathering the language systems, ordering, naming and the text), best of three runs.
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
-#include "layout/layout_fea.h"
-#include "model/font.h"
-#include "model/glyph.h"
-#include "model/object.h"
+#include "fea_text_timing.h"
 
 namespace {
 
@@ -74,33 +69,11 @@ int main(int argc, char** argv) {
   }
   const unsigned long languages = std::strtoul(argv[1], nullptr, 10);
   const bool own = std::string(argv[2]) == "own";
-  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
-  for (const char* name : {".notdef", "g1", "g2"}) {
-    auto* glyph = new vn::Glyph();
-    glyph->name = name;
-    font->appendGlyph(glyph);
-  }
-  otl::LayoutFea layout(font.get(), "");
-  std::istringstream in("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<OTLayout>\n" +
-                        table("GSUB", "liga", languages, own) + table("GPOS", "kern", languages, own) +
-                        "</OTLayout>\n");
-  if (!layout.loadLayoutXml(in)) {
-    std::fprintf(stderr, "the layout document was refused\n");
-    return 1;
-  }
-  double best = -1;
-  size_t bytes = 0;
-  for (int run = 0; run < 3; ++run) {
-    std::ostringstream text;
-    const auto start = std::chrono::steady_clock::now();
-    if (!layout.writeFeatureFile(text, vn::FeatureWriteOptions{})) {
-      std::fprintf(stderr, "the feature text was not written\n");
-      return 1;
-    }
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (best < 0 || ms < best) best = ms;
-    bytes = text.str().size();
-  }
-  std::printf("%lu %.1f %zu\n", languages, best, bytes);
+  const std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<OTLayout>\n" +
+                               table("GSUB", "liga", languages, own) + table("GPOS", "kern", languages, own) +
+                               "</OTLayout>\n";
+  bench::FeaTextTiming timing;
+  if (!bench::timeFeatureText(document, timing)) return 1;
+  std::printf("%lu %.1f %zu\n", languages, timing.milliseconds, timing.bytes);
   return 0;
 }
