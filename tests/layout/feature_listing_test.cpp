@@ -19,11 +19,13 @@ namespace {
 using table_bytes::Bytes;
 
 // One lookup (a single substitution), FeatureList records of tag "liga", and a script
-// "latn" whose DefaultLangSys lists `listed` and is shared by `languages` more languages.
+// "latn" whose DefaultLangSys lists `listed` and is shared by `languages` more languages;
+// in the table, the further scripts share latn's Script table.
 struct Listing {
   std::vector<std::vector<uint16_t>> records;  // each record's LookupList indices
   std::vector<uint16_t> listed;
   uint16_t languages = 0;
+  std::vector<std::string> scripts = {"latn"};
 };
 
 // "l" and three letters, in tag order.
@@ -35,7 +37,9 @@ std::string gsubOf(const Listing& listing) {
   t.u16(1).u16(4).add(table_bytes::lookup(1, 0, {table_bytes::singleSubst({{1, 2}})}));
   t.set16(4, t.b.size());
   const uint16_t langSys = 4 + 6 * listing.languages;
-  t.u16(1).tag("latn").u16(8).u16(langSys).u16(listing.languages);
+  t.u16(listing.scripts.size());
+  for (const auto& script : listing.scripts) t.tag(script.c_str()).u16(2 + 6 * listing.scripts.size());
+  t.u16(langSys).u16(listing.languages);
   for (uint16_t i = 0; i < listing.languages; ++i) t.tag(languageTag(i).c_str()).u16(langSys);
   t.u16(0).u16(0xFFFF).u16(listing.listed.size());
   for (uint16_t index : listing.listed) t.u16(index);
@@ -148,11 +152,11 @@ TEST(FeatureListing, RepeatedListingsKeepEachLookupOnceAndSharingIsBounded) {
   }
 }
 
-// A script whose 10,900 languages share its default language system, as fonts covering
-// many languages have it: the feature text states each language system once, in order, and
-// each language as it would state one alone.
-TEST(FeatureListing, ManyLanguagesOfOneScriptAreEachStatedOnce) {
-  const Listing listing{{{0}}, {0}, 10900};
+// Five scripts sharing one Script table whose 10,900 languages share its default language
+// system, as fonts covering many languages have it: the feature text states each language
+// system once, in order, and each language as it would state one alone.
+TEST(FeatureListing, ManyLanguagesOfSharedScriptsAreEachStatedOnce) {
+  const Listing listing{{{0}}, {0}, 10900, {"latn", "aaan", "aabn", "aacn", "aadn"}};
   vn::Ref<vn::Font> font = layout_test::fontNamed("tio", 10);
   otl::LayoutFea layout(font.get(), "");
   const std::string gsub = gsubOf(listing);
@@ -162,18 +166,26 @@ TEST(FeatureListing, ManyLanguagesOfOneScriptAreEachStatedOnce) {
   ASSERT_TRUE(layout.writeFeatureFile(out, vn::FeatureWriteOptions{}));
   std::vector<std::string> tags;
   for (uint16_t i = 0; i < listing.languages; ++i) tags.push_back(languageTag(i));
-  std::string systems = "languagesystem latn dflt; # Latin default\n";
-  for (const auto& tag : tags) systems += "languagesystem latn " + tag + "; # Latin\n";
+  std::string systems = "languagesystem DFLT dflt;\n";
+  for (const auto& script : listing.scripts) {
+    const std::string name = script == "latn" ? " # Latin" : "";
+    systems += "languagesystem " + script + " dflt;" + name + (name.empty() ? "" : " default") + "\n";
+    for (const auto& tag : tags) systems += "languagesystem " + script + " " + tag + ";" + name + "\n";
+  }
   // In the feature block languages stand in the order of their tags read from the end.
   std::sort(tags.begin(), tags.end(), [](const std::string& a, const std::string& b) {
     return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
   });
-  std::string block = "    } liga_latn_1;\n";
-  for (const auto& tag : tags) block += "\n    language " + tag + ";\n";
+  std::string block;
+  for (const auto& script : listing.scripts) {
+    block += std::string(block.empty() ? "" : "\n") + "  script " + script + ";" + (script == "latn" ? " # Latin" : "") +
+             "\n      lookup gsub_lookup_1;\n";
+    for (size_t i = 0; i < tags.size(); ++i) block += std::string(i ? "\n" : "") + "    language " + tags[i] + ";\n";
+  }
   const std::string text = out.str();
-  EXPECT_NE(text.find("# Languagesystems: 10901\n"), std::string::npos);
-  EXPECT_NE(text.find("languagesystem DFLT dflt;\n" + systems + "\n"), std::string::npos);
-  EXPECT_NE(text.find(block + "} liga;\n"), std::string::npos);
+  EXPECT_NE(text.find("# Languagesystems: 54505\n"), std::string::npos);
+  EXPECT_NE(text.find(systems + "\n"), std::string::npos);
+  EXPECT_NE(text.find("# Lookups: 5\n\n" + block + "} liga;\n"), std::string::npos);
 }
 
 }  // namespace
