@@ -35,8 +35,8 @@ std::string table(const char* tag, const char* feature, unsigned long languages,
   const bool gsub = tag[2] == 'U';
   std::string text = std::string("<") + tag + "><Version value=\"1.0\"/><ScriptList>\n";
   for (unsigned long s = 0; s < kScripts; ++s) {
-    text += "<ScriptRecord index=\"" + std::to_string(s) + "\"><ScriptTag value=\"" + std::string("abcde").substr(s, 1) +
-            "scr\"/><Script><DefaultLangSys>" + langSys(0) + "</DefaultLangSys>\n";
+    text += "<ScriptRecord index=\"" + std::to_string(s) + "\"><ScriptTag value=\"" +
+            std::string("abcde").substr(s, 1) + "scr\"/><Script><DefaultLangSys>" + langSys(0) + "</DefaultLangSys>\n";
     const unsigned long count = languages / kScripts + (s < languages % kScripts ? 1 : 0);
     for (unsigned long l = 0; l < count; ++l) {
       text += "<LangSysRecord index=\"" + std::to_string(l) + "\"><LangSysTag value=\"" + tagOf(l) + "\"/><LangSys>" +
@@ -47,7 +47,8 @@ std::string table(const char* tag, const char* feature, unsigned long languages,
   text += "</ScriptList><FeatureList>\n";
   for (int f = 0; f < 2; ++f) {
     text += "<FeatureRecord index=\"" + std::to_string(f) + "\"><FeatureTag value=\"" + feature +
-            "\"/><Feature><LookupListIndex index=\"0\" value=\"" + std::to_string(f) + "\"/></Feature></FeatureRecord>\n";
+            "\"/><Feature><LookupListIndex index=\"0\" value=\"" + std::to_string(f) +
+            "\"/></Feature></FeatureRecord>\n";
   }
   text += "</FeatureList><LookupList>\n";
   for (int l = 0; l < 2; ++l) {

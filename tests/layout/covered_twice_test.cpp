@@ -259,19 +259,19 @@ TEST(CoveredTwice, SequenceTwiceInALigatureSetIsNamed) {
           "<FeatureIndex value=\"0\"/></DefaultLangSys></Script></ScriptRecord></ScriptList><FeatureList>"
           "<FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/><Feature><LookupListIndex value=\"0\"/></Feature>"
           "</FeatureRecord></FeatureList><LookupList><Lookup index=\"0\"><LookupType value=\"4\"/>\n<LigatureSubst>"
-          "<LigatureSet glyph=\"g1\">" + xml + "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>");
-      const std::string bytes = table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
+          "<LigatureSet glyph=\"g1\">" + xml +
+          "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>");
+      const std::string bytes =
+          table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
       ot::BinaryReader reader(bytes);
       ASSERT_TRUE(document ? layout.loadLayoutXml(in) : layout.readBinaryTable(reader, otl::kTableGsub, glyphs));
-      std::vector<std::string> lines;
-      const std::string place = document ? "LigatureSubst on line 2 of layout XML document" : "GSUB lookup 0 subtable 0";
-      if (twice) lines.push_back(std::string(otl::kLigatureListedTwice) + ": " + place);
-      EXPECT_EQ(layout.takeWarnings(), lines);
+      const std::string place =
+          document ? "LigatureSubst on line 2 of layout XML document" : "GSUB lookup 0 subtable 0";
+      EXPECT_EQ(layout.takeWarnings(), std::vector<std::string>(twice, otl::kLigatureListedTwice + (": " + place)));
       std::ostringstream binary, fea;
       EXPECT_TRUE(layout.writeBinaryTable(binary, otl::kTableGsub, glyphs));
       EXPECT_TRUE(layout.writeFeatureFile(fea, vn::FeatureWriteOptions{}));
-      written[twice] = binary.str();
-      text[twice] = fea.str();
+      written[twice] = binary.str(), text[twice] = fea.str();
     }
     EXPECT_EQ(written[true], written[false]);
     EXPECT_NE(text[true].find("#       sub \\g1 \\g2 by \\g4;\n"), std::string::npos) << text[true];

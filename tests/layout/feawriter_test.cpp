@@ -222,7 +222,8 @@ const Scenario kScenarios[] = {
      "#@ dup = copy.deepcopy(st.ligatures['f'][0]); dup.LigGlyph = 'x'; st.ligatures['f'].append(dup)\n",
      {{"\n#       sub \\f \\i by \\x;\n", 1}, {"\n      sub \\f \\i by \\x;", 0}},
      "OK ", nullptr,
-     "Warning: layout: ligature set lists a component sequence twice; its first entry is used: GSUB lookup 0 subtable 0\n"},
+     "Warning: layout: ligature set lists a component sequence twice; its first entry is used: "
+     "GSUB lookup 0 subtable 0\n"},
     // A glyph with a leading period that the font holds is named like any other.
     {"leading_period",
      "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"
