@@ -6,16 +6,11 @@
 // them is the worst case. Prints "LOOKUPS ENTRIES MILLISECONDS BYTES": the time of the
 // feature-text writer alone (inventory and naming included), the best of three runs.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
-#include "layout/layout_fea.h"
-#include "model/font.h"
-#include "model/glyph.h"
-#include "model/object.h"
+#include "fea_text_timing.h"
 
 namespace {
 
@@ -57,31 +52,8 @@ int main(int argc, char** argv) {
   }
   const unsigned long lookups = std::strtoul(argv[1], nullptr, 10);
   const unsigned long entries = std::max(lookups, std::strtoul(argv[2], nullptr, 10));
-  vn::Ref<vn::Font> font = vn::Ref<vn::Font>::adopt(new vn::Font());
-  for (const char* name : {".notdef", "g1", "g2"}) {
-    auto* glyph = new vn::Glyph();
-    glyph->name = name;
-    font->appendGlyph(glyph);
-  }
-  otl::LayoutFea layout(font.get(), "");
-  std::istringstream in(document(lookups, entries));
-  if (!layout.loadLayoutXml(in)) {
-    std::fprintf(stderr, "the layout document was refused\n");
-    return 1;
-  }
-  double best = -1;
-  size_t bytes = 0;
-  for (int run = 0; run < 3; ++run) {
-    std::ostringstream text;
-    const auto start = std::chrono::steady_clock::now();
-    if (!layout.writeFeatureFile(text, vn::FeatureWriteOptions{})) {
-      std::fprintf(stderr, "the feature text was not written\n");
-      return 1;
-    }
-    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    if (best < 0 || ms < best) best = ms;
-    bytes = text.str().size();
-  }
-  std::printf("%lu %lu %.1f %zu\n", lookups, entries, best, bytes);
+  bench::FeaTextTiming timing;
+  if (!bench::timeFeatureText(document(lookups, entries), timing)) return 1;
+  std::printf("%lu %lu %.1f %zu\n", lookups, entries, timing.milliseconds, timing.bytes);
   return 0;
 }

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 #include <string_view>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "app/limits.h"
 #include "app/zip_library.h"
@@ -254,7 +254,8 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
 
   ArchiveStatus status;
   std::uint64_t total = 0;
-  std::unordered_set<std::string> members;  // unpacked paths of the file entries so far
+  // Unpacked paths of the entries so far: true for a folder member.
+  std::unordered_map<std::string, bool> members;
   const zip_int64_t count = zip.getNumEntries(archive, 0);
   for (zip_int64_t i = 0; status.ok() && i < count; ++i) {
     const auto index = static_cast<zip_uint64_t>(i);
@@ -270,18 +271,22 @@ ArchiveStatus unpackArchive(const InputFile& source, const std::string& destinat
       status = failure(kEntryUnreadable, cannotOpenEntry(name));
       break;
     }
+    // A folder member may repeat a folder; any other member sharing a path with one before
+    // would replace it or be refused by it (a file where a folder is, or the reverse).
+    const bool isFolder = name.back() == '/';
+    const std::string path = unpackedPath(name);
+    const auto [member, fresh] = members.try_emplace(path, isFolder);
+    if (!fresh && !(isFolder && member->second)) {
+      status = failure(kEntryUnreadable, cannotOpenEntry(name) + "\n" + memberTwice(displayName, path));
+      break;
+    }
     try {
       makeFolders(folder, name);
     } catch (...) {
       zip.discard(archive);
       throw;
     }
-    if (name.back() == '/') continue;
-    const std::string path = unpackedPath(name);
-    if (!members.insert(path).second) {
-      status = failure(kEntryUnreadable, cannotOpenEntry(name) + "\n" + memberTwice(displayName, path));
-      break;
-    }
+    if (isFolder) continue;
     if (isSymbolicLink(zip, archive, index)) {
       status.warnings.push_back(linkLeftOut(name));
       continue;

@@ -3,6 +3,7 @@
 #include <iterator>
 #include <list>
 #include <map>
+#include <set>
 #include <ostream>
 #include <unordered_map>
 
@@ -29,6 +30,9 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
     if (!used[i]) continue;
     ot::BinaryReader set = r.window(setOffsets[i]);
     const auto offsets = set.readUInt16Array(set.readUInt16());
+    // Both rules of a sequence given twice stay (the feature text shows the later one as
+    // never applying); an engine, and so our writer, takes the first.
+    std::set<GlyphList> sequences;
     for (uint16_t o : offsets) {
       set.seek(o);
       ligatureGlyphs.push_back(map.idOf(set.readUInt16()));
@@ -41,6 +45,7 @@ void LsLigature::readBinary(ot::BinaryReader& reader, size_t offset, const Looku
       set.keepGlyphs(components + 1u);
       GlyphList sequence{firsts[i]};
       for (uint32_t c = 1; c < components; ++c) sequence.push_back(map.idOf(set.readUInt16()));
+      if (!sequences.insert(sequence).second) r.note(kLigatureListedTwice);
       rules.emplace_back(holder, sequence);
     }
   }

@@ -5,6 +5,10 @@
 
 namespace otl {
 
+// The note when a LigatureSet holds one component sequence twice.
+inline constexpr const char* kLigatureListedTwice =
+    "ligature set lists a component sequence twice; its first entry is used";
+
 class LsLigature : public LookupSubtable {
  public:
   explicit LsLigature(GlyphClassHolder classes)

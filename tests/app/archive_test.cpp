@@ -325,6 +325,9 @@ TEST(Archive, MembersOfOneNameAreRefusedAndLinksLeftOut) {
       {"spelt otherwise", {{"x.ufo//./features.fea", dflt}}, 101, twice, false},
       {"a link of the same name", {{"x.ufo/features.fea", "../x.fea", true}}, 101, twice, false},
       {"a folder entry twice", {{"x.ufo/glyphs/", ""}, {"x.ufo/glyphs/", ""}}, 0, "", true},
+      {"a folder entry of features.fea's path", {{"x.ufo/features.fea/", ""}}, 101, twice, false},
+      {"features.fea after a folder entry of its path", {{"x.ufo/features.fea/", ""}, {"x.ufo/features.fea", dflt}},
+       101, twice, false, true},
       {"a link to a file outside", {{"x.ufo/data/shared.bin", "../../../x.ufoz", true}}, 0, link, true},
       {"a link into the UFO", {{"x.ufo/data/a.glif", "../glyphs/a.glif", true}}, 0, link, true},
       // A family's features.fea kept as a link to its file beside the archive: not read.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "layout/layout_fea.h"
+#include "layout/ligature_subst.h"
 #include "layout/lookup_kind.h"
 #include "layout/ot/coverage.h"
 #include "layout/pair_pos.h"
@@ -45,11 +46,16 @@ std::string pairSet(const std::vector<std::pair<uint16_t, uint16_t>>& pairs) {
   return s.b;
 }
 
-// A LigatureSet of one ligature: `ligature` from the covered glyph and `rest`.
-std::string ligatureSet(uint16_t ligature, const std::vector<uint16_t>& rest) {
+// A LigatureSet: each ligature glyph from the covered glyph and the rest of its components.
+std::string ligatureSet(const std::vector<std::pair<uint16_t, std::vector<uint16_t>>>& ligatures) {
   Bytes s;
-  s.u16(1).u16(4).u16(ligature).u16(rest.size() + 1);
-  for (uint16_t g : rest) s.u16(g);
+  s.u16(ligatures.size());
+  size_t at = 2 + 2 * ligatures.size();
+  for (const auto& [ligature, rest] : ligatures) s.u16(at), at += 4 + 2 * rest.size();
+  for (const auto& [ligature, rest] : ligatures) {
+    s.u16(ligature).u16(rest.size() + 1);
+    for (uint16_t g : rest) s.u16(g);
+  }
   return s.b;
 }
 
@@ -180,7 +186,7 @@ TEST(CoveredTwice, LaterEntryOfAGlyphIsNotKept) {
       blocksCase("pair set shared with the later entry", otl::kTableGpos, 2, pairHead, c, {0, 1, 0},
                  {pairSet({{5, 10}}), pairSet({{6, 20}})}),
       blocksCase("ligature sets", otl::kTableGsub, 4, head, c, {0, 1, 2},
-                 {ligatureSet(10, {5}), ligatureSet(11, {6}), ligatureSet(12, {7})}),
+                 {ligatureSet({{10, {5}}}), ligatureSet({{11, {6}}}), ligatureSet({{12, {7}}})}),
       blocksCase("context rule sets", otl::kTableGsub, 5, head, c, {0, 1, 2},
                  {ruleSet({5}, false), ruleSet({6}, false), ruleSet({7, 8}, false)}),
       blocksCase("chained rule sets", otl::kTableGsub, 6, head, c, {0, 1, 2},
@@ -257,6 +263,45 @@ TEST(CoveredTwice, SecondGlyphGivenTwiceInAPairSetKeepsItsFirstRecord) {
   EXPECT_EQ(twice.lines, (std::vector<std::string>{line + "GPOS lookup 0 subtable 0",
                                                    line + "PairPos on line 1 of layout XML document"}));
   EXPECT_EQ(std::tie(twice.written, twice.text, twiceXml), std::tie(once.written, once.text, onceXml));
+}
+
+// A LigatureSet holding one component sequence twice, in a table and in a layout XML
+// document: both rules stay in the layout (the feature text shows the later one as never
+// applying), the table written holds the first only, as an engine applies it, and a line
+// says so.
+TEST(CoveredTwice, SequenceTwiceInALigatureSetIsNamed) {
+  const auto glyphs = layout_test::glyphsNamed("g", 16);
+  for (bool document : {false, true}) {
+    SCOPED_TRACE(document ? "document" : "table");
+    std::string written[2], text[2];
+    for (bool twice : {false, true}) {
+      vn::Ref<vn::Font> font = layout_test::fontNamed("g", 16);
+      otl::LayoutFea layout(font.get(), "");
+      std::vector<std::pair<uint16_t, std::vector<uint16_t>>> ligatures{{3, {2}}, {5, {2, 4}}};
+      std::string xml = "<Ligature components=\"g2\" glyph=\"g3\"/><Ligature components=\"g2,g4\" glyph=\"g5\"/>";
+      if (twice) ligatures.push_back({4, {2}}), xml += "<Ligature components=\"g2\" glyph=\"g4\"/>";
+      std::istringstream in(
+          "<OTLayout><GSUB><ScriptList><ScriptRecord><ScriptTag value=\"latn\"/><Script><DefaultLangSys>"
+          "<FeatureIndex value=\"0\"/></DefaultLangSys></Script></ScriptRecord></ScriptList><FeatureList>"
+          "<FeatureRecord index=\"0\"><FeatureTag value=\"liga\"/><Feature><LookupListIndex value=\"0\"/></Feature>"
+          "</FeatureRecord></FeatureList><LookupList><Lookup index=\"0\"><LookupType value=\"4\"/>\n<LigatureSubst>"
+          "<LigatureSet glyph=\"g1\">" + xml +
+          "</LigatureSet></LigatureSubst></Lookup></LookupList></GSUB></OTLayout>");
+      const std::string bytes =
+          table({lookup(4, 0, {coveredBlocks(Bytes().u16(1).u16(0), {1}, {0}, {ligatureSet(ligatures)})})});
+      ot::BinaryReader reader(bytes);
+      ASSERT_TRUE(document ? layout.loadLayoutXml(in) : layout.readBinaryTable(reader, otl::kTableGsub, glyphs));
+      const std::string place =
+          document ? "LigatureSubst on line 2 of layout XML document" : "GSUB lookup 0 subtable 0";
+      EXPECT_EQ(layout.takeWarnings(), std::vector<std::string>(twice, otl::kLigatureListedTwice + (": " + place)));
+      std::ostringstream binary, fea;
+      EXPECT_TRUE(layout.writeBinaryTable(binary, otl::kTableGsub, glyphs));
+      EXPECT_TRUE(layout.writeFeatureFile(fea, vn::FeatureWriteOptions{}));
+      written[twice] = binary.str(), text[twice] = fea.str();
+    }
+    EXPECT_EQ(written[true], written[false]);
+    EXPECT_NE(text[true].find("#       sub \\g1 \\g2 by \\g4;\n"), std::string::npos) << text[true];
+  }
 }
 
 }  // namespace

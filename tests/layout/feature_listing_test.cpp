@@ -4,11 +4,13 @@
 // language systems sharing one table cannot make the model keep more than its bound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "layout/layout_fea.h"
+#include "repair_fixture.h"
 #include "layout/text/layout_xml.h"
 #include "table_bytes.h"
 
@@ -17,17 +19,17 @@ namespace {
 using table_bytes::Bytes;
 
 // One lookup (a single substitution), FeatureList records of tag "liga", and a script
-// "latn" whose DefaultLangSys lists `listed` and is shared by `languages` more languages.
+// "latn" whose DefaultLangSys lists `listed` and is shared by `languages` more languages;
+// in the table, the further scripts share latn's Script table.
 struct Listing {
   std::vector<std::vector<uint16_t>> records;  // each record's LookupList indices
   std::vector<uint16_t> listed;
   uint16_t languages = 0;
+  std::vector<std::string> scripts = {"latn"};
 };
 
-std::string languageTag(uint16_t i) {
-  const std::string digits = std::to_string(1000 + i);
-  return "L" + digits.substr(digits.size() - 3);
-}
+// "l" and three letters, in tag order.
+std::string languageTag(uint16_t i) { return {'l', char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)}; }
 
 std::string gsubOf(const Listing& listing) {
   Bytes t;
@@ -35,7 +37,9 @@ std::string gsubOf(const Listing& listing) {
   t.u16(1).u16(4).add(table_bytes::lookup(1, 0, {table_bytes::singleSubst({{1, 2}})}));
   t.set16(4, t.b.size());
   const uint16_t langSys = 4 + 6 * listing.languages;
-  t.u16(1).tag("latn").u16(8).u16(langSys).u16(listing.languages);
+  t.u16(listing.scripts.size());
+  for (const auto& script : listing.scripts) t.tag(script.c_str()).u16(2 + 6 * listing.scripts.size());
+  t.u16(langSys).u16(listing.languages);
   for (uint16_t i = 0; i < listing.languages; ++i) t.tag(languageTag(i).c_str()).u16(langSys);
   t.u16(0).u16(0xFFFF).u16(listing.listed.size());
   for (uint16_t index : listing.listed) t.u16(index);
@@ -146,6 +150,41 @@ TEST(FeatureListing, RepeatedListingsKeepEachLookupOnceAndSharingIsBounded) {
       EXPECT_EQ(outcome.reports.find(kListedAgain) != std::string::npos, c.warned) << outcome.reports;
     }
   }
+}
+
+// Five scripts sharing one Script table whose 10,900 languages share its default language
+// system, as fonts covering many languages have it: the feature text states each language
+// system once, in order, and each language as it would state one alone.
+TEST(FeatureListing, ManyLanguagesOfSharedScriptsAreEachStatedOnce) {
+  const Listing listing{{{0}}, {0}, 10900, {"latn", "aaan", "aabn", "aacn", "aadn"}};
+  vn::Ref<vn::Font> font = layout_test::fontNamed("tio", 10);
+  otl::LayoutFea layout(font.get(), "");
+  const std::string gsub = gsubOf(listing);
+  ot::BinaryReader reader(gsub);
+  ASSERT_TRUE(layout.readBinaryTable(reader, otl::kTableGsub, table_bytes::glyphOrder(10)));
+  std::ostringstream out;
+  ASSERT_TRUE(layout.writeFeatureFile(out, vn::FeatureWriteOptions{}));
+  std::vector<std::string> tags;
+  for (uint16_t i = 0; i < listing.languages; ++i) tags.push_back(languageTag(i));
+  std::string systems = "languagesystem DFLT dflt;\n";
+  for (const auto& script : listing.scripts) {
+    const std::string name = script == "latn" ? " # Latin" : "";
+    systems += "languagesystem " + script + " dflt;" + name + (name.empty() ? "" : " default") + "\n";
+    for (const auto& tag : tags) systems += "languagesystem " + script + " " + tag + ";" + name + "\n";
+  }
+  // In the feature block languages stand in the order of their tags read from the end.
+  std::sort(tags.begin(), tags.end(), [](const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+  });
+  std::string block;
+  for (const auto& script : listing.scripts) {
+    block += std::string(block.empty() ? "" : "\n") + "  script " + script + ";" +
+             (script == "latn" ? " # Latin" : "") + "\n      lookup gsub_lookup_1;\n";
+    for (size_t i = 0; i < tags.size(); ++i) block += std::string(i ? "\n" : "") + "    language " + tags[i] + ";\n";
+  }
+  const std::string parts[] = {"# Languagesystems: 54505\n", systems + "\n", "# Lookups: 5\n\n" + block + "} liga;\n"};
+  for (const std::string& part : parts)
+    EXPECT_NE(out.str().find(part), std::string::npos) << part.substr(0, 80);
 }
 
 }  // namespace

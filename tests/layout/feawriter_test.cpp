@@ -220,7 +220,10 @@ const Scenario kScenarios[] = {
      "languagesystem DFLT dflt;\nfeature liga { sub f i by f_i; sub f l by f_l; } liga;\n"
      "#@ import copy\n#@ st = font['GSUB'].table.LookupList.Lookup[0].SubTable[0]\n"
      "#@ dup = copy.deepcopy(st.ligatures['f'][0]); dup.LigGlyph = 'x'; st.ligatures['f'].append(dup)\n",
-     {{"\n#       sub \\f \\i by \\x;\n", 1}, {"\n      sub \\f \\i by \\x;", 0}}},
+     {{"\n#       sub \\f \\i by \\x;\n", 1}, {"\n      sub \\f \\i by \\x;", 0}},
+     "OK ", nullptr,
+     "Warning: layout: ligature set lists a component sequence twice; its first entry is used: "
+     "GSUB lookup 0 subtable 0\n"},
     // A glyph with a leading period that the font holds is named like any other.
     {"leading_period",
      "languagesystem DFLT dflt;\ntable GDEF { GlyphClassDef [a b .null], , [acute], ; } GDEF;\n"

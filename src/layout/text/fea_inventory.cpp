@@ -28,8 +28,54 @@ const std::vector<uint32_t>& listOf(const LanguageInfo* info, uint32_t tableId) 
   return info ? info->list(tableId) : kNoLookups;
 }
 
-void addSystem(std::vector<LanguageSystem>& systems, const LanguageSystem& system) {
-  if (std::find(systems.begin(), systems.end(), system) == systems.end()) systems.push_back(system);
+// The records of the features gathered so far, found by tag. A script may hold thousands
+// of languages: walking the vectors to find one would make gathering quadratic in them.
+class RecordIndex {
+ public:
+  explicit RecordIndex(FeatureList& features) : features_(features) {
+    for (auto& feature : features) {
+      featuresByTag_[feature->tag.value()] = feature.get();
+      for (auto& script : feature->scripts) {
+        scripts_.try_emplace({feature.get(), script->tag.value()}, script.get());
+        for (auto& language : script->languages)
+          languages_.try_emplace({script.get(), language->tag.value()}, language.get());
+      }
+    }
+  }
+
+  // Found, or appended to the vector it belongs to.
+  FeatureInfo& feature(const ot::Tag& tag) {
+    auto [found, added] = featuresByTag_.try_emplace(tag.value(), nullptr);
+    if (added) found->second = features_.emplace_back(std::make_unique<FeatureInfo>(tag)).get();
+    return *found->second;
+  }
+  ScriptInfo& script(FeatureInfo& feature, const ot::Tag& tag) {
+    auto [found, added] = scripts_.try_emplace({&feature, tag.value()}, nullptr);
+    if (added) found->second = feature.scripts.emplace_back(std::make_unique<ScriptInfo>(tag)).get();
+    return *found->second;
+  }
+  LanguageInfo& language(ScriptInfo& script, const ot::Tag& tag) {
+    auto [found, added] = languages_.try_emplace({&script, tag.value()}, nullptr);
+    if (added) found->second = script.languages.emplace_back(std::make_unique<LanguageInfo>(tag)).get();
+    return *found->second;
+  }
+
+ private:
+  FeatureList& features_;
+  std::map<uint32_t, FeatureInfo*> featuresByTag_;
+  std::map<std::pair<const FeatureInfo*, uint32_t>, ScriptInfo*> scripts_;
+  std::map<std::pair<const ScriptInfo*, uint32_t>, LanguageInfo*> languages_;
+};
+
+// A feature's records by the language system each stands for, the feature-level one apart.
+std::map<std::pair<uint32_t, uint32_t>, const LanguageInfo*> recordsBySystem(const FeatureInfo& feature) {
+  std::map<std::pair<uint32_t, uint32_t>, const LanguageInfo*> records;
+  for (const auto& script : feature.scripts) {
+    if (script->defaults) records.try_emplace({script->tag.value(), ot::kTagDflt}, script->defaults.get());
+    for (const auto& language : script->languages)
+      records.try_emplace({script->tag.value(), language->tag.value()}, language.get());
+  }
+  return records;
 }
 
 bool lessSets(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, bool& decided) {
@@ -46,13 +92,6 @@ bool lessSets(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, bo
 
 bool isTag(const ot::Tag& tag, const char* text) { return tag.sameBytes(ot::Tag::fromString(text)); }
 
-LanguageInfo* ScriptInfo::findLanguage(ot::Tag tag) const {
-  for (const auto& language : languages) {
-    if (language->tag.sameBytes(tag)) return language.get();
-  }
-  return nullptr;
-}
-
 ScriptInfo* FeatureInfo::findScript(ot::Tag tag) const {
   for (const auto& script : scripts) {
     if (script->tag.sameBytes(tag)) return script.get();
@@ -61,26 +100,16 @@ ScriptInfo* FeatureInfo::findScript(ot::Tag tag) const {
 }
 
 void gatherFeatures(uint32_t tableId, const LayoutTableBlock& block, FeatureList& features) {
+  RecordIndex index(features);
   block.forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
-    FeatureInfo* info = nullptr;
-    for (const auto& existing : features) {
-      if (existing->tag.sameBytes(feature.tag)) info = existing.get();
-    }
-    if (!info) info = features.emplace_back(std::make_unique<FeatureInfo>(feature.tag)).get();
+    FeatureInfo& info = index.feature(feature.tag);
     LanguageInfo* target = nullptr;
     const bool defaultLanguage = isDefaultTag(language.tag);
     if (isTag(script.tag, "DFLT") && defaultLanguage) {
-      target = &defaultRecord(info->defaults);
+      target = &defaultRecord(info.defaults);
     } else {
-      ScriptInfo* scriptInfo = info->findScript(script.tag);
-      if (!scriptInfo) scriptInfo = info->scripts.emplace_back(std::make_unique<ScriptInfo>(script.tag)).get();
-      if (defaultLanguage) {
-        target = &defaultRecord(scriptInfo->defaults);
-      } else {
-        target = scriptInfo->findLanguage(language.tag);
-        if (!target)
-          target = scriptInfo->languages.emplace_back(std::make_unique<LanguageInfo>(language.tag)).get();
-      }
+      ScriptInfo& scriptInfo = index.script(info, script.tag);
+      target = defaultLanguage ? &defaultRecord(scriptInfo.defaults) : &index.language(scriptInfo, language.tag);
     }
     auto& list = target->list(tableId);
     list.insert(list.end(), feature.lookups.begin(), feature.lookups.end());
@@ -108,18 +137,24 @@ void sortFeatures(FeatureList& features) {
 }
 
 void placeFeatureLevelLookups(FeatureList& features, const std::vector<LanguageSystem>& systems) {
+  // Every system but DFLT's default needs a record of the feature beginning with its
+  // feature-level lookups (a record missing has none).
+  const size_t checked = static_cast<size_t>(std::count_if(systems.begin(), systems.end(), [](const auto& system) {
+    return !(isTag(system.first, "DFLT") && isDefaultTag(system.second));
+  }));
   for (auto& feature : features) {
     if (!feature->defaults || feature->defaults->empty() || isTag(feature->tag, "aalt")) continue;
-    bool exact = true;
-    for (const auto& [scriptTag, languageTag] : systems) {
+    const auto records = recordsBySystem(*feature);
+    bool exact = records.size() >= checked;
+    for (size_t i = 0; exact && i < systems.size(); ++i) {
+      const auto& [scriptTag, languageTag] = systems[i];
       if (isTag(scriptTag, "DFLT") && isDefaultTag(languageTag)) continue;
-      const ScriptInfo* script = feature->findScript(scriptTag);
-      const LanguageInfo* record = nullptr;
-      if (script) record = isDefaultTag(languageTag) ? script->defaults.get() : script->findLanguage(languageTag);
+      const auto found =
+          records.find({scriptTag.value(), isDefaultTag(languageTag) ? ot::kTagDflt : languageTag.value()});
+      const LanguageInfo* record = found == records.end() ? nullptr : found->second;
       for (uint32_t tableId : {kTableGsub, kTableGpos}) {
         if (!startsWith(listOf(record, tableId), feature->defaults->list(tableId))) exact = false;
       }
-      if (!exact) break;
     }
     if (exact) continue;
     ScriptInfo* dflt = feature->findScript(ot::Tag::fromString("DFLT"));
@@ -191,16 +226,29 @@ void adoptAaltLookups(FeatureList& features) {
 
 std::vector<LanguageSystem> collectLanguageSystems(const FeatureList& features) {
   std::vector<LanguageSystem> systems;
+  LanguageSystemsMet met;
   const ot::Tag dflt = ot::Tag::fromString("dflt");
   for (const auto& feature : features) {
-    if (feature->defaults) addSystem(systems, {ot::Tag::fromString("DFLT"), dflt});
+    if (feature->defaults) met.add(systems, {ot::Tag::fromString("DFLT"), dflt});
     for (const auto& script : feature->scripts) {
-      if (script->defaults) addSystem(systems, {script->tag, dflt});
-      for (const auto& language : script->languages) addSystem(systems, {script->tag, language->tag});
+      if (script->defaults) met.add(systems, {script->tag, dflt});
+      for (const auto& language : script->languages) met.add(systems, {script->tag, language->tag});
     }
   }
   sortLanguageSystems(systems);
   return systems;
+}
+
+uint32_t comparedValue(const ot::Tag& tag) {
+  const uint32_t value = tag.value();
+  for (uint32_t byte = 0xFF000000; byte != 0; byte >>= 8) {
+    if ((value & byte) == 0) return value & ~(byte - 1);
+  }
+  return value;
+}
+
+void LanguageSystemsMet::add(std::vector<LanguageSystem>& systems, const LanguageSystem& system) {
+  if (met_.insert({comparedValue(system.first), comparedValue(system.second)}).second) systems.push_back(system);
 }
 
 void sortLanguageSystems(std::vector<LanguageSystem>& systems) {
@@ -221,6 +269,7 @@ void collectStatistics(const FeatureList& features, FeaStatistics& statistics, F
   statistics = FeaStatistics{};
   counts.clear();
   statistics.languageSystems = collectLanguageSystems(features);
+  std::set<uint32_t> listed[2];  // the tags in gsubFeatures and in gposFeatures
   for (const auto& feature : features) {
     FeatureCount& count = counts[feature->tag];
     auto add = [&](const LanguageInfo* record) {
@@ -230,7 +279,7 @@ void collectStatistics(const FeatureList& features, FeaStatistics& statistics, F
         if (list.empty()) continue;
         count.tableMask |= tableId;
         auto& tags = tableId == kTableGsub ? statistics.gsubFeatures : statistics.gposFeatures;
-        if (std::find(tags.begin(), tags.end(), feature->tag) == tags.end()) tags.push_back(feature->tag);
+        if (listed[tableId - 1].insert(comparedValue(feature->tag)).second) tags.push_back(feature->tag);
         (tableId == kTableGsub ? statistics.gsubReferences : statistics.gposReferences) +=
             static_cast<uint32_t>(list.size());
         count.lookups += static_cast<uint32_t>(list.size());

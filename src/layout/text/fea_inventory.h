@@ -32,7 +32,6 @@ class LanguageInfo : public ot::TagObject {
 class ScriptInfo : public ot::TagObject {
  public:
   using ot::TagObject::TagObject;
-  LanguageInfo* findLanguage(ot::Tag tag) const;
 
   std::vector<std::unique_ptr<LanguageInfo>> languages;
   std::unique_ptr<LanguageInfo> defaults;
@@ -72,6 +71,19 @@ void factorDefaultLookups(FeatureList& features);
 // "aalt" is written once for every language system (compilers register it under each):
 // its feature-level record gathers the lookups of all its records, each once.
 void adoptAaltLookups(FeatureList& features);
+// A tag's value as ot::Tag's == compares tags, as text: what follows a zero byte does not count.
+uint32_t comparedValue(const ot::Tag& tag);
+
+// Appends each language system to a list the first time it is met (a font may hold tens
+// of thousands: looking through the list for each would be quadratic).
+class LanguageSystemsMet {
+ public:
+  void add(std::vector<LanguageSystem>& systems, const LanguageSystem& system);
+
+ private:
+  std::set<std::pair<uint32_t, uint32_t>> met_;
+};
+
 // Every (script, language) a record stands for, sorted as the languagesystem section wants.
 std::vector<LanguageSystem> collectLanguageSystems(const FeatureList& features);
 void collectStatistics(const FeatureList& features, FeaStatistics& statistics, FeatureCounts& counts);

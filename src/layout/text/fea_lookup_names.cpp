@@ -71,7 +71,10 @@ void registerLookupUser(LookupInfoMap& lookups, NameNumbers& names, const Lookup
   LookupInfo& info = *slot;
   info.referenced = info.referenced || referenced;
   auto& pairs = info.users[feature];
-  if (std::find(pairs.begin(), pairs.end(), user) != pairs.end()) return;
+  // Each user's records are visited once, and everything registered for a user is
+  // registered during its visit: a pair listed already is the last one.
+  if (!pairs.empty() && pairs.back() == user) return;
+  if (pairs.empty() || !pairs.back().first.sameBytes(user.first)) info.scriptRuns[feature].push_back(user);
   pairs.push_back(user);
   // Every name carries a number, unique or not.
   info.name = names.name(key, makeLookupName(info));
@@ -102,17 +105,23 @@ void registerList(LookupInfoMap& lookups, NameNumbers& names, const LayoutTableB
   }
 }
 
-}  // namespace
-
-std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts) {
+// The name of a record from its users: the feature tags in order, each followed (with
+// scripts) by its (script, language) pairs up to one of script "DFLT". Without repeated
+// scripts, a script that repeats the one before is left out, so `users` may hold only the
+// first pair of each run of one script. Once the name passes kMaxNameLength it is cut
+// short there (it is only measured then), so that a lookup of thousands of users is
+// named in a few steps each time it gains one.
+std::string buildLookupName(const std::map<ot::Tag, std::vector<LanguageSystem>>& users, bool withScripts,
+                            bool keepRepeatedScripts) {
   std::string text;
   std::optional<ot::Tag> previous;
-  for (const auto& [feature, pairs] : info.users) {
+  for (const auto& [feature, pairs] : users) {
     if (!text.empty()) text += '_';
     // A blank inside a tag (the font's own " RQD") cannot stand in a name.
     for (char c : feature.padded()) {
       if (c != ' ') text += c;
     }
+    if (text.size() > kMaxNameLength) return text;
     if (!withScripts) continue;
     for (const auto& [script, language] : pairs) {
       if (isTag(script, "DFLT")) break;
@@ -125,15 +134,20 @@ std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepR
         trimBlanks(text);
       }
       previous = script;
+      // Each pair adds at least its "_": the text never gets shorter.
+      if (text.size() > kMaxNameLength) return text;
     }
   }
   return text;
 }
 
+}  // namespace
+
 std::string makeLookupName(const LookupInfo& info) {
-  std::string name = buildLookupName(info, true, true);
-  if (name.size() > kMaxNameLength) name = buildLookupName(info, true, false);
-  if (name.size() > kMaxNameLength) name = buildLookupName(info, false, false);
+  std::string name = buildLookupName(info.users, true, true);
+  // Within a run of one script every pair after the first repeats it.
+  if (name.size() > kMaxNameLength) name = buildLookupName(info.scriptRuns, true, false);
+  if (name.size() > kMaxNameLength) name = buildLookupName(info.users, false, false);
   if (name.size() >= kLongName) name = info.tableId == kTableGsub ? "gsub_lookup" : "gpos_lookup";
   return name;
 }

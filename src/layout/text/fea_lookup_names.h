@@ -35,7 +35,11 @@ struct LookupInfo {
   // Its every rule is a one-glyph ligature: written as a single substitution lookup under
   // its own name, which the context rules calling it can name too.
   bool singlesOnly = false;
+  // By feature tag, the (script, language) pairs under which the feature uses the lookup,
+  // in the order registered; and the same with each run of pairs of one script cut to its
+  // first pair (what a name without repeated scripts reads).
   std::map<ot::Tag, std::vector<LanguageSystem>> users;
+  std::map<ot::Tag, std::vector<LanguageSystem>> scriptRuns;
 };
 
 using LookupInfoKey = std::pair<uint32_t, uint32_t>;  // (table id, lookup index)
@@ -45,7 +49,6 @@ using LookupInfoMap = std::map<LookupInfoKey, std::unique_ptr<LookupInfo>>;
 void collectLookupUsers(const FeatureList& features, const LayoutTableBlock& gsub, const LayoutTableBlock& gpos,
                         LookupInfoMap& lookups);
 
-std::string buildLookupName(const LookupInfo& info, bool withScripts, bool keepRepeatedScripts);
 std::string makeLookupName(const LookupInfo& info);
 
 // Named unless inline lookups are allowed and the lookup is used in one place only.

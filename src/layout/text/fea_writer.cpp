@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <ostream>
+#include <set>
 #include <string>
 
 #include "layout/glyph_slot.h"
@@ -10,6 +11,7 @@
 #include "layout/mark_pos.h"
 #include "layout/registry/glyph_name_registry.h"
 #include "layout/tag_registry.h"
+#include "layout/text/fea_inventory.h"
 #include "model/font.h"
 #include "model/numbers.h"
 
@@ -35,10 +37,6 @@ bool languageSystemBefore(const std::pair<ot::Tag, ot::Tag>& a, const std::pair<
   const bool da = isDefaultTag(a.second);
   const bool db = isDefaultTag(b.second);
   return da != db ? da : a.second < b.second;
-}
-
-void addTag(std::vector<ot::Tag>& tags, const ot::Tag& tag) {
-  if (std::find(tags.begin(), tags.end(), tag) == tags.end()) tags.push_back(tag);
 }
 
 void writeFeatureList(std::ostream& out, const char* label, const std::vector<ot::Tag>& tags) {
@@ -105,15 +103,15 @@ void LayoutFeaWriter::writeAll(std::ostream& out) {
 
 void LayoutFeaWriter::gatherFeatures() {
   FeaStatistics& stats = statistics_;
+  LanguageSystemsMet systems;
+  std::set<uint32_t> listed[2];  // the tags in gsubFeatures and in gposFeatures
   for (const LayoutTableBlock* block : {gsub_, gpos_}) {
     const bool isGsub = block == gsub_;
     block->forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
-      const std::pair<ot::Tag, ot::Tag> system{script.tag, language.tag};
-      if (std::find(stats.languageSystems.begin(), stats.languageSystems.end(), system) ==
-          stats.languageSystems.end())
-        stats.languageSystems.push_back(system);
+      systems.add(stats.languageSystems, {script.tag, language.tag});
       if (feature.lookups.empty()) return;
-      addTag(isGsub ? stats.gsubFeatures : stats.gposFeatures, feature.tag);
+      if (listed[isGsub ? 0 : 1].insert(comparedValue(feature.tag)).second)
+        (isGsub ? stats.gsubFeatures : stats.gposFeatures).push_back(feature.tag);
       (isGsub ? stats.gsubReferences : stats.gposReferences) += static_cast<uint32_t>(feature.lookups.size());
     });
   }

@@ -1,5 +1,6 @@
 // Subtable handlers of the layout XML reader: the substitution kinds and the contextual
 // kinds of both tables.
+#include <set>
 #include <string>
 
 #include "layout/context_subst.h"
@@ -128,6 +129,7 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
       // A set of a glyph listed before is never reached: the first set is used.
       laterSet_ = !sets_.insert(first_).second;
       if (laterSet_) noteCoveredTwice();
+      sequences_.clear();
     } else if (nameIs(name, "Ligature") && inSet_ && !laterSet_) {
       for (size_t i = 0; attributes && attributes[i]; i += 2) {
         if (nameIs(attributes[i], "components")) {
@@ -140,6 +142,11 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
           }
           const GlyphList rest = glyphNameList("components", text, "a component");
           sequence.insert(sequence.end(), rest.begin(), rest.end());
+          // Kept as the binary reader keeps it: the writer takes the first, as engines do.
+          if (!sequences_.insert(sequence).second && !notedSequenceTwice_) {
+            notedSequenceTwice_ = true;
+            state->warn(place, kLigatureListedTwice);
+          }
           kind().rules.emplace_back(holder(), sequence);
         } else if (nameIs(attributes[i], "glyph")) {
           ligatures_.push_back(glyphOf(attributes[i + 1]));
@@ -166,6 +173,8 @@ class LsLigatureXMLParser : public KindParser<LsLigature> {
   uint32_t first_ = 0;
   GlyphSet sets_;
   GlyphList ligatures_;
+  std::set<GlyphList> sequences_;  // of the set being read
+  bool notedSequenceTwice_ = false;
 };
 
 class LsReverseChainedContextXMLParser : public KindParser<LsReverseChainedContext> {
