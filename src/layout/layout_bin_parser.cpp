@@ -38,7 +38,7 @@ int32_t LayoutBinParser::readList(ot::BinaryReader& table, uint16_t offset, cons
 }
 
 bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, uint32_t& tableId,
-                            const GlyphIdMap& glyphs) {
+                            const GlyphIdMap& glyphs, uint64_t recordsLeft) {
   block_ = block;
   if (!isValid()) return false;
   featureRecords_.clear();
@@ -48,7 +48,7 @@ bool LayoutBinParser::parse(LayoutTableBlock* block, ot::BinaryReader& reader, u
   unsupported_.clear();
   refusedLookup_ = false;
   table_ = tableName(tableId);
-  reader.startBudget();
+  reader.startBudget(recordsLeft);
   reader.setContext(table_);
   reader.seek(4);  // the version is not looked at
   const uint16_t scriptList = reader.readUInt16();

@@ -46,8 +46,10 @@ class LayoutBinParser {
   // Reads the table into the block. False when there is no block, or when a list could
   // not be read completely (what was read before stays; diagnostics() says where), or
   // when a lookup's kind is not supported. A header that cannot be read throws code 2.
+  // `recordsLeft`: what the model may still hold (layout/ot/limits.h); reader.recordsLeft()
+  // tells what is left after the read.
   [[nodiscard]] bool parse(LayoutTableBlock* block, ot::BinaryReader& reader, uint32_t& tableId,
-                           const GlyphIdMap& glyphs);
+                           const GlyphIdMap& glyphs, uint64_t recordsLeft = ot::limits::kMaxModelRecords);
 
   const Diagnostics& diagnostics() const { return diagnostics_; }
   // Names of the lookup kinds whose subtables could not be carried, one per lookup.

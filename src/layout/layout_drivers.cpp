@@ -188,7 +188,11 @@ bool LayoutFea::readBinaryTable(ot::BinaryReader& reader, uint32_t tableId, cons
     // The read table replaces the old content as a whole.
     std::optional<LayoutTableBlock> fresh;
     if (target->hasFeatures()) fresh.emplace(tableId, &classes);
-    const bool read = parser.parse(fresh ? &*fresh : target, reader, id, map);
+    // The other table's records stay held; what this table held is replaced.
+    const uint64_t otherHeld = recordsHeld_[tableId == kTableGsub ? 1 : 0];
+    const uint64_t recordsLeft = ot::limits::kMaxModelRecords - std::min(otherHeld, ot::limits::kMaxModelRecords);
+    const bool read = parser.parse(fresh ? &*fresh : target, reader, id, map, recordsLeft);
+    recordsHeld_[tableId - 1] = recordsLeft - std::min(recordsLeft, reader.recordsLeft());
     reports.append(parser.diagnostics());
     if (!read) {
       for (const Diagnostic& problem : parser.diagnostics().entries()) {

@@ -33,7 +33,10 @@ const LayoutTableBlock* LayoutFea::block(uint32_t tableId) const {
 }
 
 void LayoutFea::clearTable(uint32_t tableId) {
-  if (auto* target = block(tableId)) target->clear();
+  if (auto* target = block(tableId)) {
+    target->clear();
+    recordsHeld_[tableId - 1] = 0;
+  }
   if (tableId == kTableGdef) gdef_->clear();
 }
 

@@ -147,6 +147,9 @@ class LayoutFea : public vn::LayoutObject {
   // Include names the last compile read: the verbatim text needs them, a written font
   // does not carry them.
   std::vector<std::string> includedFiles_;
+  // Records of the budget the model may hold (layout/ot/limits.h) that the GSUB and the GPOS
+  // read from binary tables hold: the two tables share the one budget.
+  uint64_t recordsHeld_[2] = {0, 0};
 };
 
 // Makes otl::LayoutFea the font model's layout object (the program calls it at start-up).

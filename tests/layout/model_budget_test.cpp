@@ -57,4 +57,25 @@ TEST(ModelBudget, PairsWithinTheBudgetReadBackAndMoreAreRefused) {
   }
 }
 
+// The GSUB and the GPOS of one layout share the budget: 24 subtables of 160 first glyphs
+// kerning a class of 100 fit alone, and so do 60 substitutions of all 3,840 glyphs, but not
+// both together.
+TEST(ModelBudget, TheTablesOfOneLayoutShareIt) {
+  vn::Ref<vn::Font> font = layout_test::fontNamed("g", 3840);
+  std::ostringstream classes, subs, pairs;
+  for (size_t g = 0; g < 3840; ++g) classes << (g ? " g" : "languagesystem DFLT dflt;\n@A = [g") << g;
+  for (size_t g = 0; g < 100; ++g) classes << (g ? " g" : "];\n@B = [g") << g;
+  for (size_t i = 0; i < 60; ++i) subs << "lookup S" << i << " { sub @A by g0; } S" << i << ";\n";
+  for (size_t a = 0; a < 3840; ++a) pairs << (a && a % 160 == 0 ? "subtable;\n" : "") << "enum pos g" << a << " @B -10;\n";
+  for (int tables : {1, 2, 3}) {
+    otl::LayoutFea layout(font.get(), "");
+    std::istringstream in(classes.str() + "];\n" + (tables & 1 ? "feature liga {\n" + subs.str() + "} liga;\n" : "") +
+                          (tables & 2 ? "feature kern {\n" + pairs.str() + "} kern;\n" : ""));
+    otl::FeaCompileError error;
+    EXPECT_EQ(!layout.importFeatureFile(in, "T", false, &error), tables == 3) << tables;
+    EXPECT_EQ(error.message.find("GPOS table could not be read: GPOS lookup 0 subtable 22: lookup refused") != std::string::npos, tables == 3)
+        << error.message;
+  }
+}
+
 }  // namespace

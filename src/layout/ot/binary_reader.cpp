@@ -21,8 +21,9 @@ BinaryReader::BinaryReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 BinaryReader::BinaryReader(std::string_view bytes)
     : bytes_(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) {}
 
-void BinaryReader::startBudget() {
+void BinaryReader::startBudget(uint64_t recordsLeft) {
   budget_ = std::make_shared<ReadBudget>();
+  budget_->records.restore(recordsLeft);
   budget_->left = ot::limits::operationsBudget(bytes_.size());
   budget_->keptLeft = ot::limits::keptBytesBudget(bytes_.size());
   notes_ = std::make_shared<std::vector<ReadNote>>();

@@ -39,8 +39,9 @@ class BinaryReader {
 
   // Gives this reader (and every window opened from it) a fresh operations budget and
   // kept-bytes budget sized for its length, the budget of records the model may hold (see
-  // layout/ot/limits.h) and an empty list of notes.
-  void startBudget();
+  // layout/ot/limits.h), of which `recordsLeft` are still free (the other tables of the
+  // layout hold the rest), and an empty list of notes.
+  void startBudget(uint64_t recordsLeft = limits::kMaxModelRecords);
   // True once the operations or kept-bytes budget has run out: every further step fails.
   bool budgetExhausted() const { return budget_ && (budget_->left == 0 || budget_->keptLeft == 0); }
   // True once a kept record did not fit the model's budget; restoreRecords clears it.

@@ -48,7 +48,8 @@ constexpr uint64_t keptBytesBudget(size_t tableBytes) {
 inline constexpr uint64_t kAllocationBytes = 16;
 constexpr uint64_t heapBytes(uint64_t size) { return size + kAllocationBytes; }
 
-// The budget of records the layout model may hold of one table: every glyph of a kept list
+// The budget of records the layout model of a font may hold, its GSUB and GPOS together (the
+// layout XML reader gives one document the whole of it): every glyph of a kept list
 // (coverages expanded to their glyphs, class definitions, sequences, every context position,
 // each class pair's two classes) counts one, each time it is kept, and every glyph pair
 // counts kRecordsPerPair. The binary reader, the layout XML reader and the feature-file

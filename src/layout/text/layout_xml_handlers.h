@@ -53,7 +53,7 @@ struct ReaderState {
 
   // The line of the tag being read.
   uint64_t line = 0;
-  // What the model of the table being read may still hold, and the lookup being read: a
+  // What the model of the document's tables may still hold, and the lookup being read: a
   // record past the budget refuses the document, naming that lookup.
   ot::ModelBudget records;
   std::string lookupPlace;

@@ -271,7 +271,6 @@ class TableXMLParser : public LayoutObjectParser {
       features_.features.clear();
       pushHandler(features_);
     } else if (nameIs(name, "LookupList")) {
-      state->records = ot::ModelBudget();
       lookupIndex_.clear();
       lookups_.lookups = &block->lookups;
       lookups_.tableId = tableId;
