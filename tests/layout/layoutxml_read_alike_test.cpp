@@ -81,7 +81,7 @@ TEST(LayoutXmlReading, FeatureIndicesNamingNoFeatureAreSkipped) {
   }
 }
 
-// A Lookup without an index is left out, with a line; two Lookup elements of one index
+// A Lookup or a FeatureRecord without an index is left out, with a line; two Lookup elements of one index
 // both become lookups, and calls reach the later one.
 TEST(LayoutXmlReading, LookupsWithoutAnIndexOrWithOneGivenTwice) {
   const std::string first = lookup(1, "<SingleSubst><Substitution in=\"g1\" out=\"g2\"/></SingleSubst>");
@@ -90,6 +90,11 @@ TEST(LayoutXmlReading, LookupsWithoutAnIndexOrWithOneGivenTwice) {
   EXPECT_EQ(expectReadAs("GSUB", first + withoutIndex, first),
             std::vector<std::string>{"Lookup without an index left out: no feature or call reaches it: Lookup on line 1 "
                                      "of layout XML document"});
+  otl::LayoutFea withoutFeature(nullptr, "");
+  ASSERT_TRUE(load(withoutFeature, std::regex_replace(document("GSUB", "test", first), std::regex("FeatureRecord index=\"0\""),
+                                                      "FeatureRecord")));
+  EXPECT_EQ(withoutFeature.reports.formatAll(), "[WARNING] FeatureRecord on line 1 of layout XML document: FeatureRecord "
+                                                "without an index left out: no language system reaches it\n");
 
   const std::string calling = std::regex_replace(
       lookup(6, "<ChainContextSubst Format=\"3\"><InputCoverage><Glyph value=\"g5\"/></InputCoverage>"

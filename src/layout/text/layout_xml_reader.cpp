@@ -123,6 +123,7 @@ class FeatureListXMLParser : public LayoutObjectParser {
     if (nameIs(name, "FeatureRecord")) {
       const char* index = firstAttribute(attributes, "index");
       current_ = index ? static_cast<int32_t>(parseU16(index)) : -1;
+      if (!index) state->warn(ReaderState::placeOf(name, state->line), kFeatureWithoutIndex);
       lookups_.clear();
       tag_ = ot::Tag();
       params_ = FeatureParams();
@@ -156,6 +157,8 @@ class FeatureListXMLParser : public LayoutObjectParser {
   std::map<int32_t, FeatureRecord> features;
 
  private:
+  static constexpr const char* kFeatureWithoutIndex =
+      "FeatureRecord without an index left out: no language system reaches it";
   void readParam(const char* name, const char** attributes) {
     const char* value = ::xml::findAttribute(attributes, "value");
     if (!value) return;
