@@ -2,6 +2,7 @@
 #include "feacompiler/tables/gsub_builder.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "feacompiler/feat_nodes.h"
 #include "feacompiler/tables/misc_modules.h"
@@ -58,6 +59,50 @@ void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
 
 namespace {
 
+// Memory of a block of `bytes` on the heap; the allocator gives no block under 32 bytes.
+uint64_t blockBytes(uint64_t bytes) { return ot::limits::heapBytes(std::max<uint64_t>(bytes, 16)); }
+
+// What a rule record takes: itself (twice, for the list's room to grow) and its glyph lists.
+uint64_t recordBytes(const GsubRule& r) {
+  return 2 * sizeof(GsubRule) + blockBytes(2 * r.target.size()) + blockBytes(2 * r.replacement.size());
+}
+uint64_t recordBytes(const ChainRule& r) {
+  uint64_t bytes = 2 * sizeof(ChainRule) + blockBytes(4 * r.records.size()) + blockBytes(2 * r.substitutes.size());
+  for (const auto* side : {&r.backtrack, &r.input, &r.lookahead}) {
+    bytes += blockBytes(sizeof(std::vector<uint16_t>) * side->size());
+    for (const auto& position : *side) bytes += blockBytes(2 * position.size());
+  }
+  return bytes;
+}
+
+// Charges a record kept until its lookup is built; one past the compiler's bound is fatal.
+template <class Rule>
+void keepRecord(coreContext* g, GSUBContext& h, const Rule& r, uint64_t* pending) {
+  const uint64_t bytes = recordBytes(r);
+  if (pending != nullptr) *pending += bytes;
+  const uint32_t tag = h.cur.feature;
+  char refused[64];
+  std::snprintf(refused, sizeof refused, "GSUB feature '%c%c%c%c': lookup refused", OTL_TAG_ARGS(tag));
+  featTakeRuleBytes(g, bytes, refused);
+}
+
+// Adds a single substitution: a target glyph given again keeps one rule, the later
+// replacement, and the earlier one is noted as dropped.
+void addSingle(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules,
+               std::unordered_map<uint16_t, size_t>& ruleOf, uint16_t target, uint16_t replacement,
+               uint64_t* pending) {
+  auto [at, added] = ruleOf.try_emplace(target, rules.size());
+  if (!added) {
+    GsubRule& old = rules[at->second];
+    gsubNoteDuplicate(g, GSUB_SINGLE_DUPLICATE, h.cur.feature, old);
+    old.replacement[0] = replacement;
+    old.order = h.ruleCounter++;
+    return;
+  }
+  rules.push_back({{target}, {replacement}, h.ruleCounter++});
+  keepRecord(g, h, rules.back(), pending);
+}
+
 // More ligatures than a 16-bit subtable can hold: refused before they are expanded.
 constexpr uint64_t kMaxLigatures = ot::limits::kMaxCompilerOffset16 / 6;
 
@@ -96,14 +141,18 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
     type = 1;
     std::vector<uint16_t> targets = elementGlyphs(marked[0]);
     std::vector<uint16_t> repl = elementGlyphs(replacement);
+    std::unordered_map<uint16_t, size_t> ruleOf;
     for (size_t i = 0; i < targets.size(); ++i) {
       uint16_t r = repl.empty() ? targets[i] : repl[std::min(i, repl.size() - 1)];
-      rules.push_back({{targets[i]}, {r}, 0});
+      addSingle(g, h, rules, ruleOf, targets[i], r, nullptr);
     }
   } else {
     type = 4;
     std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, marked, h.cur.feature);
-    for (auto& s : seqs) rules.push_back({std::move(s), {replacement->gid}, 0});
+    for (auto& s : seqs) {
+      rules.push_back({std::move(s), {replacement->gid}, 0});
+      keepRecord(g, h, rules.back(), nullptr);
+    }
   }
 
   if (!h.anon.empty()) {
@@ -136,7 +185,12 @@ uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<con
         if (!present) added.push_back(r);
       }
       if (fits) {
-        for (auto& r : added) last.rules.push_back(std::move(r));
+        // What is not added goes back: the lookup keeps only the new rules.
+        for (const GsubRule& r : rules) featReleaseRuleBytes(g, recordBytes(r));
+        for (auto& r : added) {
+          last.rules.push_back(std::move(r));
+          keepRecord(g, h, last.rules.back(), nullptr);
+        }
         return last.label;
       }
     }
@@ -188,6 +242,17 @@ void gsubChainAdd(coreContext* g, GSUBContext& h, const GlyphNode* target,
     rule.records.emplace_back(0, gsubAddAnonLookup(g, h, marked, replacement));
   }
   h.chainRules.push_back(std::move(rule));
+  keepRecord(g, h, h.chainRules.back(), &h.ruleBytes);
+}
+
+// Ends the current lookup's rules; their memory goes back (a cleared list would keep it).
+void gsubRulesClear(coreContext* g, GSUBContext& h) {
+  h.rules = {};
+  h.chainRules = {};
+  h.singleRuleOf = {};
+  featReleaseRuleBytes(g, h.ruleBytes);
+  h.ruleBytes = 0;
+  h.breakFlag = false;
 }
 
 }  // namespace
@@ -205,7 +270,7 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       std::vector<uint16_t> repl = elementGlyphs(replacement);
       if (repl.empty()) return;
       for (size_t i = 0; i < targets.size(); ++i) {
-        h.rules.push_back({{targets[i]}, {repl[std::min(i, repl.size() - 1)]}, h.ruleCounter++});
+        addSingle(g, h, h.rules, h.singleRuleOf, targets[i], repl[std::min(i, repl.size() - 1)], &h.ruleBytes);
       }
       break;
     }
@@ -213,17 +278,22 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       std::vector<uint16_t> seq;
       for (const GlyphNode* e = replacement; e != nullptr; e = e->nextSeq) seq.push_back(e->gid);
       h.rules.push_back({{target->gid}, seq, h.ruleCounter++});
+      keepRecord(g, h, h.rules.back(), &h.ruleBytes);
       break;
     }
     case 3:
       h.rules.push_back({{target->gid}, elementGlyphs(replacement), h.ruleCounter++});
+      keepRecord(g, h, h.rules.back(), &h.ruleBytes);
       break;
     case 4: {
       std::vector<const GlyphNode*> elements;
       for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) elements.push_back(e);
       std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, elements, h.cur.feature);
       uint16_t lig = replacement ? replacement->gid : 0;
-      for (auto& s : seqs) h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
+      for (auto& s : seqs) {
+        h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
+        keepRecord(g, h, h.rules.back(), &h.ruleBytes);
+      }
       break;
     }
     case 6:
@@ -243,9 +313,7 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
     return;
   }
   if (g->errorFlag) {
-    h.rules.clear();
-    h.chainRules.clear();
-    h.breakFlag = false;
+    gsubRulesClear(g, h);
     return;
   }
   if (feature != h.cur.feature) {
@@ -287,9 +355,7 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
       break;
   }
   otlBuilderSectionCheck(g, h.b, h.cur.feature);
-  h.rules.clear();
-  h.chainRules.clear();
-  h.breakFlag = false;
+  gsubRulesClear(g, h);
 }
 
 int GSUBFill(coreContext* g) {
