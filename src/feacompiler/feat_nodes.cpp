@@ -19,14 +19,17 @@ constexpr const char* kNodesPassed =
 constexpr size_t kBoundMB = static_cast<size_t>(ot::limits::kMaxGlyphNodeBytes >> 20);
 constexpr uint64_t kBoundBytes = kMaxNodes * sizeof(GlyphNode);
 
-uint64_t nodeBytes(const FeatContext& f) { return f.blocks.size() * kLaterBlock * sizeof(GlyphNode); }
+uint64_t nodeBytes(const FeatContext& f) {
+  return f.blocks.size() * kLaterBlock * sizeof(GlyphNode);
+}
 }  // namespace
 
 void featTakeRuleBytes(coreContext* g, uint64_t bytes, const std::string& refused) {
   FeatContext& f = *g->feat;
   f.ruleBytes += bytes;
   if (nodeBytes(f) + f.ruleBytes <= kBoundBytes) return;
-  featMsg(g, kMsgFatal, "%s: its rules would hold more glyphs than fit beside the glyph nodes, " FEAT_MEMORY_BOUND,
+  featMsg(g, kMsgFatal,
+          "%s: its rules would hold more glyphs than fit beside the glyph nodes, " FEAT_MEMORY_BOUND,
           refused.c_str(), kBoundMB);
 }
 

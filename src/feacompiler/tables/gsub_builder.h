@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -28,12 +29,15 @@ struct GsubRule {
   uint32_t order = 0;
 };
 
+// The rules of an anonymous lookup: target sequence -> replacement glyph, one per target.
+using AnonRules = std::map<std::vector<uint16_t>, uint16_t>;
+
 struct GsubAnonLookup {
   uint16_t type = 0;  // 1 single, 4 ligature
   uint16_t flag = 0;
   uint16_t markSetIndex = 0;
   uint16_t label = 0;
-  std::vector<GsubRule> rules;
+  AnonRules rules;
 };
 
 struct GSUBContext {
