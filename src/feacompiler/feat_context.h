@@ -106,6 +106,8 @@ struct FeatContext {
   std::vector<std::unique_ptr<GlyphNode[]>> blocks;
   size_t blockSize = 0, blockUsed = 0;
   GlyphNode* freeList = nullptr;
+  // Bytes the builders hold of rules not yet built into subtables: they share the nodes' bound.
+  uint64_t ruleBytes = 0;
 
   std::vector<IncludeRecord> includes;
   // Input position in the current file.

@@ -12,7 +12,31 @@ constexpr size_t kFirstBlock = 3000;
 constexpr size_t kLaterBlock = 6000;
 constexpr size_t kRecycleLimit = 100000;
 constexpr const char* kRecycleTimeout = "Vevazer [WARNING]: Timeout in featRecycleNode. Possible error.";
+#define FEAT_MEMORY_BOUND "past the %zu MB the compiler gives them"
+constexpr const char* kNodesPassed =
+    "too many glyph nodes: glyph classes and rule patterns would hold more than %zu glyphs at "
+    "once, " FEAT_MEMORY_BOUND;
+constexpr size_t kBoundMB = static_cast<size_t>(ot::limits::kMaxGlyphNodeBytes >> 20);
+constexpr uint64_t kBoundBytes = kMaxNodes * sizeof(GlyphNode);
+
+uint64_t nodeBytes(const FeatContext& f) {
+  return f.blocks.size() * kLaterBlock * sizeof(GlyphNode);
+}
 }  // namespace
+
+void featTakeRuleBytes(coreContext* g, uint64_t bytes, const std::string& refused) {
+  FeatContext& f = *g->feat;
+  f.ruleBytes += bytes;
+  if (nodeBytes(f) + f.ruleBytes <= kBoundBytes) return;
+  featMsg(g, kMsgFatal,
+          "%s: its rules would hold more glyphs than fit beside the glyph nodes, " FEAT_MEMORY_BOUND,
+          refused.c_str(), kBoundMB);
+}
+
+void featReleaseRuleBytes(coreContext* g, uint64_t bytes) {
+  FeatContext& f = *g->feat;
+  f.ruleBytes -= std::min(bytes, f.ruleBytes);
+}
 
 GlyphNode* featNewNode(coreContext* g) {
   FeatContext& f = *g->feat;
@@ -23,11 +47,8 @@ GlyphNode* featNewNode(coreContext* g) {
   } else {
     if (f.blocks.empty() || f.blockUsed == f.blockSize) {
       size_t size = f.blocks.empty() ? kFirstBlock : kLaterBlock;
-      if (f.blocks.size() * kLaterBlock >= kMaxNodes)
-        featMsg(g, kMsgFatal,
-                "too many glyph nodes: glyph classes and rule patterns would hold more than %zu "
-                "glyphs at once, past the %zu MB the compiler gives them",
-                kMaxNodes, static_cast<size_t>(ot::limits::kMaxGlyphNodeBytes >> 20));
+      if (nodeBytes(f) + f.ruleBytes >= kBoundBytes)
+        featMsg(g, kMsgFatal, kNodesPassed, kMaxNodes, kBoundMB);
       f.blocks.push_back(std::make_unique<GlyphNode[]>(size));
       f.blockSize = size;
       f.blockUsed = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "feacompiler/core_context.h"
@@ -11,6 +12,10 @@
 namespace fea {
 
 GlyphNode* featNewNode(coreContext* g);
+// Rule records a builder keeps until its lookup is built share the nodes' memory bound:
+// taking bytes past it is fatal, the message beginning with `refused`.
+void featTakeRuleBytes(coreContext* g, uint64_t bytes, const std::string& refused);
+void featReleaseRuleBytes(coreContext* g, uint64_t bytes);
 // Puts every node of every element of the pattern back in the pool.
 void featRecycleNode(coreContext* g, GlyphNode* pattern);
 // Copies the class's members after *place; returns the place after the last copy.

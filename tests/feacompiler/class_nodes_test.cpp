@@ -40,6 +40,14 @@ TEST(ClassNodes, NestedAndRepeatedClasses) {
                                   "lookup U { pos @R -1; } U;\nlookup V { pos @R -1; } V;\n" +
                                   "lookup W { pos @R g0 -1; } W;\n} kern;\n"}},
        0, "Vevazer [WARNING]: Timeout in featRecycleNode. Possible error.\n"},
+      // One single substitution of 800,000 copies of ten glyphs keeps ten rules.
+      {"single",
+       {{"main.fea", nested() + "@R = [" + repeat(" @D", 80) + "];\nfeature liga { sub @R by g0; } liga;\n"}},
+       0, ""},
+      // 125 rules of 10,000 ligatures each: their records and the nodes pass the node cap.
+      {"ligatures",
+       {{"main.fea", nested() + "feature liga {\n" + repeat("sub @B @B by g0;\n", 125) + "} liga;\n"}},
+       1, "GSUB feature 'liga': lookup refused: its rules would hold more glyphs than fit beside the "},
   };
   std::vector<std::string> glyphs;
   for (int i = 0; i < 10; ++i) glyphs.push_back("g" + std::to_string(i));

@@ -2,6 +2,7 @@
 #include "feacompiler/tables/gsub_builder.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "feacompiler/feat_nodes.h"
 #include "feacompiler/tables/misc_modules.h"
@@ -58,6 +59,54 @@ void GSUBFeatureNameParam(coreContext* g, uint16_t nameId) {
 
 namespace {
 
+// Memory of a block of `bytes` on the heap; the allocator gives no block under 32 bytes.
+uint64_t blockBytes(uint64_t bytes) { return ot::limits::heapBytes(std::max<uint64_t>(bytes, 16)); }
+
+// What a rule record takes: itself (twice, for the list's room to grow) and its glyph lists.
+uint64_t recordBytes(const GsubRule& r) {
+  return 2 * sizeof(GsubRule) + blockBytes(2 * r.target.size()) +
+         blockBytes(2 * r.replacement.size());
+}
+uint64_t recordBytes(const ChainRule& r) {
+  uint64_t bytes = 2 * sizeof(ChainRule) + blockBytes(4 * r.records.size()) +
+                   blockBytes(2 * r.substitutes.size());
+  for (const auto* side : {&r.backtrack, &r.input, &r.lookahead}) {
+    bytes += blockBytes(sizeof(std::vector<uint16_t>) * side->size());
+    for (const auto& position : *side) bytes += blockBytes(2 * position.size());
+  }
+  return bytes;
+}
+
+std::string lookupRefused(const GSUBContext& h) {
+  char text[64];
+  std::snprintf(text, sizeof text, "GSUB feature '%c%c%c%c': lookup refused",
+                OTL_TAG_ARGS(h.cur.feature));
+  return text;
+}
+
+// Charges a record kept until its lookup is built; one past the compiler's bound is fatal.
+template <class Rule>
+void keepRecord(coreContext* g, GSUBContext& h, const Rule& r) {
+  const uint64_t bytes = recordBytes(r);
+  h.ruleBytes += bytes;
+  featTakeRuleBytes(g, bytes, lookupRefused(h));
+}
+
+// Adds a single substitution: a target glyph given again keeps one rule, the later
+// replacement, and the earlier one is noted as dropped.
+void addSingle(coreContext* g, GSUBContext& h, uint16_t target, uint16_t replacement) {
+  auto [at, added] = h.singleRuleOf.try_emplace(target, h.rules.size());
+  if (!added) {
+    GsubRule& old = h.rules[at->second];
+    gsubNoteDuplicate(g, GSUB_SINGLE_DUPLICATE, h.cur.feature, old);
+    old.replacement[0] = replacement;
+    old.order = h.ruleCounter++;
+    return;
+  }
+  h.rules.push_back({{target}, {replacement}, h.ruleCounter++});
+  keepRecord(g, h, h.rules.back());
+}
+
 // More ligatures than a 16-bit subtable can hold: refused before they are expanded.
 constexpr uint64_t kMaxLigatures = ot::limits::kMaxCompilerOffset16 / 6;
 
@@ -87,60 +136,66 @@ std::vector<std::vector<uint16_t>> ligatureSequences(coreContext* g,
   return seqs;
 }
 
+// Whether an inline replacement's rules can join an anonymous lookup: no target there with
+// another replacement and, for ligatures, no component sequence that is a proper prefix of
+// another (sequences already there with the same replacement are skipped).
+bool anonRulesFit(const AnonRules& there, const AnonRules& rules) {
+  for (const auto& [target, replacement] : rules) {
+    auto at = there.lower_bound(target);
+    if (at != there.end() && at->first == target) {
+      if (at->second != replacement) return false;
+      continue;
+    }
+    // Sequences that start with this one follow it in order.
+    if (at != there.end() && at->first.size() > target.size() &&
+        std::equal(target.begin(), target.end(), at->first.begin()))
+      return false;
+    std::vector<uint16_t> prefix;
+    for (size_t n = 1; n < target.size(); ++n) {
+      prefix.push_back(target[n - 1]);
+      if (there.count(prefix) != 0) return false;
+    }
+  }
+  return true;
+}
+
+// What an anonymous lookup keeps of a rule: a node of its map and the target's glyphs.
+uint64_t anonRecordBytes(const std::vector<uint16_t>& target) {
+  return blockBytes(sizeof(AnonRules::value_type) + 4 * sizeof(void*)) +
+         blockBytes(2 * target.size());
+}
+
 // Stores an inline replacement of a contextual rule in an anonymous lookup; returns its label.
 uint16_t gsubAddAnonLookup(coreContext* g, GSUBContext& h, const std::vector<const GlyphNode*>& marked,
                            const GlyphNode* replacement) {
-  std::vector<GsubRule> rules;
+  AnonRules rules;
   uint16_t type;
   if (marked.size() == 1) {
     type = 1;
     std::vector<uint16_t> targets = elementGlyphs(marked[0]);
     std::vector<uint16_t> repl = elementGlyphs(replacement);
     for (size_t i = 0; i < targets.size(); ++i) {
-      uint16_t r = repl.empty() ? targets[i] : repl[std::min(i, repl.size() - 1)];
-      rules.push_back({{targets[i]}, {r}, 0});
+      rules[{targets[i]}] = repl.empty() ? targets[i] : repl[std::min(i, repl.size() - 1)];
     }
   } else {
     type = 4;
-    std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, marked, h.cur.feature);
-    for (auto& s : seqs) rules.push_back({std::move(s), {replacement->gid}, 0});
+    for (auto& s : ligatureSequences(g, marked, h.cur.feature)) rules[std::move(s)] = replacement->gid;
   }
+  const auto keep = [&](const std::vector<uint16_t>& target) {
+    featTakeRuleBytes(g, anonRecordBytes(target), lookupRefused(h));
+  };
 
   if (!h.anon.empty()) {
     GsubAnonLookup& last = h.anon.back();
-    if (last.type == type && last.flag == h.cur.flag && last.markSetIndex == h.cur.markSetIndex) {
-      bool fits = true;
-      std::vector<GsubRule> added;
-      for (const GsubRule& r : rules) {
-        bool present = false;
-        for (const GsubRule& old : last.rules) {
-          if (type == 1) {
-            if (old.target == r.target) {
-              if (old.replacement != r.replacement) fits = false;
-              present = true;
-            }
-          } else {
-            const auto& a = r.target;
-            const auto& b = old.target;
-            if (a == b) {
-              if (old.replacement != r.replacement) fits = false;
-              present = true;
-            } else {
-              size_t n = std::min(a.size(), b.size());
-              if (std::equal(a.begin(), a.begin() + static_cast<long>(n), b.begin())) fits = false;
-            }
-          }
-          if (!fits) break;
-        }
-        if (!fits) break;
-        if (!present) added.push_back(r);
+    if (last.type == type && last.flag == h.cur.flag && last.markSetIndex == h.cur.markSetIndex &&
+        anonRulesFit(last.rules, rules)) {
+      for (auto& [target, r] : rules) {
+        if (last.rules.emplace(target, r).second) keep(target);
       }
-      if (fits) {
-        for (auto& r : added) last.rules.push_back(std::move(r));
-        return last.label;
-      }
+      return last.label;
     }
   }
+  for (const auto& rule : rules) keep(rule.first);
   GsubAnonLookup a;
   a.type = type;
   a.flag = h.cur.flag;
@@ -188,6 +243,17 @@ void gsubChainAdd(coreContext* g, GSUBContext& h, const GlyphNode* target,
     rule.records.emplace_back(0, gsubAddAnonLookup(g, h, marked, replacement));
   }
   h.chainRules.push_back(std::move(rule));
+  keepRecord(g, h, h.chainRules.back());
+}
+
+// Ends the current lookup's rules; their memory goes back (a cleared list would keep it).
+void gsubRulesClear(coreContext* g, GSUBContext& h) {
+  h.rules = {};
+  h.chainRules = {};
+  h.singleRuleOf = {};
+  featReleaseRuleBytes(g, h.ruleBytes);
+  h.ruleBytes = 0;
+  h.breakFlag = false;
 }
 
 }  // namespace
@@ -205,7 +271,7 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       std::vector<uint16_t> repl = elementGlyphs(replacement);
       if (repl.empty()) return;
       for (size_t i = 0; i < targets.size(); ++i) {
-        h.rules.push_back({{targets[i]}, {repl[std::min(i, repl.size() - 1)]}, h.ruleCounter++});
+        addSingle(g, h, targets[i], repl[std::min(i, repl.size() - 1)]);
       }
       break;
     }
@@ -213,17 +279,22 @@ void GSUBRuleAdd(coreContext* g, GlyphNode* target, GlyphNode* replacement) {
       std::vector<uint16_t> seq;
       for (const GlyphNode* e = replacement; e != nullptr; e = e->nextSeq) seq.push_back(e->gid);
       h.rules.push_back({{target->gid}, seq, h.ruleCounter++});
+      keepRecord(g, h, h.rules.back());
       break;
     }
     case 3:
       h.rules.push_back({{target->gid}, elementGlyphs(replacement), h.ruleCounter++});
+      keepRecord(g, h, h.rules.back());
       break;
     case 4: {
       std::vector<const GlyphNode*> elements;
       for (const GlyphNode* e = target; e != nullptr; e = e->nextSeq) elements.push_back(e);
       std::vector<std::vector<uint16_t>> seqs = ligatureSequences(g, elements, h.cur.feature);
       uint16_t lig = replacement ? replacement->gid : 0;
-      for (auto& s : seqs) h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
+      for (auto& s : seqs) {
+        h.rules.push_back({std::move(s), {lig}, h.ruleCounter++});
+        keepRecord(g, h, h.rules.back());
+      }
       break;
     }
     case 6:
@@ -243,9 +314,7 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
     return;
   }
   if (g->errorFlag) {
-    h.rules.clear();
-    h.chainRules.clear();
-    h.breakFlag = false;
+    gsubRulesClear(g, h);
     return;
   }
   if (feature != h.cur.feature) {
@@ -287,9 +356,7 @@ void GSUBLookupEnd(coreContext* g, uint32_t feature) {
       break;
   }
   otlBuilderSectionCheck(g, h.b, h.cur.feature);
-  h.rules.clear();
-  h.chainRules.clear();
-  h.breakFlag = false;
+  gsubRulesClear(g, h);
 }
 
 int GSUBFill(coreContext* g) {
@@ -303,10 +370,15 @@ int GSUBFill(coreContext* g) {
     h.cur.flag = a.flag;
     h.cur.markSetIndex = a.markSetIndex;
     h.cur.label = a.label;
+    std::vector<GsubRule> rules;
+    while (!a.rules.empty()) {
+      auto rule = a.rules.extract(a.rules.begin());
+      rules.push_back({std::move(rule.key()), {rule.mapped()}, 0});
+    }
     if (a.type == 1) {
-      gsubSingleFill(g, h, a.rules);
+      gsubSingleFill(g, h, rules);
     } else {
-      gsubLigatureFill(g, h, a.rules);
+      gsubLigatureFill(g, h, rules);
     }
   }
   otlBuilderFill(g, h.b);

@@ -7,15 +7,15 @@
 
 namespace fea {
 
-namespace {
-
-void noteDuplicate(coreContext* g, const char* format, uint32_t feature, const GsubRule& r) {
+void gsubNoteDuplicate(coreContext* g, const char* format, uint32_t feature, const GsubRule& r) {
   for (size_t i = 0; i < r.target.size(); ++i) {
     featGlyphNoteAppend(g, r.target[i], i + 1 < r.target.size() ? ' ' : -1);
   }
   std::string text = g->note;
   coreMsg(g, kMsgNote, format, OTL_TAG_ARGS(feature), text.c_str());
 }
+
+namespace {
 
 // Of neighbouring rules that `same` finds alike, the last in text order stays; each one
 // dropped is noted with `format`.
@@ -26,7 +26,7 @@ void keepLastOfAlike(coreContext* g, const GSUBContext& h, std::vector<GsubRule>
   kept.reserve(rules.size());
   for (GsubRule& r : rules) {
     if (!kept.empty() && same(kept.back(), r)) {
-      noteDuplicate(g, format, h.cur.feature, kept.back());
+      gsubNoteDuplicate(g, format, h.cur.feature, kept.back());
       kept.back() = std::move(r);
     } else {
       kept.push_back(std::move(r));
@@ -49,7 +49,7 @@ void dropDuplicateTargets(coreContext* g, const GSUBContext& h, std::vector<Gsub
 
 void gsubSingleFill(coreContext* g, GSUBContext& h, std::vector<GsubRule>& rules) {
   otlBuilderRaiseContext(h.b, 1);
-  dropDuplicateTargets(g, h, rules, "Removing duplicate single substitution in '%c%c%c%c' feature: %s");
+  dropDuplicateTargets(g, h, rules, GSUB_SINGLE_DUPLICATE);
   size_t index = otlBuilderStart(g, h.b, h.cur, false);
   OtlTable* t = otlBuilderSections(g, h.b, index);
   std::vector<uint16_t> targets;

@@ -129,9 +129,10 @@ inline constexpr std::uint64_t kMaxIncludeBytes = std::uint64_t{256} << 20;
 
 // Memory of the compiler's glyph nodes alive at once: every glyph of a named class and of
 // the rule being read takes one, and classes built of copies of classes grow them
-// multiplicatively. Real feature files use a few tens of thousands; this many bytes (over
-// two million nodes) keep a compile that reaches them, with the rest of the program,
-// within 256 MB.
+// multiplicatively. The rule records a builder keeps until it builds their lookup (a glyph
+// of a class may become one) count against the same bytes. Real feature files use a few
+// tens of thousands; this many bytes (over two million nodes) keep a compile that reaches
+// them, with the rest of the program, within 256 MB.
 inline constexpr std::uint64_t kMaxGlyphNodeBytes = std::uint64_t{192} << 20;
 
 // Named lookup blocks of one feature file: their labels are 13-bit numbers.
