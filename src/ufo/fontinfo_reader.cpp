@@ -209,7 +209,11 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
   if (key == "guidelines") {
     // UFO 3 font guidelines: the font's guides, as the older lib entry gives them.
     if (value && nameOf(value) == "array") {
-      readUfo3GuidelineList(PListNode(plist::kArray, value->first_node()), *font_->guideLayer());
+      const bool colourGiven = readUfo3GuidelineList(PListNode(plist::kArray, value->first_node()),
+                                                     *font_->guideLayer());
+      if (colourGiven && warnings_) {
+        warnings_->list(warning::kGuidelineColours, warning::kGuidelineColoursLine, warning::kFontGuidelines);
+      }
     }
     return;
   }

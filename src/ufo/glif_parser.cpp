@@ -392,6 +392,7 @@ void UfoGlyphParser::readGuideline(const char** attributes) {
     if (const char* text = xml::findAttribute(attributes, names[i])) values[i] = readReal(text);
   }
   const char* name = xml::findAttribute(attributes, "name");
+  noteColour(attributes, warning::kGuidelineColours, warning::kGuidelineColoursLine);
   vn::Guide guide;
   auto pointer = [](std::optional<double>& value) { return value ? &*value : nullptr; };
   if (!ufo3Guide(pointer(values[0]), pointer(values[1]), pointer(values[2]),
@@ -409,10 +410,16 @@ void UfoGlyphParser::readAnchor(const char** attributes) {
     if (warnings_) warnings_->report(warning::kAnchors, warning::notCarried("UFO 3 anchors without a name"));
     return;
   }
+  noteColour(attributes, warning::kAnchorColours, warning::notCarried(warning::kAnchorColoursWhat));
   double x = 0.0, y = 0.0;
   readGlyphNumber(xml::findAttribute(attributes, "x"), x);
   readGlyphNumber(xml::findAttribute(attributes, "y"), y);
   addPointLink(x, y, modelText(name, warnings_));
+}
+
+void UfoGlyphParser::noteColour(const char** attributes, const char* kind, const std::string& line) {
+  const char* colour = xml::findAttribute(attributes, "color");
+  if (warnings_ && colour && *colour) warnings_->list(kind, line, glyph_->name);
 }
 
 void UfoGlyphParser::readLibText() {

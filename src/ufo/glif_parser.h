@@ -64,6 +64,9 @@ class UfoGlyphParser : public xml::XmlParser {
   void readGlyphNumber(const char* text, double& target);
   void readAnchor(const char** attributes);
   void readGuideline(const char** attributes);
+  // A UFO 3 "color" that the element's kept form has no place for: the glyph is named on
+  // the line of `kind`.
+  void noteColour(const char** attributes, const char* kind, const std::string& line);
   void finishContour();
   // The glyph's "Body" layer (kept for the rest of the parse: its place does not change).
   vn::Layer& bodyLayer();

@@ -164,7 +164,8 @@ bool ufo3Guide(const double* x, const double* y, const double* angle, std::strin
   return true;
 }
 
-void readUfo3GuidelineList(const PListNode& array, vn::Layer& target) {
+bool readUfo3GuidelineList(const PListNode& array, vn::Layer& target) {
+  bool colourGiven = false;
   for (const PListNode* entry = array.firstChild(); entry; entry = entry->next()) {
     if (entry->type() != plist::kDict) continue;
     std::optional<double> x, y, angle;
@@ -175,12 +176,14 @@ void readUfo3GuidelineList(const PListNode& array, vn::Layer& target) {
       if (key == "y") y = readReal(field->value());
       if (key == "angle") angle = readReal(field->value());
       if (key == "name") name = modelText(field->value(), nullptr);
+      if (key == "color" && !field->value().empty()) colourGiven = true;
     }
     vn::Guide guide;
     if (ufo3Guide(x ? &*x : nullptr, y ? &*y : nullptr, angle ? &*angle : nullptr, std::move(name), guide)) {
       target.guides.push_back(std::move(guide));
     }
   }
+  return colourGiven;
 }
 
 void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph) {

@@ -44,7 +44,8 @@ void readGlyphGuidelines(const std::string& text, vn::Glyph& glyph);
 // when the values do not make a line (nothing given, or a point without an angle).
 bool ufo3Guide(const double* x, const double* y, const double* angle, std::string name, vn::Guide& out);
 // The UFO 3 "guidelines" array of fontinfo.plist (a dict per guideline) into the layer.
-void readUfo3GuidelineList(const PListNode& array, vn::Layer& target);
+// True when a guideline gave a colour, which the guide does not keep.
+[[nodiscard]] bool readUfo3GuidelineList(const PListNode& array, vn::Layer& target);
 
 // "hintSetList" text: stems into the layer's hints, hint sets into its replacement
 // records.

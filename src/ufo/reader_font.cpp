@@ -33,6 +33,7 @@ constexpr const char* kContents = "glyphs/contents.plist";
 constexpr const char* kGlyphsFolder = "glyphs";
 constexpr std::string_view kGlyphFileSuffix = ".glif";
 constexpr const char* kLayerContents = "layercontents.plist";
+constexpr const char* kDefaultLayerInfo = "glyphs/layerinfo.plist";
 constexpr const char* kFeatures = "features.fea";
 constexpr const char* kOpenError = "Error while opening UFO: ";
 constexpr const char* kDict = "dict";
@@ -103,6 +104,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       applyKerning();
       kerning_.clear();
       readLayoutFiles();
+      noteDefaultLayerInfo();
       noteOtherLayers();
       noteDataFiles();
       result = true;
@@ -283,29 +285,53 @@ void UfoFontParser::noteMissingComponents() {
   }
 }
 
-void UfoFontParser::noteOtherLayers() {
-  // The list only names layers the native file does not carry: one that cannot be read
-  // costs their names, not the font.
+bool UfoFontParser::parseNamingList(const char* member, PListDocument& document, std::string& problem) {
+  // Such a list only names what the native file leaves out: one that cannot be read
+  // costs those names, not the font.
   std::string text;
-  std::string unread;
-  bool present = true;
+  problem.clear();
   try {
-    present = parser_->readMember(kLayerContents, text, kMaxPropertyListBytes);
+    if (!parser_->readMember(member, text, kMaxPropertyListBytes)) return false;
   } catch (const MemberError& error) {  // a dangling link, a FIFO, a folder, ...
-    unread = "it " + error.problem();
+    problem = "it " + error.problem();
+    return true;
   }
-  if (!present) return;
+  if (!plistParser_.parseText(std::move(text), document)) {
+    const std::size_t line = plistParser_.errorLine();
+    problem = plistParser_.errorMessage() + (line > 0 ? " at line " + std::to_string(line) : std::string());
+  }
+  return true;
+}
+
+void UfoFontParser::noteDefaultLayerInfo() {
   PListDocument document;
-  const auto parseProblem = [&]() -> std::string {
-    if (!plistParser_.parseText(std::move(text), document)) {
-      const std::size_t line = plistParser_.errorLine();
-      return plistParser_.errorMessage() + (line > 0 ? " at line " + std::to_string(line) : std::string());
+  std::string problem;
+  if (!parseNamingList(kDefaultLayerInfo, document, problem)) return;
+  // Empty or blank, it holds nothing to lose, as the other lists read.
+  if (problem.empty() && !document.rootDict() && holdsData(document)) {
+    problem = "it is not a property list holding a dict";
+  }
+  if (!problem.empty()) {
+    warnings_.report(warning::kDefaultLayerInfo, warning::defaultLayerInfoNotRead(kDefaultLayerInfo, problem));
+    return;
+  }
+  for (const PListEntry& entry : dictEntries(document.rootDict())) {
+    warnings_.list(warning::kDefaultLayerInfo, warning::defaultLayerInfoKeys(kDefaultLayerInfo),
+                   modelText(entry.key, &warnings_));
+  }
+}
+
+void UfoFontParser::noteOtherLayers() {
+  PListDocument document;
+  std::string unread;
+  if (!parseNamingList(kLayerContents, document, unread)) return;
+  if (unread.empty()) {
+    if (!document.firstNode()) {
+      unread = "it is empty";
+    } else if (elementName(document.rootElement()) != kArray) {
+      unread = "it is not a property list holding an array";
     }
-    if (!document.firstNode()) return "it is empty";
-    if (elementName(document.rootElement()) != kArray) return "it is not a property list holding an array";
-    return {};
-  };
-  if (unread.empty()) unread = parseProblem();
+  }
   if (!unread.empty()) {
     warnings_.report(warning::kLayerList, warning::layerListNotRead(kLayerContents, unread));
     return;

@@ -72,6 +72,14 @@ class UfoFontParser {
   // Names the further layers of "layercontents.plist"; a list that cannot be read, in
   // whatever way, is named on a line of its own and the read goes on.
   void noteOtherLayers();
+  // Names the keys of the default layer's "glyphs/layerinfo.plist" (its colour and lib),
+  // which the native file does not carry; as for the layer list, one that cannot be read
+  // is named on a line of its own.
+  void noteDefaultLayerInfo();
+  // Reads and parses a property list that serves only to name what the native file does
+  // not carry. False when the member is absent; otherwise `problem` says why it could not
+  // be read or parsed (empty when it was).
+  bool parseNamingList(const char* member, PListDocument& document, std::string& problem);
   // Files of the "data" folder, which the native file does not carry, named on one line
   // (the layout XML document apart, read with -ttx).
   void noteDataFiles();

@@ -55,6 +55,15 @@ std::string layerListNotRead(const std::string& member, const std::string& why) 
          "); glyph layers other than the default one, which the native format does not carry, are not named";
 }
 
+std::string defaultLayerInfoKeys(const std::string& member) {
+  return notCarried("keys of the default layer's \"" + member + "\"");
+}
+
+std::string defaultLayerInfoNotRead(const std::string& member, const std::string& why) {
+  return "\"" + member + "\" cannot be read (" + why +
+         "); what it holds of the default layer, which the native format does not carry, is not named";
+}
+
 }  // namespace warning
 
 }  // namespace ufo

@@ -78,6 +78,9 @@ inline constexpr const char* kMarkColoursChanged = "mark colours changed";
 inline constexpr const char* kMarkColoursLost = "mark colours lost";
 inline constexpr const char* kDataFiles = "data files";
 inline constexpr const char* kSupplementaryFirst = "supplementary first";
+inline constexpr const char* kGuidelineColours = "guideline colours";
+inline constexpr const char* kAnchorColours = "anchor colours";
+inline constexpr const char* kDefaultLayerInfo = "default layer info";
 // Followed by the file's name: one line per property list.
 inline constexpr const char* kUnreadList = "unread list:";
 inline constexpr const char* kLayerList = "layer list";
@@ -87,6 +90,10 @@ std::string notCarried(const std::string& what);
 std::string listNotRead(const std::string& member);
 // The list of layers, that cannot be read for `why`.
 std::string layerListNotRead(const std::string& member, const std::string& why);
+// The keys of the default layer's information, which the native file does not carry.
+std::string defaultLayerInfoKeys(const std::string& member);
+// The default layer's information, that cannot be read for `why`.
+std::string defaultLayerInfoNotRead(const std::string& member, const std::string& why);
 inline constexpr const char* kUnreadableLibEntryLine = "lib entries that are not well-formed are left out";
 inline constexpr const char* kRoundedCoordinatesLine =
     "contour points that are not whole numbers are rounded to the nearest unit, as the native format holds "
@@ -113,6 +120,12 @@ inline constexpr const char* kDecomposedComponentsLine =
     "components beside contours, transformed or too deep are decomposed into contours, as the native format "
     "cannot hold them as components";
 inline constexpr const char* kDataFilesWhat = "files of the \"data\" folder";
+inline constexpr const char* kAnchorColoursWhat = "colours of UFO 3 anchors";
+// A native guide could hold a colour, but the UFO it goes back to has no place for one.
+inline constexpr const char* kGuidelineColoursLine =
+    "colours of UFO 3 guidelines are left out; the guides themselves are kept";
+// Items of kGuidelineColours that are not a glyph.
+inline constexpr const char* kFontGuidelines = "font";
 inline constexpr const char* kSupplementaryFirstLine =
     "Unicode values from U+10000 up come back after the glyph's other values, as the native format holds them "
     "in a list of their own";
