@@ -50,9 +50,19 @@ std::string listNotRead(const std::string& member) {
   return "\"" + member + "\" is not a property list holding a dict; its content was not read";
 }
 
+namespace {
+
+// A list that serves only to name what the native file leaves out, and what is not named.
+std::string namingListNotRead(const std::string& member, const std::string& why, const char* unnamed) {
+  return "\"" + member + "\" cannot be read (" + why + "); " + unnamed;
+}
+
+}  // namespace
+
 std::string layerListNotRead(const std::string& member, const std::string& why) {
-  return "\"" + member + "\" cannot be read (" + why +
-         "); glyph layers other than the default one, which the native format does not carry, are not named";
+  return namingListNotRead(member, why,
+                           "glyph layers other than the default one, which the native format does not carry, are "
+                           "not named");
 }
 
 std::string defaultLayerInfoKeys(const std::string& member) {
@@ -60,8 +70,8 @@ std::string defaultLayerInfoKeys(const std::string& member) {
 }
 
 std::string defaultLayerInfoNotRead(const std::string& member, const std::string& why) {
-  return "\"" + member + "\" cannot be read (" + why +
-         "); what it holds of the default layer, which the native format does not carry, is not named";
+  return namingListNotRead(member, why,
+                           "what it holds of the default layer, which the native format does not carry, is not named");
 }
 
 }  // namespace warning

@@ -269,7 +269,7 @@ void collectStatistics(const FeatureList& features, FeaStatistics& statistics, F
   statistics = FeaStatistics{};
   counts.clear();
   statistics.languageSystems = collectLanguageSystems(features);
-  std::set<uint32_t> listed[2];  // the tags in gsubFeatures and in gposFeatures
+  FeatureTagsMet listed[2];  // the tags in gsubFeatures and in gposFeatures
   for (const auto& feature : features) {
     FeatureCount& count = counts[feature->tag];
     auto add = [&](const LanguageInfo* record) {
@@ -279,7 +279,7 @@ void collectStatistics(const FeatureList& features, FeaStatistics& statistics, F
         if (list.empty()) continue;
         count.tableMask |= tableId;
         auto& tags = tableId == kTableGsub ? statistics.gsubFeatures : statistics.gposFeatures;
-        if (listed[tableId - 1].insert(comparedValue(feature->tag)).second) tags.push_back(feature->tag);
+        listed[tableId - 1].add(tags, feature->tag);
         (tableId == kTableGsub ? statistics.gsubReferences : statistics.gposReferences) +=
             static_cast<uint32_t>(list.size());
         count.lookups += static_cast<uint32_t>(list.size());

@@ -84,6 +84,17 @@ class LanguageSystemsMet {
   std::set<std::pair<uint32_t, uint32_t>> met_;
 };
 
+// The same for the feature tags of one table's list.
+class FeatureTagsMet {
+ public:
+  void add(std::vector<ot::Tag>& tags, const ot::Tag& tag) {
+    if (met_.insert(comparedValue(tag)).second) tags.push_back(tag);
+  }
+
+ private:
+  std::set<uint32_t> met_;
+};
+
 // Every (script, language) a record stands for, sorted as the languagesystem section wants.
 std::vector<LanguageSystem> collectLanguageSystems(const FeatureList& features);
 void collectStatistics(const FeatureList& features, FeaStatistics& statistics, FeatureCounts& counts);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <ctime>
 #include <ostream>
-#include <set>
 #include <string>
 
 #include "layout/glyph_slot.h"
@@ -104,14 +103,13 @@ void LayoutFeaWriter::writeAll(std::ostream& out) {
 void LayoutFeaWriter::gatherFeatures() {
   FeaStatistics& stats = statistics_;
   LanguageSystemsMet systems;
-  std::set<uint32_t> listed[2];  // the tags in gsubFeatures and in gposFeatures
+  FeatureTagsMet listed[2];  // the tags in gsubFeatures and in gposFeatures
   for (const LayoutTableBlock* block : {gsub_, gpos_}) {
     const bool isGsub = block == gsub_;
     block->forEachFeature([&](const Script& script, const Language& language, const Feature& feature) {
       systems.add(stats.languageSystems, {script.tag, language.tag});
       if (feature.lookups.empty()) return;
-      if (listed[isGsub ? 0 : 1].insert(comparedValue(feature.tag)).second)
-        (isGsub ? stats.gsubFeatures : stats.gposFeatures).push_back(feature.tag);
+      listed[isGsub ? 0 : 1].add(isGsub ? stats.gsubFeatures : stats.gposFeatures, feature.tag);
       (isGsub ? stats.gsubReferences : stats.gposReferences) += static_cast<uint32_t>(feature.lookups.size());
     });
   }
