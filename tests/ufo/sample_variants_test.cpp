@@ -1,12 +1,55 @@
 // Sample.ufo with one change each (a shell command run in the copy), converted to a native
-// file: it converts, with the line that says what the change costs (a FIFO or a folder as
-// the layer list: tests/hostile). A change with a part in braces is made with that part and
-// without it: what the part adds is named on the line, and all else comes out the same.
+// file and back to a UFO: both convert, and the line that says what the change costs is
+// printed on the way (a FIFO or a folder as the layer list: tests/hostile). A change with
+// parts in braces is also made as a plain twin: `{a|b}` stands for `a` in the change and
+// `b` in the twin (`{a}` for nothing there). The line is all that the two runs print
+// differently, and the native files are the same unless the case says otherwise.
+#include <functional>
+
 #include "ufo_fixtures.h"
 
 namespace {
 
 using namespace ufotest;
+namespace fs = std::filesystem;
+
+struct Case {
+  std::string change;
+  std::string line;
+  // False where the braced parts change what the native file holds.
+  bool sameNativeFile = true;
+  // Further checks on the folder of the change (in.ufo, out.qtf, back.ufo).
+  std::function<void(const fs::path&)> check = nullptr;
+};
+
+// The change with each braced part as the change (`twin` false) or the twin has it.
+std::string variant(const std::string& change, bool twin) {
+  std::string out;
+  for (size_t at = 0; at < change.size();) {
+    const size_t open = change.find('{', at);
+    const size_t close = open == std::string::npos ? open : change.find('}', open);
+    if (close == std::string::npos) return out + change.substr(at);
+    const std::string part = change.substr(open + 1, close - open - 1);
+    const size_t bar = part.find('|');
+    out += change.substr(at, open - at) + (twin ? (bar == std::string::npos ? "" : part.substr(bar + 1))
+                                                : part.substr(0, bar));
+    at = close + 1;
+  }
+  return out;
+}
+
+// UFO -> native -> UFO in the folder; both runs' output.
+std::string convertBothWays(const TempFolder& folder, const std::string& change) {
+  const std::string ufo = shellQuote(folder.str() + "/in.ufo");
+  const std::string copy = "cp -r " + shellQuote(TARNWICK_SOURCE_DIR "/tests/data/Sample.ufo") + " " + ufo;
+  EXPECT_EQ(runCommand(copy + " && cd " + ufo + " && " + change, nullptr), 0) << change;
+  const std::string native = shellQuote(folder.str() + "/out.qtf");
+  const ufotest::Run there = tarnwick("-s " + ufo + " " + native);
+  EXPECT_EQ(there.code, 0) << change << "\n" << there.out;
+  const ufotest::Run back = tarnwick("-s " + native + " " + shellQuote(folder.str() + "/back.ufo"));
+  EXPECT_EQ(back.code, 0) << change << "\n" << back.out;
+  return there.out + back.out;
+}
 
 TEST(SampleVariants, ConvertWithTheirLine) {
   const std::string emptyList = "rm glyphs/* && touch glyphs/contents.plist glyphs/";
@@ -14,7 +57,7 @@ TEST(SampleVariants, ConvertWithTheirLine) {
                            "openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>|' fontinfo.plist && ";
   const std::string red = "<key>color</key><string>1,0,0,1</string>";
   const std::string guides = "Warning: colours of UFO 3 guidelines are left out; the guides themselves are kept: ";
-  const std::pair<std::string, std::string> cases[] = {
+  const Case cases[] = {
       {emptyList + ".DS_Store", ""},
       {emptyList + "layerinfo.plist", ""},
       {"ln -s gone layercontents.plist",
@@ -26,33 +69,28 @@ TEST(SampleVariants, ConvertWithTheirLine) {
       {"sed -i 's|<unicode hex=\"004F\"/>|<unicode hex=\"1D400\"/>&|' glyphs/O_.glif",
        "Unicode values from U+10000 up come back after the glyph's other values, as the native format holds them "
        "in a list of their own: O\n"},
-      {"sed -i 's|<advance|<guideline y=\"5\"{ color=\"1,0,0,1\"}/>&|' glyphs/A_.glif", guides + "A\n"},
-      {"sed -i 's|<dict>|&<key>guidelines</key><array><dict><key>y</key><real>5</real>{" + red +
-       "}</dict></array>|' fontinfo.plist", guides + "font\n"},
-      {"sed -i 's|<advance|<anchor x=\"9\" y=\"5\" name=\"top\"{ color=\"1,0,0,1\"}/>&|' glyphs/A_.glif",
+      {ufo3 + "sed -i 's|<advance|<guideline y=\"5\"{ color=\"1,0,0,1\"}/>&|' glyphs/A_.glif", guides + "A\n"},
+      {ufo3 + "sed -i 's|<dict>|&<key>guidelines</key><array><dict><key>y</key><real>5</real>{" + red +
+           "}</dict></array>|' fontinfo.plist",
+       guides + "font\n"},
+      {ufo3 + "sed -i 's|<advance|<anchor x=\"9\" y=\"5\" name=\"top\"{ color=\"1,0,0,1\"}/>&|' glyphs/A_.glif",
        "Warning: colours of UFO 3 anchors are not carried by the native format and are left out: A\n"},
-      {"echo '<plist><dict>{" + red + "<key>lib</key><dict/>}</dict></plist>' > glyphs/layerinfo.plist",
+      {ufo3 + "echo '<plist><dict>{" + red + "<key>lib</key><dict/>}</dict></plist>' > glyphs/layerinfo.plist",
        "Warning: keys of the default layer's \"glyphs/layerinfo.plist\" are not carried by the native format and "
        "are left out: color, lib\n"},
   };
-  const auto convert = [](const TempFolder& folder, const std::string& change) {
-    const std::string ufo = shellQuote(folder.str() + "/in.ufo");
-    const std::string copy = "cp -r " + shellQuote(TARNWICK_SOURCE_DIR "/tests/data/Sample.ufo") + " " + ufo;
-    EXPECT_EQ(runCommand(copy + " && cd " + ufo + " && " + change, nullptr), 0) << change;
-    return tarnwick("-s " + ufo + " " + shellQuote(folder.str() + "/out.qtf"));
-  };
-  for (auto [change, line] : cases) {
-    TempFolder folder, plainFolder;
-    const size_t open = change.find('{'), close = change.find('}');
-    const std::string plain = open == std::string::npos ? "" : ufo3 + std::string(change).erase(open, close + 1 - open);
-    if (!plain.empty()) change = ufo3 + change.erase(close, 1).erase(open, 1);
-    ufotest::Run run = convert(folder, change);
-    EXPECT_EQ(run.code, 0) << change << "\n" << run.out;
-    const size_t found = run.out.find(line);
-    EXPECT_NE(found, std::string::npos) << line << "\n" << run.out;
-    if (plain.empty() || found == std::string::npos) continue;
-    EXPECT_EQ(run.out.erase(found, line.size()), convert(plainFolder, plain).out) << line;
-    EXPECT_TRUE(readFile(folder.path() / "out.qtf") == readFile(plainFolder.path() / "out.qtf")) << line;
+  for (const Case& c : cases) {
+    TempFolder folder, twinFolder;
+    const std::string change = variant(c.change, false);
+    std::string out = convertBothWays(folder, change);
+    const size_t found = out.find(c.line);
+    EXPECT_NE(found, std::string::npos) << change << "\n" << c.line << "\n" << out;
+    if (c.check) c.check(folder.path());
+    if (change == c.change || found == std::string::npos) continue;
+    EXPECT_EQ(out.erase(found, c.line.size()), convertBothWays(twinFolder, variant(c.change, true))) << change;
+    if (c.sameNativeFile) {
+      EXPECT_TRUE(readFile(folder.path() / "out.qtf") == readFile(twinFolder.path() / "out.qtf")) << change;
+    }
   }
 }
 
