@@ -67,6 +67,7 @@ std::string outputExists(const std::string& path) {
   return "Output file \"" + path + "\" exists, cannot overwrite.";
 }
 std::string layoutWarning(const std::string& line) { return "Warning: layout: " + line; }
+std::string warning(const std::string& line) { return "Warning: " + line; }
 std::string outputIsFolder(const std::string& path) {
   return "Output file \"" + path + "\" is a folder, cannot overwrite.";
 }

@@ -41,6 +41,7 @@ std::string destinationNotAccessible(const std::string& folder);
 std::string outputExists(const std::string& path);
 // A line the layout reported, as a warning.
 std::string layoutWarning(const std::string& line);
+std::string warning(const std::string& line);
 // A folder stands where the output file is to be written; it is left untouched.
 std::string outputIsFolder(const std::string& path);
 // A FIFO, socket or device stands where the output is to go; it is left untouched.

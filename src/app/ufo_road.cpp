@@ -92,6 +92,7 @@ int writeNative(RunContext& run, FontStylePair& pair, const std::string& outputP
       std::stringstream buffer(std::ios::in | std::ios::out | std::ios::binary);
       written = writer.write(pair, &optionByte, &buffer);
       failure = writer.failure();
+      for (const std::string& line : writer.warnings()) run.console.line(msg::warning(line));
       const std::string_view bytes = buffer.view();
       stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       stream.flush();

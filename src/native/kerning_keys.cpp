@@ -64,7 +64,7 @@ class EffectiveValues {
 
 }  // namespace
 
-bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out) {
+bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out, SpreadClasses* spreadOut) {
   std::set<GlyphId> glyphsOn[kSides];       // glyphs that pairs use as a glyph side
   std::map<GlyphId, uint32_t> usage;        // class -> the sides pairs use it on
   for (const auto& [key, value] : source.pairs) {
@@ -76,13 +76,19 @@ bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out) {
   }
   if (usage.empty()) return false;
 
-  std::set<GlyphId> spread;  // classes whose pairs go over their members
+  SpreadClasses spread;  // classes whose pairs go over their members
   // The file keeps no pair of value 0, so an exception of 0 under a class pair cannot
-  // stand in it; the classes of its glyph sides are spread, and then no pair is left
-  // that covers the exception's glyph combinations.
+  // stand in it, nor can a value that is 0 once truncated; the classes of its glyph
+  // sides are spread, and then no pair is left that covers the exception's glyph
+  // combinations. (A glyph pair that truncates to 0 with no class pair over it kerns
+  // nothing either way.)
   std::set<GlyphId> zeroGlyphs[kSides];
   for (const auto& [key, value] : source.pairs) {
-    if (value != 0) continue;
+    if (fileKerningValue(value) != 0) continue;
+    if (value != 0 && !key.first.isClass() && !key.second.isClass() &&
+        !source.classPairCovers(key.first.glyph, key.second.glyph)) {
+      continue;
+    }
     if (!key.first.isClass()) zeroGlyphs[0].insert(key.first.glyph);
     if (!key.second.isClass()) zeroGlyphs[1].insert(key.second.glyph);
   }
@@ -92,7 +98,7 @@ bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out) {
       if (!(used & sideBit(side))) continue;
       for (GlyphId member : group->glyphs) {
         if (zeroGlyphs[side].count(member)) {
-          spread.insert(id);
+          spread.emplace(id, SpreadReason::kZeroPair);
           break;
         }
       }
@@ -107,7 +113,7 @@ bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out) {
     // A class on both sides would come back as two classes; one used off its side
     // would change its side.
     if (!group || group->side != used || (used != vn::kSideFirst && used != vn::kSideSecond)) {
-      spread.insert(id);
+      spread.emplace(id, SpreadReason::kBothSides);
       continue;
     }
     const int side = used == vn::kSideFirst ? 0 : 1;
@@ -119,18 +125,19 @@ bool assignKeyGlyphs(const vn::FontKerning& source, vn::FontKerning& out) {
       }
     }
     if (key == 0) {
-      spread.insert(id);
+      spread.emplace(id, SpreadReason::kMembersKernedAlone);
       continue;
     }
     takenKeys[side].insert(key);
     keyOf.emplace(id, key);
   }
+  if (spreadOut) *spreadOut = spread;
   if (keyOf.empty()) return false;
 
   // Members of spread classes become glyph sides; none may be a key on its side (only
   // when classes share glyphs), and the pairs they make must stay within what the file
   // may hold.
-  for (GlyphId id : spread) {
+  for (const auto& [id, reason] : spread) {
     const vn::KerningGlyphGroup* group = source.groups.find(id);
     if (!group) continue;
     for (int side = 0; side < kSides; ++side) {

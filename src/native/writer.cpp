@@ -72,6 +72,7 @@ class Writer::Impl {
   bool write(FontStylePair& pair, uint8_t options, std::ostream& stream);
 
   std::string failure;
+  std::vector<std::string> warnings;
 
  private:
   bool writeGlyphs(RecordWriter& out, vn::Font& font, const KerningPreparation& kerning);
@@ -94,6 +95,7 @@ bool Writer::Impl::write(FontStylePair& pair, uint8_t options, std::ostream& str
     failure = kerning.refusal;
     return false;
   }
+  warnings = std::move(kerning.warnings);
 
   FontInfoExtras extras;
   extras.kerningClassBlock = kerning.kerningClassBlock;
@@ -168,10 +170,13 @@ Writer::~Writer() = default;
 
 bool Writer::write(FontStylePair& pair, const uint8_t* options, std::ostream* out) {
   impl_->failure.clear();
+  impl_->warnings.clear();
   if (!pair.font || !pair.style || !out || !out->good()) return false;
   return impl_->write(pair, options ? *options : 1, *out);
 }
 
 const std::string& Writer::failure() const { return impl_->failure; }
+
+const std::vector<std::string>& Writer::warnings() const { return impl_->warnings; }
 
 }  // namespace qtf

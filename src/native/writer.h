@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "model/font_style_pair.h"
 
@@ -26,6 +27,8 @@ class Writer {
   // Why the last write failed, where the font itself is the cause (a line for the user);
   // empty otherwise.
   const std::string& failure() const;
+  // What the last write changed in the font's form (warning lines without their prefix).
+  const std::vector<std::string>& warnings() const;
 
  private:
   class Impl;

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <set>
 #include <span>
 #include <unordered_map>
 
 #include "layout/registry/glyph_name_registry.h"
+#include "model/first_few.h"
 #include "model/font.h"
 #include "model/numbers.h"
 #include "native/kerning_classes.h"
+#include "native/kerning_keys.h"
 #include "native/limits.h"
 #include "native/stream/stream.h"
 #include "native/tags.h"
@@ -123,9 +126,6 @@ bool groupNamesReadBack(const std::vector<WrittenClass>& classes) {
   return true;
 }
 
-// What a pair carries in the file: its value truncated; 0 is not kept.
-int32_t fileValue(double value) { return vn::saturateInt32(value); }
-
 bool splitsCleanly(const std::string& name) {
   return !name.empty() && name.find_first_of(kMemberSeparators) == std::string::npos && name.back() != kKeyMark;
 }
@@ -215,6 +215,14 @@ class SideAtoms {
   std::vector<size_t> atomStart_;    // set -> its first atom in atoms_; one more at the end
   std::vector<uint32_t> atoms_;
   uint32_t atomCount_ = 0;
+};
+
+// What the check of the written kerning found.
+enum class ReadBack {
+  kFaithful,
+  kTooLarge,         // past the bound on what is written or checked
+  kLayoutClassName,  // a layout glyph class has the written name of a kerning class
+  kDiffers,          // no key glyphs read back as the font kerns
 };
 
 // A pair over two side sets. Lists of them are kept in winning order: of the pairs that
@@ -336,17 +344,17 @@ bool keyedClasses(const std::vector<WrittenClass>& classes, size_t idLimit, Keye
   return true;
 }
 
-// True when the kerning that the reader rebuilds from the written classes and glyph
-// pairs is, glyph pair by glyph pair and after truncation, the font's own kerning.
+// Whether the kerning that the reader rebuilds from the written classes and glyph pairs
+// is, glyph pair by glyph pair and after truncation, the font's own kerning.
 // The reader turns key glyph pairs back into class pairs, and a more specific pair
 // wins over a class pair that covers it; the font's kerning gives each glyph pair the
 // value of the first pair in key order that covers it. Both are compared on pairs of
 // atoms (SideAtoms), never glyph pair by glyph pair.
-bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::vector<FileGlyphPair>& written,
-                         const std::vector<uint8_t>& inFont, const vn::FontKerning& font) {
+ReadBack readsBack(const std::vector<WrittenClass>& classes, const std::vector<FileGlyphPair>& written,
+                   const std::vector<uint8_t>& inFont, const vn::FontKerning& font) {
   const size_t idLimit = inFont.size();
   KeyedClasses keyed[2];
-  if (!keyedClasses(classes, idLimit, keyed)) return false;
+  if (!keyedClasses(classes, idLimit, keyed)) return ReadBack::kDiffers;
 
   SideAtoms firsts(idLimit);
   SideAtoms seconds(idLimit);
@@ -404,14 +412,14 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
     bool secondKnown = false;
     set.firstSet = fontSet(firsts, key.first, firstKnown);
     set.secondSet = fontSet(seconds, key.second, secondKnown);
-    set.value = fileValue(value);
+    set.value = fileKerningValue(value);
     if (firstKnown && secondKnown) expected.push_back(set);
   }
 
   firsts.split();
   seconds.split();
   const uint64_t expectedCount = combinationCount(expected, firsts, seconds);
-  if (expectedCount > kMaxCheckedCombinations) return false;
+  if (expectedCount > kMaxCheckedCombinations) return ReadBack::kTooLarge;
   std::vector<uint32_t> rowPairs(firsts.atomCount(), 0);
   for (const SetPair& pair : expected) {
     const auto secondCount = static_cast<uint32_t>(seconds.atoms(pair.secondSet).size());
@@ -430,15 +438,15 @@ bool readsBackFaithfully(const std::vector<WrittenClass>& classes, const std::ve
     const std::span<const uint32_t> firstAtoms = firsts.atoms(pair.firstSet);
     const std::span<const uint32_t> secondAtoms = seconds.atoms(pair.secondSet);
     const uint64_t combinations = uint64_t{firstAtoms.size()} * secondAtoms.size();
-    if (combinations > budget) return false;
+    if (combinations > budget) return ReadBack::kTooLarge;
     budget -= combinations;
     for (uint32_t a : firstAtoms) {
       for (uint32_t b : secondAtoms) {
-        if (!fontValues.match(a, b, pair.value)) return false;
+        if (!fontValues.match(a, b, pair.value)) return ReadBack::kDiffers;
       }
     }
   }
-  return fontValues.allMatched();
+  return fontValues.allMatched() ? ReadBack::kFaithful : ReadBack::kDiffers;
 }
 
 // Sum over pairs of the glyph combinations they stand for, saturating.
@@ -464,7 +472,7 @@ void expandToFilePairs(const vn::FontKerning& kerning, std::vector<FileGlyphPair
   out.clear();
   out.reserve(expanded.size());
   for (const vn::GlyphPairValue& pair : expanded) {
-    const int32_t value = fileValue(pair.value);
+    const int32_t value = fileKerningValue(pair.value);
     if (value != 0) out.push_back({pair.first, pair.second, value});
   }
 }
@@ -491,6 +499,95 @@ std::string kerningTooLarge() {
   return "Its kerning would take more than " + vn::formatInteger(static_cast<int64_t>(kMaxWrittenGlyphPairs)) +
          " glyph pairs in the native file: a kerning class whose every member is kerned on its own, or whose "
          "glyphs have a zero exception under a class pair, is written as glyph pairs.";
+}
+
+// Warning lines of kerning classes that travel as glyph pairs: the classes are named (the
+// first few, then a count).
+constexpr const char* kSpreadClassesLine =
+    "kerning classes that the native format cannot keep as classes are written as glyph pairs; they come back "
+    "as plain groups, with every pair's value kept";
+constexpr const char* kFlatKerningLine =
+    "; its classes come back as plain groups, with every pair's value kept";
+
+const char* spreadReasonText(SpreadReason reason) {
+  switch (reason) {
+    case SpreadReason::kZeroPair: return "an exception of 0 under a class pair";
+    case SpreadReason::kMembersKernedAlone: return "every member kerned on its own";
+    case SpreadReason::kBothSides: return "a class of both sides";
+  }
+  return "";
+}
+
+std::string flatKerningLine(ReadBack why) {
+  std::string line = "the whole kerning is written as glyph pairs, as ";
+  switch (why) {
+    case ReadBack::kTooLarge:
+      line += "checking its classes would take more than " +
+              vn::formatInteger(static_cast<int64_t>(kMaxCheckedCombinations)) + " glyph combinations";
+      break;
+    case ReadBack::kLayoutClassName:
+      line += "a layout glyph class has the name a kerning class is written under";
+      break;
+    case ReadBack::kFaithful:
+    case ReadBack::kDiffers:
+      line += "no key glyphs can be chosen for its classes that read back as the font kerns";
+      break;
+  }
+  return line + kFlatKerningLine;
+}
+
+// One way of writing the kerning: the classes and glyph pairs that stand for `source`,
+// checked against the font's own kerning.
+ReadBack tryWriting(const vn::FontKerning& source, const vn::FontKerning& fontKerning, uint64_t fontExpandedSize,
+                    const std::vector<uint8_t>& inFont, const std::set<std::string>& featureNames,
+                    std::vector<WrittenClass>& classes, std::vector<FileGlyphPair>& pairs) {
+  classes = classesToWrite(source, true);
+  if (!groupNamesReadBack(classes)) classes = classesToWrite(source, true, KeyedNames::kKeyGlyph);
+  pairs.clear();
+  const uint64_t size = &source == &fontKerning ? fontExpandedSize : expandedSize(source);
+  if (size > kMaxWrittenGlyphPairs) return ReadBack::kTooLarge;
+  // A layout class of the same name would replace a kerning class's definition.
+  for (const WrittenClass& written : classes) {
+    if (featureNames.count(written.name)) return ReadBack::kLayoutClassName;
+  }
+  expandToFilePairs(source, pairs);
+  return readsBack(classes, pairs, inFont, fontKerning);
+}
+
+// Names the font's kerning classes that pairs use and that are written without a key
+// glyph, so that their pairs travel as glyph pairs. `spread` holds why, where known.
+void nameClassesWrittenAsPairs(const vn::FontKerning& fontKerning, const std::vector<WrittenClass>& classes,
+                               ReadBack result, std::optional<SpreadClasses>& spread, KerningPreparation& out) {
+  std::set<std::string> keyed;
+  for (const WrittenClass& written : classes) {
+    if (!written.keyName.empty()) keyed.insert(written.ownName);
+  }
+  std::set<vn::GlyphId> used;
+  fontKerning.usedGroupIds(used);
+  std::vector<vn::GlyphId> named;
+  for (vn::GlyphId id : used) {
+    const vn::KerningGlyphGroup* group = fontKerning.groups.find(id);
+    if (group && group->side != vn::kSideNone && !keyed.count(otl::glyphNameById(id))) named.push_back(id);
+  }
+  if (named.empty()) return;
+  if (!spread) {
+    vn::FontKerning scratch;
+    spread.emplace();
+    (void)assignKeyGlyphs(fontKerning, scratch, &*spread);
+  }
+  // Flat for want of keys, but each class has a reason of its own to go so: the same
+  // as when only those classes go.
+  const bool eachHasReason = std::all_of(named.begin(), named.end(), [&](vn::GlyphId id) { return spread->count(id); });
+  const bool whole = result != ReadBack::kFaithful && !(result == ReadBack::kDiffers && eachHasReason);
+  std::vector<std::string> items;
+  for (vn::GlyphId id : named) {
+    std::string item = otl::glyphNameById(id);
+    const auto reason = spread->find(id);
+    if (!whole && reason != spread->end()) item += std::string(" (") + spreadReasonText(reason->second) + ")";
+    items.push_back(std::move(item));
+  }
+  out.warnings.push_back((whole ? flatKerningLine(result) : std::string(kSpreadClassesLine)) + ": " +
+                         vn::firstFewWithCount(items));
 }
 
 }  // namespace
@@ -524,24 +621,35 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
     featureNames.insert(entry.name);
   }
 
-  std::vector<WrittenClass> classes = classesToWrite(source, true);
-  if (!groupNamesReadBack(classes)) classes = classesToWrite(source, true, KeyedNames::kKeyGlyph);
-  out.glyphKerning.clear();
   out.refusal.clear();
+  out.warnings.clear();
   const uint64_t fontExpandedSize = expandedSize(fontKerning);
-  bool faithful = (&source == &fontKerning ? fontExpandedSize : expandedSize(source)) <= kMaxWrittenGlyphPairs;
-  // A layout class of the same name would replace a kerning class's definition.
-  for (const WrittenClass& written : classes) {
-    if (featureNames.count(written.name)) faithful = false;
+  std::vector<WrittenClass> classes;
+  ReadBack result =
+      tryWriting(source, fontKerning, fontExpandedSize, inFont, featureNames, classes, out.glyphKerning);
+  // The font's own expansion, kept for the flat form.
+  const bool fontExpanded = &source == &fontKerning && !out.glyphKerning.empty();
+  std::optional<SpreadClasses> spread;
+  if (result != ReadBack::kFaithful) {
+    // The font's own classes, each with a key glyph that no pair uses on its own, and
+    // those that cannot have one (an exception of 0 under a class pair, ...) spread over
+    // their members: the other classes stay classes.
+    vn::FontKerning keyed;
+    vn::FontKerning keyPairs;
+    spread.emplace();
+    if (assignKeyGlyphs(fontKerning, keyed, &*spread) && keyGlyphPairs(keyed, keyPairs)) {
+      std::vector<WrittenClass> keyedClasses;
+      std::vector<FileGlyphPair> pairs;
+      if (tryWriting(keyPairs, fontKerning, fontExpandedSize, inFont, featureNames, keyedClasses, pairs) ==
+          ReadBack::kFaithful) {
+        result = ReadBack::kFaithful;
+        classes = std::move(keyedClasses);
+        out.glyphKerning = std::move(pairs);
+      }
+    }
   }
-  bool fontExpanded = false;
-  if (faithful) {
-    expandToFilePairs(source, out.glyphKerning);
-    fontExpanded = &source == &fontKerning;
-    faithful = readsBackFaithfully(classes, out.glyphKerning, inFont, fontKerning);
-  }
-  out.flattened = !faithful;
-  if (!faithful) {
+  out.flattened = result != ReadBack::kFaithful;
+  if (out.flattened) {
     classes = classesToWrite(fontKerning, false);
     // Flat glyph pairs of hostile number would take gigabytes to write and to read.
     if (fontExpandedSize > kMaxWrittenGlyphPairs) {
@@ -552,6 +660,7 @@ bool prepareKerning(vn::Font& font, KerningPreparation& out, KerningLayoutRoutes
     }
     if (!fontExpanded) expandToFilePairs(fontKerning, out.glyphKerning);
   }
+  nameClassesWrittenAsPairs(fontKerning, classes, result, spread, out);
   buildClassBlock(classes, out);
   return true;
 }

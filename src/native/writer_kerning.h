@@ -2,8 +2,10 @@
 // records 1277, the class block of record 2026 and the glyph pairs of the glyph
 // records. Before it is used, what the reader will rebuild from it is compared with the
 // font's own kerning on groups of glyphs that the classes treat alike (never glyph pair
-// by glyph pair); on any difference the classes are written without key glyphs and the
-// kerning as plain glyph pairs.
+// by glyph pair). On a difference the font's own classes are tried, those that cannot
+// keep a key glyph spread over their members; failing that too, the classes are written
+// without key glyphs and the whole kerning as plain glyph pairs. Either is named on a
+// warning line.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +47,8 @@ struct KerningPreparation {
   bool flattened = false;
   // Why the kerning cannot be written, when prepareKerning refused it; else empty.
   std::string refusal;
+  // Warning lines (without their prefix): kerning classes written as glyph pairs.
+  std::vector<std::string> warnings;
 };
 
 // False when the kerning cannot be written: classes that do not read back and a flat

@@ -51,12 +51,56 @@ std::string convertBothWays(const TempFolder& folder, const std::string& change)
   return there.out + back.out;
 }
 
+// Sample.ufo with T and W beside V, kerning groups A [A Aacute], O [O], T [T] and V [V W]
+// (`oExtra` inside O's list), the class pairs A-V -50, O-T -30 and O-V -20, and `pairs`.
+std::string kerningFont(const std::string& oExtra, const std::string& pairs) {
+  auto group = [](const char* name, const std::string& members) {
+    return "<key>public.kern" + std::string(name) + "</key><array>" + members + "</array>";
+  };
+  auto glyphs = [](std::initializer_list<const char*> names) {
+    std::string list;
+    for (const char* name : names) list += "<string>" + std::string(name) + "</string>";
+    return list;
+  };
+  return "for g in T W; do sed \"s/\\\"V\\\"/\\\"$g\\\"/;/<unicode/d\" glyphs/V_.glif > glyphs/$g.glif && sed -i "
+         "\"s|<dict>|&<key>$g</key><string>$g.glif</string>|\" glyphs/contents.plist; done && echo '<plist><dict>" +
+         group("1.A", glyphs({"A", "Aacute"})) + group("1.O", glyphs({"O"}) + oExtra) + group("2.T", glyphs({"T"})) +
+         group("2.V", glyphs({"V", "W"})) + "</dict></plist>' > groups.plist && echo '<plist><dict><key>public.kern1.A"
+         "</key><dict><key>public.kern2.V</key><integer>-50</integer></dict><key>public.kern1.O</key><dict><key>"
+         "public.kern2.T</key><integer>-30</integer><key>public.kern2.V</key><integer>-20</integer></dict>" +
+         pairs + "</dict></plist>' > kerning.plist";
+}
+
+// Every glyph pair kerns in back.ufo as in in.ufo (by fontTools' look-up, after truncation),
+// and O's class pairs come back as class pairs.
+void sameKerningAndOClassPairs(const fs::path& folder) {
+  const std::string back = readFile(folder / "back.ufo" / "kerning.plist");
+  EXPECT_NE(valueOf(back, "public.kern1.O").find("<key>public.kern2.T</key><integer>-30</integer>"),
+            std::string::npos) << back;
+  if (!haveFontTools()) return;
+  const std::string script =
+      "import plistlib,sys,itertools\nfrom fontTools.ufoLib.kerning import lookupKerningValue as v\n"
+      "def load(u):\n  g=plistlib.load(open(u+\"/groups.plist\",\"rb\"))\n"
+      "  return g,{(a,b):x for a,r in plistlib.load(open(u+\"/kerning.plist\",\"rb\")).items() for b,x in r.items()}\n"
+      "a,b=load(sys.argv[1]),load(sys.argv[2])\nnames=\"A Aacute O T V W\".split()\n"
+      "sys.exit(any(int(v(p,*a[::-1]))!=v(p,*b[::-1]) for p in itertools.product(names,names)))\n";
+  std::ofstream(folder / "compare.py") << script;
+  EXPECT_EQ(runCommand(std::string(TARNWICK_PYTHON) + " " + shellQuote((folder / "compare.py").string()) + " " +
+                           shellQuote((folder / "in.ufo").string()) + " " + shellQuote((folder / "back.ufo").string()),
+                       nullptr),
+            0)
+      << back;
+}
+
 TEST(SampleVariants, ConvertWithTheirLine) {
   const std::string emptyList = "rm glyphs/* && touch glyphs/contents.plist glyphs/";
   const std::string ufo3 = "sed -i 's|<integer>2<|<integer>3<|' metainfo.plist && sed -i 's|<dict>|&<key>"
                            "openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>|' fontinfo.plist && ";
   const std::string red = "<key>color</key><string>1,0,0,1</string>";
   const std::string guides = "Warning: colours of UFO 3 guidelines are left out; the guides themselves are kept: ";
+  const std::string spreadClasses =
+      "Warning: kerning classes that the native format cannot keep as classes are written as glyph pairs; they "
+      "come back as plain groups, with every pair's value kept: ";
   const Case cases[] = {
       {emptyList + ".DS_Store", ""},
       {emptyList + "layerinfo.plist", ""},
@@ -78,6 +122,18 @@ TEST(SampleVariants, ConvertWithTheirLine) {
       {ufo3 + "echo '<plist><dict>{" + red + "<key>lib</key><dict/>}</dict></plist>' > glyphs/layerinfo.plist",
        "Warning: keys of the default layer's \"glyphs/layerinfo.plist\" are not carried by the native format and "
        "are left out: color, lib\n"},
+      // Kerning: only the classes an exception of 0 falls under, or whose members are all
+      // kerned on their own, go as glyph pairs; failing keys for the others, all do.
+      {kerningFont("", "<key>Aacute</key><dict><key>public.kern2.V</key><integer>{0|-1}</integer></dict>"),
+       spreadClasses + "public.kern1.A (an exception of 0 under a class pair)\n", false, sameKerningAndOClassPairs},
+      {kerningFont("", "<key>A</key><dict><key>public.kern2.T</key><integer>-7</integer></dict>{<key>Aacute</key>"
+                       "<dict><key>public.kern2.T</key><integer>-9</integer></dict>}"),
+       spreadClasses + "public.kern1.A (every member kerned on its own)\n", false, sameKerningAndOClassPairs},
+      {kerningFont("{<string>A</string>}", ""),
+       "Warning: the whole kerning is written as glyph pairs, as no key glyphs can be chosen for its classes that "
+       "read back as the font kerns; its classes come back as plain groups, with every pair's value kept: "
+       "public.kern1.A, public.kern1.O, public.kern2.T, public.kern2.V\n",
+       false},
   };
   for (const Case& c : cases) {
     TempFolder folder, twinFolder;
