@@ -153,6 +153,9 @@ void UfoGlyphParser::startElement(const char* name, const char** attributes) {
     case Tag::kAdvance: readAdvance(attributes); break;
     case Tag::kUnicode: readUnicode(attributes); break;
     case Tag::kOutline: inOutline_ = true; break;
+    case Tag::kImage:
+      if (const char* file = xml::findAttribute(attributes, "fileName")) usedImages_.insert(file);
+      break;
     case Tag::kLib:
       inLib_ = true;
       libText_.clear();

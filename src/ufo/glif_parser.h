@@ -36,6 +36,7 @@ class UfoGlyphParser : public xml::XmlParser {
     font_ = font;
     style_ = style;
     fractionalAnchors_.clear();
+    usedImages_.clear();
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
   // The budget of property-list nodes that glyph libs are parsed against (PListParser).
@@ -43,6 +44,8 @@ class UfoGlyphParser : public xml::XmlParser {
   // Whether an anchor of the named glyph (a point link) lost a fraction of its position
   // since the last setTarget: the links hold whole units.
   bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
+  // The file names that glyph images gave since the last setTarget (as in the file).
+  const std::unordered_set<std::string>& usedImages() const { return usedImages_; }
 
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
@@ -88,6 +91,7 @@ class UfoGlyphParser : public xml::XmlParser {
   ReadWarnings* warnings_ = nullptr;
   PListNodeBudget* plistNodesLeft_ = nullptr;
   std::unordered_set<std::string> fractionalAnchors_;
+  std::unordered_set<std::string> usedImages_;
 };
 
 }  // namespace ufo

@@ -73,6 +73,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
   style_ = pair.style;
   libRoot_ = libRoot;
   glyphOrder_.clear();
+  emptyGroups_.clear();
   warnings_ = ReadWarnings(&std::cout);
   glyphParser_.setTarget(font_, style_);
   glyphParser_.setWarnings(&warnings_);
@@ -97,6 +98,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       contents_.clear();
       noteMissingComponents();
       noteStructureChanges();
+      notePointNames();
       deriveWinMetrics();
       registerEarlierNames(earlierGlyphs);
       applyGroups();
@@ -107,6 +109,7 @@ bool UfoFontParser::read(FontStylePair& pair, PListNode* libRoot, const vn::Impo
       noteDefaultLayerInfo();
       noteOtherLayers();
       noteDataFiles();
+      noteImageFiles();
       result = true;
     }
   } catch (const UfoParserException& error) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "model/font_style_pair.h"
@@ -83,6 +84,12 @@ class UfoFontParser {
   // Files of the "data" folder, which the native file does not carry, named on one line
   // (the layout XML document apart, read with -ttx).
   void noteDataFiles();
+  // Files of the "images" folder that no glyph read uses, which the native file does not
+  // carry either (a used one is named with its glyph).
+  void noteImageFiles();
+  // Glyphs whose point names do not come back: the native file keeps none, and the way
+  // back names only the points that hint sets and TrueType programs use.
+  void notePointNames();
   void noteMissingComponents();
   // Glyph structure the native file cannot hold as read: kept in shape, named here.
   void noteStructureChanges();
@@ -102,6 +109,8 @@ class UfoFontParser {
   vn::Font* font_ = nullptr;
   vn::Style* style_ = nullptr;
   ReadWarnings warnings_;
+  // Groups left out for want of members: kerning that names them has their line.
+  std::unordered_set<std::string> emptyGroups_;
   bool winAscentGiven_ = false;
   bool winDescentGiven_ = false;
 

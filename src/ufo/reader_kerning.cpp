@@ -145,7 +145,11 @@ void UfoFontParser::applyGroups() {
       if (firstMember.empty()) firstMember = glyphName;
       ids.push_back(registry.idForName(glyphName));
     }
-    if (ids.empty()) continue;
+    if (ids.empty()) {
+      warnings_.list(warning::kEmptyGroups, warning::kEmptyGroupsLine, name);
+      emptyGroups_.insert(name);
+      continue;
+    }
     const std::string keyGlyph = info.keyGlyph.empty() ? firstMember : info.keyGlyph;
     font_->addGroup(name, ids, kind, keyGlyph);
   }
@@ -166,16 +170,20 @@ void UfoFontParser::applyKerning() {
     const std::string name = modelText(key, &warnings_);
     const vn::GlyphId id = registry.idForName(name);
     const bool isClass = kerning.groups.find(id) != nullptr;
-    // A group name ("@..." or "public.kern...") that no group has: its pairs stand for
-    // nothing in the native file.
+    // A group name ("@..." or "public.kern...") that no group has, or a glyph name that
+    // no glyph has: its pairs stand for nothing in the native file. They are left out
+    // (id 0): kept as glyph pairs of a glyph that is not in the font, one such pair would
+    // stop the native writer from keeping any class pair. An empty group has its line.
     const bool groupName = name.starts_with('@') || name.starts_with("public.kern");
-    // Its pairs are left out (id 0): kept as glyph pairs of a glyph that is not in the
-    // font, one such pair would stop the native writer from keeping any class pair.
-    const bool missingGroup = !isClass && groupName && !glyphNames.count(name);
-    if (missingGroup) {
-      warnings_.list(warning::kMissingGroup, "kerning pairs naming a group that does not exist are left out", name);
+    const bool missing = !isClass && !glyphNames.count(name);
+    if (missing && !name.empty() && emptyGroups_.count(name) == 0) {
+      if (groupName) {
+        warnings_.list(warning::kMissingGroup, warning::kMissingGroupLine, name);
+      } else {
+        warnings_.list(warning::kMissingKernedGlyph, warning::kMissingKernedGlyphLine, name);
+      }
     }
-    const vn::KerningSide side = missingGroup ? vn::KerningSide::ofGlyph(0)
+    const vn::KerningSide side = missing      ? vn::KerningSide::ofGlyph(0)
                                  : isClass    ? vn::KerningSide::ofClass(id)
                                               : vn::KerningSide::ofGlyph(id);
     sides.emplace(std::string(key), side);
@@ -213,6 +221,7 @@ void UfoFontParser::applyKerning() {
   kerning_.clear();
   SideCache().swap(sides);
   std::unordered_set<std::string>().swap(glyphNames);
+  emptyGroups_.clear();
   markRepeatedPairs(pairs);
   for (const auto& [index, item] : inexact) {
     if (pairs[index].repeated) continue;

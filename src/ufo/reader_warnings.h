@@ -81,6 +81,10 @@ inline constexpr const char* kSupplementaryFirst = "supplementary first";
 inline constexpr const char* kGuidelineColours = "guideline colours";
 inline constexpr const char* kAnchorColours = "anchor colours";
 inline constexpr const char* kDefaultLayerInfo = "default layer info";
+inline constexpr const char* kPointNames = "point names";
+inline constexpr const char* kImageFiles = "image files";
+inline constexpr const char* kEmptyGroups = "empty groups";
+inline constexpr const char* kMissingKernedGlyph = "missing kerned glyph";
 // Followed by the file's name: one line per property list.
 inline constexpr const char* kUnreadList = "unread list:";
 inline constexpr const char* kLayerList = "layer list";
@@ -120,6 +124,16 @@ inline constexpr const char* kDecomposedComponentsLine =
     "components beside contours, transformed or too deep are decomposed into contours, as the native format "
     "cannot hold them as components";
 inline constexpr const char* kDataFilesWhat = "files of the \"data\" folder";
+// Glyphs of other layers are not read: their images go with their layer.
+inline constexpr const char* kImageFilesWhat = "files of the \"images\" folder that no glyph of the default layer uses";
+// The way back names the points that hint sets and programs refer to, and no others.
+inline constexpr const char* kPointNamesLine =
+    "point names are not carried by the native format and are left out; the points that hint sets and TrueType "
+    "programs use come back under names of their own";
+inline constexpr const char* kEmptyGroupsLine =
+    "groups without members, and the kerning pairs naming them, are left out";
+inline constexpr const char* kMissingGroupLine = "kerning pairs naming a group that does not exist are left out";
+inline constexpr const char* kMissingKernedGlyphLine = "kerning pairs naming a glyph the font lacks are left out";
 inline constexpr const char* kAnchorColoursWhat = "colours of UFO 3 anchors";
 // A native guide could hold a colour, but the UFO it goes back to has no place for one.
 inline constexpr const char* kGuidelineColoursLine =

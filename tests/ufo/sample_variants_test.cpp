@@ -134,6 +134,25 @@ TEST(SampleVariants, ConvertWithTheirLine) {
        "read back as the font kerns; its classes come back as plain groups, with every pair's value kept: "
        "public.kern1.A, public.kern1.O, public.kern2.T, public.kern2.V\n",
        false},
+      // Point names lost, images no glyph uses, empty groups, pairs of glyphs the font lacks.
+      // (A without its names and program; V's hint set comes back at a point of the name it had.)
+      {"sed -i 's/ name=\"[a-z0-9]*\"//; /<lib>/,/<\\/lib>/d' glyphs/A_.glif && sed -i 's#\"20\" y=\"700\"#& name="
+       "\"hr00\"#; s#\"100\" y=\"700\"#&{ name=\"tip\"}#; s#</outline>#&<lib><dict><key>com.adobe.type.autohint</key>"
+       "<data><hintSetList><hintset pointTag=\"hr00\"><hstem pos=\"0\" width=\"20\"/></hintset></hintSetList>"
+       "</data></dict></lib>#' glyphs/V_.glif",
+       "Warning: point names are not carried by the native format and are left out; the points that hint sets and "
+       "TrueType programs use come back under names of their own: V\n"},
+      {"mkdir images && touch images/b.png{ images/a.png} && sed -i 's#<advance#<image fileName=\"b.png\"/>&#' "
+       "glyphs/V_.glif",
+       "Warning: files of the \"images\" folder that no glyph of the default layer uses are not carried by the "
+       "native format and are left out: images/a.png\n"},
+      {"sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><array/><key>plain</key><array></array>}#' groups.plist "
+       "&& sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><dict><key>V</key><real>5</real></dict>}#' "
+       "kerning.plist",
+       "Warning: groups without members, and the kerning pairs naming them, are left out: @MMK_L_none, plain\n"},
+      {"sed -i '0,/<dict>/s#<dict>#&{<key>Zed</key><dict><key>V</key><real>5</real></dict><key>O</key><dict>"
+       "<key>Why</key><real>5</real></dict>}#' kerning.plist",
+       "Warning: kerning pairs naming a glyph the font lacks are left out: Zed, Why\n"},
   };
   for (const Case& c : cases) {
     TempFolder folder, twinFolder;

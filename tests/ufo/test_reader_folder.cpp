@@ -145,6 +145,7 @@ TEST(ReaderFolder, GroupsSidesAndKerning) {
                   "<key>F</key><dict><key>j</key><integer>0</integer><key>@MMK_R_I</key><integer>-7</integer></dict>"
                   "<key>E</key><dict><key>j</key><integer>3</integer></dict>"
                   "<key>@MMK_L_E</key><dict><key>@MMK_R_I</key><integer>20</integer></dict>"));
+  ufo.glyphs({"A", "E", "F", "V", "W", "Y", "e", "i", "j", "o", "p", "v", "w", "x"});
   ReadResult r;
   ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;

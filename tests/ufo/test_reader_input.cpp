@@ -151,6 +151,7 @@ TEST(ReaderFolder, RepeatedKerningKeysAndNamesInOtherEncodings) {
                   "<key>\xE4\xB8\x80</key><integer>6</integer></dict>"
                   "<key>A</key><dict><key>V</key><integer>-50</integer><key>W</key><integer>-9</integer></dict>"
                   "<key>\xE4\xB8\x81</key><dict><key>@MMK_R_x</key><integer>2</integer></dict>"));
+  ufo.glyphs({"\xE4\xB8\x80", "\xE4\xB8\x81", "A", "V", "W", "\xC3\xA9", "x", "y"});
   ReadResult r;
   ufotest::readUfo(ufo, r);
   ASSERT_TRUE(r.ok) << r.out << r.err;

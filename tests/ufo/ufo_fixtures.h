@@ -136,6 +136,15 @@ class TempUfo {
     for (const auto& [name, file] : entries) body += "<key>" + name + "</key><string>" + file + "</string>\n";
     write("glyphs/contents.plist", plist(body));
   }
+  // Empty glyphs of these names, in this order.
+  void glyphs(const std::vector<std::string>& names) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& name : names) {
+      entries.emplace_back(name, "g" + std::to_string(entries.size()) + ".glif");
+      write("glyphs/" + entries.back().second, glif(""));
+    }
+    contents(entries);
+  }
   std::filesystem::path root() const { return temp_.path(); }
   std::filesystem::path folder() const { return temp_.path() / "font.ufo"; }
   std::string folderPath() const { return folder().string() + "/"; }
