@@ -36,6 +36,7 @@ class UfoGlyphParser : public xml::XmlParser {
     font_ = font;
     style_ = style;
     fractionalAnchors_.clear();
+    clampedAnchors_.clear();
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
   // The budget of property-list nodes that glyph libs are parsed against (PListParser).
@@ -43,6 +44,8 @@ class UfoGlyphParser : public xml::XmlParser {
   // Whether an anchor of the named glyph (a point link) lost a fraction of its position
   // since the last setTarget: the links hold whole units.
   bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
+  // The same for an anchor beyond the 16 bits the links hold, which is clamped.
+  bool hasClampedAnchors(const std::string& glyph) const { return clampedAnchors_.count(glyph) != 0; }
 
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
@@ -88,6 +91,7 @@ class UfoGlyphParser : public xml::XmlParser {
   ReadWarnings* warnings_ = nullptr;
   PListNodeBudget* plistNodesLeft_ = nullptr;
   std::unordered_set<std::string> fractionalAnchors_;
+  std::unordered_set<std::string> clampedAnchors_;
 };
 
 }  // namespace ufo
