@@ -176,7 +176,7 @@ void FontInfoReader::noteHeldValues() {
     changed(std::string(entry.key) + " " + vn::formatShortest(*kept) + " becomes " + vn::formatShortest(*back) +
             why);
   }
-  for (const std::string& item : wholeNumberArrays_) changed(item + kWholeUnits);
+  for (const std::string& item : heldArrays_) changed(item);
   // Integers: read as their integer part, held by the native file in a field of its
   // own size (the version's parts and the year in 16 bits), written back within the
   // range the UFO format allows.
@@ -207,15 +207,22 @@ void FontInfoReader::noteHeldValues() {
   }
 }
 
-void FontInfoReader::noteWholeNumbers(std::string_view key, const std::vector<double>& given,
-                                      const std::vector<std::int32_t>& kept) {
-  if (std::equal(given.begin(), given.end(), kept.begin(), kept.end())) return;
-  auto listed = [](const auto& numbers) {
+void FontInfoReader::noteHeldNumbers(std::string_view key, const std::vector<double>& given,
+                                     const std::vector<std::int32_t>& kept, std::size_t most) {
+  auto listed = [](auto begin, auto end) {
     std::string text;
-    for (const double number : numbers) text += (text.empty() ? "" : " ") + vn::formatShortest(number);
+    for (auto number = begin; number != end; ++number) text += (text.empty() ? "" : " ") + vn::formatShortest(*number);
     return text;
   };
-  wholeNumberArrays_.push_back(std::string(key) + " " + listed(given) + " becomes " + listed(kept));
+  const std::string name(key);
+  if (!std::equal(given.begin(), given.end(), kept.begin(), kept.end())) {
+    heldArrays_.push_back(name + " " + listed(given.begin(), given.end()) + " becomes " +
+                          listed(kept.begin(), kept.end()) + kWholeUnits);
+  }
+  if (most > 0 && kept.size() > most) {
+    heldArrays_.push_back(name + " " + listed(kept.begin() + static_cast<std::ptrdiff_t>(most), kept.end()) +
+                          " left out (the native format holds at most " + vn::formatInteger(most) + ")");
+  }
 }
 
 void FontInfoReader::noteHeldTexts() {

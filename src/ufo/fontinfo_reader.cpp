@@ -256,9 +256,10 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
 
   std::vector<double> given;
   const std::vector<std::int32_t> numbers = integerList(value, &given);
-  // The native file holds blue and stem values in whole units.
+  // The native file holds blue and stem values in whole units (the blue pairs past its
+  // arrays are named with the pairs it moves).
   auto blues = [&](bool family, bool other) {
-    noteWholeNumbers(entry->key, given, numbers);
+    noteHeldNumbers(entry->key, given, numbers, 0);
     readBlueZones(numbers, family, other);
   };
   switch (entry->rule) {
@@ -315,7 +316,7 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
     case Rule::kFamilyOtherBlues: blues(true, true); return;
     case Rule::kStemSnapH:
     case Rule::kStemSnapV: {
-      noteWholeNumbers(entry->key, given, numbers);
+      noteHeldNumbers(entry->key, given, numbers, static_cast<std::size_t>(entry->limits.maxCount));
       auto& stems = entry->rule == Rule::kStemSnapH ? hinting.stemsH2 : hinting.stemsV2;
       for (const std::int32_t width : numbers) stems.push_back(vn::Stem{std::string(), double(width), {}});
       return;

@@ -65,9 +65,10 @@ class FontInfoReader {
   // Texts the native file gives back otherwise than given (an empty name made up, an
   // empty text or a long vendor ID left out, PANOSE digits in a byte each).
   void noteHeldTexts();
-  // An array of numbers read as integers: named when the file gave fractions.
-  void noteWholeNumbers(std::string_view key, const std::vector<double>& given,
-                        const std::vector<std::int32_t>& kept);
+  // An array of numbers read as integers (`kept`): named when the file gave fractions,
+  // or more numbers than the native file holds (`most`, 0 for no limit).
+  void noteHeldNumbers(std::string_view key, const std::vector<double>& given, const std::vector<std::int32_t>& kept,
+                       std::size_t most);
   // Names one change on the fontinfo changes line.
   void changed(const std::string& item);
 
@@ -113,8 +114,9 @@ class FontInfoReader {
   // each integer key gave, fraction included; by key as written.
   std::map<std::string, std::string> givenTexts_;
   std::map<std::string, double> givenIntegers_;
-  // Arrays of numbers whose fractions are cut: "postscriptStemSnapH 10.5 becomes 10".
-  std::vector<std::string> wholeNumberArrays_;
+  // Arrays of numbers cut to whole units or to the native file's length, each named:
+  // "postscriptStemSnapH 10.5 becomes 10 (...)".
+  std::vector<std::string> heldArrays_;
   // Every key the file gave, and the keys named on the changes line so far.
   std::set<std::string> givenKeys_;
   std::set<std::string> namedKeys_;

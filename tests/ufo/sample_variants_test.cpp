@@ -85,8 +85,11 @@ TEST(SampleVariants, ConvertWithTheirLine) {
   const std::string whole = " (the native format holds whole units), ";
   const std::string outside = " left out (outside the range the UFO format allows), ";
   const std::string glyphA = "glyphs/A_.glif", clamped = ufo::warning::kClampedValuesLine;
-  std::string panose;
-  for (int i = 0; i < 9; ++i) panose += "<integer>0</integer>";
+  auto zerosOf = [](int count) {
+    std::string integers;
+    for (int i = 0; i < count; ++i) integers += "<integer>0</integer>";
+    return integers;
+  };
   const Case cases[] = {
       {emptyList + ".DS_Store", ""},
       {emptyList + "layerinfo.plist", ""},
@@ -121,7 +124,9 @@ TEST(SampleVariants, ConvertWithTheirLine) {
       {info("<key>postscriptBlueFuzz</key><real>{0.5|0}</real>"), "postscriptBlueFuzz 0.5 becomes 0" + whole},
       {info("<key>postscriptStemSnapH</key><array><real>{10.5|10}</real></array>"),
        "postscriptStemSnapH 10.5 becomes 10" + whole},
-      {info("<key>openTypeOS2Panose</key><array><integer>{300|44}</integer>" + panose + "</array>"),
+      {info("<key>postscriptStemSnapV</key><array>" + zerosOf(12) + "{<integer>5</integer>}</array>"),
+       "postscriptStemSnapV 5 left out (the native format holds at most 12), ", false},
+      {info("<key>openTypeOS2Panose</key><array><integer>{300|44}</integer>" + zerosOf(9) + "</array>"),
        "openTypeOS2Panose 300" + zeros + " becomes 44" + zeros + range + ", "},
       leftOut("<key>openTypeOS2VendorID</key><string>ABCDE</string>",
               "openTypeOS2VendorID \"ABCDE\" left out (the native format holds at most 4 characters)"),
