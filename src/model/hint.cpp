@@ -1,5 +1,8 @@
 #include "model/hint.h"
 
+#include <cmath>
+
+#include "model/numbers.h"
 #include "model/transfer.h"
 
 namespace vn {
@@ -7,6 +10,15 @@ namespace vn {
 namespace {
 bool isGhostWidth(double width) { return width == Hint::kGhostBottom || width == Hint::kGhostTop; }
 }  // namespace
+
+GuideLine guideLine(const Guide& guide, double slopeScale) {
+  const double x1 = finiteOrZero(guide.x1), y1 = finiteOrZero(guide.y1);
+  const double dx = finiteOrZero(guide.x2 - guide.x1);
+  const double dy = finiteOrZero(guide.y2 - guide.y1);
+  if (std::fabs(dx) > std::fabs(dy)) return GuideLine{true, y1 - x1 * dy / dx, dy * slopeScale / dx};
+  if (dy != 0.0) return GuideLine{false, x1 - y1 * dx / dy, dx * slopeScale / dy};
+  return GuideLine{false, x1, 0.0};
+}
 
 bool Hint::isGhost() const {
   if (firstPoint.empty()) return horizontal != 0 && isGhostWidth(width);

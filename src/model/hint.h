@@ -58,6 +58,17 @@ struct Guide {
   std::array<double, 4> color{};  // red, green, blue, alpha
 };
 
+// A guide as the line it lies on: whether it runs more along x than along y, where it
+// crosses the axis across that direction (y at x = 0, or x at y = 0; a guide of no
+// length stands upright at its point), and its slope against that axis times
+// `slopeScale`. The native file holds guides so.
+struct GuideLine {
+  bool horizontal = false;
+  double position = 0.0;
+  double slope = 0.0;
+};
+GuideLine guideLine(const Guide& guide, double slopeScale);
+
 struct PointReference {
   int16_t index = 0;
   int16_t secondIndex = -1;

@@ -25,4 +25,10 @@ inline constexpr int64_t kMaxComponentBoxSteps = int64_t{1} << 22;
 // beyond it are left out (glyph pairs are always kept).
 inline constexpr uint64_t kMaxExpandedKerningPairs = uint64_t{1} << 24;
 
+// What a native file holds of a glyph: its writer keeps to these, and the UFO reader
+// names what goes beyond them. Bytes of a glyph name; the largest coordinate magnitude
+// (larger ones are clamped so that the deltas between points stay within 32 bits).
+inline constexpr uint32_t kMaxNativeGlyphName = 255;
+inline constexpr int32_t kMaxNativeCoordinate = 1 << 29;
+
 }  // namespace vn

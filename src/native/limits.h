@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "model/limits.h"
+
 namespace qtf {
 
 // Masters of one font.
@@ -13,7 +15,7 @@ inline constexpr int32_t kMaxMasters = 16;
 inline constexpr int32_t kMaxListCount = 5000;
 // Bytes of a glyph name: the older glyph block's name record, and glyph record key 1.
 inline constexpr uint32_t kMaxOldGlyphName = 40;
-inline constexpr uint32_t kMaxGlyphName = 255;
+inline constexpr uint32_t kMaxGlyphName = vn::kMaxNativeGlyphName;
 
 // Glyph pairs the kerning is written as, and glyph combinations the read-back check
 // compares (the font's and the rebuilt ones together, so twice the pairs); past them

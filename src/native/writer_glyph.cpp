@@ -259,21 +259,10 @@ bool encodeHintLinks(Stream& out, const vn::Layer& layer) {
 bool encodeGuidePositions(Stream& out, const std::vector<vn::Guide>& guides) {
   std::vector<std::pair<double, double>> lists[2];
   for (const vn::Guide& guide : guides) {
-    const double x1 = vn::finiteOrZero(guide.x1), y1 = vn::finiteOrZero(guide.y1);
-    const double dx = vn::finiteOrZero(guide.x2 - guide.x1);
-    const double dy = vn::finiteOrZero(guide.y2 - guide.y1);
-    const bool horizontal = std::fabs(dx) > std::fabs(dy);
-    auto& list = lists[horizontal ? 0 : 1];
+    const vn::GuideLine line = vn::guideLine(guide, kGuideSlopeScale);
+    auto& list = lists[line.horizontal ? 0 : 1];
     if (list.size() >= static_cast<size_t>(kMaxListCount)) continue;
-    if (horizontal) {
-      // Where the guide crosses x = 0, and its rise per unit of run.
-      list.emplace_back(y1 - x1 * dy / dx, dy * kGuideSlopeScale / dx);
-    } else if (dy != 0.0) {
-      list.emplace_back(x1 - y1 * dx / dy, dx * kGuideSlopeScale / dy);
-    } else {
-      // A guide of no length: its point, upright.
-      list.emplace_back(x1, 0.0);
-    }
+    list.emplace_back(line.position, line.slope);
   }
   for (const auto& list : lists) {
     out.writeInt(static_cast<int32_t>(list.size()));

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/limits.h"
 #include "native/writer_kerning.h"
 
 namespace vn {
@@ -59,8 +60,7 @@ bool writeGlyphRecords(RecordWriter& out, const vn::Glyph& glyph, vn::GlyphId gl
 
 // A guide goes to the first (horizontal) list when it runs more along x than along y.
 bool isHorizontalGuide(const vn::Guide& guide);
-// Largest coordinate magnitude written; larger ones are clamped so that the deltas
-// between points stay within 32 bits.
-inline constexpr int32_t kMaxCoordinate = 1 << 29;
+// Largest coordinate magnitude written.
+inline constexpr int32_t kMaxCoordinate = vn::kMaxNativeCoordinate;
 
 }  // namespace qtf

@@ -2,6 +2,8 @@
 // preferred names folded into the family and style names, a compatible full name the same
 // as the full name, names, a creation time and a weight it must hold and the source lacks
 // or gives otherwise, and the blue pairs its arrays move, leave out or add.
+#include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -42,19 +44,33 @@ std::string shownValue(const Node* value) {
   return text;
 }
 
-// The style's metrics as the native file gives them back, for as long as this lives.
-class HeldMetricsInPlace {
+// Why a value comes back otherwise.
+constexpr const char* kWholeUnits = " (the native format holds whole units)";
+constexpr const char* kBeyondRange = " (beyond the range the native format holds)";
+constexpr const char* kZeroForNone = " (the native format takes 0 for none)";
+constexpr const char* kOutsideUfoRange = " (outside the range the UFO format allows)";
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// The style's metrics and names as the native file gives them back, for as long as
+// this lives.
+class HeldValuesInPlace {
  public:
-  explicit HeldMetricsInPlace(vn::Style& style) : style_(style), given_(style.metrics) {
-    style_.metrics = heldMetrics(given_);
+  explicit HeldValuesInPlace(vn::Style& style) : style_(style), metrics_(style.metrics), names_(style.names) {
+    style_.metrics = heldMetrics(metrics_);
+    style_.names = heldNames(names_);
   }
-  ~HeldMetricsInPlace() { style_.metrics = std::move(given_); }
-  HeldMetricsInPlace(const HeldMetricsInPlace&) = delete;
-  HeldMetricsInPlace& operator=(const HeldMetricsInPlace&) = delete;
+  ~HeldValuesInPlace() {
+    style_.metrics = std::move(metrics_);
+    style_.names = std::move(names_);
+  }
+  HeldValuesInPlace(const HeldValuesInPlace&) = delete;
+  HeldValuesInPlace& operator=(const HeldValuesInPlace&) = delete;
 
  private:
   vn::Style& style_;
-  vn::FontMetrics given_;
+  vn::FontMetrics metrics_;
+  vn::FontNames names_;
 };
 
 // Named on the line of the metrics taken from the glyphs' bounds.
@@ -82,15 +98,15 @@ void FontInfoReader::notePreferredNames() {
 void FontInfoReader::noteChangedValues() {
   if (!warnings_) return;
   const vn::FontNames& names = style_->names;
-  auto quoted = [](const std::string& text) { return "\"" + text + "\""; };
   // A preferred name travels as the family or style name; a UFO written from the native
   // file gives the preferred key exactly where that name differs from the linking name.
   // (Preferred names that differ from the family or style name are named with the keys
   // left out.)
   const auto family = names.namedStrings.find(kPreferredFamilyKey);
-  const bool familyWritten = names.familyName != names.styleMapFamilyName;
+  const std::string heldFamily = heldNames(names).familyName;
+  const bool familyWritten = heldFamily != names.styleMapFamilyName;
   if (family == names.namedStrings.end()) {
-    if (familyWritten) changed("openTypeNamePreferredFamilyName " + quoted(names.familyName) + " added");
+    if (familyWritten) changed("openTypeNamePreferredFamilyName " + quoted(heldFamily) + " added");
   } else if (family->second == names.familyName && !familyWritten) {
     changed("openTypeNamePreferredFamilyName left out (the same as familyName)");
   }
@@ -132,6 +148,7 @@ void FontInfoReader::noteChangedValues() {
     changed("postscriptWeightName " + quoted(*weightNameText_) + " becomes " + quoted(names.weightName));
   }
   noteHeldValues();
+  noteHeldTexts();
   noteAddedKeys();
 }
 
@@ -152,12 +169,81 @@ void FontInfoReader::noteHeldValues() {
     const std::optional<double> back = valueIn(entry, held);
     // A value another key replaced is named on the line of shared metrics.
     if (!kept || !back || *kept != given->second || *back == *kept) continue;
-    const char* why = !vn::isIntegral(*kept) ? " (the native format holds whole units)"
+    const char* why = !vn::isIntegral(*kept) ? kWholeUnits
                       : entry.metricsField == &vn::FontMetrics::typoLineGap
                           ? " (the native format reads a typo line gap of 0 as the hhea line gap)"
-                          : " (beyond the range the native format holds)";
+                          : kBeyondRange;
     changed(std::string(entry.key) + " " + vn::formatShortest(*kept) + " becomes " + vn::formatShortest(*back) +
             why);
+  }
+  for (const std::string& item : heldArrays_) changed(item);
+  // Integers: read as their integer part, held by the native file in a field of its
+  // own size (the version's parts and the year in 16 bits), written back within the
+  // range the UFO format allows.
+  for (const auto& [key, given] : givenIntegers_) {
+    const FontInfoKey* entry = findFontInfoKey(key);
+    if (namedKeys_.count(key) || !entry) continue;
+    const double kept = std::trunc(given);
+    std::optional<double> back = kept;
+    const char* why = kWholeUnits;
+    std::int32_t value = 0;
+    if (!entry->modelKey.empty() && style_->findInteger(std::string(entry->modelKey), &value)) {
+      const std::optional<std::int32_t> held = heldInteger(entry->modelKey, value);
+      if (held != value) {
+        back = held ? std::optional<double>(*held) : std::nullopt;
+        why = held || value != 0 ? kBeyondRange : kZeroForNone;
+      }
+    } else if (entry->rule == FontInfoRule::kFondFamilyId && kept == 0) {
+      back.reset();
+      why = kZeroForNone;
+    }
+    if (back && !entry->limits.allows(*back)) {
+      back.reset();
+      why = kOutsideUfoRange;
+    }
+    if (back == given) continue;
+    changed(key + " " + vn::formatShortest(given) + (back ? " becomes " + vn::formatShortest(*back) : " left out") +
+            why);
+  }
+}
+
+void FontInfoReader::noteHeldNumbers(std::string_view key, const std::vector<double>& given,
+                                     const std::vector<std::int32_t>& kept, std::size_t most) {
+  auto listed = [](auto begin, auto end) {
+    std::string text;
+    for (auto number = begin; number != end; ++number) text += (text.empty() ? "" : " ") + vn::formatShortest(*number);
+    return text;
+  };
+  const std::string name(key);
+  if (!std::equal(given.begin(), given.end(), kept.begin(), kept.end())) {
+    heldArrays_.push_back(name + " " + listed(given.begin(), given.end()) + " becomes " +
+                          listed(kept.begin(), kept.end()) + kWholeUnits);
+  }
+  if (most > 0 && kept.size() > most) {
+    heldArrays_.push_back(name + " " + listed(kept.begin() + static_cast<std::ptrdiff_t>(most), kept.end()) +
+                          " left out (the native format holds at most " + vn::formatInteger(most) + ")");
+  }
+}
+
+void FontInfoReader::noteHeldTexts() {
+  const vn::FontNames held = heldNames(style_->names);
+  for (const FontInfoKey& entry : fontInfoKeys()) {
+    const auto given = givenTexts_.find(std::string(entry.key));
+    if (given == givenTexts_.end() || namedKeys_.count(given->first) || !nativeFileCarries(entry.key) ||
+        (entry.rule != FontInfoRule::kNone && entry.rule != FontInfoRule::kPanose)) {
+      continue;
+    }
+    std::optional<std::string> back = fontInfoText(entry, held);
+    if (back && back->empty() && entry.presence == FontInfoPresence::kNotEmpty) back.reset();
+    if (back == given->second) continue;
+    if (entry.rule == FontInfoRule::kPanose) {
+      changed(given->first + " " + given->second + " becomes " + *back + kBeyondRange);
+    } else if (given->second.empty()) {
+      changed(given->first + (back ? " \"\" becomes " + quoted(*back) : " left out (empty)"));
+    } else if (!back) {  // a vendor ID past its length
+      changed(given->first + " " + quoted(given->second) + " left out (the native format holds at most " +
+              vn::formatInteger(kMaxHeldVendorId) + " characters)");
+    }
   }
 }
 
@@ -167,7 +253,7 @@ void FontInfoReader::noteAddedKeys() {
   // The metrics as the native file gives them back.
   std::string text = "<plist><dict>";
   {
-    const HeldMetricsInPlace held(*style_);
+    const HeldValuesInPlace held(*style_);
     FontInfoWriter(font_, style_).appendKeys(text);
   }
   text += "</dict></plist>";

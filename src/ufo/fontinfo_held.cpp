@@ -1,6 +1,9 @@
 #include "ufo/fontinfo_held.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include "model/numbers.h"
@@ -24,6 +27,33 @@ double rounded16(double value) {
 }
 
 double cut(double value) { return vn::saturateInt32(value); }
+// Cut toward zero, then its low 16 bits as a signed number.
+std::int16_t cut16(double value) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(cut(value))); }
+
+// Named integers the native file holds in an unsigned 16-bit field, those of them it
+// leaves out when negative, and the one it leaves out when 0.
+constexpr std::string_view kUnsigned16[] = {"revision_major", "revision_minor", "year",
+                                            "postscriptWindowsCharacterSet"};
+constexpr std::string_view kNotNegative[] = {"year", "postscriptWindowsCharacterSet"};
+constexpr std::string_view kNotZero = "postscriptUniqueID";
+
+bool isOneOf(std::string_view key, std::span<const std::string_view> keys) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+// The digits of a PANOSE text, each in its low byte; the text as it stands when it is
+// not a list of numbers.
+std::string lowBytes(const std::string& panose) {
+  std::string held;
+  for (size_t start = 0; start <= panose.size();) {
+    const size_t end = std::min(panose.find(' ', start), panose.size());
+    const std::optional<std::uint32_t> digit = vn::parseUint32(std::string_view(panose).substr(start, end - start));
+    if (!digit) return panose;
+    held += (held.empty() ? "" : " ") + vn::formatInteger(*digit & 0xFF);
+    start = end + 1;
+  }
+  return held;
+}
 
 }  // namespace
 
@@ -32,12 +62,13 @@ vn::FontMetrics heldMetrics(const vn::FontMetrics& given) {
   for (double vn::FontMetrics::*field :
        {&vn::FontMetrics::unitsPerEm, &vn::FontMetrics::ascender, &vn::FontMetrics::descender,
         &vn::FontMetrics::winAscent, &vn::FontMetrics::winDescent, &vn::FontMetrics::capHeight,
-        &vn::FontMetrics::xHeight, &vn::FontMetrics::underlineThickness}) {
+        &vn::FontMetrics::xHeight}) {
     held.*field = cut(given.*field);
   }
-  // The underline is held as its top edge, less half the whole thickness.
-  const int half = static_cast<std::int16_t>(vn::saturateInt32(given.underlineThickness)) / 2;
-  held.underlinePosition = cut(given.underlinePosition - half) + half;
+  // The underline is held in 16 bits, as its top edge less half the whole thickness.
+  held.underlineThickness = cut16(given.underlineThickness);
+  const int half = cut16(given.underlineThickness) / 2;
+  held.underlinePosition = cut16(given.underlinePosition - half) + half;
   for (auto& [key, value] : held.namedNumbers) {
     for (std::string_view name : kRounded16) {
       if (key == name) value = rounded16(value);
@@ -53,6 +84,33 @@ vn::FontMetrics heldMetrics(const vn::FontMetrics& given) {
   if (!given.findNumber(hheaKey, &hheaGap)) hheaGap = given.typoLineGap;
   held.typoLineGap = cut(given.typoLineGap);
   if (held.typoLineGap == 0) held.typoLineGap = rounded16(hheaGap);
+  return held;
+}
+
+std::optional<std::int32_t> heldInteger(std::string_view modelKey, std::int32_t given) {
+  if (modelKey == kNotZero && given == 0) return std::nullopt;
+  if (isOneOf(modelKey, kNotNegative) && given < 0) return std::nullopt;
+  if (isOneOf(modelKey, kUnsigned16)) return static_cast<std::uint16_t>(given);
+  return given;
+}
+
+vn::FontNames heldNames(const vn::FontNames& given) {
+  vn::FontNames held = given;
+  std::erase_if(held.namedStrings, [](const auto& entry) { return entry.second.empty(); });
+  if (auto vendor = held.namedStrings.find("vendor_code");
+      vendor != held.namedStrings.end() && vendor->second.size() > kMaxHeldVendorId) {
+    held.namedStrings.erase(vendor);
+  }
+  if (auto panose = held.namedStrings.find("panose"); panose != held.namedStrings.end()) {
+    panose->second = lowBytes(panose->second);
+  }
+  // Without a family name the native file gives the linking family, else the font name
+  // up to its first hyphen.
+  if (held.familyName.empty()) {
+    held.familyName = !held.styleMapFamilyName.empty() ? held.styleMapFamilyName
+                      : !held.fontName.empty()         ? held.fontName.substr(0, held.fontName.find('-'))
+                                                       : "Untitled";
+  }
   return held;
 }
 

@@ -49,8 +49,9 @@ constexpr FontInfoKey namedInteger(std::string_view key, std::string_view modelK
                      modelKey, nullptr,        nullptr,               -1,                 limits};
 }
 
-constexpr FontInfoKey derived(std::string_view key, Form form, Rule rule, int32_t maxCount = 0) {
-  return FontInfoKey{key, form, Source::kDerived, Presence::kRule, rule, {}, nullptr, nullptr, -1,
+constexpr FontInfoKey derived(std::string_view key, Form form, Rule rule, int32_t maxCount = 0,
+                              std::string_view modelKey = {}) {
+  return FontInfoKey{key, form, Source::kDerived, Presence::kRule, rule, modelKey, nullptr, nullptr, -1,
                      FontInfoLimits{false, false, maxCount}};
 }
 
@@ -118,7 +119,9 @@ constexpr std::array kKeys = {
     derived("openTypeOS2UnicodeRanges", Form::kArray, Rule::kUnicodeRanges),
     namedString("openTypeOS2VendorID", "vendor_code"),
     derived("openTypeOS2WeightClass", Form::kInteger, Rule::kWeightClass),
-    derived("openTypeOS2WidthClass", Form::kInteger, Rule::kWidthClass),
+    // The conventions number the width classes 1 to 9.
+    FontInfoKey{"openTypeOS2WidthClass", Form::kInteger, Source::kDerived, Presence::kRule, Rule::kWidthClass, {},
+                nullptr, nullptr, -1, FontInfoLimits{true, false, 0, 1, 9}},
     metricsField("openTypeOS2WinAscent", &FontMetrics::winAscent, 3, kNonNegativeInteger),
     metricsField("openTypeOS2WinDescent", &FontMetrics::winDescent, 4, kNonNegativeInteger),
     derived("postscriptBlueFuzz", Form::kInteger, Rule::kBlueFuzz),
@@ -141,24 +144,23 @@ constexpr std::array kKeys = {
     metricsField("postscriptUnderlinePosition", &FontMetrics::underlinePosition, 10),
     metricsField("postscriptUnderlineThickness", &FontMetrics::underlineThickness, 11),
     nameField("postscriptWeightName", &FontNames::weightName, Presence::kNotEmpty),
+    // The conventions number the Windows character sets 1 to 20.
+    namedInteger("postscriptWindowsCharacterSet", "postscriptWindowsCharacterSet",
+                 FontInfoLimits{true, false, 0, 1, 20}),
     nameField("styleMapFamilyName", &FontNames::styleMapFamilyName, Presence::kAlways),
     derived("styleMapStyleName", Form::kString, Rule::kStyleMapStyleName),
     nameField("styleName", &FontNames::styleName, Presence::kAlways),
     namedString("trademark", "trademark"),
     metricsField("unitsPerEm", &FontMetrics::unitsPerEm, -1, kNonNegative),
-    derived("versionMajor", Form::kInteger, Rule::kVersionMajor),
-    derived("versionMinor", Form::kInteger, Rule::kVersionMinor),
+    // The version's parts go through the named integers that make the version text.
+    derived("versionMajor", Form::kInteger, Rule::kVersionMajor, 0, "revision_major"),
+    derived("versionMinor", Form::kInteger, Rule::kVersionMinor, 0, "revision_minor"),
     namedInteger("year", "year"),
     metricsField("xHeight", &FontMetrics::xHeight, 6),
     nameField("macintoshFONDName", &FontNames::macName, Presence::kNotEmpty),
     derived("macintoshFONDFamilyID", Form::kInteger, Rule::kFondFamilyId),
 };
-static_assert(kKeys.size() == 92);
-
-// Keys the reader knows that the writer never emits.
-constexpr std::array kReadOnlyKeys = {
-    namedInteger("postscriptWindowsCharacterSet", "postscriptWindowsCharacterSet"),
-};
+static_assert(kKeys.size() == 93);
 
 struct Alias {
   std::string_view oldKey;
@@ -187,9 +189,6 @@ const FontInfoKey* findExact(std::string_view key) {
   for (const FontInfoKey& entry : kKeys) {
     if (entry.key == key) return &entry;
   }
-  for (const FontInfoKey& entry : kReadOnlyKeys) {
-    if (entry.key == key) return &entry;
-  }
   return nullptr;
 }
 
@@ -216,18 +215,22 @@ bool nativeFileCarries(std::string_view key) {
   return std::find(std::begin(kNotCarried), std::end(kNotCarried), key) == std::end(kNotCarried);
 }
 
-std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::Style& style) {
+std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::FontNames& names) {
   switch (entry.source) {
     case Source::kNameField:
-      return style.names.*entry.nameField;
+      return names.*entry.nameField;
     case Source::kNamedString: {
-      auto it = style.names.namedStrings.find(std::string(entry.modelKey));
-      if (it == style.names.namedStrings.end()) return std::nullopt;
+      auto it = names.namedStrings.find(std::string(entry.modelKey));
+      if (it == names.namedStrings.end()) return std::nullopt;
       return it->second;
     }
     default:
       return std::nullopt;
   }
+}
+
+std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::Style& style) {
+  return fontInfoText(entry, style.names);
 }
 
 std::optional<double> fontInfoNumber(const FontInfoKey& entry, const vn::Style& style) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <span>
 #include <string>
@@ -85,6 +86,11 @@ struct FontInfoLimits {
   bool integerValued = false;  // the conventions want an integer
   bool nonNegative = false;
   int32_t maxCount = 0;        // arrays: most elements (0: no limit)
+  // The range the conventions allow.
+  double low = -std::numeric_limits<double>::infinity();
+  double high = std::numeric_limits<double>::infinity();
+
+  constexpr bool allows(double value) const { return !(nonNegative && value < 0) && value >= low && value <= high; }
 };
 
 struct FontInfoKey {
@@ -116,6 +122,7 @@ bool nativeFileCarries(std::string_view key);
 
 // Reading and storing a value through the entry's source (kNameField,
 // kMetricsField and the three named maps); other sources give nullopt / false.
+std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::FontNames& names);
 std::optional<std::string> fontInfoText(const FontInfoKey& entry, const vn::Style& style);
 std::optional<double> fontInfoNumber(const FontInfoKey& entry, const vn::Style& style);
 bool setFontInfoText(const FontInfoKey& entry, vn::Style& style, const std::string& text);

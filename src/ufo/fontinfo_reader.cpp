@@ -34,15 +34,20 @@ constexpr double kMaxUnitsPerEm = 65535.0;
 std::string_view nameOf(const Node* node) { return {node->name(), node->name_size()}; }
 
 // Children named "integer" (or "real") of an "array" value, as integers; elements of
-// other names and texts that are no number are skipped.
-std::vector<std::int32_t> integerList(const Node* value) {
+// other names and texts that are no number are skipped. `given` (when not null) gets
+// each number as the file gives it, fraction included.
+std::vector<std::int32_t> integerList(const Node* value, std::vector<double>* given = nullptr) {
   std::vector<std::int32_t> numbers;
   if (!value || nameOf(value) != "array") return numbers;
   for (const Node* child = value->first_node(); child; child = child->next_sibling()) {
     if (child->type() != rapidxml::node_element) continue;
     const std::string_view name = nameOf(child);
     if (name != "integer" && name != "real") continue;
-    if (auto number = readInteger(elementText(child))) numbers.push_back(*number);
+    const std::string text = elementText(child);
+    if (auto number = readInteger(text)) {
+      numbers.push_back(*number);
+      if (given) given->push_back(readReal(text).value_or(*number));
+    }
   }
   return numbers;
 }
@@ -55,6 +60,8 @@ FontInfoReader::FontInfoReader(vn::Font* font, vn::Style* style, ReadWarnings* w
     : font_(font), style_(style), warnings_(warnings) {}
 
 void FontInfoReader::ignored(const std::string& key, const std::string& text) {
+  // Named on this line alone.
+  if (const FontInfoKey* entry = findFontInfoKey(key)) givenIntegers_.erase(std::string(entry->key));
   if (warnings_) {
     warnings_->list(std::string(warning::kBadNumber) + " fontinfo",
                     "fontinfo.plist: values that are not a number in range keep their defaults",
@@ -85,6 +92,10 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
   if (entry->nameField == &vn::FontNames::styleMapFamilyName) styleMapFamilyText_ = text;
   if (entry->nameField == &vn::FontNames::compatibleFullName) compatibleFullNameText_ = text;
   if (entry->nameField == &vn::FontNames::weightName) weightNameText_ = text;
+  if (entry->form == FontInfoForm::kString &&
+      (entry->source == Source::kNameField || entry->source == Source::kNamedString)) {
+    givenTexts_[std::string(entry->key)] = text;
+  }
 
   auto real = [&]() -> std::optional<double> {
     auto value = readReal(rawText);
@@ -93,7 +104,11 @@ void FontInfoReader::readKey(const std::string& key, std::string_view elementNam
   };
   auto integer = [&]() -> std::optional<std::int32_t> {
     auto value = readInteger(rawText);
-    if (!value) ignored(key, rawText);
+    if (!value) {
+      ignored(key, rawText);
+    } else {
+      givenIntegers_[std::string(entry->key)] = readReal(rawText).value_or(*value);
+    }
     return value;
   };
 
@@ -239,7 +254,14 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
     return;
   }
 
-  const std::vector<std::int32_t> numbers = integerList(value);
+  std::vector<double> given;
+  const std::vector<std::int32_t> numbers = integerList(value, &given);
+  // The native file holds blue and stem values in whole units (the blue pairs past its
+  // arrays are named with the pairs it moves).
+  auto blues = [&](bool family, bool other) {
+    noteHeldNumbers(entry->key, given, numbers, 0);
+    readBlueZones(numbers, family, other);
+  };
   switch (entry->rule) {
     case Rule::kHeadFlags:
       flags.headFlags.flags.fill(false);
@@ -269,6 +291,7 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
         text += vn::formatInteger(digit);
       }
       style_->names.namedStrings["panose"] = text;
+      givenTexts_[std::string(entry->key)] = text;
       return;
     }
     case Rule::kSelection:
@@ -287,12 +310,13 @@ void FontInfoReader::readArrayKey(const std::string& key, const Node* value) {
         if (bit == 9) flags.embedding.bitmapOnly = 1;
       }
       return;
-    case Rule::kBlueValues: readBlueZones(numbers, false, false); return;
-    case Rule::kFamilyBlues: readBlueZones(numbers, true, false); return;
-    case Rule::kOtherBlues: readBlueZones(numbers, false, true); return;
-    case Rule::kFamilyOtherBlues: readBlueZones(numbers, true, true); return;
+    case Rule::kBlueValues: blues(false, false); return;
+    case Rule::kFamilyBlues: blues(true, false); return;
+    case Rule::kOtherBlues: blues(false, true); return;
+    case Rule::kFamilyOtherBlues: blues(true, true); return;
     case Rule::kStemSnapH:
     case Rule::kStemSnapV: {
+      noteHeldNumbers(entry->key, given, numbers, static_cast<std::size_t>(entry->limits.maxCount));
       auto& stems = entry->rule == Rule::kStemSnapH ? hinting.stemsH2 : hinting.stemsV2;
       for (const std::int32_t width : numbers) stems.push_back(vn::Stem{std::string(), double(width), {}});
       return;

@@ -59,9 +59,16 @@ class FontInfoReader {
   // them out (the defaults and composed values the native file must hold), each with
   // its value, apart from those another entry already names.
   void noteAddedKeys();
-  // Numbers the native file gives back otherwise than given (whole units): each named
-  // with the value that comes back.
+  // Numbers the native file gives back otherwise than given (whole units, 16 bits,
+  // left out): each named with the value that comes back.
   void noteHeldValues();
+  // Texts the native file gives back otherwise than given (an empty name made up, an
+  // empty text or a long vendor ID left out, PANOSE digits in a byte each).
+  void noteHeldTexts();
+  // An array of numbers read as integers (`kept`): named when the file gave fractions,
+  // or more numbers than the native file holds (`most`, 0 for no limit).
+  void noteHeldNumbers(std::string_view key, const std::vector<double>& given, const std::vector<std::int32_t>& kept,
+                       std::size_t most);
   // Names one change on the fontinfo changes line.
   void changed(const std::string& item);
 
@@ -103,6 +110,13 @@ class FontInfoReader {
   std::vector<std::string> unpairedBlues_;
   // The number each metric or named-number key gave, by key.
   std::map<std::string, double> givenNumbers_;
+  // The text each string key gave (and the PANOSE digits as one text), and the number
+  // each integer key gave, fraction included; by key as written.
+  std::map<std::string, std::string> givenTexts_;
+  std::map<std::string, double> givenIntegers_;
+  // Arrays of numbers cut to whole units or to the native file's length, each named:
+  // "postscriptStemSnapH 10.5 becomes 10 (...)".
+  std::vector<std::string> heldArrays_;
   // Every key the file gave, and the keys named on the changes line so far.
   std::set<std::string> givenKeys_;
   std::set<std::string> namedKeys_;

@@ -178,7 +178,7 @@ class KeyWriter {
     if (!found || !std::isfinite(*found)) return;
     double value = *found;
     if (entry.limits.integerValued) value = vn::round(value);
-    if (entry.limits.nonNegative && value < 0) return;
+    if (!entry.limits.allows(value)) return;
     lines_.key(entry.key);
     if (entry.form == FontInfoForm::kInteger || entry.limits.integerValued) {
       lines_.integer(vn::saturateInt64(value));
@@ -301,7 +301,7 @@ class KeyWriter {
         if (vn::widthClassForName(names.widthName, length, widthClass) < 0) {
           widthClass = vn::roundToInt32(style_.metrics.widthValue);
         }
-        if (widthClass >= 1 && widthClass <= 9) keyWithInteger(entry, widthClass);
+        if (entry.limits.allows(widthClass)) keyWithInteger(entry, widthClass);
         break;
       }
       case Rule::kBlueFuzz:

@@ -1,6 +1,8 @@
 #include "ufo/glif_parser.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -222,8 +224,12 @@ void UfoGlyphParser::readUnicode(const char** attributes) {
   if (!attributes || !attributes[0] || !xml::isElement(attributes[0], "hex")) {
     throw UfoParserException{UfoParserException::kGlyphFile};
   }
-  const auto value = readHex(attributes[1] ? attributes[1] : "", kMaxUnicodeValue);
+  const auto value = readHex(attributes[1] ? attributes[1] : "", UINT32_MAX);
   if (!value) return;
+  if (*value > kMaxUnicodeValue) {
+    if (warnings_) warnings_->list(warning::kUnicodeBeyondRange, warning::kUnicodeBeyondRangeLine, glyph_->name);
+    return;
+  }
   auto& unicodes = glyph_->unicodes;
   if (unicodes.size() >= kMaxUnicodesPerGlyph) return;
   if (std::find(unicodes.begin(), unicodes.end(), *value) == unicodes.end()) unicodes.push_back(*value);
@@ -378,6 +384,9 @@ void UfoGlyphParser::finishContour() {
 
 void UfoGlyphParser::addPointLink(double x, double y, const std::string& name) {
   if (!vn::isIntegral(x) || !vn::isIntegral(y)) fractionalAnchors_.insert(glyph_->name);
+  if (vn::saturateInt16(x) != std::trunc(x) || vn::saturateInt16(y) != std::trunc(y)) {
+    clampedAnchors_.insert(glyph_->name);
+  }
   vn::PointLink link;
   link.first.index = vn::saturateInt16(x);
   link.first.secondIndex = -1;

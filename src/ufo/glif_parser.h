@@ -37,6 +37,7 @@ class UfoGlyphParser : public xml::XmlParser {
     style_ = style;
     fractionalAnchors_.clear();
     usedImages_.clear();
+    clampedAnchors_.clear();
   }
   void setWarnings(ReadWarnings* warnings) { warnings_ = warnings; }
   // The budget of property-list nodes that glyph libs are parsed against (PListParser).
@@ -46,6 +47,8 @@ class UfoGlyphParser : public xml::XmlParser {
   bool hasFractionalAnchors(const std::string& glyph) const { return fractionalAnchors_.count(glyph) != 0; }
   // The file names that glyph images gave since the last setTarget (as in the file).
   const std::unordered_set<std::string>& usedImages() const { return usedImages_; }
+  // The same for an anchor beyond the 16 bits the links hold, which is clamped.
+  bool hasClampedAnchors(const std::string& glyph) const { return clampedAnchors_.count(glyph) != 0; }
 
   void startElement(const char* name, const char** attributes) override;
   void endElement(const char* name) override;
@@ -92,6 +95,7 @@ class UfoGlyphParser : public xml::XmlParser {
   PListNodeBudget* plistNodesLeft_ = nullptr;
   std::unordered_set<std::string> fractionalAnchors_;
   std::unordered_set<std::string> usedImages_;
+  std::unordered_set<std::string> clampedAnchors_;
 };
 
 }  // namespace ufo

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/first_few.h"
+#include "model/limits.h"
 
 namespace ufo {
 
@@ -44,6 +45,12 @@ namespace warning {
 
 std::string notCarried(const std::string& what) {
   return what + " are not carried by the native format and are left out";
+}
+
+std::string longGlyphNames() {
+  const std::string most = std::to_string(vn::kMaxNativeGlyphName);
+  return "glyph names longer than " + most + " bytes are cut to their first " + most +
+         ", the most the native format holds";
 }
 
 std::string listNotRead(const std::string& member) {

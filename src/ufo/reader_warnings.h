@@ -68,6 +68,10 @@ inline constexpr const char* kMissingComponent = "missing component";
 inline constexpr const char* kStemRounding = "stem rounding";
 inline constexpr const char* kRoundedCoordinates = "rounded coordinates";
 inline constexpr const char* kTruncatedValues = "truncated values";
+inline constexpr const char* kClampedValues = "clamped values";
+inline constexpr const char* kLongGlyphNames = "long glyph names";
+inline constexpr const char* kUnicodeBeyondRange = "unicode beyond range";
+inline constexpr const char* kMovedGuides = "moved guides";
 inline constexpr const char* kFontInfoChanges = "fontinfo changes";
 inline constexpr const char* kClampedKerning = "clamped kerning";
 inline constexpr const char* kTruncatedKerning = "truncated kerning";
@@ -90,6 +94,8 @@ inline constexpr const char* kUnreadList = "unread list:";
 inline constexpr const char* kLayerList = "layer list";
 
 std::string notCarried(const std::string& what);
+// Glyph names longer than the native format holds.
+std::string longGlyphNames();
 // A property list whose content is not a dict (read as an empty one).
 std::string listNotRead(const std::string& member);
 // The list of layers, that cannot be read for `why`.
@@ -105,6 +111,14 @@ inline constexpr const char* kRoundedCoordinatesLine =
 inline constexpr const char* kTruncatedValuesLine =
     "advances, anchors, component offsets and stem hints that are not whole numbers are truncated toward zero, "
     "as the native format holds whole units";
+inline constexpr const char* kClampedValuesLine =
+    "advances, anchors, component offsets, contour points and stem hints beyond the range the native format "
+    "holds are clamped to it";
+inline constexpr const char* kMovedGuidesLine =
+    "guides that cross their axis between whole units are moved to the whole unit toward zero, as the native "
+    "format holds whole units";
+inline constexpr const char* kUnicodeBeyondRangeLine =
+    "Unicode values beyond U+10FFFF, the last code point, are left out";
 inline constexpr const char* kFontInfoChangesLine =
     "fontinfo.plist values that the native format holds in another form are changed";
 inline constexpr const char* kClampedKerningLine =
@@ -138,7 +152,7 @@ inline constexpr const char* kAnchorColoursWhat = "colours of UFO 3 anchors";
 // A native guide could hold a colour, but the UFO it goes back to has no place for one.
 inline constexpr const char* kGuidelineColoursLine =
     "colours of UFO 3 guidelines are left out; the guides themselves are kept";
-// Items of kGuidelineColours that are not a glyph.
+// Items of the guide lines (kGuidelineColours, kMovedGuides) that are not a glyph.
 inline constexpr const char* kFontGuidelines = "font";
 inline constexpr const char* kSupplementaryFirstLine =
     "Unicode values from U+10000 up come back after the glyph's other values, as the native format holds them "

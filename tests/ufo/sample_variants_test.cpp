@@ -6,6 +6,7 @@
 // differently, and the native files are the same unless the case says otherwise.
 #include <functional>
 
+#include "ufo/reader_warnings.h"
 #include "ufo_fixtures.h"
 
 namespace {
@@ -94,13 +95,45 @@ void sameKerningAndOClassPairs(const fs::path& folder) {
 
 TEST(SampleVariants, ConvertWithTheirLine) {
   const std::string emptyList = "rm glyphs/* && touch glyphs/contents.plist glyphs/";
-  const std::string ufo3 = "sed -i 's|<integer>2<|<integer>3<|' metainfo.plist && sed -i 's|<dict>|&<key>"
-                           "openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>|' fontinfo.plist && ";
+  // A creation time of its own, so that a change and its twin write the same native file.
+  const std::string dated = "sed -i 's|<dict>|&<key>openTypeHeadCreated</key><string>2020/01/02 03:04:05</string>|' "
+                            "fontinfo.plist && ";
+  const std::string ufo3 = "sed -i 's|<integer>2<|<integer>3<|' metainfo.plist && " + dated;
   const std::string red = "<key>color</key><string>1,0,0,1</string>";
   const std::string guides = "Warning: colours of UFO 3 guidelines are left out; the guides themselves are kept: ";
   const std::string spreadClasses =
       "Warning: kerning classes that the native format cannot keep as classes are written as glyph pairs; they "
       "come back as plain groups, with every pair's value kept: ";
+  // Fontinfo and glyph values the native file holds otherwise: a key added, a text set, a
+  // text made up when empty, a key left out (the twin has none), a warning line.
+  auto info = [&](const std::string& entry) { return dated + "sed -i 's|<dict>|&" + entry + "|' fontinfo.plist"; };
+  auto set = [&](const std::string& from, const std::string& to, const std::string& file = "fontinfo.plist") {
+    return dated + "sed -i 's|" + from + "|" + to + "|' " + file;
+  };
+  auto emptied = [&](const std::string& key, const std::string& text) {
+    return Case{set(">" + text + "<", ">{|" + text + "}<"), key + " \"\" becomes \"" + text + "\", "};
+  };
+  auto leftOut = [&](const std::string& entry, const std::string& item) {
+    return Case{info("{" + entry + "}"), item + ", "};
+  };
+  auto warned = [](const std::string& line, const std::string& item) {
+    return "Warning: " + line + ": " + item + "\n";
+  };
+  auto backHas = [](const std::string& text) {
+    return [text](const fs::path& at) {
+      EXPECT_NE(readFile(at / "back.ufo/fontinfo.plist").find(text), std::string::npos) << text;
+    };
+  };
+  const std::string charset = "<key>postscriptWindowsCharacterSet</key>", cut(255, 'n'), zeros = " 0 0 0 0 0 0 0 0 0";
+  const std::string range = " (beyond the range the native format holds)";
+  const std::string whole = " (the native format holds whole units), ";
+  const std::string outside = " left out (outside the range the UFO format allows), ";
+  const std::string glyphA = "glyphs/A_.glif", clamped = ufo::warning::kClampedValuesLine;
+  auto zerosOf = [](int count) {
+    std::string integers;
+    for (int i = 0; i < count; ++i) integers += "<integer>0</integer>";
+    return integers;
+  };
   const Case cases[] = {
       {emptyList + ".DS_Store", ""},
       {emptyList + "layerinfo.plist", ""},
@@ -136,23 +169,54 @@ TEST(SampleVariants, ConvertWithTheirLine) {
        false},
       // Point names lost, images no glyph uses, empty groups, pairs of glyphs the font lacks.
       // (A without its names and program; V's hint set comes back at a point of the name it had.)
-      {"sed -i 's/ name=\"[a-z0-9]*\"//; /<lib>/,/<\\/lib>/d' glyphs/A_.glif && sed -i 's#\"20\" y=\"700\"#& name="
-       "\"hr00\"#; s#\"100\" y=\"700\"#&{ name=\"tip\"}#; s#</outline>#&<lib><dict><key>com.adobe.type.autohint</key>"
-       "<data><hintSetList><hintset pointTag=\"hr00\"><hstem pos=\"0\" width=\"20\"/></hintset></hintSetList>"
+      {dated + "sed -i 's/ name=\"[a-z0-9]*\"//; /<lib>/,/<\\/lib>/d' glyphs/A_.glif && "
+       "sed -i 's#\"20\" y=\"700\"#& name=\"hr00\"#; s#\"100\" y=\"700\"#&{ name=\"tip\"}#; "
+       "s#</outline>#&<lib><dict><key>com.adobe.type.autohint</key><data><hintSetList><hintset pointTag=\"hr00\"><hstem pos=\"0\" width=\"20\"/></hintset></hintSetList>"
        "</data></dict></lib>#' glyphs/V_.glif",
        "Warning: point names are not carried by the native format and are left out; the points that hint sets and "
        "TrueType programs use come back under names of their own: V\n"},
-      {"mkdir images && touch images/b.png{ images/a.png} && sed -i 's#<advance#<image fileName=\"b.png\"/>&#' "
+      {dated + "mkdir images && touch images/b.png{ images/a.png} && sed -i 's#<advance#<image fileName=\"b.png\"/>&#' "
        "glyphs/V_.glif",
        "Warning: files of the \"images\" folder that no glyph of the default layer uses are not carried by the "
        "native format and are left out: images/a.png\n"},
-      {"sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><array/><key>plain</key><array></array>}#' groups.plist "
-       "&& sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><dict><key>V</key><real>5</real></dict>}#' "
+      {dated + "sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><array/><key>plain</key><array></array>}#' "
+       "groups.plist && sed -i '0,/<dict>/s#<dict>#&{<key>@MMK_L_none</key><dict><key>V</key><real>5</real></dict>}#' "
        "kerning.plist",
        "Warning: groups without members, and the kerning pairs naming them, are left out: @MMK_L_none, plain\n"},
-      {"sed -i '0,/<dict>/s#<dict>#&{<key>Zed</key><dict><key>V</key><real>5</real></dict><key>O</key><dict>"
+      {dated + "sed -i '0,/<dict>/s#<dict>#&{<key>Zed</key><dict><key>V</key><real>5</real></dict><key>O</key><dict>"
        "<key>Why</key><real>5</real></dict>}#' kerning.plist",
        "Warning: kerning pairs naming a glyph the font lacks are left out: Zed, Why\n"},
+      // Fontinfo and glyph values the native file holds otherwise are named.
+      {info(charset + "<integer>3</integer>"), "", true, backHas(charset + "\n  <integer>3</integer>")},
+      {info(charset + "<integer>{21|20}</integer>"), "postscriptWindowsCharacterSet 21" + outside, false},
+      emptied("styleName", "Regular"), emptied("postscriptFontName", "TarnwickSample-Regular"),
+      emptied("postscriptFullName", "Tarnwick Sample Regular"),
+      {dated + "sed -i '6s|>Tarnwick Sample<|>{|Tarnwick Sample}<|' fontinfo.plist",
+       "familyName \"\" becomes \"Tarnwick Sample\", ", false},
+      {set(">1<", ">{70000|4464}<"), "versionMajor 70000 becomes 4464" + range + ", ", false, backHas(">4464<")},
+      {set(">-100<", ">{-70000|-4464}<"), "postscriptUnderlinePosition -70000 becomes -4464" + range + ", "},
+      leftOut("<key>year</key><integer>-3</integer>", "year -3 left out" + range),
+      {info("<key>postscriptBlueFuzz</key><real>{0.5|0}</real>"), "postscriptBlueFuzz 0.5 becomes 0" + whole},
+      {info("<key>postscriptStemSnapH</key><array><real>{10.5|10}</real></array>"),
+       "postscriptStemSnapH 10.5 becomes 10" + whole},
+      {info("<key>postscriptStemSnapV</key><array>" + zerosOf(12) + "{<integer>5</integer>}</array>"),
+       "postscriptStemSnapV 5 left out (the native format holds at most 12), ", false},
+      {info("<key>openTypeOS2Panose</key><array><integer>{300|44}</integer>" + zerosOf(9) + "</array>"),
+       "openTypeOS2Panose 300" + zeros + " becomes 44" + zeros + range + ", "},
+      leftOut("<key>openTypeOS2VendorID</key><string>ABCDE</string>",
+              "openTypeOS2VendorID \"ABCDE\" left out (the native format holds at most 4 characters)"),
+      leftOut("<key>trademark</key><string/>", "trademark left out (empty)"),
+      leftOut("<key>postscriptUniqueID</key><integer>0</integer>",
+              "postscriptUniqueID 0 left out (the native format takes 0 for none)"),
+      {set(">5<", ">{10|5}<"), "openTypeOS2WidthClass 10" + outside, false},
+      {set("<outline>", "&<contour><point x=\"{40000|32767}\" type=\"move\" name=\"top\"/></contour>", glyphA),
+       warned(clamped, "A (anchor)")},
+      {set("x=\"20\"", "x=\"{536936448|536870912}\"", glyphA), warned(clamped, "A (contour point)")},
+      {set(">space<", ">" + cut + "{nn}<", "glyphs/contents.plist"),
+       warned(ufo::warning::longGlyphNames(), cut + "nn")},
+      {set("<unicode hex=\"0041\"/>", "&{<unicode hex=\"110000\"/>}", glyphA),
+       warned(ufo::warning::kUnicodeBeyondRangeLine, "A")},
+      {ufo3 + set("<advance", "<guideline y=\"{5.5|5}\"/>&", glyphA), warned(ufo::warning::kMovedGuidesLine, "A")},
   };
   for (const Case& c : cases) {
     TempFolder folder, twinFolder;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/numbers.h"
+#include "ufo/reader_warnings.h"
 #include "ufo_fixtures.h"
 
 namespace {
@@ -149,8 +150,9 @@ TEST(ReaderFontInfo, Ufo3GuidelinesBecomeFontGuidesAndOtherKeysAreReported) {
   for (const vn::Guide& g : r.font().guideLayer()->guides) guides += line(g.name, g.x1, g.y1, g.x2, g.y2) + ";";
   EXPECT_EQ(guides, "stem 10 0 10 100; 0 -20.5 100 -20.5;");
   EXPECT_EQ(r.out.find("guidelines"), std::string::npos) << r.out;
-  // Keys this program does not read: one line for all of them.
-  EXPECT_EQ(ufotest::countOf(ufotest::withoutFontInfoChanges(r.out), "Warning: "), 1) << r.out;
+  // Keys this program does not read: one line for all of them; and the guide at -20.5.
+  EXPECT_EQ(ufotest::countOf(ufotest::withoutFontInfoChanges(r.out), "Warning: "), 2) << r.out;
+  EXPECT_NE(r.out.find(std::string(ufo::warning::kMovedGuidesLine) + ": font\n"), std::string::npos) << r.out;
   EXPECT_EQ(ufotest::countOf(r.out, "woffMajorVersion"), 1) << r.out;
 }
 
