@@ -171,8 +171,8 @@ TEST(SampleVariants, ConvertWithTheirLine) {
       // (A without its names and program; V's hint set comes back at a point of the name it had.)
       {dated + "sed -i 's/ name=\"[a-z0-9]*\"//; /<lib>/,/<\\/lib>/d' glyphs/A_.glif && "
        "sed -i 's#\"20\" y=\"700\"#& name=\"hr00\"#; s#\"100\" y=\"700\"#&{ name=\"tip\"}#; "
-       "s#</outline>#&<lib><dict><key>com.adobe.type.autohint</key><data><hintSetList><hintset pointTag=\"hr00\"><hstem pos=\"0\" width=\"20\"/></hintset></hintSetList>"
-       "</data></dict></lib>#' glyphs/V_.glif",
+       "s#</outline>#&<lib><dict><key>com.adobe.type.autohint</key><data><hintSetList><hintset pointTag=\"hr00\">"
+       "<hstem pos=\"0\" width=\"20\"/></hintset></hintSetList></data></dict></lib>#' glyphs/V_.glif",
        "Warning: point names are not carried by the native format and are left out; the points that hint sets and "
        "TrueType programs use come back under names of their own: V\n"},
       {dated + "mkdir images && touch images/b.png{ images/a.png} && sed -i 's#<advance#<image fileName=\"b.png\"/>&#' "
