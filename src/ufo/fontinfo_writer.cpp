@@ -144,8 +144,8 @@ std::vector<double> stemWidths(const std::vector<vn::Stem>& stems) {
 
 class KeyWriter {
  public:
-  KeyWriter(const vn::Font& font, const vn::Style& style, std::string& out)
-      : font_(font), style_(style), lines_(out), version_(parseVersion(style.names.version)) {}
+  KeyWriter(const vn::Font& font, const vn::Style& style, std::string& out, std::vector<std::string>* leftOut)
+      : font_(font), style_(style), lines_(out), version_(parseVersion(style.names.version)), leftOut_(leftOut) {}
 
   void write(const FontInfoKey& entry) {
     switch (entry.source) {
@@ -178,13 +178,21 @@ class KeyWriter {
     if (!found || !std::isfinite(*found)) return;
     double value = *found;
     if (entry.limits.integerValued) value = vn::round(value);
-    if (!entry.limits.allows(value)) return;
+    if (!allowed(entry, value)) return;
     lines_.key(entry.key);
     if (entry.form == FontInfoForm::kInteger || entry.limits.integerValued) {
       lines_.integer(vn::saturateInt64(value));
     } else {
       lines_.number(value);
     }
+  }
+
+  // False, with the key and value noted as left out, for a value outside the range the UFO
+  // format allows.
+  bool allowed(const FontInfoKey& entry, double value) {
+    if (entry.limits.allows(value)) return true;
+    if (leftOut_) leftOut_->push_back(std::string(entry.key) + " " + vn::formatShortest(value));
+    return false;
   }
 
   void keyWithString(const FontInfoKey& entry, const std::string& text) {
@@ -301,7 +309,7 @@ class KeyWriter {
         if (vn::widthClassForName(names.widthName, length, widthClass) < 0) {
           widthClass = vn::roundToInt32(style_.metrics.widthValue);
         }
-        if (entry.limits.allows(widthClass)) keyWithInteger(entry, widthClass);
+        if (allowed(entry, widthClass)) keyWithInteger(entry, widthClass);
         break;
       }
       case Rule::kBlueFuzz:
@@ -360,13 +368,14 @@ class KeyWriter {
   const vn::Style& style_;
   Lines lines_;
   std::optional<Version> version_;
+  std::vector<std::string>* leftOut_;
 };
 
 }  // namespace
 
-void FontInfoWriter::appendKeys(std::string& out) const {
+void FontInfoWriter::appendKeys(std::string& out, std::vector<std::string>* leftOut) const {
   if (!font_ || !style_) return;
-  KeyWriter writer(*font_, *style_, out);
+  KeyWriter writer(*font_, *style_, out, leftOut);
   for (const FontInfoKey& entry : fontInfoKeys()) writer.write(entry);
 }
 

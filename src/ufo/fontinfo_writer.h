@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace vn {
 class Font;
@@ -18,7 +19,9 @@ class FontInfoWriter {
 
   // Every key line, each ended by a line feed; nothing when the font or style is null.
   void writeKeys(std::ostream& out) const;
-  void appendKeys(std::string& out) const;
+  // With `leftOut`, each value left out as outside the range the UFO format allows is
+  // given there as its key and the value.
+  void appendKeys(std::string& out, std::vector<std::string>* leftOut = nullptr) const;
 
  private:
   const vn::Font* font_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "layout/registry/glyph_name_registry.h"
+#include "model/first_few.h"
 #include "model/font.h"
 #include "model/style.h"
 #include "platform/file_system.h"
@@ -38,6 +39,8 @@ constexpr std::string_view kPlistFooter = "</dict>\n</plist>\n";
 
 // Console lines of the writer.
 constexpr std::string_view kWarningPrefix = "Warning: ";
+constexpr std::string_view kFontInfoLeftOutLine =
+    "fontinfo values that the UFO format does not allow are left out: ";
 constexpr std::string_view kLayoutExceptionPrefix = "Layout exception: ";
 constexpr std::string_view kLayoutExceptionSeparator = " --- ";
 
@@ -118,8 +121,12 @@ class Writer::Impl {
 
   bool writeFontInfo() {
     std::string text(kPlistHeader);
-    FontInfoWriter(font_, style_).appendKeys(text);
+    std::vector<std::string> leftOut;
+    FontInfoWriter(font_, style_).appendKeys(text, &leftOut);
     text += kPlistFooter;
+    if (!leftOut.empty()) {
+      std::cout << kWarningPrefix << kFontInfoLeftOutLine << vn::firstFewWithCount(leftOut) << '\n' << std::flush;
+    }
     return writeMember("fontinfo.plist", text);
   }
 
