@@ -175,7 +175,6 @@ KNOWN_INFO_LOSSES = {
     "ascender": "shares one model value with openTypeOS2TypoAscender (the later key wins)",
     "descender": "shares one model value with openTypeOS2TypoDescender (the later key wins)",
     "guidelines": "UFO 3 font guidelines come back as the UFO 2 font lib guides",
-    "postscriptWindowsCharacterSet": "read but never written",
 }
 for _key in ["openTypeGaspRangeRecords", "openTypeNameRecords"] + [
         "woff" + k for k in ("MajorVersion", "MinorVersion", "MetadataUniqueID", "MetadataVendor",
