@@ -223,40 +223,6 @@ TEST(KerningClasses, UnreadableClassesAreWrittenFlat) {
   EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"a:b", "V"}, -30}, {{"c", "V"}, -30}}));
 }
 
-// A pair that is 0 in the file (an exception of 0, or a value truncated to 0) under a class
-// pair spreads the class of its glyph side alone: the other classes keep their class pairs,
-// every glyph pair its value, and the spread class is named with why.
-TEST(KerningClasses, ZeroInTheFileSpreadsOnlyItsClass) {
-  for (const double exception : {0.0, -0.6}) {
-    TestFont f;
-    for (const char* name : {"A", "Aacute", "Agrave", "O", "V", "W"}) f.addGlyph(name);
-    vn::FontKerning& kerning = f.font().kerning();
-    defineAV(kerning);
-    kerning.defineGroup("@MMK_L_O", ids({"O"}), vn::kSideFirst, "O");
-    kerning.setPair(cls("@MMK_L_O"), cls("@MMK_R_V"), -20, true);
-    kerning.setPair(gly("Aacute"), cls("@MMK_R_V"), exception, true);
-    qtf::KerningPreparation prepared;
-    ASSERT_TRUE(qtf::prepareKerning(f.font(), prepared, nullptr));
-    EXPECT_FALSE(prepared.flattened);
-    ASSERT_EQ(prepared.warnings.size(), 1u);
-    EXPECT_TRUE(prepared.warnings[0].ends_with(": @MMK_L_A (an exception of 0 under a class pair)"))
-        << prepared.warnings[0];
-    qtftest::ReadMaster read(writeNative(*f.pair));
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(flat(read.font().kerning()), (FlatPairs{{{"A", "V"}, -50},
-                                                      {{"A", "W"}, -50},
-                                                      {{"Agrave", "V"}, -50},
-                                                      {{"Agrave", "W"}, -50},
-                                                      {{"O", "V"}, -20},
-                                                      {{"O", "W"}, -20}}));
-    const auto& pairs = read.font().kerning().pairs;
-    EXPECT_EQ(std::count_if(pairs.begin(), pairs.end(),
-                            [](const auto& p) { return p.first.first.isClass() && p.first.second.isClass(); }),
-              1)
-        << exception;
-  }
-}
-
 // A class pair of 5000 x 5000 glyphs is checked class by class and prepared as one key
 // glyph pair. Without key glyphs its 25 million glyph pairs would be the only form: the
 // kerning is refused, not expanded.
