@@ -143,11 +143,7 @@ std::span<const FileGlyphPair> GlyphWriteContext::kerningOf(vn::GlyphId first) c
   return {begin, end};
 }
 
-bool isHorizontalGuide(const vn::Guide& guide) {
-  const double dx = vn::finiteOrZero(guide.x2 - guide.x1);
-  const double dy = vn::finiteOrZero(guide.y2 - guide.y1);
-  return std::fabs(dx) > std::fabs(dy);
-}
+bool isHorizontalGuide(const vn::Guide& guide) { return vn::guideLine(guide, kGuideSlopeScale).horizontal; }
 
 bool encodeElementOutline(Stream& out, const vn::Element& element) {
   Stream data;
